@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Varnel needs to build, run and test.
+# Idempotent: quiet and quick when everything is already there.
+set -euo pipefail
+
+groups="${1:-all}"
+
+base=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy pkg-config
+      libgtest-dev libgmock-dev valgrind)
+linux=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-base-private-dev
+       libxcb1-dev libxcb-record0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-icccm4-dev
+       libxcb-keysyms1-dev libxcb-util-dev libglib2.0-dev
+       fonts-noto-core fonts-dejavu-core)
+desktop=(xvfb openbox xdotool x11-utils x11-apps imagemagick python3-pyatspi at-spi2-core
+         dbus-x11 python3)
+voice=(libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us libpulse-dev espeak-ng sox)
+windows=(g++-mingw-w64-x86-64-posix wine wine64)
+
+want=()
+case "$groups" in
+  all) want=("${base[@]}" "${linux[@]}" "${desktop[@]}" "${voice[@]}" "${windows[@]}") ;;
+  *) for g in ${groups//,/ }; do
+       case "$g" in
+         base) want+=("${base[@]}") ;;
+         linux) want+=("${linux[@]}") ;;
+         desktop) want+=("${desktop[@]}") ;;
+         voice) want+=("${voice[@]}") ;;
+         windows) want+=("${windows[@]}") ;;
+         *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
+       esac
+     done ;;
+esac
+
+missing=()
+for p in "${want[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "install-deps: installing ${missing[*]}"
+sudo_cmd=()
+[ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+export DEBIAN_FRONTEND=noninteractive
+"${sudo_cmd[@]}" apt-get update -qq >/dev/null
+"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

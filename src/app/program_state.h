@@ -1,0 +1,45 @@
+// The program's module-level state, in one place. Each member has one owner that writes it;
+// the others only read it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace varnel {
+
+struct ProgramState {
+  // Start-up and settings
+  std::string cfgFile;     // g_cfgFile: full path of the settings file
+  std::string quote;       // g_quote: the double-quote character, set at start
+  std::string lastSearch;  // g_lastSearch: history last stored or put into the field
+
+  // Search window
+  Hwnd hwndBox = 0;         // g_hwndBox
+  bool formLoaded = false;  // frm_vnl exists
+  bool keyboard = false;    // the window's Keyboard property
+  bool inMsgBox = false;    // g_inMsgBox
+  Twips boxTop = 0;         // g_boxTop: working Top, 0 until the first showing
+
+  // Keyboard hook
+  HookHandle hHook = 0;   // g_hHook
+  KeyEvent kbdEvent;      // g_kbdEvent
+  int iShiftMask = 0;     // g_iShiftMask
+
+  // Foreground tracking
+  Hwnd hwndLastApp = 0;       // g_hwndLastApp
+  Hwnd hwndPrevApp = 0;       // g_hwndPrevApp
+  bool searchFront = false;   // g_bSearchFront
+
+  // Window and process lookups
+  ProcessId pidFound = 0;   // g_pidFound
+  ProcessId pidPellar = 0;  // g_pidPellar
+  Hwnd hwndFound = 0;       // g_hwndFound
+
+  // Voice
+  bool voxActive = false;     // g_bVoxActive
+  bool sendKeyExists = false; // g_clsSendKey holds an object
+};
+
+}  // namespace varnel

@@ -1,0 +1,296 @@
+// The one interface through which Varnel's logic reaches the system.
+//
+// Everything here is called on the single user-interface thread. Calls that let other
+// events run before they return say so ("yields"). Window handles, thread ids and process
+// ids are 32-bit values where 0 means none. Text is UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnel {
+
+struct WindowDesign;  // ui/window_design.h
+
+using Hwnd = std::uint32_t;
+using ThreadId = std::uint32_t;
+using ProcessId = std::uint32_t;
+using HookHandle = std::uintptr_t;  // 0 = no hook
+using Code = std::int32_t;          // private codes and window-message numbers
+using Colour = std::uint32_t;       // 0x00BBGGRR
+using Twips = std::int32_t;
+
+// The search window's controls, by the names the logic knows them under. Arrays
+// (op_which, op_date, lbl_key, lbl, pic_bar, pic_tbox) are addressed by index.
+enum class Ctl : std::uint8_t {
+  Form,
+  txt_vnl,
+  op_which,
+  op_date,
+  lbl_key,
+  chk_vox,
+  lbl_hmo,
+  lbl_doit,
+  lbl_justsay,
+  cmd_find,
+  lbl,
+  pic_bar,
+  pic_engines,
+  pic_tbox,
+  pic_date,
+  img_mic,
+};
+
+struct ControlRef {
+  Ctl id = Ctl::Form;
+  int index = 0;
+  friend bool operator==(const ControlRef&, const ControlRef&) = default;
+};
+
+// The low-level keyboard event as a global hook receives it.
+struct KeyEvent {
+  std::uint32_t vkCode = 0;
+  std::uint32_t scanCode = 0;
+  std::uint32_t flags = 0;  // kKeyEventUp set = key released
+  std::uint32_t time = 0;
+  std::uintptr_t extraInfo = 0;
+};
+inline constexpr std::uint32_t kKeyEventUp = 0x80;
+
+struct Rect {
+  std::int32_t left = 0, top = 0, right = 0, bottom = 0;
+};
+
+enum class WindowState : std::uint8_t { Normal = 0, Minimised = 1, Maximised = 2 };
+enum class ShowCmd : std::uint8_t { Minimise = 6, Restore = 9 };
+enum class ZPlace : std::uint8_t { Top, TopMost, NoTopMost };
+
+struct ProcessEntry {
+  ProcessId pid = 0;
+  std::string exeFile;  // executable file name, no folder
+};
+
+// keybd_event flags.
+inline constexpr std::uint32_t kKeyExtended = 1;
+inline constexpr std::uint32_t kKeyUp = 2;
+
+// Mouse pointers.
+inline constexpr int kPointerDefault = 0;
+inline constexpr int kPointerHourglass = 11;
+
+// Message-box answers and styles (the Windows values).
+inline constexpr int kIdOk = 1;
+inline constexpr int kIdCancel = 2;
+inline constexpr int kMbOkCancel = 1;
+inline constexpr int kMbIconInformation = 64;
+
+// A failure reported by the speech service: a number and the platform's text for it.
+struct SpeechError {
+  std::int32_t number = 0;
+  std::string text;
+};
+
+// What the recogniser heard for one of the program's commands.
+struct SpeechRecognition {
+  std::string command;  // the spoken form as registered
+  std::int32_t id = 0;  // identifier the command was added under
+  std::string action;
+  std::vector<std::string> listResults;  // words recognised for list placeholders
+};
+
+// Events of a speech service, delivered on the user-interface thread.
+class SpeechEvents {
+ public:
+  virtual void OnCommandRecognize(const SpeechRecognition& r) = 0;
+  virtual void OnCommandOther(const std::string& command, const std::string& app,
+                              const std::string& state) = 0;
+
+ protected:
+  ~SpeechEvents() = default;
+};
+
+// A speech-command service: one voice-command object with one menu. Every operation returns
+// an error when it fails; the caller decides what a failure means.
+class SpeechService {
+ public:
+  virtual ~SpeechService() = default;
+  virtual std::optional<SpeechError> Register(SpeechEvents* events) = 0;
+  virtual std::optional<SpeechError> CreateMenu(const std::string& app, const std::string& state,
+                                                int language) = 0;
+  // items: every item followed by one NUL.
+  virtual std::optional<SpeechError> SetList(const std::string& name, int count,
+                                             const std::string& items) = 0;
+  virtual std::optional<SpeechError> AddCommand(std::int32_t id, const std::string& spoken,
+                                                const std::string& description) = 0;
+  virtual std::optional<SpeechError> SetActive(bool active) = 0;
+  virtual std::optional<SpeechError> RemoveCommand(std::int32_t id) = 0;
+  virtual std::optional<SpeechError> ReleaseMenu() = 0;
+  virtual std::optional<SpeechError> Unregister() = 0;
+};
+
+// Events that the platform delivers to the program, always on the user-interface thread
+// and never from inside another call unless that call yields.
+class PlatformEvents {
+ public:
+  // A code posted with Platform::PostCode, after the event that posted it has finished.
+  virtual void OnDeferredCode(Code code) = 0;
+  // A window message sent to the search window by another instance.
+  virtual void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
+                               std::uint32_t lParam) = 0;
+  // A phrase handed over by `varnel --command`.
+  virtual void OnCommandPhrase(const std::string& phrase) = 0;
+  // The search window's timer.
+  virtual void OnTimer() = 0;
+  // The global keyboard hook. Returns non-zero to swallow the event; otherwise returns the
+  // result of Platform::CallNextHook. Must be quick: nothing slow, no allocation.
+  virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
+
+  // Search window events.
+  virtual void OnResize() = 0;      // size or state changed (minimised included)
+  virtual void OnDeactivate() = 0;  // the window lost the activation
+  virtual void OnUnload() = 0;      // the user closed the window; the program ends after it
+  virtual void OnKeyPress(int& ch) = 0;  // typed character, before the focused control; 0 drops it
+  virtual void OnKeyUp(int key, int mask) = 0;  // key released; mask Shift 1, Ctrl 2, Alt 4
+  virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or lbl_doit
+  virtual void OnDblClick() = 0;                  // double click on the form's background
+  // cmd_find and lbl_doit clicks; op_which(i) whenever it becomes selected (also when code
+  // sets its value); chk_vox whenever its value changes (also when code sets it).
+  virtual void OnClick(ControlRef control) = 0;
+
+ protected:
+  ~PlatformEvents() = default;
+};
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  virtual void SetEventSink(PlatformEvents* sink) = 0;
+
+  // ---- clock, waiting and the event loop
+  virtual std::uint32_t TickCount() = 0;  // ms since system start, wraps at 2^32
+  virtual void Sleep(std::uint32_t ms) = 0;
+  virtual void DoEvents() = 0;        // yields: runs the events pending now, once
+  virtual void PostCode(Code code) = 0;  // deferred to OnDeferredCode after the current event
+  virtual void StartTimer(std::uint32_t intervalMs) = 0;  // the search window's timer
+  virtual int RunEventLoop() = 0;     // until the search window is unloaded; exit status
+
+  // ---- top-level windows and stacking order
+  virtual Hwnd ForegroundWindow() = 0;
+  virtual bool SetForegroundWindow(Hwnd hwnd) = 0;  // may be refused
+  virtual Hwnd FocusWindow() = 0;    // control with the focus in this program, 0 when none
+  virtual Hwnd DesktopWindow() = 0;
+  virtual Hwnd NextWindow(Hwnd hwnd) = 0;  // next below in the stacking order, 0 at the end
+  virtual bool IsWindow(Hwnd hwnd) = 0;
+  virtual bool IsWindowVisible(Hwnd hwnd) = 0;
+  virtual bool IsIconic(Hwnd hwnd) = 0;
+  virtual bool HasCaption(Hwnd hwnd) = 0;  // any of the caption style bits
+  virtual Rect WindowRect(Hwnd hwnd) = 0;
+  virtual std::string ClassName(Hwnd hwnd) = 0;
+  virtual ThreadId WindowThread(Hwnd hwnd) = 0;
+  virtual ProcessId WindowProcess(Hwnd hwnd) = 0;  // 0 when unknown
+  virtual void AttachThreadInput(ThreadId from, ThreadId to, bool attach) = 0;
+  virtual void SetZOrder(Hwnd hwnd, ZPlace place) = 0;
+  virtual void PlaceBehind(Hwnd hwnd, Hwnd above) = 0;  // directly below `above`
+  virtual void SetOwner(Hwnd hwnd, Hwnd owner) = 0;
+  virtual void ShowWindow(Hwnd hwnd, ShowCmd cmd) = 0;
+  // Top-level windows in the platform's enumeration order; stop by returning false.
+  virtual void EnumWindows(const std::function<bool(Hwnd)>& visit) = 0;
+  // Sends a message and waits for the receiver, at most timeoutMs. False when not delivered.
+  virtual bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
+                                  std::uint32_t lParam, std::uint32_t timeoutMs) = 0;
+  // Hands a command phrase to the instance owning hwnd. False when not delivered.
+  virtual bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase,
+                                 std::uint32_t timeoutMs) = 0;
+  virtual void DrawCaptionActive(Hwnd hwnd) = 0;  // WM_NCACTIVATE with 1
+
+  // ---- processes
+  virtual std::vector<ProcessEntry> Processes() = 0;  // snapshot order; empty on failure
+  virtual std::string OwnExecutableName() = 0;        // this program's file name
+
+  // ---- keys
+  virtual bool AsyncKeyDown(int vk) = 0;  // the key is held down now
+  virtual HookHandle InstallKeyboardHook() = 0;  // events reach OnKeyboardHook; 0 on failure
+  virtual void RemoveKeyboardHook(HookHandle hook) = 0;
+  virtual std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
+                                     const KeyEvent& ev) = 0;
+  // Layout lookups and injection with the Windows meanings (VkKeyScanA, MapVirtualKeyA,
+  // keybd_event).
+  virtual std::int16_t VkKeyScan(char ch) = 0;
+  virtual std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) = 0;
+  virtual void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
+
+  // ---- the search window (built from the design table)
+  virtual Hwnd CreateSearchWindow(const WindowDesign& design) = 0;  // loaded, not shown
+  virtual void ShowForm() = 0;  // show, not modal, no owner
+  virtual void DestroySearchWindow() = 0;
+  virtual Twips FormLeft() = 0;
+  virtual Twips FormTop() = 0;
+  virtual Twips FormWidth() = 0;
+  virtual Twips FormHeight() = 0;
+  virtual void SetFormTop(Twips top) = 0;
+  virtual void MoveForm(Twips left, Twips top, Twips width, Twips height) = 0;
+  virtual WindowState FormState() = 0;
+  virtual void SetFormState(WindowState state) = 0;
+  virtual bool FormVisible() = 0;
+  virtual void FormToFront() = 0;  // top of the z-order (ZOrder 0)
+  virtual Twips ScreenWidth() = 0;
+  virtual Twips ScreenHeight() = 0;
+  virtual int TwipsPerPixelY() = 0;
+
+  // ---- the search window's controls
+  virtual std::string Text(ControlRef c) = 0;  // text box text or caption
+  virtual void SetText(ControlRef c, const std::string& text) = 0;
+  virtual int SelStart(ControlRef c) = 0;  // in characters
+  virtual int SelLength(ControlRef c) = 0;
+  virtual void SetSelection(ControlRef c, int start, int length) = 0;
+  virtual int Value(ControlRef c) = 0;  // option: 1 selected; check box: 0 or 1
+  virtual void SetValue(ControlRef c, int value) = 0;  // raises OnClick as described there
+  virtual bool Enabled(ControlRef c) = 0;
+  virtual void SetEnabled(ControlRef c, bool enabled) = 0;
+  virtual bool Visible(ControlRef c) = 0;
+  virtual void SetVisible(ControlRef c, bool visible) = 0;
+  virtual Colour ForeColor(ControlRef c) = 0;
+  virtual void SetForeColor(ControlRef c, Colour colour) = 0;
+  virtual Twips ControlTop(ControlRef c) = 0;
+  virtual void SetControlTop(ControlRef c, Twips top) = 0;
+  virtual bool SetTabStop(ControlRef c, bool on) = 0;  // false when it has no tab stop
+  virtual bool SetFocus(ControlRef c) = 0;  // false when it cannot take the focus
+  virtual std::optional<ControlRef> ActiveControl() = 0;
+  virtual Hwnd ControlHwnd(ControlRef c) = 0;
+
+  // ---- user-interface services
+  virtual int MessageBox(const std::string& text, int style, const std::string& title) = 0;
+  virtual void SetMousePointer(int pointer) = 0;
+  virtual void Beep() = 0;
+  // Opens an address or starts a program, like ShellExecute "open" with a normal window.
+  virtual void ShellOpen(const std::string& target) = 0;
+
+  // ---- default browser: the sources, asked in this order; "" when missing
+  virtual std::string BrowserUserCommand() = 0;       // per-user http command line
+  virtual std::string BrowserChosenHandler() = 0;     // the user's chosen handler id
+  virtual std::string BrowserHandlerCommand(const std::string& handler) = 0;
+  virtual std::string ExecutableForDocument(const std::string& path) = 0;  // FindExecutable
+  // True when command lines are Windows style (".exe" rules); otherwise the platform turns
+  // a command line into an executable path itself with ExecutableFromCommand.
+  virtual bool WindowsCommandLines() = 0;
+  virtual std::string ExecutableFromCommand(const std::string& commandLine) = 0;
+
+  // ---- files
+  virtual std::string ExecutableFolder() = 0;  // ends with the path separator
+  virtual std::string TempFolder() = 0;        // ends with the path separator
+  virtual std::string UserConfigFolder() = 0;  // fallback home of the settings file
+  virtual std::string Environment(const std::string& name) = 0;  // "" when unset
+
+  // ---- speech
+  // nullptr when no service can be created; `error` then says why.
+  virtual std::unique_ptr<SpeechService> CreateSpeechService(SpeechError& error) = 0;
+  virtual std::string RecogniserProcessName() = 0;
+  virtual std::string RecogniserDisplayName() = 0;
+};
+
+}  // namespace varnel

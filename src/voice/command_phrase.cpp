@@ -1,0 +1,5 @@
+#include "app/program.h"
+// PLACEHOLDER until implemented.
+namespace varnel {
+void Program::OnCommandPhrase(const std::string&) {}
+}  // namespace varnel

@@ -1,0 +1,21 @@
+// Remembering the applications the user came from, and Snap Back.
+#pragma once
+
+namespace varnel {
+
+class Program;
+
+class ForegroundTracker {
+ public:
+  explicit ForegroundTracker(Program& program) : p_(program) {}
+
+  void timer_vnl_Timer();
+  void TrackForeground();
+  void CheckPellar();
+  void SnapBack();
+
+ private:
+  Program& p_;
+};
+
+}  // namespace varnel
