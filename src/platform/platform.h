@@ -108,6 +108,8 @@ class SpeechEvents {
   virtual void OnCommandRecognize(const SpeechRecognition& r) = 0;
   virtual void OnCommandOther(const std::string& command, const std::string& app,
                               const std::string& state) = 0;
+  // The service went away (its process ended) while commands were registered.
+  virtual void OnServiceLost() = 0;
 
  protected:
   ~SpeechEvents() = default;

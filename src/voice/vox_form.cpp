@@ -7,6 +7,7 @@ void VoxForm::Form_Load() {}
 void VoxForm::Form_Unload() {}
 void VoxForm::OnCommandRecognize(const SpeechRecognition&) {}
 void VoxForm::OnCommandOther(const std::string&, const std::string&, const std::string&) {}
+void VoxForm::OnServiceLost() {}
 void VoxForm::vox_command() {}
 void VoxForm::RegisterCommands() {}
 void VoxForm::UnregisterCommands() {}

@@ -26,6 +26,7 @@ class VoxForm final : public SpeechEvents {
   void OnCommandRecognize(const SpeechRecognition& r) override;
   void OnCommandOther(const std::string& command, const std::string& app,
                       const std::string& state) override;
+  void OnServiceLost() override;
   void vox_command();
 
  private:

@@ -1,0 +1,23 @@
+// `varnel --command PHRASE`: hands a spoken-command phrase to the running instance.
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace varnel {
+
+struct SpeechRecognition;
+
+// Matches a phrase against the command table (any spoken form, list words included, any
+// case); nullopt when it names no command.
+std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase);
+
+// Sends the phrase to the instance recorded in the settings file `cfgFile`. Returns the exit
+// status: 0 delivered, 2 unknown phrase (reported on err), 1 no running instance.
+int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile,
+                         const std::string& phrase, std::ostream& err);
+
+}  // namespace varnel
