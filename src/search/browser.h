@@ -7,16 +7,22 @@ namespace varnel {
 
 class Program;
 
+// The text up to its first NUL, trailing spaces removed.
 std::string TrimNull(const std::string& text);
+// A quote-free command line cut before the ".exe" that ends its executable (any letter case),
+// or before its last dot when it names no ".exe"; spaces trimmed both ends.
 std::string CutAtLastDot(const std::string& text);
 
 class Browser {
  public:
   explicit Browser(Program& program) : p_(program) {}
 
+  // Brings the running default browser forward, or starts it.
   void LaunchBrowser();
+  // The default browser's executable path, "" (after a beep) when no source names one.
   std::string GetDefaultBrowser();
-  // Creates an empty file with a unique name in the temporary folder; "" on failure.
+  // A unique name in the temporary folder; with `create`, the file is created empty and
+  // exclusively (never an existing file). "" on failure.
   std::string MakeTempFile(const std::string& extension, bool create);
 
  private:

@@ -1,9 +1,111 @@
 #include "winsys/foreground_tracker.h"
+
 #include "app/program.h"
-// PLACEHOLDER until implemented.
+#include "ui/codes.h"
+
 namespace varnel {
-void ForegroundTracker::timer_vnl_Timer() {}
-void ForegroundTracker::TrackForeground() {}
-void ForegroundTracker::CheckPellar() {}
-void ForegroundTracker::SnapBack() {}
+
+namespace {
+constexpr int kVkAlt = 18;
+}  // namespace
+
+void ForegroundTracker::timer_vnl_Timer() {
+  TrackForeground();
+}
+
+void ForegroundTracker::TrackForeground() {
+  Platform& pf = p_.platform;
+  ProgramState& st = p_.state;
+  const Hwnd fg = pf.ForegroundWindow();
+  const Hwnd focus = pf.FocusWindow();
+  const Hwnd desktop = pf.DesktopWindow();
+
+  if (fg != desktop && fg != 0 && fg != st.hwndLastApp && fg != st.hwndBox) {
+    if (st.hwndLastApp == 0 || st.hwndPrevApp == 0) {
+      st.hwndLastApp = fg;
+      st.hwndPrevApp = fg;
+    } else if (pf.WindowThread(fg) != pf.WindowThread(st.hwndLastApp)) {
+      st.hwndPrevApp = st.hwndLastApp;
+      st.hwndLastApp = fg;
+    }
+    // Another window of the same thread (a dialog of the same application) changes nothing.
+  }
+
+  if (st.inMsgBox || pf.FormTop() == kParkedTop) {
+    return;
+  }
+
+  if (fg != 0 && fg != st.hwndBox) {
+    st.searchFront = false;
+    return;
+  }
+  // The actions below run once per activation of the search window.
+  if (st.searchFront) {
+    return;
+  }
+  st.searchFront = true;
+  CheckPellar();
+  if (fg == 0 || p_.window.Keyboard()) {
+    return;
+  }
+  const ControlRef terms{Ctl::txt_vnl, 0};
+  if (focus == pf.ControlHwnd(terms) || p_.hook.IsKeyDown(kVkAlt) != 0) {
+    return;
+  }
+  pf.SetFocus(terms);
+}
+
+void ForegroundTracker::CheckPellar() {
+  Platform& pf = p_.platform;
+  const ControlRef vox{Ctl::chk_vox, 0};
+  if (p_.winutil.FindAppWindow(kModePellarMain) != 0) {
+    pf.SetVisible(vox, false);
+    if (p_.state.voxActive) {
+      p_.voice.SetVoiceCommands(false);
+    }
+  } else {
+    pf.SetVisible(vox, true);
+  }
+}
+
+void ForegroundTracker::SnapBack() {
+  Platform& pf = p_.platform;
+  const ProgramState& st = p_.state;
+  const Hwnd fg = pf.ForegroundWindow();
+  Hwnd target = st.hwndPrevApp;
+
+  if (target == 0 || target == fg || !pf.IsWindowVisible(target)) {
+    // The parked search window is visible to the system but off screen: never hand it the
+    // foreground.
+    const bool parked = st.formLoaded && pf.FormTop() == kParkedTop;
+    Hwnd found = 0;
+    Hwnd cur = fg;
+    for (int step = 0; step < kZOrderStepLimit; ++step) {
+      cur = pf.NextWindow(cur);
+      if (cur == 0) {
+        break;
+      }
+      if (cur == fg || (parked && cur == st.hwndBox)) {
+        continue;
+      }
+      if (pf.IsWindowVisible(cur) && pf.HasCaption(cur)) {
+        found = cur;
+        break;
+      }
+    }
+    target = found;
+  }
+  if (target == 0) {
+    target = p_.winutil.FindAppWindow(kModePellarMain);
+  }
+  if (target == 0) {
+    return;
+  }
+  if (pf.IsIconic(target)) {
+    pf.ShowWindow(target, ShowCmd::Restore);
+    p_.winutil.WaitMs(0, true);
+  }
+  p_.winutil.ForceForeground(target, true);
+}
+
 }  // namespace varnel
