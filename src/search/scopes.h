@@ -23,16 +23,20 @@ struct DateRange {
   const char* tbs;  // "" for Anytime
 };
 
-const Scope& ScopeAt(int index);          // index clamped to 0..14
-const DateRange& DateRangeAt(int index);  // index clamped to 0..5
+inline constexpr int kScopeCount = 15;
+inline constexpr int kDateRangeCount = 6;
+
+// An index outside the range gives index 0, as when no option is selected.
+const Scope& ScopeAt(int index);
+const DateRange& DateRangeAt(int index);
 
 // Finds a scope or date by number or caption (without "&", any case); nullopt when unknown.
 std::optional<int> ParseScope(std::string_view text);
 std::optional<int> ParseDateRange(std::string_view text);
 
 struct ComposedSearch {
-  std::string address;                // with "http://" in front; never empty
-  std::optional<std::string> history; // normalised terms to save, when not empty
+  std::string address;                 // with "http://" in front; never empty
+  std::optional<std::string> history;  // normalised terms to save, when not empty
 };
 
 // The search steps after the window is parked: trim, normalise, history, encode, compose.

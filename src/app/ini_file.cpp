@@ -1,0 +1,394 @@
+#include "app/ini_file.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <system_error>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+namespace varnel {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls, as Windows does.
+constexpr std::array<char32_t, 32> kCp1252High = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not valid.
+std::size_t SequenceLength(std::string_view text, std::size_t i) {
+  const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char c = b(i);
+  if (c < 0x80) return 1;
+  std::size_t len = 0;
+  char32_t cp = 0;
+  char32_t min = 0;
+  if ((c & 0xE0) == 0xC0) {
+    len = 2, cp = c & 0x1F, min = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    len = 3, cp = c & 0x0F, min = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    len = 4, cp = c & 0x07, min = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + len > text.size()) return 0;
+  for (std::size_t k = 1; k < len; ++k) {
+    if ((b(i + k) & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (b(i + k) & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return len;
+}
+
+// Decodes one code point of valid UTF-8 at text[i] and advances i.
+char32_t NextCodePoint(std::string_view text, std::size_t& i) {
+  std::size_t len = SequenceLength(text, i);
+  const auto c = static_cast<unsigned char>(text[i]);
+  if (len <= 1) {
+    ++i;
+    return c;
+  }
+  char32_t cp = c & (0xFF >> (len + 1));
+  for (std::size_t k = 1; k < len; ++k) {
+    cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
+  }
+  i += len;
+  return cp;
+}
+
+// Simple case folding for the scripts that setting names are likely to use.
+char32_t FoldCase(char32_t c) {
+  if (c >= 'A' && c <= 'Z') return c + 32;
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+  if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
+      c != 0x17F) {
+    // Latin Extended-A pairs alternate; the run 0x139..0x148 and 0x179..0x17E start odd.
+    const bool oddStart = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
+    if (oddStart ? (c % 2 == 1) : (c % 2 == 0)) return c + 1;
+    return c;
+  }
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
+  if (c >= 0x410 && c <= 0x42F) return c + 32;
+  if (c >= 0x400 && c <= 0x40F) return c + 80;
+  return c;
+}
+
+bool NamesEqual(std::string_view a, std::string_view b) {
+  std::size_t i = 0;
+  std::size_t j = 0;
+  while (i < a.size() && j < b.size()) {
+    if (FoldCase(NextCodePoint(a, i)) != FoldCase(NextCodePoint(b, j))) return false;
+  }
+  return i == a.size() && j == b.size();
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  return s;
+}
+
+// A name or value as it may go into a line: cut at NUL, line breaks made spaces so that a
+// value can never split into further lines (and so never forge a section or key).
+std::string Sanitise(std::string_view s) {
+  std::string out(s.substr(0, s.find('\0')));
+  for (char& c : out) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return out;
+}
+
+enum class LineKind { Other, Section, Entry };
+
+struct ParsedLine {
+  LineKind kind = LineKind::Other;
+  std::string_view name;   // section or key name, trimmed
+  std::string_view value;  // entry value, trimmed
+};
+
+ParsedLine ParseLine(std::string_view line) {
+  ParsedLine p;
+  const std::string_view t = Trim(line);
+  if (t.empty() || t.front() == ';') return p;
+  if (t.front() == '[') {
+    std::string_view inner = t.substr(1);
+    const std::size_t close = inner.rfind(']');
+    if (close != std::string_view::npos) inner = inner.substr(0, close);
+    p.kind = LineKind::Section;
+    p.name = Trim(inner);
+    return p;
+  }
+  const std::size_t eq = t.find('=');
+  if (eq == std::string_view::npos) return p;
+  p.kind = LineKind::Entry;
+  p.name = Trim(t.substr(0, eq));
+  p.value = Trim(t.substr(eq + 1));
+  return p;
+}
+
+fs::path PathFromUtf8(const std::string& s) {
+  return fs::path(std::u8string(s.begin(), s.end()));
+}
+
+// Forces the file's bytes to the disk before the rename makes them the settings file.
+void SyncFile([[maybe_unused]] const fs::path& p) {
+#ifndef _WIN32
+  const int fd = ::open(p.c_str(), O_RDONLY);
+  if (fd >= 0) {
+    ::fsync(fd);
+    ::close(fd);
+  }
+#endif
+}
+
+// A fresh name beside the target, so that two writers never share a temporary file.
+fs::path TempPath(const fs::path& target) {
+  static constexpr char kHex[] = "0123456789abcdef";
+  std::random_device rd;
+  std::string suffix = ".";
+  for (int i = 0; i < 2; ++i) {
+    const unsigned v = rd();
+    for (int k = 0; k < 8; ++k) suffix += kHex[(v >> (4 * k)) & 0xF];
+  }
+  fs::path tmp = target;
+  tmp += suffix + ".tmp";
+  return tmp;
+}
+
+// The file's text; an empty file when it does not exist, nullopt when it exists but
+// cannot be read (then it must not be overwritten with what little we know).
+std::optional<std::string> ReadBytes(const std::string& path) {
+  const fs::path p = PathFromUtf8(path);
+  std::error_code ec;
+  if (!fs::exists(p, ec)) {
+    if (ec) return std::nullopt;
+    return std::string();
+  }
+  std::ifstream in(p, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view text) {
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t len = SequenceLength(text, i);
+    if (len == 0) return false;
+    i += len;
+  }
+  return true;
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  for (char ch : bytes) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c < 0x80) {
+      out += ch;
+    } else if (c < 0xA0) {
+      AppendUtf8(out, kCp1252High[c - 0x80]);
+    } else {
+      AppendUtf8(out, c);
+    }
+  }
+  return out;
+}
+
+std::string Utf8Prefix(std::string_view text, std::size_t maxChars) {
+  std::size_t i = 0;
+  for (std::size_t n = 0; n < maxChars && i < text.size(); ++n) {
+    const std::size_t len = SequenceLength(text, i);
+    i += len == 0 ? 1 : len;
+  }
+  return std::string(text.substr(0, i));
+}
+
+IniFile IniFile::Load(const std::string& path) {
+  const std::optional<std::string> bytes = ReadBytes(path);
+  return bytes ? Parse(*bytes) : IniFile{};
+}
+
+IniFile IniFile::Parse(std::string_view bytes) {
+  if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
+  std::string converted;
+  if (!IsValidUtf8(bytes)) {
+    converted = Cp1252ToUtf8(bytes);
+    bytes = converted;
+  }
+  IniFile file;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    std::size_t end = bytes.find('\n', start);
+    const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
+    if (end == std::string_view::npos) end = bytes.size();
+    std::string_view line = bytes.substr(start, end - start);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    file.lines_.emplace_back(line);
+    start = next;
+  }
+  return file;
+}
+
+std::optional<std::string> IniFile::Get(std::string_view section, std::string_view key) const {
+  section = Trim(section);
+  key = Trim(key);
+  bool inSection = false;
+  bool seenSection = false;
+  for (const std::string& line : lines_) {
+    const ParsedLine p = ParseLine(line);
+    if (p.kind == LineKind::Section) {
+      // Only the first section of that name counts.
+      if (inSection) return std::nullopt;
+      inSection = !seenSection && NamesEqual(p.name, section);
+      seenSection = seenSection || inSection;
+    } else if (inSection && p.kind == LineKind::Entry && NamesEqual(p.name, key)) {
+      std::string_view v = p.value;
+      if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+      return std::string(v);
+    }
+  }
+  return std::nullopt;
+}
+
+void IniFile::Set(std::string_view section, std::string_view key, std::string_view value) {
+  const std::string sec = Sanitise(Trim(section));
+  const std::string k = Sanitise(Trim(key));
+  const std::string v = Sanitise(value);
+
+  std::size_t header = lines_.size();
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const ParsedLine p = ParseLine(lines_[i]);
+    if (p.kind == LineKind::Section && NamesEqual(p.name, sec)) {
+      header = i;
+      break;
+    }
+  }
+  if (header == lines_.size()) {
+    lines_.push_back("[" + sec + "]");
+    lines_.push_back(k + "=" + v);
+    return;
+  }
+  std::size_t insertAt = header + 1;
+  for (std::size_t i = header + 1; i < lines_.size(); ++i) {
+    const ParsedLine p = ParseLine(lines_[i]);
+    if (p.kind == LineKind::Section) break;
+    if (p.kind == LineKind::Entry && NamesEqual(p.name, k)) {
+      lines_[i] = std::string(p.name) + "=" + v;
+      return;
+    }
+    const std::string_view t = Trim(lines_[i]);
+    if (!t.empty() && t.front() != ';') insertAt = i + 1;
+  }
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), k + "=" + v);
+}
+
+std::string IniFile::Serialise() const {
+  std::string out;
+  std::size_t size = 0;
+  for (const std::string& line : lines_) size += line.size() + 2;
+  out.reserve(size);
+  for (const std::string& line : lines_) {
+    out += line;
+    out += "\r\n";
+  }
+  return out;
+}
+
+bool IniFile::Save(const std::string& path) const {
+  if (path.empty()) return false;
+  std::error_code ec;
+  fs::path target = PathFromUtf8(path);
+  // Keep a link pointing at the real file rather than replacing the link.
+  if (fs::is_symlink(target, ec)) {
+    const fs::path real = fs::canonical(target, ec);
+    if (ec) return false;
+    target = real;
+  }
+  const fs::file_status st = fs::status(target, ec);
+  const bool exists = !ec && fs::exists(st);
+  if (exists) {
+    if (!fs::is_regular_file(st)) return false;
+    // A read-only settings file stays as it is, as the platform's writes would leave it.
+    std::ofstream probe(target, std::ios::binary | std::ios::app);
+    if (!probe) return false;
+  }
+
+  const fs::path tmp = TempPath(target);
+  const std::string bytes = Serialise();
+  {
+    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (out.fail()) {
+      fs::remove(tmp, ec);
+      return false;
+    }
+  }
+  SyncFile(tmp);
+  if (exists) fs::permissions(tmp, st.permissions(), ec);
+  fs::rename(tmp, target, ec);
+  if (ec) {
+    std::error_code ignored;
+    fs::remove(tmp, ignored);
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> ReadProfileString(const std::string& path, std::string_view section,
+                                             std::string_view key) {
+  if (path.empty()) return std::nullopt;
+  return IniFile::Load(path).Get(section, key);
+}
+
+bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
+                        std::string_view value) {
+  if (path.empty()) return false;
+  const std::optional<std::string> bytes = ReadBytes(path);
+  if (!bytes) return false;
+  IniFile file = IniFile::Parse(*bytes);
+  file.Set(section, key, value);
+  return file.Save(path);
+}
+
+}  // namespace varnel
