@@ -14,8 +14,9 @@ int Program::Run() {
 }
 
 void Program::LoadVoxForm() {
-  if (vox) return;
-  vox = std::make_unique<VoxForm>(*this);
+  if (vox && vox->Loaded()) return;
+  // A form that so far only carried out handed-over phrases is loaded in place.
+  if (!vox) vox = std::make_unique<VoxForm>(*this);
   vox->Form_Load();
 }
 

@@ -17,7 +17,7 @@ std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase);
 
 // Sends the phrase to the instance recorded in the settings file `cfgFile`. Returns the exit
 // status: 0 delivered, 2 unknown phrase (reported on err), 1 no running instance.
-int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile,
-                         const std::string& phrase, std::ostream& err);
+int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const std::string& phrase,
+                         std::ostream& err);
 
 }  // namespace varnel

@@ -1,8 +1,46 @@
 #include "voice/voice_activation.h"
+
 #include "app/program.h"
-// PLACEHOLDER until implemented.
+#include "ui/codes.h"
+
 namespace varnel {
-void VoiceActivation::SetVoiceCommands(bool) {}
-std::uint32_t VoiceActivation::IsNatSpeakRunning() { return 0; }
-void VoiceActivation::chk_vox_Click() {}
+
+void VoiceActivation::SetVoiceCommands(bool bOn) {
+  ProgramState& st = p_.state;
+  if (bOn) {
+    if (st.voxActive) return;
+    int answer = 0;
+    if (IsNatSpeakRunning() == 0) {
+      answer = p_.summoning.ShowMessage(
+          "Please make sure " + p_.platform.RecogniserDisplayName() +
+              " is running and then hit OK to activate Varnel extended voice commands.",
+          kMbOkCancel | kMbIconInformation, "");
+    }
+    if (answer != kIdCancel) p_.LoadVoxForm();
+  } else {
+    if (!st.voxActive) return;
+    p_.UnloadVoxForm();
+  }
+
+  // The search window may be gone already when this runs during shutdown.
+  if (!st.formLoaded) return;
+  if (st.voxActive) {
+    p_.platform.SetValue({Ctl::chk_vox}, 1);
+    p_.platform.SetText({Ctl::lbl_hmo}, kVoiceActiveText);
+  } else {
+    p_.platform.SetValue({Ctl::chk_vox}, 0);
+    p_.platform.SetText({Ctl::lbl_hmo}, kOptionsHint);
+  }
+  p_.platform.FormToFront();
+}
+
+std::uint32_t VoiceActivation::IsNatSpeakRunning() {
+  return p_.winutil.FindProcess(p_.platform.RecogniserProcessName(), true, false);
+}
+
+void VoiceActivation::chk_vox_Click() {
+  const bool ticked = p_.platform.Value({Ctl::chk_vox}) != 0;
+  if (ticked != p_.state.voxActive) SetVoiceCommands(!p_.state.voxActive);
+}
+
 }  // namespace varnel

@@ -1,14 +1,324 @@
 #include "voice/vox_form.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
 #include "app/program.h"
-// PLACEHOLDER until implemented.
+#include "ui/codes.h"
+#include "voice/command_table.h"
+#include "voice/send_key.h"
+
 namespace varnel {
-std::int32_t CountSubstrings(const std::string&, const std::string&, std::int32_t&) { return 0; }
-void VoxForm::Form_Load() {}
-void VoxForm::Form_Unload() {}
-void VoxForm::OnCommandRecognize(const SpeechRecognition&) {}
-void VoxForm::OnCommandOther(const std::string&, const std::string&, const std::string&) {}
-void VoxForm::OnServiceLost() {}
-void VoxForm::vox_command() {}
-void VoxForm::RegisterCommands() {}
-void VoxForm::UnregisterCommands() {}
+
+namespace {
+
+constexpr std::int32_t kMaxCount = 100000;
+constexpr std::int32_t kErrCantCreateObject = 429;
+
+bool SameText(const std::string& a, std::size_t pos, const std::string& b, bool ignoreCase) {
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[pos + i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (ignoreCase ? std::tolower(x) != std::tolower(y) : x != y) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::int32_t CountSubstrings(const std::string& sText, const std::string& sFind,
+                             std::int32_t& lCompare) {
+  if (lCompare < 0) lCompare = 0;
+  if (sFind.empty()) return 0;
+  const bool ignoreCase = lCompare != 0;
+  std::int32_t count = 0;
+  std::size_t pos = 0;
+  while (pos + sFind.size() <= sText.size() && count < kMaxCount) {
+    if (SameText(sText, pos, sFind, ignoreCase)) {
+      ++count;
+      pos += sFind.size();
+    } else {
+      ++pos;
+    }
+  }
+  return count;
+}
+
+int ListNumber(const std::string& listResult) {
+  // The leading numeric part, as a Basic Val would read it.
+  std::size_t i = 0;
+  while (i < listResult.size() && (listResult[i] == ' ' || listResult[i] == '\t')) ++i;
+  std::string number;
+  if (i < listResult.size() && (listResult[i] == '-' || listResult[i] == '+')) {
+    number += listResult[i++];
+  }
+  bool digits = false;
+  bool point = false;
+  for (; i < listResult.size(); ++i) {
+    const char ch = listResult[i];
+    if (std::isdigit(static_cast<unsigned char>(ch)) != 0) {
+      number += ch;
+      digits = true;
+    } else if (ch == '.' && !point) {
+      number += ch;
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!digits) return 0;
+  const double value = std::nearbyint(std::strtod(number.c_str(), nullptr));
+  if (value <= 0) return 0;
+  // The spoken list goes no higher; anything bigger is not a number the user said.
+  return value > kNumberListMax ? kNumberListMax : static_cast<int>(value);
+}
+
+std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
+                                    std::int32_t line) {
+  std::string message = "Voice commands require " + recogniserName + " to be installed.";
+  std::string detail;
+  if (error.number != 0) {
+    detail = error.text;
+    if (detail.empty() && error.number == kErrCantCreateObject) {
+      detail = "ActiveX component can't create object";
+    }
+    if (line != 0) detail += "  (Line=" + std::to_string(line) + ")";
+  }
+  if (!detail.empty()) message += "\r\n\r\nError: " + detail;
+  return message;
+}
+
+void VoxForm::Form_Load() {
+  loaded_ = true;
+  m_bFindReady = false;
+  RegisterCommands();
+}
+
+void VoxForm::Form_Unload() {
+  UnregisterCommands();
+  loaded_ = false;
+}
+
+void VoxForm::RegisterCommands() {
+  // The form has no window of its own here, so there is nothing to place behind the
+  // foreground window.
+  Program& p = p_;
+  Platform& pl = p.platform;
+  const auto alive = alive_;
+  pl.SetMousePointer(kPointerHourglass);
+
+  std::optional<SpeechError> failure;
+  // Runs one step; false once a step has failed or the form went away during a yield.
+  auto step = [&](std::optional<SpeechError> result) {
+    if (result) failure = std::move(result);
+    return !failure;
+  };
+  auto yield = [&] {
+    pl.DoEvents();
+    return *alive && !lost_;
+  };
+
+  bool ok = false;
+  bool stopped = false;
+  do {
+    SpeechError createError;
+    objVox_ = pl.CreateSpeechService(createError);
+    if (!objVox_) {
+      if (createError.number == 0) createError.number = kErrCantCreateObject;
+      failure = createError;
+      break;
+    }
+    if (!yield()) {
+      stopped = true;
+      break;
+    }
+    if (!step(objVox_->Register(this))) break;
+    if (!yield()) {
+      stopped = true;
+      break;
+    }
+    if (!step(objVox_->CreateMenu(kVoxApp, kVoxState, kVoxLanguage))) break;
+    menuCreated_ = true;
+    if (!yield()) {
+      stopped = true;
+      break;
+    }
+    if (!step(objVox_->SetList(kNumberList, kNumberListMax, NumberListText()))) break;
+    bool added = true;
+    for (const VoxCommand& c : kVoxCommands) {
+      std::string text(c.spoken);
+      std::string spoken = text;
+      if (text.find('\0') != std::string::npos) {
+        text += '\0';
+        std::int32_t compare = 0;
+        const std::int32_t count = CountSubstrings(text, std::string(1, '\0'), compare);
+        const std::string name = text.substr(0, text.find('\0'));
+        if (!step(objVox_->SetList(name, count, text))) {
+          added = false;
+          break;
+        }
+        spoken = "<" + name + ">";
+      }
+      if (!step(objVox_->AddCommand(c.id, spoken, kVoxApp))) {
+        added = false;
+        break;
+      }
+    }
+    if (!added) break;
+    if (!step(objVox_->SetActive(true))) break;
+    ok = true;
+  } while (false);
+
+  if (!*alive) return;
+  if (ok) {
+    p.state.voxActive = true;
+    pl.SetMousePointer(kPointerDefault);
+    return;
+  }
+  if (!stopped) {
+    // Never set when the form was switched off while registering; the loss already did that.
+    const SpeechError error = failure.value_or(SpeechError{});
+    p.summoning.ShowMessage(RegistrationFailureText(pl.RecogniserDisplayName(), error, 0),
+                            kMbIconInformation, "");
+    p.summoning.PostCode(CODE_VOX_UNLOAD);
+  }
+  pl.SetMousePointer(kPointerDefault);
+}
+
+void VoxForm::UnregisterCommands() {
+  Platform& pl = p_.platform;
+  pl.SetMousePointer(kPointerHourglass);
+  if (objVox_) {
+    // A service that has gone away has nothing left to take down.
+    if (!lost_) {
+      objVox_->Unregister();
+      if (menuCreated_) {
+        objVox_->SetActive(false);
+        for (std::int32_t id = kVoxCommandCount - 1; id >= 0; --id) objVox_->RemoveCommand(id);
+        objVox_->ReleaseMenu();
+      }
+    }
+    menuCreated_ = false;
+    objVox_.reset();
+  }
+  p_.state.voxActive = false;
+  if (p_.state.formLoaded) pl.SetValue({Ctl::chk_vox}, 0);
+  pl.SetMousePointer(kPointerDefault);
+}
+
+void VoxForm::OnCommandRecognize(const SpeechRecognition& r) {
+  Program& p = p_;
+  const auto alive = alive_;
+  m_iCommand = static_cast<std::int16_t>(r.id & 0xFFFF);
+  m_hFocus = p.platform.FocusWindow();
+  p.window.SetKeyboard(false);
+  m_sListResult = r.listResults.empty() ? std::string{} : r.listResults.front();
+
+  const VoxCommand* c = FindVoxCommand(m_iCommand);
+  if (c == nullptr) return;
+  if (c->browser && p.OnScreen()) {
+    p.winutil.HideSearchWindow();
+    if (!*alive) return;
+  }
+  // Cancel and Delete go out at once, inside the recogniser's event.
+  if (c->id == 5 || c->id == 6) {
+    SendKeyChord(p, false, false, false, c->vk, 0);
+    return;
+  }
+  pending_.push_back({m_iCommand, m_sListResult, m_hFocus});
+  p.summoning.PostCode(CODE_VOX_COMMAND);
+}
+
+void VoxForm::OnCommandOther(const std::string&, const std::string&, const std::string&) {
+  p_.window.SetKeyboard(false);
+}
+
+void VoxForm::OnServiceLost() {
+  if (lost_ || !objVox_) return;
+  lost_ = true;
+  // Quietly off: the form is unloaded later, not inside the service's own callback.
+  p_.state.voxActive = false;
+  if (p_.state.formLoaded) {
+    p_.platform.SetValue({Ctl::chk_vox}, 0);
+    p_.platform.SetText({Ctl::lbl_hmo}, kOptionsHint);
+  }
+  p_.summoning.PostCode(CODE_VOX_UNLOAD);
+}
+
+void VoxForm::vox_command() {
+  if (pending_.empty()) return;
+  const Pending what = pending_.front();
+  pending_.pop_front();
+  const VoxCommand* c = FindVoxCommand(what.command);
+  if (c != nullptr) Run(*c, what);
+}
+
+void VoxForm::Run(const VoxCommand& c, const Pending& what) {
+  Program& p = p_;
+  Platform& pl = p.platform;
+  // Key chords yield; the form may be unloaded meanwhile and must then not be touched.
+  const auto alive = alive_;
+  auto chord = [&p](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
+    SendKeyChord(p, ctrl, alt, shift, vk, pauseMs);
+  };
+
+  switch (c.action) {
+    case VoxAction::Chord:
+      chord(c.ctrl, c.alt, c.shift, c.vk, 0);
+      break;
+    case VoxAction::RepeatChord:
+      for (int i = ListNumber(what.listResult); i > 0; --i) chord(c.ctrl, c.alt, c.shift, c.vk, 1);
+      break;
+    case VoxAction::DoIt:
+      if (pl.FocusWindow() == what.focus) chord(false, false, false, c.vk, 0);
+      break;
+    case VoxAction::Find:
+      if (p.OnScreen()) p.search.DoSearch();
+      break;
+    case VoxAction::HideIt: {
+      const Hwnd front = pl.ForegroundWindow();
+      if (front != 0 && front == p.state.hwndBox) {
+        p.winutil.HideSearchWindow();
+      } else if (front != 0) {
+        pl.ShowWindow(front, ShowCmd::Minimise);
+      }
+      break;
+    }
+    case VoxAction::SearchDocument:
+      m_bFindReady = false;
+      chord(true, false, false, 'F', 250);
+      chord(false, false, false, 46, 0);
+      break;
+    case VoxAction::FindNext:
+      if (m_bFindReady) {
+        chord(false, false, false, 114, 0);
+      } else {
+        chord(false, false, false, 32, 0);
+        chord(false, false, false, 8, 0);
+        chord(false, false, false, 13, 0);
+        if (*alive) m_bFindReady = true;
+      }
+      break;
+    case VoxAction::LaunchBrowser:
+      p.browser.LaunchBrowser();
+      break;
+    case VoxAction::SnapBack:
+      if (p.OnScreen()) {
+        p.winutil.HideSearchWindow();
+      } else {
+        p.tracker.SnapBack();
+      }
+      break;
+    case VoxAction::ShowWindow:
+      p.summoning.ShowSearchWindow();
+      break;
+    case VoxAction::Focus:
+      chord(true, false, false, 'L', 1);
+      chord(false, false, false, 117, 1);
+      chord(false, false, false, 117, 1);
+      break;
+  }
+}
+
 }  // namespace varnel

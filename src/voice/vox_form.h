@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
@@ -10,36 +11,66 @@
 namespace varnel {
 
 class Program;
+struct VoxCommand;
 
 std::int32_t CountSubstrings(const std::string& sText, const std::string& sFind,
                              std::int32_t& lCompare);
+
+// N of the repeating commands: the leading number of the list word, rounded; 0 when there
+// is none.
+int ListNumber(const std::string& listResult);
+
+// The registration failure message for an error (number 0: no error known) and line
+// (0: none known).
+std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
+                                    std::int32_t line);
 
 class VoxForm final : public SpeechEvents {
  public:
   explicit VoxForm(Program& program) : p_(program) {}
   VoxForm(const VoxForm&) = delete;
   VoxForm& operator=(const VoxForm&) = delete;
-  ~VoxForm() = default;
+  ~VoxForm() { *alive_ = false; }
 
   void Form_Load();    // RegisterCommands
   void Form_Unload();  // UnregisterCommands
+  // Form_Load has run: the form holds (or tried to hold) a registration. A form that only
+  // carries out handed-over command phrases is not loaded.
+  bool Loaded() const { return loaded_; }
+
   void OnCommandRecognize(const SpeechRecognition& r) override;
   void OnCommandOther(const std::string& command, const std::string& app,
                       const std::string& state) override;
   void OnServiceLost() override;
+  // Carries out the oldest recognised command that has not run yet.
   void vox_command();
 
  private:
+  // One recognition waiting for its posted code.
+  struct Pending {
+    std::int32_t command = 0;
+    std::string listResult;
+    Hwnd focus = 0;
+  };
+
   void RegisterCommands();
   void UnregisterCommands();
+  void Run(const VoxCommand& c, const Pending& what);
 
   Program& p_;
   std::unique_ptr<SpeechService> objVox_;
   bool menuCreated_ = false;
+  bool loaded_ = false;
+  bool lost_ = false;  // the service went away
+  // Cleared when the form is destroyed; work that yields checks it before going on.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   int m_iCommand = 0;
   std::string m_sListResult;
   Hwnd m_hFocus = 0;
   bool m_bFindReady = false;
+  // Each posted CODE_VOX_COMMAND carries out its own recognition, so a second command
+  // heard before the first has run neither replaces it nor runs twice.
+  std::deque<Pending> pending_;
 };
 
 }  // namespace varnel
