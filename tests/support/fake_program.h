@@ -1,0 +1,135 @@
+// A program on the in-memory platform, with its own settings file in a temporary folder, and
+// helpers that act like a user.
+#pragma once
+
+#include <atomic>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "app/program.h"
+#include "platform/fake/fake_platform.h"
+
+namespace varnel::testing {
+
+// A folder that is removed with everything in it when the object goes.
+class TempFolder {
+ public:
+  TempFolder() {
+    static std::atomic<int> counter{0};
+    path_ = std::filesystem::temp_directory_path() /
+            ("varnel-test-" + std::to_string(::getpid()) + "-" + std::to_string(++counter));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+  const std::filesystem::path& path() const { return path_; }
+  std::string str() const { return path_.string() + "/"; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+}
+
+// One running copy of the program. Several may share one settings file (a second start).
+class FakeProgram {
+ public:
+  explicit FakeProgram(const std::string& cfgFile,
+                       const FakePlatform::Config& config = FakePlatform::Config{})
+      : fake(config), cfgFile_(cfgFile) {
+    fake.environment["VARNEL_CFG"] = cfgFile;
+    program = std::make_unique<Program>(fake);
+  }
+
+  FakePlatform fake;
+  std::unique_ptr<Program> program;
+
+  Program& p() { return *program; }
+  ProgramState& state() { return program->state; }
+  const std::string& cfgFile() const { return cfgFile_; }
+
+  // Main, then whatever it left pending.
+  Startup::Result Start() {
+    Startup::Result r = program->startup.Main();
+    fake.RunPending();
+    return r;
+  }
+
+  // An application window with its own process and thread, brought to the front.
+  Hwnd AddApp(const std::string& exe = "editor.exe", const std::string& cls = "EditorFrame") {
+    static ProcessId nextPid = 9000;
+    const ProcessId pid = ++nextPid;
+    fake.AddProcess(pid, exe);
+    FakeWindow w;
+    w.pid = pid;
+    w.className = cls;
+    Hwnd h = fake.AddWindow(w);
+    fake.UserActivate(h);
+    return h;
+  }
+
+  void BringToFront(Hwnd h) {
+    fake.UserActivate(h);
+    fake.RunPending();
+  }
+
+  // A key chord through the hook and on to the window in front (mask Shift 1, Ctrl 2, Alt 4).
+  void Press(int vk, int mask = 0) {
+    fake.UserChord(vk, mask);
+    fake.RunPending();
+  }
+  void Type(const std::string& text) {
+    fake.UserType(text);
+    fake.RunPending();
+  }
+  void Click(ControlRef c) {
+    fake.UserClick(c);
+    fake.RunPending();
+  }
+  void Advance(std::uint32_t ms) {
+    fake.AdvanceTime(ms);
+    fake.RunPending();
+  }
+
+  std::string Terms() { return fake.Text({Ctl::txt_vnl, 0}); }
+  bool Parked() { return fake.FormCreated() && fake.FormTop() == -32000; }
+  bool OnScreen() { return fake.FormCreated() && fake.FormTop() > 0; }
+  std::string CfgText() const { return ReadFile(cfgFile_); }
+
+ private:
+  std::string cfgFile_;
+};
+
+// A test with one program whose settings file lives in a fresh temporary folder.
+class FakeProgramTest : public ::testing::Test {
+ protected:
+  FakeProgramTest() : app(tmp.str() + "Varnel.cfg") {}
+
+  TempFolder tmp;
+  FakeProgram app;
+  FakePlatform& fake = app.fake;
+  Program& p = *app.program;
+};
+
+}  // namespace varnel::testing

@@ -1,0 +1,117 @@
+// The in-memory platform behaves like the system the logic is written against.
+#include "platform/fake/fake_platform.h"
+
+#include <gtest/gtest.h>
+
+#include "ui/window_design.h"
+
+namespace varnel {
+namespace {
+
+TEST(FakePlatform, PostedCodesWaitForTheLoop) {
+  FakePlatform fake;
+  fake.CreateSearchWindow(SearchWindowDesign());
+  struct Sink : PlatformEvents {
+    std::vector<Code> codes;
+    void OnDeferredCode(Code c) override { codes.push_back(c); }
+    void OnWindowMessage(Hwnd, Code, std::uint32_t, std::uint32_t) override {}
+    void OnCommandPhrase(const std::string&) override {}
+    void OnTimer() override {}
+    std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override { return 0; }
+    void OnResize() override {}
+    void OnDeactivate() override {}
+    void OnUnload() override {}
+    void OnKeyPress(int&) override {}
+    void OnKeyUp(int, int) override {}
+    void OnMouseMove(ControlRef) override {}
+    void OnDblClick() override {}
+    void OnClick(ControlRef) override {}
+  } sink;
+  fake.SetEventSink(&sink);
+  fake.PostCode(1);
+  fake.PostCode(2);
+  EXPECT_TRUE(sink.codes.empty());
+  fake.DoEvents();
+  EXPECT_EQ(sink.codes, (std::vector<Code>{1, 2}));
+  fake.SetEventSink(nullptr);
+}
+
+TEST(FakePlatform, TopMostBandStaysAbove) {
+  FakePlatform fake;
+  Hwnd a = fake.AddWindow({});
+  Hwnd b = fake.AddWindow({});
+  fake.SetZOrder(a, ZPlace::TopMost);
+  Hwnd c = fake.AddWindow({});
+  EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{a, c, b}));
+  fake.SetZOrder(a, ZPlace::NoTopMost);
+  EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{a, c, b}));
+  fake.PlaceBehind(a, b);
+  EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{c, b, a}));
+}
+
+TEST(FakePlatform, RefusesForegroundAsConfigured) {
+  FakePlatform fake;
+  Hwnd a = fake.AddWindow({});
+  Hwnd b = fake.AddWindow({});
+  fake.UserActivate(a);
+  fake.refuseForeground = 1;
+  EXPECT_FALSE(fake.SetForegroundWindow(b));
+  EXPECT_TRUE(fake.SetForegroundWindow(b));
+  EXPECT_EQ(fake.ForegroundWindow(), b);
+
+  fake.requireAttach = true;
+  EXPECT_FALSE(fake.SetForegroundWindow(a));
+  fake.AttachThreadInput(fake.WindowThread(b), fake.OwnThread(), true);
+  EXPECT_TRUE(fake.SetForegroundWindow(a));
+}
+
+TEST(FakePlatform, UsLayout) {
+  FakePlatform fake;
+  struct Case {
+    char ch;
+    std::int16_t scan;
+  };
+  for (auto c : {Case{'a', 'A'}, Case{'A', 0x141}, Case{'1', '1'}, Case{'!', 0x131},
+                 Case{'/', 0xBF}, Case{'?', 0x1BF}, Case{' ', 0x20}, Case{'\r', 0x0D}}) {
+    EXPECT_EQ(fake.VkKeyScan(c.ch), c.scan) << c.ch;
+  }
+  EXPECT_EQ(fake.MapVirtualKey('A', 0), 0x1Eu);
+  EXPECT_EQ(fake.MapVirtualKey('A', 2), static_cast<std::uint32_t>('A'));
+  for (std::uint32_t key : {0x25u, 0x24u, 0x22u, 0x2Eu}) EXPECT_EQ(fake.MapVirtualKey(key, 2), 0u);
+  EXPECT_EQ(fake.MapVirtualKey(0x22, 0), 0x51u);
+}
+
+TEST(FakePlatform, OptionGroupsAreExclusive) {
+  FakePlatform fake;
+  fake.CreateSearchWindow(SearchWindowDesign());
+  fake.SetValue({Ctl::op_date, 3}, 1);
+  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 3);
+  EXPECT_EQ(fake.SelectedOption(Ctl::op_which), 0);
+  EXPECT_EQ(fake.Value({Ctl::op_date, 0}), 0);
+}
+
+TEST(FakePlatform, ClockWraps) {
+  FakePlatform fake;
+  fake.SetTick(0xFFFFFFF0u);
+  fake.Sleep(0x20);
+  EXPECT_EQ(fake.TickCount(), 0x10u);
+}
+
+}  // namespace
+}  // namespace varnel
+
+#include "support/fake_program.h"
+
+namespace varnel::testing {
+namespace {
+
+TEST_F(FakeProgramTest, FixtureBuildsAProgramWithItsOwnSettingsFile) {
+  EXPECT_EQ(fake.Environment("VARNEL_CFG"), app.cfgFile());
+  Hwnd editor = app.AddApp();
+  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  app.Advance(10);
+  EXPECT_FALSE(fake.Unloaded());
+}
+
+}  // namespace
+}  // namespace varnel::testing
