@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -195,15 +196,19 @@ fs::path TempPath(const fs::path& target) {
 std::optional<std::string> ReadBytes(const std::string& path) {
   const fs::path p = PathFromUtf8(path);
   std::error_code ec;
-  if (!fs::exists(p, ec)) {
-    if (ec) return std::nullopt;
-    return std::string();
-  }
+  const fs::file_status st = fs::status(p, ec);
+  if (st.type() == fs::file_type::not_found) return std::string();
+  if (ec || !fs::is_regular_file(st)) return std::nullopt;
   std::ifstream in(p, std::ios::binary);
   if (!in) return std::nullopt;
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return bytes;
+  // The stream library reports some read errors by throwing.
+  try {
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace
