@@ -1,6 +1,8 @@
 // Start-up and the single-instance hand-off.
 #pragma once
 
+#include "platform/platform.h"
+
 namespace varnel {
 
 class Program;
@@ -15,6 +17,9 @@ class Startup {
   void CreateSendKey();
 
  private:
+  // The recorded handle names a live search window of a Varnel process.
+  bool IsRunningInstance(Hwnd hwnd);
+
   Program& p_;
 };
 

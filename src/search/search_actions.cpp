@@ -1,10 +1,72 @@
 #include "search/search_actions.h"
+
 #include "app/program.h"
-// PLACEHOLDER until implemented.
+#include "search/scopes.h"
+#include "ui/codes.h"
+
 namespace varnel {
-void SearchActions::DoSearch() {}
-void SearchActions::cmd_find_Click() {}
-void SearchActions::lbl_doit_Click() {}
-void SearchActions::op_which_Click(int) {}
-void SearchActions::Form_DblClick() {}
+
+namespace {
+
+constexpr int kVkAlt = 18;
+// How long a scope click waits for Alt to be let go before taking the focus anyway.
+constexpr std::uint32_t kAltWaitLimitMs = 3000;
+
+int SelectedIndex(Platform& pf, Ctl group, int count) {
+  for (int i = 0; i < count; ++i) {
+    if (pf.Value({group, i}) != 0) return i;
+  }
+  return 0;
+}
+
+bool DatesApply(int scope) {
+  return scope != 5 && scope != 6 && scope != 12;
+}
+
+}  // namespace
+
+void SearchActions::DoSearch() {
+  Platform& pf = p_.platform;
+  // Parked before anything is read: the user sees the search start at once.
+  p_.winutil.HideSearchWindow();
+  if (!p_.state.formLoaded) return;
+  const std::string terms = pf.Text({Ctl::txt_vnl, 0});
+  const int scope = SelectedIndex(pf, Ctl::op_which, kScopeCount);
+  const int date = SelectedIndex(pf, Ctl::op_date, kDateRangeCount);
+  const ComposedSearch search = ComposeSearch(terms, scope, date);
+  if (search.history) p_.settings.SaveHistory(*search.history);
+  if (!search.address.empty()) pf.ShellOpen(search.address);
+}
+
+void SearchActions::cmd_find_Click() {
+  DoSearch();
+}
+
+void SearchActions::lbl_doit_Click() {
+  DoSearch();
+}
+
+void SearchActions::op_which_Click(int index) {
+  Platform& pf = p_.platform;
+  const bool enable = DatesApply(index);
+  for (int i = 0; i < kDateRangeCount; ++i) pf.SetEnabled({Ctl::op_date, i}, enable);
+  if (!enable) pf.SetValue({Ctl::op_date, 0}, 1);
+
+  if (p_.window.Keyboard()) return;
+  // Chosen with the mouse or by code: send the focus back to the terms once Alt is up, so
+  // the release of an accelerator chord does not land elsewhere.
+  pf.DoEvents();
+  const std::uint32_t start = pf.TickCount();
+  while (p_.hook.IsKeyDown(kVkAlt) != 0 &&
+         static_cast<std::uint32_t>(pf.TickCount() - start) < kAltWaitLimitMs) {
+    pf.DoEvents();
+    pf.Sleep(1);
+  }
+  if (p_.state.formLoaded) pf.SetFocus({Ctl::txt_vnl, 0});
+}
+
+void SearchActions::Form_DblClick() {
+  p_.browser.LaunchBrowser();
+}
+
 }  // namespace varnel

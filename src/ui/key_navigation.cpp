@@ -1,11 +1,100 @@
 #include "ui/key_navigation.h"
+
+#include <array>
+
 #include "app/program.h"
-// PLACEHOLDER until implemented.
+#include "ui/codes.h"
+
 namespace varnel {
-void KeyNavigation::CycleFocus() {}
-void KeyNavigation::SelectAllText(ControlRef, bool) {}
-void KeyNavigation::Form_KeyPress(int&) {}
-void KeyNavigation::Form_KeyUp(int, int) {}
-void KeyNavigation::Form_MouseMove() {}
-void KeyNavigation::lbl_doit_MouseMove() {}
+
+namespace {
+
+constexpr ControlRef kTerms{Ctl::txt_vnl, 0};
+constexpr ControlRef kDoIt{Ctl::lbl_doit, 0};
+constexpr int kCharEnter = 13;
+constexpr int kCharEscape = 27;
+constexpr int kKeyA = 65;
+constexpr int kKey1 = 49;
+constexpr int kKey6 = 54;
+
+int CodePoints(const std::string& s) {
+  int n = 0;
+  for (unsigned char ch : s) {
+    if ((ch & 0xC0) != 0x80) ++n;
+  }
+  return n;
+}
+
+}  // namespace
+
+void KeyNavigation::CycleFocus() {
+  Platform& pf = p_.platform;
+  const std::optional<ControlRef> active = pf.ActiveControl();
+  const Ctl from = active ? active->id : Ctl::Form;
+
+  // The cycle: terms, dates, voice check box (while shown), scopes, and back to the terms.
+  const std::array<ControlRef, 4> cycle{kTerms, ControlRef{Ctl::op_date, 0},
+                                        ControlRef{Ctl::chk_vox, 0}, ControlRef{Ctl::op_which, 0}};
+  std::size_t next = 0;
+  switch (from) {
+    case Ctl::txt_vnl:
+      next = 1;
+      break;
+    case Ctl::op_date:
+      next = 2;
+      break;
+    case Ctl::chk_vox:
+      next = 3;
+      break;
+    default:
+      next = 0;
+      break;
+  }
+  // A group that cannot take the focus (dates disabled, check box hidden) is passed over, so
+  // Tab never gets stuck in the text box.
+  std::optional<ControlRef> focused;
+  for (std::size_t tries = 0; tries < cycle.size() && !focused; ++tries) {
+    const ControlRef target = cycle[(next + tries) % cycle.size()];
+    if (target.id == Ctl::chk_vox && !pf.Visible(target)) continue;
+    if (pf.SetFocus(target)) focused = target;
+  }
+  if (focused && focused->id == Ctl::txt_vnl) {
+    SelectAllText(kTerms, true);
+  } else {
+    pf.SetSelection(kTerms, pf.SelStart(kTerms), 0);
+  }
+}
+
+void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
+  Platform& pf = p_.platform;
+  if (pf.SelLength(control) == 0) pf.SetSelection(control, 0, CodePoints(pf.Text(control)));
+  if (focus) pf.SetFocus(control);
+}
+
+void KeyNavigation::Form_KeyPress(int& keyAscii) {
+  if (keyAscii == kCharEnter) {
+    keyAscii = 0;
+    p_.search.DoSearch();
+  } else if (keyAscii == kCharEscape) {
+    keyAscii = 0;
+    p_.winutil.HideSearchWindow();
+  }
+}
+
+void KeyNavigation::Form_KeyUp(int keyCode, int shift) {
+  if (keyCode == kKeyA) {
+    if (shift == kMaskCtrl) SelectAllText(kTerms, true);
+  } else if (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt) {
+    p_.platform.SetValue({Ctl::op_date, keyCode - kKey1}, 1);
+  }
+}
+
+void KeyNavigation::Form_MouseMove() {
+  if (p_.platform.ForeColor(kDoIt) != kHeadingBlue) p_.platform.SetForeColor(kDoIt, kHeadingBlue);
+}
+
+void KeyNavigation::lbl_doit_MouseMove() {
+  if (p_.platform.ForeColor(kDoIt) != kHoverGreen) p_.platform.SetForeColor(kDoIt, kHoverGreen);
+}
+
 }  // namespace varnel

@@ -1,6 +1,8 @@
 // The search window's life: load, resize, deactivate, unload and the Keyboard property.
 #pragma once
 
+#include "platform/platform.h"
+
 namespace varnel {
 
 class Program;
@@ -21,6 +23,8 @@ class SearchWindow {
 
  private:
   Program& p_;
+  Hwnd hwnd_ = 0;
+  bool unloaded_ = false;
 };
 
 }  // namespace varnel

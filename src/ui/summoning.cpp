@@ -1,11 +1,104 @@
 #include "ui/summoning.h"
+
+#include <cmath>
+
 #include "app/program.h"
-// PLACEHOLDER until implemented.
+#include "ui/codes.h"
+
 namespace varnel {
-void Summoning::PostCode(Code) {}
-void Summoning::DispatchCode(Code) {}
-void Summoning::OnWindowMessage(Hwnd, Code, std::uint32_t, std::uint32_t) {}
-void Summoning::ShowSearchWindow() {}
-void Summoning::ShowCaptionActive(Hwnd) {}
-int Summoning::ShowMessage(const std::string&, int, const std::string&) { return 0; }
+
+namespace {
+constexpr ControlRef kTerms{Ctl::txt_vnl, 0};
+}  // namespace
+
+void Summoning::PostCode(Code code) {
+  p_.platform.PostCode(code);
+}
+
+void Summoning::DispatchCode(Code code) {
+  switch (code) {
+    case CODE_VOX_UNLOAD:
+      p_.UnloadVoxForm();
+      break;
+    case MSG_SHOW_BOX:
+      ShowSearchWindow();
+      break;
+    case CODE_VOX_COMMAND:
+      // Only a loaded voice form has a command to carry out; never load one for it.
+      if (p_.vox) p_.vox->vox_command();
+      break;
+    case CODE_CYCLE_FOCUS:
+      p_.keys.CycleFocus();
+      break;
+    default:
+      break;
+  }
+}
+
+void Summoning::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
+  // Answer at once; the window comes up after the sender's call has returned.
+  if (hwnd == p_.state.hwndBox && hwnd != 0 && msg == MSG_SHOW_BOX && wParam == SHOW_BOX_PARAM &&
+      lParam == SHOW_BOX_PARAM) {
+    PostCode(MSG_SHOW_BOX);
+  }
+}
+
+void Summoning::ShowSearchWindow() {
+  Platform& pf = p_.platform;
+  ProgramState& st = p_.state;
+
+  const std::string history = p_.settings.LoadHistory();
+  p_.window.EnsureLoaded();
+  if (!st.formLoaded) return;
+  if (!history.empty() && history != st.lastSearch) {
+    pf.SetText(kTerms, history);
+    st.lastSearch = history;
+  }
+  pf.SetText({Ctl::lbl_hmo, 0}, kOptionsHint);
+
+  if (st.boxTop == 0) {
+    p_.winutil.CentreForm();
+    // Halves go to the even neighbour.
+    auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(pf.FormTop()) * 0.75));
+    // A screen lower than the window would put its title bar out of reach and make it count
+    // as off screen; keep it at the top edge instead.
+    if (top <= 0) top = pf.TwipsPerPixelY() > 0 ? pf.TwipsPerPixelY() : 15;
+    st.boxTop = top;
+    pf.SetFormTop(kParkedTop);
+    pf.ShowForm();
+    pf.DoEvents();
+    if (!st.formLoaded) return;
+  }
+
+  pf.SetFormTop(st.boxTop);
+  pf.FormToFront();
+  p_.winutil.WaitMs(0, true);
+  if (!st.formLoaded) return;
+  p_.winutil.ForceForeground(st.hwndBox, true);
+  p_.winutil.WaitMs(0, true);
+  if (!st.formLoaded) return;
+  p_.keys.SelectAllText(kTerms, true);
+  p_.winutil.WaitMs(0, true);
+  if (!st.formLoaded) return;
+  p_.tracker.CheckPellar();
+  ShowCaptionActive(st.hwndBox);
+  p_.hook.RefreshKeyboardHook();
+}
+
+void Summoning::ShowCaptionActive(Hwnd hwnd) {
+  if (p_.platform.IsWindowVisible(hwnd)) p_.platform.DrawCaptionActive(hwnd);
+}
+
+int Summoning::ShowMessage(const std::string& prompt, int style, const std::string& title) {
+  Platform& pf = p_.platform;
+  ProgramState& st = p_.state;
+  // Messages only appear over a window the user can see; parked, they are dropped.
+  if (!st.formLoaded || !pf.FormVisible() || pf.FormTop() <= 0) return 0;
+  st.inMsgBox = true;
+  const int code = pf.MessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
+  pf.DoEvents();
+  st.inMsgBox = false;
+  return code;
+}
+
 }  // namespace varnel
