@@ -1,0 +1,269 @@
+#include "winsys/foreground_tracker.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "platform/fake/fake_platform.h"
+#include "ui/codes.h"
+#include "ui/window_design.h"
+
+namespace varnel {
+namespace {
+
+const ControlRef kTerms{Ctl::txt_vnl, 0};
+const ControlRef kVox{Ctl::chk_vox, 0};
+const ControlRef kScope{Ctl::op_which, 2};
+
+struct TrackDesk {
+  FakePlatform pf;
+  Program p{pf};
+  Hwnd box = 0;
+
+  TrackDesk() {
+    pf.SetProcesses({{10, "System"}, {pf.OwnPid(), "varnel"}});
+    box = pf.CreateSearchWindow(SearchWindowDesign());
+    p.state.hwndBox = box;
+    p.state.formLoaded = true;
+    pf.ShowForm();
+    pf.SetFormTop(1440);
+  }
+  Hwnd App(ThreadId thread, bool caption = true, bool visible = true) {
+    FakeWindow w;
+    w.thread = thread;
+    w.pid = thread + 1000;
+    w.caption = caption;
+    w.visible = visible;
+    return pf.AddWindow(w);
+  }
+  // The user brings a window forward and the timer ticks.
+  void Front(Hwnd h) {
+    pf.UserActivate(h);
+    p.tracker.timer_vnl_Timer();
+  }
+  Hwnd Pellar() {
+    pf.AddProcess(60, "Pellar.exe");
+    FakeWindow w;
+    w.pid = 60;
+    w.className = "ThunderRT6MDIForm";
+    return pf.AddWindow(w);
+  }
+};
+
+TEST(ForegroundTracking, RemembersTheLastTwoApplications) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> sequence;
+    std::string last, prev;
+  };
+  const Case cases[] = {
+      {"first window is both", {"A"}, "A", "A"},
+      {"two applications", {"A", "B"}, "B", "A"},
+      {"three applications", {"A", "B", "C"}, "C", "B"},
+      {"a dialog of the same thread changes nothing", {"A", "Adlg"}, "A", "A"},
+      {"a second thread counts as a new application", {"A", "A2"}, "A2", "A"},
+      {"the search window and the desktop change nothing", {"A", "B", "box", "desk"}, "B", "A"},
+      {"back and forth", {"A", "B", "A"}, "A", "B"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TrackDesk d;
+    std::map<std::string, Hwnd> w{{"A", d.App(11)},        {"Adlg", d.App(11)}, {"A2", d.App(12)},
+                                  {"B", d.App(22)},        {"C", d.App(33)},    {"box", d.box},
+                                  {"desk", d.pf.Desktop()}};
+    for (const std::string& name : c.sequence) d.Front(w[name]);
+    EXPECT_EQ(d.p.state.hwndLastApp, w[c.last]);
+    EXPECT_EQ(d.p.state.hwndPrevApp, w[c.prev]);
+  }
+}
+
+TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
+  {
+    SCOPED_TRACE("two applications");
+    TrackDesk d;
+    const Hwnd a = d.App(11);
+    const Hwnd b = d.App(22);
+    d.Front(a);
+    d.Front(b);
+    d.p.tracker.SnapBack();
+    EXPECT_EQ(d.pf.ForegroundWindow(), a);
+  }
+  {
+    SCOPED_TRACE("three applications");
+    TrackDesk d;
+    const Hwnd a = d.App(11);
+    const Hwnd b = d.App(22);
+    const Hwnd c = d.App(33);
+    d.Front(a);
+    d.Front(b);
+    d.Front(c);
+    d.p.tracker.SnapBack();
+    EXPECT_EQ(d.pf.ForegroundWindow(), b);
+  }
+  {
+    SCOPED_TRACE("minimised target is restored");
+    TrackDesk d;
+    const Hwnd a = d.App(11);
+    const Hwnd b = d.App(22);
+    d.Front(a);
+    d.Front(b);
+    d.pf.Window(a)->minimised = true;
+    d.p.tracker.SnapBack();
+    EXPECT_FALSE(d.pf.Window(a)->minimised);
+    EXPECT_EQ(d.pf.ForegroundWindow(), a);
+  }
+}
+
+TEST(ForegroundTracking, SnapBackWalksDownWhenThePreviousWindowIsUnusable) {
+  enum class Why { OnlyOneSeen, Closed, Hidden };
+  for (Why why : {Why::OnlyOneSeen, Why::Closed, Why::Hidden}) {
+    SCOPED_TRACE(static_cast<int>(why));
+    TrackDesk d;
+    const Hwnd captioned = d.App(44);
+    d.App(55, false, true);  // no caption
+    d.App(66, true, false);  // hidden
+    const Hwnd a = d.App(11);
+    const Hwnd b = d.App(22);
+    d.Front(a);
+    if (why != Why::OnlyOneSeen) {
+      d.Front(b);
+      if (why == Why::Closed) {
+        d.pf.CloseWindow(a);
+      } else {
+        d.pf.Window(a)->visible = false;
+      }
+    }
+    d.p.tracker.SnapBack();
+    if (why == Why::OnlyOneSeen) {
+      // b sits between but was never in front; the walk takes the first captioned window.
+      EXPECT_EQ(d.pf.ForegroundWindow(), b);
+    } else {
+      EXPECT_EQ(d.pf.ForegroundWindow(), captioned);
+    }
+  }
+}
+
+TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
+  struct Case {
+    int hiddenBetween;
+    bool pellarRunning;
+    const char* expect;  // "deep", "pellar" or "none"
+  };
+  for (const Case& c : {Case{249, false, "deep"}, Case{250, false, "none"},
+                        Case{250, true, "pellar"}, Case{0, true, "deep"}}) {
+    SCOPED_TRACE(c.hiddenBetween);
+    TrackDesk d;
+    const Hwnd pellar = c.pellarRunning ? d.Pellar() : 0;
+    if (c.pellarRunning) d.pf.Window(pellar)->visible = false;  // not reachable by the walk
+    const Hwnd deep = d.App(44);
+    for (int i = 0; i < c.hiddenBetween; ++i) d.App(100 + i, true, false);
+    const Hwnd a = d.App(11);
+    d.Front(a);
+    d.p.tracker.SnapBack();
+    const std::string expect = c.expect;
+    const Hwnd want = expect == "deep" ? deep : expect == "pellar" ? pellar : a;
+    EXPECT_EQ(d.pf.ForegroundWindow(), want);
+    if (expect == "none") {
+      EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), 0u);
+    }
+  }
+}
+
+TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
+  TrackDesk d;
+  const Hwnd other = d.App(44);
+  d.pf.UserActivate(d.box);
+  const Hwnd a = d.App(11);
+  d.Front(a);
+  d.pf.SetFormTop(kParkedTop);
+  ASSERT_EQ(d.pf.NextWindow(a), d.box);
+  d.p.tracker.SnapBack();
+  EXPECT_EQ(d.pf.ForegroundWindow(), other);
+}
+
+TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
+  TrackDesk d;
+  const Hwnd a = d.App(11);
+  d.Front(a);
+  d.pf.SetFocus(kScope);
+  d.Front(d.box);
+  EXPECT_TRUE(d.p.state.searchFront);
+  EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kTerms));
+
+  d.pf.SetFocus(kScope);
+  d.p.tracker.timer_vnl_Timer();
+  EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kScope));  // not pulled back a second time
+
+  d.Front(a);
+  EXPECT_FALSE(d.p.state.searchFront);
+  d.Front(d.box);
+  EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kTerms));
+}
+
+TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
+  struct Case {
+    const char* name;
+    bool keyboard, altHeld, msgBox, parked, focusMoves;
+  };
+  const Case cases[] = {
+      {"mouse use", false, false, false, false, true},
+      {"keyboard use", true, false, false, false, false},
+      {"Alt held", false, true, false, false, false},
+      {"message box open", false, false, true, false, false},
+      {"parked", false, false, false, true, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TrackDesk d;
+    d.Front(d.App(11));
+    d.pf.SetFocus(kScope);
+    d.p.state.keyboard = c.keyboard;
+    d.pf.SetKeyDown(vk::Menu, c.altHeld);
+    d.p.state.inMsgBox = c.msgBox;
+    if (c.parked) d.pf.SetFormTop(kParkedTop);
+    d.Front(d.box);
+    EXPECT_EQ(d.pf.FocusWindow() == d.pf.ControlHwnd(kTerms), c.focusMoves);
+  }
+}
+
+TEST(ForegroundTracking, MessageBoxStopsChecksButNotRemembering) {
+  TrackDesk d;
+  d.Pellar();
+  const Hwnd a = d.App(11);
+  const Hwnd b = d.App(22);
+  d.Front(a);
+  d.p.state.inMsgBox = true;
+  d.pf.SetVisible(kVox, true);
+  d.Front(b);
+  d.Front(d.box);
+  EXPECT_TRUE(d.pf.Visible(kVox));  // no sibling check while the box is open
+  EXPECT_FALSE(d.p.state.searchFront);
+  EXPECT_EQ(d.p.state.hwndLastApp, b);
+  EXPECT_EQ(d.p.state.hwndPrevApp, a);
+}
+
+TEST(ForegroundTracking, SiblingProductHidesTheVoiceCheckBox) {
+  TrackDesk d;
+  const Hwnd a = d.App(11);
+  const Hwnd pellar = d.Pellar();
+  d.Front(a);
+  d.Front(d.box);
+  EXPECT_FALSE(d.pf.Visible(kVox));
+
+  d.pf.SetVisible(kVox, true);
+  d.p.tracker.timer_vnl_Timer();
+  EXPECT_TRUE(d.pf.Visible(kVox));  // checked once per activation only
+
+  d.pf.CloseWindow(pellar);
+  d.pf.RemoveProcess(60);
+  d.pf.SetVisible(kVox, false);
+  d.Front(a);
+  d.Front(d.box);
+  EXPECT_TRUE(d.pf.Visible(kVox));
+}
+
+}  // namespace
+}  // namespace varnel

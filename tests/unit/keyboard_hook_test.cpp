@@ -1,0 +1,185 @@
+#include "winsys/keyboard_hook.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/program.h"
+#include "platform/fake/fake_platform.h"
+#include "ui/codes.h"
+#include "ui/window_design.h"
+
+namespace varnel {
+namespace {
+
+constexpr std::intptr_t kPassedOn = 4242;  // what the next hook answers
+
+struct HookDesk {
+  FakePlatform pf;
+  Program p{pf};
+  Hwnd box = 0;
+  Hwnd app = 0;
+
+  HookDesk() {
+    FakeWindow w;
+    w.thread = 77;
+    app = pf.AddWindow(w);
+    box = pf.CreateSearchWindow(SearchWindowDesign());
+    p.state.hwndBox = box;
+    p.state.formLoaded = true;
+    pf.nextHookResult = kPassedOn;
+    p.hook.HookKeyboard();
+  }
+  void Hold(int mask) {
+    pf.SetKeyDown(vk::Shift, (mask & kMaskShift) != 0);
+    pf.SetKeyDown(vk::Control, (mask & kMaskCtrl) != 0);
+    pf.SetKeyDown(vk::Menu, (mask & kMaskAlt) != 0);
+  }
+  std::intptr_t Key(int vkCode, bool up = false, int nCode = 0) {
+    KeyEvent ev;
+    ev.vkCode = static_cast<std::uint32_t>(vkCode);
+    ev.flags = up ? kKeyEventUp : 0;
+    return p.hook.KeyboardProc(nCode, up ? kMsgKeyUp : kMsgKeyDown, ev);
+  }
+  std::vector<std::int64_t> Posted() const {
+    std::vector<std::int64_t> out;
+    for (const FakeCall& c : pf.Calls("PostCode")) out.push_back(c.args[0]);
+    return out;
+  }
+};
+
+TEST(KeyboardHookDecision, Table) {
+  struct Row {
+    const char* name;
+    int vk;
+    int mask;
+    bool boxInFront;
+    bool swallowed;
+    bool keyboard;
+    std::vector<std::int64_t> posted;
+  };
+  const std::int64_t show = MSG_SHOW_BOX;
+  const std::int64_t cycle = CODE_CYCLE_FOCUS;
+  const Row rows[] = {
+      {"Ctrl+Alt+/ elsewhere", vk::Slash, 6, false, false, false, {show}},
+      {"Ctrl+Alt+/ in front", vk::Slash, 6, true, false, false, {show}},
+      {"Ctrl+Alt+Shift+/", vk::Slash, 7, false, false, false, {}},
+      {"Alt+/ elsewhere", vk::Slash, 4, false, false, false, {}},
+      {"Alt+/ in front: the slash row decides", vk::Slash, 4, true, false, false, {}},
+      {"plain / in front", vk::Slash, 0, true, false, false, {}},
+      {"Tab in front", vk::Tab, 0, true, true, true, {cycle}},
+      {"Shift+Tab in front", vk::Tab, 1, true, true, true, {cycle}},
+      {"Alt+Tab in front", vk::Tab, 4, true, true, true, {cycle}},
+      {"Tab elsewhere", vk::Tab, 0, false, false, false, {}},
+      {"Up in front", vk::Up, 0, true, false, true, {}},
+      {"Down in front", vk::Down, 1, true, false, true, {}},
+      {"Left in front", vk::Left, 2, true, false, true, {}},
+      {"Right in front", vk::Right, 0, true, false, true, {}},
+      {"Left elsewhere", vk::Left, 0, false, false, false, {}},
+      {"Alt+1 in front", '1', 4, true, false, true, {}},
+      {"Alt+W in front", 'W', 4, true, false, true, {}},
+      {"Ctrl+Alt+1 in front", '1', 6, true, false, false, {}},
+      {"Alt+Shift+W in front", 'W', 5, true, false, false, {}},
+      {"Alt+1 elsewhere", '1', 4, false, false, false, {}},
+      {"plain letter in front", 'A', 0, true, false, false, {}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    HookDesk d;
+    d.pf.UserActivate(r.boxInFront ? d.box : d.app);
+    d.Hold(r.mask);
+    const std::intptr_t result = d.Key(r.vk);
+    EXPECT_EQ(result, r.swallowed ? 1 : kPassedOn);
+    EXPECT_EQ(d.p.window.Keyboard(), r.keyboard);
+    EXPECT_EQ(d.Posted(), r.posted);
+    EXPECT_EQ(d.p.state.iShiftMask, r.mask);
+  }
+}
+
+TEST(KeyboardHookDecision, KeyUpsAndOtherCodesArePassedOnUntouched) {
+  HookDesk d;
+  d.pf.UserActivate(d.box);
+  d.Hold(kMaskCtrl | kMaskAlt);
+  for (int vkCode : {int{vk::Slash}, int{vk::Tab}, int{vk::Up}, int{'1'}}) {
+    EXPECT_EQ(d.Key(vkCode, /*up=*/true), kPassedOn);
+  }
+  d.Hold(kMaskAlt);
+  EXPECT_EQ(d.Key(vk::Tab, false, /*nCode=*/3), kPassedOn);
+  EXPECT_EQ(d.Key(vk::Slash, false, /*nCode=*/-1), kPassedOn);
+  EXPECT_TRUE(d.Posted().empty());
+  EXPECT_FALSE(d.p.window.Keyboard());
+  EXPECT_EQ(d.p.state.kbdEvent.vkCode, static_cast<std::uint32_t>('1'));  // other codes not read
+}
+
+TEST(KeyboardHookDecision, AutoRepeatPostsOnEveryKeyDown) {
+  HookDesk d;
+  d.pf.UserActivate(d.app);
+  d.Hold(kMaskCtrl | kMaskAlt);
+  for (int i = 0; i < 3; ++i) d.Key(vk::Slash);
+  d.Key(vk::Slash, true);
+  EXPECT_EQ(d.Posted().size(), 3u);
+}
+
+TEST(KeyboardHookDecision, KeyUpReportsTheMaskOfTheLastKeyDown) {
+  HookDesk d;
+  d.Hold(kMaskCtrl | kMaskShift);
+  d.Key('K');
+  d.Hold(0);
+  d.p.state.kbdEvent.vkCode = 0x1004B;  // only the low 16 bits are the key
+  d.p.state.kbdEvent.flags = kKeyEventUp;
+  int vkCode = 0;
+  int msg = 0;
+  int mask = 0;
+  d.p.hook.DecodeKeyEvent(vkCode, msg, mask);
+  EXPECT_EQ(vkCode, 'K');
+  EXPECT_EQ(msg, kMsgKeyUp);
+  EXPECT_EQ(mask, kMaskCtrl | kMaskShift);
+}
+
+TEST(KeyboardHookDecision, PassesTheCurrentHookHandleAndItsAnswer) {
+  HookDesk d;
+  d.pf.UserActivate(d.app);
+  d.pf.nextHookResult = -7;
+  EXPECT_EQ(d.Key('A'), -7);
+  d.p.hook.UnhookKeyboard();
+  EXPECT_EQ(d.Key('A'), -7);  // still answers with no hook of ours installed
+}
+
+TEST(KeyboardHookInstall, OneHookAtATime) {
+  FakePlatform pf;
+  Program p{pf};
+  p.hook.RefreshKeyboardHook();  // with none installed it simply installs one
+  const HookHandle first = p.state.hHook;
+  EXPECT_NE(first, 0u);
+  p.hook.HookKeyboard();
+  EXPECT_EQ(p.state.hHook, first);
+  EXPECT_EQ(pf.InstalledHooks().size(), 1u);
+
+  bool yielded = false;
+  pf.QueueEvent("pending", [&] { yielded = true; });
+  p.hook.RefreshKeyboardHook();
+  EXPECT_TRUE(yielded);
+  EXPECT_NE(p.state.hHook, first);
+  EXPECT_EQ(pf.InstalledHooks(), std::vector<HookHandle>{p.state.hHook});
+
+  p.hook.UnhookKeyboard();
+  p.hook.UnhookKeyboard();
+  EXPECT_EQ(p.state.hHook, 0u);
+  EXPECT_TRUE(pf.InstalledHooks().empty());
+  EXPECT_EQ(pf.CountCalls("RemoveKeyboardHook"), 2u);
+}
+
+TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
+  FakePlatform pf;
+  Program p{pf};
+  pf.hookInstallFails = true;
+  p.hook.HookKeyboard();
+  EXPECT_EQ(p.state.hHook, 0u);
+  pf.hookInstallFails = false;
+  p.hook.RefreshKeyboardHook();
+  EXPECT_NE(p.state.hHook, 0u);
+  EXPECT_EQ(pf.CountCalls("RemoveKeyboardHook"), 0u);
+}
+
+}  // namespace
+}  // namespace varnel

@@ -1,0 +1,484 @@
+#include "winsys/window_utils.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/program.h"
+#include "platform/fake/fake_platform.h"
+#include "ui/codes.h"
+#include "ui/window_design.h"
+
+namespace varnel {
+namespace {
+
+struct WinsysDesk {
+  FakePlatform pf;
+  Program p{pf};
+
+  Hwnd App(ThreadId thread, ProcessId pid = 0, bool caption = true, bool visible = true) {
+    FakeWindow w;
+    w.thread = thread;
+    w.pid = pid;
+    w.caption = caption;
+    w.visible = visible;
+    return pf.AddWindow(w);
+  }
+  // The search window, loaded and on screen.
+  Hwnd Box() {
+    p.state.hwndBox = pf.CreateSearchWindow(SearchWindowDesign());
+    p.state.formLoaded = true;
+    pf.ShowForm();
+    pf.SetFormTop(1440);
+    return p.state.hwndBox;
+  }
+  std::vector<std::string> Ops(const std::set<std::string>& ops) const {
+    std::vector<std::string> out;
+    for (const FakeCall& c : pf.Log()) {
+      if (ops.count(c.op) != 0) out.push_back(c.ToString());
+    }
+    return out;
+  }
+};
+
+std::string S(const char* fmt, std::int64_t a, std::int64_t b = 0, std::int64_t c = 0) {
+  char buf[128];
+  std::snprintf(buf, sizeof buf, fmt, static_cast<long long>(a), static_cast<long long>(b),
+                static_cast<long long>(c));
+  return buf;
+}
+
+// ---------------------------------------------------------------- clock and wait
+
+TEST(WindowUtilsClock, TickNowIsUnsignedPastTwoToThe31) {
+  WinsysDesk d;
+  for (std::uint32_t tick : {0u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+    d.pf.SetTick(tick);
+    EXPECT_EQ(d.p.winutil.TickNow(), std::uint64_t{tick});
+  }
+}
+
+TEST(WindowUtilsClock, WaitMsSleepsYieldsAndEnds) {
+  struct Case {
+    const char* name;
+    std::uint32_t start;
+    std::int32_t ms;
+    bool yield;
+    bool manyYields;
+  };
+  const Case cases[] = {
+      {"zero waits one sleep and one yield", 5000, 0, true, false},
+      {"negative behaves like zero", 5000, -20, true, false},
+      {"yielding wait", 5000, 50, true, true},
+      {"quiet wait yields only once", 5000, 50, false, false},
+      {"clock wraps during the wait", 0xFFFFFFF0u, 50, true, true},
+      {"clock at its last value", 0xFFFFFFFFu, 10, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WinsysDesk d;
+    d.pf.SetTick(c.start);
+    bool ran = false;
+    d.pf.QueueEvent("pending", [&] { ran = true; });
+    d.p.winutil.WaitMs(c.ms, c.yield);
+    const std::uint32_t elapsed = d.pf.TickCount() - c.start;
+    EXPECT_TRUE(ran);
+    EXPECT_GE(elapsed, static_cast<std::uint32_t>(c.ms > 0 ? c.ms : 1));
+    EXPECT_LT(elapsed, 1000u);
+    if (c.manyYields) {
+      EXPECT_GT(d.pf.CountCalls("DoEvents"), 1u);
+    } else {
+      EXPECT_EQ(d.pf.CountCalls("DoEvents"), 1u);
+    }
+    if (c.ms <= 0) {
+      EXPECT_EQ(d.pf.CountCalls("Sleep"), 1u);
+    }
+  }
+}
+
+// ---------------------------------------------------------------- foreground
+
+TEST(WindowUtilsForeground, ForceForegroundSequences) {
+  const std::set<std::string> ops{"AttachThreadInput", "SetForegroundWindow", "SetZOrder"};
+  {
+    SCOPED_TRACE("other thread, with pulse");
+    WinsysDesk d;
+    const Hwnd a = d.App(11);
+    const Hwnd b = d.App(22);
+    d.pf.UserActivate(a);
+    d.pf.ClearLog();
+    d.p.winutil.ForceForeground(b, true);
+    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{
+                              "AttachThreadInput 11 22 1",
+                              S("SetForegroundWindow %lld 1", b),
+                              "AttachThreadInput 11 22 0",
+                              S("SetZOrder %lld 1 \"TopMost\"", b),
+                              S("SetZOrder %lld 2 \"NoTopMost\"", b),
+                          }));
+    EXPECT_EQ(d.pf.ForegroundWindow(), b);
+    EXPECT_FALSE(d.pf.Window(b)->topMost);
+    EXPECT_EQ(d.pf.ZOrder().front(), b);
+  }
+  {
+    SCOPED_TRACE("same thread, no pulse");
+    WinsysDesk d;
+    const Hwnd a = d.App(11);
+    const Hwnd dlg = d.App(11);
+    d.pf.UserActivate(a);
+    d.pf.ClearLog();
+    d.p.winutil.ActivateWindow(dlg);
+    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("SetForegroundWindow %lld 1", dlg)}));
+    EXPECT_EQ(d.pf.ForegroundWindow(), dlg);
+  }
+  {
+    SCOPED_TRACE("already in front: no attach, still waits and pulses");
+    WinsysDesk d;
+    const Hwnd a = d.App(11);
+    d.pf.UserActivate(a);
+    d.pf.ClearLog();
+    d.p.winutil.ForceForeground(a, true);
+    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{
+                              S("SetZOrder %lld 1 \"TopMost\"", a),
+                              S("SetZOrder %lld 2 \"NoTopMost\"", a),
+                          }));
+    EXPECT_EQ(d.pf.CountCalls("Sleep"), 2u);
+  }
+}
+
+TEST(WindowUtilsForeground, RefusedRequestIsRetried) {
+  struct Case {
+    int refusals;
+    int expectedRequests;
+    bool endsInFront;
+  };
+  for (const Case& c : {Case{0, 1, true}, Case{1, 2, true}, Case{2, 3, true}, Case{3, 3, false}}) {
+    SCOPED_TRACE(c.refusals);
+    WinsysDesk d;
+    const Hwnd a = d.App(11);
+    const Hwnd b = d.App(22);
+    d.pf.UserActivate(a);
+    d.pf.refuseForeground = c.refusals;
+    d.p.winutil.ForceForeground(b, false);
+    EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), static_cast<std::size_t>(c.expectedRequests));
+    EXPECT_EQ(d.pf.ForegroundWindow() == b, c.endsInFront);
+  }
+}
+
+TEST(WindowUtilsForeground, SearchWindowIsNotRetried) {
+  WinsysDesk d;
+  const Hwnd a = d.App(11);
+  const Hwnd box = d.Box();
+  d.pf.UserActivate(a);
+  d.pf.refuseForeground = 1;
+  d.pf.ClearLog();
+  d.p.winutil.ForceForeground(box, true);
+  EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), 1u);
+  EXPECT_EQ(d.Ops({"SetZOrder"}), (std::vector<std::string>{
+                                      S("SetZOrder %lld 1 \"TopMost\"", box),
+                                      S("SetZOrder %lld 2 \"NoTopMost\"", box),
+                                  }));
+}
+
+// ---------------------------------------------------------------- hiding and placing
+
+TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
+  WinsysDesk d;
+  d.App(11);
+  d.pf.UserActivate(d.Box());
+  d.pf.SetFormTop(kParkedTop);
+  d.p.state.keyboard = true;
+  d.pf.ClearLog();
+  d.p.winutil.HideSearchWindow();
+  EXPECT_TRUE(d.pf.Log().empty()) << testing::PrintToString(d.pf.LogLines());
+  EXPECT_TRUE(d.p.state.keyboard);
+}
+
+TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
+  WinsysDesk d;
+  const Hwnd shown = d.App(11);
+  d.App(12, 0, true, false);  // hidden
+  const Hwnd mini = d.App(13);
+  d.pf.Window(mini)->minimised = true;
+  const Hwnd box = d.Box();
+  d.pf.UserActivate(box);
+  d.p.state.keyboard = true;
+  d.pf.SetForeColor({Ctl::lbl_doit, 0}, kHoverGreen);
+  d.pf.ClearLog();
+
+  d.p.winutil.HideSearchWindow();
+
+  EXPECT_EQ(d.pf.FormTop(), kParkedTop);
+  EXPECT_EQ(d.pf.ForeColor({Ctl::lbl_doit, 0}), kHeadingBlue);
+  EXPECT_FALSE(d.p.state.keyboard);
+  EXPECT_EQ(d.pf.ForegroundWindow(), shown);
+  EXPECT_NE(d.p.state.hHook, 0u);
+  EXPECT_EQ(d.pf.InstalledHooks().size(), 1u);
+}
+
+TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
+  WinsysDesk d;
+  const Hwnd box = d.Box();
+  d.pf.UserActivate(box);
+  d.pf.ClearLog();
+  d.p.winutil.HideSearchWindow();
+  EXPECT_EQ(d.pf.FormTop(), kParkedTop);
+  EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), 0u);
+  EXPECT_EQ(d.pf.CountCalls("InstallKeyboardHook"), 1u);
+  EXPECT_EQ(d.pf.ForegroundWindow(), box);
+}
+
+TEST(WindowUtilsPlace, PlaceBehindForeground) {
+  {
+    SCOPED_TRACE("goes directly below the foreground, owned by the desktop");
+    WinsysDesk d;
+    const Hwnd w = d.App(11);
+    const Hwnd other = d.App(12);
+    const Hwnd fg = d.App(13);
+    d.pf.UserActivate(fg);
+    d.p.winutil.PlaceBehindForeground(w);
+    const std::vector<Hwnd> expected{fg, w, other};
+    EXPECT_EQ(d.pf.ZOrder(), expected);
+    EXPECT_EQ(d.pf.Window(w)->owner, d.pf.Desktop());
+    EXPECT_EQ(d.pf.ForegroundWindow(), fg);
+  }
+  {
+    SCOPED_TRACE("itself in front: only the owner changes");
+    WinsysDesk d;
+    const Hwnd w = d.App(11);
+    d.pf.UserActivate(w);
+    d.pf.ClearLog();
+    d.p.winutil.PlaceBehindForeground(w);
+    EXPECT_EQ(d.Ops({"SetOwner", "PlaceBehind"}),
+              (std::vector<std::string>{S("SetOwner %lld %lld", w, d.pf.Desktop())}));
+  }
+  {
+    SCOPED_TRACE("minimised window or none: nothing");
+    WinsysDesk d;
+    const Hwnd w = d.App(11);
+    d.pf.Window(w)->minimised = true;
+    d.pf.UserActivate(d.App(12));
+    d.pf.ClearLog();
+    d.p.winutil.PlaceBehindForeground(w);
+    d.p.winutil.PlaceBehindForeground(0);
+    EXPECT_TRUE(d.Ops({"SetOwner", "PlaceBehind"}).empty());
+  }
+}
+
+TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
+  enum class Owner { Visible, NotAWindow, Minimised, Hidden, ZeroRect, Self };
+  enum class Expect { Given, Foreground, Desktop, NoCall };
+  struct Case {
+    const char* name;
+    Owner owner;
+    Expect expect;
+  };
+  const Case cases[] = {
+      {"visible owner", Owner::Visible, Expect::Given},
+      {"not a window: the foreground", Owner::NotAWindow, Expect::Foreground},
+      {"minimised: the desktop", Owner::Minimised, Expect::Desktop},
+      {"hidden: the desktop", Owner::Hidden, Expect::Desktop},
+      {"empty rectangle: the desktop", Owner::ZeroRect, Expect::Desktop},
+      {"itself: nothing", Owner::Self, Expect::NoCall},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WinsysDesk d;
+    const Hwnd w = d.App(11);
+    const Hwnd fg = d.App(12);
+    d.pf.UserActivate(fg);
+    Hwnd owner = d.App(13);
+    switch (c.owner) {
+      case Owner::Visible:
+        break;
+      case Owner::NotAWindow:
+        owner = 0xDEAD0;
+        break;
+      case Owner::Minimised:
+        d.pf.Window(owner)->minimised = true;
+        break;
+      case Owner::Hidden:
+        d.pf.Window(owner)->visible = false;
+        break;
+      case Owner::ZeroRect:
+        d.pf.Window(owner)->rect = Rect{};
+        break;
+      case Owner::Self:
+        owner = w;
+        break;
+    }
+    d.pf.ClearLog();
+    d.p.winutil.SetWindowOwner(w, owner);
+    const auto calls = d.pf.Calls("SetOwner");
+    if (c.expect == Expect::NoCall) {
+      EXPECT_TRUE(calls.empty());
+      continue;
+    }
+    ASSERT_EQ(calls.size(), 1u);
+    const Hwnd expected = c.expect == Expect::Given        ? owner
+                          : c.expect == Expect::Foreground ? fg
+                                                           : d.pf.Desktop();
+    EXPECT_EQ(calls[0].args[1], static_cast<std::int64_t>(expected));
+  }
+  WinsysDesk d;
+  d.p.winutil.SetWindowOwner(0, d.pf.Desktop());
+  EXPECT_EQ(d.pf.CountCalls("SetOwner"), 0u);
+}
+
+TEST(WindowUtilsPlace, CentreFormArithmetic) {
+  struct Case {
+    int screenW, screenH;  // pixels, 15 twips each
+    Twips w, h;
+    WindowState state;
+    bool moves;
+    Twips left, top;
+  };
+  const Case cases[] = {
+      {1280, 720, 6000, 3000, WindowState::Normal, true, 6600, 2925},
+      {1281, 720, 6001, 2801, WindowState::Normal, true, 6607, 3000},  // whole-number halves
+      {1280, 720, 6000, 3000, WindowState::Minimised, false, 0, 0},
+      {1280, 720, 6000, 3000, WindowState::Maximised, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.left);
+    WinsysDesk d;
+    d.Box();
+    d.pf.SetScreenPixels(c.screenW, c.screenH);
+    d.pf.MoveForm(10, 20, c.w, c.h);
+    d.pf.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
+    d.pf.SetFormState(c.state);
+    d.pf.ClearLog();
+    d.p.winutil.CentreForm();
+    if (!c.moves) {
+      EXPECT_EQ(d.pf.FormLeft(), 10);
+      EXPECT_EQ(d.pf.FormTop(), 20);
+      continue;
+    }
+    EXPECT_EQ(d.pf.FormLeft(), c.left);
+    EXPECT_EQ(d.pf.FormTop(), c.top);
+    EXPECT_EQ(d.pf.FormWidth(), c.w);
+    EXPECT_EQ(d.pf.FormHeight(), c.h);
+  }
+}
+
+// ---------------------------------------------------------------- processes and windows
+
+TEST(WindowUtilsProcess, GetFileName) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\a\\b.exe", "b.exe"},
+      {"C:\\a\\b\\", "b"},
+      {"b.exe", "b.exe"},
+      {"x/y.exe", "y.exe"},
+      {"C:/dir/", "dir/"},
+      {"/usr/lib/firefox/firefox", "firefox"},
+      {std::string("C:\\a\\b.exe\0junk\\c", 17), "b.exe"},
+      {"", ""},
+      {"\\", ""},
+      {"a\\", "a"},
+  };
+  for (const auto& [path, name] : cases) {
+    EXPECT_EQ(GetFileName(path), name) << path;
+  }
+}
+
+TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
+  struct Case {
+    const char* image;
+    ProcessId pid;
+  };
+  const Case cases[] = {
+      {"C:\\Program Files\\Mozilla\\FIREFOX.EXE", 20},
+      {"fire", 20},              // a prefix matches
+      {"app", 40},               // the first match in snapshot order wins
+      {"/usr/bin/app.exe", 30},  // no extension on this system
+      {"APP.EXE", 30},
+      {"apple.exe", 40},
+      {"", 10},  // an empty name matches the first process
+      {"nothing.exe", 0},
+      {"natspeak.exe", 50},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.image);
+    WinsysDesk d;
+    d.pf.SetProcesses({{10, "System"},
+                       {20, "firefox.exe"},
+                       {40, "apple"},
+                       {30, "app"},
+                       {50, std::string("natspeak.exe\0\0", 14)}});
+    d.p.state.pidFound = 999;
+    EXPECT_EQ(d.p.winutil.FindProcess(c.image, true, false), c.pid);
+    EXPECT_EQ(d.p.state.pidFound, c.pid);
+  }
+}
+
+TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
+  for (bool activate : {true, false}) {
+    SCOPED_TRACE(activate);
+    WinsysDesk d;
+    d.pf.SetProcesses({{10, "System"}, {60, "Pellar.exe"}, {30, "app.exe"}});
+    const Hwnd front = d.App(5, 10);
+    const Hwnd target = d.App(31, 30);
+    d.pf.Window(target)->minimised = true;
+    d.App(31, 30, false, true);  // no caption
+    d.App(31, 30, true, false);  // hidden
+    FakeWindow pellar;
+    pellar.pid = 60;
+    pellar.className = "ThunderRT6MDIForm";
+    d.pf.AddWindow(pellar);
+    d.pf.UserActivate(front);
+
+    EXPECT_EQ(d.p.winutil.FindProcess("C:\\Apps\\app.exe", false, activate), target);
+    EXPECT_EQ(d.p.state.pidFound, 30u);
+    EXPECT_EQ(d.p.state.pidPellar, 60u);
+    EXPECT_EQ(d.pf.Window(target)->minimised, !activate);
+    EXPECT_EQ(d.pf.ForegroundWindow(), activate ? target : front);
+  }
+}
+
+TEST(WindowUtilsProcess, FindProcessWithoutAUsableWindow) {
+  WinsysDesk d;
+  d.pf.SetProcesses({{30, "app.exe"}});
+  d.App(31, 30, false, true);
+  const Hwnd front = d.App(5, 10);
+  d.pf.UserActivate(front);
+  EXPECT_EQ(d.p.winutil.FindProcess("app.exe", false, true), 0u);
+  EXPECT_EQ(d.pf.ForegroundWindow(), front);
+  EXPECT_EQ(d.p.winutil.FindProcess("other.exe", false, true), 0u);
+  EXPECT_EQ(d.p.state.pidFound, 0u);
+}
+
+TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
+  struct Case {
+    const char* name;
+    bool running;
+    const char* cls;
+    ProcessId windowPid;
+    bool found;
+  };
+  const Case cases[] = {
+      {"MDI main window", true, "ThunderMDIForm", 60, true},
+      {"run-time MDI class, any case", true, "thunderrt6mdiform", 60, true},
+      {"only other windows", true, "ThunderRT6FormDC", 60, false},
+      {"MDI class of another process", true, "ThunderMDIForm", 61, false},
+      {"not running, owner unknown", false, "ThunderMDIForm", 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WinsysDesk d;
+    d.pf.SetProcesses({{10, "System"}});
+    if (c.running) d.pf.AddProcess(60, "Pellar");
+    d.App(5, 10);
+    FakeWindow w;
+    w.pid = c.windowPid;
+    w.className = c.cls;
+    const Hwnd h = d.pf.AddWindow(w);
+    d.p.state.pidFound = 77;
+    EXPECT_EQ(d.p.winutil.FindAppWindow(kModePellarMain), c.found ? h : 0u);
+    EXPECT_EQ(d.p.state.hwndFound, c.found ? h : 0u);
+    EXPECT_EQ(d.p.state.pidFound, 77u);  // the sibling lookup leaves the caller's pid alone
+  }
+}
+
+}  // namespace
+}  // namespace varnel
