@@ -1,0 +1,104 @@
+// Switching the voice commands on and off: the prompt, the check box and the label.
+#include "voice/voice_activation.h"
+
+#include <gtest/gtest.h>
+
+#include "voice_test_support.h"
+
+namespace varnel::testing {
+namespace {
+
+const char* const kPrompt =
+    "Please make sure Dragon NaturallySpeaking is running and then hit OK to activate Varnel "
+    "extended voice commands.";
+
+struct OnCase {
+  const char* name;
+  bool running;
+  bool onScreen;
+  int answer;
+  bool prompted;
+  bool attempted;
+  bool active;
+};
+
+class SwitchOnTest : public VoiceTest, public ::testing::WithParamInterface<OnCase> {};
+
+TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
+  const OnCase& c = GetParam();
+  if (c.running) fake.AddProcess(7000, "natspeak.exe");
+  if (c.onScreen) PutOnScreen();
+  fake.messageBoxAnswers.push_back(c.answer);
+  std::vector<std::string> shown;
+  fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+
+  p.voice.SetVoiceCommands(true);
+  fake.RunPending();
+
+  EXPECT_EQ(shown, c.prompted ? std::vector<std::string>{kPrompt} : std::vector<std::string>{});
+  if (c.prompted) {
+    EXPECT_EQ(fake.Calls("MessageBox")[0].args[0], 65);
+  }
+  EXPECT_EQ(script->created, c.attempted ? 1 : 0);
+  EXPECT_EQ(p.state.voxActive, c.active);
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), c.active ? 1 : 0);
+  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), c.active ? kVoiceActiveText : kOptionsHint);
+  EXPECT_EQ(p.vox != nullptr, c.active);
+  EXPECT_GT(fake.CountCalls("FormToFront"), 0U);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SwitchOnTest,
+    ::testing::Values(OnCase{"Running", true, true, kIdOk, false, true, true},
+                      OnCase{"NotRunningCancel", false, true, kIdCancel, true, false, false},
+                      OnCase{"NotRunningOk", false, true, kIdOk, true, true, true},
+                      OnCase{"NotRunningOffScreen", false, false, kIdCancel, false, true, true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VoiceTest, SwitchingToTheCurrentStateChangesNothing) {
+  fake.AddProcess(7000, "natspeak.exe");
+  p.voice.SetVoiceCommands(false);
+  EXPECT_EQ(fake.CountCalls("SetValue") + fake.CountCalls("SetText"), 0U);
+
+  p.voice.SetVoiceCommands(true);
+  ASSERT_TRUE(p.state.voxActive);
+  fake.ClearLog();
+  p.voice.SetVoiceCommands(true);
+  EXPECT_EQ(fake.CountCalls("SetValue") + fake.CountCalls("SetText"), 0U);
+  EXPECT_EQ(script->created, 1);
+}
+
+TEST_F(VoiceTest, TwoClicksSwitchOnThenOff) {
+  fake.AddProcess(7000, "natspeak.exe");
+  PutOnScreen();
+  app.Click({Ctl::chk_vox});
+  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 1);
+  app.Click({Ctl::chk_vox});
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+  EXPECT_EQ(script->created, 1);
+  EXPECT_EQ(script->CallsOf("Unregister").size(), 1U);
+  EXPECT_EQ(p.vox, nullptr);
+}
+
+TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
+  fake.AddProcess(7000, "natspeak.exe");
+  script->createError = SpeechError{429, ""};
+  PutOnScreen();
+  app.Click({Ctl::chk_vox});
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 1U);
+  EXPECT_EQ(p.vox, nullptr);
+}
+
+TEST_F(VoiceTest, RecogniserFoundByItsProcessName) {
+  EXPECT_EQ(p.voice.IsNatSpeakRunning(), 0U);
+  fake.AddProcess(7123, "NATSPEAK.EXE");
+  EXPECT_EQ(p.voice.IsNatSpeakRunning(), 7123U);
+}
+
+}  // namespace
+}  // namespace varnel::testing
