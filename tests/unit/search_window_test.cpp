@@ -1,0 +1,125 @@
+// The search window's load, resize, deactivate and unload.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/fake/fake_speech.h"
+#include "support/fake_program.h"
+#include "ui/codes.h"
+
+namespace varnel::testing {
+namespace {
+
+using SearchWindowTest = FakeProgramTest;
+
+TEST_F(SearchWindowTest, LoadsAsDesigned) {
+  const Hwnd editor = app.AddApp();
+  p.window.EnsureLoaded();
+  ASSERT_TRUE(fake.FormCreated());
+  EXPECT_EQ(p.state.hwndBox, fake.SearchHwnd());
+  EXPECT_FALSE(p.window.Keyboard());
+  EXPECT_EQ(fake.Text({Ctl::txt_vnl}), "");
+  EXPECT_EQ(fake.SelectedOption(Ctl::op_which), 0);
+  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 0);
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+  EXPECT_EQ(fake.TabStopCount(), 0);
+  EXPECT_EQ(fake.TimerInterval(), 1500u);
+  // Loaded behind the application in front, not over it.
+  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(fake.NextWindow(editor), fake.SearchHwnd());
+  EXPECT_EQ(fake.Window(fake.SearchHwnd())->owner, fake.Desktop());
+  // Hourglass while loading, default afterwards.
+  const auto pointers = fake.Calls("SetMousePointer");
+  ASSERT_EQ(pointers.size(), 2u);
+  EXPECT_EQ(pointers[0].args[0], kPointerHourglass);
+  EXPECT_EQ(pointers[1].args[0], kPointerDefault);
+
+  // One pixel below each date option.
+  const Twips expected[] = {120, 405, 690, 975, 1265, 1545};
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(fake.ControlTop({Ctl::lbl_key, i}), expected[i]) << i;
+
+  // A second reference loads nothing again.
+  p.window.EnsureLoaded();
+  EXPECT_EQ(fake.CountCalls("CreateSearchWindow"), 1u);
+}
+
+TEST_F(SearchWindowTest, MinimisingParksInsteadOfStayingMinimised) {
+  const Hwnd editor = app.AddApp();
+  app.Start();
+  ASSERT_TRUE(app.OnScreen());
+  fake.UserMinimise();
+  fake.RunPending();
+  EXPECT_EQ(fake.FormState(), WindowState::Normal);
+  EXPECT_TRUE(app.Parked());
+  EXPECT_EQ(fake.ForegroundWindow(), editor);
+}
+
+TEST_F(SearchWindowTest, OtherResizesLeaveTheWindowAlone) {
+  app.Start();
+  const Twips top = fake.FormTop();
+  fake.SetFormState(WindowState::Maximised);
+  EXPECT_EQ(fake.FormState(), WindowState::Maximised);
+  EXPECT_EQ(fake.FormTop(), top);
+}
+
+TEST_F(SearchWindowTest, DeactivationClearsKeyboardAndRenewsTheHook) {
+  app.Start();
+  p.window.SetKeyboard(true);
+  const HookHandle before = p.state.hHook;
+  fake.UserDeactivate();
+  fake.RunPending();
+  EXPECT_FALSE(p.window.Keyboard());
+  EXPECT_NE(p.state.hHook, 0u);
+  EXPECT_NE(p.state.hHook, before);
+  EXPECT_EQ(fake.InstalledHooks().size(), 1u);
+  EXPECT_TRUE(app.OnScreen());  // losing the activation does not dismiss the window
+}
+
+TEST_F(SearchWindowTest, CloseRemovesHookAndKeystrokeObjectThenTheWindow) {
+  app.Start();
+  const std::string recorded = app.CfgText();
+  fake.ClearLog();
+  fake.UserClose();
+  fake.RunPending();
+  EXPECT_TRUE(fake.Unloaded());
+  EXPECT_FALSE(fake.FormCreated());
+  EXPECT_FALSE(p.state.formLoaded);
+  EXPECT_TRUE(fake.InstalledHooks().empty());
+  EXPECT_EQ(p.state.hHook, 0u);
+  EXPECT_TRUE(p.sendKey == nullptr);
+  const auto lines = fake.LogLines();
+  auto at = [&](const std::string& op) {
+    return std::find_if(lines.begin(), lines.end(),
+                        [&](const std::string& l) { return l.rfind(op, 0) == 0; });
+  };
+  EXPECT_LT(at("RemoveKeyboardHook"), at("DestroySearchWindow"));
+  EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);  // voice off: not touched
+  // The stale handle stays on record; the next start sees it as absent.
+  EXPECT_EQ(app.CfgText(), recorded);
+}
+
+TEST_F(SearchWindowTest, CloseWithVoiceCommandsOnUnregistersThem) {
+  auto script = std::make_shared<SpeechScript>();
+  fake.speechFactory = [script](SpeechError& e) { return script->Create(e); };
+  fake.AddProcess(4321, "natspeak.exe");
+  app.Start();
+  ASSERT_TRUE(p.state.voxActive);
+  fake.UserClose();
+  fake.RunPending();
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_TRUE(p.vox == nullptr);
+  EXPECT_FALSE(script->Live());
+}
+
+TEST_F(SearchWindowTest, NothingComesBackAfterClose) {
+  app.Start();
+  fake.UserClose();
+  fake.RunPending();
+  p.summoning.ShowSearchWindow();
+  EXPECT_FALSE(fake.FormCreated());
+  EXPECT_EQ(fake.CountCalls("CreateSearchWindow"), 1u);
+}
+
+}  // namespace
+}  // namespace varnel::testing

@@ -1,0 +1,179 @@
+// Start-up: becoming the running instance or handing off to one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/fake/fake_speech.h"
+#include "support/fake_program.h"
+#include "ui/codes.h"
+
+namespace varnel::testing {
+namespace {
+
+constexpr ProcessId kOtherPid = 7777;
+
+class StartupTest : public FakeProgramTest {
+ protected:
+  // A window of another process, as a recorded handle may name after a restart.
+  Hwnd AddForeign(const std::string& cls, const std::string& exe, bool answers = true) {
+    fake.AddProcess(kOtherPid, exe);
+    FakeWindow w;
+    w.pid = kOtherPid;
+    w.className = cls;
+    w.answers = answers;
+    w.onMessage = [this](Code msg, std::uint32_t wp, std::uint32_t lp) {
+      received.push_back({msg, static_cast<std::int64_t>(wp), static_cast<std::int64_t>(lp)});
+    };
+    return fake.AddWindow(w);
+  }
+  void Record(const std::string& value) {
+    WriteFile(app.cfgFile(), "[Application]\r\nAppHwnd=" + value + "\r\n");
+  }
+  std::string RecordedHwnd() { return p.settings.ReadIniString("Application", "AppHwnd", "", 64); }
+
+  std::vector<std::vector<std::int64_t>> received;
+};
+
+TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
+  app.AddApp();
+  EXPECT_EQ(app.Start(), Startup::Result::Running);
+  EXPECT_EQ(p.state.cfgFile, app.cfgFile());
+  ASSERT_TRUE(fake.FormCreated());
+  EXPECT_EQ(p.state.hwndBox, fake.SearchHwnd());
+  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
+  EXPECT_TRUE(app.OnScreen());
+  EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  EXPECT_NE(p.state.hHook, 0u);
+  EXPECT_EQ(fake.InstalledHooks().size(), 1u);
+  EXPECT_TRUE(p.sendKey != nullptr);
+  EXPECT_EQ(p.state.quote, "\"");
+  EXPECT_EQ(fake.mousePointer, kPointerDefault);
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 0u);
+}
+
+// Every recorded value that does not name a live Varnel search window starts a new instance
+// and records the new handle; nothing is sent to a window that is not ours.
+TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
+  auto foreign = [](FakePlatform& f, const char* cls, const char* exe) {
+    f.AddProcess(kOtherPid, exe);
+    FakeWindow w;
+    w.pid = kOtherPid;
+    w.className = cls;
+    return std::to_string(f.AddWindow(w));
+  };
+  struct Case {
+    const char* name;
+    std::function<std::string(FakePlatform&)> record;
+  };
+  const Case cases[] = {
+      {"zero", [](FakePlatform&) { return std::string("0"); }},
+      {"garbage", [](FakePlatform&) { return std::string("not a number"); }},
+      {"negative", [](FakePlatform&) { return std::string("-12"); }},
+      {"closed window",
+       [](FakePlatform& f) {
+         const Hwnd h = f.AddWindow({});
+         f.CloseWindow(h);
+         return std::to_string(h);
+       }},
+      {"foreign window", [&](FakePlatform& f) { return foreign(f, "Notepad", "notepad.exe"); }},
+      {"Varnel class in another program",
+       [&](FakePlatform& f) { return foreign(f, "Varnel", "varnelish.exe"); }},
+      {"Varnel window of an unknown process",
+       [&](FakePlatform& f) {
+         FakeWindow w;
+         w.pid = 0;
+         w.className = "Varnel";
+         return std::to_string(f.AddWindow(w));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder tmp;
+    FakeProgram fresh(tmp.str() + "Varnel.cfg");
+    WriteFile(fresh.cfgFile(), "[Application]\r\nAppHwnd=" + c.record(fresh.fake) + "\r\n");
+    EXPECT_EQ(fresh.Start(), Startup::Result::Running);
+    EXPECT_EQ(fresh.fake.CountCalls("SendMessageTimeout"), 0u);
+    ASSERT_TRUE(fresh.fake.FormCreated());
+    EXPECT_EQ(fresh.p().settings.ReadIniString("Application", "AppHwnd", "", 64),
+              std::to_string(fresh.fake.SearchHwnd()));
+  }
+}
+
+TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
+  struct Case {
+    const char* exe;
+    const char* cls;
+  };
+  for (const Case& c :
+       {Case{"Varnel.exe", "Varnel"}, Case{"varnel", "VARNEL"}, Case{"VARNEL.EXE", "varnel"}}) {
+    SCOPED_TRACE(c.exe);
+    TempFolder tmp2;
+    FakeProgram second(tmp2.str() + "Varnel.cfg");
+    second.fake.AddProcess(kOtherPid, c.exe);
+    int messages = 0;
+    FakeWindow w;
+    w.pid = kOtherPid;
+    w.className = c.cls;
+    w.onMessage = [&](Code msg, std::uint32_t wp, std::uint32_t lp) {
+      EXPECT_EQ(msg, MSG_SHOW_BOX);
+      EXPECT_EQ(wp, SHOW_BOX_PARAM);
+      EXPECT_EQ(lp, SHOW_BOX_PARAM);
+      ++messages;
+    };
+    const Hwnd running = second.fake.AddWindow(w);
+    const std::string before = "[Application]\r\nAppHwnd=" + std::to_string(running) + "\r\n";
+    WriteFile(second.cfgFile(), before);
+
+    EXPECT_EQ(second.Start(), Startup::Result::HandedOff);
+    EXPECT_EQ(messages, 1);
+    const auto sends = second.fake.Calls("SendMessageTimeout");
+    ASSERT_EQ(sends.size(), 1u);
+    EXPECT_EQ(sends[0].args.back(), kHandOffTimeoutMs);
+    EXPECT_FALSE(second.fake.FormCreated());
+    EXPECT_EQ(second.fake.CountCalls("CreateSearchWindow"), 0u);
+    EXPECT_EQ(second.fake.CountCalls("InstallKeyboardHook"), 0u);
+    EXPECT_EQ(second.CfgText(), before);
+    EXPECT_EQ(second.fake.mousePointer, kPointerDefault);
+    EXPECT_TRUE(second.p().sendKey == nullptr);
+  }
+}
+
+TEST_F(StartupTest, UnansweredHandOffStartsANewInstance) {
+  const Hwnd hung = AddForeign("Varnel", "varnel", /*answers=*/false);
+  Record(std::to_string(hung));
+  EXPECT_EQ(app.Start(), Startup::Result::Running);
+  EXPECT_EQ(fake.CountCalls("SendMessageTimeout"), 1u);
+  EXPECT_TRUE(received.empty());
+  ASSERT_TRUE(fake.FormCreated());
+  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
+}
+
+TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {
+  auto script = std::make_shared<SpeechScript>();
+  fake.speechFactory = [script](SpeechError& e) { return script->Create(e); };
+  fake.AddProcess(4321, "natspeak.exe");
+  app.Start();
+  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 0u);
+  // The handle is on record before the voice commands start.
+  const auto& log = fake.Log();
+  auto hookAt = std::find_if(log.begin(), log.end(),
+                             [](const FakeCall& c) { return c.op == "InstallKeyboardHook"; });
+  auto speechAt = std::find_if(log.begin(), log.end(),
+                               [](const FakeCall& c) { return c.op == "CreateSpeechService"; });
+  EXPECT_LT(hookAt, speechAt);
+}
+
+TEST_F(StartupTest, CreateSendKeyMakesOneObject) {
+  p.startup.CreateSendKey();
+  ClsSendKey* first = p.sendKey.get();
+  p.startup.CreateSendKey();
+  EXPECT_EQ(p.sendKey.get(), first);
+}
+
+}  // namespace
+}  // namespace varnel::testing

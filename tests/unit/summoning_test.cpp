@@ -1,0 +1,162 @@
+// The deferred-code route, showing the search window and the message box.
+#include <gtest/gtest.h>
+
+#include "support/fake_program.h"
+#include "ui/codes.h"
+
+namespace varnel::testing {
+namespace {
+
+using SummoningTest = FakeProgramTest;
+
+TEST_F(SummoningTest, DispatchTable) {
+  app.Start();
+  struct Case {
+    Code code;
+    bool shows;
+    bool cycles;
+  };
+  const Case cases[] = {
+      {MSG_SHOW_BOX, true, false},
+      {CODE_CYCLE_FOCUS, false, true},
+      {CODE_VOX_COMMAND, false, false},
+      {CODE_VOX_UNLOAD, false, false},
+      {32154683, false, false},
+      {0, false, false},
+      {-1, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.code);
+    p.winutil.HideSearchWindow();
+    fake.SetFocus({Ctl::op_which, 0});
+    fake.ClearLog();
+    p.summoning.PostCode(c.code);
+    EXPECT_EQ(fake.CountCalls("SetFormTop"), 0u);  // never inside the posting call
+    fake.RunPending();
+    EXPECT_EQ(app.OnScreen(), c.shows);
+    EXPECT_EQ(fake.FocusName() == "txt_vnl(0)" && !c.shows, c.cycles);
+    EXPECT_FALSE(fake.Unloaded());
+  }
+}
+
+TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
+  app.Start();
+  struct Case {
+    Hwnd hwnd;
+    Code msg;
+    std::uint32_t w, l;
+    bool shows;
+  };
+  const Hwnd box = fake.SearchHwnd();
+  const Case cases[] = {
+      {box, MSG_SHOW_BOX, 6666, 6666, true},      {box, MSG_SHOW_BOX, 6666, 0, false},
+      {box, MSG_SHOW_BOX, 0, 6666, false},        {box, MSG_SHOW_BOX + 1, 6666, 6666, false},
+      {box + 4, MSG_SHOW_BOX, 6666, 6666, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.w) + "/" + std::to_string(c.l));
+    p.winutil.HideSearchWindow();
+    fake.ClearLog();
+    p.summoning.OnWindowMessage(c.hwnd, c.msg, c.w, c.l);
+    EXPECT_TRUE(app.Parked());  // the sender is answered before anything moves
+    fake.RunPending();
+    EXPECT_EQ(app.OnScreen(), c.shows);
+  }
+}
+
+TEST_F(SummoningTest, FirstShowingCentresHigherAndAppearsOnlyThere) {
+  app.AddApp();
+  app.Start();
+  // Screen 28800 x 16200 twips, window 8985 x 8700: centred top 3750, raised to 2813, then
+  // three quarters of that.
+  EXPECT_EQ(p.state.boxTop, 2110);
+  EXPECT_EQ(fake.FormTop(), 2110);
+  // Shown while parked: the first visible position is the working one.
+  const auto& log = fake.Log();
+  auto show = std::find_if(log.begin(), log.end(), [](auto& c) { return c.op == "ShowForm"; });
+  ASSERT_NE(show, log.end());
+  auto lastTop = std::find_if(std::make_reverse_iterator(show), log.rend(),
+                              [](auto& c) { return c.op == "SetFormTop"; });
+  ASSERT_NE(lastTop, log.rend());
+  EXPECT_EQ(lastTop->args[0], kParkedTop);
+  EXPECT_EQ(fake.CountCalls("DrawCaptionActive"), 1u);
+}
+
+TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
+  fake.SetScreenPixels(1024, 500);
+  app.Start();
+  EXPECT_GT(p.state.boxTop, 0);
+  EXPECT_TRUE(app.OnScreen());
+}
+
+TEST_F(SummoningTest, ParkedWindowComesBackAtTheSameTopWithTermsSelected) {
+  const Hwnd editor = app.AddApp();
+  app.Start();
+  const Twips top = fake.FormTop();
+  app.Type("alpha beta");
+  app.Press(vk::Escape);
+  ASSERT_TRUE(app.Parked());
+  ASSERT_EQ(fake.ForegroundWindow(), editor);
+  app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
+  EXPECT_EQ(fake.FormTop(), top);
+  EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+  EXPECT_EQ(fake.SelectedText({Ctl::txt_vnl}), "alpha beta");
+}
+
+TEST_F(SummoningTest, HistoryRule) {
+  struct Case {
+    const char* name;
+    const char* stored;      // history in the settings file ("" = none)
+    const char* lastSearch;  // what this instance last stored or showed
+    const char* field;       // what the user left in the field
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"same as last search", "alpha", "alpha", "edited", "edited"},
+      {"written by another copy", "beta", "alpha", "edited", "beta"},
+      {"no history", "", "", "edited", "edited"},
+      {"differs only in case", "Alpha", "alpha", "edited", "Alpha"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder tmp2;
+    FakeProgram a(tmp2.str() + "Varnel.cfg");
+    a.Start();
+    if (*c.stored != '\0') a.p().settings.WriteIniString("History", "SearchHistory", c.stored);
+    a.state().lastSearch = c.lastSearch;
+    a.fake.SetText({Ctl::txt_vnl}, c.field);
+    a.p().winutil.HideSearchWindow();
+    a.p().summoning.ShowSearchWindow();
+    EXPECT_EQ(a.Terms(), c.expected);
+    EXPECT_EQ(a.state().lastSearch, *c.stored != '\0' ? c.stored : c.lastSearch);
+  }
+}
+
+TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
+  app.Start();
+  fake.messageBoxAnswers = {kIdCancel};
+  bool openDuring = false;
+  fake.onMessageBox = [&](const std::string&) { openDuring = p.state.inMsgBox; };
+  EXPECT_EQ(p.summoning.ShowMessage("hello", kMbOkCancel, ""), kIdCancel);
+  EXPECT_TRUE(openDuring);
+  EXPECT_FALSE(p.state.inMsgBox);
+  const auto boxes = fake.Calls("MessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, "Varnel: hello");
+
+  p.winutil.HideSearchWindow();
+  EXPECT_EQ(p.summoning.ShowMessage("dropped", kMbOkCancel, "Title"), 0);
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 1u);
+}
+
+TEST_F(SummoningTest, VoiceCodesWithoutAVoiceFormDoNothing) {
+  app.Start();
+  p.summoning.DispatchCode(CODE_VOX_COMMAND);
+  p.summoning.DispatchCode(CODE_VOX_UNLOAD);
+  EXPECT_TRUE(p.vox == nullptr);
+  EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);
+}
+
+}  // namespace
+}  // namespace varnel::testing
