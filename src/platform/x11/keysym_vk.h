@@ -1,0 +1,18 @@
+// Translation between X keysyms and the Windows virtual-key codes the logic works with.
+#pragma once
+
+#include <cstdint>
+
+namespace varnel {
+
+// The virtual-key code of an unshifted keysym (column 0 of the keyboard map); 0 when the
+// key has no Windows counterpart.
+std::uint32_t VkFromKeysym(std::uint32_t keysym);
+
+// The keysym that produces a virtual-key code, for injection; 0 when unknown.
+std::uint32_t KeysymFromVk(std::uint32_t vk);
+
+// Shift, Ctrl and Alt in either hand report their generic codes 16, 17 and 18 as well.
+bool VkMatches(std::uint32_t keyVk, int askedVk);
+
+}  // namespace varnel

@@ -1,0 +1,41 @@
+// The desktop's key events, recorded with the RECORD extension on a connection of their own
+// and handed to the user-interface thread in order.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <thread>
+
+namespace varnel {
+
+struct RecordedKey {
+  std::uint8_t keycode = 0;
+  bool release = false;
+  std::uint32_t time = 0;
+};
+
+class RecordHook {
+ public:
+  // `deliver` runs on the reader thread; it must queue the key to the user-interface thread.
+  explicit RecordHook(std::function<void(const RecordedKey&)> deliver);
+  ~RecordHook();
+  RecordHook(const RecordHook&) = delete;
+  RecordHook& operator=(const RecordHook&) = delete;
+
+  // Starts recording; false when the server has no RECORD extension.
+  bool Start();
+  bool Running() const { return running_; }
+  void Stop();
+
+ private:
+  void Read();
+
+  std::function<void(const RecordedKey&)> deliver_;
+  struct Connections;
+  Connections* c_ = nullptr;
+  std::thread reader_;
+  std::atomic<bool> running_{false};
+};
+
+}  // namespace varnel
