@@ -403,7 +403,13 @@ bool FakePlatform::Accelerator(char letter) {
   }
   std::sort(ordered.begin(), ordered.end(),
             [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (std::size_t i = 0; i < ordered.size(); ++i) {
+  // Shared accelerators take turns: the search starts after the control with the focus.
+  std::size_t from = 0;
+  for (std::size_t i = 0; focus_ && i < ordered.size(); ++i) {
+    if (ordered[i].second == *focus_) from = i + 1;
+  }
+  for (std::size_t n = 0; n < ordered.size(); ++n) {
+    const std::size_t i = (from + n) % ordered.size();
     ControlRef ref = ordered[i].second;
     FakeControl* k = Control(ref);
     if (CaptionAccelerator(k->design->caption) != letter || !EffectiveVisible(*k)) continue;

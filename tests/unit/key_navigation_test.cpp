@@ -1,0 +1,161 @@
+// Keys inside the search window: the focus cycle, Enter, Escape, Ctrl+A, Alt+digits, hover.
+#include <gtest/gtest.h>
+
+#include "support/fake_program.h"
+#include "ui/codes.h"
+
+namespace varnel::testing {
+namespace {
+
+class KeyNavigationTest : public FakeProgramTest {
+ protected:
+  void SetUp() override {
+    editor = app.AddApp();
+    app.Start();
+  }
+  Hwnd editor = 0;
+};
+
+TEST_F(KeyNavigationTest, FocusCycle) {
+  struct Case {
+    const char* name;
+    bool voxVisible;
+    int scope;  // 5 disables the dates
+    std::vector<std::string> order;
+  };
+  const Case cases[] = {
+      {"all groups", true, 0, {"op_date(0)", "chk_vox(0)", "op_which(0)", "txt_vnl(0)"}},
+      {"voice check box hidden", false, 0, {"op_date(0)", "op_which(0)", "txt_vnl(0)"}},
+      {"dates disabled", true, 5, {"chk_vox(0)", "op_which(0)", "txt_vnl(0)"}},
+      {"dates disabled, check box hidden", false, 5, {"op_which(0)", "txt_vnl(0)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.SetVisible({Ctl::chk_vox}, c.voxVisible);
+    p.window.SetKeyboard(true);  // moving through the window with the keyboard
+    fake.SetValue({Ctl::op_which, c.scope}, 1);
+    fake.SetFocus({Ctl::txt_vnl});
+    std::vector<std::string> seen;
+    for (std::size_t i = 0; i < c.order.size(); ++i) {
+      app.Press(vk::Tab);
+      seen.push_back(fake.FocusName());
+    }
+    EXPECT_EQ(seen, c.order);
+    EXPECT_EQ(fake.SelectedOption(Ctl::op_which), c.scope);  // focus alone selects nothing
+  }
+}
+
+TEST_F(KeyNavigationTest, TabWithModifiersAlsoMovesForward) {
+  for (int mask : {kMaskShift, kMaskAlt, kMaskCtrl}) {
+    SCOPED_TRACE(mask);
+    fake.SetFocus({Ctl::txt_vnl});
+    app.Press(vk::Tab, mask);
+    EXPECT_EQ(fake.FocusName(), "op_date(0)");
+    EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  }
+}
+
+TEST_F(KeyNavigationTest, TabBackToTheTermsSelectsOnlyWhenNothingIsSelected) {
+  fake.SetText({Ctl::txt_vnl}, "alpha beta");
+  struct Case {
+    int start, length;
+    std::string selected;
+  };
+  for (const Case& c : {Case{3, 0, "alpha beta"}, Case{6, 4, "beta"}}) {
+    fake.SetFocus({Ctl::op_which, 2});
+    fake.SetSelection({Ctl::txt_vnl}, c.start, c.length);
+    p.keys.CycleFocus();
+    EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+    EXPECT_EQ(fake.SelectedText({Ctl::txt_vnl}), c.selected);
+  }
+  // Leaving the terms clears their selection.
+  p.keys.CycleFocus();
+  EXPECT_EQ(fake.SelLength({Ctl::txt_vnl}), 0);
+}
+
+TEST_F(KeyNavigationTest, KeyPress) {
+  struct Case {
+    int ch;
+    int after;
+    bool searched;
+    bool parked;
+  };
+  for (const Case& c : {Case{13, 0, true, true}, Case{27, 0, false, true},
+                        Case{'a', 'a', false, false}, Case{9, 9, false, false}}) {
+    SCOPED_TRACE(c.ch);
+    p.summoning.ShowSearchWindow();
+    fake.ClearLog();
+    int ch = c.ch;
+    p.keys.Form_KeyPress(ch);
+    EXPECT_EQ(ch, c.after);
+    EXPECT_EQ(fake.CountCalls("ShellOpen"), c.searched ? 1u : 0u);
+    EXPECT_EQ(app.Parked(), c.parked);
+  }
+}
+
+TEST_F(KeyNavigationTest, EnterOnAScopeOptionSearches) {
+  fake.SetFocus({Ctl::op_which, 3});
+  app.Press(vk::Return);
+  EXPECT_EQ(fake.CountCalls("ShellOpen"), 1u);
+  EXPECT_TRUE(app.Parked());
+  EXPECT_EQ(fake.ForegroundWindow(), editor);
+}
+
+TEST_F(KeyNavigationTest, KeyUp) {
+  struct Case {
+    const char* name;
+    int key, mask;
+    int date;         // expected date option afterwards
+    bool selectsAll;  // Ctrl+A
+  };
+  const Case cases[] = {
+      {"Alt+1", '1', kMaskAlt, 0, false},
+      {"Alt+3", '3', kMaskAlt, 2, false},
+      {"Alt+6", '6', kMaskAlt, 5, false},
+      {"Alt+7", '7', kMaskAlt, 4, false},
+      {"Ctrl+Alt+3", '3', kMaskCtrl | kMaskAlt, 4, false},
+      {"plain 3", '3', 0, 4, false},
+      {"Ctrl+A", 'A', kMaskCtrl, 4, true},
+      {"Ctrl+Shift+A", 'A', kMaskCtrl | kMaskShift, 4, false},
+      {"Alt+A", 'A', kMaskAlt, 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.SetValue({Ctl::op_date, 4}, 1);
+    fake.SetText({Ctl::txt_vnl}, "alpha");
+    fake.SetFocus({Ctl::op_which, 0});
+    p.keys.Form_KeyUp(c.key, c.mask);
+    EXPECT_EQ(fake.SelectedOption(Ctl::op_date), c.date);
+    EXPECT_EQ(fake.SelLength({Ctl::txt_vnl}), c.selectsAll ? 5 : 0);
+    EXPECT_EQ(fake.FocusName(), c.selectsAll ? "txt_vnl(0)" : "op_which(0)");
+  }
+}
+
+TEST_F(KeyNavigationTest, CtrlAKeepsAPartialSelection) {
+  fake.SetText({Ctl::txt_vnl}, "alpha beta");
+  fake.SetSelection({Ctl::txt_vnl}, 0, 5);
+  fake.SetFocus({Ctl::op_date, 0});
+  p.keys.Form_KeyUp('A', kMaskCtrl);
+  EXPECT_EQ(fake.SelectedText({Ctl::txt_vnl}), "alpha");
+  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+}
+
+TEST_F(KeyNavigationTest, AltDigitSelectsADateEvenWhileDatesAreDisabled) {
+  app.Click({Ctl::op_which, 5});
+  ASSERT_FALSE(fake.Enabled({Ctl::op_date, 2}));
+  app.Press('3', kMaskAlt);
+  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 2);
+}
+
+TEST_F(KeyNavigationTest, HoverColoursChangeOnlyWhenDifferent) {
+  const ControlRef doit{Ctl::lbl_doit};
+  fake.ClearLog();
+  for (int i = 0; i < 3; ++i) p.keys.lbl_doit_MouseMove();
+  EXPECT_EQ(fake.ForeColor(doit), kHoverGreen);
+  for (int i = 0; i < 3; ++i) p.keys.Form_MouseMove();
+  EXPECT_EQ(fake.ForeColor(doit), kHeadingBlue);
+  EXPECT_EQ(fake.CountCalls("SetForeColor"), 2u);
+}
+
+}  // namespace
+}  // namespace varnel::testing

@@ -1,0 +1,124 @@
+// The search window's search handlers and the date options' link to the scope.
+#include <gtest/gtest.h>
+
+#include "support/fake_program.h"
+#include "ui/codes.h"
+
+namespace varnel::testing {
+namespace {
+
+class SearchActionsTest : public FakeProgramTest {
+ protected:
+  void SetUp() override {
+    editor = app.AddApp();
+    app.Start();
+  }
+  std::vector<std::string> Opened() {
+    std::vector<std::string> out;
+    for (const auto& c : fake.Calls("ShellOpen")) out.push_back(c.text);
+    return out;
+  }
+  Hwnd editor = 0;
+};
+
+TEST_F(SearchActionsTest, ScopeDecidesWhetherDatesApply) {
+  for (int scope = 0; scope < 15; ++scope) {
+    SCOPED_TRACE(scope);
+    const bool dates = scope != 5 && scope != 6 && scope != 12;
+    fake.SetValue({Ctl::op_which, 0}, 1);
+    fake.SetValue({Ctl::op_date, 3}, 1);
+    fake.SetValue({Ctl::op_which, scope}, 1);  // raises the click like the form runtime
+    for (int d = 0; d < 6; ++d) EXPECT_EQ(fake.Enabled({Ctl::op_date, d}), dates) << d;
+    EXPECT_EQ(fake.SelectedOption(Ctl::op_date), dates ? 3 : 0);
+  }
+}
+
+TEST_F(SearchActionsTest, FocusReturnsToTheTermsUnlessUsingTheKeyboard) {
+  for (bool keyboard : {false, true}) {
+    SCOPED_TRACE(keyboard);
+    p.window.SetKeyboard(keyboard);
+    fake.SetFocus({Ctl::op_which, 0});
+    p.search.op_which_Click(9);
+    EXPECT_EQ(fake.FocusName(), keyboard ? "op_which(0)" : "txt_vnl(0)");
+  }
+}
+
+TEST_F(SearchActionsTest, FocusWaitsForAltToBeReleased) {
+  fake.SetKeyDown(vk::Menu, true);
+  fake.UserKeyUp(vk::Menu);
+  fake.SetFocus({Ctl::op_which, 0});
+  p.search.op_which_Click(2);
+  EXPECT_FALSE(fake.AsyncKeyDown(vk::Menu));
+  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+}
+
+TEST_F(SearchActionsTest, StuckAltKeyDoesNotHangTheWindow) {
+  fake.SetKeyDown(vk::Menu, true);
+  const std::uint32_t before = fake.TickCount();
+  p.search.op_which_Click(2);
+  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+  EXPECT_LT(fake.TickCount() - before, 10'000u);
+}
+
+TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
+  fake.SetText({Ctl::txt_vnl}, "  cheap flights ");
+  fake.SetValue({Ctl::op_which, 4}, 1);
+  fake.SetValue({Ctl::op_date, 2}, 1);
+  fake.ClearLog();
+  p.search.DoSearch();
+  ASSERT_EQ(Opened(),
+            (std::vector<std::string>{"http://www.google.com/search?q=cheap%20flights&as_qdr=all"
+                                      "&tbs=qdr:d,sbd:1&tbm=nws"}));
+  const auto lines = fake.LogLines();
+  EXPECT_EQ(lines.front(), "SetFormTop -32000");
+  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(p.settings.LoadHistory(), "cheap flights");
+  EXPECT_EQ(p.state.lastSearch, "cheap flights");
+  // The controls keep what the user entered.
+  EXPECT_EQ(app.Terms(), "  cheap flights ");
+}
+
+TEST_F(SearchActionsTest, EmptyTermsKeepTheHistory) {
+  p.settings.SaveHistory("older");
+  fake.SetText({Ctl::txt_vnl}, "   ");
+  p.search.DoSearch();
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"http://www.google.com/search?q=%3F&as_qdr=all"}));
+  EXPECT_EQ(p.settings.LoadHistory(), "older");
+}
+
+TEST_F(SearchActionsTest, EveryWayToStartASearch) {
+  struct Case {
+    const char* name;
+    std::function<void()> act;
+  };
+  const Case cases[] = {
+      {"DO IT", [&] { app.Click({Ctl::lbl_doit}); }},
+      {"Find It button", [&] { app.Click({Ctl::cmd_find}); }},
+      {"Enter", [&] { app.Press(vk::Return); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    p.summoning.ShowSearchWindow();
+    fake.SetText({Ctl::txt_vnl}, "alpha");
+    fake.SetValue({Ctl::op_which, 0}, 1);
+    fake.ClearLog();
+    c.act();
+    EXPECT_EQ(Opened(),
+              (std::vector<std::string>{"http://www.google.com/search?q=alpha&as_qdr=all"}));
+    EXPECT_TRUE(app.Parked());
+  }
+}
+
+TEST_F(SearchActionsTest, DoubleClickOnTheBackgroundLaunchesTheBrowser) {
+  fake.ClearLog();
+  fake.UserDblClick();
+  fake.RunPending();
+  // No browser is known here, so the launch says so while the window is on screen.
+  const auto boxes = fake.Calls("MessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find("Unable to locate default browser."), std::string::npos);
+  EXPECT_EQ(fake.CountCalls("ShellOpen"), 0u);
+}
+
+}  // namespace
+}  // namespace varnel::testing
