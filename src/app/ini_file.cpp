@@ -253,7 +253,7 @@ IniFile IniFile::Load(const std::string& path) {
 }
 
 IniFile IniFile::Parse(std::string_view bytes) {
-  if (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
+  while (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
   std::string converted;
   if (!IsValidUtf8(bytes)) {
     converted = Cp1252ToUtf8(bytes);

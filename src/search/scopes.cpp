@@ -37,7 +37,7 @@ constexpr std::array<Scope, kScopeCount> kScopes = {{
     {14, "&Finance", Site, "finance.yahoo.com", true},
 }};
 
-constexpr std::array<DateRange, kDateRangeCount> kDates = {{
+constexpr std::array<DateRange, kDateCount> kDates = {{
     {0, "Anytime", ""},
     {1, "Past Hour", "&tbs=qdr:h"},
     {2, "Past Day", "&tbs=qdr:d"},
@@ -86,7 +86,7 @@ const Scope& ScopeAt(int index) {
 }
 
 const DateRange& DateRangeAt(int index) {
-  return kDates[index >= 0 && index < kDateRangeCount ? static_cast<std::size_t>(index) : 0];
+  return kDates[index >= 0 && index < kDateCount ? static_cast<std::size_t>(index) : 0];
 }
 
 std::optional<int> ParseScope(std::string_view text) {
@@ -101,7 +101,7 @@ std::optional<int> ParseScope(std::string_view text) {
 
 std::optional<int> ParseDateRange(std::string_view text) {
   text = TrimSpaces(text);
-  if (auto n = ParseIndex(text, kDateRangeCount)) return n;
+  if (auto n = ParseIndex(text, kDateCount)) return n;
   const std::string want = Lower(text);
   for (const DateRange& d : kDates) {
     const std::string caption = PlainCaption(d.caption);

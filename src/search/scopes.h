@@ -5,7 +5,11 @@
 #include <string>
 #include <string_view>
 
+#include "ui/window_design.h"  // kScopeCount, kDateCount
+
 namespace varnel {
+
+inline constexpr int kDateRangeCount = kDateCount;
 
 enum class AddressForm { Web, WebFiltered, Site, Scholar, Microblog, Social, Answer };
 
@@ -22,9 +26,6 @@ struct DateRange {
   const char* caption;
   const char* tbs;  // "" for Anytime
 };
-
-inline constexpr int kScopeCount = 15;
-inline constexpr int kDateRangeCount = 6;
 
 // An index outside the range gives index 0, as when no option is selected.
 const Scope& ScopeAt(int index);

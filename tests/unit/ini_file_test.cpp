@@ -117,6 +117,7 @@ TEST(IniEncoding, ReadsUtf8AndFallsBackToWindows1252) {
       {"1252", "[S]\r\nk=caf\xE9 \x80\r\n", "caf\xC3\xA9 \xE2\x82\xAC"},
       {"1252 unassigned byte", "[S]\r\nk=\x81\r\n", "\xC2\x81"},
       {"bom dropped", "\xEF\xBB\xBF[S]\r\nk=v\r\n", "v"},
+      {"repeated bom dropped", "\xEF\xBB\xBF\xEF\xBB\xBF[S]\r\nk=v\r\n", "v"},
       {"overlong sequence is not utf-8", "[S]\r\nk=\xC0\xAF\r\n", "\xC3\x80\xC2\xAF"},
   };
   for (const Case& c : cases) {

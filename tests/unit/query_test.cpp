@@ -12,7 +12,7 @@ bool OnlyLettersDigitsAndEscapes(const std::string& s) {
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char c = s[i];
     if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) continue;
-    if (c != '%' || i + 2 >= s.size() + 0 || !hex(s[i + 1]) || !hex(s[i + 2])) return false;
+    if (c != '%' || i + 2 >= s.size() || !hex(s[i + 1]) || !hex(s[i + 2])) return false;
     i += 2;
   }
   return true;

@@ -32,7 +32,7 @@ const Shape kShapes[kScopeCount] = {
     {"http://www.google.com/search?q=site:finance.yahoo.com+", "", true},
 };
 
-const char* const kDateSuffix[kDateRangeCount] = {
+const char* const kDateSuffix[kDateCount] = {
     "&as_qdr=all",
     "&as_qdr=all&tbs=qdr:h,sbd:1",
     "&as_qdr=all&tbs=qdr:d,sbd:1",
@@ -43,7 +43,7 @@ const char* const kDateSuffix[kDateRangeCount] = {
 
 TEST(ComposeSearch, EveryScopeWithEveryDate) {
   for (int w = 0; w < kScopeCount; ++w) {
-    for (int d = 0; d < kDateRangeCount; ++d) {
+    for (int d = 0; d < kDateCount; ++d) {
       const Shape& s = kShapes[w];
       std::string terms = "red%20car";
       if (!s.dated && d == 1 && w != 12) terms = (w == 6 ? "%23" : "#") + terms;
@@ -93,7 +93,7 @@ TEST(Scopes, DateAppliesExceptToTheThreeServices) {
   }
   EXPECT_EQ(ScopeAt(-1).index, 0);
   EXPECT_EQ(ScopeAt(kScopeCount).index, 0);
-  EXPECT_EQ(DateRangeAt(kDateRangeCount).index, 0);
+  EXPECT_EQ(DateRangeAt(kDateCount).index, 0);
 }
 
 TEST(ParseScope, NumbersAndCaptions) {
