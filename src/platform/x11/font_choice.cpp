@@ -25,11 +25,14 @@ constexpr std::array kFallbacks{
         {"Microsoft Sans Serif", "DejaVu Sans", "Noto Sans", "Liberation Sans", nullptr, nullptr}},
 };
 
+constexpr double kWidthCompensation = 0.9;
+
 }  // namespace
 
 QFont ChooseFont(const FontSpec& spec, const QStringList& installed) {
   QString family = QString::fromUtf8(spec.family != nullptr ? spec.family : "Tahoma");
-  if (!installed.contains(family, Qt::CaseInsensitive)) {
+  const bool substituted = !installed.contains(family, Qt::CaseInsensitive);
+  if (substituted) {
     QString chosen;
     for (const Fallback& f : kFallbacks) {
       if (family.compare(QString::fromUtf8(f.designFamily), Qt::CaseInsensitive) != 0) continue;
@@ -43,7 +46,10 @@ QFont ChooseFont(const FontSpec& spec, const QStringList& installed) {
     family = chosen.isEmpty() ? QStringLiteral("Sans Serif") : chosen;
   }
   QFont font(family);
-  font.setPointSizeF(spec.points > 0 ? spec.points : 8.25);
+  double points = spec.points > 0 ? spec.points : 8.25;
+  // Stand-ins run wider than Segoe UI and Tahoma; keep captions within their design widths.
+  if (substituted) points *= kWidthCompensation;
+  font.setPointSizeF(points);
   const int weight = spec.bold ? 700 : spec.weight;
   font.setWeight(static_cast<QFont::Weight>(weight));
   return font;

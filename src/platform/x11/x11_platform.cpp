@@ -35,6 +35,9 @@
 
 extern char** environ;  // NOLINT: the process environment, handed to started programs
 
+// Resources of a static library are registered by hand.
+static void InitResources() { Q_INIT_RESOURCE(varnel); }
+
 namespace varnel {
 namespace {
 
@@ -126,6 +129,7 @@ QApplication& X11Platform::App() {
   if (!app_) {
     QCoreApplication::setApplicationName(QStringLiteral("Varnel"));  // WM_CLASS class "Varnel"
     app_ = std::make_unique<QApplication>(argc_, argv_);
+    InitResources();
     app_->setQuitOnLastWindowClosed(false);  // the program ends when its window unloads
     app_->installNativeEventFilter(this);
   }

@@ -1,0 +1,125 @@
+# Shared by the desktop tests: a private X display with openbox, test windows, the program
+# under test, waits, and cleanup of every process started here (also on failure).
+set -uo pipefail
+
+: "${VARNEL_BIN:?VARNEL_BIN must name the varnel executable}"
+export DISPLAY=${E2E_DISPLAY:-:55}
+WORK=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e.XXXXXX")
+PIDS=()
+export VARNEL_CFG=$WORK/Varnel.cfg
+export BROWSER=$WORK/browser.sh
+URLS=$WORK/urls.txt
+cat >"$BROWSER" <<SCRIPT
+#!/bin/sh
+printf '%s\n' "\$*" >>"$URLS"
+SCRIPT
+chmod +x "$BROWSER"
+
+cleanup() {
+  local rc=$?
+  for ((i = ${#PIDS[@]} - 1; i >= 0; i--)); do kill "${PIDS[i]}" 2>/dev/null; done
+  for p in "${PIDS[@]}"; do
+    for _ in $(seq 50); do kill -0 "$p" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$p" 2>/dev/null
+  done
+  rm -rf "$WORK"
+  exit "$rc"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+fail() {
+  echo "FAIL: $*" >&2
+  [ -f "$WORK/varnel.log" ] && sed 's/^/  varnel: /' "$WORK/varnel.log" >&2
+  exit 1
+}
+pass() { echo "ok: $*"; }
+
+# wait_for SECONDS COMMAND...: true once the command succeeds.
+wait_for() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  while ! "$@" >/dev/null 2>&1; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.05
+  done
+}
+
+start_desktop() {
+  if [ -e "/tmp/.X${DISPLAY#:}-lock" ]; then
+    fail "display $DISPLAY is in use"
+  fi
+  Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  PIDS+=($!)
+  wait_for 10 xdpyinfo || fail "Xvfb did not start"
+  openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
+  PIDS+=($!)
+  wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
+    || fail "openbox did not start"
+}
+
+# start_app NAME X: a small titled test window; sets APP_WIN.
+start_app() {
+  xlogo -title "$1" -geometry "240x200+$2+60" >/dev/null 2>&1 &
+  PIDS+=($!)
+  wait_for 10 xdotool search --name "^$1\$" || fail "test window $1 did not appear"
+  APP_WIN=$(xdotool search --name "^$1\$" | head -n 1)
+}
+
+activate() {
+  xdotool windowactivate --sync "$1" >/dev/null 2>&1
+  wait_for 5 is_active "$1"
+}
+
+active_window() { xdotool getactivewindow 2>/dev/null; }
+is_active() { [ "$(active_window)" = "$1" ]; }
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+not_viewable() { ! is_viewable "$1"; }
+
+# The search window of the running instance (class Varnel, title " Varnel").
+varnel_window() {
+  local w
+  for w in $(xdotool search --name '^ Varnel$' 2>/dev/null); do
+    xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"Varnel"' && { echo "$w"; return 0; }
+  done
+  return 1
+}
+
+# Closes message boxes of the program (for example about a speech service on this machine).
+dismiss_boxes() {
+  local w
+  for w in $(xdotool search --name '^Varnel$' 2>/dev/null); do
+    is_viewable "$w" && xdotool windowactivate --sync "$w" key --clearmodifiers Return
+  done
+  return 0
+}
+
+# start_varnel: the first instance; sets VARNEL_PID and VARNEL_WIN.
+start_varnel() {
+  "$VARNEL_BIN" >"$WORK/varnel.log" 2>&1 &
+  VARNEL_PID=$!
+  PIDS+=("$VARNEL_PID")
+  wait_for 15 varnel_window || fail "the search window did not appear"
+  VARNEL_WIN=$(varnel_window)
+  sleep 0.5
+  dismiss_boxes
+  wait_for 5 is_active "$VARNEL_WIN" || fail "the search window is not in front after start"
+}
+
+# Presses keys in whatever window is in front, as a user would.
+keys() { xdotool key --delay 30 "$@"; }
+# Alt held around a key, released after it as a person does (xdotool's chords let go of Alt
+# first, so the key-up would come without it).
+alt_key() { xdotool keydown alt key --delay 30 "$1" keyup alt; }
+type_text() { xdotool type --delay 30 "$1"; }
+
+summon() { keys ctrl+alt+slash; wait_for 5 is_active "$VARNEL_WIN"; }
+
+last_url() { tail -n 1 "$URLS" 2>/dev/null; }
+url_count() { [ -f "$URLS" ] && wc -l <"$URLS" || echo 0; }
+expect_url() {  # expect_url ARGS-FOR-varnel-url...: the browser got that address
+  local want
+  want=$("$VARNEL_BIN" --url "$@") || fail "varnel --url $*"
+  wait_for 5 sh -c "grep -qxF -- '$want' '$URLS'" || fail "browser got '$(last_url)', expected '$want'"
+}
+history_is() { tr -d '\r' <"$VARNEL_CFG" | grep -qxF "SearchHistory=$1"; }
