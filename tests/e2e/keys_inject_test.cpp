@@ -176,7 +176,8 @@ INSTANTIATE_TEST_SUITE_P(Chords, ChordTest,
                          ::testing::Values(ChordCase{"CtrlTab", true, false, false, 9, 1},
                                            ChordCase{"ShiftTabThrice", false, false, true, 9, 3},
                                            ChordCase{"CtrlKeypadAdd", true, false, false, 107, 1},
-                                           ChordCase{"CtrlKeypadSubtract", true, false, false, 109, 1},
+                                           ChordCase{"CtrlKeypadSubtract", true, false, false, 109,
+                                                     1},
                                            ChordCase{"AltLeft", false, true, false, 37, 1},
                                            ChordCase{"CtrlAltR", true, true, false, 'R', 1},
                                            ChordCase{"LetterA", false, false, false, 'A', 1},
@@ -191,7 +192,8 @@ TEST_F(KeysTest, UnmappableKeyIsSkippedAndModifiersStillRelease) {
   ASSERT_TRUE(window.Ok());
   // 0xE9 stands for no key at all; Ctrl goes down and up around nothing.
   Send(true, false, false, 0xE9);
-  EXPECT_EQ(window.Keys(2, std::chrono::milliseconds(1000)), (std::vector<std::string>{"+17", "-17"}));
+  EXPECT_EQ(window.Keys(2, std::chrono::milliseconds(1000)),
+            (std::vector<std::string>{"+17", "-17"}));
   EXPECT_EQ(window.KeysDown(), std::vector<int>{});
 }
 
@@ -253,14 +255,15 @@ TEST_F(KeysTest, TenThousandChordsAmidOtherEventsLeaveNoModifierDown) {
     msg.window = window.Id();
     msg.type = XCB_ATOM_STRING;
     while (!stop) {
-      xcb_send_event(c, 0, window.Id(), XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&msg));
+      xcb_send_event(c, 0, window.Id(), XCB_EVENT_MASK_NO_EVENT,
+                     reinterpret_cast<const char*>(&msg));
       xcb_clear_area(c, 1, window.Id(), 0, 0, 10, 10);
       xcb_flush(c);
       std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     xcb_disconnect(c);
   });
-  const ChordCase mix[] = {{"", true, false, false, 9, 1},  {"", false, false, true, 9, 1},
+  const ChordCase mix[] = {{"", true, false, false, 9, 1},   {"", false, false, true, 9, 1},
                            {"", true, false, false, 107, 1}, {"", false, true, false, 37, 1},
                            {"", true, true, false, 'R', 1},  {"", false, false, false, 'A', 1},
                            {"", true, false, true, 9, 1}};
