@@ -28,15 +28,23 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 // Handles are reused: the recorded one only counts when it still is a Varnel search window.
 bool Startup::IsRunningInstance(Hwnd hwnd) {
   Platform& pf = p_.platform;
-  if (hwnd == 0 || !pf.IsWindow(hwnd)) return false;
-  if (!EqualNoCase(pf.ClassName(hwnd), "Varnel")) return false;
+  if (hwnd == 0 || !pf.IsWindow(hwnd)) {
+    return false;
+  }
+  if (!EqualNoCase(pf.ClassName(hwnd), "Varnel")) {
+    return false;
+  }
   const std::vector<ProcessEntry> processes = pf.Processes();
   // Without a process list the class name is all there is to go on.
-  if (processes.empty()) return true;
+  if (processes.empty()) {
+    return true;
+  }
   const ProcessId pid = pf.WindowProcess(hwnd);
   const std::string own = pf.OwnExecutableName();
   for (const ProcessEntry& e : processes) {
-    if (e.pid != pid || pid == 0) continue;
+    if (e.pid != pid || pid == 0) {
+      continue;
+    }
     return EqualNoCase(e.exeFile, own) || EqualNoCase(e.exeFile, "varnel") ||
            EqualNoCase(e.exeFile, "varnel.exe");
   }
@@ -66,17 +74,23 @@ Startup::Result Startup::Main() {
     if (st.hwndBox != 0) {
       p_.settings.WriteIniString(kAppSection, kAppHwndKey, std::to_string(st.hwndBox));
     }
-    if (p_.voice.IsNatSpeakRunning() != 0) p_.voice.SetVoiceCommands(true);
+    if (p_.voice.IsNatSpeakRunning() != 0) {
+      p_.voice.SetVoiceCommands(true);
+    }
   }
 
   pf.SetMousePointer(kPointerDefault);
-  if (handedOff) return Result::HandedOff;
+  if (handedOff) {
+    return Result::HandedOff;
+  }
   CreateSendKey();
   return Result::Running;
 }
 
 void Startup::CreateSendKey() {
-  if (!p_.sendKey) p_.sendKey = std::make_unique<ClsSendKey>(p_);
+  if (!p_.sendKey) {
+    p_.sendKey = std::make_unique<ClsSendKey>(p_);
+  }
   p_.state.sendKeyExists = true;
 }
 

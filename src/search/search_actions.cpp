@@ -14,7 +14,9 @@ constexpr std::uint32_t kAltWaitLimitMs = 3000;
 
 int SelectedIndex(Platform& pf, Ctl group, int count) {
   for (int i = 0; i < count; ++i) {
-    if (pf.Value({group, i}) != 0) return i;
+    if (pf.Value({group, i}) != 0) {
+      return i;
+    }
   }
   return 0;
 }
@@ -29,13 +31,19 @@ void SearchActions::DoSearch() {
   Platform& pf = p_.platform;
   // Parked before anything is read: the user sees the search start at once.
   p_.winutil.HideSearchWindow();
-  if (!p_.state.formLoaded) return;
+  if (!p_.state.formLoaded) {
+    return;
+  }
   const std::string terms = pf.Text({Ctl::txt_vnl, 0});
   const int scope = SelectedIndex(pf, Ctl::op_which, kScopeCount);
   const int date = SelectedIndex(pf, Ctl::op_date, kDateRangeCount);
   const ComposedSearch search = ComposeSearch(terms, scope, date);
-  if (search.history) p_.settings.SaveHistory(*search.history);
-  if (!search.address.empty()) pf.ShellOpen(search.address);
+  if (search.history) {
+    p_.settings.SaveHistory(*search.history);
+  }
+  if (!search.address.empty()) {
+    pf.ShellOpen(search.address);
+  }
 }
 
 void SearchActions::cmd_find_Click() {
@@ -49,10 +57,16 @@ void SearchActions::lbl_doit_Click() {
 void SearchActions::op_which_Click(int index) {
   Platform& pf = p_.platform;
   const bool enable = DatesApply(index);
-  for (int i = 0; i < kDateRangeCount; ++i) pf.SetEnabled({Ctl::op_date, i}, enable);
-  if (!enable) pf.SetValue({Ctl::op_date, 0}, 1);
+  for (int i = 0; i < kDateRangeCount; ++i) {
+    pf.SetEnabled({Ctl::op_date, i}, enable);
+  }
+  if (!enable) {
+    pf.SetValue({Ctl::op_date, 0}, 1);
+  }
 
-  if (p_.window.Keyboard()) return;
+  if (p_.window.Keyboard()) {
+    return;
+  }
   // Chosen with the mouse or by code: send the focus back to the terms once Alt is up, so
   // the release of an accelerator chord does not land elsewhere.
   pf.DoEvents();
@@ -62,7 +76,9 @@ void SearchActions::op_which_Click(int index) {
     pf.DoEvents();
     pf.Sleep(1);
   }
-  if (p_.state.formLoaded) pf.SetFocus({Ctl::txt_vnl, 0});
+  if (p_.state.formLoaded) {
+    pf.SetFocus({Ctl::txt_vnl, 0});
+  }
 }
 
 void SearchActions::Form_DblClick() {

@@ -20,7 +20,9 @@ constexpr int kKey6 = 54;
 int CodePoints(const std::string& s) {
   int n = 0;
   for (unsigned char ch : s) {
-    if ((ch & 0xC0) != 0x80) ++n;
+    if ((ch & 0xC0) != 0x80) {
+      ++n;
+    }
   }
   return n;
 }
@@ -55,8 +57,12 @@ void KeyNavigation::CycleFocus() {
   std::optional<ControlRef> focused;
   for (std::size_t tries = 0; tries < cycle.size() && !focused; ++tries) {
     const ControlRef target = cycle[(next + tries) % cycle.size()];
-    if (target.id == Ctl::chk_vox && !pf.Visible(target)) continue;
-    if (pf.SetFocus(target)) focused = target;
+    if (target.id == Ctl::chk_vox && !pf.Visible(target)) {
+      continue;
+    }
+    if (pf.SetFocus(target)) {
+      focused = target;
+    }
   }
   if (focused && focused->id == Ctl::txt_vnl) {
     SelectAllText(kTerms, true);
@@ -67,8 +73,12 @@ void KeyNavigation::CycleFocus() {
 
 void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
   Platform& pf = p_.platform;
-  if (pf.SelLength(control) == 0) pf.SetSelection(control, 0, CodePoints(pf.Text(control)));
-  if (focus) pf.SetFocus(control);
+  if (pf.SelLength(control) == 0) {
+    pf.SetSelection(control, 0, CodePoints(pf.Text(control)));
+  }
+  if (focus) {
+    pf.SetFocus(control);
+  }
 }
 
 void KeyNavigation::Form_KeyPress(int& keyAscii) {
@@ -83,18 +93,24 @@ void KeyNavigation::Form_KeyPress(int& keyAscii) {
 
 void KeyNavigation::Form_KeyUp(int keyCode, int shift) {
   if (keyCode == kKeyA) {
-    if (shift == kMaskCtrl) SelectAllText(kTerms, true);
+    if (shift == kMaskCtrl) {
+      SelectAllText(kTerms, true);
+    }
   } else if (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt) {
     p_.platform.SetValue({Ctl::op_date, keyCode - kKey1}, 1);
   }
 }
 
 void KeyNavigation::Form_MouseMove() {
-  if (p_.platform.ForeColor(kDoIt) != kHeadingBlue) p_.platform.SetForeColor(kDoIt, kHeadingBlue);
+  if (p_.platform.ForeColor(kDoIt) != kHeadingBlue) {
+    p_.platform.SetForeColor(kDoIt, kHeadingBlue);
+  }
 }
 
 void KeyNavigation::lbl_doit_MouseMove() {
-  if (p_.platform.ForeColor(kDoIt) != kHoverGreen) p_.platform.SetForeColor(kDoIt, kHoverGreen);
+  if (p_.platform.ForeColor(kDoIt) != kHoverGreen) {
+    p_.platform.SetForeColor(kDoIt, kHoverGreen);
+  }
 }
 
 }  // namespace varnel

@@ -9,10 +9,14 @@ namespace varnel {
 void SearchWindow::EnsureLoaded() {
   ProgramState& st = p_.state;
   // Once closed the window stays closed: a late reference must not bring it back.
-  if (st.formLoaded || unloaded_) return;
+  if (st.formLoaded || unloaded_) {
+    return;
+  }
   const WindowDesign& design = SearchWindowDesign();
   const Hwnd hwnd = p_.platform.CreateSearchWindow(design);
-  if (hwnd == 0) return;
+  if (hwnd == 0) {
+    return;
+  }
   hwnd_ = hwnd;
   st.formLoaded = true;
   st.keyboard = false;
@@ -29,7 +33,9 @@ void SearchWindow::Form_Load() {
   p_.winutil.PlaceBehindForeground(st.hwndBox);
   pf.SetText({Ctl::lbl_hmo, 0}, kOptionsHint);
   // The keyboard hook drives Tab; the platform's own tab order must not.
-  for (const ControlDesign& c : SearchWindowDesign().controls) pf.SetTabStop(c.ref, false);
+  for (const ControlDesign& c : SearchWindowDesign().controls) {
+    pf.SetTabStop(c.ref, false);
+  }
   for (int i = 0; i < kDateCount; ++i) {
     pf.SetControlTop({Ctl::lbl_key, i}, pf.ControlTop({Ctl::op_date, i}) + pixel);
   }
@@ -38,7 +44,9 @@ void SearchWindow::Form_Load() {
 
 void SearchWindow::Form_Resize() {
   Platform& pf = p_.platform;
-  if (!p_.state.formLoaded || pf.FormState() != WindowState::Minimised) return;
+  if (!p_.state.formLoaded || pf.FormState() != WindowState::Minimised) {
+    return;
+  }
   pf.SetFormState(WindowState::Normal);
   p_.winutil.HideSearchWindow();
 }
@@ -50,10 +58,14 @@ void SearchWindow::Form_Deactivate() {
 
 void SearchWindow::Form_Unload() {
   ProgramState& st = p_.state;
-  if (!st.formLoaded) return;
+  if (!st.formLoaded) {
+    return;
+  }
   p_.hook.UnhookKeyboard();
   ReleaseSendKey();
-  if (st.voxActive) p_.UnloadVoxForm();
+  if (st.voxActive) {
+    p_.UnloadVoxForm();
+  }
   unloaded_ = true;
   st.formLoaded = false;
   p_.platform.DestroySearchWindow();

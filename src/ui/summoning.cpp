@@ -25,7 +25,9 @@ void Summoning::DispatchCode(Code code) {
       break;
     case CODE_VOX_COMMAND:
       // Only a loaded voice form has a command to carry out; never load one for it.
-      if (p_.vox) p_.vox->vox_command();
+      if (p_.vox) {
+        p_.vox->vox_command();
+      }
       break;
     case CODE_CYCLE_FOCUS:
       p_.keys.CycleFocus();
@@ -49,7 +51,9 @@ void Summoning::ShowSearchWindow() {
 
   const std::string history = p_.settings.LoadHistory();
   p_.window.EnsureLoaded();
-  if (!st.formLoaded) return;
+  if (!st.formLoaded) {
+    return;
+  }
   if (!history.empty() && history != st.lastSearch) {
     pf.SetText(kTerms, history);
     st.lastSearch = history;
@@ -62,38 +66,52 @@ void Summoning::ShowSearchWindow() {
     auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(pf.FormTop()) * 0.75));
     // A screen lower than the window would put its title bar out of reach and make it count
     // as off screen; keep it at the top edge instead.
-    if (top <= 0) top = pf.TwipsPerPixelY() > 0 ? pf.TwipsPerPixelY() : 15;
+    if (top <= 0) {
+      top = pf.TwipsPerPixelY() > 0 ? pf.TwipsPerPixelY() : 15;
+    }
     st.boxTop = top;
     pf.SetFormTop(kParkedTop);
     pf.ShowForm();
     pf.DoEvents();
-    if (!st.formLoaded) return;
+    if (!st.formLoaded) {
+      return;
+    }
   }
 
   pf.SetFormTop(st.boxTop);
   pf.FormToFront();
   p_.winutil.WaitMs(0, true);
-  if (!st.formLoaded) return;
+  if (!st.formLoaded) {
+    return;
+  }
   p_.winutil.ForceForeground(st.hwndBox, true);
   p_.winutil.WaitMs(0, true);
-  if (!st.formLoaded) return;
+  if (!st.formLoaded) {
+    return;
+  }
   p_.keys.SelectAllText(kTerms, true);
   p_.winutil.WaitMs(0, true);
-  if (!st.formLoaded) return;
+  if (!st.formLoaded) {
+    return;
+  }
   p_.tracker.CheckPellar();
   ShowCaptionActive(st.hwndBox);
   p_.hook.RefreshKeyboardHook();
 }
 
 void Summoning::ShowCaptionActive(Hwnd hwnd) {
-  if (p_.platform.IsWindowVisible(hwnd)) p_.platform.DrawCaptionActive(hwnd);
+  if (p_.platform.IsWindowVisible(hwnd)) {
+    p_.platform.DrawCaptionActive(hwnd);
+  }
 }
 
 int Summoning::ShowMessage(const std::string& prompt, int style, const std::string& title) {
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
   // Messages only appear over a window the user can see; parked, they are dropped.
-  if (!st.formLoaded || !pf.FormVisible() || pf.FormTop() <= 0) return 0;
+  if (!st.formLoaded || !pf.FormVisible() || pf.FormTop() <= 0) {
+    return 0;
+  }
   st.inMsgBox = true;
   const int code = pf.MessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
   pf.DoEvents();

@@ -19,7 +19,9 @@ bool Windowed(ControlKind k) {
 int CodePoints(const std::string& s) {
   int n = 0;
   for (unsigned char ch : s) {
-    if ((ch & 0xC0) != 0x80) ++n;
+    if ((ch & 0xC0) != 0x80) {
+      ++n;
+    }
   }
   return n;
 }
@@ -29,7 +31,9 @@ std::size_t ByteOffset(const std::string& s, int cp) {
   int n = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-      if (n == cp) return i;
+      if (n == cp) {
+        return i;
+      }
       ++n;
     }
   }
@@ -77,14 +81,18 @@ const char* ControlName(Ctl id) {
 }
 
 FakeControl* FakePlatform::Control(ControlRef c) {
-  if (!formCreated_) return nullptr;
+  if (!formCreated_) {
+    return nullptr;
+  }
   auto it = controls_.find({c.id, c.index});
   return it == controls_.end() ? nullptr : &it->second;
 }
 
 Hwnd FakePlatform::CreateSearchWindow(const WindowDesign& design) {
   Record("CreateSearchWindow");
-  if (formCreated_) return formHwnd_;
+  if (formCreated_) {
+    return formHwnd_;
+  }
   FakeWindow w;
   w.hwnd = NewHwnd();
   w.thread = cfg_.ownThread;
@@ -109,8 +117,12 @@ Hwnd FakePlatform::CreateSearchWindow(const WindowDesign& design) {
     c.fore = d.fore;
     c.top = d.top;
     c.tabStop = Windowed(d.kind) && d.kind != ControlKind::Image;
-    if (Windowed(d.kind)) c.hwnd = NewHwnd();
-    if (d.kind == ControlKind::OptionButton && d.ref.index == 0) c.value = 1;
+    if (Windowed(d.kind)) {
+      c.hwnd = NewHwnd();
+    }
+    if (d.kind == ControlKind::OptionButton && d.ref.index == 0) {
+      c.value = 1;
+    }
     controls_[{d.ref.id, d.ref.index}] = c;
   }
   SyncFormWindow();
@@ -119,7 +131,9 @@ Hwnd FakePlatform::CreateSearchWindow(const WindowDesign& design) {
 
 void FakePlatform::SyncFormWindow() {
   FakeWindow* w = Window(formHwnd_);
-  if (w == nullptr) return;
+  if (w == nullptr) {
+    return;
+  }
   w->visible = formVisible_;
   w->minimised = formState_ == WindowState::Minimised;
   w->rect = {formLeft_ / 15, formTop_ / 15, (formLeft_ + formWidth_) / 15,
@@ -128,18 +142,24 @@ void FakePlatform::SyncFormWindow() {
 
 void FakePlatform::ShowForm() {
   Record("ShowForm");
-  if (!formCreated_) return;
+  if (!formCreated_) {
+    return;
+  }
   const bool first = !formVisible_;
   formVisible_ = true;
   SyncFormWindow();
   Restack(formHwnd_, true, std::nullopt);
   // The form runtime raises Resize when a form is first displayed.
-  if (first && sink_ != nullptr) sink_->OnResize();
+  if (first && sink_ != nullptr) {
+    sink_->OnResize();
+  }
 }
 
 void FakePlatform::DestroySearchWindow() {
   Record("DestroySearchWindow");
-  if (!formCreated_) return;
+  if (!formCreated_) {
+    return;
+  }
   CloseWindow(formHwnd_);
   formCreated_ = false;
   formVisible_ = false;
@@ -151,34 +171,46 @@ void FakePlatform::DestroySearchWindow() {
 
 void FakePlatform::SetFormTop(Twips top) {
   Record("SetFormTop", {top});
-  if (!formCreated_) return;
+  if (!formCreated_) {
+    return;
+  }
   formTop_ = top;
   SyncFormWindow();
 }
 
 void FakePlatform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
   Record("MoveForm", {left, top, width, height});
-  if (!formCreated_) return;
+  if (!formCreated_) {
+    return;
+  }
   const bool resized = width != formWidth_ || height != formHeight_;
   formLeft_ = left;
   formTop_ = top;
   formWidth_ = width;
   formHeight_ = height;
   SyncFormWindow();
-  if (resized && sink_ != nullptr) sink_->OnResize();
+  if (resized && sink_ != nullptr) {
+    sink_->OnResize();
+  }
 }
 
 void FakePlatform::SetFormState(WindowState state) {
   Record("SetFormState", {static_cast<int>(state)});
-  if (!formCreated_ || state == formState_) return;
+  if (!formCreated_ || state == formState_) {
+    return;
+  }
   formState_ = state;
   SyncFormWindow();
-  if (sink_ != nullptr) sink_->OnResize();
+  if (sink_ != nullptr) {
+    sink_->OnResize();
+  }
 }
 
 void FakePlatform::FormToFront() {
   Record("FormToFront");
-  if (formCreated_) Restack(formHwnd_, true, std::nullopt);
+  if (formCreated_) {
+    Restack(formHwnd_, true, std::nullopt);
+  }
 }
 
 void FakePlatform::SetScreenPixels(int width, int height) {
@@ -189,7 +221,9 @@ void FakePlatform::SetScreenPixels(int width, int height) {
 // ---------------------------------------------------------------- controls
 
 std::string FakePlatform::Text(ControlRef c) {
-  if (c.id == Ctl::Form) return formCreated_ ? " Varnel" : "";
+  if (c.id == Ctl::Form) {
+    return formCreated_ ? " Varnel" : "";
+  }
   FakeControl* k = Control(c);
   return k == nullptr ? std::string() : k->text;
 }
@@ -197,7 +231,9 @@ std::string FakePlatform::Text(ControlRef c) {
 void FakePlatform::SetText(ControlRef c, const std::string& text) {
   Record("SetText", {static_cast<int>(c.id), c.index}, text);
   FakeControl* k = Control(c);
-  if (k == nullptr) return;
+  if (k == nullptr) {
+    return;
+  }
   k->text = text;
   k->selStart = 0;
   k->selLength = 0;
@@ -216,7 +252,9 @@ int FakePlatform::SelLength(ControlRef c) {
 void FakePlatform::SetSelection(ControlRef c, int start, int length) {
   Record("SetSelection", {static_cast<int>(c.id), c.index, start, length});
   FakeControl* k = Control(c);
-  if (k == nullptr || k->design->kind != ControlKind::TextBox) return;
+  if (k == nullptr || k->design->kind != ControlKind::TextBox) {
+    return;
+  }
   const int n = CodePoints(k->text);
   k->selStart = std::clamp(start, 0, n);
   k->selLength = std::clamp(length, 0, n - k->selStart);
@@ -224,7 +262,9 @@ void FakePlatform::SetSelection(ControlRef c, int start, int length) {
 
 std::string FakePlatform::SelectedText(ControlRef c) {
   FakeControl* k = Control(c);
-  if (k == nullptr) return {};
+  if (k == nullptr) {
+    return {};
+  }
   std::size_t b = ByteOffset(k->text, k->selStart);
   std::size_t e = ByteOffset(k->text, k->selStart + k->selLength);
   return k->text.substr(b, e - b);
@@ -237,7 +277,9 @@ int FakePlatform::Value(ControlRef c) {
 
 void FakePlatform::SelectOption(ControlRef c, bool raiseClick) {
   FakeControl* k = Control(c);
-  if (k == nullptr || k->value == 1) return;
+  if (k == nullptr || k->value == 1) {
+    return;
+  }
   for (auto& [key, other] : controls_) {
     if (other.design->kind == ControlKind::OptionButton &&
         other.design->group == k->design->group) {
@@ -245,13 +287,17 @@ void FakePlatform::SelectOption(ControlRef c, bool raiseClick) {
     }
   }
   k->value = 1;
-  if (raiseClick && c.id == Ctl::op_which && sink_ != nullptr) sink_->OnClick(c);
+  if (raiseClick && c.id == Ctl::op_which && sink_ != nullptr) {
+    sink_->OnClick(c);
+  }
 }
 
 void FakePlatform::SetValue(ControlRef c, int value) {
   Record("SetValue", {static_cast<int>(c.id), c.index, value});
   FakeControl* k = Control(c);
-  if (k == nullptr) return;
+  if (k == nullptr) {
+    return;
+  }
   if (k->design->kind == ControlKind::OptionButton) {
     if (value != 0) {
       SelectOption(c, true);
@@ -260,9 +306,13 @@ void FakePlatform::SetValue(ControlRef c, int value) {
     }
   } else if (k->design->kind == ControlKind::CheckBox) {
     const int v = std::clamp(value, 0, 2);
-    if (v == k->value) return;
+    if (v == k->value) {
+      return;
+    }
     k->value = v;
-    if (sink_ != nullptr) sink_->OnClick(c);
+    if (sink_ != nullptr) {
+      sink_->OnClick(c);
+    }
   }
 }
 
@@ -273,18 +323,24 @@ bool FakePlatform::Enabled(ControlRef c) {
 
 void FakePlatform::SetEnabled(ControlRef c, bool enabled) {
   Record("SetEnabled", {static_cast<int>(c.id), c.index, enabled ? 1 : 0});
-  if (FakeControl* k = Control(c)) k->enabled = enabled;
+  if (FakeControl* k = Control(c)) {
+    k->enabled = enabled;
+  }
 }
 
 bool FakePlatform::Visible(ControlRef c) {
-  if (c.id == Ctl::Form) return FormVisible();
+  if (c.id == Ctl::Form) {
+    return FormVisible();
+  }
   FakeControl* k = Control(c);
   return k != nullptr && k->visible;
 }
 
 void FakePlatform::SetVisible(ControlRef c, bool visible) {
   Record("SetVisible", {static_cast<int>(c.id), c.index, visible ? 1 : 0});
-  if (FakeControl* k = Control(c)) k->visible = visible;
+  if (FakeControl* k = Control(c)) {
+    k->visible = visible;
+  }
 }
 
 Colour FakePlatform::ForeColor(ControlRef c) {
@@ -294,7 +350,9 @@ Colour FakePlatform::ForeColor(ControlRef c) {
 
 void FakePlatform::SetForeColor(ControlRef c, Colour colour) {
   Record("SetForeColor", {static_cast<int>(c.id), c.index, colour});
-  if (FakeControl* k = Control(c)) k->fore = colour;
+  if (FakeControl* k = Control(c)) {
+    k->fore = colour;
+  }
 }
 
 Twips FakePlatform::ControlTop(ControlRef c) {
@@ -303,7 +361,9 @@ Twips FakePlatform::ControlTop(ControlRef c) {
 }
 
 void FakePlatform::SetControlTop(ControlRef c, Twips top) {
-  if (FakeControl* k = Control(c)) k->top = top;
+  if (FakeControl* k = Control(c)) {
+    k->top = top;
+  }
 }
 
 bool FakePlatform::SetTabStop(ControlRef c, bool on) {
@@ -322,7 +382,9 @@ int FakePlatform::TabStopCount() const {
 
 int FakePlatform::SelectedOption(Ctl group) const {
   for (const auto& [key, c] : controls_) {
-    if (key.first == group && c.value == 1) return key.second;
+    if (key.first == group && c.value == 1) {
+      return key.second;
+    }
   }
   return -1;
 }
@@ -330,10 +392,16 @@ int FakePlatform::SelectedOption(Ctl group) const {
 bool FakePlatform::EffectiveVisible(const FakeControl& c) {
   const FakeControl* k = &c;
   for (int depth = 0; depth < 8; ++depth) {
-    if (!k->visible || !k->enabled) return false;
-    if (k->design->container.id == Ctl::Form) return true;
+    if (!k->visible || !k->enabled) {
+      return false;
+    }
+    if (k->design->container.id == Ctl::Form) {
+      return true;
+    }
     k = Control(k->design->container);
-    if (k == nullptr) return false;
+    if (k == nullptr) {
+      return false;
+    }
   }
   return false;
 }
@@ -348,24 +416,32 @@ bool FakePlatform::SetFocus(ControlRef c) {
   const bool ok = k != nullptr && CanTakeFocus(*k);
   Record("SetFocus", {static_cast<int>(c.id), c.index, ok ? 1 : 0},
          std::string(ControlName(c.id)) + "(" + std::to_string(c.index) + ")");
-  if (ok) focus_ = c;
+  if (ok) {
+    focus_ = c;
+  }
   return ok;
 }
 
 Hwnd FakePlatform::ControlHwnd(ControlRef c) {
-  if (c.id == Ctl::Form) return formCreated_ ? formHwnd_ : 0;
+  if (c.id == Ctl::Form) {
+    return formCreated_ ? formHwnd_ : 0;
+  }
   FakeControl* k = Control(c);
   return k == nullptr ? 0 : k->hwnd;
 }
 
 Hwnd FakePlatform::FocusWindow() {
   // The focus belongs to the active window's thread; ours has none while another is in front.
-  if (!focus_ || foreground_ != formHwnd_ || !formCreated_) return 0;
+  if (!focus_ || foreground_ != formHwnd_ || !formCreated_) {
+    return 0;
+  }
   return ControlHwnd(*focus_);
 }
 
 std::string FakePlatform::FocusName() {
-  if (!focus_) return {};
+  if (!focus_) {
+    return {};
+  }
   return std::string(ControlName(focus_->id)) + "(" + std::to_string(focus_->index) + ")";
 }
 
@@ -378,13 +454,18 @@ int FakePlatform::ModifierMask() {
 
 void FakePlatform::MoveInGroup(ControlRef from, int step) {
   FakeControl* k = Control(from);
-  if (k == nullptr) return;
+  if (k == nullptr) {
+    return;
+  }
   std::vector<int> members;
   for (const auto& [key, c] : controls_) {
-    if (key.first == from.id) members.push_back(key.second);
+    if (key.first == from.id) {
+      members.push_back(key.second);
+    }
   }
   const int n = static_cast<int>(members.size());
-  auto pos = std::find(members.begin(), members.end(), from.index) - members.begin();
+  const int pos =
+      static_cast<int>(std::find(members.begin(), members.end(), from.index) - members.begin());
   for (int i = 1; i < n; ++i) {
     ControlRef next{from.id, members[static_cast<std::size_t>(((pos + step * i) % n + n) % n)]};
     FakeControl* nk = Control(next);
@@ -406,13 +487,17 @@ bool FakePlatform::Accelerator(char letter) {
   // Shared accelerators take turns: the search starts after the control with the focus.
   std::size_t from = 0;
   for (std::size_t i = 0; focus_ && i < ordered.size(); ++i) {
-    if (ordered[i].second == *focus_) from = i + 1;
+    if (ordered[i].second == *focus_) {
+      from = i + 1;
+    }
   }
   for (std::size_t n = 0; n < ordered.size(); ++n) {
     const std::size_t i = (from + n) % ordered.size();
     ControlRef ref = ordered[i].second;
     FakeControl* k = Control(ref);
-    if (CaptionAccelerator(k->design->caption) != letter || !EffectiveVisible(*k)) continue;
+    if (CaptionAccelerator(k->design->caption) != letter || !EffectiveVisible(*k)) {
+      continue;
+    }
     switch (k->design->kind) {
       case ControlKind::OptionButton:
         focus_ = ref;
@@ -421,11 +506,15 @@ bool FakePlatform::Accelerator(char letter) {
       case ControlKind::CheckBox:
         focus_ = ref;
         k->value = k->value == 0 ? 1 : 0;
-        if (sink_ != nullptr) sink_->OnClick(ref);
+        if (sink_ != nullptr) {
+          sink_->OnClick(ref);
+        }
         return true;
       case ControlKind::CommandButton:
         focus_ = ref;
-        if (sink_ != nullptr) sink_->OnClick(ref);
+        if (sink_ != nullptr) {
+          sink_->OnClick(ref);
+        }
         return true;
       case ControlKind::Label:
         // A label hands its accelerator to the next control in tab order that takes focus.
@@ -447,10 +536,16 @@ bool FakePlatform::Accelerator(char letter) {
 
 void FakePlatform::DeliverChar(int ch) {
   int c = ch;
-  if (sink_ != nullptr) sink_->OnKeyPress(c);
-  if (c == 0 || !formCreated_ || !focus_) return;
+  if (sink_ != nullptr) {
+    sink_->OnKeyPress(c);
+  }
+  if (c == 0 || !formCreated_ || !focus_) {
+    return;
+  }
   FakeControl* k = Control(*focus_);
-  if (k == nullptr) return;
+  if (k == nullptr) {
+    return;
+  }
   switch (k->design->kind) {
     case ControlKind::TextBox: {
       std::size_t b = ByteOffset(k->text, k->selStart);
@@ -469,13 +564,19 @@ void FakePlatform::DeliverChar(int ch) {
       break;
     }
     case ControlKind::OptionButton:
-      if (c == ' ') SelectOption(*focus_, true);
+      if (c == ' ') {
+        SelectOption(*focus_, true);
+      }
       break;
     case ControlKind::CheckBox:
-      if (c == ' ') SetValue(*focus_, k->value == 0 ? 1 : 0);
+      if (c == ' ') {
+        SetValue(*focus_, k->value == 0 ? 1 : 0);
+      }
       break;
     case ControlKind::CommandButton:
-      if (c == ' ' && sink_ != nullptr) sink_->OnClick(*focus_);
+      if (c == ' ' && sink_ != nullptr) {
+        sink_->OnClick(*focus_);
+      }
       break;
     default:
       break;
@@ -486,19 +587,27 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
   const int key = static_cast<int>(ev.vkCode & 0xFFFF);
   const int mask = ModifierMask();
   if ((ev.flags & kKeyEventUp) != 0) {
-    if (sink_ != nullptr) sink_->OnKeyUp(key, mask);
+    if (sink_ != nullptr) {
+      sink_->OnKeyUp(key, mask);
+    }
     return;
   }
-  if (key == vk::Shift || key == vk::Control || key == vk::Menu) return;
+  if (key == vk::Shift || key == vk::Control || key == vk::Menu) {
+    return;
+  }
   if (key == vk::Tab) {
     // The platform's own tab order: the next control with a tab stop.
     std::vector<std::pair<int, ControlRef>> stops;
     for (const auto& [k, c] : controls_) {
-      if (c.tabStop && CanTakeFocus(c)) stops.push_back({c.design->tabIndex, {k.first, k.second}});
+      if (c.tabStop && CanTakeFocus(c)) {
+        stops.push_back({c.design->tabIndex, {k.first, k.second}});
+      }
     }
     std::sort(stops.begin(), stops.end(),
               [](const auto& a, const auto& b) { return a.first < b.first; });
-    if (stops.empty()) return;
+    if (stops.empty()) {
+      return;
+    }
     for (const auto& s : stops) {
       if (!focus_ || s.first > Control(*focus_)->design->tabIndex) {
         focus_ = s.second;
@@ -509,9 +618,13 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
     return;
   }
   if (key >= vk::Left && key <= vk::Down) {
-    if (!focus_) return;
+    if (!focus_) {
+      return;
+    }
     FakeControl* k = Control(*focus_);
-    if (k == nullptr) return;
+    if (k == nullptr) {
+      return;
+    }
     const int step = key == vk::Left || key == vk::Up ? -1 : 1;
     if (k->design->kind == ControlKind::OptionButton) {
       MoveInGroup(*focus_, step);
@@ -523,12 +636,16 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
   }
   if ((mask & 4) != 0 && (mask & 2) == 0) {
     const auto ch = static_cast<char>(std::tolower(static_cast<int>(MapVirtualKey(key, 2))));
-    if (ch != 0) Accelerator(ch);
+    if (ch != 0) {
+      Accelerator(ch);
+    }
     return;
   }
   int ch = 0;
   if ((mask & 2) != 0) {
-    if (key >= 'A' && key <= 'Z') ch = key - 'A' + 1;
+    if (key >= 'A' && key <= 'Z') {
+      ch = key - 'A' + 1;
+    }
   } else {
     const bool shift = (mask & 1) != 0;
     for (int c = 1; c < 127 && ch == 0; ++c) {
@@ -539,15 +656,25 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
       }
     }
   }
-  if (ch != 0) DeliverChar(ch);
+  if (ch != 0) {
+    DeliverChar(ch);
+  }
 }
 
 void FakePlatform::ClickNow(ControlRef c) {
-  if (!formCreated_) return;
-  if (foreground_ != formHwnd_) ChangeForeground(formHwnd_);
-  if (c.id == Ctl::Form) return;
+  if (!formCreated_) {
+    return;
+  }
+  if (foreground_ != formHwnd_) {
+    ChangeForeground(formHwnd_);
+  }
+  if (c.id == Ctl::Form) {
+    return;
+  }
   FakeControl* k = Control(c);
-  if (k == nullptr || !EffectiveVisible(*k)) return;
+  if (k == nullptr || !EffectiveVisible(*k)) {
+    return;
+  }
   switch (k->design->kind) {
     case ControlKind::OptionButton:
       focus_ = c;
@@ -556,11 +683,15 @@ void FakePlatform::ClickNow(ControlRef c) {
     case ControlKind::CheckBox:
       focus_ = c;
       k->value = k->value == 0 ? 1 : 0;
-      if (sink_ != nullptr) sink_->OnClick(c);
+      if (sink_ != nullptr) {
+        sink_->OnClick(c);
+      }
       break;
     case ControlKind::CommandButton:
       focus_ = c;
-      if (sink_ != nullptr) sink_->OnClick(c);
+      if (sink_ != nullptr) {
+        sink_->OnClick(c);
+      }
       break;
     case ControlKind::TextBox:
       focus_ = c;
@@ -568,7 +699,9 @@ void FakePlatform::ClickNow(ControlRef c) {
       k->selLength = 0;
       break;
     case ControlKind::Label:
-      if (sink_ != nullptr) sink_->OnClick(c);
+      if (sink_ != nullptr) {
+        sink_->OnClick(c);
+      }
       break;
     default:
       break;
@@ -581,37 +714,53 @@ void FakePlatform::UserClick(ControlRef c) {
 
 void FakePlatform::UserMouseMove(ControlRef over) {
   QueueEvent(std::string("MouseMove ") + ControlName(over.id), [this, over] {
-    if (sink_ != nullptr && formCreated_) sink_->OnMouseMove(over);
+    if (sink_ != nullptr && formCreated_) {
+      sink_->OnMouseMove(over);
+    }
   });
 }
 
 void FakePlatform::UserDblClick() {
   QueueEvent("DblClick", [this] {
-    if (sink_ != nullptr && formCreated_) sink_->OnDblClick();
+    if (sink_ != nullptr && formCreated_) {
+      sink_->OnDblClick();
+    }
   });
 }
 
 void FakePlatform::UserMinimise() {
   QueueEvent("Minimise", [this] {
-    if (!formCreated_ || formState_ == WindowState::Minimised) return;
+    if (!formCreated_ || formState_ == WindowState::Minimised) {
+      return;
+    }
     formState_ = WindowState::Minimised;
     SyncFormWindow();
-    if (sink_ != nullptr) sink_->OnResize();
+    if (sink_ != nullptr) {
+      sink_->OnResize();
+    }
   });
 }
 
 void FakePlatform::UserClose() {
   QueueEvent("Close", [this] {
-    if (!formCreated_) return;
-    if (sink_ != nullptr) sink_->OnUnload();
-    if (formCreated_) DestroySearchWindow();
+    if (!formCreated_) {
+      return;
+    }
+    if (sink_ != nullptr) {
+      sink_->OnUnload();
+    }
+    if (formCreated_) {
+      DestroySearchWindow();
+    }
     unloaded_ = true;
   });
 }
 
 void FakePlatform::UserDeactivate() {
   QueueEvent("OnDeactivate", [this] {
-    if (sink_ != nullptr && formCreated_) sink_->OnDeactivate();
+    if (sink_ != nullptr && formCreated_) {
+      sink_->OnDeactivate();
+    }
   });
 }
 

@@ -96,7 +96,9 @@ constexpr std::array<std::uint8_t, 26> kLetterScan{
 
 const KeyInfo* FindVk(std::uint32_t vkCode) {
   for (const auto& k : kKeys) {
-    if (k.vk == vkCode) return &k;
+    if (k.vk == vkCode) {
+      return &k;
+    }
   }
   return nullptr;
 }
@@ -105,14 +107,28 @@ const KeyInfo* FindVk(std::uint32_t vkCode) {
 
 std::int16_t FakePlatform::VkKeyScan(char ch) {
   auto it = keyScanOverride_.find(ch);
-  if (it != keyScanOverride_.end()) return it->second;
-  if (ch >= 'a' && ch <= 'z') return static_cast<std::int16_t>(ch - 'a' + 'A');
-  if (ch >= 'A' && ch <= 'Z') return static_cast<std::int16_t>(0x100 | ch);
-  if (ch == '\n') return 0x20D;  // Ctrl+Enter
+  if (it != keyScanOverride_.end()) {
+    return it->second;
+  }
+  if (ch >= 'a' && ch <= 'z') {
+    return static_cast<std::int16_t>(ch - 'a' + 'A');
+  }
+  if (ch >= 'A' && ch <= 'Z') {
+    return static_cast<std::int16_t>(0x100 | ch);
+  }
+  if (ch == '\n') {
+    return 0x20D;  // Ctrl+Enter
+  }
   for (const auto& k : kKeys) {
-    if (k.vk >= 0x60 && k.vk <= 0x69) continue;  // the digit row comes first
-    if (k.plain != 0 && k.plain == ch) return k.vk;
-    if (k.shifted != 0 && k.shifted == ch) return static_cast<std::int16_t>(0x100 | k.vk);
+    if (k.vk >= 0x60 && k.vk <= 0x69) {
+      continue;  // the digit row comes first
+    }
+    if (k.plain != 0 && k.plain == ch) {
+      return k.vk;
+    }
+    if (k.shifted != 0 && k.shifted == ch) {
+      return static_cast<std::int16_t>(0x100 | k.vk);
+    }
   }
   return -1;
 }
@@ -120,21 +136,33 @@ std::int16_t FakePlatform::VkKeyScan(char ch) {
 std::uint32_t FakePlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
   switch (mode) {
     case 0:  // virtual key to scan code
-      if (code >= 'A' && code <= 'Z') return kLetterScan[code - 'A'];
-      if (const KeyInfo* k = FindVk(code)) return k->scan;
+      if (code >= 'A' && code <= 'Z') {
+        return kLetterScan[code - 'A'];
+      }
+      if (const KeyInfo* k = FindVk(code)) {
+        return k->scan;
+      }
       return 0;
     case 1:  // scan code to virtual key
     case 3:
       for (std::uint32_t c = 'A'; c <= 'Z'; ++c) {
-        if (kLetterScan[c - 'A'] == code) return c;
+        if (kLetterScan[c - 'A'] == code) {
+          return c;
+        }
       }
       for (const auto& k : kKeys) {
-        if (k.scan == code) return k.vk;
+        if (k.scan == code) {
+          return k.vk;
+        }
       }
       return 0;
     case 2:  // virtual key to unshifted character
-      if (code >= 'A' && code <= 'Z') return code;
-      if (const KeyInfo* k = FindVk(code)) return static_cast<unsigned char>(k->plain);
+      if (code >= 'A' && code <= 'Z') {
+        return code;
+      }
+      if (const KeyInfo* k = FindVk(code)) {
+        return static_cast<unsigned char>(k->plain);
+      }
       return 0;
     default:
       return 0;

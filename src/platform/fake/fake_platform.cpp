@@ -8,8 +8,12 @@ namespace varnel {
 
 std::string FakeCall::ToString() const {
   std::string s = op;
-  for (auto a : args) s += " " + std::to_string(a);
-  if (!text.empty()) s += " \"" + text + "\"";
+  for (auto a : args) {
+    s += " " + std::to_string(a);
+  }
+  if (!text.empty()) {
+    s += " \"" + text + "\"";
+  }
   return s;
 }
 
@@ -33,7 +37,9 @@ void FakePlatform::Record(std::string op, std::vector<std::int64_t> args, std::s
 std::vector<FakeCall> FakePlatform::Calls(const std::string& op) const {
   std::vector<FakeCall> out;
   for (const auto& c : log_) {
-    if (c.op == op) out.push_back(c);
+    if (c.op == op) {
+      out.push_back(c);
+    }
   }
   return out;
 }
@@ -46,15 +52,21 @@ std::size_t FakePlatform::CountCalls(const std::string& op) const {
 std::vector<std::string> FakePlatform::LogLines() const {
   std::vector<std::string> out;
   out.reserve(log_.size());
-  for (const auto& c : log_) out.push_back(c.ToString());
+  for (const auto& c : log_) {
+    out.push_back(c.ToString());
+  }
   return out;
 }
 
 // ---------------------------------------------------------------- windows
 
 Hwnd FakePlatform::AddWindow(FakeWindow w) {
-  if (w.hwnd == 0) w.hwnd = NewHwnd();
-  if (w.thread == 0) w.thread = w.hwnd + 1;
+  if (w.hwnd == 0) {
+    w.hwnd = NewHwnd();
+  }
+  if (w.thread == 0) {
+    w.thread = w.hwnd + 1;
+  }
   Hwnd h = w.hwnd;
   const bool topMost = w.topMost;
   windows_[h] = std::move(w);
@@ -67,7 +79,9 @@ Hwnd FakePlatform::AddWindow(FakeWindow w) {
 void FakePlatform::CloseWindow(Hwnd hwnd) {
   windows_.erase(hwnd);
   zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), hwnd), zorder_.end());
-  if (foreground_ == hwnd) foreground_ = 0;
+  if (foreground_ == hwnd) {
+    foreground_ = 0;
+  }
 }
 
 FakeWindow* FakePlatform::Window(Hwnd hwnd) {
@@ -78,13 +92,17 @@ FakeWindow* FakePlatform::Window(Hwnd hwnd) {
 // Puts hwnd at the top of its band, or directly below `below`.
 void FakePlatform::Restack(Hwnd hwnd, bool top, std::optional<Hwnd> below) {
   FakeWindow* w = Window(hwnd);
-  if (w == nullptr) return;
+  if (w == nullptr) {
+    return;
+  }
   zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), hwnd), zorder_.end());
   if (below) {
     auto it = std::find(zorder_.begin(), zorder_.end(), *below);
     if (it != zorder_.end()) {
       FakeWindow* a = Window(*below);
-      if (a != nullptr && !a->topMost) w->topMost = false;
+      if (a != nullptr && !a->topMost) {
+        w->topMost = false;
+      }
       zorder_.insert(it + 1, hwnd);
       return;
     }
@@ -102,14 +120,20 @@ void FakePlatform::Restack(Hwnd hwnd, bool top, std::optional<Hwnd> below) {
 }
 
 void FakePlatform::ChangeForeground(Hwnd hwnd) {
-  if (hwnd == foreground_) return;
+  if (hwnd == foreground_) {
+    return;
+  }
   Hwnd old = foreground_;
   foreground_ = hwnd;
   Record("Foreground", {hwnd});
-  if (hwnd != 0) Restack(hwnd, true, std::nullopt);
+  if (hwnd != 0) {
+    Restack(hwnd, true, std::nullopt);
+  }
   if (autoDeactivate && old != 0 && old == formHwnd_ && formCreated_) {
     QueueEvent("OnDeactivate", [this] {
-      if (sink_ != nullptr && formCreated_) sink_->OnDeactivate();
+      if (sink_ != nullptr && formCreated_) {
+        sink_->OnDeactivate();
+      }
     });
   }
 }
@@ -120,8 +144,12 @@ void FakePlatform::UserActivate(Hwnd hwnd) {
 }
 
 bool FakePlatform::ForegroundAllowed(Hwnd target) {
-  if (!requireAttach || foreground_ == 0) return true;
-  if (WindowProcess(foreground_) == cfg_.ownPid) return true;
+  if (!requireAttach || foreground_ == 0) {
+    return true;
+  }
+  if (WindowProcess(foreground_) == cfg_.ownPid) {
+    return true;
+  }
   ThreadId fg = WindowThread(foreground_);
   auto attached = [&](ThreadId a, ThreadId b) {
     return attached_.count({a, b}) > 0 || attached_.count({b, a}) > 0;
@@ -138,25 +166,35 @@ bool FakePlatform::SetForegroundWindow(Hwnd hwnd) {
     ok = false;
   }
   Record("SetForegroundWindow", {hwnd, ok ? 1 : 0});
-  if (ok) ChangeForeground(hwnd);
+  if (ok) {
+    ChangeForeground(hwnd);
+  }
   return ok;
 }
 
 Hwnd FakePlatform::NextWindow(Hwnd hwnd) {
   auto it = std::find(zorder_.begin(), zorder_.end(), hwnd);
-  if (it == zorder_.end() || it + 1 == zorder_.end()) return 0;
+  if (it == zorder_.end() || it + 1 == zorder_.end()) {
+    return 0;
+  }
   return *(it + 1);
 }
 
 bool FakePlatform::IsWindow(Hwnd hwnd) {
-  if (hwnd == 0) return false;
-  if (hwnd == desktop_ || windows_.count(hwnd) > 0) return true;
+  if (hwnd == 0) {
+    return false;
+  }
+  if (hwnd == desktop_ || windows_.count(hwnd) > 0) {
+    return true;
+  }
   return std::any_of(controls_.begin(), controls_.end(),
                      [&](const auto& kv) { return kv.second.hwnd == hwnd; });
 }
 
 bool FakePlatform::IsWindowVisible(Hwnd hwnd) {
-  if (hwnd == desktop_) return true;
+  if (hwnd == desktop_) {
+    return true;
+  }
   const FakeWindow* w = Window(hwnd);
   return w != nullptr && w->visible;
 }
@@ -172,13 +210,17 @@ bool FakePlatform::HasCaption(Hwnd hwnd) {
 }
 
 Rect FakePlatform::WindowRect(Hwnd hwnd) {
-  if (hwnd == desktop_) return {0, 0, screenWidthPx_, screenHeightPx_};
+  if (hwnd == desktop_) {
+    return {0, 0, screenWidthPx_, screenHeightPx_};
+  }
   const FakeWindow* w = Window(hwnd);
   return w == nullptr ? Rect{} : w->rect;
 }
 
 std::string FakePlatform::ClassName(Hwnd hwnd) {
-  if (hwnd == desktop_) return "#32769";
+  if (hwnd == desktop_) {
+    return "#32769";
+  }
   const FakeWindow* w = Window(hwnd);
   return w == nullptr ? std::string() : w->className;
 }
@@ -208,10 +250,16 @@ void FakePlatform::SetZOrder(Hwnd hwnd, ZPlace place) {
          : place == ZPlace::TopMost ? "TopMost"
                                     : "NoTopMost");
   FakeWindow* w = Window(hwnd);
-  if (w == nullptr) return;
-  if (place == ZPlace::TopMost) w->topMost = true;
+  if (w == nullptr) {
+    return;
+  }
+  if (place == ZPlace::TopMost) {
+    w->topMost = true;
+  }
   if (place == ZPlace::NoTopMost) {
-    if (!w->topMost) return;  // a window that is not top-most keeps its place
+    if (!w->topMost) {
+      return;  // a window that is not top-most keeps its place
+    }
     w->topMost = false;
   }
   Restack(hwnd, true, std::nullopt);
@@ -219,19 +267,25 @@ void FakePlatform::SetZOrder(Hwnd hwnd, ZPlace place) {
 
 void FakePlatform::PlaceBehind(Hwnd hwnd, Hwnd above) {
   Record("PlaceBehind", {hwnd, above});
-  if (hwnd == above) return;
+  if (hwnd == above) {
+    return;
+  }
   Restack(hwnd, false, above);
 }
 
 void FakePlatform::SetOwner(Hwnd hwnd, Hwnd owner) {
   Record("SetOwner", {hwnd, owner});
-  if (FakeWindow* w = Window(hwnd)) w->owner = owner;
+  if (FakeWindow* w = Window(hwnd)) {
+    w->owner = owner;
+  }
 }
 
 void FakePlatform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
   Record("ShowWindow", {hwnd, static_cast<int>(cmd)});
   FakeWindow* w = Window(hwnd);
-  if (w == nullptr) return;
+  if (w == nullptr) {
+    return;
+  }
   w->minimised = cmd == ShowCmd::Minimise;
   if (hwnd == formHwnd_) {
     formState_ = w->minimised ? WindowState::Minimised : WindowState::Normal;
@@ -241,16 +295,22 @@ void FakePlatform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
 void FakePlatform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
   const std::vector<Hwnd> snapshot = zorder_;
   for (Hwnd h : snapshot) {
-    if (!visit(h)) return;
+    if (!visit(h)) {
+      return;
+    }
   }
 }
 
 bool FakePlatform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
                                       std::uint32_t lParam, std::uint32_t timeoutMs) {
   Record("SendMessageTimeout", {hwnd, msg, wParam, lParam, timeoutMs});
-  if (!IsWindow(hwnd)) return false;
+  if (!IsWindow(hwnd)) {
+    return false;
+  }
   if (hwnd == formHwnd_ && formCreated_) {
-    if (sink_ != nullptr) sink_->OnWindowMessage(hwnd, msg, wParam, lParam);
+    if (sink_ != nullptr) {
+      sink_->OnWindowMessage(hwnd, msg, wParam, lParam);
+    }
     return true;
   }
   FakeWindow* w = Window(hwnd);
@@ -258,7 +318,9 @@ bool FakePlatform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
     tick_ += timeoutMs;  // the caller waited the whole time
     return false;
   }
-  if (w->onMessage) w->onMessage(msg, wParam, lParam);
+  if (w->onMessage) {
+    w->onMessage(msg, wParam, lParam);
+  }
   return true;
 }
 
@@ -266,12 +328,18 @@ bool FakePlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase,
                                      std::uint32_t timeoutMs) {
   Record("SendCommandPhrase", {hwnd, timeoutMs}, phrase);
   if (hwnd == formHwnd_ && formCreated_) {
-    if (sink_ != nullptr) sink_->OnCommandPhrase(phrase);
+    if (sink_ != nullptr) {
+      sink_->OnCommandPhrase(phrase);
+    }
     return true;
   }
   FakeWindow* w = Window(hwnd);
-  if (w == nullptr || !w->answers) return false;
-  if (w->onCommandPhrase) w->onCommandPhrase(phrase);
+  if (w == nullptr || !w->answers) {
+    return false;
+  }
+  if (w->onCommandPhrase) {
+    w->onCommandPhrase(phrase);
+  }
   return true;
 }
 
@@ -304,13 +372,19 @@ void FakePlatform::QueueEvent(const std::string& what, std::function<void()> fn)
 
 void FakePlatform::QueueTimerTick() {
   QueueEvent("OnTimer", [this] {
-    if (sink_ != nullptr && formCreated_) sink_->OnTimer();
+    if (sink_ != nullptr && formCreated_) {
+      sink_->OnTimer();
+    }
   });
 }
 
 void FakePlatform::QueueDueTimer() {
-  if (!autoTimer || timerInterval_ == 0 || !formCreated_) return;
-  if (static_cast<std::int32_t>(tick_ - timerDue_) < 0) return;
+  if (!autoTimer || timerInterval_ == 0 || !formCreated_) {
+    return;
+  }
+  if (static_cast<std::int32_t>(tick_ - timerDue_) < 0) {
+    return;
+  }
   // Elapsed intervals coalesce into one tick, as platform timers do.
   timerDue_ = tick_ + timerInterval_;
   QueueTimerTick();
@@ -320,21 +394,27 @@ void FakePlatform::RunOne() {
   Pending p = std::move(queue_.front());
   queue_.pop_front();
   Record("event", {}, p.what);
-  if (p.fn) p.fn();
+  if (p.fn) {
+    p.fn();
+  }
 }
 
 void FakePlatform::DoEvents() {
   Record("DoEvents");
   QueueDueTimer();
   std::size_t n = queue_.size();
-  for (std::size_t i = 0; i < n && !queue_.empty(); ++i) RunOne();
+  for (std::size_t i = 0; i < n && !queue_.empty(); ++i) {
+    RunOne();
+  }
 }
 
 int FakePlatform::RunPending() {
   int ran = 0;
   QueueDueTimer();
   while (!queue_.empty()) {
-    if (++ran > 100000) throw std::runtime_error("FakePlatform: events never settle");
+    if (++ran > 100000) {
+      throw std::runtime_error("FakePlatform: events never settle");
+    }
     RunOne();
     QueueDueTimer();
   }
@@ -345,7 +425,9 @@ void FakePlatform::PostCode(Code code) {
   Record("PostCode", {code});
   QueueEvent("OnDeferredCode " + std::to_string(code), [this, code] {
     // Codes outlive nothing: once the window is gone they are lost.
-    if (sink_ != nullptr && formCreated_) sink_->OnDeferredCode(code);
+    if (sink_ != nullptr && formCreated_) {
+      sink_->OnDeferredCode(code);
+    }
   });
 }
 
@@ -381,7 +463,9 @@ bool FakePlatform::AsyncKeyDown(int vkCode) {
 HookHandle FakePlatform::InstallKeyboardHook() {
   HookHandle h = hookInstallFails ? 0 : ++nextHook_;
   Record("InstallKeyboardHook", {static_cast<std::int64_t>(h)});
-  if (h != 0) hooks_.insert(h);
+  if (h != 0) {
+    hooks_.insert(h);
+  }
   return h;
 }
 
@@ -404,10 +488,14 @@ FakeKeyRecord FakePlatform::FeedKey(const KeyEvent& ev) {
     rec.swallowed = sink_->OnKeyboardHook(0, msg, ev) != 0;
   }
   keyRecords_.push_back(rec);
-  if (rec.swallowed) return rec;
+  if (rec.swallowed) {
+    return rec;
+  }
   // The key state changes after the low-level hook has seen the event.
   SetKeyDown(static_cast<int>(ev.vkCode), !up);
-  if (foreground_ != 0 && foreground_ == formHwnd_ && formCreated_) DeliverKeyToForm(ev);
+  if (foreground_ != 0 && foreground_ == formHwnd_ && formCreated_) {
+    DeliverKeyToForm(ev);
+  }
   return rec;
 }
 
@@ -448,20 +536,34 @@ void FakePlatform::UserKeyUp(int vkCode) {
 }
 
 void FakePlatform::UserChord(int vkCode, int mask) {
-  if ((mask & 2) != 0) UserKeyDown(vk::Control);
-  if ((mask & 4) != 0) UserKeyDown(vk::Menu);
-  if ((mask & 1) != 0) UserKeyDown(vk::Shift);
+  if ((mask & 2) != 0) {
+    UserKeyDown(vk::Control);
+  }
+  if ((mask & 4) != 0) {
+    UserKeyDown(vk::Menu);
+  }
+  if ((mask & 1) != 0) {
+    UserKeyDown(vk::Shift);
+  }
   UserKeyDown(vkCode);
   UserKeyUp(vkCode);
-  if ((mask & 1) != 0) UserKeyUp(vk::Shift);
-  if ((mask & 4) != 0) UserKeyUp(vk::Menu);
-  if ((mask & 2) != 0) UserKeyUp(vk::Control);
+  if ((mask & 1) != 0) {
+    UserKeyUp(vk::Shift);
+  }
+  if ((mask & 4) != 0) {
+    UserKeyUp(vk::Menu);
+  }
+  if ((mask & 2) != 0) {
+    UserKeyUp(vk::Control);
+  }
 }
 
 void FakePlatform::UserType(const std::string& text) {
   for (char ch : text) {
     std::int16_t scan = VkKeyScan(ch);
-    if (scan == -1) continue;
+    if (scan == -1) {
+      continue;
+    }
     UserChord(scan & 0xFF, (scan >> 8) & 7);
   }
 }
@@ -475,7 +577,9 @@ int FakePlatform::MessageBox(const std::string& text, int style, const std::stri
     messageBoxAnswers.pop_front();
   }
   Record("MessageBox", {style, answer}, title + ": " + text);
-  if (onMessageBox) onMessageBox(text);
+  if (onMessageBox) {
+    onMessageBox(text);
+  }
   return answer;
 }
 
@@ -503,7 +607,9 @@ std::string FakePlatform::ExecutableForDocument(const std::string& path) {
 }
 
 std::string FakePlatform::ExecutableFromCommand(const std::string& commandLine) {
-  if (executableFromCommand) return executableFromCommand(commandLine);
+  if (executableFromCommand) {
+    return executableFromCommand(commandLine);
+  }
   // First word, or the quoted first part.
   if (!commandLine.empty() && commandLine[0] == '"') {
     auto end = commandLine.find('"', 1);
@@ -519,7 +625,9 @@ std::string FakePlatform::Environment(const std::string& name) {
 
 std::unique_ptr<SpeechService> FakePlatform::CreateSpeechService(SpeechError& error) {
   Record("CreateSpeechService");
-  if (speechFactory) return speechFactory(error);
+  if (speechFactory) {
+    return speechFactory(error);
+  }
   error = {-2147221005, "Invalid class string"};
   return nullptr;
 }
