@@ -144,7 +144,9 @@ std::string Browser::MakeTempFile(const std::string& extension, bool create) {
     char unique[64];
     std::snprintf(unique, sizeof unique, "vnl%lld-%016llx", static_cast<long long>(micros),
                   static_cast<unsigned long long>(rng()));
-    std::string name = folder + unique + extension;
+    std::string name = folder;
+    name += unique;
+    name += extension;
     if (!create) {
       return name;
     }

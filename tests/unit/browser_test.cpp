@@ -57,7 +57,9 @@ TEST(BrowserText, TrimNull) {
       {"  lead", "  lead"},
       {"", ""},
   };
-  for (const auto& [in, out] : cases) EXPECT_EQ(TrimNull(in), out);
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(TrimNull(in), out);
+  }
 }
 
 TEST(BrowserText, CutAtLastDot) {
@@ -72,7 +74,9 @@ TEST(BrowserText, CutAtLastDot) {
       {"nodot", "nodot"},
       {"", ""},
   };
-  for (const auto& [in, out] : cases) EXPECT_EQ(CutAtLastDot(in), out) << in;
+  for (const auto& [in, out] : cases) {
+    EXPECT_EQ(CutAtLastDot(in), out) << in;
+  }
 }
 
 TEST(BrowserLookup, WindowsSourcesInOrder) {
@@ -103,7 +107,9 @@ TEST(BrowserLookup, WindowsSourcesInOrder) {
     BrowserDesk d;
     d.pf.browserUserCommand = c.user;
     d.pf.browserChosenHandler = c.handler;
-    if (!c.handlerCmd.empty()) d.pf.browserHandlerCommands[c.handler] = c.handlerCmd;
+    if (!c.handlerCmd.empty()) {
+      d.pf.browserHandlerCommands[c.handler] = c.handlerCmd;
+    }
     d.pf.executableForDocument = c.document;
     EXPECT_EQ(d.p.browser.GetDefaultBrowser(), c.expected);
     EXPECT_EQ(d.pf.CountCalls("ExecutableForDocument"), c.asksShell ? 1u : 0u);
@@ -131,7 +137,9 @@ TEST(BrowserLookup, OtherSystemsParseEachSourceThemselves) {
     d.pf.windowsCommandLines = false;
     d.pf.browserUserCommand = c.user;
     d.pf.browserChosenHandler = c.handler;
-    if (!c.handlerCmd.empty()) d.pf.browserHandlerCommands[c.handler] = c.handlerCmd;
+    if (!c.handlerCmd.empty()) {
+      d.pf.browserHandlerCommands[c.handler] = c.handlerCmd;
+    }
     d.pf.executableForDocument = c.document;
     EXPECT_EQ(d.p.browser.GetDefaultBrowser(), c.expected);
     EXPECT_EQ(d.pf.CountCalls("Beep"), c.expected.empty() ? 1u : 0u);

@@ -74,7 +74,9 @@ TEST(ForegroundTracking, RemembersTheLastTwoApplications) {
     std::map<std::string, Hwnd> w{{"A", d.App(11)},        {"Adlg", d.App(11)}, {"A2", d.App(12)},
                                   {"B", d.App(22)},        {"C", d.App(33)},    {"box", d.box},
                                   {"desk", d.pf.Desktop()}};
-    for (const std::string& name : c.sequence) d.Front(w[name]);
+    for (const std::string& name : c.sequence) {
+      d.Front(w[name]);
+    }
     EXPECT_EQ(d.p.state.hwndLastApp, w[c.last]);
     EXPECT_EQ(d.p.state.hwndPrevApp, w[c.prev]);
   }
@@ -157,9 +159,13 @@ TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
     SCOPED_TRACE(c.hiddenBetween);
     TrackDesk d;
     const Hwnd pellar = c.pellarRunning ? d.Pellar() : 0;
-    if (c.pellarRunning) d.pf.Window(pellar)->visible = false;  // not reachable by the walk
+    if (c.pellarRunning) {
+      d.pf.Window(pellar)->visible = false;  // not reachable by the walk
+    }
     const Hwnd deep = d.App(44);
-    for (int i = 0; i < c.hiddenBetween; ++i) d.App(100 + i, true, false);
+    for (int i = 0; i < c.hiddenBetween; ++i) {
+      d.App(100 + i, true, false);
+    }
     const Hwnd a = d.App(11);
     d.Front(a);
     d.p.tracker.SnapBack();
@@ -223,7 +229,9 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     d.p.state.keyboard = c.keyboard;
     d.pf.SetKeyDown(vk::Menu, c.altHeld);
     d.p.state.inMsgBox = c.msgBox;
-    if (c.parked) d.pf.SetFormTop(kParkedTop);
+    if (c.parked) {
+      d.pf.SetFormTop(kParkedTop);
+    }
     d.Front(d.box);
     EXPECT_EQ(d.pf.FocusWindow() == d.pf.ControlHwnd(kTerms), c.focusMoves);
   }

@@ -43,7 +43,9 @@ struct HookDesk {
   }
   std::vector<std::int64_t> Posted() const {
     std::vector<std::int64_t> out;
-    for (const FakeCall& c : pf.Calls("PostCode")) out.push_back(c.args[0]);
+    for (const FakeCall& c : pf.Calls("PostCode")) {
+      out.push_back(c.args[0]);
+    }
     return out;
   }
 };
@@ -115,7 +117,9 @@ TEST(KeyboardHookDecision, AutoRepeatPostsOnEveryKeyDown) {
   HookDesk d;
   d.pf.UserActivate(d.app);
   d.Hold(kMaskCtrl | kMaskAlt);
-  for (int i = 0; i < 3; ++i) d.Key(vk::Slash);
+  for (int i = 0; i < 3; ++i) {
+    d.Key(vk::Slash);
+  }
   d.Key(vk::Slash, true);
   EXPECT_EQ(d.Posted().size(), 3u);
 }

@@ -37,7 +37,9 @@ struct WinsysDesk {
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
     std::vector<std::string> out;
     for (const FakeCall& c : pf.Log()) {
-      if (ops.count(c.op) != 0) out.push_back(c.ToString());
+      if (ops.count(c.op) != 0) {
+        out.push_back(c.ToString());
+      }
     }
     return out;
   }
@@ -467,7 +469,9 @@ TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
     SCOPED_TRACE(c.name);
     WinsysDesk d;
     d.pf.SetProcesses({{10, "System"}});
-    if (c.running) d.pf.AddProcess(60, "Pellar");
+    if (c.running) {
+      d.pf.AddProcess(60, "Pellar");
+    }
     d.App(5, 10);
     FakeWindow w;
     w.pid = c.windowPid;
