@@ -36,7 +36,9 @@
 extern char** environ;  // NOLINT: the process environment, handed to started programs
 
 // Resources of a static library are registered by hand.
-static void InitResources() { Q_INIT_RESOURCE(varnel); }
+static void InitResources() {
+  Q_INIT_RESOURCE(varnel);
+}
 
 namespace varnel {
 namespace {

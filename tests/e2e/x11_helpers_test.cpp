@@ -1,0 +1,128 @@
+// The desktop layer's helpers that need no display: key codes, command lines, processes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/x11/command_line.h"
+#include "platform/x11/keysym_vk.h"
+#include "platform/x11/proc_list.h"
+
+namespace varnel {
+namespace {
+
+TEST(KeysymVk, MapsTheKeysTheLogicLooksAt) {
+  struct Case {
+    std::uint32_t keysym, vk;
+  } cases[] = {
+      {'a', 'A'},    {'z', 'Z'},    {'Q', 'Q'},    {'1', '1'},    {'/', 191},
+      {0xff09, 9},   {0xff0d, 13},  {0xff1b, 27},  {0xff51, 37},  {0xff52, 38},
+      {0xff53, 39},  {0xff54, 40},  {0xffbe, 112}, {0xffc9, 123}, {0xffe1, 160},
+      {0xffe4, 163}, {0xffe9, 164}, {0xfe03, 165}, {0xffb5, 101}, {0x20ac, 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(VkFromKeysym(c.keysym), c.vk) << std::hex << c.keysym;
+}
+
+TEST(KeysymVk, InjectionRoundTripsAndGenericModifiersMatchEitherHand) {
+  for (std::uint32_t vk : {9U, 13U, 27U, 37U, 40U, 65U, 90U, 48U, 57U, 112U, 191U, 186U}) {
+    EXPECT_EQ(VkFromKeysym(KeysymFromVk(vk)), vk) << vk;
+  }
+  EXPECT_EQ(KeysymFromVk(18), 0xffe9U);
+  EXPECT_TRUE(VkMatches(160, 16));
+  EXPECT_TRUE(VkMatches(163, 17));
+  EXPECT_TRUE(VkMatches(165, 18));
+  EXPECT_FALSE(VkMatches(160, 17));
+  EXPECT_FALSE(VkMatches(16, 160));
+}
+
+TEST(ExecLine, SplitsQuotesAndDropsFieldCodes) {
+  struct Case {
+    const char* line;
+    std::vector<std::string> words;
+  } cases[] = {
+      {"firefox %u", {"firefox"}},
+      {"\"/opt/My Browser/run\" --new-window %U", {"/opt/My Browser/run", "--new-window"}},
+      {"env A=1 chromium %F --x", {"env", "A=1", "chromium", "--x"}},
+      {"app --percent=50%%", {"app", "--percent=50%"}},
+      {"'single quoted' x", {"single quoted", "x"}},
+      {"a\\ b c", {"a b", "c"}},
+      {"   ", {}},
+      {"", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SplitExecLine(c.line), c.words) << c.line;
+}
+
+TEST(BrowserVar, FirstEntrySubstitutedOrAppended) {
+  const std::string url = "http://x.test/?q=a%20b&c=1";
+  struct Case {
+    const char* var;
+    std::vector<std::string> argv;
+  } cases[] = {
+      {"firefox", {"firefox", url}},
+      {"w3m:lynx", {"w3m", url}},
+      {"open-it --tab %s", {"open-it", "--tab", url}},
+      {"\"/opt/b b/run\" -u", {"/opt/b b/run", "-u", url}},
+      {"", {}},
+      {":lynx", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BrowserArgv(c.var, url), c.argv) << c.var;
+}
+
+class TempDir : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char tmpl[] = "/tmp/varnel-x11-test.XXXXXX";
+    dir_ = mkdtemp(tmpl);
+  }
+  void TearDown() override { std::filesystem::remove_all(dir_); }
+  void Write(const std::filesystem::path& p, const std::string& text, bool exec = false) {
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p) << text;
+    if (exec) chmod(p.c_str(), 0755);
+  }
+  std::filesystem::path dir_;
+};
+
+using ResolveExecutableTest = TempDir;
+
+TEST_F(ResolveExecutableTest, FindsOnPathAndRejectsWhatCannotRun) {
+  Write(dir_ / "bin/browser", "#!/bin/sh\n", true);
+  Write(dir_ / "bin/notes.txt", "x");
+  Write(dir_ / "other/browser", "#!/bin/sh\n", true);
+  const std::string path = (dir_ / "bin").string() + ":" + (dir_ / "other").string();
+  EXPECT_EQ(ResolveExecutable("browser %u", path), (dir_ / "bin/browser").string());
+  EXPECT_EQ(ResolveExecutable("notes.txt", path), "");
+  EXPECT_EQ(ResolveExecutable("missing --x", path), "");
+  EXPECT_EQ(ResolveExecutable("\"" + (dir_ / "other/browser").string() + "\" %U", ""),
+            (dir_ / "other/browser").string());
+  EXPECT_EQ(ResolveExecutable((dir_ / "bin").string(), path), "");  // a folder
+  EXPECT_EQ(ResolveExecutable("", path), "");
+}
+
+using ListProcessesTest = TempDir;
+
+TEST_F(ListProcessesTest, AscendingPidsWithExeOrComm) {
+  std::filesystem::create_directories(dir_ / "20");
+  std::filesystem::create_symlink("/usr/bin/some-browser (deleted)", dir_ / "20/exe");
+  Write(dir_ / "3/comm", "kworker\n");  // no exe link: the command name stands in
+  std::filesystem::create_directories(dir_ / "100");
+  std::filesystem::create_symlink("/opt/varnel/varnel", dir_ / "100/exe");
+  Write(dir_ / "self/comm", "x\n");  // not a pid
+  Write(dir_ / "12abc/comm", "x\n");
+  std::filesystem::create_directories(dir_ / "7");  // vanished: neither exe nor comm
+
+  const std::vector<ProcessEntry> got = ListProcesses(dir_.string());
+  ASSERT_EQ(got.size(), 3U);
+  EXPECT_EQ(got[0].pid, 3U);
+  EXPECT_EQ(got[0].exeFile, "kworker");
+  EXPECT_EQ(got[1].pid, 20U);
+  EXPECT_EQ(got[1].exeFile, "some-browser");
+  EXPECT_EQ(got[2].pid, 100U);
+  EXPECT_EQ(got[2].exeFile, "varnel");
+  EXPECT_TRUE(ListProcesses((dir_ / "none").string()).empty());
+}
+
+}  // namespace
+}  // namespace varnel
