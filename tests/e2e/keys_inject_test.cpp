@@ -29,10 +29,21 @@ struct FreeDeleter {
 template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
 
+// The server refuses quick reconnects now and then.
+xcb_connection_t* Connect() {
+  xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+  for (int i = 0; i < 20 && xcb_connection_has_error(c) != 0; ++i) {
+    xcb_disconnect(c);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    c = xcb_connect(nullptr, nullptr);
+  }
+  return c;
+}
+
 // A focused window that records the key events it receives as "+vk" / "-vk".
 class KeyWindow {
  public:
-  KeyWindow() : c_(xcb_connect(nullptr, nullptr)) {
+  KeyWindow() : c_(Connect()) {
     if (xcb_connection_has_error(c_) != 0) return;
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
     root_ = screen->root;
@@ -248,7 +259,7 @@ TEST_F(KeysTest, TenThousandChordsAmidOtherEventsLeaveNoModifierDown) {
   // Another client keeps the window busy with events of its own meanwhile.
   std::atomic<bool> stop{false};
   std::thread noise([&] {
-    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    xcb_connection_t* c = Connect();
     xcb_client_message_event_t msg{};
     msg.response_type = XCB_CLIENT_MESSAGE;
     msg.format = 32;

@@ -4,8 +4,10 @@
 
 #include <xcb/xtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #define XK_MISCELLANY
 #define XK_LATIN1
@@ -16,6 +18,7 @@ namespace varnel {
 namespace {
 
 constexpr std::uint32_t kKeyUpFlag = 2;
+constexpr int kConnectRetries = 10;
 constexpr std::uint8_t kVkShift = 16, kVkCtrl = 17, kVkAlt = 18, kVkReturn = 13;
 
 // What the keys without a letter or digit type on a US layout.
@@ -49,6 +52,15 @@ std::uint32_t CharForVk(std::uint8_t vk) {
 
 XTestInjector::XTestInjector(xcb_connection_t* connection, bool owns)
     : c_(connection), owns_(owns) {
+  // A busy server now and then refuses a connection; one of our own is worth a few more tries
+  // (on $DISPLAY), since without it no key can be sent all session.
+  for (int attempt = 0;
+       owns_ && attempt < kConnectRetries && (c_ == nullptr || xcb_connection_has_error(c_) != 0);
+       ++attempt) {
+    xcb_disconnect(c_);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    c_ = xcb_connect(nullptr, nullptr);
+  }
   if (c_ == nullptr || xcb_connection_has_error(c_) != 0) return;
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c_, &xcb_test_id);
   available_ = ext != nullptr && ext->present != 0;

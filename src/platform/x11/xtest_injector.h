@@ -12,7 +12,8 @@ namespace varnel {
 
 class XTestInjector {
  public:
-  // Uses `connection`; closes it at the end when `owns` is true. With a connection of its
+  // Uses `connection`; closes it at the end when `owns` is true (an owned connection that
+  // failed is opened again on $DISPLAY). With a connection of its
   // own the injector reads that connection's events itself and so follows keyboard-map
   // changes; with a shared one the owner forwards events through HandleEvent.
   explicit XTestInjector(xcb_connection_t* connection, bool owns = false);
