@@ -1,0 +1,275 @@
+#!/usr/bin/env python3
+"""Accuracy and speed of varnel-listen on synthetic speech.
+
+Speaks every command (number commands with several numbers), dictation sentences and
+near-miss phrases with espeak-ng in several voices and speeds, streams them in real time into
+`varnel-listen --input -` and prints the share recognised exactly, the share of non-commands
+that fired a command, end-of-speech-to-event latency, real-time factor and resident memory.
+
+usage: bench_listen.py BUILD_DIR [--quick] [-- extra varnel-listen options]
+"""
+import os
+import socket
+import statistics
+import struct
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+RATE = 16000
+CHUNK = RATE * 30 // 1000  # samples per write, like the microphone's buffer
+
+# (id, spoken forms); a two-form entry is registered as a list named after its first form.
+COMMANDS = [
+    (0, ["Menu"]), (1, ["Do It"]), (2, ["Find", "Find It"]), (3, ["Hide It"]),
+    (4, ["Close It"]), (5, ["Cancel"]), (6, ["Delete"]), (7, ["Rename"]), (8, ["Refresh"]),
+    (9, ["Search Document"]), (10, ["Page Down", "Next Page"]),
+    (11, ["Page Up", "Previous Page"]), (12, ["Take Me Home"]), (13, ["Take Me Down"]),
+    (14, ["Find Next"]), (15, ["Find Previous"]), (16, ["Tab <Number>"]),
+    (17, ["Back Tab <Number>"]), (18, ["Highlight", "Select All"]),
+    (19, ["Select Next <Number>"]), (20, ["Select Previous <Number>"]),
+    (21, ["Copy Sel", "Copy Select"]), (22, ["Launch Browser"]), (23, ["Snap Back"]),
+    (24, ["Varnel"]), (25, ["Focus"]), (26, ["Zoom In"]), (27, ["Zoom Out"]),
+    (28, ["Full Screen"]), (29, ["Create Tab"]), (30, ["Previous Tab"]), (31, ["Next Tab"]),
+    (32, ["Kill Tab"]), (33, ["Go Backward"]), (34, ["Go Forward"]), (35, ["Go Home"]),
+    (36, ["Omni Box", "URL Box"]), (37, ["Bookmark"]), (38, ["Fetch"]), (39, ["History"]),
+]
+ONES = ("zero one two three four five six seven eight nine ten eleven twelve thirteen "
+        "fourteen fifteen sixteen seventeen eighteen nineteen").split()
+
+DICTATION = [
+    "what is the weather going to be like tomorrow morning",
+    "please send the quarterly report to the finance team",
+    "I think we should meet at the coffee shop after lunch",
+    "the quick brown fox jumps over the lazy dog",
+    "remind me to call my mother on Sunday evening",
+    "how many kilometres is it from London to Paris",
+    "my favourite programming language has changed over the years",
+    "can you recommend a good book about the history of science",
+    "the train was delayed by twenty minutes this morning",
+    "let us review the design before we write any more code",
+]
+NEAR_MISS = [
+    "page town", "zoom it", "copy cell phone", "close the door", "find a way",
+    "take me to dinner", "snap out of it", "focus group", "go back home now", "full scream",
+    "tablet", "history lesson", "bookmark this page for later", "select nothing", "marvel",
+    "cancel my subscription", "refresh my memory", "kill the lights", "next time", "delete it all",
+]
+
+
+def number_words(n):
+    if n < 20:
+        return ONES[n]
+    tens = ["", "", "twenty", "thirty", "forty", "fifty"][n // 10]
+    return tens + ("" if n % 10 == 0 else " " + ONES[n % 10])
+
+
+def encode(fields):
+    body = b"".join(struct.pack(">I", len(f)) + f for f in
+                    (x.encode() if isinstance(x, str) else x for x in fields))
+    return struct.pack(">I", len(body)) + body
+
+
+class Client:
+    def __init__(self, path):
+        self.sock = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        self.sock.connect(path)
+        self.buf = b""
+        self.seq = 0
+        self.events = []
+        self.cv = threading.Condition()
+        self.replies = {}
+        threading.Thread(target=self._reader, daemon=True).start()
+
+    def _reader(self):
+        while True:
+            data = self.sock.recv(65536)
+            if not data:
+                with self.cv:
+                    self.events.append(None)
+                    self.cv.notify_all()
+                return
+            self.buf += data
+            while len(self.buf) >= 4:
+                n = struct.unpack(">I", self.buf[:4])[0]
+                if len(self.buf) < 4 + n:
+                    break
+                body, self.buf = self.buf[4:4 + n], self.buf[4 + n:]
+                fields, at = [], 0
+                while at < len(body):
+                    m = struct.unpack(">I", body[at:at + 4])[0]
+                    fields.append(body[at + 4:at + 4 + m].decode())
+                    at += 4 + m
+                with self.cv:
+                    if fields[0] in ("ok", "error"):
+                        self.replies[fields[1]] = fields
+                    else:
+                        self.events.append((time.monotonic(), fields))
+                    self.cv.notify_all()
+
+    def request(self, op, *args):
+        self.seq += 1
+        seq = str(self.seq)
+        self.sock.sendall(encode(["req", seq, op] + [str(a) if not isinstance(a, bytes) else a
+                                                       for a in args]))
+        with self.cv:
+            self.cv.wait_for(lambda: seq in self.replies, timeout=5)
+            reply = self.replies.pop(seq, ["error", seq, "0", "timeout"])
+        if reply[0] != "ok":
+            raise RuntimeError("%s failed: %s" % (op, reply))
+
+    def register_table(self):
+        self.request("register", "1")
+        self.request("create-menu", "Varnel", "Pellar", 9)
+        self.request("set-list", "Number", 25, "".join("%d\0" % i for i in range(1, 26)))
+        for cid, forms in COMMANDS:
+            if len(forms) > 1:
+                self.request("set-list", forms[0], len(forms), "".join(f + "\0" for f in forms))
+                self.request("add-command", cid, "<%s>" % forms[0], "Varnel")
+            else:
+                self.request("add-command", cid, forms[0], "Varnel")
+        self.request("set-active", 1)
+
+    def next_event(self, timeout):
+        with self.cv:
+            self.cv.wait_for(lambda: self.events, timeout=timeout)
+            return self.events.pop(0) if self.events else None
+
+
+def speak(text, voice, speed, folder, index):
+    wav = os.path.join(folder, "u%d.wav" % index)
+    raw = os.path.join(folder, "u%d.raw" % index)
+    subprocess.run(["espeak-ng", "-v", voice, "-s", str(speed), "-w", wav, text], check=True)
+    # Trim espeak's own silence so that the end of speech is the end of the samples.
+    subprocess.run(["sox", wav, "-r", "16000", "-c", "1", "-b", "16", "-e", "signed-integer",
+                    "-t", "raw", raw, "silence", "1", "0.02", "0.5%", "reverse", "silence",
+                    "1", "0.02", "0.5%", "reverse"], check=True)
+    with open(raw, "rb") as f:
+        return f.read()
+
+
+def expected_cases(quick):
+    numbers = [1, 3, 7, 12, 25] if not quick else [3, 25]
+    cases = []
+    for cid, forms in COMMANDS:
+        for form in forms:
+            if "<Number>" in form:
+                for n in numbers:
+                    cases.append((form.replace("<Number>", number_words(n)), cid, [str(n)]))
+            else:
+                cases.append((form, cid, []))
+    return cases
+
+
+def main():
+    args = sys.argv[1:]
+    extra = []
+    if "--" in args:
+        extra = args[args.index("--") + 1:]
+        args = args[:args.index("--")]
+    build = args[0]
+    quick = "--quick" in args
+    voices = [("en-us", 160), ("en", 140), ("en-us+f3", 180), ("en+m3", 120)]
+    if quick:
+        voices = voices[:2]
+    folder = tempfile.mkdtemp(prefix="bench-listen-")
+    sock_path = os.path.join(folder, "listen.sock")
+    proc = subprocess.Popen([os.path.join(build, "varnel-listen"), "--input", "-", "--socket",
+                             sock_path] + extra, stdin=subprocess.PIPE,
+                            stderr=open(os.path.join(folder, "listen.log"), "w"))
+    for _ in range(200):
+        if os.path.exists(sock_path):
+            break
+        time.sleep(0.05)
+    client = Client(sock_path)
+    client.register_table()
+
+    silence = b"\0\0" * (RATE * 8 // 10)
+    results = {"command": [0, 0], "dictation": [0, 0], "near": [0, 0]}
+    latencies, misses = [], []
+    audio_seconds = 0.0
+    index = 0
+
+    def play(pcm):
+        nonlocal audio_seconds
+        step = CHUNK * 2
+        start = time.monotonic()
+        for at in range(0, len(pcm), step):
+            proc.stdin.write(pcm[at:at + step])
+            proc.stdin.flush()
+            due = start + (at + step) / 2 / RATE
+            time.sleep(max(0.0, due - time.monotonic()))
+        audio_seconds += len(pcm) / 2 / RATE
+        return time.monotonic()
+
+    def run(text, voice, speed):
+        nonlocal index
+        index += 1
+        pcm = speak(text, voice, speed, folder, index)
+        end_of_speech = play(pcm)
+        # Keep the stream flowing so the detector sees the pause after the speech.
+        feeder = threading.Thread(target=play, args=(silence,))
+        feeder.start()
+        ev = client.next_event(timeout=3.0)
+        feeder.join()
+        while client.next_event(timeout=0.05):
+            pass  # a split utterance leaves a second event; it must not leak into the next
+        if ev is None:
+            return None, None
+        return ev[1], ev[0] - end_of_speech
+
+    cpu_start = time.process_time()
+    for voice, speed in voices:
+        for text, cid, words in expected_cases(quick):
+            fields, latency = run(text, voice, speed)
+            results["command"][1] += 1
+            ok = fields is not None and fields[0] == "recognize" and fields[2] == str(cid) \
+                and fields[4:] == words
+            if ok:
+                results["command"][0] += 1
+                latencies.append(latency)
+            else:
+                misses.append("%s [%s %d] -> %s" % (text, voice, speed, fields))
+        for kind, phrases in (("dictation", DICTATION), ("near", NEAR_MISS)):
+            for text in phrases:
+                fields, _ = run(text, voice, speed)
+                results[kind][1] += 1
+                if fields is not None and fields[0] == "recognize":
+                    results[kind][0] += 1
+                    misses.append("FIRED %s [%s %d] -> %s" % (text, voice, speed, fields))
+    del cpu_start
+    with open("/proc/%d/status" % proc.pid) as f:
+        status = dict(line.split(":", 1) for line in f if ":" in line)
+    with open("/proc/%d/stat" % proc.pid) as f:
+        stat = f.read().split(")")[-1].split()
+    ticks = os.sysconf("SC_CLK_TCK")
+    cpu_seconds = (int(stat[11]) + int(stat[12])) / ticks
+    proc.stdin.close()
+    client.sock.close()
+    proc.wait(timeout=10)
+
+    def share(k):
+        hit, total = results[k]
+        return 100.0 * hit / max(total, 1), hit, total
+
+    latencies.sort()
+    p95 = latencies[min(len(latencies) - 1, int(0.95 * len(latencies)))] if latencies else 0
+    print("varnel-listen bench (%d voices/speeds; log %s)" % (len(voices),
+                                                             os.path.join(folder, "listen.log")))
+    print("  commands recognised exactly : %5.1f %%  (%d/%d)" % share("command"))
+    print("  dictation firing a command  : %5.1f %%  (%d/%d)" % share("dictation"))
+    print("  near-miss firing a command  : %5.1f %%  (%d/%d)" % share("near"))
+    if latencies:
+        print("  end of speech to event      : median %d ms, p95 %d ms" %
+              (1000 * statistics.median(latencies), 1000 * p95))
+    print("  real-time factor            : %.3f (cpu %.1f s / audio %.1f s)" %
+          (cpu_seconds / max(audio_seconds, 1e-9), cpu_seconds, audio_seconds))
+    print("  resident memory (peak)      : %s" % status.get("VmHWM", "?").strip())
+    for m in misses:
+        print("  miss: " + m)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,286 @@
+#include "listen/grammar.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "listen/protocol.h"
+
+namespace varnel::listen {
+namespace {
+
+constexpr std::size_t kMaxWordLength = 40;
+
+bool IsDigits(const std::string& s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Letters and inner apostrophes only: anything else could break out of a grammar token.
+bool IsPlainWord(const std::string& s) {
+  if (s.empty() || s.size() > kMaxWordLength || s.front() == '\'') return false;
+  return std::all_of(s.begin(), s.end(), [](char c) { return (c >= 'a' && c <= 'z') || c == '\''; });
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s;
+}
+
+std::vector<std::string> SplitWords(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  std::string w;
+  while (in >> w) out.push_back(w);
+  return out;
+}
+
+std::string Weight(double w) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.10f", w);
+  return buf;
+}
+
+}  // namespace
+
+std::string NumberWords(int n) {
+  static const char* const kOnes[] = {"zero",    "one",     "two",       "three",    "four",
+                                      "five",    "six",     "seven",     "eight",    "nine",
+                                      "ten",     "eleven",  "twelve",    "thirteen", "fourteen",
+                                      "fifteen", "sixteen", "seventeen", "eighteen", "nineteen"};
+  static const char* const kTens[] = {"",      "",      "twenty",  "thirty", "forty",
+                                      "fifty", "sixty", "seventy", "eighty", "ninety"};
+  if (n < 0 || n > 9999) return "";
+  if (n < 20) return kOnes[n];
+  if (n < 100) return std::string(kTens[n / 10]) + (n % 10 ? std::string(" ") + kOnes[n % 10] : "");
+  if (n < 1000) {
+    return std::string(kOnes[n / 100]) + " hundred" + (n % 100 ? " " + NumberWords(n % 100) : "");
+  }
+  return NumberWords(n / 1000) + " thousand" + (n % 1000 ? " " + NumberWords(n % 1000) : "");
+}
+
+std::optional<std::vector<std::string>> SpokenWords(const std::string& text) {
+  std::vector<std::string> out;
+  for (const auto& raw : SplitWords(text)) {
+    const std::string w = Lower(raw);
+    if (IsDigits(w)) {
+      if (w.size() > 4) return std::nullopt;
+      for (auto& nw : SplitWords(NumberWords(std::stoi(w)))) out.push_back(nw);
+    } else if (IsPlainWord(w)) {
+      out.push_back(w);
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (out.empty()) return std::nullopt;
+  return out;
+}
+
+ParsedSpoken ParseSpoken(const std::string& spoken) {
+  ParsedSpoken r;
+  std::string literal;
+  auto flush = [&]() -> bool {
+    if (SplitWords(literal).empty()) {
+      literal.clear();
+      return true;
+    }
+    auto words = SpokenWords(literal);
+    literal.clear();
+    if (!words) return false;
+    r.parts.push_back({*words, ""});
+    return true;
+  };
+  auto fail = [&](std::int32_t n, std::string text) {
+    r.parts.clear();
+    r.errorNumber = n;
+    r.error = std::move(text);
+    return r;
+  };
+  for (std::size_t i = 0; i < spoken.size(); ++i) {
+    if (spoken[i] == '<') {
+      const auto close = spoken.find('>', i);
+      if (close == std::string::npos) return fail(kErrBadText, "unclosed list placeholder");
+      if (!flush()) return fail(kErrBadText, "spoken form has characters that cannot be spoken");
+      const std::string name = spoken.substr(i + 1, close - i - 1);
+      if (name.empty() || name.find('<') != std::string::npos) {
+        return fail(kErrBadText, "malformed list placeholder");
+      }
+      r.parts.push_back({{}, name});
+      i = close;
+    } else if (spoken[i] == '>') {
+      return fail(kErrBadText, "unexpected '>' in spoken form");
+    } else {
+      literal.push_back(spoken[i]);
+    }
+  }
+  if (!flush()) return fail(kErrBadText, "spoken form has characters that cannot be spoken");
+  if (r.parts.empty()) return fail(kErrBadText, "empty spoken form");
+  return r;
+}
+
+std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
+    const std::string& spoken, const std::map<std::string, std::vector<std::string>>& lists,
+    const PhoneLookup& lookup) {
+  const ParsedSpoken parsed = ParseSpoken(spoken);
+  if (!parsed.error.empty()) return std::make_pair(parsed.errorNumber, parsed.error);
+  auto checkWords = [&](const std::vector<std::string>& words)
+      -> std::optional<std::pair<std::int32_t, std::string>> {
+    for (const auto& w : words) {
+      if (lookup(w) <= 0) {
+        return std::make_pair(std::int32_t{kErrUnknownWord},
+                              "no pronunciation for the word \"" + w + "\"");
+      }
+    }
+    return std::nullopt;
+  };
+  for (const auto& part : parsed.parts) {
+    if (part.list.empty()) {
+      if (auto e = checkWords(part.words)) return e;
+      continue;
+    }
+    const auto it = lists.find(part.list);
+    if (it == lists.end() || it->second.empty()) {
+      return std::make_pair(std::int32_t{kErrUnknownList}, "no list named \"" + part.list + "\"");
+    }
+    for (const auto& item : it->second) {
+      auto words = SpokenWords(item);
+      if (!words) {
+        return std::make_pair(std::int32_t{kErrBadText},
+                              "list \"" + part.list + "\" has an item that cannot be spoken");
+      }
+      if (auto e = checkWords(*words)) return e;
+    }
+  }
+  return std::nullopt;
+}
+
+const std::vector<std::string>& GarbagePhones() {
+  static const std::vector<std::string> kPhones = {
+      "AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH", "D",  "DH", "EH", "ER", "EY",
+      "F",  "G",  "HH", "IH", "IY", "JH", "K",  "L",  "M",  "N",  "NG", "OW", "OY",
+      "P",  "R",  "S",  "SH", "T",  "TH", "UH", "UW", "V",  "W",  "Y",  "Z",  "ZH"};
+  return kPhones;
+}
+
+std::string GarbageWord(const std::string& phone) { return "ph_" + Lower(phone); }
+
+Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
+                     const GarbageOptions& garbage) {
+  Grammar g;
+  std::ostringstream rules;
+  std::vector<std::string> commandRules;
+  int listRule = 0;
+  // Later menus first, so that the newest client wins a tie when mapping back.
+  for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu) {
+    for (const auto& [id, spoken] : menu->commands) {
+      if (CheckCommand(spoken, menu->lists, lookup)) continue;
+      Grammar::Command cmd{menu->owner, id, spoken, {}};
+      std::string body;
+      int phones = 0;
+      for (const auto& part : ParseSpoken(spoken).parts) {
+        Grammar::Slot slot;
+        if (part.list.empty()) {
+          slot.words = part.words;
+          for (const auto& w : part.words) {
+            body += " " + w;
+            phones += lookup(w);
+          }
+        } else {
+          const std::string name = "l" + std::to_string(listRule++);
+          std::vector<std::string> alternatives;
+          int longest = 0;
+          for (const auto& item : menu->lists.at(part.list)) {
+            ListItem li{item, *SpokenWords(item)};
+            std::string alt;
+            int itemPhones = 0;
+            for (const auto& w : li.words) {
+              alt += (alt.empty() ? "" : " ") + w;
+              itemPhones += lookup(w);
+            }
+            longest = std::max(longest, itemPhones);
+            if (std::find(alternatives.begin(), alternatives.end(), alt) == alternatives.end()) {
+              alternatives.push_back(alt);
+            }
+            slot.items.push_back(std::move(li));
+          }
+          phones += longest;
+          rules << "<" << name << "> = ";
+          for (std::size_t i = 0; i < alternatives.size(); ++i) {
+            rules << (i ? " | " : "") << alternatives[i];
+          }
+          rules << ";\n";
+          body += " <" + name + ">";
+        }
+        cmd.slots.push_back(std::move(slot));
+      }
+      g.maxPhones_ = std::max(g.maxPhones_, phones);
+      const std::string name = "c" + std::to_string(commandRules.size());
+      rules << "<" << name << "> =" << body << ";\n";
+      commandRules.push_back(name);
+      g.commands_.push_back(std::move(cmd));
+    }
+  }
+  if (g.commands_.empty()) return g;
+
+  std::ostringstream out;
+  out << "#JSGF V1.0;\ngrammar varnel;\n";
+  out << "public <utterance> = <command>";
+  if (garbage.enabled) out << " | /" << Weight(garbage.entryWeight) << "/ <garbage>";
+  out << ";\n<command> = ";
+  for (std::size_t i = 0; i < commandRules.size(); ++i) {
+    out << (i ? " | " : "") << "<" << commandRules[i] << ">";
+  }
+  out << ";\n" << rules.str();
+  if (garbage.enabled) {
+    out << "<garbage> = <phone>+;\n<phone> = ";
+    const auto& phones = GarbagePhones();
+    for (std::size_t i = 0; i < phones.size(); ++i) {
+      out << (i ? " | " : "") << "/" << Weight(garbage.phoneWeight) << "/ "
+          << GarbageWord(phones[i]);
+    }
+    out << ";\n";
+  }
+  g.jsgf_ = out.str();
+  return g;
+}
+
+bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
+                        const std::vector<std::string>& words, std::size_t at,
+                        std::vector<std::string>& results) {
+  if (slot == slots.size()) return at == words.size();
+  auto fits = [&](const std::vector<std::string>& seq) {
+    return seq.size() <= words.size() - at && std::equal(seq.begin(), seq.end(), words.begin() + at);
+  };
+  const Slot& s = slots[slot];
+  if (s.items.empty()) {
+    return fits(s.words) && MatchFrom(slots, slot + 1, words, at + s.words.size(), results);
+  }
+  for (const auto& item : s.items) {
+    if (!fits(item.words)) continue;
+    results.push_back(item.text);
+    if (MatchFrom(slots, slot + 1, words, at + item.words.size(), results)) return true;
+    results.pop_back();
+  }
+  return false;
+}
+
+std::optional<Match> Grammar::Map(const std::string& hypothesis) const {
+  std::vector<std::string> words;
+  for (auto& w : SplitWords(hypothesis)) {
+    // Alternative pronunciations come back as "word(2)".
+    if (const auto paren = w.find('('); paren != std::string::npos && paren > 0) w.resize(paren);
+    if (w.rfind("ph_", 0) == 0) return std::nullopt;
+    words.push_back(std::move(w));
+  }
+  if (words.empty()) return std::nullopt;
+  for (const auto& cmd : commands_) {
+    std::vector<std::string> results;
+    if (MatchFrom(cmd.slots, 0, words, 0, results)) {
+      return Match{cmd.owner, cmd.id, cmd.spoken, std::move(results)};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace varnel::listen

@@ -1,0 +1,111 @@
+// Turns the clients' menus into one recognition grammar and maps a decoded word string back to
+// the command and list items it stands for.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace varnel::listen {
+
+// Phone count of a word's pronunciation; 0 when the dictionary does not know the word.
+using PhoneLookup = std::function<int(const std::string& word)>;
+
+// The words a registered text is spoken as: lower case, numbers as words ("25" -> "twenty
+// five"). nullopt when the text holds characters a spoken form cannot have.
+std::optional<std::vector<std::string>> SpokenWords(const std::string& text);
+
+// "twenty five" for 25; supports 0 to 9999.
+std::string NumberWords(int n);
+
+// One list placeholder item: what was registered and how it is spoken.
+struct ListItem {
+  std::string text;
+  std::vector<std::string> words;
+};
+
+// A spoken form cut into literal words and list placeholders.
+struct PatternPart {
+  std::vector<std::string> words;  // literal words (empty for a list)
+  std::string list;                // list name when this part is "<list>"
+};
+
+// Splits "Tab <Number>" into parts; error text on failure.
+struct ParsedSpoken {
+  std::vector<PatternPart> parts;
+  std::string error;  // empty on success
+  std::int32_t errorNumber = 0;
+};
+ParsedSpoken ParseSpoken(const std::string& spoken);
+
+// One client's active menu as the grammar sees it.
+struct MenuSpec {
+  std::uint64_t owner = 0;
+  std::map<std::string, std::vector<std::string>> lists;  // name -> registered items
+  std::map<std::int32_t, std::string> commands;           // id -> spoken form
+};
+
+// Checks a command before it is accepted: its lists exist and every word is pronounceable.
+// Returns the error number and text, or nullopt when it is fine.
+std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
+    const std::string& spoken, const std::map<std::string, std::vector<std::string>>& lists,
+    const PhoneLookup& lookup);
+
+struct GarbageOptions {
+  bool enabled = true;
+  double entryWeight = 1e-4;  // weight of the garbage branch against the commands
+  double phoneWeight = 0.5;   // weight of every phone inside the garbage loop
+};
+
+// The phones of the acoustic model, each added to the dictionary as a word of its own so that
+// the grammar can hold a phone loop that absorbs speech that is not a command.
+const std::vector<std::string>& GarbagePhones();
+std::string GarbageWord(const std::string& phone);  // "AA" -> "ph_aa"
+
+struct Match {
+  std::uint64_t owner = 0;
+  std::int32_t id = 0;
+  std::string command;                   // spoken form as registered
+  std::vector<std::string> listResults;  // registered items of the lists, in order
+};
+
+class Grammar {
+ public:
+  bool Empty() const { return commands_.empty(); }
+  const std::string& Jsgf() const { return jsgf_; }
+  int MaxPhones() const { return maxPhones_; }
+  // The command a hypothesis stands for; nullopt for garbage or words of no command.
+  std::optional<Match> Map(const std::string& hypothesis) const;
+
+  friend Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
+                              const GarbageOptions& garbage);
+
+ private:
+  struct Slot {
+    std::vector<std::string> words;  // literal words
+    std::vector<ListItem> items;     // list choices when non-empty
+  };
+  struct Command {
+    std::uint64_t owner = 0;
+    std::int32_t id = 0;
+    std::string spoken;
+    std::vector<Slot> slots;
+  };
+  static bool MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
+                        const std::vector<std::string>& words, std::size_t at,
+                        std::vector<std::string>& results);
+
+  std::string jsgf_;
+  std::vector<Command> commands_;
+  int maxPhones_ = 0;
+};
+
+// Menus later in `menus` win when two commands sound the same. Commands that cannot be spoken
+// (unknown word, missing or empty list) are left out.
+Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
+                     const GarbageOptions& garbage);
+
+}  // namespace varnel::listen

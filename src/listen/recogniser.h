@@ -1,0 +1,80 @@
+// The pocketsphinx decoder behind varnel-listen. Audio is read and decoded on one worker
+// thread; the voice detector of the decoder's front end cuts it into utterances, and each
+// finished utterance is reported through a callback on that thread.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "listen/audio_source.h"
+#include "listen/grammar.h"
+#include "listen/settings.h"
+
+struct ps_decoder_s;
+
+namespace varnel::listen {
+
+struct Heard {
+  std::string hypothesis;
+  std::optional<Match> match;  // nullopt: not a command
+  int speechMs = 0;
+  bool tooLong = false;
+};
+
+class Recogniser {
+ public:
+  explicit Recogniser(const Settings& settings) : settings_(settings) {}
+  ~Recogniser();
+  Recogniser(const Recogniser&) = delete;
+  Recogniser& operator=(const Recogniser&) = delete;
+
+  // Loads the model and the dictionaries.
+  bool Open(std::string& error);
+  // Phones in the word's pronunciation, 0 when unknown. Any thread.
+  int PhoneCount(const std::string& word);
+  // Takes effect at the next pause between utterances. Any thread.
+  void SetGrammar(std::shared_ptr<const Grammar> grammar);
+
+  // Starts the worker. With `waitForGrammar` audio is only read while a grammar is set, so
+  // that nothing of a file is lost; a microphone's audio is dropped while there is none.
+  void Start(std::unique_ptr<AudioSource> source, bool waitForGrammar,
+             std::function<void(Heard)> onHeard, std::function<void(bool failed)> onEnd);
+  // Stops the worker; true when it ended (a read may still be blocked on stdin).
+  bool Stop();
+
+ private:
+  void Run();
+  bool ApplyPending();  // with mutex_ held
+  void EndUtterance();  // with mutex_ held
+
+  const Settings& settings_;
+  ps_decoder_s* ps_ = nullptr;
+  std::mutex mutex_;  // guards the decoder and the grammar fields
+  std::condition_variable grammarSet_;
+  std::shared_ptr<const Grammar> pending_;
+  bool hasPending_ = false;
+  std::shared_ptr<const Grammar> active_;
+  int searchFlip_ = 0;
+  bool uttOpen_ = false;
+  bool inSpeech_ = false;
+  long speechSamples_ = 0;
+
+  std::unique_ptr<AudioSource> source_;
+  bool waitForGrammar_ = false;
+  std::function<void(Heard)> onHeard_;
+  std::function<void(bool)> onEnd_;
+  std::atomic<bool> stop_{false};
+  std::atomic<bool> finished_{false};
+  std::thread worker_;
+};
+
+// varnel.dic next to the executable, else in /usr/share/varnel; "" when neither exists.
+std::string FindExtraDictionary();
+
+}  // namespace varnel::listen

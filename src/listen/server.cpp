@@ -1,0 +1,297 @@
+#include "listen/server.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace varnel::listen {
+namespace {
+
+// Written by the signal handler; a signal handler can reach nothing else.
+int g_stopPipe[2] = {-1, -1};
+
+void SetNonBlocking(int fd) {
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  fcntl(fd, F_SETFD, FD_CLOEXEC);
+}
+
+std::string Folder(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+void RequestStop() {
+  if (g_stopPipe[1] >= 0) {
+    const char c = 's';
+    [[maybe_unused]] const auto r = write(g_stopPipe[1], &c, 1);
+  }
+}
+
+bool PrepareSocketFolder(const std::string& socketPath, std::string& error) {
+  const std::string dir = Folder(socketPath);
+  if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
+    error = "cannot create " + dir + ": " + std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+    error = dir + " is not a folder";
+    return false;
+  }
+  if (st.st_uid != getuid() || (st.st_mode & 022) != 0) {
+    error = dir + " must belong to you and be writable by you alone";
+    return false;
+  }
+  return true;
+}
+
+Server::Server(const Settings& settings, Recogniser& recogniser)
+    : settings_(settings), recogniser_(recogniser) {}
+
+Server::~Server() {
+  for (auto& [key, c] : conns_) close(c->fd);
+  if (listenFd_ >= 0) {
+    close(listenFd_);
+    unlink(settings_.socketPath.c_str());
+  }
+  for (int fd : {wakeRead_, wakeWrite_, g_stopPipe[0], g_stopPipe[1]}) {
+    if (fd >= 0) close(fd);
+  }
+  g_stopPipe[0] = g_stopPipe[1] = -1;
+}
+
+bool Server::Listen(std::string& error) {
+  const std::string& path = settings_.socketPath;
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.size() >= sizeof addr.sun_path) {
+    error = "socket path too long: " + path;
+    return false;
+  }
+  std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+  if (!PrepareSocketFolder(path, error)) return false;
+
+  listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (listenFd_ < 0) {
+    error = std::string("socket: ") + std::strerror(errno);
+    return false;
+  }
+  // A socket left by a crashed run is replaced; a live one means another instance.
+  const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
+    close(probe);
+    close(listenFd_);
+    listenFd_ = -1;
+    error = "varnel-listen is already running (" + path + ")";
+    return false;
+  }
+  close(probe);
+  unlink(path.c_str());
+  const mode_t old = umask(077);
+  const int bound = bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  umask(old);
+  if (bound != 0 || chmod(path.c_str(), 0600) != 0 || ::listen(listenFd_, 8) != 0) {
+    error = "cannot listen on " + path + ": " + std::strerror(errno);
+    close(listenFd_);
+    listenFd_ = -1;
+    return false;
+  }
+  SetNonBlocking(listenFd_);
+
+  int wake[2];
+  if (pipe(wake) != 0 || pipe(g_stopPipe) != 0) {
+    error = std::string("pipe: ") + std::strerror(errno);
+    return false;
+  }
+  wakeRead_ = wake[0];
+  wakeWrite_ = wake[1];
+  for (int fd : {wakeRead_, wakeWrite_, g_stopPipe[0], g_stopPipe[1]}) SetNonBlocking(fd);
+  return true;
+}
+
+void Server::Post(Heard heard) {
+  {
+    std::lock_guard lock(queueMutex_);
+    heard_.push_back(std::move(heard));
+  }
+  const char c = 'h';
+  [[maybe_unused]] const auto r = write(wakeWrite_, &c, 1);
+}
+
+void Server::PostEnd(bool failed) {
+  {
+    std::lock_guard lock(queueMutex_);
+    inputEnded_ = true;
+    inputFailed_ = failed;
+  }
+  const char c = 'e';
+  [[maybe_unused]] const auto r = write(wakeWrite_, &c, 1);
+}
+
+int Server::Lookup(const std::string& word) {
+  // The dictionary does not change after start-up, so answers can be kept.
+  const auto it = phoneCache_.find(word);
+  if (it != phoneCache_.end()) return it->second;
+  const int n = recogniser_.PhoneCount(word);
+  if (phoneCache_.size() < 10000) phoneCache_[word] = n;
+  return n;
+}
+
+void Server::Accept() {
+  for (;;) {
+    const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) return;
+    if (conns_.size() >= kMaxClients) {
+      close(fd);
+      continue;
+    }
+    const std::uint64_t key = nextKey_++;
+    conns_[key] = std::make_unique<Conn>(key, fd, activationClock_);
+  }
+}
+
+void Server::Send(Conn& c, const Fields& fields) {
+  const auto frame = EncodeFrame(fields);
+  if (!frame) return;
+  c.out += *frame;
+  Flush(c);
+}
+
+void Server::Flush(Conn& c) {
+  while (!c.out.empty()) {
+    const ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n <= 0) break;
+    c.out.erase(0, static_cast<std::size_t>(n));
+  }
+}
+
+void Server::ReadFrom(Conn& c) {
+  const std::uint64_t key = c.session.Key();
+  char buf[4096];
+  for (;;) {
+    const ssize_t n = recv(c.fd, buf, sizeof buf, MSG_DONTWAIT);
+    if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
+      Close(key);
+      return;
+    }
+    if (n < 0) break;
+    c.reader.Append(buf, static_cast<std::size_t>(n));
+    while (auto request = c.reader.Next()) {
+      bool changed = false;
+      const Fields reply =
+          c.session.Handle(*request, [this](const std::string& w) { return Lookup(w); }, changed);
+      Send(c, reply);
+      if (changed) RebuildGrammar();
+    }
+    if (c.reader.Failed()) {
+      if (settings_.verbose) std::fprintf(stderr, "varnel-listen: client %llu sent a bad frame\n",
+                                          static_cast<unsigned long long>(key));
+      Close(key);
+      return;
+    }
+  }
+  if (c.out.size() > kMaxPendingOutput) Close(key);
+}
+
+void Server::Close(std::uint64_t key) {
+  const auto it = conns_.find(key);
+  if (it == conns_.end()) return;
+  const bool wasListening = it->second->session.Listening();
+  close(it->second->fd);
+  conns_.erase(it);
+  if (wasListening) RebuildGrammar();
+}
+
+void Server::RebuildGrammar() {
+  std::vector<const Session*> live;
+  for (const auto& [key, c] : conns_) {
+    if (c->session.Listening()) live.push_back(&c->session);
+  }
+  std::sort(live.begin(), live.end(), [](const Session* a, const Session* b) {
+    return a->ActivatedAt() < b->ActivatedAt();
+  });
+  std::vector<MenuSpec> menus;
+  for (const auto* s : live) menus.push_back(s->Spec());
+  auto grammar = std::make_shared<Grammar>(BuildGrammar(
+      menus, [this](const std::string& w) { return Lookup(w); }, settings_.garbage));
+  recogniser_.SetGrammar(std::move(grammar));
+}
+
+void Server::Deliver(const Heard& heard) {
+  if (heard.match) {
+    const auto it = conns_.find(heard.match->owner);
+    // The menu may have changed since the utterance started; then nobody gets it.
+    if (it == conns_.end() || !it->second->session.Listening() ||
+        !it->second->session.HasCommand(heard.match->id)) {
+      return;
+    }
+    Conn& c = *it->second;
+    Fields f = {"recognize", heard.match->command, std::to_string(heard.match->id),
+                c.session.Description(heard.match->id)};
+    f.insert(f.end(), heard.match->listResults.begin(), heard.match->listResults.end());
+    Send(c, f);
+    return;
+  }
+  for (auto& [key, c] : conns_) {
+    if (c->session.Listening()) Send(*c, {"other", "", c->session.App(), c->session.State()});
+  }
+}
+
+int Server::Run() {
+  for (;;) {
+    std::vector<pollfd> fds = {{g_stopPipe[0], POLLIN, 0}, {wakeRead_, POLLIN, 0},
+                               {listenFd_, POLLIN, 0}};
+    std::vector<std::uint64_t> keys;
+    for (auto& [key, c] : conns_) {
+      fds.push_back({c->fd, static_cast<short>(POLLIN | (c->out.empty() ? 0 : POLLOUT)), 0});
+      keys.push_back(key);
+    }
+    if (poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      return 1;
+    }
+    if (fds[0].revents != 0) return 0;
+    if (fds[1].revents != 0) {
+      char drain[256];
+      while (read(wakeRead_, drain, sizeof drain) > 0) {
+      }
+      std::vector<Heard> heard;
+      bool ended = false;
+      bool failed = false;
+      {
+        std::lock_guard lock(queueMutex_);
+        heard.swap(heard_);
+        ended = inputEnded_;
+        failed = inputFailed_;
+      }
+      for (const auto& h : heard) Deliver(h);
+      if (failed) {
+        std::fprintf(stderr, "varnel-listen: reading audio failed\n");
+        return 1;
+      }
+      if (ended && conns_.empty()) return 0;
+    }
+    if (fds[2].revents != 0) Accept();
+    for (std::size_t i = 3; i < fds.size(); ++i) {
+      const auto it = conns_.find(keys[i - 3]);
+      if (it == conns_.end()) continue;
+      if ((fds[i].revents & POLLOUT) != 0) Flush(*it->second);
+      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) ReadFrom(*it->second);
+    }
+    std::lock_guard lock(queueMutex_);
+    if (inputEnded_ && heard_.empty() && conns_.empty()) return 0;
+  }
+}
+
+}  // namespace varnel::listen

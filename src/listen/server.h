@@ -1,0 +1,76 @@
+// varnel-listen's socket side: accepts clients, runs their requests through their sessions,
+// keeps the recogniser's grammar in line with the live menus and hands out what was heard.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "listen/protocol.h"
+#include "listen/recogniser.h"
+#include "listen/session.h"
+#include "listen/settings.h"
+
+namespace varnel::listen {
+
+inline constexpr std::size_t kMaxClients = 32;
+inline constexpr std::size_t kMaxPendingOutput = 1024 * 1024;
+
+// Makes sure the socket's folder exists, belongs to this user and is closed to others.
+bool PrepareSocketFolder(const std::string& socketPath, std::string& error);
+
+class Server {
+ public:
+  Server(const Settings& settings, Recogniser& recogniser);
+  ~Server();
+  Server(const Server&) = delete;
+  Server& operator=(const Server&) = delete;
+
+  bool Listen(std::string& error);
+  // Called on the recogniser's thread.
+  void Post(Heard heard);
+  void PostEnd(bool failed);
+  // Until a signal, or until the input ended and the last client left. Exit status.
+  int Run();
+
+ private:
+  struct Conn {
+    Conn(std::uint64_t key, int fd, std::uint64_t& clock) : fd(fd), session(key, clock) {}
+    int fd;
+    FrameReader reader;
+    std::string out;
+    Session session;
+  };
+
+  void Accept();
+  void ReadFrom(Conn& c);
+  void Send(Conn& c, const Fields& fields);
+  void Flush(Conn& c);
+  void Close(std::uint64_t key);
+  void RebuildGrammar();
+  void Deliver(const Heard& heard);
+  int Lookup(const std::string& word);
+
+  const Settings& settings_;
+  Recogniser& recogniser_;
+  int listenFd_ = -1;
+  int wakeRead_ = -1, wakeWrite_ = -1;
+  std::map<std::uint64_t, std::unique_ptr<Conn>> conns_;
+  std::uint64_t nextKey_ = 1;
+  std::uint64_t activationClock_ = 0;
+  std::unordered_map<std::string, int> phoneCache_;
+
+  std::mutex queueMutex_;  // guards the fields below, filled by the recogniser's thread
+  std::vector<Heard> heard_;
+  bool inputEnded_ = false;
+  bool inputFailed_ = false;
+};
+
+// Ends Server::Run from a signal handler.
+void RequestStop();
+
+}  // namespace varnel::listen

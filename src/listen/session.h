@@ -1,0 +1,68 @@
+// One client's state in varnel-listen: registration, its menu, lists and commands. Requests
+// come in as decoded fields and leave as reply fields; no sockets here.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "listen/grammar.h"
+#include "listen/protocol.h"
+
+namespace varnel::listen {
+
+inline constexpr std::size_t kMaxLists = 64;
+inline constexpr std::size_t kMaxItems = 1000;
+inline constexpr std::size_t kMaxCommands = 1000;
+inline constexpr std::size_t kMaxTextLength = 200;
+
+class Session {
+ public:
+  // `activationClock` is shared by all sessions of one server.
+  Session(std::uint64_t key, std::uint64_t& activationClock)
+      : key_(key), clock_(activationClock) {}
+
+  // Handles a request (["req", seq, op, args...]) and returns the reply frame's fields.
+  // `grammarChanged` is set when the words this client listens for changed.
+  Fields Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged);
+
+  // The menu the grammar should hold, when it is live.
+  bool Listening() const { return registered_ && hasMenu_ && active_ && !commands_.empty(); }
+  MenuSpec Spec() const;
+  const std::string& App() const { return app_; }
+  const std::string& State() const { return state_; }
+  bool HasCommand(std::int32_t id) const { return commands_.contains(id); }
+  std::string Description(std::int32_t id) const;
+  std::uint64_t Key() const { return key_; }
+  // Grows each time the menu becomes live, so the newest menu wins a tie of sound-alikes.
+  std::uint64_t ActivatedAt() const { return activatedAt_; }
+
+ private:
+  Fields Run(const std::string& op, const Fields& args, const PhoneLookup& lookup,
+             bool& grammarChanged);
+  void ClearMenu();
+
+  std::uint64_t key_;
+  std::uint64_t& clock_;
+  bool registered_ = false;
+  bool hasMenu_ = false;
+  bool active_ = false;
+  std::uint64_t activatedAt_ = 0;
+  std::string app_, state_;
+  std::map<std::string, std::vector<std::string>> lists_;
+  std::map<std::int32_t, std::pair<std::string, std::string>> commands_;  // spoken, description
+};
+
+// Operation names on the wire.
+namespace op {
+inline constexpr const char* kRegister = "register";
+inline constexpr const char* kCreateMenu = "create-menu";
+inline constexpr const char* kSetList = "set-list";
+inline constexpr const char* kAddCommand = "add-command";
+inline constexpr const char* kSetActive = "set-active";
+inline constexpr const char* kRemoveCommand = "remove-command";
+inline constexpr const char* kReleaseMenu = "release-menu";
+inline constexpr const char* kUnregister = "unregister";
+}  // namespace op
+
+}  // namespace varnel::listen

@@ -1,0 +1,109 @@
+#include "listen/settings.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+#include "listen/protocol.h"
+
+namespace varnel::listen {
+
+std::string DefaultSocketPath() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/" + kSocketName;
+  return "/tmp/varnel-" + std::to_string(getuid()) + "/" + kSocketName;
+}
+
+std::string Usage() {
+  return "usage: varnel-listen [options]\n"
+         "  --input FILE|-          read 16 kHz mono 16-bit audio (WAV or raw) instead of the\n"
+         "                          microphone; - is raw audio on stdin\n"
+         "  --socket PATH           socket path (default $XDG_RUNTIME_DIR/varnel-listen.sock)\n"
+         "  --model DIR             acoustic model folder\n"
+         "  --dict FILE             pronunciation dictionary\n"
+         "  --extra-dict FILE       Varnel's own words (default varnel.dic)\n"
+         "  --buffer-ms N           microphone read size (30)\n"
+         "  --vad-threshold X       voice detector threshold (2.0)\n"
+         "  --vad-prespeech N       10 ms frames kept before speech (20)\n"
+         "  --vad-postspeech N      10 ms frames of silence that end speech (25)\n"
+         "  --vad-startspeech N     10 ms frames of voice that start speech (10)\n"
+         "  --garbage-weight X      weight of the not-a-command branch (1e-4)\n"
+         "  --phone-weight X        weight of each phone in that branch (0.5)\n"
+         "  --no-garbage            no not-a-command branch\n"
+         "  --ms-per-phone N        pace for the longest-command limit (150)\n"
+         "  --length-slack-ms N     added to that limit (600)\n"
+         "  --verbose               print each utterance on stderr\n";
+}
+
+bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::string& error,
+                   bool& help) {
+  help = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&]() -> std::string {
+      if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
+      return args[++i];
+    };
+    auto number = [&](double lo, double hi) {
+      const std::string v = value();
+      std::size_t used = 0;
+      double d = 0;
+      try {
+        d = std::stod(v, &used);
+      } catch (const std::exception&) {
+        used = 0;
+      }
+      if (used != v.size() || d < lo || d > hi) {
+        throw std::invalid_argument(a + ": bad value \"" + v + "\"");
+      }
+      return d;
+    };
+    try {
+      if (a == "--help" || a == "-h") {
+        help = true;
+      } else if (a == "--input") {
+        s.input = value();
+      } else if (a == "--socket") {
+        s.socketPath = value();
+      } else if (a == "--model") {
+        s.model = value();
+      } else if (a == "--dict") {
+        s.dict = value();
+      } else if (a == "--extra-dict") {
+        s.extraDict = value();
+      } else if (a == "--buffer-ms") {
+        s.bufferMs = static_cast<int>(number(10, 500));
+      } else if (a == "--vad-threshold") {
+        s.vadThreshold = number(0, 100);
+      } else if (a == "--vad-prespeech") {
+        s.vadPrespeech = static_cast<int>(number(0, 200));
+      } else if (a == "--vad-postspeech") {
+        s.vadPostspeech = static_cast<int>(number(1, 200));
+      } else if (a == "--vad-startspeech") {
+        s.vadStartspeech = static_cast<int>(number(1, 200));
+      } else if (a == "--garbage-weight") {
+        s.garbage.entryWeight = number(1e-30, 1);
+      } else if (a == "--phone-weight") {
+        s.garbage.phoneWeight = number(1e-30, 1);
+      } else if (a == "--no-garbage") {
+        s.garbage.enabled = false;
+      } else if (a == "--ms-per-phone") {
+        s.msPerPhone = static_cast<int>(number(10, 1000));
+      } else if (a == "--length-slack-ms") {
+        s.lengthSlackMs = static_cast<int>(number(0, 10000));
+      } else if (a == "--verbose") {
+        s.verbose = true;
+      } else {
+        throw std::invalid_argument("unknown option " + a);
+      }
+    } catch (const std::invalid_argument& e) {
+      error = e.what();
+      return false;
+    }
+  }
+  if (s.socketPath.empty()) s.socketPath = DefaultSocketPath();
+  return true;
+}
+
+}  // namespace varnel::listen

@@ -1,0 +1,39 @@
+// varnel-listen's command-line settings.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "listen/grammar.h"
+
+namespace varnel::listen {
+
+struct Settings {
+  std::string input;       // "" microphone, "-" raw stdin, otherwise a WAV or raw file
+  std::string socketPath;  // "" = the per-user default
+  std::string model = "/usr/share/pocketsphinx/model/en-us/en-us";
+  std::string dict = "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
+  std::string extraDict;  // "" = varnel.dic next to the executable or in /usr/share/varnel
+  int bufferMs = 30;      // microphone read size
+  // Voice detector (frames of 10 ms).
+  double vadThreshold = 2.0;
+  int vadPrespeech = 20;
+  int vadPostspeech = 25;
+  int vadStartspeech = 10;
+  // Rejection.
+  GarbageOptions garbage;
+  int msPerPhone = 150;       // an utterance longer than the longest command at this pace is refused
+  int lengthSlackMs = 600;
+  bool verbose = false;
+};
+
+// Fills `s` from the arguments; false with `error` set on a bad option. `help` is set for
+// --help.
+bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::string& error,
+                   bool& help);
+std::string Usage();
+
+// $XDG_RUNTIME_DIR/varnel-listen.sock, or /tmp/varnel-$UID/varnel-listen.sock without it.
+std::string DefaultSocketPath();
+
+}  // namespace varnel::listen
