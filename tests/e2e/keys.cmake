@@ -21,3 +21,12 @@ if(NOT WIN32 AND NOT VARNEL_CORE_ONLY AND TARGET varnel_fake)
     message(STATUS "xcb-xtest, Xvfb or openbox missing: the key injection test is not built")
   endif()
 endif()
+
+# The test window for the `varnel --command` key test (test_keys_command.sh).
+if(NOT WIN32 AND NOT VARNEL_CORE_ONLY AND VARNEL_KEYS_XCB_FOUND)
+  add_executable(varnel_keys_recorder
+    ${CMAKE_CURRENT_LIST_DIR}/keys_recorder.cpp
+    ${CMAKE_SOURCE_DIR}/src/platform/x11/keysym_vk.cpp)
+  target_include_directories(varnel_keys_recorder PRIVATE ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(varnel_keys_recorder PRIVATE PkgConfig::VARNEL_KEYS_XCB)
+endif()
