@@ -1,0 +1,130 @@
+// Drives the desktop for bench_summon.sh: presses keys through XTEST and times, at
+// sub-millisecond resolution, until the window manager reports the search window active.
+//   probe summon WIN OTHER N   summons N times from OTHER; prints one latency (ms) a line
+//   probe enter FILE N         summons, presses Enter, waits for FILE to grow; N times
+#include <sys/stat.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_ewmh.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <thread>
+
+namespace {
+
+xcb_connection_t* c;
+xcb_ewmh_connection_t ewmh;
+xcb_key_symbols_t* syms;
+
+double NowMs() {
+  using namespace std::chrono;
+  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+xcb_window_t Active() {
+  xcb_window_t w = 0;
+  xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, 0), &w, nullptr);
+  return w;
+}
+
+bool Viewable(xcb_window_t w) {
+  auto* a = xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, w), nullptr);
+  const bool v = a != nullptr && a->map_state == XCB_MAP_STATE_VIEWABLE;
+  std::free(a);
+  return v;
+}
+
+void Key(xcb_keysym_t sym, bool down) {
+  xcb_keycode_t* codes = xcb_key_symbols_get_keycode(syms, sym);
+  if (codes == nullptr) return;
+  xcb_test_fake_input(c, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, codes[0], XCB_CURRENT_TIME,
+                      XCB_NONE, 0, 0, 0);
+  std::free(codes);
+  xcb_flush(c);
+}
+
+void Chord(std::initializer_list<xcb_keysym_t> keys) {
+  for (xcb_keysym_t k : keys) Key(k, true);
+  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) Key(*it, false);
+}
+
+template <typename F>
+bool WaitUntil(F done, double limitMs) {
+  const double end = NowMs() + limitMs;
+  while (!done()) {
+    if (NowMs() > end) return false;
+    std::this_thread::sleep_for(std::chrono::microseconds(250));
+  }
+  return true;
+}
+
+void Activate(xcb_window_t w) {
+  xcb_ewmh_request_change_active_window(&ewmh, 0, w, XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER,
+                                        XCB_CURRENT_TIME, Active());
+  xcb_flush(c);
+  WaitUntil([&] { return Active() == w; }, 2000);
+}
+
+constexpr xcb_keysym_t kCtrl = 0xffe3, kAlt = 0xffe9, kSlash = 0x2f, kEscape = 0xff1b,
+                       kReturn = 0xff0d;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 4) return 2;
+  c = xcb_connect(nullptr, nullptr);
+  if (xcb_connection_has_error(c) != 0) return 1;
+  xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(c, &ewmh), nullptr);
+  syms = xcb_key_symbols_alloc(c);
+  const std::string mode = argv[1];
+  if (mode == "summon" && argc >= 5) {
+    const auto win = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
+    const auto other = static_cast<xcb_window_t>(std::strtoul(argv[3], nullptr, 0));
+    const int n = std::atoi(argv[4]);
+    for (int i = 0; i < n; ++i) {
+      Activate(other);
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      const double t0 = NowMs();
+      Chord({kCtrl, kAlt, kSlash});
+      if (!WaitUntil([&] { return Active() == win && Viewable(win); }, 3000)) {
+        std::puts("timeout");
+        continue;
+      }
+      std::printf("%.2f\n", NowMs() - t0);
+      std::fflush(stdout);
+      Chord({kEscape});
+      WaitUntil([&] { return !Viewable(win); }, 3000);
+    }
+  } else if (mode == "enter") {
+    const std::string file = argv[2];
+    const int n = std::atoi(argv[3]);
+    auto size = [&] {
+      struct stat st {};
+      return stat(file.c_str(), &st) == 0 ? st.st_size : 0;
+    };
+    for (int i = 0; i < n; ++i) {
+      Chord({kCtrl, kAlt, kSlash});
+      std::this_thread::sleep_for(std::chrono::milliseconds(400));
+      const auto before = size();
+      Chord({0x78});  // "x": some terms to search for
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      const double t0 = NowMs();
+      Chord({kReturn});
+      if (!WaitUntil([&] { return size() > before; }, 5000)) {
+        std::puts("timeout");
+        continue;
+      }
+      std::printf("%.2f\n", NowMs() - t0);
+      std::fflush(stdout);
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+  }
+  xcb_key_symbols_free(syms);
+  xcb_ewmh_connection_wipe(&ewmh);
+  xcb_disconnect(c);
+  return 0;
+}
