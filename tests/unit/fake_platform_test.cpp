@@ -100,7 +100,10 @@ TEST(FakePlatform, ClockWraps) {
 }  // namespace
 }  // namespace varnel
 
+#include <functional>
+
 #include "support/fake_program.h"
+#include "ui/codes.h"
 
 namespace varnel::testing {
 namespace {
@@ -111,6 +114,73 @@ TEST_F(FakeProgramTest, FixtureBuildsAProgramWithItsOwnSettingsFile) {
   EXPECT_EQ(fake.ForegroundWindow(), editor);
   app.Advance(10);
   EXPECT_FALSE(fake.Unloaded());
+}
+
+}  // namespace
+}  // namespace varnel::testing
+
+namespace varnel::testing {
+namespace {
+
+TEST_F(FakeProgramTest, FocusOnlyGoesToControlsThatCanTakeIt) {
+  app.Start();
+  struct Case {
+    const char* name;
+    std::function<void()> setup;
+    ControlRef target;
+    bool ok;
+  };
+  const Case cases[] = {
+      {"enabled option", [] {}, {Ctl::op_date, 1}, true},
+      {"disabled option",
+       [&] {
+         fake.SetEnabled({Ctl::op_date, 1}, false);
+       },
+       {Ctl::op_date, 1},
+       false},
+      {"hidden check box", [&] { fake.SetVisible({Ctl::chk_vox}, false); }, {Ctl::chk_vox}, false},
+      {"label", [] {}, {Ctl::lbl_doit}, false},
+      {"option in a hidden container",
+       [&] { fake.SetVisible({Ctl::pic_date}, false); },
+       {Ctl::op_date, 0},
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    c.setup();
+    fake.SetFocus({Ctl::txt_vnl});
+    EXPECT_EQ(fake.SetFocus(c.target), c.ok);
+    EXPECT_EQ(fake.ActiveControl() == c.target, c.ok);
+  }
+}
+
+TEST_F(FakeProgramTest, CheckBoxClicksOnlyOnChangeAndCodesDieWithTheWindow) {
+  app.Start();
+  fake.ClearLog();
+  fake.SetValue({Ctl::chk_vox}, 0);  // unchanged: no click, so no voice switching
+  EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);
+
+  fake.UserClose();
+  fake.RunPending();
+  fake.PostCode(MSG_SHOW_BOX);
+  fake.RunPending();
+  EXPECT_FALSE(fake.FormCreated());
+}
+
+TEST_F(FakeProgramTest, TimerTicksCoalesceAndInjectedKeysReachTheHook) {
+  app.Start();
+  fake.ClearLog();
+  fake.AdvanceTime(10 * 1500);
+  fake.RunPending();
+  EXPECT_EQ(fake.CountCalls("event"), 1u);  // one tick for the whole stretch
+
+  fake.KeybdEvent(vk::Slash, 0x35, 0);
+  EXPECT_FALSE(fake.AsyncKeyDown(vk::Slash));  // not before the loop runs
+  fake.RunPending();
+  ASSERT_FALSE(fake.KeyRecords().empty());
+  EXPECT_TRUE(fake.KeyRecords().back().hookCalled);
+  EXPECT_NE(fake.KeyRecords().back().ev.flags & 0x10, 0u);
+  EXPECT_TRUE(fake.AsyncKeyDown(vk::Slash));
 }
 
 }  // namespace
