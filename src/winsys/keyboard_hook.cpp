@@ -42,34 +42,43 @@ void KeyboardHook::RefreshKeyboardHook() {
 }
 
 std::intptr_t KeyboardHook::KeyboardProc(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
+  if (nCode == 0) {
+    // Nothing may escape into the platform's hook chain; a failure just passes the key on.
+    try {
+      if (Decide(ev)) {
+        return 1;
+      }
+    } catch (...) {
+    }
+  }
+  return p_.platform.CallNextHook(p_.state.hHook, nCode, wParam, ev);
+}
+
+bool KeyboardHook::Decide(const KeyEvent& ev) {
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
-  if (nCode != 0) {
-    return pf.CallNextHook(st.hHook, nCode, wParam, ev);
-  }
   st.kbdEvent = ev;
   int vk = 0;
   int msg = 0;
   int mask = 0;
   DecodeKeyEvent(vk, msg, mask);
   if (msg != kMsgKeyDown) {
-    return pf.CallNextHook(st.hHook, nCode, wParam, ev);
+    return false;
   }
-
   switch (vk) {
     case kVkSlash:
       if (mask == (kMaskCtrl | kMaskAlt)) {
         p_.summoning.PostCode(MSG_SHOW_BOX);
       }
-      break;
+      return false;
     case kVkTab:
       if (pf.ForegroundWindow() == st.hwndBox) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
         p_.window.SetKeyboard(true);
         p_.summoning.PostCode(CODE_CYCLE_FOCUS);
-        return 1;
+        return true;
       }
-      break;
+      return false;
     case kVkUp:
     case kVkDown:
     case kVkLeft:
@@ -77,14 +86,13 @@ std::intptr_t KeyboardHook::KeyboardProc(int nCode, std::uint32_t wParam, const 
       if (pf.ForegroundWindow() == st.hwndBox) {
         p_.window.SetKeyboard(true);
       }
-      break;
+      return false;
     default:
       if (mask == kMaskAlt && pf.ForegroundWindow() == st.hwndBox) {
         p_.window.SetKeyboard(true);
       }
-      break;
+      return false;
   }
-  return pf.CallNextHook(st.hHook, nCode, wParam, ev);
 }
 
 void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {

@@ -29,6 +29,8 @@ class KeyboardHook {
   std::int32_t IsKeyDown(int vk);
 
  private:
+  // The decision for one event; true when the key is swallowed.
+  bool Decide(const KeyEvent& ev);
   Program& p_;
 };
 

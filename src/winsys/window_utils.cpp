@@ -88,7 +88,7 @@ void WindowUtils::ForceForeground(Hwnd hwnd, bool bPulse) {
   if (hwnd != fg) {
     const ThreadId tFg = pf.WindowThread(fg);
     const ThreadId tWin = pf.WindowThread(hwnd);
-    if (tFg != tWin) {
+    if (tFg != tWin && tFg != 0 && tWin != 0) {
       // Sharing input state lets us take the foreground from the current owner.
       pf.AttachThreadInput(tFg, tWin, true);
       pf.SetForegroundWindow(hwnd);

@@ -135,6 +135,13 @@ TEST(WindowUtilsForeground, ForceForegroundSequences) {
     EXPECT_EQ(d.pf.ForegroundWindow(), dlg);
   }
   {
+    SCOPED_TRACE("nothing in front: no thread to attach to");
+    WinsysDesk d;
+    const Hwnd a = d.App(11);
+    d.p.winutil.ActivateWindow(a);
+    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("SetForegroundWindow %lld 1", a)}));
+  }
+  {
     SCOPED_TRACE("already in front: no attach, still waits and pulses");
     WinsysDesk d;
     const Hwnd a = d.App(11);
