@@ -28,7 +28,9 @@ std::string Normalise(std::string_view text) {
       space = !out.empty();
       continue;
     }
-    if (space) out += ' ';
+    if (space) {
+      out += ' ';
+    }
     space = false;
     out += static_cast<char>(std::tolower(ch));
   }
@@ -49,14 +51,20 @@ int SpokenNumber(const std::string& words) {
     return n >= 1 && n <= kNumberListMax ? n : 0;
   }
   for (int n = 1; n < static_cast<int>(kUnits.size()); ++n) {
-    if (words == kUnits[static_cast<std::size_t>(n)]) return n;
+    if (words == kUnits[static_cast<std::size_t>(n)]) {
+      return n;
+    }
   }
-  if (words == "twenty") return 20;
+  if (words == "twenty") {
+    return 20;
+  }
   constexpr std::string_view kTwenty = "twenty ";
   if (words.starts_with(kTwenty)) {
     const std::string rest = words.substr(kTwenty.size());
     for (int n = 1; n <= kNumberListMax - 20; ++n) {
-      if (rest == kUnits[static_cast<std::size_t>(n)]) return 20 + n;
+      if (rest == kUnits[static_cast<std::size_t>(n)]) {
+        return 20 + n;
+      }
     }
   }
   return 0;
@@ -72,25 +80,37 @@ bool IsVarnelExecutable(std::string name) {
 
 std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase) {
   const std::string said = Normalise(phrase);
-  if (said.empty()) return std::nullopt;
+  if (said.empty()) {
+    return std::nullopt;
+  }
   for (const VoxCommand& c : kVoxCommands) {
     for (const std::string_view form : {FirstForm(c), SecondForm(c)}) {
-      if (form.empty()) continue;
+      if (form.empty()) {
+        continue;
+      }
       SpeechRecognition r;
       r.id = c.id;
       if (form.ends_with(kPlaceholder)) {
         const std::string head = Normalise(form.substr(0, form.size() - kPlaceholder.size()));
-        if (!said.starts_with(head + " ")) continue;
+        if (!said.starts_with(head + " ")) {
+          continue;
+        }
         const int n = SpokenNumber(said.substr(head.size() + 1));
-        if (n == 0) continue;
+        if (n == 0) {
+          continue;
+        }
         r.command = std::string(form);
         r.listResults.push_back(std::to_string(n));
         return r;
       }
-      if (said != Normalise(form)) continue;
+      if (said != Normalise(form)) {
+        continue;
+      }
       r.command = std::string(form);
       // A two-form command is a list of its forms; the recogniser reports the one heard.
-      if (!SecondForm(c).empty()) r.listResults.emplace_back(form);
+      if (!SecondForm(c).empty()) {
+        r.listResults.emplace_back(form);
+      }
       return r;
     }
   }
@@ -117,17 +137,23 @@ int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const s
              return e.pid == pid && IsVarnelExecutable(e.exeFile);
            });
   }
-  if (ours && platform.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) return 0;
+  if (ours && platform.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) {
+    return 0;
+  }
   err << "varnel: no running instance to take the command\n";
   return 1;
 }
 
 void Program::OnCommandPhrase(const std::string& phrase) {
   const auto recognition = MatchCommandPhrase(phrase);
-  if (!recognition) return;
+  if (!recognition) {
+    return;
+  }
   // Without the voice form, an unregistered one carries the command out; switching the
   // voice commands on later registers that same form.
-  if (!vox) vox = std::make_unique<VoxForm>(*this);
+  if (!vox) {
+    vox = std::make_unique<VoxForm>(*this);
+  }
   vox->OnCommandRecognize(*recognition);
 }
 

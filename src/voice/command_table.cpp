@@ -3,7 +3,9 @@
 namespace varnel {
 
 const VoxCommand* FindVoxCommand(std::int32_t id) {
-  if (id < 0 || id >= kVoxCommandCount) return nullptr;
+  if (id < 0 || id >= kVoxCommandCount) {
+    return nullptr;
+  }
   return &kVoxCommands[static_cast<std::size_t>(id)];
 }
 

@@ -21,12 +21,16 @@ std::uint32_t ExtendedFlag(Platform& platform, std::uint32_t vk) {
 }  // namespace
 
 void ClsSendKey::SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelease) {
-  if (sKey.empty()) return;
+  if (sKey.empty()) {
+    return;
+  }
   Platform& platform = p_.platform;
   const int scan = platform.VkKeyScan(sKey.front());
   // 0 and -1 both mean no key on this layout produces the character; pressing the
   // modifier bits of -1 would send Shift, Ctrl and Alt around a key that does not exist.
-  if (scan == 0 || (scan & 0xFF) == 0xFF) return;
+  if (scan == 0 || (scan & 0xFF) == 0xFF) {
+    return;
+  }
 
   const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
   const std::uint32_t extended = ExtendedFlag(platform, vk);
@@ -36,32 +40,52 @@ void ClsSendKey::SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelea
   const bool alt = (scan & kScanAlt) != 0;
 
   if (!bRelease) {
-    if (shift) platform.KeybdEvent(kVkShift, 0, 0);
-    if (ctrl) platform.KeybdEvent(kVkCtrl, 0, 0);
-    if (alt) platform.KeybdEvent(kVkAlt, 0, 0);
+    if (shift) {
+      platform.KeybdEvent(kVkShift, 0, 0);
+    }
+    if (ctrl) {
+      platform.KeybdEvent(kVkCtrl, 0, 0);
+    }
+    if (alt) {
+      platform.KeybdEvent(kVkAlt, 0, 0);
+    }
     platform.KeybdEvent(vk, hwScan, extended);
   }
   if (!bHoldKeydown) {
     platform.KeybdEvent(vk, hwScan, extended | kKeyUp);
-    if (shift) platform.KeybdEvent(kVkShift, 0, kKeyUp);
-    if (ctrl) platform.KeybdEvent(kVkCtrl, 0, kKeyUp);
-    if (alt) platform.KeybdEvent(kVkAlt, 0, kKeyUp);
+    if (shift) {
+      platform.KeybdEvent(kVkShift, 0, kKeyUp);
+    }
+    if (ctrl) {
+      platform.KeybdEvent(kVkCtrl, 0, kKeyUp);
+    }
+    if (alt) {
+      platform.KeybdEvent(kVkAlt, 0, kKeyUp);
+    }
   }
 }
 
 void ClsSendKey::PressKeyVK(int ekeyPress, bool bHoldKeydown, bool bRelease, bool bCompatible) {
-  if (ekeyPress < 0 || ekeyPress > 255) return;
+  if (ekeyPress < 0 || ekeyPress > 255) {
+    return;
+  }
   Platform& platform = p_.platform;
   const auto vk = static_cast<std::uint8_t>(ekeyPress);
   const std::uint32_t extended = bCompatible ? 0 : ExtendedFlag(platform, vk);
   const auto hwScan = static_cast<std::uint8_t>(platform.MapVirtualKey(vk, 0));
-  if (!bRelease) platform.KeybdEvent(vk, hwScan, extended);
-  if (!bHoldKeydown) platform.KeybdEvent(vk, hwScan, extended | kKeyUp);
+  if (!bRelease) {
+    platform.KeybdEvent(vk, hwScan, extended);
+  }
+  if (!bHoldKeydown) {
+    platform.KeybdEvent(vk, hwScan, extended | kKeyUp);
+  }
 }
 
 void SendKeyChord(Program& program, bool bCtrl, bool bAlt, bool bShift, int vKey,
                   std::int32_t lPauseMs) {
-  if (!program.sendKey) return;
+  if (!program.sendKey) {
+    return;
+  }
   // The object is stateless; a copy keeps the chord whole even if the shared one is
   // released by an event that runs during one of the yields below, so no modifier stays down.
   ClsSendKey keys = *program.sendKey;
@@ -86,11 +110,19 @@ void SendKeyChord(Program& program, bool bCtrl, bool bAlt, bool bShift, int vKey
     keys.PressKeyVK(vKey, false, false, false);
   }
 
-  if (bCtrl) keys.PressKeyVK(kVkCtrl, false, true, false);
-  if (bAlt) keys.PressKeyVK(kVkAlt, false, true, false);
-  if (bShift) keys.PressKeyVK(kVkShift, false, true, false);
+  if (bCtrl) {
+    keys.PressKeyVK(kVkCtrl, false, true, false);
+  }
+  if (bAlt) {
+    keys.PressKeyVK(kVkAlt, false, true, false);
+  }
+  if (bShift) {
+    keys.PressKeyVK(kVkShift, false, true, false);
+  }
 
-  if (lPauseMs <= 0) return;
+  if (lPauseMs <= 0) {
+    return;
+  }
   if (lPauseMs < 10) {
     platform.DoEvents();
   } else {

@@ -8,7 +8,9 @@ namespace varnel {
 void VoiceActivation::SetVoiceCommands(bool bOn) {
   ProgramState& st = p_.state;
   if (bOn) {
-    if (st.voxActive) return;
+    if (st.voxActive) {
+      return;
+    }
     int answer = 0;
     if (IsNatSpeakRunning() == 0) {
       answer = p_.summoning.ShowMessage(
@@ -16,14 +18,20 @@ void VoiceActivation::SetVoiceCommands(bool bOn) {
               " is running and then hit OK to activate Varnel extended voice commands.",
           kMbOkCancel | kMbIconInformation, "");
     }
-    if (answer != kIdCancel) p_.LoadVoxForm();
+    if (answer != kIdCancel) {
+      p_.LoadVoxForm();
+    }
   } else {
-    if (!st.voxActive) return;
+    if (!st.voxActive) {
+      return;
+    }
     p_.UnloadVoxForm();
   }
 
   // The search window may be gone already when this runs during shutdown.
-  if (!st.formLoaded) return;
+  if (!st.formLoaded) {
+    return;
+  }
   if (st.voxActive) {
     p_.platform.SetValue({Ctl::chk_vox}, 1);
     p_.platform.SetText({Ctl::lbl_hmo}, kVoiceActiveText);
@@ -40,7 +48,9 @@ std::uint32_t VoiceActivation::IsNatSpeakRunning() {
 
 void VoiceActivation::chk_vox_Click() {
   const bool ticked = p_.platform.Value({Ctl::chk_vox}) != 0;
-  if (ticked != p_.state.voxActive) SetVoiceCommands(!p_.state.voxActive);
+  if (ticked != p_.state.voxActive) {
+    SetVoiceCommands(!p_.state.voxActive);
+  }
 }
 
 }  // namespace varnel

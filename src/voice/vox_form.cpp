@@ -20,7 +20,9 @@ bool SameText(const std::string& a, std::size_t pos, const std::string& b, bool 
   for (std::size_t i = 0; i < b.size(); ++i) {
     const auto x = static_cast<unsigned char>(a[pos + i]);
     const auto y = static_cast<unsigned char>(b[i]);
-    if (ignoreCase ? std::tolower(x) != std::tolower(y) : x != y) return false;
+    if (ignoreCase ? std::tolower(x) != std::tolower(y) : x != y) {
+      return false;
+    }
   }
   return true;
 }
@@ -29,8 +31,12 @@ bool SameText(const std::string& a, std::size_t pos, const std::string& b, bool 
 
 std::int32_t CountSubstrings(const std::string& sText, const std::string& sFind,
                              std::int32_t& lCompare) {
-  if (lCompare < 0) lCompare = 0;
-  if (sFind.empty()) return 0;
+  if (lCompare < 0) {
+    lCompare = 0;
+  }
+  if (sFind.empty()) {
+    return 0;
+  }
   const bool ignoreCase = lCompare != 0;
   std::int32_t count = 0;
   std::size_t pos = 0;
@@ -48,7 +54,9 @@ std::int32_t CountSubstrings(const std::string& sText, const std::string& sFind,
 int ListNumber(const std::string& listResult) {
   // The leading numeric part, as a Basic Val would read it.
   std::size_t i = 0;
-  while (i < listResult.size() && (listResult[i] == ' ' || listResult[i] == '\t')) ++i;
+  while (i < listResult.size() && (listResult[i] == ' ' || listResult[i] == '\t')) {
+    ++i;
+  }
   std::string number;
   if (i < listResult.size() && (listResult[i] == '-' || listResult[i] == '+')) {
     number += listResult[i++];
@@ -67,9 +75,13 @@ int ListNumber(const std::string& listResult) {
       break;
     }
   }
-  if (!digits) return 0;
+  if (!digits) {
+    return 0;
+  }
   const double value = std::nearbyint(std::strtod(number.c_str(), nullptr));
-  if (value <= 0) return 0;
+  if (value <= 0) {
+    return 0;
+  }
   // The spoken list goes no higher; anything bigger is not a number the user said.
   return value > kNumberListMax ? kNumberListMax : static_cast<int>(value);
 }
@@ -83,9 +95,13 @@ std::string RegistrationFailureText(const std::string& recogniserName, const Spe
     if (detail.empty() && error.number == kErrCantCreateObject) {
       detail = "ActiveX component can't create object";
     }
-    if (line != 0) detail += "  (Line=" + std::to_string(line) + ")";
+    if (line != 0) {
+      detail += "  (Line=" + std::to_string(line) + ")";
+    }
   }
-  if (!detail.empty()) message += "\r\n\r\nError: " + detail;
+  if (!detail.empty()) {
+    message += "\r\n\r\nError: " + detail;
+  }
   return message;
 }
 
@@ -111,7 +127,9 @@ void VoxForm::RegisterCommands() {
   std::optional<SpeechError> failure;
   // Runs one step; false once a step has failed or the form went away during a yield.
   auto step = [&](std::optional<SpeechError> result) {
-    if (result) failure = std::move(result);
+    if (result) {
+      failure = std::move(result);
+    }
     return !failure;
   };
   auto yield = [&] {
@@ -125,7 +143,9 @@ void VoxForm::RegisterCommands() {
     SpeechError createError;
     objVox_ = pl.CreateSpeechService(createError);
     if (!objVox_) {
-      if (createError.number == 0) createError.number = kErrCantCreateObject;
+      if (createError.number == 0) {
+        createError.number = kErrCantCreateObject;
+      }
       failure = createError;
       break;
     }
@@ -133,18 +153,24 @@ void VoxForm::RegisterCommands() {
       stopped = true;
       break;
     }
-    if (!step(objVox_->Register(this))) break;
+    if (!step(objVox_->Register(this))) {
+      break;
+    }
     if (!yield()) {
       stopped = true;
       break;
     }
-    if (!step(objVox_->CreateMenu(kVoxApp, kVoxState, kVoxLanguage))) break;
+    if (!step(objVox_->CreateMenu(kVoxApp, kVoxState, kVoxLanguage))) {
+      break;
+    }
     menuCreated_ = true;
     if (!yield()) {
       stopped = true;
       break;
     }
-    if (!step(objVox_->SetList(kNumberList, kNumberListMax, NumberListText()))) break;
+    if (!step(objVox_->SetList(kNumberList, kNumberListMax, NumberListText()))) {
+      break;
+    }
     bool added = true;
     for (const VoxCommand& c : kVoxCommands) {
       std::string text(c.spoken);
@@ -165,12 +191,18 @@ void VoxForm::RegisterCommands() {
         break;
       }
     }
-    if (!added) break;
-    if (!step(objVox_->SetActive(true))) break;
+    if (!added) {
+      break;
+    }
+    if (!step(objVox_->SetActive(true))) {
+      break;
+    }
     ok = true;
   } while (false);
 
-  if (!*alive) return;
+  if (!*alive) {
+    return;
+  }
   if (ok) {
     p.state.voxActive = true;
     pl.SetMousePointer(kPointerDefault);
@@ -195,7 +227,9 @@ void VoxForm::UnregisterCommands() {
       objVox_->Unregister();
       if (menuCreated_) {
         objVox_->SetActive(false);
-        for (std::int32_t id = kVoxCommandCount - 1; id >= 0; --id) objVox_->RemoveCommand(id);
+        for (std::int32_t id = kVoxCommandCount - 1; id >= 0; --id) {
+          objVox_->RemoveCommand(id);
+        }
         objVox_->ReleaseMenu();
       }
     }
@@ -203,7 +237,9 @@ void VoxForm::UnregisterCommands() {
     objVox_.reset();
   }
   p_.state.voxActive = false;
-  if (p_.state.formLoaded) pl.SetValue({Ctl::chk_vox}, 0);
+  if (p_.state.formLoaded) {
+    pl.SetValue({Ctl::chk_vox}, 0);
+  }
   pl.SetMousePointer(kPointerDefault);
 }
 
@@ -216,10 +252,14 @@ void VoxForm::OnCommandRecognize(const SpeechRecognition& r) {
   m_sListResult = r.listResults.empty() ? std::string{} : r.listResults.front();
 
   const VoxCommand* c = FindVoxCommand(m_iCommand);
-  if (c == nullptr) return;
+  if (c == nullptr) {
+    return;
+  }
   if (c->browser && p.OnScreen()) {
     p.winutil.HideSearchWindow();
-    if (!*alive) return;
+    if (!*alive) {
+      return;
+    }
   }
   // Cancel and Delete go out at once, inside the recogniser's event.
   if (c->id == 5 || c->id == 6) {
@@ -235,7 +275,9 @@ void VoxForm::OnCommandOther(const std::string&, const std::string&, const std::
 }
 
 void VoxForm::OnServiceLost() {
-  if (lost_ || !objVox_) return;
+  if (lost_ || !objVox_) {
+    return;
+  }
   lost_ = true;
   // Quietly off: the form is unloaded later, not inside the service's own callback.
   p_.state.voxActive = false;
@@ -247,11 +289,15 @@ void VoxForm::OnServiceLost() {
 }
 
 void VoxForm::vox_command() {
-  if (pending_.empty()) return;
+  if (pending_.empty()) {
+    return;
+  }
   const Pending what = pending_.front();
   pending_.pop_front();
   const VoxCommand* c = FindVoxCommand(what.command);
-  if (c != nullptr) Run(*c, what);
+  if (c != nullptr) {
+    Run(*c, what);
+  }
 }
 
 void VoxForm::Run(const VoxCommand& c, const Pending& what) {
@@ -268,13 +314,19 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
       chord(c.ctrl, c.alt, c.shift, c.vk, 0);
       break;
     case VoxAction::RepeatChord:
-      for (int i = ListNumber(what.listResult); i > 0; --i) chord(c.ctrl, c.alt, c.shift, c.vk, 1);
+      for (int i = ListNumber(what.listResult); i > 0; --i) {
+        chord(c.ctrl, c.alt, c.shift, c.vk, 1);
+      }
       break;
     case VoxAction::DoIt:
-      if (pl.FocusWindow() == what.focus) chord(false, false, false, c.vk, 0);
+      if (pl.FocusWindow() == what.focus) {
+        chord(false, false, false, c.vk, 0);
+      }
       break;
     case VoxAction::Find:
-      if (p.OnScreen()) p.search.DoSearch();
+      if (p.OnScreen()) {
+        p.search.DoSearch();
+      }
       break;
     case VoxAction::HideIt: {
       const Hwnd front = pl.ForegroundWindow();
@@ -297,7 +349,9 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
         chord(false, false, false, 32, 0);
         chord(false, false, false, 8, 0);
         chord(false, false, false, 13, 0);
-        if (*alive) m_bFindReady = true;
+        if (*alive) {
+          m_bFindReady = true;
+        }
       }
       break;
     case VoxAction::LaunchBrowser:

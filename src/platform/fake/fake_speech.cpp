@@ -12,13 +12,17 @@ void SpeechScript::FailOn(std::string op, SpeechError error, int nth) {
 std::optional<SpeechError> SpeechScript::Record(SpeechCall call) {
   const bool match = !failOp_.empty() && call.op == failOp_;
   calls.push_back(std::move(call));
-  if (match && ++seen_ == failNth_) return failError_;
+  if (match && ++seen_ == failNth_) {
+    return failError_;
+  }
   return std::nullopt;
 }
 
 void SpeechScript::Recognize(std::int32_t id, const std::string& command,
                              std::vector<std::string> listResults) {
-  if (events == nullptr) return;
+  if (events == nullptr) {
+    return;
+  }
   SpeechRecognition r;
   r.command = command;
   r.id = id;
@@ -27,19 +31,25 @@ void SpeechScript::Recognize(std::int32_t id, const std::string& command,
 }
 
 void SpeechScript::Other(const std::string& command) {
-  if (events != nullptr) events->OnCommandOther(command, "", "");
+  if (events != nullptr) {
+    events->OnCommandOther(command, "", "");
+  }
 }
 
 void SpeechScript::Lose() {
   SpeechEvents* gone = events;
   events = nullptr;
-  if (gone != nullptr) gone->OnServiceLost();
+  if (gone != nullptr) {
+    gone->OnServiceLost();
+  }
 }
 
 std::vector<SpeechCall> SpeechScript::CallsOf(const std::string& op) const {
   std::vector<SpeechCall> out;
   for (const auto& c : calls) {
-    if (c.op == op) out.push_back(c);
+    if (c.op == op) {
+      out.push_back(c);
+    }
   }
   return out;
 }
@@ -54,7 +64,9 @@ std::unique_ptr<SpeechService> SpeechScript::Create(SpeechError& error) {
 }
 
 FakeSpeechService::~FakeSpeechService() {
-  if (script_->events == events_) script_->events = nullptr;
+  if (script_->events == events_) {
+    script_->events = nullptr;
+  }
   script_->calls.push_back({"Destroyed", {}});
 }
 
@@ -96,7 +108,9 @@ std::optional<SpeechError> FakeSpeechService::ReleaseMenu() {
 
 std::optional<SpeechError> FakeSpeechService::Unregister() {
   auto failed = script_->Record({"Unregister", {}});
-  if (script_->events == events_) script_->events = nullptr;
+  if (script_->events == events_) {
+    script_->events = nullptr;
+  }
   events_ = nullptr;
   return failed;
 }
