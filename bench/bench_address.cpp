@@ -15,7 +15,9 @@ int main() {
   std::size_t sink = 0;
   for (std::size_t len : lengths) {
     std::string terms;
-    while (terms.size() < len) terms += "caf\xC3\xA9 +  red\tcar ";
+    while (terms.size() < len) {
+      terms += "caf\xC3\xA9 +  red\tcar ";
+    }
     terms.resize(len);
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < kCount; ++i) {
@@ -25,7 +27,9 @@ int main() {
     const double ns =
         std::chrono::duration<double, std::nano>(std::chrono::steady_clock::now() - start).count() /
         kCount;
-    if (first == 0) first = ns;
+    if (first == 0) {
+      first = ns;
+    }
     std::printf("%12zu %12.1f %14.1f %10.2f\n", len, ns * kCount / 1e6, ns, ns / first);
   }
   std::printf("\n(checksum %zu)\n", sink);

@@ -16,7 +16,9 @@ namespace fs = std::filesystem;
 template <typename F>
 double MicrosPerCall(int reps, F&& f) {
   const auto start = std::chrono::steady_clock::now();
-  for (int i = 0; i < reps; ++i) f(i);
+  for (int i = 0; i < reps; ++i) {
+    f(i);
+  }
   return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
              .count() /
          reps;
@@ -38,7 +40,9 @@ int main() {
     varnel::ProgramState state;
     state.cfgFile = (dir / ("Varnel" + std::to_string(keys) + ".cfg")).string();
     varnel::IniFile file;
-    for (int k = 1; k < keys; ++k) file.Set("Filler", "Key" + std::to_string(k), "some value");
+    for (int k = 1; k < keys; ++k) {
+      file.Set("Filler", "Key" + std::to_string(k), "some value");
+    }
     file.Set("History", "SearchHistory", "cheap flights");
     file.Save(state.cfgFile);
     varnel::Settings settings(state);
@@ -48,7 +52,9 @@ int main() {
     const double read = MicrosPerCall(reps, [&](int) { sink += settings.LoadHistory().size(); });
     const double write =
         MicrosPerCall(reps, [&](int i) { settings.SaveHistory("terms " + std::to_string(i)); });
-    if (firstRead == 0) firstRead = read, firstWrite = write;
+    if (firstRead == 0) {
+      firstRead = read, firstWrite = write;
+    }
     std::printf("%8d %10.1f %12.1f %8.1f %12.1f %8.1f%s\n", keys,
                 static_cast<double>(fs::file_size(state.cfgFile)) / 1024.0, read, read / firstRead,
                 write, write / firstWrite, sink == 0 ? "?" : "");

@@ -49,12 +49,24 @@ struct UsageError {
 };
 
 std::optional<Mode> ModeOf(std::string_view arg) {
-  if (arg == "--url") return Mode::Url;
-  if (arg == "--search") return Mode::Search;
-  if (arg == "--history") return Mode::History;
-  if (arg == "--command") return Mode::Command;
-  if (arg == "--help" || arg == "-h") return Mode::Help;
-  if (arg == "--version") return Mode::Version;
+  if (arg == "--url") {
+    return Mode::Url;
+  }
+  if (arg == "--search") {
+    return Mode::Search;
+  }
+  if (arg == "--history") {
+    return Mode::History;
+  }
+  if (arg == "--command") {
+    return Mode::Command;
+  }
+  if (arg == "--help" || arg == "-h") {
+    return Mode::Help;
+  }
+  if (arg == "--version") {
+    return Mode::Version;
+  }
   return std::nullopt;
 }
 
@@ -62,8 +74,12 @@ std::optional<Mode> ModeOf(std::string_view arg) {
 std::string OptionValue(const std::vector<std::string>& args, std::size_t& i,
                         std::string_view name) {
   const std::string& arg = args[i];
-  if (arg.size() > name.size() && arg[name.size()] == '=') return arg.substr(name.size() + 1);
-  if (i + 1 >= args.size()) throw UsageError{std::string(name) + " needs a value"};
+  if (arg.size() > name.size() && arg[name.size()] == '=') {
+    return arg.substr(name.size() + 1);
+  }
+  if (i + 1 >= args.size()) {
+    throw UsageError{std::string(name) + " needs a value"};
+  }
   return args[++i];
 }
 
@@ -94,13 +110,17 @@ Parsed Parse(const std::vector<std::string>& args) {
     } else if (arg == "--scope" || arg.starts_with("--scope=")) {
       const std::string v = OptionValue(args, i, "--scope");
       const std::optional<int> s = ParseScope(v);
-      if (!s) throw UsageError{"unknown scope '" + v + "' (use 0-14 or a name; see --help)"};
+      if (!s) {
+        throw UsageError{"unknown scope '" + v + "' (use 0-14 or a name; see --help)"};
+      }
       p.scope = *s;
       scopeGiven = true;
     } else if (arg == "--date" || arg.starts_with("--date=")) {
       const std::string v = OptionValue(args, i, "--date");
       const std::optional<int> d = ParseDateRange(v);
-      if (!d) throw UsageError{"unknown date range '" + v + "' (use 0-5 or a name; see --help)"};
+      if (!d) {
+        throw UsageError{"unknown date range '" + v + "' (use 0-5 or a name; see --help)"};
+      }
       p.date = *d;
       dateGiven = true;
     } else {
@@ -115,12 +135,16 @@ Parsed Parse(const std::vector<std::string>& args) {
     case Mode::Search:
       break;
     case Mode::Command:
-      if (p.words.empty()) throw UsageError{"--command needs a phrase"};
+      if (p.words.empty()) {
+        throw UsageError{"--command needs a phrase"};
+      }
       [[fallthrough]];
     case Mode::History:
     case Mode::Help:
     case Mode::Version:
-      if (scopeGiven || dateGiven) throw UsageError{"--scope and --date go with --url or --search"};
+      if (scopeGiven || dateGiven) {
+        throw UsageError{"--scope and --date go with --url or --search"};
+      }
       if (p.mode != Mode::Command && !p.words.empty()) {
         throw UsageError{"unexpected argument '" + p.words.front() + "'"};
       }
@@ -132,7 +156,9 @@ Parsed Parse(const std::vector<std::string>& args) {
 std::string JoinWords(const std::vector<std::string>& words) {
   std::string joined;
   for (const std::string& w : words) {
-    if (!joined.empty()) joined += ' ';
+    if (!joined.empty()) {
+      joined += ' ';
+    }
     joined += w;
   }
   return joined;
@@ -142,7 +168,9 @@ std::string JoinWords(const std::vector<std::string>& words) {
 
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform& platform,
                                   std::ostream& out, std::ostream& err) {
-  if (args.empty()) return std::nullopt;
+  if (args.empty()) {
+    return std::nullopt;
+  }
 
   Parsed p;
   try {

@@ -27,17 +27,23 @@ std::string Utf8FromPath(const fs::path& p) {
 // the folder is writable when a new file can be made in it.
 bool FolderWritable(const fs::path& folder) {
   std::error_code ec;
-  if (!fs::is_directory(folder, ec)) return false;
+  if (!fs::is_directory(folder, ec)) {
+    return false;
+  }
   std::random_device rd;
   for (int attempt = 0; attempt < 4; ++attempt) {
     fs::path probe = folder / ("varnel-probe-" + std::to_string(rd()) + ".tmp");
-    if (fs::exists(probe, ec) || ec) continue;
+    if (fs::exists(probe, ec) || ec) {
+      continue;
+    }
     bool made = false;
     {
       std::ofstream out(probe, std::ios::binary);
       made = static_cast<bool>(out);
     }
-    if (made) fs::remove(probe, ec);
+    if (made) {
+      fs::remove(probe, ec);
+    }
     return made;
   }
   return false;
@@ -50,10 +56,14 @@ std::string InFolder(const std::string& folder) {
 }  // namespace
 
 std::string ResolveConfigFile(Platform& platform) {
-  if (std::string env = platform.Environment("VARNEL_CFG"); !env.empty()) return env;
+  if (std::string env = platform.Environment("VARNEL_CFG"); !env.empty()) {
+    return env;
+  }
 
   const std::string exeFolder = platform.ExecutableFolder();
-  if (!exeFolder.empty() && FolderWritable(PathFromUtf8(exeFolder))) return InFolder(exeFolder);
+  if (!exeFolder.empty() && FolderWritable(PathFromUtf8(exeFolder))) {
+    return InFolder(exeFolder);
+  }
 
   const std::string userFolder = platform.UserConfigFolder();
   if (!userFolder.empty()) {

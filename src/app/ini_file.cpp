@@ -50,7 +50,9 @@ void AppendUtf8(std::string& out, char32_t cp) {
 std::size_t SequenceLength(std::string_view text, std::size_t i) {
   const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
   const unsigned char c = b(i);
-  if (c < 0x80) return 1;
+  if (c < 0x80) {
+    return 1;
+  }
   std::size_t len = 0;
   char32_t cp = 0;
   char32_t min = 0;
@@ -63,12 +65,18 @@ std::size_t SequenceLength(std::string_view text, std::size_t i) {
   } else {
     return 0;
   }
-  if (i + len > text.size()) return 0;
+  if (i + len > text.size()) {
+    return 0;
+  }
   for (std::size_t k = 1; k < len; ++k) {
-    if ((b(i + k) & 0xC0) != 0x80) return 0;
+    if ((b(i + k) & 0xC0) != 0x80) {
+      return 0;
+    }
     cp = (cp << 6) | (b(i + k) & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    return 0;
+  }
   return len;
 }
 
@@ -90,18 +98,30 @@ char32_t NextCodePoint(std::string_view text, std::size_t& i) {
 
 // Simple case folding for the scripts that setting names are likely to use.
 char32_t FoldCase(char32_t c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
+  if (c >= 'A' && c <= 'Z') {
+    return c + 32;
+  }
+  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) {
+    return c + 32;
+  }
   if (c >= 0x100 && c <= 0x17F && c != 0x130 && c != 0x131 && c != 0x138 && c != 0x149 &&
       c != 0x17F) {
     // Latin Extended-A pairs alternate; the run 0x139..0x148 and 0x179..0x17E start odd.
     const bool oddStart = (c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E);
-    if (oddStart ? (c % 2 == 1) : (c % 2 == 0)) return c + 1;
+    if (oddStart ? (c % 2 == 1) : (c % 2 == 0)) {
+      return c + 1;
+    }
     return c;
   }
-  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;
-  if (c >= 0x410 && c <= 0x42F) return c + 32;
-  if (c >= 0x400 && c <= 0x40F) return c + 80;
+  if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) {
+    return c + 32;
+  }
+  if (c >= 0x410 && c <= 0x42F) {
+    return c + 32;
+  }
+  if (c >= 0x400 && c <= 0x40F) {
+    return c + 80;
+  }
   return c;
 }
 
@@ -109,7 +129,9 @@ bool NamesEqual(std::string_view a, std::string_view b) {
   std::size_t i = 0;
   std::size_t j = 0;
   while (i < a.size() && j < b.size()) {
-    if (FoldCase(NextCodePoint(a, i)) != FoldCase(NextCodePoint(b, j))) return false;
+    if (FoldCase(NextCodePoint(a, i)) != FoldCase(NextCodePoint(b, j))) {
+      return false;
+    }
   }
   return i == a.size() && j == b.size();
 }
@@ -119,8 +141,12 @@ bool IsBlank(char c) {
 }
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+  while (!s.empty() && IsBlank(s.front())) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && IsBlank(s.back())) {
+    s.remove_suffix(1);
+  }
   return s;
 }
 
@@ -129,7 +155,9 @@ std::string_view Trim(std::string_view s) {
 std::string Sanitise(std::string_view s) {
   std::string out(s.substr(0, s.find('\0')));
   for (char& c : out) {
-    if (c == '\r' || c == '\n') c = ' ';
+    if (c == '\r' || c == '\n') {
+      c = ' ';
+    }
   }
   return out;
 }
@@ -145,17 +173,23 @@ struct ParsedLine {
 ParsedLine ParseLine(std::string_view line) {
   ParsedLine p;
   const std::string_view t = Trim(line);
-  if (t.empty() || t.front() == ';') return p;
+  if (t.empty() || t.front() == ';') {
+    return p;
+  }
   if (t.front() == '[') {
     std::string_view inner = t.substr(1);
     const std::size_t close = inner.rfind(']');
-    if (close != std::string_view::npos) inner = inner.substr(0, close);
+    if (close != std::string_view::npos) {
+      inner = inner.substr(0, close);
+    }
     p.kind = LineKind::Section;
     p.name = Trim(inner);
     return p;
   }
   const std::size_t eq = t.find('=');
-  if (eq == std::string_view::npos) return p;
+  if (eq == std::string_view::npos) {
+    return p;
+  }
   p.kind = LineKind::Entry;
   p.name = Trim(t.substr(0, eq));
   p.value = Trim(t.substr(eq + 1));
@@ -184,7 +218,9 @@ fs::path TempPath(const fs::path& target) {
   std::string suffix = ".";
   for (int i = 0; i < 2; ++i) {
     const unsigned v = rd();
-    for (int k = 0; k < 8; ++k) suffix += kHex[(v >> (4 * k)) & 0xF];
+    for (int k = 0; k < 8; ++k) {
+      suffix += kHex[(v >> (4 * k)) & 0xF];
+    }
   }
   fs::path tmp = target;
   tmp += suffix + ".tmp";
@@ -197,14 +233,22 @@ std::optional<std::string> ReadBytes(const std::string& path) {
   const fs::path p = PathFromUtf8(path);
   std::error_code ec;
   const fs::file_status st = fs::status(p, ec);
-  if (st.type() == fs::file_type::not_found) return std::string();
-  if (ec || !fs::is_regular_file(st)) return std::nullopt;
+  if (st.type() == fs::file_type::not_found) {
+    return std::string();
+  }
+  if (ec || !fs::is_regular_file(st)) {
+    return std::nullopt;
+  }
   std::ifstream in(p, std::ios::binary);
-  if (!in) return std::nullopt;
+  if (!in) {
+    return std::nullopt;
+  }
   // The stream library reports some read errors by throwing.
   try {
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    if (in.bad()) {
+      return std::nullopt;
+    }
     return bytes;
   } catch (const std::exception&) {
     return std::nullopt;
@@ -216,7 +260,9 @@ std::optional<std::string> ReadBytes(const std::string& path) {
 bool IsValidUtf8(std::string_view text) {
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t len = SequenceLength(text, i);
-    if (len == 0) return false;
+    if (len == 0) {
+      return false;
+    }
     i += len;
   }
   return true;
@@ -253,7 +299,9 @@ IniFile IniFile::Load(const std::string& path) {
 }
 
 IniFile IniFile::Parse(std::string_view bytes) {
-  while (bytes.starts_with(kBom)) bytes.remove_prefix(kBom.size());
+  while (bytes.starts_with(kBom)) {
+    bytes.remove_prefix(kBom.size());
+  }
   std::string converted;
   if (!IsValidUtf8(bytes)) {
     converted = Cp1252ToUtf8(bytes);
@@ -264,9 +312,13 @@ IniFile IniFile::Parse(std::string_view bytes) {
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
     const std::size_t next = end == std::string_view::npos ? bytes.size() : end + 1;
-    if (end == std::string_view::npos) end = bytes.size();
+    if (end == std::string_view::npos) {
+      end = bytes.size();
+    }
     std::string_view line = bytes.substr(start, end - start);
-    if (line.ends_with('\r')) line.remove_suffix(1);
+    if (line.ends_with('\r')) {
+      line.remove_suffix(1);
+    }
     file.lines_.emplace_back(line);
     start = next;
   }
@@ -282,12 +334,16 @@ std::optional<std::string> IniFile::Get(std::string_view section, std::string_vi
     const ParsedLine p = ParseLine(line);
     if (p.kind == LineKind::Section) {
       // Only the first section of that name counts.
-      if (inSection) return std::nullopt;
+      if (inSection) {
+        return std::nullopt;
+      }
       inSection = !seenSection && NamesEqual(p.name, section);
       seenSection = seenSection || inSection;
     } else if (inSection && p.kind == LineKind::Entry && NamesEqual(p.name, key)) {
       std::string_view v = p.value;
-      if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+      if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
+        v = v.substr(1, v.size() - 2);
+      }
       return std::string(v);
     }
   }
@@ -315,13 +371,17 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
   std::size_t insertAt = header + 1;
   for (std::size_t i = header + 1; i < lines_.size(); ++i) {
     const ParsedLine p = ParseLine(lines_[i]);
-    if (p.kind == LineKind::Section) break;
+    if (p.kind == LineKind::Section) {
+      break;
+    }
     if (p.kind == LineKind::Entry && NamesEqual(p.name, k)) {
       lines_[i] = std::string(p.name) + "=" + v;
       return;
     }
     const std::string_view t = Trim(lines_[i]);
-    if (!t.empty() && t.front() != ';') insertAt = i + 1;
+    if (!t.empty() && t.front() != ';') {
+      insertAt = i + 1;
+    }
   }
   lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(insertAt), k + "=" + v);
 }
@@ -329,7 +389,9 @@ void IniFile::Set(std::string_view section, std::string_view key, std::string_vi
 std::string IniFile::Serialise() const {
   std::string out;
   std::size_t size = 0;
-  for (const std::string& line : lines_) size += line.size() + 2;
+  for (const std::string& line : lines_) {
+    size += line.size() + 2;
+  }
   out.reserve(size);
   for (const std::string& line : lines_) {
     out += line;
@@ -339,29 +401,39 @@ std::string IniFile::Serialise() const {
 }
 
 bool IniFile::Save(const std::string& path) const {
-  if (path.empty()) return false;
+  if (path.empty()) {
+    return false;
+  }
   std::error_code ec;
   fs::path target = PathFromUtf8(path);
   // Keep a link pointing at the real file rather than replacing the link.
   if (fs::is_symlink(target, ec)) {
     const fs::path real = fs::canonical(target, ec);
-    if (ec) return false;
+    if (ec) {
+      return false;
+    }
     target = real;
   }
   const fs::file_status st = fs::status(target, ec);
   const bool exists = !ec && fs::exists(st);
   if (exists) {
-    if (!fs::is_regular_file(st)) return false;
+    if (!fs::is_regular_file(st)) {
+      return false;
+    }
     // A read-only settings file stays as it is, as the platform's writes would leave it.
     std::ofstream probe(target, std::ios::binary | std::ios::app);
-    if (!probe) return false;
+    if (!probe) {
+      return false;
+    }
   }
 
   const fs::path tmp = TempPath(target);
   const std::string bytes = Serialise();
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
+    if (!out) {
+      return false;
+    }
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (out.fail()) {
@@ -370,7 +442,9 @@ bool IniFile::Save(const std::string& path) const {
     }
   }
   SyncFile(tmp);
-  if (exists) fs::permissions(tmp, st.permissions(), ec);
+  if (exists) {
+    fs::permissions(tmp, st.permissions(), ec);
+  }
   fs::rename(tmp, target, ec);
   if (ec) {
     std::error_code ignored;
@@ -382,15 +456,21 @@ bool IniFile::Save(const std::string& path) const {
 
 std::optional<std::string> ReadProfileString(const std::string& path, std::string_view section,
                                              std::string_view key) {
-  if (path.empty()) return std::nullopt;
+  if (path.empty()) {
+    return std::nullopt;
+  }
   return IniFile::Load(path).Get(section, key);
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value) {
-  if (path.empty()) return false;
+  if (path.empty()) {
+    return false;
+  }
   const std::optional<std::string> bytes = ReadBytes(path);
-  if (!bytes) return false;
+  if (!bytes) {
+    return false;
+  }
   IniFile file = IniFile::Parse(*bytes);
   file.Set(section, key, value);
   return file.Save(path);

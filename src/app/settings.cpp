@@ -23,32 +23,46 @@ std::string MapName(std::string name) {
 }
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size()) {
+    return false;
+  }
   for (std::size_t i = 0; i < a.size(); ++i) {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
+    if (lower(a[i]) != lower(b[i])) {
+      return false;
+    }
   }
   return true;
 }
 
 std::string MapValue(const std::string& value) {
-  if (EqualsIgnoringCase(value, "True")) return "1";
-  if (EqualsIgnoringCase(value, "False")) return "0";
+  if (EqualsIgnoringCase(value, "True")) {
+    return "1";
+  }
+  if (EqualsIgnoringCase(value, "False")) {
+    return "0";
+  }
   return value;
 }
 
 std::string CutAtNul(std::string text) {
   const std::size_t nul = text.find('\0');
-  if (nul != std::string::npos) text.resize(nul);
+  if (nul != std::string::npos) {
+    text.resize(nul);
+  }
   return text;
 }
 
 }  // namespace
 
 void ReplaceAll(std::string& text, std::string_view find, std::string_view replacement) {
-  if (find.empty()) return;
+  if (find.empty()) {
+    return;
+  }
   std::size_t pos = text.find(find);
-  if (pos == std::string::npos) return;
+  if (pos == std::string::npos) {
+    return;
+  }
   std::string out;
   out.reserve(text.size());
   std::size_t from = 0;
@@ -77,9 +91,13 @@ std::string Settings::ReadIniString(const std::string& section, const std::strin
   } else {
     // The profile functions hand back the default without its trailing spaces.
     result = defaultValue;
-    while (!result.empty() && result.back() == ' ') result.pop_back();
+    while (!result.empty() && result.back() == ' ') {
+      result.pop_back();
+    }
   }
-  if (maxLen <= 0) return {};
+  if (maxLen <= 0) {
+    return {};
+  }
   return Utf8Prefix(CutAtNul(std::move(result)), static_cast<std::size_t>(maxLen));
 }
 
@@ -87,7 +105,9 @@ std::int32_t Settings::ReadIniLong(const std::string& section, const std::string
                                    std::int32_t defaultValue) {
   const std::optional<std::string> v =
       ReadProfileString(state_.cfgFile, MapName(section), MapName(key));
-  if (!v || v->empty()) return defaultValue;
+  if (!v || v->empty()) {
+    return defaultValue;
+  }
   std::size_t i = 0;
   bool negative = false;
   if ((*v)[0] == '+' || (*v)[0] == '-') {
@@ -99,7 +119,9 @@ std::int32_t Settings::ReadIniLong(const std::string& section, const std::string
   for (; i < v->size() && (*v)[i] >= '0' && (*v)[i] <= '9'; ++i) {
     n = n * 10U + static_cast<std::uint32_t>((*v)[i] - '0');
   }
-  if (negative) n = 0U - n;
+  if (negative) {
+    n = 0U - n;
+  }
   return static_cast<std::int32_t>(n);
 }
 

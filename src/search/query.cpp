@@ -39,7 +39,9 @@ void NormalizeQuery(std::string& text) {
 
 void CollapseSpaces(std::string& text) {
   TrimSpaces(text);
-  if (text.empty()) return;
+  if (text.empty()) {
+    return;
+  }
   for (int pass = 0; pass < kMaxFoldPasses && text.find("  ") != std::string::npos; ++pass) {
     ReplaceAll(text, "  ", " ");
   }
@@ -50,10 +52,14 @@ void CollapseSpaces(std::string& text) {
 
 void TrimControlChars(std::string& text) {
   std::size_t p = 0;
-  while (p < text.size() && IsBlank(text[p])) ++p;
+  while (p < text.size() && IsBlank(text[p])) {
+    ++p;
+  }
   text.erase(0, p);
   std::size_t q = text.size();
-  while (q > 0 && IsBlank(text[q - 1])) --q;
+  while (q > 0 && IsBlank(text[q - 1])) {
+    --q;
+  }
   text.erase(q);
 }
 

@@ -51,13 +51,19 @@ constexpr int kHashtagDate = 1;
 std::string Lower(std::string_view s) {
   std::string out;
   out.reserve(s.size());
-  for (char c : s) out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char c : s) {
+    out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  }
   return out;
 }
 
 std::string_view TrimSpaces(std::string_view s) {
-  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
-  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  while (!s.empty() && s.front() == ' ') {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && s.back() == ' ') {
+    s.remove_suffix(1);
+  }
   return s;
 }
 
@@ -69,13 +75,19 @@ std::string PlainCaption(const char* caption) {
 }
 
 std::optional<int> ParseIndex(std::string_view text, int count) {
-  if (text.empty() || text.size() > 2) return std::nullopt;
+  if (text.empty() || text.size() > 2) {
+    return std::nullopt;
+  }
   int n = 0;
   for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
+    if (c < '0' || c > '9') {
+      return std::nullopt;
+    }
     n = n * 10 + (c - '0');
   }
-  if (n >= count) return std::nullopt;
+  if (n >= count) {
+    return std::nullopt;
+  }
   return n;
 }
 
@@ -91,22 +103,32 @@ const DateRange& DateRangeAt(int index) {
 
 std::optional<int> ParseScope(std::string_view text) {
   text = TrimSpaces(text);
-  if (auto n = ParseIndex(text, kScopeCount)) return n;
+  if (auto n = ParseIndex(text, kScopeCount)) {
+    return n;
+  }
   const std::string want = Lower(text);
   for (const Scope& s : kScopes) {
-    if (PlainCaption(s.caption) == want) return s.index;
+    if (PlainCaption(s.caption) == want) {
+      return s.index;
+    }
   }
   return std::nullopt;
 }
 
 std::optional<int> ParseDateRange(std::string_view text) {
   text = TrimSpaces(text);
-  if (auto n = ParseIndex(text, kDateCount)) return n;
+  if (auto n = ParseIndex(text, kDateCount)) {
+    return n;
+  }
   const std::string want = Lower(text);
   for (const DateRange& d : kDates) {
     const std::string caption = PlainCaption(d.caption);
-    if (caption == want) return d.index;
-    if (caption.starts_with("past ") && caption.substr(5) == want) return d.index;
+    if (caption == want) {
+      return d.index;
+    }
+    if (caption.starts_with("past ") && caption.substr(5) == want) {
+      return d.index;
+    }
   }
   return std::nullopt;
 }
@@ -125,7 +147,9 @@ ComposedSearch ComposeSearch(const std::string& typedTerms, int scopeIndex, int 
   const DateRange& date = DateRangeAt(dateIndex);
   const bool hashtag =
       (scope.form == Microblog || scope.form == Social) && date.index == kHashtagDate;
-  if (hashtag) ReplaceAll(terms, "#", "");
+  if (hashtag) {
+    ReplaceAll(terms, "#", "");
+  }
   std::string encoded = UrlEncode(terms);
 
   std::string suffix = "&as_qdr=all";

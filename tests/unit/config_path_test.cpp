@@ -34,7 +34,9 @@ TEST(ResolveConfigFile, PrefersEnvironmentThenExecutableFolderThenUserFolder) {
   };
   for (const auto& c : cases) {
     FakePlatform platform;
-    if (!c.env.empty()) platform.environment["VARNEL_CFG"] = c.env;
+    if (!c.env.empty()) {
+      platform.environment["VARNEL_CFG"] = c.env;
+    }
     platform.executableFolder = c.exeFolder;
     platform.userConfigFolder = c.userFolder;
     EXPECT_EQ(ResolveConfigFile(platform), c.expected) << c.name;
@@ -45,7 +47,9 @@ TEST(ResolveConfigFile, PrefersEnvironmentThenExecutableFolderThenUserFolder) {
 }
 
 TEST(ResolveConfigFile, ReadOnlyExecutableFolderFallsBack) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not bind root";
+  if (test::RunningAsRoot()) {
+    GTEST_SKIP() << "permissions do not bind root";
+  }
   TempFolder dir;
   const std::string exe = dir.Folder() + "bin/";
   std::filesystem::create_directories(exe);

@@ -15,7 +15,7 @@ using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
 
-std::string WithLineEnd(std::string text, const std::string& eol) {
+std::string WithLineEnd(const std::string& text, const std::string& eol) {
   std::string out;
   for (char c : text) {
     if (c == '\n') {
@@ -148,7 +148,9 @@ TEST(Utf8Prefix, NeverCutsASequence) {
       {"abc", 0, ""},
       {"ab", 5, "ab"},
   };
-  for (const auto& c : cases) EXPECT_EQ(Utf8Prefix(c.text, c.max), c.expected) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(Utf8Prefix(c.text, c.max), c.expected) << c.text;
+  }
 }
 
 TEST(IniSave, ReplacesTheFileWhole) {
@@ -162,7 +164,9 @@ TEST(IniSave, ReplacesTheFileWhole) {
   EXPECT_EQ(ReadProfileString(path, "t", "X"), "1");
   // No temporary file is left beside it.
   int entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) ++entries;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path())) {
+    ++entries;
+  }
   EXPECT_EQ(entries, 1);
 }
 
@@ -189,7 +193,9 @@ TEST(IniSave, FailureChangesNothing) {
 }
 
 TEST(IniSave, ReadOnlyFileOrFolderStaysAsItWas) {
-  if (test::RunningAsRoot()) GTEST_SKIP() << "permissions do not bind root";
+  if (test::RunningAsRoot()) {
+    GTEST_SKIP() << "permissions do not bind root";
+  }
   namespace fs = std::filesystem;
   TempFolder dir;
   const std::string path = dir.File("Varnel.cfg");

@@ -11,8 +11,12 @@ bool OnlyLettersDigitsAndEscapes(const std::string& s) {
   auto hex = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); };
   for (std::size_t i = 0; i < s.size(); ++i) {
     const char c = s[i];
-    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) continue;
-    if (c != '%' || i + 2 >= s.size() || !hex(s[i + 1]) || !hex(s[i + 2])) return false;
+    if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) {
+      continue;
+    }
+    if (c != '%' || i + 2 >= s.size() || !hex(s[i + 1]) || !hex(s[i + 2])) {
+      return false;
+    }
     i += 2;
   }
   return true;
@@ -75,12 +79,16 @@ TEST(UrlEncode, EncodesEveryByteButLettersAndDigits) {
       {std::string("a\0b", 3), "a%00b"},
       {"AZaz09", "AZaz09"},
   };
-  for (const auto& c : cases) EXPECT_EQ(UrlEncode(c.in), c.out) << c.in;
+  for (const auto& c : cases) {
+    EXPECT_EQ(UrlEncode(c.in), c.out) << c.in;
+  }
 }
 
 TEST(UrlEncode, OutputIsAlwaysSafe) {
   std::string all;
-  for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+  for (int b = 0; b < 256; ++b) {
+    all += static_cast<char>(b);
+  }
   const std::string encoded = UrlEncode(all);
   EXPECT_TRUE(OnlyLettersDigitsAndEscapes(encoded));
   EXPECT_EQ(encoded.size(), 62 + (256 - 62) * 3u);

@@ -46,9 +46,13 @@ TEST(ComposeSearch, EveryScopeWithEveryDate) {
     for (int d = 0; d < kDateCount; ++d) {
       const Shape& s = kShapes[w];
       std::string terms = "red%20car";
-      if (!s.dated && d == 1 && w != 12) terms = (w == 6 ? "%23" : "#") + terms;
-      const std::string expected =
-          std::string(s.before) + terms + (s.dated ? kDateSuffix[d] : "") + s.after;
+      if (!s.dated && d == 1 && w != 12) {
+        terms.insert(0, w == 6 ? "%23" : "#");
+      }
+      std::string expected = s.before;
+      expected += terms;
+      expected += s.dated ? kDateSuffix[d] : "";
+      expected += s.after;
       const ComposedSearch got = ComposeSearch("  red   car ", w, d);
       EXPECT_EQ(got.address, expected) << "scope " << w << " date " << d;
       EXPECT_EQ(got.history, "red car");
@@ -119,7 +123,9 @@ TEST(ParseScope, NumbersAndCaptions) {
       {"", std::nullopt},
       {"googleplus", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(ParseScope(c.text), c.index) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseScope(c.text), c.index) << c.text;
+  }
 }
 
 TEST(ParseDateRange, NumbersAndCaptions) {
@@ -140,7 +146,9 @@ TEST(ParseDateRange, NumbersAndCaptions) {
       {"past anytime", std::nullopt},
       {"past", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(ParseDateRange(c.text), c.index) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseDateRange(c.text), c.index) << c.text;
+  }
 }
 
 }  // namespace

@@ -80,7 +80,9 @@ TEST_F(SettingsTest, HistoryIsStoredWholeAndReadBackAt255Characters) {
   EXPECT_EQ(settings_.LoadHistory(), std::string(255, 'a'));
 
   std::string accented;
-  for (int i = 0; i < 300; ++i) accented += "\xC3\xA9";
+  for (int i = 0; i < 300; ++i) {
+    accented += "\xC3\xA9";
+  }
   settings_.SaveHistory(accented);
   EXPECT_EQ(settings_.LoadHistory(), accented.substr(0, 510));
   EXPECT_EQ(settings_.ReadIniString("History", "SearchHistory", "", 0), "");
