@@ -140,15 +140,6 @@ TEST(KeyboardHookDecision, KeyUpReportsTheMaskOfTheLastKeyDown) {
   EXPECT_EQ(mask, kMaskCtrl | kMaskShift);
 }
 
-TEST(KeyboardHookDecision, PassesTheCurrentHookHandleAndItsAnswer) {
-  HookDesk d;
-  d.pf.UserActivate(d.app);
-  d.pf.nextHookResult = -7;
-  EXPECT_EQ(d.Key('A'), -7);
-  d.p.hook.UnhookKeyboard();
-  EXPECT_EQ(d.Key('A'), -7);  // still answers with no hook of ours installed
-}
-
 TEST(KeyboardHookInstall, OneHookAtATime) {
   FakePlatform pf;
   Program p{pf};
