@@ -47,7 +47,7 @@ class Program final : public PlatformEvents {
   ForegroundTracker tracker{*this};
   VoiceActivation voice{*this};
   std::unique_ptr<ClsSendKey> sendKey;  // g_clsSendKey
-  std::unique_ptr<VoxForm> vox;         // frm_vox, loaded while it exists
+  std::unique_ptr<VoxForm> vox;         // frm_vox; may exist unloaded to run command phrases
 
   // Loads frm_vox (its Form_Load registers the commands) unless it is loaded already.
   void LoadVoxForm();

@@ -203,6 +203,11 @@ void VoxForm::RegisterCommands() {
   if (!*alive) {
     return;
   }
+  if (lost_) {
+    // The service went while registering; its loss has switched everything off already.
+    ok = false;
+    stopped = true;
+  }
   if (ok) {
     p.state.voxActive = true;
     pl.SetMousePointer(kPointerDefault);

@@ -331,6 +331,21 @@ TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {
   EXPECT_EQ(script->calls, (std::vector<SpeechCall>{{"Destroyed", {}}}));
 }
 
+TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
+  PutOnScreen();
+  fake.AddProcess(7000, "natspeak.exe");
+  // The first yield comes before Register; the loss arrives at the second.
+  fake.QueueEvent("first yield", [this] { fake.QueueEvent("lost", [this] { script->Lose(); }); });
+  p.voice.SetVoiceCommands(true);
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(script->CallsOf("AddCommand").size(), 0U);
+  fake.RunPending();
+  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+}
+
 TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
   Load();
   Say(16, {"4"});
