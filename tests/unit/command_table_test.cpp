@@ -99,21 +99,5 @@ TEST_F(CommandTableTest, RepeatsPauseAfterEveryChord) {
   EXPECT_EQ(keys, (Strings{"+9", "-9", "Y", "+9", "-9", "Y"}));
 }
 
-TEST(CommandTable, FormsAndLists) {
-  int lists = 0;
-  for (int id = 0; id < kVoxCommandCount; ++id) {
-    const VoxCommand* c = FindVoxCommand(id);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->id, id);
-    if (!SecondForm(*c).empty()) ++lists;
-    EXPECT_EQ(c->browser, id == 22 || id >= 25) << id;
-  }
-  EXPECT_EQ(lists, 6);
-  EXPECT_EQ(FindVoxCommand(-1), nullptr);
-  EXPECT_EQ(FindVoxCommand(40), nullptr);
-  EXPECT_EQ(FirstForm(*FindVoxCommand(11)), "Page Up");
-  EXPECT_EQ(SecondForm(*FindVoxCommand(11)), "Previous Page");
-}
-
 }  // namespace
 }  // namespace varnel::testing
