@@ -22,6 +22,3 @@ if(VARNEL_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${VARNEL_WINE})
 endif()
 
-# GCC 12 reports false -Wrestrict overlaps inside libstdc++'s std::string at -O2 (GCC bug
-# 105329); the native build uses another compiler version that does not.
-set(CMAKE_CXX_FLAGS_INIT "-Wno-restrict")
