@@ -159,7 +159,8 @@ def expected_cases(quick):
                 for n in numbers:
                     cases.append((form.replace("<Number>", number_words(n)), cid, [str(n)]))
             else:
-                cases.append((form, cid, []))
+                # An alternatives list reports the form that was heard.
+                cases.append((form, cid, [form] if len(forms) > 1 else []))
     return cases
 
 

@@ -38,7 +38,7 @@ std::vector<std::string> SplitWords(const std::string& text) {
 
 std::string Weight(double w) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%.10f", w);
+  std::snprintf(buf, sizeof buf, "%g", w);
   return buf;
 }
 

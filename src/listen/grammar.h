@@ -55,7 +55,7 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
     const PhoneLookup& lookup);
 
 struct GarbageOptions {
-  bool enabled = true;
+  bool enabled = false;
   double entryWeight = 1e-4;  // weight of the garbage branch against the commands
   double phoneWeight = 0.5;   // weight of every phone inside the garbage loop
 };

@@ -34,6 +34,18 @@ enum ListenError : std::int32_t {
 
 using Fields = std::vector<std::string>;
 
+// Operation names on the wire.
+namespace op {
+inline constexpr const char* kRegister = "register";
+inline constexpr const char* kCreateMenu = "create-menu";
+inline constexpr const char* kSetList = "set-list";
+inline constexpr const char* kAddCommand = "add-command";
+inline constexpr const char* kSetActive = "set-active";
+inline constexpr const char* kRemoveCommand = "remove-command";
+inline constexpr const char* kReleaseMenu = "release-menu";
+inline constexpr const char* kUnregister = "unregister";
+}  // namespace op
+
 inline void PutU32(std::string& out, std::uint32_t v) {
   out.push_back(static_cast<char>((v >> 24) & 0xFF));
   out.push_back(static_cast<char>((v >> 16) & 0xFF));

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -60,12 +61,15 @@ bool Recogniser::Open(std::string& error) {
   const std::string pre = std::to_string(settings_.vadPrespeech);
   const std::string post = std::to_string(settings_.vadPostspeech);
   const std::string start = std::to_string(settings_.vadStartspeech);
+  char wip[32];
+  std::snprintf(wip, sizeof wip, "%g", settings_.wordPenalty);
   std::vector<const char*> argv = {"varnel-listen",  "-hmm",           settings_.model.c_str(),
                                    "-dict",          settings_.dict.c_str(),
                                    "-vad_threshold", threshold.c_str(),
                                    "-vad_prespeech", pre.c_str(),
                                    "-vad_postspeech", post.c_str(),
-                                   "-vad_startspeech", start.c_str()};
+                                   "-vad_startspeech", start.c_str(),
+                                   "-wip",           wip};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -152,7 +156,8 @@ bool Recogniser::ApplyPending() {
   active_ = std::move(pending_);
   if (!active_ || active_->Empty()) return false;
   // Two names in turn: the search in use is never the one replaced.
-  const char* name = (searchFlip_++ % 2) != 0 ? "a" : "b";
+  searchName_ = (searchFlip_++ % 2) != 0 ? "a" : "b";
+  const char* name = searchName_.c_str();
   if (ps_set_jsgf_string(ps_, name, active_->Jsgf().c_str()) < 0 || ps_set_search(ps_, name) < 0) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
@@ -172,9 +177,11 @@ void Recogniser::EndUtterance() {
   const int limit = active_->MaxPhones() * settings_.msPerPhone + settings_.lengthSlackMs;
   heard.tooLong = heard.speechMs > limit;
   if (!heard.tooLong) heard.match = active_->Map(heard.hypothesis);
+
   if (settings_.verbose) {
-    std::fprintf(stderr, "varnel-listen: heard \"%s\" %d ms%s%s\n", heard.hypothesis.c_str(),
-                 heard.speechMs, heard.tooLong ? " (too long)" : "",
+    std::fprintf(stderr, "varnel-listen: heard \"%s\" %d ms (limit %d)%s%s\n",
+                 heard.hypothesis.c_str(), heard.speechMs, limit,
+                 heard.tooLong ? " (too long)" : "",
                  heard.match ? "" : " (not a command)");
   }
   onHeard_(std::move(heard));
@@ -209,6 +216,7 @@ void Recogniser::Run() {
       uttOpen_ = true;
     }
     ps_process_raw(ps_, buf.data(), static_cast<std::size_t>(n), FALSE, FALSE);
+
     const bool speech = ps_get_in_speech(ps_) != 0;
     if (speech && !inSpeech_) speechSamples_ = 0;
     if (speech || inSpeech_) speechSamples_ += n;

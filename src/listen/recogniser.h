@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "listen/audio_source.h"
 #include "listen/grammar.h"
@@ -25,6 +26,7 @@ struct Heard {
   std::optional<Match> match;  // nullopt: not a command
   int speechMs = 0;
   bool tooLong = false;
+
 };
 
 class Recogniser {
@@ -53,6 +55,7 @@ class Recogniser {
   bool ApplyPending();  // with mutex_ held
   void EndUtterance();  // with mutex_ held
 
+
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
   std::mutex mutex_;  // guards the decoder and the grammar fields
@@ -61,6 +64,7 @@ class Recogniser {
   bool hasPending_ = false;
   std::shared_ptr<const Grammar> active_;
   int searchFlip_ = 0;
+  std::string searchName_;
   bool uttOpen_ = false;
   bool inSpeech_ = false;
   long speechSamples_ = 0;

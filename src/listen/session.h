@@ -53,16 +53,4 @@ class Session {
   std::map<std::int32_t, std::pair<std::string, std::string>> commands_;  // spoken, description
 };
 
-// Operation names on the wire.
-namespace op {
-inline constexpr const char* kRegister = "register";
-inline constexpr const char* kCreateMenu = "create-menu";
-inline constexpr const char* kSetList = "set-list";
-inline constexpr const char* kAddCommand = "add-command";
-inline constexpr const char* kSetActive = "set-active";
-inline constexpr const char* kRemoveCommand = "remove-command";
-inline constexpr const char* kReleaseMenu = "release-menu";
-inline constexpr const char* kUnregister = "unregister";
-}  // namespace op
-
 }  // namespace varnel::listen

@@ -28,11 +28,13 @@ std::string Usage() {
          "  --vad-prespeech N       10 ms frames kept before speech (20)\n"
          "  --vad-postspeech N      10 ms frames of silence that end speech (25)\n"
          "  --vad-startspeech N     10 ms frames of voice that start speech (10)\n"
+         "  --garbage               add a phone loop to the grammar as well\n"
          "  --garbage-weight X      weight of the not-a-command branch (1e-4)\n"
          "  --phone-weight X        weight of each phone in that branch (0.5)\n"
-         "  --no-garbage            no not-a-command branch\n"
-         "  --ms-per-phone N        pace for the longest-command limit (150)\n"
-         "  --length-slack-ms N     added to that limit (600)\n"
+         "  --word-penalty X        decoder word insertion penalty (0.65)\n"
+
+         "  --ms-per-phone N        pace for the longest-command limit (110)\n"
+         "  --length-slack-ms N     added to that limit (200)\n"
          "  --verbose               print each utterance on stderr\n";
 }
 
@@ -86,8 +88,10 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.entryWeight = number(1e-30, 1);
       } else if (a == "--phone-weight") {
         s.garbage.phoneWeight = number(1e-30, 1);
-      } else if (a == "--no-garbage") {
-        s.garbage.enabled = false;
+      } else if (a == "--word-penalty") {
+        s.wordPenalty = number(1e-30, 10);
+      } else if (a == "--garbage") {
+        s.garbage.enabled = true;
       } else if (a == "--ms-per-phone") {
         s.msPerPhone = static_cast<int>(number(10, 1000));
       } else if (a == "--length-slack-ms") {

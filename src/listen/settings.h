@@ -22,8 +22,9 @@ struct Settings {
   int vadStartspeech = 10;
   // Rejection.
   GarbageOptions garbage;
-  int msPerPhone = 150;       // an utterance longer than the longest command at this pace is refused
-  int lengthSlackMs = 600;
+  double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
+  int msPerPhone = 110;       // an utterance longer than the longest command at this pace is refused
+  int lengthSlackMs = 200;
   bool verbose = false;
 };
 

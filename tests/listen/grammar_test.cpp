@@ -1,0 +1,119 @@
+#include "listen/grammar.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace varnel::listen {
+namespace {
+
+// A dictionary of known words, each one phone per letter.
+PhoneLookup Dict(std::set<std::string> words) {
+  return [words = std::move(words)](const std::string& w) {
+    return words.contains(w) ? static_cast<int>(w.size()) : 0;
+  };
+}
+
+const PhoneLookup kDict = Dict({"tab", "back", "page", "down", "next", "one", "two", "three",
+                                "twenty", "five", "zoom", "in", "find", "it", "varnel"});
+
+TEST(SpokenWords, NormalisesAndRefuses) {
+  struct Case {
+    std::string text;
+    std::optional<std::vector<std::string>> words;
+  } cases[] = {
+      {"Page Down", std::vector<std::string>{"page", "down"}},
+      {"25", std::vector<std::string>{"twenty", "five"}},
+      {" Tab  3 ", std::vector<std::string>{"tab", "three"}},
+      {"don't", std::vector<std::string>{"don't"}},
+      {"", std::nullopt},
+      {"a|b", std::nullopt},            // grammar syntax must not pass through
+      {"x;public <y> = z", std::nullopt},
+      {"12345", std::nullopt},
+      {"caf\xc3\xa9", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SpokenWords(c.text), c.words) << c.text;
+  EXPECT_EQ(NumberWords(0), "zero");
+  EXPECT_EQ(NumberWords(40), "forty");
+  EXPECT_EQ(NumberWords(105), "one hundred five");
+}
+
+TEST(CheckCommand, RefusesWhatCannotBeSpoken) {
+  const std::map<std::string, std::vector<std::string>> lists = {
+      {"Number", {"1", "2", "25"}}, {"Bad", {"1", "omni"}}, {"Empty", {}}};
+  struct Case {
+    std::string spoken;
+    std::int32_t error;  // 0 = accepted
+  } cases[] = {
+      {"Tab <Number>", 0},      {"Varnel", 0},           {"Zoom Out", 3 /*unknown word*/},
+      {"Tab <Missing>", 4},     {"Tab <Empty>", 4},      {"Tab <Bad>", 3},
+      {"Tab <Number", 5},       {"Tab > 2", 5},          {"", 5},
+      {"Zoom <<Number>>", 5},
+  };
+  for (const auto& c : cases) {
+    const auto e = CheckCommand(c.spoken, lists, kDict);
+    EXPECT_EQ(e ? e->first : 0, c.error) << c.spoken;
+    if (e) {
+      EXPECT_FALSE(e->second.empty());
+    }
+  }
+  const auto e = CheckCommand("Zoom Out", lists, kDict);
+  ASSERT_TRUE(e);
+  EXPECT_NE(e->second.find("\"out\""), std::string::npos);
+}
+
+TEST(Grammar, MapsHypothesesBackToCommandsAndItems) {
+  MenuSpec menu;
+  menu.owner = 7;
+  menu.lists = {{"Number", {"1", "2", "3", "25"}}, {"Page Down", {"Page Down", "Next Page"}},
+                {"Find", {"Find", "Find It"}}};
+  menu.commands = {{16, "Tab <Number>"}, {17, "Back Tab <Number>"}, {10, "<Page Down>"},
+                   {26, "Zoom In"},      {24, "Varnel"},            {2, "<Find>"},
+                   {99, "Zoom Out"}};  // unknown word: left out of the grammar
+  const Grammar g = BuildGrammar({menu}, kDict, GarbageOptions{});
+  struct Case {
+    std::string hyp;
+    std::optional<std::int32_t> id;
+    std::vector<std::string> items;
+  } cases[] = {
+      {"tab three", 16, {"3"}},
+      {"back tab twenty five", 17, {"25"}},
+      {"next page", 10, {"Next Page"}},
+      {"page down", 10, {"Page Down"}},
+      {"zoom in", 26, {}},
+      {"varnel(2)", 24, {}},
+      {"find it", 2, {"Find It"}},
+      {"find", 2, {"Find"}},
+      {"tab", std::nullopt, {}},
+      {"tab three three", std::nullopt, {}},
+      {"zoom out", std::nullopt, {}},
+      {"ph_t zoom in", std::nullopt, {}},
+      {"", std::nullopt, {}},
+  };
+  for (const auto& c : cases) {
+    const auto m = g.Map(c.hyp);
+    ASSERT_EQ(m.has_value(), c.id.has_value()) << c.hyp;
+    if (!m) continue;
+    EXPECT_EQ(m->id, *c.id) << c.hyp;
+    EXPECT_EQ(m->owner, 7u);
+    EXPECT_EQ(m->listResults, c.items) << c.hyp;
+  }
+  EXPECT_EQ(g.Map("tab two")->command, "Tab <Number>");
+  // The longest command: back(4) tab(3) twenty(6) five(4).
+  EXPECT_EQ(g.MaxPhones(), 17);
+  EXPECT_EQ(g.Jsgf().find("out"), std::string::npos);
+  EXPECT_NE(g.Jsgf().find("twenty five"), std::string::npos);
+}
+
+TEST(Grammar, NewestMenuWinsAndEmptyMenusGiveNoGrammar) {
+  MenuSpec a{1, {}, {{5, "Zoom In"}}};
+  MenuSpec b{2, {}, {{8, "Zoom In"}}};
+  const Grammar g = BuildGrammar({a, b}, kDict, GarbageOptions{});
+  ASSERT_TRUE(g.Map("zoom in"));
+  EXPECT_EQ(g.Map("zoom in")->owner, 2u);
+  EXPECT_TRUE(BuildGrammar({}, kDict, GarbageOptions{}).Empty());
+  EXPECT_TRUE(BuildGrammar({MenuSpec{3, {}, {{1, "Zoom Out"}}}}, kDict, {}).Empty());
+}
+
+}  // namespace
+}  // namespace varnel::listen

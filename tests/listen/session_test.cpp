@@ -1,0 +1,102 @@
+#include "listen/session.h"
+
+#include <gtest/gtest.h>
+
+namespace varnel::listen {
+namespace {
+
+int Known(const std::string& w) { return w == "unknownword" ? 0 : 3; }
+
+class SessionTest : public ::testing::Test {
+ protected:
+  Fields Do(Fields args) {
+    Fields req = {"req", std::to_string(++seq_)};
+    req.insert(req.end(), args.begin(), args.end());
+    bool changed = false;
+    Fields reply = s_.Handle(req, Known, changed);
+    EXPECT_EQ(reply[1], req[1]);
+    changed_ = changed;
+    return reply;
+  }
+  bool Ok(Fields args) { return Do(std::move(args))[0] == "ok"; }
+  std::string ErrorNumber(Fields args) {
+    const Fields r = Do(std::move(args));
+    return r[0] == "error" ? r[2] : "ok";
+  }
+
+  std::uint64_t clock_ = 0;
+  Session s_{1, clock_};
+  int seq_ = 0;
+  bool changed_ = false;
+};
+
+TEST_F(SessionTest, TheRegistrationOrderOfTheProgramWorks) {
+  ASSERT_TRUE(Ok({"register", "1"}));
+  ASSERT_TRUE(Ok({"create-menu", "Varnel", "Pellar", "9"}));
+  ASSERT_TRUE(Ok({"set-list", "Number", "3", std::string("1\0" "2\0" "3\0", 6)}));
+  ASSERT_TRUE(Ok({"set-list", "Find", "2", std::string("Find\0Find It\0", 13)}));
+  ASSERT_TRUE(Ok({"add-command", "16", "Tab <Number>", "Varnel"}));
+  ASSERT_TRUE(Ok({"add-command", "2", "<Find>", "Varnel"}));
+  EXPECT_FALSE(s_.Listening());
+  ASSERT_TRUE(Ok({"set-active", "1"}));
+  EXPECT_TRUE(changed_);
+  EXPECT_TRUE(s_.Listening());
+  EXPECT_EQ(s_.Spec().commands.size(), 2u);
+  EXPECT_EQ(s_.Description(16), "Varnel");
+  // The take-down order: unregister first; the menu calls after it fail quietly.
+  ASSERT_TRUE(Ok({"unregister"}));
+  EXPECT_TRUE(changed_);
+  EXPECT_FALSE(s_.Listening());
+  EXPECT_EQ(ErrorNumber({"set-active", "0"}), "2");
+  EXPECT_EQ(ErrorNumber({"remove-command", "16"}), "2");
+}
+
+TEST_F(SessionTest, BadRequestsGetClearErrors) {
+  EXPECT_EQ(ErrorNumber({"create-menu", "a", "b", "9"}), "2");  // not registered
+  EXPECT_EQ(ErrorNumber({"register", "2"}), "1");               // wrong version
+  ASSERT_TRUE(Ok({"register", "1"}));
+  EXPECT_EQ(ErrorNumber({"register", "1"}), "2");
+  EXPECT_EQ(ErrorNumber({"add-command", "1", "Menu", ""}), "2");  // no menu yet
+  ASSERT_TRUE(Ok({"create-menu", "Varnel", "Pellar", "9"}));
+  struct Case {
+    Fields args;
+    const char* error;
+  } cases[] = {
+      {{"frobnicate"}, "1"},
+      {{"set-list", "Number", "2", std::string("1\0", 2)}, "1"},  // count mismatch
+      {{"set-list", "Number", "x", ""}, "1"},
+      {{"set-list", "<N>", "1", std::string("1\0", 2)}, "5"},
+      {{"set-list", "N", "1", std::string("a;b\0", 4)}, "5"},
+      {{"add-command", "x", "Menu", ""}, "1"},
+      {{"add-command", "99999999999", "Menu", ""}, "1"},
+      {{"add-command", "1", "Menu unknownword", ""}, "3"},
+      {{"add-command", "1", "Tab <Nope>", ""}, "4"},
+      {{"add-command", "1", "Menu"}, "1"},
+      {{"set-active", "-1"}, "1"},
+      {{"remove-command", "5"}, "2"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ErrorNumber(c.args), c.error) << c.args[0];
+  ASSERT_TRUE(Ok({"add-command", "1", "Menu", ""}));
+  EXPECT_EQ(ErrorNumber({"add-command", "1", "Menu", ""}), "2");  // duplicate id
+  // A list without the final NUL is accepted as the same list.
+  EXPECT_TRUE(Ok({"set-list", "N", "2", std::string("1\0" "2", 3)}));
+  EXPECT_EQ(s_.Spec().lists.at("N").size(), 2u);
+  bool changed = false;
+  EXPECT_EQ(s_.Handle({"ok"}, Known, changed)[0], "error");
+}
+
+TEST_F(SessionTest, LaterActivationIsNewer) {
+  std::uint64_t clock = 0;
+  Session a(1, clock), b(2, clock);
+  bool c = false;
+  for (Session* s : {&a, &b}) {
+    s->Handle({"req", "1", "register", "1"}, Known, c);
+    s->Handle({"req", "2", "create-menu", "A", "S", "9"}, Known, c);
+    s->Handle({"req", "3", "add-command", "1", "Menu", ""}, Known, c);
+    s->Handle({"req", "4", "set-active", "1"}, Known, c);
+  }
+  EXPECT_LT(a.ActivatedAt(), b.ActivatedAt());
+}
+
+}  // namespace
+}  // namespace varnel::listen
