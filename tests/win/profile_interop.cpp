@@ -19,7 +19,8 @@
 
 namespace {
 
-std::string SystemRead(const std::string& file, const std::string& section, const std::string& key) {
+std::string SystemRead(const std::string& file, const std::string& section,
+                       const std::string& key) {
   std::vector<char> buf(1024, '\0');
   const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>", buf.data(),
                                            static_cast<DWORD>(buf.size()), file.c_str());
@@ -44,7 +45,8 @@ std::vector<Case> Cases() {
       {"plain words", "History", "SearchHistory", "wine test", "wine test"},
       {"window handle", "Application", "AppHwnd", "131138", "131138"},
       {"equals and semicolon inside", "History", "SearchHistory", "a=b; c", "a=b; c"},
-      {"enclosing quotes are dropped", "History", "SearchHistory", "\"exact phrase\"", "exact phrase"},
+      {"enclosing quotes are dropped", "History", "SearchHistory", "\"exact phrase\"",
+       "exact phrase"},
       {"inner quotes stay", "History", "SearchHistory", "say \"hi\" now", "say \"hi\" now"},
       {"brackets in the value", "History", "SearchHistory", "[x] (y)", "[x] (y)"},
       {"second section keeps the first", "Application", "AppHwnd", "42", "42"},
@@ -66,14 +68,16 @@ int Check(const std::string& folder) {
                            varnel::WriteProfileString(a, c.section, c.key, c.value);
     const bool oursToSystem = wroteOurs && SystemRead(a, c.section, c.key) == c.expected &&
                               SystemRead(a, "Other", "Key") == "1";
-    const bool wroteSystem = SystemWrite(b, "Other", "Key", "1") && SystemWrite(b, c.section, c.key, c.value);
+    const bool wroteSystem =
+        SystemWrite(b, "Other", "Key", "1") && SystemWrite(b, c.section, c.key, c.value);
     const auto back = varnel::ReadProfileString(b, c.section, c.key);
     // Key and section names match without regard to case on both sides.
     std::string lowerKey = c.key;
     for (auto& ch : lowerKey) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     const auto backLower = varnel::ReadProfileString(b, c.section, lowerKey);
     const bool systemToOurs = wroteSystem && back == c.expected && backLower == c.expected;
-    std::printf("%-34s %-16s %-16s\n", c.name, oursToSystem ? "ok" : "MISMATCH", systemToOurs ? "ok" : "MISMATCH");
+    std::printf("%-34s %-16s %-16s\n", c.name, oursToSystem ? "ok" : "MISMATCH",
+                systemToOurs ? "ok" : "MISMATCH");
     failures += (oursToSystem ? 0 : 1) + (systemToOurs ? 0 : 1);
   }
   // A value rewritten in place by the system leaves our other keys alone, and the reverse.

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end checks of varnel.exe under Wine on a virtual X display.
 
-Usage: wine_desktop.py <build-dir> <case>...   cases: desktop, profile, bench
+Usage: wine_desktop.py <build-dir> <case>...   cases: platform, desktop, profile
 Starts Xvfb and openbox, uses a Wine prefix cached in the build folder, and stops every
 process it started, also on failure.
 """
@@ -207,7 +207,13 @@ def profile(s):
     s.check("settings files read the same through both readers", r.returncode == 0, r.stderr[:200])
 
 
-CASES = {"desktop": desktop, "profile": profile}
+def platform(s):
+    r = s.run(["wine", os.path.join(s.build, "tests", "win", "platform_checks.exe")], check=False, timeout=120)
+    print(r.stdout, end="")
+    s.check("the platform layer's checks pass", r.returncode == 0, r.stderr[:200])
+
+
+CASES = {"platform": platform, "desktop": desktop, "profile": profile}
 
 
 def main():

@@ -75,7 +75,9 @@ std::wstring ChooseFamily(const std::wstring& designed) {
   return designed;
 }
 
-bool IsOption(const ControlDesign& d) { return d.kind == ControlKind::OptionButton; }
+bool IsOption(const ControlDesign& d) {
+  return d.kind == ControlKind::OptionButton;
+}
 bool HasWindow(ControlKind k) {
   return k != ControlKind::PictureBox && k != ControlKind::Image;
 }
@@ -106,8 +108,8 @@ bool SearchForm::Create(const WindowDesign& design) {
   wc.style = CS_DBLCLKS;
   wc.lpfnWndProc = WndProc;
   wc.hInstance = inst;
-  wc.hIcon = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0,
-                                           LR_DEFAULTSIZE | LR_SHARED));
+  wc.hIcon = static_cast<HICON>(
+      LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE | LR_SHARED));
   wc.hIconSm = static_cast<HICON>(LoadImageW(inst, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXSMICON),
                                              GetSystemMetrics(SM_CYSMICON), LR_SHARED));
@@ -115,7 +117,8 @@ bool SearchForm::Create(const WindowDesign& design) {
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);  // fails harmlessly when already registered
 
-  constexpr DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD style =
+      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   hwnd_ = CreateWindowExW(0, kClassName, Widen(design.caption).c_str(), style, CW_USEDEFAULT,
                           CW_USEDEFAULT, 400, 400, nullptr, nullptr, inst, this);
   if (hwnd_ == nullptr) return false;
@@ -180,16 +183,17 @@ bool SearchForm::Create(const WindowDesign& design) {
     c.hwnd = CreateWindowExW(0, cls, Widen(c.text).c_str(), s, 0, 0, 1, 1, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), inst, nullptr);
     if (c.hwnd == nullptr) continue;
-    if (d.ref.id == Ctl::lbl_doit) SetWindowSubclass(c.hwnd, LabelProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    if (d.ref.id == Ctl::lbl_doit)
+      SetWindowSubclass(c.hwnd, LabelProc, 1, reinterpret_cast<DWORD_PTR>(this));
     if (IsOption(d) && d.ref.index == 0) {
       SendMessageW(c.hwnd, BM_SETCHECK, BST_CHECKED, 0);
       selected_[d.group] = d.ref;
     }
     if (d.tooltip != nullptr && *d.tooltip != '\0') {
       if (tooltip_ == nullptr) {
-        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                   CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                   hwnd_, nullptr, inst, nullptr);
+        tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                   WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                   CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, inst, nullptr);
       }
       if (tooltip_ != nullptr) {
         std::wstring tip = Widen(d.tooltip);
@@ -307,7 +311,8 @@ void SearchForm::RebuildFonts() {
   std::map<std::wstring, HFONT> old;
   old.swap(fonts_);
   for (auto& c : controls_) {
-    if (c.hwnd != nullptr) SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.design.font)), TRUE);
+    if (c.hwnd != nullptr)
+      SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.design.font)), TRUE);
   }
   for (auto& [key, font] : old) DeleteObject(font);
 }
@@ -363,8 +368,8 @@ void SearchForm::PaintMicrophone(HDC dc, RECT r) {
   const int cw = headW * 3 / 2;
   const int cradleTop = r.top + h * 25 / 100;
   const int cradleBottom = r.top + h * 68 / 100;
-  Arc(dc, cx - cw / 2, cradleTop, cx + cw / 2, cradleBottom, cx + cw / 2, (cradleTop + cradleBottom) / 2,
-      cx - cw / 2, (cradleTop + cradleBottom) / 2);
+  Arc(dc, cx - cw / 2, cradleTop, cx + cw / 2, cradleBottom, cx + cw / 2,
+      (cradleTop + cradleBottom) / 2, cx - cw / 2, (cradleTop + cradleBottom) / 2);
   MoveToEx(dc, cx, cradleBottom, nullptr);
   LineTo(dc, cx, r.top + h * 90 / 100);
   MoveToEx(dc, cx - w * 30 / 100, r.top + h * 92 / 100, nullptr);
@@ -391,8 +396,8 @@ LRESULT CALLBACK SearchForm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
   return self->Handle(msg, wParam, lParam);
 }
 
-LRESULT CALLBACK SearchForm::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR, DWORD_PTR selfPtr) {
+LRESULT CALLBACK SearchForm::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                       DWORD_PTR selfPtr) {
   auto* self = reinterpret_cast<SearchForm*>(selfPtr);
   if (msg == WM_MOUSEMOVE && self->sink_ != nullptr) {
     if (const Control* c = self->FindByWindow(hwnd)) self->sink_->OnMouseMove(c->design.ref);
@@ -533,7 +538,9 @@ void SearchForm::OnCommand(HWND child, WORD code) {
 
 void SearchForm::SelectOption(Control& option, bool raise) {
   for (auto& other : controls_) {
-    if (!IsOption(other.design) || other.design.group != option.design.group || other.hwnd == nullptr) continue;
+    if (!IsOption(other.design) || other.design.group != option.design.group ||
+        other.hwnd == nullptr)
+      continue;
     const bool on = &other == &option;
     if ((SendMessageW(other.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) != on) {
       SendMessageW(other.hwnd, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -553,7 +560,8 @@ void SearchForm::SelectOption(Control& option, bool raise) {
 bool SearchForm::MoveInGroup(Control& from, int step) {
   std::vector<Control*> group;
   for (auto& c : controls_) {
-    if (IsOption(c.design) && c.design.group == from.design.group && c.hwnd != nullptr) group.push_back(&c);
+    if (IsOption(c.design) && c.design.group == from.design.group && c.hwnd != nullptr)
+      group.push_back(&c);
   }
   const auto n = static_cast<int>(group.size());
   int at = 0;
@@ -571,27 +579,29 @@ bool SearchForm::MoveInGroup(Control& from, int step) {
 
 bool SearchForm::Mnemonic(wchar_t ch) {
   const auto want = static_cast<wchar_t>(std::towlower(ch));
-  for (auto& c : controls_) {
-    const ControlKind k = c.design.kind;
-    if (c.hwnd == nullptr || (k != ControlKind::OptionButton && k != ControlKind::CheckBox &&
-                              k != ControlKind::CommandButton)) {
-      continue;
+  // "&Find It" and "&Finance" share F: the command button wins, as Alt+F is the search key.
+  for (const bool buttons : {true, false}) {
+    for (auto& c : controls_) {
+      const ControlKind k = c.design.kind;
+      const bool eligible = buttons ? k == ControlKind::CommandButton
+                                    : k == ControlKind::OptionButton || k == ControlKind::CheckBox;
+      if (c.hwnd == nullptr || !eligible) continue;
+      const char acc = CaptionAccelerator(c.text.c_str());
+      if (acc == 0 || static_cast<wchar_t>(static_cast<unsigned char>(acc)) != want) continue;
+      if (IsWindowEnabled(c.hwnd) == 0 || IsWindowVisible(c.hwnd) == 0) continue;
+      if (k == ControlKind::OptionButton) {
+        ::SetFocus(c.hwnd);
+        if (SendMessageW(c.hwnd, BM_GETCHECK, 0, 0) != BST_CHECKED) SelectOption(c, true);
+      } else if (k == ControlKind::CheckBox) {
+        ::SetFocus(c.hwnd);
+        const bool was = SendMessageW(c.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        SendMessageW(c.hwnd, BM_SETCHECK, was ? BST_UNCHECKED : BST_CHECKED, 0);
+        RaiseClick(c.design.ref);
+      } else {
+        RaiseClick(c.design.ref);
+      }
+      return true;
     }
-    const char acc = CaptionAccelerator(c.text.c_str());
-    if (acc == 0 || static_cast<wchar_t>(static_cast<unsigned char>(acc)) != want) continue;
-    if (IsWindowEnabled(c.hwnd) == 0 || IsWindowVisible(c.hwnd) == 0) continue;
-    if (k == ControlKind::OptionButton) {
-      ::SetFocus(c.hwnd);
-      if (SendMessageW(c.hwnd, BM_GETCHECK, 0, 0) != BST_CHECKED) SelectOption(c, true);
-    } else if (k == ControlKind::CheckBox) {
-      ::SetFocus(c.hwnd);
-      const bool was = SendMessageW(c.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-      SendMessageW(c.hwnd, BM_SETCHECK, was ? BST_UNCHECKED : BST_CHECKED, 0);
-      RaiseClick(c.design.ref);
-    } else {
-      RaiseClick(c.design.ref);
-    }
-    return true;
   }
   return false;
 }
@@ -653,10 +663,16 @@ Twips SearchForm::Cached(int index, int px) {
   return g.valid && g.px == px ? g.tw : ToTw(px);
 }
 
-void SearchForm::Remember(int index, Twips tw, int px) { geometry_[index] = {true, tw, px}; }
+void SearchForm::Remember(int index, Twips tw, int px) {
+  geometry_[index] = {true, tw, px};
+}
 
-Twips SearchForm::Left() { return Cached(0, WindowPx().left); }
-Twips SearchForm::Top() { return Cached(1, WindowPx().top); }
+Twips SearchForm::Left() {
+  return Cached(0, WindowPx().left);
+}
+Twips SearchForm::Top() {
+  return Cached(1, WindowPx().top);
+}
 Twips SearchForm::Width() {
   const RECT r = WindowPx();
   return Cached(2, r.right - r.left);
@@ -699,9 +715,15 @@ void SearchForm::SetState(WindowState state) {
   ShowWindow(hwnd_, cmd);
 }
 
-Twips SearchForm::ScreenWidth() { return ToTw(GetSystemMetrics(SM_CXSCREEN)); }
-Twips SearchForm::ScreenHeight() { return ToTw(GetSystemMetrics(SM_CYSCREEN)); }
-int SearchForm::TwipsPerPixelY() { return static_cast<int>((1440 + dpi_ / 2) / dpi_); }
+Twips SearchForm::ScreenWidth() {
+  return ToTw(GetSystemMetrics(SM_CXSCREEN));
+}
+Twips SearchForm::ScreenHeight() {
+  return ToTw(GetSystemMetrics(SM_CYSCREEN));
+}
+int SearchForm::TwipsPerPixelY() {
+  return static_cast<int>((1440 + dpi_ / 2) / dpi_);
+}
 
 // ---- controls
 
@@ -735,7 +757,8 @@ int SearchForm::SelStart(ControlRef c) {
   Control* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return 0;
   DWORD start = 0, end = 0;
-  SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(start);
 }
 
@@ -743,7 +766,8 @@ int SearchForm::SelLength(ControlRef c) {
   Control* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return 0;
   DWORD start = 0, end = 0;
-  SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+               reinterpret_cast<LPARAM>(&end));
   return static_cast<int>(end - start);
 }
 
@@ -759,7 +783,8 @@ void SearchForm::SetSelection(ControlRef c, int start, int length) {
 int SearchForm::Value(ControlRef c) {
   Control* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr) return 0;
-  if (x->design.kind != ControlKind::OptionButton && x->design.kind != ControlKind::CheckBox) return 0;
+  if (x->design.kind != ControlKind::OptionButton && x->design.kind != ControlKind::CheckBox)
+    return 0;
   return SendMessageW(x->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
@@ -770,7 +795,8 @@ void SearchForm::SetValue(ControlRef c, int value) {
   if (x->design.kind == ControlKind::OptionButton) {
     if (value == 0) {
       if (was) SendMessageW(x->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
-      if (selected_[x->design.group] == x->design.ref) selected_[x->design.group] = ControlRef{Ctl::Form, -1};
+      if (selected_[x->design.group] == x->design.ref)
+        selected_[x->design.group] = ControlRef{Ctl::Form, -1};
     } else if (!was) {
       SelectOption(*x, true);
     }
@@ -833,7 +859,8 @@ void SearchForm::SetControlTop(ControlRef c, Twips top) {
 
 bool SearchForm::SetTabStop(ControlRef c, bool on) {
   Control* x = Find(c);
-  if (x == nullptr || x->design.kind == ControlKind::Label || x->design.kind == ControlKind::Image) {
+  if (x == nullptr || x->design.kind == ControlKind::Label ||
+      x->design.kind == ControlKind::Image) {
     return false;
   }
   x->tabStop = on;

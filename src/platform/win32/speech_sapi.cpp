@@ -91,7 +91,8 @@ class SapiSpeechService final : public SpeechService {
     if (SUCCEEDED(hr)) hr = reco_->CreateRecoContext(&ctx_);
     if (SUCCEEDED(hr)) hr = CreateNotifyWindow();
     if (SUCCEEDED(hr)) hr = ctx_->SetNotifyWindowMessage(notify_, kMsgSpeech, 0, 0);
-    if (SUCCEEDED(hr)) hr = ctx_->SetInterest(Interest(SPEI_RECOGNITION), Interest(SPEI_RECOGNITION));
+    if (SUCCEEDED(hr))
+      hr = ctx_->SetInterest(Interest(SPEI_RECOGNITION), Interest(SPEI_RECOGNITION));
     if (FAILED(hr)) {
       Unregister();
       return ErrorFromHresult(hr);
@@ -126,11 +127,14 @@ class SapiSpeechService final : public SpeechService {
     if (words.empty()) return ErrorFromHresult(E_INVALIDARG);
     SPSTATEHANDLE rule = nullptr;
     const auto it = lists_.find(name);
-    const ULONG id = it != lists_.end() ? it->second.id : kFirstListRule + static_cast<ULONG>(lists_.size());
+    const ULONG id =
+        it != lists_.end() ? it->second.id : kFirstListRule + static_cast<ULONG>(lists_.size());
     HRESULT hr = grammar_->GetRule(Widen("list_" + name).c_str(), id, SPRAF_Dynamic, TRUE, &rule);
     if (SUCCEEDED(hr)) hr = grammar_->ClearRule(rule);
     for (const auto& w : words) {
-      if (SUCCEEDED(hr)) hr = grammar_->AddWordTransition(rule, nullptr, w.c_str(), L" ", SPWT_LEXICAL, 1.0F, nullptr);
+      if (SUCCEEDED(hr))
+        hr = grammar_->AddWordTransition(rule, nullptr, w.c_str(), L" ", SPWT_LEXICAL, 1.0F,
+                                         nullptr);
     }
     if (FAILED(hr)) return ErrorFromHresult(hr);
     lists_[name] = {id, rule};
@@ -163,7 +167,8 @@ class SapiSpeechService final : public SpeechService {
         }
         hr = grammar_->AddRuleTransition(from, to, list->second.rule, 1.0F, nullptr);
       } else {
-        hr = grammar_->AddWordTransition(from, to, pieces[i].text.c_str(), L" ", SPWT_LEXICAL, 1.0F, nullptr);
+        hr = grammar_->AddWordTransition(from, to, pieces[i].text.c_str(), L" ", SPWT_LEXICAL, 1.0F,
+                                         nullptr);
       }
       from = to;
     }
@@ -180,7 +185,8 @@ class SapiSpeechService final : public SpeechService {
       hr = grammar_->Commit(0);
       if (SUCCEEDED(hr)) dirty_ = false;
     }
-    if (SUCCEEDED(hr)) hr = grammar_->SetRuleState(nullptr, nullptr, active ? SPRS_ACTIVE : SPRS_INACTIVE);
+    if (SUCCEEDED(hr))
+      hr = grammar_->SetRuleState(nullptr, nullptr, active ? SPRS_ACTIVE : SPRS_INACTIVE);
     if (SUCCEEDED(hr) && active) hr = reco_->SetRecoState(SPRST_ACTIVE);
     return Check(hr);
   }
@@ -254,12 +260,14 @@ class SapiSpeechService final : public SpeechService {
     ULONG fetched = 0;
     std::vector<SpeechRecognition> heard;
     while (ctx_ != nullptr && ctx_->GetEvents(1, &ev, &fetched) == S_OK && fetched == 1) {
-      if (ev.eEventId == SPEI_RECOGNITION && ev.elParamType == SPET_LPARAM_IS_OBJECT && ev.lParam != 0) {
+      if (ev.eEventId == SPEI_RECOGNITION && ev.elParamType == SPET_LPARAM_IS_OBJECT &&
+          ev.lParam != 0) {
         if (auto r = Read(reinterpret_cast<ISpRecoResult*>(ev.lParam))) heard.push_back(*r);
       }
       if (ev.elParamType == SPET_LPARAM_IS_OBJECT && ev.lParam != 0) {
         reinterpret_cast<IUnknown*>(ev.lParam)->Release();
-      } else if ((ev.elParamType == SPET_LPARAM_IS_POINTER || ev.elParamType == SPET_LPARAM_IS_STRING) &&
+      } else if ((ev.elParamType == SPET_LPARAM_IS_POINTER ||
+                  ev.elParamType == SPET_LPARAM_IS_STRING) &&
                  ev.lParam != 0) {
         CoTaskMemFree(reinterpret_cast<void*>(ev.lParam));
       }
@@ -281,10 +289,12 @@ class SapiSpeechService final : public SpeechService {
         SpeechRecognition r;
         r.id = id;
         r.command = it->second.spoken;
-        for (const SPPHRASERULE* child = phrase->Rule.pFirstChild; child != nullptr; child = child->pNextSibling) {
+        for (const SPPHRASERULE* child = phrase->Rule.pFirstChild; child != nullptr;
+             child = child->pNextSibling) {
           if (child->ulId < kFirstListRule || child->ulId >= kCommandRuleBase) continue;
           LPWSTR text = nullptr;
-          if (SUCCEEDED(result->GetText(child->ulFirstElement, child->ulCountOfElements, TRUE, &text, nullptr)) &&
+          if (SUCCEEDED(result->GetText(child->ulFirstElement, child->ulCountOfElements, TRUE,
+                                        &text, nullptr)) &&
               text != nullptr) {
             r.listResults.push_back(Narrow(text));
             CoTaskMemFree(text);
@@ -313,9 +323,9 @@ SpeechError ErrorFromHresult(long hr) {
   SpeechError e;
   e.number = static_cast<std::int32_t>(hr);
   wchar_t* text = nullptr;
-  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+  const DWORD n = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   if (n != 0 && text != nullptr) {
     std::wstring t(text, n);
     while (!t.empty() && (t.back() == L'\n' || t.back() == L'\r' || t.back() == L' ')) t.pop_back();
@@ -324,7 +334,8 @@ SpeechError ErrorFromHresult(long hr) {
   if (text != nullptr) LocalFree(text);
   if (e.text.empty()) {
     char buf[64];
-    std::snprintf(buf, sizeof buf, "Speech recognition error 0x%08lX", static_cast<unsigned long>(hr));
+    std::snprintf(buf, sizeof buf, "Speech recognition error 0x%08lX",
+                  static_cast<unsigned long>(hr));
     e.text = buf;
   }
   return e;
@@ -332,8 +343,8 @@ SpeechError ErrorFromHresult(long hr) {
 
 std::unique_ptr<SpeechService> CreateSapiSpeechService(SpeechError& error) {
   ISpRecognizer* reco = nullptr;
-  const HRESULT hr = CoCreateInstance(CLSID_SpInprocRecognizer, nullptr, CLSCTX_ALL, IID_ISpRecognizer,
-                                      reinterpret_cast<void**>(&reco));
+  const HRESULT hr = CoCreateInstance(CLSID_SpInprocRecognizer, nullptr, CLSCTX_ALL,
+                                      IID_ISpRecognizer, reinterpret_cast<void**>(&reco));
   if (FAILED(hr) || reco == nullptr) {
     error = ErrorFromHresult(FAILED(hr) ? hr : E_NOINTERFACE);
     return nullptr;

@@ -18,17 +18,31 @@ WinPlatform* hookOwner = nullptr;
 constexpr int kMaxMessagesPerYield = 10000;
 
 std::string ReadRegistryString(HKEY root, const std::wstring& subkey, const wchar_t* value) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+  DWORD type = 0;
   DWORD bytes = 0;
-  constexpr DWORD kFlags = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ;
-  if (RegGetValueW(root, subkey.c_str(), value, kFlags, nullptr, nullptr, &bytes) != ERROR_SUCCESS) {
-    return {};
+  std::wstring data;
+  if (RegQueryValueExW(key, value, nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+      (type == REG_SZ || type == REG_EXPAND_SZ)) {
+    // Room for a terminator the stored data may lack.
+    data.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+    bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
+    if (RegQueryValueExW(key, value, nullptr, &type, reinterpret_cast<BYTE*>(data.data()),
+                         &bytes) != ERROR_SUCCESS) {
+      data.clear();
+    }
+    data.resize(wcsnlen(data.c_str(), data.size()));
   }
-  std::wstring data(bytes / sizeof(wchar_t) + 1, L'\0');
-  bytes = static_cast<DWORD>(data.size() * sizeof(wchar_t));
-  if (RegGetValueW(root, subkey.c_str(), value, kFlags, nullptr, data.data(), &bytes) != ERROR_SUCCESS) {
-    return {};
+  RegCloseKey(key);
+  if (type == REG_EXPAND_SZ && !data.empty()) {
+    const DWORD n = ExpandEnvironmentStringsW(data.c_str(), nullptr, 0);
+    std::wstring expanded(n, L'\0');
+    if (n != 0 && ExpandEnvironmentStringsW(data.c_str(), expanded.data(), n) == n) {
+      expanded.resize(n - 1);
+      data = expanded;
+    }
   }
-  data.resize(wcsnlen(data.c_str(), data.size()));
   return Narrow(data);
 }
 
@@ -57,7 +71,9 @@ BOOL CALLBACK VisitWindow(HWND h, LPARAM visit) {
 
 }  // namespace
 
-WinPlatform::WinPlatform() { hookOwner = this; }
+WinPlatform::WinPlatform() {
+  hookOwner = this;
+}
 
 WinPlatform::~WinPlatform() {
   if (hookOwner == this) hookOwner = nullptr;
@@ -65,9 +81,13 @@ WinPlatform::~WinPlatform() {
 
 // ---- clock, waiting and the event loop
 
-std::uint32_t WinPlatform::TickCount() { return GetTickCount(); }
+std::uint32_t WinPlatform::TickCount() {
+  return GetTickCount();
+}
 
-void WinPlatform::Sleep(std::uint32_t ms) { ::Sleep(ms); }
+void WinPlatform::Sleep(std::uint32_t ms) {
+  ::Sleep(ms);
+}
 
 bool WinPlatform::Process(MSG& m) {
   if (m.message == WM_QUIT) {
@@ -87,7 +107,8 @@ bool WinPlatform::Process(MSG& m) {
 
 void WinPlatform::DoEvents() {
   MSG m;
-  for (int i = 0; i < kMaxMessagesPerYield && !quit_ && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0; ++i) {
+  for (int i = 0;
+       i < kMaxMessagesPerYield && !quit_ && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0; ++i) {
     if (!Process(m)) {
       // Leave the quit for the event loop proper.
       PostQuitMessage(exitCode_);
@@ -105,7 +126,9 @@ void WinPlatform::PostCode(Code code) {
   }
 }
 
-void WinPlatform::StartTimer(std::uint32_t intervalMs) { form_.StartTimer(intervalMs); }
+void WinPlatform::StartTimer(std::uint32_t intervalMs) {
+  form_.StartTimer(intervalMs);
+}
 
 int WinPlatform::RunEventLoop() {
   // Without a window nothing could ever end the loop.
@@ -126,26 +149,38 @@ int WinPlatform::RunEventLoop() {
 
 // ---- top-level windows and stacking order
 
-Hwnd WinPlatform::ForegroundWindow() { return ToId(GetForegroundWindow()); }
+Hwnd WinPlatform::ForegroundWindow() {
+  return ToId(GetForegroundWindow());
+}
 
-bool WinPlatform::SetForegroundWindow(Hwnd hwnd) { return ::SetForegroundWindow(ToHwnd(hwnd)) != 0; }
+bool WinPlatform::SetForegroundWindow(Hwnd hwnd) {
+  return ::SetForegroundWindow(ToHwnd(hwnd)) != 0;
+}
 
-Hwnd WinPlatform::FocusWindow() { return ToId(GetFocus()); }
+Hwnd WinPlatform::FocusWindow() {
+  return ToId(GetFocus());
+}
 
-Hwnd WinPlatform::DesktopWindow() { return ToId(GetDesktopWindow()); }
+Hwnd WinPlatform::DesktopWindow() {
+  return ToId(GetDesktopWindow());
+}
 
 Hwnd WinPlatform::NextWindow(Hwnd hwnd) {
   if (hwnd == 0) return 0;
   return ToId(GetWindow(ToHwnd(hwnd), GW_HWNDNEXT));
 }
 
-bool WinPlatform::IsWindow(Hwnd hwnd) { return hwnd != 0 && ::IsWindow(ToHwnd(hwnd)) != 0; }
+bool WinPlatform::IsWindow(Hwnd hwnd) {
+  return hwnd != 0 && ::IsWindow(ToHwnd(hwnd)) != 0;
+}
 
 bool WinPlatform::IsWindowVisible(Hwnd hwnd) {
   return hwnd != 0 && ::IsWindowVisible(ToHwnd(hwnd)) != 0;
 }
 
-bool WinPlatform::IsIconic(Hwnd hwnd) { return hwnd != 0 && ::IsIconic(ToHwnd(hwnd)) != 0; }
+bool WinPlatform::IsIconic(Hwnd hwnd) {
+  return hwnd != 0 && ::IsIconic(ToHwnd(hwnd)) != 0;
+}
 
 bool WinPlatform::HasCaption(Hwnd hwnd) {
   if (hwnd == 0) return false;
@@ -211,7 +246,7 @@ bool WinPlatform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
   if (hwnd == 0) return false;
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(ToHwnd(hwnd), static_cast<UINT>(msg), wParam, lParam,
-                             SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
+                               SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
 bool WinPlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
@@ -221,8 +256,9 @@ bool WinPlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::u
   cd.cbData = static_cast<DWORD>(phrase.size());
   cd.lpData = const_cast<char*>(phrase.data());
   DWORD_PTR result = 0;
-  const LRESULT ok = ::SendMessageTimeoutW(ToHwnd(hwnd), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cd),
-                                         SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result);
+  const LRESULT ok =
+      ::SendMessageTimeoutW(ToHwnd(hwnd), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cd),
+                            SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result);
   return ok != 0 && result == TRUE;
 }
 
@@ -241,17 +277,22 @@ std::vector<ProcessEntry> WinPlatform::Processes() {
   PROCESSENTRY32W pe{};
   pe.dwSize = sizeof(pe);
   for (BOOL more = Process32FirstW(snap, &pe); more != 0; more = Process32NextW(snap, &pe)) {
-    out.push_back({pe.th32ProcessID, Narrow(std::wstring_view(pe.szExeFile, wcsnlen(pe.szExeFile, MAX_PATH)))});
+    out.push_back({pe.th32ProcessID,
+                   Narrow(std::wstring_view(pe.szExeFile, wcsnlen(pe.szExeFile, MAX_PATH)))});
   }
   CloseHandle(snap);
   return out;
 }
 
-std::string WinPlatform::OwnExecutableName() { return Narrow(FileNamePart(ModulePath())); }
+std::string WinPlatform::OwnExecutableName() {
+  return Narrow(FileNamePart(ModulePath()));
+}
 
 // ---- keys
 
-bool WinPlatform::AsyncKeyDown(int vk) { return (GetAsyncKeyState(vk) & 0x8000) != 0; }
+bool WinPlatform::AsyncKeyDown(int vk) {
+  return (GetAsyncKeyState(vk) & 0x8000) != 0;
+}
 
 LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) {
   WinPlatform* self = hookOwner;
@@ -267,7 +308,8 @@ LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) 
   ev.extraInfo = k->dwExtraInfo;
   const LPARAM outer = self->hookLParam_;
   self->hookLParam_ = lParam;
-  const std::intptr_t r = self->sink_->OnKeyboardHook(nCode, static_cast<std::uint32_t>(wParam), ev);
+  const std::intptr_t r =
+      self->sink_->OnKeyboardHook(nCode, static_cast<std::uint32_t>(wParam), ev);
   self->hookLParam_ = outer;
   return r;
 }
@@ -296,7 +338,9 @@ std::intptr_t WinPlatform::CallNextHook(HookHandle hook, int nCode, std::uint32_
   return CallNextHookEx(reinterpret_cast<HHOOK>(hook), nCode, wParam, lParam);
 }
 
-std::int16_t WinPlatform::VkKeyScan(char ch) { return VkKeyScanA(ch); }
+std::int16_t WinPlatform::VkKeyScan(char ch) {
+  return VkKeyScanA(ch);
+}
 
 std::uint32_t WinPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
   return MapVirtualKeyA(code, mode);
@@ -325,9 +369,13 @@ void WinPlatform::ShowForm() {
   UpdateWindow(h);
 }
 
-void WinPlatform::DestroySearchWindow() { form_.Destroy(); }
+void WinPlatform::DestroySearchWindow() {
+  form_.Destroy();
+}
 
-bool WinPlatform::FormVisible() { return form_.Visible(ControlRef{Ctl::Form, 0}); }
+bool WinPlatform::FormVisible() {
+  return form_.Visible(ControlRef{Ctl::Form, 0});
+}
 
 void WinPlatform::FormToFront() {
   if (form_.Handle() != nullptr) {
@@ -335,15 +383,20 @@ void WinPlatform::FormToFront() {
   }
 }
 
-Hwnd WinPlatform::ControlHwnd(ControlRef c) { return ToId(form_.ControlWindow(c)); }
+Hwnd WinPlatform::ControlHwnd(ControlRef c) {
+  return ToId(form_.ControlWindow(c));
+}
 
 // ---- user-interface services
 
 int WinPlatform::MessageBox(const std::string& text, int style, const std::string& title) {
-  return ::MessageBoxW(form_.Handle(), Widen(text).c_str(), Widen(title).c_str(), static_cast<UINT>(style));
+  return ::MessageBoxW(form_.Handle(), Widen(text).c_str(), Widen(title).c_str(),
+                       static_cast<UINT>(style));
 }
 
-void WinPlatform::Beep() { MessageBeep(MB_OK); }
+void WinPlatform::Beep() {
+  MessageBeep(MB_OK);
+}
 
 void WinPlatform::ShellOpen(const std::string& target) {
   if (target.empty()) return;
@@ -353,7 +406,8 @@ void WinPlatform::ShellOpen(const std::string& target) {
 // ---- default browser
 
 std::string WinPlatform::BrowserUserCommand() {
-  return ReadRegistryString(HKEY_CURRENT_USER, L"Software\\Classes\\http\\shell\\open\\command", nullptr);
+  return ReadRegistryString(HKEY_CURRENT_USER, L"Software\\Classes\\http\\shell\\open\\command",
+                            nullptr);
 }
 
 std::string WinPlatform::BrowserChosenHandler() {
@@ -366,7 +420,8 @@ std::string WinPlatform::BrowserChosenHandler() {
 std::string WinPlatform::BrowserHandlerCommand(const std::string& handler) {
   if (handler.empty()) return {};
   return ReadRegistryString(HKEY_CURRENT_USER,
-                            L"SOFTWARE\\Classes\\" + Widen(handler) + L"\\shell\\open\\command", nullptr);
+                            L"SOFTWARE\\Classes\\" + Widen(handler) + L"\\shell\\open\\command",
+                            nullptr);
 }
 
 std::string WinPlatform::ExecutableForDocument(const std::string& path) {
@@ -404,7 +459,8 @@ std::string WinPlatform::TempFolder() {
 
 std::string WinPlatform::UserConfigFolder() {
   wchar_t buf[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, buf))) {
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
+                              SHGFP_TYPE_CURRENT, buf))) {
     return {};
   }
   std::wstring folder = std::wstring(buf) + L"\\Varnel";

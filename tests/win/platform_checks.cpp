@@ -1,0 +1,231 @@
+// Checks of the Win32 platform layer that need the real system calls: handle and text
+// conversion, the search window's controls and events, the deferred and cross-process
+// routes, the registry and the process list. Runs under Wine; exit 1 on any failure.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/win32/win_handles.h"
+#include "platform/win32/win_platform.h"
+#include "platform/win32/win_text.h"
+#include "ui/codes.h"
+#include "ui/window_design.h"
+
+namespace {
+
+using namespace varnel;
+
+int failures = 0;
+
+void Expect(bool ok, const std::string& what) {
+  std::printf("  %s %s\n", ok ? "ok  " : "FAIL", what.c_str());
+  if (!ok) ++failures;
+}
+
+// Records what the platform delivers.
+struct Recorder final : PlatformEvents {
+  std::vector<Code> codes;
+  std::vector<std::string> phrases;
+  std::vector<ControlRef> clicks;
+  std::vector<int> keys;
+  std::vector<std::uint32_t> messages;
+  void OnDeferredCode(Code c) override { codes.push_back(c); }
+  void OnWindowMessage(Hwnd, Code msg, std::uint32_t w, std::uint32_t l) override {
+    messages.insert(messages.end(), {static_cast<std::uint32_t>(msg), w, l});
+  }
+  void OnCommandPhrase(const std::string& p) override { phrases.push_back(p); }
+  void OnTimer() override {}
+  std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override { return 0; }
+  void OnResize() override {}
+  void OnDeactivate() override {}
+  void OnUnload() override {}
+  void OnKeyPress(int& ch) override {
+    keys.push_back(ch);
+    if (ch == 13) ch = 0;
+  }
+  void OnKeyUp(int, int) override {}
+  void OnMouseMove(ControlRef) override {}
+  void OnDblClick() override {}
+  void OnClick(ControlRef c) override { clicks.push_back(c); }
+};
+
+void Conversions() {
+  std::printf("conversions\n");
+  const char* texts[] = {"", "abc", "caf\xC3\xA9", "\xE6\x97\xA5\xE6\x9C\xAC",
+                         "\xF0\x9F\x98\x80 smile"};
+  for (const char* t : texts) {
+    Expect(win::Narrow(win::Widen(t)) == t, std::string("UTF-8 round trip of \"") + t + "\"");
+  }
+  Expect(win::Widen("\xF0\x9F\x98\x80").size() == 2,
+         "a character beyond the BMP becomes a surrogate pair");
+  Expect(
+      win::ToHwnd(0x80000010u) == reinterpret_cast<HWND>(static_cast<std::intptr_t>(-2147483632)),
+      "handles widen with sign extension");
+  Expect(win::ToId(win::ToHwnd(0x0001002Au)) == 0x0001002Au, "handle round trip");
+}
+
+void Window(win::WinPlatform& p, Recorder& r) {
+  std::printf("search window\n");
+  const Hwnd h = p.CreateSearchWindow(SearchWindowDesign());
+  Expect(h != 0 && p.IsWindow(h), "the window is created");
+  Expect(p.ClassName(h) == "Varnel", "its class is Varnel");
+  Expect(p.Text({Ctl::op_which, 3}) == "e&How", "option captions keep their accelerator marks");
+  p.ShowForm();
+  p.DoEvents();
+
+  p.SetFormTop(kParkedTop);
+  Expect(p.FormTop() == kParkedTop, "the parked Top reads back exactly");
+  p.MoveForm(1500, 1005, p.FormWidth(), p.FormHeight());
+  Expect(p.FormLeft() == 1500 && p.FormTop() == 1005, "a move reads back in twips");
+
+  struct ValueCase {
+    ControlRef control;
+    int value;
+    std::size_t clicks;  // clicks raised by this step
+    const char* what;
+  };
+  const ValueCase cases[] = {
+      {{Ctl::op_which, 3}, 1, 1, "selecting a scope raises its click"},
+      {{Ctl::op_which, 3}, 1, 0, "selecting it again raises nothing"},
+      {{Ctl::op_date, 2}, 1, 0, "selecting a date raises nothing"},
+      {{Ctl::chk_vox, 0}, 1, 1, "ticking the check box raises its click"},
+      {{Ctl::chk_vox, 0}, 1, 0, "ticking it again raises nothing"},
+      {{Ctl::chk_vox, 0}, 0, 1, "clearing it raises its click"},
+  };
+  for (const auto& c : cases) {
+    const std::size_t before = r.clicks.size();
+    p.SetValue(c.control, c.value);
+    const bool ok = r.clicks.size() - before == c.clicks &&
+                    (c.clicks == 0 || r.clicks.back() == c.control) &&
+                    p.Value(c.control) == c.value;
+    Expect(ok, c.what);
+  }
+  Expect(p.Value({Ctl::op_which, 0}) == 0, "only one scope stays selected");
+  Expect(p.Value({Ctl::op_date, 0}) == 0 && p.Value({Ctl::op_date, 2}) == 1,
+         "date group is exclusive");
+
+  const std::string text =
+      "Gr\xC3\xBC\xC3\x9F"
+      "e \xF0\x9F\x98\x80";
+  p.SetText({Ctl::txt_vnl, 0}, text);
+  Expect(p.Text({Ctl::txt_vnl, 0}) == text, "the terms keep every character");
+  p.SetSelection({Ctl::txt_vnl, 0}, 1, 3);
+  Expect(p.SelStart({Ctl::txt_vnl, 0}) == 1 && p.SelLength({Ctl::txt_vnl, 0}) == 3,
+         "selection reads back");
+  p.SetSelection({Ctl::txt_vnl, 0}, 5, 999);
+  Expect(p.SelStart({Ctl::txt_vnl, 0}) + p.SelLength({Ctl::txt_vnl, 0}) == 8,
+         "selection is clamped to the text");
+
+  Expect(!p.SetTabStop({Ctl::lbl, 0}, false) && p.SetTabStop({Ctl::txt_vnl, 0}, false),
+         "labels have no tab stop, the text box has");
+  p.SetEnabled({Ctl::op_date, 1}, false);
+  Expect(!p.SetFocus({Ctl::op_date, 1}), "a disabled option cannot take the focus");
+  Expect(p.SetFocus({Ctl::txt_vnl, 0}) && p.ActiveControl() == ControlRef{Ctl::txt_vnl, 0},
+         "the text box takes the focus");
+  p.SetControlTop({Ctl::lbl_key, 0}, 120);
+  Expect(p.ControlTop({Ctl::lbl_key, 0}) == 120, "a control's Top reads back");
+
+  std::printf("keys\n");
+  HWND edit = win::ToHwnd(p.ControlHwnd({Ctl::txt_vnl, 0}));
+  r.clicks.clear();
+  PostMessageW(edit, WM_SYSCHAR, L'W', 0);
+  p.DoEvents();
+  Expect(p.Value({Ctl::op_which, 9}) == 1 && !r.clicks.empty() &&
+             r.clicks.back() == ControlRef{Ctl::op_which, 9},
+         "Alt+W selects Wikipedia and raises its click");
+  PostMessageW(edit, WM_SYSCHAR, L'f', 0);
+  p.DoEvents();
+  Expect(r.clicks.back() == ControlRef{Ctl::cmd_find, 0}, "Alt+F clicks Find It");
+  p.SetText({Ctl::txt_vnl, 0}, "");
+  p.SetFocus({Ctl::txt_vnl, 0});
+  PostMessageW(edit, WM_CHAR, L'x', 0);
+  PostMessageW(edit, WM_CHAR, 13, 0);
+  p.DoEvents();
+  Expect(r.keys.size() >= 2 && r.keys[r.keys.size() - 2] == 'x' && r.keys.back() == 13,
+         "typed characters reach the key preview");
+  Expect(p.Text({Ctl::txt_vnl, 0}) == "x", "a dropped character never reaches the text box");
+
+  std::printf("routes\n");
+  p.PostCode(CODE_CYCLE_FOCUS);
+  p.PostCode(-5);
+  Expect(r.codes.empty(), "posted codes wait for the event loop");
+  p.DoEvents();
+  Expect(r.codes == std::vector<Code>{CODE_CYCLE_FOCUS, -5},
+         "posted codes arrive in order, unchanged");
+  Expect(p.SendMessageTimeout(h, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM, 1000) &&
+             r.messages == std::vector<std::uint32_t>{13954, 6666, 6666},
+         "the hand-off message reaches the program");
+  const std::string phrase = "find it caf\xC3\xA9";
+  Expect(p.SendCommandPhrase(h, phrase, 1000), "a command phrase is accepted");
+  Expect(r.phrases.empty(), "the phrase is carried out after the send returns");
+  p.DoEvents();
+  Expect(r.phrases == std::vector<std::string>{phrase}, "the phrase arrives whole");
+  Expect(!p.SendCommandPhrase(h, std::string(5000, 'a'), 1000), "an oversized phrase is refused");
+  Expect(!p.SendCommandPhrase(0, phrase, 1000), "no window, no delivery");
+  p.DestroySearchWindow();
+  Expect(!p.IsWindow(h), "the window is destroyed");
+}
+
+void System(win::WinPlatform& p) {
+  std::printf("system\n");
+  const std::string name = p.OwnExecutableName();
+  Expect(name == "platform_checks.exe", "own executable name: " + name);
+  bool found = false;
+  for (const auto& e : p.Processes()) found = found || e.exeFile == name;
+  Expect(found, "the process list holds this program");
+  const std::string folder = p.ExecutableFolder();
+  Expect(!folder.empty() && folder.back() == '\\', "the executable folder ends with a separator");
+  Expect(!p.TempFolder().empty() && p.TempFolder().back() == '\\',
+         "the temporary folder ends with a separator");
+  SetEnvironmentVariableW(L"VARNEL_CHECK", L"x\u00E9");
+  Expect(
+      p.Environment("VARNEL_CHECK") == "x\xC3\xA9" && p.Environment("VARNEL_UNSET_CHECK").empty(),
+      "environment values");
+
+  const wchar_t* key = L"SOFTWARE\\Classes\\VarnelCheckProgId\\shell\\open\\command";
+  const wchar_t* command = L"\"C:\\Browser\\app.exe\" -url \"%1\"";
+  HKEY k = nullptr;
+  const LONG made =
+      RegCreateKeyExW(HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr);
+  if (made == ERROR_SUCCESS) {
+    RegSetValueExW(k, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command),
+                   static_cast<DWORD>((wcslen(command) + 1) * sizeof(wchar_t)));
+    RegCloseKey(k);
+  }
+  const std::string read = p.BrowserHandlerCommand("VarnelCheckProgId");
+  Expect(made == ERROR_SUCCESS && read == "\"C:\\Browser\\app.exe\" -url \"%1\"",
+         "a handler's command line is read from the registry: " + read);
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"SOFTWARE\\Classes\\VarnelCheckProgId");
+  Expect(
+      p.BrowserHandlerCommand("VarnelCheckProgId").empty() && p.BrowserHandlerCommand("").empty(),
+      "a missing handler reads as empty");
+
+  const HookHandle hook = p.InstallKeyboardHook();
+  Expect(hook != 0, "the low-level keyboard hook installs");
+  p.RemoveKeyboardHook(hook);
+
+  SpeechError error;
+  auto speech = p.CreateSpeechService(error);
+  Expect(speech != nullptr || (error.number != 0 && !error.text.empty()),
+         "the speech service is created or says why not: " + error.text);
+}
+
+}  // namespace
+
+int main() {
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  {
+    win::WinPlatform platform;
+    Recorder recorder;
+    platform.SetEventSink(&recorder);
+    Conversions();
+    Window(platform, recorder);
+    System(platform);
+    platform.SetEventSink(nullptr);
+  }
+  CoUninitialize();
+  std::printf("%d failed\n", failures);
+  return failures == 0 ? 0 : 1;
+}
