@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/program.h"
+#include "app/utf8.h"
 #include "ui/codes.h"
 
 namespace varnel {
@@ -16,16 +17,6 @@ constexpr int kCharEscape = 27;
 constexpr int kKeyA = 65;
 constexpr int kKey1 = 49;
 constexpr int kKey6 = 54;
-
-int CodePoints(const std::string& s) {
-  int n = 0;
-  for (unsigned char ch : s) {
-    if ((ch & 0xC0) != 0x80) {
-      ++n;
-    }
-  }
-  return n;
-}
 
 }  // namespace
 
@@ -74,7 +65,7 @@ void KeyNavigation::CycleFocus() {
 void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
   Platform& pf = p_.platform;
   if (pf.SelLength(control) == 0) {
-    pf.SetSelection(control, 0, CodePoints(pf.Text(control)));
+    pf.SetSelection(control, 0, Utf8Length(pf.Text(control)));
   }
   if (focus) {
     pf.SetFocus(control);

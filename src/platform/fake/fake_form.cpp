@@ -5,6 +5,8 @@
 
 #include "platform/fake/fake_platform.h"
 
+#include "app/utf8.h"
+
 namespace varnel {
 namespace {
 
@@ -14,30 +16,6 @@ constexpr Twips kFrameHeight = 585;
 
 bool Windowed(ControlKind k) {
   return k != ControlKind::Label && k != ControlKind::Image;
-}
-
-int CodePoints(const std::string& s) {
-  int n = 0;
-  for (unsigned char ch : s) {
-    if ((ch & 0xC0) != 0x80) {
-      ++n;
-    }
-  }
-  return n;
-}
-
-// Byte offset of code point `cp` (clamped to the end).
-std::size_t ByteOffset(const std::string& s, int cp) {
-  int n = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if ((static_cast<unsigned char>(s[i]) & 0xC0) != 0x80) {
-      if (n == cp) {
-        return i;
-      }
-      ++n;
-    }
-  }
-  return s.size();
 }
 
 }  // namespace
@@ -255,7 +233,7 @@ void FakePlatform::SetSelection(ControlRef c, int start, int length) {
   if (k == nullptr || k->design->kind != ControlKind::TextBox) {
     return;
   }
-  const int n = CodePoints(k->text);
+  const int n = Utf8Length(k->text);
   k->selStart = std::clamp(start, 0, n);
   k->selLength = std::clamp(length, 0, n - k->selStart);
 }
@@ -265,8 +243,8 @@ std::string FakePlatform::SelectedText(ControlRef c) {
   if (k == nullptr) {
     return {};
   }
-  std::size_t b = ByteOffset(k->text, k->selStart);
-  std::size_t e = ByteOffset(k->text, k->selStart + k->selLength);
+  std::size_t b = Utf8Offset(k->text, k->selStart);
+  std::size_t e = Utf8Offset(k->text, k->selStart + k->selLength);
   return k->text.substr(b, e - b);
 }
 
@@ -548,11 +526,11 @@ void FakePlatform::DeliverChar(int ch) {
   }
   switch (k->design->kind) {
     case ControlKind::TextBox: {
-      std::size_t b = ByteOffset(k->text, k->selStart);
-      std::size_t e = ByteOffset(k->text, k->selStart + k->selLength);
+      std::size_t b = Utf8Offset(k->text, k->selStart);
+      std::size_t e = Utf8Offset(k->text, k->selStart + k->selLength);
       if (c == 8) {
         if (b == e && k->selStart > 0) {
-          b = ByteOffset(k->text, k->selStart - 1);
+          b = Utf8Offset(k->text, k->selStart - 1);
           --k->selStart;
         }
         k->text.erase(b, e - b);
@@ -629,7 +607,7 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
     if (k->design->kind == ControlKind::OptionButton) {
       MoveInGroup(*focus_, step);
     } else if (k->design->kind == ControlKind::TextBox && (key == vk::Left || key == vk::Right)) {
-      k->selStart = std::clamp(k->selStart + step, 0, CodePoints(k->text));
+      k->selStart = std::clamp(k->selStart + step, 0, Utf8Length(k->text));
       k->selLength = 0;
     }
     return;
@@ -695,7 +673,7 @@ void FakePlatform::ClickNow(ControlRef c) {
       break;
     case ControlKind::TextBox:
       focus_ = c;
-      k->selStart = CodePoints(k->text);
+      k->selStart = Utf8Length(k->text);
       k->selLength = 0;
       break;
     case ControlKind::Label:
