@@ -3,6 +3,7 @@
 //
 //   profile_interop check <folder>            runs the table, prints it, exit 1 on a mismatch
 //   profile_interop get <file> <section> <key>  prints the value GetPrivateProfileStringA reads
+//   profile_interop read <file> <section> <key> prints the value the program's reader reads
 //   profile_interop foreground                  prints the title of the foreground window
 // Before windows.h, whose WriteProfileString macro would rename the program's function.
 #include "app/ini_file.h"
@@ -110,6 +111,12 @@ int main(int argc, char** argv) {
     std::printf("%s\n", SystemRead(args[1], args[2], args[3]).c_str());
     return 0;
   }
-  std::fprintf(stderr, "usage: profile_interop check <folder> | get <file> <section> <key>\n");
+  if (args.size() == 4 && args[0] == "read") {
+    // UTF-8 bytes as they are: stdout is a file here, so nothing converts them.
+    const auto value = varnel::ReadProfileString(args[1], args[2], args[3]);
+    std::printf("%s\n", value.value_or("<missing>").c_str());
+    return 0;
+  }
+  std::fprintf(stderr, "usage: profile_interop check <folder> | get|read <file> <section> <key>\n");
   return 2;
 }

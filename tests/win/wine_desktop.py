@@ -7,6 +7,7 @@ process it started, also on failure.
 """
 import os
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -44,7 +45,8 @@ class Session:
     def run(self, args, timeout=60, check=True, cwd=None):
         # Output goes through files, not pipes: Wine's background services inherit the
         # descriptors and would hold a pipe open long after the command has ended.
-        with tempfile.TemporaryFile("w+") as out, tempfile.TemporaryFile("w+") as err:
+        with tempfile.TemporaryFile("w+", encoding="utf-8", errors="replace") as out, \
+                tempfile.TemporaryFile("w+", encoding="utf-8", errors="replace") as err:
             p = subprocess.run(args, env=self.env, stdout=out, stderr=err, timeout=timeout, cwd=cwd)
             out.seek(0)
             err.seek(0)
@@ -64,8 +66,19 @@ class Session:
             self.spawn([os.environ["VARNEL_WINE_WM"]])
         prefix = self.env["WINEPREFIX"]
         if not os.path.exists(os.path.join(prefix, "system.reg")):
-            self.run(["wineboot", "-i"], timeout=300)
-            self.run(["wineserver", "-w"], timeout=300)
+            # Built aside and renamed when complete, so an interrupted run never leaves a
+            # half-made prefix that later runs would take for a good one.
+            fresh = prefix + ".new"
+            shutil.rmtree(fresh, ignore_errors=True)
+            shutil.rmtree(prefix, ignore_errors=True)
+            self.env["WINEPREFIX"] = fresh
+            try:
+                self.run(["wineboot", "-i"], timeout=240)
+                self.run(["wineserver", "-w"], timeout=120)
+            finally:
+                self.run(["wineserver", "-k"], check=False, timeout=30)
+                self.env["WINEPREFIX"] = prefix
+            os.rename(fresh, prefix)
         # Keep one server alive for the whole run so every start is quick.
         self.spawn(["wineserver", "-f", "-p"])
         time.sleep(0.5)
@@ -118,6 +131,28 @@ def wait_for(cond, timeout, what=""):
             return True
         time.sleep(0.2)
     return False
+
+
+def read_bytes(path):
+    try:
+        with open(path, "rb") as f:
+            return f.read()
+    except OSError:
+        return b""
+
+
+def read_lines(path):
+    return [line for line in read_bytes(path).decode("utf-8", "replace").splitlines() if line]
+
+
+def set_history(cfg, value):
+    # Written in one go; the program only reads the file when it is summoned.
+    lines = read_bytes(cfg).split(b"\r\n")
+    lines = [b"SearchHistory=" + value if line.startswith(b"SearchHistory=") else line for line in lines]
+    tmp = cfg + ".new"
+    with open(tmp, "wb") as f:
+        f.write(b"\r\n".join(lines))
+    os.replace(tmp, cfg)
 
 
 def read_cfg(path):
@@ -191,6 +226,24 @@ def desktop(s):
     s.check("the system's profile reader reads the history", read.stdout.strip() == "wine test",
             repr(read.stdout))
 
+    # Non-ASCII history. The file holds the terms in the older single-byte form; the program
+    # reads them, searches, and saves them back as UTF-8.
+    set_history(cfg, b"caf\xe9")
+    s.key("ctrl+alt+slash")
+    s.check("summoned with accented history", wait_for(lambda: s.active_name() == CAPTION, 10),
+            s.active_name())
+    s.key("Return")
+    got = wait_for(lambda: len(read_lines(urls)) >= 2, 20)
+    url = read_lines(urls)[-1] if got else ""
+    s.check("the accented terms go out as UTF-8 in the address", "q=caf%C3%A9" in url, url)
+    raw = read_bytes(cfg)
+    s.check("the accented history is saved as UTF-8", b"SearchHistory=caf\xc3\xa9\r\n" in raw, repr(raw))
+    own = s.run(["wine", tool, "read", wincfg, "History", "SearchHistory"], check=False, timeout=60)
+    s.check("the program reads the accented history back", own.stdout.strip() == "caf\u00e9",
+            repr(own.stdout))
+    s.check("the search hands the foreground back to notepad again",
+            wait_for(lambda: s.focused() == notepad, 10), s.active_name())
+
     s.key("ctrl+alt+slash")
     wait_for(lambda: s.active_name() == CAPTION, 10)
     s.chord("alt", "F4")
@@ -216,8 +269,21 @@ def platform(s):
 CASES = {"platform": platform, "desktop": desktop, "profile": profile}
 
 
+class Stopped(Exception):
+    pass
+
+
+def stop_on_signal(signum, _frame):
+    raise Stopped(f"stopped by signal {signum}")
+
+
 def main():
     build, names = sys.argv[1], sys.argv[2:] or list(CASES)
+    # A run that hangs ends here, with its processes stopped, before ctest's own timeout
+    # would kill this script and leave Wine and Xvfb behind.
+    for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
+        signal.signal(sig, stop_on_signal)
+    signal.alarm(int(os.environ.get("VARNEL_WINE_DEADLINE", "170")))
     s = Session(build)
     try:
         s.start()
@@ -227,9 +293,12 @@ def main():
                 CASES[name](s)
             except (Failure, subprocess.TimeoutExpired) as e:
                 s.check(f"{name} ran to the end", False, str(e))
-    except Failure as e:
-        s.check("session start", False, str(e))
+    except (Failure, Stopped, subprocess.TimeoutExpired) as e:
+        s.check("session ran to the end", False, str(e))
     finally:
+        signal.alarm(0)
+        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
+            signal.signal(sig, signal.SIG_IGN)
         s.stop()
     failed = [r for r in s.results if not r[1]]
     print(f"{len(s.results) - len(failed)} passed, {len(failed)} failed")
