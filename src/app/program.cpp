@@ -4,48 +4,76 @@
 
 namespace varnel {
 
-Program::Program(Platform& p) : platform(p) { platform.SetEventSink(this); }
+Program::Program(Platform& p) : platform(p) {
+  platform.SetEventSink(this);
+}
 
-Program::~Program() { platform.SetEventSink(nullptr); }
+Program::~Program() {
+  platform.SetEventSink(nullptr);
+}
 
 int Program::Run() {
-  if (startup.Main() == Startup::Result::HandedOff) return 0;
+  if (startup.Main() == Startup::Result::HandedOff) {
+    return 0;
+  }
   return platform.RunEventLoop();
 }
 
 void Program::LoadVoxForm() {
-  if (vox && vox->Loaded()) return;
+  if (vox && vox->Loaded()) {
+    return;
+  }
   // A form that so far only carried out handed-over phrases is loaded in place.
-  if (!vox) vox = std::make_unique<VoxForm>(*this);
+  if (!vox) {
+    vox = std::make_unique<VoxForm>(*this);
+  }
   vox->Form_Load();
 }
 
 void Program::UnloadVoxForm() {
-  if (!vox) return;
+  if (!vox) {
+    return;
+  }
   // Keep the form alive while its unload runs: events that arrive meanwhile still find it.
   vox->Form_Unload();
   vox.reset();
 }
 
-bool Program::OnScreen() { return state.formLoaded && platform.FormTop() > 0; }
+bool Program::OnScreen() {
+  return state.formLoaded && platform.FormTop() > 0;
+}
 
-void Program::OnDeferredCode(Code code) { summoning.DispatchCode(code); }
+void Program::OnDeferredCode(Code code) {
+  summoning.DispatchCode(code);
+}
 
 void Program::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
   summoning.OnWindowMessage(hwnd, msg, wParam, lParam);
 }
 
-void Program::OnTimer() { tracker.timer_vnl_Timer(); }
+void Program::OnTimer() {
+  tracker.timer_vnl_Timer();
+}
 
 std::intptr_t Program::OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
   return hook.KeyboardProc(nCode, wParam, ev);
 }
 
-void Program::OnResize() { window.Form_Resize(); }
-void Program::OnDeactivate() { window.Form_Deactivate(); }
-void Program::OnUnload() { window.Form_Unload(); }
-void Program::OnKeyPress(int& ch) { keys.Form_KeyPress(ch); }
-void Program::OnKeyUp(int key, int mask) { keys.Form_KeyUp(key, mask); }
+void Program::OnResize() {
+  window.Form_Resize();
+}
+void Program::OnDeactivate() {
+  window.Form_Deactivate();
+}
+void Program::OnUnload() {
+  window.Form_Unload();
+}
+void Program::OnKeyPress(int& ch) {
+  keys.Form_KeyPress(ch);
+}
+void Program::OnKeyUp(int key, int mask) {
+  keys.Form_KeyUp(key, mask);
+}
 
 void Program::OnMouseMove(ControlRef over) {
   if (over.id == Ctl::lbl_doit) {
@@ -55,7 +83,9 @@ void Program::OnMouseMove(ControlRef over) {
   }
 }
 
-void Program::OnDblClick() { search.Form_DblClick(); }
+void Program::OnDblClick() {
+  search.Form_DblClick();
+}
 
 void Program::OnClick(ControlRef control) {
   switch (control.id) {

@@ -13,7 +13,9 @@ inline bool IsUtf8Lead(unsigned char byte) {
 inline int Utf8Length(std::string_view s) {
   int n = 0;
   for (const unsigned char ch : s) {
-    if (IsUtf8Lead(ch)) ++n;
+    if (IsUtf8Lead(ch)) {
+      ++n;
+    }
   }
   return n;
 }
@@ -23,7 +25,9 @@ inline std::size_t Utf8Offset(std::string_view s, int cp) {
   int n = 0;
   for (std::size_t i = 0; i < s.size(); ++i) {
     if (IsUtf8Lead(static_cast<unsigned char>(s[i]))) {
-      if (n == cp) return i;
+      if (n == cp) {
+        return i;
+      }
       ++n;
     }
   }
