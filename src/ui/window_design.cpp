@@ -37,7 +37,8 @@ constexpr ControlDesign Key(int i, const char* caption, Twips top, int tab) {
           kKeyDigit, kWhite, kBlack, tab, "", Align::Left, 0};
 }
 
-// Containers come before what they contain.
+// Containers come before what they contain; a later control lies above an earlier one
+// ("Now just say..." over the top of "DO IT").
 constexpr std::array kControls{
     ControlDesign{{Ctl::lbl, 0}, ControlKind::Label, kForm, "Search Scope", 330, 315, 6000, 750,
                   kHeading, kWhite, kHeadingBlue, 33},
@@ -84,12 +85,12 @@ constexpr std::array kControls{
     Key(3, "&4", 960, 38),
     Key(4, "&5", 1250, 39),
     Key(5, "&6", 1530, 40),
-    ControlDesign{{Ctl::lbl_justsay, 0}, ControlKind::Label, kForm, "Now just say...", 3050, 5600,
-                  1950, 345, {"Segoe UI Semilight", 11.25, false, 300}, kSysWindowBackground,
-                  kHeadingBlue, 22},
     ControlDesign{{Ctl::lbl_doit, 0}, ControlKind::Label, kForm, "DO IT", 3100, 5675, 2880, 1170,
                   {"Segoe UI Semibold", 48, false, 600}, kWhite, kHeadingBlue, 23, "",
                   Align::Centre},
+    ControlDesign{{Ctl::lbl_justsay, 0}, ControlKind::Label, kForm, "Now just say...", 3050, 5600,
+                  1950, 345, {"Segoe UI Semilight", 11.25, false, 300}, kSysWindowBackground,
+                  kHeadingBlue, 22},
     ControlDesign{{Ctl::img_mic, 0}, ControlKind::Image, kForm, "", 7200, 5385, 1125, 1755, {},
                   kWhite, kBlack, -1},
     ControlDesign{{Ctl::cmd_find, 0}, ControlKind::CommandButton, kForm, "&Find It", 7500, 5820,

@@ -183,6 +183,8 @@ bool SearchForm::Create(const WindowDesign& design) {
     c.hwnd = CreateWindowExW(0, cls, Widen(c.text).c_str(), s, 0, 0, 1, 1, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), inst, nullptr);
     if (c.hwnd == nullptr) continue;
+    // A later control of the design lies above an earlier one it overlaps.
+    SetWindowPos(c.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     if (d.ref.id == Ctl::lbl_doit)
       SetWindowSubclass(c.hwnd, LabelProc, 1, reinterpret_cast<DWORD_PTR>(this));
     if (IsOption(d) && d.ref.index == 0) {
