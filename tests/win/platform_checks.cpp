@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/speech_sapi.h"
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_platform.h"
 #include "platform/win32/win_text.h"
@@ -212,6 +213,55 @@ void System(win::WinPlatform& p) {
          "the speech service is created or says why not: " + error.text);
 }
 
+void Speech() {
+  std::printf("speech\n");
+  struct ItemCase {
+    const char* item;
+    const char* spoken;
+  };
+  const ItemCase items[] = {
+      {"1", "one"},
+      {"13", "thirteen"},
+      {"20", "twenty"},
+      {"21", "twenty one"},
+      {"25", "twenty five"},
+      {"99", "ninety nine"},
+      {"Page Down", "Page Down"},
+      {"0", "zero"},
+      {"07", "07"},
+      {"100", "100"},
+      {"", ""},
+      {"4x", "4x"},
+  };
+  for (const auto& c : items) {
+    const std::string got = win::SpokenListItem(c.item);
+    Expect(got == c.spoken,
+           std::string("list item \"") + c.item + "\" is spoken as \"" + got + "\"");
+  }
+  struct EndCase {
+    unsigned long hr;
+    bool lost;
+    const char* what;
+  };
+  const EndCase ends[] = {
+      {0x00000000UL, false, "a stream that ends normally"},
+      {0x8004500FUL, false, "a stream stopped on request"},
+      {0x8004502FUL, false, "an overflowing buffer, reopened by the recogniser"},
+      {0x8004505BUL, false, "an underflowing buffer, reopened by the recogniser"},
+      {0x8004505CUL, true, "a device that stopped unexpectedly"},
+      {0x80045009UL, true, "a missing audio driver"},
+      {0x80004005UL, true, "an unspecified failure"},
+  };
+  for (const auto& c : ends) {
+    Expect(win::InputLost(static_cast<long>(c.hr)) == c.lost,
+           std::string(c.what) + (c.lost ? " means the input is lost" : " is not a loss"));
+  }
+  const SpeechError classMissing = win::ErrorFromHresult(static_cast<long>(0x80040154UL));
+  Expect(classMissing.number == static_cast<std::int32_t>(0x80040154UL) &&
+             classMissing.text.find("0x") == std::string::npos && !classMissing.text.empty(),
+         "a missing recogniser class has a readable text: " + classMissing.text);
+}
+
 }  // namespace
 
 int main() {
@@ -223,6 +273,7 @@ int main() {
     Conversions();
     Window(platform, recorder);
     System(platform);
+    Speech();
     platform.SetEventSink(nullptr);
   }
   CoUninitialize();

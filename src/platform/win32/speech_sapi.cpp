@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ constexpr UINT kMsgSpeech = WM_APP + 3;
 constexpr wchar_t kNotifyClass[] = L"VarnelSpeech";
 constexpr ULONG kCommandRuleBase = 1000;  // rule id of command n is base + n
 constexpr ULONG kFirstListRule = 1;
+
+// Results at the end of an audio stream after which the recogniser opens the stream again.
+constexpr HRESULT kAudioStopped = static_cast<HRESULT>(0x8004500FL);
+constexpr HRESULT kAudioBufferOverflow = static_cast<HRESULT>(0x8004502FL);
+constexpr HRESULT kAudioBufferUnderflow = static_cast<HRESULT>(0x8004505BL);
 
 constexpr ULONGLONG Interest(SPEVENTENUM e) {
   return (1ULL << e) | (1ULL << SPEI_RESERVED1) | (1ULL << SPEI_RESERVED2);
@@ -73,6 +79,7 @@ class SapiSpeechService final : public SpeechService {
   SapiSpeechService(const SapiSpeechService&) = delete;
   SapiSpeechService& operator=(const SapiSpeechService&) = delete;
   ~SapiSpeechService() override {
+    *alive_ = false;
     ReleaseMenu();
     Unregister();
     Release(reco_);
@@ -91,8 +98,10 @@ class SapiSpeechService final : public SpeechService {
     if (SUCCEEDED(hr)) hr = reco_->CreateRecoContext(&ctx_);
     if (SUCCEEDED(hr)) hr = CreateNotifyWindow();
     if (SUCCEEDED(hr)) hr = ctx_->SetNotifyWindowMessage(notify_, kMsgSpeech, 0, 0);
-    if (SUCCEEDED(hr))
-      hr = ctx_->SetInterest(Interest(SPEI_RECOGNITION), Interest(SPEI_RECOGNITION));
+    if (SUCCEEDED(hr)) {
+      const ULONGLONG interest = Interest(SPEI_RECOGNITION) | Interest(SPEI_END_SR_STREAM);
+      hr = ctx_->SetInterest(interest, interest);
+    }
     if (FAILED(hr)) {
       Unregister();
       return ErrorFromHresult(hr);
@@ -117,11 +126,16 @@ class SapiSpeechService final : public SpeechService {
   std::optional<SpeechError> SetList(const std::string& name, int count,
                                      const std::string& items) override {
     if (grammar_ == nullptr) return ErrorFromHresult(E_UNEXPECTED);
+    std::map<std::string, std::string> spokenToItem;
     std::vector<std::wstring> words;
     for (std::size_t at = 0; at < items.size() && static_cast<int>(words.size()) < count;) {
       const auto nul = items.find('\0', at);
       const auto end = nul == std::string::npos ? items.size() : nul;
-      if (end > at) words.push_back(Widen(std::string_view(items).substr(at, end - at)));
+      if (end > at) {
+        const std::string item = items.substr(at, end - at);
+        const std::string spoken = SpokenListItem(item);
+        if (spokenToItem.emplace(spoken, item).second) words.push_back(Widen(spoken));
+      }
       at = end + 1;
     }
     if (words.empty()) return ErrorFromHresult(E_INVALIDARG);
@@ -137,7 +151,7 @@ class SapiSpeechService final : public SpeechService {
                                          nullptr);
     }
     if (FAILED(hr)) return ErrorFromHresult(hr);
-    lists_[name] = {id, rule};
+    lists_[name] = {id, rule, std::move(spokenToItem)};
     dirty_ = true;
     return std::nullopt;
   }
@@ -187,13 +201,17 @@ class SapiSpeechService final : public SpeechService {
     }
     if (SUCCEEDED(hr))
       hr = grammar_->SetRuleState(nullptr, nullptr, active ? SPRS_ACTIVE : SPRS_INACTIVE);
-    if (SUCCEEDED(hr) && active) hr = reco_->SetRecoState(SPRST_ACTIVE);
+    // Off also lets go of the microphone.
+    if (SUCCEEDED(hr)) hr = reco_->SetRecoState(active ? SPRST_ACTIVE : SPRST_INACTIVE);
+    if (SUCCEEDED(hr)) active_ = active;
     return Check(hr);
   }
 
   std::optional<SpeechError> RemoveCommand(std::int32_t id) override {
     const auto it = commands_.find(id);
     if (grammar_ == nullptr || it == commands_.end()) return ErrorFromHresult(E_INVALIDARG);
+    // An emptied rule must not stay live until the next commit.
+    grammar_->SetRuleIdState(kCommandRuleBase + static_cast<ULONG>(id), SPRS_INACTIVE);
     const HRESULT hr = grammar_->ClearRule(it->second.rule);
     commands_.erase(it);
     dirty_ = true;
@@ -206,12 +224,14 @@ class SapiSpeechService final : public SpeechService {
     lists_.clear();
     commands_.clear();
     dirty_ = false;
+    active_ = false;
     return std::nullopt;
   }
 
   std::optional<SpeechError> Unregister() override {
     events_ = nullptr;
-    Release(grammar_);
+    // The grammar goes with the context: keep no handles into it.
+    ReleaseMenu();
     Release(ctx_);
     if (notify_ != nullptr) {
       DestroyWindow(notify_);
@@ -224,6 +244,7 @@ class SapiSpeechService final : public SpeechService {
   struct List {
     ULONG id = 0;
     SPSTATEHANDLE rule = nullptr;
+    std::map<std::string, std::string> spokenToItem;
   };
   struct Command {
     std::string spoken;
@@ -259,12 +280,18 @@ class SapiSpeechService final : public SpeechService {
     SPEVENT ev{};
     ULONG fetched = 0;
     std::vector<SpeechRecognition> heard;
+    bool lost = false;
     while (ctx_ != nullptr && ctx_->GetEvents(1, &ev, &fetched) == S_OK && fetched == 1) {
       if (ev.eEventId == SPEI_RECOGNITION && ev.elParamType == SPET_LPARAM_IS_OBJECT &&
           ev.lParam != 0) {
         if (auto r = Read(reinterpret_cast<ISpRecoResult*>(ev.lParam))) heard.push_back(*r);
       }
-      if (ev.elParamType == SPET_LPARAM_IS_OBJECT && ev.lParam != 0) {
+      if (ev.eEventId == SPEI_END_SR_STREAM && active_ &&
+          InputLost(static_cast<HRESULT>(ev.lParam))) {
+        lost = true;
+      }
+      if ((ev.elParamType == SPET_LPARAM_IS_OBJECT || ev.elParamType == SPET_LPARAM_IS_TOKEN) &&
+          ev.lParam != 0) {
         reinterpret_cast<IUnknown*>(ev.lParam)->Release();
       } else if ((ev.elParamType == SPET_LPARAM_IS_POINTER ||
                   ev.elParamType == SPET_LPARAM_IS_STRING) &&
@@ -272,9 +299,16 @@ class SapiSpeechService final : public SpeechService {
         CoTaskMemFree(reinterpret_cast<void*>(ev.lParam));
       }
     }
-    // Handlers may take the menu down: deliver only after the queue is read.
+    // Handlers may take the menu down, or yield and let the service be destroyed: deliver
+    // only after the queue is read, and stop once this object is gone.
+    const auto alive = alive_;
     for (const auto& r : heard) {
       if (events_ != nullptr) events_->OnCommandRecognize(r);
+      if (!*alive) return;
+    }
+    if (lost && events_ != nullptr) {
+      active_ = false;
+      events_->OnServiceLost();
     }
   }
 
@@ -291,12 +325,16 @@ class SapiSpeechService final : public SpeechService {
         r.command = it->second.spoken;
         for (const SPPHRASERULE* child = phrase->Rule.pFirstChild; child != nullptr;
              child = child->pNextSibling) {
-          if (child->ulId < kFirstListRule || child->ulId >= kCommandRuleBase) continue;
+          const List* list = ListById(child->ulId);
+          if (list == nullptr) continue;
           LPWSTR text = nullptr;
           if (SUCCEEDED(result->GetText(child->ulFirstElement, child->ulCountOfElements, TRUE,
                                         &text, nullptr)) &&
               text != nullptr) {
-            r.listResults.push_back(Narrow(text));
+            // Back to the item as the program gave it ("7", not "seven").
+            const std::string heardText = Narrow(text);
+            const auto item = list->spokenToItem.find(heardText);
+            r.listResults.push_back(item != list->spokenToItem.end() ? item->second : heardText);
             CoTaskMemFree(text);
           }
         }
@@ -307,6 +345,13 @@ class SapiSpeechService final : public SpeechService {
     return out;
   }
 
+  const List* ListById(ULONG id) const {
+    for (const auto& [name, list] : lists_) {
+      if (list.id == id) return &list;
+    }
+    return nullptr;
+  }
+
   ISpRecognizer* reco_ = nullptr;
   ISpRecoContext* ctx_ = nullptr;
   ISpRecoGrammar* grammar_ = nullptr;
@@ -315,6 +360,8 @@ class SapiSpeechService final : public SpeechService {
   std::map<std::string, List> lists_;
   std::map<std::int32_t, Command> commands_;
   bool dirty_ = false;
+  bool active_ = false;  // the rules are live and the recogniser listens
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace
@@ -332,6 +379,9 @@ SpeechError ErrorFromHresult(long hr) {
     e.text = Narrow(t);
   }
   if (text != nullptr) LocalFree(text);
+  // Wine's message tables lack this one, the usual failure when no recogniser is installed.
+  if (e.text.empty() && static_cast<unsigned long>(hr) == 0x80040154UL)
+    e.text = "Class not registered";
   if (e.text.empty()) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "Speech recognition error 0x%08lX",
@@ -339,6 +389,31 @@ SpeechError ErrorFromHresult(long hr) {
     e.text = buf;
   }
   return e;
+}
+
+std::string SpokenListItem(const std::string& item) {
+  if (item.empty() || item.size() > 2 ||
+      item.find_first_not_of("0123456789") != std::string::npos ||
+      (item[0] == '0' && item.size() > 1)) {
+    return item;
+  }
+  static constexpr const char* kOnes[] = {
+      "zero",     "one",     "two",     "three",     "four",     "five",    "six",
+      "seven",    "eight",   "nine",    "ten",       "eleven",   "twelve",  "thirteen",
+      "fourteen", "fifteen", "sixteen", "seventeen", "eighteen", "nineteen"};
+  static constexpr const char* kTens[] = {"",      "",      "twenty",  "thirty", "forty",
+                                          "fifty", "sixty", "seventy", "eighty", "ninety"};
+  const int n = std::stoi(item);
+  if (n < 20) return kOnes[n];
+  std::string words = kTens[n / 10];
+  if (n % 10 != 0) words += std::string(" ") + kOnes[n % 10];
+  return words;
+}
+
+bool InputLost(long endOfStreamResult) {
+  const auto hr = static_cast<HRESULT>(endOfStreamResult);
+  return FAILED(hr) && hr != kAudioStopped && hr != kAudioBufferOverflow &&
+         hr != kAudioBufferUnderflow;
 }
 
 std::unique_ptr<SpeechService> CreateSapiSpeechService(SpeechError& error) {
