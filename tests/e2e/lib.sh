@@ -3,7 +3,6 @@
 set -uo pipefail
 
 : "${VARNEL_BIN:?VARNEL_BIN must name the varnel executable}"
-export DISPLAY=${E2E_DISPLAY:-:55}
 WORK=$(mktemp -d "${TMPDIR:-/tmp}/varnel-e2e.XXXXXX")
 PIDS=()
 export VARNEL_CFG=$WORK/Varnel.cfg
@@ -45,17 +44,19 @@ wait_for() {
   done
 }
 
+# A display of its own: the server picks a free number and writes it once it accepts
+# clients, so a test never meets another's server or a lock file left behind. -noreset keeps
+# the server from resetting (and refusing connections) each time its last client leaves.
 start_desktop() {
-  if [ -e "/tmp/.X${DISPLAY#:}-lock" ]; then
-    fail "display $DISPLAY is in use"
-  fi
-  Xvfb "$DISPLAY" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+    3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
-  wait_for 10 xdpyinfo || fail "Xvfb did not start"
+  wait_for 15 grep -qx '[0-9][0-9]*' "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
+  export DISPLAY=:$(head -n 1 "$WORK/display")
   openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
   PIDS+=($!)
-  wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
-    || fail "openbox did not start"
+  wait_for 15 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
+    || fail "openbox did not start: $(cat "$WORK/openbox.log")"
 }
 
 # start_app NAME X: a small titled test window; sets APP_WIN.

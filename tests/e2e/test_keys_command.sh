@@ -2,8 +2,8 @@
 # `varnel --command` phrases drive the application in front with key chords, and leave no
 # key down.
 . "$(dirname "$0")/lib.sh"
-RECORDER=${E2E_OUT:-.}/tests/e2e/varnel_keys_recorder
-[ -x "$RECORDER" ] || fail "build varnel_keys_recorder first ($RECORDER)"
+RECORDER=${VARNEL_RECORDER:-}
+[ -x "$RECORDER" ] || fail "build varnel_keys_recorder first ('$RECORDER')"
 start_desktop
 start_varnel
 keys Escape

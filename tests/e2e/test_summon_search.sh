@@ -29,6 +29,7 @@ summon || fail "second summons failed"
 type_text "gamma"
 keys Return
 expect_url --scope news --date hour gamma
+wait_for 5 not_viewable "$VARNEL_WIN" || fail "the search did not park the window"
 pass "a summons selects the previous terms"
 
 # Alt+E back to everything, Alt+1 back to anytime (after typing: an accelerator leaves the
@@ -50,3 +51,17 @@ wait_for 5 not_viewable "$VARNEL_WIN" || fail "minimise did not park"
 summon || fail "summons after minimise failed"
 is_viewable "$VARNEL_WIN" || fail "window not shown after minimise and summons"
 pass "minimise parks the window"
+
+# Enter and Ctrl+Alt+/ in one go: the window parks and is back before the input focus has
+# left it. It must be the active window again, its accelerators working.
+type_text "epsilon"
+xdotool key --delay 30 Return ctrl+alt+slash
+expect_url --scope everything --date anytime epsilon
+wait_for 5 is_viewable "$VARNEL_WIN" || fail "the window did not come back"
+wait_for 5 is_active "$VARNEL_WIN" || fail "the window is not in front after coming back"
+type_text "zeta"
+alt_key i
+alt_key 4
+keys Return
+expect_url --scope images --date week zeta
+pass "a summons while the window parks leaves it active"

@@ -446,6 +446,18 @@ void SearchForm::closeEvent(QCloseEvent* event) {
   if (onClosed) onClosed();
 }
 
+void SearchForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // Parked and shown again before the input focus left it: the toolkit's focus window never
+  // changed, so nothing would make the form active again and it would look unfocused.
+  if (QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this) {
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(this);
+    QT_WARNING_POP
+  }
+}
+
 void SearchForm::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
   if (sink_ == nullptr) return;
@@ -498,9 +510,10 @@ bool SearchForm::eventFilter(QObject* watched, QEvent* event) {
 bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
   auto* w = qobject_cast<QWidget*>(watched);
   if (w == nullptr || w->window() != this) return false;
-  // Qt offers one key event to each parent in turn; take it once, at its first receiver.
-  QWidget* first = QApplication::focusWidget();
-  if (first == nullptr || first->window() != this) first = this;
+  // Qt offers one key event to each parent in turn; take it once, at its first receiver: the
+  // window's own focus widget, which gets the keys even while the form is not the active window.
+  QWidget* first = focusWidget();
+  if (first == nullptr) first = this;
   if (w != first) return false;
   if (sink_ == nullptr) return false;
 
