@@ -53,7 +53,15 @@ start_desktop() {
   PIDS+=($!)
   wait_for 15 grep -qx '[0-9][0-9]*' "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
   export DISPLAY=:$(head -n 1 "$WORK/display")
-  openbox --config-file /dev/null >"$WORK/openbox.log" 2>&1 &
+  # Defaults plus Alt+F4; an unreadable configuration would put up an error window that
+  # takes the focus.
+  cat >"$WORK/rc.xml" <<'XML'
+<?xml version="1.0"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <keyboard><keybind key="A-F4"><action name="Close"/></keybind></keyboard>
+</openbox_config>
+XML
+  openbox --config-file "$WORK/rc.xml" >"$WORK/openbox.log" 2>&1 &
   PIDS+=($!)
   wait_for 15 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
     || fail "openbox did not start: $(cat "$WORK/openbox.log")"

@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "platform/x11/font_choice.h"
+#include "platform/x11/startup_trace.h"
 #include "ui/codes.h"
 
 namespace varnel {
@@ -100,7 +101,9 @@ void SearchForm::Build(const WindowDesign& design) {
   setFixedSize(Px(design.clientWidth), Px(design.clientHeight));
   setMouseTracking(true);
 
+  TraceStartup("icon");
   const QStringList installed = QFontDatabase::families();
+  TraceStartup("font families");
   QStringList report;
   auto noteFont = [&](const FontSpec& spec, const QFont& f) {
     const QString line = QStringLiteral("%1 %2 -> %3 %4")
@@ -132,6 +135,7 @@ void SearchForm::Build(const WindowDesign& design) {
     items_.push_back({d, w, d.caption, d.fore, true});
   }
   fontReport_ = report.join('\n');
+  TraceStartup("controls");
 }
 
 QWidget* SearchForm::Make(const ControlDesign& d, QWidget* parent) {
@@ -483,6 +487,10 @@ void SearchForm::mouseDoubleClickEvent(QMouseEvent* event) {
 
 bool SearchForm::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type t = event->type();
+  if (watched == this && t == QEvent::Paint && !painted_) {
+    painted_ = true;
+    TraceStartup("first paint");
+  }
   if (t == QEvent::KeyPress || t == QEvent::KeyRelease) {
     return PreviewKey(watched, static_cast<QKeyEvent*>(event));
   }

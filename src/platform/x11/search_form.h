@@ -93,6 +93,7 @@ class SearchForm final : public QWidget {
   bool closing_ = false;
   int leftPx_ = 0, topPx_ = 0;
   bool doitPressed_ = false;
+  bool painted_ = false;
 };
 
 // Stable stand-ins for control handles: controls are not X windows, and the top bit keeps

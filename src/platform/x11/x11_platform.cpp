@@ -29,6 +29,7 @@
 #include "platform/x11/proc_list.h"
 #include "platform/x11/record_hook.h"
 #include "platform/x11/search_form.h"
+#include "platform/x11/startup_trace.h"
 #include "platform/x11/x_display.h"
 #include "platform/x11/xtest_injector.h"
 #include "ui/codes.h"
@@ -113,7 +114,9 @@ class X11Platform::Watcher final : public FdWatcher {
   std::map<int, QSocketNotifier*> notifiers_;
 };
 
-X11Platform::X11Platform(int& argc, char** argv) : argc_(argc), argv_(argv) {}
+X11Platform::X11Platform(int& argc, char** argv) : argc_(argc), argv_(argv) {
+  TraceStartup("main");
+}
 
 X11Platform::~X11Platform() {
   record_.reset();
@@ -130,7 +133,9 @@ X11Platform::~X11Platform() {
 QApplication& X11Platform::App() {
   if (!app_) {
     QCoreApplication::setApplicationName(QStringLiteral("Varnel"));  // WM_CLASS class "Varnel"
+    TraceStartup("application");
     app_ = std::make_unique<QApplication>(argc_, argv_);
+    TraceStartup("application ready");
     InitResources();
     app_->setQuitOnLastWindowClosed(false);  // the program ends when its window unloads
     app_->installNativeEventFilter(this);
@@ -142,6 +147,7 @@ XDisplay* X11Platform::X() {
   if (!x_ && !xTried_) {
     xTried_ = true;
     x_ = XDisplay::Connect();
+    TraceStartup("own X connection");
   }
   return x_.get();
 }
@@ -202,6 +208,7 @@ void X11Platform::StartTimer(std::uint32_t intervalMs) {
 int X11Platform::RunEventLoop() {
   if (!form_) return 0;
   loopRunning_ = true;
+  TraceStartup("event loop");
   const int rc = App().exec();
   loopRunning_ = false;
   return rc;
@@ -389,6 +396,7 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
 // ---- processes
 
 std::vector<ProcessEntry> X11Platform::Processes() {
+  TraceStartup("process list");
   return ListProcesses();
 }
 
@@ -443,6 +451,7 @@ HookHandle X11Platform::InstallKeyboardHook() {
     });
   }
   if (!record_->Start()) return 0;
+  TraceStartup("key recording");
   installedHook_ = ++nextHook_;
   return installedHook_;
 }
@@ -470,17 +479,20 @@ void X11Platform::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t f
 Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
   App();
   if (form_) return FormHwnd();
+  TraceStartup("build window");
   form_ = std::make_unique<SearchForm>(design, sink_,
                                        [this](std::uint32_t kc) { return VkOfKeycode(kc); });
   form_->onClosed = [this] {
     if (app_ && loopRunning_) app_->quit();
   };
+  TraceStartup("window built");
   const Hwnd h = FormHwnd();
   if (X() != nullptr) X()->MarkInstanceWindow(h);
   return h;
 }
 
 void X11Platform::ShowForm() {
+  TraceStartup("show window");
   if (form_) form_->ShowForm();
 }
 
