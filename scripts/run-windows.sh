@@ -24,11 +24,18 @@ cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
 sleep 1
-[ -f "$WINEPREFIX/system.reg" ] || { wineboot -i >/dev/null 2>&1; wineserver -w; }
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  # Built aside and renamed when complete: an interrupted start leaves no half-made prefix.
+  rm -rf "$WINEPREFIX.new"
+  WINEPREFIX=$WINEPREFIX.new wineboot -i >/dev/null 2>&1
+  WINEPREFIX=$WINEPREFIX.new wineserver -w
+  mv "$WINEPREFIX.new" "$WINEPREFIX"
+fi
 wine build-win/varnel.exe "$@" >/dev/null 2>&1 &
 pids+=($!)
 for _ in $(seq 60); do
