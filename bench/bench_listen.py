@@ -6,7 +6,11 @@ near-miss phrases with espeak-ng in several voices and speeds, streams them in r
 `varnel-listen --input -` and prints the share recognised exactly, the share of non-commands
 that fired a command, end-of-speech-to-event latency, real-time factor and resident memory.
 
-usage: bench_listen.py BUILD_DIR [--quick] [-- extra varnel-listen options]
+With --fast the utterances are joined into one file and decoded as fast as the machine
+allows (accuracy only: no latency or real-time factor). The spoken audio is kept in
+$XDG_CACHE_HOME/varnel-bench-listen so that repeated runs skip espeak-ng.
+
+usage: bench_listen.py BUILD_DIR [--quick] [--fast] [-- extra varnel-listen options]
 """
 import os
 import socket
@@ -138,9 +142,21 @@ class Client:
             return self.events.pop(0) if self.events else None
 
 
+def cache_folder():
+    base = os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache")
+    folder = os.path.join(base, "varnel-bench-listen")
+    os.makedirs(folder, exist_ok=True)
+    return folder
+
+
 def speak(text, voice, speed, folder, index):
+    key = "%s-%d-%s" % (voice, speed, "".join(c if c.isalnum() else "_" for c in text))
+    cached = os.path.join(cache_folder(), key + ".raw")
+    if os.path.exists(cached):
+        with open(cached, "rb") as f:
+            return f.read()
     wav = os.path.join(folder, "u%d.wav" % index)
-    raw = os.path.join(folder, "u%d.raw" % index)
+    raw = cached
     subprocess.run(["espeak-ng", "-v", voice, "-s", str(speed), "-w", wav, text], check=True)
     # Trim espeak's own silence so that the end of speech is the end of the samples.
     subprocess.run(["sox", wav, "-r", "16000", "-c", "1", "-b", "16", "-e", "signed-integer",
@@ -164,6 +180,74 @@ def expected_cases(quick):
     return cases
 
 
+def all_cases(voices, quick):
+    for voice, speed in voices:
+        for text, cid, words in expected_cases(quick):
+            yield "command", text, voice, speed, (cid, words)
+        for kind, phrases in (("dictation", DICTATION), ("near", NEAR_MISS)):
+            for text in phrases:
+                yield kind, text, voice, speed, None
+
+
+def fast(build, voices, quick, extra, folder):
+    """Accuracy only: every utterance in one file, decoded as fast as possible."""
+    gap = b"\0\0" * (RATE * 12 // 10)
+    cases, pcm = [], bytearray(gap)
+    for index, (kind, text, voice, speed, want) in enumerate(all_cases(voices, quick)):
+        start = len(pcm) // 2
+        pcm += speak(text, voice, speed, folder, index)
+        pcm += gap
+        cases.append((start * 1000 // RATE, kind, text, voice, speed, want))
+    raw = os.path.join(folder, "all.raw")
+    with open(raw, "wb") as f:
+        f.write(pcm)
+    sock_path = os.path.join(folder, "listen.sock")
+    log_path = os.path.join(folder, "listen.log")
+    with open(log_path, "w") as log:
+        proc = subprocess.Popen([os.path.join(build, "varnel-listen"), "--input", raw, "--socket",
+                                 sock_path, "--verbose"] + extra, stderr=log)
+    for _ in range(200):
+        if os.path.exists(sock_path):
+            break
+        time.sleep(0.05)
+    client = Client(sock_path)
+    client.register_table()
+    events = []
+    while True:
+        ev = client.next_event(timeout=120)
+        if ev is None:
+            break
+        events.append(ev[1])
+    proc.wait(timeout=30)
+    heard = []
+    with open(log_path) as f:
+        for line in f:
+            if line.startswith("varnel-listen: heard"):
+                at = int(line.split(" at ")[1].split(" ms")[0])
+                heard.append((at, line.strip()[len("varnel-listen: heard "):]))
+    if len(heard) != len(events):
+        print("warning: %d utterances in the log, %d events" % (len(heard), len(events)))
+    got = [[] for _ in cases]
+    for (at, line), fields in zip(heard, events):
+        i = max([k for k, c in enumerate(cases) if c[0] <= at] or [0])
+        got[i].append((fields, line))
+    results = {"command": [0, 0], "dictation": [0, 0], "near": [0, 0]}
+    misses = []
+    for (start, kind, text, voice, speed, want), evs in zip(cases, got):
+        results[kind][1] += 1
+        if kind == "command":
+            cid, words = want
+            ok = len(evs) == 1 and evs[0][0][0] == "recognize" and evs[0][0][2] == str(cid) \
+                and evs[0][0][4:] == words
+            results[kind][0] += ok
+            if not ok:
+                misses.append("%s [%s %d] -> %s" % (text, voice, speed, [e[1] for e in evs]))
+        elif any(e[0][0] == "recognize" for e in evs):
+            results[kind][0] += 1
+            misses.append("FIRED %s [%s %d] -> %s" % (text, voice, speed, [e[1] for e in evs]))
+    return results, misses
+
+
 def main():
     args = sys.argv[1:]
     extra = []
@@ -176,6 +260,18 @@ def main():
     if quick:
         voices = voices[:2]
     folder = tempfile.mkdtemp(prefix="bench-listen-")
+    if "--fast" in args:
+        results, misses = fast(build, voices, quick, extra, folder)
+        print("varnel-listen bench, fast (%d voices/speeds; log %s)" %
+              (len(voices), os.path.join(folder, "listen.log")))
+        for k, label in (("command", "commands recognised exactly"),
+                         ("dictation", "dictation firing a command "),
+                         ("near", "near-miss firing a command ")):
+            hit, total = results[k]
+            print("  %s : %5.1f %%  (%d/%d)" % (label, 100.0 * hit / max(total, 1), hit, total))
+        for m in misses:
+            print("  miss: " + m)
+        return
     sock_path = os.path.join(folder, "listen.sock")
     proc = subprocess.Popen([os.path.join(build, "varnel-listen"), "--input", "-", "--socket",
                              sock_path] + extra, stdin=subprocess.PIPE,

@@ -36,12 +36,6 @@ std::vector<std::string> SplitWords(const std::string& text) {
   return out;
 }
 
-std::string Weight(double w) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%g", w);
-  return buf;
-}
-
 }  // namespace
 
 std::string NumberWords(int n) {
@@ -165,8 +159,7 @@ const std::vector<std::string>& GarbagePhones() {
 
 std::string GarbageWord(const std::string& phone) { return "ph_" + Lower(phone); }
 
-Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
-                     const GarbageOptions& garbage) {
+Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup) {
   Grammar g;
   std::ostringstream rules;
   std::vector<std::string> commandRules;
@@ -225,22 +218,11 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
 
   std::ostringstream out;
   out << "#JSGF V1.0;\ngrammar varnel;\n";
-  out << "public <utterance> = <command>";
-  if (garbage.enabled) out << " | /" << Weight(garbage.entryWeight) << "/ <garbage>";
-  out << ";\n<command> = ";
+  out << "public <command> = ";
   for (std::size_t i = 0; i < commandRules.size(); ++i) {
     out << (i ? " | " : "") << "<" << commandRules[i] << ">";
   }
   out << ";\n" << rules.str();
-  if (garbage.enabled) {
-    out << "<garbage> = <phone>+;\n<phone> = ";
-    const auto& phones = GarbagePhones();
-    for (std::size_t i = 0; i < phones.size(); ++i) {
-      out << (i ? " | " : "") << "/" << Weight(garbage.phoneWeight) << "/ "
-          << GarbageWord(phones[i]);
-    }
-    out << ";\n";
-  }
   g.jsgf_ = out.str();
   return g;
 }

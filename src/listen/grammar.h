@@ -54,14 +54,17 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
     const std::string& spoken, const std::map<std::string, std::vector<std::string>>& lists,
     const PhoneLookup& lookup);
 
+// How speech that is not a command is turned away: a loop of single phones beside the
+// commands in the decoder's graph. Probabilities, scaled by the language weight like any
+// transition.
 struct GarbageOptions {
-  bool enabled = false;
-  double entryWeight = 1e-4;  // weight of the garbage branch against the commands
-  double phoneWeight = 0.5;   // weight of every phone inside the garbage loop
+  bool enabled = true;
+  double entryWeight = 1e-4;  // entering the loop
+  double phoneWeight = 1e-2;  // each phone inside it
 };
 
 // The phones of the acoustic model, each added to the dictionary as a word of its own so that
-// the grammar can hold a phone loop that absorbs speech that is not a command.
+// the decoder's graph can hold a phone loop that absorbs speech that is not a command.
 const std::vector<std::string>& GarbagePhones();
 std::string GarbageWord(const std::string& phone);  // "AA" -> "ph_aa"
 
@@ -80,8 +83,7 @@ class Grammar {
   // The command a hypothesis stands for; nullopt for garbage or words of no command.
   std::optional<Match> Map(const std::string& hypothesis) const;
 
-  friend Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
-                              const GarbageOptions& garbage);
+  friend Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup);
 
  private:
   struct Slot {
@@ -105,7 +107,6 @@ class Grammar {
 
 // Menus later in `menus` win when two commands sound the same. Commands that cannot be spoken
 // (unknown word, missing or empty list) are left out.
-Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
-                     const GarbageOptions& garbage);
+Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup);
 
 }  // namespace varnel::listen

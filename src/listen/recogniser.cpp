@@ -1,6 +1,9 @@
 #include "listen/recogniser.h"
 
 #include <pocketsphinx.h>
+#include <sphinxbase/fe.h>
+#include <sphinxbase/fsg_model.h>
+#include <sphinxbase/jsgf.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -8,10 +11,15 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <type_traits>
 #include <vector>
 
 namespace varnel::listen {
 namespace {
+
+static_assert(std::is_same_v<mfcc_t, float>, "the detector's cepstra are kept as floats");
+constexpr long kFrameShift = kSampleRate / 100;  // 10 ms frames
+constexpr long kFrameOverlap = 256;              // a frame's window reaches past its shift
 
 // Words of Varnel's own dictionary: "word PHONES..." lines, '#' comments.
 bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error) {
@@ -53,23 +61,19 @@ std::string FindExtraDictionary() {
 Recogniser::~Recogniser() {
   Stop();
   if (worker_.joinable()) worker_.detach();  // blocked on a read that never ends
-  if (ps_ != nullptr && finished_) ps_free(ps_);
+  if (finished_) {
+    if (ps_ != nullptr) ps_free(ps_);
+    if (vad_ != nullptr) fe_free(vad_);
+  }
 }
 
 bool Recogniser::Open(std::string& error) {
-  const std::string threshold = std::to_string(settings_.vadThreshold);
-  const std::string pre = std::to_string(settings_.vadPrespeech);
-  const std::string post = std::to_string(settings_.vadPostspeech);
-  const std::string start = std::to_string(settings_.vadStartspeech);
   char wip[32];
   std::snprintf(wip, sizeof wip, "%g", settings_.wordPenalty);
-  std::vector<const char*> argv = {"varnel-listen",  "-hmm",           settings_.model.c_str(),
-                                   "-dict",          settings_.dict.c_str(),
-                                   "-vad_threshold", threshold.c_str(),
-                                   "-vad_prespeech", pre.c_str(),
-                                   "-vad_postspeech", post.c_str(),
-                                   "-vad_startspeech", start.c_str(),
-                                   "-wip",           wip};
+  // The decoder only ever sees the detector's voiced audio, whole: no detector of its own.
+  std::vector<const char*> argv = {"varnel-listen", "-hmm",  settings_.model.c_str(),
+                                   "-dict",         settings_.dict.c_str(),
+                                   "-remove_silence", "no",  "-dither", "yes", "-wip", wip};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -87,6 +91,30 @@ bool Recogniser::Open(std::string& error) {
     error = "cannot load the speech model from " + settings_.model;
     return false;
   }
+
+  const std::string threshold = std::to_string(settings_.vadThreshold);
+  const std::string pre = std::to_string(settings_.vadPrespeech);
+  const std::string post = std::to_string(settings_.vadPostspeech);
+  const std::string start = std::to_string(settings_.vadStartspeech);
+  const std::vector<const char*> feArgv = {"varnel-listen",    "-samprate",       "16000",
+                                           "-remove_silence",  "yes", "-dither", "yes",
+                                           "-vad_threshold",   threshold.c_str(),
+                                           "-vad_prespeech",   pre.c_str(),
+                                           "-vad_postspeech",  post.c_str(),
+                                           "-vad_startspeech", start.c_str()};
+  cmd_ln_t* feConfig = cmd_ln_parse_r(nullptr, fe_get_args(), static_cast<int32>(feArgv.size()),
+                                      const_cast<char**>(feArgv.data()), FALSE);
+  if (feConfig != nullptr) vad_ = fe_init_auto_r(feConfig);
+  cmd_ln_free_r(feConfig);
+  if (vad_ == nullptr) {
+    error = "cannot set up the voice detector";
+    return false;
+  }
+  constexpr int kRows = 256;
+  cep_.resize(static_cast<std::size_t>(kRows * fe_get_output_size(vad_)));
+  cepRows_.clear();
+  for (int i = 0; i < kRows; ++i) cepRows_.push_back(cep_.data() + i * fe_get_output_size(vad_));
+
   const std::string extra =
       settings_.extraDict.empty() ? FindExtraDictionary() : settings_.extraDict;
   if (extra.empty()) {
@@ -149,16 +177,11 @@ bool Recogniser::Stop() {
 bool Recogniser::ApplyPending() {
   if (!hasPending_ || inSpeech_) return active_ && !active_->Empty();
   hasPending_ = false;
-  if (uttOpen_) {
-    ps_end_utt(ps_);
-    uttOpen_ = false;
-  }
   active_ = std::move(pending_);
   if (!active_ || active_->Empty()) return false;
   // Two names in turn: the search in use is never the one replaced.
   searchName_ = (searchFlip_++ % 2) != 0 ? "a" : "b";
-  const char* name = searchName_.c_str();
-  if (ps_set_jsgf_string(ps_, name, active_->Jsgf().c_str()) < 0 || ps_set_search(ps_, name) < 0) {
+  if (!SetCommandSearch(searchName_.c_str(), active_->Jsgf())) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
@@ -166,30 +189,165 @@ bool Recogniser::ApplyPending() {
   return true;
 }
 
+bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
+  jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
+  if (parsed == nullptr) return false;
+  jsgf_rule_t* rule = jsgf_get_public_rule(parsed);
+  logmath_t* lmath = ps_get_logmath(ps_);
+  const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+  fsg_model_t* commands = rule != nullptr ? jsgf_build_fsg(parsed, rule, lmath, lw) : nullptr;
+  jsgf_grammar_free(parsed);
+  if (commands == nullptr) return false;
+  if (!settings_.garbage.enabled) {
+    const bool ok = ps_set_fsg(ps_, name, commands) >= 0;
+    fsg_model_free(commands);
+    return ok;
+  }
+  // The commands' graph again, with one more state: a loop of single phones from the start
+  // to the end, each phone paying a penalty. Speech that is no command leaves through it; a
+  // command is heard only when its own path beats the loop.
+  const int n = fsg_model_n_state(commands);
+  const int loop = n;
+  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 1);
+  fsg->start_state = fsg_model_start_state(commands);
+  fsg->final_state = fsg_model_final_state(commands);
+  for (int i = 0; i < n; ++i) {
+    for (fsg_arciter_t* it = fsg_model_arcs(commands, i); it != nullptr; it = fsg_arciter_next(it)) {
+      const fsg_link_t* link = fsg_arciter_get(it);
+      if (fsg_link_wid(link) < 0) {
+        fsg_model_null_trans_add(fsg, i, fsg_link_to_state(link), fsg_link_logs2prob(link));
+      } else {
+        const int wid = fsg_model_word_add(fsg, fsg_model_word_str(commands, fsg_link_wid(link)));
+        fsg_model_trans_add(fsg, i, fsg_link_to_state(link), fsg_link_logs2prob(link), wid);
+      }
+    }
+  }
+  fsg_model_free(commands);
+  const auto entry = static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.entryWeight) * lw);
+  const auto each = static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.phoneWeight) * lw);
+  for (const auto& phone : GarbagePhones()) {
+    const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
+    fsg_model_trans_add(fsg, fsg->start_state, loop, entry + each, wid);
+    fsg_model_trans_add(fsg, loop, loop, each, wid);
+  }
+  fsg_model_null_trans_add(fsg, loop, fsg->final_state, 0);
+  const bool ok = ps_set_fsg(ps_, name, fsg) >= 0;
+  fsg_model_free(fsg);
+  return ok;
+}
+
+bool Recogniser::Decode(const char* search, std::string* hyp) {
+  if (ps_set_search(ps_, search) < 0) return false;
+  // The decoder's running cepstral mean lags behind a new voice or room; a first pass over the
+  // utterance moves it there, the second pass gives the answer.
+  for (int pass = 0; pass < settings_.passes; ++pass) {
+    if (ps_start_utt(ps_) < 0) return false;
+    const int r = ps_process_raw(ps_, utterance_.data(), utterance_.size(), FALSE, FALSE);
+    ps_end_utt(ps_);
+    if (r < 0) return false;
+  }
+  const char* h = ps_get_hyp(ps_, nullptr);
+  *hyp = h != nullptr ? h : "";
+  return true;
+}
+
 void Recogniser::EndUtterance() {
-  ps_end_utt(ps_);
-  uttOpen_ = false;
   Heard heard;
-  const char* hyp = ps_get_hyp(ps_, nullptr);
-  heard.hypothesis = hyp != nullptr ? hyp : "";
-  heard.speechMs = static_cast<int>(speechSamples_ * 1000 / kSampleRate) -
-                   settings_.vadPostspeech * 10 + settings_.vadStartspeech * 10;
+  heard.endMs = streamSamples_ * 1000 / kSampleRate;
+  heard.speechMs = static_cast<int>(speechFrames_ * 10) - settings_.vadPostspeech * 10;
   const int limit = active_->MaxPhones() * settings_.msPerPhone + settings_.lengthSlackMs;
   heard.tooLong = heard.speechMs > limit;
-  if (!heard.tooLong) heard.match = active_->Map(heard.hypothesis);
+  if (getenv("DBGUTT")) {
+    static int k = 0;
+    std::FILE* f = std::fopen(("/tmp/h6b/utt" + std::to_string(k++) + ".raw").c_str(), "wb");
+    std::fwrite(utterance_.data(), 2, utterance_.size(), f);
+    std::fclose(f);
+  }
+  if (!heard.tooLong && Decode(searchName_.c_str(), &heard.hypothesis)) {
+    heard.match = active_->Map(heard.hypothesis);
+  }
+  utterance_.clear();
 
   if (settings_.verbose) {
-    std::fprintf(stderr, "varnel-listen: heard \"%s\" %d ms (limit %d)%s%s\n",
-                 heard.hypothesis.c_str(), heard.speechMs, limit,
-                 heard.tooLong ? " (too long)" : "",
-                 heard.match ? "" : " (not a command)");
+    std::fprintf(stderr,
+                 "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d)%s%s\n",
+                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, limit,
+                 heard.tooLong ? " (too long)" : "", heard.match ? "" : " (not a command)");
   }
   onHeard_(std::move(heard));
+}
+
+void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
+  history_.insert(history_.end(), samples, samples + n);
+  const long chunkStart = streamSamples_;
+  streamSamples_ += static_cast<long>(n);
+  long frames = 0;
+  while (n > 0) {
+    auto rows = static_cast<std::int32_t>(cepRows_.size());
+    std::int32_t firstFrame = 0;
+    const std::size_t before = n;
+    if (fe_process_frames(vad_, &samples, &n, cepRows_.data(), &rows, &firstFrame) < 0) break;
+    frames += rows;
+    if (before == n) break;  // the rest waits for more samples
+  }
+  const bool speech = fe_get_vad_state(vad_) != 0;
+  if (settling_) {
+    // The priming noise's own "speech" ends before anything real is listened to.
+    settling_ = speech;
+    frames = 0;
+  }
+  const long historyStart = streamSamples_ - static_cast<long>(history_.size());
+  // Past the longest command nothing more is kept; the utterance is refused at its end.
+  const long keep = (static_cast<long>(active_->MaxPhones()) * settings_.msPerPhone +
+                     settings_.lengthSlackMs + 1000) * kSampleRate / 1000;
+  if (!inSpeech_ && frames > 0) {
+    // The first voiced frames are the ones kept before speech, ending with this chunk.
+    const long from = std::clamp(streamSamples_ - frames * kFrameShift - kFrameOverlap,
+                                 historyStart, streamSamples_);
+    utterance_.assign(history_.begin() + (from - historyStart), history_.end());
+    inSpeech_ = true;
+    speechFrames_ = 0;
+  } else if (inSpeech_ && static_cast<long>(utterance_.size()) < keep) {
+    utterance_.insert(utterance_.end(), history_.begin() + (chunkStart - historyStart),
+                      history_.end());
+  }
+  speechFrames_ += frames;
+  if (inSpeech_ && !speech) {
+    inSpeech_ = false;
+    EndUtterance();
+  }
+  // Enough for the frames the detector keeps before speech starts.
+  const auto window = static_cast<std::size_t>((settings_.vadPrespeech + settings_.vadStartspeech + 10) *
+                                               kFrameShift);
+  if (history_.size() > window) history_.erase(history_.begin(), history_.end() - window);
+}
+
+void Recogniser::PrimeDetector() {
+  // The detector starts with its noise floor far below the first frame and lets it rise only
+  // slowly, so for about a second anything counts as speech. Its floor falls fast, though:
+  // a start on noise louder than any quiet room leaves it settled on the real room at once.
+  std::vector<std::int16_t> noise(kSampleRate * 3 / 2);
+  std::uint32_t seed = 12345;
+  for (auto& s : noise) {
+    seed = seed * 1664525U + 1013904223U;
+    s = static_cast<std::int16_t>(static_cast<int>(seed >> 23) - 256);  // about -45 dBFS
+  }
+  fe_start_utt(vad_);
+  const std::int16_t* p = noise.data();
+  std::size_t n = noise.size();
+  while (n > 0) {
+    auto rows = static_cast<std::int32_t>(cepRows_.size());
+    std::int32_t first = 0;
+    const std::size_t before = n;
+    if (fe_process_frames(vad_, &p, &n, cepRows_.data(), &rows, &first) < 0 || before == n) break;
+  }
+  settling_ = true;
 }
 
 void Recogniser::Run() {
   std::vector<std::int16_t> buf(static_cast<std::size_t>(kSampleRate * settings_.bufferMs / 1000));
   bool failed = false;
+  PrimeDetector();
   while (!stop_) {
     if (waitForGrammar_) {
       std::unique_lock lock(mutex_);
@@ -207,33 +365,22 @@ void Recogniser::Run() {
     std::lock_guard lock(mutex_);
     if (!ApplyPending()) {
       // No commands to listen for: the audio is dropped.
-      if (uttOpen_) ps_end_utt(ps_);
-      uttOpen_ = inSpeech_ = false;
+      utterance_.clear();
+      history_.clear();
+      inSpeech_ = false;
+      speechFrames_ = 0;
+      streamSamples_ += n;
       continue;
     }
-    if (!uttOpen_) {
-      ps_start_utt(ps_);
-      uttOpen_ = true;
-    }
-    ps_process_raw(ps_, buf.data(), static_cast<std::size_t>(n), FALSE, FALSE);
-
-    const bool speech = ps_get_in_speech(ps_) != 0;
-    if (speech && !inSpeech_) speechSamples_ = 0;
-    if (speech || inSpeech_) speechSamples_ += n;
-    if (!speech && inSpeech_) {
-      inSpeech_ = false;
-      EndUtterance();
-    }
-    inSpeech_ = speech;
+    Detect(buf.data(), static_cast<std::size_t>(n));
   }
   {
     std::lock_guard lock(mutex_);
-    if (uttOpen_ && inSpeech_ && active_) {
+    // Speech running into the end of the input still counts as an utterance.
+    if (inSpeech_ && active_) {
       inSpeech_ = false;
+      speechFrames_ += settings_.vadPostspeech;
       EndUtterance();
-    } else if (uttOpen_) {
-      ps_end_utt(ps_);
-      uttOpen_ = false;
     }
   }
   onEnd_(failed);

@@ -1,6 +1,7 @@
-// The pocketsphinx decoder behind varnel-listen. Audio is read and decoded on one worker
-// thread; the voice detector of the decoder's front end cuts it into utterances, and each
-// finished utterance is reported through a callback on that thread.
+// The pocketsphinx decoder behind varnel-listen. Audio is read on one worker thread; a front
+// end of its own cuts it into utterances with its voice detector, and each finished utterance
+// is decoded whole (so its cepstral mean is its own, whatever came before) and reported through
+// a callback on that thread.
 #pragma once
 
 #include <atomic>
@@ -18,6 +19,7 @@
 #include "listen/settings.h"
 
 struct ps_decoder_s;
+struct fe_s;
 
 namespace varnel::listen {
 
@@ -26,7 +28,7 @@ struct Heard {
   std::optional<Match> match;  // nullopt: not a command
   int speechMs = 0;
   bool tooLong = false;
-
+  long endMs = 0;         // end of the utterance in the input stream
 };
 
 class Recogniser {
@@ -53,11 +55,16 @@ class Recogniser {
  private:
   void Run();
   bool ApplyPending();  // with mutex_ held
+  bool SetCommandSearch(const char* name, const std::string& jsgf);
+  void PrimeDetector();
+  void Detect(const std::int16_t* samples, std::size_t n);
   void EndUtterance();  // with mutex_ held
-
+  // Decodes the utterance with the named search; false when the decoder failed.
+  bool Decode(const char* search, std::string* hyp);
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
+  fe_s* vad_ = nullptr;
   std::mutex mutex_;  // guards the decoder and the grammar fields
   std::condition_variable grammarSet_;
   std::shared_ptr<const Grammar> pending_;
@@ -65,9 +72,14 @@ class Recogniser {
   std::shared_ptr<const Grammar> active_;
   int searchFlip_ = 0;
   std::string searchName_;
-  bool uttOpen_ = false;
   bool inSpeech_ = false;
-  long speechSamples_ = 0;
+  bool settling_ = false;
+  std::vector<std::int16_t> utterance_;  // voiced audio of the utterance under way
+  long speechFrames_ = 0;
+  long streamSamples_ = 0;
+  std::vector<float> cep_;  // the detector's cepstra, unused
+  std::vector<float*> cepRows_;
+  std::vector<std::int16_t> history_;  // the latest audio, from which an utterance starts
 
   std::unique_ptr<AudioSource> source_;
   bool waitForGrammar_ = false;

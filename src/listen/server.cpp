@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -223,8 +224,8 @@ void Server::RebuildGrammar() {
   });
   std::vector<MenuSpec> menus;
   for (const auto* s : live) menus.push_back(s->Spec());
-  auto grammar = std::make_shared<Grammar>(BuildGrammar(
-      menus, [this](const std::string& w) { return Lookup(w); }, settings_.garbage));
+  auto grammar = std::make_shared<Grammar>(
+      BuildGrammar(menus, [this](const std::string& w) { return Lookup(w); }));
   recogniser_.SetGrammar(std::move(grammar));
 }
 
@@ -278,9 +279,14 @@ int Server::Run() {
       for (const auto& h : heard) Deliver(h);
       if (failed) {
         std::fprintf(stderr, "varnel-listen: reading audio failed\n");
+        FlushAll();
         return 1;
       }
-      if (ended && conns_.empty()) return 0;
+      // The recogniser posts the end after its last utterance, so all has been delivered.
+      if (ended && !settings_.keepServing) {
+        FlushAll();
+        return 0;
+      }
     }
     if (fds[2].revents != 0) Accept();
     for (std::size_t i = 3; i < fds.size(); ++i) {
@@ -289,8 +295,20 @@ int Server::Run() {
       if ((fds[i].revents & POLLOUT) != 0) Flush(*it->second);
       if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) ReadFrom(*it->second);
     }
-    std::lock_guard lock(queueMutex_);
-    if (inputEnded_ && heard_.empty() && conns_.empty()) return 0;
+  }
+}
+
+void Server::FlushAll() {
+  // Events already decided reach the clients before the connections close.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  for (auto& [key, c] : conns_) {
+    while (!c->out.empty() && std::chrono::steady_clock::now() < deadline) {
+      pollfd p{c->fd, POLLOUT, 0};
+      if (poll(&p, 1, 100) < 0 && errno != EINTR) break;
+      const std::size_t before = c->out.size();
+      Flush(*c);
+      if ((p.revents & (POLLERR | POLLHUP)) != 0 && c->out.size() == before) break;
+    }
   }
 }
 

@@ -34,7 +34,8 @@ class Server {
   // Called on the recogniser's thread.
   void Post(Heard heard);
   void PostEnd(bool failed);
-  // Until a signal, or until the input ended and the last client left. Exit status.
+  // Until a signal, or (without --keep-serving) until the input ended and everything heard
+  // was delivered. Exit status.
   int Run();
 
  private:
@@ -50,6 +51,7 @@ class Server {
   void ReadFrom(Conn& c);
   void Send(Conn& c, const Fields& fields);
   void Flush(Conn& c);
+  void FlushAll();
   void Close(std::uint64_t key);
   void RebuildGrammar();
   void Deliver(const Heard& heard);

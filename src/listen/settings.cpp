@@ -28,13 +28,15 @@ std::string Usage() {
          "  --vad-prespeech N       10 ms frames kept before speech (20)\n"
          "  --vad-postspeech N      10 ms frames of silence that end speech (25)\n"
          "  --vad-startspeech N     10 ms frames of voice that start speech (10)\n"
-         "  --garbage               add a phone loop to the grammar as well\n"
-         "  --garbage-weight X      weight of the not-a-command branch (1e-4)\n"
-         "  --phone-weight X        weight of each phone in that branch (0.5)\n"
+         "  --no-garbage            no phone loop beside the commands\n"
+         "  --garbage-weight X      probability of entering that loop (1e-4)\n"
+         "  --phone-weight X        probability of each phone inside it (1e-2)\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
 
          "  --ms-per-phone N        pace for the longest-command limit (110)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
+         "  --passes N              decoding passes over each utterance (2)\n"
+         "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
 }
 
@@ -90,12 +92,16 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.phoneWeight = number(1e-30, 1);
       } else if (a == "--word-penalty") {
         s.wordPenalty = number(1e-30, 10);
-      } else if (a == "--garbage") {
-        s.garbage.enabled = true;
+      } else if (a == "--no-garbage") {
+        s.garbage.enabled = false;
       } else if (a == "--ms-per-phone") {
         s.msPerPhone = static_cast<int>(number(10, 1000));
       } else if (a == "--length-slack-ms") {
         s.lengthSlackMs = static_cast<int>(number(0, 10000));
+      } else if (a == "--passes") {
+        s.passes = static_cast<int>(number(1, 5));
+      } else if (a == "--keep-serving") {
+        s.keepServing = true;
       } else if (a == "--verbose") {
         s.verbose = true;
       } else {

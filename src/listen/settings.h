@@ -25,6 +25,8 @@ struct Settings {
   double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
   int msPerPhone = 110;       // an utterance longer than the longest command at this pace is refused
   int lengthSlackMs = 200;
+  int passes = 2;             // decoding passes over each utterance
+  bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;
 };
 

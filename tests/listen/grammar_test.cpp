@@ -70,7 +70,7 @@ TEST(Grammar, MapsHypothesesBackToCommandsAndItems) {
   menu.commands = {{16, "Tab <Number>"}, {17, "Back Tab <Number>"}, {10, "<Page Down>"},
                    {26, "Zoom In"},      {24, "Varnel"},            {2, "<Find>"},
                    {99, "Zoom Out"}};  // unknown word: left out of the grammar
-  const Grammar g = BuildGrammar({menu}, kDict, GarbageOptions{});
+  const Grammar g = BuildGrammar({menu}, kDict);
   struct Case {
     std::string hyp;
     std::optional<std::int32_t> id;
@@ -108,11 +108,11 @@ TEST(Grammar, MapsHypothesesBackToCommandsAndItems) {
 TEST(Grammar, NewestMenuWinsAndEmptyMenusGiveNoGrammar) {
   MenuSpec a{1, {}, {{5, "Zoom In"}}};
   MenuSpec b{2, {}, {{8, "Zoom In"}}};
-  const Grammar g = BuildGrammar({a, b}, kDict, GarbageOptions{});
+  const Grammar g = BuildGrammar({a, b}, kDict);
   ASSERT_TRUE(g.Map("zoom in"));
   EXPECT_EQ(g.Map("zoom in")->owner, 2u);
-  EXPECT_TRUE(BuildGrammar({}, kDict, GarbageOptions{}).Empty());
-  EXPECT_TRUE(BuildGrammar({MenuSpec{3, {}, {{1, "Zoom Out"}}}}, kDict, {}).Empty());
+  EXPECT_TRUE(BuildGrammar({}, kDict).Empty());
+  EXPECT_TRUE(BuildGrammar({MenuSpec{3, {}, {{1, "Zoom Out"}}}}, kDict).Empty());
 }
 
 }  // namespace
