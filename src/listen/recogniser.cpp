@@ -238,6 +238,18 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
 
 bool Recogniser::Decode(const char* search, std::string* hyp) {
   if (ps_set_search(ps_, search) < 0) return false;
+  // Digital silence (exact zeros, as files and muted inputs have) is nothing the model has
+  // heard: the silence around a command then fits no path. A faint hiss, as every microphone
+  // has, makes it ordinary silence again.
+  const int amp = settings_.noiseFloor;
+  std::uint32_t seed = 2463534242U;
+  for (auto& sample : utterance_) {
+    seed ^= seed << 13;
+    seed ^= seed >> 17;
+    seed ^= seed << 5;
+    const int v = sample + static_cast<int>(seed % static_cast<std::uint32_t>(2 * amp + 1)) - amp;
+    sample = static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
+  }
   // The decoder's running cepstral mean lags behind a new voice or room; a first pass over the
   // utterance moves it there, the second pass gives the answer.
   for (int pass = 0; pass < settings_.passes; ++pass) {

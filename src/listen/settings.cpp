@@ -35,7 +35,8 @@ std::string Usage() {
 
          "  --ms-per-phone N        pace for the longest-command limit (110)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
-         "  --passes N              decoding passes over each utterance (2)\n"
+         "  --passes N              decoding passes over each utterance (1)\n"
+         "  --noise-floor N         peak of the hiss added before decoding (32)\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
 }
@@ -98,6 +99,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.msPerPhone = static_cast<int>(number(10, 1000));
       } else if (a == "--length-slack-ms") {
         s.lengthSlackMs = static_cast<int>(number(0, 10000));
+      } else if (a == "--noise-floor") {
+        s.noiseFloor = static_cast<int>(number(0, 3000));
       } else if (a == "--passes") {
         s.passes = static_cast<int>(number(1, 5));
       } else if (a == "--keep-serving") {

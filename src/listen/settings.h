@@ -25,7 +25,8 @@ struct Settings {
   double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
   int msPerPhone = 110;       // an utterance longer than the longest command at this pace is refused
   int lengthSlackMs = 200;
-  int passes = 2;             // decoding passes over each utterance
+  int passes = 1;             // decoding passes over each utterance
+  int noiseFloor = 32;        // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;
 };
