@@ -2,7 +2,13 @@
 // sub-millisecond resolution, until the window manager reports the search window active.
 //   probe summon WIN OTHER N   summons N times from OTHER; prints one latency (ms) a line
 //   probe enter FILE N         summons, presses Enter, waits for FILE to grow; N times
+//   probe cold N PROGRAM       starts PROGRAM N times, each without a settings file
+//                              ($VARNEL_CFG); prints the time (ms) from the start to its
+//                              " Varnel" window viewable, then stops it
+#include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
 #include <xcb/xcb_keysyms.h>
@@ -11,6 +17,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <thread>
 
@@ -69,13 +76,35 @@ void Activate(xcb_window_t w) {
   WaitUntil([&] { return Active() == w; }, 2000);
 }
 
+// The client window titled " Varnel" that is viewable, or 0.
+xcb_window_t ShownVarnel() {
+  xcb_ewmh_get_windows_reply_t list;
+  if (xcb_ewmh_get_client_list_reply(&ewmh, xcb_ewmh_get_client_list(&ewmh, 0), &list, nullptr) ==
+      0) {
+    return 0;
+  }
+  xcb_window_t found = 0;
+  for (std::uint32_t i = 0; i < list.windows_len && found == 0; ++i) {
+    const xcb_window_t w = list.windows[i];
+    auto* p = xcb_get_property_reply(
+        c, xcb_get_property(c, 0, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 0, 16), nullptr);
+    if (p != nullptr && xcb_get_property_value_length(p) == 7 &&
+        std::memcmp(xcb_get_property_value(p), " Varnel", 7) == 0 && Viewable(w)) {
+      found = w;
+    }
+    std::free(p);
+  }
+  xcb_ewmh_get_windows_reply_wipe(&list);
+  return found;
+}
+
 constexpr xcb_keysym_t kCtrl = 0xffe3, kAlt = 0xffe9, kSlash = 0x2f, kEscape = 0xff1b,
                        kReturn = 0xff0d;
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) return 2;
+  if (argc < 4) return 2;  // every mode takes at least two arguments
   c = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(c) != 0) return 1;
   xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(c, &ewmh), nullptr);
@@ -98,6 +127,29 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       Chord({kEscape});
       WaitUntil([&] { return !Viewable(win); }, 3000);
+    }
+  } else if (mode == "cold") {
+    const int n = std::atoi(argv[2]);
+    for (int i = 0; i < n; ++i) {
+      if (const char* cfg = std::getenv("VARNEL_CFG")) unlink(cfg);
+      const double t0 = NowMs();
+      const pid_t child = fork();
+      if (child == 0) {
+        freopen("/dev/null", "w", stdout);
+        freopen("/dev/null", "w", stderr);
+        execv(argv[3], argv + 3);
+        _exit(127);
+      }
+      const bool shown = WaitUntil([] { return ShownVarnel() != 0; }, 10000);
+      if (shown) {
+        std::printf("%.2f\n", NowMs() - t0);
+      } else {
+        std::puts("timeout");
+      }
+      std::fflush(stdout);
+      kill(child, SIGTERM);
+      waitpid(child, nullptr, 0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
   } else if (mode == "enter") {
     const std::string file = argv[2];

@@ -49,6 +49,9 @@ std::unique_ptr<XDisplay> XDisplay::Connect() {
   xcb_intern_atom_cookie_t* cookies = xcb_ewmh_init_atoms(c, &d->ewmh_);
   d->ewmhReady_ = xcb_ewmh_init_atoms_replies(&d->ewmh_, cookies, nullptr) != 0;
   d->keysyms_ = xcb_key_symbols_alloc(c);
+  // Root property changes tell when the active window must be read again (see ActiveWindow).
+  const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
+  xcb_change_window_attributes(c, d->root_, XCB_CW_EVENT_MASK, &rootMask);
   d->atomMsg_ = d->Atom("_VARNEL_MSG");
   d->atomAck_ = d->Atom("_VARNEL_ACK");
   d->atomPhrase_ = d->Atom("_VARNEL_PHRASE");
@@ -86,11 +89,32 @@ bool XDisplay::WmSupports(xcb_atom_t atom) {
   return found;
 }
 
+void XDisplay::NoteEvent(const xcb_generic_event_t* ev) {
+  if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return;
+  const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(ev);
+  if (p->window == root_ && ewmhReady_ && p->atom == ewmh_._NET_ACTIVE_WINDOW) {
+    activeKnown_ = false;
+  }
+}
+
+void XDisplay::DrainEvents() {
+  while (xcb_generic_event_t* ev = xcb_poll_for_event(conn_)) {
+    NoteEvent(ev);
+    std::free(ev);  // NOLINT: xcb events are malloc'ed
+  }
+}
+
 xcb_window_t XDisplay::ActiveWindow() {
+  // The foreground is polled often; while no change of the root property has arrived, the
+  // value read last still holds and costs no round trip to the server.
+  DrainEvents();
+  if (activeKnown_) return activeWindow_;
   xcb_window_t w = 0;
   if (ewmhReady_ &&
       xcb_ewmh_get_active_window_reply(&ewmh_, xcb_ewmh_get_active_window(&ewmh_, screenNumber_),
                                        &w, nullptr) != 0) {
+    activeWindow_ = w;
+    activeKnown_ = true;  // a change made meanwhile is queued as an event and undoes this
     return w;
   }
   // Without a window manager: the top-level window holding the input focus.
@@ -244,6 +268,7 @@ bool XDisplay::WaitForEvent(const std::function<bool(xcb_generic_event_t*)>& mat
   xcb_flush(conn_);
   for (;;) {
     while (xcb_generic_event_t* ev = xcb_poll_for_event(conn_)) {
+      NoteEvent(ev);
       const bool hit = match(ev);
       std::free(ev);  // NOLINT: xcb events are malloc'ed
       if (hit) return true;

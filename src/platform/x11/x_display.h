@@ -88,6 +88,9 @@ class XDisplay {
   bool WaitForEvent(const std::function<bool(xcb_generic_event_t*)>& match,
                     std::uint32_t timeoutMs);
   bool WmSupports(xcb_atom_t atom);
+  // Reads the events waiting on this connection without blocking and notes what they change.
+  void DrainEvents();
+  void NoteEvent(const xcb_generic_event_t* ev);
   void SendToRoot(xcb_window_t about, xcb_atom_t type, std::uint32_t data0);
 
   xcb_connection_t* conn_ = nullptr;
@@ -99,6 +102,9 @@ class XDisplay {
   xcb_window_t helper_ = 0;
   xcb_key_symbols_t* keysyms_ = nullptr;
   std::uint32_t nextToken_ = 1;
+  // The window manager's active window as read last; valid until the root property changes.
+  xcb_window_t activeWindow_ = 0;
+  bool activeKnown_ = false;
   xcb_atom_t atomMsg_ = 0, atomAck_ = 0, atomPhrase_ = 0, atomMarker_ = 0, atomWmState_ = 0,
              atomChangeState_ = 0, atomStamp_ = 0;
 };
