@@ -345,7 +345,11 @@ def main():
     cpu_seconds = (int(stat[11]) + int(stat[12])) / ticks
     proc.stdin.close()
     client.sock.close()
-    proc.wait(timeout=10)
+    try:
+        proc.wait(timeout=5)  # the end of its input ends it
+    except subprocess.TimeoutExpired:
+        proc.terminate()
+        proc.wait(timeout=5)
 
     def share(k):
         hit, total = results[k]

@@ -59,8 +59,10 @@ int main(int argc, char** argv) {
                fromFile ? settings.input.c_str() : "microphone");
   const int status = server.Run();
   if (!recogniser.Stop()) {
-    // A read on stdin that never ends: leave without waiting for it.
-    std::fflush(nullptr);
+    // A read on stdin that never ends: leave without waiting for it. Not fflush(nullptr):
+    // that waits for stdin's lock, which the blocked read holds.
+    std::fflush(stdout);
+    std::fflush(stderr);
     std::_Exit(status);
   }
   return status;

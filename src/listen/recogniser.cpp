@@ -19,7 +19,7 @@ namespace {
 
 static_assert(std::is_same_v<mfcc_t, float>, "the detector's cepstra are kept as floats");
 constexpr long kFrameShift = kSampleRate / 100;  // 10 ms frames
-constexpr long kFrameOverlap = 256;              // a frame's window reaches past its shift
+constexpr long kLead = 256 + kSampleRate / 10;  // window overhang, and a margin for soft onsets
 
 // Words of Varnel's own dictionary: "word PHONES..." lines, '#' comments.
 bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error) {
@@ -73,7 +73,7 @@ bool Recogniser::Open(std::string& error) {
   // The decoder only ever sees the detector's voiced audio, whole: no detector of its own.
   std::vector<const char*> argv = {"varnel-listen", "-hmm",  settings_.model.c_str(),
                                    "-dict",         settings_.dict.c_str(),
-                                   "-remove_silence", "no",  "-dither", "yes", "-wip", wip};
+                                   "-remove_silence", "no",  "-dither", "yes", "-seed", "1", "-wip", wip};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -97,7 +97,7 @@ bool Recogniser::Open(std::string& error) {
   const std::string post = std::to_string(settings_.vadPostspeech);
   const std::string start = std::to_string(settings_.vadStartspeech);
   const std::vector<const char*> feArgv = {"varnel-listen",    "-samprate",       "16000",
-                                           "-remove_silence",  "yes", "-dither", "yes",
+                                           "-remove_silence",  "yes", "-dither", "yes", "-seed", "1",
                                            "-vad_threshold",   threshold.c_str(),
                                            "-vad_prespeech",   pre.c_str(),
                                            "-vad_postspeech",  post.c_str(),
@@ -314,7 +314,7 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
                      settings_.lengthSlackMs + 1000) * kSampleRate / 1000;
   if (!inSpeech_ && frames > 0) {
     // The first voiced frames are the ones kept before speech, ending with this chunk.
-    const long from = std::clamp(streamSamples_ - frames * kFrameShift - kFrameOverlap,
+    const long from = std::clamp(streamSamples_ - frames * kFrameShift - kLead,
                                  historyStart, streamSamples_);
     utterance_.assign(history_.begin() + (from - historyStart), history_.end());
     inSpeech_ = true;
@@ -329,7 +329,7 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     EndUtterance();
   }
   // Enough for the frames the detector keeps before speech starts.
-  const auto window = static_cast<std::size_t>((settings_.vadPrespeech + settings_.vadStartspeech + 10) *
+  const auto window = static_cast<std::size_t>((settings_.vadPrespeech + settings_.vadStartspeech + 30) *
                                                kFrameShift);
   if (history_.size() > window) history_.erase(history_.begin(), history_.end() - window);
 }
