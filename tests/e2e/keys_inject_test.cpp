@@ -57,7 +57,7 @@ class KeyWindow {
     xcb_flush(c_);
     syms_ = xcb_key_symbols_alloc(c_);
     // Wait until it is on screen, then take the focus.
-    const auto until = Clock::now() + std::chrono::seconds(5);
+    const auto until = Clock::now() + std::chrono::seconds(10);
     while (!mapped_ && Clock::now() < until) Pump(std::chrono::milliseconds(20));
     xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, win_, XCB_CURRENT_TIME);
     xcb_flush(c_);
@@ -73,6 +73,12 @@ class KeyWindow {
   KeyWindow& operator=(const KeyWindow&) = delete;
 
   bool Ok() const { return xcb_connection_has_error(c_) == 0 && mapped_ && focused_; }
+  // Why Ok() is false, for the failure message.
+  std::string Why() const {
+    if (xcb_connection_has_error(c_) != 0) return "no connection to the display";
+    if (!mapped_) return "the window was not mapped within 10 s";
+    return focused_ ? "" : "the window did not get the input focus";
+  }
   xcb_connection_t* Connection() { return c_; }
   xcb_window_t Id() const { return win_; }
 
@@ -174,7 +180,7 @@ struct ChordCase {
 class ChordTest : public KeysTest, public ::testing::WithParamInterface<ChordCase> {};
 
 TEST_P(ChordTest, ArrivesInOrderAndLeavesNothingDown) {
-  ASSERT_TRUE(window.Ok());
+  ASSERT_TRUE(window.Ok()) << window.Why();
   ASSERT_TRUE(injector.Available());
   const ChordCase& c = GetParam();
   const auto expected = Send(c.ctrl, c.alt, c.shift, c.vk, c.times);
@@ -200,7 +206,7 @@ INSTANTIATE_TEST_SUITE_P(Chords, ChordTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(KeysTest, UnmappableKeyIsSkippedAndModifiersStillRelease) {
-  ASSERT_TRUE(window.Ok());
+  ASSERT_TRUE(window.Ok()) << window.Why();
   // 0xE9 stands for no key at all; Ctrl goes down and up around nothing.
   Send(true, false, false, 0xE9);
   EXPECT_EQ(window.Keys(2, std::chrono::milliseconds(1000)),
@@ -227,7 +233,7 @@ TEST_F(KeysTest, LayoutLookupsFollowTheServerMap) {
 }
 
 TEST_F(KeysTest, FollowsAKeyboardMapChange) {
-  ASSERT_TRUE(window.Ok());
+  ASSERT_TRUE(window.Ok()) << window.Why();
   xcb_connection_t* c = window.Connection();
   const xcb_keycode_t home = injector.KeycodeOf(36);
   ASSERT_NE(home, 0);
@@ -255,7 +261,7 @@ TEST_F(KeysTest, FollowsAKeyboardMapChange) {
 }
 
 TEST_F(KeysTest, TenThousandChordsAmidOtherEventsLeaveNoModifierDown) {
-  ASSERT_TRUE(window.Ok());
+  ASSERT_TRUE(window.Ok()) << window.Why();
   // Another client keeps the window busy with events of its own meanwhile.
   std::atomic<bool> stop{false};
   std::thread noise([&] {
