@@ -44,7 +44,9 @@ xcb_connection_t* Connect() {
 class KeyWindow {
  public:
   KeyWindow() : c_(Connect()) {
-    if (xcb_connection_has_error(c_) != 0) return;
+    if (xcb_connection_has_error(c_) != 0) {
+      return;
+    }
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c_)).data;
     root_ = screen->root;
     win_ = xcb_generate_id(c_);
@@ -58,7 +60,9 @@ class KeyWindow {
     syms_ = xcb_key_symbols_alloc(c_);
     // Wait until it is on screen, then take the focus.
     const auto until = Clock::now() + std::chrono::seconds(10);
-    while (!mapped_ && Clock::now() < until) Pump(std::chrono::milliseconds(20));
+    while (!mapped_ && Clock::now() < until) {
+      Pump(std::chrono::milliseconds(20));
+    }
     xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, win_, XCB_CURRENT_TIME);
     xcb_flush(c_);
     Reply<xcb_get_input_focus_reply_t> focus(
@@ -66,7 +70,9 @@ class KeyWindow {
     focused_ = focus && focus->focus == win_;
   }
   ~KeyWindow() {
-    if (syms_ != nullptr) xcb_key_symbols_free(syms_);
+    if (syms_ != nullptr) {
+      xcb_key_symbols_free(syms_);
+    }
     xcb_disconnect(c_);
   }
   KeyWindow(const KeyWindow&) = delete;
@@ -75,8 +81,12 @@ class KeyWindow {
   bool Ok() const { return xcb_connection_has_error(c_) == 0 && mapped_ && focused_; }
   // Why Ok() is false, for the failure message.
   std::string Why() const {
-    if (xcb_connection_has_error(c_) != 0) return "no connection to the display";
-    if (!mapped_) return "the window was not mapped within 10 s";
+    if (xcb_connection_has_error(c_) != 0) {
+      return "no connection to the display";
+    }
+    if (!mapped_) {
+      return "the window was not mapped within 10 s";
+    }
     return focused_ ? "" : "the window did not get the input focus";
   }
   xcb_connection_t* Connection() { return c_; }
@@ -88,7 +98,9 @@ class KeyWindow {
     while (keys_.size() < count && Clock::now() - last < wait) {
       const std::size_t before = keys_.size();
       Pump(std::chrono::milliseconds(5));
-      if (keys_.size() != before) last = Clock::now();
+      if (keys_.size() != before) {
+        last = Clock::now();
+      }
     }
     return std::exchange(keys_, {});
   }
@@ -98,9 +110,13 @@ class KeyWindow {
   std::vector<int> KeysDown() {
     std::vector<int> down;
     Reply<xcb_query_keymap_reply_t> map(xcb_query_keymap_reply(c_, xcb_query_keymap(c_), nullptr));
-    if (!map) return {-1};
+    if (!map) {
+      return {-1};
+    }
     for (int kc = 0; kc < 256; ++kc) {
-      if ((map->keys[kc / 8] & (1 << (kc % 8))) != 0) down.push_back(kc);
+      if ((map->keys[kc / 8] & (1 << (kc % 8))) != 0) {
+        down.push_back(kc);
+      }
     }
     return down;
   }
@@ -114,7 +130,9 @@ class KeyWindow {
     }
     for (; ev != nullptr; ev = xcb_poll_for_event(c_)) {
       const std::uint8_t type = ev->response_type & 0x7F;
-      if (type == XCB_MAP_NOTIFY) mapped_ = true;
+      if (type == XCB_MAP_NOTIFY) {
+        mapped_ = true;
+      }
       if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
         auto* k = reinterpret_cast<xcb_key_press_event_t*>(ev);
         const std::uint32_t vk = VkFromKeysym(xcb_key_symbols_get_keysym(syms_, k->detail, 0));
@@ -126,9 +144,15 @@ class KeyWindow {
     }
   }
   static std::string Generic(std::uint32_t vk) {
-    if (vk == 160 || vk == 161) vk = 16;
-    if (vk == 162 || vk == 163) vk = 17;
-    if (vk == 164 || vk == 165) vk = 18;
+    if (vk == 160 || vk == 161) {
+      vk = 16;
+    }
+    if (vk == 162 || vk == 163) {
+      vk = 17;
+    }
+    if (vk == 164 || vk == 165) {
+      vk = 18;
+    }
     return std::to_string(vk);
   }
 
@@ -250,7 +274,9 @@ TEST_F(KeysTest, FollowsAKeyboardMapChange) {
     xcb_change_keyboard_mapping(c, 1, home, static_cast<std::uint8_t>(per), syms.data());
     xcb_flush(c);
     for (int i = 0; i < 200; ++i) {
-      if (injector.KeycodeOf(36) == want) return true;
+      if (injector.KeycodeOf(36) == want) {
+        return true;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;

@@ -17,17 +17,27 @@
 namespace {
 
 unsigned Generic(unsigned vk) {
-  if (vk == 160 || vk == 161) return 16;
-  if (vk == 162 || vk == 163) return 17;
-  if (vk == 164 || vk == 165) return 18;
+  if (vk == 160 || vk == 161) {
+    return 16;
+  }
+  if (vk == 162 || vk == 163) {
+    return 17;
+  }
+  if (vk == 164 || vk == 165) {
+    return 18;
+  }
   return vk;
 }
 
 int KeysDown(xcb_connection_t* c) {
   xcb_query_keymap_reply_t* map = xcb_query_keymap_reply(c, xcb_query_keymap(c), nullptr);
-  if (map == nullptr) return -1;
+  if (map == nullptr) {
+    return -1;
+  }
   int n = 0;
-  for (unsigned char byte : map->keys) n += __builtin_popcount(byte);
+  for (unsigned char byte : map->keys) {
+    n += __builtin_popcount(byte);
+  }
   std::free(map);  // NOLINT(cppcoreguidelines-no-malloc)
   return n;
 }
@@ -40,10 +50,14 @@ int main(int argc, char** argv) {
     return 2;
   }
   xcb_connection_t* c = xcb_connect(nullptr, nullptr);
-  if (xcb_connection_has_error(c) != 0) return 1;
+  if (xcb_connection_has_error(c) != 0) {
+    return 1;
+  }
   // Appending: the test empties the file between phrases.
   FILE* log = std::fopen(argv[2], "a");
-  if (log == nullptr) return 1;
+  if (log == nullptr) {
+    return 1;
+  }
   const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
   const xcb_window_t win = xcb_generate_id(c);
   const std::uint32_t values[] = {screen->white_pixel,
@@ -62,7 +76,9 @@ int main(int argc, char** argv) {
   for (;;) {
     xcb_generic_event_t* ev = xcb_poll_for_event(c);
     if (ev == nullptr) {
-      if (xcb_connection_has_error(c) != 0) break;
+      if (xcb_connection_has_error(c) != 0) {
+        break;
+      }
       if (poll(&fd, 1, 300) == 0 && pending) {
         std::fprintf(log, "down %d\n", KeysDown(c));
         std::fflush(log);

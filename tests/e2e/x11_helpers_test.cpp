@@ -22,7 +22,9 @@ TEST(KeysymVk, MapsTheKeysTheLogicLooksAt) {
       {0xff53, 39},  {0xff54, 40},  {0xffbe, 112}, {0xffc9, 123}, {0xffe1, 160},
       {0xffe4, 163}, {0xffe9, 164}, {0xfe03, 165}, {0xffb5, 101}, {0x20ac, 0},
   };
-  for (const Case& c : cases) EXPECT_EQ(VkFromKeysym(c.keysym), c.vk) << std::hex << c.keysym;
+  for (const Case& c : cases) {
+    EXPECT_EQ(VkFromKeysym(c.keysym), c.vk) << std::hex << c.keysym;
+  }
 }
 
 TEST(KeysymVk, InjectionRoundTripsAndGenericModifiersMatchEitherHand) {
@@ -51,7 +53,9 @@ TEST(ExecLine, SplitsQuotesAndDropsFieldCodes) {
       {"   ", {}},
       {"", {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(SplitExecLine(c.line), c.words) << c.line;
+  for (const Case& c : cases) {
+    EXPECT_EQ(SplitExecLine(c.line), c.words) << c.line;
+  }
 }
 
 TEST(BrowserVar, FirstEntrySubstitutedOrAppended) {
@@ -67,7 +71,9 @@ TEST(BrowserVar, FirstEntrySubstitutedOrAppended) {
       {"", {}},
       {":lynx", {}},
   };
-  for (const Case& c : cases) EXPECT_EQ(BrowserArgv(c.var, url), c.argv) << c.var;
+  for (const Case& c : cases) {
+    EXPECT_EQ(BrowserArgv(c.var, url), c.argv) << c.var;
+  }
 }
 
 class TempDir : public ::testing::Test {
@@ -80,7 +86,9 @@ class TempDir : public ::testing::Test {
   void Write(const std::filesystem::path& p, const std::string& text, bool exec = false) {
     std::filesystem::create_directories(p.parent_path());
     std::ofstream(p) << text;
-    if (exec) chmod(p.c_str(), 0755);
+    if (exec) {
+      chmod(p.c_str(), 0755);
+    }
   }
   std::filesystem::path dir_;
 };

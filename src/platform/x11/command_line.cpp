@@ -25,7 +25,9 @@ std::vector<std::string> SplitWords(const std::string& line, bool dropFieldCodes
       continue;
     }
     if (c == ' ' || c == '\t' || c == '\n') {
-      if (inWord) words.push_back(word);
+      if (inWord) {
+        words.push_back(word);
+      }
       word.clear();
       inWord = false;
       continue;
@@ -36,13 +38,17 @@ std::vector<std::string> SplitWords(const std::string& line, bool dropFieldCodes
     } else if (c == '\\' && i + 1 < line.size()) {
       word += line[++i];
     } else if (c == '%' && dropFieldCodes && i + 1 < line.size()) {
-      if (line[i + 1] == '%') word += '%';
+      if (line[i + 1] == '%') {
+        word += '%';
+      }
       ++i;  // a field code stands for arguments we never pass
     } else {
       word += c;
     }
   }
-  if (inWord) words.push_back(word);
+  if (inWord) {
+    words.push_back(word);
+  }
   if (dropFieldCodes) {
     std::erase_if(words, [](const std::string& w) { return w.empty(); });
   }
@@ -63,7 +69,9 @@ std::vector<std::string> SplitExecLine(const std::string& line) {
 std::vector<std::string> BrowserArgv(const std::string& browserVar, const std::string& url) {
   const std::string first = browserVar.substr(0, browserVar.find(':'));
   std::vector<std::string> argv = SplitWords(first, false);
-  if (argv.empty()) return argv;
+  if (argv.empty()) {
+    return argv;
+  }
   bool substituted = false;
   for (std::string& w : argv) {
     for (std::size_t pos = w.find("%s"); pos != std::string::npos; pos = w.find("%s", pos)) {
@@ -72,13 +80,17 @@ std::vector<std::string> BrowserArgv(const std::string& browserVar, const std::s
       substituted = true;
     }
   }
-  if (!substituted) argv.push_back(url);
+  if (!substituted) {
+    argv.push_back(url);
+  }
   return argv;
 }
 
 std::string ResolveExecutable(const std::string& commandLine, const std::string& pathVar) {
   const std::vector<std::string> words = SplitExecLine(commandLine);
-  if (words.empty()) return "";
+  if (words.empty()) {
+    return "";
+  }
   const std::string& program = words.front();
   if (program.find('/') != std::string::npos) {
     return IsExecutableFile(program) ? program : "";
@@ -86,11 +98,19 @@ std::string ResolveExecutable(const std::string& commandLine, const std::string&
   std::size_t start = 0;
   while (start <= pathVar.size()) {
     std::size_t end = pathVar.find(':', start);
-    if (end == std::string::npos) end = pathVar.size();
+    if (end == std::string::npos) {
+      end = pathVar.size();
+    }
     std::string dir = pathVar.substr(start, end - start);
-    if (dir.empty()) dir = ".";
-    const std::string candidate = dir + "/" + program;
-    if (IsExecutableFile(candidate)) return candidate;
+    if (dir.empty()) {
+      dir = ".";
+    }
+    std::string candidate = std::move(dir);
+    candidate += '/';
+    candidate += program;
+    if (IsExecutableFile(candidate)) {
+      return candidate;
+    }
     start = end + 1;
   }
   return "";

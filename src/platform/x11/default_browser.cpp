@@ -7,7 +7,9 @@ namespace varnel {
 namespace {
 
 std::string CommandOf(GAppInfo* info) {
-  if (info == nullptr) return "";
+  if (info == nullptr) {
+    return "";
+  }
   const char* line = g_app_info_get_commandline(info);
   std::string out = line != nullptr ? line : "";
   g_object_unref(info);
@@ -22,7 +24,9 @@ std::string HttpHandlerCommand() {
 
 std::string HttpsHandlerId() {
   GAppInfo* info = g_app_info_get_default_for_uri_scheme("https");
-  if (info == nullptr) return "";
+  if (info == nullptr) {
+    return "";
+  }
   const char* id = g_app_info_get_id(info);
   std::string out = id != nullptr ? id : "";
   g_object_unref(info);
@@ -30,7 +34,9 @@ std::string HttpsHandlerId() {
 }
 
 std::string DesktopEntryCommand(const std::string& id) {
-  if (id.empty()) return "";
+  if (id.empty()) {
+    return "";
+  }
   GDesktopAppInfo* info = g_desktop_app_info_new(id.c_str());
   return CommandOf(info != nullptr ? G_APP_INFO(info) : nullptr);
 }
@@ -38,7 +44,9 @@ std::string DesktopEntryCommand(const std::string& id) {
 std::string DocumentHandlerCommand(const std::string& path) {
   gboolean uncertain = FALSE;
   gchar* type = g_content_type_guess(path.c_str(), nullptr, 0, &uncertain);
-  if (type == nullptr) return "";
+  if (type == nullptr) {
+    return "";
+  }
   std::string out = CommandOf(g_app_info_get_default_for_type(type, FALSE));
   g_free(type);
   return out;

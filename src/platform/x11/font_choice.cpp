@@ -35,7 +35,9 @@ QFont ChooseFont(const FontSpec& spec, const QStringList& installed) {
   if (substituted) {
     QString chosen;
     for (const Fallback& f : kFallbacks) {
-      if (family.compare(QString::fromUtf8(f.designFamily), Qt::CaseInsensitive) != 0) continue;
+      if (family.compare(QString::fromUtf8(f.designFamily), Qt::CaseInsensitive) != 0) {
+        continue;
+      }
       for (const char* c : f.candidates) {
         if (c != nullptr && installed.contains(QString::fromUtf8(c), Qt::CaseInsensitive)) {
           chosen = QString::fromUtf8(c);
@@ -48,7 +50,9 @@ QFont ChooseFont(const FontSpec& spec, const QStringList& installed) {
   QFont font(family);
   double points = spec.points > 0 ? spec.points : 8.25;
   // Stand-ins run wider than Segoe UI and Tahoma; keep captions within their design widths.
-  if (substituted) points *= kWidthCompensation;
+  if (substituted) {
+    points *= kWidthCompensation;
+  }
   font.setPointSizeF(points);
   const int weight = spec.bold ? 700 : spec.weight;
   font.setWeight(static_cast<QFont::Weight>(weight));

@@ -78,22 +78,42 @@ constexpr std::uint32_t kKp0 = 0xffb0;
 }  // namespace
 
 std::uint32_t VkFromKeysym(std::uint32_t keysym) {
-  if (keysym >= 'a' && keysym <= 'z') return keysym - 'a' + 'A';
-  if (keysym >= 'A' && keysym <= 'Z') return keysym;
-  if (keysym >= '0' && keysym <= '9') return keysym;
-  if (keysym >= kF1 && keysym < kF1 + 24) return 112 + (keysym - kF1);
-  if (keysym >= kKp0 && keysym <= kKp0 + 9) return 96 + (keysym - kKp0);
+  if (keysym >= 'a' && keysym <= 'z') {
+    return keysym - 'a' + 'A';
+  }
+  if (keysym >= 'A' && keysym <= 'Z') {
+    return keysym;
+  }
+  if (keysym >= '0' && keysym <= '9') {
+    return keysym;
+  }
+  if (keysym >= kF1 && keysym < kF1 + 24) {
+    return 112 + (keysym - kF1);
+  }
+  if (keysym >= kKp0 && keysym <= kKp0 + 9) {
+    return 96 + (keysym - kKp0);
+  }
   for (const Pair& p : kPairs) {
-    if (p.keysym == keysym) return p.vk;
+    if (p.keysym == keysym) {
+      return p.vk;
+    }
   }
   return 0;
 }
 
 std::uint32_t KeysymFromVk(std::uint32_t vk) {
-  if (vk >= 'A' && vk <= 'Z') return vk - 'A' + 'a';
-  if (vk >= '0' && vk <= '9') return vk;
-  if (vk >= 112 && vk < 112 + 24) return kF1 + (vk - 112);
-  if (vk >= 96 && vk <= 105) return kKp0 + (vk - 96);
+  if (vk >= 'A' && vk <= 'Z') {
+    return vk - 'A' + 'a';
+  }
+  if (vk >= '0' && vk <= '9') {
+    return vk;
+  }
+  if (vk >= 112 && vk < 112 + 24) {
+    return kF1 + (vk - 112);
+  }
+  if (vk >= 96 && vk <= 105) {
+    return kKp0 + (vk - 96);
+  }
   switch (vk) {  // the generic modifiers inject as their left-hand keys
     case 16:
       return 0xffe1;
@@ -105,13 +125,17 @@ std::uint32_t KeysymFromVk(std::uint32_t vk) {
       break;
   }
   for (const Pair& p : kPairs) {
-    if (p.vk == vk) return p.keysym;
+    if (p.vk == vk) {
+      return p.keysym;
+    }
   }
   return 0;
 }
 
 bool VkMatches(std::uint32_t keyVk, int askedVk) {
-  if (keyVk == static_cast<std::uint32_t>(askedVk)) return true;
+  if (keyVk == static_cast<std::uint32_t>(askedVk)) {
+    return true;
+  }
   switch (askedVk) {
     case 16:
       return keyVk == 160 || keyVk == 161;

@@ -33,14 +33,20 @@ std::vector<ProcessEntry> ListProcesses(const std::string& procRoot) {
   std::vector<ProcessEntry> out;
   std::error_code ec;
   std::filesystem::directory_iterator it(procRoot, ec);
-  if (ec) return out;
+  if (ec) {
+    return out;
+  }
   for (const auto& entry : it) {
     const std::string name = entry.path().filename().string();
     ProcessId pid = 0;
     const auto [end, err] = std::from_chars(name.data(), name.data() + name.size(), pid);
-    if (err != std::errc() || end != name.data() + name.size() || pid == 0) continue;
+    if (err != std::errc() || end != name.data() + name.size() || pid == 0) {
+      continue;
+    }
     std::string exe = ExeName(entry.path());
-    if (exe.empty()) continue;  // kernel threads and processes gone meanwhile
+    if (exe.empty()) {
+      continue;  // kernel threads and processes gone meanwhile
+    }
     out.push_back({pid, std::move(exe)});
   }
   std::sort(out.begin(), out.end(),

@@ -22,13 +22,19 @@ RecordHook::~RecordHook() {
 }
 
 bool RecordHook::Start() {
-  if (running_) return true;
+  if (running_) {
+    return true;
+  }
   auto* c = new Connections();
   c->control = xcb_connect(nullptr, nullptr);
   c->data = xcb_connect(nullptr, nullptr);
   auto fail = [&] {
-    if (c->control != nullptr) xcb_disconnect(c->control);
-    if (c->data != nullptr) xcb_disconnect(c->data);
+    if (c->control != nullptr) {
+      xcb_disconnect(c->control);
+    }
+    if (c->data != nullptr) {
+      xcb_disconnect(c->data);
+    }
     delete c;
     return false;
   };
@@ -36,7 +42,9 @@ bool RecordHook::Start() {
     return fail();
   }
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c->control, &xcb_record_id);
-  if (ext == nullptr || ext->present == 0) return fail();
+  if (ext == nullptr || ext->present == 0) {
+    return fail();
+  }
 
   c->context = xcb_generate_id(c->control);
   xcb_record_range_t range{};
@@ -61,14 +69,18 @@ void RecordHook::Read() {
   for (;;) {
     xcb_record_enable_context_reply_t* r =
         xcb_record_enable_context_reply(c_->data, cookie, nullptr);
-    if (r == nullptr) break;            // connection closed
+    if (r == nullptr) {
+      break;  // connection closed
+    }
     const bool end = r->category == 5;  // XRecordEndOfData
     if (r->category == 0) {             // XRecordFromServer: raw wire events
       const std::uint8_t* data = xcb_record_enable_context_data(r);
       const int len = xcb_record_enable_context_data_length(r);
       for (int off = 0; off + 32 <= len; off += 32) {
         const std::uint8_t type = data[off] & 0x7f;
-        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) continue;
+        if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) {
+          continue;
+        }
         RecordedKey k;
         k.keycode = data[off + 1];
         k.release = type == XCB_KEY_RELEASE;
@@ -77,17 +89,23 @@ void RecordHook::Read() {
       }
     }
     std::free(r);  // NOLINT: xcb replies are malloc'ed
-    if (end) break;
+    if (end) {
+      break;
+    }
   }
 }
 
 void RecordHook::Stop() {
-  if (!running_) return;
+  if (!running_) {
+    return;
+  }
   // Disabling the context makes the server finish the enable request with end-of-data.
   xcb_record_disable_context(c_->control, c_->context);
   xcb_record_free_context(c_->control, c_->context);
   xcb_flush(c_->control);
-  if (reader_.joinable()) reader_.join();
+  if (reader_.joinable()) {
+    reader_.join();
+  }
   xcb_disconnect(c_->data);
   xcb_disconnect(c_->control);
   delete c_;

@@ -51,8 +51,12 @@ QString UncaptionedName(Ctl id) {
 }
 
 QColor ToColor(Colour c, const QPalette& palette) {
-  if (c == kSysWindowBackground) return palette.color(QPalette::Base);
-  if (c == kSysWindowText) return palette.color(QPalette::Text);
+  if (c == kSysWindowBackground) {
+    return palette.color(QPalette::Base);
+  }
+  if (c == kSysWindowText) {
+    return palette.color(QPalette::Text);
+  }
   return {static_cast<int>(c & 0xff), static_cast<int>((c >> 8) & 0xff),
           static_cast<int>((c >> 16) & 0xff)};
 }
@@ -96,7 +100,9 @@ void SearchForm::Build(const WindowDesign& design) {
   setWindowTitle(QString::fromUtf8(design.caption));
   setAccessibleName(QString::fromUtf8(design.caption).trimmed());
   QIcon icon;
-  for (int size : {16, 32, 48}) icon.addPixmap(RenderSvg(":/varnel/icon.svg", {size, size}, 1));
+  for (int size : {16, 32, 48}) {
+    icon.addPixmap(RenderSvg(":/varnel/icon.svg", {size, size}, 1));
+  }
   setWindowIcon(icon);
   setFixedSize(Px(design.clientWidth), Px(design.clientHeight));
   setMouseTracking(true);
@@ -109,7 +115,9 @@ void SearchForm::Build(const WindowDesign& design) {
     const QString line = QStringLiteral("%1 %2 -> %3 %4")
                              .arg(QString::fromUtf8(spec.family), QString::number(spec.points),
                                   f.family(), QString::number(f.weight()));
-    if (!report.contains(line)) report << line;
+    if (!report.contains(line)) {
+      report << line;
+    }
   };
   const QFont formFont = ChooseFont(design.font, installed);
   noteFont(design.font, formFont);
@@ -120,7 +128,9 @@ void SearchForm::Build(const WindowDesign& design) {
   for (const ControlDesign& d : design.controls) {
     QWidget* parent = this;
     if (d.container.id != Ctl::Form) {
-      if (Item* c = Find(d.container)) parent = c->widget;
+      if (Item* c = Find(d.container)) {
+        parent = c->widget;
+      }
     }
     QWidget* w = Make(d, parent);
     if (d.font.family != nullptr) {
@@ -129,7 +139,9 @@ void SearchForm::Build(const WindowDesign& design) {
       w->setFont(f);
     }
     w->setGeometry(Px(d.left), Px(d.top), Px(d.width), Px(d.height));
-    if (*d.tooltip != '\0') w->setToolTip(QString::fromUtf8(d.tooltip));
+    if (*d.tooltip != '\0') {
+      w->setToolTip(QString::fromUtf8(d.tooltip));
+    }
     const QString caption = QString::fromStdString(CaptionText(d.caption));
     w->setAccessibleName(caption.isEmpty() ? UncaptionedName(d.ref.id) : caption);
     items_.push_back({d, w, d.caption, d.fore, true});
@@ -172,8 +184,12 @@ QWidget* SearchForm::Make(const ControlDesign& d, QWidget* parent) {
       r->setShortcut(QKeySequence());  // accelerators are ours, see Accelerator()
       r->setFocusPolicy(Qt::ClickFocus);
       r->setAutoFillBackground(true);
-      if (d.group >= static_cast<int>(groups_.size())) groups_.resize(d.group + 1, nullptr);
-      if (groups_[d.group] == nullptr) groups_[d.group] = new QButtonGroup(this);
+      if (d.group >= static_cast<int>(groups_.size())) {
+        groups_.resize(d.group + 1, nullptr);
+      }
+      if (groups_[d.group] == nullptr) {
+        groups_[d.group] = new QButtonGroup(this);
+      }
       groups_[d.group]->addButton(r);
       r->setChecked(d.ref.index == 0);
       const ControlRef ref = d.ref;
@@ -227,7 +243,9 @@ void SearchForm::ApplyColours(QWidget* w, Colour back, Colour fore) const {
 
 const SearchForm::Item* SearchForm::Find(ControlRef c) const {
   for (const Item& i : items_) {
-    if (i.design.ref == c) return &i;
+    if (i.design.ref == c) {
+      return &i;
+    }
   }
   return nullptr;
 }
@@ -237,7 +255,9 @@ SearchForm::Item* SearchForm::Find(ControlRef c) {
 }
 
 QWidget* SearchForm::Widget(ControlRef c) const {
-  if (c.id == Ctl::Form) return const_cast<SearchForm*>(this);
+  if (c.id == Ctl::Form) {
+    return const_cast<SearchForm*>(this);
+  }
   const Item* i = Find(c);
   return i != nullptr ? i->widget : nullptr;
 }
@@ -245,7 +265,9 @@ QWidget* SearchForm::Widget(ControlRef c) const {
 std::optional<ControlRef> SearchForm::RefOf(const QWidget* w) const {
   for (const QWidget* cur = w; cur != nullptr && cur != this; cur = cur->parentWidget()) {
     for (const Item& i : items_) {
-      if (i.widget == cur) return i.design.ref;
+      if (i.widget == cur) {
+        return i.design.ref;
+      }
     }
   }
   return std::nullopt;
@@ -253,7 +275,9 @@ std::optional<ControlRef> SearchForm::RefOf(const QWidget* w) const {
 
 std::optional<ControlRef> SearchForm::FocusedControl() const {
   const QWidget* f = focusWidget();
-  if (f == nullptr) return std::nullopt;
+  if (f == nullptr) {
+    return std::nullopt;
+  }
   return RefOf(f);
 }
 
@@ -261,7 +285,9 @@ std::optional<ControlRef> SearchForm::FocusedControl() const {
 
 void SearchForm::ShowForm() {
   shown_ = true;
-  if (!parked_) show();
+  if (!parked_) {
+    show();
+  }
 }
 
 Twips SearchForm::Left() const {
@@ -284,13 +310,17 @@ void SearchForm::SetTop(Twips top) {
   if (top == kParkedTop) {
     // Parked: withdrawn, so it is never seen and never takes the focus.
     parked_ = true;
-    if (isVisible()) hide();
+    if (isVisible()) {
+      hide();
+    }
     return;
   }
   parked_ = false;
   topPx_ = Px(top);
   move(leftPx_, topPx_);
-  if (shown_ && !isVisible()) show();
+  if (shown_ && !isVisible()) {
+    show();
+  }
 }
 
 void SearchForm::MoveTo(Twips left, Twips top, Twips width, Twips height) {
@@ -298,9 +328,13 @@ void SearchForm::MoveTo(Twips left, Twips top, Twips width, Twips height) {
   // The design fixes the size; a different outer size changes the inner one by as much.
   const QSize frameExtra = frameGeometry().size() - size();
   const QSize inner(Px(width) - frameExtra.width(), Px(height) - frameExtra.height());
-  if (inner != size() && inner.width() > 0 && inner.height() > 0) setFixedSize(inner);
+  if (inner != size() && inner.width() > 0 && inner.height() > 0) {
+    setFixedSize(inner);
+  }
   SetTop(top);
-  if (parked_) move(leftPx_, topPx_);
+  if (parked_) {
+    move(leftPx_, topPx_);
+  }
 }
 
 void SearchForm::moveEvent(QMoveEvent* event) {
@@ -315,8 +349,12 @@ void SearchForm::moveEvent(QMoveEvent* event) {
 
 std::string SearchForm::Text(ControlRef c) const {
   const Item* i = Find(c);
-  if (i == nullptr) return c.id == Ctl::Form ? windowTitle().toStdString() : "";
-  if (auto* e = qobject_cast<QLineEdit*>(i->widget)) return e->text().toStdString();
+  if (i == nullptr) {
+    return c.id == Ctl::Form ? windowTitle().toStdString() : "";
+  }
+  if (auto* e = qobject_cast<QLineEdit*>(i->widget)) {
+    return e->text().toStdString();
+  }
   return i->caption;
 }
 
@@ -326,7 +364,9 @@ void SearchForm::SetText(ControlRef c, const std::string& text) {
     return;
   }
   Item* i = Find(c);
-  if (i == nullptr) return;
+  if (i == nullptr) {
+    return;
+  }
   if (auto* e = qobject_cast<QLineEdit*>(i->widget)) {
     e->setText(QString::fromStdString(text));
     return;
@@ -339,12 +379,16 @@ void SearchForm::SetText(ControlRef c, const std::string& text) {
     b->setShortcut(QKeySequence());
   }
   const QString name = QString::fromStdString(CaptionText(text.c_str()));
-  if (!name.isEmpty()) i->widget->setAccessibleName(name);
+  if (!name.isEmpty()) {
+    i->widget->setAccessibleName(name);
+  }
 }
 
 int SearchForm::SelStart(ControlRef c) const {
   auto* e = qobject_cast<QLineEdit*>(Widget(c));
-  if (e == nullptr) return 0;
+  if (e == nullptr) {
+    return 0;
+  }
   return e->hasSelectedText() ? e->selectionStart() : e->cursorPosition();
 }
 
@@ -355,7 +399,9 @@ int SearchForm::SelLength(ControlRef c) const {
 
 void SearchForm::SetSelection(ControlRef c, int start, int length) {
   auto* e = qobject_cast<QLineEdit*>(Widget(c));
-  if (e == nullptr) return;
+  if (e == nullptr) {
+    return;
+  }
   const int size = static_cast<int>(e->text().size());
   start = std::clamp(start, 0, size);
   length = std::clamp(length, 0, size - start);
@@ -374,7 +420,9 @@ int SearchForm::Value(ControlRef c) const {
 
 void SearchForm::Select(Item& item, bool checked) {
   auto* b = qobject_cast<QAbstractButton*>(item.widget);
-  if (b == nullptr) return;
+  if (b == nullptr) {
+    return;
+  }
   QButtonGroup* g = b->group();
   if (!checked && g != nullptr && g->exclusive()) {
     // An exclusive group refuses to clear its checked button; clearing one is allowed here.
@@ -388,14 +436,20 @@ void SearchForm::Select(Item& item, bool checked) {
 
 void SearchForm::SetValue(ControlRef c, int value) {
   Item* i = Find(c);
-  if (i == nullptr) return;
+  if (i == nullptr) {
+    return;
+  }
   auto* b = qobject_cast<QAbstractButton*>(i->widget);
-  if (b == nullptr) return;
+  if (b == nullptr) {
+    return;
+  }
   const bool on = value != 0;
   const bool changed = b->isChecked() != on;
   Select(*i, on);
   if (i->design.kind == ControlKind::OptionButton) {
-    if (on) Raise(c);  // selecting an option raises its click, like a form runtime
+    if (on) {
+      Raise(c);  // selecting an option raises its click, like a form runtime
+    }
   } else if (changed) {
     Raise(c);
   }
@@ -408,7 +462,9 @@ Colour SearchForm::ForeColor(ControlRef c) const {
 
 void SearchForm::SetForeColor(ControlRef c, Colour colour) {
   Item* i = Find(c);
-  if (i == nullptr || i->fore == colour) return;
+  if (i == nullptr || i->fore == colour) {
+    return;
+  }
   i->fore = colour;
   ApplyColours(i->widget, i->design.back, colour);
 }
@@ -434,7 +490,9 @@ bool SearchForm::SetFocus(ControlRef c) {
 }
 
 void SearchForm::Raise(ControlRef c) {
-  if (sink_ != nullptr) sink_->OnClick(c);
+  if (sink_ != nullptr) {
+    sink_->OnClick(c);
+  }
 }
 
 // ---- events
@@ -445,9 +503,13 @@ void SearchForm::closeEvent(QCloseEvent* event) {
     return;
   }
   closing_ = true;
-  if (sink_ != nullptr) sink_->OnUnload();
+  if (sink_ != nullptr) {
+    sink_->OnUnload();
+  }
   event->accept();
-  if (onClosed) onClosed();
+  if (onClosed) {
+    onClosed();
+  }
 }
 
 void SearchForm::showEvent(QShowEvent* event) {
@@ -464,7 +526,9 @@ void SearchForm::showEvent(QShowEvent* event) {
 
 void SearchForm::changeEvent(QEvent* event) {
   QWidget::changeEvent(event);
-  if (sink_ == nullptr) return;
+  if (sink_ == nullptr) {
+    return;
+  }
   if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
     sink_->OnDeactivate();
   } else if (event->type() == QEvent::WindowStateChange) {
@@ -481,7 +545,9 @@ void SearchForm::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void SearchForm::mouseDoubleClickEvent(QMouseEvent* event) {
-  if (sink_ != nullptr && childAt(event->position().toPoint()) == nullptr) sink_->OnDblClick();
+  if (sink_ != nullptr && childAt(event->position().toPoint()) == nullptr) {
+    sink_->OnDblClick();
+  }
   QWidget::mouseDoubleClickEvent(event);
 }
 
@@ -517,25 +583,39 @@ bool SearchForm::eventFilter(QObject* watched, QEvent* event) {
 // Key preview: the program sees every key of the window before the focused control.
 bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
   auto* w = qobject_cast<QWidget*>(watched);
-  if (w == nullptr || w->window() != this) return false;
+  if (w == nullptr || w->window() != this) {
+    return false;
+  }
   // Qt offers one key event to each parent in turn; take it once, at its first receiver: the
   // window's own focus widget, which gets the keys even while the form is not the active window.
   QWidget* first = focusWidget();
-  if (first == nullptr) first = this;
-  if (w != first) return false;
-  if (sink_ == nullptr) return false;
+  if (first == nullptr) {
+    first = this;
+  }
+  if (w != first) {
+    return false;
+  }
+  if (sink_ == nullptr) {
+    return false;
+  }
 
   const Qt::KeyboardModifiers mods = key->modifiers();
   const bool altOnly =
       (mods & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) == Qt::AltModifier;
   if (key->type() == QEvent::KeyRelease) {
-    if (key->isAutoRepeat()) return false;
+    if (key->isAutoRepeat()) {
+      return false;
+    }
     const std::uint32_t vk = vkOfKeycode_(key->nativeScanCode());
-    if (vk != 0) sink_->OnKeyUp(static_cast<int>(vk), Mask(mods));
+    if (vk != 0) {
+      sink_->OnKeyUp(static_cast<int>(vk), Mask(mods));
+    }
     return false;
   }
   // Tab never moves the focus by the toolkit's order: the keyboard hook cycles the groups.
-  if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) return true;
+  if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+    return true;
+  }
   if (altOnly) {
     Accelerator(key);
     // Alt chords type nothing; arrows still move within option groups.
@@ -543,7 +623,9 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
     return !(k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Up || k == Qt::Key_Down);
   }
   // Ctrl+A is the program's own select-all (it keeps an existing selection).
-  if (key->key() == Qt::Key_A && (mods & Qt::ControlModifier)) return true;
+  if (key->key() == Qt::Key_A && (mods & Qt::ControlModifier)) {
+    return true;
+  }
 
   int ch = 0;
   if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -553,7 +635,9 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
   } else if (key->text().size() == 1) {
     ch = key->text().at(0).unicode();
   }
-  if (ch == 0) return false;
+  if (ch == 0) {
+    return false;
+  }
   sink_->OnKeyPress(ch);
   return ch == 0;
 }
@@ -563,16 +647,26 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
 // check box toggles.
 bool SearchForm::Accelerator(QKeyEvent* key) {
   const QString text = QKeySequence(key->key()).toString().toLower();
-  if (text.size() != 1) return false;
+  if (text.size() != 1) {
+    return false;
+  }
   const char letter = static_cast<char>(text.at(0).toLatin1());
   std::vector<Item*> hits;
   for (Item& i : items_) {
-    if (i.design.kind == ControlKind::Label || i.design.kind == ControlKind::Image) continue;
-    if (CaptionAccelerator(i.caption.c_str()) != letter) continue;
-    if (!i.widget->isEnabled() || !i.widget->isVisible()) continue;
+    if (i.design.kind == ControlKind::Label || i.design.kind == ControlKind::Image) {
+      continue;
+    }
+    if (CaptionAccelerator(i.caption.c_str()) != letter) {
+      continue;
+    }
+    if (!i.widget->isEnabled() || !i.widget->isVisible()) {
+      continue;
+    }
     hits.push_back(&i);
   }
-  if (hits.empty()) return false;
+  if (hits.empty()) {
+    return false;
+  }
   std::sort(hits.begin(), hits.end(),
             [](const Item* a, const Item* b) { return a->design.tabIndex < b->design.tabIndex; });
   for (Item* h : hits) {

@@ -24,7 +24,9 @@ double StartMs() {
   std::string line;
   std::getline(f, line);
   const std::size_t close = line.rfind(')');
-  if (close == std::string::npos) return NowMs();
+  if (close == std::string::npos) {
+    return NowMs();
+  }
   std::istringstream rest(line.substr(close + 2));
   std::string field;
   for (int i = 3; i <= 22 && rest >> field; ++i) {
@@ -44,7 +46,9 @@ double StartMs() {
 
 void TraceStartup(const char* step) {
   static const bool on = std::getenv("VARNEL_TRACE_STARTUP") != nullptr;
-  if (!on) return;
+  if (!on) {
+    return;
+  }
   static const double start = StartMs();
   std::fprintf(stderr, "startup %7.1f ms  %s\n", NowMs() - start, step);
 }

@@ -49,9 +49,13 @@ constexpr int kTwips = 15;
 
 bool StartsWithNoCase(const std::string& s, const char* prefix) {
   const std::size_t n = std::char_traits<char>::length(prefix);
-  if (s.size() < n) return false;
+  if (s.size() < n) {
+    return false;
+  }
   for (std::size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+    if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) {
+      return false;
+    }
   }
   return true;
 }
@@ -59,10 +63,14 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
 // Starts a program without a shell and without waiting for it; the intermediate child
 // lets the program be reaped by init, so a resident instance leaves no zombies behind.
 void StartDetached(const std::vector<std::string>& argv) {
-  if (argv.empty()) return;
+  if (argv.empty()) {
+    return;
+  }
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
-  for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  for (const std::string& a : argv) {
+    args.push_back(const_cast<char*>(a.c_str()));
+  }
   args.push_back(nullptr);
   const pid_t child = fork();
   if (child == 0) {
@@ -84,7 +92,9 @@ bool IsExecutable(const std::string& path) {
 }
 
 std::string WithSlash(std::string dir) {
-  if (dir.empty() || dir.back() != '/') dir += '/';
+  if (dir.empty() || dir.back() != '/') {
+    dir += '/';
+  }
   return dir;
 }
 
@@ -101,13 +111,17 @@ class X11Platform::Watcher final : public FdWatcher {
   }
   void Unwatch(int fd) override {
     auto it = notifiers_.find(fd);
-    if (it == notifiers_.end()) return;
+    if (it == notifiers_.end()) {
+      return;
+    }
     it->second->setEnabled(false);
     it->second->deleteLater();  // may be inside its own signal
     notifiers_.erase(it);
   }
   ~Watcher() override {
-    for (auto& [fd, n] : notifiers_) delete n;
+    for (auto& [fd, n] : notifiers_) {
+      delete n;
+    }
   }
 
  private:
@@ -124,8 +138,12 @@ X11Platform::~X11Platform() {
   form_.reset();
   watcher_.reset();
   injector_.reset();
-  if (app_) app_->removeNativeEventFilter(this);
-  if (waitCursor_) QGuiApplication::restoreOverrideCursor();
+  if (app_) {
+    app_->removeNativeEventFilter(this);
+  }
+  if (waitCursor_) {
+    QGuiApplication::restoreOverrideCursor();
+  }
   app_.reset();
   x_.reset();
 }
@@ -182,14 +200,18 @@ void X11Platform::Sleep(std::uint32_t ms) {
 }
 
 void X11Platform::DoEvents() {
-  if (app_) QCoreApplication::processEvents();
+  if (app_) {
+    QCoreApplication::processEvents();
+  }
 }
 
 void X11Platform::PostCode(Code code) {
   QMetaObject::invokeMethod(
       &App(),
       [this, code] {
-        if (sink_ != nullptr) sink_->OnDeferredCode(code);
+        if (sink_ != nullptr) {
+          sink_->OnDeferredCode(code);
+        }
       },
       Qt::QueuedConnection);
 }
@@ -199,14 +221,18 @@ void X11Platform::StartTimer(std::uint32_t intervalMs) {
   if (!timer_) {
     timer_ = std::make_unique<QTimer>();
     QObject::connect(timer_.get(), &QTimer::timeout, [this] {
-      if (sink_ != nullptr) sink_->OnTimer();
+      if (sink_ != nullptr) {
+        sink_->OnTimer();
+      }
     });
   }
   timer_->start(static_cast<int>(intervalMs));
 }
 
 int X11Platform::RunEventLoop() {
-  if (!form_) return 0;
+  if (!form_) {
+    return 0;
+  }
   loopRunning_ = true;
   TraceStartup("event loop");
   const int rc = App().exec();
@@ -221,15 +247,23 @@ Hwnd X11Platform::ForegroundWindow() {
 }
 
 bool X11Platform::SetForegroundWindow(Hwnd hwnd) {
-  if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) return false;
-  if (hwnd == FormHwnd() && (form_->Parked() || !form_->isVisible())) return false;
+  if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
+    return false;
+  }
+  if (hwnd == FormHwnd() && (form_->Parked() || !form_->isVisible())) {
+    return false;
+  }
   return X()->Activate(hwnd, kActivationWaitMs);
 }
 
 Hwnd X11Platform::FocusWindow() {
-  if (!form_) return 0;
+  if (!form_) {
+    return 0;
+  }
   QWidget* f = QApplication::focusWidget();
-  if (f == nullptr || f->window() != form_.get()) return 0;
+  if (f == nullptr || f->window() != form_.get()) {
+    return 0;
+  }
   const std::optional<ControlRef> ref = form_->RefOf(f);
   return ref ? PseudoHandle(*ref) : FormHwnd();
 }
@@ -239,7 +273,9 @@ Hwnd X11Platform::DesktopWindow() {
 }
 
 Hwnd X11Platform::NextWindow(Hwnd hwnd) {
-  if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) return 0;
+  if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
+    return 0;
+  }
   std::vector<xcb_window_t> order = X()->StackingBottomToTop();
   auto it = std::find(order.begin(), order.end(), hwnd);
   if (hwnd == FormHwnd() && form_->Parked()) {
@@ -249,30 +285,44 @@ Hwnd X11Platform::NextWindow(Hwnd hwnd) {
     if (at != before.end()) {
       while (at != before.begin()) {
         --at;
-        if (std::find(order.begin(), order.end(), *at) != order.end()) return *at;
+        if (std::find(order.begin(), order.end(), *at) != order.end()) {
+          return *at;
+        }
       }
       return 0;
     }
   }
-  if (it == order.end() || it == order.begin()) return 0;
+  if (it == order.end() || it == order.begin()) {
+    return 0;
+  }
   return *(it - 1);
 }
 
 bool X11Platform::IsWindow(Hwnd hwnd) {
-  if (IsPseudo(hwnd)) return form_ != nullptr;
+  if (IsPseudo(hwnd)) {
+    return form_ != nullptr;
+  }
   return X() != nullptr && X()->Exists(hwnd);
 }
 
 bool X11Platform::IsWindowVisible(Hwnd hwnd) {
-  if (IsPseudo(hwnd)) return form_ != nullptr && form_->isVisible();
-  if (X() == nullptr) return false;
+  if (IsPseudo(hwnd)) {
+    return form_ != nullptr && form_->isVisible();
+  }
+  if (X() == nullptr) {
+    return false;
+  }
   // Minimised windows count as visible, as they do on Windows.
   return X()->Viewable(hwnd) || X()->Iconic(hwnd);
 }
 
 bool X11Platform::IsIconic(Hwnd hwnd) {
-  if (IsPseudo(hwnd) || X() == nullptr) return false;
-  if (hwnd == FormHwnd()) return FormState() == WindowState::Minimised;
+  if (IsPseudo(hwnd) || X() == nullptr) {
+    return false;
+  }
+  if (hwnd == FormHwnd()) {
+    return FormState() == WindowState::Minimised;
+  }
   return X()->Iconic(hwnd);
 }
 
@@ -281,29 +331,43 @@ bool X11Platform::HasCaption(Hwnd hwnd) {
 }
 
 Rect X11Platform::WindowRect(Hwnd hwnd) {
-  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) return {};
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return {};
+  }
   return X()->RootRect(hwnd);
 }
 
 std::string X11Platform::ClassName(Hwnd hwnd) {
-  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) return "";
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return "";
+  }
   return X()->ClassName(hwnd);
 }
 
 ThreadId X11Platform::WindowThread(Hwnd hwnd) {
-  if (IsPseudo(hwnd)) hwnd = FormHwnd();
-  if (X() == nullptr || !X()->Exists(hwnd)) return 0;
+  if (IsPseudo(hwnd)) {
+    hwnd = FormHwnd();
+  }
+  if (X() == nullptr || !X()->Exists(hwnd)) {
+    return 0;
+  }
   return X()->ClientBase(hwnd);
 }
 
 ProcessId X11Platform::WindowProcess(Hwnd hwnd) {
-  if (IsPseudo(hwnd)) return form_ ? static_cast<ProcessId>(getpid()) : 0;
-  if (X() == nullptr || hwnd == 0) return 0;
+  if (IsPseudo(hwnd)) {
+    return form_ ? static_cast<ProcessId>(getpid()) : 0;
+  }
+  if (X() == nullptr || hwnd == 0) {
+    return 0;
+  }
   return X()->Pid(hwnd);
 }
 
 void X11Platform::SetZOrder(Hwnd hwnd, ZPlace place) {
-  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) return;
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return;
+  }
   switch (place) {
     case ZPlace::Top:
       X()->Raise(hwnd);
@@ -318,18 +382,24 @@ void X11Platform::SetZOrder(Hwnd hwnd, ZPlace place) {
 }
 
 void X11Platform::PlaceBehind(Hwnd hwnd, Hwnd above) {
-  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || above == 0) return;
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || above == 0) {
+    return;
+  }
   X()->PlaceBelow(hwnd, above);
 }
 
 void X11Platform::SetOwner(Hwnd hwnd, Hwnd owner) {
-  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || hwnd == owner) return;
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || hwnd == owner) {
+    return;
+  }
   // Owned by the desktop means owned by nobody.
   X()->SetTransientFor(hwnd, owner == X()->Root() ? 0 : owner);
 }
 
 void X11Platform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
-  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) return;
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return;
+  }
   if (form_ && hwnd == FormHwnd()) {
     SetFormState(cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal);
     return;
@@ -342,17 +412,23 @@ void X11Platform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
 }
 
 void X11Platform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
-  if (X() == nullptr) return;
+  if (X() == nullptr) {
+    return;
+  }
   const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
   for (auto it = order.rbegin(); it != order.rend(); ++it) {
-    if (!visit(*it)) return;
+    if (!visit(*it)) {
+      return;
+    }
   }
 }
 
 bool X11Platform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
                                      std::uint32_t lParam, std::uint32_t timeoutMs) {
   if (hwnd != 0 && hwnd == FormHwnd()) {
-    if (sink_ != nullptr) sink_->OnWindowMessage(hwnd, msg, wParam, lParam);
+    if (sink_ != nullptr) {
+      sink_->OnWindowMessage(hwnd, msg, wParam, lParam);
+    }
     return true;
   }
   return X() != nullptr && !IsPseudo(hwnd) &&
@@ -361,20 +437,30 @@ bool X11Platform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
 
 bool X11Platform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
   if (hwnd != 0 && hwnd == FormHwnd()) {
-    if (sink_ != nullptr) sink_->OnCommandPhrase(phrase);
+    if (sink_ != nullptr) {
+      sink_->OnCommandPhrase(phrase);
+    }
     return true;
   }
   return X() != nullptr && !IsPseudo(hwnd) && X()->SendPhrase(hwnd, phrase, timeoutMs);
 }
 
 bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
-  if (eventType != "xcb_generic_event_t" || !form_ || X() == nullptr) return false;
+  if (eventType != "xcb_generic_event_t" || !form_ || X() == nullptr) {
+    return false;
+  }
   auto* ev = static_cast<xcb_generic_event_t*>(message);
-  if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
+  if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+    return false;
+  }
   auto* cm = reinterpret_cast<xcb_client_message_event_t*>(ev);
-  if (cm->window != FormHwnd()) return false;
+  if (cm->window != FormHwnd()) {
+    return false;
+  }
   const std::optional<InstanceMessage> m = X()->DecodeInstanceMessage(*cm);
-  if (!m) return false;
+  if (!m) {
+    return false;
+  }
   // Handled after the current event, never inside Qt's event dispatch; the sender waits
   // for the acknowledgement that follows the handler.
   QMetaObject::invokeMethod(
@@ -387,7 +473,9 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
             sink_->OnWindowMessage(FormHwnd(), msg.msg, msg.wParam, msg.lParam);
           }
         }
-        if (X() != nullptr) X()->Acknowledge(msg);
+        if (X() != nullptr) {
+          X()->Acknowledge(msg);
+        }
       },
       Qt::QueuedConnection);
   return true;
@@ -408,7 +496,9 @@ std::string X11Platform::OwnExecutableName() {
 // ---- keys
 
 std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
-  if (keycode > 255 || X() == nullptr) return 0;
+  if (keycode > 255 || X() == nullptr) {
+    return 0;
+  }
   if (vkCache_[keycode] == 0) {
     vkCache_[keycode] = static_cast<std::uint16_t>(
         VkFromKeysym(X()->KeysymOf(static_cast<xcb_keycode_t>(keycode))) + 1);
@@ -417,22 +507,32 @@ std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
 }
 
 bool X11Platform::AsyncKeyDown(int vk) {
-  if (X() == nullptr) return false;
+  if (X() == nullptr) {
+    return false;
+  }
   std::array<bool, 256> down = keyDown_;
   if (!record_ || !record_->Running()) {
     std::array<std::uint8_t, 32> keys{};
-    if (!X()->Keymap(keys)) return false;
-    for (std::size_t kc = 0; kc < 256; ++kc) down[kc] = (keys[kc / 8] & (1U << (kc % 8))) != 0;
+    if (!X()->Keymap(keys)) {
+      return false;
+    }
+    for (std::size_t kc = 0; kc < 256; ++kc) {
+      down[kc] = (keys[kc / 8] & (1U << (kc % 8))) != 0;
+    }
   }
   for (std::size_t kc = 8; kc < 256; ++kc) {
-    if (down[kc] && VkMatches(VkOfKeycode(static_cast<std::uint32_t>(kc)), vk)) return true;
+    if (down[kc] && VkMatches(VkOfKeycode(static_cast<std::uint32_t>(kc)), vk)) {
+      return true;
+    }
   }
   return false;
 }
 
 void X11Platform::OnRecordedKey(const RecordedKey& key) {
   keyDown_[key.keycode] = !key.release;
-  if (installedHook_ == 0 || sink_ == nullptr) return;
+  if (installedHook_ == 0 || sink_ == nullptr) {
+    return;
+  }
   KeyEvent ev;
   ev.vkCode = VkOfKeycode(key.keycode);
   ev.scanCode = key.keycode >= 8 ? key.keycode - 8U : 0U;
@@ -442,7 +542,9 @@ void X11Platform::OnRecordedKey(const RecordedKey& key) {
 }
 
 HookHandle X11Platform::InstallKeyboardHook() {
-  if (X() == nullptr) return 0;
+  if (X() == nullptr) {
+    return 0;
+  }
   App();
   if (!record_) {
     record_ = std::make_unique<RecordHook>([this](const RecordedKey& k) {
@@ -450,14 +552,18 @@ HookHandle X11Platform::InstallKeyboardHook() {
           app_.get(), [this, k] { OnRecordedKey(k); }, Qt::QueuedConnection);
     });
   }
-  if (!record_->Start()) return 0;
+  if (!record_->Start()) {
+    return 0;
+  }
   TraceStartup("key recording");
   installedHook_ = ++nextHook_;
   return installedHook_;
 }
 
 void X11Platform::RemoveKeyboardHook(HookHandle hook) {
-  if (hook != 0 && hook == installedHook_) installedHook_ = 0;
+  if (hook != 0 && hook == installedHook_) {
+    installedHook_ = 0;
+  }
 }
 
 std::int16_t X11Platform::VkKeyScan(char ch) {
@@ -471,37 +577,53 @@ std::uint32_t X11Platform::MapVirtualKey(std::uint32_t code, std::uint32_t mode)
 }
 
 void X11Platform::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
-  if (XTestInjector* i = Injector()) i->KeybdEvent(vk, scan, flags);
+  if (XTestInjector* i = Injector()) {
+    i->KeybdEvent(vk, scan, flags);
+  }
 }
 
 // ---- the search window
 
 Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
   App();
-  if (form_) return FormHwnd();
+  if (form_) {
+    return FormHwnd();
+  }
   TraceStartup("build window");
   form_ = std::make_unique<SearchForm>(design, sink_,
                                        [this](std::uint32_t kc) { return VkOfKeycode(kc); });
   form_->onClosed = [this] {
-    if (app_ && loopRunning_) app_->quit();
+    if (app_ && loopRunning_) {
+      app_->quit();
+    }
   };
   TraceStartup("window built");
   const Hwnd h = FormHwnd();
-  if (X() != nullptr) X()->MarkInstanceWindow(h);
+  if (X() != nullptr) {
+    X()->MarkInstanceWindow(h);
+  }
   return h;
 }
 
 void X11Platform::ShowForm() {
   TraceStartup("show window");
-  if (form_) form_->ShowForm();
+  if (form_) {
+    form_->ShowForm();
+  }
 }
 
 void X11Platform::DestroySearchWindow() {
   // The window may be closing from inside its own close event: hide it now, free it later.
-  if (!form_) return;
+  if (!form_) {
+    return;
+  }
   form_->hide();
-  if (timer_) timer_->stop();
-  if (app_ && loopRunning_) app_->quit();
+  if (timer_) {
+    timer_->stop();
+  }
+  if (app_ && loopRunning_) {
+    app_->quit();
+  }
 }
 
 Twips X11Platform::FormLeft() {
@@ -518,7 +640,9 @@ Twips X11Platform::FormHeight() {
 }
 
 void X11Platform::SetFormTop(Twips top) {
-  if (!form_) return;
+  if (!form_) {
+    return;
+  }
   if (top == kParkedTop && !form_->Parked() && X() != nullptr) {
     const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
     parkedStacking_.assign(order.begin(), order.end());
@@ -527,7 +651,9 @@ void X11Platform::SetFormTop(Twips top) {
 }
 
 void X11Platform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
-  if (!form_) return;
+  if (!form_) {
+    return;
+  }
   if (top == kParkedTop && !form_->Parked() && X() != nullptr) {
     const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
     parkedStacking_.assign(order.begin(), order.end());
@@ -536,19 +662,33 @@ void X11Platform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
 }
 
 WindowState X11Platform::FormState() {
-  if (!form_) return WindowState::Normal;
+  if (!form_) {
+    return WindowState::Normal;
+  }
   const Qt::WindowStates s = form_->windowState();
-  if (s & Qt::WindowMinimized) return WindowState::Minimised;
-  if (s & Qt::WindowMaximized) return WindowState::Maximised;
+  if (s & Qt::WindowMinimized) {
+    return WindowState::Minimised;
+  }
+  if (s & Qt::WindowMaximized) {
+    return WindowState::Maximised;
+  }
   return WindowState::Normal;
 }
 
 void X11Platform::SetFormState(WindowState state) {
-  if (!form_) return;
+  if (!form_) {
+    return;
+  }
   Qt::WindowStates s = form_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
-  if (state == WindowState::Minimised) s |= Qt::WindowMinimized;
-  if (state == WindowState::Maximised) s |= Qt::WindowMaximized;
-  if (s != form_->windowState()) form_->setWindowState(s);
+  if (state == WindowState::Minimised) {
+    s |= Qt::WindowMinimized;
+  }
+  if (state == WindowState::Maximised) {
+    s |= Qt::WindowMaximized;
+  }
+  if (s != form_->windowState()) {
+    form_->setWindowState(s);
+  }
 }
 
 bool X11Platform::FormVisible() {
@@ -556,9 +696,13 @@ bool X11Platform::FormVisible() {
 }
 
 void X11Platform::FormToFront() {
-  if (!form_ || !form_->isVisible()) return;
+  if (!form_ || !form_->isVisible()) {
+    return;
+  }
   form_->raise();
-  if (X() != nullptr) X()->Raise(FormHwnd());
+  if (X() != nullptr) {
+    X()->Raise(FormHwnd());
+  }
 }
 
 Twips X11Platform::ScreenWidth() {
@@ -577,7 +721,9 @@ std::string X11Platform::Text(ControlRef c) {
   return form_ ? form_->Text(c) : "";
 }
 void X11Platform::SetText(ControlRef c, const std::string& text) {
-  if (form_) form_->SetText(c, text);
+  if (form_) {
+    form_->SetText(c, text);
+  }
 }
 int X11Platform::SelStart(ControlRef c) {
   return form_ ? form_->SelStart(c) : 0;
@@ -586,13 +732,17 @@ int X11Platform::SelLength(ControlRef c) {
   return form_ ? form_->SelLength(c) : 0;
 }
 void X11Platform::SetSelection(ControlRef c, int start, int length) {
-  if (form_) form_->SetSelection(c, start, length);
+  if (form_) {
+    form_->SetSelection(c, start, length);
+  }
 }
 int X11Platform::Value(ControlRef c) {
   return form_ ? form_->Value(c) : 0;
 }
 void X11Platform::SetValue(ControlRef c, int value) {
-  if (form_) form_->SetValue(c, value);
+  if (form_) {
+    form_->SetValue(c, value);
+  }
 }
 
 bool X11Platform::Enabled(ControlRef c) {
@@ -601,35 +751,49 @@ bool X11Platform::Enabled(ControlRef c) {
 }
 
 void X11Platform::SetEnabled(ControlRef c, bool enabled) {
-  if (QWidget* w = form_ ? form_->Widget(c) : nullptr) w->setEnabled(enabled);
+  if (QWidget* w = form_ ? form_->Widget(c) : nullptr) {
+    w->setEnabled(enabled);
+  }
 }
 
 bool X11Platform::Visible(ControlRef c) {
   QWidget* w = form_ ? form_->Widget(c) : nullptr;
-  if (w == nullptr) return false;
+  if (w == nullptr) {
+    return false;
+  }
   return c.id == Ctl::Form ? form_->Shown() : !w->isHidden();
 }
 
 void X11Platform::SetVisible(ControlRef c, bool visible) {
-  if (!form_ || c.id == Ctl::Form) return;
-  if (QWidget* w = form_->Widget(c)) w->setVisible(visible);
+  if (!form_ || c.id == Ctl::Form) {
+    return;
+  }
+  if (QWidget* w = form_->Widget(c)) {
+    w->setVisible(visible);
+  }
 }
 
 Colour X11Platform::ForeColor(ControlRef c) {
   return form_ ? form_->ForeColor(c) : 0;
 }
 void X11Platform::SetForeColor(ControlRef c, Colour colour) {
-  if (form_) form_->SetForeColor(c, colour);
+  if (form_) {
+    form_->SetForeColor(c, colour);
+  }
 }
 
 Twips X11Platform::ControlTop(ControlRef c) {
   QWidget* w = form_ ? form_->Widget(c) : nullptr;
-  if (w == nullptr || c.id == Ctl::Form) return FormTop();
+  if (w == nullptr || c.id == Ctl::Form) {
+    return FormTop();
+  }
   return w->y() * kTwips;
 }
 
 void X11Platform::SetControlTop(ControlRef c, Twips top) {
-  if (!form_ || c.id == Ctl::Form) return;
+  if (!form_ || c.id == Ctl::Form) {
+    return;
+  }
   if (QWidget* w = form_->Widget(c)) {
     w->move(w->x(), static_cast<int>(std::lround(top / static_cast<double>(kTwips))));
   }
@@ -647,7 +811,9 @@ std::optional<ControlRef> X11Platform::ActiveControl() {
 }
 
 Hwnd X11Platform::ControlHwnd(ControlRef c) {
-  if (!form_) return 0;
+  if (!form_) {
+    return 0;
+  }
   return c.id == Ctl::Form ? FormHwnd() : PseudoHandle(c);
 }
 
@@ -701,25 +867,35 @@ int X11Platform::MessageBox(const std::string& text, int style, const std::strin
       break;
   }
   QMessageBox::StandardButtons buttons;
-  for (const Choice& c : choices) buttons |= c.button;
+  for (const Choice& c : choices) {
+    buttons |= c.button;
+  }
   box.setStandardButtons(buttons);
   const std::size_t def = static_cast<std::size_t>((style >> 8) & 0x3);
-  if (def < choices.size()) box.setDefaultButton(choices[def].button);
+  if (def < choices.size()) {
+    box.setDefaultButton(choices[def].button);
+  }
   box.exec();
   const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
   for (const Choice& c : choices) {
-    if (c.button == pressed) return c.id;
+    if (c.button == pressed) {
+      return c.id;
+    }
   }
   // Closed by its frame: Cancel where there is one, else the only button.
   for (const Choice& c : choices) {
-    if (c.id == kIdCancel) return c.id;
+    if (c.id == kIdCancel) {
+      return c.id;
+    }
   }
   return choices.size() == 1 ? choices.front().id : kIdCancel;
 }
 
 void X11Platform::SetMousePointer(int pointer) {
   if (pointer == kPointerHourglass) {
-    if (!app_ || waitCursor_) return;
+    if (!app_ || waitCursor_) {
+      return;
+    }
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     waitCursor_ = true;
   } else if (waitCursor_) {
@@ -729,11 +905,15 @@ void X11Platform::SetMousePointer(int pointer) {
 }
 
 void X11Platform::Beep() {
-  if (app_) QApplication::beep();
+  if (app_) {
+    QApplication::beep();
+  }
 }
 
 void X11Platform::ShellOpen(const std::string& target) {
-  if (target.empty()) return;
+  if (target.empty()) {
+    return;
+  }
   const bool web = StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://");
   if (web) {
     const std::vector<std::string> viaBrowser = BrowserArgv(Environment("BROWSER"), target);
@@ -753,7 +933,9 @@ void X11Platform::ShellOpen(const std::string& target) {
 std::string X11Platform::BrowserUserCommand() {
   // $BROWSER is the user's own choice and wins over the desktop's association.
   const std::string browser = Environment("BROWSER");
-  if (!browser.empty()) return browser.substr(0, browser.find(':'));
+  if (!browser.empty()) {
+    return browser.substr(0, browser.find(':'));
+  }
   return HttpHandlerCommand();
 }
 
@@ -788,7 +970,9 @@ std::string X11Platform::TempFolder() {
 
 std::string X11Platform::UserConfigFolder() {
   std::string base = Environment("XDG_CONFIG_HOME");
-  if (base.empty()) base = Environment("HOME") + "/.config";
+  if (base.empty()) {
+    base = Environment("HOME") + "/.config";
+  }
   return WithSlash(base) + "varnel/";
 }
 
@@ -801,7 +985,9 @@ std::string X11Platform::Environment(const std::string& name) {
 
 std::unique_ptr<SpeechService> X11Platform::CreateSpeechService(SpeechError& error) {
   App();
-  if (!watcher_) watcher_ = std::make_unique<Watcher>();
+  if (!watcher_) {
+    watcher_ = std::make_unique<Watcher>();
+  }
   return CreateListenSpeechService(error, *watcher_);
 }
 

@@ -21,7 +21,7 @@ template <typename T>
 using Reply = std::unique_ptr<T, FreeDeleter<T>>;
 
 constexpr std::uint32_t kSourcePager = 2;  // window managers honour a pager's requests
-constexpr std::size_t kMaxPhraseBytes = 64 * 1024;
+constexpr std::size_t kMaxPhraseBytes = std::size_t{64} * 1024;
 
 std::uint64_t NowMs() {
   using namespace std::chrono;
@@ -35,7 +35,9 @@ std::unique_ptr<XDisplay> XDisplay::Connect() {
   int screen = 0;
   xcb_connection_t* c = xcb_connect(nullptr, &screen);
   if (c == nullptr || xcb_connection_has_error(c) != 0) {
-    if (c != nullptr) xcb_disconnect(c);
+    if (c != nullptr) {
+      xcb_disconnect(c);
+    }
     return nullptr;
   }
   std::unique_ptr<XDisplay> d(new XDisplay());
@@ -44,7 +46,9 @@ std::unique_ptr<XDisplay> XDisplay::Connect() {
   const xcb_setup_t* setup = xcb_get_setup(c);
   d->resourceMask_ = setup->resource_id_mask;
   xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-  for (int i = 0; i < screen && it.rem > 0; ++i) xcb_screen_next(&it);
+  for (int i = 0; i < screen && it.rem > 0; ++i) {
+    xcb_screen_next(&it);
+  }
   d->root_ = it.data->root;
   xcb_intern_atom_cookie_t* cookies = xcb_ewmh_init_atoms(c, &d->ewmh_);
   d->ewmhReady_ = xcb_ewmh_init_atoms_replies(&d->ewmh_, cookies, nullptr) != 0;
@@ -63,9 +67,15 @@ std::unique_ptr<XDisplay> XDisplay::Connect() {
 }
 
 XDisplay::~XDisplay() {
-  if (keysyms_ != nullptr) xcb_key_symbols_free(keysyms_);
-  if (ewmhReady_) xcb_ewmh_connection_wipe(&ewmh_);
-  if (helper_ != 0) xcb_destroy_window(conn_, helper_);
+  if (keysyms_ != nullptr) {
+    xcb_key_symbols_free(keysyms_);
+  }
+  if (ewmhReady_) {
+    xcb_ewmh_connection_wipe(&ewmh_);
+  }
+  if (helper_ != 0) {
+    xcb_destroy_window(conn_, helper_);
+  }
   xcb_disconnect(conn_);
 }
 
@@ -77,7 +87,9 @@ xcb_atom_t XDisplay::Atom(const char* name) {
 }
 
 bool XDisplay::WmSupports(xcb_atom_t atom) {
-  if (!ewmhReady_) return false;
+  if (!ewmhReady_) {
+    return false;
+  }
   xcb_ewmh_get_atoms_reply_t atoms;
   if (xcb_ewmh_get_supported_reply(&ewmh_, xcb_ewmh_get_supported(&ewmh_, screenNumber_), &atoms,
                                    nullptr) == 0) {
@@ -90,7 +102,9 @@ bool XDisplay::WmSupports(xcb_atom_t atom) {
 }
 
 void XDisplay::NoteEvent(const xcb_generic_event_t* ev) {
-  if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return;
+  if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
+    return;
+  }
   const auto* p = reinterpret_cast<const xcb_property_notify_event_t*>(ev);
   if (p->window == root_ && ewmhReady_ && p->atom == ewmh_._NET_ACTIVE_WINDOW) {
     activeKnown_ = false;
@@ -108,7 +122,9 @@ xcb_window_t XDisplay::ActiveWindow() {
   // The foreground is polled often; while no change of the root property has arrived, the
   // value read last still holds and costs no round trip to the server.
   DrainEvents();
-  if (activeKnown_) return activeWindow_;
+  if (activeKnown_) {
+    return activeWindow_;
+  }
   xcb_window_t w = 0;
   if (ewmhReady_ &&
       xcb_ewmh_get_active_window_reply(&ewmh_, xcb_ewmh_get_active_window(&ewmh_, screenNumber_),
@@ -127,7 +143,9 @@ xcb_window_t XDisplay::ActiveWindow() {
   for (int i = 0; i < 64; ++i) {
     Reply<xcb_query_tree_reply_t> t(
         xcb_query_tree_reply(conn_, xcb_query_tree(conn_, cur), nullptr));
-    if (!t || t->parent == root_ || t->parent == XCB_NONE) return cur;
+    if (!t || t->parent == root_ || t->parent == XCB_NONE) {
+      return cur;
+    }
     cur = t->parent;
   }
   return cur;
@@ -146,29 +164,39 @@ std::vector<xcb_window_t> XDisplay::StackingBottomToTop() {
 }
 
 bool XDisplay::Exists(xcb_window_t w) {
-  if (w == 0) return false;
+  if (w == 0) {
+    return false;
+  }
   Reply<xcb_get_window_attributes_reply_t> a(
       xcb_get_window_attributes_reply(conn_, xcb_get_window_attributes(conn_, w), nullptr));
   return a != nullptr;
 }
 
 bool XDisplay::Viewable(xcb_window_t w) {
-  if (w == 0) return false;
+  if (w == 0) {
+    return false;
+  }
   Reply<xcb_get_window_attributes_reply_t> a(
       xcb_get_window_attributes_reply(conn_, xcb_get_window_attributes(conn_, w), nullptr));
   return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
 bool XDisplay::Iconic(xcb_window_t w) {
-  if (w == 0) return false;
+  if (w == 0) {
+    return false;
+  }
   Reply<xcb_get_property_reply_t> p(xcb_get_property_reply(
       conn_, xcb_get_property(conn_, 0, w, atomWmState_, atomWmState_, 0, 2), nullptr));
   if (p && xcb_get_property_value_length(p.get()) >= 4) {
     std::uint32_t state = 0;
     std::memcpy(&state, xcb_get_property_value(p.get()), 4);
-    if (state == XCB_ICCCM_WM_STATE_ICONIC) return true;
+    if (state == XCB_ICCCM_WM_STATE_ICONIC) {
+      return true;
+    }
   }
-  if (!ewmhReady_) return false;
+  if (!ewmhReady_) {
+    return false;
+  }
   xcb_ewmh_get_atoms_reply_t states;
   if (xcb_ewmh_get_wm_state_reply(&ewmh_, xcb_ewmh_get_wm_state(&ewmh_, w), &states, nullptr) ==
       0) {
@@ -181,7 +209,9 @@ bool XDisplay::Iconic(xcb_window_t w) {
 }
 
 bool XDisplay::Managed(xcb_window_t w) {
-  if (w == 0 || !ewmhReady_) return false;
+  if (w == 0 || !ewmhReady_) {
+    return false;
+  }
   xcb_ewmh_get_windows_reply_t list;
   if (xcb_ewmh_get_client_list_reply(&ewmh_, xcb_ewmh_get_client_list(&ewmh_, screenNumber_), &list,
                                      nullptr) == 0) {
@@ -194,7 +224,9 @@ bool XDisplay::Managed(xcb_window_t w) {
 }
 
 bool XDisplay::HasTitleBar(xcb_window_t w) {
-  if (!Managed(w)) return false;
+  if (!Managed(w)) {
+    return false;
+  }
   xcb_ewmh_get_atoms_reply_t types;
   if (xcb_ewmh_get_wm_window_type_reply(&ewmh_, xcb_ewmh_get_wm_window_type(&ewmh_, w), &types,
                                         nullptr) != 0) {
@@ -206,13 +238,17 @@ bool XDisplay::HasTitleBar(xcb_window_t w) {
       }
     }
     xcb_ewmh_get_atoms_reply_wipe(&types);
-    if (!framed) return false;
+    if (!framed) {
+      return false;
+    }
   }
   xcb_ewmh_get_utf8_strings_reply_t name;
   if (xcb_ewmh_get_wm_name_reply(&ewmh_, xcb_ewmh_get_wm_name(&ewmh_, w), &name, nullptr) != 0) {
     const bool titled = name.strings_len > 0;
     xcb_ewmh_get_utf8_strings_reply_wipe(&name);
-    if (titled) return true;
+    if (titled) {
+      return true;
+    }
   }
   xcb_icccm_get_text_property_reply_t legacy;
   if (xcb_icccm_get_wm_name_reply(conn_, xcb_icccm_get_wm_name(conn_, w), &legacy, nullptr) != 0) {
@@ -226,10 +262,14 @@ bool XDisplay::HasTitleBar(xcb_window_t w) {
 Rect XDisplay::RootRect(xcb_window_t w) {
   Reply<xcb_get_geometry_reply_t> g(
       xcb_get_geometry_reply(conn_, xcb_get_geometry(conn_, w), nullptr));
-  if (!g) return {};
+  if (!g) {
+    return {};
+  }
   Reply<xcb_translate_coordinates_reply_t> t(xcb_translate_coordinates_reply(
       conn_, xcb_translate_coordinates(conn_, w, root_, 0, 0), nullptr));
-  if (!t) return {};
+  if (!t) {
+    return {};
+  }
   return {t->dst_x, t->dst_y, t->dst_x + g->width, t->dst_y + g->height};
 }
 
@@ -253,7 +293,9 @@ std::uint32_t XDisplay::Pid(xcb_window_t w) {
 }
 
 xcb_window_t XDisplay::HelperWindow() {
-  if (helper_ != 0) return helper_;
+  if (helper_ != 0) {
+    return helper_;
+  }
   helper_ = xcb_generate_id(conn_);
   const std::uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_create_window(conn_, XCB_COPY_FROM_PARENT, helper_, root_, -1, -1, 1, 1, 0,
@@ -271,11 +313,17 @@ bool XDisplay::WaitForEvent(const std::function<bool(xcb_generic_event_t*)>& mat
       NoteEvent(ev);
       const bool hit = match(ev);
       std::free(ev);  // NOLINT: xcb events are malloc'ed
-      if (hit) return true;
+      if (hit) {
+        return true;
+      }
     }
-    if (xcb_connection_has_error(conn_) != 0) return false;
+    if (xcb_connection_has_error(conn_) != 0) {
+      return false;
+    }
     const std::uint64_t now = NowMs();
-    if (now >= deadline) return false;
+    if (now >= deadline) {
+      return false;
+    }
     pollfd pfd{xcb_get_file_descriptor(conn_), POLLIN, 0};
     poll(&pfd, 1, static_cast<int>(deadline - now));
   }
@@ -287,9 +335,13 @@ std::uint32_t XDisplay::ServerTime() {
   std::uint32_t stamp = XCB_CURRENT_TIME;
   WaitForEvent(
       [&](xcb_generic_event_t* ev) {
-        if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) return false;
+        if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
+          return false;
+        }
         auto* p = reinterpret_cast<xcb_property_notify_event_t*>(ev);
-        if (p->window != h || p->atom != atomStamp_) return false;
+        if (p->window != h || p->atom != atomStamp_) {
+          return false;
+        }
         stamp = p->time;
         return true;
       },
@@ -311,7 +363,9 @@ void XDisplay::SendToRoot(xcb_window_t about, xcb_atom_t type, std::uint32_t dat
 }
 
 bool XDisplay::Activate(xcb_window_t w, std::uint32_t waitMs) {
-  if (!Exists(w)) return false;
+  if (!Exists(w)) {
+    return false;
+  }
   if (ewmhReady_ && WmSupports(ewmh_._NET_ACTIVE_WINDOW)) {
     xcb_ewmh_request_change_active_window(&ewmh_, screenNumber_, w,
                                           static_cast<xcb_ewmh_client_source_type_t>(kSourcePager),
@@ -324,8 +378,12 @@ bool XDisplay::Activate(xcb_window_t w, std::uint32_t waitMs) {
   xcb_flush(conn_);
   const std::uint64_t deadline = NowMs() + waitMs;
   for (;;) {
-    if (ActiveWindow() == w) return true;
-    if (NowMs() >= deadline) return false;
+    if (ActiveWindow() == w) {
+      return true;
+    }
+    if (NowMs() >= deadline) {
+      return false;
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
 }
@@ -341,7 +399,9 @@ void XDisplay::Raise(xcb_window_t w) {
 }
 
 void XDisplay::SetAbove(xcb_window_t w, bool on) {
-  if (!ewmhReady_) return;
+  if (!ewmhReady_) {
+    return;
+  }
   xcb_ewmh_request_change_wm_state(&ewmh_, screenNumber_, w,
                                    on ? XCB_EWMH_WM_STATE_ADD : XCB_EWMH_WM_STATE_REMOVE,
                                    ewmh_._NET_WM_STATE_ABOVE, XCB_NONE,
@@ -383,9 +443,13 @@ xcb_keysym_t XDisplay::KeysymOf(xcb_keycode_t code) {
 }
 
 xcb_keycode_t XDisplay::KeycodeOf(xcb_keysym_t sym) {
-  if (keysyms_ == nullptr) return 0;
+  if (keysyms_ == nullptr) {
+    return 0;
+  }
   xcb_keycode_t* codes = xcb_key_symbols_get_keycode(keysyms_, sym);
-  if (codes == nullptr) return 0;
+  if (codes == nullptr) {
+    return 0;
+  }
   const xcb_keycode_t first = codes[0];
   std::free(codes);  // NOLINT: allocated by xcb-keysyms
   return first == XCB_NO_SYMBOL ? 0 : first;
@@ -394,7 +458,9 @@ xcb_keycode_t XDisplay::KeycodeOf(xcb_keysym_t sym) {
 bool XDisplay::Keymap(std::array<std::uint8_t, 32>& keys) {
   Reply<xcb_query_keymap_reply_t> k(
       xcb_query_keymap_reply(conn_, xcb_query_keymap(conn_), nullptr));
-  if (!k) return false;
+  if (!k) {
+    return false;
+  }
   std::memcpy(keys.data(), k->keys, keys.size());
   return true;
 }
@@ -406,7 +472,9 @@ void XDisplay::MarkInstanceWindow(xcb_window_t w) {
 }
 
 bool XDisplay::IsInstanceWindow(xcb_window_t w) {
-  if (w == 0) return false;
+  if (w == 0) {
+    return false;
+  }
   Reply<xcb_get_property_reply_t> p(xcb_get_property_reply(
       conn_, xcb_get_property(conn_, 0, w, atomMarker_, XCB_ATOM_CARDINAL, 0, 1), nullptr));
   return p && p->type == XCB_ATOM_CARDINAL && xcb_get_property_value_length(p.get()) == 4;
@@ -415,7 +483,9 @@ bool XDisplay::IsInstanceWindow(xcb_window_t w) {
 bool XDisplay::SendInstanceMessage(xcb_window_t target, Code msg, std::uint32_t wParam,
                                    std::uint32_t lParam, std::uint32_t timeoutMs) {
   // Only a running instance answers; anything else would keep us waiting for nothing.
-  if (!IsInstanceWindow(target)) return false;
+  if (!IsInstanceWindow(target)) {
+    return false;
+  }
   const std::uint32_t token = nextToken_++;
   xcb_client_message_event_t ev{};
   ev.response_type = XCB_CLIENT_MESSAGE;
@@ -431,7 +501,9 @@ bool XDisplay::SendInstanceMessage(xcb_window_t target, Code msg, std::uint32_t 
   xcb_send_event(conn_, 0, target, 0, reinterpret_cast<const char*>(&ev));
   return WaitForEvent(
       [&](xcb_generic_event_t* e) {
-        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
+        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+          return false;
+        }
         auto* cm = reinterpret_cast<xcb_client_message_event_t*>(e);
         return cm->type == atomAck_ && cm->data.data32[0] == token;
       },
@@ -439,7 +511,9 @@ bool XDisplay::SendInstanceMessage(xcb_window_t target, Code msg, std::uint32_t 
 }
 
 bool XDisplay::SendPhrase(xcb_window_t target, const std::string& phrase, std::uint32_t timeoutMs) {
-  if (!IsInstanceWindow(target) || phrase.size() > kMaxPhraseBytes) return false;
+  if (!IsInstanceWindow(target) || phrase.size() > kMaxPhraseBytes) {
+    return false;
+  }
   const xcb_window_t h = HelperWindow();
   xcb_change_property(conn_, XCB_PROP_MODE_REPLACE, h, atomPhrase_, ewmh_.UTF8_STRING, 8,
                       static_cast<std::uint32_t>(phrase.size()), phrase.data());
@@ -454,19 +528,25 @@ bool XDisplay::SendPhrase(xcb_window_t target, const std::string& phrase, std::u
   xcb_send_event(conn_, 0, target, 0, reinterpret_cast<const char*>(&ev));
   const bool ok = WaitForEvent(
       [&](xcb_generic_event_t* e) {
-        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE) return false;
+        if ((e->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+          return false;
+        }
         auto* cm = reinterpret_cast<xcb_client_message_event_t*>(e);
         return cm->type == atomAck_ && cm->data.data32[0] == token;
       },
       timeoutMs);
-  if (!ok) xcb_delete_property(conn_, h, atomPhrase_);
+  if (!ok) {
+    xcb_delete_property(conn_, h, atomPhrase_);
+  }
   xcb_flush(conn_);
   return ok;
 }
 
 std::optional<InstanceMessage> XDisplay::DecodeInstanceMessage(
     const xcb_client_message_event_t& ev) {
-  if (ev.format != 32 || (ev.type != atomMsg_ && ev.type != atomPhrase_)) return std::nullopt;
+  if (ev.format != 32 || (ev.type != atomMsg_ && ev.type != atomPhrase_)) {
+    return std::nullopt;
+  }
   InstanceMessage m;
   m.phrase = ev.type == atomPhrase_;
   m.msg = static_cast<Code>(ev.data.data32[0]);
@@ -482,14 +562,18 @@ std::string XDisplay::TakePhrase(const InstanceMessage& m) {
       conn_,
       xcb_get_property(conn_, 1, m.replyTo, atomPhrase_, ewmh_.UTF8_STRING, 0, kMaxPhraseBytes / 4),
       nullptr));
-  if (!p || p->type != ewmh_.UTF8_STRING || p->format != 8) return "";
+  if (!p || p->type != ewmh_.UTF8_STRING || p->format != 8) {
+    return "";
+  }
   const int len = xcb_get_property_value_length(p.get());
   return std::string(static_cast<const char*>(xcb_get_property_value(p.get())),
                      static_cast<std::size_t>(std::max(len, 0)));
 }
 
 void XDisplay::Acknowledge(const InstanceMessage& m) {
-  if (m.replyTo == 0) return;
+  if (m.replyTo == 0) {
+    return;
+  }
   xcb_client_message_event_t ev{};
   ev.response_type = XCB_CLIENT_MESSAGE;
   ev.format = 32;
