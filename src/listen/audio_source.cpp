@@ -68,7 +68,9 @@ class FileSource final : public AudioSource {
 std::uint32_t Le32(const unsigned char* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t Le16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t Le16(const unsigned char* p) {
+  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 
 // Walks the RIFF chunks up to "data", checking the format on the way.
 bool ReadWavHeader(std::FILE* f, FileSource& src, std::string& error) {
@@ -126,7 +128,8 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
   if (useStdin) return src;
   unsigned char head[12];
   const std::size_t n = std::fread(head, 1, sizeof head, f);
-  if (n == sizeof head && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WAVE", 4) == 0) {
+  if (n == sizeof head && std::memcmp(head, "RIFF", 4) == 0 &&
+      std::memcmp(head + 8, "WAVE", 4) == 0) {
     if (!ReadWavHeader(f, *src, error)) return nullptr;
   } else {
     src->Unread(head, n);

@@ -18,7 +18,8 @@ bool IsDigits(const std::string& s) {
 // Letters and inner apostrophes only: anything else could break out of a grammar token.
 bool IsPlainWord(const std::string& s) {
   if (s.empty() || s.size() > kMaxWordLength || s.front() == '\'') return false;
-  return std::all_of(s.begin(), s.end(), [](char c) { return (c >= 'a' && c <= 'z') || c == '\''; });
+  return std::all_of(s.begin(), s.end(),
+                     [](char c) { return (c >= 'a' && c <= 'z') || c == '\''; });
 }
 
 std::string Lower(std::string s) {
@@ -151,13 +152,15 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
 
 const std::vector<std::string>& GarbagePhones() {
   static const std::vector<std::string> kPhones = {
-      "AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH", "D",  "DH", "EH", "ER", "EY",
-      "F",  "G",  "HH", "IH", "IY", "JH", "K",  "L",  "M",  "N",  "NG", "OW", "OY",
-      "P",  "R",  "S",  "SH", "T",  "TH", "UH", "UW", "V",  "W",  "Y",  "Z",  "ZH"};
+      "AA", "AE", "AH", "AO", "AW", "AY", "B",  "CH", "D", "DH", "EH", "ER", "EY",
+      "F",  "G",  "HH", "IH", "IY", "JH", "K",  "L",  "M", "N",  "NG", "OW", "OY",
+      "P",  "R",  "S",  "SH", "T",  "TH", "UH", "UW", "V", "W",  "Y",  "Z",  "ZH"};
   return kPhones;
 }
 
-std::string GarbageWord(const std::string& phone) { return "ph_" + Lower(phone); }
+std::string GarbageWord(const std::string& phone) {
+  return "ph_" + Lower(phone);
+}
 
 Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup) {
   Grammar g;
@@ -232,7 +235,8 @@ bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
                         std::vector<std::string>& results) {
   if (slot == slots.size()) return at == words.size();
   auto fits = [&](const std::vector<std::string>& seq) {
-    return seq.size() <= words.size() - at && std::equal(seq.begin(), seq.end(), words.begin() + at);
+    return seq.size() <= words.size() - at &&
+           std::equal(seq.begin(), seq.end(), words.begin() + at);
   };
   const Slot& s = slots[slot];
   if (s.items.empty()) {

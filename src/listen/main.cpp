@@ -11,7 +11,9 @@
 
 namespace {
 
-void OnSignal(int /*sig*/) { varnel::listen::RequestStop(); }
+void OnSignal(int /*sig*/) {
+  varnel::listen::RequestStop();
+}
 
 }  // namespace
 
@@ -41,8 +43,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const bool fromFile = !settings.input.empty();
-  auto source = fromFile ? OpenAudioFile(settings.input, error)
-                         : OpenMicrophone(settings.bufferMs, error);
+  auto source =
+      fromFile ? OpenAudioFile(settings.input, error) : OpenMicrophone(settings.bufferMs, error);
   if (!source) {
     std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
     return 1;

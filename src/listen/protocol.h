@@ -54,7 +54,9 @@ inline void PutU32(std::string& out, std::uint32_t v) {
 }
 
 inline std::uint32_t GetU32(std::string_view s, std::size_t at) {
-  auto b = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + i])); };
+  auto b = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(s[at + i]));
+  };
   return (b(0) << 24) | (b(1) << 16) | (b(2) << 8) | b(3);
 }
 

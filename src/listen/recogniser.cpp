@@ -6,8 +6,8 @@
 #include <sphinxbase/jsgf.h>
 #include <unistd.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -19,7 +19,7 @@ namespace {
 
 static_assert(std::is_same_v<mfcc_t, float>, "the detector's cepstra are kept as floats");
 constexpr long kFrameShift = kSampleRate / 100;  // 10 ms frames
-constexpr long kLead = 256 + kSampleRate / 10;  // window overhang, and a margin for soft onsets
+constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margin for soft onsets
 
 // Words of Varnel's own dictionary: "word PHONES..." lines, '#' comments.
 bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error) {
@@ -71,9 +71,19 @@ bool Recogniser::Open(std::string& error) {
   char wip[32];
   std::snprintf(wip, sizeof wip, "%g", settings_.wordPenalty);
   // The decoder only ever sees the detector's voiced audio, whole: no detector of its own.
-  std::vector<const char*> argv = {"varnel-listen", "-hmm",  settings_.model.c_str(),
-                                   "-dict",         settings_.dict.c_str(),
-                                   "-remove_silence", "no",  "-dither", "yes", "-seed", "1", "-wip", wip};
+  std::vector<const char*> argv = {"varnel-listen",
+                                   "-hmm",
+                                   settings_.model.c_str(),
+                                   "-dict",
+                                   settings_.dict.c_str(),
+                                   "-remove_silence",
+                                   "no",
+                                   "-dither",
+                                   "yes",
+                                   "-seed",
+                                   "1",
+                                   "-wip",
+                                   wip};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -96,12 +106,23 @@ bool Recogniser::Open(std::string& error) {
   const std::string pre = std::to_string(settings_.vadPrespeech);
   const std::string post = std::to_string(settings_.vadPostspeech);
   const std::string start = std::to_string(settings_.vadStartspeech);
-  const std::vector<const char*> feArgv = {"varnel-listen",    "-samprate",       "16000",
-                                           "-remove_silence",  "yes", "-dither", "yes", "-seed", "1",
-                                           "-vad_threshold",   threshold.c_str(),
-                                           "-vad_prespeech",   pre.c_str(),
-                                           "-vad_postspeech",  post.c_str(),
-                                           "-vad_startspeech", start.c_str()};
+  const std::vector<const char*> feArgv = {"varnel-listen",
+                                           "-samprate",
+                                           "16000",
+                                           "-remove_silence",
+                                           "yes",
+                                           "-dither",
+                                           "yes",
+                                           "-seed",
+                                           "1",
+                                           "-vad_threshold",
+                                           threshold.c_str(),
+                                           "-vad_prespeech",
+                                           pre.c_str(),
+                                           "-vad_postspeech",
+                                           post.c_str(),
+                                           "-vad_startspeech",
+                                           start.c_str()};
   cmd_ln_t* feConfig = cmd_ln_parse_r(nullptr, fe_get_args(), static_cast<int32>(feArgv.size()),
                                       const_cast<char**>(feArgv.data()), FALSE);
   if (feConfig != nullptr) vad_ = fe_init_auto_r(feConfig);
@@ -212,7 +233,8 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
   fsg->start_state = fsg_model_start_state(commands);
   fsg->final_state = fsg_model_final_state(commands);
   for (int i = 0; i < n; ++i) {
-    for (fsg_arciter_t* it = fsg_model_arcs(commands, i); it != nullptr; it = fsg_arciter_next(it)) {
+    for (fsg_arciter_t* it = fsg_model_arcs(commands, i); it != nullptr;
+         it = fsg_arciter_next(it)) {
       const fsg_link_t* link = fsg_arciter_get(it);
       if (fsg_link_wid(link) < 0) {
         fsg_model_null_trans_add(fsg, i, fsg_link_to_state(link), fsg_link_logs2prob(link));
@@ -223,8 +245,10 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
     }
   }
   fsg_model_free(commands);
-  const auto entry = static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.entryWeight) * lw);
-  const auto each = static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.phoneWeight) * lw);
+  const auto entry =
+      static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.entryWeight) * lw);
+  const auto each =
+      static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.phoneWeight) * lw);
   for (const auto& phone : GarbagePhones()) {
     const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
     fsg_model_trans_add(fsg, fsg->start_state, loop, entry + each, wid);
@@ -250,14 +274,10 @@ bool Recogniser::Decode(const char* search, std::string* hyp) {
     const int v = sample + static_cast<int>(seed % static_cast<std::uint32_t>(2 * amp + 1)) - amp;
     sample = static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
   }
-  // The decoder's running cepstral mean lags behind a new voice or room; a first pass over the
-  // utterance moves it there, the second pass gives the answer.
-  for (int pass = 0; pass < settings_.passes; ++pass) {
-    if (ps_start_utt(ps_) < 0) return false;
-    const int r = ps_process_raw(ps_, utterance_.data(), utterance_.size(), FALSE, FALSE);
-    ps_end_utt(ps_);
-    if (r < 0) return false;
-  }
+  if (ps_start_utt(ps_) < 0) return false;
+  const int r = ps_process_raw(ps_, utterance_.data(), utterance_.size(), FALSE, FALSE);
+  ps_end_utt(ps_);
+  if (r < 0) return false;
   const char* h = ps_get_hyp(ps_, nullptr);
   *hyp = h != nullptr ? h : "";
   return true;
@@ -269,20 +289,13 @@ void Recogniser::EndUtterance() {
   heard.speechMs = static_cast<int>(speechFrames_ * 10) - settings_.vadPostspeech * 10;
   const int limit = active_->MaxPhones() * settings_.msPerPhone + settings_.lengthSlackMs;
   heard.tooLong = heard.speechMs > limit;
-  if (getenv("DBGUTT")) {
-    static int k = 0;
-    std::FILE* f = std::fopen(("/tmp/h6b/utt" + std::to_string(k++) + ".raw").c_str(), "wb");
-    std::fwrite(utterance_.data(), 2, utterance_.size(), f);
-    std::fclose(f);
-  }
   if (!heard.tooLong && Decode(searchName_.c_str(), &heard.hypothesis)) {
     heard.match = active_->Map(heard.hypothesis);
   }
   utterance_.clear();
 
   if (settings_.verbose) {
-    std::fprintf(stderr,
-                 "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d)%s%s\n",
+    std::fprintf(stderr, "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d)%s%s\n",
                  heard.hypothesis.c_str(), heard.endMs, heard.speechMs, limit,
                  heard.tooLong ? " (too long)" : "", heard.match ? "" : " (not a command)");
   }
@@ -311,11 +324,12 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
   const long historyStart = streamSamples_ - static_cast<long>(history_.size());
   // Past the longest command nothing more is kept; the utterance is refused at its end.
   const long keep = (static_cast<long>(active_->MaxPhones()) * settings_.msPerPhone +
-                     settings_.lengthSlackMs + 1000) * kSampleRate / 1000;
+                     settings_.lengthSlackMs + 1000) *
+                    kSampleRate / 1000;
   if (!inSpeech_ && frames > 0) {
     // The first voiced frames are the ones kept before speech, ending with this chunk.
-    const long from = std::clamp(streamSamples_ - frames * kFrameShift - kLead,
-                                 historyStart, streamSamples_);
+    const long from =
+        std::clamp(streamSamples_ - frames * kFrameShift - kLead, historyStart, streamSamples_);
     utterance_.assign(history_.begin() + (from - historyStart), history_.end());
     inSpeech_ = true;
     speechFrames_ = 0;
@@ -329,8 +343,8 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     EndUtterance();
   }
   // Enough for the frames the detector keeps before speech starts.
-  const auto window = static_cast<std::size_t>((settings_.vadPrespeech + settings_.vadStartspeech + 30) *
-                                               kFrameShift);
+  const auto window = static_cast<std::size_t>(
+      (settings_.vadPrespeech + settings_.vadStartspeech + 30) * kFrameShift);
   if (history_.size() > window) history_.erase(history_.begin(), history_.end() - window);
 }
 

@@ -28,7 +28,7 @@ struct Heard {
   std::optional<Match> match;  // nullopt: not a command
   int speechMs = 0;
   bool tooLong = false;
-  long endMs = 0;         // end of the utterance in the input stream
+  long endMs = 0;  // end of the utterance in the input stream
 };
 
 class Recogniser {

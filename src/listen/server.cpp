@@ -190,14 +190,15 @@ void Server::ReadFrom(Conn& c) {
     c.reader.Append(buf, static_cast<std::size_t>(n));
     while (auto request = c.reader.Next()) {
       bool changed = false;
-      const Fields reply =
-          c.session.Handle(*request, [this](const std::string& w) { return Lookup(w); }, changed);
+      const Fields reply = c.session.Handle(
+          *request, [this](const std::string& w) { return Lookup(w); }, changed);
       Send(c, reply);
       if (changed) RebuildGrammar();
     }
     if (c.reader.Failed()) {
-      if (settings_.verbose) std::fprintf(stderr, "varnel-listen: client %llu sent a bad frame\n",
-                                          static_cast<unsigned long long>(key));
+      if (settings_.verbose)
+        std::fprintf(stderr, "varnel-listen: client %llu sent a bad frame\n",
+                     static_cast<unsigned long long>(key));
       Close(key);
       return;
     }
@@ -219,9 +220,8 @@ void Server::RebuildGrammar() {
   for (const auto& [key, c] : conns_) {
     if (c->session.Listening()) live.push_back(&c->session);
   }
-  std::sort(live.begin(), live.end(), [](const Session* a, const Session* b) {
-    return a->ActivatedAt() < b->ActivatedAt();
-  });
+  std::sort(live.begin(), live.end(),
+            [](const Session* a, const Session* b) { return a->ActivatedAt() < b->ActivatedAt(); });
   std::vector<MenuSpec> menus;
   for (const auto* s : live) menus.push_back(s->Spec());
   auto grammar = std::make_shared<Grammar>(
@@ -251,8 +251,8 @@ void Server::Deliver(const Heard& heard) {
 
 int Server::Run() {
   for (;;) {
-    std::vector<pollfd> fds = {{g_stopPipe[0], POLLIN, 0}, {wakeRead_, POLLIN, 0},
-                               {listenFd_, POLLIN, 0}};
+    std::vector<pollfd> fds = {
+        {g_stopPipe[0], POLLIN, 0}, {wakeRead_, POLLIN, 0}, {listenFd_, POLLIN, 0}};
     std::vector<std::uint64_t> keys;
     for (auto& [key, c] : conns_) {
       fds.push_back({c->fd, static_cast<short>(POLLIN | (c->out.empty() ? 0 : POLLOUT)), 0});

@@ -28,7 +28,8 @@ Fields Error(std::int32_t number, const std::string& text) {
 Fields Session::Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged) {
   grammarChanged = false;
   if (request.size() < 3 || request[0] != "req") return Error(kErrBadRequest, "malformed request");
-  Fields reply = Run(request[2], Fields(request.begin() + 3, request.end()), lookup, grammarChanged);
+  Fields reply =
+      Run(request[2], Fields(request.begin() + 3, request.end()), lookup, grammarChanged);
   reply[1] = request[1];
   return reply;
 }

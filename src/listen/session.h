@@ -19,8 +19,7 @@ inline constexpr std::size_t kMaxTextLength = 200;
 class Session {
  public:
   // `activationClock` is shared by all sessions of one server.
-  Session(std::uint64_t key, std::uint64_t& activationClock)
-      : key_(key), clock_(activationClock) {}
+  Session(std::uint64_t key, std::uint64_t& activationClock) : key_(key), clock_(activationClock) {}
 
   // Handles a request (["req", seq, op, args...]) and returns the reply frame's fields.
   // `grammarChanged` is set when the words this client listens for changed.

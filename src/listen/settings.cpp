@@ -26,7 +26,7 @@ std::string Usage() {
          "  --buffer-ms N           microphone read size (30)\n"
          "  --vad-threshold X       voice detector threshold (2.0)\n"
          "  --vad-prespeech N       10 ms frames kept before speech (20)\n"
-         "  --vad-postspeech N      10 ms frames of silence that end speech (25)\n"
+         "  --vad-postspeech N      10 ms frames of silence that end speech (20)\n"
          "  --vad-startspeech N     10 ms frames of voice that start speech (10)\n"
          "  --no-garbage            no phone loop beside the commands\n"
          "  --garbage-weight X      probability of entering that loop (1e-4)\n"
@@ -35,7 +35,6 @@ std::string Usage() {
 
          "  --ms-per-phone N        pace for the longest-command limit (110)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
-         "  --passes N              decoding passes over each utterance (1)\n"
          "  --noise-floor N         peak of the hiss added before decoding (32)\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
@@ -101,8 +100,6 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.lengthSlackMs = static_cast<int>(number(0, 10000));
       } else if (a == "--noise-floor") {
         s.noiseFloor = static_cast<int>(number(0, 3000));
-      } else if (a == "--passes") {
-        s.passes = static_cast<int>(number(1, 5));
       } else if (a == "--keep-serving") {
         s.keepServing = true;
       } else if (a == "--verbose") {

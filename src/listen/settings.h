@@ -18,15 +18,14 @@ struct Settings {
   // Voice detector (frames of 10 ms).
   double vadThreshold = 2.0;
   int vadPrespeech = 20;
-  int vadPostspeech = 25;
+  int vadPostspeech = 20;
   int vadStartspeech = 10;
   // Rejection.
   GarbageOptions garbage;
   double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
-  int msPerPhone = 110;       // an utterance longer than the longest command at this pace is refused
+  int msPerPhone = 110;  // an utterance longer than the longest command at this pace is refused
   int lengthSlackMs = 200;
-  int passes = 1;             // decoding passes over each utterance
-  int noiseFloor = 32;        // peak of the hiss added before decoding, in sample units
+  int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;
 };

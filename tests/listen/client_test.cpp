@@ -1,12 +1,12 @@
 // The Linux speech client against a real varnel-listen fed with espeak-ng speech.
 #include <fcntl.h>
-#include <cstring>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <cstring>
 
 #include <gtest/gtest.h>
 
@@ -28,7 +28,9 @@ namespace fs = std::filesystem;
 
 class PollWatcher final : public FdWatcher {
  public:
-  void Watch(int fd, std::function<void()> onReadable) override { fds_[fd] = std::move(onReadable); }
+  void Watch(int fd, std::function<void()> onReadable) override {
+    fds_[fd] = std::move(onReadable);
+  }
   void Unwatch(int fd) override { fds_.erase(fd); }
   // Runs callbacks until `done` or the time is up.
   bool RunUntil(const std::function<bool()>& done, int ms) {
@@ -67,23 +69,53 @@ struct Recorder final : SpeechEvents {
 
 // The program's forty commands; two-form entries become lists named after the first form.
 const std::vector<std::pair<int, std::vector<std::string>>> kTable = {
-    {0, {"Menu"}}, {1, {"Do It"}}, {2, {"Find", "Find It"}}, {3, {"Hide It"}},
-    {4, {"Close It"}}, {5, {"Cancel"}}, {6, {"Delete"}}, {7, {"Rename"}}, {8, {"Refresh"}},
-    {9, {"Search Document"}}, {10, {"Page Down", "Next Page"}}, {11, {"Page Up", "Previous Page"}},
-    {12, {"Take Me Home"}}, {13, {"Take Me Down"}}, {14, {"Find Next"}}, {15, {"Find Previous"}},
-    {16, {"Tab <Number>"}}, {17, {"Back Tab <Number>"}}, {18, {"Highlight", "Select All"}},
-    {19, {"Select Next <Number>"}}, {20, {"Select Previous <Number>"}},
-    {21, {"Copy Sel", "Copy Select"}}, {22, {"Launch Browser"}}, {23, {"Snap Back"}},
-    {24, {"Varnel"}}, {25, {"Focus"}}, {26, {"Zoom In"}}, {27, {"Zoom Out"}},
-    {28, {"Full Screen"}}, {29, {"Create Tab"}}, {30, {"Previous Tab"}}, {31, {"Next Tab"}},
-    {32, {"Kill Tab"}}, {33, {"Go Backward"}}, {34, {"Go Forward"}}, {35, {"Go Home"}},
-    {36, {"Omni Box", "URL Box"}}, {37, {"Bookmark"}}, {38, {"Fetch"}}, {39, {"History"}}};
+    {0, {"Menu"}},
+    {1, {"Do It"}},
+    {2, {"Find", "Find It"}},
+    {3, {"Hide It"}},
+    {4, {"Close It"}},
+    {5, {"Cancel"}},
+    {6, {"Delete"}},
+    {7, {"Rename"}},
+    {8, {"Refresh"}},
+    {9, {"Search Document"}},
+    {10, {"Page Down", "Next Page"}},
+    {11, {"Page Up", "Previous Page"}},
+    {12, {"Take Me Home"}},
+    {13, {"Take Me Down"}},
+    {14, {"Find Next"}},
+    {15, {"Find Previous"}},
+    {16, {"Tab <Number>"}},
+    {17, {"Back Tab <Number>"}},
+    {18, {"Highlight", "Select All"}},
+    {19, {"Select Next <Number>"}},
+    {20, {"Select Previous <Number>"}},
+    {21, {"Copy Sel", "Copy Select"}},
+    {22, {"Launch Browser"}},
+    {23, {"Snap Back"}},
+    {24, {"Varnel"}},
+    {25, {"Focus"}},
+    {26, {"Zoom In"}},
+    {27, {"Zoom Out"}},
+    {28, {"Full Screen"}},
+    {29, {"Create Tab"}},
+    {30, {"Previous Tab"}},
+    {31, {"Next Tab"}},
+    {32, {"Kill Tab"}},
+    {33, {"Go Backward"}},
+    {34, {"Go Forward"}},
+    {35, {"Go Home"}},
+    {36, {"Omni Box", "URL Box"}},
+    {37, {"Bookmark"}},
+    {38, {"Fetch"}},
+    {39, {"History"}}};
 
 std::string Speak(const fs::path& dir, const std::string& text) {
   const fs::path wav = dir / "say.wav", raw = dir / "say.raw";
   const std::string cmd = "espeak-ng -v en-us -s 150 -w '" + wav.string() + "' '" + text +
-                          "' && sox '" + wav.string() + "' -r 16000 -c 1 -b 16 -e signed-integer -t raw '" +
-                          raw.string() + "' silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse";
+                          "' && sox '" + wav.string() +
+                          "' -r 16000 -c 1 -b 16 -e signed-integer -t raw '" + raw.string() +
+                          "' silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse";
   if (std::system(cmd.c_str()) != 0) return "";
   std::ifstream in(raw, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -110,8 +142,8 @@ class ListenClientTest : public ::testing::Test {
       close(in[1]);
       const int devnull = open("/dev/null", O_WRONLY);
       if (std::getenv("VARNEL_LISTEN_VERBOSE") == nullptr) dup2(devnull, 2);
-      execl(VARNEL_LISTEN_EXE, VARNEL_LISTEN_EXE, "--input", "-", "--verbose", "--socket", sock_.c_str(),
-            static_cast<char*>(nullptr));
+      execl(VARNEL_LISTEN_EXE, VARNEL_LISTEN_EXE, "--input", "-", "--verbose", "--socket",
+            sock_.c_str(), static_cast<char*>(nullptr));
       _exit(127);
     }
     close(in[0]);

@@ -27,7 +27,7 @@ TEST(SpokenWords, NormalisesAndRefuses) {
       {" Tab  3 ", std::vector<std::string>{"tab", "three"}},
       {"don't", std::vector<std::string>{"don't"}},
       {"", std::nullopt},
-      {"a|b", std::nullopt},            // grammar syntax must not pass through
+      {"a|b", std::nullopt},  // grammar syntax must not pass through
       {"x;public <y> = z", std::nullopt},
       {"12345", std::nullopt},
       {"caf\xc3\xa9", std::nullopt},
@@ -45,9 +45,9 @@ TEST(CheckCommand, RefusesWhatCannotBeSpoken) {
     std::string spoken;
     std::int32_t error;  // 0 = accepted
   } cases[] = {
-      {"Tab <Number>", 0},      {"Varnel", 0},           {"Zoom Out", 3 /*unknown word*/},
-      {"Tab <Missing>", 4},     {"Tab <Empty>", 4},      {"Tab <Bad>", 3},
-      {"Tab <Number", 5},       {"Tab > 2", 5},          {"", 5},
+      {"Tab <Number>", 0},    {"Varnel", 0},      {"Zoom Out", 3 /*unknown word*/},
+      {"Tab <Missing>", 4},   {"Tab <Empty>", 4}, {"Tab <Bad>", 3},
+      {"Tab <Number", 5},     {"Tab > 2", 5},     {"", 5},
       {"Zoom <<Number>>", 5},
   };
   for (const auto& c : cases) {
@@ -65,10 +65,12 @@ TEST(CheckCommand, RefusesWhatCannotBeSpoken) {
 TEST(Grammar, MapsHypothesesBackToCommandsAndItems) {
   MenuSpec menu;
   menu.owner = 7;
-  menu.lists = {{"Number", {"1", "2", "3", "25"}}, {"Page Down", {"Page Down", "Next Page"}},
+  menu.lists = {{"Number", {"1", "2", "3", "25"}},
+                {"Page Down", {"Page Down", "Next Page"}},
                 {"Find", {"Find", "Find It"}}};
-  menu.commands = {{16, "Tab <Number>"}, {17, "Back Tab <Number>"}, {10, "<Page Down>"},
-                   {26, "Zoom In"},      {24, "Varnel"},            {2, "<Find>"},
+  menu.commands = {{16, "Tab <Number>"}, {17, "Back Tab <Number>"},
+                   {10, "<Page Down>"},  {26, "Zoom In"},
+                   {24, "Varnel"},       {2, "<Find>"},
                    {99, "Zoom Out"}};  // unknown word: left out of the grammar
   const Grammar g = BuildGrammar({menu}, kDict);
   struct Case {

@@ -5,7 +5,9 @@
 namespace varnel::listen {
 namespace {
 
-int Known(const std::string& w) { return w == "unknownword" ? 0 : 3; }
+int Known(const std::string& w) {
+  return w == "unknownword" ? 0 : 3;
+}
 
 class SessionTest : public ::testing::Test {
  protected:
@@ -33,7 +35,11 @@ class SessionTest : public ::testing::Test {
 TEST_F(SessionTest, TheRegistrationOrderOfTheProgramWorks) {
   ASSERT_TRUE(Ok({"register", "1"}));
   ASSERT_TRUE(Ok({"create-menu", "Varnel", "Pellar", "9"}));
-  ASSERT_TRUE(Ok({"set-list", "Number", "3", std::string("1\0" "2\0" "3\0", 6)}));
+  ASSERT_TRUE(Ok({"set-list", "Number", "3",
+                  std::string("1\0"
+                              "2\0"
+                              "3\0",
+                              6)}));
   ASSERT_TRUE(Ok({"set-list", "Find", "2", std::string("Find\0Find It\0", 13)}));
   ASSERT_TRUE(Ok({"add-command", "16", "Tab <Number>", "Varnel"}));
   ASSERT_TRUE(Ok({"add-command", "2", "<Find>", "Varnel"}));
@@ -79,7 +85,10 @@ TEST_F(SessionTest, BadRequestsGetClearErrors) {
   ASSERT_TRUE(Ok({"add-command", "1", "Menu", ""}));
   EXPECT_EQ(ErrorNumber({"add-command", "1", "Menu", ""}), "2");  // duplicate id
   // A list without the final NUL is accepted as the same list.
-  EXPECT_TRUE(Ok({"set-list", "N", "2", std::string("1\0" "2", 3)}));
+  EXPECT_TRUE(Ok({"set-list", "N", "2",
+                  std::string("1\0"
+                              "2",
+                              3)}));
   EXPECT_EQ(s_.Spec().lists.at("N").size(), 2u);
   bool changed = false;
   EXPECT_EQ(s_.Handle({"ok"}, Known, changed)[0], "error");

@@ -31,7 +31,9 @@ std::string SocketPath() {
   return "/tmp/varnel-" + std::to_string(getuid()) + "/" + listen::kSocketName;
 }
 
-SpeechError Err(std::int32_t number, std::string text) { return {number, std::move(text)}; }
+SpeechError Err(std::int32_t number, std::string text) {
+  return {number, std::move(text)};
+}
 
 class ListenClient final : public SpeechService {
  public:
@@ -89,9 +91,7 @@ class ListenClient final : public SpeechService {
   std::optional<SpeechError> RemoveCommand(std::int32_t id) override {
     return Request({listen::op::kRemoveCommand, std::to_string(id)});
   }
-  std::optional<SpeechError> ReleaseMenu() override {
-    return Request({listen::op::kReleaseMenu});
-  }
+  std::optional<SpeechError> ReleaseMenu() override { return Request({listen::op::kReleaseMenu}); }
   std::optional<SpeechError> Unregister() override {
     auto e = Request({listen::op::kUnregister});
     registered_ = false;
@@ -113,7 +113,8 @@ class ListenClient final : public SpeechService {
       Lost();
       return Err(listen::kErrLost, "the connection to varnel-listen was lost");
     }
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyTimeoutMs);
     for (;;) {
       while (auto f = reader_.Next()) {
         if (((*f)[0] == "ok" || (*f)[0] == "error") && f->size() >= 2) {

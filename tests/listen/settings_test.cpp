@@ -1,0 +1,60 @@
+// varnel-listen's command line: every threshold is a setting, and bad values are refused.
+#include "listen/settings.h"
+
+#include <gtest/gtest.h>
+
+namespace varnel::listen {
+namespace {
+
+TEST(ListenSettings, OptionsSetTheirFields) {
+  Settings s;
+  std::string error;
+  bool help = true;
+  ASSERT_TRUE(ParseSettings(
+      {"--input", "-", "--socket", "/run/x.sock", "--vad-postspeech", "15", "--garbage-weight",
+       "0.01", "--phone-weight", "0.2", "--no-garbage", "--noise-floor", "0", "--keep-serving"},
+      s, error, help))
+      << error;
+  EXPECT_FALSE(help);
+  EXPECT_EQ(s.input, "-");
+  EXPECT_EQ(s.socketPath, "/run/x.sock");
+  EXPECT_EQ(s.vadPostspeech, 15);
+  EXPECT_DOUBLE_EQ(s.garbage.entryWeight, 0.01);
+  EXPECT_DOUBLE_EQ(s.garbage.phoneWeight, 0.2);
+  EXPECT_FALSE(s.garbage.enabled);
+  EXPECT_EQ(s.noiseFloor, 0);
+  EXPECT_TRUE(s.keepServing);
+}
+
+TEST(ListenSettings, BadValuesAreRefused) {
+  const std::vector<std::vector<std::string>> bad = {
+      {"--vad-postspeech"},         // no value
+      {"--vad-postspeech", "0"},    // below the range
+      {"--vad-postspeech", "12x"},  // trailing junk
+      {"--garbage-weight", "2"},    // a probability above 1
+      {"--phone-weight", "0"},      // a probability of nothing
+      {"--noise-floor", "-1"},      // negative
+      {"--frobnicate"},             // unknown
+  };
+  for (const auto& args : bad) {
+    Settings s;
+    std::string error;
+    bool help = false;
+    EXPECT_FALSE(ParseSettings(args, s, error, help)) << args[0];
+    EXPECT_FALSE(error.empty()) << args[0];
+  }
+}
+
+TEST(ListenSettings, SocketDefaultsToTheRuntimeFolder) {
+  Settings s;
+  std::string error;
+  bool help = false;
+  setenv("XDG_RUNTIME_DIR", "/run/user/4242", 1);
+  ASSERT_TRUE(ParseSettings({}, s, error, help));
+  EXPECT_EQ(s.socketPath, "/run/user/4242/varnel-listen.sock");
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(DefaultSocketPath(), "/tmp/varnel-" + std::to_string(getuid()) + "/varnel-listen.sock");
+}
+
+}  // namespace
+}  // namespace varnel::listen
