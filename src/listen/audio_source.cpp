@@ -18,7 +18,9 @@ class PulseSource final : public AudioSource {
 
   long Read(std::int16_t* samples, std::size_t n) override {
     int err = 0;
-    if (pa_simple_read(s_, samples, n * sizeof(std::int16_t), &err) < 0) return -1;
+    if (pa_simple_read(s_, samples, n * sizeof(std::int16_t), &err) < 0) {
+      return -1;
+    }
     return static_cast<long>(n);
   }
 
@@ -30,7 +32,9 @@ class FileSource final : public AudioSource {
  public:
   FileSource(std::FILE* f, bool owned) : f_(f), owned_(owned) {}
   ~FileSource() override {
-    if (owned_) std::fclose(f_);
+    if (owned_) {
+      std::fclose(f_);
+    }
   }
   FileSource(const FileSource&) = delete;
   FileSource& operator=(const FileSource&) = delete;
@@ -41,7 +45,9 @@ class FileSource final : public AudioSource {
 
   long Read(std::int16_t* samples, std::size_t n) override {
     std::size_t want = n * sizeof(std::int16_t);
-    if (want > remaining_) want = remaining_ - remaining_ % 2;
+    if (want > remaining_) {
+      want = remaining_ - remaining_ % 2;
+    }
     auto* out = reinterpret_cast<unsigned char*>(samples);
     std::size_t got = 0;
     while (got < want && !pending_.empty()) {
@@ -50,10 +56,14 @@ class FileSource final : public AudioSource {
     }
     while (got < want) {
       const std::size_t r = std::fread(out + got, 1, want - got, f_);
-      if (r == 0) break;
+      if (r == 0) {
+        break;
+      }
       got += r;
     }
-    if (got == 0 && std::ferror(f_)) return -1;
+    if (got == 0 && std::ferror(f_)) {
+      return -1;
+    }
     remaining_ -= got;
     return static_cast<long>(got / sizeof(std::int16_t));
   }
@@ -80,19 +90,27 @@ bool ReadWavHeader(std::FILE* f, FileSource& src, std::string& error) {
     const std::uint32_t size = Le32(chunk + 4);
     if (std::memcmp(chunk, "fmt ", 4) == 0) {
       unsigned char fmt[16];
-      if (size < 16 || std::fread(fmt, 1, 16, f) != 16) break;
+      if (size < 16 || std::fread(fmt, 1, 16, f) != 16) {
+        break;
+      }
       if (Le16(fmt) != 1 || Le16(fmt + 2) != 1 || Le32(fmt + 4) != kSampleRate ||
           Le16(fmt + 14) != 16) {
         error = "WAV input must be 16 kHz mono 16-bit PCM";
         return false;
       }
       haveFormat = true;
-      if (std::fseek(f, static_cast<long>(size - 16 + (size & 1)), SEEK_CUR) != 0) break;
+      if (std::fseek(f, static_cast<long>(size) - 16 + static_cast<long>(size & 1), SEEK_CUR) !=
+          0) {
+        break;
+      }
     } else if (std::memcmp(chunk, "data", 4) == 0) {
-      if (!haveFormat) break;
+      if (!haveFormat) {
+        break;
+      }
       src.Limit(size);
       return true;
-    } else if (std::fseek(f, static_cast<long>(size + (size & 1)), SEEK_CUR) != 0) {
+    } else if (std::fseek(f, static_cast<long>(size) + static_cast<long>(size & 1), SEEK_CUR) !=
+               0) {
       break;
     }
   }
@@ -125,12 +143,16 @@ std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string&
     return nullptr;
   }
   auto src = std::make_unique<FileSource>(f, !useStdin);
-  if (useStdin) return src;
+  if (useStdin) {
+    return src;
+  }
   unsigned char head[12];
   const std::size_t n = std::fread(head, 1, sizeof head, f);
   if (n == sizeof head && std::memcmp(head, "RIFF", 4) == 0 &&
       std::memcmp(head + 8, "WAVE", 4) == 0) {
-    if (!ReadWavHeader(f, *src, error)) return nullptr;
+    if (!ReadWavHeader(f, *src, error)) {
+      return nullptr;
+    }
   } else {
     src->Unread(head, n);
   }

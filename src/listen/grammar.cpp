@@ -17,14 +17,18 @@ bool IsDigits(const std::string& s) {
 
 // Letters and inner apostrophes only: anything else could break out of a grammar token.
 bool IsPlainWord(const std::string& s) {
-  if (s.empty() || s.size() > kMaxWordLength || s.front() == '\'') return false;
+  if (s.empty() || s.size() > kMaxWordLength || s.front() == '\'') {
+    return false;
+  }
   return std::all_of(s.begin(), s.end(),
                      [](char c) { return (c >= 'a' && c <= 'z') || c == '\''; });
 }
 
 std::string Lower(std::string s) {
   for (char& c : s) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c >= 'A' && c <= 'Z') {
+      c = static_cast<char>(c - 'A' + 'a');
+    }
   }
   return s;
 }
@@ -33,7 +37,9 @@ std::vector<std::string> SplitWords(const std::string& text) {
   std::vector<std::string> out;
   std::istringstream in(text);
   std::string w;
-  while (in >> w) out.push_back(w);
+  while (in >> w) {
+    out.push_back(w);
+  }
   return out;
 }
 
@@ -46,9 +52,15 @@ std::string NumberWords(int n) {
                                       "fifteen", "sixteen", "seventeen", "eighteen", "nineteen"};
   static const char* const kTens[] = {"",      "",      "twenty",  "thirty", "forty",
                                       "fifty", "sixty", "seventy", "eighty", "ninety"};
-  if (n < 0 || n > 9999) return "";
-  if (n < 20) return kOnes[n];
-  if (n < 100) return std::string(kTens[n / 10]) + (n % 10 ? std::string(" ") + kOnes[n % 10] : "");
+  if (n < 0 || n > 9999) {
+    return "";
+  }
+  if (n < 20) {
+    return kOnes[n];
+  }
+  if (n < 100) {
+    return std::string(kTens[n / 10]) + (n % 10 ? std::string(" ") + kOnes[n % 10] : "");
+  }
   if (n < 1000) {
     return std::string(kOnes[n / 100]) + " hundred" + (n % 100 ? " " + NumberWords(n % 100) : "");
   }
@@ -60,15 +72,21 @@ std::optional<std::vector<std::string>> SpokenWords(const std::string& text) {
   for (const auto& raw : SplitWords(text)) {
     const std::string w = Lower(raw);
     if (IsDigits(w)) {
-      if (w.size() > 4) return std::nullopt;
-      for (auto& nw : SplitWords(NumberWords(std::stoi(w)))) out.push_back(nw);
+      if (w.size() > 4) {
+        return std::nullopt;
+      }
+      for (auto& nw : SplitWords(NumberWords(std::stoi(w)))) {
+        out.push_back(nw);
+      }
     } else if (IsPlainWord(w)) {
       out.push_back(w);
     } else {
       return std::nullopt;
     }
   }
-  if (out.empty()) return std::nullopt;
+  if (out.empty()) {
+    return std::nullopt;
+  }
   return out;
 }
 
@@ -82,7 +100,9 @@ ParsedSpoken ParseSpoken(const std::string& spoken) {
     }
     auto words = SpokenWords(literal);
     literal.clear();
-    if (!words) return false;
+    if (!words) {
+      return false;
+    }
     r.parts.push_back({*words, ""});
     return true;
   };
@@ -95,8 +115,12 @@ ParsedSpoken ParseSpoken(const std::string& spoken) {
   for (std::size_t i = 0; i < spoken.size(); ++i) {
     if (spoken[i] == '<') {
       const auto close = spoken.find('>', i);
-      if (close == std::string::npos) return fail(kErrBadText, "unclosed list placeholder");
-      if (!flush()) return fail(kErrBadText, "spoken form has characters that cannot be spoken");
+      if (close == std::string::npos) {
+        return fail(kErrBadText, "unclosed list placeholder");
+      }
+      if (!flush()) {
+        return fail(kErrBadText, "spoken form has characters that cannot be spoken");
+      }
       const std::string name = spoken.substr(i + 1, close - i - 1);
       if (name.empty() || name.find('<') != std::string::npos) {
         return fail(kErrBadText, "malformed list placeholder");
@@ -109,8 +133,12 @@ ParsedSpoken ParseSpoken(const std::string& spoken) {
       literal.push_back(spoken[i]);
     }
   }
-  if (!flush()) return fail(kErrBadText, "spoken form has characters that cannot be spoken");
-  if (r.parts.empty()) return fail(kErrBadText, "empty spoken form");
+  if (!flush()) {
+    return fail(kErrBadText, "spoken form has characters that cannot be spoken");
+  }
+  if (r.parts.empty()) {
+    return fail(kErrBadText, "empty spoken form");
+  }
   return r;
 }
 
@@ -118,7 +146,9 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
     const std::string& spoken, const std::map<std::string, std::vector<std::string>>& lists,
     const PhoneLookup& lookup) {
   const ParsedSpoken parsed = ParseSpoken(spoken);
-  if (!parsed.error.empty()) return std::make_pair(parsed.errorNumber, parsed.error);
+  if (!parsed.error.empty()) {
+    return std::make_pair(parsed.errorNumber, parsed.error);
+  }
   auto checkWords = [&](const std::vector<std::string>& words)
       -> std::optional<std::pair<std::int32_t, std::string>> {
     for (const auto& w : words) {
@@ -131,7 +161,9 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
   };
   for (const auto& part : parsed.parts) {
     if (part.list.empty()) {
-      if (auto e = checkWords(part.words)) return e;
+      if (auto e = checkWords(part.words)) {
+        return e;
+      }
       continue;
     }
     const auto it = lists.find(part.list);
@@ -144,7 +176,9 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
         return std::make_pair(std::int32_t{kErrBadText},
                               "list \"" + part.list + "\" has an item that cannot be spoken");
       }
-      if (auto e = checkWords(*words)) return e;
+      if (auto e = checkWords(*words)) {
+        return e;
+      }
     }
   }
   return std::nullopt;
@@ -170,7 +204,9 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
   // Later menus first, so that the newest client wins a tie when mapping back.
   for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu) {
     for (const auto& [id, spoken] : menu->commands) {
-      if (CheckCommand(spoken, menu->lists, lookup)) continue;
+      if (CheckCommand(spoken, menu->lists, lookup)) {
+        continue;
+      }
       Grammar::Command cmd{menu->owner, id, spoken, {}};
       std::string body;
       int phones = 0;
@@ -217,7 +253,9 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
       g.commands_.push_back(std::move(cmd));
     }
   }
-  if (g.commands_.empty()) return g;
+  if (g.commands_.empty()) {
+    return g;
+  }
 
   std::ostringstream out;
   out << "#JSGF V1.0;\ngrammar varnel;\n";
@@ -233,7 +271,9 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
 bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
                         const std::vector<std::string>& words, std::size_t at,
                         std::vector<std::string>& results) {
-  if (slot == slots.size()) return at == words.size();
+  if (slot == slots.size()) {
+    return at == words.size();
+  }
   auto fits = [&](const std::vector<std::string>& seq) {
     return seq.size() <= words.size() - at &&
            std::equal(seq.begin(), seq.end(), words.begin() + at);
@@ -243,9 +283,13 @@ bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
     return fits(s.words) && MatchFrom(slots, slot + 1, words, at + s.words.size(), results);
   }
   for (const auto& item : s.items) {
-    if (!fits(item.words)) continue;
+    if (!fits(item.words)) {
+      continue;
+    }
     results.push_back(item.text);
-    if (MatchFrom(slots, slot + 1, words, at + item.words.size(), results)) return true;
+    if (MatchFrom(slots, slot + 1, words, at + item.words.size(), results)) {
+      return true;
+    }
     results.pop_back();
   }
   return false;
@@ -255,11 +299,17 @@ std::optional<Match> Grammar::Map(const std::string& hypothesis) const {
   std::vector<std::string> words;
   for (auto& w : SplitWords(hypothesis)) {
     // Alternative pronunciations come back as "word(2)".
-    if (const auto paren = w.find('('); paren != std::string::npos && paren > 0) w.resize(paren);
-    if (w.rfind("ph_", 0) == 0) return std::nullopt;
+    if (const auto paren = w.find('('); paren != std::string::npos && paren > 0) {
+      w.resize(paren);
+    }
+    if (w.rfind("ph_", 0) == 0) {
+      return std::nullopt;
+    }
     words.push_back(std::move(w));
   }
-  if (words.empty()) return std::nullopt;
+  if (words.empty()) {
+    return std::nullopt;
+  }
   for (const auto& cmd : commands_) {
     std::vector<std::string> results;
     if (MatchFrom(cmd.slots, 0, words, 0, results)) {

@@ -14,7 +14,7 @@
 
 namespace varnel::listen {
 
-inline constexpr std::size_t kMaxFrameBody = 64 * 1024;
+inline constexpr std::size_t kMaxFrameBody = std::size_t{64} * 1024;
 inline constexpr std::size_t kMaxFields = 64;
 inline constexpr const char* kSocketName = "varnel-listen.sock";
 inline constexpr const char* kProtocolVersion = "1";
@@ -63,11 +63,15 @@ inline std::uint32_t GetU32(std::string_view s, std::size_t at) {
 // Empty optional when the fields do not fit in one frame.
 inline std::optional<std::string> EncodeFrame(const Fields& fields) {
   std::string body;
-  if (fields.empty() || fields.size() > kMaxFields) return std::nullopt;
+  if (fields.empty() || fields.size() > kMaxFields) {
+    return std::nullopt;
+  }
   for (const auto& f : fields) {
     PutU32(body, static_cast<std::uint32_t>(f.size()));
     body += f;
-    if (body.size() > kMaxFrameBody) return std::nullopt;
+    if (body.size() > kMaxFrameBody) {
+      return std::nullopt;
+    }
   }
   std::string out;
   PutU32(out, static_cast<std::uint32_t>(body.size()));
@@ -78,14 +82,20 @@ inline std::optional<Fields> DecodeBody(std::string_view body) {
   Fields fields;
   std::size_t at = 0;
   while (at < body.size()) {
-    if (body.size() - at < 4 || fields.size() == kMaxFields) return std::nullopt;
+    if (body.size() - at < 4 || fields.size() == kMaxFields) {
+      return std::nullopt;
+    }
     const std::uint32_t len = GetU32(body, at);
     at += 4;
-    if (len > body.size() - at) return std::nullopt;
+    if (len > body.size() - at) {
+      return std::nullopt;
+    }
     fields.emplace_back(body.substr(at, len));
     at += len;
   }
-  if (fields.empty()) return std::nullopt;
+  if (fields.empty()) {
+    return std::nullopt;
+  }
   return fields;
 }
 
@@ -94,26 +104,36 @@ inline std::optional<Fields> DecodeBody(std::string_view body) {
 class FrameReader {
  public:
   void Append(const char* data, std::size_t n) {
-    if (!failed_) buf_.append(data, n);
+    if (!failed_) {
+      buf_.append(data, n);
+    }
   }
 
   // The next complete frame, nullopt when more bytes are needed or the stream failed.
   std::optional<Fields> Next() {
-    if (failed_) return std::nullopt;
-    if (buf_.size() - pos_ < 4) return Compact();
+    if (failed_) {
+      return std::nullopt;
+    }
+    if (buf_.size() - pos_ < 4) {
+      return Compact();
+    }
     const std::uint32_t len = GetU32(buf_, pos_);
     if (len == 0 || len > kMaxFrameBody) {
       failed_ = true;
       return std::nullopt;
     }
-    if (buf_.size() - pos_ - 4 < len) return Compact();
+    if (buf_.size() - pos_ - 4 < len) {
+      return Compact();
+    }
     auto fields = DecodeBody(std::string_view(buf_).substr(pos_ + 4, len));
     pos_ += 4 + len;
     if (pos_ == buf_.size()) {
       buf_.clear();
       pos_ = 0;
     }
-    if (!fields) failed_ = true;
+    if (!fields) {
+      failed_ = true;
+    }
     return fields;
   }
 

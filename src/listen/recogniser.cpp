@@ -32,11 +32,19 @@ bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error
   while (std::getline(in, line)) {
     std::istringstream words(line);
     std::string word;
-    if (!(words >> word) || word[0] == '#') continue;
+    if (!(words >> word) || word[0] == '#') {
+      continue;
+    }
     std::string phones, p;
-    while (words >> p) phones += (phones.empty() ? "" : " ") + p;
+    while (words >> p) {
+      if (!phones.empty()) {
+        phones += ' ';
+      }
+      phones += p;
+    }
     if (phones.empty() || ps_add_word(ps, word.c_str(), phones.c_str(), FALSE) < 0) {
-      error = path + ": bad entry for \"" + word + "\"";
+      error = path;
+      error.append(": bad entry for \"").append(word).append("\"");
       return false;
     }
   }
@@ -50,7 +58,9 @@ std::string FindExtraDictionary() {
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec) {
     const auto beside = exe.parent_path() / "varnel.dic";
-    if (std::filesystem::exists(beside, ec)) return beside.string();
+    if (std::filesystem::exists(beside, ec)) {
+      return beside.string();
+    }
   }
   if (std::filesystem::exists("/usr/share/varnel/varnel.dic", ec)) {
     return "/usr/share/varnel/varnel.dic";
@@ -60,10 +70,16 @@ std::string FindExtraDictionary() {
 
 Recogniser::~Recogniser() {
   Stop();
-  if (worker_.joinable()) worker_.detach();  // blocked on a read that never ends
+  if (worker_.joinable()) {
+    worker_.detach();  // blocked on a read that never ends
+  }
   if (finished_) {
-    if (ps_ != nullptr) ps_free(ps_);
-    if (vad_ != nullptr) fe_free(vad_);
+    if (ps_ != nullptr) {
+      ps_free(ps_);
+    }
+    if (vad_ != nullptr) {
+      fe_free(vad_);
+    }
   }
 }
 
@@ -125,16 +141,21 @@ bool Recogniser::Open(std::string& error) {
                                            start.c_str()};
   cmd_ln_t* feConfig = cmd_ln_parse_r(nullptr, fe_get_args(), static_cast<int32>(feArgv.size()),
                                       const_cast<char**>(feArgv.data()), FALSE);
-  if (feConfig != nullptr) vad_ = fe_init_auto_r(feConfig);
+  if (feConfig != nullptr) {
+    vad_ = fe_init_auto_r(feConfig);
+  }
   cmd_ln_free_r(feConfig);
   if (vad_ == nullptr) {
     error = "cannot set up the voice detector";
     return false;
   }
-  constexpr int kRows = 256;
-  cep_.resize(static_cast<std::size_t>(kRows * fe_get_output_size(vad_)));
+  constexpr std::size_t kRows = 256;
+  const auto width = static_cast<std::size_t>(fe_get_output_size(vad_));
+  cep_.resize(kRows * width);
   cepRows_.clear();
-  for (int i = 0; i < kRows; ++i) cepRows_.push_back(cep_.data() + i * fe_get_output_size(vad_));
+  for (std::size_t i = 0; i < kRows; ++i) {
+    cepRows_.push_back(cep_.data() + i * width);
+  }
 
   const std::string extra =
       settings_.extraDict.empty() ? FindExtraDictionary() : settings_.extraDict;
@@ -142,7 +163,9 @@ bool Recogniser::Open(std::string& error) {
     error = "cannot find varnel.dic";
     return false;
   }
-  if (!AddExtraWords(ps_, extra, error)) return false;
+  if (!AddExtraWords(ps_, extra, error)) {
+    return false;
+  }
   for (const auto& phone : GarbagePhones()) {
     if (ps_add_word(ps_, GarbageWord(phone).c_str(), phone.c_str(), FALSE) < 0) {
       error = "the model has no phone " + phone;
@@ -154,15 +177,21 @@ bool Recogniser::Open(std::string& error) {
 }
 
 int Recogniser::PhoneCount(const std::string& word) {
-  if (word.rfind("ph_", 0) == 0) return 0;  // the garbage loop's own words
+  if (word.rfind("ph_", 0) == 0) {
+    return 0;  // the garbage loop's own words
+  }
   std::lock_guard lock(mutex_);
   char* pron = ps_lookup_word(ps_, word.c_str());
-  if (pron == nullptr) return 0;
+  if (pron == nullptr) {
+    return 0;
+  }
   std::istringstream in(pron);
   std::free(pron);
   int n = 0;
   std::string p;
-  while (in >> p) ++n;
+  while (in >> p) {
+    ++n;
+  }
   return n;
 }
 
@@ -190,16 +219,24 @@ bool Recogniser::Stop() {
     grammarSet_.notify_all();
   }
   // Reads return within a buffer's time except on a silent stdin.
-  for (int i = 0; i < 50 && !finished_; ++i) usleep(10000);
-  if (finished_ && worker_.joinable()) worker_.join();
+  for (int i = 0; i < 50 && !finished_; ++i) {
+    usleep(10000);
+  }
+  if (finished_ && worker_.joinable()) {
+    worker_.join();
+  }
   return finished_;
 }
 
 bool Recogniser::ApplyPending() {
-  if (!hasPending_ || inSpeech_) return active_ && !active_->Empty();
+  if (!hasPending_ || inSpeech_) {
+    return active_ && !active_->Empty();
+  }
   hasPending_ = false;
   active_ = std::move(pending_);
-  if (!active_ || active_->Empty()) return false;
+  if (!active_ || active_->Empty()) {
+    return false;
+  }
   // Two names in turn: the search in use is never the one replaced.
   searchName_ = (searchFlip_++ % 2) != 0 ? "a" : "b";
   if (!SetCommandSearch(searchName_.c_str(), active_->Jsgf())) {
@@ -212,13 +249,17 @@ bool Recogniser::ApplyPending() {
 
 bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
   jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
-  if (parsed == nullptr) return false;
+  if (parsed == nullptr) {
+    return false;
+  }
   jsgf_rule_t* rule = jsgf_get_public_rule(parsed);
   logmath_t* lmath = ps_get_logmath(ps_);
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
   fsg_model_t* commands = rule != nullptr ? jsgf_build_fsg(parsed, rule, lmath, lw) : nullptr;
   jsgf_grammar_free(parsed);
-  if (commands == nullptr) return false;
+  if (commands == nullptr) {
+    return false;
+  }
   if (!settings_.garbage.enabled) {
     const bool ok = ps_set_fsg(ps_, name, commands) >= 0;
     fsg_model_free(commands);
@@ -261,7 +302,9 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
 }
 
 bool Recogniser::Decode(const char* search, std::string* hyp) {
-  if (ps_set_search(ps_, search) < 0) return false;
+  if (ps_set_search(ps_, search) < 0) {
+    return false;
+  }
   // Digital silence (exact zeros, as files and muted inputs have) is nothing the model has
   // heard: the silence around a command then fits no path. A faint hiss, as every microphone
   // has, makes it ordinary silence again.
@@ -274,10 +317,14 @@ bool Recogniser::Decode(const char* search, std::string* hyp) {
     const int v = sample + static_cast<int>(seed % static_cast<std::uint32_t>(2 * amp + 1)) - amp;
     sample = static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
   }
-  if (ps_start_utt(ps_) < 0) return false;
+  if (ps_start_utt(ps_) < 0) {
+    return false;
+  }
   const int r = ps_process_raw(ps_, utterance_.data(), utterance_.size(), FALSE, FALSE);
   ps_end_utt(ps_);
-  if (r < 0) return false;
+  if (r < 0) {
+    return false;
+  }
   const char* h = ps_get_hyp(ps_, nullptr);
   *hyp = h != nullptr ? h : "";
   return true;
@@ -311,9 +358,13 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     auto rows = static_cast<std::int32_t>(cepRows_.size());
     std::int32_t firstFrame = 0;
     const std::size_t before = n;
-    if (fe_process_frames(vad_, &samples, &n, cepRows_.data(), &rows, &firstFrame) < 0) break;
+    if (fe_process_frames(vad_, &samples, &n, cepRows_.data(), &rows, &firstFrame) < 0) {
+      break;
+    }
     frames += rows;
-    if (before == n) break;  // the rest waits for more samples
+    if (before == n) {
+      break;  // the rest waits for more samples
+    }
   }
   const bool speech = fe_get_vad_state(vad_) != 0;
   if (settling_) {
@@ -345,7 +396,9 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
   // Enough for the frames the detector keeps before speech starts.
   const auto window = static_cast<std::size_t>(
       (settings_.vadPrespeech + settings_.vadStartspeech + 30) * kFrameShift);
-  if (history_.size() > window) history_.erase(history_.begin(), history_.end() - window);
+  if (history_.size() > window) {
+    history_.erase(history_.begin(), history_.end() - window);
+  }
 }
 
 void Recogniser::PrimeDetector() {
@@ -365,7 +418,9 @@ void Recogniser::PrimeDetector() {
     auto rows = static_cast<std::int32_t>(cepRows_.size());
     std::int32_t first = 0;
     const std::size_t before = n;
-    if (fe_process_frames(vad_, &p, &n, cepRows_.data(), &rows, &first) < 0 || before == n) break;
+    if (fe_process_frames(vad_, &p, &n, cepRows_.data(), &rows, &first) < 0 || before == n) {
+      break;
+    }
   }
   settling_ = true;
 }
@@ -382,7 +437,9 @@ void Recogniser::Run() {
         return stop_ || (g && !g->Empty());
       });
     }
-    if (stop_) break;
+    if (stop_) {
+      break;
+    }
     const long n = source_->Read(buf.data(), buf.size());
     if (n <= 0) {
       failed = n < 0;

@@ -26,7 +26,9 @@ void SetNonBlocking(int fd) {
 
 std::string Folder(const std::string& path) {
   const auto slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
+  if (slash == std::string::npos) {
+    return ".";
+  }
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
@@ -61,13 +63,17 @@ Server::Server(const Settings& settings, Recogniser& recogniser)
     : settings_(settings), recogniser_(recogniser) {}
 
 Server::~Server() {
-  for (auto& [key, c] : conns_) close(c->fd);
+  for (auto& [key, c] : conns_) {
+    close(c->fd);
+  }
   if (listenFd_ >= 0) {
     close(listenFd_);
     unlink(settings_.socketPath.c_str());
   }
   for (int fd : {wakeRead_, wakeWrite_, g_stopPipe[0], g_stopPipe[1]}) {
-    if (fd >= 0) close(fd);
+    if (fd >= 0) {
+      close(fd);
+    }
   }
   g_stopPipe[0] = g_stopPipe[1] = -1;
 }
@@ -81,7 +87,9 @@ bool Server::Listen(std::string& error) {
     return false;
   }
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
-  if (!PrepareSocketFolder(path, error)) return false;
+  if (!PrepareSocketFolder(path, error)) {
+    return false;
+  }
 
   listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listenFd_ < 0) {
@@ -117,7 +125,9 @@ bool Server::Listen(std::string& error) {
   }
   wakeRead_ = wake[0];
   wakeWrite_ = wake[1];
-  for (int fd : {wakeRead_, wakeWrite_, g_stopPipe[0], g_stopPipe[1]}) SetNonBlocking(fd);
+  for (int fd : {wakeRead_, wakeWrite_, g_stopPipe[0], g_stopPipe[1]}) {
+    SetNonBlocking(fd);
+  }
   return true;
 }
 
@@ -143,16 +153,22 @@ void Server::PostEnd(bool failed) {
 int Server::Lookup(const std::string& word) {
   // The dictionary does not change after start-up, so answers can be kept.
   const auto it = phoneCache_.find(word);
-  if (it != phoneCache_.end()) return it->second;
+  if (it != phoneCache_.end()) {
+    return it->second;
+  }
   const int n = recogniser_.PhoneCount(word);
-  if (phoneCache_.size() < 10000) phoneCache_[word] = n;
+  if (phoneCache_.size() < 10000) {
+    phoneCache_[word] = n;
+  }
   return n;
 }
 
 void Server::Accept() {
   for (;;) {
     const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (fd < 0) return;
+    if (fd < 0) {
+      return;
+    }
     if (conns_.size() >= kMaxClients) {
       close(fd);
       continue;
@@ -164,7 +180,9 @@ void Server::Accept() {
 
 void Server::Send(Conn& c, const Fields& fields) {
   const auto frame = EncodeFrame(fields);
-  if (!frame) return;
+  if (!frame) {
+    return;
+  }
   c.out += *frame;
   Flush(c);
 }
@@ -172,7 +190,9 @@ void Server::Send(Conn& c, const Fields& fields) {
 void Server::Flush(Conn& c) {
   while (!c.out.empty()) {
     const ssize_t n = send(c.fd, c.out.data(), c.out.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-    if (n <= 0) break;
+    if (n <= 0) {
+      break;
+    }
     c.out.erase(0, static_cast<std::size_t>(n));
   }
 }
@@ -186,44 +206,60 @@ void Server::ReadFrom(Conn& c) {
       Close(key);
       return;
     }
-    if (n < 0) break;
+    if (n < 0) {
+      break;
+    }
     c.reader.Append(buf, static_cast<std::size_t>(n));
     while (auto request = c.reader.Next()) {
       bool changed = false;
       const Fields reply = c.session.Handle(
           *request, [this](const std::string& w) { return Lookup(w); }, changed);
       Send(c, reply);
-      if (changed) RebuildGrammar();
+      if (changed) {
+        RebuildGrammar();
+      }
     }
     if (c.reader.Failed()) {
-      if (settings_.verbose)
+      if (settings_.verbose) {
         std::fprintf(stderr, "varnel-listen: client %llu sent a bad frame\n",
                      static_cast<unsigned long long>(key));
+      }
       Close(key);
       return;
     }
   }
-  if (c.out.size() > kMaxPendingOutput) Close(key);
+  if (c.out.size() > kMaxPendingOutput) {
+    Close(key);
+  }
 }
 
 void Server::Close(std::uint64_t key) {
   const auto it = conns_.find(key);
-  if (it == conns_.end()) return;
+  if (it == conns_.end()) {
+    return;
+  }
   const bool wasListening = it->second->session.Listening();
   close(it->second->fd);
   conns_.erase(it);
-  if (wasListening) RebuildGrammar();
+  if (wasListening) {
+    RebuildGrammar();
+  }
 }
 
 void Server::RebuildGrammar() {
   std::vector<const Session*> live;
   for (const auto& [key, c] : conns_) {
-    if (c->session.Listening()) live.push_back(&c->session);
+    if (c->session.Listening()) {
+      live.push_back(&c->session);
+    }
   }
   std::sort(live.begin(), live.end(),
             [](const Session* a, const Session* b) { return a->ActivatedAt() < b->ActivatedAt(); });
   std::vector<MenuSpec> menus;
-  for (const auto* s : live) menus.push_back(s->Spec());
+  menus.reserve(live.size());
+  for (const auto* s : live) {
+    menus.push_back(s->Spec());
+  }
   auto grammar = std::make_shared<Grammar>(
       BuildGrammar(menus, [this](const std::string& w) { return Lookup(w); }));
   recogniser_.SetGrammar(std::move(grammar));
@@ -245,7 +281,9 @@ void Server::Deliver(const Heard& heard) {
     return;
   }
   for (auto& [key, c] : conns_) {
-    if (c->session.Listening()) Send(*c, {"other", "", c->session.App(), c->session.State()});
+    if (c->session.Listening()) {
+      Send(*c, {"other", "", c->session.App(), c->session.State()});
+    }
   }
 }
 
@@ -259,10 +297,14 @@ int Server::Run() {
       keys.push_back(key);
     }
     if (poll(fds.data(), fds.size(), -1) < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR) {
+        continue;
+      }
       return 1;
     }
-    if (fds[0].revents != 0) return 0;
+    if (fds[0].revents != 0) {
+      return 0;
+    }
     if (fds[1].revents != 0) {
       char drain[256];
       while (read(wakeRead_, drain, sizeof drain) > 0) {
@@ -276,7 +318,9 @@ int Server::Run() {
         ended = inputEnded_;
         failed = inputFailed_;
       }
-      for (const auto& h : heard) Deliver(h);
+      for (const auto& h : heard) {
+        Deliver(h);
+      }
       if (failed) {
         std::fprintf(stderr, "varnel-listen: reading audio failed\n");
         FlushAll();
@@ -288,12 +332,20 @@ int Server::Run() {
         return 0;
       }
     }
-    if (fds[2].revents != 0) Accept();
+    if (fds[2].revents != 0) {
+      Accept();
+    }
     for (std::size_t i = 3; i < fds.size(); ++i) {
       const auto it = conns_.find(keys[i - 3]);
-      if (it == conns_.end()) continue;
-      if ((fds[i].revents & POLLOUT) != 0) Flush(*it->second);
-      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) ReadFrom(*it->second);
+      if (it == conns_.end()) {
+        continue;
+      }
+      if ((fds[i].revents & POLLOUT) != 0) {
+        Flush(*it->second);
+      }
+      if ((fds[i].revents & (POLLIN | POLLHUP | POLLERR)) != 0) {
+        ReadFrom(*it->second);
+      }
     }
   }
 }
@@ -304,10 +356,14 @@ void Server::FlushAll() {
   for (auto& [key, c] : conns_) {
     while (!c->out.empty() && std::chrono::steady_clock::now() < deadline) {
       pollfd p{c->fd, POLLOUT, 0};
-      if (poll(&p, 1, 100) < 0 && errno != EINTR) break;
+      if (poll(&p, 1, 100) < 0 && errno != EINTR) {
+        break;
+      }
       const std::size_t before = c->out.size();
       Flush(*c);
-      if ((p.revents & (POLLERR | POLLHUP)) != 0 && c->out.size() == before) break;
+      if ((p.revents & (POLLERR | POLLHUP)) != 0 && c->out.size() == before) {
+        break;
+      }
     }
   }
 }

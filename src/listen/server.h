@@ -18,7 +18,7 @@
 namespace varnel::listen {
 
 inline constexpr std::size_t kMaxClients = 32;
-inline constexpr std::size_t kMaxPendingOutput = 1024 * 1024;
+inline constexpr std::size_t kMaxPendingOutput = std::size_t{1024} * 1024;
 
 // Makes sure the socket's folder exists, belongs to this user and is closed to others.
 bool PrepareSocketFolder(const std::string& socketPath, std::string& error);

@@ -9,13 +9,17 @@ std::optional<std::int64_t> ParseInt(const std::string& s) {
   std::int64_t v = 0;
   const auto* end = s.data() + s.size();
   const auto [ptr, ec] = std::from_chars(s.data(), end, v);
-  if (ec != std::errc() || ptr != end || s.empty()) return std::nullopt;
+  if (ec != std::errc() || ptr != end || s.empty()) {
+    return std::nullopt;
+  }
   return v;
 }
 
 std::optional<std::int32_t> ParseId(const std::string& s) {
   const auto v = ParseInt(s);
-  if (!v || *v < INT32_MIN || *v > INT32_MAX) return std::nullopt;
+  if (!v || *v < INT32_MIN || *v > INT32_MAX) {
+    return std::nullopt;
+  }
   return static_cast<std::int32_t>(*v);
 }
 
@@ -27,7 +31,9 @@ Fields Error(std::int32_t number, const std::string& text) {
 
 Fields Session::Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged) {
   grammarChanged = false;
-  if (request.size() < 3 || request[0] != "req") return Error(kErrBadRequest, "malformed request");
+  if (request.size() < 3 || request[0] != "req") {
+    return Error(kErrBadRequest, "malformed request");
+  }
   Fields reply =
       Run(request[2], Fields(request.begin() + 3, request.end()), lookup, grammarChanged);
   reply[1] = request[1];
@@ -44,23 +50,39 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
   auto argc = [&](std::size_t n) { return args.size() == n; };
 
   if (op == op::kRegister) {
-    if (!argc(1)) return Error(kErrBadRequest, "register takes the protocol version");
-    if (args[0] != kProtocolVersion) return Error(kErrBadRequest, "unsupported protocol version");
-    if (registered_) return Error(kErrBadState, "already registered");
+    if (!argc(1)) {
+      return Error(kErrBadRequest, "register takes the protocol version");
+    }
+    if (args[0] != kProtocolVersion) {
+      return Error(kErrBadRequest, "unsupported protocol version");
+    }
+    if (registered_) {
+      return Error(kErrBadState, "already registered");
+    }
     registered_ = true;
     return done();
   }
-  if (!registered_) return Error(kErrBadState, "not registered");
+  if (!registered_) {
+    return Error(kErrBadState, "not registered");
+  }
   if (op == op::kUnregister) {
-    if (!argc(0)) return Error(kErrBadRequest, "unregister takes no arguments");
+    if (!argc(0)) {
+      return Error(kErrBadRequest, "unregister takes no arguments");
+    }
     ClearMenu();
     registered_ = false;
     return done();
   }
   if (op == op::kCreateMenu) {
-    if (!argc(3)) return Error(kErrBadRequest, "create-menu takes app, state and language");
-    if (!ParseInt(args[2])) return Error(kErrBadRequest, "language is not a number");
-    if (hasMenu_) return Error(kErrBadState, "a menu already exists");
+    if (!argc(3)) {
+      return Error(kErrBadRequest, "create-menu takes app, state and language");
+    }
+    if (!ParseInt(args[2])) {
+      return Error(kErrBadRequest, "language is not a number");
+    }
+    if (hasMenu_) {
+      return Error(kErrBadState, "a menu already exists");
+    }
     if (args[0].size() > kMaxTextLength || args[1].size() > kMaxTextLength) {
       return Error(kErrTooLarge, "app or state name too long");
     }
@@ -69,12 +91,18 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     state_ = args[1];
     return done();
   }
-  if (!hasMenu_) return Error(kErrBadState, "no menu");
+  if (!hasMenu_) {
+    return Error(kErrBadState, "no menu");
+  }
 
   if (op == op::kSetList) {
-    if (!argc(3)) return Error(kErrBadRequest, "set-list takes name, count and items");
+    if (!argc(3)) {
+      return Error(kErrBadRequest, "set-list takes name, count and items");
+    }
     const auto count = ParseInt(args[1]);
-    if (!count || *count < 0) return Error(kErrBadRequest, "item count is not a number");
+    if (!count || *count < 0) {
+      return Error(kErrBadRequest, "item count is not a number");
+    }
     const std::string& name = args[0];
     if (name.empty() || name.size() > kMaxTextLength ||
         name.find_first_of("<>") != std::string::npos) {
@@ -82,7 +110,9 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     }
     std::vector<std::string> items;
     std::string text = args[2];
-    if (!text.empty() && text.back() != '\0') text.push_back('\0');
+    if (!text.empty() && text.back() != '\0') {
+      text.push_back('\0');
+    }
     for (std::size_t at = 0; at < text.size();) {
       const auto nul = text.find('\0', at);
       items.push_back(text.substr(at, nul - at));
@@ -91,7 +121,9 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     if (items.size() != static_cast<std::size_t>(*count)) {
       return Error(kErrBadRequest, "item count does not match the items");
     }
-    if (items.size() > kMaxItems) return Error(kErrTooLarge, "too many items");
+    if (items.size() > kMaxItems) {
+      return Error(kErrTooLarge, "too many items");
+    }
     for (const auto& item : items) {
       if (item.size() > kMaxTextLength || !SpokenWords(item)) {
         return Error(kErrBadText, "list item \"" + item + "\" cannot be spoken");
@@ -104,13 +136,25 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     return done();
   }
   if (op == op::kAddCommand) {
-    if (!argc(3)) return Error(kErrBadRequest, "add-command takes id, spoken form and description");
+    if (!argc(3)) {
+      return Error(kErrBadRequest, "add-command takes id, spoken form and description");
+    }
     const auto id = ParseId(args[0]);
-    if (!id) return Error(kErrBadRequest, "command id is not a number");
-    if (commands_.contains(*id)) return Error(kErrBadState, "command id already added");
-    if (commands_.size() >= kMaxCommands) return Error(kErrTooLarge, "too many commands");
-    if (args[1].size() > kMaxTextLength) return Error(kErrTooLarge, "spoken form too long");
-    if (auto e = CheckCommand(args[1], lists_, lookup)) return Error(e->first, e->second);
+    if (!id) {
+      return Error(kErrBadRequest, "command id is not a number");
+    }
+    if (commands_.contains(*id)) {
+      return Error(kErrBadState, "command id already added");
+    }
+    if (commands_.size() >= kMaxCommands) {
+      return Error(kErrTooLarge, "too many commands");
+    }
+    if (args[1].size() > kMaxTextLength) {
+      return Error(kErrTooLarge, "spoken form too long");
+    }
+    if (auto e = CheckCommand(args[1], lists_, lookup)) {
+      return Error(e->first, e->second);
+    }
     commands_[*id] = {args[1], args[2]};
     return done();
   }
@@ -119,19 +163,29 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
       return Error(kErrBadRequest, "set-active takes 1 or 0");
     }
     const bool on = args[0] == "1";
-    if (on && !active_) activatedAt_ = ++clock_;
+    if (on && !active_) {
+      activatedAt_ = ++clock_;
+    }
     active_ = on;
     return done();
   }
   if (op == op::kRemoveCommand) {
-    if (!argc(1)) return Error(kErrBadRequest, "remove-command takes an id");
+    if (!argc(1)) {
+      return Error(kErrBadRequest, "remove-command takes an id");
+    }
     const auto id = ParseId(args[0]);
-    if (!id) return Error(kErrBadRequest, "command id is not a number");
-    if (commands_.erase(*id) == 0) return Error(kErrBadState, "no command with that id");
+    if (!id) {
+      return Error(kErrBadRequest, "command id is not a number");
+    }
+    if (commands_.erase(*id) == 0) {
+      return Error(kErrBadState, "no command with that id");
+    }
     return done();
   }
   if (op == op::kReleaseMenu) {
-    if (!argc(0)) return Error(kErrBadRequest, "release-menu takes no arguments");
+    if (!argc(0)) {
+      return Error(kErrBadRequest, "release-menu takes no arguments");
+    }
     ClearMenu();
     return done();
   }
@@ -151,7 +205,9 @@ MenuSpec Session::Spec() const {
   MenuSpec spec;
   spec.owner = key_;
   spec.lists = lists_;
-  for (const auto& [id, c] : commands_) spec.commands[id] = c.first;
+  for (const auto& [id, c] : commands_) {
+    spec.commands[id] = c.first;
+  }
   return spec;
 }
 

@@ -11,7 +11,9 @@ namespace varnel::listen {
 
 std::string DefaultSocketPath() {
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-  if (runtime != nullptr && runtime[0] == '/') return std::string(runtime) + "/" + kSocketName;
+  if (runtime != nullptr && runtime[0] == '/') {
+    return std::string(runtime) + "/" + kSocketName;
+  }
   return "/tmp/varnel-" + std::to_string(getuid()) + "/" + kSocketName;
 }
 
@@ -46,7 +48,9 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&]() -> std::string {
-      if (i + 1 >= args.size()) throw std::invalid_argument(a + " needs a value");
+      if (i + 1 >= args.size()) {
+        throw std::invalid_argument(a + " needs a value");
+      }
       return args[++i];
     };
     auto number = [&](double lo, double hi) {
@@ -59,7 +63,9 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         used = 0;
       }
       if (used != v.size() || d < lo || d > hi) {
-        throw std::invalid_argument(a + ": bad value \"" + v + "\"");
+        std::string text = a;
+        text.append(": bad value \"").append(v).append("\"");
+        throw std::invalid_argument(text);
       }
       return d;
     };
@@ -112,7 +118,9 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       return false;
     }
   }
-  if (s.socketPath.empty()) s.socketPath = DefaultSocketPath();
+  if (s.socketPath.empty()) {
+    s.socketPath = DefaultSocketPath();
+  }
   return true;
 }
 

@@ -36,10 +36,16 @@ class PollWatcher final : public FdWatcher {
   bool RunUntil(const std::function<bool()>& done, int ms) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
     while (!done()) {
-      if (std::chrono::steady_clock::now() > end) return false;
+      if (std::chrono::steady_clock::now() > end) {
+        return false;
+      }
       std::vector<pollfd> p;
-      for (const auto& [fd, cb] : fds_) p.push_back({fd, POLLIN, 0});
-      if (poll(p.data(), p.size(), 50) <= 0) continue;
+      for (const auto& [fd, cb] : fds_) {
+        p.push_back({fd, POLLIN, 0});
+      }
+      if (poll(p.data(), p.size(), 50) <= 0) {
+        continue;
+      }
       for (const auto& q : p) {
         const auto it = fds_.find(q.fd);
         if (q.revents != 0 && it != fds_.end()) {
@@ -116,7 +122,9 @@ std::string Speak(const fs::path& dir, const std::string& text) {
                           "' && sox '" + wav.string() +
                           "' -r 16000 -c 1 -b 16 -e signed-integer -t raw '" + raw.string() +
                           "' silence 1 0.02 0.5% reverse silence 1 0.02 0.5% reverse";
-  if (std::system(cmd.c_str()) != 0) return "";
+  if (std::system(cmd.c_str()) != 0) {
+    return "";
+  }
   std::ifstream in(raw, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
@@ -141,7 +149,9 @@ class ListenClientTest : public ::testing::Test {
       dup2(in[0], 0);
       close(in[1]);
       const int devnull = open("/dev/null", O_WRONLY);
-      if (std::getenv("VARNEL_LISTEN_VERBOSE") == nullptr) dup2(devnull, 2);
+      if (std::getenv("VARNEL_LISTEN_VERBOSE") == nullptr) {
+        dup2(devnull, 2);
+      }
       execl(VARNEL_LISTEN_EXE, VARNEL_LISTEN_EXE, "--input", "-", "--verbose", "--socket",
             sock_.c_str(), static_cast<char*>(nullptr));
       _exit(127);
@@ -156,7 +166,9 @@ class ListenClientTest : public ::testing::Test {
               fs::perms::owner_read | fs::perms::owner_write);
   }
   void StopServer() {
-    if (audio_ >= 0) close(audio_);
+    if (audio_ >= 0) {
+      close(audio_);
+    }
     audio_ = -1;
     if (pid_ > 0) {
       kill(pid_, SIGTERM);
@@ -168,7 +180,9 @@ class ListenClientTest : public ::testing::Test {
     ASSERT_FALSE(s.Register(&r));
     ASSERT_FALSE(s.CreateMenu("Varnel", "Pellar", 9));
     std::string numbers;
-    for (int i = 1; i <= 25; ++i) numbers += std::to_string(i) + '\0';
+    for (int i = 1; i <= 25; ++i) {
+      numbers += std::to_string(i) + '\0';
+    }
     ASSERT_FALSE(s.SetList("Number", 25, numbers));
     for (const auto& [id, forms] : kTable) {
       if (forms.size() == 2) {
@@ -183,7 +197,7 @@ class ListenClientTest : public ::testing::Test {
   // Streams the speech and a pause after it, then waits for the event it causes.
   void Say(PollWatcher& w, Recorder& r, const std::string& text) {
     const std::string pcm =
-        std::string(16000, '\0') + Speak(dir_, text) + std::string(16000 * 2, '\0');
+        std::string(16000, '\0') + Speak(dir_, text) + std::string(std::size_t{16000} * 2, '\0');
     ASSERT_GT(pcm.size(), 32000u) << "espeak-ng/sox failed";
     const std::size_t before = r.recognised.size() + r.others.size();
     ASSERT_EQ(write(audio_, pcm.data(), pcm.size()), static_cast<ssize_t>(pcm.size()));

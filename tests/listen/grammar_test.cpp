@@ -32,7 +32,9 @@ TEST(SpokenWords, NormalisesAndRefuses) {
       {"12345", std::nullopt},
       {"caf\xc3\xa9", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(SpokenWords(c.text), c.words) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(SpokenWords(c.text), c.words) << c.text;
+  }
   EXPECT_EQ(NumberWords(0), "zero");
   EXPECT_EQ(NumberWords(40), "forty");
   EXPECT_EQ(NumberWords(105), "one hundred five");
@@ -95,7 +97,9 @@ TEST(Grammar, MapsHypothesesBackToCommandsAndItems) {
   for (const auto& c : cases) {
     const auto m = g.Map(c.hyp);
     ASSERT_EQ(m.has_value(), c.id.has_value()) << c.hyp;
-    if (!m) continue;
+    if (!m) {
+      continue;
+    }
     EXPECT_EQ(m->id, *c.id) << c.hyp;
     EXPECT_EQ(m->owner, 7u);
     EXPECT_EQ(m->listResults, c.items) << c.hyp;

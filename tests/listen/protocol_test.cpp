@@ -20,7 +20,9 @@ TEST(Protocol, FramesRoundTripWhateverTheChunking) {
     std::vector<Fields> got;
     for (std::size_t at = 0; at < stream.size(); at += step) {
       r.Append(stream.data() + at, std::min(step, stream.size() - at));
-      while (auto f = r.Next()) got.push_back(*f);
+      while (auto f = r.Next()) {
+        got.push_back(*f);
+      }
     }
     ASSERT_EQ(got.size(), 2u) << step;
     EXPECT_EQ(got[0], a);

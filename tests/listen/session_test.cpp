@@ -81,7 +81,9 @@ TEST_F(SessionTest, BadRequestsGetClearErrors) {
       {{"set-active", "-1"}, "1"},
       {{"remove-command", "5"}, "2"},
   };
-  for (const auto& c : cases) EXPECT_EQ(ErrorNumber(c.args), c.error) << c.args[0];
+  for (const auto& c : cases) {
+    EXPECT_EQ(ErrorNumber(c.args), c.error) << c.args[0];
+  }
   ASSERT_TRUE(Ok({"add-command", "1", "Menu", ""}));
   EXPECT_EQ(ErrorNumber({"add-command", "1", "Menu", ""}), "2");  // duplicate id
   // A list without the final NUL is accepted as the same list.

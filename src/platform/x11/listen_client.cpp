@@ -23,7 +23,9 @@ using listen::Fields;
 constexpr int kReplyTimeoutMs = 2000;
 
 std::string SocketPath() {
-  if (const char* p = std::getenv("VARNEL_LISTEN_SOCKET"); p != nullptr && p[0] != '\0') return p;
+  if (const char* p = std::getenv("VARNEL_LISTEN_SOCKET"); p != nullptr && p[0] != '\0') {
+    return p;
+  }
   const char* runtime = std::getenv("XDG_RUNTIME_DIR");
   if (runtime != nullptr && runtime[0] == '/') {
     return std::string(runtime) + "/" + listen::kSocketName;
@@ -43,7 +45,9 @@ class ListenClient final : public SpeechService {
   ListenClient& operator=(const ListenClient&) = delete;
 
   std::optional<SpeechError> Connect() {
-    if (fd_ >= 0) return std::nullopt;
+    if (fd_ >= 0) {
+      return std::nullopt;
+    }
     const std::string path = SocketPath();
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
@@ -54,7 +58,9 @@ class ListenClient final : public SpeechService {
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
       const int e = errno;
-      if (fd >= 0) close(fd);
+      if (fd >= 0) {
+        close(fd);
+      }
       return Err(e, "varnel-listen is not running");
     }
     fd_ = fd;
@@ -62,12 +68,16 @@ class ListenClient final : public SpeechService {
     // Events read while waiting for a reply are handed out later through this.
     wake_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     watcher_.Watch(fd_, [this] { OnReadable(); });
-    if (wake_ >= 0) watcher_.Watch(wake_, [this] { OnWake(); });
+    if (wake_ >= 0) {
+      watcher_.Watch(wake_, [this] { OnWake(); });
+    }
     return std::nullopt;
   }
 
   std::optional<SpeechError> Register(SpeechEvents* events) override {
-    if (auto e = Connect()) return e;
+    if (auto e = Connect()) {
+      return e;
+    }
     events_ = events;
     auto e = Request({listen::op::kRegister, listen::kProtocolVersion});
     registered_ = !e;
@@ -103,12 +113,16 @@ class ListenClient final : public SpeechService {
   static constexpr const char* kReq = "req";
 
   std::optional<SpeechError> Request(std::vector<std::string> args) {
-    if (fd_ < 0) return Err(listen::kErrLost, "not connected to varnel-listen");
+    if (fd_ < 0) {
+      return Err(listen::kErrLost, "not connected to varnel-listen");
+    }
     const std::string seq = std::to_string(++seq_);
     Fields fields = {kReq, seq};
     fields.insert(fields.end(), args.begin(), args.end());
     const auto frame = listen::EncodeFrame(fields);
-    if (!frame) return Err(listen::kErrTooLarge, "request too large");
+    if (!frame) {
+      return Err(listen::kErrTooLarge, "request too large");
+    }
     if (!SendAll(*frame)) {
       Lost();
       return Err(listen::kErrLost, "the connection to varnel-listen was lost");
@@ -118,8 +132,12 @@ class ListenClient final : public SpeechService {
     for (;;) {
       while (auto f = reader_.Next()) {
         if (((*f)[0] == "ok" || (*f)[0] == "error") && f->size() >= 2) {
-          if ((*f)[1] != seq) continue;  // a late reply to an earlier request
-          if ((*f)[0] == "ok") return std::nullopt;
+          if ((*f)[1] != seq) {
+            continue;  // a late reply to an earlier request
+          }
+          if ((*f)[0] == "ok") {
+            return std::nullopt;
+          }
           const std::int32_t number = f->size() > 2 ? std::atoi((*f)[2].c_str()) : 0;
           return Err(number, f->size() > 3 ? (*f)[3] : "varnel-listen refused the request");
         }
@@ -136,7 +154,9 @@ class ListenClient final : public SpeechService {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                             deadline - std::chrono::steady_clock::now())
                             .count();
-      if (left <= 0) return Err(listen::kErrTimeout, "varnel-listen did not answer");
+      if (left <= 0) {
+        return Err(listen::kErrTimeout, "varnel-listen did not answer");
+      }
       pollfd p{fd_, POLLIN, 0};
       if (poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) {
         Lost();
@@ -159,7 +179,9 @@ class ListenClient final : public SpeechService {
       }
       if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
         pollfd p{fd_, POLLOUT, 0};
-        if (poll(&p, 1, kReplyTimeoutMs) <= 0) return false;
+        if (poll(&p, 1, kReplyTimeoutMs) <= 0) {
+          return false;
+        }
         continue;
       }
       return false;
@@ -176,18 +198,26 @@ class ListenClient final : public SpeechService {
         reader_.Append(buf, static_cast<std::size_t>(n));
         continue;
       }
-      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return true;
+      if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+        return true;
+      }
       return false;
     }
   }
 
   void OnReadable() {
-    if (fd_ < 0) return;
+    if (fd_ < 0) {
+      return;
+    }
     const bool open = ReadAvailable();
-    while (auto f = reader_.Next()) queued_.push_back(std::move(*f));
+    while (auto f = reader_.Next()) {
+      queued_.push_back(std::move(*f));
+    }
     const bool bad = reader_.Failed();
     Dispatch();
-    if (!open || bad) Lost();
+    if (!open || bad) {
+      Lost();
+    }
   }
 
   void OnWake() {
@@ -218,7 +248,9 @@ class ListenClient final : public SpeechService {
     const bool wasRegistered = registered_;
     registered_ = false;
     Disconnect();
-    if (wasRegistered && events_ != nullptr) events_->OnServiceLost();
+    if (wasRegistered && events_ != nullptr) {
+      events_->OnServiceLost();
+    }
   }
 
   void Disconnect() {
