@@ -40,10 +40,6 @@ for _ in $(seq 100); do
   xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
   sleep 0.1
 done
-xlogo -title Other -geometry 200x200+20+20 >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
-other=$(xdotool search --name '^Other$' | head -n 1)
 
 cat >"$work/browser.sh" <<SCRIPT
 #!/bin/sh
@@ -52,11 +48,10 @@ SCRIPT
 chmod +x "$work/browser.sh"
 export BROWSER=$work/browser.sh VARNEL_CFG=$work/Varnel.cfg
 
-window() { xdotool search --name '^ Varnel$' 2>/dev/null | head -n 1; }
-stats() {  # prints "median p95 min" of numbers on stdin
-  sort -n | awk '{a[NR]=$1} END {if (NR==0) {print "- - -"; exit}
+stats() {  # prints "median/p95/min(count)" of the numbers on stdin
+  sort -n | awk '{a[NR]=$1} END {if (NR==0) {print "-"; exit}
     m=(NR%2)?a[(NR+1)/2]:(a[NR/2]+a[NR/2+1])/2; p=a[int(0.95*NR+0.999)]; if(p=="")p=a[NR];
-    printf "%.1f %.1f %.1f\n", m, p, a[1]}'
+    printf "%.1f/%.1f/%.1f(%d)\n", m, p, a[1], NR}'
 }
 switches() {  # voluntary and all context switches of every thread of a process
   cat /proc/"$1"/task/*/status | awk '/^voluntary_ctxt/ {v+=$2} /ctxt_switches/ {s+=$2}
@@ -65,29 +60,38 @@ switches() {  # voluntary and all context switches of every thread of a process
 
 # measure PROGRAM: one line of figures, "name=value" separated by blanks.
 measure() {
-  local prog=$1 pid win cold summon enter rss v0 s0 v1 s1
+  local prog=$1 pid win cold summon enter rss v0 s0 v1 s1 logo other
+  # The window summoned from; a fresh one for each program.
+  xlogo -title Other -geometry 200x200+20+20 >/dev/null 2>&1 &
+  logo=$!
+  for _ in $(seq 100); do other=$(xdotool search --name '^Other$' | head -n 1); [ -n "$other" ] && break; sleep 0.05; done
   cold=$("$work/probe" cold 10 "$prog" | grep -v timeout | stats)
   rm -f "$VARNEL_CFG" "$work/urls.txt"
   "$prog" >/dev/null 2>&1 &
   pid=$!
-  for _ in $(seq 400); do [ -n "$(window)" ] && break; sleep 0.01; done
+  for _ in $(seq 400); do [ -n "$("$work/probe" find)" ] && break; sleep 0.01; done
+  win=$("$work/probe" find)
   sleep 1
-  win=$(window)
   # A message box about the speech service (a recogniser runs on this machine) goes first.
   for b in $(xdotool search --name '^Varnel$' 2>/dev/null); do
     xdotool windowactivate --sync "$b" key Return >/dev/null 2>&1
   done
   summon=$("$work/probe" summon "$win" "$other" "$summons" | grep -v timeout | stats)
   enter=$("$work/probe" enter "$work/urls.txt" 10 | grep -v timeout | stats)
-  xdotool key Escape
+  # Parked after the last search; Escape would reach xlogo, which quits on it.
+  if xwininfo -id "$win" 2>/dev/null | grep -q IsViewable; then
+    xdotool windowactivate --sync "$win" key Escape >/dev/null 2>&1
+  fi
   sleep 5
   rss=$(awk '/VmRSS/ {print $2}' "/proc/$pid/status")
   read -r v0 s0 <<<"$(switches "$pid")"
   sleep 30
   read -r v1 s1 <<<"$(switches "$pid")"
-  kill "$pid"
-  wait "$pid" 2>/dev/null
-  echo "cold=${cold// /,} summon=${summon// /,} enter=${enter// /,} rss=$((rss / 1024))" \
+  kill -0 "$logo" 2>/dev/null || echo "$prog: the window summoned from was closed during the run" >&2
+  kill -0 "$pid" 2>/dev/null || echo "$prog: the program ended during the run" >&2
+  kill "$pid" "$logo" 2>/dev/null
+  wait "$pid" "$logo" 2>/dev/null
+  echo "cold=$cold summon=$summon enter=$enter rss=$((rss / 1024))" \
     "wake=$(((v1 - v0) * 2)) switches=$(((s1 - s0) * 2))"
 }
 
@@ -107,7 +111,7 @@ sleep 3
 bare_kb=$(awk '/VmRSS/ {print $2}' "/proc/$bare/status")
 
 field() { tr ' ' '\n' <<<"$1" | sed -n "s/^$2=//p"; }
-printf 'desktop figures (Xvfb + openbox); times are median / p95 / min\n'
+printf 'desktop figures (Xvfb + openbox); times are median/p95/min(samples)\n'
 printf '%-44s' ""
 for l in "${labels[@]}"; do printf ' %24s' "$l"; done
 printf '\n'
@@ -116,7 +120,7 @@ row() {  # row TITLE FIELD UNIT
   local r v
   for r in "${results[@]}"; do
     v=$(field "$r" "$2")
-    printf ' %24s' "${v//,/ / } $3"
+    printf ' %24s' "$v $3"
   done
   printf '\n'
 }

@@ -2,6 +2,7 @@
 // sub-millisecond resolution, until the window manager reports the search window active.
 //   probe summon WIN OTHER N   summons N times from OTHER; prints one latency (ms) a line
 //   probe enter FILE N         summons, presses Enter, waits for FILE to grow; N times
+//   probe find                 prints the id of the shown " Varnel" window (none: nothing)
 //   probe cold N PROGRAM       starts PROGRAM N times, each without a settings file
 //                              ($VARNEL_CFG); prints the time (ms) from the start to its
 //                              " Varnel" window viewable, then stops it
@@ -104,19 +105,30 @@ constexpr xcb_keysym_t kCtrl = 0xffe3, kAlt = 0xffe9, kSlash = 0x2f, kEscape = 0
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 4) return 2;  // every mode takes at least two arguments
+  if (argc < 2) return 2;
   c = xcb_connect(nullptr, nullptr);
   if (xcb_connection_has_error(c) != 0) return 1;
   xcb_ewmh_init_atoms_replies(&ewmh, xcb_ewmh_init_atoms(c, &ewmh), nullptr);
   syms = xcb_key_symbols_alloc(c);
   const std::string mode = argv[1];
-  if (mode == "summon" && argc >= 5) {
+  if (mode == "find") {
+    if (const xcb_window_t w = ShownVarnel()) std::printf("%u\n", w);
+  } else if (mode == "summon" && argc >= 5) {
     const auto win = static_cast<xcb_window_t>(std::strtoul(argv[2], nullptr, 0));
     const auto other = static_cast<xcb_window_t>(std::strtoul(argv[3], nullptr, 0));
     const int n = std::atoi(argv[4]);
     for (int i = 0; i < n; ++i) {
+      if (Viewable(win)) {  // on screen (first start): park it with Escape first
+        Activate(win);
+        Chord({kEscape});
+        WaitUntil([&] { return !Viewable(win); }, 3000);
+      }
       Activate(other);
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      if (Active() != other || Viewable(win)) {
+        std::puts("timeout");  // not parked behind the other window: nothing to time
+        continue;
+      }
       const double t0 = NowMs();
       Chord({kCtrl, kAlt, kSlash});
       if (!WaitUntil([&] { return Active() == win && Viewable(win); }, 3000)) {
@@ -128,7 +140,7 @@ int main(int argc, char** argv) {
       Chord({kEscape});
       WaitUntil([&] { return !Viewable(win); }, 3000);
     }
-  } else if (mode == "cold") {
+  } else if (mode == "cold" && argc >= 4) {
     const int n = std::atoi(argv[2]);
     for (int i = 0; i < n; ++i) {
       if (const char* cfg = std::getenv("VARNEL_CFG")) unlink(cfg);
@@ -151,7 +163,7 @@ int main(int argc, char** argv) {
       waitpid(child, nullptr, 0);
       std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
-  } else if (mode == "enter") {
+  } else if (mode == "enter" && argc >= 4) {
     const std::string file = argv[2];
     const int n = std::atoi(argv[3]);
     auto size = [&] {
