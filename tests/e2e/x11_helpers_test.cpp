@@ -130,6 +130,10 @@ TEST_F(ListProcessesTest, AscendingPidsWithExeOrComm) {
   EXPECT_EQ(got[2].pid, 100U);
   EXPECT_EQ(got[2].exeFile, "varnel");
   EXPECT_TRUE(ListProcesses((dir_ / "none").string()).empty());
+
+  // Only the given user's processes: here every entry is ours, none another user's.
+  EXPECT_EQ(ListProcesses(dir_.string(), ::getuid()).size(), 3U);
+  EXPECT_TRUE(ListProcesses(dir_.string(), ::getuid() + 1).empty());
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <system_error>
 
+#include <sys/stat.h>
+
 namespace varnel {
 namespace {
 
@@ -29,7 +31,7 @@ std::string ExeName(const std::filesystem::path& dir) {
 
 }  // namespace
 
-std::vector<ProcessEntry> ListProcesses(const std::string& procRoot) {
+std::vector<ProcessEntry> ListProcesses(const std::string& procRoot, std::optional<uid_t> owner) {
   std::vector<ProcessEntry> out;
   std::error_code ec;
   std::filesystem::directory_iterator it(procRoot, ec);
@@ -42,6 +44,12 @@ std::vector<ProcessEntry> ListProcesses(const std::string& procRoot) {
     const auto [end, err] = std::from_chars(name.data(), name.data() + name.size(), pid);
     if (err != std::errc() || end != name.data() + name.size() || pid == 0) {
       continue;
+    }
+    if (owner) {
+      struct stat info {};
+      if (::stat(entry.path().c_str(), &info) != 0 || info.st_uid != *owner) {
+        continue;
+      }
     }
     std::string exe = ExeName(entry.path());
     if (exe.empty()) {

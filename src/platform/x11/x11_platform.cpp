@@ -485,7 +485,7 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
 
 std::vector<ProcessEntry> X11Platform::Processes() {
   TraceStartup("process list");
-  return ListProcesses();
+  return ListProcesses("/proc", ::getuid());
 }
 
 std::string X11Platform::OwnExecutableName() {
