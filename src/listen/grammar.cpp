@@ -302,7 +302,7 @@ std::optional<Match> Grammar::Map(const std::string& hypothesis) const {
     if (const auto paren = w.find('('); paren != std::string::npos && paren > 0) {
       w.resize(paren);
     }
-    if (w.rfind("ph_", 0) == 0) {
+    if (w.rfind("ph_", 0) == 0 || w.rfind("ow_", 0) == 0) {
       return std::nullopt;
     }
     words.push_back(std::move(w));

@@ -59,14 +59,23 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
 // transition.
 struct GarbageOptions {
   bool enabled = true;
-  double entryWeight = 1e-4;  // entering the loop
+  double entryWeight = 1e-6;  // entering the loop
   double phoneWeight = 1e-2;  // each phone inside it
+  // A second loop, of everyday words: speech that is words but no command prefers it to the
+  // nearest command.
+  bool wordsEnabled = true;
+  double wordEntryWeight = 1e-5;
+  double wordWeight = 1e-4;  // each word inside it
 };
 
 // The phones of the acoustic model, each added to the dictionary as a word of its own so that
 // the decoder's graph can hold a phone loop that absorbs speech that is not a command.
 const std::vector<std::string>& GarbagePhones();
 std::string GarbageWord(const std::string& phone);  // "AA" -> "ph_aa"
+
+// The words of the second loop, and the dictionary names they are added under.
+const std::vector<std::string>& OtherWords();
+std::string OtherWord(const std::string& word);  // "the" -> "ow_the"
 
 struct Match {
   std::uint64_t owner = 0;

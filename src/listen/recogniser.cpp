@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <type_traits>
 #include <vector>
@@ -99,7 +100,18 @@ bool Recogniser::Open(std::string& error) {
                                    "-seed",
                                    "1",
                                    "-wip",
-                                   wip};
+                                   wip,
+                                   "-cmninit",
+                                   settings_.cmnInit.c_str()};
+  // Beams far wider than the decoder's own: with the garbage loops scoring well early in an
+  // utterance, the default beams prune the right command before its end.
+  char beam[32], wordBeam[32];
+  std::snprintf(beam, sizeof beam, "%g", settings_.beam);
+  std::snprintf(wordBeam, sizeof wordBeam, "%g", settings_.wordBeam);
+  for (const char* a :
+       std::initializer_list<const char*>{"-beam", beam, "-pbeam", beam, "-wbeam", wordBeam}) {
+    argv.push_back(a);
+  }
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -172,13 +184,32 @@ bool Recogniser::Open(std::string& error) {
       return false;
     }
   }
+  otherWords_.clear();
+  if (settings_.garbage.wordsEnabled) {
+    for (const auto& word : OtherWords()) {
+      // Under names of their own, so that no command is ever read from the loop's words.
+      for (int alt = 1; alt <= 3; ++alt) {
+        const std::string suffix = alt == 1 ? "" : "(" + std::to_string(alt) + ")";
+        char* pron = ps_lookup_word(ps_, (word + suffix).c_str());
+        if (pron == nullptr) {
+          break;
+        }
+        const std::string name = OtherWord(word) + suffix;
+        const bool added = ps_add_word(ps_, name.c_str(), pron, FALSE) >= 0;
+        std::free(pron);
+        if (added && alt == 1) {
+          otherWords_.push_back(OtherWord(word));
+        }
+      }
+    }
+  }
   finished_ = true;  // nothing running yet
   return true;
 }
 
 int Recogniser::PhoneCount(const std::string& word) {
-  if (word.rfind("ph_", 0) == 0) {
-    return 0;  // the garbage loop's own words
+  if (word.rfind("ph_", 0) == 0 || word.rfind("ow_", 0) == 0) {
+    return 0;  // the garbage loops' own words
   }
   std::lock_guard lock(mutex_);
   char* pron = ps_lookup_word(ps_, word.c_str());
@@ -270,7 +301,8 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
   // command is heard only when its own path beats the loop.
   const int n = fsg_model_n_state(commands);
   const int loop = n;
-  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 1);
+  const int wordLoop = n + 1;
+  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 2);
   fsg->start_state = fsg_model_start_state(commands);
   fsg->final_state = fsg_model_final_state(commands);
   for (int i = 0; i < n; ++i) {
@@ -296,6 +328,18 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
     fsg_model_trans_add(fsg, loop, loop, each, wid);
   }
   fsg_model_null_trans_add(fsg, loop, fsg->final_state, 0);
+  if (!otherWords_.empty()) {
+    const auto wordEntry =
+        static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.wordEntryWeight) * lw);
+    const auto eachWord =
+        static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.wordWeight) * lw);
+    for (const auto& word : otherWords_) {
+      const int wid = fsg_model_word_add(fsg, word.c_str());
+      fsg_model_trans_add(fsg, fsg->start_state, wordLoop, wordEntry + eachWord, wid);
+      fsg_model_trans_add(fsg, wordLoop, wordLoop, eachWord, wid);
+    }
+    fsg_model_null_trans_add(fsg, wordLoop, fsg->final_state, 0);
+  }
   const bool ok = ps_set_fsg(ps_, name, fsg) >= 0;
   fsg_model_free(fsg);
   return ok;

@@ -79,7 +79,8 @@ class Recogniser {
   long streamSamples_ = 0;
   std::vector<float> cep_;  // the detector's cepstra, unused
   std::vector<float*> cepRows_;
-  std::vector<std::int16_t> history_;  // the latest audio, from which an utterance starts
+  std::vector<std::string> otherWords_;  // dictionary names of the word loop
+  std::vector<std::int16_t> history_;    // the latest audio, from which an utterance starts
 
   std::unique_ptr<AudioSource> source_;
   bool waitForGrammar_ = false;

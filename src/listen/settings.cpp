@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <sstream>
 #include <stdexcept>
 
 #include "listen/protocol.h"
@@ -31,8 +32,14 @@ std::string Usage() {
          "  --vad-postspeech N      10 ms frames of silence that end speech (20)\n"
          "  --vad-startspeech N     10 ms frames of voice that start speech (10)\n"
          "  --no-garbage            no phone loop beside the commands\n"
-         "  --garbage-weight X      probability of entering that loop (1e-4)\n"
+         "  --garbage-weight X      probability of entering that loop (1e-6)\n"
          "  --phone-weight X        probability of each phone inside it (1e-2)\n"
+         "  --no-word-garbage       no loop of everyday words beside the commands\n"
+         "  --word-garbage-weight X probability of entering that loop (1e-5)\n"
+         "  --word-weight X         probability of each word inside it (1e-4)\n"
+         "  --cmn-init X,Y,...      starting cepstral mean (8.0)\n"
+         "  --beam X                decoder state and phone beam (1e-80)\n"
+         "  --word-beam X           decoder word-exit beam (1e-60)\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
 
          "  --ms-per-phone N        pace for the longest-command limit (110)\n"
@@ -96,6 +103,35 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.entryWeight = number(1e-30, 1);
       } else if (a == "--phone-weight") {
         s.garbage.phoneWeight = number(1e-30, 1);
+      } else if (a == "--no-word-garbage") {
+        s.garbage.wordsEnabled = false;
+      } else if (a == "--word-garbage-weight") {
+        s.garbage.wordEntryWeight = number(1e-30, 1);
+      } else if (a == "--word-weight") {
+        s.garbage.wordWeight = number(1e-30, 1);
+      } else if (a == "--cmn-init") {
+        s.cmnInit = value();
+        std::istringstream in(s.cmnInit);
+        std::string part;
+        int count = 0;
+        while (std::getline(in, part, ',')) {
+          std::size_t used = 0;
+          try {
+            std::stod(part, &used);
+          } catch (const std::exception&) {
+            used = 0;
+          }
+          if (used == 0 || used != part.size() || ++count > 13) {
+            throw std::invalid_argument("--cmn-init: bad value \"" + s.cmnInit + "\"");
+          }
+        }
+        if (count == 0) {
+          throw std::invalid_argument("--cmn-init needs a value");
+        }
+      } else if (a == "--beam") {
+        s.beam = number(1e-300, 1);
+      } else if (a == "--word-beam") {
+        s.wordBeam = number(1e-300, 1);
       } else if (a == "--word-penalty") {
         s.wordPenalty = number(1e-30, 10);
       } else if (a == "--no-garbage") {

@@ -22,6 +22,10 @@ struct Settings {
   int vadStartspeech = 10;
   // Rejection.
   GarbageOptions garbage;
+  // Starting cepstral mean, so that the first utterance is heard like later ones.
+  std::string cmnInit = "8.0";
+  double beam = 1e-80;        // decoder state and phone beams
+  double wordBeam = 1e-60;    // decoder word-exit beam
   double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
   int msPerPhone = 110;  // an utterance longer than the longest command at this pace is refused
   int lengthSlackMs = 200;

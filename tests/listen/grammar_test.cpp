@@ -92,6 +92,9 @@ TEST(Grammar, MapsHypothesesBackToCommandsAndItems) {
       {"tab three three", std::nullopt, {}},
       {"zoom out", std::nullopt, {}},
       {"ph_t zoom in", std::nullopt, {}},
+      {"ow_zoom ow_in", std::nullopt, {}},  // the word loop spells a command
+      {"zoom in ow_now", std::nullopt, {}},
+      {"ow_tab(2) three", std::nullopt, {}},
       {"", std::nullopt, {}},
   };
   for (const auto& c : cases) {
@@ -119,6 +122,20 @@ TEST(Grammar, NewestMenuWinsAndEmptyMenusGiveNoGrammar) {
   EXPECT_EQ(g.Map("zoom in")->owner, 2u);
   EXPECT_TRUE(BuildGrammar({}, kDict).Empty());
   EXPECT_TRUE(BuildGrammar({MenuSpec{3, {}, {{1, "Zoom Out"}}}}, kDict).Empty());
+}
+
+// Every word-loop entry becomes a dictionary name of its own: duplicates or characters outside
+// plain words would clash with commands' words or break the decoder's graph.
+TEST(ListenGrammar, OtherWordsAreDistinctPlainWords) {
+  std::set<std::string> seen;
+  for (const auto& w : OtherWords()) {
+    EXPECT_TRUE(seen.insert(w).second) << "duplicate " << w;
+    const auto spoken = SpokenWords(w);
+    ASSERT_TRUE(spoken.has_value()) << w;
+    EXPECT_EQ(*spoken, std::vector<std::string>{w});
+    EXPECT_EQ(OtherWord(w).rfind("ow_", 0), 0u);
+  }
+  EXPECT_GT(seen.size(), 300u);
 }
 
 }  // namespace

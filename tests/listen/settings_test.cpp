@@ -26,15 +26,56 @@ TEST(ListenSettings, OptionsSetTheirFields) {
   EXPECT_TRUE(s.keepServing);
 }
 
+TEST(ListenSettings, RejectionOptionsParse) {
+  struct Case {
+    std::vector<std::string> args;
+    double Settings::*field;
+    double want;
+  };
+  const std::vector<Case> cases = {
+      {{"--beam", "1e-60"}, &Settings::beam, 1e-60},
+      {{"--word-beam", "1e-40"}, &Settings::wordBeam, 1e-40},
+      {{"--word-penalty", "0.5"}, &Settings::wordPenalty, 0.5},
+  };
+  for (const auto& c : cases) {
+    Settings s;
+    std::string error;
+    bool help = false;
+    ASSERT_TRUE(ParseSettings(c.args, s, error, help)) << c.args[0] << ": " << error;
+    EXPECT_DOUBLE_EQ(s.*c.field, c.want) << c.args[0];
+  }
+  Settings s;
+  std::string error;
+  bool help = false;
+  ASSERT_TRUE(
+      ParseSettings({"--word-garbage-weight", "0.01", "--word-weight", "1e-5"}, s, error, help))
+      << error;
+  EXPECT_DOUBLE_EQ(s.garbage.wordEntryWeight, 0.01);
+  EXPECT_DOUBLE_EQ(s.garbage.wordWeight, 1e-5);
+  EXPECT_TRUE(s.garbage.wordsEnabled);
+  ASSERT_TRUE(ParseSettings({"--cmn-init", "40,3,-1"}, s, error, help)) << error;
+  EXPECT_EQ(s.cmnInit, "40,3,-1");
+  ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
+  EXPECT_FALSE(s.garbage.wordsEnabled);
+  EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
+}
+
 TEST(ListenSettings, BadValuesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--vad-postspeech"},         // no value
-      {"--vad-postspeech", "0"},    // below the range
-      {"--vad-postspeech", "12x"},  // trailing junk
-      {"--garbage-weight", "2"},    // a probability above 1
-      {"--phone-weight", "0"},      // a probability of nothing
-      {"--noise-floor", "-1"},      // negative
-      {"--frobnicate"},             // unknown
+      {"--vad-postspeech"},                                // no value
+      {"--vad-postspeech", "0"},                           // below the range
+      {"--vad-postspeech", "12x"},                         // trailing junk
+      {"--garbage-weight", "2"},                           // a probability above 1
+      {"--phone-weight", "0"},                             // a probability of nothing
+      {"--word-weight", "1.5"},                            // a probability above 1
+      {"--word-garbage-weight"},                           // no value
+      {"--beam", "0"},                                     // a beam that keeps nothing
+      {"--word-beam", "wide"},                             // not a number
+      {"--cmn-init", "40,x"},                              // not a number
+      {"--cmn-init", "40,,3"},                             // an empty part
+      {"--cmn-init", "1,2,3,4,5,6,7,8,9,10,11,12,13,14"},  // more than the cepstra
+      {"--noise-floor", "-1"},                             // negative
+      {"--frobnicate"},                                    // unknown
   };
   for (const auto& args : bad) {
     Settings s;
