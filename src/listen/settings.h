@@ -22,7 +22,7 @@ struct Settings {
   int vadStartspeech = 10;
   // Rejection.
   GarbageOptions garbage;
-  // Starting cepstral mean, so that the first utterance is heard like later ones.
+  // Starting cepstral mean (the decoder's own default); a poor one costs the first utterance.
   std::string cmnInit = "8.0";
   double beam = 1e-80;        // decoder state and phone beams
   double wordBeam = 1e-60;    // decoder word-exit beam
