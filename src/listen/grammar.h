@@ -59,11 +59,11 @@ std::optional<std::pair<std::int32_t, std::string>> CheckCommand(
 // transition.
 struct GarbageOptions {
   bool enabled = true;
-  double entryWeight = 1e-6;  // entering the loop
+  double entryWeight = 1e-4;  // entering the loop
   double phoneWeight = 1e-2;  // each phone inside it
   // A second loop, of everyday words: speech that is words but no command prefers it to the
   // nearest command.
-  bool wordsEnabled = true;
+  bool wordsEnabled = false;  // off by default: it costs more commands than it saves
   double wordEntryWeight = 1e-5;
   double wordWeight = 1e-4;  // each word inside it
 };

@@ -103,8 +103,8 @@ bool Recogniser::Open(std::string& error) {
                                    wip,
                                    "-cmninit",
                                    settings_.cmnInit.c_str()};
-  // Beams far wider than the decoder's own: with the garbage loops scoring well early in an
-  // utterance, the default beams prune the right command before its end.
+  // Wider beams keep the right command alive when a garbage loop scores well early in an
+  // utterance, but they cost the first utterance after start; the defaults are the decoder's.
   char beam[32], wordBeam[32];
   std::snprintf(beam, sizeof beam, "%g", settings_.beam);
   std::snprintf(wordBeam, sizeof wordBeam, "%g", settings_.wordBeam);

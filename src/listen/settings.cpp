@@ -32,14 +32,15 @@ std::string Usage() {
          "  --vad-postspeech N      10 ms frames of silence that end speech (20)\n"
          "  --vad-startspeech N     10 ms frames of voice that start speech (10)\n"
          "  --no-garbage            no phone loop beside the commands\n"
-         "  --garbage-weight X      probability of entering that loop (1e-6)\n"
+         "  --garbage-weight X      probability of entering that loop (1e-4)\n"
          "  --phone-weight X        probability of each phone inside it (1e-2)\n"
-         "  --no-word-garbage       no loop of everyday words beside the commands\n"
+         "  --word-garbage          a loop of everyday words beside the commands\n"
+         "  --no-word-garbage       no such loop (the default)\n"
          "  --word-garbage-weight X probability of entering that loop (1e-5)\n"
          "  --word-weight X         probability of each word inside it (1e-4)\n"
          "  --cmn-init X,Y,...      starting cepstral mean (8.0)\n"
-         "  --beam X                decoder state and phone beam (1e-80)\n"
-         "  --word-beam X           decoder word-exit beam (1e-60)\n"
+         "  --beam X                decoder state and phone beam (1e-48)\n"
+         "  --word-beam X           decoder word-exit beam (7e-29)\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
 
          "  --ms-per-phone N        pace for the longest-command limit (110)\n"
@@ -105,10 +106,14 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.phoneWeight = number(1e-30, 1);
       } else if (a == "--no-word-garbage") {
         s.garbage.wordsEnabled = false;
+      } else if (a == "--word-garbage") {
+        s.garbage.wordsEnabled = true;
       } else if (a == "--word-garbage-weight") {
         s.garbage.wordEntryWeight = number(1e-30, 1);
+        s.garbage.wordsEnabled = true;  // tuning the loop asks for it
       } else if (a == "--word-weight") {
         s.garbage.wordWeight = number(1e-30, 1);
+        s.garbage.wordsEnabled = true;
       } else if (a == "--cmn-init") {
         s.cmnInit = value();
         std::istringstream in(s.cmnInit);

@@ -24,8 +24,8 @@ struct Settings {
   GarbageOptions garbage;
   // Starting cepstral mean (the decoder's own default); a poor one costs the first utterance.
   std::string cmnInit = "8.0";
-  double beam = 1e-80;        // decoder state and phone beams
-  double wordBeam = 1e-60;    // decoder word-exit beam
+  double beam = 1e-48;        // decoder state and phone beams
+  double wordBeam = 7e-29;    // decoder word-exit beam
   double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
   int msPerPhone = 110;  // an utterance longer than the longest command at this pace is refused
   int lengthSlackMs = 200;
