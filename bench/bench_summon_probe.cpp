@@ -15,6 +15,8 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include "probe_keys.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,11 +30,6 @@ xcb_connection_t* c;
 xcb_ewmh_connection_t ewmh;
 xcb_key_symbols_t* syms;
 
-double NowMs() {
-  using namespace std::chrono;
-  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
-
 xcb_window_t Active() {
   xcb_window_t w = 0;
   xcb_ewmh_get_active_window_reply(&ewmh, xcb_ewmh_get_active_window(&ewmh, 0), &w, nullptr);
@@ -44,30 +41,6 @@ bool Viewable(xcb_window_t w) {
   const bool v = a != nullptr && a->map_state == XCB_MAP_STATE_VIEWABLE;
   std::free(a);
   return v;
-}
-
-void Key(xcb_keysym_t sym, bool down) {
-  xcb_keycode_t* codes = xcb_key_symbols_get_keycode(syms, sym);
-  if (codes == nullptr) return;
-  xcb_test_fake_input(c, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, codes[0], XCB_CURRENT_TIME,
-                      XCB_NONE, 0, 0, 0);
-  std::free(codes);
-  xcb_flush(c);
-}
-
-void Chord(std::initializer_list<xcb_keysym_t> keys) {
-  for (xcb_keysym_t k : keys) Key(k, true);
-  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) Key(*it, false);
-}
-
-template <typename F>
-bool WaitUntil(F done, double limitMs) {
-  const double end = NowMs() + limitMs;
-  while (!done()) {
-    if (NowMs() > end) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(250));
-  }
-  return true;
 }
 
 void Activate(xcb_window_t w) {
@@ -120,7 +93,7 @@ int main(int argc, char** argv) {
     for (int i = 0; i < n; ++i) {
       if (Viewable(win)) {  // on screen (first start): park it with Escape first
         Activate(win);
-        Chord({kEscape});
+        Chord(c, syms, {kEscape});
         WaitUntil([&] { return !Viewable(win); }, 3000);
       }
       Activate(other);
@@ -130,14 +103,14 @@ int main(int argc, char** argv) {
         continue;
       }
       const double t0 = NowMs();
-      Chord({kCtrl, kAlt, kSlash});
+      Chord(c, syms, {kCtrl, kAlt, kSlash});
       if (!WaitUntil([&] { return Active() == win && Viewable(win); }, 3000)) {
         std::puts("timeout");
         continue;
       }
       std::printf("%.2f\n", NowMs() - t0);
       std::fflush(stdout);
-      Chord({kEscape});
+      Chord(c, syms, {kEscape});
       WaitUntil([&] { return !Viewable(win); }, 3000);
     }
   } else if (mode == "cold" && argc >= 4) {
@@ -171,13 +144,13 @@ int main(int argc, char** argv) {
       return stat(file.c_str(), &st) == 0 ? st.st_size : 0;
     };
     for (int i = 0; i < n; ++i) {
-      Chord({kCtrl, kAlt, kSlash});
+      Chord(c, syms, {kCtrl, kAlt, kSlash});
       std::this_thread::sleep_for(std::chrono::milliseconds(400));
       const auto before = size();
-      Chord({0x78});  // "x": some terms to search for
+      Chord(c, syms, {0x78});  // "x": some terms to search for
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
       const double t0 = NowMs();
-      Chord({kReturn});
+      Chord(c, syms, {kReturn});
       if (!WaitUntil([&] { return size() > before; }, 5000)) {
         std::puts("timeout");
         continue;

@@ -7,6 +7,8 @@
 #include <xcb/xcb_keysyms.h>
 #include <xcb/xtest.h>
 
+#include "../probe_keys.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -18,11 +20,6 @@ namespace {
 
 xcb_connection_t* c;
 xcb_key_symbols_t* syms;
-
-double NowMs() {
-  using namespace std::chrono;
-  return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Wine and toolkits may focus a child of the top-level window.
 bool FocusInside(xcb_window_t top) {
@@ -40,30 +37,6 @@ bool FocusInside(xcb_window_t top) {
     w = parent;
   }
   return false;
-}
-
-void Key(xcb_keysym_t sym, bool down) {
-  xcb_keycode_t* codes = xcb_key_symbols_get_keycode(syms, sym);
-  if (codes == nullptr) return;
-  xcb_test_fake_input(c, down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, codes[0], XCB_CURRENT_TIME,
-                      XCB_NONE, 0, 0, 0);
-  std::free(codes);
-  xcb_flush(c);
-}
-
-void Chord(std::initializer_list<xcb_keysym_t> keys) {
-  for (xcb_keysym_t k : keys) Key(k, true);
-  for (auto it = std::rbegin(keys); it != std::rend(keys); ++it) Key(*it, false);
-}
-
-template <typename F>
-bool WaitUntil(F done, double limitMs) {
-  const double end = NowMs() + limitMs;
-  while (!done()) {
-    if (NowMs() > end) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(250));
-  }
-  return true;
 }
 
 constexpr xcb_keysym_t kCtrl = 0xffe3, kAlt = 0xffe9, kSlash = 0x2f, kEscape = 0xff1b;
@@ -86,7 +59,7 @@ int main(int argc, char** argv) {
     // Let the program's foreground tracking see the other window first.
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const double t0 = NowMs();
-    Chord({kCtrl, kAlt, kSlash});
+    Chord(c, syms, {kCtrl, kAlt, kSlash});
     if (!WaitUntil([&] { return FocusInside(win); }, 3000)) {
       std::puts("timeout");
       std::fflush(stdout);
@@ -95,7 +68,7 @@ int main(int argc, char** argv) {
     std::printf("%.2f\n", NowMs() - t0);
     std::fflush(stdout);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    Chord({kEscape});
+    Chord(c, syms, {kEscape});
     // Without a window manager to take it, the focus may stay on a parked window; the
     // next round gives it to OTHER anyway.
     WaitUntil([&] { return !FocusInside(win); }, other != 0 ? 500 : 3000);
