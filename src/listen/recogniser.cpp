@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <initializer_list>
 #include <sstream>
 #include <type_traits>
 #include <vector>
@@ -85,8 +84,11 @@ Recogniser::~Recogniser() {
 }
 
 bool Recogniser::Open(std::string& error) {
-  char wip[32];
+  char wip[32], beam[32], wordBeam[32];
   std::snprintf(wip, sizeof wip, "%g", settings_.wordPenalty);
+  std::snprintf(beam, sizeof beam, "%g", settings_.beam);
+  std::snprintf(wordBeam, sizeof wordBeam, "%g", settings_.wordBeam);
+  const std::string topN = std::to_string(settings_.topN);
   // The decoder only ever sees the detector's voiced audio, whole: no detector of its own.
   std::vector<const char*> argv = {"varnel-listen",
                                    "-hmm",
@@ -95,23 +97,22 @@ bool Recogniser::Open(std::string& error) {
                                    settings_.dict.c_str(),
                                    "-remove_silence",
                                    "no",
+                                   "-remove_noise",
+                                   settings_.removeNoise ? "yes" : "no",
                                    "-dither",
                                    "yes",
                                    "-seed",
                                    "1",
                                    "-wip",
                                    wip,
-                                   "-cmninit",
-                                   settings_.cmnInit.c_str()};
-  // Wider beams keep the right command alive when a garbage loop scores well early in an
-  // utterance, but they cost the first utterance after start; the defaults are the decoder's.
-  char beam[32], wordBeam[32];
-  std::snprintf(beam, sizeof beam, "%g", settings_.beam);
-  std::snprintf(wordBeam, sizeof wordBeam, "%g", settings_.wordBeam);
-  for (const char* a :
-       std::initializer_list<const char*>{"-beam", beam, "-pbeam", beam, "-wbeam", wordBeam}) {
-    argv.push_back(a);
-  }
+                                   "-beam",
+                                   beam,
+                                   "-pbeam",
+                                   beam,
+                                   "-wbeam",
+                                   wordBeam,
+                                   "-topn",
+                                   topN.c_str()};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -208,10 +209,14 @@ bool Recogniser::Open(std::string& error) {
 }
 
 int Recogniser::PhoneCount(const std::string& word) {
+  std::lock_guard lock(mutex_);
+  return PhoneCountLocked(word);
+}
+
+int Recogniser::PhoneCountLocked(const std::string& word) const {
   if (word.rfind("ph_", 0) == 0 || word.rfind("ow_", 0) == 0) {
     return 0;  // the garbage loops' own words
   }
-  std::lock_guard lock(mutex_);
   char* pron = ps_lookup_word(ps_, word.c_str());
   if (pron == nullptr) {
     return 0;
@@ -364,7 +369,9 @@ bool Recogniser::Decode(const char* search, std::string* hyp) {
   if (ps_start_utt(ps_) < 0) {
     return false;
   }
-  const int r = ps_process_raw(ps_, utterance_.data(), utterance_.size(), FALSE, FALSE);
+  // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
+  // history.
+  const int r = ps_process_raw(ps_, utterance_.data(), utterance_.size(), FALSE, TRUE);
   ps_end_utt(ps_);
   if (r < 0) {
     return false;
@@ -374,14 +381,33 @@ bool Recogniser::Decode(const char* search, std::string* hyp) {
   return true;
 }
 
+int Recogniser::LengthLimitMs(int phones) const {
+  return phones * settings_.msPerPhone + settings_.lengthSlackMs;
+}
+
 void Recogniser::EndUtterance() {
   Heard heard;
   heard.endMs = streamSamples_ * 1000 / kSampleRate;
   heard.speechMs = static_cast<int>(speechFrames_ * 10) - settings_.vadPostspeech * 10;
-  const int limit = active_->MaxPhones() * settings_.msPerPhone + settings_.lengthSlackMs;
+  int limit = LengthLimitMs(active_->MaxPhones());
   heard.tooLong = heard.speechMs > limit;
   if (!heard.tooLong && Decode(searchName_.c_str(), &heard.hypothesis)) {
     heard.match = active_->Map(heard.hypothesis);
+  }
+  if (heard.match) {
+    // Speech much longer than the command it decoded to is a sentence that merely holds the
+    // command's words ("cancel my subscription"), not the command.
+    std::istringstream words(heard.hypothesis);
+    int phones = 0;
+    std::string word;
+    while (words >> word) {
+      phones += PhoneCountLocked(word);
+    }
+    limit = LengthLimitMs(phones);
+    if (heard.speechMs > limit) {
+      heard.tooLong = true;
+      heard.match.reset();
+    }
   }
   utterance_.clear();
 

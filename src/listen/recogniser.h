@@ -59,6 +59,9 @@ class Recogniser {
   void PrimeDetector();
   void Detect(const std::int16_t* samples, std::size_t n);
   void EndUtterance();  // with mutex_ held
+  int PhoneCountLocked(const std::string& word) const;
+  // Longest speech, in ms, that a command of `phones` phones may take.
+  int LengthLimitMs(int phones) const;
   // Decodes the utterance with the named search; false when the decoder failed.
   bool Decode(const char* search, std::string* hyp);
 

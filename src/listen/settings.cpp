@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 #include <stdexcept>
@@ -38,12 +39,13 @@ std::string Usage() {
          "  --no-word-garbage       no such loop (the default)\n"
          "  --word-garbage-weight X probability of entering that loop (1e-5)\n"
          "  --word-weight X         probability of each word inside it (1e-4)\n"
-         "  --cmn-init X,Y,...      starting cepstral mean (8.0)\n"
-         "  --beam X                decoder state and phone beam (1e-48)\n"
-         "  --word-beam X           decoder word-exit beam (7e-29)\n"
+         "  --beam X                decoder state and phone beam (1e-60)\n"
+         "  --word-beam X           decoder word-exit beam (1e-48)\n"
+         "  --top-n N               Gaussians scored per frame (8)\n"
+         "  --remove-noise          subtract the room's noise spectrum before decoding\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
 
-         "  --ms-per-phone N        pace for the longest-command limit (110)\n"
+         "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
          "  --noise-floor N         peak of the hiss added before decoding (32)\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
@@ -61,7 +63,7 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       }
       return args[++i];
     };
-    auto number = [&](double lo, double hi) {
+    auto number = [&](double lo, double hi, bool whole = false) {
       const std::string v = value();
       std::size_t used = 0;
       double d = 0;
@@ -70,7 +72,7 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } catch (const std::exception&) {
         used = 0;
       }
-      if (used != v.size() || d < lo || d > hi) {
+      if (used != v.size() || d < lo || d > hi || (whole && d != std::floor(d))) {
         std::string text = a;
         text.append(": bad value \"").append(v).append("\"");
         throw std::invalid_argument(text);
@@ -91,15 +93,15 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--extra-dict") {
         s.extraDict = value();
       } else if (a == "--buffer-ms") {
-        s.bufferMs = static_cast<int>(number(10, 500));
+        s.bufferMs = static_cast<int>(number(10, 500, true));
       } else if (a == "--vad-threshold") {
         s.vadThreshold = number(0, 100);
       } else if (a == "--vad-prespeech") {
-        s.vadPrespeech = static_cast<int>(number(0, 200));
+        s.vadPrespeech = static_cast<int>(number(0, 200, true));
       } else if (a == "--vad-postspeech") {
-        s.vadPostspeech = static_cast<int>(number(1, 200));
+        s.vadPostspeech = static_cast<int>(number(1, 200, true));
       } else if (a == "--vad-startspeech") {
-        s.vadStartspeech = static_cast<int>(number(1, 200));
+        s.vadStartspeech = static_cast<int>(number(1, 200, true));
       } else if (a == "--garbage-weight") {
         s.garbage.entryWeight = number(1e-30, 1);
       } else if (a == "--phone-weight") {
@@ -114,25 +116,10 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--word-weight") {
         s.garbage.wordWeight = number(1e-30, 1);
         s.garbage.wordsEnabled = true;
-      } else if (a == "--cmn-init") {
-        s.cmnInit = value();
-        std::istringstream in(s.cmnInit);
-        std::string part;
-        int count = 0;
-        while (std::getline(in, part, ',')) {
-          std::size_t used = 0;
-          try {
-            std::stod(part, &used);
-          } catch (const std::exception&) {
-            used = 0;
-          }
-          if (used == 0 || used != part.size() || ++count > 13) {
-            throw std::invalid_argument("--cmn-init: bad value \"" + s.cmnInit + "\"");
-          }
-        }
-        if (count == 0) {
-          throw std::invalid_argument("--cmn-init needs a value");
-        }
+      } else if (a == "--top-n") {
+        s.topN = static_cast<int>(number(1, 64, true));
+      } else if (a == "--remove-noise") {
+        s.removeNoise = true;
       } else if (a == "--beam") {
         s.beam = number(1e-300, 1);
       } else if (a == "--word-beam") {
@@ -142,11 +129,11 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--no-garbage") {
         s.garbage.enabled = false;
       } else if (a == "--ms-per-phone") {
-        s.msPerPhone = static_cast<int>(number(10, 1000));
+        s.msPerPhone = static_cast<int>(number(10, 1000, true));
       } else if (a == "--length-slack-ms") {
-        s.lengthSlackMs = static_cast<int>(number(0, 10000));
+        s.lengthSlackMs = static_cast<int>(number(0, 10000, true));
       } else if (a == "--noise-floor") {
-        s.noiseFloor = static_cast<int>(number(0, 3000));
+        s.noiseFloor = static_cast<int>(number(0, 3000, true));
       } else if (a == "--keep-serving") {
         s.keepServing = true;
       } else if (a == "--verbose") {

@@ -22,12 +22,16 @@ struct Settings {
   int vadStartspeech = 10;
   // Rejection.
   GarbageOptions garbage;
-  // Starting cepstral mean (the decoder's own default); a poor one costs the first utterance.
-  std::string cmnInit = "8.0";
-  double beam = 1e-48;        // decoder state and phone beams
-  double wordBeam = 7e-29;    // decoder word-exit beam
+  // Wider than the decoder's own beams and more Gaussians per frame: utterances are short and
+  // decoded once, and both fix commands that the narrow search lost.
+  double beam = 1e-60;      // decoder state and phone beams
+  double wordBeam = 1e-48;  // decoder word-exit beam
+  int topN = 8;
+  // Spectral subtraction smears clean close-talk speech; a noisy room may still want it.
+  bool removeNoise = false;
   double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
-  int msPerPhone = 110;  // an utterance longer than the longest command at this pace is refused
+  // An utterance longer than the command it decodes to, spoken at this slow pace, is refused.
+  int msPerPhone = 140;
   int lengthSlackMs = 200;
   int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends

@@ -53,8 +53,9 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.wordEntryWeight, 0.01);
   EXPECT_DOUBLE_EQ(s.garbage.wordWeight, 1e-5);
   EXPECT_TRUE(s.garbage.wordsEnabled);
-  ASSERT_TRUE(ParseSettings({"--cmn-init", "40,3,-1"}, s, error, help)) << error;
-  EXPECT_EQ(s.cmnInit, "40,3,-1");
+  ASSERT_TRUE(ParseSettings({"--top-n", "4", "--remove-noise"}, s, error, help)) << error;
+  EXPECT_EQ(s.topN, 4);
+  EXPECT_TRUE(s.removeNoise);
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -71,9 +72,8 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--word-garbage-weight"},                           // no value
       {"--beam", "0"},                                     // a beam that keeps nothing
       {"--word-beam", "wide"},                             // not a number
-      {"--cmn-init", "40,x"},                              // not a number
-      {"--cmn-init", "40,,3"},                             // an empty part
-      {"--cmn-init", "1,2,3,4,5,6,7,8,9,10,11,12,13,14"},  // more than the cepstra
+      {"--top-n", "0"},                                    // no Gaussian at all
+      {"--top-n", "4.5"},                                  // not a whole number
       {"--noise-floor", "-1"},                             // negative
       {"--frobnicate"},                                    // unknown
   };
