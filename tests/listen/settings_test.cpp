@@ -63,19 +63,19 @@ TEST(ListenSettings, RejectionOptionsParse) {
 
 TEST(ListenSettings, BadValuesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--vad-postspeech"},                                // no value
-      {"--vad-postspeech", "0"},                           // below the range
-      {"--vad-postspeech", "12x"},                         // trailing junk
-      {"--garbage-weight", "2"},                           // a probability above 1
-      {"--phone-weight", "0"},                             // a probability of nothing
-      {"--word-weight", "1.5"},                            // a probability above 1
-      {"--word-garbage-weight"},                           // no value
-      {"--beam", "0"},                                     // a beam that keeps nothing
-      {"--word-beam", "wide"},                             // not a number
-      {"--top-n", "0"},                                    // no Gaussian at all
-      {"--top-n", "4.5"},                                  // not a whole number
-      {"--noise-floor", "-1"},                             // negative
-      {"--frobnicate"},                                    // unknown
+      {"--vad-postspeech"},         // no value
+      {"--vad-postspeech", "0"},    // below the range
+      {"--vad-postspeech", "12x"},  // trailing junk
+      {"--garbage-weight", "2"},    // a probability above 1
+      {"--phone-weight", "0"},      // a probability of nothing
+      {"--word-weight", "1.5"},     // a probability above 1
+      {"--word-garbage-weight"},    // no value
+      {"--beam", "0"},              // a beam that keeps nothing
+      {"--word-beam", "wide"},      // not a number
+      {"--top-n", "0"},             // no Gaussian at all
+      {"--top-n", "4.5"},           // not a whole number
+      {"--noise-floor", "-1"},      // negative
+      {"--frobnicate"},             // unknown
   };
   for (const auto& args : bad) {
     Settings s;
