@@ -20,6 +20,7 @@ namespace {
 static_assert(std::is_same_v<mfcc_t, float>, "the detector's cepstra are kept as floats");
 constexpr long kFrameShift = kSampleRate / 100;  // 10 ms frames
 constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margin for soft onsets
+constexpr const char* kPhoneSearch = "phones";
 
 // Words of Varnel's own dictionary: "word PHONES..." lines, '#' comments.
 bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error) {
@@ -90,29 +91,13 @@ bool Recogniser::Open(std::string& error) {
   std::snprintf(wordBeam, sizeof wordBeam, "%g", settings_.wordBeam);
   const std::string topN = std::to_string(settings_.topN);
   // The decoder only ever sees the detector's voiced audio, whole: no detector of its own.
-  std::vector<const char*> argv = {"varnel-listen",
-                                   "-hmm",
-                                   settings_.model.c_str(),
-                                   "-dict",
-                                   settings_.dict.c_str(),
-                                   "-remove_silence",
-                                   "no",
-                                   "-remove_noise",
-                                   settings_.removeNoise ? "yes" : "no",
-                                   "-dither",
-                                   "yes",
-                                   "-seed",
-                                   "1",
-                                   "-wip",
-                                   wip,
-                                   "-beam",
-                                   beam,
-                                   "-pbeam",
-                                   beam,
-                                   "-wbeam",
-                                   wordBeam,
-                                   "-topn",
-                                   topN.c_str()};
+  std::vector<const char*> argv = {"varnel-listen", "-hmm", settings_.model.c_str(), "-dict",
+                                   settings_.dict.c_str(), "-remove_silence", "no", "-remove_noise",
+                                   settings_.removeNoise ? "yes" : "no", "-dither", "yes", "-seed",
+                                   "1", "-wip", wip, "-beam", beam, "-pbeam", beam, "-wbeam",
+                                   wordBeam, "-topn", topN.c_str(),
+                                   // Every senone scored, so that two searches' scores compare.
+                                   "-compallsen", settings_.marginCheck ? "yes" : "no"};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -203,6 +188,10 @@ bool Recogniser::Open(std::string& error) {
         }
       }
     }
+  }
+  if (settings_.marginCheck && !SetPhoneSearch()) {
+    error = "the decoder refused the phone loop";
+    return false;
   }
   finished_ = true;  // nothing running yet
   return true;
@@ -350,10 +339,7 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
   return ok;
 }
 
-bool Recogniser::Decode(const char* search, std::string* hyp) {
-  if (ps_set_search(ps_, search) < 0) {
-    return false;
-  }
+void Recogniser::AddHiss() {
   // Digital silence (exact zeros, as files and muted inputs have) is nothing the model has
   // heard: the silence around a command then fits no path. A faint hiss, as every microphone
   // has, makes it ordinary silence again.
@@ -366,7 +352,38 @@ bool Recogniser::Decode(const char* search, std::string* hyp) {
     const int v = sample + static_cast<int>(seed % static_cast<std::uint32_t>(2 * amp + 1)) - amp;
     sample = static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
   }
-  if (ps_start_utt(ps_) < 0) {
+}
+
+bool Recogniser::SetPhoneSearch() {
+  // Free phones, nothing charged for any of them: the best the sounds can fit anything.
+  logmath_t* lmath = ps_get_logmath(ps_);
+  const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+  fsg_model_t* fsg = fsg_model_init(kPhoneSearch, lmath, lw, 3);
+  fsg->start_state = 0;
+  fsg->final_state = 2;
+  for (const auto& phone : GarbagePhones()) {
+    const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
+    fsg_model_trans_add(fsg, 0, 1, 0, wid);
+    fsg_model_trans_add(fsg, 1, 1, 0, wid);
+  }
+  fsg_model_null_trans_add(fsg, 1, 2, 0);
+  // Narrower beams than the commands': this search only has to score, and it is the slower.
+  cmd_ln_t* config = ps_get_config(ps_);
+  const double beam = cmd_ln_float64_r(config, "-beam");
+  const double wordBeam = cmd_ln_float64_r(config, "-wbeam");
+  cmd_ln_set_float64_r(config, "-beam", settings_.phoneBeam);
+  cmd_ln_set_float64_r(config, "-pbeam", settings_.phoneBeam);
+  cmd_ln_set_float64_r(config, "-wbeam", settings_.phoneBeam);
+  const bool ok = ps_set_fsg(ps_, kPhoneSearch, fsg) >= 0;
+  cmd_ln_set_float64_r(config, "-beam", beam);
+  cmd_ln_set_float64_r(config, "-pbeam", beam);
+  cmd_ln_set_float64_r(config, "-wbeam", wordBeam);
+  fsg_model_free(fsg);
+  return ok;
+}
+
+bool Recogniser::Decode(const char* search, std::string* hyp, long* acoustic) {
+  if (ps_set_search(ps_, search) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
@@ -378,6 +395,12 @@ bool Recogniser::Decode(const char* search, std::string* hyp) {
   }
   const char* h = ps_get_hyp(ps_, nullptr);
   *hyp = h != nullptr ? h : "";
+  *acoustic = 0;
+  for (ps_seg_t* seg = ps_seg_iter(ps_); seg != nullptr; seg = ps_seg_next(seg)) {
+    std::int32_t ascr = 0, lscr = 0, lback = 0;
+    ps_seg_prob(seg, &ascr, &lscr, &lback);
+    *acoustic += ascr;
+  }
   return true;
 }
 
@@ -391,8 +414,12 @@ void Recogniser::EndUtterance() {
   heard.speechMs = static_cast<int>(speechFrames_ * 10) - settings_.vadPostspeech * 10;
   int limit = LengthLimitMs(active_->MaxPhones());
   heard.tooLong = heard.speechMs > limit;
-  if (!heard.tooLong && Decode(searchName_.c_str(), &heard.hypothesis)) {
-    heard.match = active_->Map(heard.hypothesis);
+  long commandScore = 0;
+  if (!heard.tooLong) {
+    AddHiss();
+    if (Decode(searchName_.c_str(), &heard.hypothesis, &commandScore)) {
+      heard.match = active_->Map(heard.hypothesis);
+    }
   }
   if (heard.match) {
     // Speech much longer than the command it decoded to is a sentence that merely holds the
@@ -409,11 +436,23 @@ void Recogniser::EndUtterance() {
       heard.match.reset();
     }
   }
+  std::string phonesHeard;
+  long loopScore = 0;
+  if (heard.match && settings_.marginCheck && Decode(kPhoneSearch, &phonesHeard, &loopScore)) {
+    // How much worse the command fits than the best string of free phones, per frame: speech
+    // that only sounds like a command fits it markedly worse than a command does.
+    const int frames = std::max(ps_get_n_frames(ps_), 1);
+    heard.margin = static_cast<double>(commandScore - loopScore) / frames;
+    if (heard.margin < settings_.minMargin) {
+      heard.match.reset();
+    }
+  }
   utterance_.clear();
 
   if (settings_.verbose) {
-    std::fprintf(stderr, "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d)%s%s\n",
-                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, limit,
+    std::fprintf(stderr,
+                 "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), margin %.1f%s%s\n",
+                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, limit, heard.margin,
                  heard.tooLong ? " (too long)" : "", heard.match ? "" : " (not a command)");
   }
   onHeard_(std::move(heard));

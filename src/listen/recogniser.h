@@ -28,7 +28,8 @@ struct Heard {
   std::optional<Match> match;  // nullopt: not a command
   int speechMs = 0;
   bool tooLong = false;
-  long endMs = 0;  // end of the utterance in the input stream
+  double margin = 0;  // per-frame score of the command less that of free phones
+  long endMs = 0;     // end of the utterance in the input stream
 };
 
 class Recogniser {
@@ -62,8 +63,11 @@ class Recogniser {
   int PhoneCountLocked(const std::string& word) const;
   // Longest speech, in ms, that a command of `phones` phones may take.
   int LengthLimitMs(int phones) const;
-  // Decodes the utterance with the named search; false when the decoder failed.
-  bool Decode(const char* search, std::string* hyp);
+  bool SetPhoneSearch();
+  void AddHiss();
+  // Decodes the utterance with the named search; false when the decoder failed. `acoustic`
+  // is the acoustic score of the best path.
+  bool Decode(const char* search, std::string* hyp, long* acoustic);
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;

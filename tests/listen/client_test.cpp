@@ -267,6 +267,10 @@ TEST_F(ListenClientTest, CommandsComeBackAndOtherSpeechDoesNot) {
   EXPECT_TRUE(r.recognised.empty()) << "dictation fired " << r.recognised[0].command;
   ASSERT_EQ(r.others.size(), 1u);
   EXPECT_EQ(r.others[0], "|Varnel");
+  // Short enough for the longest command, far too long for the one whose word it holds.
+  Say(w, r, "cancel my subscription");
+  EXPECT_TRUE(r.recognised.empty()) << "a sentence fired " << r.recognised[0].command;
+  EXPECT_EQ(r.others.size(), 2u);
 
   // The recogniser going away is reported once.
   StopServer();

@@ -56,6 +56,10 @@ TEST(ListenSettings, RejectionOptionsParse) {
   ASSERT_TRUE(ParseSettings({"--top-n", "4", "--remove-noise"}, s, error, help)) << error;
   EXPECT_EQ(s.topN, 4);
   EXPECT_TRUE(s.removeNoise);
+  EXPECT_FALSE(s.marginCheck);
+  ASSERT_TRUE(ParseSettings({"--min-margin", "-12.5"}, s, error, help)) << error;
+  EXPECT_TRUE(s.marginCheck);  // tuning the check asks for it
+  EXPECT_DOUBLE_EQ(s.minMargin, -12.5);
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -72,6 +76,8 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--word-garbage-weight"},    // no value
       {"--beam", "0"},              // a beam that keeps nothing
       {"--word-beam", "wide"},      // not a number
+      {"--min-margin", "-5000"},    // beyond any score
+      {"--phone-beam", "0"},        // a beam that keeps nothing
       {"--top-n", "0"},             // no Gaussian at all
       {"--top-n", "4.5"},           // not a whole number
       {"--noise-floor", "-1"},      // negative
