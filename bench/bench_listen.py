@@ -142,6 +142,17 @@ class Client:
             return self.events.pop(0) if self.events else None
 
 
+def connect(sock_path):
+    """Waits for varnel-listen's socket, then registers the command table on it."""
+    for _ in range(200):
+        if os.path.exists(sock_path):
+            break
+        time.sleep(0.05)
+    client = Client(sock_path)
+    client.register_table()
+    return client
+
+
 def cache_folder():
     base = os.environ.get("XDG_CACHE_HOME") or os.path.expanduser("~/.cache")
     folder = os.path.join(base, "varnel-bench-listen")
@@ -206,12 +217,7 @@ def fast(build, voices, quick, extra, folder):
     with open(log_path, "w") as log:
         proc = subprocess.Popen([os.path.join(build, "varnel-listen"), "--input", raw, "--socket",
                                  sock_path, "--verbose"] + extra, stderr=log)
-    for _ in range(200):
-        if os.path.exists(sock_path):
-            break
-        time.sleep(0.05)
-    client = Client(sock_path)
-    client.register_table()
+    client = connect(sock_path)
     events = []
     while True:
         ev = client.next_event(timeout=120)
@@ -276,12 +282,7 @@ def main():
     proc = subprocess.Popen([os.path.join(build, "varnel-listen"), "--input", "-", "--socket",
                              sock_path] + extra, stdin=subprocess.PIPE,
                             stderr=open(os.path.join(folder, "listen.log"), "w"))
-    for _ in range(200):
-        if os.path.exists(sock_path):
-            break
-        time.sleep(0.05)
-    client = Client(sock_path)
-    client.register_table()
+    client = connect(sock_path)
 
     silence = b"\0\0" * (RATE * 8 // 10)
     results = {"command": [0, 0], "dictation": [0, 0], "near": [0, 0]}
