@@ -239,6 +239,8 @@ def fast(build, voices, quick, extra, folder):
         got[i].append((fields, line))
     results = {"command": [0, 0], "dictation": [0, 0], "near": [0, 0]}
     misses = []
+    # Every case with what the recogniser printed for it, for tuning thresholds.
+    table = open(os.path.join(folder, "cases.tsv"), "w")
     for (start, kind, text, voice, speed, want), evs in zip(cases, got):
         results[kind][1] += 1
         if kind == "command":
@@ -248,9 +250,15 @@ def fast(build, voices, quick, extra, folder):
             results[kind][0] += ok
             if not ok:
                 misses.append("%s [%s %d] -> %s" % (text, voice, speed, [e[1] for e in evs]))
-        elif any(e[0][0] == "recognize" for e in evs):
-            results[kind][0] += 1
-            misses.append("FIRED %s [%s %d] -> %s" % (text, voice, speed, [e[1] for e in evs]))
+        else:
+            ok = not any(e[0][0] == "recognize" for e in evs)
+            if not ok:
+                results[kind][0] += 1
+                misses.append("FIRED %s [%s %d] -> %s" % (text, voice, speed,
+                                                          [e[1] for e in evs]))
+        table.write("\t".join([kind, text, voice, str(speed), str(int(ok))] +
+                               [e[1] for e in evs]) + "\n")
+    table.close()
     return results, misses
 
 
