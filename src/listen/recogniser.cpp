@@ -21,6 +21,9 @@ static_assert(std::is_same_v<mfcc_t, float>, "the detector's cepstra are kept as
 constexpr long kFrameShift = kSampleRate / 100;  // 10 ms frames
 constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margin for soft onsets
 constexpr const char* kPhoneSearch = "phones";
+// Silence after which an utterance is decoded, in 10 ms frames: the detector's own wait for
+// the end of speech then hides the decoding time.
+constexpr int kEarlyFrames = 8;
 
 // Words of Varnel's own dictionary: "word PHONES..." lines, '#' comments.
 bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error) {
@@ -52,6 +55,35 @@ bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error
   return true;
 }
 
+fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspeech) {
+  const std::string t = std::to_string(threshold);
+  const std::string pre = std::to_string(prespeech);
+  const std::string post = std::to_string(postspeech);
+  const std::string start = std::to_string(startspeech);
+  const std::vector<const char*> argv = {"varnel-listen",
+                                         "-samprate",
+                                         "16000",
+                                         "-remove_silence",
+                                         "yes",
+                                         "-dither",
+                                         "yes",
+                                         "-seed",
+                                         "1",
+                                         "-vad_threshold",
+                                         t.c_str(),
+                                         "-vad_prespeech",
+                                         pre.c_str(),
+                                         "-vad_postspeech",
+                                         post.c_str(),
+                                         "-vad_startspeech",
+                                         start.c_str()};
+  cmd_ln_t* config = cmd_ln_parse_r(nullptr, fe_get_args(), static_cast<int32>(argv.size()),
+                                    const_cast<char**>(argv.data()), FALSE);
+  fe_s* fe = config != nullptr ? fe_init_auto_r(config) : nullptr;
+  cmd_ln_free_r(config);
+  return fe;
+}
+
 }  // namespace
 
 std::string FindExtraDictionary() {
@@ -80,6 +112,9 @@ Recogniser::~Recogniser() {
     }
     if (vad_ != nullptr) {
       fe_free(vad_);
+    }
+    if (trigger_ != nullptr) {
+      fe_free(trigger_);
     }
   }
 }
@@ -116,34 +151,12 @@ bool Recogniser::Open(std::string& error) {
     return false;
   }
 
-  const std::string threshold = std::to_string(settings_.vadThreshold);
-  const std::string pre = std::to_string(settings_.vadPrespeech);
-  const std::string post = std::to_string(settings_.vadPostspeech);
-  const std::string start = std::to_string(settings_.vadStartspeech);
-  const std::vector<const char*> feArgv = {"varnel-listen",
-                                           "-samprate",
-                                           "16000",
-                                           "-remove_silence",
-                                           "yes",
-                                           "-dither",
-                                           "yes",
-                                           "-seed",
-                                           "1",
-                                           "-vad_threshold",
-                                           threshold.c_str(),
-                                           "-vad_prespeech",
-                                           pre.c_str(),
-                                           "-vad_postspeech",
-                                           post.c_str(),
-                                           "-vad_startspeech",
-                                           start.c_str()};
-  cmd_ln_t* feConfig = cmd_ln_parse_r(nullptr, fe_get_args(), static_cast<int32>(feArgv.size()),
-                                      const_cast<char**>(feArgv.data()), FALSE);
-  if (feConfig != nullptr) {
-    vad_ = fe_init_auto_r(feConfig);
-  }
-  cmd_ln_free_r(feConfig);
-  if (vad_ == nullptr) {
+  earlyFrames_ = std::min(kEarlyFrames, settings_.vadPostspeech);
+  vad_ = MakeDetector(settings_.vadThreshold, settings_.vadPrespeech, settings_.vadPostspeech,
+                      settings_.vadStartspeech);
+  // Quick both ways: it only tells when a pause begins, and when voice is back.
+  trigger_ = MakeDetector(settings_.vadThreshold, 1, earlyFrames_, 3);
+  if (vad_ == nullptr || trigger_ == nullptr) {
     error = "cannot set up the voice detector";
     return false;
   }
@@ -345,7 +358,7 @@ void Recogniser::AddHiss() {
   // has, makes it ordinary silence again.
   const int amp = settings_.noiseFloor;
   std::uint32_t seed = 2463534242U;
-  for (auto& sample : utterance_) {
+  for (auto& sample : decoded_) {
     seed ^= seed << 13;
     seed ^= seed >> 17;
     seed ^= seed << 5;
@@ -388,7 +401,7 @@ bool Recogniser::Decode(const char* search, std::string* hyp, long* acoustic) {
   }
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
   // history.
-  const int r = ps_process_raw(ps_, utterance_.data(), utterance_.size(), FALSE, TRUE);
+  const int r = ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
   ps_end_utt(ps_);
   if (r < 0) {
     return false;
@@ -408,14 +421,25 @@ int Recogniser::LengthLimitMs(int phones) const {
   return phones * settings_.msPerPhone + settings_.lengthSlackMs;
 }
 
-void Recogniser::EndUtterance() {
+Heard Recogniser::Evaluate(int pauseFrames) {
   Heard heard;
-  heard.endMs = streamSamples_ * 1000 / kSampleRate;
-  heard.speechMs = static_cast<int>(speechFrames_ * 10) - settings_.vadPostspeech * 10;
+  heard.speechMs =
+      static_cast<int>((speechFrames_ - pauseFrames) * 10 - pausedSamples_ * 1000 / kSampleRate);
   int limit = LengthLimitMs(active_->MaxPhones());
   heard.tooLong = heard.speechMs > limit;
   long commandScore = 0;
   if (!heard.tooLong) {
+    decoded_ = utterance_;
+    // Decoded at the start of a pause, the utterance is given the rest of the pause from the
+    // silence it already has, so that it decodes as it would after the whole pause.
+    const auto have = static_cast<std::size_t>(pauseFrames) * kFrameShift;
+    const auto want = static_cast<std::size_t>(settings_.vadPostspeech) * kFrameShift;
+    if (have > 0 && have < want && decoded_.size() >= have) {
+      const std::size_t from = decoded_.size() - have;
+      for (std::size_t i = 0; i < want - have; ++i) {
+        decoded_.push_back(decoded_[from + i % have]);
+      }
+    }
     AddHiss();
     if (Decode(searchName_.c_str(), &heard.hypothesis, &commandScore)) {
       heard.match = active_->Map(heard.hypothesis);
@@ -447,27 +471,29 @@ void Recogniser::EndUtterance() {
       heard.match.reset();
     }
   }
-  utterance_.clear();
+  heard.limitMs = limit;
+  return heard;
+}
 
+void Recogniser::Report(Heard heard) {
+  utterance_.clear();
+  heard.endMs = streamSamples_ * 1000 / kSampleRate;
   if (settings_.verbose) {
     std::fprintf(stderr,
                  "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), margin %.1f%s%s\n",
-                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, limit, heard.margin,
+                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, heard.limitMs, heard.margin,
                  heard.tooLong ? " (too long)" : "", heard.match ? "" : " (not a command)");
   }
   onHeard_(std::move(heard));
 }
 
-void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
-  history_.insert(history_.end(), samples, samples + n);
-  const long chunkStart = streamSamples_;
-  streamSamples_ += static_cast<long>(n);
+long Recogniser::Feed(fe_s* fe, const std::int16_t* samples, std::size_t n) {
   long frames = 0;
   while (n > 0) {
     auto rows = static_cast<std::int32_t>(cepRows_.size());
     std::int32_t firstFrame = 0;
     const std::size_t before = n;
-    if (fe_process_frames(vad_, &samples, &n, cepRows_.data(), &rows, &firstFrame) < 0) {
+    if (fe_process_frames(fe, &samples, &n, cepRows_.data(), &rows, &firstFrame) < 0) {
       break;
     }
     frames += rows;
@@ -475,7 +501,17 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
       break;  // the rest waits for more samples
     }
   }
+  return frames;
+}
+
+void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
+  history_.insert(history_.end(), samples, samples + n);
+  const long chunkStart = streamSamples_;
+  streamSamples_ += static_cast<long>(n);
+  long frames = Feed(vad_, samples, n);
+  Feed(trigger_, samples, n);
   const bool speech = fe_get_vad_state(vad_) != 0;
+  const bool voiced = fe_get_vad_state(trigger_) != 0;
   if (settling_) {
     // The priming noise's own "speech" ends before anything real is listened to.
     settling_ = speech;
@@ -493,14 +529,40 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     utterance_.assign(history_.begin() + (from - historyStart), history_.end());
     inSpeech_ = true;
     speechFrames_ = 0;
+    pausedSamples_ = 0;
+    pauseStart_ = -1;
+    early_.reset();
   } else if (inSpeech_ && static_cast<long>(utterance_.size()) < keep) {
     utterance_.insert(utterance_.end(), history_.begin() + (chunkStart - historyStart),
                       history_.end());
   }
   speechFrames_ += frames;
+  if (inSpeech_ && wasVoiced_ && !voiced && speech) {
+    // A pause has begun: decode now, while the detector waits to see whether it lasts.
+    early_ = Evaluate(earlyFrames_);
+    earlyAt_ = streamSamples_;
+    pauseStart_ = streamSamples_;
+  } else if (inSpeech_ && voiced && pauseStart_ >= 0) {
+    // Voice again: that decoding was too early, and a hesitation is no part of the length.
+    early_.reset();
+    pausedSamples_ += chunkStart - pauseStart_ + static_cast<long>(earlyFrames_) * kFrameShift;
+    pauseStart_ = -1;
+  }
+  wasVoiced_ = voiced;
   if (inSpeech_ && !speech) {
     inSpeech_ = false;
-    EndUtterance();
+    // The early result holds unless speech came back after it was decoded: the voice ended
+    // where it ended then, to within the reads that told the two detectors.
+    const long lastVoice =
+        streamSamples_ - static_cast<long>(settings_.vadPostspeech) * kFrameShift;
+    const long earlyVoice = earlyAt_ - static_cast<long>(earlyFrames_) * kFrameShift;
+    const long tolerance = 2 * static_cast<long>(streamSamples_ - chunkStart) + kFrameShift;
+    if (early_ && lastVoice - earlyVoice <= tolerance) {
+      Report(std::move(*early_));
+    } else {
+      Report(Evaluate(settings_.vadPostspeech));
+    }
+    early_.reset();
   }
   // Enough for the frames the detector keeps before speech starts.
   const auto window = static_cast<std::size_t>(
@@ -520,16 +582,9 @@ void Recogniser::PrimeDetector() {
     seed = seed * 1664525U + 1013904223U;
     s = static_cast<std::int16_t>(static_cast<int>(seed >> 23) - 256);  // about -45 dBFS
   }
-  fe_start_utt(vad_);
-  const std::int16_t* p = noise.data();
-  std::size_t n = noise.size();
-  while (n > 0) {
-    auto rows = static_cast<std::int32_t>(cepRows_.size());
-    std::int32_t first = 0;
-    const std::size_t before = n;
-    if (fe_process_frames(vad_, &p, &n, cepRows_.data(), &rows, &first) < 0 || before == n) {
-      break;
-    }
+  for (fe_s* fe : {vad_, trigger_}) {
+    fe_start_utt(fe);
+    Feed(fe, noise.data(), noise.size());
   }
   settling_ = true;
 }
@@ -560,6 +615,7 @@ void Recogniser::Run() {
       utterance_.clear();
       history_.clear();
       inSpeech_ = false;
+      early_.reset();
       speechFrames_ = 0;
       streamSamples_ += n;
       continue;
@@ -572,7 +628,7 @@ void Recogniser::Run() {
     if (inSpeech_ && active_) {
       inSpeech_ = false;
       speechFrames_ += settings_.vadPostspeech;
-      EndUtterance();
+      Report(Evaluate(settings_.vadPostspeech));
     }
   }
   onEnd_(failed);

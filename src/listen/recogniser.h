@@ -27,6 +27,7 @@ struct Heard {
   std::string hypothesis;
   std::optional<Match> match;  // nullopt: not a command
   int speechMs = 0;
+  int limitMs = 0;  // the longest speech the result may take
   bool tooLong = false;
   double margin = 0;  // per-frame score of the command less that of free phones
   long endMs = 0;     // end of the utterance in the input stream
@@ -59,7 +60,12 @@ class Recogniser {
   bool SetCommandSearch(const char* name, const std::string& jsgf);
   void PrimeDetector();
   void Detect(const std::int16_t* samples, std::size_t n);
-  void EndUtterance();  // with mutex_ held
+  // Runs a detector over the samples; the number of frames it passed as speech.
+  long Feed(fe_s* fe, const std::int16_t* samples, std::size_t n);
+  // Decodes the utterance and checks the result; with mutex_ held.
+  // `pauseFrames` of silence end the audio.
+  Heard Evaluate(int pauseFrames);
+  void Report(Heard heard);  // with mutex_ held
   int PhoneCountLocked(const std::string& word) const;
   // Longest speech, in ms, that a command of `phones` phones may take.
   int LengthLimitMs(int phones) const;
@@ -80,8 +86,18 @@ class Recogniser {
   int searchFlip_ = 0;
   std::string searchName_;
   bool inSpeech_ = false;
+  // A second detector, quick to call a pause, starts decoding while the first one waits to
+  // see whether the pause ends the utterance.
+  fe_s* trigger_ = nullptr;
+  bool wasVoiced_ = false;
+  std::optional<Heard> early_;  // the utterance decoded at its latest pause
+  long earlyAt_ = 0;            // stream position of that decoding
+  long pauseStart_ = -1;        // where the pause under way was noticed, or -1
+  long pausedSamples_ = 0;      // pauses inside the utterance, not counted in its length
+  int earlyFrames_ = 0;
   bool settling_ = false;
   std::vector<std::int16_t> utterance_;  // voiced audio of the utterance under way
+  std::vector<std::int16_t> decoded_;    // the copy of it that is decoded, with hiss
   long speechFrames_ = 0;
   long streamSamples_ = 0;
   std::vector<float> cep_;  // the detector's cepstra, unused

@@ -194,11 +194,20 @@ class ListenClientTest : public ::testing::Test {
     }
     ASSERT_FALSE(s.SetActive(true));
   }
-  // Streams the speech and a pause after it, then waits for the event it causes.
-  void Say(PollWatcher& w, Recorder& r, const std::string& text) {
-    const std::string pcm =
-        std::string(16000, '\0') + Speak(dir_, text) + std::string(std::size_t{16000} * 2, '\0');
-    ASSERT_GT(pcm.size(), 32000u) << "espeak-ng/sox failed";
+  // Streams the speech and a pause after it, then waits for the event it causes. Parts are
+  // spoken separately with `gapMs` of silence between them.
+  void Say(PollWatcher& w, Recorder& r, const std::string& text,
+           const std::vector<std::string>& parts = {}, int gapMs = 0) {
+    std::string pcm = std::string(16000, '\0');
+    for (const auto& part : parts.empty() ? std::vector<std::string>{text} : parts) {
+      const std::string speech = Speak(dir_, part);
+      ASSERT_FALSE(speech.empty()) << "espeak-ng/sox failed";
+      if (pcm.size() > 16000) {
+        pcm += std::string(static_cast<std::size_t>(gapMs) * 32, '\0');
+      }
+      pcm += speech;
+    }
+    pcm += std::string(std::size_t{16000} * 2, '\0');
     const std::size_t before = r.recognised.size() + r.others.size();
     ASSERT_EQ(write(audio_, pcm.data(), pcm.size()), static_cast<ssize_t>(pcm.size()));
     ASSERT_TRUE(w.RunUntil([&] { return r.recognised.size() + r.others.size() > before; }, 20000))
@@ -263,6 +272,15 @@ TEST_F(ListenClientTest, CommandsComeBackAndOtherSpeechDoesNot) {
     EXPECT_EQ(r.recognised[0].action, "Varnel");
     r.recognised.clear();
   }
+  // A pause shorter than the end of speech, after which decoding has already begun: the
+  // words after it still belong to the same command.
+  Say(w, r, "Tab, three", {"Tab", "three"}, 150);
+  w.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(r.recognised.size(), 1u) << "a paused command was split or lost";
+  EXPECT_EQ(r.recognised[0].id, 16);
+  EXPECT_EQ(r.recognised[0].listResults, std::vector<std::string>{"3"});
+  EXPECT_TRUE(r.others.empty());
+  r.recognised.clear();
   Say(w, r, "please send the quarterly report to the finance team before the meeting tomorrow");
   EXPECT_TRUE(r.recognised.empty()) << "dictation fired " << r.recognised[0].command;
   ASSERT_EQ(r.others.size(), 1u);
