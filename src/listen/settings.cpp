@@ -46,7 +46,7 @@ std::string Usage() {
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
 
          "  --margin-check          refuse commands that fit much worse than free phones\n"
-         "  --min-margin X          lowest per-frame score of a command against them (-20)\n"
+         "  --min-margin X          lowest per-frame score of a command against them (-18)\n"
          "  --phone-beam X          beams of the free-phone search (1e-30)\n"
          "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"

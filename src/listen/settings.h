@@ -36,7 +36,7 @@ struct Settings {
   // A command whose per-frame score falls this far below free phones is refused. Off by
   // default: it needs every senone scored, which triples the decoding time.
   bool marginCheck = false;
-  double minMargin = -20;
+  double minMargin = -18;
   double phoneBeam = 1e-30;  // beams of the free-phone search
   int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends
