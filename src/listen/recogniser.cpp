@@ -435,6 +435,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     const auto have = static_cast<std::size_t>(pauseFrames) * kFrameShift;
     const auto want = static_cast<std::size_t>(settings_.vadPostspeech) * kFrameShift;
     if (have > 0 && have < want && decoded_.size() >= have) {
+      decoded_.reserve(decoded_.size() + want - have);
       const std::size_t from = decoded_.size() - have;
       for (std::size_t i = 0; i < want - have; ++i) {
         decoded_.push_back(decoded_[from + i % have]);
@@ -540,7 +541,6 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
   if (inSpeech_ && wasVoiced_ && !voiced && speech) {
     // A pause has begun: decode now, while the detector waits to see whether it lasts.
     early_ = Evaluate(earlyFrames_);
-    earlyAt_ = streamSamples_;
     pauseStart_ = streamSamples_;
   } else if (inSpeech_ && voiced && pauseStart_ >= 0) {
     // Voice again: that decoding was too early, and a hesitation is no part of the length.
@@ -555,7 +555,7 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     // where it ended then, to within the reads that told the two detectors.
     const long lastVoice =
         streamSamples_ - static_cast<long>(settings_.vadPostspeech) * kFrameShift;
-    const long earlyVoice = earlyAt_ - static_cast<long>(earlyFrames_) * kFrameShift;
+    const long earlyVoice = pauseStart_ - static_cast<long>(earlyFrames_) * kFrameShift;
     const long tolerance = 2 * static_cast<long>(streamSamples_ - chunkStart) + kFrameShift;
     if (early_ && lastVoice - earlyVoice <= tolerance) {
       Report(std::move(*early_));
@@ -628,7 +628,9 @@ void Recogniser::Run() {
     if (inSpeech_ && active_) {
       inSpeech_ = false;
       speechFrames_ += settings_.vadPostspeech;
-      Report(Evaluate(settings_.vadPostspeech));
+      // Ended in a pause that was already decoded: that result stands.
+      Report(early_ ? std::move(*early_) : Evaluate(settings_.vadPostspeech));
+      early_.reset();
     }
   }
   onEnd_(failed);

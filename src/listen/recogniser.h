@@ -90,9 +90,8 @@ class Recogniser {
   // see whether the pause ends the utterance.
   fe_s* trigger_ = nullptr;
   bool wasVoiced_ = false;
-  std::optional<Heard> early_;  // the utterance decoded at its latest pause
-  long earlyAt_ = 0;            // stream position of that decoding
-  long pauseStart_ = -1;        // where the pause under way was noticed, or -1
+  std::optional<Heard> early_;  // the utterance decoded at the pause under way
+  long pauseStart_ = -1;        // where that pause was noticed, or -1
   long pausedSamples_ = 0;      // pauses inside the utterance, not counted in its length
   int earlyFrames_ = 0;
   bool settling_ = false;
