@@ -20,7 +20,6 @@ namespace {
 static_assert(std::is_same_v<mfcc_t, float>, "the detector's cepstra are kept as floats");
 constexpr long kFrameShift = kSampleRate / 100;  // 10 ms frames
 constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margin for soft onsets
-constexpr const char* kPhoneSearch = "phones";
 // Silence after which an utterance is decoded, in 10 ms frames: the detector's own wait for
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
@@ -131,7 +130,8 @@ bool Recogniser::Open(std::string& error) {
                                    settings_.removeNoise ? "yes" : "no", "-dither", "yes", "-seed",
                                    "1", "-wip", wip, "-beam", beam, "-pbeam", beam, "-wbeam",
                                    wordBeam, "-topn", topN.c_str(),
-                                   // Every senone scored, so that two searches' scores compare.
+                                   // Every senone scored: each frame's scores are then
+                                   // relative to the best sound of the whole model.
                                    "-compallsen", settings_.marginCheck ? "yes" : "no"};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
@@ -201,10 +201,6 @@ bool Recogniser::Open(std::string& error) {
         }
       }
     }
-  }
-  if (settings_.marginCheck && !SetPhoneSearch()) {
-    error = "the decoder refused the phone loop";
-    return false;
   }
   finished_ = true;  // nothing running yet
   return true;
@@ -367,34 +363,6 @@ void Recogniser::AddHiss() {
   }
 }
 
-bool Recogniser::SetPhoneSearch() {
-  // Free phones, nothing charged for any of them: the best the sounds can fit anything.
-  logmath_t* lmath = ps_get_logmath(ps_);
-  const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
-  fsg_model_t* fsg = fsg_model_init(kPhoneSearch, lmath, lw, 3);
-  fsg->start_state = 0;
-  fsg->final_state = 2;
-  for (const auto& phone : GarbagePhones()) {
-    const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
-    fsg_model_trans_add(fsg, 0, 1, 0, wid);
-    fsg_model_trans_add(fsg, 1, 1, 0, wid);
-  }
-  fsg_model_null_trans_add(fsg, 1, 2, 0);
-  // Narrower beams than the commands': this search only has to score, and it is the slower.
-  cmd_ln_t* config = ps_get_config(ps_);
-  const double beam = cmd_ln_float64_r(config, "-beam");
-  const double wordBeam = cmd_ln_float64_r(config, "-wbeam");
-  cmd_ln_set_float64_r(config, "-beam", settings_.phoneBeam);
-  cmd_ln_set_float64_r(config, "-pbeam", settings_.phoneBeam);
-  cmd_ln_set_float64_r(config, "-wbeam", settings_.phoneBeam);
-  const bool ok = ps_set_fsg(ps_, kPhoneSearch, fsg) >= 0;
-  cmd_ln_set_float64_r(config, "-beam", beam);
-  cmd_ln_set_float64_r(config, "-pbeam", beam);
-  cmd_ln_set_float64_r(config, "-wbeam", wordBeam);
-  fsg_model_free(fsg);
-  return ok;
-}
-
 bool Recogniser::Decode(const char* search, std::string* hyp, long* acoustic) {
   if (ps_set_search(ps_, search) < 0 || ps_start_utt(ps_) < 0) {
     return false;
@@ -461,13 +429,12 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
-  std::string phonesHeard;
-  long loopScore = 0;
-  if (heard.match && settings_.marginCheck && Decode(kPhoneSearch, &phonesHeard, &loopScore)) {
-    // How much worse the command fits than the best string of free phones, per frame: speech
-    // that only sounds like a command fits it markedly worse than a command does.
+  if (heard.match && settings_.marginCheck) {
+    // With every senone scored, each frame's scores are relative to the sound of the model
+    // that fits it best: speech that only sounds like a command fits the command markedly
+    // worse, per frame, than the command itself does.
     const int frames = std::max(ps_get_n_frames(ps_), 1);
-    heard.margin = static_cast<double>(commandScore - loopScore) / frames;
+    heard.margin = static_cast<double>(commandScore) / frames;
     if (heard.margin < settings_.minMargin) {
       heard.match.reset();
     }

@@ -29,7 +29,7 @@ struct Heard {
   int speechMs = 0;
   int limitMs = 0;  // the longest speech the result may take
   bool tooLong = false;
-  double margin = 0;  // per-frame score of the command less that of free phones
+  double margin = 0;  // per-frame score of the command against the best-fitting sounds
   long endMs = 0;     // end of the utterance in the input stream
 };
 
@@ -69,7 +69,6 @@ class Recogniser {
   int PhoneCountLocked(const std::string& word) const;
   // Longest speech, in ms, that a command of `phones` phones may take.
   int LengthLimitMs(int phones) const;
-  bool SetPhoneSearch();
   void AddHiss();
   // Decodes the utterance with the named search; false when the decoder failed. `acoustic`
   // is the acoustic score of the best path.

@@ -45,9 +45,9 @@ std::string Usage() {
          "  --remove-noise          subtract the room's noise spectrum before decoding\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
 
-         "  --margin-check          refuse commands that fit much worse than free phones\n"
-         "  --min-margin X          lowest per-frame score of a command against them (-18)\n"
-         "  --phone-beam X          beams of the free-phone search (1e-30)\n"
+         "  --margin-check          refuse commands that fit much worse than the sounds\n"
+         "                          that fit each frame best\n"
+         "  --min-margin X          lowest per-frame score of a command against them (-60)\n"
          "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
          "  --noise-floor N         peak of the hiss added before decoding (32)\n"
@@ -134,8 +134,6 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--min-margin") {
         s.minMargin = number(-1000, 1000);
         s.marginCheck = true;
-      } else if (a == "--phone-beam") {
-        s.phoneBeam = number(1e-300, 1);
       } else if (a == "--margin-check") {
         s.marginCheck = true;
       } else if (a == "--ms-per-phone") {

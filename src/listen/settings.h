@@ -33,11 +33,11 @@ struct Settings {
   // An utterance longer than the command it decodes to, spoken at this slow pace, is refused.
   int msPerPhone = 140;
   int lengthSlackMs = 200;
-  // A command whose per-frame score falls this far below free phones is refused. Off by
-  // default: it needs every senone scored, which triples the decoding time.
+  // A command whose per-frame score falls this far below the best-fitting sounds of the
+  // model is refused. Off by default: it needs every senone scored, which makes decoding
+  // slower.
   bool marginCheck = false;
-  double minMargin = -18;
-  double phoneBeam = 1e-30;  // beams of the free-phone search
+  double minMargin = -60;
   int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;

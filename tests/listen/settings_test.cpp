@@ -77,7 +77,6 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--beam", "0"},              // a beam that keeps nothing
       {"--word-beam", "wide"},      // not a number
       {"--min-margin", "-5000"},    // beyond any score
-      {"--phone-beam", "0"},        // a beam that keeps nothing
       {"--top-n", "0"},             // no Gaussian at all
       {"--top-n", "4.5"},           // not a whole number
       {"--noise-floor", "-1"},      // negative
