@@ -363,8 +363,8 @@ void Recogniser::AddHiss() {
   }
 }
 
-bool Recogniser::Decode(const char* search, std::string* hyp, long* acoustic) {
-  if (ps_set_search(ps_, search) < 0 || ps_start_utt(ps_) < 0) {
+bool Recogniser::Decode(std::string* hyp, long* acoustic) {
+  if (ps_set_search(ps_, searchName_.c_str()) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
@@ -410,7 +410,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       }
     }
     AddHiss();
-    if (Decode(searchName_.c_str(), &heard.hypothesis, &commandScore)) {
+    if (Decode(&heard.hypothesis, &commandScore)) {
       heard.match = active_->Map(heard.hypothesis);
     }
   }

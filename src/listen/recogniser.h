@@ -70,9 +70,9 @@ class Recogniser {
   // Longest speech, in ms, that a command of `phones` phones may take.
   int LengthLimitMs(int phones) const;
   void AddHiss();
-  // Decodes the utterance with the named search; false when the decoder failed. `acoustic`
+  // Decodes the utterance against the commands; false when the decoder failed. `acoustic`
   // is the acoustic score of the best path.
-  bool Decode(const char* search, std::string* hyp, long* acoustic);
+  bool Decode(std::string* hyp, long* acoustic);
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;

@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <sstream>
 #include <stdexcept>
 
 #include "listen/protocol.h"
@@ -44,7 +43,6 @@ std::string Usage() {
          "  --top-n N               Gaussians scored per frame (8)\n"
          "  --remove-noise          subtract the room's noise spectrum before decoding\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
-
          "  --margin-check          refuse commands that fit much worse than the sounds\n"
          "                          that fit each frame best\n"
          "  --min-margin X          lowest per-frame score of a command against them (-60)\n"
