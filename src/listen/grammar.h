@@ -62,10 +62,11 @@ struct GarbageOptions {
   double entryWeight = 1e-4;  // entering the loop
   double phoneWeight = 1e-2;  // each phone inside it
   // A second loop, of everyday words: speech that is words but no command prefers it to the
-  // nearest command.
-  bool wordsEnabled = false;  // off by default: it costs more commands than it saves
-  double wordEntryWeight = 1e-5;
-  double wordWeight = 1e-4;  // each word inside it
+  // nearest command. Easy to enter and dear to stay in, it takes single words that merely
+  // sound like a command's ("town", "scream") and leaves whole sentences to the length check.
+  bool wordsEnabled = true;
+  double wordEntryWeight = 3e-2;
+  double wordWeight = 1e-5;  // each word inside it
 };
 
 // The phones of the acoustic model, each added to the dictionary as a word of its own so that

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <type_traits>
 #include <vector>
@@ -23,36 +22,6 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // Silence after which an utterance is decoded, in 10 ms frames: the detector's own wait for
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
-
-// Words of Varnel's own dictionary: "word PHONES..." lines, '#' comments.
-bool AddExtraWords(ps_decoder_t* ps, const std::string& path, std::string& error) {
-  std::ifstream in(path);
-  if (!in) {
-    error = "cannot read " + path;
-    return false;
-  }
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream words(line);
-    std::string word;
-    if (!(words >> word) || word[0] == '#') {
-      continue;
-    }
-    std::string phones, p;
-    while (words >> p) {
-      if (!phones.empty()) {
-        phones += ' ';
-      }
-      phones += p;
-    }
-    if (phones.empty() || ps_add_word(ps, word.c_str(), phones.c_str(), FALSE) < 0) {
-      error = path;
-      error.append(": bad entry for \"").append(word).append("\"");
-      return false;
-    }
-  }
-  return true;
-}
 
 fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspeech) {
   const std::string t = std::to_string(threshold);
@@ -125,14 +94,14 @@ bool Recogniser::Open(std::string& error) {
   std::snprintf(wordBeam, sizeof wordBeam, "%g", settings_.wordBeam);
   const std::string topN = std::to_string(settings_.topN);
   // The decoder only ever sees the detector's voiced audio, whole: no detector of its own.
-  std::vector<const char*> argv = {"varnel-listen", "-hmm", settings_.model.c_str(), "-dict",
-                                   settings_.dict.c_str(), "-remove_silence", "no", "-remove_noise",
-                                   settings_.removeNoise ? "yes" : "no", "-dither", "yes", "-seed",
-                                   "1", "-wip", wip, "-beam", beam, "-pbeam", beam, "-wbeam",
-                                   wordBeam, "-topn", topN.c_str(),
-                                   // Every senone scored: each frame's scores are then
-                                   // relative to the best sound of the whole model.
-                                   "-compallsen", settings_.marginCheck ? "yes" : "no"};
+  // The dictionaries stay in the lexicon; the decoder only gets the words in use.
+  std::vector<const char*> argv = {
+      "varnel-listen", "-hmm", settings_.model.c_str(), "-dict", "/dev/null", "-remove_silence",
+      "no", "-remove_noise", settings_.removeNoise ? "yes" : "no", "-dither", "yes", "-seed", "1",
+      "-wip", wip, "-beam", beam, "-pbeam", beam, "-wbeam", wordBeam, "-topn", topN.c_str(),
+      // Every senone scored: each frame's scores are then
+      // relative to the best sound of the whole model.
+      "-compallsen", settings_.marginCheck ? "yes" : "no"};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -174,8 +143,17 @@ bool Recogniser::Open(std::string& error) {
     error = "cannot find varnel.dic";
     return false;
   }
-  if (!AddExtraWords(ps_, extra, error)) {
+  std::vector<std::string> ours;
+  std::vector<std::string> unused;
+  if (!lexicon_.Load(settings_.dict, unused, error) || !lexicon_.Load(extra, ours, error)) {
     return false;
+  }
+  unused = {};
+  for (const auto& word : ours) {
+    if (PhoneCountLocked(word) == 0 && AddWord(word, word) == 0) {
+      error = extra + ": bad entry for \"" + word + "\"";
+      return false;
+    }
   }
   for (const auto& phone : GarbagePhones()) {
     if (ps_add_word(ps_, GarbageWord(phone).c_str(), phone.c_str(), FALSE) < 0) {
@@ -187,18 +165,8 @@ bool Recogniser::Open(std::string& error) {
   if (settings_.garbage.wordsEnabled) {
     for (const auto& word : OtherWords()) {
       // Under names of their own, so that no command is ever read from the loop's words.
-      for (int alt = 1; alt <= 3; ++alt) {
-        const std::string suffix = alt == 1 ? "" : "(" + std::to_string(alt) + ")";
-        char* pron = ps_lookup_word(ps_, (word + suffix).c_str());
-        if (pron == nullptr) {
-          break;
-        }
-        const std::string name = OtherWord(word) + suffix;
-        const bool added = ps_add_word(ps_, name.c_str(), pron, FALSE) >= 0;
-        std::free(pron);
-        if (added && alt == 1) {
-          otherWords_.push_back(OtherWord(word));
-        }
+      if (AddWord(word, OtherWord(word), 3) > 0) {
+        otherWords_.push_back(OtherWord(word));
       }
     }
   }
@@ -208,7 +176,24 @@ bool Recogniser::Open(std::string& error) {
 
 int Recogniser::PhoneCount(const std::string& word) {
   std::lock_guard lock(mutex_);
-  return PhoneCountLocked(word);
+  const int n = PhoneCountLocked(word);
+  return n > 0 ? n : AddWord(word, word);
+}
+
+int Recogniser::AddWord(const std::string& word, const std::string& name, std::size_t most) {
+  const auto prons = lexicon_.Pronunciations(word);
+  int phones = 0;
+  for (std::size_t i = 0; i < prons.size() && i < most; ++i) {
+    const std::string alt = i == 0 ? name : name + "(" + std::to_string(i + 1) + ")";
+    // Refused when a phone is not the model's: the word stays unknown.
+    if (ps_add_word(ps_, alt.c_str(), prons[i].c_str(), FALSE) < 0) {
+      return 0;
+    }
+    if (i == 0) {
+      phones = static_cast<int>(std::count(prons[i].begin(), prons[i].end(), ' ')) + 1;
+    }
+  }
+  return phones;
 }
 
 int Recogniser::PhoneCountLocked(const std::string& word) const {

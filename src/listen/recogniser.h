@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,6 +17,7 @@
 
 #include "listen/audio_source.h"
 #include "listen/grammar.h"
+#include "listen/lexicon.h"
 #include "listen/settings.h"
 
 struct ps_decoder_s;
@@ -67,6 +69,10 @@ class Recogniser {
   Heard Evaluate(int pauseFrames);
   void Report(Heard heard);  // with mutex_ held
   int PhoneCountLocked(const std::string& word) const;
+  // Gives the decoder the word's pronunciations from the lexicon under `name`, `name(2)`...,
+  // at most `most` of them; the phones of the first, or 0 when it has none.
+  int AddWord(const std::string& word, const std::string& name,
+              std::size_t most = std::numeric_limits<std::size_t>::max());
   // Longest speech, in ms, that a command of `phones` phones may take.
   int LengthLimitMs(int phones) const;
   void AddHiss();
@@ -100,6 +106,7 @@ class Recogniser {
   long streamSamples_ = 0;
   std::vector<float> cep_;  // the detector's cepstra, unused
   std::vector<float*> cepRows_;
+  Lexicon lexicon_;
   std::vector<std::string> otherWords_;  // dictionary names of the word loop
   std::vector<std::int16_t> history_;    // the latest audio, from which an utterance starts
 

@@ -151,7 +151,7 @@ void Server::PostEnd(bool failed) {
 }
 
 int Server::Lookup(const std::string& word) {
-  // The dictionary does not change after start-up, so answers can be kept.
+  // A word's answer never changes, so answers can be kept.
   const auto it = phoneCache_.find(word);
   if (it != phoneCache_.end()) {
     return it->second;

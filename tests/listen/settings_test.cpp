@@ -48,10 +48,10 @@ TEST(ListenSettings, RejectionOptionsParse) {
   std::string error;
   bool help = false;
   ASSERT_TRUE(
-      ParseSettings({"--word-garbage-weight", "0.01", "--word-weight", "1e-5"}, s, error, help))
+      ParseSettings({"--word-garbage-weight", "0.01", "--word-weight", "2e-6"}, s, error, help))
       << error;
   EXPECT_DOUBLE_EQ(s.garbage.wordEntryWeight, 0.01);
-  EXPECT_DOUBLE_EQ(s.garbage.wordWeight, 1e-5);
+  EXPECT_DOUBLE_EQ(s.garbage.wordWeight, 2e-6);
   EXPECT_TRUE(s.garbage.wordsEnabled);
   ASSERT_TRUE(ParseSettings({"--top-n", "4", "--remove-noise"}, s, error, help)) << error;
   EXPECT_EQ(s.topN, 4);

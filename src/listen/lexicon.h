@@ -1,0 +1,30 @@
+// Pronunciation dictionaries kept as their text and a sorted index, so that the decoder is
+// given only the words in use: the whole en-us dictionary inside the decoder takes about
+// 20 MB, its text and index here under 4 MB.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace varnel::listen {
+
+class Lexicon {
+ public:
+  // Adds a file of "word PHONE..." lines: alternates as "word(2)", '#' starts a comment.
+  // The words the file holds, or false with `error` set when it cannot be read or a line
+  // has a word without phones.
+  bool Load(const std::string& path, std::vector<std::string>& words, std::string& error);
+  // The word's distinct pronunciations ("T AE B"), those of earlier files first and each
+  // file's in its own order; empty when no file has the word.
+  std::vector<std::string> Pronunciations(std::string_view word) const;
+
+ private:
+  std::string_view WordAt(std::uint32_t offset) const;
+
+  std::string text_;                    // every file, one after another
+  std::vector<std::uint32_t> entries_;  // line starts, sorted by word, stable within a word
+};
+
+}  // namespace varnel::listen
