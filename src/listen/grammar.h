@@ -66,7 +66,7 @@ struct GarbageOptions {
   // sound like a command's ("town", "scream") and leaves whole sentences to the length check.
   bool wordsEnabled = true;
   double wordEntryWeight = 3e-2;
-  double wordWeight = 1e-5;  // each word inside it
+  double wordWeight = 3e-6;  // each word inside it
 };
 
 // The phones of the acoustic model, each added to the dictionary as a word of its own so that

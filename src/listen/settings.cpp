@@ -37,7 +37,7 @@ std::string Usage() {
          "  --word-garbage          a loop of everyday words beside the commands (the default)\n"
          "  --no-word-garbage       no such loop\n"
          "  --word-garbage-weight X probability of entering that loop (3e-2)\n"
-         "  --word-weight X         probability of each word inside it (1e-5)\n"
+         "  --word-weight X         probability of each word inside it (3e-6)\n"
          "  --beam X                decoder state and phone beam (1e-60)\n"
          "  --word-beam X           decoder word-exit beam (1e-48)\n"
          "  --top-n N               Gaussians scored per frame (8)\n"
