@@ -151,7 +151,8 @@ bool Recogniser::Open(std::string& error) {
   unused = {};
   for (const auto& word : ours) {
     if (PhoneCountLocked(word) == 0 && AddWord(word, word) == 0) {
-      error = extra + ": bad entry for \"" + word + "\"";
+      error = extra;
+      error.append(": bad entry for \"").append(word).append("\"");
       return false;
     }
   }

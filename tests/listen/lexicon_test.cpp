@@ -23,7 +23,7 @@ class LexiconTest : public ::testing::Test {
     rmdir(dir_.c_str());
   }
   std::string Write(const std::string& name, const std::string& text) {
-    const std::string path = dir_ + "/" + name;
+    std::string path = dir_ + "/" + name;
     std::ofstream(path, std::ios::binary) << text;
     files_.push_back(path);
     return path;
