@@ -60,7 +60,7 @@ std::string_view Lexicon::WordAt(std::uint32_t offset) const {
   return BaseWord(std::string_view(text_).substr(offset));
 }
 
-bool Lexicon::Load(const std::string& path, std::vector<std::string>& words, std::string& error) {
+bool Lexicon::Load(const std::string& path, std::string& error, std::vector<std::string>* words) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot read " + path;
@@ -91,7 +91,9 @@ bool Lexicon::Load(const std::string& path, std::vector<std::string>& words, std
         return false;
       }
       added.push_back(static_cast<std::uint32_t>(pos));
-      words.emplace_back(BaseWord(line));
+      if (words != nullptr) {
+        words->emplace_back(BaseWord(line));
+      }
     }
     pos = end + 1;
   }

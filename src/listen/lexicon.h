@@ -13,9 +13,9 @@ namespace varnel::listen {
 class Lexicon {
  public:
   // Adds a file of "word PHONE..." lines: alternates as "word(2)", '#' starts a comment.
-  // The words the file holds, or false with `error` set when it cannot be read or a line
-  // has a word without phones.
-  bool Load(const std::string& path, std::vector<std::string>& words, std::string& error);
+  // False with `error` set when it cannot be read or a line has a word without phones.
+  // `words`, when given, receives the words the file holds.
+  bool Load(const std::string& path, std::string& error, std::vector<std::string>* words = nullptr);
   // The word's distinct pronunciations ("T AE B"), those of earlier files first and each
   // file's in its own order; empty when no file has the word.
   std::vector<std::string> Pronunciations(std::string_view word) const;

@@ -99,8 +99,8 @@ bool Recogniser::Open(std::string& error) {
       "varnel-listen", "-hmm", settings_.model.c_str(), "-dict", "/dev/null", "-remove_silence",
       "no", "-remove_noise", settings_.removeNoise ? "yes" : "no", "-dither", "yes", "-seed", "1",
       "-wip", wip, "-beam", beam, "-pbeam", beam, "-wbeam", wordBeam, "-topn", topN.c_str(),
-      // Every senone scored: each frame's scores are then
-      // relative to the best sound of the whole model.
+      // Every senone scored: each frame's scores are then relative to the best sound of the
+      // whole model.
       "-compallsen", settings_.marginCheck ? "yes" : "no"};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
@@ -144,11 +144,9 @@ bool Recogniser::Open(std::string& error) {
     return false;
   }
   std::vector<std::string> ours;
-  std::vector<std::string> unused;
-  if (!lexicon_.Load(settings_.dict, unused, error) || !lexicon_.Load(extra, ours, error)) {
+  if (!lexicon_.Load(settings_.dict, error) || !lexicon_.Load(extra, error, &ours)) {
     return false;
   }
-  unused = {};
   for (const auto& word : ours) {
     if (PhoneCountLocked(word) == 0 && AddWord(word, word) == 0) {
       error = extra;
@@ -186,9 +184,10 @@ int Recogniser::AddWord(const std::string& word, const std::string& name, std::s
   int phones = 0;
   for (std::size_t i = 0; i < prons.size() && i < most; ++i) {
     const std::string alt = i == 0 ? name : name + "(" + std::to_string(i + 1) + ")";
-    // Refused when a phone is not the model's: the word stays unknown.
+    // Refused when a phone is not the model's: without its first pronunciation the word
+    // stays unknown, a bad alternate is only left out.
     if (ps_add_word(ps_, alt.c_str(), prons[i].c_str(), FALSE) < 0) {
-      return 0;
+      break;
     }
     if (i == 0) {
       phones = static_cast<int>(std::count(prons[i].begin(), prons[i].end(), ' ')) + 1;

@@ -49,8 +49,8 @@ TEST_F(LexiconTest, FindsEveryPronunciationInOrder) {
   Lexicon lex;
   std::vector<std::string> mainWords, ourWords;
   std::string error;
-  ASSERT_TRUE(lex.Load(main, mainWords, error)) << error;
-  ASSERT_TRUE(lex.Load(ours, ourWords, error)) << error;
+  ASSERT_TRUE(lex.Load(main, error, &mainWords)) << error;
+  ASSERT_TRUE(lex.Load(ours, error, &ourWords)) << error;
   EXPECT_EQ(ourWords, (std::vector<std::string>{"varnel", "tab"}));
   EXPECT_EQ(mainWords.size(), 7U);
 
@@ -75,13 +75,12 @@ TEST_F(LexiconTest, FindsEveryPronunciationInOrder) {
 
 TEST_F(LexiconTest, RefusesWhatItCannotUse) {
   Lexicon lex;
-  std::vector<std::string> words;
   std::string error;
-  EXPECT_FALSE(lex.Load(dir_ + "/missing.dict", words, error));
+  EXPECT_FALSE(lex.Load(dir_ + "/missing.dict", error));
   EXPECT_NE(error.find("cannot read"), std::string::npos) << error;
-  EXPECT_FALSE(lex.Load(Write("bad.dict", "go G OW\nzoom\n"), words, error));
+  EXPECT_FALSE(lex.Load(Write("bad.dict", "go G OW\nzoom\n"), error));
   EXPECT_NE(error.find("\"zoom\""), std::string::npos) << error;
-  EXPECT_FALSE(lex.Load(Write("bad2.dict", "zoom # Z UW M\n"), words, error));
+  EXPECT_FALSE(lex.Load(Write("bad2.dict", "zoom # Z UW M\n"), error));
 }
 
 }  // namespace
