@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <string_view>
 #include <type_traits>
 #include <vector>
 
@@ -22,6 +23,18 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // Silence after which an utterance is decoded, in 10 ms frames: the detector's own wait for
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
+
+// Phones of a pronunciation: "T AE B" has three.
+int CountPhones(std::string_view pron) {
+  int n = 0;
+  bool inPhone = false;
+  for (const char c : pron) {
+    const bool blank = c == ' ' || c == '\t';
+    n += static_cast<int>(!blank && !inPhone);
+    inPhone = !blank;
+  }
+  return n;
+}
 
 fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspeech) {
   const std::string t = std::to_string(threshold);
@@ -190,7 +203,7 @@ int Recogniser::AddWord(const std::string& word, const std::string& name, std::s
       break;
     }
     if (i == 0) {
-      phones = static_cast<int>(std::count(prons[i].begin(), prons[i].end(), ' ')) + 1;
+      phones = CountPhones(prons[i]);
     }
   }
   return phones;
@@ -204,13 +217,8 @@ int Recogniser::PhoneCountLocked(const std::string& word) const {
   if (pron == nullptr) {
     return 0;
   }
-  std::istringstream in(pron);
+  const int n = CountPhones(pron);
   std::free(pron);
-  int n = 0;
-  std::string p;
-  while (in >> p) {
-    ++n;
-  }
   return n;
 }
 
