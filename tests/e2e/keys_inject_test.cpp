@@ -62,6 +62,8 @@ class KeyWindow {
     const auto until = Clock::now() + std::chrono::seconds(10);
     while (!mapped_ && Clock::now() < until) {
       Pump(std::chrono::milliseconds(20));
+      // The state itself as well as the event: a busy window manager may map it late.
+      mapped_ = mapped_ || Viewable();
     }
     xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, win_, XCB_CURRENT_TIME);
     xcb_flush(c_);
@@ -90,6 +92,12 @@ class KeyWindow {
     return focused_ ? "" : "the window did not get the input focus";
   }
   xcb_connection_t* Connection() { return c_; }
+
+  bool Viewable() {
+    Reply<xcb_get_window_attributes_reply_t> a(
+        xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, win_), nullptr));
+    return a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+  }
   xcb_window_t Id() const { return win_; }
 
   // Collects events until `count` keys arrived or `wait` passed without any.
