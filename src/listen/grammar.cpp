@@ -319,4 +319,35 @@ std::optional<Match> Grammar::Map(const std::string& hypothesis) const {
   return std::nullopt;
 }
 
+std::vector<bool> PrefixExits(int states, int start, int final, const std::vector<GraphArc>& arcs) {
+  const auto n = static_cast<std::size_t>(std::max(states, 0));
+  const auto inside = [&](int state) { return state >= 0 && static_cast<std::size_t>(state) < n; };
+  std::vector<bool> afterWord(n, false);
+  std::vector<bool> canEnd(n, false);
+  if (inside(final)) {
+    canEnd[static_cast<std::size_t>(final)] = true;
+  }
+  for (const auto& arc : arcs) {
+    if (!arc.word.empty() && inside(arc.to)) {
+      afterWord[static_cast<std::size_t>(arc.to)] = true;
+    }
+  }
+  // Null transitions may chain; at most `n` rounds.
+  for (bool changed = true; changed;) {
+    changed = false;
+    for (const auto& arc : arcs) {
+      if (arc.word.empty() && inside(arc.from) && inside(arc.to) &&
+          canEnd[static_cast<std::size_t>(arc.to)] && !canEnd[static_cast<std::size_t>(arc.from)]) {
+        canEnd[static_cast<std::size_t>(arc.from)] = true;
+        changed = true;
+      }
+    }
+  }
+  std::vector<bool> exits(n, false);
+  for (std::size_t i = 0; i < n; ++i) {
+    exits[i] = afterWord[i] && !canEnd[i] && static_cast<int>(i) != start;
+  }
+  return exits;
+}
+
 }  // namespace varnel::listen

@@ -67,7 +67,22 @@ struct GarbageOptions {
   bool wordsEnabled = true;
   double wordEntryWeight = 3e-2;
   double wordWeight = 3e-6;  // each word inside it
+  // Leaving a command for that loop right after one of the command's own words: "page town"
+  // is "page" and an everyday word rather than "Page Down". 0: never.
+  double prefixWeight = 3e-4;
 };
+
+// One transition of the decoder's graph; `word` is empty for a null transition.
+struct GraphArc {
+  int from = 0;
+  int to = 0;
+  std::string word;
+};
+
+// The states where speech may leave a command for the everyday-word loop: right after a word,
+// where the command cannot end yet. Where it can ("Tab twenty" of "Tab twenty five"), leaving
+// would make the loop a second, cheap way to say the command's own last words.
+std::vector<bool> PrefixExits(int states, int start, int final, const std::vector<GraphArc>& arcs);
 
 // The phones of the acoustic model, each added to the dictionary as a word of its own so that
 // the decoder's graph can hold a phone loop that absorbs speech that is not a command.

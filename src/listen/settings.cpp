@@ -38,6 +38,8 @@ std::string Usage() {
          "  --no-word-garbage       no such loop\n"
          "  --word-garbage-weight X probability of entering that loop (3e-2)\n"
          "  --word-weight X         probability of each word inside it (3e-6)\n"
+         "  --prefix-weight X       probability of leaving a command for that loop after\n"
+         "                          one of its words (3e-4); 0 never\n"
          "  --beam X                decoder state and phone beam (1e-60)\n"
          "  --word-beam X           decoder word-exit beam (1e-48)\n"
          "  --top-n N               Gaussians scored per frame (8)\n"
@@ -73,7 +75,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } catch (const std::exception&) {
         used = 0;
       }
-      if (used != v.size() || d < lo || d > hi || (whole && d != std::floor(d))) {
+      // Written so that NaN, which compares false with everything, is refused too.
+      if (used != v.size() || !(d >= lo && d <= hi) || (whole && d != std::floor(d))) {
         std::string text = a;
         text.append(": bad value \"").append(v).append("\"");
         throw std::invalid_argument(text);
@@ -117,6 +120,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--word-weight") {
         s.garbage.wordWeight = number(1e-30, 1);
         s.garbage.wordsEnabled = true;
+      } else if (a == "--prefix-weight") {
+        s.garbage.prefixWeight = number(0, 1);
       } else if (a == "--top-n") {
         s.topN = static_cast<int>(number(1, 64, true));
       } else if (a == "--remove-noise") {

@@ -124,6 +124,27 @@ TEST(Grammar, NewestMenuWinsAndEmptyMenusGiveNoGrammar) {
   EXPECT_TRUE(BuildGrammar({MenuSpec{3, {}, {{1, "Zoom Out"}}}}, kDict).Empty());
 }
 
+// Leaving a command for the word loop: after a word, and only where the command cannot end yet.
+TEST(ListenGrammar, PrefixExitsOnlyWhereTheCommandGoesOn) {
+  // 0 start, 9 end. "page down"; "tab <number>" with "three" and "twenty [five]"; "find
+  // [it]" whose "find" ends through two null transitions.
+  const std::vector<GraphArc> arcs = {
+      {0, 1, "page"},   {1, 9, "down"}, {0, 2, "tab"}, {2, 3, ""},     {3, 9, "three"},
+      {3, 4, "twenty"}, {4, 9, "five"}, {4, 9, ""},    {0, 5, "find"}, {5, 6, "it"},
+      {5, 7, ""},       {7, 9, ""},     {6, 9, ""},    {1, 40, ""},    {0, 41, "ph_aa"},
+  };
+  const auto exits = PrefixExits(10, 0, 9, arcs);
+  ASSERT_EQ(exits.size(), 10u);
+  const std::vector<bool> want = {false, true,  true,  false, false,
+                                  false, false, false, false, false};
+  for (std::size_t i = 0; i < want.size(); ++i) {
+    EXPECT_EQ(exits[i], want[i]) << "state " << i;
+  }
+  EXPECT_TRUE(PrefixExits(0, 0, 0, arcs).empty());
+  EXPECT_EQ(PrefixExits(3, 0, -1, {{0, 1, "a"}, {1, 2, "b"}}),
+            (std::vector<bool>{false, true, true}));
+}
+
 // Every word-loop entry becomes a dictionary name of its own: duplicates or characters outside
 // plain words would clash with commands' words or break the decoder's graph.
 TEST(ListenGrammar, OtherWordsAreDistinctPlainWords) {

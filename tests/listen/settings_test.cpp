@@ -60,6 +60,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   ASSERT_TRUE(ParseSettings({"--min-margin", "-12.5"}, s, error, help)) << error;
   EXPECT_TRUE(s.marginCheck);  // tuning the check asks for it
   EXPECT_DOUBLE_EQ(s.minMargin, -12.5);
+  ASSERT_TRUE(ParseSettings({"--prefix-weight", "0"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.garbage.prefixWeight, 0);  // never leave a command half-way
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -78,6 +80,8 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--word-beam", "wide"},      // not a number
       {"--min-margin", "-5000"},    // beyond any score
       {"--top-n", "0"},             // no Gaussian at all
+      {"--beam", "nan"},            // compares false with every bound
+      {"--prefix-weight", "-1"},    // a negative probability
       {"--top-n", "4.5"},           // not a whole number
       {"--noise-floor", "-1"},      // negative
       {"--frobnicate"},             // unknown
