@@ -59,11 +59,15 @@ class KeyWindow {
     xcb_flush(c_);
     syms_ = xcb_key_symbols_alloc(c_);
     // Wait until it is on screen, then take the focus.
-    const auto until = Clock::now() + std::chrono::seconds(10);
-    while (!mapped_ && Clock::now() < until) {
-      Pump(std::chrono::milliseconds(20));
-      // The state itself as well as the event: a busy window manager may map it late.
-      mapped_ = mapped_ || Viewable();
+    WaitForMap(std::chrono::seconds(3));
+    if (!mapped_) {
+      // Now and then, in a loaded full run, the window manager never maps it. The keys only
+      // need a focused window: one that bypasses the manager is mapped by the server itself.
+      const std::uint32_t bypass = 1;
+      xcb_change_window_attributes(c_, win_, XCB_CW_OVERRIDE_REDIRECT, &bypass);
+      xcb_map_window(c_, win_);
+      xcb_flush(c_);
+      WaitForMap(std::chrono::seconds(7));
     }
     xcb_set_input_focus(c_, XCB_INPUT_FOCUS_POINTER_ROOT, win_, XCB_CURRENT_TIME);
     xcb_flush(c_);
@@ -130,6 +134,14 @@ class KeyWindow {
   }
 
  private:
+  void WaitForMap(std::chrono::seconds most) {
+    const auto until = Clock::now() + most;
+    while (!mapped_ && Clock::now() < until) {
+      Pump(std::chrono::milliseconds(20));
+      // The state itself as well as the event: a busy window manager may map it late.
+      mapped_ = mapped_ || Viewable();
+    }
+  }
   void Pump(std::chrono::milliseconds nap) {
     xcb_generic_event_t* ev = xcb_poll_for_event(c_);
     if (ev == nullptr) {
