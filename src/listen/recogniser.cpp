@@ -65,6 +65,27 @@ fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspe
   return fe;
 }
 
+// Lets speech leave the commands' first `commandStates` states for the word loop, at `weight`
+// (a scaled log probability).
+void AddPrefixExits(fsg_model_t* fsg, int commandStates, int wordLoop, std::int32_t weight) {
+  std::vector<GraphArc> arcs;
+  for (int i = 0; i < commandStates; ++i) {
+    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
+      const fsg_link_t* link = fsg_arciter_get(it);
+      const int wid = fsg_link_wid(link);
+      arcs.push_back({i, fsg_link_to_state(link), wid < 0 ? "" : fsg_model_word_str(fsg, wid)});
+    }
+  }
+  const auto exits = PrefixExits(commandStates, fsg->start_state, fsg->final_state, arcs);
+  for (int i = 0; i < commandStates; ++i) {
+    if (exits[static_cast<std::size_t>(i)]) {
+      fsg_model_null_trans_add(fsg, i, wordLoop, weight);
+    }
+  }
+  // The decoder follows one null transition at a time.
+  glist_free(fsg_model_null_trans_closure(fsg, nullptr));
+}
+
 }  // namespace
 
 std::string FindExtraDictionary() {
@@ -337,34 +358,14 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
     }
     fsg_model_null_trans_add(fsg, wordLoop, fsg->final_state, 0);
     if (settings_.garbage.prefixWeight > 0) {
-      AddPrefixExits(fsg, n, wordLoop);
+      AddPrefixExits(
+          fsg, n, wordLoop,
+          static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.prefixWeight) * lw));
     }
   }
   const bool ok = ps_set_fsg(ps_, name, fsg) >= 0;
   fsg_model_free(fsg);
   return ok;
-}
-
-void Recogniser::AddPrefixExits(fsg_model_t* fsg, int commandStates, int wordLoop) {
-  std::vector<GraphArc> arcs;
-  for (int i = 0; i < commandStates; ++i) {
-    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
-      const fsg_link_t* link = fsg_arciter_get(it);
-      const int wid = fsg_link_wid(link);
-      arcs.push_back({i, fsg_link_to_state(link), wid < 0 ? "" : fsg_model_word_str(fsg, wid)});
-    }
-  }
-  const auto exits = PrefixExits(commandStates, fsg->start_state, fsg->final_state, arcs);
-  const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
-  const auto weight = static_cast<std::int32_t>(
-      logmath_log(ps_get_logmath(ps_), settings_.garbage.prefixWeight) * lw);
-  for (int i = 0; i < commandStates; ++i) {
-    if (exits[static_cast<std::size_t>(i)]) {
-      fsg_model_null_trans_add(fsg, i, wordLoop, weight);
-    }
-  }
-  // The decoder follows one null transition at a time.
-  glist_free(fsg_model_null_trans_closure(fsg, nullptr));
 }
 
 void Recogniser::AddHiss() {

@@ -22,7 +22,6 @@
 
 struct ps_decoder_s;
 struct fe_s;
-struct fsg_model_s;
 
 namespace varnel::listen {
 
@@ -61,8 +60,6 @@ class Recogniser {
   void Run();
   bool ApplyPending();  // with mutex_ held
   bool SetCommandSearch(const char* name, const std::string& jsgf);
-  // Lets speech leave the commands' first `commandStates` states for the word loop.
-  void AddPrefixExits(fsg_model_s* fsg, int commandStates, int wordLoop);
   void PrimeDetector();
   void Detect(const std::int16_t* samples, std::size_t n);
   // Runs a detector over the samples; the number of frames it passed as speech.
