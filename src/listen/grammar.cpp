@@ -196,6 +196,62 @@ std::string GarbageWord(const std::string& phone) {
   return "ph_" + Lower(phone);
 }
 
+namespace {
+
+// The items of a list as a tree of words: items that share leading words share its branches.
+struct WordTree {
+  bool ends = false;
+  std::vector<std::pair<std::string, std::size_t>> children;  // word, node, in first-seen order
+};
+
+std::string TreeAlternatives(const std::vector<WordTree>& nodes, std::size_t at) {
+  const WordTree& node = nodes[at];
+  std::vector<std::string> alts;
+  if (node.ends && !node.children.empty()) {
+    alts.emplace_back("<NULL>");
+  }
+  for (const auto& [word, child] : node.children) {
+    std::string alt = word;
+    if (!nodes[child].children.empty()) {
+      const std::string rest = TreeAlternatives(nodes, child);
+      const bool single = nodes[child].children.size() == 1 && !nodes[child].ends;
+      alt += single ? " " + rest : " ( " + rest + " )";
+    }
+    alts.push_back(std::move(alt));
+  }
+  std::string out;
+  for (const auto& alt : alts) {
+    out += (out.empty() ? "" : " | ") + alt;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string FactoredAlternatives(const std::vector<std::string>& alternatives) {
+  std::vector<WordTree> nodes(1);
+  for (const auto& alternative : alternatives) {
+    std::size_t at = 0;
+    for (const auto& word : SplitWords(alternative)) {
+      auto& children = nodes[at].children;
+      const auto it = std::find_if(children.begin(), children.end(),
+                                   [&](const auto& c) { return c.first == word; });
+      if (it != children.end()) {
+        at = it->second;
+        continue;
+      }
+      const std::size_t next = nodes.size();
+      nodes[at].children.emplace_back(word, next);
+      nodes.emplace_back();
+      at = next;
+    }
+    if (at != 0) {
+      nodes[at].ends = true;
+    }
+  }
+  return TreeAlternatives(nodes, 0);
+}
+
 Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup) {
   Grammar g;
   std::ostringstream rules;
@@ -237,11 +293,7 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
             slot.items.push_back(std::move(li));
           }
           phones += longest;
-          rules << "<" << name << "> = ";
-          for (std::size_t i = 0; i < alternatives.size(); ++i) {
-            rules << (i ? " | " : "") << alternatives[i];
-          }
-          rules << ";\n";
+          rules << "<" << name << "> = " << FactoredAlternatives(alternatives) << ";\n";
           body += " <" + name + ">";
         }
         cmd.slots.push_back(std::move(slot));

@@ -130,6 +130,11 @@ class Grammar {
   int maxPhones_ = 0;
 };
 
+// A list's spoken items as one grammar expression, items that share leading words sharing
+// them: "twenty ( <NULL> | one | two )". After "twenty" the decoder is in one place, where the
+// command may end, rather than in one of several copies of "twenty".
+std::string FactoredAlternatives(const std::vector<std::string>& alternatives);
+
 // Menus later in `menus` win when two commands sound the same. Commands that cannot be spoken
 // (unknown word, missing or empty list) are left out.
 Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup);

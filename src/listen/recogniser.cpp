@@ -309,18 +309,14 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
   if (commands == nullptr) {
     return false;
   }
-  if (!settings_.garbage.enabled) {
-    const bool ok = ps_set_fsg(ps_, name, commands) >= 0;
-    fsg_model_free(commands);
-    return ok;
-  }
-  // The commands' graph again, with one more state: a loop of single phones from the start
-  // to the end, each phone paying a penalty. Speech that is no command leaves through it; a
-  // command is heard only when its own path beats the loop.
+  // The commands' graph again, with a loop of single phones from the start to the end, each
+  // phone paying a penalty, and a loop of everyday words. Speech that is no command leaves
+  // through them; a command is heard only when its own path beats both.
   const int n = fsg_model_n_state(commands);
   const int loop = n;
-  const int wordLoop = n + 1;
-  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 2);
+  const int wordLoop = n + 1;  // before a word of the loop
+  const int wordDone = n + 2;  // after one, where the utterance may end
+  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 3);
   fsg->start_state = fsg_model_start_state(commands);
   fsg->final_state = fsg_model_final_state(commands);
   for (int i = 0; i < n; ++i) {
@@ -340,12 +336,14 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
       static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.entryWeight) * lw);
   const auto each =
       static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.phoneWeight) * lw);
-  for (const auto& phone : GarbagePhones()) {
-    const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
-    fsg_model_trans_add(fsg, fsg->start_state, loop, entry + each, wid);
-    fsg_model_trans_add(fsg, loop, loop, each, wid);
+  if (settings_.garbage.enabled) {
+    for (const auto& phone : GarbagePhones()) {
+      const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
+      fsg_model_trans_add(fsg, fsg->start_state, loop, entry + each, wid);
+      fsg_model_trans_add(fsg, loop, loop, each, wid);
+    }
+    fsg_model_null_trans_add(fsg, loop, fsg->final_state, 0);
   }
-  fsg_model_null_trans_add(fsg, loop, fsg->final_state, 0);
   if (!otherWords_.empty()) {
     const auto wordEntry =
         static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.wordEntryWeight) * lw);
@@ -353,10 +351,13 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
         static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.wordWeight) * lw);
     for (const auto& word : otherWords_) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
-      fsg_model_trans_add(fsg, fsg->start_state, wordLoop, wordEntry + eachWord, wid);
-      fsg_model_trans_add(fsg, wordLoop, wordLoop, eachWord, wid);
+      fsg_model_trans_add(fsg, fsg->start_state, wordDone, wordEntry + eachWord, wid);
+      fsg_model_trans_add(fsg, wordLoop, wordDone, eachWord, wid);
     }
-    fsg_model_null_trans_add(fsg, wordLoop, fsg->final_state, 0);
+    fsg_model_null_trans_add(fsg, wordDone, wordLoop, 0);
+    // Only after a word: a prefix exit that ended at once would make every beginning of a
+    // command ("back" of "Back Tab") a cheap way to say nothing at all.
+    fsg_model_null_trans_add(fsg, wordDone, fsg->final_state, 0);
     if (settings_.garbage.prefixWeight > 0) {
       AddPrefixExits(
           fsg, n, wordLoop,

@@ -112,6 +112,25 @@ TEST(Grammar, MapsHypothesesBackToCommandsAndItems) {
   EXPECT_EQ(g.MaxPhones(), 17);
   EXPECT_EQ(g.Jsgf().find("out"), std::string::npos);
   EXPECT_NE(g.Jsgf().find("twenty five"), std::string::npos);
+  EXPECT_NE(g.Jsgf().find("find ( <NULL> | it )"), std::string::npos);
+}
+
+TEST(Grammar, ListItemsShareTheirLeadingWords) {
+  const struct {
+    std::vector<std::string> items;
+    std::string want;
+  } cases[] = {
+      {{"one", "two"}, "one | two"},
+      {{"twenty", "twenty one", "twenty two"}, "twenty ( <NULL> | one | two )"},
+      {{"twenty one", "twenty"}, "twenty ( <NULL> | one )"},
+      {{"go back now", "go back home"}, "go back ( now | home )"},
+      {{"a b c", "a b", "d"}, "a b ( <NULL> | c ) | d"},
+      {{"one", "one"}, "one"},
+      {{"", "one"}, "one"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FactoredAlternatives(c.items), c.want);
+  }
 }
 
 TEST(Grammar, NewestMenuWinsAndEmptyMenusGiveNoGrammar) {
