@@ -280,6 +280,9 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
           int longest = 0;
           for (const auto& item : menu->lists.at(part.list)) {
             ListItem li{item, *SpokenWords(item)};
+            if (!li.words.empty()) {
+              g.listEnds_.insert(li.words.back());
+            }
             std::string alt;
             int itemPhones = 0;
             for (const auto& w : li.words) {
@@ -371,18 +374,14 @@ std::optional<Match> Grammar::Map(const std::string& hypothesis) const {
   return std::nullopt;
 }
 
-std::vector<bool> PrefixExits(int states, int start, int final, const std::vector<GraphArc>& arcs) {
-  const auto n = static_cast<std::size_t>(std::max(states, 0));
+namespace {
+
+// The states from which the command can end, through null transitions only.
+std::vector<bool> CanEnd(std::size_t n, int final, const std::vector<GraphArc>& arcs) {
   const auto inside = [&](int state) { return state >= 0 && static_cast<std::size_t>(state) < n; };
-  std::vector<bool> afterWord(n, false);
   std::vector<bool> canEnd(n, false);
   if (inside(final)) {
     canEnd[static_cast<std::size_t>(final)] = true;
-  }
-  for (const auto& arc : arcs) {
-    if (!arc.word.empty() && inside(arc.to)) {
-      afterWord[static_cast<std::size_t>(arc.to)] = true;
-    }
   }
   // Null transitions may chain; at most `n` rounds.
   for (bool changed = true; changed;) {
@@ -395,9 +394,38 @@ std::vector<bool> PrefixExits(int states, int start, int final, const std::vecto
       }
     }
   }
+  return canEnd;
+}
+
+}  // namespace
+
+std::vector<bool> PrefixExits(int states, int start, int final, const std::vector<GraphArc>& arcs) {
+  const auto n = static_cast<std::size_t>(std::max(states, 0));
+  std::vector<bool> afterWord(n, false);
+  for (const auto& arc : arcs) {
+    if (!arc.word.empty() && arc.to >= 0 && static_cast<std::size_t>(arc.to) < n) {
+      afterWord[static_cast<std::size_t>(arc.to)] = true;
+    }
+  }
+  const auto canEnd = CanEnd(n, final, arcs);
   std::vector<bool> exits(n, false);
   for (std::size_t i = 0; i < n; ++i) {
     exits[i] = afterWord[i] && !canEnd[i] && static_cast<int>(i) != start;
+  }
+  return exits;
+}
+
+std::vector<std::size_t> SuffixExits(int states, int final, const std::vector<GraphArc>& arcs,
+                                     const std::set<std::string>& listEnds) {
+  const auto n = static_cast<std::size_t>(std::max(states, 0));
+  const auto canEnd = CanEnd(n, final, arcs);
+  std::vector<std::size_t> exits;
+  for (std::size_t k = 0; k < arcs.size(); ++k) {
+    const auto& arc = arcs[k];
+    if (!arc.word.empty() && arc.to >= 0 && static_cast<std::size_t>(arc.to) < n &&
+        canEnd[static_cast<std::size_t>(arc.to)] && listEnds.count(arc.word) == 0) {
+      exits.push_back(k);
+    }
   }
   return exits;
 }

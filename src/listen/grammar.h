@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,9 @@ struct GarbageOptions {
   // Leaving a command for that loop right after one of the command's own words: "page town"
   // is "page" and an everyday word rather than "Page Down". 0: never.
   double prefixWeight = 3e-4;
+  // Going on into that loop after a whole command that ends in a word of its own (not a list
+  // item): "focus group" is "focus" and an everyday word rather than "Focus". 0: never.
+  double suffixWeight = 3e-3;
 };
 
 // One transition of the decoder's graph; `word` is empty for a null transition.
@@ -83,6 +87,13 @@ struct GraphArc {
 // where the command cannot end yet. Where it can ("Tab twenty" of "Tab twenty five"), leaving
 // would make the loop a second, cheap way to say the command's own last words.
 std::vector<bool> PrefixExits(int states, int start, int final, const std::vector<GraphArc>& arcs);
+
+// The word transitions that end a command on one of its own words: those into a state where the
+// command can end, whose word ends no list item (`listEnds`). After a list item ("Tab two" +
+// "will") the loop would be a second, cheap way to say a longer item ("Tab twelve"). Indices
+// into `arcs`.
+std::vector<std::size_t> SuffixExits(int states, int final, const std::vector<GraphArc>& arcs,
+                                     const std::set<std::string>& listEnds);
 
 // The phones of the acoustic model, each added to the dictionary as a word of its own so that
 // the decoder's graph can hold a phone loop that absorbs speech that is not a command.
@@ -105,6 +116,8 @@ class Grammar {
   bool Empty() const { return commands_.empty(); }
   const std::string& Jsgf() const { return jsgf_; }
   int MaxPhones() const { return maxPhones_; }
+  // The last words of the lists' items.
+  const std::set<std::string>& ListEnds() const { return listEnds_; }
   // The command a hypothesis stands for; nullopt for garbage or words of no command.
   std::optional<Match> Map(const std::string& hypothesis) const;
 
@@ -128,6 +141,7 @@ class Grammar {
   std::string jsgf_;
   std::vector<Command> commands_;
   int maxPhones_ = 0;
+  std::set<std::string> listEnds_;
 };
 
 // A list's spoken items as one grammar expression, items that share leading words sharing

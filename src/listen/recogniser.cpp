@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <set>
 #include <sstream>
 #include <string_view>
 #include <type_traits>
@@ -65,21 +67,34 @@ fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspe
   return fe;
 }
 
-// Lets speech leave the commands' first `commandStates` states for the word loop, at `weight`
-// (a scaled log probability).
-void AddPrefixExits(fsg_model_t* fsg, int commandStates, int wordLoop, std::int32_t weight) {
+// Lets speech leave the commands' first `commandStates` states for the word loop: part-way
+// through a command at `prefix`, after a whole one at `suffix` (scaled log probabilities;
+// nullopt for never).
+void AddLoopExits(fsg_model_t* fsg, int commandStates, int wordLoop,
+                  std::optional<std::int32_t> prefix, std::optional<std::int32_t> suffix,
+                  const std::set<std::string>& listEnds) {
   std::vector<GraphArc> arcs;
+  std::vector<std::pair<int, std::int32_t>> links;  // word id and log probability of each arc
   for (int i = 0; i < commandStates; ++i) {
     for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
       const fsg_link_t* link = fsg_arciter_get(it);
       const int wid = fsg_link_wid(link);
       arcs.push_back({i, fsg_link_to_state(link), wid < 0 ? "" : fsg_model_word_str(fsg, wid)});
+      links.emplace_back(wid, fsg_link_logs2prob(link));
     }
   }
-  const auto exits = PrefixExits(commandStates, fsg->start_state, fsg->final_state, arcs);
-  for (int i = 0; i < commandStates; ++i) {
-    if (exits[static_cast<std::size_t>(i)]) {
-      fsg_model_null_trans_add(fsg, i, wordLoop, weight);
+  if (suffix) {
+    // The command's last word again, on a transition of its own into the loop.
+    for (const auto k : SuffixExits(commandStates, fsg->final_state, arcs, listEnds)) {
+      fsg_model_trans_add(fsg, arcs[k].from, wordLoop, links[k].second + *suffix, links[k].first);
+    }
+  }
+  if (prefix) {
+    const auto exits = PrefixExits(commandStates, fsg->start_state, fsg->final_state, arcs);
+    for (int i = 0; i < commandStates; ++i) {
+      if (exits[static_cast<std::size_t>(i)]) {
+        fsg_model_null_trans_add(fsg, i, wordLoop, *prefix);
+      }
     }
   }
   // The decoder follows one null transition at a time.
@@ -288,7 +303,7 @@ bool Recogniser::ApplyPending() {
   }
   // Two names in turn: the search in use is never the one replaced.
   searchName_ = (searchFlip_++ % 2) != 0 ? "a" : "b";
-  if (!SetCommandSearch(searchName_.c_str(), active_->Jsgf())) {
+  if (!SetCommandSearch(searchName_.c_str(), active_->Jsgf(), active_->ListEnds())) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
@@ -296,7 +311,8 @@ bool Recogniser::ApplyPending() {
   return true;
 }
 
-bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
+bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf,
+                                  const std::set<std::string>& listEnds) {
   jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
   if (parsed == nullptr) {
     return false;
@@ -358,11 +374,14 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf) {
     // Only after a word: a prefix exit that ended at once would make every beginning of a
     // command ("back" of "Back Tab") a cheap way to say nothing at all.
     fsg_model_null_trans_add(fsg, wordDone, fsg->final_state, 0);
-    if (settings_.garbage.prefixWeight > 0) {
-      AddPrefixExits(
-          fsg, n, wordLoop,
-          static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.prefixWeight) * lw));
-    }
+    const auto scaled = [&](double p) -> std::optional<std::int32_t> {
+      if (p <= 0) {
+        return std::nullopt;
+      }
+      return static_cast<std::int32_t>(logmath_log(lmath, p) * lw);
+    };
+    AddLoopExits(fsg, n, wordLoop, scaled(settings_.garbage.prefixWeight),
+                 scaled(settings_.garbage.suffixWeight), listEnds);
   }
   const bool ok = ps_set_fsg(ps_, name, fsg) >= 0;
   fsg_model_free(fsg);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,7 +60,8 @@ class Recogniser {
  private:
   void Run();
   bool ApplyPending();  // with mutex_ held
-  bool SetCommandSearch(const char* name, const std::string& jsgf);
+  bool SetCommandSearch(const char* name, const std::string& jsgf,
+                        const std::set<std::string>& listEnds);
   void PrimeDetector();
   void Detect(const std::int16_t* samples, std::size_t n);
   // Runs a detector over the samples; the number of frames it passed as speech.

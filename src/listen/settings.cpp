@@ -40,6 +40,8 @@ std::string Usage() {
          "  --word-weight X         probability of each word inside it (3e-6)\n"
          "  --prefix-weight X       probability of leaving a command for that loop after\n"
          "                          one of its words (3e-4); 0 never\n"
+         "  --suffix-weight X       probability of going on into that loop after a whole\n"
+         "                          command that ends in a word of its own (3e-3); 0 never\n"
          "  --beam X                decoder state and phone beam (1e-60)\n"
          "  --word-beam X           decoder word-exit beam (1e-48)\n"
          "  --top-n N               Gaussians scored per frame (8)\n"
@@ -122,6 +124,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.wordsEnabled = true;
       } else if (a == "--prefix-weight") {
         s.garbage.prefixWeight = number(0, 1);
+      } else if (a == "--suffix-weight") {
+        s.garbage.suffixWeight = number(0, 1);
       } else if (a == "--top-n") {
         s.topN = static_cast<int>(number(1, 64, true));
       } else if (a == "--remove-noise") {

@@ -164,6 +164,36 @@ TEST(ListenGrammar, PrefixExitsOnlyWhereTheCommandGoesOn) {
             (std::vector<bool>{false, true, true}));
 }
 
+// Going on into the word loop after a whole command: only after a word of the command's own.
+TEST(ListenGrammar, SuffixExitsAfterACommandsOwnLastWord) {
+  // 0 start, 9 end. "page down"; "tab <number>" with "two" and "twenty [five]"; "find [it]"
+  // whose "find" ends through two null transitions; "go home" where "home" is also an item.
+  const std::vector<GraphArc> arcs = {
+      {0, 1, "page"}, {1, 9, "down"},   {0, 2, "tab"},  {2, 3, ""},
+      {3, 9, "two"},  {3, 4, "twenty"}, {4, 9, "five"}, {4, 9, ""},
+      {0, 5, "find"}, {5, 6, "it"},     {5, 7, ""},     {7, 9, ""},
+      {6, 9, ""},     {0, 8, "go"},     {8, 9, "home"}, {0, 40, "far"},
+  };
+  const std::set<std::string> listEnds = {"two", "twenty", "five", "home"};
+  const auto exits = SuffixExits(10, 9, arcs, listEnds);
+  std::vector<std::string> words;
+  words.reserve(exits.size());
+  for (const auto k : exits) {
+    words.push_back(arcs[k].word);
+  }
+  EXPECT_EQ(words, (std::vector<std::string>{"down", "find", "it"}));
+  EXPECT_TRUE(SuffixExits(10, -1, arcs, listEnds).empty());
+  EXPECT_TRUE(SuffixExits(0, 0, arcs, {}).empty());
+}
+
+TEST(ListenGrammar, ListEndsAreTheItemsLastWords) {
+  MenuSpec menu;
+  menu.lists = {{"Number", {"2", "25"}}, {"Find", {"Find", "Find It"}}};
+  menu.commands = {{16, "Tab <Number>"}, {2, "<Find>"}, {24, "Varnel"}};
+  const Grammar g = BuildGrammar({menu}, kDict);
+  EXPECT_EQ(g.ListEnds(), (std::set<std::string>{"two", "five", "find", "it"}));
+}
+
 // Every word-loop entry becomes a dictionary name of its own: duplicates or characters outside
 // plain words would clash with commands' words or break the decoder's graph.
 TEST(ListenGrammar, OtherWordsAreDistinctPlainWords) {

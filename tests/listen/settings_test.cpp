@@ -62,6 +62,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.minMargin, -12.5);
   ASSERT_TRUE(ParseSettings({"--prefix-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.prefixWeight, 0);  // never leave a command half-way
+  ASSERT_TRUE(ParseSettings({"--suffix-weight", "0"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -82,6 +84,7 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--top-n", "0"},             // no Gaussian at all
       {"--beam", "nan"},            // compares false with every bound
       {"--prefix-weight", "-1"},    // a negative probability
+      {"--suffix-weight", "2"},     // above one
       {"--top-n", "4.5"},           // not a whole number
       {"--noise-floor", "-1"},      // negative
       {"--frobnicate"},             // unknown
