@@ -68,6 +68,10 @@ struct GarbageOptions {
   bool wordsEnabled = true;
   double wordEntryWeight = 3e-2;
   double wordWeight = 3e-6;  // each word inside it
+  // How many of the most frequent English words join the loop: the more it holds, the more
+  // ordinary phrases find their own words there ("box office") instead of a command, at some
+  // decoding time.
+  std::size_t commonWords = 3000;
   // Leaving a command for that loop right after one of the command's own words: "page town"
   // is "page" and an everyday word rather than "Page Down". 0: never.
   double prefixWeight = 3e-4;
@@ -100,8 +104,11 @@ std::vector<std::size_t> SuffixExits(int states, int final, const std::vector<Gr
 const std::vector<std::string>& GarbagePhones();
 std::string GarbageWord(const std::string& phone);  // "AA" -> "ph_aa"
 
-// The words of the second loop, and the dictionary names they are added under.
-const std::vector<std::string>& OtherWords();
+// The words of the second loop: a hand-picked few hundred (everyday words and words that
+// sound like parts of commands) and the `common` most frequent words of CommonWords(); and
+// the dictionary names they are added under.
+std::vector<std::string> OtherWords(std::size_t common);
+const std::vector<std::string>& CommonWords();  // most frequent first
 std::string OtherWord(const std::string& word);  // "the" -> "ow_the"
 
 struct Match {

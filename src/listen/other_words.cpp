@@ -1,10 +1,14 @@
 // Everyday English words, and words that sound like parts of commands, looped beside the
 // commands so that ordinary speech has a better path than the nearest command.
+#include <set>
+
 #include "listen/grammar.h"
 
 namespace varnel::listen {
 
-const std::vector<std::string>& OtherWords() {
+namespace {
+
+const std::vector<std::string>& HandPickedWords() {
   static const std::vector<std::string> kWords = {
       "the",       "of",       "and",     "to",       "a",        "in",      "is",
       "it",        "you",      "that",    "he",       "was",      "for",     "on",
@@ -88,6 +92,20 @@ const std::vector<std::string>& OtherWords() {
       "highlight", "omni",
   };
   return kWords;
+}
+
+}  // namespace
+
+std::vector<std::string> OtherWords(std::size_t common) {
+  std::vector<std::string> words = HandPickedWords();
+  std::set<std::string> have(words.begin(), words.end());
+  const auto& ranked = CommonWords();
+  for (std::size_t i = 0; i < ranked.size() && i < common; ++i) {
+    if (have.insert(ranked[i]).second) {
+      words.push_back(ranked[i]);
+    }
+  }
+  return words;
 }
 
 std::string OtherWord(const std::string& word) {

@@ -211,7 +211,7 @@ bool Recogniser::Open(std::string& error) {
   }
   otherWords_.clear();
   if (settings_.garbage.wordsEnabled) {
-    for (const auto& word : OtherWords()) {
+    for (const auto& word : OtherWords(settings_.garbage.commonWords)) {
       // Under names of their own, so that no command is ever read from the loop's words; one
       // pronunciation each, since every alternate is a chain of its own to search.
       if (AddWord(word, OtherWord(word), 1) > 0) {

@@ -38,6 +38,8 @@ std::string Usage() {
          "  --no-word-garbage       no such loop\n"
          "  --word-garbage-weight X probability of entering that loop (3e-2)\n"
          "  --word-weight X         probability of each word inside it (3e-6)\n"
+         "  --everyday-words N      how many of the most frequent English words join that\n"
+         "                          loop, beside a few hundred picked by hand (3000)\n"
          "  --prefix-weight X       probability of leaving a command for that loop after\n"
          "                          one of its words (3e-4); 0 never\n"
          "  --suffix-weight X       probability of going on into that loop after a whole\n"
@@ -121,6 +123,9 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.wordsEnabled = true;  // tuning the loop asks for it
       } else if (a == "--word-weight") {
         s.garbage.wordWeight = number(1e-30, 1);
+        s.garbage.wordsEnabled = true;
+      } else if (a == "--everyday-words") {
+        s.garbage.commonWords = static_cast<std::size_t>(number(0, 100000, true));
         s.garbage.wordsEnabled = true;
       } else if (a == "--prefix-weight") {
         s.garbage.prefixWeight = number(0, 1);

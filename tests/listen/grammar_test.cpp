@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 
 namespace varnel::listen {
@@ -198,14 +199,37 @@ TEST(ListenGrammar, ListEndsAreTheItemsLastWords) {
 // plain words would clash with commands' words or break the decoder's graph.
 TEST(ListenGrammar, OtherWordsAreDistinctPlainWords) {
   std::set<std::string> seen;
-  for (const auto& w : OtherWords()) {
+  for (const auto& w : OtherWords(CommonWords().size())) {
     EXPECT_TRUE(seen.insert(w).second) << "duplicate " << w;
     const auto spoken = SpokenWords(w);
     ASSERT_TRUE(spoken.has_value()) << w;
     EXPECT_EQ(*spoken, std::vector<std::string>{w});
     EXPECT_EQ(OtherWord(w).rfind("ow_", 0), 0u);
   }
-  EXPECT_GT(seen.size(), 300u);
+  EXPECT_GT(seen.size(), 3000u);
+}
+
+// The common words extend the hand-picked ones in frequency order, each word once.
+TEST(ListenGrammar, OtherWordsTakeTheMostFrequentFirst) {
+  const auto hand = OtherWords(0);
+  ASSERT_GT(hand.size(), 300u);
+  const std::set<std::string> handSet(hand.begin(), hand.end());
+  const auto& ranked = CommonWords();
+  ASSERT_GT(ranked.size(), 100u);
+  EXPECT_EQ(ranked.front(), "the");
+  const auto some = OtherWords(100);
+  ASSERT_GE(some.size(), hand.size());
+  EXPECT_TRUE(std::equal(hand.begin(), hand.end(), some.begin()));
+  std::vector<std::string> added;
+  for (std::size_t i = 0; i < 100; ++i) {
+    if (handSet.count(ranked[i]) == 0) {
+      added.push_back(ranked[i]);
+    }
+  }
+  EXPECT_EQ(std::vector<std::string>(some.begin() + static_cast<std::ptrdiff_t>(hand.size()),
+                                     some.end()),
+            added);
+  EXPECT_EQ(OtherWords(ranked.size() + 50).size(), OtherWords(ranked.size()).size());
 }
 
 }  // namespace

@@ -64,6 +64,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.prefixWeight, 0);  // never leave a command half-way
   ASSERT_TRUE(ParseSettings({"--suffix-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
+  ASSERT_TRUE(ParseSettings({"--everyday-words", "0"}, s, error, help)) << error;
+  EXPECT_EQ(s.garbage.commonWords, 0u);  // the hand-picked words alone
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -86,6 +88,7 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--prefix-weight", "-1"},    // a negative probability
       {"--suffix-weight", "2"},     // above one
       {"--top-n", "4.5"},           // not a whole number
+      {"--everyday-words", "-3"},   // a negative count
       {"--noise-floor", "-1"},      // negative
       {"--frobnicate"},             // unknown
   };
