@@ -69,9 +69,10 @@ struct GarbageOptions {
   double wordEntryWeight = 3e-2;
   double wordWeight = 3e-6;  // each word inside it
   // How many of the most frequent English words join the loop: the more it holds, the more
-  // ordinary phrases find their own words there ("box office") instead of a command, at some
-  // decoding time.
-  std::size_t commonWords = 3000;
+  // ordinary phrases find their own words there ("box office") instead of a command, but
+  // every word adds to the decoder's memory and work (3000 words: some 22 MB and twice the
+  // time), so none by default.
+  std::size_t commonWords = 0;
   // Leaving a command for that loop right after one of the command's own words: "page town"
   // is "page" and an everyday word rather than "Page Down". 0: never.
   double prefixWeight = 3e-4;
@@ -108,7 +109,7 @@ std::string GarbageWord(const std::string& phone);  // "AA" -> "ph_aa"
 // sound like parts of commands) and the `common` most frequent words of CommonWords(); and
 // the dictionary names they are added under.
 std::vector<std::string> OtherWords(std::size_t common);
-const std::vector<std::string>& CommonWords();  // most frequent first
+const std::vector<std::string>& CommonWords();   // most frequent first
 std::string OtherWord(const std::string& word);  // "the" -> "ow_the"
 
 struct Match {

@@ -226,9 +226,9 @@ TEST(ListenGrammar, OtherWordsTakeTheMostFrequentFirst) {
       added.push_back(ranked[i]);
     }
   }
-  EXPECT_EQ(std::vector<std::string>(some.begin() + static_cast<std::ptrdiff_t>(hand.size()),
-                                     some.end()),
-            added);
+  EXPECT_EQ(
+      std::vector<std::string>(some.begin() + static_cast<std::ptrdiff_t>(hand.size()), some.end()),
+      added);
   EXPECT_EQ(OtherWords(ranked.size() + 50).size(), OtherWords(ranked.size()).size());
 }
 
