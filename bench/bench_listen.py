@@ -90,6 +90,11 @@ OTHER_SPEECH = [
 ]
 
 
+def empty_results():
+    """Hits and totals for the commands and for each kind of other speech."""
+    return {kind: [0, 0] for kind in ["command"] + [k for k, _, _ in OTHER_SPEECH]}
+
+
 def number_words(n):
     if n < 20:
         return ONES[n]
@@ -264,7 +269,7 @@ def fast(build, voices, quick, extra, folder):
     for (at, line), fields in zip(heard, events):
         i = max([k for k, c in enumerate(cases) if c[0] <= at] or [0])
         got[i].append((fields, line))
-    results = {kind: [0, 0] for kind in ["command"] + [k for k, _, _ in OTHER_SPEECH]}
+    results = empty_results()
     misses = []
     # Every case with what the recogniser printed for it, for tuning thresholds.
     table = open(os.path.join(folder, "cases.tsv"), "w")
@@ -319,7 +324,7 @@ def main():
     client = connect(sock_path)
 
     silence = b"\0\0" * (RATE * 8 // 10)
-    results = {kind: [0, 0] for kind in ["command"] + [k for k, _, _ in OTHER_SPEECH]}
+    results = empty_results()
     latencies, misses = [], []
     audio_seconds = 0.0
     index = 0

@@ -64,8 +64,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.prefixWeight, 0);  // never leave a command half-way
   ASSERT_TRUE(ParseSettings({"--suffix-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
-  ASSERT_TRUE(ParseSettings({"--everyday-words", "0"}, s, error, help)) << error;
-  EXPECT_EQ(s.garbage.commonWords, 0u);  // the hand-picked words alone
+  ASSERT_TRUE(ParseSettings({"--everyday-words", "1000"}, s, error, help)) << error;
+  EXPECT_EQ(s.garbage.commonWords, 1000u);
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
