@@ -302,12 +302,20 @@ bool Recogniser::ApplyPending() {
     return false;
   }
   // Two names in turn: the search in use is never the one replaced.
-  searchName_ = (searchFlip_++ % 2) != 0 ? "a" : "b";
-  if (!SetCommandSearch(searchName_.c_str(), active_->Jsgf(), active_->ListEnds())) {
+  const std::string next = searchName_ == "a" ? "b" : "a";
+  if (!SetCommandSearch(next.c_str(), active_->Jsgf(), active_->ListEnds()) ||
+      ps_set_search(ps_, next.c_str()) < 0) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
   }
+  // The decoder keeps every search it was given until told otherwise: without this each
+  // change of menu would leave the graph before it resident, a few MB (tens with a big
+  // everyday-word loop).
+  if (!searchName_.empty()) {
+    ps_unset_search(ps_, searchName_.c_str());
+  }
+  searchName_ = next;
   return true;
 }
 

@@ -90,7 +90,6 @@ class Recogniser {
   std::shared_ptr<const Grammar> pending_;
   bool hasPending_ = false;
   std::shared_ptr<const Grammar> active_;
-  int searchFlip_ = 0;
   std::string searchName_;
   bool inSpeech_ = false;
   // A second detector, quick to call a pause, starts decoding while the first one waits to

@@ -272,6 +272,18 @@ TEST_F(ListenClientTest, CommandsComeBackAndOtherSpeechDoesNot) {
     EXPECT_EQ(r.recognised[0].action, "Varnel");
     r.recognised.clear();
   }
+  // Menu changes replace the decoder's graph; the one in use must survive them.
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_FALSE(s->SetActive(false));
+    ASSERT_FALSE(s->SetActive(true));
+    const std::string pause(std::size_t{16000} * 2 / 2, '\0');
+    ASSERT_EQ(write(audio_, pause.data(), pause.size()), static_cast<ssize_t>(pause.size()));
+    w.RunUntil([] { return false; }, 100);
+  }
+  Say(w, r, "Zoom In");
+  ASSERT_EQ(r.recognised.size(), 1u) << "lost after menu changes";
+  EXPECT_EQ(r.recognised[0].id, 26);
+  r.recognised.clear();
   // A pause shorter than the end of speech, after which decoding has already begun: the
   // words after it still belong to the same command.
   Say(w, r, "Tab, three", {"Tab", "three"}, 150);
