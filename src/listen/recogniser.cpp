@@ -1,5 +1,6 @@
 #include "listen/recogniser.h"
 
+#include <malloc.h>
 #include <pocketsphinx.h>
 #include <sphinxbase/fe.h>
 #include <sphinxbase/fsg_model.h>
@@ -25,6 +26,7 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // Silence after which an utterance is decoded, in 10 ms frames: the detector's own wait for
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
+constexpr const char* kSearchName = "commands";
 
 // Phones of a pronunciation: "T AE B" has three.
 int CountPhones(std::string_view pron) {
@@ -298,24 +300,23 @@ bool Recogniser::ApplyPending() {
   }
   hasPending_ = false;
   active_ = std::move(pending_);
+  // The graph in use goes before the next is built: between utterances nothing needs it,
+  // and the two together would double the decoder's memory at every change of menu.
+  if (hasSearch_) {
+    ps_unset_search(ps_, kSearchName);
+    hasSearch_ = false;
+    malloc_trim(0);
+  }
   if (!active_ || active_->Empty()) {
     return false;
   }
-  // Two names in turn: the search in use is never the one replaced.
-  const std::string next = searchName_ == "a" ? "b" : "a";
-  if (!SetCommandSearch(next.c_str(), active_->Jsgf(), active_->ListEnds()) ||
-      ps_set_search(ps_, next.c_str()) < 0) {
+  if (!SetCommandSearch(kSearchName, active_->Jsgf(), active_->ListEnds()) ||
+      ps_set_search(ps_, kSearchName) < 0) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
   }
-  // The decoder keeps every search it was given until told otherwise: without this each
-  // change of menu would leave the graph before it resident, a few MB (tens with a big
-  // everyday-word loop).
-  if (!searchName_.empty()) {
-    ps_unset_search(ps_, searchName_.c_str());
-  }
-  searchName_ = next;
+  hasSearch_ = true;
   return true;
 }
 
@@ -412,7 +413,7 @@ void Recogniser::AddHiss() {
 }
 
 bool Recogniser::Decode(std::string* hyp, long* acoustic) {
-  if (ps_set_search(ps_, searchName_.c_str()) < 0 || ps_start_utt(ps_) < 0) {
+  if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no

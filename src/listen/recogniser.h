@@ -90,7 +90,7 @@ class Recogniser {
   std::shared_ptr<const Grammar> pending_;
   bool hasPending_ = false;
   std::shared_ptr<const Grammar> active_;
-  std::string searchName_;
+  bool hasSearch_ = false;  // the decoder holds the commands' graph
   bool inSpeech_ = false;
   // A second detector, quick to call a pause, starts decoding while the first one waits to
   // see whether the pause ends the utterance.
