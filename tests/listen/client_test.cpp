@@ -129,6 +129,68 @@ std::string Speak(const fs::path& dir, const std::string& text) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// A private PulseAudio server whose null sink's monitor stands in for a microphone: what is
+// played into the sink is what varnel-listen hears.
+class PulseServer {
+ public:
+  PulseServer() = default;
+  PulseServer(const PulseServer&) = delete;
+  PulseServer& operator=(const PulseServer&) = delete;
+  ~PulseServer() { Stop(); }
+
+  bool Start(const fs::path& dir) {
+    const fs::path runtime = dir / "pulse";
+    fs::create_directories(runtime);
+    fs::permissions(runtime, fs::perms::owner_all);
+    socket_ = runtime / "native";
+    log_ = dir / "pulse.log";
+    // The sink first: once the socket is there, the "microphone" is too.
+    const std::string sink = "--load=module-null-sink sink_name=mic rate=16000 channels=1";
+    const std::string native =
+        "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket_.string();
+    pid_ = fork();
+    if (pid_ == 0) {
+      setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+      setenv("HOME", dir.c_str(), 1);
+      const int log = open(log_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(log, 1);
+      dup2(log, 2);
+      execlp("pulseaudio", "pulseaudio", "-n", "-F", "/dev/null", "--daemonize=no",
+             "--exit-idle-time=-1", "--use-pid-file=no", "--disable-shm=yes", sink.c_str(),
+             native.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    for (int i = 0; i < 200 && !fs::exists(socket_); ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return fs::exists(socket_);
+  }
+  void Stop() {
+    if (pid_ > 0) {
+      kill(pid_, SIGTERM);
+      waitpid(pid_, nullptr, 0);
+    }
+    pid_ = -1;
+  }
+  std::string Address() const { return "unix:" + socket_.string(); }
+  std::string Log() const {
+    std::ifstream in(log_);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  // Plays the text, spoken, into the sink; returns when it has been played.
+  bool Say(const fs::path& dir, const std::string& text) const {
+    const fs::path wav = dir / "mic.wav";
+    const std::string cmd = "espeak-ng -v en-us -s 150 -w '" + wav.string() + "' '" + text +
+                            "' && PULSE_SERVER='" + Address() + "' PULSE_SINK=mic paplay '" +
+                            wav.string() + "'";
+    return std::system(cmd.c_str()) == 0;
+  }
+
+ private:
+  pid_t pid_ = -1;
+  fs::path socket_, log_;
+};
+
 class ListenClientTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -141,9 +203,23 @@ class ListenClientTest : public ::testing::Test {
     StopServer();
     fs::remove_all(dir_);
   }
-  void StartServer() {
+  // Reads raw audio from a pipe unless `args` say otherwise; `env` is added to its
+  // environment.
+  void StartServer(std::vector<std::string> args = {"--input", "-"},
+                   const std::vector<std::pair<std::string, std::string>>& env = {}) {
     int in[2];
     ASSERT_EQ(pipe(in), 0);
+    args.insert(args.begin(), VARNEL_LISTEN_EXE);
+    for (const char* a : {"--verbose", "--socket"}) {
+      args.emplace_back(a);
+    }
+    args.push_back(sock_.string());
+    std::vector<char*> argv;
+    argv.reserve(args.size() + 1);
+    for (auto& a : args) {
+      argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
     pid_ = fork();
     if (pid_ == 0) {
       dup2(in[0], 0);
@@ -152,8 +228,10 @@ class ListenClientTest : public ::testing::Test {
       if (std::getenv("VARNEL_LISTEN_VERBOSE") == nullptr) {
         dup2(devnull, 2);
       }
-      execl(VARNEL_LISTEN_EXE, VARNEL_LISTEN_EXE, "--input", "-", "--verbose", "--socket",
-            sock_.c_str(), static_cast<char*>(nullptr));
+      for (const auto& [name, value] : env) {
+        setenv(name.c_str(), value.c_str(), 1);
+      }
+      execv(VARNEL_LISTEN_EXE, argv.data());
       _exit(127);
     }
     close(in[0]);
@@ -218,6 +296,55 @@ class ListenClientTest : public ::testing::Test {
   pid_t pid_ = -1;
   int audio_ = -1;
 };
+
+TEST_F(ListenClientTest, HearsTheMicrophone) {
+  if (std::system("command -v pulseaudio >/dev/null && command -v paplay >/dev/null && "
+                  "command -v espeak-ng >/dev/null") != 0) {
+    GTEST_SKIP() << "pulseaudio, paplay or espeak-ng missing";
+  }
+  PulseServer pulse;
+  ASSERT_TRUE(pulse.Start(dir_)) << pulse.Log();
+  StartServer({}, {{"PULSE_SERVER", pulse.Address()}, {"PULSE_SOURCE", "mic.monitor"}});
+  PollWatcher w;
+  Recorder r;
+  SpeechError err;
+  auto s = CreateListenSpeechService(err, w);
+  ASSERT_NE(s, nullptr) << err.text;
+  RegisterTable(*s, r);
+  const struct {
+    std::string text;
+    int id;
+    std::vector<std::string> items;
+  } cases[] = {{"Zoom In", 26, {}}, {"Tab three", 16, {"3"}}};
+  for (const auto& c : cases) {
+    r.recognised.clear();
+    ASSERT_TRUE(pulse.Say(dir_, c.text)) << pulse.Log();
+    ASSERT_TRUE(w.RunUntil([&] { return !r.recognised.empty() || !r.others.empty(); }, 10000))
+        << c.text << " was not heard";
+    ASSERT_EQ(r.recognised.size(), 1u) << c.text << " came back as other speech";
+    EXPECT_EQ(r.recognised[0].id, c.id) << c.text;
+    EXPECT_EQ(r.recognised[0].listResults, c.items) << c.text;
+  }
+  // The sound server going away ends the recogniser, and the client hears of it.
+  pulse.Stop();
+  EXPECT_TRUE(w.RunUntil([&] { return r.lost > 0; }, 10000));
+}
+
+TEST_F(ListenClientTest, NoMicrophoneIsAClearError) {
+  const std::string cmd = "PULSE_SERVER='unix:" + (dir_ / "none").string() + "' '" +
+                          VARNEL_LISTEN_EXE + "' --socket '" + sock_.string() + "' 2>&1";
+  std::FILE* p = popen(cmd.c_str(), "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[256];
+  while (std::fgets(buf, sizeof buf, p) != nullptr) {
+    out += buf;
+  }
+  const int status = pclose(p);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) != 0) << out;
+  EXPECT_NE(out.find("cannot open the microphone"), std::string::npos) << out;
+  EXPECT_FALSE(fs::exists(sock_));
+}
 
 TEST_F(ListenClientTest, NotRunningIsAnError) {
   PollWatcher w;
