@@ -1,6 +1,8 @@
 // varnel-listen: an offline command recogniser that Varnel talks to over a Unix socket.
 #include <csignal>
 #include <cstdio>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,7 +58,9 @@ int main(int argc, char** argv) {
 
   recogniser.Start(
       std::move(source), fromFile, [&server](Heard h) { server.Post(std::move(h)); },
-      [&server](bool failed) { server.PostEnd(failed); });
+      [&server](bool failed) { server.PostEnd(failed); },
+      fromFile ? std::function<std::unique_ptr<AudioSource>(std::string&)>()
+               : [&settings](std::string& e) { return OpenMicrophone(settings.bufferMs, e); });
   std::fprintf(stderr, "varnel-listen: listening on %s (%s)\n", settings.socketPath.c_str(),
                fromFile ? settings.input.c_str() : "microphone");
   const int status = server.Run();

@@ -269,8 +269,10 @@ void Recogniser::SetGrammar(std::shared_ptr<const Grammar> grammar) {
 }
 
 void Recogniser::Start(std::unique_ptr<AudioSource> source, bool waitForGrammar,
-                       std::function<void(Heard)> onHeard, std::function<void(bool)> onEnd) {
+                       std::function<void(Heard)> onHeard, std::function<void(bool)> onEnd,
+                       std::function<std::unique_ptr<AudioSource>(std::string&)> reopen) {
   source_ = std::move(source);
+  reopen_ = std::move(reopen);
   waitForGrammar_ = waitForGrammar;
   onHeard_ = std::move(onHeard);
   onEnd_ = std::move(onEnd);
@@ -588,6 +590,43 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
   }
 }
 
+bool Recogniser::Reopen() {
+  source_.reset();
+  {
+    std::lock_guard lock(mutex_);
+    // Half an utterance is no command; the next one starts afresh.
+    utterance_.clear();
+    history_.clear();
+    inSpeech_ = false;
+    early_.reset();
+    speechFrames_ = 0;
+  }
+  std::fprintf(stderr, "varnel-listen: the microphone was lost; trying to open it again\n");
+  // Soon at first (a sound server restarting is back within a second), then every 2 s.
+  int waitMs = 250;
+  std::string error, lastError;
+  while (!stop_) {
+    for (int waited = 0; waited < waitMs && !stop_; waited += 50) {
+      usleep(50 * 1000);
+    }
+    if (stop_) {
+      break;
+    }
+    source_ = reopen_(error);
+    if (source_) {
+      std::fprintf(stderr, "varnel-listen: the microphone is back\n");
+      PrimeDetector();
+      return true;
+    }
+    if (error != lastError) {
+      std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
+      lastError = error;
+    }
+    waitMs = std::min(waitMs * 2, 2000);
+  }
+  return false;
+}
+
 void Recogniser::PrimeDetector() {
   // The detector starts with its noise floor far below the first frame and lets it rise only
   // slowly, so for about a second anything counts as speech. Its floor falls fast, though:
@@ -621,6 +660,12 @@ void Recogniser::Run() {
       break;
     }
     const long n = source_->Read(buf.data(), buf.size());
+    if (n < 0 && reopen_) {
+      if (Reopen()) {
+        continue;
+      }
+      break;
+    }
     if (n <= 0) {
       failed = n < 0;
       break;

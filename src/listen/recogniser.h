@@ -52,13 +52,19 @@ class Recogniser {
 
   // Starts the worker. With `waitForGrammar` audio is only read while a grammar is set, so
   // that nothing of a file is lost; a microphone's audio is dropped while there is none.
+  // `reopen`, when given, opens the source again after a read fails (a sound server that
+  // restarted, a headset plugged out and in); without it a failed read ends the worker.
   void Start(std::unique_ptr<AudioSource> source, bool waitForGrammar,
-             std::function<void(Heard)> onHeard, std::function<void(bool failed)> onEnd);
+             std::function<void(Heard)> onHeard, std::function<void(bool failed)> onEnd,
+             std::function<std::unique_ptr<AudioSource>(std::string& error)> reopen = {});
   // Stops the worker; true when it ended (a read may still be blocked on stdin).
   bool Stop();
 
  private:
   void Run();
+  // Drops the utterance under way and opens the source again, trying until it opens or the
+  // worker is stopped; false when stopped.
+  bool Reopen();
   bool ApplyPending();  // with mutex_ held
   bool SetCommandSearch(const char* name, const std::string& jsgf,
                         const std::set<std::string>& listEnds);
@@ -115,6 +121,7 @@ class Recogniser {
   bool waitForGrammar_ = false;
   std::function<void(Heard)> onHeard_;
   std::function<void(bool)> onEnd_;
+  std::function<std::unique_ptr<AudioSource>(std::string&)> reopen_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> finished_{false};
   std::thread worker_;
