@@ -414,7 +414,7 @@ void Recogniser::AddHiss() {
   }
 }
 
-bool Recogniser::Decode(std::string* hyp, long* acoustic) {
+bool Recogniser::Decode(std::string* hyp, long* acoustic, std::vector<WordSpan>* words) {
   if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
@@ -428,10 +428,15 @@ bool Recogniser::Decode(std::string* hyp, long* acoustic) {
   const char* h = ps_get_hyp(ps_, nullptr);
   *hyp = h != nullptr ? h : "";
   *acoustic = 0;
+  words->clear();
   for (ps_seg_t* seg = ps_seg_iter(ps_); seg != nullptr; seg = ps_seg_next(seg)) {
     std::int32_t ascr = 0, lscr = 0, lback = 0;
     ps_seg_prob(seg, &ascr, &lscr, &lback);
     *acoustic += ascr;
+    int first = 0, last = 0;
+    ps_seg_frames(seg, &first, &last);
+    const char* word = ps_seg_word(seg);
+    words->push_back({word, last - first + 1, PhoneCountLocked(word)});
   }
   return true;
 }
@@ -447,6 +452,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   int limit = LengthLimitMs(active_->MaxPhones());
   heard.tooLong = heard.speechMs > limit;
   long commandScore = 0;
+  std::vector<WordSpan> words;
   if (!heard.tooLong) {
     decoded_ = utterance_;
     // Decoded at the start of a pause, the utterance is given the rest of the pause from the
@@ -461,7 +467,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       }
     }
     AddHiss();
-    if (Decode(&heard.hypothesis, &commandScore)) {
+    if (Decode(&heard.hypothesis, &commandScore, &words)) {
       heard.match = active_->Map(heard.hypothesis);
     }
   }
@@ -477,6 +483,13 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     limit = LengthLimitMs(phones);
     if (heard.speechMs > limit) {
       heard.tooLong = true;
+      heard.match.reset();
+    }
+  }
+  if (heard.match) {
+    heard.fastestMsPerPhone = FastestMsPerPhone(words);
+    if (heard.fastestMsPerPhone > 0 && heard.fastestMsPerPhone < settings_.fastestMsPerPhone) {
+      heard.tooFast = true;
       heard.match.reset();
     }
   }
@@ -499,9 +512,11 @@ void Recogniser::Report(Heard heard) {
   heard.endMs = streamSamples_ * 1000 / kSampleRate;
   if (settings_.verbose) {
     std::fprintf(stderr,
-                 "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), margin %.1f%s%s\n",
-                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, heard.limitMs, heard.margin,
-                 heard.tooLong ? " (too long)" : "", heard.match ? "" : " (not a command)");
+                 "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), fastest word %.0f ms "
+                 "a phone, margin %.1f%s%s%s\n",
+                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, heard.limitMs,
+                 heard.fastestMsPerPhone, heard.margin, heard.tooLong ? " (too long)" : "",
+                 heard.tooFast ? " (too fast)" : "", heard.match ? "" : " (not a command)");
   }
   onHeard_(std::move(heard));
 }

@@ -19,6 +19,7 @@
 #include "listen/audio_source.h"
 #include "listen/grammar.h"
 #include "listen/lexicon.h"
+#include "listen/pace.h"
 #include "listen/settings.h"
 
 struct ps_decoder_s;
@@ -32,6 +33,8 @@ struct Heard {
   int speechMs = 0;
   int limitMs = 0;  // the longest speech the result may take
   bool tooLong = false;
+  double fastestMsPerPhone = 0;  // of the command's words; 0 when none was judged
+  bool tooFast = false;
   double margin = 0;  // per-frame score of the command against the best-fitting sounds
   long endMs = 0;     // end of the utterance in the input stream
 };
@@ -86,7 +89,7 @@ class Recogniser {
   void AddHiss();
   // Decodes the utterance against the commands; false when the decoder failed. `acoustic`
   // is the acoustic score of the best path.
-  bool Decode(std::string* hyp, long* acoustic);
+  bool Decode(std::string* hyp, long* acoustic, std::vector<WordSpan>* words);
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;

@@ -55,6 +55,8 @@ std::string Usage() {
          "  --min-margin X          lowest per-frame score of a command against them (-60)\n"
          "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
+         "  --fastest-ms-per-phone N  fastest pace a word of three phones or more may be\n"
+         "                          spoken at, in ms a phone (45); 0 never refuses\n"
          "  --noise-floor N         peak of the hiss added before decoding (32)\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
@@ -151,6 +153,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.marginCheck = true;
       } else if (a == "--ms-per-phone") {
         s.msPerPhone = static_cast<int>(number(10, 1000, true));
+      } else if (a == "--fastest-ms-per-phone") {
+        s.fastestMsPerPhone = static_cast<int>(number(0, 1000, true));
       } else if (a == "--length-slack-ms") {
         s.lengthSlackMs = static_cast<int>(number(0, 10000, true));
       } else if (a == "--noise-floor") {

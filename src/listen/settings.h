@@ -33,6 +33,10 @@ struct Settings {
   // An utterance longer than the command it decodes to, spoken at this slow pace, is refused.
   int msPerPhone = 140;
   int lengthSlackMs = 200;
+  // A command with a word of three phones or more spoken faster than this, in ms a phone,
+  // is refused: the decoder squeezed a word of its own into speech that held another ("let"
+  // of "tablet" taken as "eleven"). The model's shortest phone is 30 ms. 0: never.
+  int fastestMsPerPhone = 45;
   // A command whose per-frame score falls this far below the best-fitting sounds of the
   // model is refused. Off by default: it needs every senone scored, which makes decoding
   // slower.

@@ -66,6 +66,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
   ASSERT_TRUE(ParseSettings({"--everyday-words", "1000"}, s, error, help)) << error;
   EXPECT_EQ(s.garbage.commonWords, 1000u);
+  ASSERT_TRUE(ParseSettings({"--fastest-ms-per-phone", "0"}, s, error, help)) << error;
+  EXPECT_EQ(s.fastestMsPerPhone, 0);  // the pace check off
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -73,24 +75,25 @@ TEST(ListenSettings, RejectionOptionsParse) {
 
 TEST(ListenSettings, BadValuesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--vad-postspeech"},         // no value
-      {"--vad-postspeech", "0"},    // below the range
-      {"--vad-postspeech", "12x"},  // trailing junk
-      {"--garbage-weight", "2"},    // a probability above 1
-      {"--phone-weight", "0"},      // a probability of nothing
-      {"--word-weight", "1.5"},     // a probability above 1
-      {"--word-garbage-weight"},    // no value
-      {"--beam", "0"},              // a beam that keeps nothing
-      {"--word-beam", "wide"},      // not a number
-      {"--min-margin", "-5000"},    // beyond any score
-      {"--top-n", "0"},             // no Gaussian at all
-      {"--beam", "nan"},            // compares false with every bound
-      {"--prefix-weight", "-1"},    // a negative probability
-      {"--suffix-weight", "2"},     // above one
-      {"--top-n", "4.5"},           // not a whole number
-      {"--everyday-words", "-3"},   // a negative count
-      {"--noise-floor", "-1"},      // negative
-      {"--frobnicate"},             // unknown
+      {"--vad-postspeech"},                // no value
+      {"--vad-postspeech", "0"},           // below the range
+      {"--vad-postspeech", "12x"},         // trailing junk
+      {"--garbage-weight", "2"},           // a probability above 1
+      {"--phone-weight", "0"},             // a probability of nothing
+      {"--word-weight", "1.5"},            // a probability above 1
+      {"--word-garbage-weight"},           // no value
+      {"--beam", "0"},                     // a beam that keeps nothing
+      {"--word-beam", "wide"},             // not a number
+      {"--min-margin", "-5000"},           // beyond any score
+      {"--top-n", "0"},                    // no Gaussian at all
+      {"--beam", "nan"},                   // compares false with every bound
+      {"--prefix-weight", "-1"},           // a negative probability
+      {"--suffix-weight", "2"},            // above one
+      {"--top-n", "4.5"},                  // not a whole number
+      {"--everyday-words", "-3"},          // a negative count
+      {"--noise-floor", "-1"},             // negative
+      {"--fastest-ms-per-phone", "2000"},  // slower than any speech
+      {"--frobnicate"},                    // unknown
   };
   for (const auto& args : bad) {
     Settings s;
