@@ -605,16 +605,20 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
   }
 }
 
+void Recogniser::DropUtterance() {
+  utterance_.clear();
+  history_.clear();
+  inSpeech_ = false;
+  early_.reset();
+  speechFrames_ = 0;
+}
+
 bool Recogniser::Reopen() {
   source_.reset();
   {
     std::lock_guard lock(mutex_);
     // Half an utterance is no command; the next one starts afresh.
-    utterance_.clear();
-    history_.clear();
-    inSpeech_ = false;
-    early_.reset();
-    speechFrames_ = 0;
+    DropUtterance();
   }
   std::fprintf(stderr, "varnel-listen: the microphone was lost; trying to open it again\n");
   // Soon at first (a sound server restarting is back within a second), then every 2 s.
@@ -688,11 +692,7 @@ void Recogniser::Run() {
     std::lock_guard lock(mutex_);
     if (!ApplyPending()) {
       // No commands to listen for: the audio is dropped.
-      utterance_.clear();
-      history_.clear();
-      inSpeech_ = false;
-      early_.reset();
-      speechFrames_ = 0;
+      DropUtterance();
       streamSamples_ += n;
       continue;
     }

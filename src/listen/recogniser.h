@@ -68,7 +68,8 @@ class Recogniser {
   // Drops the utterance under way and opens the source again, trying until it opens or the
   // worker is stopped; false when stopped.
   bool Reopen();
-  bool ApplyPending();  // with mutex_ held
+  void DropUtterance();  // with mutex_ held
+  bool ApplyPending();   // with mutex_ held
   bool SetCommandSearch(const char* name, const std::string& jsgf,
                         const std::set<std::string>& listEnds);
   void PrimeDetector();

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <thread>
 
 #include "listen/protocol.h"
@@ -255,6 +256,13 @@ class ListenClientTest : public ::testing::Test {
     }
     pid_ = -1;
   }
+  // The Linux speech service, connected to the running varnel-listen with the table live.
+  void Connect(PollWatcher& w, Recorder& r, std::unique_ptr<SpeechService>& s) {
+    SpeechError err;
+    s = CreateListenSpeechService(err, w);
+    ASSERT_NE(s, nullptr) << err.text;
+    RegisterTable(*s, r);
+  }
   void RegisterTable(SpeechService& s, Recorder& r) {
     ASSERT_FALSE(s.Register(&r));
     ASSERT_FALSE(s.CreateMenu("Varnel", "Pellar", 9));
@@ -308,10 +316,8 @@ TEST_F(ListenClientTest, HearsTheMicrophone) {
   StartServer({}, {{"PULSE_SERVER", pulse.Address()}, {"PULSE_SOURCE", "mic.monitor"}});
   PollWatcher w;
   Recorder r;
-  SpeechError err;
-  auto s = CreateListenSpeechService(err, w);
-  ASSERT_NE(s, nullptr) << err.text;
-  RegisterTable(*s, r);
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
   const struct {
     std::string text;
     int id;
@@ -375,10 +381,8 @@ TEST_F(ListenClientTest, CommandsComeBackAndOtherSpeechDoesNot) {
   StartServer();
   PollWatcher w;
   Recorder r;
-  SpeechError err;
-  auto s = CreateListenSpeechService(err, w);
-  ASSERT_NE(s, nullptr) << err.text;
-  RegisterTable(*s, r);
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
   const auto unknown = s->AddCommand(40, "Frobnicate Xyzzy", "Varnel");
   ASSERT_TRUE(unknown);
   EXPECT_NE(unknown->text.find("frobnicate"), std::string::npos);
