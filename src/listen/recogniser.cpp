@@ -4,6 +4,7 @@
 #include <pocketsphinx.h>
 #include <sphinxbase/fe.h>
 #include <sphinxbase/fsg_model.h>
+#include <sphinxbase/genrand.h>
 #include <sphinxbase/jsgf.h>
 #include <unistd.h>
 
@@ -418,6 +419,9 @@ bool Recogniser::Decode(std::string* hyp, long* acoustic, std::vector<WordSpan>*
   if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
+  // The front end dithers from one generator shared by everything that reads audio: seeded
+  // afresh, the same utterance decodes the same whatever came before it.
+  genrand_seed(1);
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
   // history.
   const int r = ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
