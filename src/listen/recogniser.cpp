@@ -625,10 +625,12 @@ bool Recogniser::Reopen() {
     DropUtterance();
   }
   std::fprintf(stderr, "varnel-listen: the microphone was lost; trying to open it again\n");
-  // Soon at first (a sound server restarting is back within a second), then every 2 s.
-  int waitMs = 250;
+  // Soon at first (a sound server restarting is back within a second), then every 2 s; a
+  // source that opens but fails again at once keeps the longer wait.
   std::string error, lastError;
   while (!stop_) {
+    const int waitMs = reopenWaitMs_;
+    reopenWaitMs_ = std::min(reopenWaitMs_ * 2, kLongestReopenWaitMs);
     for (int waited = 0; waited < waitMs && !stop_; waited += 50) {
       usleep(50 * 1000);
     }
@@ -645,7 +647,6 @@ bool Recogniser::Reopen() {
       std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
       lastError = error;
     }
-    waitMs = std::min(waitMs * 2, 2000);
   }
   return false;
 }
@@ -693,6 +694,7 @@ void Recogniser::Run() {
       failed = n < 0;
       break;
     }
+    reopenWaitMs_ = kFirstReopenWaitMs;
     std::lock_guard lock(mutex_);
     if (!ApplyPending()) {
       // No commands to listen for: the audio is dropped.

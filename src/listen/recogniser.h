@@ -126,6 +126,9 @@ class Recogniser {
   std::function<void(Heard)> onHeard_;
   std::function<void(bool)> onEnd_;
   std::function<std::unique_ptr<AudioSource>(std::string&)> reopen_;
+  static constexpr int kFirstReopenWaitMs = 250;
+  static constexpr int kLongestReopenWaitMs = 2000;
+  int reopenWaitMs_ = kFirstReopenWaitMs;  // before the next try to open the source again
   std::atomic<bool> stop_{false};
   std::atomic<bool> finished_{false};
   std::thread worker_;
