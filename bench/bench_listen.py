@@ -10,7 +10,10 @@ With --fast the utterances are joined into one file and decoded as fast as the m
 allows (accuracy only: no latency or real-time factor). The spoken audio is kept in
 $XDG_CACHE_HOME/varnel-bench-listen so that repeated runs skip espeak-ng.
 
-usage: bench_listen.py BUILD_DIR [--quick] [--fast] [-- extra varnel-listen options]
+With --fast --noise=DB pink noise peaking DB dB below full scale lies under all of it, as in
+a room with a fan or traffic.
+
+usage: bench_listen.py BUILD_DIR [--quick] [--fast [--noise=DB]] [-- varnel-listen options]
 """
 import os
 import socket
@@ -232,7 +235,7 @@ def all_cases(voices, quick):
                 yield kind, text, voice, speed, None
 
 
-def fast(build, voices, quick, extra, folder):
+def fast(build, voices, quick, extra, folder, noise=None):
     """Accuracy only: every utterance in one file, decoded as fast as possible."""
     gap = b"\0\0" * (RATE * 12 // 10)
     cases, pcm = [], bytearray(gap)
@@ -244,6 +247,16 @@ def fast(build, voices, quick, extra, folder):
     raw = os.path.join(folder, "all.raw")
     with open(raw, "wb") as f:
         f.write(pcm)
+    if noise is not None:
+        # A room: pink noise under everything, its peaks `noise` dB below full scale.
+        fmt = ["-r", str(RATE), "-c", "1", "-b", "16", "-e", "signed-integer", "-t", "raw"]
+        quiet = os.path.join(folder, "clean.raw")
+        os.replace(raw, quiet)
+        hiss = os.path.join(folder, "noise.raw")
+        subprocess.run(["sox", "-n"] + fmt + [hiss, "synth", "%.2f" % (len(pcm) / 2 / RATE),
+                                              "pinknoise", "gain", "-n", str(noise)], check=True)
+        subprocess.run(["sox", "-m"] + fmt + ["-v", "1", quiet] + fmt + ["-v", "1", hiss] + fmt +
+                       [raw], check=True)
     sock_path = os.path.join(folder, "listen.sock")
     log_path = os.path.join(folder, "listen.log")
     with open(log_path, "w") as log:
@@ -306,10 +319,12 @@ def main():
     if quick:
         voices = voices[:2]
     folder = tempfile.mkdtemp(prefix="bench-listen-")
+    noise = next((float(a.split("=", 1)[1]) for a in args if a.startswith("--noise=")), None)
     if "--fast" in args:
-        results, misses = fast(build, voices, quick, extra, folder)
-        print("varnel-listen bench, fast (%d voices/speeds; log %s)" %
-              (len(voices), os.path.join(folder, "listen.log")))
+        results, misses = fast(build, voices, quick, extra, folder, noise)
+        print("varnel-listen bench, fast (%d voices/speeds%s; log %s)" %
+              (len(voices), "" if noise is None else ", pink noise peaking at %g dBFS" % noise,
+               os.path.join(folder, "listen.log")))
         for k, label in [("command", "commands recognised exactly")] + \
                 [(k, label) for k, _, label in OTHER_SPEECH]:
             hit, total = results[k]
