@@ -98,6 +98,11 @@ def empty_results():
     return {kind: [0, 0] for kind in ["command"] + [k for k, _, _ in OTHER_SPEECH]}
 
 
+def proc_status(pid):
+    with open("/proc/%d/status" % pid) as f:
+        return dict(line.split(":", 1) for line in f if ":" in line)
+
+
 def number_words(n):
     if n < 20:
         return ONES[n]
@@ -392,8 +397,7 @@ def main():
                     results[kind][0] += 1
                     misses.append("FIRED %s [%s %d] -> %s" % (text, voice, speed, fields))
     del cpu_start
-    with open("/proc/%d/status" % proc.pid) as f:
-        status = dict(line.split(":", 1) for line in f if ":" in line)
+    status = proc_status(proc.pid)
     with open("/proc/%d/stat" % proc.pid) as f:
         stat = f.read().split(")")[-1].split()
     ticks = os.sysconf("SC_CLK_TCK")
@@ -405,8 +409,7 @@ def main():
         client.request("set-active", 0)
         client.request("set-active", 1)
         play(b"\0\0" * (RATE * 3 // 10))
-    with open("/proc/%d/status" % proc.pid) as f:
-        after = dict(line.split(":", 1) for line in f if ":" in line)
+    after = proc_status(proc.pid)
     proc.stdin.close()
     client.sock.close()
     try:

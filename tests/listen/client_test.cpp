@@ -117,6 +117,11 @@ const std::vector<std::pair<int, std::vector<std::string>>> kTable = {
     {38, {"Fetch"}},
     {39, {"History"}}};
 
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
 std::string Speak(const fs::path& dir, const std::string& text) {
   const fs::path wav = dir / "say.wav", raw = dir / "say.raw";
   const std::string cmd = "espeak-ng -v en-us -s 150 -w '" + wav.string() + "' '" + text +
@@ -126,8 +131,7 @@ std::string Speak(const fs::path& dir, const std::string& text) {
   if (std::system(cmd.c_str()) != 0) {
     return "";
   }
-  std::ifstream in(raw, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  return ReadFile(raw);
 }
 
 // A private PulseAudio server whose null sink's monitor stands in for a microphone: what is
@@ -175,10 +179,7 @@ class PulseServer {
     pid_ = -1;
   }
   std::string Address() const { return "unix:" + socket_.string(); }
-  std::string Log() const {
-    std::ifstream in(log_);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string Log() const { return ReadFile(log_); }
   // Plays the text, spoken, into the sink; returns when it has been played.
   bool Say(const fs::path& dir, const std::string& text) const {
     const fs::path wav = dir / "mic.wav";
