@@ -136,6 +136,9 @@ Recogniser::~Recogniser() {
     if (trigger_ != nullptr) {
       fe_free(trigger_);
     }
+    if (denoiser_ != nullptr) {
+      fe_free(denoiser_);
+    }
   }
 }
 
@@ -147,13 +150,13 @@ bool Recogniser::Open(std::string& error) {
   const std::string topN = std::to_string(settings_.topN);
   // The decoder only ever sees the detector's voiced audio, whole: no detector of its own.
   // The dictionaries stay in the lexicon; the decoder only gets the words in use.
-  std::vector<const char*> argv = {
-      "varnel-listen", "-hmm", settings_.model.c_str(), "-dict", "/dev/null", "-remove_silence",
-      "no", "-remove_noise", settings_.removeNoise ? "yes" : "no", "-dither", "yes", "-seed", "1",
-      "-wip", wip, "-beam", beam, "-pbeam", beam, "-wbeam", wordBeam, "-topn", topN.c_str(),
-      // Every senone scored: each frame's scores are then relative to the best sound of the
-      // whole model.
-      "-compallsen", settings_.marginCheck ? "yes" : "no"};
+  std::vector<const char*> argv = {"varnel-listen", "-hmm", settings_.model.c_str(), "-dict",
+                                   "/dev/null", "-remove_silence", "no", "-remove_noise", "no",
+                                   "-dither", "yes", "-seed", "1", "-wip", wip, "-beam", beam,
+                                   "-pbeam", beam, "-wbeam", wordBeam, "-topn", topN.c_str(),
+                                   // Every senone scored: each frame's scores are then relative to
+                                   // the best sound of the whole model.
+                                   "-compallsen", settings_.marginCheck ? "yes" : "no"};
   if (!settings_.verbose) {
     argv.push_back("-logfn");
     argv.push_back("/dev/null");
@@ -170,6 +173,19 @@ bool Recogniser::Open(std::string& error) {
   if (ps_ == nullptr) {
     error = "cannot load the speech model from " + settings_.model;
     return false;
+  }
+
+  if (settings_.removeNoise != Settings::NoiseRemoval::kNever) {
+    // The decoder's own front end again, with spectral subtraction: its cepstra go to the
+    // decoder instead of the plain ones when an utterance needs it.
+    cmd_ln_t* decoderConfig = ps_get_config(ps_);
+    cmd_ln_set_boolean_r(decoderConfig, "-remove_noise", TRUE);
+    denoiser_ = fe_init_auto_r(decoderConfig);
+    cmd_ln_set_boolean_r(decoderConfig, "-remove_noise", FALSE);
+    if (denoiser_ == nullptr) {
+      error = "cannot set up the noise removal";
+      return false;
+    }
   }
 
   earlyFrames_ = std::min(kEarlyFrames, settings_.vadPostspeech);
@@ -415,7 +431,33 @@ void Recogniser::AddHiss() {
   }
 }
 
-bool Recogniser::Decode(std::string* hyp, long* acoustic, std::vector<WordSpan>* words) {
+int Recogniser::Denoise() {
+  // Every utterance goes through, used or not, so that the noise estimate follows the room.
+  genrand_seed(1);
+  const std::int16_t* samples = decoded_.data();
+  std::size_t n = decoded_.size();
+  const auto width = static_cast<std::size_t>(fe_get_output_size(denoiser_));
+  const std::size_t rows = n / kFrameShift + 2;
+  if (denoisedRows_.size() < rows) {
+    denoisedCep_.resize(rows * width);
+    denoisedRows_.resize(rows);
+  }
+  for (std::size_t i = 0; i < rows; ++i) {
+    denoisedRows_[i] = denoisedCep_.data() + i * width;
+  }
+  fe_start_utt(denoiser_);
+  auto frames = static_cast<std::int32_t>(rows - 1);
+  if (fe_process_frames(denoiser_, &samples, &n, denoisedRows_.data(), &frames, nullptr) < 0) {
+    return -1;
+  }
+  std::int32_t tail = 0;
+  fe_end_utt(denoiser_, denoisedRows_[static_cast<std::size_t>(frames)], &tail);
+  return frames + tail;
+}
+
+bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
+                        std::vector<WordSpan>* words) {
+  const int denoised = denoiser_ != nullptr ? Denoise() : -1;
   if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
@@ -424,8 +466,13 @@ bool Recogniser::Decode(std::string* hyp, long* acoustic, std::vector<WordSpan>*
   genrand_seed(1);
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
   // history.
-  const int r = ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
+  const int r = denoise && denoised > 0
+                    ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
+                    : ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
   ps_end_utt(ps_);
+  // The voice detectors draw from the same generator: where they go on from depends on the
+  // stream alone, not on how much decoding drew from it.
+  genrand_seed(static_cast<unsigned long>(streamSamples_));
   if (r < 0) {
     return false;
   }
@@ -454,6 +501,10 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   heard.speechMs =
       static_cast<int>((speechFrames_ - pauseFrames) * 10 - pausedSamples_ * 1000 / kSampleRate);
   int limit = LengthLimitMs(active_->MaxPhones());
+  heard.snrDb = EstimateSnrDb(utterance_.data(), utterance_.size());
+  heard.denoised = settings_.removeNoise == Settings::NoiseRemoval::kAlways ||
+                   (settings_.removeNoise == Settings::NoiseRemoval::kAuto &&
+                    heard.snrDb < settings_.removeNoiseBelowSnrDb);
   heard.tooLong = heard.speechMs > limit;
   long commandScore = 0;
   std::vector<WordSpan> words;
@@ -471,7 +522,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       }
     }
     AddHiss();
-    if (Decode(&heard.hypothesis, &commandScore, &words)) {
+    if (Decode(heard.denoised, &heard.hypothesis, &commandScore, &words)) {
       heard.match = active_->Map(heard.hypothesis);
     }
   }
@@ -517,9 +568,10 @@ void Recogniser::Report(Heard heard) {
   if (settings_.verbose) {
     std::fprintf(stderr,
                  "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), fastest word %.0f ms "
-                 "a phone, margin %.1f%s%s%s\n",
+                 "a phone, margin %.1f, SNR %.0f dB%s%s%s%s\n",
                  heard.hypothesis.c_str(), heard.endMs, heard.speechMs, heard.limitMs,
-                 heard.fastestMsPerPhone, heard.margin, heard.tooLong ? " (too long)" : "",
+                 heard.fastestMsPerPhone, heard.margin, heard.snrDb,
+                 heard.denoised ? " (noise removed)" : "", heard.tooLong ? " (too long)" : "",
                  heard.tooFast ? " (too fast)" : "", heard.match ? "" : " (not a command)");
   }
   onHeard_(std::move(heard));

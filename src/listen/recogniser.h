@@ -21,6 +21,7 @@
 #include "listen/lexicon.h"
 #include "listen/pace.h"
 #include "listen/settings.h"
+#include "listen/snr.h"
 
 struct ps_decoder_s;
 struct fe_s;
@@ -35,8 +36,10 @@ struct Heard {
   bool tooLong = false;
   double fastestMsPerPhone = 0;  // of the command's words; 0 when none was judged
   bool tooFast = false;
-  double margin = 0;  // per-frame score of the command against the best-fitting sounds
-  long endMs = 0;     // end of the utterance in the input stream
+  double margin = 0;      // per-frame score of the command against the best-fitting sounds
+  double snrDb = 0;       // how far the speech stood above the room's noise
+  bool denoised = false;  // decoded with the noise spectrum subtracted
+  long endMs = 0;         // end of the utterance in the input stream
 };
 
 class Recogniser {
@@ -90,7 +93,10 @@ class Recogniser {
   void AddHiss();
   // Decodes the utterance against the commands; false when the decoder failed. `acoustic`
   // is the acoustic score of the best path.
-  bool Decode(std::string* hyp, long* acoustic, std::vector<WordSpan>* words);
+  bool Decode(bool denoise, std::string* hyp, long* acoustic, std::vector<WordSpan>* words);
+  // Cepstra of the utterance with the noise spectrum subtracted, in denoisedRows_; the
+  // number of frames, or -1 on failure.
+  int Denoise();
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
@@ -105,6 +111,9 @@ class Recogniser {
   // A second detector, quick to call a pause, starts decoding while the first one waits to
   // see whether the pause ends the utterance.
   fe_s* trigger_ = nullptr;
+  fe_s* denoiser_ = nullptr;  // nullptr when noise is never removed
+  std::vector<float> denoisedCep_;
+  std::vector<float*> denoisedRows_;
   bool wasVoiced_ = false;
   std::optional<Heard> early_;  // the utterance decoded at the pause under way
   long pauseStart_ = -1;        // where that pause was noticed, or -1

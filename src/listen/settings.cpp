@@ -48,7 +48,11 @@ std::string Usage() {
          "  --beam X                decoder state and phone beam (1e-60)\n"
          "  --word-beam X           decoder word-exit beam (1e-48)\n"
          "  --top-n N               Gaussians scored per frame (8)\n"
-         "  --remove-noise          subtract the room's noise spectrum before decoding\n"
+         "  --remove-noise          always subtract the room's noise spectrum before\n"
+         "                          decoding; by default only when the speech stands less\n"
+         "                          than --remove-noise-below dB above the noise\n"
+         "  --no-remove-noise       never subtract it\n"
+         "  --remove-noise-below DB that signal-to-noise ratio (30)\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
          "  --margin-check          refuse commands that fit much worse than the sounds\n"
          "                          that fit each frame best\n"
@@ -137,7 +141,12 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--top-n") {
         s.topN = static_cast<int>(number(1, 64, true));
       } else if (a == "--remove-noise") {
-        s.removeNoise = true;
+        s.removeNoise = Settings::NoiseRemoval::kAlways;
+      } else if (a == "--no-remove-noise") {
+        s.removeNoise = Settings::NoiseRemoval::kNever;
+      } else if (a == "--remove-noise-below") {
+        s.removeNoiseBelowSnrDb = number(0, 100);
+        s.removeNoise = Settings::NoiseRemoval::kAuto;
       } else if (a == "--beam") {
         s.beam = number(1e-300, 1);
       } else if (a == "--word-beam") {

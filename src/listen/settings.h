@@ -27,8 +27,12 @@ struct Settings {
   double beam = 1e-60;      // decoder state and phone beams
   double wordBeam = 1e-48;  // decoder word-exit beam
   int topN = 8;
-  // Spectral subtraction smears clean close-talk speech; a noisy room may still want it.
-  bool removeNoise = false;
+  // Spectral subtraction smears clean close-talk speech but recovers commands in a noisy
+  // room, so by default it is used for an utterance only when its speech stands less than
+  // `removeNoiseBelowSnrDb` above the room's noise.
+  enum class NoiseRemoval { kAuto, kAlways, kNever };
+  NoiseRemoval removeNoise = NoiseRemoval::kAuto;
+  double removeNoiseBelowSnrDb = 30;
   double wordPenalty = 0.65;  // decoder word insertion penalty; each garbage phone is a word
   // An utterance longer than the command it decodes to, spoken at this slow pace, is refused.
   int msPerPhone = 140;

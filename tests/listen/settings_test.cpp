@@ -55,7 +55,7 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_TRUE(s.garbage.wordsEnabled);
   ASSERT_TRUE(ParseSettings({"--top-n", "4", "--remove-noise"}, s, error, help)) << error;
   EXPECT_EQ(s.topN, 4);
-  EXPECT_TRUE(s.removeNoise);
+  EXPECT_EQ(s.removeNoise, Settings::NoiseRemoval::kAlways);
   EXPECT_FALSE(s.marginCheck);
   ASSERT_TRUE(ParseSettings({"--min-margin", "-12.5"}, s, error, help)) << error;
   EXPECT_TRUE(s.marginCheck);  // tuning the check asks for it
@@ -68,6 +68,11 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_EQ(s.garbage.commonWords, 1000u);
   ASSERT_TRUE(ParseSettings({"--fastest-ms-per-phone", "0"}, s, error, help)) << error;
   EXPECT_EQ(s.fastestMsPerPhone, 0);  // the pace check off
+  ASSERT_TRUE(ParseSettings({"--no-remove-noise"}, s, error, help)) << error;
+  EXPECT_EQ(s.removeNoise, Settings::NoiseRemoval::kNever);
+  ASSERT_TRUE(ParseSettings({"--remove-noise-below", "12.5"}, s, error, help)) << error;
+  EXPECT_EQ(s.removeNoise, Settings::NoiseRemoval::kAuto);  // tuning the switch asks for it
+  EXPECT_DOUBLE_EQ(s.removeNoiseBelowSnrDb, 12.5);
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -93,6 +98,7 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--everyday-words", "-3"},          // a negative count
       {"--noise-floor", "-1"},             // negative
       {"--fastest-ms-per-phone", "2000"},  // slower than any speech
+      {"--remove-noise-below", "-3"},      // speech below the noise is no threshold
       {"--frobnicate"},                    // unknown
   };
   for (const auto& args : bad) {

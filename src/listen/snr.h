@@ -1,0 +1,15 @@
+// How far an utterance's speech stands above the room's noise, from the audio alone.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace varnel::listen {
+
+// Signal-to-noise ratio in dB of 16 kHz audio that holds speech with some of the room before
+// and after it (as an utterance cut by the voice detector does): the loud frames' level
+// against the quiet frames'. Digital silence counts as a noise floor of one sample unit, so the
+// result is always finite; audio shorter than a frame gives 0.
+double EstimateSnrDb(const std::int16_t* samples, std::size_t n);
+
+}  // namespace varnel::listen

@@ -1,0 +1,51 @@
+// The signal-to-noise estimate that decides whether an utterance's noise is taken out.
+#include "listen/snr.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+namespace varnel::listen {
+namespace {
+
+// `quietMs` of a steady hiss of `hiss` at most, then `loudMs` of a tone peaking at `tone`
+// with the same hiss under it.
+std::vector<std::int16_t> Utterance(int quietMs, int loudMs, int hiss, int tone) {
+  std::vector<std::int16_t> out;
+  std::uint32_t seed = 12345;
+  const int total = (quietMs + loudMs) * 16;
+  for (int i = 0; i < total; ++i) {
+    seed = seed * 1664525U + 1013904223U;
+    const int noise = hiss > 0 ? static_cast<int>(seed >> 16) % (2 * hiss + 1) - hiss : 0;
+    const int voice = i >= quietMs * 16 ? static_cast<int>(tone * std::sin(i * 0.2)) : 0;
+    out.push_back(static_cast<std::int16_t>(noise + voice));
+  }
+  return out;
+}
+
+TEST(ListenSnr, EstimateFollowsTheRoom) {
+  struct Case {
+    const char* name;
+    std::vector<std::int16_t> audio;
+    double low, high;
+  };
+  const std::vector<Case> cases = {
+      // Uniform hiss of peak h has power h^2/3; a sine of peak t, t^2/2.
+      {"speech 20 dB above the hiss", Utterance(300, 700, 548, 4472), 18.5, 21.5},
+      {"speech 40 dB above the hiss", Utterance(300, 700, 55, 4472), 38.5, 41.5},
+      {"a file's digital silence is no noise", Utterance(300, 700, 0, 4472), 60, 80},
+      {"noise alone", Utterance(1000, 0, 1000, 0), 0, 2},
+      {"shorter than a frame", Utterance(5, 0, 1000, 0), 0, 0},
+      {"nothing", {}, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const double snr = EstimateSnrDb(c.audio.data(), c.audio.size());
+    EXPECT_GE(snr, c.low) << c.name;
+    EXPECT_LE(snr, c.high) << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace varnel::listen
