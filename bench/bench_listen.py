@@ -16,6 +16,7 @@ a room with a fan or traffic.
 usage: bench_listen.py BUILD_DIR [--quick] [--fast [--noise=DB]] [-- varnel-listen options]
 """
 import os
+import random
 import socket
 import statistics
 import struct
@@ -101,6 +102,13 @@ def empty_results():
 def proc_status(pid):
     with open("/proc/%d/status" % pid) as f:
         return dict(line.split(":", 1) for line in f if ":" in line)
+
+
+def proc_cpu(pid):
+    """User and system CPU seconds the process has used."""
+    with open("/proc/%d/stat" % pid) as f:
+        stat = f.read().split(")")[-1].split()
+    return (int(stat[11]) + int(stat[12])) / os.sysconf("SC_CLK_TCK")
 
 
 def number_words(n):
@@ -377,7 +385,6 @@ def main():
             return None, None
         return ev[1], ev[0] - end_of_speech
 
-    cpu_start = time.process_time()
     for voice, speed in voices:
         for text, cid, words in expected_cases(quick):
             fields, latency = run(text, voice, speed)
@@ -396,12 +403,8 @@ def main():
                 if fields is not None and fields[0] == "recognize":
                     results[kind][0] += 1
                     misses.append("FIRED %s [%s %d] -> %s" % (text, voice, speed, fields))
-    del cpu_start
     status = proc_status(proc.pid)
-    with open("/proc/%d/stat" % proc.pid) as f:
-        stat = f.read().split(")")[-1].split()
-    ticks = os.sysconf("SC_CLK_TCK")
-    cpu_seconds = (int(stat[11]) + int(stat[12])) / ticks
+    cpu_seconds = proc_cpu(proc.pid)
     audio_total = audio_seconds
     # Every change of menu rebuilds the decoder's graph; the one replaced must not stay.
     changes = 5
@@ -410,6 +413,14 @@ def main():
         client.request("set-active", 1)
         play(b"\0\0" * (RATE * 3 // 10))
     after = proc_status(proc.pid)
+    # What it costs to keep listening while nobody speaks: a quiet room's faint hiss.
+    quiet_seconds = 10
+    rng = random.Random(1)
+    hiss = struct.pack("<%dh" % (RATE * quiet_seconds),
+                       *[rng.randint(-30, 30) for _ in range(RATE * quiet_seconds)])
+    idle_start = proc_cpu(proc.pid)
+    play(hiss)
+    idle_cpu = proc_cpu(proc.pid) - idle_start
     proc.stdin.close()
     client.sock.close()
     try:
@@ -436,6 +447,7 @@ def main():
           (cpu_seconds / max(audio_total, 1e-9), cpu_seconds, audio_total))
     print("  resident memory (peak)      : %s" % status.get("VmHWM", "?").strip())
     print("  after %d menu changes        : %s" % (changes, after.get("VmRSS", "?").strip()))
+    print("  listening to a quiet room   : %.1f %% of a core" % (100 * idle_cpu / quiet_seconds))
     for m in misses:
         print("  miss: " + m)
 
