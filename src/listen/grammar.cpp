@@ -325,9 +325,15 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
 
 bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
                         const std::vector<std::string>& words, std::size_t at,
-                        std::vector<std::string>& results) {
+                        std::vector<std::string>& results, std::vector<bool>& failed) {
   if (slot == slots.size()) {
     return at == words.size();
+  }
+  // Whether the rest of the slots fit the rest of the words does not depend on how the
+  // words before were split: each such failure is tried once, not once per split.
+  const std::size_t key = slot * (words.size() + 1) + at;
+  if (failed[key]) {
+    return false;
   }
   auto fits = [&](const std::vector<std::string>& seq) {
     return seq.size() <= words.size() - at &&
@@ -335,18 +341,23 @@ bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
   };
   const Slot& s = slots[slot];
   if (s.items.empty()) {
-    return fits(s.words) && MatchFrom(slots, slot + 1, words, at + s.words.size(), results);
+    if (fits(s.words) && MatchFrom(slots, slot + 1, words, at + s.words.size(), results, failed)) {
+      return true;
+    }
+    failed[key] = true;
+    return false;
   }
   for (const auto& item : s.items) {
     if (!fits(item.words)) {
       continue;
     }
     results.push_back(item.text);
-    if (MatchFrom(slots, slot + 1, words, at + item.words.size(), results)) {
+    if (MatchFrom(slots, slot + 1, words, at + item.words.size(), results, failed)) {
       return true;
     }
     results.pop_back();
   }
+  failed[key] = true;
   return false;
 }
 
@@ -367,7 +378,8 @@ std::optional<Match> Grammar::Map(const std::string& hypothesis) const {
   }
   for (const auto& cmd : commands_) {
     std::vector<std::string> results;
-    if (MatchFrom(cmd.slots, 0, words, 0, results)) {
+    std::vector<bool> failed(cmd.slots.size() * (words.size() + 1), false);
+    if (MatchFrom(cmd.slots, 0, words, 0, results, failed)) {
       return Match{cmd.owner, cmd.id, cmd.spoken, std::move(results)};
     }
   }

@@ -142,9 +142,10 @@ class Grammar {
     std::string spoken;
     std::vector<Slot> slots;
   };
+  // `failed` marks (slot, word) pairs from which the rest is known not to fit.
   static bool MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
                         const std::vector<std::string>& words, std::size_t at,
-                        std::vector<std::string>& results);
+                        std::vector<std::string>& results, std::vector<bool>& failed);
 
   std::string jsgf_;
   std::vector<Command> commands_;

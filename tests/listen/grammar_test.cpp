@@ -144,6 +144,35 @@ TEST(Grammar, NewestMenuWinsAndEmptyMenusGiveNoGrammar) {
   EXPECT_TRUE(BuildGrammar({MenuSpec{3, {}, {{1, "Zoom Out"}}}}, kDict).Empty());
 }
 
+// Items that are runs of one word give a hypothesis of many such words countless ways to
+// split among a command's lists; mapping it must not try them all.
+TEST(Grammar, MappingManyWaysToSplitIsQuick) {
+  std::vector<std::string> runs;
+  for (int n = 1; n <= 12; ++n) {
+    std::string run = "one";
+    for (int i = 1; i < n; ++i) {
+      run += " one";
+    }
+    runs.push_back(run);
+  }
+  std::string lists;
+  for (int i = 0; i < 16; ++i) {
+    lists += "<Run> ";
+  }
+  const MenuSpec menu{1, {{"Run", runs}}, {{1, lists + "tab"}, {2, lists + "page"}}};
+  const Grammar g = BuildGrammar({menu}, kDict);
+  std::string hypothesis;
+  for (int i = 0; i < 40; ++i) {
+    hypothesis += "one ";
+  }
+  // The first command is tried first and fails only at its last word.
+  const auto match = g.Map(hypothesis + "page");
+  ASSERT_TRUE(match);
+  EXPECT_EQ(match->id, 2);
+  EXPECT_EQ(match->listResults.size(), 16u);
+  EXPECT_FALSE(g.Map(hypothesis + "down"));
+}
+
 // Leaving a command for the word loop: after a word, and only where the command cannot end yet.
 TEST(ListenGrammar, PrefixExitsOnlyWhereTheCommandGoesOn) {
   // 0 start, 9 end. "page down"; "tab <number>" with "three" and "twenty [five]"; "find
