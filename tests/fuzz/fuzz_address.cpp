@@ -10,7 +10,9 @@
 namespace {
 
 void Check(bool ok) {
-  if (!ok) std::abort();
+  if (!ok) {
+    std::abort();
+  }
 }
 
 bool IsAlnum(char c) {
@@ -23,7 +25,9 @@ bool IsUpperHex(char c) {
 
 bool OnlyLettersDigitsAndEscapes(const std::string& s) {
   for (std::size_t i = 0; i < s.size(); ++i) {
-    if (IsAlnum(s[i])) continue;
+    if (IsAlnum(s[i])) {
+      continue;
+    }
     if (s[i] != '%' || i + 2 >= s.size() || !IsUpperHex(s[i + 1]) || !IsUpperHex(s[i + 2])) {
       return false;
     }
@@ -35,7 +39,9 @@ bool OnlyLettersDigitsAndEscapes(const std::string& s) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size < 2) return 0;
+  if (size < 2) {
+    return 0;
+  }
   const int scope = static_cast<int>(data[0] % 17) - 1;  // a few out of range too
   const int date = static_cast<int>(data[1] % 8) - 1;
   const std::string typed(reinterpret_cast<const char*>(data + 2), size - 2);
@@ -52,7 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const varnel::ComposedSearch search = varnel::ComposeSearch(typed, scope, date);
   Check(search.address.rfind("http://", 0) == 0);
-  for (char c : search.address) Check(c > 32 && c < 127);
-  if (search.history) Check(!search.history->empty());
+  for (char c : search.address) {
+    Check(c > 32 && c < 127);
+  }
+  if (search.history) {
+    Check(!search.history->empty());
+  }
   return 0;
 }

@@ -10,12 +10,18 @@
 namespace {
 
 void Check(bool ok) {
-  if (!ok) std::abort();
+  if (!ok) {
+    std::abort();
+  }
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
+    s.remove_prefix(1);
+  }
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) {
+    s.remove_suffix(1);
+  }
   return s;
 }
 
@@ -37,10 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // What was just written is what is read back, whatever else the file holds.
   std::string expected = value.substr(0, value.find('\0'));
   for (char& c : expected) {
-    if (c == '\r' || c == '\n') c = ' ';
+    if (c == '\r' || c == '\n') {
+      c = ' ';
+    }
   }
   std::string_view v = TrimBlanks(expected);
-  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') v = v.substr(1, v.size() - 2);
+  if (v.size() >= 2 && v.front() == '"' && v.back() == '"') {
+    v = v.substr(1, v.size() - 2);
+  }
   Check(file.Get("history", "searchhistory") == std::string(v));
 
   // The written file reads back to the same lines when it is UTF-8 (files always are,
