@@ -1,6 +1,7 @@
 #include "listen/session.h"
 
 #include <charconv>
+#include <optional>
 
 namespace varnel::listen {
 namespace {
@@ -27,7 +28,39 @@ Fields Error(std::int32_t number, const std::string& text) {
   return {"error", "", std::to_string(number), text};
 }
 
+std::optional<Fields> CheckSize(const std::map<std::string, std::vector<std::string>>& lists,
+                                const std::map<std::int32_t, std::string>& commands) {
+  const std::size_t words = GraphWords(lists, commands);
+  if (words <= kMaxGraphWords) {
+    return std::nullopt;
+  }
+  return Error(kErrTooLarge, "menu too large to listen for: " + std::to_string(words) +
+                                 " words with its lists' items, at most " +
+                                 std::to_string(kMaxGraphWords));
+}
+
 }  // namespace
+
+std::size_t GraphWords(const std::map<std::string, std::vector<std::string>>& lists,
+                       const std::map<std::int32_t, std::string>& commands) {
+  std::map<std::string, std::size_t> listWords;
+  for (const auto& [name, items] : lists) {
+    std::size_t n = 0;
+    for (const auto& item : items) {
+      const auto words = SpokenWords(item);
+      n += words ? words->size() : 0;
+    }
+    listWords[name] = n;
+  }
+  std::size_t total = 0;
+  for (const auto& [id, spoken] : commands) {
+    for (const auto& part : ParseSpoken(spoken).parts) {
+      const auto it = listWords.find(part.list);
+      total += part.list.empty() ? part.words.size() : it != listWords.end() ? it->second : 0;
+    }
+  }
+  return total;
+}
 
 Fields Session::Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged) {
   grammarChanged = false;
@@ -132,7 +165,12 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     if (!lists_.contains(name) && lists_.size() >= kMaxLists) {
       return Error(kErrTooLarge, "too many lists");
     }
-    lists_[name] = std::move(items);
+    auto lists = lists_;
+    lists[name] = std::move(items);
+    if (auto e = CheckSize(lists, Spoken())) {
+      return *e;
+    }
+    lists_ = std::move(lists);
     return done();
   }
   if (op == op::kAddCommand) {
@@ -154,6 +192,11 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     }
     if (auto e = CheckCommand(args[1], lists_, lookup)) {
       return Error(e->first, e->second);
+    }
+    auto spoken = Spoken();
+    spoken[*id] = args[1];
+    if (auto e = CheckSize(lists_, spoken)) {
+      return *e;
     }
     commands_[*id] = {args[1], args[2]};
     return done();
@@ -201,14 +244,16 @@ void Session::ClearMenu() {
   commands_.clear();
 }
 
-MenuSpec Session::Spec() const {
-  MenuSpec spec;
-  spec.owner = key_;
-  spec.lists = lists_;
+std::map<std::int32_t, std::string> Session::Spoken() const {
+  std::map<std::int32_t, std::string> spoken;
   for (const auto& [id, c] : commands_) {
-    spec.commands[id] = c.first;
+    spoken[id] = c.first;
   }
-  return spec;
+  return spoken;
+}
+
+MenuSpec Session::Spec() const {
+  return {key_, lists_, Spoken()};
 }
 
 std::string Session::Description(std::int32_t id) const {

@@ -15,6 +15,13 @@ inline constexpr std::size_t kMaxLists = 64;
 inline constexpr std::size_t kMaxItems = 1000;
 inline constexpr std::size_t kMaxCommands = 1000;
 inline constexpr std::size_t kMaxTextLength = 200;
+// Words a menu may put into the decoder's graph, each list placeholder counting the words of
+// all its items: the graph, and the decoder's memory, grow with them (some 100 MB for 100000).
+inline constexpr std::size_t kMaxGraphWords = 10000;
+
+// The words `commands` (spoken forms) put into the graph with `lists`.
+std::size_t GraphWords(const std::map<std::string, std::vector<std::string>>& lists,
+                       const std::map<std::int32_t, std::string>& commands);
 
 class Session {
  public:
@@ -40,6 +47,7 @@ class Session {
   Fields Run(const std::string& op, const Fields& args, const PhoneLookup& lookup,
              bool& grammarChanged);
   void ClearMenu();
+  std::map<std::int32_t, std::string> Spoken() const;  // id -> spoken form
 
   std::uint64_t key_;
   std::uint64_t& clock_;

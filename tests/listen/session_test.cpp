@@ -96,6 +96,41 @@ TEST_F(SessionTest, BadRequestsGetClearErrors) {
   EXPECT_EQ(s_.Handle({"ok"}, Known, changed)[0], "error");
 }
 
+// The decoder's graph grows with every word and list item a menu holds: a menu too large
+// to listen for is refused whole, whether a command or a longer list would make it so.
+TEST_F(SessionTest, MenusTooLargeToListenForAreRefused) {
+  ASSERT_TRUE(Ok({"register", "1"}));
+  ASSERT_TRUE(Ok({"create-menu", "Varnel", "Pellar", "9"}));
+  auto items = [](int n) {
+    std::string out;
+    for (int i = 1; i <= n; ++i) {
+      out += std::to_string(i) + '\0';  // "one" to "nine hundred ninety nine"
+    }
+    return out;
+  };
+  ASSERT_TRUE(Ok({"set-list", "N", "999", items(999)}));
+  const std::size_t perList = GraphWords({{"N", s_.Spec().lists.at("N")}}, {{1, "<N>"}});
+  EXPECT_GT(perList, 999u);
+  // Commands that each hold the list, until one more would pass the limit.
+  int id = 0;
+  while (GraphWords(s_.Spec().lists, s_.Spec().commands) + perList + 1 <= kMaxGraphWords) {
+    ASSERT_TRUE(Ok({"add-command", std::to_string(++id), "Tab <N>", ""}));
+  }
+  EXPECT_EQ(ErrorNumber({"add-command", std::to_string(++id), "Tab <N>", ""}), "6");
+  EXPECT_FALSE(s_.HasCommand(id));
+  // A list of longer items under commands already added is refused too, and the old list
+  // stays.
+  std::string longer;
+  for (int i = 0; i < 999; ++i) {
+    longer += std::string("9999") + '\0';  // six words each
+  }
+  EXPECT_EQ(ErrorNumber({"set-list", "N", "999", longer}), "6");
+  EXPECT_EQ(s_.Spec().lists.at("N").size(), 999u);
+  // A short list in its place is fine, and then there is room again.
+  ASSERT_TRUE(Ok({"set-list", "N", "3", items(3)}));
+  EXPECT_TRUE(Ok({"add-command", std::to_string(id), "Tab <N>", ""}));
+}
+
 TEST_F(SessionTest, LaterActivationIsNewer) {
   std::uint64_t clock = 0;
   Session a(1, clock), b(2, clock);
