@@ -43,20 +43,27 @@ std::optional<Fields> CheckSize(const std::map<std::string, std::vector<std::str
 
 std::size_t GraphWords(const std::map<std::string, std::vector<std::string>>& lists,
                        const std::map<std::int32_t, std::string>& commands) {
+  // Only the lists the commands use, each counted once.
   std::map<std::string, std::size_t> listWords;
-  for (const auto& [name, items] : lists) {
+  auto wordsOf = [&](const std::string& name) -> std::size_t {
+    const auto known = listWords.find(name);
+    if (known != listWords.end()) {
+      return known->second;
+    }
     std::size_t n = 0;
-    for (const auto& item : items) {
-      const auto words = SpokenWords(item);
-      n += words ? words->size() : 0;
+    if (const auto list = lists.find(name); list != lists.end()) {
+      for (const auto& item : list->second) {
+        const auto words = SpokenWords(item);
+        n += words ? words->size() : 0;
+      }
     }
     listWords[name] = n;
-  }
+    return n;
+  };
   std::size_t total = 0;
   for (const auto& [id, spoken] : commands) {
     for (const auto& part : ParseSpoken(spoken).parts) {
-      const auto it = listWords.find(part.list);
-      total += part.list.empty() ? part.words.size() : it != listWords.end() ? it->second : 0;
+      total += part.list.empty() ? part.words.size() : wordsOf(part.list);
     }
   }
   return total;
