@@ -213,7 +213,7 @@ void Server::ReadFrom(Conn& c) {
     while (auto request = c.reader.Next()) {
       bool changed = false;
       const Fields reply = c.session.Handle(
-          *request, [this](const std::string& w) { return Lookup(w); }, changed);
+          *request, [this](const std::string& w) { return Lookup(w); }, changed, RoomFor(key));
       Send(c, reply);
       if (changed) {
         RebuildGrammar();
@@ -231,6 +231,16 @@ void Server::ReadFrom(Conn& c) {
   if (c.out.size() > kMaxPendingOutput) {
     Close(key);
   }
+}
+
+std::size_t Server::RoomFor(std::uint64_t key) const {
+  std::size_t others = 0;
+  for (const auto& [k, c] : conns_) {
+    if (k != key) {
+      others += c->session.GraphSize();
+    }
+  }
+  return others >= kMaxTotalGraphWords ? 0 : kMaxTotalGraphWords - others;
 }
 
 void Server::Close(std::uint64_t key) {

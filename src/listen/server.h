@@ -18,6 +18,8 @@
 namespace varnel::listen {
 
 inline constexpr std::size_t kMaxClients = 32;
+// Graph words all clients' menus may hold together (each one kMaxGraphWords at most).
+inline constexpr std::size_t kMaxTotalGraphWords = 4 * kMaxGraphWords;
 inline constexpr std::size_t kMaxPendingOutput = std::size_t{1024} * 1024;
 
 // Makes sure the socket's folder exists, belongs to this user and is closed to others.
@@ -53,6 +55,8 @@ class Server {
   void Flush(Conn& c);
   void FlushAll();
   void Close(std::uint64_t key);
+  // Graph words the client's menu may hold beside the other clients' menus.
+  std::size_t RoomFor(std::uint64_t key) const;
   void RebuildGrammar();
   void Deliver(const Heard& heard);
   int Lookup(const std::string& word);

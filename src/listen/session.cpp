@@ -1,5 +1,6 @@
 #include "listen/session.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
 
@@ -29,14 +30,14 @@ Fields Error(std::int32_t number, const std::string& text) {
 }
 
 std::optional<Fields> CheckSize(const std::map<std::string, std::vector<std::string>>& lists,
-                                const std::map<std::int32_t, std::string>& commands) {
+                                const std::map<std::int32_t, std::string>& commands,
+                                std::size_t room) {
   const std::size_t words = GraphWords(lists, commands);
-  if (words <= kMaxGraphWords) {
+  if (words <= room) {
     return std::nullopt;
   }
   return Error(kErrTooLarge, "menu too large to listen for: " + std::to_string(words) +
-                                 " words with its lists' items, at most " +
-                                 std::to_string(kMaxGraphWords));
+                                 " words with its lists' items, at most " + std::to_string(room));
 }
 
 }  // namespace
@@ -69,19 +70,20 @@ std::size_t GraphWords(const std::map<std::string, std::vector<std::string>>& li
   return total;
 }
 
-Fields Session::Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged) {
+Fields Session::Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged,
+                       std::size_t room) {
   grammarChanged = false;
   if (request.size() < 3 || request[0] != "req") {
     return Error(kErrBadRequest, "malformed request");
   }
-  Fields reply =
-      Run(request[2], Fields(request.begin() + 3, request.end()), lookup, grammarChanged);
+  Fields reply = Run(request[2], Fields(request.begin() + 3, request.end()), lookup, grammarChanged,
+                     std::min(room, kMaxGraphWords));
   reply[1] = request[1];
   return reply;
 }
 
 Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup& lookup,
-                    bool& grammarChanged) {
+                    bool& grammarChanged, std::size_t room) {
   const bool wasListening = Listening();
   auto done = [&]() -> Fields {
     grammarChanged = wasListening || Listening();
@@ -174,7 +176,7 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     }
     auto lists = lists_;
     lists[name] = std::move(items);
-    if (auto e = CheckSize(lists, Spoken())) {
+    if (auto e = CheckSize(lists, Spoken(), room)) {
       return *e;
     }
     lists_ = std::move(lists);
@@ -202,7 +204,7 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     }
     auto spoken = Spoken();
     spoken[*id] = args[1];
-    if (auto e = CheckSize(lists_, spoken)) {
+    if (auto e = CheckSize(lists_, spoken, room)) {
       return *e;
     }
     commands_[*id] = {args[1], args[2]};

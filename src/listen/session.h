@@ -29,8 +29,13 @@ class Session {
   Session(std::uint64_t key, std::uint64_t& activationClock) : key_(key), clock_(activationClock) {}
 
   // Handles a request (["req", seq, op, args...]) and returns the reply frame's fields.
-  // `grammarChanged` is set when the words this client listens for changed.
-  Fields Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged);
+  // `grammarChanged` is set when the words this client listens for changed. The menu may
+  // grow to `room` graph words at most (less than kMaxGraphWords where other clients hold
+  // some of the recogniser's share).
+  Fields Handle(const Fields& request, const PhoneLookup& lookup, bool& grammarChanged,
+                std::size_t room = kMaxGraphWords);
+  // The words this menu puts into the decoder's graph.
+  std::size_t GraphSize() const { return GraphWords(lists_, Spoken()); }
 
   // The menu the grammar should hold, when it is live.
   bool Listening() const { return registered_ && hasMenu_ && active_ && !commands_.empty(); }
@@ -45,7 +50,7 @@ class Session {
 
  private:
   Fields Run(const std::string& op, const Fields& args, const PhoneLookup& lookup,
-             bool& grammarChanged);
+             bool& grammarChanged, std::size_t room);
   void ClearMenu();
   std::map<std::int32_t, std::string> Spoken() const;  // id -> spoken form
 

@@ -129,6 +129,21 @@ TEST_F(SessionTest, MenusTooLargeToListenForAreRefused) {
   // A short list in its place is fine, and then there is room again.
   ASSERT_TRUE(Ok({"set-list", "N", "3", items(3)}));
   EXPECT_TRUE(Ok({"add-command", std::to_string(id), "Tab <N>", ""}));
+  EXPECT_EQ(s_.GraphSize(), GraphWords(s_.Spec().lists, s_.Spec().commands));
+
+  // Where other clients hold most of the recogniser's share, less is left for this one.
+  std::uint64_t clock = 0;
+  Session other(2, clock);
+  bool changed = false;
+  ASSERT_EQ(other.Handle({"req", "1", "register", "1"}, Known, changed)[0], "ok");
+  ASSERT_EQ(other.Handle({"req", "2", "create-menu", "A", "S", "9"}, Known, changed)[0], "ok");
+  ASSERT_EQ(other.Handle({"req", "3", "add-command", "1", "Zoom In", ""}, Known, changed, 2)[0],
+            "ok");
+  const Fields refused =
+      other.Handle({"req", "4", "add-command", "2", "Zoom Out", ""}, Known, changed, 3);
+  EXPECT_EQ(refused[0], "error");
+  EXPECT_EQ(refused[2], "6");
+  EXPECT_EQ(other.GraphSize(), 2u);
 }
 
 TEST_F(SessionTest, LaterActivationIsNewer) {
