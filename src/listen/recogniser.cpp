@@ -456,8 +456,9 @@ int Recogniser::Denoise() {
 }
 
 bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
-                        std::vector<WordSpan>* words) {
+                        std::vector<WordSpan>* words, bool* denoisedUsed) {
   const int denoised = denoiser_ != nullptr ? Denoise() : -1;
+  *denoisedUsed = denoise && denoised > 0;
   if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
@@ -466,9 +467,8 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
   genrand_seed(1);
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
   // history.
-  const int r = denoise && denoised > 0
-                    ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
-                    : ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
+  const int r = *denoisedUsed ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
+                              : ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
   ps_end_utt(ps_);
   // The voice detectors draw from the same generator: where they go on from depends on the
   // stream alone, not on how much decoding drew from it.
@@ -502,9 +502,6 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       static_cast<int>((speechFrames_ - pauseFrames) * 10 - pausedSamples_ * 1000 / kSampleRate);
   int limit = LengthLimitMs(active_->MaxPhones());
   heard.snrDb = EstimateSnrDb(utterance_.data(), utterance_.size());
-  heard.denoised = settings_.removeNoise == Settings::NoiseRemoval::kAlways ||
-                   (settings_.removeNoise == Settings::NoiseRemoval::kAuto &&
-                    heard.snrDb < settings_.removeNoiseBelowSnrDb);
   heard.tooLong = heard.speechMs > limit;
   long commandScore = 0;
   std::vector<WordSpan> words;
@@ -522,7 +519,10 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       }
     }
     AddHiss();
-    if (Decode(heard.denoised, &heard.hypothesis, &commandScore, &words)) {
+    const bool denoise = settings_.removeNoise == Settings::NoiseRemoval::kAlways ||
+                         (settings_.removeNoise == Settings::NoiseRemoval::kAuto &&
+                          heard.snrDb < settings_.removeNoiseBelowSnrDb);
+    if (Decode(denoise, &heard.hypothesis, &commandScore, &words, &heard.denoised)) {
       heard.match = active_->Map(heard.hypothesis);
     }
   }

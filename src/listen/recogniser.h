@@ -38,7 +38,7 @@ struct Heard {
   bool tooFast = false;
   double margin = 0;      // per-frame score of the command against the best-fitting sounds
   double snrDb = 0;       // how far the speech stood above the room's noise
-  bool denoised = false;  // decoded with the noise spectrum subtracted
+  bool denoised = false;  // decoded, with the noise spectrum subtracted
   long endMs = 0;         // end of the utterance in the input stream
 };
 
@@ -93,7 +93,9 @@ class Recogniser {
   void AddHiss();
   // Decodes the utterance against the commands; false when the decoder failed. `acoustic`
   // is the acoustic score of the best path.
-  bool Decode(bool denoise, std::string* hyp, long* acoustic, std::vector<WordSpan>* words);
+  // `denoisedUsed` tells whether the noise was taken out: asked for, and the cepstra made.
+  bool Decode(bool denoise, std::string* hyp, long* acoustic, std::vector<WordSpan>* words,
+              bool* denoisedUsed);
   // Cepstra of the utterance with the noise spectrum subtracted, in denoisedRows_; the
   // number of frames, or -1 on failure.
   int Denoise();
