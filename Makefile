@@ -1,7 +1,8 @@
 # The two set-up commands: `make run` and `make test`. Both install what is missing first.
-.PHONY: run test build deps run-windows clean format tidy bench
+.PHONY: run test build deps run-windows clean format tidy bench install uninstall
 
 JOBS ?= $(shell nproc)
+PREFIX ?= /usr/local
 
 deps:
 	@./scripts/install-deps.sh
@@ -21,6 +22,16 @@ test: deps
 
 bench: build
 	@./scripts/bench.sh
+
+# `make install PREFIX=~/.local` needs no root; DESTDIR stages a package. The list of what
+# was installed is kept apart from cmake's manifest, which the install test overwrites.
+install: build
+	@DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+	@cp build/install_manifest.txt build/installed-files.txt
+
+uninstall:
+	@if [ -f build/installed-files.txt ]; then xargs -r rm -f -- < build/installed-files.txt; \
+	  rm -f build/installed-files.txt; fi
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i

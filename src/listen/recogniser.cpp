@@ -110,9 +110,12 @@ std::string FindExtraDictionary() {
   std::error_code ec;
   const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (!ec) {
-    const auto beside = exe.parent_path() / "varnel.dic";
-    if (std::filesystem::exists(beside, ec)) {
-      return beside.string();
+    // Beside it in a build folder; in <prefix>/share/varnel wherever it was installed.
+    for (const auto& candidate : {exe.parent_path() / "varnel.dic",
+                                  exe.parent_path().parent_path() / "share/varnel/varnel.dic"}) {
+      if (std::filesystem::exists(candidate, ec)) {
+        return candidate.string();
+      }
     }
   }
   if (std::filesystem::exists("/usr/share/varnel/varnel.dic", ec)) {

@@ -145,7 +145,8 @@ class Recogniser {
   std::thread worker_;
 };
 
-// varnel.dic next to the executable, else in /usr/share/varnel; "" when neither exists.
+// varnel.dic next to the executable, else in ../share/varnel from it, else in /usr/share/varnel;
+// "" when none exists.
 std::string FindExtraDictionary();
 
 }  // namespace varnel::listen

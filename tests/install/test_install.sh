@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and checks what a desktop needs from it.
+set -uo pipefail
+build=$1
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+fails=0
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+
+if ! cmake --install "$build" --prefix "$prefix" >"$prefix/install.log" 2>&1; then
+  cat "$prefix/install.log"
+  echo "FAIL: cmake --install"
+  exit 1
+fi
+
+for f in bin/varnel bin/varnel-listen; do
+  [ -x "$prefix/$f" ] || fail "$f is not installed as a program"
+done
+for f in share/varnel/varnel.dic share/applications/varnel.desktop \
+  share/applications/varnel-listen.desktop share/icons/hicolor/scalable/apps/varnel.svg; do
+  [ -s "$prefix/$f" ] || fail "$f is missing"
+done
+
+# Each menu entry is valid and starts a program that was installed, with the installed icon.
+for entry in "$prefix"/share/applications/*.desktop; do
+  if command -v desktop-file-validate >/dev/null; then
+    out=$(desktop-file-validate "$entry" 2>&1) || fail "$(basename "$entry"): $out"
+  fi
+  exe=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+  [ -x "$prefix/bin/$exe" ] || fail "$(basename "$entry") starts '$exe', which is not installed"
+  icon=$(sed -n 's/^Icon=//p' "$entry")
+  [ -s "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
+    fail "$(basename "$entry") shows icon '$icon', which is not installed"
+done
+
+# The installed recogniser finds its own dictionary under the prefix, not in the build folder:
+# it listens (its socket appears) only once its dictionaries are loaded.
+head -c 32000 /dev/zero >"$prefix/silence.raw"
+listen() {
+  rm -f "$prefix/listen.sock"
+  "$prefix/bin/varnel-listen" --input "$prefix/silence.raw" --socket "$prefix/listen.sock" \
+    >"$prefix/listen.log" 2>&1 &
+  local pid=$! up=1
+  for _ in $(seq 200); do
+    [ -S "$prefix/listen.sock" ] && { up=0; break; }
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill "$pid" 2>/dev/null
+  wait "$pid" 2>/dev/null
+  return $up
+}
+listen || fail "installed varnel-listen did not start: $(cat "$prefix/listen.log")"
+if [ ! -e /usr/share/varnel/varnel.dic ]; then
+  mv "$prefix/share/varnel/varnel.dic" "$prefix/varnel.dic.away"
+  if listen; then
+    fail "varnel-listen started without its dictionary"
+  elif ! grep -q "cannot find varnel.dic" "$prefix/listen.log"; then
+    fail "varnel-listen without its dictionary said: $(cat "$prefix/listen.log")"
+  fi
+fi
+
+[ "$fails" -eq 0 ] && echo "install: every check passed"
+[ "$fails" -eq 0 ]
