@@ -2,13 +2,15 @@
 
 #include <malloc.h>
 #include <pocketsphinx.h>
+#include <sphinxbase/cmn.h>
 #include <sphinxbase/fe.h>
+#include <sphinxbase/feat.h>
 #include <sphinxbase/fsg_model.h>
-#include <sphinxbase/genrand.h>
 #include <sphinxbase/jsgf.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -28,6 +30,7 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
 constexpr const char* kSearchName = "commands";
+constexpr std::uint32_t kHissSeed = 2463534242U;
 
 // Phones of a pronunciation: "T AE B" has three.
 int CountPhones(std::string_view pron) {
@@ -155,8 +158,8 @@ bool Recogniser::Open(std::string& error) {
   // The dictionaries stay in the lexicon; the decoder only gets the words in use.
   std::vector<const char*> argv = {"varnel-listen", "-hmm", settings_.model.c_str(), "-dict",
                                    "/dev/null", "-remove_silence", "no", "-remove_noise", "no",
-                                   "-dither", "yes", "-seed", "1", "-wip", wip, "-beam", beam,
-                                   "-pbeam", beam, "-wbeam", wordBeam, "-topn", topN.c_str(),
+                                   "-dither", "no", "-wip", wip, "-beam", beam, "-pbeam", beam,
+                                   "-wbeam", wordBeam, "-topn", topN.c_str(),
                                    // Every senone scored: each frame's scores are then relative to
                                    // the best sound of the whole model.
                                    "-compallsen", settings_.marginCheck ? "yes" : "no"};
@@ -419,28 +422,32 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf,
   return ok;
 }
 
-void Recogniser::AddHiss() {
+void Recogniser::AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed) const {
   // Digital silence (exact zeros, as files and muted inputs have) is nothing the model has
   // heard: the silence around a command then fits no path. A faint hiss, as every microphone
-  // has, makes it ordinary silence again.
+  // has, makes it ordinary silence again. Its own generator: what is decoded depends on the
+  // audio alone.
   const int amp = settings_.noiseFloor;
-  std::uint32_t seed = 2463534242U;
-  for (auto& sample : decoded_) {
+  for (std::size_t i = 0; i < n; ++i) {
     seed ^= seed << 13;
     seed ^= seed >> 17;
     seed ^= seed << 5;
-    const int v = sample + static_cast<int>(seed % static_cast<std::uint32_t>(2 * amp + 1)) - amp;
-    sample = static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
+    const int v =
+        samples[i] + static_cast<int>(seed % static_cast<std::uint32_t>(2 * amp + 1)) - amp;
+    samples[i] = static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
   }
 }
 
-int Recogniser::Denoise() {
-  // Every utterance goes through, used or not, so that the noise estimate follows the room.
-  genrand_seed(1);
-  const std::int16_t* samples = decoded_.data();
-  std::size_t n = decoded_.size();
+bool Recogniser::WantsDenoising(double snrDb) const {
+  return settings_.removeNoise == Settings::NoiseRemoval::kAlways ||
+         (settings_.removeNoise == Settings::NoiseRemoval::kAuto &&
+          snrDb < settings_.removeNoiseBelowSnrDb);
+}
+
+int Recogniser::DenoiseChunk(const std::int16_t* samples, std::size_t n) {
   const auto width = static_cast<std::size_t>(fe_get_output_size(denoiser_));
-  const std::size_t rows = n / kFrameShift + 2;
+  // Room for the samples held over from the chunk before, too.
+  const std::size_t rows = n / kFrameShift + 4;
   if (denoisedRows_.size() < rows) {
     denoisedCep_.resize(rows * width);
     denoisedRows_.resize(rows);
@@ -448,37 +455,14 @@ int Recogniser::Denoise() {
   for (std::size_t i = 0; i < rows; ++i) {
     denoisedRows_[i] = denoisedCep_.data() + i * width;
   }
-  fe_start_utt(denoiser_);
   auto frames = static_cast<std::int32_t>(rows - 1);
   if (fe_process_frames(denoiser_, &samples, &n, denoisedRows_.data(), &frames, nullptr) < 0) {
     return -1;
   }
-  std::int32_t tail = 0;
-  fe_end_utt(denoiser_, denoisedRows_[static_cast<std::size_t>(frames)], &tail);
-  return frames + tail;
+  return frames;
 }
 
-bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
-                        std::vector<WordSpan>* words, bool* denoisedUsed) {
-  const int denoised = denoiser_ != nullptr ? Denoise() : -1;
-  *denoisedUsed = denoise && denoised > 0;
-  if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
-    return false;
-  }
-  // The front end dithers from one generator shared by everything that reads audio: seeded
-  // afresh, the same utterance decodes the same whatever came before it.
-  genrand_seed(1);
-  // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
-  // history.
-  const int r = *denoisedUsed ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
-                              : ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
-  ps_end_utt(ps_);
-  // The voice detectors draw from the same generator: where they go on from depends on the
-  // stream alone, not on how much decoding drew from it.
-  genrand_seed(static_cast<unsigned long>(streamSamples_));
-  if (r < 0) {
-    return false;
-  }
+void Recogniser::ReadResult(std::string* hyp, long* acoustic, std::vector<WordSpan>* words) {
   const char* h = ps_get_hyp(ps_, nullptr);
   *hyp = h != nullptr ? h : "";
   *acoustic = 0;
@@ -492,6 +476,113 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
     const char* word = ps_seg_word(seg);
     words->push_back({word, last - first + 1, PhoneCountLocked(word)});
   }
+}
+
+bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
+                        std::vector<WordSpan>* words, bool* denoisedUsed) {
+  // Every utterance goes through the noise remover, used or not, so that its noise estimate
+  // follows the room.
+  int denoised = -1;
+  if (denoiser_ != nullptr) {
+    fe_start_utt(denoiser_);
+    denoised = DenoiseChunk(decoded_.data(), decoded_.size());
+    std::int32_t tail = 0;
+    if (denoised >= 0) {
+      fe_end_utt(denoiser_, denoisedRows_[static_cast<std::size_t>(denoised)], &tail);
+      denoised += tail;
+    }
+  }
+  *denoisedUsed = denoise && denoised > 0;
+  if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
+    return false;
+  }
+  // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
+  // history.
+  const int r = *denoisedUsed ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
+                              : ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
+  ps_end_utt(ps_);
+  if (r < 0) {
+    return false;
+  }
+  ReadResult(hyp, acoustic, words);
+  if (!streamReady_) {
+    // The decoder's running mean starts from this utterance's own, with the weight of a few
+    // seconds of speech, instead of the model's generic one.
+    if (cmn_t* cmn = ps_get_feat(ps_)->cmn_struct; cmn != nullptr) {
+      std::vector<mfcc_t> mean(static_cast<std::size_t>(cmn->veclen));
+      cmn_live_get(cmn, mean.data());
+      cmn_live_set(cmn, mean.data());
+    }
+    streamReady_ = true;
+  }
+  return true;
+}
+
+void Recogniser::StartStream() {
+  streaming_ = false;
+  if (!settings_.streamDecode || !streamReady_ || !active_ || ps_set_search(ps_, kSearchName) < 0 ||
+      ps_start_utt(ps_) < 0) {
+    return;  // decoded whole at its end instead
+  }
+  streaming_ = true;
+  streamFailed_ = false;
+  streamFed_ = 0;
+  hissSeed_ = kHissSeed;
+  // The room's noise is known from the utterances before this one.
+  streamDenoised_ = denoiser_ != nullptr && WantsDenoising(lastSnrDb_);
+  if (denoiser_ != nullptr) {
+    fe_start_utt(denoiser_);
+  }
+  StreamFeed(utterance_.data(), utterance_.size());
+}
+
+void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
+  if (!streaming_ || streamFailed_ || n == 0) {
+    return;
+  }
+  // Past the longest command the rest is refused unheard.
+  const long keep = (static_cast<long>(active_->MaxPhones()) * settings_.msPerPhone +
+                     settings_.lengthSlackMs + 1000) *
+                    kSampleRate / 1000;
+  if (streamFed_ >= keep) {
+    return;
+  }
+  decoded_.assign(samples, samples + n);
+  AddHiss(decoded_.data(), n, hissSeed_);
+  streamFed_ += static_cast<long>(n);
+  int r = 0;
+  if (denoiser_ != nullptr) {
+    const int frames = DenoiseChunk(decoded_.data(), n);
+    if (streamDenoised_) {
+      r = frames < 0 ? -1 : ps_process_cep(ps_, denoisedRows_.data(), frames, FALSE, FALSE);
+    }
+  }
+  if (!streamDenoised_) {
+    r = ps_process_raw(ps_, decoded_.data(), n, FALSE, FALSE);
+  }
+  streamFailed_ = r < 0;
+}
+
+bool Recogniser::FinishStream(bool keep, std::string* hyp, long* acoustic,
+                              std::vector<WordSpan>* words) {
+  if (!streaming_) {
+    return false;
+  }
+  streaming_ = false;
+  if (denoiser_ != nullptr) {
+    std::int32_t tail = 0;
+    std::vector<float> last(static_cast<std::size_t>(fe_get_output_size(denoiser_)));
+    float* row = last.data();
+    fe_end_utt(denoiser_, row, &tail);
+    if (streamDenoised_ && tail > 0 && !streamFailed_) {
+      streamFailed_ = ps_process_cep(ps_, &row, tail, FALSE, FALSE) < 0;
+    }
+  }
+  ps_end_utt(ps_);
+  if (!keep || streamFailed_) {
+    return false;
+  }
+  ReadResult(hyp, acoustic, words);
   return true;
 }
 
@@ -506,9 +597,18 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   int limit = LengthLimitMs(active_->MaxPhones());
   heard.snrDb = EstimateSnrDb(utterance_.data(), utterance_.size());
   heard.tooLong = heard.speechMs > limit;
+  lastSnrDb_ = heard.snrDb;
   long commandScore = 0;
   std::vector<WordSpan> words;
-  if (!heard.tooLong) {
+  const auto start = std::chrono::steady_clock::now();
+  bool decoded = false;
+  if (streaming_) {
+    decoded = FinishStream(!heard.tooLong, &heard.hypothesis, &commandScore, &words);
+    heard.denoised = decoded && streamDenoised_;
+    heard.decoding = decoded ? Heard::Decoding::kStreamed : Heard::Decoding::kNone;
+  }
+  if (!decoded && !heard.tooLong) {
+    // Decoded whole: the first utterance, or one the decoder failed to take as it came.
     decoded_ = utterance_;
     // Decoded at the start of a pause, the utterance is given the rest of the pause from the
     // silence it already has, so that it decodes as it would after the whole pause.
@@ -521,13 +621,17 @@ Heard Recogniser::Evaluate(int pauseFrames) {
         decoded_.push_back(decoded_[from + i % have]);
       }
     }
-    AddHiss();
-    const bool denoise = settings_.removeNoise == Settings::NoiseRemoval::kAlways ||
-                         (settings_.removeNoise == Settings::NoiseRemoval::kAuto &&
-                          heard.snrDb < settings_.removeNoiseBelowSnrDb);
-    if (Decode(denoise, &heard.hypothesis, &commandScore, &words, &heard.denoised)) {
-      heard.match = active_->Map(heard.hypothesis);
-    }
+    std::uint32_t seed = kHissSeed;
+    AddHiss(decoded_.data(), decoded_.size(), seed);
+    decoded = Decode(WantsDenoising(heard.snrDb), &heard.hypothesis, &commandScore, &words,
+                     &heard.denoised);
+    heard.decoding = decoded ? Heard::Decoding::kWhole : Heard::Decoding::kNone;
+  }
+  if (decoded) {
+    heard.match = active_->Map(heard.hypothesis);
+    heard.decodeMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - start)
+                                          .count());
   }
   if (heard.match) {
     // Speech much longer than the command it decoded to is a sentence that merely holds the
@@ -569,11 +673,16 @@ void Recogniser::Report(Heard heard) {
   utterance_.clear();
   heard.endMs = streamSamples_ * 1000 / kSampleRate;
   if (settings_.verbose) {
+    const std::string ms = std::to_string(heard.decodeMs) + " ms";
+    const std::string how = heard.decoding == Heard::Decoding::kWhole ? "decoded whole in " + ms
+                            : heard.decoding == Heard::Decoding::kStreamed
+                                ? "decoded as it came, finished in " + ms
+                                : "not decoded";
     std::fprintf(stderr,
                  "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), fastest word %.0f ms "
-                 "a phone, margin %.1f, SNR %.0f dB%s%s%s%s\n",
+                 "a phone, margin %.1f, SNR %.0f dB, %s%s%s%s%s\n",
                  heard.hypothesis.c_str(), heard.endMs, heard.speechMs, heard.limitMs,
-                 heard.fastestMsPerPhone, heard.margin, heard.snrDb,
+                 heard.fastestMsPerPhone, heard.margin, heard.snrDb, how.c_str(),
                  heard.denoised ? " (noise removed)" : "", heard.tooLong ? " (too long)" : "",
                  heard.tooFast ? " (too fast)" : "", heard.match ? "" : " (not a command)");
   }
@@ -625,14 +734,21 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     pausedSamples_ = 0;
     pauseStart_ = -1;
     early_.reset();
-  } else if (inSpeech_ && static_cast<long>(utterance_.size()) < keep) {
-    utterance_.insert(utterance_.end(), history_.begin() + (chunkStart - historyStart),
-                      history_.end());
+    StartStream();
+  } else if (inSpeech_) {
+    if (static_cast<long>(utterance_.size()) < keep) {
+      utterance_.insert(utterance_.end(), history_.begin() + (chunkStart - historyStart),
+                        history_.end());
+    }
+    StreamFeed(samples, n);
   }
   speechFrames_ += frames;
   if (inSpeech_ && wasVoiced_ && !voiced && speech) {
-    // A pause has begun: decode now, while the detector waits to see whether it lasts.
-    early_ = Evaluate(earlyFrames_);
+    // A pause has begun: decode now, while the detector waits to see whether it lasts,
+    // unless the decoder is taking the audio as it comes.
+    if (!streaming_) {
+      early_ = Evaluate(earlyFrames_);
+    }
     pauseStart_ = streamSamples_;
   } else if (inSpeech_ && voiced && pauseStart_ >= 0) {
     // Voice again: that decoding was too early, and a hesitation is no part of the length.
@@ -665,6 +781,7 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
 }
 
 void Recogniser::DropUtterance() {
+  FinishStream(false, nullptr, nullptr, nullptr);
   utterance_.clear();
   history_.clear();
   inSpeech_ = false;

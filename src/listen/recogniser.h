@@ -40,6 +40,10 @@ struct Heard {
   double snrDb = 0;       // how far the speech stood above the room's noise
   bool denoised = false;  // decoded, with the noise spectrum subtracted
   long endMs = 0;         // end of the utterance in the input stream
+  // Not decoded (too long, or the decoder failed), decoded once it had ended, or as it came.
+  enum class Decoding { kNone, kWhole, kStreamed };
+  Decoding decoding = Decoding::kNone;
+  int decodeMs = 0;  // wall time of the decoding, or of its end when decoded as it came
 };
 
 class Recogniser {
@@ -90,15 +94,26 @@ class Recogniser {
               std::size_t most = std::numeric_limits<std::size_t>::max());
   // Longest speech, in ms, that a command of `phones` phones may take.
   int LengthLimitMs(int phones) const;
-  void AddHiss();
-  // Decodes the utterance against the commands; false when the decoder failed. `acoustic`
-  // is the acoustic score of the best path.
+  // Adds the faint hiss to `n` samples, going on from `seed`.
+  void AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed) const;
+  // Whether speech standing `snrDb` above the room is decoded with the noise taken out.
+  bool WantsDenoising(double snrDb) const;
+  // Decodes the whole utterance against the commands; false when the decoder failed.
   // `denoisedUsed` tells whether the noise was taken out: asked for, and the cepstra made.
   bool Decode(bool denoise, std::string* hyp, long* acoustic, std::vector<WordSpan>* words,
               bool* denoisedUsed);
-  // Cepstra of the utterance with the noise spectrum subtracted, in denoisedRows_; the
-  // number of frames, or -1 on failure.
-  int Denoise();
+  // The decoder's result for the utterance just ended: its words and the acoustic score of
+  // the best path.
+  void ReadResult(std::string* hyp, long* acoustic, std::vector<WordSpan>* words);
+  // Cepstra of the samples with the noise spectrum subtracted, going on from the ones before
+  // in the utterance, in denoisedRows_; the number of frames, or -1 on failure.
+  int DenoiseChunk(const std::int16_t* samples, std::size_t n);
+  // Decoding as the audio arrives, so that little is left to do when the speech ends.
+  // StartStream begins it with the utterance so far where it can; StreamFeed passes on
+  // audio; FinishStream ends the decoder's utterance (`keep`: read its result).
+  void StartStream();
+  void StreamFeed(const std::int16_t* samples, std::size_t n);
+  bool FinishStream(bool keep, std::string* hyp, long* acoustic, std::vector<WordSpan>* words);
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
@@ -124,6 +139,15 @@ class Recogniser {
   bool settling_ = false;
   std::vector<std::int16_t> utterance_;  // voiced audio of the utterance under way
   std::vector<std::int16_t> decoded_;    // the copy of it that is decoded, with hiss
+  // The decoder normalises each utterance by the cepstral mean of the ones before it once it
+  // decodes as the audio arrives; the first utterance is decoded whole, to give it a start.
+  bool streamReady_ = false;
+  bool streaming_ = false;       // the decoder is taking the utterance under way
+  bool streamDenoised_ = false;  // ... as cepstra with the noise taken out
+  bool streamFailed_ = false;
+  long streamFed_ = 0;  // samples of it passed on
+  std::uint32_t hissSeed_ = 0;
+  double lastSnrDb_ = 100;  // of the latest utterance: the room, for the next one
   long speechFrames_ = 0;
   long streamSamples_ = 0;
   std::vector<float> cep_;  // the detector's cepstra, unused

@@ -62,6 +62,8 @@ std::string Usage() {
          "  --fastest-ms-per-phone N  fastest pace a word of three phones or more may be\n"
          "                          spoken at, in ms a phone (45); 0 never refuses\n"
          "  --noise-floor N         peak of the hiss added before decoding (32)\n"
+         "  --whole-utterances      decode each utterance once it has ended, not as it\n"
+         "                          arrives (slower to answer after long commands)\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
 }
@@ -168,6 +170,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.lengthSlackMs = static_cast<int>(number(0, 10000, true));
       } else if (a == "--noise-floor") {
         s.noiseFloor = static_cast<int>(number(0, 3000, true));
+      } else if (a == "--whole-utterances") {
+        s.streamDecode = false;
       } else if (a == "--keep-serving") {
         s.keepServing = true;
       } else if (a == "--verbose") {

@@ -13,7 +13,7 @@ struct Settings {
   std::string socketPath;  // "" = the per-user default
   std::string model = "/usr/share/pocketsphinx/model/en-us/en-us";
   std::string dict = "/usr/share/pocketsphinx/model/en-us/cmudict-en-us.dict";
-  std::string extraDict;  // "" = varnel.dic next to the executable or in /usr/share/varnel
+  std::string extraDict;  // "" = varnel.dic beside the executable or where it was installed
   int bufferMs = 30;      // microphone read size
   // Voice detector (frames of 10 ms).
   double vadThreshold = 2.0;
@@ -46,6 +46,9 @@ struct Settings {
   // slower.
   bool marginCheck = false;
   double minMargin = -60;
+  // Decode as the audio arrives (after the first utterance) rather than once it has ended:
+  // the answer no longer waits for a long command's decoding.
+  bool streamDecode = true;
   int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;

@@ -10,10 +10,10 @@ TEST(ListenSettings, OptionsSetTheirFields) {
   Settings s;
   std::string error;
   bool help = true;
-  ASSERT_TRUE(ParseSettings(
-      {"--input", "-", "--socket", "/run/x.sock", "--vad-postspeech", "15", "--garbage-weight",
-       "0.01", "--phone-weight", "0.2", "--no-garbage", "--noise-floor", "0", "--keep-serving"},
-      s, error, help))
+  ASSERT_TRUE(ParseSettings({"--input", "-", "--socket", "/run/x.sock", "--vad-postspeech", "15",
+                             "--garbage-weight", "0.01", "--phone-weight", "0.2", "--no-garbage",
+                             "--noise-floor", "0", "--keep-serving", "--whole-utterances"},
+                            s, error, help))
       << error;
   EXPECT_FALSE(help);
   EXPECT_EQ(s.input, "-");
@@ -24,6 +24,8 @@ TEST(ListenSettings, OptionsSetTheirFields) {
   EXPECT_FALSE(s.garbage.enabled);
   EXPECT_EQ(s.noiseFloor, 0);
   EXPECT_TRUE(s.keepServing);
+  EXPECT_FALSE(s.streamDecode);
+  EXPECT_TRUE(Settings{}.streamDecode);
 }
 
 TEST(ListenSettings, RejectionOptionsParse) {
