@@ -27,7 +27,7 @@ bench: build
 # was installed is kept apart from cmake's manifest, which the install test overwrites.
 install: build
 	@DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
-	@cp build/install_manifest.txt build/installed-files.txt
+	@sed 's|^|$(DESTDIR)|' build/install_manifest.txt > build/installed-files.txt
 
 uninstall:
 	@if [ -f build/installed-files.txt ]; then xargs -r rm -f -- < build/installed-files.txt; \
