@@ -541,10 +541,7 @@ void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
     return;
   }
   // Past the longest command the rest is refused unheard.
-  const long keep = (static_cast<long>(active_->MaxPhones()) * settings_.msPerPhone +
-                     settings_.lengthSlackMs + 1000) *
-                    kSampleRate / 1000;
-  if (streamFed_ >= keep) {
+  if (streamFed_ >= KeptSamples()) {
     return;
   }
   decoded_.assign(samples, samples + n);
@@ -588,6 +585,10 @@ bool Recogniser::FinishStream(bool keep, std::string* hyp, long* acoustic,
 
 int Recogniser::LengthLimitMs(int phones) const {
   return phones * settings_.msPerPhone + settings_.lengthSlackMs;
+}
+
+long Recogniser::KeptSamples() const {
+  return (static_cast<long>(LengthLimitMs(active_->MaxPhones())) + 1000) * kSampleRate / 1000;
 }
 
 Heard Recogniser::Evaluate(int pauseFrames) {
@@ -721,9 +722,7 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
   }
   const long historyStart = streamSamples_ - static_cast<long>(history_.size());
   // Past the longest command nothing more is kept; the utterance is refused at its end.
-  const long keep = (static_cast<long>(active_->MaxPhones()) * settings_.msPerPhone +
-                     settings_.lengthSlackMs + 1000) *
-                    kSampleRate / 1000;
+  const long keep = KeptSamples();
   if (!inSpeech_ && frames > 0) {
     // The first voiced frames are the ones kept before speech, ending with this chunk.
     const long from =

@@ -94,6 +94,8 @@ class Recogniser {
               std::size_t most = std::numeric_limits<std::size_t>::max());
   // Longest speech, in ms, that a command of `phones` phones may take.
   int LengthLimitMs(int phones) const;
+  // Samples of an utterance worth keeping: a second past the longest command's limit.
+  long KeptSamples() const;
   // Adds the faint hiss to `n` samples, going on from `seed`.
   void AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed) const;
   // Whether speech standing `snrDb` above the room is decoded with the noise taken out.
