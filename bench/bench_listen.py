@@ -209,7 +209,8 @@ def cache_folder():
 
 
 def speak(text, voice, speed, folder, index):
-    key = "%s-%d-%s" % (voice, speed, "".join(c if c.isalnum() else "_" for c in text))
+    # "nd": converted without dither, so that every run decodes the same samples.
+    key = "nd-%s-%d-%s" % (voice, speed, "".join(c if c.isalnum() else "_" for c in text))
     cached = os.path.join(cache_folder(), key + ".raw")
     if os.path.exists(cached):
         with open(cached, "rb") as f:
@@ -218,7 +219,7 @@ def speak(text, voice, speed, folder, index):
     raw = cached
     subprocess.run(["espeak-ng", "-v", voice, "-s", str(speed), "-w", wav, text], check=True)
     # Trim espeak's own silence so that the end of speech is the end of the samples.
-    subprocess.run(["sox", wav, "-r", "16000", "-c", "1", "-b", "16", "-e", "signed-integer",
+    subprocess.run(["sox", "-D", wav, "-r", "16000", "-c", "1", "-b", "16", "-e", "signed-integer",
                     "-t", "raw", raw, "silence", "1", "0.02", "0.5%", "reverse", "silence",
                     "1", "0.02", "0.5%", "reverse"], check=True)
     with open(raw, "rb") as f:
@@ -266,9 +267,10 @@ def fast(build, voices, quick, extra, folder, noise=None):
         quiet = os.path.join(folder, "clean.raw")
         os.replace(raw, quiet)
         hiss = os.path.join(folder, "noise.raw")
-        subprocess.run(["sox", "-n"] + fmt + [hiss, "synth", "%.2f" % (len(pcm) / 2 / RATE),
+        # -R: the same noise every run, so that settings compare on the same room.
+        subprocess.run(["sox", "-R", "-n"] + fmt + [hiss, "synth", "%.2f" % (len(pcm) / 2 / RATE),
                                               "pinknoise", "gain", "-n", str(noise)], check=True)
-        subprocess.run(["sox", "-m"] + fmt + ["-v", "1", quiet] + fmt + ["-v", "1", hiss] + fmt +
+        subprocess.run(["sox", "-R", "-m"] + fmt + ["-v", "1", quiet] + fmt + ["-v", "1", hiss] + fmt +
                        [raw], check=True)
     sock_path = os.path.join(folder, "listen.sock")
     log_path = os.path.join(folder, "listen.log")
