@@ -496,6 +496,8 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
   if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
+  // Decoding as the audio came switched the front end to the running mean for good.
+  ps_get_feat(ps_)->cmn = CMN_BATCH;
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
   // history.
   const int r = *denoisedUsed ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
@@ -505,31 +507,32 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
     return false;
   }
   ReadResult(hyp, acoustic, words);
-  if (!streamReady_) {
-    // The decoder's running mean starts from this utterance's own, with the weight of a few
-    // seconds of speech, instead of the model's generic one.
-    if (cmn_t* cmn = ps_get_feat(ps_)->cmn_struct; cmn != nullptr) {
-      std::vector<mfcc_t> mean(static_cast<std::size_t>(cmn->veclen));
-      cmn_live_get(cmn, mean.data());
-      cmn_live_set(cmn, mean.data());
-    }
-    streamReady_ = true;
-  }
   return true;
 }
 
 void Recogniser::StartStream() {
   streaming_ = false;
-  if (!settings_.streamDecode || !streamReady_ || !active_ || ps_set_search(ps_, kSearchName) < 0 ||
-      ps_start_utt(ps_) < 0) {
+  cmn_t* cmn = ps_get_feat(ps_)->cmn_struct;
+  if (!settings_.streamDecode || cmn == nullptr || runningMean_.empty() || !active_ ||
+      ps_set_search(ps_, kSearchName) < 0) {
     return;  // decoded whole at its end instead
+  }
+  // The running mean starts from the last utterance heard, not from a decoding that was
+  // too early, with the weight of a few seconds of speech.
+  cmn_live_set(cmn, runningMean_.data());
+  if (ps_start_utt(ps_) < 0) {
+    return;
   }
   streaming_ = true;
   streamFailed_ = false;
   streamFed_ = 0;
   hissSeed_ = kHissSeed;
-  // The room's noise is known from the utterances before this one.
-  streamDenoised_ = denoiser_ != nullptr && WantsDenoising(lastSnrDb_);
+  // How loud the room is: from this utterance if a second of it is in already (its own
+  // lead-in silence and speech), otherwise from the one before.
+  const double snrDb = utterance_.size() >= static_cast<std::size_t>(kSampleRate)
+                           ? EstimateSnrDb(utterance_.data(), utterance_.size())
+                           : lastSnrDb_;
+  streamDenoised_ = denoiser_ != nullptr && WantsDenoising(snrDb);
   if (denoiser_ != nullptr) {
     fe_start_utt(denoiser_);
   }
@@ -629,6 +632,13 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     heard.decoding = decoded ? Heard::Decoding::kWhole : Heard::Decoding::kNone;
   }
   if (decoded) {
+    // After a whole decoding the decoder holds that utterance's own mean; after one as it
+    // came, the running mean it ended with.
+    if (cmn_t* cmn = ps_get_feat(ps_)->cmn_struct; cmn != nullptr) {
+      static_assert(std::is_same_v<mfcc_t, float>);
+      heard.cepstralMean.resize(static_cast<std::size_t>(cmn->veclen));
+      cmn_live_get(cmn, heard.cepstralMean.data());
+    }
     heard.match = active_->Map(heard.hypothesis);
     heard.decodeMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now() - start)
@@ -672,6 +682,9 @@ Heard Recogniser::Evaluate(int pauseFrames) {
 
 void Recogniser::Report(Heard heard) {
   utterance_.clear();
+  if (!heard.cepstralMean.empty()) {
+    runningMean_ = heard.cepstralMean;
+  }
   heard.endMs = streamSamples_ * 1000 / kSampleRate;
   if (settings_.verbose) {
     const std::string ms = std::to_string(heard.decodeMs) + " ms";
@@ -733,7 +746,6 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     pausedSamples_ = 0;
     pauseStart_ = -1;
     early_.reset();
-    StartStream();
   } else if (inSpeech_) {
     if (static_cast<long>(utterance_.size()) < keep) {
       utterance_.insert(utterance_.end(), history_.begin() + (chunkStart - historyStart),
@@ -742,6 +754,12 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     StreamFeed(samples, n);
   }
   speechFrames_ += frames;
+  if (inSpeech_ && !streaming_ && pauseStart_ < 0 &&
+      speechFrames_ * 10 >= settings_.streamAfterMs) {
+    // Long enough that decoding it whole would keep the answer waiting: from here on it is
+    // decoded as it comes, starting with what has been said so far.
+    StartStream();
+  }
   if (inSpeech_ && wasVoiced_ && !voiced && speech) {
     // A pause has begun: decode now, while the detector waits to see whether it lasts,
     // unless the decoder is taking the audio as it comes.

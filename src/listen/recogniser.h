@@ -44,6 +44,7 @@ struct Heard {
   enum class Decoding { kNone, kWhole, kStreamed };
   Decoding decoding = Decoding::kNone;
   int decodeMs = 0;  // wall time of the decoding, or of its end when decoded as it came
+  std::vector<float> cepstralMean;  // the decoder's cepstral mean once it was decoded
 };
 
 class Recogniser {
@@ -141,9 +142,9 @@ class Recogniser {
   bool settling_ = false;
   std::vector<std::int16_t> utterance_;  // voiced audio of the utterance under way
   std::vector<std::int16_t> decoded_;    // the copy of it that is decoded, with hiss
-  // The decoder normalises each utterance by the cepstral mean of the ones before it once it
-  // decodes as the audio arrives; the first utterance is decoded whole, to give it a start.
-  bool streamReady_ = false;
+  // The cepstral mean of the last utterance heard: decoding as the audio arrives normalises
+  // by a running mean that starts from it, so the first utterance is decoded whole.
+  std::vector<float> runningMean_;
   bool streaming_ = false;       // the decoder is taking the utterance under way
   bool streamDenoised_ = false;  // ... as cepstra with the noise taken out
   bool streamFailed_ = false;

@@ -64,6 +64,9 @@ std::string Usage() {
          "  --noise-floor N         peak of the hiss added before decoding (32)\n"
          "  --whole-utterances      decode each utterance once it has ended, not as it\n"
          "                          arrives (slower to answer after long commands)\n"
+         "  --stream-after MS       decode as the audio arrives only once the speech has\n"
+         "                          lasted this long; shorter utterances are decoded whole\n"
+         "                          at their first pause (1500)\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
 }
@@ -172,6 +175,9 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.noiseFloor = static_cast<int>(number(0, 3000, true));
       } else if (a == "--whole-utterances") {
         s.streamDecode = false;
+      } else if (a == "--stream-after") {
+        s.streamAfterMs = static_cast<int>(number(0, 60000, true));
+        s.streamDecode = true;
       } else if (a == "--keep-serving") {
         s.keepServing = true;
       } else if (a == "--verbose") {

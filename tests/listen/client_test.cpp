@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -353,7 +354,7 @@ TEST_F(ListenClientTest, CommandsAreHeardInANoisyRoom) {
   if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
     GTEST_SKIP() << "espeak-ng or sox missing";
   }
-  StartServer();
+  StartServer({"--input", "-", "--stream-after", "0"});
   PollWatcher w;
   Recorder r;
   std::unique_ptr<SpeechService> s;
@@ -409,6 +410,58 @@ TEST_F(ListenClientTest, WholeUtterancesAreDecodedAtTheirEnd) {
   if (const auto log = ServerLog()) {
     EXPECT_EQ(Count(*log, "decoded whole"), 2) << *log;
     EXPECT_EQ(Count(*log, "decoded as it came"), 0) << *log;
+  }
+}
+
+// Short utterances are decoded whole at their first pause, long ones as they come from the
+// moment they grow long, catching up on what was said before.
+TEST_F(ListenClientTest, OnlyLongUtterancesAreDecodedAsTheyCome) {
+  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
+    GTEST_SKIP() << "espeak-ng or sox missing";
+  }
+  StartServer({"--input", "-", "--stream-after", "1200"});
+  PollWatcher w;
+  Recorder r;
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  struct Case {
+    std::string text;
+    int id;
+    std::vector<std::string> items;
+    const char* decoded;
+  } cases[] = {
+      {"Zoom In", 26, {}, "decoded whole"},  // the first: whole to learn the mean
+      {"Select Previous twenty five", 20, {"25"}, "decoded as it came"},
+      {"Page Down", 10, {"Page Down"}, "decoded whole"},
+      {"Select Next twelve", 19, {"12"}, "decoded as it came"},
+      {"Tab three", 16, {"3"}, "decoded whole"},
+  };
+  for (const auto& c : cases) {
+    Say(w, r, c.text);
+    ASSERT_EQ(r.recognised.size(), 1u) << c.text << " came back as other speech";
+    EXPECT_EQ(r.recognised[0].id, c.id) << c.text;
+    EXPECT_EQ(r.recognised[0].listResults, c.items) << c.text;
+    r.recognised.clear();
+  }
+  // Decoded whole at the hesitation, then grown long after it: the stream takes over.
+  Say(w, r, "Back Tab, seven", {"Back Tab", "seven"}, 150);
+  w.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(r.recognised.size(), 1u) << "a paused command was split or lost";
+  EXPECT_EQ(r.recognised[0].id, 17);
+  EXPECT_EQ(r.recognised[0].listResults, std::vector<std::string>{"7"});
+  EXPECT_TRUE(r.others.empty());
+  StopServer();
+  if (const auto log = ServerLog()) {
+    EXPECT_EQ(Count(*log, "decoded as it came"), 3) << *log;
+    for (const auto& c : cases) {
+      std::string heard = c.text;
+      std::transform(heard.begin(), heard.end(), heard.begin(),
+                     [](unsigned char ch) { return std::tolower(ch); });
+      const auto at = log->find('"' + heard + '"');
+      ASSERT_NE(at, std::string::npos) << heard << "\n" << *log;
+      const std::string line = log->substr(at, log->find('\n', at) - at);
+      EXPECT_NE(line.find(c.decoded), std::string::npos) << line;
+    }
   }
 }
 
@@ -488,7 +541,8 @@ TEST_F(ListenClientTest, CommandsComeBackAndOtherSpeechDoesNot) {
   if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
     GTEST_SKIP() << "espeak-ng or sox missing";
   }
-  StartServer();
+  // Every utterance decoded as it comes, however short.
+  StartServer({"--input", "-", "--stream-after", "0"});
   PollWatcher w;
   Recorder r;
   std::unique_ptr<SpeechService> s;

@@ -75,6 +75,9 @@ TEST(ListenSettings, RejectionOptionsParse) {
   ASSERT_TRUE(ParseSettings({"--remove-noise-below", "12.5"}, s, error, help)) << error;
   EXPECT_EQ(s.removeNoise, Settings::NoiseRemoval::kAuto);  // tuning the switch asks for it
   EXPECT_DOUBLE_EQ(s.removeNoiseBelowSnrDb, 12.5);
+  ASSERT_TRUE(ParseSettings({"--whole-utterances", "--stream-after", "0"}, s, error, help));
+  EXPECT_TRUE(s.streamDecode);  // tuning when to stream asks for streaming
+  EXPECT_EQ(s.streamAfterMs, 0);
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -101,6 +104,7 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--noise-floor", "-1"},             // negative
       {"--fastest-ms-per-phone", "2000"},  // slower than any speech
       {"--remove-noise-below", "-3"},      // speech below the noise is no threshold
+      {"--stream-after", "-10"},           // a negative length
       {"--frobnicate"},                    // unknown
   };
   for (const auto& args : bad) {
