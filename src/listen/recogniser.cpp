@@ -754,10 +754,12 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     StreamFeed(samples, n);
   }
   speechFrames_ += frames;
+  // Long enough that decoding it whole would keep the answer waiting, or said in a noisy
+  // room, where a short utterance's own cepstral mean is a poorer guide than the running
+  // one: from here on it is decoded as it comes, starting with what has been said so far.
   if (inSpeech_ && !streaming_ && pauseStart_ < 0 &&
-      speechFrames_ * 10 >= settings_.streamAfterMs) {
-    // Long enough that decoding it whole would keep the answer waiting: from here on it is
-    // decoded as it comes, starting with what has been said so far.
+      (speechFrames_ * 10 >= settings_.streamAfterMs ||
+       lastSnrDb_ < settings_.removeNoiseBelowSnrDb)) {
     StartStream();
   }
   if (inSpeech_ && wasVoiced_ && !voiced && speech) {

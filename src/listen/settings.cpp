@@ -66,7 +66,8 @@ std::string Usage() {
          "                          arrives (slower to answer after long commands)\n"
          "  --stream-after MS       decode as the audio arrives only once the speech has\n"
          "                          lasted this long; shorter utterances are decoded whole\n"
-         "                          at their first pause (1500)\n"
+         "                          at their first pause, but for those in a noisy room\n"
+         "                          (1500)\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
 }

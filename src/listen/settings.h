@@ -49,9 +49,10 @@ struct Settings {
   // Decode as the audio arrives (after the first utterance) rather than once it has ended:
   // the answer no longer waits for a long command's decoding.
   bool streamDecode = true;
-  // ...but only once the speech has lasted this long. A shorter utterance is decoded whole,
-  // within the pause that ends it, and normalised by its own cepstral mean rather than the
-  // running one, which turns away a few more phrases that merely sound like a command.
+  // ...but only once the speech has lasted this long, or in a noisy room. A shorter
+  // utterance is decoded whole, within the pause that ends it, and normalised by its own
+  // cepstral mean rather than the running one, which turns away a few more phrases that
+  // merely sound like a command.
   int streamAfterMs = 1500;
   int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends

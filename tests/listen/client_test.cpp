@@ -354,7 +354,7 @@ TEST_F(ListenClientTest, CommandsAreHeardInANoisyRoom) {
   if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
     GTEST_SKIP() << "espeak-ng or sox missing";
   }
-  StartServer({"--input", "-", "--stream-after", "0"});
+  StartServer();
   PollWatcher w;
   Recorder r;
   std::unique_ptr<SpeechService> s;
@@ -375,8 +375,9 @@ TEST_F(ListenClientTest, CommandsAreHeardInANoisyRoom) {
   }
   StopServer();
   if (const auto log = ServerLog()) {
-    // Decoded as they came, with the noise that the utterance before showed taken out from
-    // the start.
+    // Decoded as they came, short as they are (in a noisy room the running mean is steadier
+    // than a short utterance's own), with the noise that the utterance before showed taken
+    // out from the start.
     for (const char* heard : {"\"zoom in\"", "\"tab three\""}) {
       const auto at = log->find(heard);
       ASSERT_NE(at, std::string::npos) << *log;
