@@ -180,6 +180,8 @@ bool Recogniser::Open(std::string& error) {
     error = "cannot load the speech model from " + settings_.model;
     return false;
   }
+  // The model's own way of normalising a whole utterance (its mean, for the en-us model).
+  wholeCmn_ = ps_get_feat(ps_)->cmn;
 
   if (settings_.removeNoise != Settings::NoiseRemoval::kNever) {
     // The decoder's own front end again, with spectral subtraction: its cepstra go to the
@@ -497,7 +499,7 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
     return false;
   }
   // Decoding as the audio came switched the front end to the running mean for good.
-  ps_get_feat(ps_)->cmn = CMN_BATCH;
+  ps_get_feat(ps_)->cmn = static_cast<cmn_type_t>(wholeCmn_);
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
   // history.
   const int r = *denoisedUsed ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
