@@ -145,7 +145,7 @@ class Recogniser {
   // The cepstral mean of the last utterance heard: decoding as the audio arrives normalises
   // by a running mean that starts from it, so the first utterance is decoded whole.
   std::vector<float> runningMean_;
-  int wholeCmn_ = 0;  // the model's cepstral normalisation for a whole utterance
+  int wholeCmn_ = 0;             // the model's cepstral normalisation for a whole utterance
   bool streaming_ = false;       // the decoder is taking the utterance under way
   bool streamDenoised_ = false;  // ... as cepstra with the noise taken out
   bool streamFailed_ = false;
