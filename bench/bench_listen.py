@@ -13,10 +13,16 @@ $XDG_CACHE_HOME/varnel-bench-listen so that repeated runs skip espeak-ng.
 With --fast --noise=DB pink noise peaking DB dB below full scale lies under all of it, as in
 a room with a fan or traffic.
 
-usage: bench_listen.py BUILD_DIR [--quick] [--fast [--noise=DB]] [-- varnel-listen options]
+With --flite the same utterances are spoken by flite's voices instead (a second synthesiser,
+built from recordings of real speakers, on which nothing was tuned; `scripts/install-deps.sh
+bench` installs it).
+
+usage: bench_listen.py BUILD_DIR [--quick] [--flite] [--fast [--noise=DB]]
+                       [-- varnel-listen options]
 """
 import os
 import random
+import shutil
 import socket
 import statistics
 import struct
@@ -217,7 +223,13 @@ def speak(text, voice, speed, folder, index):
             return f.read()
     wav = os.path.join(folder, "u%d.wav" % index)
     raw = cached
-    subprocess.run(["espeak-ng", "-v", voice, "-s", str(speed), "-w", wav, text], check=True)
+    if voice.startswith("flite:"):
+        # A second synthesiser, built from recordings of real speakers; its speed is the
+        # length of the speech in per cent of the voice's own.
+        subprocess.run(["flite", "-voice", voice[len("flite:"):], "--setf",
+                        "duration_stretch=%g" % (speed / 100.0), "-t", text, "-o", wav], check=True)
+    else:
+        subprocess.run(["espeak-ng", "-v", voice, "-s", str(speed), "-w", wav, text], check=True)
     # Trim espeak's own silence so that the end of speech is the end of the samples.
     subprocess.run(["sox", "-D", wav, "-r", "16000", "-c", "1", "-b", "16", "-e", "signed-integer",
                     "-t", "raw", raw, "silence", "1", "0.02", "0.5%", "reverse", "silence",
@@ -331,14 +343,19 @@ def main():
     build = args[0]
     quick = "--quick" in args
     voices = [("en-us", 160), ("en", 140), ("en-us+f3", 180), ("en+m3", 120)]
+    if "--flite" in args:
+        if shutil.which("flite") is None:
+            sys.exit("bench_listen: flite is not installed (scripts/install-deps.sh bench)")
+        voices = [("flite:slt", 100), ("flite:rms", 115), ("flite:awb", 90), ("flite:kal16", 105)]
     if quick:
         voices = voices[:2]
     folder = tempfile.mkdtemp(prefix="bench-listen-")
     noise = next((float(a.split("=", 1)[1]) for a in args if a.startswith("--noise=")), None)
     if "--fast" in args:
         results, misses = fast(build, voices, quick, extra, folder, noise)
-        print("varnel-listen bench, fast (%d voices/speeds%s; log %s)" %
-              (len(voices), "" if noise is None else ", pink noise peaking at %g dBFS" % noise,
+        print("varnel-listen bench, fast (%d %s voices/speeds%s; log %s)" %
+              (len(voices), "flite" if "--flite" in args else "espeak-ng",
+               "" if noise is None else ", pink noise peaking at %g dBFS" % noise,
                os.path.join(folder, "listen.log")))
         for k, label in [("command", "commands recognised exactly")] + \
                 [(k, label) for k, _, label in OTHER_SPEECH]:
@@ -437,8 +454,9 @@ def main():
 
     latencies.sort()
     p95 = latencies[min(len(latencies) - 1, int(0.95 * len(latencies)))] if latencies else 0
-    print("varnel-listen bench (%d voices/speeds; log %s)" % (len(voices),
-                                                             os.path.join(folder, "listen.log")))
+    print("varnel-listen bench (%d %s voices/speeds; log %s)" %
+          (len(voices), "flite" if "--flite" in args else "espeak-ng",
+           os.path.join(folder, "listen.log")))
     print("  commands recognised exactly : %5.1f %%  (%d/%d)" % share("command"))
     for kind, _, label in OTHER_SPEECH:
         print("  %s : %5.1f %%  (%d/%d)" % ((label,) + share(kind)))

@@ -21,6 +21,8 @@ if ! dpkg-query -W -f='${Status}' pipewire-pulse 2>/dev/null | grep -q 'install 
   voice+=(pulseaudio)
 fi
 windows=(g++-mingw-w64-x86-64-posix wine wine64)
+# Only for `bench/bench_listen.py --flite`: a second synthesiser's voices.
+bench=(flite)
 
 want=()
 case "$groups" in
@@ -32,6 +34,7 @@ case "$groups" in
          desktop) want+=("${desktop[@]}") ;;
          voice) want+=("${voice[@]}") ;;
          windows) want+=("${windows[@]}") ;;
+         bench) want+=("${bench[@]}") ;;
          *) echo "install-deps: unknown group '$g'" >&2; exit 2 ;;
        esac
      done ;;
