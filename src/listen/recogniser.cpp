@@ -1,12 +1,13 @@
 #include "listen/recogniser.h"
 
+#include "listen/decoder_graph.h"
+
 #include <malloc.h>
 #include <pocketsphinx.h>
 #include <sphinxbase/cmn.h>
 #include <sphinxbase/fe.h>
 #include <sphinxbase/feat.h>
 #include <sphinxbase/fsg_model.h>
-#include <sphinxbase/jsgf.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -71,40 +72,6 @@ fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspe
   fe_s* fe = config != nullptr ? fe_init_auto_r(config) : nullptr;
   cmd_ln_free_r(config);
   return fe;
-}
-
-// Lets speech leave the commands' first `commandStates` states for the word loop: part-way
-// through a command at `prefix`, after a whole one at `suffix` (scaled log probabilities;
-// nullopt for never).
-void AddLoopExits(fsg_model_t* fsg, int commandStates, int wordLoop,
-                  std::optional<std::int32_t> prefix, std::optional<std::int32_t> suffix,
-                  const std::set<std::string>& listEnds) {
-  std::vector<GraphArc> arcs;
-  std::vector<std::pair<int, std::int32_t>> links;  // word id and log probability of each arc
-  for (int i = 0; i < commandStates; ++i) {
-    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
-      const fsg_link_t* link = fsg_arciter_get(it);
-      const int wid = fsg_link_wid(link);
-      arcs.push_back({i, fsg_link_to_state(link), wid < 0 ? "" : fsg_model_word_str(fsg, wid)});
-      links.emplace_back(wid, fsg_link_logs2prob(link));
-    }
-  }
-  if (suffix) {
-    // The command's last word again, on a transition of its own into the loop.
-    for (const auto k : SuffixExits(commandStates, fsg->final_state, arcs, listEnds)) {
-      fsg_model_trans_add(fsg, arcs[k].from, wordLoop, links[k].second + *suffix, links[k].first);
-    }
-  }
-  if (prefix) {
-    const auto exits = PrefixExits(commandStates, fsg->start_state, fsg->final_state, arcs);
-    for (int i = 0; i < commandStates; ++i) {
-      if (exits[static_cast<std::size_t>(i)]) {
-        fsg_model_null_trans_add(fsg, i, wordLoop, *prefix);
-      }
-    }
-  }
-  // The decoder follows one null transition at a time.
-  glist_free(fsg_model_null_trans_closure(fsg, nullptr));
 }
 
 }  // namespace
@@ -349,75 +316,11 @@ bool Recogniser::ApplyPending() {
 
 bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf,
                                   const std::set<std::string>& listEnds) {
-  jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
-  if (parsed == nullptr) {
-    return false;
-  }
-  jsgf_rule_t* rule = jsgf_get_public_rule(parsed);
-  logmath_t* lmath = ps_get_logmath(ps_);
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
-  fsg_model_t* commands = rule != nullptr ? jsgf_build_fsg(parsed, rule, lmath, lw) : nullptr;
-  jsgf_grammar_free(parsed);
-  if (commands == nullptr) {
+  fsg_model_t* fsg = BuildDecoderGraph(name, jsgf, listEnds, settings_.garbage, otherWords_,
+                                       ps_get_logmath(ps_), lw);
+  if (fsg == nullptr) {
     return false;
-  }
-  // The commands' graph again, with a loop of single phones from the start to the end, each
-  // phone paying a penalty, and a loop of everyday words. Speech that is no command leaves
-  // through them; a command is heard only when its own path beats both.
-  const int n = fsg_model_n_state(commands);
-  const int loop = n;
-  const int wordLoop = n + 1;  // before a word of the loop
-  const int wordDone = n + 2;  // after one, where the utterance may end
-  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 3);
-  fsg->start_state = fsg_model_start_state(commands);
-  fsg->final_state = fsg_model_final_state(commands);
-  for (int i = 0; i < n; ++i) {
-    for (fsg_arciter_t* it = fsg_model_arcs(commands, i); it != nullptr;
-         it = fsg_arciter_next(it)) {
-      const fsg_link_t* link = fsg_arciter_get(it);
-      if (fsg_link_wid(link) < 0) {
-        fsg_model_null_trans_add(fsg, i, fsg_link_to_state(link), fsg_link_logs2prob(link));
-      } else {
-        const int wid = fsg_model_word_add(fsg, fsg_model_word_str(commands, fsg_link_wid(link)));
-        fsg_model_trans_add(fsg, i, fsg_link_to_state(link), fsg_link_logs2prob(link), wid);
-      }
-    }
-  }
-  fsg_model_free(commands);
-  const auto entry =
-      static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.entryWeight) * lw);
-  const auto each =
-      static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.phoneWeight) * lw);
-  if (settings_.garbage.enabled) {
-    for (const auto& phone : GarbagePhones()) {
-      const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
-      fsg_model_trans_add(fsg, fsg->start_state, loop, entry + each, wid);
-      fsg_model_trans_add(fsg, loop, loop, each, wid);
-    }
-    fsg_model_null_trans_add(fsg, loop, fsg->final_state, 0);
-  }
-  if (!otherWords_.empty()) {
-    const auto wordEntry =
-        static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.wordEntryWeight) * lw);
-    const auto eachWord =
-        static_cast<std::int32_t>(logmath_log(lmath, settings_.garbage.wordWeight) * lw);
-    for (const auto& word : otherWords_) {
-      const int wid = fsg_model_word_add(fsg, word.c_str());
-      fsg_model_trans_add(fsg, fsg->start_state, wordDone, wordEntry + eachWord, wid);
-      fsg_model_trans_add(fsg, wordLoop, wordDone, eachWord, wid);
-    }
-    fsg_model_null_trans_add(fsg, wordDone, wordLoop, 0);
-    // Only after a word: a prefix exit that ended at once would make every beginning of a
-    // command ("back" of "Back Tab") a cheap way to say nothing at all.
-    fsg_model_null_trans_add(fsg, wordDone, fsg->final_state, 0);
-    const auto scaled = [&](double p) -> std::optional<std::int32_t> {
-      if (p <= 0) {
-        return std::nullopt;
-      }
-      return static_cast<std::int32_t>(logmath_log(lmath, p) * lw);
-    };
-    AddLoopExits(fsg, n, wordLoop, scaled(settings_.garbage.prefixWeight),
-                 scaled(settings_.garbage.suffixWeight), listEnds);
   }
   const bool ok = ps_set_fsg(ps_, name, fsg) >= 0;
   fsg_model_free(fsg);
