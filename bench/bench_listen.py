@@ -303,10 +303,16 @@ def fast(build, voices, quick, extra, folder, noise=None):
             if line.startswith("varnel-listen: heard"):
                 at = int(line.split(" at ")[1].split(" ms")[0])
                 heard.append((at, line.strip()[len("varnel-listen: heard "):]))
-    if len(heard) != len(events):
-        print("warning: %d utterances in the log, %d events" % (len(heard), len(events)))
+    # A steady noise sends no event; it stands in the table as one of its own.
+    events = iter(events)
+    paired = [(at, line, ["steady"] if "(steady noise)" in line else next(events, None))
+              for at, line in heard]
+    if any(fields is None for _, _, fields in paired) or next(events, None) is not None:
+        print("warning: the log's utterances and the events do not pair up")
     got = [[] for _ in cases]
-    for (at, line), fields in zip(heard, events):
+    for at, line, fields in paired:
+        if fields is None:
+            continue
         i = max([k for k, c in enumerate(cases) if c[0] <= at] or [0])
         got[i].append((fields, line))
     results = empty_results()

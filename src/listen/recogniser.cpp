@@ -505,18 +505,28 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       static_cast<int>((speechFrames_ - pauseFrames) * 10 - pausedSamples_ * 1000 / kSampleRate);
   int limit = LengthLimitMs(active_->MaxPhones());
   heard.snrDb = EstimateSnrDb(utterance_.data(), utterance_.size());
+  // Judged only on the whole of it: past the length limit its end is no longer kept.
+  if (static_cast<long>(utterance_.size()) < KeptSamples()) {
+    heard.riseDb =
+        RiseAboveTailDb(utterance_.data(), utterance_.size(),
+                        static_cast<std::size_t>(std::max(pauseFrames, 0) * kFrameShift));
+    heard.steady = heard.riseDb < settings_.minSpeechRiseDb;
+  }
   heard.tooLong = heard.speechMs > limit;
-  lastSnrDb_ = heard.snrDb;
+  if (!heard.steady) {
+    lastSnrDb_ = heard.snrDb;  // a steady noise's level against the quiet before it is no guide
+  }
   long commandScore = 0;
   std::vector<WordSpan> words;
   const auto start = std::chrono::steady_clock::now();
   bool decoded = false;
   if (streaming_) {
-    decoded = FinishStream(!heard.tooLong, &heard.hypothesis, &commandScore, &words);
+    decoded =
+        FinishStream(!heard.tooLong && !heard.steady, &heard.hypothesis, &commandScore, &words);
     heard.denoised = decoded && streamDenoised_;
     heard.decoding = decoded ? Heard::Decoding::kStreamed : Heard::Decoding::kNone;
   }
-  if (!decoded && !heard.tooLong) {
+  if (!decoded && !heard.tooLong && !heard.steady) {
     // Decoded whole: the first utterance, or one the decoder failed to take as it came.
     decoded_ = utterance_;
     // Decoded at the start of a pause, the utterance is given the rest of the pause from the
@@ -599,11 +609,12 @@ void Recogniser::Report(Heard heard) {
                                 : "not decoded";
     std::fprintf(stderr,
                  "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), fastest word %.0f ms "
-                 "a phone, margin %.1f, SNR %.0f dB, %s%s%s%s%s\n",
+                 "a phone, margin %.1f, SNR %.0f dB, rise %.0f dB, %s%s%s%s%s%s\n",
                  heard.hypothesis.c_str(), heard.endMs, heard.speechMs, heard.limitMs,
-                 heard.fastestMsPerPhone, heard.margin, heard.snrDb, how.c_str(),
-                 heard.denoised ? " (noise removed)" : "", heard.tooLong ? " (too long)" : "",
-                 heard.tooFast ? " (too fast)" : "", heard.match ? "" : " (not a command)");
+                 heard.fastestMsPerPhone, heard.margin, heard.snrDb, heard.riseDb, how.c_str(),
+                 heard.denoised ? " (noise removed)" : "", heard.steady ? " (steady noise)" : "",
+                 heard.tooLong ? " (too long)" : "", heard.tooFast ? " (too fast)" : "",
+                 heard.match ? "" : " (not a command)");
   }
   onHeard_(std::move(heard));
 }

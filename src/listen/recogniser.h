@@ -38,6 +38,8 @@ struct Heard {
   bool tooFast = false;
   double margin = 0;      // per-frame score of the command against the best-fitting sounds
   double snrDb = 0;       // how far the speech stood above the room's noise
+  double riseDb = 0;      // how far its loudest moments stood above the pause after it
+  bool steady = false;    // too even for speech: a steady noise, not decoded
   bool denoised = false;  // decoded, with the noise spectrum subtracted
   long endMs = 0;         // end of the utterance in the input stream
   // Not decoded (too long, or the decoder failed), decoded once it had ended, or as it came.

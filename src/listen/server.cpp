@@ -276,6 +276,9 @@ void Server::RebuildGrammar() {
 }
 
 void Server::Deliver(const Heard& heard) {
+  if (heard.steady) {
+    return;  // no speech at all, so not "other speech" either
+  }
   if (heard.match) {
     const auto it = conns_.find(heard.match->owner);
     // The menu may have changed since the utterance started; then nobody gets it.

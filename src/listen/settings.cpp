@@ -53,6 +53,8 @@ std::string Usage() {
          "                          than --remove-noise-below dB above the noise\n"
          "  --no-remove-noise       never subtract it\n"
          "  --remove-noise-below DB that signal-to-noise ratio (30)\n"
+         "  --min-speech-rise DB    sound standing less than this above the pause that ends\n"
+         "                          it is a steady noise, not speech (3); 0 never\n"
          "  --word-penalty X        decoder word insertion penalty (0.65)\n"
          "  --margin-check          refuse commands that fit much worse than the sounds\n"
          "                          that fit each frame best\n"
@@ -172,6 +174,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.fastestMsPerPhone = static_cast<int>(number(0, 1000, true));
       } else if (a == "--length-slack-ms") {
         s.lengthSlackMs = static_cast<int>(number(0, 10000, true));
+      } else if (a == "--min-speech-rise") {
+        s.minSpeechRiseDb = number(0, 100);
       } else if (a == "--noise-floor") {
         s.noiseFloor = static_cast<int>(number(0, 3000, true));
       } else if (a == "--whole-utterances") {

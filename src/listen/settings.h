@@ -54,6 +54,10 @@ struct Settings {
   // cepstral mean rather than the running one, which turns away a few more phrases that
   // merely sound like a command.
   int streamAfterMs = 1500;
+  // Sound whose loud moments stand less than this, in dB, above the pause that ends it is a
+  // steady noise the voice detector had not yet learnt (a fan coming on, a microphone unmuted
+  // onto its hiss), not speech: it is not decoded, and no event is sent. 0: never.
+  double minSpeechRiseDb = 3;
   int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;

@@ -12,9 +12,8 @@ constexpr std::size_t kFrame = 160;  // 10 ms
 // before the speech), the loudest tenth the voice.
 constexpr double kShare = 0.1;
 
-}  // namespace
-
-double EstimateSnrDb(const std::int16_t* samples, std::size_t n) {
+// Mean power of each whole 10 ms frame.
+std::vector<double> FramePowers(const std::int16_t* samples, std::size_t n) {
   std::vector<double> power;
   power.reserve(n / kFrame);
   for (std::size_t at = 0; at + kFrame <= n; at += kFrame) {
@@ -24,17 +23,56 @@ double EstimateSnrDb(const std::int16_t* samples, std::size_t n) {
     }
     power.push_back(sum / kFrame);
   }
+  return power;
+}
+
+// Mean of the loudest `kShare` of the frames (one at least); sorts them.
+double LoudLevel(std::vector<double>& power) {
+  std::sort(power.begin(), power.end());
+  const auto take = std::max<std::size_t>(1, static_cast<std::size_t>(power.size() * kShare));
+  double loud = 0;
+  for (std::size_t i = 0; i < take; ++i) {
+    loud += power[power.size() - 1 - i];
+  }
+  return loud / take;
+}
+
+}  // namespace
+
+double RiseAboveTailDb(const std::int16_t* samples, std::size_t n, std::size_t tail) {
+  if (tail > n) {
+    return 0;
+  }
+  auto before = FramePowers(samples, n - tail);
+  const auto after = FramePowers(samples + (n - tail), tail);
+  if (before.empty() || after.empty()) {
+    return 0;
+  }
+  // The pause's quieter half: its first frames may still hold the voice dying away.
+  auto quiet = after;
+  std::sort(quiet.begin(), quiet.end());
+  quiet.resize(std::max<std::size_t>(1, quiet.size() / 2));
+  double pause = 0;
+  for (const double p : quiet) {
+    pause += p;
+  }
+  pause /= static_cast<double>(quiet.size());
+  // One sample unit of floor keeps digital silence finite, as in the estimate above.
+  return 10 * std::log10((LoudLevel(before) + 1) / (pause + 1));
+}
+
+double EstimateSnrDb(const std::int16_t* samples, std::size_t n) {
+  std::vector<double> power = FramePowers(samples, n);
   if (power.empty()) {
     return 0;
   }
-  std::sort(power.begin(), power.end());
+  const double loud = LoudLevel(power);  // sorted from here on
   const auto take = std::max<std::size_t>(1, static_cast<std::size_t>(power.size() * kShare));
-  double quiet = 0, loud = 0;
+  double quiet = 0;
   for (std::size_t i = 0; i < take; ++i) {
     quiet += power[i];
-    loud += power[power.size() - 1 - i];
   }
-  return 10 * std::log10((loud / take + 1) / (quiet / take + 1));
+  return 10 * std::log10((loud + 1) / (quiet / take + 1));
 }
 
 }  // namespace varnel::listen

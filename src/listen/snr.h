@@ -12,4 +12,11 @@ namespace varnel::listen {
 // result is always finite; audio shorter than a frame gives 0.
 double EstimateSnrDb(const std::int16_t* samples, std::size_t n);
 
+// How far, in dB, the loud frames of the first `n - tail` samples stand above the last `tail`
+// samples' level: speech stands well above the pause that ends it, while a steady sound that
+// the voice detector took for speech until it learnt its level (a fan coming on, a
+// microphone unmuted onto its hiss) is as loud in that pause as before it. 0 when either part
+// is shorter than a frame.
+double RiseAboveTailDb(const std::int16_t* samples, std::size_t n, std::size_t tail);
+
 }  // namespace varnel::listen

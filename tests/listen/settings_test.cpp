@@ -78,6 +78,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   ASSERT_TRUE(ParseSettings({"--whole-utterances", "--stream-after", "0"}, s, error, help));
   EXPECT_TRUE(s.streamDecode);  // tuning when to stream asks for streaming
   EXPECT_EQ(s.streamAfterMs, 0);
+  ASSERT_TRUE(ParseSettings({"--min-speech-rise", "0"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.minSpeechRiseDb, 0);  // the steady-noise check off
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));
   EXPECT_FALSE(s.garbage.wordsEnabled);
   EXPECT_TRUE(s.garbage.enabled);  // the phone loop stays
@@ -105,6 +107,7 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--fastest-ms-per-phone", "2000"},  // slower than any speech
       {"--remove-noise-below", "-3"},      // speech below the noise is no threshold
       {"--stream-after", "-10"},           // a negative length
+      {"--min-speech-rise", "-1"},         // speech below its own pause
       {"--frobnicate"},                    // unknown
   };
   for (const auto& args : bad) {

@@ -47,5 +47,50 @@ TEST(ListenSnr, EstimateFollowsTheRoom) {
   }
 }
 
+constexpr std::size_t Samples(int ms) {
+  return static_cast<std::size_t>(ms) * 16;
+}
+
+// Speech stands above the pause that ends it; a steady sound the detector took for speech
+// does not, however far it stands above the quiet before it.
+TEST(ListenSnr, RiseAboveThePauseTellsSpeechFromASteadySound) {
+  struct Case {
+    const char* name;
+    std::vector<std::int16_t> audio;
+    std::size_t tail;
+    double low, high;
+  };
+  auto then = [](std::vector<std::int16_t> a, const std::vector<std::int16_t>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+  };
+  // A word dying away over the first 40 ms of an 80 ms pause.
+  std::vector<std::int16_t> fading(Samples(80), 0);
+  for (std::size_t i = 0; i < Samples(40); ++i) {
+    fading[i] = static_cast<std::int16_t>(1500 * std::sin(i * 0.2) *
+                                          (1 - static_cast<double>(i) / Samples(40)));
+  }
+  const std::vector<Case> cases = {
+      {"speech, then silence", then(Utterance(300, 500, 0, 4472), Utterance(200, 0, 0, 0)),
+       Samples(200), 60, 80},
+      {"speech 20 dB above a hiss, then the hiss",
+       then(Utterance(300, 500, 548, 4472), Utterance(200, 0, 548, 0)), Samples(200), 18, 23},
+      {"speech fading into the pause", then(Utterance(300, 500, 0, 4472), fading), Samples(80), 40,
+       80},
+      {"a hiss coming on after silence", then(Utterance(300, 0, 0, 0), Utterance(800, 0, 30, 0)),
+       Samples(80), 0, 3},
+      {"a loud hiss coming on", then(Utterance(300, 0, 0, 0), Utterance(800, 0, 3000, 0)),
+       Samples(200), 0, 3},
+      {"no pause", Utterance(300, 500, 0, 4472), 0, 0, 0},
+      {"pause longer than the audio", Utterance(0, 50, 0, 4472), Samples(100), 0, 0},
+      {"nothing", {}, 0, 0, 0},
+  };
+  for (const auto& c : cases) {
+    const double rise = RiseAboveTailDb(c.audio.data(), c.audio.size(), c.tail);
+    EXPECT_GE(rise, c.low) << c.name;
+    EXPECT_LE(rise, c.high) << c.name;
+  }
+}
+
 }  // namespace
 }  // namespace varnel::listen
