@@ -11,15 +11,17 @@ allows (accuracy only: no latency or real-time factor). The spoken audio is kept
 $XDG_CACHE_HOME/varnel-bench-listen so that repeated runs skip espeak-ng.
 
 With --fast --noise=DB pink noise peaking DB dB below full scale lies under all of it, as in
-a room with a fan or traffic.
+a room with a fan or traffic; --gain=DB makes the speech that much louder or quieter first,
+as a microphone turned up or down.
 
 With --flite the same utterances are spoken by flite's voices instead (a second synthesiser,
 built from recordings of real speakers, on which nothing was tuned; `scripts/install-deps.sh
 bench` installs it).
 
-usage: bench_listen.py BUILD_DIR [--quick] [--flite] [--fast [--noise=DB]]
+usage: bench_listen.py BUILD_DIR [--quick] [--flite] [--fast [--noise=DB] [--gain=DB]]
                        [-- varnel-listen options]
 """
+import array
 import os
 import random
 import shutil
@@ -261,7 +263,7 @@ def all_cases(voices, quick):
                 yield kind, text, voice, speed, None
 
 
-def fast(build, voices, quick, extra, folder, noise=None):
+def fast(build, voices, quick, extra, folder, noise=None, gain=None):
     """Accuracy only: every utterance in one file, decoded as fast as possible."""
     gap = b"\0\0" * (RATE * 12 // 10)
     cases, pcm = [], bytearray(gap)
@@ -270,6 +272,13 @@ def fast(build, voices, quick, extra, folder, noise=None):
         pcm += speak(text, voice, speed, folder, index)
         pcm += gap
         cases.append((start * 1000 // RATE, kind, text, voice, speed, want))
+    if gain is not None:
+        # A quieter or louder voice: a microphone turned down, or a speaker further away.
+        samples = array.array("h", bytes(pcm))
+        scale = 10 ** (gain / 20.0)
+        for i, v in enumerate(samples):
+            samples[i] = max(-32768, min(32767, int(round(v * scale))))
+        pcm = samples.tobytes()
     raw = os.path.join(folder, "all.raw")
     with open(raw, "wb") as f:
         f.write(pcm)
@@ -358,10 +367,12 @@ def main():
     folder = tempfile.mkdtemp(prefix="bench-listen-")
     noise = next((float(a.split("=", 1)[1]) for a in args if a.startswith("--noise=")), None)
     if "--fast" in args:
-        results, misses = fast(build, voices, quick, extra, folder, noise)
+        gain = next((float(a.split("=", 1)[1]) for a in args if a.startswith("--gain=")), None)
+        results, misses = fast(build, voices, quick, extra, folder, noise, gain)
         print("varnel-listen bench, fast (%d %s voices/speeds%s; log %s)" %
               (len(voices), "flite" if "--flite" in args else "espeak-ng",
-               "" if noise is None else ", pink noise peaking at %g dBFS" % noise,
+               ("" if noise is None else ", pink noise peaking at %g dBFS" % noise) +
+               ("" if gain is None else ", speech %+g dB" % gain),
                os.path.join(folder, "listen.log")))
         for k, label in [("command", "commands recognised exactly")] + \
                 [(k, label) for k, _, label in OTHER_SPEECH]:

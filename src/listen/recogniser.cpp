@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -32,6 +33,8 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 constexpr int kEarlyFrames = 8;
 constexpr const char* kSearchName = "commands";
 constexpr std::uint32_t kHissSeed = 2463534242U;
+// The RMS of a voice's loud frames at a usual microphone level (-14 dBFS).
+constexpr double kUsualVoiceRms = 6600;
 
 // Phones of a pronunciation: "T AE B" has three.
 int CountPhones(std::string_view pron) {
@@ -327,12 +330,22 @@ bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf,
   return ok;
 }
 
-void Recogniser::AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed) const {
+int Recogniser::HissFor(double loudRms) const {
+  if (settings_.fixedNoiseFloor || loudRms <= 0) {
+    return settings_.noiseFloor;
+  }
+  // The same distance below the voice whatever its level, within bounds: a hiss of one or
+  // two units is barely one, and a very loud voice needs no louder hiss than eight times it.
+  const double amp = settings_.noiseFloor * loudRms / kUsualVoiceRms;
+  return static_cast<int>(std::lround(
+      std::clamp(amp, std::min(2.0, 1.0 * settings_.noiseFloor), 8.0 * settings_.noiseFloor)));
+}
+
+void Recogniser::AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed, int amp) const {
   // Digital silence (exact zeros, as files and muted inputs have) is nothing the model has
   // heard: the silence around a command then fits no path. A faint hiss, as every microphone
   // has, makes it ordinary silence again. Its own generator: what is decoded depends on the
   // audio alone.
-  const int amp = settings_.noiseFloor;
   for (std::size_t i = 0; i < n; ++i) {
     seed ^= seed << 13;
     seed ^= seed >> 17;
@@ -432,11 +445,11 @@ void Recogniser::StartStream() {
   streamFailed_ = false;
   streamFed_ = 0;
   hissSeed_ = kHissSeed;
-  // How loud the room is: from this utterance if a second of it is in already (its own
-  // lead-in silence and speech), otherwise from the one before.
-  const double snrDb = utterance_.size() >= static_cast<std::size_t>(kSampleRate)
-                           ? EstimateSnrDb(utterance_.data(), utterance_.size())
-                           : lastSnrDb_;
+  // How loud the room and the voice are: from this utterance if a second of it is in already
+  // (its own lead-in silence and speech), otherwise from the one before.
+  const bool own = utterance_.size() >= static_cast<std::size_t>(kSampleRate);
+  const double snrDb = own ? EstimateSnrDb(utterance_.data(), utterance_.size()) : lastSnrDb_;
+  streamHiss_ = HissFor(own ? LoudRms(utterance_.data(), utterance_.size()) : lastLoudRms_);
   streamDenoised_ = denoiser_ != nullptr && WantsDenoising(snrDb);
   if (denoiser_ != nullptr) {
     fe_start_utt(denoiser_);
@@ -453,7 +466,7 @@ void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
     return;
   }
   decoded_.assign(samples, samples + n);
-  AddHiss(decoded_.data(), n, hissSeed_);
+  AddHiss(decoded_.data(), n, hissSeed_, streamHiss_);
   streamFed_ += static_cast<long>(n);
   int r = 0;
   if (denoiser_ != nullptr) {
@@ -514,7 +527,9 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   }
   heard.tooLong = heard.speechMs > limit;
   if (!heard.steady) {
-    lastSnrDb_ = heard.snrDb;  // a steady noise's level against the quiet before it is no guide
+    // A steady noise's level against the quiet before it is no guide.
+    lastSnrDb_ = heard.snrDb;
+    lastLoudRms_ = LoudRms(utterance_.data(), utterance_.size());
   }
   long commandScore = 0;
   std::vector<WordSpan> words;
@@ -541,7 +556,8 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       }
     }
     std::uint32_t seed = kHissSeed;
-    AddHiss(decoded_.data(), decoded_.size(), seed);
+    AddHiss(decoded_.data(), decoded_.size(), seed,
+            HissFor(LoudRms(utterance_.data(), utterance_.size())));
     decoded = Decode(WantsDenoising(heard.snrDb), &heard.hypothesis, &commandScore, &words,
                      &heard.denoised);
     heard.decoding = decoded ? Heard::Decoding::kWhole : Heard::Decoding::kNone;

@@ -100,7 +100,9 @@ class Recogniser {
   // Samples of an utterance worth keeping: a second past the longest command's limit.
   long KeptSamples() const;
   // Adds the faint hiss to `n` samples, going on from `seed`.
-  void AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed) const;
+  void AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed, int amp) const;
+  // The hiss's peak for speech whose loud frames have this RMS.
+  int HissFor(double loudRms) const;
   // Whether speech standing `snrDb` above the room is decoded with the noise taken out.
   bool WantsDenoising(double snrDb) const;
   // Decodes the whole utterance against the commands; false when the decoder failed.
@@ -154,6 +156,8 @@ class Recogniser {
   long streamFed_ = 0;  // samples of it passed on
   std::uint32_t hissSeed_ = 0;
   double lastSnrDb_ = 100;  // of the latest utterance: the room, for the next one
+  double lastLoudRms_ = 0;  // ... and how loud its voice was (0: none heard yet)
+  int streamHiss_ = 0;      // peak of the hiss under the utterance decoded as it comes
   long speechFrames_ = 0;
   long streamSamples_ = 0;
   std::vector<float> cep_;  // the detector's cepstra, unused

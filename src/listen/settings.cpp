@@ -63,7 +63,9 @@ std::string Usage() {
          "  --length-slack-ms N     added to that limit (200)\n"
          "  --fastest-ms-per-phone N  fastest pace a word of three phones or more may be\n"
          "                          spoken at, in ms a phone (45); 0 never refuses\n"
-         "  --noise-floor N         peak of the hiss added before decoding (32)\n"
+         "  --noise-floor N         peak of the hiss added before decoding under a voice at\n"
+         "                          the usual level (64); it follows the voice's level\n"
+         "  --fixed-noise-floor     the same hiss whatever the voice's level\n"
          "  --whole-utterances      decode each utterance once it has ended, not as it\n"
          "                          arrives (slower to answer after long commands)\n"
          "  --stream-after MS       decode as the audio arrives only once the speech has\n"
@@ -176,6 +178,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.lengthSlackMs = static_cast<int>(number(0, 10000, true));
       } else if (a == "--min-speech-rise") {
         s.minSpeechRiseDb = number(0, 100);
+      } else if (a == "--fixed-noise-floor") {
+        s.fixedNoiseFloor = true;
       } else if (a == "--noise-floor") {
         s.noiseFloor = static_cast<int>(number(0, 3000, true));
       } else if (a == "--whole-utterances") {

@@ -58,7 +58,11 @@ struct Settings {
   // steady noise the voice detector had not yet learnt (a fan coming on, a microphone unmuted
   // onto its hiss), not speech: it is not decoded, and no event is sent. 0: never.
   double minSpeechRiseDb = 3;
-  int noiseFloor = 32;       // peak of the hiss added before decoding, in sample units
+  // Peak of the hiss added before decoding, in sample units, under a voice whose loud frames
+  // come in at kUsualVoiceRms; it follows the voice's level, so that a microphone turned
+  // down decodes as one at the usual level, unless `fixedNoiseFloor`.
+  int noiseFloor = 64;
+  bool fixedNoiseFloor = false;
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;
 };

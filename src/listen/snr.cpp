@@ -39,6 +39,11 @@ double LoudLevel(std::vector<double>& power) {
 
 }  // namespace
 
+double LoudRms(const std::int16_t* samples, std::size_t n) {
+  auto power = FramePowers(samples, n);
+  return power.empty() ? 0 : std::sqrt(LoudLevel(power));
+}
+
 double RiseAboveTailDb(const std::int16_t* samples, std::size_t n, std::size_t tail) {
   if (tail > n) {
     return 0;

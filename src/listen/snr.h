@@ -12,6 +12,10 @@ namespace varnel::listen {
 // result is always finite; audio shorter than a frame gives 0.
 double EstimateSnrDb(const std::int16_t* samples, std::size_t n);
 
+// The level of the loudest tenth of the 10 ms frames, as an RMS in sample units: how loud the
+// voice came in. 0 for audio shorter than a frame.
+double LoudRms(const std::int16_t* samples, std::size_t n);
+
 // How far, in dB, the loud frames of the first `n - tail` samples stand above the last `tail`
 // samples' level: speech stands well above the pause that ends it, while a steady sound that
 // the voice detector took for speech until it learnt its level (a fan coming on, a

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -310,8 +311,9 @@ class ListenClientTest : public ::testing::Test {
            const std::vector<std::string>& parts = {}, int gapMs = 0) {
     std::string pcm = std::string(16000, '\0');
     for (const auto& part : parts.empty() ? std::vector<std::string>{text} : parts) {
-      const std::string speech = Speak(dir_, part);
+      std::string speech = Speak(dir_, part);
       ASSERT_FALSE(speech.empty()) << "espeak-ng/sox failed";
+      Scale(speech, speechGain_);
       if (pcm.size() > 16000) {
         pcm += std::string(static_cast<std::size_t>(gapMs) * 32, '\0');
       }
@@ -323,6 +325,19 @@ class ListenClientTest : public ::testing::Test {
     ASSERT_EQ(write(audio_, pcm.data(), pcm.size()), static_cast<ssize_t>(pcm.size()));
     ASSERT_TRUE(w.RunUntil([&] { return r.recognised.size() + r.others.size() > before; }, 20000))
         << text;
+  }
+
+  // 16-bit little-endian samples times `gain`.
+  static void Scale(std::string& pcm, double gain) {
+    for (std::size_t i = 0; gain != 1.0 && i + 1 < pcm.size(); i += 2) {
+      const auto lo = static_cast<unsigned char>(pcm[i]);
+      const auto hi = static_cast<unsigned char>(pcm[i + 1]);
+      const int sample = static_cast<std::int16_t>(static_cast<std::uint16_t>(lo | (hi << 8)));
+      const auto scaled = static_cast<std::uint16_t>(
+          std::clamp(static_cast<int>(std::lround(sample * gain)), -32768, 32767));
+      pcm[i] = static_cast<char>(scaled & 0xff);
+      pcm[i + 1] = static_cast<char>(scaled >> 8);
+    }
   }
 
   // A room's steady hiss of `noiseAmp_` at most under all of the audio, 16-bit little-endian.
@@ -346,6 +361,7 @@ class ListenClientTest : public ::testing::Test {
   pid_t pid_ = -1;
   int audio_ = -1;
   int noiseAmp_ = 0;
+  double speechGain_ = 1.0;  // of the spoken commands
   std::uint32_t noiseSeed_ = 2463534242U;
 };
 
@@ -388,6 +404,30 @@ TEST_F(ListenClientTest, CommandsAreHeardInANoisyRoom) {
     }
     EXPECT_GE(Count(*log, "(steady noise)"), 1) << *log;
   }
+}
+
+// A microphone turned well down: the voice comes in 36 dB quieter, and is heard as well.
+TEST_F(ListenClientTest, AQuietMicrophoneIsHeard) {
+  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
+    GTEST_SKIP() << "espeak-ng or sox missing";
+  }
+  StartServer();
+  PollWatcher w;
+  Recorder r;
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  speechGain_ = 0.015;
+  const std::vector<std::pair<const char*, int>> said = {
+      {"Zoom In", 26}, {"Tab three", 16}, {"Page Down", 10}, {"Go Backward", 33}, {"Refresh", 8}};
+  for (const auto& [text, id] : said) {
+    Say(w, r, text);
+  }
+  w.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(r.recognised.size(), said.size());
+  for (std::size_t i = 0; i < said.size(); ++i) {
+    EXPECT_EQ(r.recognised[i].id, said[i].second) << said[i].first;
+  }
+  EXPECT_TRUE(r.others.empty());
 }
 
 // A microphone unmuted onto its own hiss: the detector takes the hiss's onset for speech

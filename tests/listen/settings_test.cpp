@@ -78,6 +78,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   ASSERT_TRUE(ParseSettings({"--whole-utterances", "--stream-after", "0"}, s, error, help));
   EXPECT_TRUE(s.streamDecode);  // tuning when to stream asks for streaming
   EXPECT_EQ(s.streamAfterMs, 0);
+  ASSERT_TRUE(ParseSettings({"--fixed-noise-floor"}, s, error, help)) << error;
+  EXPECT_TRUE(s.fixedNoiseFloor);
   ASSERT_TRUE(ParseSettings({"--min-speech-rise", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.minSpeechRiseDb, 0);  // the steady-noise check off
   ASSERT_TRUE(ParseSettings({"--no-word-garbage"}, s, error, help));

@@ -47,6 +47,28 @@ TEST(ListenSnr, EstimateFollowsTheRoom) {
   }
 }
 
+// How loud the voice came in: its loud frames, whatever the silence around it.
+TEST(ListenSnr, LoudRmsIsTheVoicesLevel) {
+  struct Case {
+    const char* name;
+    std::vector<std::int16_t> audio;
+    double low, high;
+  };
+  // A sine of peak t has an RMS of t / sqrt(2); uniform hiss of peak h, h / sqrt(3).
+  const std::vector<Case> cases = {
+      {"a voice with silence before it", Utterance(300, 700, 0, 4472), 3100, 3230},
+      {"the same voice 30 dB quieter", Utterance(300, 700, 0, 141), 97, 103},
+      {"more silence does not lower it", Utterance(2000, 700, 0, 4472), 3100, 3230},
+      {"a hiss alone", Utterance(500, 0, 1000, 0), 570, 640},
+      {"shorter than a frame", Utterance(5, 0, 1000, 0), 0, 0},
+  };
+  for (const auto& c : cases) {
+    const double rms = LoudRms(c.audio.data(), c.audio.size());
+    EXPECT_GE(rms, c.low) << c.name;
+    EXPECT_LE(rms, c.high) << c.name;
+  }
+}
+
 constexpr std::size_t Samples(int ms) {
   return static_cast<std::size_t>(ms) * 16;
 }
