@@ -49,12 +49,11 @@ double RiseAboveTailDb(const std::int16_t* samples, std::size_t n, std::size_t t
     return 0;
   }
   auto before = FramePowers(samples, n - tail);
-  const auto after = FramePowers(samples + (n - tail), tail);
-  if (before.empty() || after.empty()) {
+  auto quiet = FramePowers(samples + (n - tail), tail);
+  if (before.empty() || quiet.empty()) {
     return 0;
   }
   // The pause's quieter half: its first frames may still hold the voice dying away.
-  auto quiet = after;
   std::sort(quiet.begin(), quiet.end());
   quiet.resize(std::max<std::size_t>(1, quiet.size() / 2));
   double pause = 0;

@@ -365,11 +365,19 @@ class ListenClientTest : public ::testing::Test {
   std::uint32_t noiseSeed_ = 2463534242U;
 };
 
-// In a noisy room the noise spectrum is taken out before decoding, and only there.
-TEST_F(ListenClientTest, CommandsAreHeardInANoisyRoom) {
-  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
-    GTEST_SKIP() << "espeak-ng or sox missing";
+// Tests that speak their utterances with espeak-ng and sox.
+class ListenSpokenTest : public ListenClientTest {
+ protected:
+  void SetUp() override {
+    ListenClientTest::SetUp();
+    if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
+      GTEST_SKIP() << "espeak-ng or sox missing";
+    }
   }
+};
+
+// In a noisy room the noise spectrum is taken out before decoding, and only there.
+TEST_F(ListenSpokenTest, CommandsAreHeardInANoisyRoom) {
   StartServer();
   PollWatcher w;
   Recorder r;
@@ -407,10 +415,7 @@ TEST_F(ListenClientTest, CommandsAreHeardInANoisyRoom) {
 }
 
 // A microphone turned well down: the voice comes in 36 dB quieter, and is heard as well.
-TEST_F(ListenClientTest, AQuietMicrophoneIsHeard) {
-  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
-    GTEST_SKIP() << "espeak-ng or sox missing";
-  }
+TEST_F(ListenSpokenTest, AQuietMicrophoneIsHeard) {
   StartServer();
   PollWatcher w;
   Recorder r;
@@ -432,10 +437,7 @@ TEST_F(ListenClientTest, AQuietMicrophoneIsHeard) {
 
 // A microphone unmuted onto its own hiss: the detector takes the hiss's onset for speech
 // until it has learnt the new level, but a sound that steady is nobody speaking.
-TEST_F(ListenClientTest, AHissComingOnIsNoSpeech) {
-  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
-    GTEST_SKIP() << "espeak-ng or sox missing";
-  }
+TEST_F(ListenSpokenTest, AHissComingOnIsNoSpeech) {
   StartServer();
   PollWatcher w;
   Recorder r;
@@ -463,10 +465,7 @@ TEST_F(ListenClientTest, AHissComingOnIsNoSpeech) {
 
 // Decoding each utterance once it has ended, at the first pause in it: a hesitation must not
 // split a command.
-TEST_F(ListenClientTest, WholeUtterancesAreDecodedAtTheirEnd) {
-  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
-    GTEST_SKIP() << "espeak-ng or sox missing";
-  }
+TEST_F(ListenSpokenTest, WholeUtterancesAreDecodedAtTheirEnd) {
   StartServer({"--input", "-", "--whole-utterances"});
   PollWatcher w;
   Recorder r;
@@ -489,10 +488,7 @@ TEST_F(ListenClientTest, WholeUtterancesAreDecodedAtTheirEnd) {
 
 // Short utterances are decoded whole at their first pause, long ones as they come from the
 // moment they grow long, catching up on what was said before.
-TEST_F(ListenClientTest, OnlyLongUtterancesAreDecodedAsTheyCome) {
-  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
-    GTEST_SKIP() << "espeak-ng or sox missing";
-  }
+TEST_F(ListenSpokenTest, OnlyLongUtterancesAreDecodedAsTheyCome) {
   StartServer({"--input", "-", "--stream-after", "1200"});
   PollWatcher w;
   Recorder r;
@@ -611,10 +607,7 @@ TEST_F(ListenClientTest, NotRunningIsAnError) {
   EXPECT_NE(e.number, 0);
 }
 
-TEST_F(ListenClientTest, CommandsComeBackAndOtherSpeechDoesNot) {
-  if (std::system("command -v espeak-ng >/dev/null && command -v sox >/dev/null") != 0) {
-    GTEST_SKIP() << "espeak-ng or sox missing";
-  }
+TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
   // Every utterance decoded as it comes, however short.
   StartServer({"--input", "-", "--stream-after", "0"});
   PollWatcher w;
