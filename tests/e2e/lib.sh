@@ -47,8 +47,9 @@ wait_for() {
 # A display of its own: the server picks a free number and writes it once it accepts
 # clients, so a test never meets another's server or a lock file left behind. -noreset keeps
 # the server from resetting (and refusing connections) each time its last client leaves.
+# SCREEN_SIZE (WIDTHxHEIGHT) gives a screen other than 1280x1024.
 start_desktop() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset \
+  Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x1024}x24" -nolisten tcp -noreset \
     3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
   wait_for 15 grep -qx '[0-9][0-9]*' "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
@@ -84,6 +85,16 @@ active_window() { xdotool getactivewindow 2>/dev/null; }
 is_active() { [ "$(active_window)" = "$1" ]; }
 is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 not_viewable() { ! is_viewable "$1"; }
+# frame_geometry WINDOW: "X Y WIDTH HEIGHT" of the window with the window manager's frame.
+frame_geometry() {
+  local info ext
+  info=$(xwininfo -id "$1") || return 1
+  ext=$(xprop -id "$1" _NET_FRAME_EXTENTS | grep -o '[0-9, ]*$' | tr -d ' ')
+  awk -v ext="$ext" '
+    /Absolute upper-left X/ { x = $NF } /Absolute upper-left Y/ { y = $NF }
+    /Width:/ { w = $NF } /Height:/ { h = $NF }
+    END { split(ext, e, ","); print x - e[1], y - e[3], w + e[1] + e[2], h + e[3] + e[4] }' <<<"$info"
+}
 
 # The search window of the running instance (class Varnel, title " Varnel").
 varnel_window() {

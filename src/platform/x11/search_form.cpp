@@ -317,9 +317,51 @@ void SearchForm::SetTop(Twips top) {
   }
   parked_ = false;
   topPx_ = Px(top);
-  move(leftPx_, topPx_);
+  if (!placed_ && shown_) {
+    // Before the first mapping the toolkit places the inside of the window where the frame
+    // should go; the frame would then sit above and left of the program's place.
+    setGeometry(QRect(QPoint(leftPx_ + frame_.left(), topPx_ + frame_.top()), size()));
+    placed_ = true;
+  } else {
+    move(leftPx_, topPx_);
+  }
   if (shown_ && !isVisible()) {
     show();
+  }
+}
+
+void SearchForm::FitInto(QRect area) {
+  const QSize outer = size().grownBy(frame_);
+  // The program puts the window a little above the middle, not at the top: a frame's height
+  // more in hand keeps its bottom edge in the area too.
+  const QSize room = area.size().shrunkBy(QMargins(0, frame_.top(), 0, frame_.bottom()));
+  const double scale = std::min({1.0, room.width() / static_cast<double>(outer.width()),
+                                 room.height() / static_cast<double>(outer.height())});
+  if (scale >= 1.0) {
+    return;
+  }
+  auto scaled = [scale](Twips t) {
+    return static_cast<int>(std::lround(t * scale / kTwipsPerPixel));
+  };
+  auto scaleFont = [scale](QWidget* w) {
+    QFont f = w->font();
+    f.setPointSizeF(f.pointSizeF() * scale);
+    w->setFont(f);
+  };
+  // The outer size must fit: round the inside down.
+  setFixedSize(static_cast<int>((outer.width() * scale)) - frame_.left() - frame_.right(),
+               static_cast<int>((outer.height() * scale)) - frame_.top() - frame_.bottom());
+  scaleFont(this);
+  for (Item& i : items_) {
+    const ControlDesign& d = i.design;
+    i.widget->setGeometry(scaled(d.left), scaled(d.top), scaled(d.width), scaled(d.height));
+    if (d.font.family != nullptr) {
+      scaleFont(i.widget);
+    }
+    if (auto* image = qobject_cast<QLabel*>(i.widget);
+        image != nullptr && d.kind == ControlKind::Image) {
+      image->setPixmap(RenderSvg(":/varnel/mic.svg", image->size(), devicePixelRatioF()));
+    }
   }
 }
 
@@ -340,8 +382,13 @@ void SearchForm::MoveTo(Twips left, Twips top, Twips width, Twips height) {
 void SearchForm::moveEvent(QMoveEvent* event) {
   QWidget::moveEvent(event);
   if (isVisible() && !parked_) {  // the user dragged the window
-    leftPx_ = frameGeometry().x();
-    topPx_ = frameGeometry().y();
+    // The toolkit learns the frame a little after the mapping; until then the frame known
+    // beforehand stands in.
+    const QPoint frame = frameGeometry().topLeft() == geometry().topLeft()
+                             ? geometry().topLeft() - QPoint(frame_.left(), frame_.top())
+                             : frameGeometry().topLeft();
+    leftPx_ = frame.x();
+    topPx_ = frame.y();
   }
 }
 

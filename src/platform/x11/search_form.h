@@ -36,6 +36,12 @@ class SearchForm final : public QWidget {
   Twips Height() const;
   void SetTop(Twips top);
   void MoveTo(Twips left, Twips top, Twips width, Twips height);
+  // The window manager's frame, known before the window is first mapped, so that the first
+  // showing lands where the program puts it.
+  void SetFrameExtents(QMargins frame) { frame_ = frame; }
+  // Scales the whole design down (controls, fonts and picture together) when the window and
+  // its frame do not fit into `area`.
+  void FitInto(QRect area);
 
   // ---- controls
   QWidget* Widget(ControlRef c) const;
@@ -92,6 +98,8 @@ class SearchForm final : public QWidget {
   bool parked_ = false;
   bool closing_ = false;
   int leftPx_ = 0, topPx_ = 0;
+  QMargins frame_;
+  bool placed_ = false;  // mapped at least once: the toolkit knows the frame from then on
   bool doitPressed_ = false;
   bool painted_ = false;
 };

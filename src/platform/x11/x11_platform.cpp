@@ -45,6 +45,7 @@ namespace varnel {
 namespace {
 
 constexpr std::uint32_t kActivationWaitMs = 200;
+constexpr std::uint32_t kFrameExtentsWaitMs = 200;
 constexpr int kTwips = 15;
 
 bool StartsWithNoCase(const std::string& s, const char* prefix) {
@@ -601,6 +602,16 @@ Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
   const Hwnd h = FormHwnd();
   if (X() != nullptr) {
     X()->MarkInstanceWindow(h);
+    if (const auto frame = X()->FrameExtents(h, kFrameExtentsWaitMs)) {
+      // The window manager counts device pixels, the form logical ones.
+      const qreal ratio = form_->devicePixelRatioF();
+      auto logical = [ratio](std::uint32_t px) { return static_cast<int>(std::ceil(px / ratio)); };
+      form_->SetFrameExtents(QMargins(logical((*frame)[0]), logical((*frame)[2]),
+                                      logical((*frame)[1]), logical((*frame)[3])));
+    }
+  }
+  if (QScreen* s = App().primaryScreen()) {
+    form_->FitInto(s->availableGeometry());
   }
   return h;
 }

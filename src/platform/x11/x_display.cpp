@@ -273,6 +273,26 @@ Rect XDisplay::RootRect(xcb_window_t w) {
   return {t->dst_x, t->dst_y, t->dst_x + g->width, t->dst_y + g->height};
 }
 
+std::optional<std::array<std::uint32_t, 4>> XDisplay::FrameExtents(xcb_window_t w,
+                                                                   std::uint32_t waitMs) {
+  if (!ewmhReady_ || !WmSupports(ewmh_._NET_REQUEST_FRAME_EXTENTS)) {
+    return std::nullopt;
+  }
+  xcb_ewmh_request_frame_extents(&ewmh_, screenNumber_, w);
+  xcb_flush(conn_);
+  constexpr auto kPoll = std::chrono::milliseconds(2);
+  const std::uint64_t start = NowMs();
+  do {
+    xcb_ewmh_get_extents_reply_t e{};
+    if (xcb_ewmh_get_frame_extents_reply(&ewmh_, xcb_ewmh_get_frame_extents(&ewmh_, w), &e,
+                                         nullptr) != 0) {
+      return std::array<std::uint32_t, 4>{e.left, e.right, e.top, e.bottom};
+    }
+    std::this_thread::sleep_for(kPoll);
+  } while (NowMs() - start < waitMs);
+  return std::nullopt;
+}
+
 std::string XDisplay::ClassName(xcb_window_t w) {
   xcb_icccm_get_wm_class_reply_t cls;
   if (xcb_icccm_get_wm_class_reply(conn_, xcb_icccm_get_wm_class(conn_, w), &cls, nullptr) == 0) {

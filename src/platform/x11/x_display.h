@@ -50,6 +50,9 @@ class XDisplay {
   std::string ClassName(xcb_window_t w);
   std::uint32_t Pid(xcb_window_t w);
   std::uint32_t ClientBase(xcb_window_t w) const { return w & ~resourceMask_; }
+  // The window manager's frame around w (left, right, top, bottom), asked for before w is
+  // mapped and awaited up to waitMs; nullopt when the window manager does not say.
+  std::optional<std::array<std::uint32_t, 4>> FrameExtents(xcb_window_t w, std::uint32_t waitMs);
 
   // ---- requests to the window manager
   // Asks for the activation and waits up to waitMs for it; true when it happened.

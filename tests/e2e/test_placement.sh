@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# The window comes up where the program puts it, frame included, at every summons: centred
+# across, a little above the middle; a window dragged elsewhere keeps its Left.
+. "$(dirname "$0")/lib.sh"
+start_desktop
+start_app AppA 40
+start_varnel
+
+read -r fx fy fw fh <<<"$(frame_geometry "$VARNEL_WIN")"
+read -r _ _ cw ch <<<"$(xwininfo -id "$VARNEL_WIN" | awk '/Width:/ {w=$NF} /Height:/ {h=$NF} END {print 0, 0, w, h}')"
+read -r sw sh <<<"$(xdpyinfo | awk '/dimensions:/ {split($2, d, "x"); print d[1], d[2]}')"
+# The program's own arithmetic, in twips (15 a pixel): centred on the window as first built
+# (no frame yet), raised by a quarter, and the working Top three quarters of that.
+read -r want_x want_y <<<"$(awk -v sw="$sw" -v sh="$sh" -v w="$cw" -v h="$ch" 'BEGIN {
+  left = int(sw * 15 / 2) - int(w * 15 / 2)
+  top = int(sh * 15 / 2) - int(h * 15 / 2)
+  raised = int(top * 0.75 + 0.5); boxtop = int(raised * 0.75 + 0.5)
+  printf "%d %d\n", int(left / 15 + 0.5), int(boxtop / 15 + 0.5) }')"
+near() { [ $(($1 - $2)) -ge -1 ] && [ $(($1 - $2)) -le 1 ]; }
+near "$fx" "$want_x" && near "$fy" "$want_y" \
+  || fail "first showing: frame at $fx,$fy, the program's place is $want_x,$want_y"
+pass "first showing at the program's place ($fx,$fy, frame ${fw}x$fh)"
+
+for i in 1 2 3 4; do
+  keys Escape
+  wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park"
+  activate "$APP_WIN"
+  summon || fail "summons $i did not bring the window"
+  wait_for 5 is_viewable "$VARNEL_WIN"
+  sleep 0.3
+  read -r x y _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
+  [ "$x,$y" = "$fx,$fy" ] || fail "summons $i: frame at $x,$y, first shown at $fx,$fy"
+done
+pass "four summons: the frame stays at $fx,$fy"
+
+# A drag by the title bar: the new Left stays, the Top goes back to the working Top.
+xdotool mousemove $((fx + 60)) $((fy + 8)) mousedown 1 sleep 0.2 \
+  mousemove $((fx + 160)) $((fy + 48)) sleep 0.2 mousemove $((fx + 260)) $((fy + 88)) \
+  sleep 0.2 mouseup 1
+sleep 0.5
+read -r dx dy _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
+[ "$dx" -ne "$fx" ] || fail "the drag did not move the window (frame at $dx,$dy)"
+for i in 1 2; do
+  keys Escape
+  wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park"
+  activate "$APP_WIN"
+  summon || fail "summons $i after the drag did not bring the window"
+  sleep 0.3
+  read -r x y _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
+  [ "$x,$y" = "$dx,$fy" ] || fail "summons $i after a drag to $dx,$dy: frame at $x,$y, expected $dx,$fy"
+done
+pass "a dragged window keeps its Left ($dx) and comes back at the working Top ($fy)"
