@@ -12,7 +12,8 @@ linux=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-base-private-dev
        libxcb-keysyms1-dev libxcb-util-dev libglib2.0-dev x11proto-dev
        fonts-noto-core fonts-dejavu-core)
 desktop=(xvfb openbox xdotool x11-utils x11-apps imagemagick python3-pyatspi at-spi2-core
-         dbus-x11 python3 desktop-file-utils)
+         dbus-x11 python3 desktop-file-utils
+         sway xwayland qt6-wayland)
 voice=(libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us libpulse-dev espeak-ng sox
        pulseaudio-utils)
 # A private sound server stands in for a microphone in the tests. Where PipeWire already

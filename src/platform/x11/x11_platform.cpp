@@ -16,10 +16,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <map>
+#include <string_view>
 #include <thread>
 
 #include "platform/x11/command_line.h"
@@ -129,6 +131,35 @@ class X11Platform::Watcher final : public FdWatcher {
   std::map<int, QSocketNotifier*> notifiers_;
 };
 
+namespace {
+
+// Shown once, at the first showing, on a Wayland session: the line in the window is short,
+// its tooltip and the standard error say it whole.
+constexpr const char* kWaylandNotice = "Wayland: Ctrl+Alt+/ only in X apps; bind varnel to a key";
+constexpr const char* kWaylandAdvice =
+    "On Wayland, Ctrl+Alt+/ reaches Varnel only from X applications. Bind the command varnel "
+    "to a keyboard shortcut of the desktop: a second start brings the running one forward.";
+
+bool WaylandSession() {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const char* session = std::getenv("XDG_SESSION_TYPE");
+  return (wayland != nullptr && *wayland != '\0') ||
+         (session != nullptr && std::string_view(session) == "wayland");
+}
+
+// Everything here speaks X11 (window ids, RECORD, XTEST): on a Wayland session the toolkit
+// must run on XWayland too, or its window would be no X window at all.
+void UseXcb() {
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') {
+    std::fputs("varnel: no X display (DISPLAY is not set); Varnel needs X11 or XWayland\n", stderr);
+    std::exit(1);
+  }
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+}  // namespace
+
 X11Platform::X11Platform(int& argc, char** argv) : argc_(argc), argv_(argv) {
   TraceStartup("main");
 }
@@ -151,6 +182,7 @@ X11Platform::~X11Platform() {
 
 QApplication& X11Platform::App() {
   if (!app_) {
+    UseXcb();
     QCoreApplication::setApplicationName(QStringLiteral("Varnel"));  // WM_CLASS class "Varnel"
     TraceStartup("application");
     app_ = std::make_unique<QApplication>(argc_, argv_);
@@ -618,9 +650,19 @@ Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
 
 void X11Platform::ShowForm() {
   TraceStartup("show window");
-  if (form_) {
-    form_->ShowForm();
+  if (!form_) {
+    return;
   }
+  // The key hook hears only X applications there: say so once, in place of the options
+  // hint, which the next summons puts back.
+  if (!form_->Shown() && WaylandSession()) {
+    form_->SetText({Ctl::lbl_hmo, 0}, kWaylandNotice);
+    if (QWidget* line = form_->Widget({Ctl::lbl_hmo, 0})) {
+      line->setToolTip(QString::fromUtf8(kWaylandAdvice));
+    }
+    std::fprintf(stderr, "varnel: %s\n", kWaylandAdvice);
+  }
+  form_->ShowForm();
 }
 
 void X11Platform::DestroySearchWindow() {
