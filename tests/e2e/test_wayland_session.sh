@@ -23,15 +23,22 @@ exec sh -c 'echo "\$DISPLAY" >$RT/display'
 CONF
 chown -R "$USER_ID:$GROUP_ID" "$RT"
 
-# as_user COMMAND...: run as the session user in the session's environment.
-as_user() {
-  setpriv --reuid="$USER_ID" --regid="$GROUP_ID" --clear-groups \
-    env -i PATH=/usr/bin:/bin HOME="$RT" XDG_RUNTIME_DIR="$RT" XDG_SESSION_TYPE=wayland \
-    ${WAYLAND_SOCKET:+WAYLAND_DISPLAY="$WAYLAND_SOCKET"} ${X_DISPLAY:+DISPLAY="$X_DISPLAY"} \
-    VARNEL_CFG="$VARNEL_CFG" BROWSER="$BROWSER" "$@"
+# The session user's environment; no session bus, so that no bus daemon is started behind
+# the test's back.
+user_env() {
+  USER_ENV=(setpriv --reuid="$USER_ID" --regid="$GROUP_ID" --clear-groups
+    env -i PATH=/usr/bin:/bin HOME="$RT" XDG_RUNTIME_DIR="$RT" XDG_SESSION_TYPE=wayland
+    DBUS_SESSION_BUS_ADDRESS="unix:path=$RT/no-bus" VARNEL_CFG="$VARNEL_CFG" BROWSER="$BROWSER")
+  [ -n "${WAYLAND_SOCKET:-}" ] && USER_ENV+=(WAYLAND_DISPLAY="$WAYLAND_SOCKET")
+  [ -n "${X_DISPLAY:-}" ] && USER_ENV+=(DISPLAY="$X_DISPLAY")
+  return 0
 }
-WAYLAND_SOCKET='' X_DISPLAY=''
-as_user WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+# as_user COMMAND...: runs a command as the session user, in the foreground.
+as_user() { user_env; "${USER_ENV[@]}" "$@"; }
+
+# Started directly, not through a function, so that the process to stop is the one in PIDS.
+user_env
+"${USER_ENV[@]}" WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
   sway -c "$RT/config" >"$WORK/sway.log" 2>&1 &
 PIDS+=($!)
 if ! wait_for 20 grep -q '^:[0-9]' "$RT/display"; then
@@ -44,7 +51,8 @@ X_DISPLAY=$(head -n 1 "$RT/display")
 [ -n "$WAYLAND_SOCKET" ] || fail "no Wayland socket in $RT"
 as_user xdpyinfo >/dev/null || fail "XWayland ($X_DISPLAY) does not answer"
 
-as_user "$VARNEL_BIN" >"$WORK/varnel.log" 2>&1 &
+user_env
+"${USER_ENV[@]}" "$VARNEL_BIN" >"$WORK/varnel.log" 2>&1 &
 VARNEL_PID=$!
 PIDS+=("$VARNEL_PID")
 xwindow() {

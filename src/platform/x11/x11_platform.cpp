@@ -149,10 +149,13 @@ bool WaylandSession() {
 
 // Everything here speaks X11 (window ids, RECORD, XTEST): on a Wayland session the toolkit
 // must run on XWayland too, or its window would be no X window at all.
-void UseXcb() {
-  const char* display = std::getenv("DISPLAY");
-  if (display == nullptr || *display == '\0') {
-    std::fputs("varnel: no X display (DISPLAY is not set); Varnel needs X11 or XWayland\n", stderr);
+// Without a display the toolkit would abort with a core dump; say why and end instead.
+void UseXcb(bool displayOpens) {
+  if (!displayOpens) {
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "varnel: no X display (DISPLAY=%s does not open); Varnel needs X11 or XWayland\n",
+                 display != nullptr ? display : "");
     std::exit(1);
   }
   setenv("QT_QPA_PLATFORM", "xcb", 1);
@@ -182,7 +185,7 @@ X11Platform::~X11Platform() {
 
 QApplication& X11Platform::App() {
   if (!app_) {
-    UseXcb();
+    UseXcb(X() != nullptr);
     QCoreApplication::setApplicationName(QStringLiteral("Varnel"));  // WM_CLASS class "Varnel"
     TraceStartup("application");
     app_ = std::make_unique<QApplication>(argc_, argv_);
