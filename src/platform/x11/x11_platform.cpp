@@ -148,8 +148,8 @@ bool WaylandSession() {
 }
 
 // Everything here speaks X11 (window ids, RECORD, XTEST): on a Wayland session the toolkit
-// must run on XWayland too, or its window would be no X window at all.
-// Without a display the toolkit would abort with a core dump; say why and end instead.
+// must run on XWayland too, or its window would be no X window at all. Without an X display
+// the toolkit would abort with a core dump: say why and end instead.
 void UseXcb(bool displayOpens) {
   if (!displayOpens) {
     const char* display = std::getenv("DISPLAY");
