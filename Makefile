@@ -1,5 +1,5 @@
 # The two set-up commands: `make run` and `make test`. Both install what is missing first.
-.PHONY: run test build deps run-windows clean format tidy bench install uninstall
+.PHONY: run test build deps run-windows clean format tidy bench install uninstall package
 
 JOBS ?= $(shell nproc)
 PREFIX ?= /usr/local
@@ -8,10 +8,11 @@ deps:
 	@./scripts/install-deps.sh
 
 build: deps
-	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVARNEL_WERROR=ON >/dev/null
 	@cmake --build build -j $(JOBS)
 
-run: deps
+run:
+	@./scripts/install-deps.sh run
 	@./scripts/run.sh
 
 run-windows: deps
@@ -22,6 +23,11 @@ test: deps
 
 bench: build
 	@./scripts/bench.sh
+
+# The Debian package (build/) and the Windows installer (build-win/).
+package:
+	@./scripts/install-deps.sh base,linux,voice,windows,package
+	@./scripts/package.sh
 
 # `make install PREFIX=~/.local` needs no root; DESTDIR stages a package. The list of what
 # was installed is kept apart from cmake's manifest, which the install test overwrites.
@@ -40,4 +46,4 @@ tidy: build
 	@git ls-files 'src/*.cpp' | grep -v -e '/win32/' | xargs clang-tidy -p build --quiet
 
 clean:
-	rm -rf build build-asan build-fuzz build-win
+	rm -rf build build-asan build-fuzz build-win build-pkg

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test suite: the normal build (unit, desktop and voice tests),
-# the sanitizer build of the unit tests, the bounded fuzz runs and the Windows build under Wine.
+# the sanitizer build of the unit tests, the bounded fuzz runs, the Windows build under Wine
+# (its installer too) and the Debian package.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -29,7 +30,7 @@ run_ctest() {
 
 build() {
   local dir=$1; shift
-  if ! { cmake -S . -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j "$jobs"; }; then
+  if ! { cmake -S . -B "$dir" -DVARNEL_WERROR=ON "$@" >/dev/null && cmake --build "$dir" -j "$jobs"; }; then
     echo "build in $dir failed"
     failed=$((failed + 1))
     return 1
@@ -53,6 +54,16 @@ if [ -f cmake/mingw-w64-x86_64.cmake ] && [ -f src/platform/win32/CMakeLists.txt
   stage "Windows build under Wine (build-win/)"
   build build-win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVARNEL_BENCH=OFF \
     && run_ctest build-win
+fi
+
+# `make package`, then the Debian package's checks (the installer's run under Wine above).
+if [ -x scripts/package.sh ]; then
+  stage "packages (make package)"
+  if ./scripts/package.sh && bash tests/package/test_deb.sh build/varnel_*.deb; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
 fi
 
 printf '\n%s passed, %s failed\n' "$passed" "$failed"

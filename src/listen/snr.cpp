@@ -55,12 +55,12 @@ double RiseAboveTailDb(const std::int16_t* samples, std::size_t n, std::size_t t
   }
   // The pause's quieter half: its first frames may still hold the voice dying away.
   std::sort(quiet.begin(), quiet.end());
-  quiet.resize(std::max<std::size_t>(1, quiet.size() / 2));
+  const std::size_t half = std::max<std::size_t>(1, quiet.size() / 2);
   double pause = 0;
-  for (const double p : quiet) {
-    pause += p;
+  for (std::size_t i = 0; i < half; ++i) {
+    pause += quiet[i];
   }
-  pause /= static_cast<double>(quiet.size());
+  pause /= static_cast<double>(half);
   // One sample unit of floor keeps digital silence finite, as in the estimate above.
   return 10 * std::log10((LoudLevel(before) + 1) / (pause + 1));
 }

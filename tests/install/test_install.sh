@@ -17,9 +17,21 @@ for f in bin/varnel bin/varnel-listen; do
   [ -x "$prefix/$f" ] || fail "$f is not installed as a program"
 done
 for f in share/varnel/varnel.dic share/applications/varnel.desktop \
-  share/applications/varnel-listen.desktop share/icons/hicolor/scalable/apps/varnel.svg; do
+  share/applications/varnel-listen.desktop share/icons/hicolor/scalable/apps/varnel.svg \
+  share/icons/hicolor/48x48/apps/varnel.png share/icons/hicolor/256x256/apps/varnel.png \
+  share/man/man1/varnel.1.gz share/man/man1/varnel-listen.1.gz share/doc/varnel/copyright \
+  share/metainfo/io.github.varnel.Varnel.metainfo.xml lib/systemd/user/varnel-listen.service; do
   [ -s "$prefix/$f" ] || fail "$f is missing"
 done
+
+# The user unit starts the installed program, wherever the prefix is.
+grep -qx "ExecStart=$prefix/bin/varnel-listen" "$prefix/lib/systemd/user/varnel-listen.service" ||
+  fail "the user unit does not start $prefix/bin/varnel-listen"
+# The PNG icons are the size their folder says.
+if command -v identify >/dev/null; then
+  size=$(identify -format '%wx%h' "$prefix/share/icons/hicolor/48x48/apps/varnel.png" 2>&1)
+  [ "$size" = 48x48 ] || fail "the 48x48 icon is $size"
+fi
 
 # Each menu entry is valid and starts a program that was installed, with the installed icon.
 for entry in "$prefix"/share/applications/*.desktop; do

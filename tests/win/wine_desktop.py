@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end checks of varnel.exe under Wine on a virtual X display.
 
-Usage: wine_desktop.py <build-dir> <case>...   cases: platform, desktop, profile
+Usage: wine_desktop.py <build-dir> <case>...   cases: platform, desktop, profile, installer
 Starts Xvfb and openbox, uses a Wine prefix cached in the build folder, and stops every
 process it started, also on failure.
 """
@@ -266,7 +266,60 @@ def platform(s):
     s.check("the platform layer's checks pass", r.returncode == 0, r.stderr[:200])
 
 
-CASES = {"platform": platform, "desktop": desktop, "profile": profile}
+def installer(s):
+    import glob
+    setups = glob.glob(os.path.join(s.build, "varnel-*-setup.exe"))
+    if not setups:
+        raise Failure("no installer in the build folder (makensis missing?)")
+    drive = os.path.join(s.env["WINEPREFIX"], "drive_c")
+    folder = os.path.join(drive, "Program Files", "Varnel")
+    uninstall_key = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Varnel"
+    run_key = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+
+    def reg_value(key, name):
+        r = s.run(["wine", "reg", "query", key, "/v", name], check=False, timeout=60)
+        return r.stdout if r.returncode == 0 else ""
+
+    s.run(["wine", setups[0], "/S"], timeout=120)
+    s.check("silent install puts varnel.exe under Program Files",
+            os.path.exists(os.path.join(folder, "varnel.exe")), str(os.listdir(os.path.dirname(folder))))
+    s.check("the uninstaller is installed", os.path.exists(os.path.join(folder, "uninstall.exe")))
+    version = reg_value(uninstall_key, "DisplayVersion")
+    s.check("Apps & Features lists it with its version", "REG_SZ" in version, version)
+    s.check("... its publisher", "Varnel" in reg_value(uninstall_key, "Publisher"))
+    s.check("... and its icon", "varnel.exe" in reg_value(uninstall_key, "DisplayIcon"))
+    s.check("a Start menu entry is made",
+            bool(glob.glob(os.path.join(drive, "ProgramData", "Microsoft", "Windows", "Start Menu",
+                                        "Programs", "Varnel.lnk"))))
+    s.check("it starts Varnel at sign-in", "varnel.exe" in reg_value(run_key, "Varnel"))
+
+    url = s.run(["wine", r"C:\Program Files\Varnel\varnel.exe", "--url", "--scope", "wikipedia",
+                 "install", "test"], check=False, timeout=60)
+    s.check("the installed program composes an address",
+            "site%3Awikipedia.org" in url.stdout or "site:wikipedia.org" in url.stdout,
+            url.stdout.strip() + url.stderr.strip()[:200])
+
+    # The user's settings outlive the program.
+    appdata = s.run(["wine", "cmd", "/c", "echo", "%APPDATA%"], timeout=60).stdout.strip()
+    settings = s.run(["winepath", "-u", appdata + r"\Varnel"]).stdout.strip()
+    os.makedirs(settings, exist_ok=True)
+    with open(os.path.join(settings, "Varnel.cfg"), "w") as f:
+        f.write("[History]\r\nSearchHistory=kept\r\n")
+
+    s.run(["wine", os.path.join(folder, "uninstall.exe"), "/S"], timeout=120)
+    # The uninstaller runs from a copy of itself and returns at once.
+    s.check("silent uninstall leaves nothing under Program Files",
+            wait_for(lambda: not os.path.exists(folder), 60),
+            str(os.listdir(folder)) if os.path.exists(folder) else "")
+    s.check("the Apps & Features entry is gone",
+            wait_for(lambda: reg_value(uninstall_key, "DisplayVersion") == "", 20))
+    s.check("the sign-in start is gone", reg_value(run_key, "Varnel") == "")
+    s.check("the user's settings file stays", os.path.exists(os.path.join(settings, "Varnel.cfg")))
+    shutil.rmtree(settings, ignore_errors=True)
+
+
+CASES = {"platform": platform, "desktop": desktop, "profile": profile,
+         "installer": installer}
 
 
 class Stopped(Exception):
