@@ -14,7 +14,8 @@
 namespace varnel {
 
 // Larger settings files are not Varnel's: they are neither read nor rewritten.
-inline constexpr std::size_t kMaxSettingsFileBytes = 1024 * 1024;
+inline constexpr std::size_t kMebibyte = std::size_t{1024} * 1024;
+inline constexpr std::size_t kMaxSettingsFileBytes = kMebibyte;
 
 // How a settings file's text is stored; files are written back the way they came.
 enum class TextEncoding : std::uint8_t { Utf8, Utf16Le, Utf16Be };

@@ -62,7 +62,7 @@ ProblemWords WordsFor(FileProblem problem) {
     case FileProblem::Unreadable:
       return {false, "cannot be read"};
     case FileProblem::TooLarge:
-      return {false, "is over " + std::to_string(kMaxSettingsFileBytes / (1024 * 1024)) + " MiB"};
+      return {false, "is over " + std::to_string(kMaxSettingsFileBytes / kMebibyte) + " MiB"};
     case FileProblem::ReadOnly:
       return {false, "is read-only"};
     case FileProblem::FolderNotWritable:

@@ -147,7 +147,7 @@ std::string MakeTemp(const std::string& folder, const std::string& fileName, std
     }
     const std::string procPath = "/proc/self/fd/" + std::to_string(fd.Get());
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-      const std::string name = folder + "/" + TempName(fileName);
+      std::string name = folder + "/" + TempName(fileName);
       if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         return name;
       }
@@ -163,7 +163,7 @@ std::string MakeTemp(const std::string& folder, const std::string& fileName, std
   }
 
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::string name = folder + "/" + TempName(fileName);
+    std::string name = folder + "/" + TempName(fileName);
     fd.Reset(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, kOwnerOnly));
     if (!fd.Valid()) {
       if (errno == EEXIST) {

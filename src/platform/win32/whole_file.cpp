@@ -128,7 +128,7 @@ bool WriteAll(HANDLE h, std::string_view bytes) {
 std::wstring MakeTemp(const std::wstring& folder, const std::wstring& fileName,
                       std::string_view bytes, FileProblem& problem) {
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const std::wstring name = folder + L"\\" + TempName(fileName);
+    std::wstring name = folder + L"\\" + TempName(fileName);
     Handle h(CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                          nullptr));
     if (!h.Valid()) {
