@@ -13,6 +13,7 @@ namespace varnel {
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kFailure = 1;
 
 constexpr const char* kUsage =
     "Usage: varnel [--url | --search] [--scope SCOPE] [--date DATE] [--] TERMS...\n"
@@ -32,8 +33,13 @@ constexpr const char* kUsage =
     "  --history    print the last search terms\n"
     "  --command    hand a voice-command phrase to the running instance\n"
     "\n"
-    "The settings file is $VARNEL_CFG, else Varnel.cfg beside the program when that folder\n"
-    "is writable, else Varnel.cfg in the user's configuration folder.\n";
+#ifdef _WIN32
+    "The settings file is %VARNEL_CFG%, else Varnel.cfg beside the program when it is there\n"
+    "or that folder is writable, else %APPDATA%\\Varnel\\Varnel.cfg.\n";
+#else
+    "The settings file is $VARNEL_CFG, else Varnel.cfg beside the program when one is there,\n"
+    "else $XDG_CONFIG_HOME/varnel/Varnel.cfg (~/.config/varnel/Varnel.cfg).\n";
+#endif
 
 enum class Mode { None, Url, Search, History, Command, Help, Version };
 
@@ -193,12 +199,17 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
     }
     case Mode::Search: {
       const ComposedSearch search = ComposeSearch(JoinWords(p.words), p.scope, p.date);
+      ProgramState state;
       if (search.history) {
-        ProgramState state;
         state.cfgFile = ResolveConfigFile(platform);
         Settings(state).SaveHistory(*search.history);
       }
       platform.ShellOpen(search.address);
+      // The search went out, but a history that was not kept is a failure to report.
+      if (state.settingsProblem != FileProblem::None) {
+        err << "varnel: " << SettingsProblemLine(state.settingsProblem, state.cfgFile) << '\n';
+        return kFailure;
+      }
       return 0;
     }
     case Mode::History: {

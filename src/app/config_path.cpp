@@ -1,10 +1,10 @@
 #include "app/config_path.h"
 
 #include <filesystem>
-#include <fstream>
-#include <random>
 #include <string_view>
 #include <system_error>
+
+#include "platform/whole_file.h"
 
 namespace varnel {
 
@@ -13,6 +13,12 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::string_view kFileName = "Varnel.cfg";
+
+#ifdef _WIN32
+constexpr ConfigRule kPlatformRule = ConfigRule::BesideProgramWhenWritable;
+#else
+constexpr ConfigRule kPlatformRule = ConfigRule::PortableCopyElseUserFolder;
+#endif
 
 fs::path PathFromUtf8(const std::string& s) {
   return fs::path(std::u8string(s.begin(), s.end()));
@@ -23,55 +29,56 @@ std::string Utf8FromPath(const fs::path& p) {
   return std::string(s.begin(), s.end());
 }
 
-// Permission bits do not tell the whole story (read-only mounts, ACLs, running as root), so
-// the folder is writable when a new file can be made in it.
-bool FolderWritable(const fs::path& folder) {
-  std::error_code ec;
-  if (!fs::is_directory(folder, ec)) {
-    return false;
-  }
-  std::random_device rd;
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    fs::path probe = folder / ("varnel-probe-" + std::to_string(rd()) + ".tmp");
-    if (fs::exists(probe, ec) || ec) {
-      continue;
-    }
-    bool made = false;
-    {
-      std::ofstream out(probe, std::ios::binary);
-      made = static_cast<bool>(out);
-    }
-    if (made) {
-      fs::remove(probe, ec);
-    }
-    return made;
-  }
-  return false;
-}
-
 std::string InFolder(const std::string& folder) {
   return Utf8FromPath(PathFromUtf8(folder) / fs::path(kFileName));
+}
+
+bool IsFile(const std::string& path) {
+  std::error_code ec;
+  return fs::is_regular_file(PathFromUtf8(path), ec);
+}
+
+bool BesideProgram(const std::string& exeFolder, ConfigRule rule) {
+  if (exeFolder.empty()) {
+    return false;
+  }
+  if (IsFile(InFolder(exeFolder))) {
+    return true;
+  }
+  return rule == ConfigRule::BesideProgramWhenWritable && FolderAcceptsNewFiles(exeFolder);
+}
+
+// The settings hold what the user searched for: a folder made for them is the user's alone.
+void MakeUserFolder(const std::string& folder) {
+  std::error_code ec;
+  const fs::path path = PathFromUtf8(folder);
+  if (fs::create_directories(path, ec) && !ec) {
+    fs::permissions(path, fs::perms::owner_all, fs::perm_options::replace, ec);
+  }
 }
 
 }  // namespace
 
 std::string ResolveConfigFile(Platform& platform) {
+  return ResolveConfigFile(platform, kPlatformRule);
+}
+
+std::string ResolveConfigFile(Platform& platform, ConfigRule rule) {
   if (std::string env = platform.Environment("VARNEL_CFG"); !env.empty()) {
     return env;
   }
 
   const std::string exeFolder = platform.ExecutableFolder();
-  if (!exeFolder.empty() && FolderWritable(PathFromUtf8(exeFolder))) {
+  if (BesideProgram(exeFolder, rule)) {
     return InFolder(exeFolder);
   }
 
   const std::string userFolder = platform.UserConfigFolder();
   if (!userFolder.empty()) {
-    std::error_code ec;
-    fs::create_directories(PathFromUtf8(userFolder), ec);
+    MakeUserFolder(userFolder);
     return InFolder(userFolder);
   }
-  // Nowhere to write: reads still find a file shipped beside the program.
+  // Nowhere else to go: reads still find a file shipped beside the program.
   return exeFolder.empty() ? std::string() : InFolder(exeFolder);
 }
 

@@ -2,25 +2,16 @@
 
 #include <array>
 #include <cstdint>
-#include <exception>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <system_error>
-
-#ifndef _WIN32
-#include <fcntl.h>
-#include <unistd.h>
-#endif
 
 namespace varnel {
-
-namespace fs = std::filesystem;
 
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeBom = "\xFF\xFE";
+constexpr std::string_view kUtf16BeBom = "\xFE\xFF";
+constexpr char32_t kReplacementCharacter = 0xFFFD;
+constexpr char32_t kByteOrderMark = 0xFEFF;
 
 // Windows-1252 0x80..0x9F; the five unassigned bytes map to the C1 controls, as Windows does.
 constexpr std::array<char32_t, 32> kCp1252High = {
@@ -196,62 +187,58 @@ ParsedLine ParseLine(std::string_view line) {
   return p;
 }
 
-fs::path PathFromUtf8(const std::string& s) {
-  return fs::path(std::u8string(s.begin(), s.end()));
-}
-
-// Forces the file's bytes to the disk before the rename makes them the settings file.
-void SyncFile([[maybe_unused]] const fs::path& p) {
-#ifndef _WIN32
-  const int fd = ::open(p.c_str(), O_RDONLY);
-  if (fd >= 0) {
-    ::fsync(fd);
-    ::close(fd);
-  }
-#endif
-}
-
-// A fresh name beside the target, so that two writers never share a temporary file.
-fs::path TempPath(const fs::path& target) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::random_device rd;
-  std::string suffix = ".";
-  for (int i = 0; i < 2; ++i) {
-    const unsigned v = rd();
-    for (int k = 0; k < 8; ++k) {
-      suffix += kHex[(v >> (4 * k)) & 0xF];
+// UTF-16 text as UTF-8: pairs joined, a lone surrogate (and an odd last byte) replaced, any
+// byte-order marks at the start dropped.
+std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian) {
+  const auto unit = [&](std::size_t i) {
+    const auto first = static_cast<unsigned char>(bytes[i]);
+    const auto second = static_cast<unsigned char>(bytes[i + 1]);
+    return static_cast<char16_t>(bigEndian ? (first << 8U) | second : (second << 8U) | first);
+  };
+  std::string out;
+  out.reserve(bytes.size());
+  const std::size_t units = bytes.size() / 2;
+  bool atStart = true;
+  for (std::size_t k = 0; k < units; ++k) {
+    char32_t cp = unit(2 * k);
+    if (cp >= 0xD800 && cp <= 0xDBFF && k + 1 < units && unit(2 * k + 2) >= 0xDC00 &&
+        unit(2 * k + 2) <= 0xDFFF) {
+      cp = 0x10000 + ((cp - 0xD800) << 10U) + (unit(2 * k + 2) - 0xDC00);
+      ++k;
+    } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+      cp = kReplacementCharacter;
     }
+    if (atStart && cp == kByteOrderMark) {
+      continue;
+    }
+    atStart = false;
+    AppendUtf8(out, cp);
   }
-  fs::path tmp = target;
-  tmp += suffix + ".tmp";
-  return tmp;
+  return out;
 }
 
-// The file's text; an empty file when it does not exist, nullopt when it exists but
-// cannot be read (then it must not be overwritten with what little we know).
-std::optional<std::string> ReadBytes(const std::string& path) {
-  const fs::path p = PathFromUtf8(path);
-  std::error_code ec;
-  const fs::file_status st = fs::status(p, ec);
-  if (st.type() == fs::file_type::not_found) {
-    return std::string();
-  }
-  if (ec || !fs::is_regular_file(st)) {
-    return std::nullopt;
-  }
-  std::ifstream in(p, std::ios::binary);
-  if (!in) {
-    return std::nullopt;
-  }
-  // The stream library reports some read errors by throwing.
-  try {
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-      return std::nullopt;
+void AppendUtf16(std::string& out, char16_t unit, bool bigEndian) {
+  const auto high = static_cast<char>(unit >> 8U);
+  const auto low = static_cast<char>(unit & 0xFFU);
+  out += bigEndian ? high : low;
+  out += bigEndian ? low : high;
+}
+
+// UTF-8 text (invalid bytes as U+FFFD) as UTF-16.
+void AppendUtf8AsUtf16(std::string& out, std::string_view text, bool bigEndian) {
+  for (std::size_t i = 0; i < text.size();) {
+    const bool valid = SequenceLength(text, i) != 0;
+    char32_t cp = NextCodePoint(text, i);
+    if (!valid) {
+      cp = kReplacementCharacter;
     }
-    return bytes;
-  } catch (const std::exception&) {
-    return std::nullopt;
+    if (cp >= 0x10000) {
+      cp -= 0x10000;
+      AppendUtf16(out, static_cast<char16_t>(0xD800 + (cp >> 10U)), bigEndian);
+      AppendUtf16(out, static_cast<char16_t>(0xDC00 + (cp & 0x3FFU)), bigEndian);
+    } else {
+      AppendUtf16(out, static_cast<char16_t>(cp), bigEndian);
+    }
   }
 }
 
@@ -293,21 +280,31 @@ std::string Utf8Prefix(std::string_view text, std::size_t maxChars) {
   return std::string(text.substr(0, i));
 }
 
-IniFile IniFile::Load(const std::string& path) {
-  const std::optional<std::string> bytes = ReadBytes(path);
-  return bytes ? Parse(*bytes) : IniFile{};
+IniFile IniFile::Load(const std::string& path, FileProblem* problem) {
+  const FileRead read = ReadWholeFile(path, kMaxSettingsFileBytes);
+  if (problem != nullptr) {
+    *problem = read.problem;
+  }
+  return read.problem == FileProblem::None ? Parse(read.bytes) : IniFile{};
 }
 
 IniFile IniFile::Parse(std::string_view bytes) {
-  while (bytes.starts_with(kBom)) {
-    bytes.remove_prefix(kBom.size());
-  }
-  std::string converted;
-  if (!IsValidUtf8(bytes)) {
-    converted = Cp1252ToUtf8(bytes);
-    bytes = converted;
-  }
   IniFile file;
+  std::string converted;
+  if (bytes.starts_with(kUtf16LeBom) || bytes.starts_with(kUtf16BeBom)) {
+    const bool bigEndian = bytes.starts_with(kUtf16BeBom);
+    file.encoding_ = bigEndian ? TextEncoding::Utf16Be : TextEncoding::Utf16Le;
+    converted = Utf16ToUtf8(bytes.substr(kUtf16LeBom.size()), bigEndian);
+    bytes = converted;
+  } else {
+    while (bytes.starts_with(kBom)) {
+      bytes.remove_prefix(kBom.size());
+    }
+    if (!IsValidUtf8(bytes)) {
+      converted = Cp1252ToUtf8(bytes);
+      bytes = converted;
+    }
+  }
   std::size_t start = 0;
   while (start < bytes.size()) {
     std::size_t end = bytes.find('\n', start);
@@ -392,88 +389,65 @@ std::string IniFile::Serialise() const {
   for (const std::string& line : lines_) {
     size += line.size() + 2;
   }
-  out.reserve(size);
+  if (encoding_ == TextEncoding::Utf8) {
+    out.reserve(size);
+    for (const std::string& line : lines_) {
+      out += line;
+      out += "\r\n";
+    }
+    return out;
+  }
+  const bool bigEndian = encoding_ == TextEncoding::Utf16Be;
+  out.reserve(2 * size + 2);
+  out += bigEndian ? kUtf16BeBom : kUtf16LeBom;
   for (const std::string& line : lines_) {
-    out += line;
-    out += "\r\n";
+    AppendUtf8AsUtf16(out, line, bigEndian);
+    AppendUtf8AsUtf16(out, "\r\n", bigEndian);
   }
   return out;
 }
 
-bool IniFile::Save(const std::string& path) const {
-  if (path.empty()) {
-    return false;
-  }
-  std::error_code ec;
-  fs::path target = PathFromUtf8(path);
-  // Keep a link pointing at the real file rather than replacing the link.
-  if (fs::is_symlink(target, ec)) {
-    const fs::path real = fs::canonical(target, ec);
-    if (ec) {
-      return false;
-    }
-    target = real;
-  }
-  const fs::file_status st = fs::status(target, ec);
-  const bool exists = !ec && fs::exists(st);
-  if (exists) {
-    if (!fs::is_regular_file(st)) {
-      return false;
-    }
-    // A read-only settings file stays as it is, as the platform's writes would leave it.
-    std::ofstream probe(target, std::ios::binary | std::ios::app);
-    if (!probe) {
-      return false;
-    }
-  }
-
-  const fs::path tmp = TempPath(target);
+bool IniFile::Save(const std::string& path, FileProblem* problem) const {
   const std::string bytes = Serialise();
-  {
-    std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      return false;
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (out.fail()) {
-      fs::remove(tmp, ec);
-      return false;
-    }
+  // Never write what would not be read back.
+  const FileProblem result =
+      bytes.size() > kMaxSettingsFileBytes ? FileProblem::TooLarge : ReplaceWholeFile(path, bytes);
+  if (problem != nullptr) {
+    *problem = result;
   }
-  SyncFile(tmp);
-  if (exists) {
-    fs::permissions(tmp, st.permissions(), ec);
-  }
-  fs::rename(tmp, target, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(tmp, ignored);
-    return false;
-  }
-  return true;
+  return result == FileProblem::None;
 }
 
 std::optional<std::string> ReadProfileString(const std::string& path, std::string_view section,
-                                             std::string_view key) {
+                                             std::string_view key, FileProblem* problem) {
+  if (problem != nullptr) {
+    *problem = FileProblem::None;
+  }
   if (path.empty()) {
     return std::nullopt;
   }
-  return IniFile::Load(path).Get(section, key);
+  return IniFile::Load(path, problem).Get(section, key);
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
-                        std::string_view value) {
+                        std::string_view value, FileProblem* problem) {
   if (path.empty()) {
+    if (problem != nullptr) {
+      *problem = FileProblem::WriteFailed;
+    }
     return false;
   }
-  const std::optional<std::string> bytes = ReadBytes(path);
-  if (!bytes) {
+  FileProblem readProblem = FileProblem::None;
+  // What cannot be read whole must not be overwritten with what little we know.
+  IniFile file = IniFile::Load(path, &readProblem);
+  if (readProblem != FileProblem::None) {
+    if (problem != nullptr) {
+      *problem = readProblem;
+    }
     return false;
   }
-  IniFile file = IniFile::Parse(*bytes);
   file.Set(section, key, value);
-  return file.Save(path);
+  return file.Save(path, problem);
 }
 
 }  // namespace varnel

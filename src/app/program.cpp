@@ -6,6 +6,7 @@ namespace varnel {
 
 Program::Program(Platform& p) : platform(p) {
   platform.SetEventSink(this);
+  settings.OnProblem([this] { summoning.ShowSettingsProblem(); });
 }
 
 Program::~Program() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "platform/whole_file.h"
 
 namespace varnel {
 
@@ -14,6 +15,10 @@ struct ProgramState {
   std::string cfgFile;     // g_cfgFile: full path of the settings file
   std::string quote;       // g_quote: the double-quote character, set at start
   std::string lastSearch;  // g_lastSearch: history last stored or put into the field
+  // The first reason this run that the settings file could not be read or written, and
+  // whether the window has told the user (once is enough).
+  FileProblem settingsProblem = FileProblem::None;
+  bool settingsProblemShown = false;
 
   // Search window
   Hwnd hwndBox = 0;         // g_hwndBox

@@ -45,6 +45,37 @@ std::string MapValue(const std::string& value) {
   return value;
 }
 
+std::string FileNameOf(const std::string& path) {
+  const std::size_t cut = path.find_last_of("/\\");
+  return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+struct ProblemWords {
+  bool aboutFolder;       // the folder is at fault, not the file
+  std::string predicate;  // what is wrong, after the file's (or folder's) name
+};
+
+ProblemWords WordsFor(FileProblem problem) {
+  switch (problem) {
+    case FileProblem::NotAFile:
+      return {false, "is not a file"};
+    case FileProblem::Unreadable:
+      return {false, "cannot be read"};
+    case FileProblem::TooLarge:
+      return {false, "is over " + std::to_string(kMaxSettingsFileBytes / kMebibyte) + " MiB"};
+    case FileProblem::ReadOnly:
+      return {false, "is read-only"};
+    case FileProblem::FolderNotWritable:
+      return {true, "is read-only"};
+    case FileProblem::InUse:
+      return {false, "is in use"};
+    case FileProblem::WriteFailed:
+    case FileProblem::None:
+      break;
+  }
+  return {false, "could not be written"};
+}
+
 std::string CutAtNul(std::string text) {
   const std::size_t nul = text.find('\0');
   if (nul != std::string::npos) {
@@ -54,6 +85,18 @@ std::string CutAtNul(std::string text) {
 }
 
 }  // namespace
+
+std::string SettingsProblemMessage(FileProblem problem, const std::string& path) {
+  const ProblemWords words = WordsFor(problem);
+  return "History not saved: " +
+         (words.aboutFolder ? std::string("its folder") : FileNameOf(path)) + " " + words.predicate;
+}
+
+std::string SettingsProblemLine(FileProblem problem, const std::string& path) {
+  const ProblemWords words = WordsFor(problem);
+  return "search history not saved: " + (words.aboutFolder ? "the folder of " + path : path) + " " +
+         words.predicate;
+}
 
 void ReplaceAll(std::string& text, std::string_view find, std::string_view replacement) {
   if (find.empty()) {
@@ -76,17 +119,33 @@ void ReplaceAll(std::string& text, std::string_view find, std::string_view repla
   text = std::move(out);
 }
 
+void Settings::Record(FileProblem problem) {
+  if (problem == FileProblem::None || state_.settingsProblem != FileProblem::None) {
+    return;
+  }
+  state_.settingsProblem = problem;
+  if (onProblem_) {
+    onProblem_();
+  }
+}
+
 std::int32_t Settings::WriteIniString(const std::string& section, const std::string& key,
                                       const std::string& value) {
-  return WriteProfileString(state_.cfgFile, MapName(section), MapName(key), MapValue(value)) ? 1
-                                                                                             : 0;
+  FileProblem problem = FileProblem::None;
+  const bool written =
+      WriteProfileString(state_.cfgFile, MapName(section), MapName(key), MapValue(value), &problem);
+  Record(problem);
+  return written ? 1 : 0;
 }
 
 std::string Settings::ReadIniString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue, int maxLen) {
   std::string result;
-  if (std::optional<std::string> v =
-          ReadProfileString(state_.cfgFile, MapName(section), MapName(key))) {
+  FileProblem problem = FileProblem::None;
+  std::optional<std::string> v =
+      ReadProfileString(state_.cfgFile, MapName(section), MapName(key), &problem);
+  Record(problem);
+  if (v) {
     result = std::move(*v);
   } else {
     // The profile functions hand back the default without its trailing spaces.
@@ -103,8 +162,10 @@ std::string Settings::ReadIniString(const std::string& section, const std::strin
 
 std::int32_t Settings::ReadIniLong(const std::string& section, const std::string& key,
                                    std::int32_t defaultValue) {
+  FileProblem problem = FileProblem::None;
   const std::optional<std::string> v =
-      ReadProfileString(state_.cfgFile, MapName(section), MapName(key));
+      ReadProfileString(state_.cfgFile, MapName(section), MapName(key), &problem);
+  Record(problem);
   if (!v || v->empty()) {
     return defaultValue;
   }

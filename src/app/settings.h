@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -12,9 +13,17 @@ namespace varnel {
 // Replaces every non-overlapping occurrence of `find`, left to right, in one pass.
 void ReplaceAll(std::string& text, std::string_view find, std::string_view replacement);
 
+// Why the history is not saved, for the window's message line ("History not saved: ...") and
+// for one line on stderr that names the file.
+std::string SettingsProblemMessage(FileProblem problem, const std::string& path);
+std::string SettingsProblemLine(FileProblem problem, const std::string& path);
+
 class Settings {
  public:
   explicit Settings(ProgramState& state) : state_(state) {}
+
+  // Called when the run's first settings problem is recorded in the program state.
+  void OnProblem(std::function<void()> listener) { onProblem_ = std::move(listener); }
 
   std::int32_t WriteIniString(const std::string& section, const std::string& key,
                               const std::string& value);
@@ -26,7 +35,10 @@ class Settings {
   void SaveHistory(const std::string& text);
 
  private:
+  void Record(FileProblem problem);
+
   ProgramState& state_;
+  std::function<void()> onProblem_;
 };
 
 }  // namespace varnel

@@ -49,6 +49,8 @@ void Summoning::ShowSearchWindow() {
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
 
+  // A settings problem found by this read may reach the message line before it is set below.
+  const bool problemToldBefore = st.settingsProblemShown;
   const std::string history = p_.settings.LoadHistory();
   p_.window.EnsureLoaded();
   if (!st.formLoaded) {
@@ -58,7 +60,9 @@ void Summoning::ShowSearchWindow() {
     pf.SetText(kTerms, history);
     st.lastSearch = history;
   }
-  pf.SetText({Ctl::lbl_hmo, 0}, kOptionsHint);
+  if (problemToldBefore || !st.settingsProblemShown) {
+    pf.SetText({Ctl::lbl_hmo, 0}, MessageLineText());
+  }
 
   if (st.boxTop == 0) {
     p_.winutil.CentreForm();
@@ -102,6 +106,22 @@ void Summoning::ShowSearchWindow() {
 void Summoning::ShowCaptionActive(Hwnd hwnd) {
   if (p_.platform.IsWindowVisible(hwnd)) {
     p_.platform.DrawCaptionActive(hwnd);
+  }
+}
+
+std::string Summoning::MessageLineText() {
+  ProgramState& st = p_.state;
+  if (st.settingsProblem == FileProblem::None || st.settingsProblemShown) {
+    return kOptionsHint;
+  }
+  st.settingsProblemShown = true;
+  return SettingsProblemMessage(st.settingsProblem, st.cfgFile);
+}
+
+void Summoning::ShowSettingsProblem() {
+  // Not a message box: the user did not ask for anything, so nothing takes the focus.
+  if (p_.OnScreen() && p_.platform.FormVisible()) {
+    p_.platform.SetText({Ctl::lbl_hmo, 0}, MessageLineText());
   }
 }
 

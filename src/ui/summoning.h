@@ -21,8 +21,14 @@ class Summoning {
   void ShowSearchWindow();
   void ShowCaptionActive(Hwnd hwnd);
   int ShowMessage(const std::string& prompt, int style, const std::string& title);
+  // Puts why the history is not saved into the message line now when the window is on
+  // screen; otherwise the next showing does. Once a run.
+  void ShowSettingsProblem();
 
  private:
+  // The message line's text for a showing: the settings problem not yet told, else the hint.
+  std::string MessageLineText();
+
   Program& p_;
 };
 

@@ -1,10 +1,15 @@
 #include "app/ini_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "unit/temp_folder.h"
 
@@ -128,6 +133,56 @@ TEST(IniEncoding, ReadsUtf8AndFallsBackToWindows1252) {
   }
 }
 
+// UTF-16 bytes of text, with the byte-order mark first, as Notepad's "Unicode" saves them.
+std::string Utf16(std::u16string_view text, bool bigEndian) {
+  std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const auto high = static_cast<char>(unit >> 8);
+    const auto low = static_cast<char>(unit & 0xFF);
+    out += bigEndian ? high : low;
+    out += bigEndian ? low : high;
+  }
+  return out;
+}
+
+TEST(IniEncoding, Utf16FilesAreReadAndWrittenBackInTheirEncoding) {
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::optional<std::string> before;  // Get("S", "k") of the file as it is
+    std::string after;                  // the file after Set("S", "k", "日本 😀")
+  };
+  const bool kLe = false;
+  const bool kBe = true;
+  const Case cases[] = {
+      {"little endian", Utf16(u"[S]\r\nk=caf\u00e9 \u20ac\r\n", kLe), "caf\xC3\xA9 \xE2\x82\xAC",
+       Utf16(u"[S]\r\nk=\u65e5\u672c \U0001F600\r\n", kLe)},
+      {"big endian", Utf16(u"[S]\r\nk=caf\u00e9\r\n", kBe), "caf\xC3\xA9",
+       Utf16(u"[S]\r\nk=\u65e5\u672c \U0001F600\r\n", kBe)},
+      {"other lines kept, LF ends made CRLF", Utf16(u"; note\n[s]\nK=1\n[T]\nx=\u00e9", kLe), "1",
+       Utf16(u"; note\r\n[s]\r\nK=\u65e5\u672c \U0001F600\r\n[T]\r\nx=\u00e9\r\n", kLe)},
+      {"only the mark", Utf16(u"", kLe), std::nullopt,
+       Utf16(u"[S]\r\nk=\u65e5\u672c \U0001F600\r\n", kLe)},
+      {"surrogate pair read", Utf16(u"[S]\r\nk=\U0001F600\r\n", kBe), "\xF0\x9F\x98\x80",
+       Utf16(u"[S]\r\nk=\u65e5\u672c \U0001F600\r\n", kBe)},
+      {"lone surrogate becomes U+FFFD",
+       Utf16(u"[S]\r\nk=a\xD800"
+             u"b\r\n",
+             kLe),
+       "a\xEF\xBF\xBD"
+       "b",
+       Utf16(u"[S]\r\nk=\u65e5\u672c \U0001F600\r\n", kLe)},
+      {"odd last byte dropped", Utf16(u"[S]\r\nk=v\r\n", kLe) + "\x41", "v",
+       Utf16(u"[S]\r\nk=\u65e5\u672c \U0001F600\r\n", kLe)},
+  };
+  for (const Case& c : cases) {
+    IniFile file = IniFile::Parse(c.bytes);
+    EXPECT_EQ(file.Get("S", "k"), c.before) << c.name;
+    file.Set("S", "k", "\xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80");
+    EXPECT_EQ(file.Serialise(), c.after) << c.name;
+  }
+}
+
 TEST(IniEncoding, NamesMatchWithoutRegardToCaseBeyondAscii) {
   const IniFile file =
       IniFile::Parse("[\xC3\x89t\xC3\xA9]\r\n\xD0\x9A\xD0\xBB\xD1\x8E\xD1\x87=1\r\n");
@@ -168,6 +223,95 @@ TEST(IniSave, ReplacesTheFileWhole) {
     ++entries;
   }
   EXPECT_EQ(entries, 1);
+}
+
+TEST(IniSave, Utf16FileStaysUtf16OnDisk) {
+  TempFolder dir;
+  const std::string path = dir.File("Varnel.cfg");
+  WriteBytes(path, Utf16(u"[History]\r\nSearchHistory=old\r\n", false));
+  EXPECT_EQ(ReadProfileString(path, "History", "SearchHistory"), "old");
+  ASSERT_TRUE(WriteProfileString(path, "History", "SearchHistory", "caf\xC3\xA9"));
+  EXPECT_EQ(ReadBytes(path), Utf16(u"[History]\r\nSearchHistory=caf\u00e9\r\n", false));
+}
+
+// A settings file over 1 MiB is not ours to rewrite: it is read as empty and left as it is.
+TEST(IniSave, FileOverTheSizeLimitIsLeftAlone) {
+  constexpr std::size_t kLimit = 1024 * 1024;
+  const std::string head = "[History]\r\nSearchHistory=old\r\n";
+  const struct {
+    const char* name;
+    std::size_t size;
+    bool kept;
+  } cases[] = {
+      {"at the limit", kLimit, false},
+      {"one byte over", kLimit + 1, true},
+      {"50 MB", 50 * kLimit, true},
+  };
+  for (const auto& c : cases) {
+    TempFolder dir;
+    const std::string path = dir.File("Varnel.cfg");
+    const std::string bytes = head + std::string(c.size - head.size() - 2, ';') + "\r\n";
+    WriteBytes(path, bytes);
+    EXPECT_EQ(ReadProfileString(path, "History", "SearchHistory"),
+              c.kept ? std::nullopt : std::optional<std::string>("old"))
+        << c.name;
+    EXPECT_EQ(WriteProfileString(path, "History", "SearchHistory", "new"), !c.kept) << c.name;
+    EXPECT_EQ(ReadBytes(path) == bytes, c.kept) << c.name;
+  }
+}
+
+// The file holds what the user searched for: new files, and the temporary files on the way,
+// are the user's alone. A file that exists keeps the permissions it has.
+TEST(IniSave, NewFilesAreTheUsersAlone) {
+  namespace fs = std::filesystem;
+  TempFolder dir;
+  const mode_t oldMask = ::umask(022);
+  const std::string fresh = dir.File("Varnel.cfg");
+  const bool wrote = WriteProfileString(fresh, "S", "k", "v");
+  const std::string shared = dir.File("shared.cfg");
+  WriteBytes(shared, "[S]\r\nk=1\r\n");
+  fs::permissions(shared, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read,
+                  fs::perm_options::replace);
+  const bool rewrote = WriteProfileString(shared, "S", "k", "2");
+  ::umask(oldMask);
+  ASSERT_TRUE(wrote && rewrote);
+  EXPECT_EQ(fs::status(fresh).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(fs::status(shared).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+}
+
+// Temporary files of killed writers go at the next write; a live writer's (locked) and other
+// programs' files stay.
+TEST(IniSave, StaleTemporaryFilesAreRemovedAtTheNextWrite) {
+  TempFolder dir;
+  const std::string path = dir.File("Varnel.cfg");
+  const struct {
+    const char* name;
+    bool locked;
+    bool removed;
+  } cases[] = {
+      {"Varnel.cfg.0123456789abcdef.tmp", false, true},
+      {"Varnel.cfg.fedcba9876543210.tmp", true, false},
+      {"Varnel.cfg.notes.tmp", false, false},
+      {"Other.cfg.0123456789abcdef.tmp", false, false},
+      {"Varnel.cfg.0123456789abcdef.tmp.bak", false, false},
+  };
+  std::vector<int> held;
+  for (const auto& c : cases) {
+    WriteBytes(dir.File(c.name), "[History]\r\nSearchHistory=secret\r\n");
+    if (c.locked) {
+      const int fd = ::open(dir.File(c.name).c_str(), O_RDONLY | O_CLOEXEC);
+      ASSERT_EQ(::flock(fd, LOCK_EX), 0);
+      held.push_back(fd);
+    }
+  }
+  ASSERT_TRUE(WriteProfileString(path, "S", "k", "v"));
+  for (const auto& c : cases) {
+    EXPECT_EQ(std::filesystem::exists(dir.File(c.name)), !c.removed) << c.name;
+  }
+  for (const int fd : held) {
+    ::close(fd);
+  }
 }
 
 TEST(IniSave, WritesThroughALinkToTheRealFile) {

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """End-to-end checks of varnel.exe under Wine on a virtual X display.
 
-Usage: wine_desktop.py <build-dir> <case>...   cases: platform, desktop, profile, installer
+Usage: wine_desktop.py <build-dir> <case>...   cases: the names in CASES at the end
 Starts Xvfb and openbox, uses a Wine prefix cached in the build folder, and stops every
 process it started, also on failure.
 """
@@ -260,6 +260,53 @@ def profile(s):
     s.check("settings files read the same through both readers", r.returncode == 0, r.stderr[:200])
 
 
+def settings(s):
+    """Saving while another program holds Varnel.cfg open, as indexers and backup tools do."""
+    tool = os.path.join(s.build, "tests", "win", "profile_interop.exe")
+    exe = os.path.join(s.build, "varnel.exe")
+    folder = os.path.join(s.tmp, "held")
+    os.makedirs(folder)
+    cfg = os.path.join(folder, "Varnel.cfg")
+    before = b"[History]\r\nSearchHistory=before\r\n"
+    with open(cfg, "wb") as f:
+        f.write(before)
+    wincfg = s.run(["winepath", "-w", cfg]).stdout.strip()
+    urls = os.path.join(s.tmp, "held-urls.txt")
+    recorder = os.path.join(s.tmp, "held-record-url")
+    with open(recorder, "w") as f:
+        f.write(f"#!/bin/sh\nprintf '%s\\n' \"$@\" >> '{urls}'\n")
+    os.chmod(recorder, 0o755)
+    s.run(["wine", "reg", "add", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/d", recorder, "/f"])
+
+    def search(terms, hold_ms, after_temp):
+        marker = os.path.join(folder, f"held-{terms}")
+        args = ["wine", tool, "hold", wincfg, str(hold_ms),
+                s.run(["winepath", "-w", marker]).stdout.strip()]
+        holder = s.spawn(args + (["after-temp"] if after_temp else []))
+        if not wait_for(lambda: os.path.exists(marker), 30):
+            raise Failure("the helper did not take hold of the file")
+        s.env["VARNEL_CFG"] = wincfg
+        try:
+            r = s.run(["wine", exe, "--search", terms], check=False, timeout=60)
+        finally:
+            del s.env["VARNEL_CFG"]
+        holder.wait(30)
+        return r
+
+    r = search("locked", 8000, False)
+    lines = [line for line in r.stderr.splitlines() if line.strip()]
+    s.check("a save that stays refused fails the search", r.returncode == 1, f"rc {r.returncode}")
+    s.check("and says why in one line", len(lines) == 1 and "in use" in lines[0], repr(r.stderr))
+    s.check("the held file is unchanged", read_bytes(cfg) == before, repr(read_bytes(cfg)))
+    s.check("no temporary file is left", not [n for n in os.listdir(folder) if n.endswith(".tmp")],
+            repr(os.listdir(folder)))
+
+    r = search("retried", 300, True)
+    s.check("a file let go within a second is saved", r.returncode == 0,
+            f"rc {r.returncode} {r.stderr.strip()[:200]}")
+    s.check("with the new history", b"SearchHistory=retried\r\n" in read_bytes(cfg), repr(read_bytes(cfg)))
+
+
 def platform(s):
     r = s.run(["wine", os.path.join(s.build, "tests", "win", "platform_checks.exe")], check=False, timeout=120)
     print(r.stdout, end="")
@@ -318,8 +365,13 @@ def installer(s):
     shutil.rmtree(settings, ignore_errors=True)
 
 
-CASES = {"platform": platform, "desktop": desktop, "profile": profile,
-         "installer": installer}
+CASES = {
+    "platform": platform,
+    "desktop": desktop,
+    "profile": profile,
+    "installer": installer,
+    "settings": settings,
+}
 
 
 class Stopped(Exception):

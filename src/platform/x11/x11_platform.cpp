@@ -1026,7 +1026,8 @@ std::string X11Platform::TempFolder() {
 
 std::string X11Platform::UserConfigFolder() {
   std::string base = Environment("XDG_CONFIG_HOME");
-  if (base.empty()) {
+  // The base directory specification ignores a relative path there.
+  if (!base.starts_with('/')) {
     base = Environment("HOME") + "/.config";
   }
   return WithSlash(base) + "varnel/";
