@@ -17,6 +17,7 @@ int Program::Run() {
   if (startup.Main() == Startup::Result::HandedOff) {
     return 0;
   }
+  tray.Show();
   return platform.RunEventLoop();
 }
 
@@ -29,6 +30,7 @@ void Program::LoadVoxForm() {
     vox = std::make_unique<VoxForm>(*this);
   }
   vox->Form_Load();
+  tray.Sync();
 }
 
 void Program::UnloadVoxForm() {
@@ -38,6 +40,7 @@ void Program::UnloadVoxForm() {
   // Keep the form alive while its unload runs: events that arrive meanwhile still find it.
   vox->Form_Unload();
   vox.reset();
+  tray.Sync();
 }
 
 bool Program::OnScreen() {
@@ -68,6 +71,12 @@ void Program::OnDeactivate() {
 }
 void Program::OnUnload() {
   window.Form_Unload();
+}
+bool Program::OnCloseRequest() {
+  return tray.CloseEndsProgram();
+}
+void Program::OnTrayEntry(TrayEntry entry) {
+  tray.Choose(entry);
 }
 void Program::OnKeyPress(int& ch) {
   keys.Form_KeyPress(ch);

@@ -13,6 +13,7 @@
 #include "ui/key_navigation.h"
 #include "ui/search_window.h"
 #include "ui/summoning.h"
+#include "ui/tray_menu.h"
 #include "voice/send_key.h"
 #include "voice/voice_activation.h"
 #include "voice/vox_form.h"
@@ -46,6 +47,7 @@ class Program final : public PlatformEvents {
   KeyboardHook hook{*this};
   ForegroundTracker tracker{*this};
   VoiceActivation voice{*this};
+  TrayMenu tray{*this};
   std::unique_ptr<ClsSendKey> sendKey;  // g_clsSendKey
   std::unique_ptr<VoxForm> vox;         // frm_vox; may exist unloaded to run command phrases
 
@@ -66,6 +68,8 @@ class Program final : public PlatformEvents {
   void OnResize() override;
   void OnDeactivate() override;
   void OnUnload() override;
+  bool OnCloseRequest() override;
+  void OnTrayEntry(TrayEntry entry) override;
   void OnKeyPress(int& ch) override;
   void OnKeyUp(int key, int mask) override;
   void OnMouseMove(ControlRef over) override;

@@ -62,6 +62,7 @@ void SearchWindow::Form_Unload() {
     return;
   }
   p_.hook.UnhookKeyboard();
+  p_.tray.Remove();
   ReleaseSendKey();
   if (st.voxActive) {
     p_.UnloadVoxForm();

@@ -21,6 +21,8 @@ TEST(FakePlatform, PostedCodesWaitForTheLoop) {
     void OnResize() override {}
     void OnDeactivate() override {}
     void OnUnload() override {}
+    bool OnCloseRequest() override { return true; }
+    void OnTrayEntry(TrayEntry) override {}
     void OnKeyPress(int&) override {}
     void OnKeyUp(int, int) override {}
     void OnMouseMove(ControlRef) override {}

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/win32/speech_sapi.h"
+#include "platform/win32/tray_icon.h"
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_platform.h"
 #include "platform/win32/win_text.h"
@@ -32,6 +33,7 @@ struct Recorder final : PlatformEvents {
   std::vector<ControlRef> clicks;
   std::vector<int> keys;
   std::vector<std::uint32_t> messages;
+  std::vector<TrayEntry> trayEntries;
   void OnDeferredCode(Code c) override { codes.push_back(c); }
   void OnWindowMessage(Hwnd, Code msg, std::uint32_t w, std::uint32_t l) override {
     messages.insert(messages.end(), {static_cast<std::uint32_t>(msg), w, l});
@@ -42,6 +44,8 @@ struct Recorder final : PlatformEvents {
   void OnResize() override {}
   void OnDeactivate() override {}
   void OnUnload() override {}
+  bool OnCloseRequest() override { return true; }
+  void OnTrayEntry(TrayEntry e) override { trayEntries.push_back(e); }
   void OnKeyPress(int& ch) override {
     keys.push_back(ch);
     if (ch == 13) ch = 0;
@@ -262,6 +266,53 @@ void Speech() {
          "a missing recogniser class has a readable text: " + classMissing.text);
 }
 
+// The notification icon, its callback route, and start at login in the Run key.
+void Tray(win::WinPlatform& p, Recorder& r) {
+  std::printf("tray icon and start at login\n");
+  std::vector<TrayEntry> chosen;
+  {
+    win::TrayIcon icon([&chosen](TrayEntry e) { chosen.push_back(e); });
+    Expect(icon.Show(TrayChecks{}), "Shell_NotifyIconW NIM_ADD takes the icon");
+    const HWND w = icon.Window();
+    Expect(w != nullptr, "the icon has its own window");
+    // A click on the icon (NOTIFYICON_VERSION_4: the event in the low word of lParam).
+    SendMessageW(w, WM_APP + 1, 0, MAKELPARAM(NIN_SELECT, 1));
+    Expect(chosen.size() == 1 && chosen[0] == TrayEntry::Search, "a click on the icon summons");
+    // An Explorer restart: the icon is added again and nothing else happens.
+    SendMessageW(w, RegisterWindowMessageW(L"TaskbarCreated"), 0, 0);
+    Expect(icon.Window() == w && chosen.size() == 1, "TaskbarCreated is taken calmly");
+    Expect(icon.Remove(), "Shell_NotifyIconW NIM_DELETE takes it away");
+    Expect(icon.Window() == nullptr && IsWindow(w) == FALSE, "its window is gone");
+  }
+  Expect(p.ShowTrayIcon(TrayChecks{}) && p.TrayWindow() != nullptr, "the platform shows it");
+  SendMessageW(p.TrayWindow(), WM_APP + 1, 0, MAKELPARAM(NIN_SELECT, 1));
+  Expect(r.trayEntries.size() == 1 && r.trayEntries[0] == TrayEntry::Search,
+         "the platform reports the choice");
+  p.RemoveTrayIcon();
+  Expect(p.TrayWindow() == nullptr, "and removes it");
+
+  const wchar_t* runKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+  auto runValue = [&]() -> std::wstring {
+    wchar_t data[1024] = {};
+    DWORD bytes = sizeof data;
+    if (RegGetValueW(HKEY_CURRENT_USER, runKey, L"Varnel", RRF_RT_REG_SZ, nullptr, data, &bytes) !=
+        ERROR_SUCCESS) {
+      return L"-";
+    }
+    return data;
+  };
+  const bool before = p.StartAtLogin();
+  wchar_t self[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  Expect(p.SetStartAtLogin(true) && p.StartAtLogin(), "start at login switches on");
+  Expect(runValue() == std::wstring(L"\"") + self + L"\"",
+         "HKCU Run \"Varnel\" holds the quoted program path");
+  Expect(p.SetStartAtLogin(false) && !p.StartAtLogin(), "start at login switches off");
+  Expect(runValue() == L"-", "the Run value is gone");
+  Expect(p.SetStartAtLogin(false), "switching off twice is no failure");
+  p.SetStartAtLogin(before);
+}
+
 }  // namespace
 
 int main() {
@@ -274,6 +325,7 @@ int main() {
     Window(platform, recorder);
     System(platform);
     Speech();
+    Tray(platform, recorder);
     platform.SetEventSink(nullptr);
   }
   CoUninitialize();

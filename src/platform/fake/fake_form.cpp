@@ -724,6 +724,9 @@ void FakePlatform::UserClose() {
     if (!formCreated_) {
       return;
     }
+    if (sink_ != nullptr && !sink_->OnCloseRequest()) {
+      return;
+    }
     if (sink_ != nullptr) {
       sink_->OnUnload();
     }
@@ -732,6 +735,40 @@ void FakePlatform::UserClose() {
     }
     unloaded_ = true;
   });
+}
+
+void FakePlatform::UserChooseTray(TrayEntry entry) {
+  QueueEvent("TrayEntry", [this, entry] {
+    if (sink_ != nullptr && trayShown_) {
+      sink_->OnTrayEntry(entry);
+    }
+  });
+}
+
+bool FakePlatform::ShowTrayIcon(const TrayChecks& checks) {
+  Record("ShowTrayIcon", {checks.voiceCommands, checks.startAtLogin});
+  trayShown_ = trayHost;
+  trayChecks = checks;
+  return trayShown_;
+}
+
+void FakePlatform::RemoveTrayIcon() {
+  Record("RemoveTrayIcon");
+  trayShown_ = false;
+}
+
+void FakePlatform::SetTrayChecks(const TrayChecks& checks) {
+  Record("SetTrayChecks", {checks.voiceCommands, checks.startAtLogin});
+  trayChecks = checks;
+}
+
+bool FakePlatform::SetStartAtLogin(bool on) {
+  Record("SetStartAtLogin", {on});
+  if (startAtLoginFails) {
+    return false;
+  }
+  startAtLogin = on;
+  return true;
 }
 
 void FakePlatform::UserDeactivate() {

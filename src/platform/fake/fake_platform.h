@@ -166,6 +166,14 @@ class FakePlatform final : public Platform {
   std::string FocusName();
   std::string SelectedText(ControlRef c);
 
+  // -- tray icon and start at login
+  bool trayHost = false;  // a tray host is there to show the icon
+  bool TrayShown() const { return trayShown_; }
+  TrayChecks trayChecks;  // the menu's check marks as last shown
+  bool startAtLogin = false;
+  bool startAtLoginFails = false;  // SetStartAtLogin fails and changes nothing
+  void UserChooseTray(TrayEntry entry);
+
   // -- message boxes: answers are used in order; kIdOk when none is left
   std::deque<int> messageBoxAnswers;
   std::function<void(const std::string& text)> onMessageBox;
@@ -284,6 +292,12 @@ class FakePlatform final : public Platform {
   std::string UserConfigFolder() override { return userConfigFolder; }
   std::string Environment(const std::string& name) override;
 
+  bool ShowTrayIcon(const TrayChecks& checks) override;
+  void RemoveTrayIcon() override;
+  void SetTrayChecks(const TrayChecks& checks) override;
+  bool StartAtLogin() override { return startAtLogin; }
+  bool SetStartAtLogin(bool on) override;
+
   std::unique_ptr<SpeechService> CreateSpeechService(SpeechError& error) override;
   std::string RecogniserProcessName() override { return recogniserProcessName; }
   std::string RecogniserDisplayName() override { return recogniserDisplayName; }
@@ -337,6 +351,7 @@ class FakePlatform final : public Platform {
   std::vector<FakeKeyRecord> keyRecords_;
   std::map<char, std::int16_t> keyScanOverride_;
 
+  bool trayShown_ = false;
   bool formCreated_ = false;
   bool formVisible_ = false;
   Hwnd formHwnd_ = 0;

@@ -15,7 +15,8 @@ namespace {
 constexpr wchar_t kClassName[] = L"Varnel";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
-constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
+constexpr WPARAM kSysCommandMask = 0xFFF0;  // the low four bits are the system's own
 
 UINT WindowDpi(HWND h) {
   using Fn = UINT(WINAPI*)(HWND);
@@ -440,6 +441,14 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE && sink_ != nullptr) sink_->OnDeactivate();
       return 0;
+    case WM_SYSCOMMAND:
+      // The user's close (close box, Alt+F4) may only hide the window; a WM_CLOSE sent by
+      // another program (the installer) still ends Varnel.
+      if ((wParam & kSysCommandMask) == SC_CLOSE && sink_ != nullptr && !unloading_ &&
+          !sink_->OnCloseRequest()) {
+        return 0;
+      }
+      return DefWindowProcW(h, msg, wParam, lParam);
     case WM_CLOSE:
     case WM_ENDSESSION:
       if (msg == WM_ENDSESSION && wParam == FALSE) return 0;

@@ -17,6 +17,10 @@ WinPlatform* hookOwner = nullptr;
 
 constexpr int kMaxMessagesPerYield = 10000;
 
+// The value the installer's "Start Varnel when I sign in" writes too.
+constexpr wchar_t kRunKey[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr wchar_t kRunValue[] = L"Varnel";
+
 std::string ReadRegistryString(HKEY root, const std::wstring& subkey, const wchar_t* value) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
@@ -481,6 +485,32 @@ std::string WinPlatform::Environment(const std::string& name) {
 }
 
 // ---- speech
+
+// ---- start at login
+
+bool WinPlatform::StartAtLogin() {
+  return !ReadRegistryString(HKEY_CURRENT_USER, kRunKey, kRunValue).empty();
+}
+
+bool WinPlatform::SetStartAtLogin(bool on) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kRunKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS) {
+    return false;
+  }
+  LSTATUS status = ERROR_SUCCESS;
+  if (on) {
+    const std::wstring command = L"\"" + ModulePath() + L"\"";
+    status =
+        RegSetValueExW(key, kRunValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+  } else {
+    status = RegDeleteValueW(key, kRunValue);
+    if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+  }
+  RegCloseKey(key);
+  return status == ERROR_SUCCESS;
+}
 
 std::unique_ptr<SpeechService> WinPlatform::CreateSpeechService(SpeechError& error) {
   return CreateSapiSpeechService(error);

@@ -6,6 +6,7 @@
 
 #include "platform/platform.h"
 #include "platform/win32/search_form.h"
+#include "platform/win32/tray_icon.h"
 
 namespace varnel::win {
 
@@ -119,6 +120,14 @@ class WinPlatform final : public Platform {
   std::string UserConfigFolder() override;
   std::string Environment(const std::string& name) override;
 
+  bool ShowTrayIcon(const TrayChecks& checks) override { return tray_.Show(checks); }
+  void RemoveTrayIcon() override { tray_.Remove(); }
+  void SetTrayChecks(const TrayChecks& checks) override { tray_.SetChecks(checks); }
+  bool StartAtLogin() override;
+  bool SetStartAtLogin(bool on) override;
+  // The tray icon's window, for the checks under Wine.
+  HWND TrayWindow() const { return tray_.Window(); }
+
   std::unique_ptr<SpeechService> CreateSpeechService(SpeechError& error) override;
   std::string RecogniserProcessName() override { return "natspeak.exe"; }
   std::string RecogniserDisplayName() override { return "Dragon NaturallySpeaking\xC2\xAE"; }
@@ -130,6 +139,11 @@ class WinPlatform final : public Platform {
 
   PlatformEvents* sink_ = nullptr;
   SearchForm form_{sink_};
+  // Kept for the program's life: Quit, chosen from its menu, takes the icon down from inside
+  // the icon's own window procedure.
+  TrayIcon tray_{[this](TrayEntry entry) {
+    if (sink_ != nullptr) sink_->OnTrayEntry(entry);
+  }};
   LPARAM hookLParam_ = 0;  // the event being handed to the logic, for CallNextHook
   bool quit_ = false;
   int exitCode_ = 0;

@@ -549,6 +549,10 @@ void SearchForm::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
+  if (sink_ != nullptr && !sink_->OnCloseRequest()) {
+    event->ignore();  // hidden instead, while the tray icon stays
+    return;
+  }
   closing_ = true;
   if (sink_ != nullptr) {
     sink_->OnUnload();

@@ -24,6 +24,7 @@
 #include <string_view>
 #include <thread>
 
+#include "platform/x11/autostart_entry.h"
 #include "platform/x11/command_line.h"
 #include "platform/x11/default_browser.h"
 #include "platform/x11/keysym_vk.h"
@@ -32,6 +33,7 @@
 #include "platform/x11/record_hook.h"
 #include "platform/x11/search_form.h"
 #include "platform/x11/startup_trace.h"
+#include "platform/x11/tray_icon.h"
 #include "platform/x11/x_display.h"
 #include "platform/x11/xtest_injector.h"
 #include "ui/codes.h"
@@ -873,11 +875,53 @@ Hwnd X11Platform::ControlHwnd(ControlRef c) {
   return c.id == Ctl::Form ? FormHwnd() : PseudoHandle(c);
 }
 
+// ---- tray icon and start at login
+
+bool X11Platform::ShowTrayIcon(const TrayChecks& checks) {
+  App();
+  if (!TrayIcon::HostAvailable()) {
+    return false;
+  }
+  if (!tray_) {
+    tray_ = std::make_unique<TrayIcon>([this](TrayEntry entry) {
+      if (sink_ != nullptr) {
+        sink_->OnTrayEntry(entry);
+      }
+    });
+  }
+  tray_->SetChecks(checks);
+  return true;
+}
+
+void X11Platform::RemoveTrayIcon() {
+  tray_.reset();
+}
+
+void X11Platform::SetTrayChecks(const TrayChecks& checks) {
+  if (tray_) {
+    tray_->SetChecks(checks);
+  }
+}
+
+bool X11Platform::StartAtLogin() {
+  return AutostartEnabled(AutostartEntryPath());
+}
+
+bool X11Platform::SetStartAtLogin(bool on) {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (on && ec) {
+    return false;
+  }
+  return SetAutostart(AutostartEntryPath(), self.string(), on);
+}
+
 // ---- user-interface services
 
 int X11Platform::MessageBox(const std::string& text, int style, const std::string& title) {
   App();
-  QWidget* parent = form_ && form_->isVisible() ? form_.get() : nullptr;
+  // Parked off screen, the window would take a box over it out of sight too.
+  QWidget* parent = form_ && form_->isVisible() && form_->Top() > 0 ? form_.get() : nullptr;
   QMessageBox box(parent);
   box.setWindowTitle(QString::fromStdString(title));
   box.setText(QString::fromStdString(text));

@@ -17,6 +17,7 @@ class QTimer;
 namespace varnel {
 
 class SearchForm;
+class TrayIcon;
 class XDisplay;
 class RecordHook;
 class XTestInjector;
@@ -134,6 +135,12 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::string UserConfigFolder() override;
   std::string Environment(const std::string& name) override;
 
+  bool ShowTrayIcon(const TrayChecks& checks) override;
+  void RemoveTrayIcon() override;
+  void SetTrayChecks(const TrayChecks& checks) override;
+  bool StartAtLogin() override;
+  bool SetStartAtLogin(bool on) override;
+
   std::unique_ptr<SpeechService> CreateSpeechService(SpeechError& error) override;
   std::string RecogniserProcessName() override;
   std::string RecogniserDisplayName() override;
@@ -161,6 +168,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<RecordHook> record_;
   std::unique_ptr<Watcher> watcher_;
+  std::unique_ptr<TrayIcon> tray_;
   std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
   std::array<bool, 256> keyDown_{};            // by X keycode, from the recorded events
   std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up

@@ -1,0 +1,204 @@
+// The tray icon: each menu entry's effect, closing with and without a tray, start at login.
+#include "ui/tray_menu.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/cli.h"
+#include "platform/fake/fake_speech.h"
+#include "support/fake_program.h"
+#include "ui/codes.h"
+
+namespace varnel::testing {
+namespace {
+
+constexpr int kCtrlAlt = 2 | 4;
+
+class TrayTest : public FakeProgramTest {
+ protected:
+  TrayTest() {
+    // No recogniser process: the voice commands stay off at start, and switching them on
+    // while the window is parked asks nothing.
+    fake.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
+  }
+
+  // Start-up as Run does it, then the window dismissed.
+  void Start(bool trayHost) {
+    fake.trayHost = trayHost;
+    editor = app.AddApp();
+    app.Start();
+    p.tray.Show();
+    app.Press(vk::Escape);
+  }
+
+  void Summon() { app.Press(vk::Slash, kCtrlAlt); }
+
+  void Choose(TrayEntry entry) {
+    fake.UserChooseTray(entry);
+    fake.RunPending();
+  }
+
+  bool Running() { return p.state.formLoaded && !fake.Unloaded(); }
+
+  std::shared_ptr<SpeechScript> script = std::make_shared<SpeechScript>();
+  Hwnd editor = 0;
+};
+
+TEST_F(TrayTest, IconShownWithTheCurrentChecksOnlyWhereATrayHostIs) {
+  fake.startAtLogin = true;
+  Start(true);
+  EXPECT_TRUE(p.tray.Present());
+  EXPECT_TRUE(fake.TrayShown());
+  EXPECT_EQ(fake.trayChecks, (TrayChecks{.voiceCommands = false, .startAtLogin = true}));
+}
+
+TEST_F(TrayTest, NoTrayHostNoIcon) {
+  Start(false);
+  EXPECT_FALSE(p.tray.Present());
+  EXPECT_FALSE(fake.TrayShown());
+  // Choices cannot arrive, and the checks are never pushed to a missing icon.
+  p.voice.SetVoiceCommands(true);
+  EXPECT_EQ(fake.CountCalls("SetTrayChecks"), 0u);
+}
+
+struct EntryCase {
+  const char* name;
+  TrayEntry entry;
+  int times;  // chosen this often
+  std::function<void(TrayTest&, FakeProgram&)> check;
+};
+
+class TrayEntryTest : public TrayTest, public ::testing::WithParamInterface<EntryCase> {};
+
+TEST_P(TrayEntryTest, Effect) {
+  const EntryCase& c = GetParam();
+  Start(true);
+  ASSERT_TRUE(app.Parked());
+  for (int i = 0; i < c.times; ++i) Choose(c.entry);
+  c.check(*this, app);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, TrayEntryTest,
+    ::testing::Values(EntryCase{"SearchSummonsTheWindow", TrayEntry::Search, 1,
+                                [](TrayTest&, FakeProgram& a) {
+                                  EXPECT_TRUE(a.OnScreen());
+                                  EXPECT_EQ(a.fake.ForegroundWindow(), a.fake.SearchHwnd());
+                                }},
+                      EntryCase{"VoiceCommandsOn", TrayEntry::VoiceCommands, 1,
+                                [](TrayTest&, FakeProgram& a) {
+                                  EXPECT_TRUE(a.state().voxActive);
+                                  EXPECT_EQ(a.fake.Value({Ctl::chk_vox}),
+                                            1);  // the window's box agrees
+                                  EXPECT_TRUE(a.fake.trayChecks.voiceCommands);
+                                }},
+                      EntryCase{"VoiceCommandsOnThenOff", TrayEntry::VoiceCommands, 2,
+                                [](TrayTest&, FakeProgram& a) {
+                                  EXPECT_FALSE(a.state().voxActive);
+                                  EXPECT_EQ(a.fake.Value({Ctl::chk_vox}), 0);
+                                  EXPECT_FALSE(a.fake.trayChecks.voiceCommands);
+                                }},
+                      EntryCase{"StartAtLoginOn", TrayEntry::StartAtLogin, 1,
+                                [](TrayTest&, FakeProgram& a) {
+                                  EXPECT_TRUE(a.fake.startAtLogin);
+                                  EXPECT_TRUE(a.fake.trayChecks.startAtLogin);
+                                }},
+                      EntryCase{"StartAtLoginOnThenOff", TrayEntry::StartAtLogin, 2,
+                                [](TrayTest&, FakeProgram& a) {
+                                  EXPECT_FALSE(a.fake.startAtLogin);
+                                  EXPECT_FALSE(a.fake.trayChecks.startAtLogin);
+                                  EXPECT_EQ(a.fake.CountCalls("MessageBox"), 0u);
+                                }},
+                      EntryCase{"AboutTellsTheVersionEvenWhileParked", TrayEntry::About, 1,
+                                [](TrayTest&, FakeProgram& a) {
+                                  const auto boxes = a.fake.Calls("MessageBox");
+                                  ASSERT_EQ(boxes.size(), 1u);
+                                  EXPECT_NE(boxes[0].text.find(kAboutTitle), std::string::npos);
+                                  EXPECT_NE(boxes[0].text.find(std::string("Varnel ") + kVersion),
+                                            std::string::npos);
+                                  EXPECT_TRUE(a.Parked());
+                                  EXPECT_FALSE(a.state().inMsgBox);
+                                }},
+                      EntryCase{"QuitEndsTheProgram", TrayEntry::Quit, 1,
+                                [](TrayTest&, FakeProgram& a) {
+                                  EXPECT_FALSE(a.state().formLoaded);
+                                  EXPECT_FALSE(a.fake.FormCreated());
+                                  EXPECT_TRUE(a.fake.InstalledHooks().empty());
+                                  EXPECT_FALSE(a.fake.TrayShown());
+                                  EXPECT_FALSE(a.p().tray.Present());
+                                }}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TrayTest, QuitTurnsTheVoiceCommandsOff) {
+  Start(true);
+  Choose(TrayEntry::VoiceCommands);
+  ASSERT_TRUE(p.state.voxActive);
+  Choose(TrayEntry::Quit);
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_FALSE(fake.TrayShown());
+}
+
+TEST_F(TrayTest, WindowCheckBoxUpdatesTheMenu) {
+  Start(true);
+  Summon();  // Ctrl+Alt+/
+  ASSERT_TRUE(app.OnScreen());
+  app.Click({Ctl::chk_vox});
+  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_TRUE(fake.trayChecks.voiceCommands);
+  app.Click({Ctl::chk_vox});
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(fake.trayChecks.voiceCommands);
+}
+
+struct CloseCase {
+  const char* name;
+  bool trayHost;
+  bool onScreen;
+  bool ends;
+};
+
+class CloseTest : public TrayTest, public ::testing::WithParamInterface<CloseCase> {};
+
+TEST_P(CloseTest, HidesWithATrayEndsWithout) {
+  const CloseCase& c = GetParam();
+  Start(c.trayHost);
+  if (c.onScreen) Summon();
+  ASSERT_EQ(app.OnScreen(), c.onScreen);
+  fake.UserClose();
+  fake.RunPending();
+  EXPECT_EQ(Running(), !c.ends);
+  EXPECT_EQ(fake.InstalledHooks().empty(), c.ends);
+  if (!c.ends) {
+    // Dismissed as Escape dismisses it: parked, the application in front again.
+    EXPECT_TRUE(app.Parked());
+    EXPECT_EQ(fake.ForegroundWindow(), editor);
+    // The hot key still brings it back.
+    Summon();
+    EXPECT_TRUE(app.OnScreen());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CloseTest,
+                         ::testing::Values(CloseCase{"TrayOnScreen", true, true, false},
+                                           CloseCase{"TrayParked", true, false, false},
+                                           CloseCase{"NoTrayOnScreen", false, true, true},
+                                           CloseCase{"NoTrayParked", false, false, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(TrayTest, StartAtLoginFailureIsToldAndChangesNothing) {
+  Start(true);
+  fake.startAtLoginFails = true;
+  Choose(TrayEntry::StartAtLogin);
+  EXPECT_FALSE(fake.startAtLogin);
+  EXPECT_FALSE(fake.trayChecks.startAtLogin);
+  const auto boxes = fake.Calls("MessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(kStartAtLoginFailed), std::string::npos);
+}
+
+}  // namespace
+}  // namespace varnel::testing
