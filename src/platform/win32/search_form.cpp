@@ -15,8 +15,10 @@ namespace {
 constexpr wchar_t kClassName[] = L"Varnel";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
-constexpr UINT kDpiChanged = 0x02E0;        // WM_DPICHANGED
-constexpr WPARAM kSysCommandMask = 0xFFF0;  // the low four bits are the system's own
+constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+
+// WM_SYSCOMMAND's low four bits are the system's own.
+constexpr WPARAM kSysCommandMask = 0xFFF0;
 
 UINT WindowDpi(HWND h) {
   using Fn = UINT(WINAPI*)(HWND);
