@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/x11/autostart_entry.h"
 #include "platform/x11/command_line.h"
 #include "platform/x11/keysym_vk.h"
 #include "platform/x11/proc_list.h"
@@ -56,6 +57,77 @@ TEST(ExecLine, SplitsQuotesAndDropsFieldCodes) {
   for (const Case& c : cases) {
     EXPECT_EQ(SplitExecLine(c.line), c.words) << c.line;
   }
+}
+
+// The Exec value as a desktop environment reads it back: the entry's escapes undone, then
+// split into words.
+std::vector<std::string> AutostartArgv(const std::string& entry) {
+  const std::string key = "\nExec=";
+  const std::size_t at = entry.find(key);
+  if (at == std::string::npos) return {};
+  const std::size_t from = at + key.size();
+  const std::string value = entry.substr(from, entry.find('\n', from) - from);
+  std::string unescaped;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '\\' && i + 1 < value.size() && value[i + 1] == '\\') ++i;
+    unescaped += value[i];
+  }
+  return SplitExecLine(unescaped);
+}
+
+TEST(Autostart, ExecRunsExactlyThisProgram) {
+  for (const std::string path : {"/usr/bin/varnel", "/opt/My Apps/varnel", "/home/a\"b/$x`y`/v",
+                                 "/tmp/back\\slash/varnel", "/tmp/100%/varnel"}) {
+    EXPECT_EQ(AutostartArgv(AutostartEntryText(path)), std::vector<std::string>{path}) << path;
+  }
+}
+
+TEST(Autostart, PathFollowsXdgConfigHome) {
+  const char* savedXdg = std::getenv("XDG_CONFIG_HOME");
+  const std::string saved = savedXdg != nullptr ? savedXdg : "";
+  const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  struct Case {
+    const char* xdg;  // nullptr = unset
+    std::string want;
+  } cases[] = {
+      {"/x/conf", "/x/conf/autostart/varnel.desktop"},
+      {nullptr, home + "/.config/autostart/varnel.desktop"},
+      {"", home + "/.config/autostart/varnel.desktop"},
+      {"relative/conf", home + "/.config/autostart/varnel.desktop"},  // ignored, as specified
+  };
+  for (const Case& c : cases) {
+    if (c.xdg != nullptr) {
+      setenv("XDG_CONFIG_HOME", c.xdg, 1);
+    } else {
+      unsetenv("XDG_CONFIG_HOME");
+    }
+    EXPECT_EQ(AutostartEntryPath(), c.want) << (c.xdg != nullptr ? c.xdg : "(unset)");
+  }
+  if (savedXdg != nullptr) {
+    setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_CONFIG_HOME");
+  }
+}
+
+TEST(Autostart, OnOffAndAHiddenEntry) {
+  const std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("varnel-autostart-" + std::to_string(getpid()));
+  const std::string entry = (dir / "autostart" / "varnel.desktop").string();
+  EXPECT_FALSE(AutostartEnabled(entry));
+  EXPECT_TRUE(SetAutostart(entry, "/usr/bin/varnel", true));  // creates the folder too
+  EXPECT_TRUE(AutostartEnabled(entry));
+  EXPECT_FALSE(std::filesystem::exists(entry + ".new"));
+  EXPECT_TRUE(SetAutostart(entry, "/usr/bin/varnel", false));
+  EXPECT_FALSE(std::filesystem::exists(entry));
+  EXPECT_TRUE(SetAutostart(entry, "/usr/bin/varnel", false));  // off twice is no failure
+  // A desktop's settings hide an entry rather than delete it: that is off.
+  std::ofstream(entry) << "[Desktop Entry]\nType=Application\nExec=varnel\nHidden=true\n";
+  EXPECT_FALSE(AutostartEnabled(entry));
+  EXPECT_TRUE(SetAutostart(entry, "/usr/bin/varnel", true));
+  EXPECT_TRUE(AutostartEnabled(entry));
+  std::filesystem::remove_all(dir);
+  EXPECT_FALSE(SetAutostart("", "/usr/bin/varnel", true));
 }
 
 TEST(BrowserVar, FirstEntrySubstitutedOrAppended) {

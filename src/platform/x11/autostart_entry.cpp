@@ -12,12 +12,15 @@ namespace {
 constexpr const char* kEntryName = "varnel.desktop";
 constexpr const char* kHiddenLine = "Hidden=true";
 
-// The Exec key's quoting, then the desktop entry's own backslash escape on top.
+// The Exec key's quoting (a literal % doubled, as field codes start with one), then the
+// desktop entry's own backslash escape on top.
 std::string QuotedExec(const std::string& path) {
   std::string quoted = "\"";
   for (const char c : path) {
     if (c == '"' || c == '`' || c == '$' || c == '\\') {
       quoted += '\\';
+    } else if (c == '%') {
+      quoted += '%';
     }
     quoted += c;
   }
