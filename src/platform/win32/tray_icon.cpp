@@ -110,6 +110,9 @@ LRESULT TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     AddIcon();  // Explorer restarted and forgot every icon
     return 0;
   }
+  // A close sent to every window of the program (taskkill) is the search window's to act
+  // on; this window goes when the program ends.
+  if (msg == WM_CLOSE) return 0;
   if (msg != kCallbackMessage) return DefWindowProcW(hwnd_, msg, wParam, lParam);
   // NOTIFYICON_VERSION_4: the event in the low word, the anchor point in wParam.
   switch (LOWORD(lParam)) {
