@@ -17,7 +17,9 @@ int Program::Run() {
   if (startup.Main() == Startup::Result::HandedOff) {
     return 0;
   }
-  tray.Show();
+  if (state.formLoaded) {
+    tray.Show();
+  }
   return platform.RunEventLoop();
 }
 
