@@ -74,6 +74,16 @@ pass "Search summons the window"
 keys Escape
 wait_for 5 parked || fail "Escape did not dismiss the window"
 
+# A plain click on the icon summons the window too.
+activate "$APP_WIN" || fail "AppA could not be activated"
+read -r ix iy < <(xwininfo -id "$ICON" | awk '/Absolute upper-left X/ { x = $NF }
+  /Absolute upper-left Y/ { y = $NF } END { print x + 4, y + 4 }')
+xdotool mousemove "$ix" "$iy" click 1
+wait_for 5 is_active "$VARNEL_WIN" || fail "a click on the icon did not bring the window"
+pass "a click on the icon summons the window"
+keys Escape
+wait_for 5 parked || fail "Escape did not dismiss the window"
+
 open_menu
 keys l
 wait_for 5 test -f "$AUTOSTART" || fail "Start at login wrote no $AUTOSTART"
