@@ -95,6 +95,15 @@ keys l
 wait_for 5 test ! -e "$AUTOSTART" || fail "Start at login off left $AUTOSTART"
 pass "Start at login writes and removes the autostart entry"
 
+open_menu
+keys a
+wait_for 5 xdotool search --onlyvisible --name '^About Varnel$' || fail "About showed no box"
+ABOUT=$(xdotool search --onlyvisible --name '^About Varnel$' | head -n 1)
+activate "$ABOUT"
+keys Return
+wait_for 5 sh -c "! xdotool search --onlyvisible --name '^About Varnel\$'" || fail "About box stayed"
+pass "About shows its box"
+
 # Voice commands: with no recogniser the switch stays off; the program goes on.
 open_menu
 keys v
