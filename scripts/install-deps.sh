@@ -10,7 +10,7 @@ base=(cmake make g++ clang libclang-rt-14-dev clang-format clang-tidy pkg-config
 linux=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-base-private-dev
        libxcb1-dev libxcb-record0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-icccm4-dev
        libxcb-keysyms1-dev libxcb-util-dev libglib2.0-dev x11proto-dev
-       fonts-noto-core fonts-dejavu-core)
+       fonts-noto-core fonts-dejavu-core xdg-utils)
 desktop=(xvfb openbox xdotool x11-utils x11-apps imagemagick python3-pyatspi at-spi2-core
          dbus-x11 python3 desktop-file-utils)
 voice=(libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us libpulse-dev espeak-ng sox

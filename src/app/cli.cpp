@@ -5,6 +5,7 @@
 #include "app/config_path.h"
 #include "app/program_state.h"
 #include "app/settings.h"
+#include "search/browser.h"
 #include "search/scopes.h"
 #include "voice/command_phrase.h"
 
@@ -13,6 +14,7 @@ namespace varnel {
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kNoBrowserStarted = 1;
 
 constexpr const char* kUsage =
     "Usage: varnel [--url | --search] [--scope SCOPE] [--date DATE] [--] TERMS...\n"
@@ -193,12 +195,15 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
     }
     case Mode::Search: {
       const ComposedSearch search = ComposeSearch(JoinWords(p.words), p.scope, p.date);
+      if (!platform.ShellOpen(search.address)) {
+        err << "varnel: " << kBrowserNotStarted << '\n';
+        return kNoBrowserStarted;
+      }
       if (search.history) {
         ProgramState state;
         state.cfgFile = ResolveConfigFile(platform);
         Settings(state).SaveHistory(*search.history);
       }
-      platform.ShellOpen(search.address);
       return 0;
     }
     case Mode::History: {
