@@ -5,6 +5,7 @@
 #include "app/config_path.h"
 #include "app/program_state.h"
 #include "app/settings.h"
+#include "search/browser.h"
 #include "search/scopes.h"
 #include "voice/command_phrase.h"
 
@@ -199,12 +200,15 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
     }
     case Mode::Search: {
       const ComposedSearch search = ComposeSearch(JoinWords(p.words), p.scope, p.date);
+      if (!platform.ShellOpen(search.address)) {
+        err << "varnel: " << kBrowserNotStarted << '\n';
+        return kFailure;
+      }
       ProgramState state;
       if (search.history) {
         state.cfgFile = ResolveConfigFile(platform);
         Settings(state).SaveHistory(*search.history);
       }
-      platform.ShellOpen(search.address);
       // The search went out, but a history that was not kept is a failure to report.
       if (state.settingsProblem != FileProblem::None) {
         err << "varnel: " << SettingsProblemLine(state.settingsProblem, state.cfgFile) << '\n';

@@ -69,6 +69,8 @@ enum class WindowState : std::uint8_t { Normal = 0, Minimised = 1, Maximised = 2
 enum class ShowCmd : std::uint8_t { Minimise = 6, Restore = 9 };
 enum class ZPlace : std::uint8_t { Top, TopMost, NoTopMost };
 
+enum class NewFile : std::uint8_t { Created, Exists, Failed };
+
 struct ProcessEntry {
   ProcessId pid = 0;
   std::string exeFile;  // executable file name, no folder
@@ -270,7 +272,9 @@ class Platform {
   virtual void SetMousePointer(int pointer) = 0;
   virtual void Beep() = 0;
   // Opens an address or starts a program, like ShellExecute "open" with a normal window.
-  virtual void ShellOpen(const std::string& target) = 0;
+  // True once a program to open it has started (without waiting for it to end); false when
+  // none could be started.
+  virtual bool ShellOpen(const std::string& target) = 0;
 
   // ---- default browser: the sources, asked in this order; "" when missing
   virtual std::string BrowserUserCommand() = 0;       // per-user http command line
@@ -285,6 +289,9 @@ class Platform {
   // ---- files
   virtual std::string ExecutableFolder() = 0;  // ends with the path separator
   virtual std::string TempFolder() = 0;        // ends with the path separator
+  // Creates an empty file, never opening one that exists already.
+  virtual NewFile CreateNewFile(const std::string& path) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
   virtual std::string UserConfigFolder() = 0;  // fallback home of the settings file
   virtual std::string Environment(const std::string& name) = 0;  // "" when unset
 

@@ -41,7 +41,7 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   const auto opened = fake.Calls("ShellOpen");
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].text,
-            "http://www.google.com/search?q=Cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws");
+            "https://www.google.com/search?q=Cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws");
   EXPECT_TRUE(app.Parked());
   EXPECT_EQ(fake.ForegroundWindow(), editor);
   EXPECT_EQ(p.settings.LoadHistory(), "Cheap flights");

@@ -1,6 +1,11 @@
 #include "platform/fake/fake_platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 
@@ -592,8 +597,9 @@ void FakePlatform::Beep() {
   Record("Beep");
 }
 
-void FakePlatform::ShellOpen(const std::string& target) {
+bool FakePlatform::ShellOpen(const std::string& target) {
   Record("ShellOpen", {}, target);
+  return launchesStart;
 }
 
 std::string FakePlatform::BrowserHandlerCommand(const std::string& handler) {
@@ -616,6 +622,20 @@ std::string FakePlatform::ExecutableFromCommand(const std::string& commandLine) 
     return commandLine.substr(1, end == std::string::npos ? std::string::npos : end - 1);
   }
   return commandLine.substr(0, commandLine.find(' '));
+}
+
+// The real file system: the tests look at the files the program leaves behind.
+NewFile FakePlatform::CreateNewFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY, S_IRUSR | S_IWUSR);
+  if (fd < 0) {
+    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
+  }
+  ::close(fd);
+  return NewFile::Created;
+}
+
+void FakePlatform::RemoveFile(const std::string& path) {
+  ::unlink(path.c_str());
 }
 
 std::string FakePlatform::Environment(const std::string& name) {

@@ -174,6 +174,7 @@ class FakePlatform final : public Platform {
   std::string browserUserCommand, browserChosenHandler;
   std::map<std::string, std::string> browserHandlerCommands;
   std::string executableForDocument;
+  bool launchesStart = true;  // false: ShellOpen finds no program that starts
   bool windowsCommandLines = true;
   std::function<std::string(const std::string&)> executableFromCommand;
   std::string executableFolder = "/nonexistent-varnel-exe/";
@@ -270,7 +271,7 @@ class FakePlatform final : public Platform {
   int MessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override;
   void Beep() override;
-  void ShellOpen(const std::string& target) override;
+  bool ShellOpen(const std::string& target) override;
 
   std::string BrowserUserCommand() override { return browserUserCommand; }
   std::string BrowserChosenHandler() override { return browserChosenHandler; }
@@ -281,6 +282,8 @@ class FakePlatform final : public Platform {
 
   std::string ExecutableFolder() override { return executableFolder; }
   std::string TempFolder() override { return tempFolder; }
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override { return userConfigFolder; }
   std::string Environment(const std::string& name) override;
 

@@ -398,9 +398,13 @@ void WinPlatform::Beep() {
   MessageBeep(MB_OK);
 }
 
-void WinPlatform::ShellOpen(const std::string& target) {
-  if (target.empty()) return;
-  ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+bool WinPlatform::ShellOpen(const std::string& target) {
+  if (target.empty()) return false;
+  // Values above 32 mean success; the rest are error codes.
+  constexpr INT_PTR kFirstSuccess = 33;
+  const HINSTANCE r =
+      ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(r) >= kFirstSuccess;
 }
 
 // ---- default browser
@@ -419,9 +423,14 @@ std::string WinPlatform::BrowserChosenHandler() {
 
 std::string WinPlatform::BrowserHandlerCommand(const std::string& handler) {
   if (handler.empty()) return {};
-  return ReadRegistryString(HKEY_CURRENT_USER,
-                            L"SOFTWARE\\Classes\\" + Widen(handler) + L"\\shell\\open\\command",
-                            nullptr);
+  // The user's classes, then the machine's, as the merged HKEY_CLASSES_ROOT view orders
+  // them: browsers installed for every user (Edge among them) register only the latter.
+  const std::wstring key = L"SOFTWARE\\Classes\\" + Widen(handler) + L"\\shell\\open\\command";
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    std::string command = ReadRegistryString(root, key, nullptr);
+    if (!command.empty()) return command;
+  }
+  return {};
 }
 
 std::string WinPlatform::ExecutableForDocument(const std::string& path) {
@@ -455,6 +464,22 @@ std::string WinPlatform::TempFolder() {
   const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
   if (n == 0 || n > MAX_PATH + 1) return {};
   return WithSeparator(std::wstring(buf, n));
+}
+
+NewFile WinPlatform::CreateNewFile(const std::string& path) {
+  const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFile::Exists
+                                                                       : NewFile::Failed;
+  }
+  CloseHandle(file);
+  return NewFile::Created;
+}
+
+void WinPlatform::RemoveFile(const std::string& path) {
+  DeleteFileW(Widen(path).c_str());
 }
 
 std::string WinPlatform::UserConfigFolder() {

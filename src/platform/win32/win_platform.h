@@ -105,7 +105,7 @@ class WinPlatform final : public Platform {
   int MessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override { form_.SetPointer(pointer); }
   void Beep() override;
-  void ShellOpen(const std::string& target) override;
+  bool ShellOpen(const std::string& target) override;
 
   std::string BrowserUserCommand() override;
   std::string BrowserChosenHandler() override;
@@ -116,6 +116,8 @@ class WinPlatform final : public Platform {
 
   std::string ExecutableFolder() override;
   std::string TempFolder() override;
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override;
   std::string Environment(const std::string& name) override;
 

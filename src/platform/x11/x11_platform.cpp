@@ -1,8 +1,7 @@
 #include "platform/x11/x11_platform.h"
 
-#include <spawn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -14,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -28,6 +28,7 @@
 #include "platform/x11/default_browser.h"
 #include "platform/x11/keysym_vk.h"
 #include "platform/x11/listen_client.h"
+#include "platform/x11/open_address.h"
 #include "platform/x11/proc_list.h"
 #include "platform/x11/record_hook.h"
 #include "platform/x11/search_form.h"
@@ -35,8 +36,6 @@
 #include "platform/x11/x_display.h"
 #include "platform/x11/xtest_injector.h"
 #include "ui/codes.h"
-
-extern char** environ;  // NOLINT: the process environment, handed to started programs
 
 // Resources of a static library are registered by hand.
 static void InitResources() {
@@ -61,32 +60,6 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
     }
   }
   return true;
-}
-
-// Starts a program without a shell and without waiting for it; the intermediate child
-// lets the program be reaped by init, so a resident instance leaves no zombies behind.
-void StartDetached(const std::vector<std::string>& argv) {
-  if (argv.empty()) {
-    return;
-  }
-  std::vector<char*> args;
-  args.reserve(argv.size() + 1);
-  for (const std::string& a : argv) {
-    args.push_back(const_cast<char*>(a.c_str()));
-  }
-  args.push_back(nullptr);
-  const pid_t child = fork();
-  if (child == 0) {
-    setsid();
-    pid_t grandchild = 0;
-    const int rc = posix_spawnp(&grandchild, args[0], nullptr, nullptr, args.data(), environ);
-    _exit(rc == 0 ? 0 : 127);
-  }
-  if (child > 0) {
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
 }
 
 bool IsExecutable(const std::string& path) {
@@ -966,31 +939,29 @@ void X11Platform::Beep() {
   }
 }
 
-void X11Platform::ShellOpen(const std::string& target) {
+bool X11Platform::ShellOpen(const std::string& target) {
   if (target.empty()) {
-    return;
+    return false;
   }
-  const bool web = StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://");
-  if (web) {
-    const std::vector<std::string> viaBrowser = BrowserArgv(Environment("BROWSER"), target);
-    if (!viaBrowser.empty()) {
-      StartDetached(viaBrowser);
-      return;
-    }
-  } else if (target.find('/') != std::string::npos && IsExecutable(target)) {
-    StartDetached({target});
-    return;
+  if (StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")) {
+    return OpenWebAddress(target, Environment("BROWSER"));
   }
-  StartDetached({"xdg-open", target});
+  if (target.find('/') != std::string::npos && IsExecutable(target)) {
+    return StartDetached({target});
+  }
+  return StartDetached({"xdg-open", target});
 }
 
 // ---- default browser
 
 std::string X11Platform::BrowserUserCommand() {
   // $BROWSER is the user's own choice and wins over the desktop's association.
-  const std::string browser = Environment("BROWSER");
-  if (!browser.empty()) {
-    return browser.substr(0, browser.find(':'));
+  // Its first entry that names a program found here, as a search would use it.
+  const std::string path = Environment("PATH");
+  for (const std::string& entry : BrowserEntries(Environment("BROWSER"))) {
+    if (!ResolveExecutable(entry, path).empty()) {
+      return entry;
+    }
   }
   return HttpHandlerCommand();
 }
@@ -1022,6 +993,19 @@ std::string X11Platform::ExecutableFolder() {
 std::string X11Platform::TempFolder() {
   const std::string t = Environment("TMPDIR");
   return WithSlash(t.empty() ? "/tmp" : t);
+}
+
+NewFile X11Platform::CreateNewFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) {
+    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
+  }
+  ::close(fd);
+  return NewFile::Created;
+}
+
+void X11Platform::RemoveFile(const std::string& path) {
+  ::unlink(path.c_str());
 }
 
 std::string X11Platform::UserConfigFolder() {

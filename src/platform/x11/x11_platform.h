@@ -120,7 +120,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   int MessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override;
   void Beep() override;
-  void ShellOpen(const std::string& target) override;
+  bool ShellOpen(const std::string& target) override;
 
   std::string BrowserUserCommand() override;
   std::string BrowserChosenHandler() override;
@@ -131,6 +131,8 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
 
   std::string ExecutableFolder() override;
   std::string TempFolder() override;
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override;
   std::string Environment(const std::string& name) override;
 
