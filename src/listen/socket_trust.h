@@ -37,11 +37,11 @@ inline bool CheckSocketFolder(const std::string& dir, std::string& error) {
     return false;
   }
   if (st.st_uid != getuid()) {
-    error = dir + " belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+    error = dir + " is another user's (uid " + std::to_string(st.st_uid) + ")";
     return false;
   }
   if ((st.st_mode & kOthersWrite) != 0) {
-    error = dir + " is writable by other users";
+    error = dir + " is writable by others";
     return false;
   }
   return true;
@@ -59,7 +59,7 @@ inline bool CheckSocketFile(const std::string& path, std::string& error) {
     return false;
   }
   if (st.st_uid != getuid()) {
-    error = path + " belongs to another user (uid " + std::to_string(st.st_uid) + ")";
+    error = path + " is another user's (uid " + std::to_string(st.st_uid) + ")";
     return false;
   }
   return true;
@@ -74,7 +74,7 @@ inline bool CheckSocketPeer(int fd, std::string& error) {
     return false;
   }
   if (cred.uid != getuid()) {
-    error = "the socket is served by another user (uid " + std::to_string(cred.uid) + ")";
+    error = "served by another user (uid " + std::to_string(cred.uid) + ")";
     return false;
   }
   return true;

@@ -37,7 +37,7 @@ inner() {
     not-running)
       export XDG_RUNTIME_DIR=$WORK/run  # no socket there
       mkdir -m 700 "$XDG_RUNTIME_DIR"
-      says='Start it with: varnel-listen &'
+      says='Voice commands need Varnel Listen: run varnel-listen\.'
       ;;
     untrusted)
       # This user's folder made and served by someone else (nobody), as another user could.
@@ -55,7 +55,7 @@ while True:
         >"$results/received" 2>"$WORK/server.log" &
       PIDS+=($!)
       wait_for 10 test -e "$dir/varnel-listen.sock.ready" || fail "the fake server did not start"
-      says="belongs to another user \\(uid $(id -u nobody)\\)"
+      says="Voice off: $dir is another user's \\(uid $(id -u nobody)\\)"
       ;;
   esac
 
@@ -84,9 +84,8 @@ while True:
   fi
 
   # Ticked by the user later, the failure comes as a message box, drawn, not a black square.
-  local x y
-  read -r x y < <(xdotool getwindowgeometry "$VARNEL_WIN" | awk '/Position/{split($2, p, ","); print p[1], p[2]}')
-  keys alt+v
+  # The box's place in the design (6810, 7485 twips), a few pixels in.
+  xdotool mousemove --window "$VARNEL_WIN" 461 508 click 1
   wait_for 10 sh -c "xdotool search --onlyvisible --name '^Varnel\$'" || fail "ticking the box showed no message"
   local box
   box=$(xdotool search --onlyvisible --name '^Varnel$' | head -n 1)

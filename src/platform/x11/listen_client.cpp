@@ -45,16 +45,16 @@ bool Exists(const std::string& path) {
   return lstat(path.c_str(), &st) == 0;
 }
 
+// Both advices fit the window's one message line for the usual paths.
 SpeechError NotRunning(std::int32_t number) {
   SpeechError e = Err(number, "varnel-listen is not running");
-  e.advice = std::string("Voice commands need ") + kListenDisplayName +
-             ". Start it with: varnel-listen &";
+  e.advice = std::string("Voice commands need ") + kListenDisplayName + ": run varnel-listen.";
   return e;
 }
 
 SpeechError Untrusted(const std::string& why) {
   SpeechError e = Err(listen::kErrUntrusted, why);
-  e.advice = "Voice commands are off: varnel-listen's socket is not trusted (" + why + ").";
+  e.advice = "Voice off: " + why;
   return e;
 }
 
