@@ -45,6 +45,10 @@ struct ProgramState {
   // Voice
   bool voxActive = false;     // g_bVoxActive
   bool sendKeyExists = false; // g_clsSendKey holds an object
+  // While set, a failure to switch the voice commands on goes to voiceNotice, not to a box:
+  // at start-up a box would take the focus from the application in front.
+  bool voiceFailureQuiet = false;
+  std::string voiceNotice;  // why the voice commands are off; shown in lbl_hmo
 };
 
 }  // namespace varnel

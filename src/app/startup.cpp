@@ -75,7 +75,7 @@ Startup::Result Startup::Main() {
       p_.settings.WriteIniString(kAppSection, kAppHwndKey, std::to_string(st.hwndBox));
     }
     if (p_.voice.IsNatSpeakRunning() != 0) {
-      p_.voice.SetVoiceCommands(true);
+      p_.voice.SwitchOnAtStart();
     }
   }
 

@@ -40,9 +40,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   Server server(settings, recogniser);
-  if (!server.Listen(error)) {
+  if (const int status = server.Listen(error); status != 0) {
     std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
-    return 1;
+    return status;
   }
   const bool fromFile = !settings.input.empty();
   auto source =

@@ -30,6 +30,7 @@ enum ListenError : std::int32_t {
   kErrNotRunning = 100,  // client side: connect failed
   kErrTimeout = 101,     // client side: no reply in time
   kErrLost = 102,        // client side: connection dropped
+  kErrUntrusted = 103,   // client side: the socket or its server is another user's
 };
 
 using Fields = std::vector<std::string>;

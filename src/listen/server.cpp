@@ -13,6 +13,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "listen/socket_trust.h"
+
 namespace varnel::listen {
 namespace {
 
@@ -22,14 +24,6 @@ int g_stopPipe[2] = {-1, -1};
 void SetNonBlocking(int fd) {
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
   fcntl(fd, F_SETFD, FD_CLOEXEC);
-}
-
-std::string Folder(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -42,18 +36,13 @@ void RequestStop() {
 }
 
 bool PrepareSocketFolder(const std::string& socketPath, std::string& error) {
-  const std::string dir = Folder(socketPath);
+  const std::string dir = SocketFolder(socketPath);
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
     error = "cannot create " + dir + ": " + std::strerror(errno);
     return false;
   }
-  struct stat st {};
-  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    error = dir + " is not a folder";
-    return false;
-  }
-  if (st.st_uid != getuid() || (st.st_mode & 022) != 0) {
-    error = dir + " must belong to you and be writable by you alone";
+  if (!CheckSocketFolder(dir, error)) {
+    error += ": it must belong to you and be writable by you alone";
     return false;
   }
   return true;
@@ -78,35 +67,50 @@ Server::~Server() {
   g_stopPipe[0] = g_stopPipe[1] = -1;
 }
 
-bool Server::Listen(std::string& error) {
+int Server::Listen(std::string& error) {
   const std::string& path = settings_.socketPath;
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   if (path.size() >= sizeof addr.sun_path) {
     error = "socket path too long: " + path;
-    return false;
+    return kExitBadSocketPath;
   }
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
   if (!PrepareSocketFolder(path, error)) {
-    return false;
+    return kExitFailure;
+  }
+
+  // Only a socket nobody accepts on (left by a crashed run) is replaced; a live one means
+  // another instance, and anything else at the path is not ours to delete.
+  struct stat st {};
+  if (lstat(path.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode)) {
+      error = path + " exists and is not a socket; it was left alone";
+      return kExitBadSocketPath;
+    }
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool live = connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    const int probeError = errno;
+    close(probe);
+    if (live) {
+      error = "varnel-listen is already running (" + path + ")";
+      return kExitFailure;
+    }
+    if (probeError != ECONNREFUSED) {
+      error = "cannot tell whether " + path + " is in use: " + std::strerror(probeError);
+      return kExitBadSocketPath;
+    }
+    unlink(path.c_str());
+  } else if (errno != ENOENT) {
+    error = "cannot reach " + path + ": " + std::strerror(errno);
+    return kExitBadSocketPath;
   }
 
   listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listenFd_ < 0) {
     error = std::string("socket: ") + std::strerror(errno);
-    return false;
+    return kExitFailure;
   }
-  // A socket left by a crashed run is replaced; a live one means another instance.
-  const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-    close(probe);
-    close(listenFd_);
-    listenFd_ = -1;
-    error = "varnel-listen is already running (" + path + ")";
-    return false;
-  }
-  close(probe);
-  unlink(path.c_str());
   const mode_t old = umask(077);
   const int bound = bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   umask(old);
@@ -114,21 +118,21 @@ bool Server::Listen(std::string& error) {
     error = "cannot listen on " + path + ": " + std::strerror(errno);
     close(listenFd_);
     listenFd_ = -1;
-    return false;
+    return kExitFailure;
   }
   SetNonBlocking(listenFd_);
 
   int wake[2];
   if (pipe(wake) != 0 || pipe(g_stopPipe) != 0) {
     error = std::string("pipe: ") + std::strerror(errno);
-    return false;
+    return kExitFailure;
   }
   wakeRead_ = wake[0];
   wakeWrite_ = wake[1];
   for (int fd : {wakeRead_, wakeWrite_, g_stopPipe[0], g_stopPipe[1]}) {
     SetNonBlocking(fd);
   }
-  return true;
+  return 0;
 }
 
 void Server::Post(Heard heard) {

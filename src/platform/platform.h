@@ -94,6 +94,7 @@ inline constexpr int kMbIconInformation = 64;
 struct SpeechError {
   std::int32_t number = 0;
   std::string text;
+  std::string advice{};  // what the user can do about it, when the service knows; shown instead
 };
 
 // What the recogniser heard for one of the program's commands.

@@ -88,6 +88,9 @@ int ListNumber(const std::string& listResult) {
 
 std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
                                     std::int32_t line) {
+  if (!error.advice.empty()) {
+    return error.advice;
+  }
   std::string message = "Voice commands require " + recogniserName + " to be installed.";
   std::string detail;
   if (error.number != 0) {
@@ -216,8 +219,12 @@ void VoxForm::RegisterCommands() {
   if (!stopped) {
     // Never set when the form was switched off while registering; the loss already did that.
     const SpeechError error = failure.value_or(SpeechError{});
-    p.summoning.ShowMessage(RegistrationFailureText(pl.RecogniserDisplayName(), error, 0),
-                            kMbIconInformation, "");
+    const std::string text = RegistrationFailureText(pl.RecogniserDisplayName(), error, 0);
+    if (p.state.voiceFailureQuiet) {
+      p.state.voiceNotice = text;
+    } else {
+      p.summoning.ShowMessage(text, kMbIconInformation, "");
+    }
     p.summoning.PostCode(CODE_VOX_UNLOAD);
   }
   pl.SetMousePointer(kPointerDefault);

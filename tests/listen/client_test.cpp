@@ -695,5 +695,90 @@ TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
   EXPECT_TRUE(s->SetActive(false));
 }
 
+// Another user could serve the socket and type into the user's windows: the client talks only
+// to a socket of the user's, in a folder only the user can change, served by the user's own
+// process. Needs root to play the other user (nobody).
+TEST(ListenClientTrust, RefusesWhatAnotherUserControls) {
+  constexpr uid_t kNobody = 65534;
+  if (getuid() != 0) {
+    GTEST_SKIP() << "needs root to act as another user";
+  }
+  struct Case {
+    const char* name;
+    fs::perms folderMode;
+    uid_t folderOwner, socketOwner, serverUser;
+    const char* says;  // empty: trusted
+  } cases[] = {
+      {"own", fs::perms::owner_all, 0, 0, 0, ""},
+      {"folder of another user", fs::perms::owner_all, kNobody, 0, 0, "is another user's"},
+      {"folder others can write", fs::perms::all, 0, 0, 0, "writable by others"},
+      {"socket of another user", fs::perms::owner_all, 0, kNobody, 0, "is another user's"},
+      {"served by another user", fs::perms::owner_all, 0, 0, kNobody, "served by another user"},
+  };
+  char tmpl[] = "/tmp/varnel-trust-test-XXXXXX";
+  const fs::path root = mkdtemp(tmpl);
+  for (const auto& c : cases) {
+    const fs::path dir = root / c.name, sock = dir / "listen.sock";
+    fs::create_directory(dir);
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, sock.c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << c.name;
+    ASSERT_EQ(chown(sock.c_str(), c.socketOwner, 0), 0);
+    fs::permissions(dir, c.folderMode);
+    ASSERT_EQ(chown(dir.c_str(), c.folderOwner, 0), 0);
+    // The server listens as its user (the peer's credentials are the listener's); a byte says
+    // it is ready, then what it receives goes back to the test through the pipe.
+    int got[2];
+    ASSERT_EQ(pipe(got), 0);
+    const pid_t server = fork();
+    if (server == 0) {
+      close(got[0]);
+      if (setuid(c.serverUser) != 0 || ::listen(listener, 4) != 0) {
+        _exit(1);
+      }
+      [[maybe_unused]] const auto ready = write(got[1], "R", 1);
+      const int client = accept(listener, nullptr, nullptr);
+      char buf[256];
+      ssize_t n = 0;
+      while (client >= 0 && (n = read(client, buf, sizeof buf)) > 0) {
+        [[maybe_unused]] const auto w = write(got[1], buf, static_cast<std::size_t>(n));
+      }
+      _exit(0);
+    }
+    close(got[1]);
+    char ready = 0;
+    ASSERT_EQ(read(got[0], &ready, 1), 1) << c.name << ": the server did not start";
+    setenv("VARNEL_LISTEN_SOCKET", sock.c_str(), 1);
+    PollWatcher w;
+    SpeechError err;
+    auto s = CreateListenSpeechService(err, w);
+    const bool connected = s != nullptr;
+    Recorder r;
+    if (s) {
+      s->Register(&r);  // the server never answers: only what it received counts
+    }
+    s.reset();
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    char buf[64];
+    const ssize_t received = read(got[0], buf, sizeof buf);
+    close(got[0]);
+    close(listener);
+    if (std::string(c.says).empty()) {
+      EXPECT_TRUE(connected) << err.text;
+      EXPECT_GT(received, 0) << c.name;
+      continue;
+    }
+    EXPECT_GT(err.number, 0) << c.name;
+    EXPECT_NE(err.text.find(c.says), std::string::npos) << c.name << ": " << err.text;
+    EXPECT_EQ(err.advice, "Voice off: " + err.text) << c.name;
+    EXPECT_LE(received, 0) << c.name << ": the server got a request";
+  }
+  unsetenv("VARNEL_LISTEN_SOCKET");
+  fs::remove_all(root);
+}
+
 }  // namespace
 }  // namespace varnel
