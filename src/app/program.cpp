@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <iostream>
+
 #include "ui/codes.h"
 
 namespace varnel {
@@ -14,8 +16,14 @@ Program::~Program() {
 }
 
 int Program::Run() {
-  if (startup.Main() == Startup::Result::HandedOff) {
-    return 0;
+  switch (startup.Main()) {
+    case Startup::Result::HandedOff:
+      return 0;
+    case Startup::Result::NoAnswer:
+      std::cerr << "varnel: another Varnel is running but does not answer\n";
+      return 1;
+    case Startup::Result::Running:
+      break;
   }
   return platform.RunEventLoop();
 }

@@ -76,6 +76,13 @@ struct ProcessEntry {
   std::string exeFile;  // executable file name, no folder
 };
 
+// The answer to a claim of the one running instance.
+enum class InstanceClaim : std::uint8_t {
+  First,        // this process is the running instance
+  Taken,        // another process holds the claim
+  Unavailable,  // the system could not tell; the settings file's record decides
+};
+
 // keybd_event flags.
 inline constexpr std::uint32_t kKeyExtended = 1;
 inline constexpr std::uint32_t kKeyUp = 2;
@@ -216,6 +223,19 @@ class Platform {
   // ---- processes
   virtual std::vector<ProcessEntry> Processes() = 0;  // snapshot order; empty on failure
   virtual std::string OwnExecutableName() = 0;        // this program's file name
+
+  // ---- the single instance, one per user and desktop session
+  // Claims it atomically; the claim lasts until this process ends. Asked again after Taken,
+  // the claim goes to this process when the holder has ended meanwhile.
+  virtual InstanceClaim ClaimSingleInstance() = 0;
+  // The holder tells later starts which window takes the hand-off.
+  virtual void PublishInstanceWindow(Hwnd hwnd) = 0;
+  virtual Hwnd PublishedInstanceWindow() = 0;  // 0 until the holder has published one
+  // Lets that process take the foreground, which a start by the user may pass on.
+  virtual void GrantForeground(ProcessId pid) = 0;
+  // The process runs with more rights than this one (Windows: a higher integrity level), so
+  // the system keeps this one from driving its windows.
+  virtual bool RunsWithMoreRights(ProcessId pid) = 0;
 
   // ---- keys
   virtual bool AsyncKeyDown(int vk) = 0;  // the key is held down now

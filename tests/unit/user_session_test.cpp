@@ -71,6 +71,7 @@ TEST_F(UserSession, SecondStartHandsOffToTheRunningInstance) {
 
   // Another copy with the same settings file, on its own "process".
   FakeProgram second(app.cfgFile(), FakePlatform::Config{5000, 5001, 0x8000});
+  second.fake.instanceClaims = {InstanceClaim::Taken};  // the first copy holds it
   second.fake.AddProcess(fake.OwnPid(), "varnel");
   FakeWindow running;
   running.hwnd = fake.SearchHwnd();

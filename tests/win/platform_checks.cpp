@@ -1,13 +1,16 @@
 // Checks of the Win32 platform layer that need the real system calls: handle and text
 // conversion, the search window's controls and events, the deferred and cross-process
-// routes, the registry and the process list. Runs under Wine; exit 1 on any failure.
+// routes, the registry, the process list and the single instance. Runs under Wine; exit 1 on
+// any failure.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/program.h"
+#include "platform/win32/instance_mutex.h"
 #include "platform/win32/speech_sapi.h"
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_platform.h"
@@ -322,6 +325,26 @@ void DefaultBrowser(win::WinPlatform& p) {
   Expect(p.ShellOpen(win::Narrow(present)), "a program that is there starts");
 }
 
+void Instance() {
+  std::printf("single instance\n");
+  const std::wstring name = win::InstanceMutexName();
+  Expect(name.rfind(L"Local\\Varnel-", 0) == 0 && name.size() > 14,
+         "the mutex is per session and user: " + win::Narrow(name));
+  auto first = std::make_unique<win::InstanceMutex>();
+  win::InstanceMutex second;
+  Expect(first->Claim() == InstanceClaim::First && first->Claim() == InstanceClaim::First,
+         "the first claim wins and keeps winning");
+  Expect(second.Claim() == InstanceClaim::Taken, "a second claim finds it taken");
+  Expect(second.Published() == 0, "no window before the holder publishes one");
+  second.Publish(0x1234);
+  Expect(second.Published() == 0, "only the holder publishes");
+  first->Publish(0x0001002Au);
+  Expect(second.Published() == 0x0001002Au, "the holder's window reaches later starts");
+  first.reset();
+  Expect(second.Claim() == InstanceClaim::First, "the claim is free once the holder ends");
+  Expect(second.Published() == 0, "the former holder's window went with it");
+}
+
 void Speech() {
   std::printf("speech\n");
   struct ItemCase {
@@ -384,6 +407,7 @@ int main() {
     System(platform);
     DefaultBrowser(platform);
     platform.SetEventSink(&recorder);
+    Instance();
     Speech();
     platform.SetEventSink(nullptr);
   }

@@ -250,6 +250,33 @@ def desktop(s):
     s.check("closing the window ends the program", wait_for(lambda: first.poll() is not None, 15))
 
 
+def instances(s):
+    # Copies in two folders, each with its own settings file, started all at once.
+    exes = []
+    for name in ("one", "two"):
+        folder = os.path.join(s.tmp, name)
+        os.makedirs(folder)
+        shutil.copy(os.path.join(s.build, "varnel.exe"), folder)
+        exes.append(os.path.join(folder, "varnel.exe"))
+    procs = [s.spawn(["wine", exe], cwd=os.path.dirname(exe)) for exe in (exes[0],) * 3 + (exes[1],) * 2]
+    alive = lambda: [p for p in procs if p.poll() is None]  # noqa: E731
+    settled = wait_for(lambda: len(alive()) <= 1, 60)
+    time.sleep(2)  # a late second resident would show up here
+    s.check("simultaneous starts from two folders leave one resident", settled and len(alive()) == 1,
+            f"{len(alive())} of {len(procs)} still running")
+    codes = [p.returncode for p in procs if p.poll() is not None]
+    s.check("the other starts hand off and exit 0", codes and all(c == 0 for c in codes), str(codes))
+    windows = s.xdo("search", "--onlyvisible", "--name", f"^ ?{CAPTION}$").split()
+    s.check("one search window", len(windows) == 1, f"{len(windows)} windows")
+    later = s.run(["wine", exes[1]], cwd=os.path.dirname(exes[1]), check=False, timeout=60)
+    s.check("a later start from the other folder hands off", later.returncode == 0 and len(alive()) == 1,
+            f"rc {later.returncode}, {len(alive())} running")
+    s.check("the hand-off brings the window up", wait_for(lambda: s.active_name() == CAPTION, 10),
+            s.active_name())
+    s.chord("alt", "F4")
+    s.check("closing the window ends the resident one", wait_for(lambda: not alive(), 15))
+
+
 def profile(s):
     tool = os.path.join(s.build, "tests", "win", "profile_interop.exe")
     folder = os.path.join(s.tmp, "profiles")
@@ -371,6 +398,7 @@ CASES = {
     "profile": profile,
     "installer": installer,
     "settings": settings,
+    "instances": instances,
 }
 
 

@@ -369,6 +369,28 @@ void FakePlatform::RemoveProcess(ProcessId pid) {
 void FakePlatform::Sleep(std::uint32_t ms) {
   Record("Sleep", {ms});
   tick_ += ms;
+  if (onSleep) {
+    onSleep();
+  }
+}
+
+InstanceClaim FakePlatform::ClaimSingleInstance() {
+  const InstanceClaim claim =
+      instanceClaims.empty() ? InstanceClaim::First : instanceClaims.front();
+  if (instanceClaims.size() > 1) {
+    instanceClaims.pop_front();
+  }
+  Record("ClaimSingleInstance", {static_cast<std::int64_t>(claim)});
+  return claim;
+}
+
+void FakePlatform::PublishInstanceWindow(Hwnd hwnd) {
+  Record("PublishInstanceWindow", {hwnd});
+  publishedWindow = hwnd;
+}
+
+void FakePlatform::GrantForeground(ProcessId pid) {
+  Record("GrantForeground", {pid});
 }
 
 void FakePlatform::QueueEvent(const std::string& what, std::function<void()> fn) {

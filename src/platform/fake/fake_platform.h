@@ -117,6 +117,13 @@ class FakePlatform final : public Platform {
   void SetProcesses(std::vector<ProcessEntry> list) { processes_ = std::move(list); }
   std::string ownExecutableName = "varnel";
 
+  // -- the single instance: claims are answered in this order, the last one repeats
+  std::deque<InstanceClaim> instanceClaims{InstanceClaim::First};
+  Hwnd publishedWindow = 0;
+  std::set<ProcessId> moreRightsProcesses;
+  // Runs at every Sleep: the world changing while the program waits.
+  std::function<void()> onSleep;
+
   // -- clock, loop
   void SetTick(std::uint32_t tick) { tick_ = tick; }
   void AdvanceTime(std::uint32_t ms) { tick_ += ms; }
@@ -221,6 +228,12 @@ class FakePlatform final : public Platform {
 
   std::vector<ProcessEntry> Processes() override { return processes_; }
   std::string OwnExecutableName() override { return ownExecutableName; }
+
+  InstanceClaim ClaimSingleInstance() override;
+  void PublishInstanceWindow(Hwnd hwnd) override;
+  Hwnd PublishedInstanceWindow() override { return publishedWindow; }
+  void GrantForeground(ProcessId pid) override;
+  bool RunsWithMoreRights(ProcessId pid) override { return moreRightsProcesses.contains(pid); }
 
   bool AsyncKeyDown(int vkCode) override;
   HookHandle InstallKeyboardHook() override;

@@ -7,6 +7,7 @@
 #include "platform/win32/speech_sapi.h"
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_text.h"
+#include "ui/codes.h"
 
 namespace varnel::win {
 namespace {
@@ -288,6 +289,16 @@ std::string WinPlatform::OwnExecutableName() {
   return Narrow(FileNamePart(ModulePath()));
 }
 
+// ---- the single instance
+
+void WinPlatform::GrantForeground(ProcessId pid) {
+  if (pid != 0) AllowSetForegroundWindow(pid);
+}
+
+bool WinPlatform::RunsWithMoreRights(ProcessId pid) {
+  return pid != 0 && ProcessRunsAbove(pid);
+}
+
 // ---- keys
 
 bool WinPlatform::AsyncKeyDown(int vk) {
@@ -359,6 +370,12 @@ void WinPlatform::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t f
 
 Hwnd WinPlatform::CreateSearchWindow(const WindowDesign& design) {
   form_.Create(design);
+  // A later start at a lower integrity level may summon the window (harmless); the other
+  // messages from there, commands among them, stay blocked.
+  if (form_.Handle() != nullptr) {
+    ChangeWindowMessageFilterEx(form_.Handle(), static_cast<UINT>(MSG_SHOW_BOX), MSGFLT_ALLOW,
+                                nullptr);
+  }
   return ToId(form_.Handle());
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "platform/platform.h"
+#include "platform/win32/instance_mutex.h"
 #include "platform/win32/search_form.h"
 
 namespace varnel::win {
@@ -51,6 +52,12 @@ class WinPlatform final : public Platform {
 
   std::vector<ProcessEntry> Processes() override;
   std::string OwnExecutableName() override;
+
+  InstanceClaim ClaimSingleInstance() override { return instance_.Claim(); }
+  void PublishInstanceWindow(Hwnd hwnd) override { instance_.Publish(hwnd); }
+  Hwnd PublishedInstanceWindow() override { return instance_.Published(); }
+  void GrantForeground(ProcessId pid) override;
+  bool RunsWithMoreRights(ProcessId pid) override;
 
   bool AsyncKeyDown(int vk) override;
   HookHandle InstallKeyboardHook() override;
@@ -131,6 +138,7 @@ class WinPlatform final : public Platform {
   bool Process(MSG& msg);
 
   PlatformEvents* sink_ = nullptr;
+  InstanceMutex instance_;
   SearchForm form_{sink_};
   LPARAM hookLParam_ = 0;  // the event being handed to the logic, for CallNextHook
   bool quit_ = false;

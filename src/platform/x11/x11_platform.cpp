@@ -26,6 +26,7 @@
 
 #include "platform/x11/command_line.h"
 #include "platform/x11/default_browser.h"
+#include "platform/x11/instance_lock.h"
 #include "platform/x11/keysym_vk.h"
 #include "platform/x11/listen_client.h"
 #include "platform/x11/open_address.h"
@@ -459,6 +460,12 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
     return false;
   }
   auto* ev = static_cast<xcb_generic_event_t*>(message);
+  if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+    if (reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window == FormHwnd()) {
+      OnFormDestroyed();
+    }
+    return false;
+  }
   if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
     return false;
   }
@@ -490,6 +497,25 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
   return true;
 }
 
+void X11Platform::OnFormDestroyed() {
+  if (formDestroyed_) {
+    return;
+  }
+  formDestroyed_ = true;
+  // After the current event, like a close; the window is gone, so nothing may touch it.
+  QMetaObject::invokeMethod(
+      &App(),
+      [this] {
+        if (sink_ != nullptr) {
+          sink_->OnUnload();
+        }
+        if (app_ && loopRunning_) {
+          app_->quit();
+        }
+      },
+      Qt::QueuedConnection);
+}
+
 // ---- processes
 
 std::vector<ProcessEntry> X11Platform::Processes() {
@@ -500,6 +526,28 @@ std::vector<ProcessEntry> X11Platform::Processes() {
 std::string X11Platform::OwnExecutableName() {
   std::error_code ec;
   return std::filesystem::read_symlink("/proc/self/exe", ec).filename().string();
+}
+
+// ---- the single instance
+
+InstanceLock& X11Platform::Lock() {
+  if (!lock_) {
+    lock_ = std::make_unique<InstanceLock>(Environment("XDG_RUNTIME_DIR"), TempFolder(),
+                                           Environment("DISPLAY"));
+  }
+  return *lock_;
+}
+
+InstanceClaim X11Platform::ClaimSingleInstance() {
+  return Lock().Claim();
+}
+
+void X11Platform::PublishInstanceWindow(Hwnd hwnd) {
+  Lock().Publish(hwnd);
+}
+
+Hwnd X11Platform::PublishedInstanceWindow() {
+  return Lock().Published();
 }
 
 // ---- keys
@@ -646,7 +694,9 @@ void X11Platform::DestroySearchWindow() {
   if (!form_) {
     return;
   }
-  form_->hide();
+  if (!formDestroyed_) {
+    form_->hide();
+  }
   if (timer_) {
     timer_->stop();
   }

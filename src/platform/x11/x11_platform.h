@@ -16,6 +16,7 @@ class QTimer;
 
 namespace varnel {
 
+class InstanceLock;
 class SearchForm;
 class XDisplay;
 class RecordHook;
@@ -69,6 +70,12 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
 
   std::vector<ProcessEntry> Processes() override;
   std::string OwnExecutableName() override;
+
+  InstanceClaim ClaimSingleInstance() override;
+  void PublishInstanceWindow(Hwnd hwnd) override;
+  Hwnd PublishedInstanceWindow() override;
+  void GrantForeground(ProcessId) override {}                    // no foreground lock to lift on X
+  bool RunsWithMoreRights(ProcessId) override { return false; }  // any client may send to any
 
   bool AsyncKeyDown(int vk) override;
   HookHandle InstallKeyboardHook() override;
@@ -151,6 +158,9 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   bool IsPseudo(Hwnd h) const { return (h & 0x80000000U) != 0; }
   std::uint32_t VkOfKeycode(std::uint32_t keycode);
   void OnRecordedKey(const RecordedKey& key);
+  InstanceLock& Lock();
+  // Another client destroyed the search window: the program ends as if it had been closed.
+  void OnFormDestroyed();
 
   int& argc_;
   char** argv_;
@@ -163,6 +173,8 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<RecordHook> record_;
   std::unique_ptr<Watcher> watcher_;
+  std::unique_ptr<InstanceLock> lock_;
+  bool formDestroyed_ = false;
   std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
   std::array<bool, 256> keyDown_{};            // by X keycode, from the recorded events
   std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
