@@ -438,7 +438,16 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (sink_ != nullptr) sink_->OnResize();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE && sink_ != nullptr) sink_->OnDeactivate();
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        // Remember the control with the focus, to give it back on the next activation.
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(h, focus) != 0) lastFocus_ = focus;
+        if (sink_ != nullptr) sink_->OnDeactivate();
+      } else if (HIWORD(wParam) == 0) {
+        // Activated by a click on the caption or by Alt+Tab: a control must have the focus
+        // at once, or the first keys go to the bare window (as WM_SYSCHAR on Windows).
+        RestoreFocus();
+      }
       return 0;
     case WM_CLOSE:
     case WM_ENDSESSION:
@@ -507,6 +516,16 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
                            static_cast<std::uint32_t>(lParam));
   }
   return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+void SearchForm::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target == nullptr || IsChild(hwnd_, target) == 0 || IsWindowEnabled(target) == 0 ||
+      IsWindowVisible(target) == 0) {
+    const Control* terms = Find(ControlRef{Ctl::txt_vnl, 0});
+    target = terms != nullptr ? terms->hwnd : nullptr;
+  }
+  if (target != nullptr) ::SetFocus(target);
 }
 
 void SearchForm::RaiseClick(ControlRef ref) {
@@ -776,10 +795,20 @@ int SearchForm::SelLength(ControlRef c) {
 void SearchForm::SetSelection(ControlRef c, int start, int length) {
   Control* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return;
-  const int len = GetWindowTextLengthW(x->hwnd);
+  std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(x->hwnd)) + 1, L'\0');
+  t.resize(static_cast<std::size_t>(GetWindowTextW(x->hwnd, t.data(), static_cast<int>(t.size()))));
+  const int len = static_cast<int>(t.size());
   start = std::clamp(start, 0, len);
-  length = std::clamp(length, 0, len - start);
-  SendMessageW(x->hwnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
+  int end = start + std::clamp(length, 0, len - start);
+  // Positions are UTF-16 units: never leave one end between the halves of a surrogate pair.
+  auto splitsPair = [&t](int at) {
+    return at > 0 && at < static_cast<int>(t.size()) &&
+           IS_LOW_SURROGATE(t[static_cast<std::size_t>(at)]) &&
+           IS_HIGH_SURROGATE(t[static_cast<std::size_t>(at) - 1]);
+  };
+  if (splitsPair(start)) --start;
+  if (splitsPair(end)) ++end;
+  SendMessageW(x->hwnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
 }
 
 int SearchForm::Value(ControlRef c) {

@@ -110,6 +110,7 @@ class SearchForm {
   bool Mnemonic(wchar_t ch);
   void OnCommand(HWND child, WORD code);
   void RaiseClick(ControlRef ref);
+  void RestoreFocus();  // the focus to the control that had it, else the terms
   RECT WindowPx();
   Twips Cached(int index, int px);
   void Remember(int index, Twips tw, int px);
@@ -126,6 +127,7 @@ class SearchForm {
   std::deque<std::string> phrases_;
   std::map<int, ControlRef> selected_;  // option group -> its selected option
   bool unloading_ = false;
+  HWND lastFocus_ = nullptr;  // control with the focus when the window was last deactivated
   // The twips last set for left, top, width and height and the pixels they became, so a
   // value reads back exactly as it was set (the parked Top must compare equal).
   struct Set {
