@@ -8,6 +8,7 @@
 
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_text.h"
+#include "ui/codes.h"
 
 namespace varnel::win {
 namespace {
@@ -16,6 +17,21 @@ constexpr wchar_t kClassName[] = L"Varnel";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+constexpr int kParkGap = 100;         // pixels between the parked window and the screen
+constexpr int kTwipsPerInch = 1440;
+
+UINT MonitorDpi(HMONITOR m, UINT fallback) {
+  using Fn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto fn = [] {
+    HMODULE shcore = LoadLibraryW(L"shcore.dll");
+    return shcore == nullptr ? nullptr
+                             : reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                                   GetProcAddress(shcore, "GetDpiForMonitor")));
+  }();
+  UINT x = 0, y = 0;
+  if (fn != nullptr && m != nullptr && SUCCEEDED(fn(m, 0, &x, &y)) && y != 0) return y;
+  return fallback;
+}
 
 UINT WindowDpi(HWND h) {
   using Fn = UINT(WINAPI*)(HWND);
@@ -503,10 +519,16 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       RebuildFonts();
       Layout();
       const auto* r = reinterpret_cast<const RECT*>(lParam);
+      // Parked, only the size follows: the suggested place would be on a monitor.
       SetWindowPos(h, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+                   SWP_NOZORDER | SWP_NOACTIVATE | (parked_ ? SWP_NOMOVE : 0));
+      if (parked_) Park();
       return 0;
     }
+    case WM_DISPLAYCHANGE:
+      // The screen may now reach where the window was parked.
+      if (parked_) Park();
+      break;
     default:
       break;
   }
@@ -688,11 +710,57 @@ void SearchForm::Remember(int index, Twips tw, int px) {
   geometry_[index] = {true, tw, px};
 }
 
+SearchForm::Monitor SearchForm::MonitorInfo(HMONITOR m) {
+  if (m == nullptr) m = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  Monitor out;
+  out.handle = m;
+  if (GetMonitorInfoW(m, &mi) != 0) {
+    out.work = mi.rcWork;
+  } else {
+    out.work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  out.dpi = MonitorDpi(m, dpi_);
+  return out;
+}
+
+SearchForm::Monitor SearchForm::ForegroundMonitor() {
+  const HWND front = GetForegroundWindow();
+  if (front != nullptr && front != hwnd_ && IsChild(hwnd_, front) == 0) {
+    return MonitorInfo(MonitorFromWindow(front, MONITOR_DEFAULTTOPRIMARY));
+  }
+  if (!parked_ && hwnd_ != nullptr) {
+    return MonitorInfo(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY));
+  }
+  return MonitorInfo(monitor_);
+}
+
+void SearchForm::Park() {
+  if (hwnd_ == nullptr) return;
+  const RECT r = WindowPx();
+  // Above the top of the virtual screen no monitor can be, whatever their arrangement.
+  const int y = GetSystemMetrics(SM_YVIRTUALSCREEN) - (r.bottom - r.top) - kParkGap;
+  parked_ = true;
+  Remember(1, kParkedTop, y);
+  SetWindowPos(hwnd_, nullptr, r.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Left and Top are measured from the work area of the monitor the window is shown on, so
+// a window on a monitor above or left of the primary one still counts as on screen.
 Twips SearchForm::Left() {
-  return Cached(0, WindowPx().left);
+  const Monitor m = MonitorInfo(monitor_);
+  const int px = WindowPx().left;
+  const auto& g = geometry_[0];
+  return g.valid && g.px == px ? g.tw
+                               : MulDiv(px - m.work.left, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 Twips SearchForm::Top() {
-  return Cached(1, WindowPx().top);
+  const int px = WindowPx().top;
+  const auto& g = geometry_[1];
+  if (g.valid && g.px == px) return g.tw;
+  const Monitor m = MonitorInfo(monitor_);
+  return MulDiv(px - m.work.top, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 Twips SearchForm::Width() {
   const RECT r = WindowPx();
@@ -705,19 +773,40 @@ Twips SearchForm::Height() {
 
 void SearchForm::SetTop(Twips top) {
   if (hwnd_ == nullptr) return;
-  const RECT r = WindowPx();
-  const int px = ToPx(top);
+  if (top == kParkedTop) {
+    Park();
+    return;
+  }
+  RECT r = WindowPx();
+  if (parked_) {
+    // Back from the parked place onto the monitor of the window in front, centred across
+    // it when that is another monitor than the one it was last shown on.
+    const Monitor target = ForegroundMonitor();
+    if (target.handle != monitor_) {
+      const int width = r.right - r.left;
+      r.left = target.work.left + (target.work.right - target.work.left - width) / 2;
+      monitor_ = target.handle;
+    }
+    parked_ = false;
+  }
+  const Monitor m = MonitorInfo(monitor_);
+  const int px = m.work.top + MulDiv(top, static_cast<int>(m.dpi), kTwipsPerInch);
   Remember(1, top, px);
   SetWindowPos(hwnd_, nullptr, r.left, px, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SearchForm::Move(Twips left, Twips top, Twips width, Twips height) {
   if (hwnd_ == nullptr) return;
-  const int l = ToPx(left), t = ToPx(top), w = ToPx(width), h = ToPx(height);
+  const Monitor m = MonitorInfo(monitor_);
+  const auto dpi = static_cast<int>(m.dpi);
+  const int l = m.work.left + MulDiv(left, dpi, kTwipsPerInch);
+  const int t = m.work.top + MulDiv(top, dpi, kTwipsPerInch);
+  const int w = ToPx(width), h = ToPx(height);
   Remember(0, left, l);
   Remember(1, top, t);
   Remember(2, width, w);
   Remember(3, height, h);
+  parked_ = top == kParkedTop;
   SetWindowPos(hwnd_, nullptr, l, t, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -736,11 +825,16 @@ void SearchForm::SetState(WindowState state) {
   ShowWindow(hwnd_, cmd);
 }
 
+// The screen is the work area of the monitor in front, where the window is centred.
 Twips SearchForm::ScreenWidth() {
-  return ToTw(GetSystemMetrics(SM_CXSCREEN));
+  const Monitor m = ForegroundMonitor();
+  monitor_ = m.handle;
+  return MulDiv(m.work.right - m.work.left, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 Twips SearchForm::ScreenHeight() {
-  return ToTw(GetSystemMetrics(SM_CYSCREEN));
+  const Monitor m = ForegroundMonitor();
+  monitor_ = m.handle;
+  return MulDiv(m.work.bottom - m.work.top, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 int SearchForm::TwipsPerPixelY() {
   return static_cast<int>((1440 + dpi_ / 2) / dpi_);
