@@ -736,6 +736,12 @@ SearchForm::Monitor SearchForm::ForegroundMonitor() {
   return MonitorInfo(monitor_);
 }
 
+SearchForm::Monitor SearchForm::ShownOn() {
+  // A window the user has dragged to another monitor is measured from that one.
+  if (!parked_ && hwnd_ != nullptr) monitor_ = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
+  return MonitorInfo(monitor_);
+}
+
 void SearchForm::Park() {
   if (hwnd_ == nullptr) return;
   const RECT r = WindowPx();
@@ -749,7 +755,7 @@ void SearchForm::Park() {
 // Left and Top are measured from the work area of the monitor the window is shown on, so
 // a window on a monitor above or left of the primary one still counts as on screen.
 Twips SearchForm::Left() {
-  const Monitor m = MonitorInfo(monitor_);
+  const Monitor m = ShownOn();
   const int px = WindowPx().left;
   const auto& g = geometry_[0];
   return g.valid && g.px == px ? g.tw
@@ -759,7 +765,7 @@ Twips SearchForm::Top() {
   const int px = WindowPx().top;
   const auto& g = geometry_[1];
   if (g.valid && g.px == px) return g.tw;
-  const Monitor m = MonitorInfo(monitor_);
+  const Monitor m = ShownOn();
   return MulDiv(px - m.work.top, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 Twips SearchForm::Width() {
@@ -778,6 +784,7 @@ void SearchForm::SetTop(Twips top) {
     return;
   }
   RECT r = WindowPx();
+  if (!parked_) ShownOn();
   if (parked_) {
     // Back from the parked place onto the monitor of the window in front, centred across
     // it when that is another monitor than the one it was last shown on.

@@ -120,6 +120,7 @@ class SearchForm {
   };
   Monitor MonitorInfo(HMONITOR m);
   Monitor ForegroundMonitor();  // the monitor of the window in front
+  Monitor ShownOn();            // the monitor the window is measured on
   void Park();                  // out of sight, beyond every monitor
   Twips Cached(int index, int px);
   void Remember(int index, Twips tw, int px);
