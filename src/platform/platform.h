@@ -270,7 +270,9 @@ class Platform {
   // ---- the search window's controls
   virtual std::string Text(ControlRef c) = 0;  // text box text or caption
   virtual void SetText(ControlRef c, const std::string& text) = 0;
-  virtual int SelStart(ControlRef c) = 0;  // in characters
+  // Positions and lengths in UTF-16 code units, as Qt's and Win32's text controls count them
+  // (Utf16Length in app/utf8.h): a character outside the BMP takes two.
+  virtual int SelStart(ControlRef c) = 0;
   virtual int SelLength(ControlRef c) = 0;
   virtual void SetSelection(ControlRef c, int start, int length) = 0;
   virtual int Value(ControlRef c) = 0;  // option: 1 selected; check box: 0 or 1

@@ -65,7 +65,7 @@ void KeyNavigation::CycleFocus() {
 void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
   Platform& pf = p_.platform;
   if (pf.SelLength(control) == 0) {
-    pf.SetSelection(control, 0, Utf8Length(pf.Text(control)));
+    pf.SetSelection(control, 0, Utf16Length(pf.Text(control)));
   }
   if (focus) {
     pf.SetFocus(control);
