@@ -73,6 +73,10 @@ BOOL CALLBACK VisitWindow(HWND h, LPARAM visit) {
 
 WinPlatform::WinPlatform() {
   hookOwner = this;
+  // The Windows tests make this thread busy on request, to show that keys do not wait for it.
+  if (GetEnvironmentVariableW(L"VARNEL_TEST_STALL", nullptr, 0) != 0) {
+    stallMessage_ = RegisterWindowMessageW(L"VarnelTestStall");
+  }
 }
 
 WinPlatform::~WinPlatform() {
@@ -97,6 +101,10 @@ bool WinPlatform::Process(MSG& m) {
   }
   if (m.hwnd == nullptr && m.message == kMsgDeferredCode) {
     if (sink_ != nullptr) sink_->OnDeferredCode(static_cast<Code>(m.wParam));
+    return true;
+  }
+  if (stallMessage_ != 0 && m.message == stallMessage_) {
+    ::Sleep(static_cast<DWORD>(m.wParam));
     return true;
   }
   if (form_.PreTranslate(m)) return true;

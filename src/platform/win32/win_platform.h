@@ -133,6 +133,7 @@ class WinPlatform final : public Platform {
   LPARAM hookLParam_ = 0;  // the event being handed to the logic, for CallNextHook
   bool quit_ = false;
   int exitCode_ = 0;
+  UINT stallMessage_ = 0;  // test-only: a message that keeps this thread busy for wParam ms
 };
 
 }  // namespace varnel::win
