@@ -454,8 +454,10 @@ Hwnd WinPlatform::ControlHwnd(ControlRef c) {
 // ---- user-interface services
 
 int WinPlatform::MessageBox(const std::string& text, int style, const std::string& title) {
-  return ::MessageBoxW(form_.Handle(), Widen(text).c_str(), Widen(title).c_str(),
-                       static_cast<UINT>(style));
+  // A box owned by the parked window would open off screen with it.
+  const HWND owner = form_.Top() > 0 ? form_.Handle() : nullptr;
+  return ::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(),
+                       static_cast<UINT>(style) | (owner == nullptr ? MB_SETFOREGROUND : 0U));
 }
 
 void WinPlatform::Beep() {
