@@ -2,7 +2,8 @@
 //
 //   key_recorder LOG             a window titled "KeyLog" that appends to LOG every key event
 //                                its own low-level hook sees ("ll +VK flags=F extra=X") and
-//                                every character typed into it ("char C")
+//                                every character typed into it ("char C"); a request to
+//                                close it is logged ("close") and refused
 //   key_recorder stall MS LOG    asks the running Varnel to keep its window thread busy for
 //                                MS milliseconds; appends "stall begin" before and
 //                                "stall end" once that thread answers again
@@ -40,8 +41,8 @@ LRESULT CALLBACK WindowProc(HWND h, UINT msg, WPARAM w, LPARAM l) {
       Log("char " + std::to_string(w));
       return 0;
     case WM_CLOSE:
+      // Noted, not obeyed: the recorder stays to see the rest of the chord.
       Log("close");
-      DestroyWindow(h);
       return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
