@@ -12,6 +12,8 @@ Program::Program(Platform& p) : platform(p) {
 }
 
 Program::~Program() {
+  // The hook may run on a thread of its own: it stops before the program it calls goes.
+  hook.UnhookKeyboard();
   platform.SetEventSink(nullptr);
 }
 

@@ -1,6 +1,7 @@
 // The one interface through which Varnel's logic reaches the system.
 //
-// Everything here is called on the single user-interface thread. Calls that let other
+// Everything here is called on the single user-interface thread, except the keyboard hook's
+// calls (OnKeyboardHook and what it uses, below). Calls that let other
 // events run before they return say so ("yields"). Window handles, thread ids and process
 // ids are 32-bit values where 0 means none. Text is UTF-8.
 #pragma once
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -83,9 +85,22 @@ enum class InstanceClaim : std::uint8_t {
   Unavailable,  // the system could not tell; the settings file's record decides
 };
 
-// keybd_event flags.
+// Flags of a synthesised key event (the Windows KEYEVENTF_ values).
 inline constexpr std::uint32_t kKeyExtended = 1;
 inline constexpr std::uint32_t kKeyUp = 2;
+
+// One synthesised key-down or key-up.
+struct KeyInput {
+  std::uint8_t vk = 0;
+  std::uint8_t scan = 0;
+  std::uint32_t flags = 0;  // kKeyExtended, kKeyUp
+};
+
+// What became of a batch of synthesised keys.
+struct InjectResult {
+  std::size_t injected = 0;  // events that went in, counted from the first
+  bool elevated = false;     // refused because the window in front runs with higher rights
+};
 
 // Mouse pointers.
 inline constexpr int kPointerDefault = 0;
@@ -158,7 +173,9 @@ class PlatformEvents {
   // The search window's timer.
   virtual void OnTimer() = 0;
   // The global keyboard hook. Returns non-zero to swallow the event; otherwise returns the
-  // result of Platform::CallNextHook. Must be quick: nothing slow, no allocation.
+  // result of Platform::CallNextHook. Must be quick: nothing slow, no allocation. A platform
+  // may call it on a thread of its own, so it may only read state kept in atomics, ask
+  // ForegroundWindow and AsyncKeyDown, call CallNextHook, and post with PostCode.
   virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
 
   // Search window events.
@@ -187,7 +204,8 @@ class Platform {
   virtual std::uint32_t TickCount() = 0;  // ms since system start, wraps at 2^32
   virtual void Sleep(std::uint32_t ms) = 0;
   virtual void DoEvents() = 0;        // yields: runs the events pending now, once
-  virtual void PostCode(Code code) = 0;  // deferred to OnDeferredCode after the current event
+  // Deferred to OnDeferredCode after the current event; may be called from the hook.
+  virtual void PostCode(Code code) = 0;
   virtual void StartTimer(std::uint32_t intervalMs) = 0;  // the search window's timer
   virtual int RunEventLoop() = 0;     // until the search window is unloaded; exit status
 
@@ -243,11 +261,11 @@ class Platform {
   virtual void RemoveKeyboardHook(HookHandle hook) = 0;
   virtual std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
                                      const KeyEvent& ev) = 0;
-  // Layout lookups and injection with the Windows meanings (VkKeyScanA, MapVirtualKeyA,
-  // keybd_event).
+  // Layout lookups with the Windows meanings (VkKeyScanA, MapVirtualKeyA).
   virtual std::int16_t VkKeyScan(char ch) = 0;
   virtual std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) = 0;
-  virtual void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
+  // Injects the events in order as one batch that no other input comes between (SendInput).
+  virtual InjectResult InjectKeys(std::span<const KeyInput> keys) = 0;
 
   // ---- the search window (built from the design table)
   virtual Hwnd CreateSearchWindow(const WindowDesign& design) = 0;  // loaded, not shown

@@ -317,8 +317,13 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
   Platform& pl = p.platform;
   // Key chords yield; the form may be unloaded meanwhile and must then not be touched.
   const auto alive = alive_;
-  auto chord = [&p](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
-    SendKeyChord(p, ctrl, alt, shift, vk, pauseMs);
+  // Once the system refuses a chord (the user has been told), the rest of the command is
+  // dropped rather than refused again chord by chord.
+  bool refused = false;
+  auto chord = [&p, &refused](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
+    if (!refused) {
+      refused = !SendKeyChord(p, ctrl, alt, shift, vk, pauseMs);
+    }
   };
 
   switch (c.action) {
@@ -326,7 +331,7 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
       chord(c.ctrl, c.alt, c.shift, c.vk, 0);
       break;
     case VoxAction::RepeatChord:
-      for (int i = ListNumber(what.listResult); i > 0; --i) {
+      for (int i = ListNumber(what.listResult); i > 0 && !refused; --i) {
         chord(c.ctrl, c.alt, c.shift, c.vk, 1);
       }
       break;

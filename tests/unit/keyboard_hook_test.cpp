@@ -176,5 +176,16 @@ TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
   EXPECT_EQ(pf.CountCalls("RemoveKeyboardHook"), 0u);
 }
 
+TEST(KeyboardHookInstall, TheProgramRemovesItsHookWhenItEnds) {
+  FakePlatform pf;
+  {
+    Program p{pf};
+    p.hook.HookKeyboard();
+    ASSERT_EQ(pf.InstalledHooks().size(), 1u);
+  }
+  // A hook on a thread of its own must not call into a program that is gone.
+  EXPECT_TRUE(pf.InstalledHooks().empty());
+}
+
 }  // namespace
 }  // namespace varnel

@@ -541,6 +541,16 @@ void FakePlatform::KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint3
   QueueEvent("InjectedKey " + std::to_string(vkCode), [this, ev] { FeedKey(ev); });
 }
 
+InjectResult FakePlatform::InjectKeys(std::span<const KeyInput> keys) {
+  const std::size_t taken =
+      injectLimit < 0 ? keys.size() : std::min(keys.size(), static_cast<std::size_t>(injectLimit));
+  Record("InjectKeys", {static_cast<std::int64_t>(keys.size()), static_cast<std::int64_t>(taken)});
+  for (const KeyInput& k : keys.first(taken)) {
+    KeybdEvent(k.vk, k.scan, k.flags);
+  }
+  return {taken, taken < keys.size() && injectElevated};
+}
+
 void FakePlatform::UserKeyDown(int vkCode) {
   KeyEvent ev;
   ev.vkCode = static_cast<std::uint32_t>(vkCode);

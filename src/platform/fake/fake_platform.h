@@ -144,8 +144,14 @@ class FakePlatform final : public Platform {
   std::vector<HookHandle> InstalledHooks() const { return {hooks_.begin(), hooks_.end()}; }
   bool hookInstallFails = false;
   std::intptr_t nextHookResult = 0;
-  // Keys from KeybdEvent go through the hook and to the foreground window on the next loop.
+  // Injected keys go through the hook and to the foreground window on the next loop.
   bool injectedKeysReachHook = true;
+  // Injection takes only this many events of each batch (-1: all); refused ones are
+  // reported as refused by a window with higher rights when injectElevated is set.
+  int injectLimit = -1;
+  bool injectElevated = false;
+  // One injected event, recorded as "KeybdEvent" {vk, scan, flags}.
+  void KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint32_t flags);
   void SetKeyScan(char ch, std::int16_t result) { keyScanOverride_[ch] = result; }
 
   // -- the user: queue input events, delivered in order by DoEvents/RunPending
@@ -242,7 +248,7 @@ class FakePlatform final : public Platform {
                              const KeyEvent& ev) override;
   std::int16_t VkKeyScan(char ch) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
-  void KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint32_t flags) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowForm() override;

@@ -4,8 +4,11 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "platform/platform.h"
 #include "platform/win32/instance_mutex.h"
+#include "platform/win32/hook_thread.h"
 #include "platform/win32/search_form.h"
 
 namespace varnel::win {
@@ -66,7 +69,7 @@ class WinPlatform final : public Platform {
                              const KeyEvent& ev) override;
   std::int16_t VkKeyScan(char ch) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
-  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowForm() override;
@@ -141,8 +144,13 @@ class WinPlatform final : public Platform {
   InstanceMutex instance_;
   SearchForm form_{sink_};
   LPARAM hookLParam_ = 0;  // the event being handed to the logic, for CallNextHook
+  const DWORD uiThread_;
+  std::atomic<HWND> codeTarget_{nullptr};  // the search window, where posted codes go
+  HookThread hookThread_;
   bool quit_ = false;
   int exitCode_ = 0;
+  UINT stallMessage_ = 0;  // test-only: a message that keeps this thread busy for wParam ms
+  std::uint32_t injectBatch_ = 0;  // numbers the batches of synthesised keys
 };
 
 }  // namespace varnel::win

@@ -633,10 +633,15 @@ std::uint32_t X11Platform::MapVirtualKey(std::uint32_t code, std::uint32_t mode)
   return i != nullptr ? i->MapVirtualKey(code, mode) : 0;
 }
 
-void X11Platform::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
-  if (XTestInjector* i = Injector()) {
-    i->KeybdEvent(vk, scan, flags);
+InjectResult X11Platform::InjectKeys(std::span<const KeyInput> keys) {
+  XTestInjector* i = Injector();
+  if (i == nullptr || !i->Available()) {
+    return {};
   }
+  for (const KeyInput& k : keys) {
+    i->KeybdEvent(k.vk, k.scan, k.flags);
+  }
+  return {keys.size(), false};
 }
 
 // ---- the search window

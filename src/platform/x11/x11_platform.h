@@ -85,7 +85,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   }
   std::int16_t VkKeyScan(char ch) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
-  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowForm() override;
