@@ -19,13 +19,13 @@ struct NamedKey {
 
 // The first name of a code is the one ChordText writes.
 constexpr std::array kNamedKeys{
-    NamedKey{"Space", kVkSpace},  NamedKey{"Tab", 9},         NamedKey{"Enter", 13},
-    NamedKey{"Return", 13},       NamedKey{"Esc", 27},        NamedKey{"Escape", 27},
-    NamedKey{"Backspace", 8},     NamedKey{"Insert", 45},     NamedKey{"Ins", 45},
-    NamedKey{"Delete", 46},       NamedKey{"Del", 46},        NamedKey{"Home", 36},
-    NamedKey{"End", 35},          NamedKey{"PageUp", 33},     NamedKey{"PgUp", 33},
-    NamedKey{"PageDown", 34},     NamedKey{"PgDn", 34},       NamedKey{"Left", 37},
-    NamedKey{"Up", 38},           NamedKey{"Right", 39},      NamedKey{"Down", 40},
+    NamedKey{"Space", kVkSpace}, NamedKey{"Tab", 9},     NamedKey{"Enter", 13},
+    NamedKey{"Return", 13},      NamedKey{"Esc", 27},    NamedKey{"Escape", 27},
+    NamedKey{"Backspace", 8},    NamedKey{"Insert", 45}, NamedKey{"Ins", 45},
+    NamedKey{"Delete", 46},      NamedKey{"Del", 46},    NamedKey{"Home", 36},
+    NamedKey{"End", 35},         NamedKey{"PageUp", 33}, NamedKey{"PgUp", 33},
+    NamedKey{"PageDown", 34},    NamedKey{"PgDn", 34},   NamedKey{"Left", 37},
+    NamedKey{"Up", 38},          NamedKey{"Right", 39},  NamedKey{"Down", 40},
     NamedKey{"Pause", 19},
 };
 
@@ -45,8 +45,8 @@ char Lower(char c) {
 }
 
 bool SameNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
 }
 
 std::string_view Trim(std::string_view s) {
@@ -173,7 +173,8 @@ std::optional<SummonChord> ParseChord(std::string_view text) {
   if (keyText.empty() || !ReadKey(keyText, chord)) {
     return std::nullopt;
   }
-  std::string_view rest = split == std::string_view::npos ? std::string_view{} : text.substr(0, split);
+  std::string_view rest =
+      split == std::string_view::npos ? std::string_view{} : text.substr(0, split);
   while (split != std::string_view::npos) {
     const std::size_t plus = rest.find('+');
     const std::string_view name = Trim(rest.substr(0, plus));
@@ -197,9 +198,9 @@ std::optional<SummonChord> ParseChord(std::string_view text) {
 
 std::string ChordText(const SummonChord& chord) {
   std::string out;
-  for (const auto& [mask, name] : {std::pair{kMaskCtrl, "Ctrl+"}, std::pair{kMaskAlt, "Alt+"},
-                                   std::pair{kMaskShift, "Shift+"},
-                                   std::pair{kMaskSuper, "Super+"}}) {
+  for (const auto& [mask, name] :
+       {std::pair{kMaskCtrl, "Ctrl+"}, std::pair{kMaskAlt, "Alt+"}, std::pair{kMaskShift, "Shift+"},
+        std::pair{kMaskSuper, "Super+"}}) {
     if ((chord.mods & mask) != 0) {
       out += name;
     }

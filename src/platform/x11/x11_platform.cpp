@@ -32,10 +32,10 @@
 #include "platform/x11/record_hook.h"
 #include "platform/x11/search_form.h"
 #include "platform/x11/startup_trace.h"
-#include "winsys/key_masks.h"
 #include "platform/x11/x_display.h"
 #include "platform/x11/xtest_injector.h"
 #include "ui/codes.h"
+#include "winsys/key_masks.h"
 
 extern char** environ;  // NOLINT: the process environment, handed to started programs
 
@@ -586,8 +586,9 @@ bool X11Platform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   if (X() == nullptr) {
     return false;
   }
-  const xcb_keycode_t code = key.vk != 0 ? X()->KeycodeOf(KeysymFromVk(key.vk))
-                                         : static_cast<xcb_keycode_t>(key.scanCode + kFirstScanKeycode);
+  const xcb_keycode_t code = key.vk != 0
+                                 ? X()->KeycodeOf(KeysymFromVk(key.vk))
+                                 : static_cast<xcb_keycode_t>(key.scanCode + kFirstScanKeycode);
   if (code == 0) {
     return false;
   }

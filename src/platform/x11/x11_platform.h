@@ -167,7 +167,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
   std::array<bool, 256> keyDown_{};            // by X keycode, from the recorded events
   std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
-  std::uint32_t vkCacheGeneration_ = 0;         // the keyboard map vkCache_ was read from
+  std::uint32_t vkCacheGeneration_ = 0;        // the keyboard map vkCache_ was read from
   HookHandle installedHook_ = 0;
   HookHandle nextHook_ = 0;
   bool waitCursor_ = false;

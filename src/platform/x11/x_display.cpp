@@ -480,9 +480,9 @@ std::uint32_t XDisplay::KeyboardMapGeneration() {
 
 bool XDisplay::KeyGrabbedElsewhere(xcb_keycode_t code, std::uint16_t modifiers) {
   // Passive grabs of one key and modifiers are exclusive: ours fails while another holds it.
-  xcb_generic_error_t* err = xcb_request_check(
-      conn_, xcb_grab_key_checked(conn_, 1, root_, modifiers, code, XCB_GRAB_MODE_ASYNC,
-                                  XCB_GRAB_MODE_ASYNC));
+  xcb_generic_error_t* err =
+      xcb_request_check(conn_, xcb_grab_key_checked(conn_, 1, root_, modifiers, code,
+                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
   if (err != nullptr) {
     std::free(err);  // NOLINT: xcb errors are malloc'ed
     return true;
