@@ -82,6 +82,10 @@ void Program::OnUnload() {
 void Program::OnKeyPress(int& ch) {
   keys.Form_KeyPress(ch);
 }
+void Program::OnKeyDown(int key, int mask) {
+  keys.Form_KeyDown(key, mask);
+}
+
 void Program::OnKeyUp(int key, int mask) {
   keys.Form_KeyUp(key, mask);
 }

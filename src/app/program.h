@@ -67,6 +67,7 @@ class Program final : public PlatformEvents {
   void OnDeactivate() override;
   void OnUnload() override;
   void OnKeyPress(int& ch) override;
+  void OnKeyDown(int key, int mask) override;
   void OnKeyUp(int key, int mask) override;
   void OnMouseMove(ControlRef over) override;
   void OnDblClick() override;

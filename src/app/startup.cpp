@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/config_path.h"
 #include "app/program.h"
+#include "app/summon_setting.h"
 #include "ui/codes.h"
 
 namespace varnel {
@@ -118,6 +120,11 @@ Startup::Result Startup::Main() {
   if (!handedOff) {
     p_.summoning.ShowSearchWindow();
     st.quote = "\"";
+    const SummonSetting summon = ReadSummonSetting(p_.settings);
+    if (!summon.problem.empty()) {
+      std::fprintf(stderr, "varnel: %s\n", summon.problem.c_str());
+    }
+    p_.hook.SetSummonChord(summon.chord);
     p_.hook.HookKeyboard();
     if (st.hwndBox != 0) {
       p_.settings.WriteIniString(kAppSection, kAppHwndKey, std::to_string(st.hwndBox));

@@ -63,6 +63,16 @@ struct KeyEvent {
 };
 inline constexpr std::uint32_t kKeyEventUp = 0x80;
 
+// A key of the current layout that types a character: by virtual-key code, or by scan code
+// where the code says nothing (vk 0); mods (Shift 1, Ctrl 2, Alt 4) are what the layout needs
+// held to type the character on it.
+struct KeyPlace {
+  std::uint32_t vk = 0;
+  std::uint32_t scanCode = 0;
+  int mods = 0;
+};
+inline constexpr std::size_t kMaxKeyPlaces = 4;
+
 struct Rect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -183,6 +193,8 @@ class PlatformEvents {
   virtual void OnDeactivate() = 0;  // the window lost the activation
   virtual void OnUnload() = 0;      // the user closed the window; the program ends after it
   virtual void OnKeyPress(int& ch) = 0;  // typed character, before the focused control; 0 drops it
+  // Key pressed, before the focused control (auto-repeats left out); mask as for OnKeyUp.
+  virtual void OnKeyDown(int /*key*/, int /*mask*/) {}
   virtual void OnKeyUp(int key, int mask) = 0;  // key released; mask Shift 1, Ctrl 2, Alt 4
   virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or lbl_doit
   virtual void OnDblClick() = 0;                  // double click on the form's background
@@ -266,6 +278,27 @@ class Platform {
   virtual std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) = 0;
   // Injects the events in order as one batch that no other input comes between (SendInput).
   virtual InjectResult InjectKeys(std::span<const KeyInput> keys) = 0;
+  // Changes whenever the layout the user types with changes; cheap enough for the hook.
+  virtual std::uintptr_t KeyboardLayout() { return 0; }
+  // The keys (up to places.size()) that type `ch` in the current layout; their count.
+  virtual std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
+    constexpr char32_t kLastAscii = 0x7E;
+    constexpr unsigned kByte = 0xFF;
+    constexpr unsigned kModBits = 7;
+    if (ch > kLastAscii || places.empty()) {
+      return 0;
+    }
+    const std::int16_t scan = VkKeyScan(static_cast<char>(ch));
+    if (scan == -1) {
+      return 0;
+    }
+    const auto bits = static_cast<std::uint16_t>(scan);
+    places[0] = KeyPlace{bits & kByte, 0, static_cast<int>((bits >> 8U) & kModBits)};
+    return 1;
+  }
+  // True when another program already holds this chord for itself (mods as KeyPlace's, and
+  // 8 for the Super key).
+  virtual bool ChordTakenElsewhere(const KeyPlace& /*key*/, int /*mods*/) { return false; }
 
   // ---- the search window (built from the design table)
   virtual Hwnd CreateSearchWindow(const WindowDesign& design) = 0;  // loaded, not shown

@@ -214,6 +214,16 @@ def desktop(s):
     s.check("Escape hands the foreground back to notepad",
             wait_for(lambda: s.focused() == notepad, 10), s.active_name())
 
+    # The right Alt with Ctrl is AltGr, which types characters on many layouts: no summons.
+    s.key("ctrl+Alt_R+slash")
+    time.sleep(1.5)
+    s.check("right Alt+Ctrl+/ (AltGr) does not summon", s.focused() == notepad, s.active_name())
+    s.key("ctrl+Alt_L+slash")
+    s.check("left Ctrl+Alt+/ still summons", wait_for(lambda: s.active_name() == CAPTION, 10),
+            s.active_name())
+    s.key("Escape")
+    wait_for(lambda: s.focused() == notepad, 10)
+
     second = s.run(["wine", exe], cwd=app, check=False, timeout=60)
     s.check("a second start hands off and ends", second.returncode == 0, f"rc {second.returncode}")
     s.check("the hand-off brings the first instance's window up",

@@ -658,6 +658,9 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
   if (key == vk::Shift || key == vk::Control || key == vk::Menu) {
     return;
   }
+  if (sink_ != nullptr) {
+    sink_->OnKeyDown(key, mask);
+  }
   if (key == vk::Tab) {
     // The platform's own tab order: the next control with a tab stop.
     std::vector<std::pair<int, ControlRef>> stops;

@@ -669,7 +669,18 @@ bool SearchForm::PreTranslate(MSG& m) {
       if (sink_ != nullptr) sink_->OnKeyUp(static_cast<int>(m.wParam), mask);
       return IsWindow(m.hwnd) == 0;
     }
+    case WM_SYSKEYDOWN:
     case WM_KEYDOWN: {
+      constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // the key was down already
+      if (sink_ != nullptr && (m.lParam & kRepeatBit) == 0) {
+        int mask = 0;
+        if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
+        if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
+        if (GetKeyState(VK_MENU) < 0) mask |= 4;
+        sink_->OnKeyDown(static_cast<int>(m.wParam), mask);
+        if (IsWindow(m.hwnd) == 0) return true;
+      }
+      if (m.message == WM_SYSKEYDOWN) return false;
       // Arrows move the selection within an option group, as in a dialog.
       Control* c = FindByWindow(m.hwnd);
       if (c == nullptr || !IsOption(c->design)) return false;

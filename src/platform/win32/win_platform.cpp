@@ -8,6 +8,7 @@
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_text.h"
 #include "ui/codes.h"
+#include "winsys/key_masks.h"
 
 namespace varnel::win {
 namespace {
@@ -398,6 +399,48 @@ std::intptr_t WinPlatform::CallNextHook(HookHandle hook, int nCode, std::uint32_
 
 std::int16_t WinPlatform::VkKeyScan(char ch) {
   return VkKeyScanA(ch);
+}
+
+namespace {
+
+// The layout of the window the user types into: each thread has its own.
+HKL ForegroundLayout() {
+  return GetKeyboardLayout(GetWindowThreadProcessId(GetForegroundWindow(), nullptr));
+}
+
+}  // namespace
+
+std::uintptr_t WinPlatform::KeyboardLayout() {
+  return reinterpret_cast<std::uintptr_t>(ForegroundLayout());
+}
+
+std::size_t WinPlatform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
+  constexpr char32_t kLastBmp = 0xFFFF;
+  constexpr unsigned kByte = 0xFF;
+  if (places.empty() || ch > kLastBmp) return 0;
+  const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(ch), ForegroundLayout());
+  if (scan == -1) return 0;
+  const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(scan));
+  // The high byte's Shift 1, Ctrl 2 and Alt 4 are KeyPlace's bits; Ctrl+Alt is AltGr.
+  places[0] = KeyPlace{bits & kByte, 0,
+                       static_cast<int>((bits >> 8U) & (kMaskShift | kMaskCtrl | kMaskAlt))};
+  return 1;
+}
+
+bool WinPlatform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
+  // A hot key of our own on the chord is refused while another program has registered it.
+  constexpr int kProbeId = 0xB00;
+  if (key.vk == 0) return false;
+  UINT hotMods = MOD_NOREPEAT;
+  if ((mods & kMaskShift) != 0) hotMods |= MOD_SHIFT;
+  if ((mods & kMaskCtrl) != 0) hotMods |= MOD_CONTROL;
+  if ((mods & kMaskAlt) != 0) hotMods |= MOD_ALT;
+  if ((mods & kMaskSuper) != 0) hotMods |= MOD_WIN;
+  if (RegisterHotKey(nullptr, kProbeId, hotMods, key.vk) == 0) {
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+  }
+  UnregisterHotKey(nullptr, kProbeId);
+  return false;
 }
 
 std::uint32_t WinPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {

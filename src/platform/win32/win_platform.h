@@ -68,6 +68,9 @@ class WinPlatform final : public Platform {
   std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
                              const KeyEvent& ev) override;
   std::int16_t VkKeyScan(char ch) override;
+  std::uintptr_t KeyboardLayout() override;
+  std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
+  bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 

@@ -672,6 +672,11 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
     }
     return false;
   }
+  if (!key->isAutoRepeat()) {
+    if (const std::uint32_t vk = vkOfKeycode_(key->nativeScanCode()); vk != 0) {
+      sink_->OnKeyDown(static_cast<int>(vk), Mask(mods));
+    }
+  }
   // Tab never moves the focus by the toolkit's order: the keyboard hook cycles the groups.
   if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
     return true;

@@ -37,6 +37,7 @@
 #include "platform/x11/x_display.h"
 #include "platform/x11/xtest_injector.h"
 #include "ui/codes.h"
+#include "winsys/key_masks.h"
 
 // Resources of a static library are registered by hand.
 static void InitResources() {
@@ -557,10 +558,67 @@ std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
     return 0;
   }
   if (vkCache_[keycode] == 0) {
-    vkCache_[keycode] = static_cast<std::uint16_t>(
-        VkFromKeysym(X()->KeysymOf(static_cast<xcb_keycode_t>(keycode))) + 1);
+    const auto code = static_cast<xcb_keycode_t>(keycode);
+    // The digit row is VK_0..VK_9 whatever it types unshifted, as on Windows: AZERTY puts
+    // "&", "é", ... there and the digits on Shift.
+    const xcb_keysym_t shifted = X()->KeysymOf(code, 1);
+    const std::uint32_t vk =
+        (shifted >= '0' && shifted <= '9') ? shifted : VkFromKeysym(X()->KeysymOf(code));
+    vkCache_[keycode] = static_cast<std::uint16_t>(vk + 1);
   }
   return vkCache_[keycode] - 1U;
+}
+
+std::uintptr_t X11Platform::KeyboardLayout() {
+  if (X() == nullptr) {
+    return 0;
+  }
+  const std::uint32_t generation = X()->KeyboardMapGeneration();
+  if (generation != vkCacheGeneration_) {
+    vkCache_.fill(0);
+    vkCacheGeneration_ = generation;
+  }
+  return generation;
+}
+
+std::size_t X11Platform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
+  constexpr char32_t kLastLatin1 = 0xFF;
+  constexpr xcb_keysym_t kUnicodeKeysym = 0x01000000;
+  constexpr std::uint32_t kFirstScanKeycode = 8;  // X keycode = scan code + 8
+  constexpr int kShiftColumn = 1;
+  if (X() == nullptr) {
+    return 0;
+  }
+  const xcb_keysym_t sym = ch <= kLastLatin1 ? ch : (kUnicodeKeysym | ch);
+  std::size_t n = 0;
+  for (std::uint32_t kc = X()->MinKeycode(); kc <= X()->MaxKeycode() && n < places.size(); ++kc) {
+    for (int column = 0; column <= kShiftColumn; ++column) {
+      if (X()->KeysymOf(static_cast<xcb_keycode_t>(kc), column) == sym) {
+        places[n++] = KeyPlace{0, kc - kFirstScanKeycode, column == kShiftColumn ? kMaskShift : 0};
+        break;
+      }
+    }
+  }
+  return n;
+}
+
+bool X11Platform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
+  constexpr std::uint32_t kFirstScanKeycode = 8;
+  if (X() == nullptr) {
+    return false;
+  }
+  const xcb_keycode_t code = key.vk != 0
+                                 ? X()->KeycodeOf(KeysymFromVk(key.vk))
+                                 : static_cast<xcb_keycode_t>(key.scanCode + kFirstScanKeycode);
+  if (code == 0) {
+    return false;
+  }
+  std::uint16_t x = 0;
+  x |= (mods & kMaskShift) != 0 ? XCB_MOD_MASK_SHIFT : 0;
+  x |= (mods & kMaskCtrl) != 0 ? XCB_MOD_MASK_CONTROL : 0;
+  x |= (mods & kMaskAlt) != 0 ? XCB_MOD_MASK_1 : 0;
+  x |= (mods & kMaskSuper) != 0 ? XCB_MOD_MASK_4 : 0;
+  return X()->KeyGrabbedElsewhere(code, x);
 }
 
 bool X11Platform::AsyncKeyDown(int vk) {
@@ -587,6 +645,7 @@ bool X11Platform::AsyncKeyDown(int vk) {
 
 void X11Platform::OnRecordedKey(const RecordedKey& key) {
   keyDown_[key.keycode] = !key.release;
+  KeyboardLayout();  // a layout switched meanwhile gives the keys new codes
   if (installedHook_ == 0 || sink_ == nullptr) {
     return;
   }

@@ -78,6 +78,9 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   bool RunsWithMoreRights(ProcessId) override { return false; }  // any client may send to any
 
   bool AsyncKeyDown(int vk) override;
+  std::uintptr_t KeyboardLayout() override;
+  std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
+  bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
   HookHandle InstallKeyboardHook() override;
   void RemoveKeyboardHook(HookHandle hook) override;
   std::intptr_t CallNextHook(HookHandle, int, std::uint32_t, const KeyEvent&) override {
@@ -178,6 +181,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
   std::array<bool, 256> keyDown_{};            // by X keycode, from the recorded events
   std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
+  std::uint32_t vkCacheGeneration_ = 0;        // the keyboard map vkCache_ was read from
   HookHandle installedHook_ = 0;
   HookHandle nextHook_ = 0;
   bool waitCursor_ = false;
