@@ -72,6 +72,9 @@ std::string Usage() {
          "                          lasted this long; shorter utterances are decoded whole\n"
          "                          at their first pause, but for those in a noisy room\n"
          "                          (1500)\n"
+         "  --sleep                 start asleep: no command fires until the wake phrase\n"
+         "  --sleep-phrase TEXT     stops commands firing (\"go to sleep\")\n"
+         "  --wake-phrase TEXT      makes them fire again (\"wake up\")\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
 }
@@ -187,6 +190,12 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--stream-after") {
         s.streamAfterMs = static_cast<int>(number(0, 60000, true));
         s.streamDecode = true;
+      } else if (a == "--sleep") {
+        s.startAsleep = true;
+      } else if (a == "--sleep-phrase") {
+        s.sleepPhrase = value();
+      } else if (a == "--wake-phrase") {
+        s.wakePhrase = value();
       } else if (a == "--keep-serving") {
         s.keepServing = true;
       } else if (a == "--verbose") {

@@ -63,6 +63,11 @@ struct Settings {
   // down decodes as one at the usual level, unless `fixedNoiseFloor`.
   int noiseFloor = 64;
   bool fixedNoiseFloor = false;
+  // varnel-listen's own phrases, beside the clients' commands: the first stops it firing
+  // commands (it then listens for the second only), the second resumes.
+  std::string sleepPhrase = "go to sleep";
+  std::string wakePhrase = "wake up";
+  bool startAsleep = false;
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;
 };

@@ -28,6 +28,23 @@ TEST(ListenSettings, OptionsSetTheirFields) {
   EXPECT_TRUE(Settings{}.streamDecode);
 }
 
+TEST(ListenSettings, SleepOptionsParse) {
+  Settings s;
+  EXPECT_FALSE(s.startAsleep);
+  EXPECT_EQ(s.sleepPhrase, "go to sleep");
+  EXPECT_EQ(s.wakePhrase, "wake up");
+  std::string error;
+  bool help = false;
+  ASSERT_TRUE(ParseSettings(
+      {"--sleep", "--sleep-phrase", "stop listening", "--wake-phrase", "start listening"}, s, error,
+      help))
+      << error;
+  EXPECT_TRUE(s.startAsleep);
+  EXPECT_EQ(s.sleepPhrase, "stop listening");
+  EXPECT_EQ(s.wakePhrase, "start listening");
+  EXPECT_FALSE(ParseSettings({"--wake-phrase"}, s, error, help));
+}
+
 TEST(ListenSettings, RejectionOptionsParse) {
   struct Case {
     std::vector<std::string> args;
