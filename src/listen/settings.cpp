@@ -59,6 +59,11 @@ std::string Usage() {
          "  --margin-check          refuse commands that fit much worse than the sounds\n"
          "                          that fit each frame best\n"
          "  --min-margin X          lowest per-frame score of a command against them (-60)\n"
+         "  --min-rival-gap X       refuse a command that another command's reading of the\n"
+         "                          utterance came within X a frame of (0: never)\n"
+         "  --min-other-gap X       ... or a reading as no command came within X (0: never)\n"
+         "  --destructive-factor X  commands with \"delete\", \"kill\" or \"close\" need gaps\n"
+         "                          X times wider (2)\n"
          "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
          "  --fastest-ms-per-phone N  fastest pace a word of three phones or more may be\n"
@@ -173,6 +178,12 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.marginCheck = true;
       } else if (a == "--margin-check") {
         s.marginCheck = true;
+      } else if (a == "--min-rival-gap") {
+        s.rivals.minCommandGap = number(0, 1000);
+      } else if (a == "--min-other-gap") {
+        s.rivals.minOtherGap = number(0, 1000);
+      } else if (a == "--destructive-factor") {
+        s.rivals.destructiveFactor = number(1, 100);
       } else if (a == "--ms-per-phone") {
         s.msPerPhone = static_cast<int>(number(10, 1000, true));
       } else if (a == "--fastest-ms-per-phone") {

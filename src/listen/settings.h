@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "listen/grammar.h"
+#include "listen/rivals.h"
 
 namespace varnel::listen {
 
@@ -46,6 +47,10 @@ struct Settings {
   // slower.
   bool marginCheck = false;
   double minMargin = -60;
+  // A command whose nearest rival reading in the decoder's lattice (another command, or
+  // speech that is no command) scored within these gaps, per frame, is refused as a guess.
+  RivalRule rivals{0, 0, {"delete", "kill", "close"}, 2};
+  int rivalReadings = 20;  // readings of the lattice looked at, best first
   // Decode as the audio arrives (after the first utterance) rather than once it has ended:
   // the answer no longer waits for a long command's decoding.
   bool streamDecode = true;
