@@ -597,7 +597,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
-  if (heard.match) {
+  if (heard.match && Weighed(*heard.match, settings_.rivals)) {
     // A command that barely beat another reading of the same speech is a guess: better no
     // command than the wrong one ("History" heard as "Delete").
     heard.rivals = NearestRivals(Readings(), *heard.match, ps_get_n_frames(ps_));

@@ -37,14 +37,14 @@ struct Heard {
   bool tooLong = false;
   double fastestMsPerPhone = 0;  // of the command's words; 0 when none was judged
   bool tooFast = false;
-  double margin = 0;      // per-frame score of the command against the best-fitting sounds
-  RivalGaps rivals;       // how near the other readings of the lattice came to the command
+  double margin = 0;       // per-frame score of the command against the best-fitting sounds
+  RivalGaps rivals;        // how near the other readings of the lattice came to the command
   std::string refusedFor;  // why a command the decoder heard was refused as a guess
-  double snrDb = 0;       // how far the speech stood above the room's noise
-  double riseDb = 0;      // how far its loudest moments stood above the pause after it
-  bool steady = false;    // too even for speech: a steady noise, not decoded
-  bool denoised = false;  // decoded, with the noise spectrum subtracted
-  long endMs = 0;         // end of the utterance in the input stream
+  double snrDb = 0;        // how far the speech stood above the room's noise
+  double riseDb = 0;       // how far its loudest moments stood above the pause after it
+  bool steady = false;     // too even for speech: a steady noise, not decoded
+  bool denoised = false;   // decoded, with the noise spectrum subtracted
+  long endMs = 0;          // end of the utterance in the input stream
   // Not decoded (too long, or the decoder failed), decoded once it had ended, or as it came.
   enum class Decoding { kNone, kWhole, kStreamed };
   Decoding decoding = Decoding::kNone;

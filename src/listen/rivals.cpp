@@ -50,13 +50,35 @@ bool IsDestructive(const Match& heard, const RivalRule& rule) {
          });
 }
 
-std::string RefuseForRivals(const RivalGaps& gaps, const Match& heard, const RivalRule& rule) {
-  const double factor = IsDestructive(heard, rule) ? rule.destructiveFactor : 1;
-  if (rule.minCommandGap > 0 && gaps.command && *gaps.command < rule.minCommandGap * factor) {
-    return Gap("another command", *gaps.command, rule.minCommandGap * factor);
+namespace {
+
+struct Needs {
+  double command;
+  double other;
+};
+
+Needs GapsNeeded(const Match& heard, const RivalRule& rule) {
+  if (IsDestructive(heard, rule)) {
+    return {std::max(rule.minCommandGap, rule.destructiveCommandGap),
+            std::max(rule.minOtherGap, rule.destructiveOtherGap)};
   }
-  if (rule.minOtherGap > 0 && gaps.other && *gaps.other < rule.minOtherGap * factor) {
-    return Gap("speech that is no command", *gaps.other, rule.minOtherGap * factor);
+  return {rule.minCommandGap, rule.minOtherGap};
+}
+
+}  // namespace
+
+bool Weighed(const Match& heard, const RivalRule& rule) {
+  const Needs need = GapsNeeded(heard, rule);
+  return need.command > 0 || need.other > 0;
+}
+
+std::string RefuseForRivals(const RivalGaps& gaps, const Match& heard, const RivalRule& rule) {
+  const Needs need = GapsNeeded(heard, rule);
+  if (need.command > 0 && gaps.command && *gaps.command < need.command) {
+    return Gap("another command", *gaps.command, need.command);
+  }
+  if (need.other > 0 && gaps.other && *gaps.other < need.other) {
+    return Gap("speech that is no command", *gaps.other, need.other);
   }
   return "";
 }

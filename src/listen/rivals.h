@@ -31,13 +31,16 @@ RivalGaps NearestRivals(const std::vector<Reading>& readings, const Match& heard
 struct RivalRule {
   double minCommandGap = 0;  // per frame; 0: never refuse for a rival command
   double minOtherGap = 0;    // per frame; 0: never refuse for a reading as no command
-  // Commands with one of these words lose work when they fire by mistake: they need a gap
-  // `destructiveFactor` times wider.
+  // Commands with one of these words lose work when they fire by mistake: they need at least
+  // these gaps, whatever the ones above.
   std::vector<std::string> destructiveWords;
-  double destructiveFactor = 1;
+  double destructiveCommandGap = 0;
+  double destructiveOtherGap = 0;
 };
 
 bool IsDestructive(const Match& heard, const RivalRule& rule);
+// Whether the rule could refuse the command at all: the lattice is read only then.
+bool Weighed(const Match& heard, const RivalRule& rule);
 
 // Why the command is refused, or "" when it stands.
 std::string RefuseForRivals(const RivalGaps& gaps, const Match& heard, const RivalRule& rule);

@@ -62,8 +62,10 @@ std::string Usage() {
          "  --min-rival-gap X       refuse a command that another command's reading of the\n"
          "                          utterance came within X a frame of (0: never)\n"
          "  --min-other-gap X       ... or a reading as no command came within X (0: never)\n"
-         "  --destructive-factor X  commands with \"delete\", \"kill\" or \"close\" need gaps\n"
-         "                          X times wider (2)\n"
+         "  --rival-readings N      readings of the lattice weighed, best first (20)\n"
+         "  --destructive-rival-gap X  commands with \"delete\", \"kill\" or \"close\" need\n"
+         "                          another command's reading at least X below (3)\n"
+         "  --destructive-other-gap X  ... and a reading as no command (0)\n"
          "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
          "  --fastest-ms-per-phone N  fastest pace a word of three phones or more may be\n"
@@ -182,8 +184,12 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.rivals.minCommandGap = number(0, 1000);
       } else if (a == "--min-other-gap") {
         s.rivals.minOtherGap = number(0, 1000);
-      } else if (a == "--destructive-factor") {
-        s.rivals.destructiveFactor = number(1, 100);
+      } else if (a == "--rival-readings") {
+        s.rivalReadings = static_cast<int>(number(1, 1000, true));
+      } else if (a == "--destructive-rival-gap") {
+        s.rivals.destructiveCommandGap = number(0, 1000);
+      } else if (a == "--destructive-other-gap") {
+        s.rivals.destructiveOtherGap = number(0, 1000);
       } else if (a == "--ms-per-phone") {
         s.msPerPhone = static_cast<int>(number(10, 1000, true));
       } else if (a == "--fastest-ms-per-phone") {

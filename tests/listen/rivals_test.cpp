@@ -26,8 +26,11 @@ TEST(ListenRivals, NearestRivalsPerFrame) {
        2.0,
        5.0},
       {"the nearest of each kind counts",
-       {{history, -1000}, {std::nullopt, -1100}, {Command(6, "Delete"), -1300},
-        {Command(5, "Cancel"), -1900}, {std::nullopt, -1050}},
+       {{history, -1000},
+        {std::nullopt, -1100},
+        {Command(6, "Delete"), -1300},
+        {Command(5, "Cancel"), -1900},
+        {std::nullopt, -1050}},
        history,
        3.0,
        0.5},
@@ -64,7 +67,7 @@ TEST(ListenRivals, NearestRivalsPerFrame) {
 }
 
 TEST(ListenRivals, DestructiveCommandsNeedAWiderGap) {
-  const RivalRule rule{2, 1, {"delete", "kill", "close"}, 3};
+  const RivalRule rule{2, 1, {"delete", "kill", "close"}, 6, 3};
   struct Case {
     Match heard;
     RivalGaps gaps;
@@ -79,6 +82,7 @@ TEST(ListenRivals, DestructiveCommandsNeedAWiderGap) {
       {Command(6, "Delete"), {6.5, 2.5}, true},  // needs 3
       {Command(32, "Kill Tab"), {5, 9}, true},
       {Command(4, "Close It"), {7, 9}, false},
+      {Command(4, "Close It"), {{}, {}}, false},  // nothing else in the lattice
   };
   for (const auto& c : cases) {
     EXPECT_EQ(!RefuseForRivals(c.gaps, c.heard, rule).empty(), c.refused)
@@ -87,8 +91,28 @@ TEST(ListenRivals, DestructiveCommandsNeedAWiderGap) {
   }
   EXPECT_TRUE(IsDestructive(Command(32, "Kill Tab"), rule));
   EXPECT_FALSE(IsDestructive(Command(23, "Snap Back"), rule));
-  // Off: never refused.
-  EXPECT_TRUE(RefuseForRivals({0, 0}, Command(6, "Delete"), RivalRule{}).empty());
+}
+
+// The defaults weigh only destructive commands, so the others cost no lattice search.
+TEST(ListenRivals, OnlyWhatCanBeRefusedIsWeighed) {
+  const RivalRule destructiveOnly{0, 0, {"delete", "kill", "close"}, 3, 0};
+  struct Case {
+    Match heard;
+    RivalRule rule;
+    bool weighed;
+    bool refusedWithinOne;  // with another command one a frame below
+  } cases[] = {
+      {Command(39, "History"), destructiveOnly, false, false},
+      {Command(6, "Delete"), destructiveOnly, true, true},
+      {Command(32, "Kill Tab"), destructiveOnly, true, true},
+      {Command(6, "Delete"), RivalRule{}, false, false},
+      {Command(39, "History"), RivalRule{0, 2, {}, 0, 0}, true, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(Weighed(c.heard, c.rule), c.weighed) << c.heard.command;
+    EXPECT_EQ(!RefuseForRivals({1.0, 9.0}, c.heard, c.rule).empty(), c.refusedWithinOne)
+        << c.heard.command;
+  }
 }
 
 }  // namespace
