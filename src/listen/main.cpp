@@ -40,6 +40,10 @@ int main(int argc, char** argv) {
     return 1;
   }
   Server server(settings, recogniser);
+  if (!server.CheckPhrases(error)) {
+    std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
+    return 2;
+  }
   if (const int status = server.Listen(error); status != 0) {
     std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
     return status;

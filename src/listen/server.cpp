@@ -18,6 +18,12 @@
 namespace varnel::listen {
 namespace {
 
+// varnel-listen's own phrases go into the grammar as the menu of an owner no client has
+// (clients' keys start at 1).
+constexpr std::uint64_t kListenerOwner = 0;
+constexpr std::int32_t kSleepId = 0;
+constexpr std::int32_t kWakeId = 1;
+
 // Written by the signal handler; a signal handler can reach nothing else.
 int g_stopPipe[2] = {-1, -1};
 
@@ -49,7 +55,22 @@ bool PrepareSocketFolder(const std::string& socketPath, std::string& error) {
 }
 
 Server::Server(const Settings& settings, Recogniser& recogniser)
-    : settings_(settings), recogniser_(recogniser) {}
+    : settings_(settings), recogniser_(recogniser), awake_(!settings.startAsleep) {}
+
+bool Server::CheckPhrases(std::string& error) {
+  const auto lookup = [this](const std::string& w) { return Lookup(w); };
+  for (const auto* phrase : {&settings_.sleepPhrase, &settings_.wakePhrase}) {
+    if (auto e = CheckCommand(*phrase, {}, lookup)) {
+      error = "\"" + *phrase + "\": " + e->second;
+      return false;
+    }
+  }
+  if (SpokenWords(settings_.sleepPhrase) == SpokenWords(settings_.wakePhrase)) {
+    error = "the sleep and wake phrases are the same";
+    return false;
+  }
+  return true;
+}
 
 Server::~Server() {
   for (auto& [key, c] : conns_) {
@@ -219,8 +240,15 @@ void Server::ReadFrom(Conn& c) {
       const Fields reply = c.session.Handle(
           *request, [this](const std::string& w) { return Lookup(w); }, changed, RoomFor(key));
       Send(c, reply);
+      if (reply[0] == "ok" && (*request)[2] == op::kRegister && !awake_) {
+        // Awake is what a client assumes; asleep it is told.
+        Send(c, {kAwakeEvent, "0"});
+      }
       if (changed) {
         RebuildGrammar();
+      }
+      if (const auto awake = c.session.TakeAwakeRequest()) {
+        SetAwake(*awake, "asked by a client");
       }
     }
     if (c.reader.Failed()) {
@@ -270,8 +298,16 @@ void Server::RebuildGrammar() {
   std::sort(live.begin(), live.end(),
             [](const Session* a, const Session* b) { return a->ActivatedAt() < b->ActivatedAt(); });
   std::vector<MenuSpec> menus;
-  menus.reserve(live.size());
-  for (const auto* s : live) {
+  menus.reserve(live.size() + 1);
+  if (!live.empty()) {
+    // First, so that a client's command that sounds the same wins the tie.
+    MenuSpec own{kListenerOwner, {}, {}};
+    own.commands[awake_ ? kSleepId : kWakeId] =
+        awake_ ? settings_.sleepPhrase : settings_.wakePhrase;
+    menus.push_back(std::move(own));
+  }
+  // Asleep, nothing but the wake phrase is listened for.
+  for (const auto* s : awake_ ? live : std::vector<const Session*>{}) {
     menus.push_back(s->Spec());
   }
   auto grammar = std::make_shared<Grammar>(
@@ -283,7 +319,12 @@ void Server::Deliver(const Heard& heard) {
   if (heard.steady) {
     return;  // no speech at all, so not "other speech" either
   }
-  if (heard.match) {
+  if (heard.match && heard.match->owner == kListenerOwner) {
+    SetAwake(heard.match->id == kWakeId, "heard");
+    return;
+  }
+  // Asleep, a command decoded against the grammar from before the sleep is no command.
+  if (heard.match && awake_) {
     const auto it = conns_.find(heard.match->owner);
     // The menu may have changed since the utterance started; then nobody gets it.
     if (it == conns_.end() || !it->second->session.Listening() ||
@@ -302,6 +343,22 @@ void Server::Deliver(const Heard& heard) {
       Send(*c, {"other", "", c->session.App(), c->session.State()});
     }
   }
+}
+
+void Server::SetAwake(bool awake, const char* why) {
+  if (awake == awake_) {
+    return;
+  }
+  awake_ = awake;
+  if (settings_.verbose) {
+    std::fprintf(stderr, "varnel-listen: %s (%s)\n", awake ? "awake" : "asleep", why);
+  }
+  for (auto& [key, c] : conns_) {
+    if (c->session.Registered()) {
+      Send(*c, {kAwakeEvent, awake ? "1" : "0"});
+    }
+  }
+  RebuildGrammar();
 }
 
 int Server::Run() {

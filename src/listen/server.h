@@ -36,6 +36,8 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
+  // Checks that the sleep and wake phrases can be spoken; false with `error` set.
+  bool CheckPhrases(std::string& error);
   // 0 when listening; otherwise the exit status, with `error` saying why.
   int Listen(std::string& error);
   // Called on the recogniser's thread.
@@ -64,6 +66,8 @@ class Server {
   std::size_t RoomFor(std::uint64_t key) const;
   void RebuildGrammar();
   void Deliver(const Heard& heard);
+  // Puts commands to sleep or wakes them, telling every registered client; `why` for --verbose.
+  void SetAwake(bool awake, const char* why);
   int Lookup(const std::string& word);
 
   const Settings& settings_;
@@ -74,6 +78,7 @@ class Server {
   std::uint64_t nextKey_ = 1;
   std::uint64_t activationClock_ = 0;
   std::unordered_map<std::string, int> phoneCache_;
+  bool awake_ = true;  // commands fire; asleep, only the wake phrase is listened for
 
   std::mutex queueMutex_;  // guards the fields below, filled by the recogniser's thread
   std::vector<Heard> heard_;
