@@ -23,11 +23,11 @@ struct ProgramState {
   bool settingsProblemShown = false;
 
   // Search window
-  std::atomic<Hwnd> hwndBox = 0;  // g_hwndBox; read by the hook
-  bool formLoaded = false;  // frm_vnl exists
+  std::atomic<Hwnd> hwndBox = 0;       // g_hwndBox; read by the hook
+  bool formLoaded = false;             // frm_vnl exists
   std::atomic<bool> keyboard = false;  // the window's Keyboard property; set by the hook
-  bool inMsgBox = false;    // g_inMsgBox
-  Twips boxTop = 0;         // g_boxTop: working Top, 0 until the first showing
+  bool inMsgBox = false;               // g_inMsgBox
+  Twips boxTop = 0;                    // g_boxTop: working Top, 0 until the first showing
 
   // Keyboard hook
   std::atomic<HookHandle> hHook = 0;  // g_hHook; read by the hook
@@ -35,9 +35,9 @@ struct ProgramState {
   int iShiftMask = 0;                 // g_iShiftMask; the hook's own
 
   // Foreground tracking
-  Hwnd hwndLastApp = 0;       // g_hwndLastApp
-  Hwnd hwndPrevApp = 0;       // g_hwndPrevApp
-  bool searchFront = false;   // g_bSearchFront
+  Hwnd hwndLastApp = 0;      // g_hwndLastApp
+  Hwnd hwndPrevApp = 0;      // g_hwndPrevApp
+  bool searchFront = false;  // g_bSearchFront
 
   // Window and process lookups
   ProcessId pidFound = 0;   // g_pidFound
@@ -45,8 +45,8 @@ struct ProgramState {
   Hwnd hwndFound = 0;       // g_hwndFound
 
   // Voice
-  bool voxActive = false;     // g_bVoxActive
-  bool sendKeyExists = false; // g_clsSendKey holds an object
+  bool voxActive = false;      // g_bVoxActive
+  bool sendKeyExists = false;  // g_clsSendKey holds an object
   // While set, a failure to switch the voice commands on goes to voiceNotice, not to a box:
   // at start-up a box would take the focus from the application in front.
   bool voiceFailureQuiet = false;

@@ -176,8 +176,7 @@ class PlatformEvents {
   // A code posted with Platform::PostCode, after the event that posted it has finished.
   virtual void OnDeferredCode(Code code) = 0;
   // A window message sent to the search window by another instance.
-  virtual void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
-                               std::uint32_t lParam) = 0;
+  virtual void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
   // A phrase handed over by `varnel --command`.
   virtual void OnCommandPhrase(const std::string& phrase) = 0;
   // The search window's timer.
@@ -189,13 +188,13 @@ class PlatformEvents {
   virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
 
   // Search window events.
-  virtual void OnResize() = 0;      // size or state changed (minimised included)
-  virtual void OnDeactivate() = 0;  // the window lost the activation
-  virtual void OnUnload() = 0;      // the user closed the window; the program ends after it
+  virtual void OnResize() = 0;           // size or state changed (minimised included)
+  virtual void OnDeactivate() = 0;       // the window lost the activation
+  virtual void OnUnload() = 0;           // the user closed the window; the program ends after it
   virtual void OnKeyPress(int& ch) = 0;  // typed character, before the focused control; 0 drops it
   // Key pressed, before the focused control (auto-repeats left out); mask as for OnKeyUp.
   virtual void OnKeyDown(int /*key*/, int /*mask*/) {}
-  virtual void OnKeyUp(int key, int mask) = 0;  // key released; mask Shift 1, Ctrl 2, Alt 4
+  virtual void OnKeyUp(int key, int mask) = 0;    // key released; mask Shift 1, Ctrl 2, Alt 4
   virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or lbl_doit
   virtual void OnDblClick() = 0;                  // double click on the form's background
   // cmd_find and lbl_doit clicks; op_which(i) whenever it becomes selected (also when code
@@ -215,16 +214,16 @@ class Platform {
   // ---- clock, waiting and the event loop
   virtual std::uint32_t TickCount() = 0;  // ms since system start, wraps at 2^32
   virtual void Sleep(std::uint32_t ms) = 0;
-  virtual void DoEvents() = 0;        // yields: runs the events pending now, once
+  virtual void DoEvents() = 0;  // yields: runs the events pending now, once
   // Deferred to OnDeferredCode after the current event; may be called from the hook.
   virtual void PostCode(Code code) = 0;
   virtual void StartTimer(std::uint32_t intervalMs) = 0;  // the search window's timer
-  virtual int RunEventLoop() = 0;     // until the search window is unloaded; exit status
+  virtual int RunEventLoop() = 0;  // until the search window is unloaded; exit status
 
   // ---- top-level windows and stacking order
   virtual Hwnd ForegroundWindow() = 0;
   virtual bool SetForegroundWindow(Hwnd hwnd) = 0;  // may be refused
-  virtual Hwnd FocusWindow() = 0;    // control with the focus in this program, 0 when none
+  virtual Hwnd FocusWindow() = 0;  // control with the focus in this program, 0 when none
   virtual Hwnd DesktopWindow() = 0;
   virtual Hwnd NextWindow(Hwnd hwnd) = 0;  // next below in the stacking order, 0 at the end
   virtual bool IsWindow(Hwnd hwnd) = 0;
@@ -243,11 +242,10 @@ class Platform {
   // Top-level windows in the platform's enumeration order; stop by returning false.
   virtual void EnumWindows(const std::function<bool(Hwnd)>& visit) = 0;
   // Sends a message and waits for the receiver, at most timeoutMs. False when not delivered.
-  virtual bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
-                                  std::uint32_t lParam, std::uint32_t timeoutMs) = 0;
+  virtual bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+                                  std::uint32_t timeoutMs) = 0;
   // Hands a command phrase to the instance owning hwnd. False when not delivered.
-  virtual bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase,
-                                 std::uint32_t timeoutMs) = 0;
+  virtual bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) = 0;
   virtual void DrawCaptionActive(Hwnd hwnd) = 0;  // WM_NCACTIVATE with 1
 
   // ---- processes
@@ -268,7 +266,7 @@ class Platform {
   virtual bool RunsWithMoreRights(ProcessId pid) = 0;
 
   // ---- keys
-  virtual bool AsyncKeyDown(int vk) = 0;  // the key is held down now
+  virtual bool AsyncKeyDown(int vk) = 0;         // the key is held down now
   virtual HookHandle InstallKeyboardHook() = 0;  // events reach OnKeyboardHook; 0 on failure
   virtual void RemoveKeyboardHook(HookHandle hook) = 0;
   virtual std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
@@ -302,7 +300,7 @@ class Platform {
 
   // ---- the search window (built from the design table)
   virtual Hwnd CreateSearchWindow(const WindowDesign& design) = 0;  // loaded, not shown
-  virtual void ShowForm() = 0;  // show, not modal, no owner
+  virtual void ShowForm() = 0;                                      // show, not modal, no owner
   virtual void DestroySearchWindow() = 0;
   virtual Twips FormLeft() = 0;
   virtual Twips FormTop() = 0;
@@ -326,7 +324,7 @@ class Platform {
   virtual int SelStart(ControlRef c) = 0;
   virtual int SelLength(ControlRef c) = 0;
   virtual void SetSelection(ControlRef c, int start, int length) = 0;
-  virtual int Value(ControlRef c) = 0;  // option: 1 selected; check box: 0 or 1
+  virtual int Value(ControlRef c) = 0;                 // option: 1 selected; check box: 0 or 1
   virtual void SetValue(ControlRef c, int value) = 0;  // raises OnClick as described there
   virtual bool Enabled(ControlRef c) = 0;
   virtual void SetEnabled(ControlRef c, bool enabled) = 0;
@@ -337,7 +335,7 @@ class Platform {
   virtual Twips ControlTop(ControlRef c) = 0;
   virtual void SetControlTop(ControlRef c, Twips top) = 0;
   virtual bool SetTabStop(ControlRef c, bool on) = 0;  // false when it has no tab stop
-  virtual bool SetFocus(ControlRef c) = 0;  // false when it cannot take the focus
+  virtual bool SetFocus(ControlRef c) = 0;             // false when it cannot take the focus
   virtual std::optional<ControlRef> ActiveControl() = 0;
   virtual Hwnd ControlHwnd(ControlRef c) = 0;
 
@@ -351,8 +349,8 @@ class Platform {
   virtual bool ShellOpen(const std::string& target) = 0;
 
   // ---- default browser: the sources, asked in this order; "" when missing
-  virtual std::string BrowserUserCommand() = 0;       // per-user http command line
-  virtual std::string BrowserChosenHandler() = 0;     // the user's chosen handler id
+  virtual std::string BrowserUserCommand() = 0;    // per-user http command line
+  virtual std::string BrowserChosenHandler() = 0;  // the user's chosen handler id
   virtual std::string BrowserHandlerCommand(const std::string& handler) = 0;
   virtual std::string ExecutableForDocument(const std::string& path) = 0;  // FindExecutable
   // True when command lines are Windows style (".exe" rules); otherwise the platform turns

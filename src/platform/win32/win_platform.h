@@ -7,8 +7,8 @@
 #include <atomic>
 
 #include "platform/platform.h"
-#include "platform/win32/instance_mutex.h"
 #include "platform/win32/hook_thread.h"
+#include "platform/win32/instance_mutex.h"
 #include "platform/win32/search_form.h"
 
 namespace varnel::win {
@@ -152,7 +152,7 @@ class WinPlatform final : public Platform {
   HookThread hookThread_;
   bool quit_ = false;
   int exitCode_ = 0;
-  UINT stallMessage_ = 0;  // test-only: a message that keeps this thread busy for wParam ms
+  UINT stallMessage_ = 0;          // test-only: a message that keeps this thread busy for wParam ms
   std::uint32_t injectBatch_ = 0;  // numbers the batches of synthesised keys
 };
 
