@@ -127,7 +127,7 @@ Result Measure(const Scenario& s, InstructionCounter& counter) {
   FakeWindow app;
   app.thread = 2;
   const varnel::Hwnd other = pf.AddWindow(app);
-  pf.UserActivate(s.boxInFront ? p.state.hwndBox : other);
+  pf.UserActivate(s.boxInFront ? p.state.hwndBox.load() : other);
   p.hook.HookKeyboard();
   pf.SetKeyDown(varnel::vk::Shift, (s.mask & varnel::kMaskShift) != 0);
   pf.SetKeyDown(varnel::vk::Control, (s.mask & varnel::kMaskCtrl) != 0);

@@ -18,7 +18,11 @@ With --flite the same utterances are spoken by flite's voices instead (a second 
 built from recordings of real speakers, on which nothing was tuned; `scripts/install-deps.sh
 bench` installs it).
 
-usage: bench_listen.py BUILD_DIR [--quick] [--flite] [--fast [--noise=DB] [--gain=DB]]
+With --check the utterances are the check set instead: phrases and voices (other espeak-ng
+accents, flite's voices, two of them in room noise) on which no setting was ever chosen.
+Tune on the other sets; the check set's figures are the ones that tell.
+
+usage: bench_listen.py BUILD_DIR [--quick] [--flite|--check] [--fast [--noise=DB] [--gain=DB]]
                        [-- varnel-listen options]
 """
 import array
@@ -93,6 +97,44 @@ FRESH_NEAR_MISS = [
     "fetch the ball", "history teacher", "tab key", "select wisely", "varnish", "launch party",
     "copy editor", "search party",
 ]
+# The check set: phrases and voices no setting was ever chosen on (--check). Near misses of
+# the kinds that fired on speech the rejection had not met: rhymes of "Varnel", everyday words
+# close to a command word, number words near a list command's word, compounds holding a
+# command's sounds, commands with one word swapped (destructive ones among them), and short
+# everyday questions.
+CHECK_DICTATION = [
+    "the dentist can see you at half past nine",
+    "we ran out of coffee again this morning",
+    "my brother is moving to a new flat in june",
+    "the parcel arrived but the box was damaged",
+    "please water the plants while I am away",
+    "the concert was cancelled because of the storm",
+    "he forgot his umbrella on the bus",
+    "there is a spare key under the flower pot",
+    "the bakery on the corner sells fresh bread",
+    "our team won the match in the last minute",
+    "I will be working from home on friday",
+    "the printer on the second floor is out of paper",
+]
+CHECK_NEAR_MISS = [
+    "Parnell", "Darnell", "Farnell", "kernel", "Arnold",
+    "remain", "ramen", "venue", "many", "sketch", "fresh", "fence", "mystery", "misery",
+    "his story",
+    "table for two", "tap three times", "back to eight", "select ten apples", "top ten",
+    "tabletop", "homework", "cookbook", "backbone", "download",
+    "zoom back", "kill page", "delete tab", "kill it", "close this", "next window",
+    "go upward", "copy all", "launch window", "snap forward", "page left", "take me up",
+    "what time is it", "how are you", "where is it", "is it ten", "who is it", "what was that",
+    "can I help",
+]
+# Voices and speeds nothing was tuned on: other espeak-ng accents and flite's voices; the
+# third field, when there, is room noise (pink, peaking at that many dBFS) under that voice.
+CHECK_VOICES = [
+    ("en-gb-scotland", 150), ("en-us-nyc+f2", 170), ("en-029", 135, -30),
+    ("flite:slt", 95), ("flite:awb", 110, -28),
+]
+CHECK_NUMBERS = [2, 9, 18]
+
 # Kinds of speech that must not fire a command, with their labels.
 OTHER_SPEECH = [
     ("dictation", DICTATION, "dictation firing a command "),
@@ -102,9 +144,18 @@ OTHER_SPEECH = [
 ]
 
 
-def empty_results():
+CHECK_SPEECH = [
+    ("check-dictation", CHECK_DICTATION, "check dictation firing    "),
+    ("check-near", CHECK_NEAR_MISS, "check near-miss firing    "),
+]
+# Commands that lose work when they fire by mistake.
+DESTRUCTIVE = {4, 6, 32}
+
+
+def empty_results(other=None):
     """Hits and totals for the commands and for each kind of other speech."""
-    return {kind: [0, 0] for kind in ["command"] + [k for k, _, _ in OTHER_SPEECH]}
+    return {kind: [0, 0] for kind in ["command", "destructive"] +
+            [k for k, _, _ in (other or OTHER_SPEECH)]}
 
 
 def proc_status(pid):
@@ -162,6 +213,9 @@ class Client:
                     m = struct.unpack(">I", body[at:at + 4])[0]
                     fields.append(body[at + 4:at + 4 + m].decode())
                     at += 4 + m
+                if fields[0] == "awake" and fields[1] == "0":
+                    # Put to sleep by mistake: counted as fired, then woken for the rest.
+                    self.sock.sendall(encode(["req", "wake", "set-awake", "1"]))
                 with self.cv:
                     if fields[0] in ("ok", "error"):
                         self.replies[fields[1]] = fields
@@ -216,7 +270,25 @@ def cache_folder():
     return folder
 
 
-def speak(text, voice, speed, folder, index):
+def speak(text, voice, speed, folder, index, noise=None):
+    if noise is not None:
+        clean = speak(text, voice, speed, folder, index)
+        key = "nd-%s-%d-%g-%s" % (voice, speed, noise, "".join(c if c.isalnum() else "_"
+                                                                for c in text))
+        cached = os.path.join(cache_folder(), key + ".raw")
+        if not os.path.exists(cached):
+            fmt = ["-r", str(RATE), "-c", "1", "-b", "16", "-e", "signed-integer", "-t", "raw"]
+            quiet = os.path.join(folder, "c%d.raw" % index)
+            hiss = os.path.join(folder, "n%d.raw" % index)
+            with open(quiet, "wb") as f:
+                f.write(clean)
+            subprocess.run(["sox", "-R", "-n"] + fmt + [hiss, "synth", "%.3f" % (len(clean) / 2 / RATE),
+                                                      "pinknoise", "gain", "-n", str(noise)],
+                           check=True)
+            subprocess.run(["sox", "-R", "-m"] + fmt + ["-v", "1", quiet] + fmt +
+                           ["-v", "1", hiss] + fmt + [cached], check=True)
+        with open(cached, "rb") as f:
+            return f.read()
     # "nd": converted without dither, so that every run decodes the same samples.
     key = "nd-%s-%d-%s" % (voice, speed, "".join(c if c.isalnum() else "_" for c in text))
     cached = os.path.join(cache_folder(), key + ".raw")
@@ -240,8 +312,8 @@ def speak(text, voice, speed, folder, index):
         return f.read()
 
 
-def expected_cases(quick):
-    numbers = [1, 3, 7, 12, 25] if not quick else [3, 25]
+def expected_cases(quick, numbers=None):
+    numbers = numbers or ([1, 3, 7, 12, 25] if not quick else [3, 25])
     cases = []
     for cid, forms in COMMANDS:
         for form in forms:
@@ -254,22 +326,24 @@ def expected_cases(quick):
     return cases
 
 
-def all_cases(voices, quick):
-    for voice, speed in voices:
-        for text, cid, words in expected_cases(quick):
-            yield "command", text, voice, speed, (cid, words)
-        for kind, phrases, _ in OTHER_SPEECH:
+def all_cases(voices, quick, other, numbers=None):
+    for voice, speed, *noise in voices:
+        for text, cid, words in expected_cases(quick, numbers):
+            yield "command", text, voice, speed, noise, (cid, words)
+        for kind, phrases, _ in other:
             for text in phrases:
-                yield kind, text, voice, speed, None
+                yield kind, text, voice, speed, noise, None
 
 
-def fast(build, voices, quick, extra, folder, noise=None, gain=None):
+def fast(build, voices, quick, extra, folder, noise=None, gain=None, check=False):
     """Accuracy only: every utterance in one file, decoded as fast as possible."""
     gap = b"\0\0" * (RATE * 12 // 10)
     cases, pcm = [], bytearray(gap)
-    for index, (kind, text, voice, speed, want) in enumerate(all_cases(voices, quick)):
+    other = CHECK_SPEECH if check else OTHER_SPEECH
+    for index, (kind, text, voice, speed, own_noise, want) in enumerate(
+            all_cases(voices, quick, other, CHECK_NUMBERS if check else None)):
         start = len(pcm) // 2
-        pcm += speak(text, voice, speed, folder, index)
+        pcm += speak(text, voice, speed, folder, index, own_noise[0] if own_noise else None)
         pcm += gap
         cases.append((start * 1000 // RATE, kind, text, voice, speed, want))
     if gain is not None:
@@ -324,7 +398,7 @@ def fast(build, voices, quick, extra, folder, noise=None, gain=None):
             continue
         i = max([k for k, c in enumerate(cases) if c[0] <= at] or [0])
         got[i].append((fields, line))
-    results = empty_results()
+    results = empty_results(other)
     misses = []
     # Every case with what the recogniser printed for it, for tuning thresholds.
     table = open(os.path.join(folder, "cases.tsv"), "w")
@@ -338,11 +412,20 @@ def fast(build, voices, quick, extra, folder, noise=None, gain=None):
             if not ok:
                 misses.append("%s [%s %d] -> %s" % (text, voice, speed, [e[1] for e in evs]))
         else:
-            ok = not any(e[0][0] == "recognize" for e in evs)
+            # Going to sleep by mistake is as bad as a command by mistake.
+            ok = not any(e[0][0] in ("recognize", "awake") for e in evs)
             if not ok:
                 results[kind][0] += 1
                 misses.append("FIRED %s [%s %d] -> %s" % (text, voice, speed,
                                                           [e[1] for e in evs]))
+        # A destructive command fired by anything that was not that command.
+        wrong = [e for e in evs if e[0][0] == "recognize" and int(e[0][2]) in DESTRUCTIVE and
+                 (kind != "command" or e[0][2] != str(want[0]))]
+        results["destructive"][1] += 1
+        if wrong:
+            results["destructive"][0] += 1
+            misses.append("DESTRUCTIVE %s [%s %d] -> %s" % (text, voice, speed,
+                                                            [e[1] for e in wrong]))
         table.write("\t".join([kind, text, voice, str(speed), str(int(ok))] +
                                [e[1] for e in evs]) + "\n")
     table.close()
@@ -362,20 +445,26 @@ def main():
         if shutil.which("flite") is None:
             sys.exit("bench_listen: flite is not installed (scripts/install-deps.sh bench)")
         voices = [("flite:slt", 100), ("flite:rms", 115), ("flite:awb", 90), ("flite:kal16", 105)]
+    check = "--check" in args
+    if check:
+        if shutil.which("flite") is None:
+            sys.exit("bench_listen: flite is not installed (scripts/install-deps.sh bench)")
+        voices = CHECK_VOICES
     if quick:
         voices = voices[:2]
     folder = tempfile.mkdtemp(prefix="bench-listen-")
     noise = next((float(a.split("=", 1)[1]) for a in args if a.startswith("--noise=")), None)
     if "--fast" in args:
         gain = next((float(a.split("=", 1)[1]) for a in args if a.startswith("--gain=")), None)
-        results, misses = fast(build, voices, quick, extra, folder, noise, gain)
+        results, misses = fast(build, voices, quick, extra, folder, noise, gain, check)
         print("varnel-listen bench, fast (%d %s voices/speeds%s; log %s)" %
-              (len(voices), "flite" if "--flite" in args else "espeak-ng",
+              (len(voices), "check-set" if check else "flite" if "--flite" in args else "espeak-ng",
                ("" if noise is None else ", pink noise peaking at %g dBFS" % noise) +
                ("" if gain is None else ", speech %+g dB" % gain),
                os.path.join(folder, "listen.log")))
         for k, label in [("command", "commands recognised exactly")] + \
-                [(k, label) for k, _, label in OTHER_SPEECH]:
+                [(k, label) for k, _, label in (CHECK_SPEECH if check else OTHER_SPEECH)] + \
+                [("destructive", "destructive fired wrongly   ")]:
             hit, total = results[k]
             print("  %s : %5.1f %%  (%d/%d)" % (label, 100.0 * hit / max(total, 1), hit, total))
         for m in misses:
@@ -388,7 +477,7 @@ def main():
     client = connect(sock_path)
 
     silence = b"\0\0" * (RATE * 8 // 10)
-    results = empty_results()
+    results = empty_results(CHECK_SPEECH if check else OTHER_SPEECH)
     latencies, misses = [], []
     audio_seconds = 0.0
     index = 0
@@ -405,10 +494,10 @@ def main():
         audio_seconds += len(pcm) / 2 / RATE
         return time.monotonic()
 
-    def run(text, voice, speed):
+    def run(text, voice, speed, noise):
         nonlocal index
         index += 1
-        pcm = speak(text, voice, speed, folder, index)
+        pcm = speak(text, voice, speed, folder, index, noise[0] if noise else None)
         end_of_speech = play(pcm)
         # Keep the stream flowing so the detector sees the pause after the speech.
         feeder = threading.Thread(target=play, args=(silence,))
@@ -421,9 +510,10 @@ def main():
             return None, None
         return ev[1], ev[0] - end_of_speech
 
-    for voice, speed in voices:
-        for text, cid, words in expected_cases(quick):
-            fields, latency = run(text, voice, speed)
+    other = CHECK_SPEECH if check else OTHER_SPEECH
+    for voice, speed, *noise in voices:
+        for text, cid, words in expected_cases(quick, CHECK_NUMBERS if check else None):
+            fields, latency = run(text, voice, speed, noise)
             results["command"][1] += 1
             ok = fields is not None and fields[0] == "recognize" and fields[2] == str(cid) \
                 and fields[4:] == words
@@ -432,9 +522,9 @@ def main():
                 latencies.append(latency)
             else:
                 misses.append("%s [%s %d] -> %s" % (text, voice, speed, fields))
-        for kind, phrases, _ in OTHER_SPEECH:
+        for kind, phrases, _ in other:
             for text in phrases:
-                fields, _ = run(text, voice, speed)
+                fields, _ = run(text, voice, speed, noise)
                 results[kind][1] += 1
                 if fields is not None and fields[0] == "recognize":
                     results[kind][0] += 1
@@ -475,7 +565,7 @@ def main():
           (len(voices), "flite" if "--flite" in args else "espeak-ng",
            os.path.join(folder, "listen.log")))
     print("  commands recognised exactly : %5.1f %%  (%d/%d)" % share("command"))
-    for kind, _, label in OTHER_SPEECH:
+    for kind, _, label in (CHECK_SPEECH if check else OTHER_SPEECH):
         print("  %s : %5.1f %%  (%d/%d)" % ((label,) + share(kind)))
     if latencies:
         print("  end of speech to event      : median %d ms, p95 %d ms" %

@@ -12,7 +12,7 @@ devtools=(clang libclang-rt-14-dev clang-format clang-tidy libgtest-dev libgmock
 linux=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-base-private-dev
        libxcb1-dev libxcb-record0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-icccm4-dev
        libxcb-keysyms1-dev libxcb-util-dev libglib2.0-dev x11proto-dev
-       fonts-noto-core fonts-dejavu-core)
+       fonts-noto-core fonts-dejavu-core xdg-utils)
 # A private display for `make run` where there is none.
 headless=(xvfb openbox xdotool x11-utils x11-apps imagemagick)
 # The desktop tests; sway with XWayland and Qt's Wayland plugin for the Wayland session test;

@@ -5,6 +5,8 @@
 #include "app/config_path.h"
 #include "app/program_state.h"
 #include "app/settings.h"
+#include "app/summon_setting.h"
+#include "search/browser.h"
 #include "search/scopes.h"
 #include "voice/command_phrase.h"
 
@@ -20,8 +22,10 @@ constexpr const char* kUsage =
     "       varnel --history\n"
     "       varnel --command PHRASE\n"
     "       varnel --help | --version\n"
-    "\n"
-    "Without arguments varnel starts the resident search window (Ctrl+Alt+/ summons it).\n"
+    "\n";
+
+// After the summon chord in force, which the usage names.
+constexpr const char* kUsageOptions =
     "\n"
     "  --url        print the search address for TERMS\n"
     "  --search     open the search for TERMS in the default browser and keep them as history\n"
@@ -187,9 +191,20 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
   }
 
   switch (p.mode) {
-    case Mode::Help:
-      out << kUsage;
+    case Mode::Help: {
+      ProgramState state;
+      state.cfgFile = ResolveConfigFile(platform);
+      Settings settings(state);
+      const SummonSetting summon = ReadSummonSetting(settings);
+      out << kUsage << "Without arguments varnel starts the resident search window ("
+          << ChordText(summon.chord) << " summons it; Summon= in the [Keys] section of the\n"
+          << "settings file changes it).\n"
+          << kUsageOptions;
+      if (!summon.problem.empty()) {
+        err << "varnel: " << summon.problem << '\n';
+      }
       return 0;
+    }
     case Mode::Version:
       out << "varnel " << kVersion << '\n';
       return 0;
@@ -199,12 +214,15 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
     }
     case Mode::Search: {
       const ComposedSearch search = ComposeSearch(JoinWords(p.words), p.scope, p.date);
+      if (!platform.ShellOpen(search.address)) {
+        err << "varnel: " << kBrowserNotStarted << '\n';
+        return kFailure;
+      }
       ProgramState state;
       if (search.history) {
         state.cfgFile = ResolveConfigFile(platform);
         Settings(state).SaveHistory(*search.history);
       }
-      platform.ShellOpen(search.address);
       // The search went out, but a history that was not kept is a failure to report.
       if (state.settingsProblem != FileProblem::None) {
         err << "varnel: " << SettingsProblemLine(state.settingsProblem, state.cfgFile) << '\n';

@@ -1,5 +1,7 @@
 #include "app/program.h"
 
+#include <iostream>
+
 #include "ui/codes.h"
 
 namespace varnel {
@@ -10,12 +12,20 @@ Program::Program(Platform& p) : platform(p) {
 }
 
 Program::~Program() {
+  // The hook may run on a thread of its own: it stops before the program it calls goes.
+  hook.UnhookKeyboard();
   platform.SetEventSink(nullptr);
 }
 
 int Program::Run() {
-  if (startup.Main() == Startup::Result::HandedOff) {
-    return 0;
+  switch (startup.Main()) {
+    case Startup::Result::HandedOff:
+      return 0;
+    case Startup::Result::NoAnswer:
+      std::cerr << "varnel: another Varnel is running but does not answer\n";
+      return 1;
+    case Startup::Result::Running:
+      break;
   }
   if (state.formLoaded) {
     tray.Show();
@@ -83,6 +93,10 @@ void Program::OnTrayEntry(TrayEntry entry) {
 void Program::OnKeyPress(int& ch) {
   keys.Form_KeyPress(ch);
 }
+void Program::OnKeyDown(int key, int mask) {
+  keys.Form_KeyDown(key, mask);
+}
+
 void Program::OnKeyUp(int key, int mask) {
   keys.Form_KeyUp(key, mask);
 }

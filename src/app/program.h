@@ -71,6 +71,7 @@ class Program final : public PlatformEvents {
   bool OnCloseRequest() override;
   void OnTrayEntry(TrayEntry entry) override;
   void OnKeyPress(int& ch) override;
+  void OnKeyDown(int key, int mask) override;
   void OnKeyUp(int key, int mask) override;
   void OnMouseMove(ControlRef over) override;
   void OnDblClick() override;

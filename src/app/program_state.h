@@ -1,7 +1,9 @@
 // The program's module-level state, in one place. Each member has one owner that writes it;
-// the others only read it.
+// the others only read it. The keyboard hook may run on a thread of its own: what it shares
+// with the window thread is atomic, and what it keeps for itself only it touches.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -21,21 +23,21 @@ struct ProgramState {
   bool settingsProblemShown = false;
 
   // Search window
-  Hwnd hwndBox = 0;         // g_hwndBox
-  bool formLoaded = false;  // frm_vnl exists
-  bool keyboard = false;    // the window's Keyboard property
-  bool inMsgBox = false;    // g_inMsgBox
-  Twips boxTop = 0;         // g_boxTop: working Top, 0 until the first showing
+  std::atomic<Hwnd> hwndBox = 0;       // g_hwndBox; read by the hook
+  bool formLoaded = false;             // frm_vnl exists
+  std::atomic<bool> keyboard = false;  // the window's Keyboard property; set by the hook
+  bool inMsgBox = false;               // g_inMsgBox
+  Twips boxTop = 0;                    // g_boxTop: working Top, 0 until the first showing
 
   // Keyboard hook
-  HookHandle hHook = 0;   // g_hHook
-  KeyEvent kbdEvent;      // g_kbdEvent
-  int iShiftMask = 0;     // g_iShiftMask
+  std::atomic<HookHandle> hHook = 0;  // g_hHook; read by the hook
+  KeyEvent kbdEvent;                  // g_kbdEvent; the hook's own
+  int iShiftMask = 0;                 // g_iShiftMask; the hook's own
 
   // Foreground tracking
-  Hwnd hwndLastApp = 0;       // g_hwndLastApp
-  Hwnd hwndPrevApp = 0;       // g_hwndPrevApp
-  bool searchFront = false;   // g_bSearchFront
+  Hwnd hwndLastApp = 0;      // g_hwndLastApp
+  Hwnd hwndPrevApp = 0;      // g_hwndPrevApp
+  bool searchFront = false;  // g_bSearchFront
 
   // Window and process lookups
   ProcessId pidFound = 0;   // g_pidFound
@@ -43,8 +45,12 @@ struct ProgramState {
   Hwnd hwndFound = 0;       // g_hwndFound
 
   // Voice
-  bool voxActive = false;     // g_bVoxActive
-  bool sendKeyExists = false; // g_clsSendKey holds an object
+  bool voxActive = false;      // g_bVoxActive
+  bool sendKeyExists = false;  // g_clsSendKey holds an object
+  // While set, a failure to switch the voice commands on goes to voiceNotice, not to a box:
+  // at start-up a box would take the focus from the application in front.
+  bool voiceFailureQuiet = false;
+  std::string voiceNotice;  // why the voice commands are off; shown in lbl_hmo
 };
 
 }  // namespace varnel

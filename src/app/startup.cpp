@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
 #include "app/config_path.h"
 #include "app/program.h"
+#include "app/summon_setting.h"
 #include "ui/codes.h"
 
 namespace varnel {
@@ -15,6 +17,10 @@ namespace {
 
 constexpr const char* kAppSection = "Application";
 constexpr const char* kAppHwndKey = "AppHwnd";
+// How long a start that finds the instance claimed waits for the holder's window: the holder
+// may have started at the same moment and still be building it.
+constexpr std::uint32_t kHolderWindowWaitMs = 20000;
+constexpr std::uint32_t kHolderWindowPollMs = 50;
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -51,31 +57,81 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
   return false;
 }
 
+bool Startup::HandOff(Hwnd hwnd) {
+  Platform& pf = p_.platform;
+  if (!IsRunningInstance(hwnd)) {
+    return false;
+  }
+  // This start was the user's doing, so it may pass the foreground on to the window it summons.
+  pf.GrantForeground(pf.WindowProcess(hwnd));
+  if (!pf.SendMessageTimeout(hwnd, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
+                             kHandOffTimeoutMs)) {
+    return false;
+  }
+  pf.DoEvents();
+  return true;
+}
+
+Hwnd Startup::RecordedHandle() {
+  return static_cast<Hwnd>(p_.settings.ReadIniLong(kAppSection, kAppHwndKey, 0));
+}
+
+InstanceClaim Startup::HandOffToHolder(bool& handedOff) {
+  Platform& pf = p_.platform;
+  const std::uint32_t start = pf.TickCount();
+  InstanceClaim claim = InstanceClaim::Taken;
+  while (claim == InstanceClaim::Taken) {
+    // The published window is the holder's own; the settings file may be unwritable or name
+    // a window of an instance that has ended.
+    const Hwnd published = pf.PublishedInstanceWindow();
+    const Hwnd recorded = RecordedHandle();
+    if (HandOff(published) || (recorded != published && HandOff(recorded))) {
+      handedOff = true;
+      break;
+    }
+    if (pf.TickCount() - start >= kHolderWindowWaitMs) {
+      break;
+    }
+    pf.Sleep(kHolderWindowPollMs);
+    claim = pf.ClaimSingleInstance();
+  }
+  return claim;
+}
+
 Startup::Result Startup::Main() {
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
   st.cfgFile = ResolveConfigFile(pf);
 
-  const auto recorded = static_cast<Hwnd>(p_.settings.ReadIniLong(kAppSection, kAppHwndKey, 0));
+  // Taken before anything else, so that of simultaneous starts exactly one goes on.
+  InstanceClaim claim = pf.ClaimSingleInstance();
   bool handedOff = false;
-  if (IsRunningInstance(recorded)) {
-    // A running instance that does not answer in time counts as absent.
-    if (pf.SendMessageTimeout(recorded, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
-                              kHandOffTimeoutMs)) {
-      pf.DoEvents();
-      handedOff = true;
+  if (claim == InstanceClaim::Taken) {
+    claim = HandOffToHolder(handedOff);
+    if (!handedOff && claim == InstanceClaim::Taken) {
+      pf.SetMousePointer(kPointerDefault);
+      return Result::NoAnswer;
     }
+  } else if (claim == InstanceClaim::Unavailable) {
+    // A running instance that does not answer in time counts as absent.
+    handedOff = HandOff(RecordedHandle());
   }
 
   if (!handedOff) {
     p_.summoning.ShowSearchWindow();
     st.quote = "\"";
+    const SummonSetting summon = ReadSummonSetting(p_.settings);
+    if (!summon.problem.empty()) {
+      std::fprintf(stderr, "varnel: %s\n", summon.problem.c_str());
+    }
+    p_.hook.SetSummonChord(summon.chord);
     p_.hook.HookKeyboard();
     if (st.hwndBox != 0) {
       p_.settings.WriteIniString(kAppSection, kAppHwndKey, std::to_string(st.hwndBox));
+      pf.PublishInstanceWindow(st.hwndBox);
     }
     if (p_.voice.IsNatSpeakRunning() != 0) {
-      p_.voice.SetVoiceCommands(true);
+      p_.voice.SwitchOnAtStart();
     }
   }
 

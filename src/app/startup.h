@@ -11,7 +11,8 @@ class Startup {
  public:
   explicit Startup(Program& program) : p_(program) {}
 
-  enum class Result { HandedOff, Running };
+  // NoAnswer: another process holds the single instance but never took the hand-off.
+  enum class Result { HandedOff, Running, NoAnswer };
   // Fixes the settings path, hands off to a running instance or becomes the running one.
   Result Main();
   void CreateSendKey();
@@ -19,6 +20,12 @@ class Startup {
  private:
   // The recorded handle names a live search window of a Varnel process.
   bool IsRunningInstance(Hwnd hwnd);
+  // Summons that window when it is a running instance's; true when it took the message.
+  bool HandOff(Hwnd hwnd);
+  Hwnd RecordedHandle();
+  // Another process holds the claim: hand off to its window, waiting while it comes up.
+  // Returns the claim as it stands at the end.
+  InstanceClaim HandOffToHolder(bool& handedOff);
 
   Program& p_;
 };

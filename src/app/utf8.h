@@ -1,4 +1,5 @@
-// Counting and indexing UTF-8 text by characters (code points), as controls measure text.
+// Measuring UTF-8 text in the UTF-16 code units in which text controls (Qt's and Win32's)
+// count positions and lengths.
 #pragma once
 
 #include <cstddef>
@@ -10,28 +11,20 @@ inline bool IsUtf8Lead(unsigned char byte) {
   return (byte & 0xC0) != 0x80;
 }
 
-inline int Utf8Length(std::string_view s) {
+// A lead byte of four bytes stands for a character outside the BMP: two UTF-16 units.
+inline int Utf16Units(unsigned char lead) {
+  constexpr unsigned char kFourByteLead = 0xF0;
+  return lead >= kFourByteLead ? 2 : 1;
+}
+
+inline int Utf16Length(std::string_view s) {
   int n = 0;
   for (const unsigned char ch : s) {
     if (IsUtf8Lead(ch)) {
-      ++n;
+      n += Utf16Units(ch);
     }
   }
   return n;
-}
-
-// Byte offset of character `cp`, clamped to the end.
-inline std::size_t Utf8Offset(std::string_view s, int cp) {
-  int n = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (IsUtf8Lead(static_cast<unsigned char>(s[i]))) {
-      if (n == cp) {
-        return i;
-      }
-      ++n;
-    }
-  }
-  return s.size();
 }
 
 }  // namespace varnel

@@ -40,9 +40,13 @@ int main(int argc, char** argv) {
     return 1;
   }
   Server server(settings, recogniser);
-  if (!server.Listen(error)) {
+  if (!server.CheckPhrases(error)) {
     std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
-    return 1;
+    return 2;
+  }
+  if (const int status = server.Listen(error); status != 0) {
+    std::fprintf(stderr, "varnel-listen: %s\n", error.c_str());
+    return status;
   }
   const bool fromFile = !settings.input.empty();
   auto source =

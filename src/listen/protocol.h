@@ -30,6 +30,7 @@ enum ListenError : std::int32_t {
   kErrNotRunning = 100,  // client side: connect failed
   kErrTimeout = 101,     // client side: no reply in time
   kErrLost = 102,        // client side: connection dropped
+  kErrUntrusted = 103,   // client side: the socket or its server is another user's
 };
 
 using Fields = std::vector<std::string>;
@@ -44,7 +45,12 @@ inline constexpr const char* kSetActive = "set-active";
 inline constexpr const char* kRemoveCommand = "remove-command";
 inline constexpr const char* kReleaseMenu = "release-menu";
 inline constexpr const char* kUnregister = "unregister";
+inline constexpr const char* kSetAwake = "set-awake";
 }  // namespace op
+
+// Event telling whether commands fire ("1") or varnel-listen sleeps until its wake phrase
+// ("0").
+inline constexpr const char* kAwakeEvent = "awake";
 
 inline void PutU32(std::string& out, std::uint32_t v) {
   out.push_back(static_cast<char>((v >> 24) & 0xFF));

@@ -597,6 +597,15 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
+  if (heard.match && Weighed(*heard.match, settings_.rivals)) {
+    // A command that barely beat another reading of the same speech is a guess: better no
+    // command than the wrong one ("History" heard as "Delete").
+    heard.rivals = NearestRivals(Readings(), *heard.match, ps_get_n_frames(ps_));
+    heard.refusedFor = RefuseForRivals(heard.rivals, *heard.match, settings_.rivals);
+    if (!heard.refusedFor.empty()) {
+      heard.match.reset();
+    }
+  }
   if (heard.match && settings_.marginCheck) {
     // With every senone scored, each frame's scores are relative to the sound of the model
     // that fits it best: speech that only sounds like a command fits the command markedly
@@ -609,6 +618,25 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   }
   heard.limitMs = limit;
   return heard;
+}
+
+std::vector<Reading> Recogniser::Readings() {
+  std::vector<Reading> readings;
+  int n = 0;
+  for (ps_nbest_t* it = ps_nbest(ps_); it != nullptr && n < settings_.rivalReadings;
+       it = ps_nbest_next(it), ++n) {
+    std::int32_t score = 0;
+    const char* hyp = ps_nbest_hyp(it, &score);
+    if (hyp == nullptr) {
+      continue;
+    }
+    readings.push_back({active_->Map(hyp), score});
+    if (n + 1 == settings_.rivalReadings) {
+      ps_nbest_free(it);
+      break;
+    }
+  }
+  return readings;
 }
 
 void Recogniser::Report(Heard heard) {
@@ -631,6 +659,14 @@ void Recogniser::Report(Heard heard) {
                  heard.denoised ? " (noise removed)" : "", heard.steady ? " (steady noise)" : "",
                  heard.tooLong ? " (too long)" : "", heard.tooFast ? " (too fast)" : "",
                  heard.match ? "" : " (not a command)");
+  }
+  if (settings_.verbose && (heard.rivals.command || heard.rivals.other)) {
+    const auto gap = [](const std::optional<double>& g) { return g ? *g : -1.0; };
+    std::fprintf(stderr,
+                 "varnel-listen: rivals of \"%s\": another command %.1f, no command %.1f a "
+                 "frame below%s%s\n",
+                 heard.hypothesis.c_str(), gap(heard.rivals.command), gap(heard.rivals.other),
+                 heard.refusedFor.empty() ? "" : "; refused: ", heard.refusedFor.c_str());
   }
   onHeard_(std::move(heard));
 }

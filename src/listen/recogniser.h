@@ -20,6 +20,7 @@
 #include "listen/grammar.h"
 #include "listen/lexicon.h"
 #include "listen/pace.h"
+#include "listen/rivals.h"
 #include "listen/settings.h"
 #include "listen/snr.h"
 
@@ -36,12 +37,14 @@ struct Heard {
   bool tooLong = false;
   double fastestMsPerPhone = 0;  // of the command's words; 0 when none was judged
   bool tooFast = false;
-  double margin = 0;      // per-frame score of the command against the best-fitting sounds
-  double snrDb = 0;       // how far the speech stood above the room's noise
-  double riseDb = 0;      // how far its loudest moments stood above the pause after it
-  bool steady = false;    // too even for speech: a steady noise, not decoded
-  bool denoised = false;  // decoded, with the noise spectrum subtracted
-  long endMs = 0;         // end of the utterance in the input stream
+  double margin = 0;       // per-frame score of the command against the best-fitting sounds
+  RivalGaps rivals;        // how near the other readings of the lattice came to the command
+  std::string refusedFor;  // why a command the decoder heard was refused as a guess
+  double snrDb = 0;        // how far the speech stood above the room's noise
+  double riseDb = 0;       // how far its loudest moments stood above the pause after it
+  bool steady = false;     // too even for speech: a steady noise, not decoded
+  bool denoised = false;   // decoded, with the noise spectrum subtracted
+  long endMs = 0;          // end of the utterance in the input stream
   // Not decoded (too long, or the decoder failed), decoded once it had ended, or as it came.
   enum class Decoding { kNone, kWhole, kStreamed };
   Decoding decoding = Decoding::kNone;
@@ -91,6 +94,8 @@ class Recogniser {
   Heard Evaluate(int pauseFrames);
   void Report(Heard heard);  // with mutex_ held
   int PhoneCountLocked(const std::string& word) const;
+  // The lattice's best readings of the utterance just decoded, best first.
+  std::vector<Reading> Readings();
   // Gives the decoder the word's pronunciations from the lexicon under `name`, `name(2)`...,
   // at most `most` of them; the phones of the first, or 0 when it has none.
   int AddWord(const std::string& word, const std::string& name,

@@ -13,8 +13,16 @@
 #include <cstdio>
 #include <cstring>
 
+#include "listen/socket_trust.h"
+
 namespace varnel::listen {
 namespace {
+
+// varnel-listen's own phrases go into the grammar as the menu of an owner no client has
+// (clients' keys start at 1).
+constexpr std::uint64_t kListenerOwner = 0;
+constexpr std::int32_t kSleepId = 0;
+constexpr std::int32_t kWakeId = 1;
 
 // Written by the signal handler; a signal handler can reach nothing else.
 int g_stopPipe[2] = {-1, -1};
@@ -22,14 +30,6 @@ int g_stopPipe[2] = {-1, -1};
 void SetNonBlocking(int fd) {
   fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
   fcntl(fd, F_SETFD, FD_CLOEXEC);
-}
-
-std::string Folder(const std::string& path) {
-  const auto slash = path.rfind('/');
-  if (slash == std::string::npos) {
-    return ".";
-  }
-  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -42,25 +42,35 @@ void RequestStop() {
 }
 
 bool PrepareSocketFolder(const std::string& socketPath, std::string& error) {
-  const std::string dir = Folder(socketPath);
+  const std::string dir = SocketFolder(socketPath);
   if (mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST) {
     error = "cannot create " + dir + ": " + std::strerror(errno);
     return false;
   }
-  struct stat st {};
-  if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
-    error = dir + " is not a folder";
-    return false;
-  }
-  if (st.st_uid != getuid() || (st.st_mode & 022) != 0) {
-    error = dir + " must belong to you and be writable by you alone";
+  if (!CheckSocketFolder(dir, error)) {
+    error += ": it must belong to you and be writable by you alone";
     return false;
   }
   return true;
 }
 
 Server::Server(const Settings& settings, Recogniser& recogniser)
-    : settings_(settings), recogniser_(recogniser) {}
+    : settings_(settings), recogniser_(recogniser), awake_(!settings.startAsleep) {}
+
+bool Server::CheckPhrases(std::string& error) {
+  const auto lookup = [this](const std::string& w) { return Lookup(w); };
+  for (const auto* phrase : {&settings_.sleepPhrase, &settings_.wakePhrase}) {
+    if (auto e = CheckCommand(*phrase, {}, lookup)) {
+      error = "\"" + *phrase + "\": " + e->second;
+      return false;
+    }
+  }
+  if (SpokenWords(settings_.sleepPhrase) == SpokenWords(settings_.wakePhrase)) {
+    error = "the sleep and wake phrases are the same";
+    return false;
+  }
+  return true;
+}
 
 Server::~Server() {
   for (auto& [key, c] : conns_) {
@@ -78,35 +88,50 @@ Server::~Server() {
   g_stopPipe[0] = g_stopPipe[1] = -1;
 }
 
-bool Server::Listen(std::string& error) {
+int Server::Listen(std::string& error) {
   const std::string& path = settings_.socketPath;
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   if (path.size() >= sizeof addr.sun_path) {
     error = "socket path too long: " + path;
-    return false;
+    return kExitBadSocketPath;
   }
   std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
   if (!PrepareSocketFolder(path, error)) {
-    return false;
+    return kExitFailure;
+  }
+
+  // Only a socket nobody accepts on (left by a crashed run) is replaced; a live one means
+  // another instance, and anything else at the path is not ours to delete.
+  struct stat st {};
+  if (lstat(path.c_str(), &st) == 0) {
+    if (!S_ISSOCK(st.st_mode)) {
+      error = path + " exists and is not a socket; it was left alone";
+      return kExitBadSocketPath;
+    }
+    const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const bool live = connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+    const int probeError = errno;
+    close(probe);
+    if (live) {
+      error = "varnel-listen is already running (" + path + ")";
+      return kExitFailure;
+    }
+    if (probeError != ECONNREFUSED) {
+      error = "cannot tell whether " + path + " is in use: " + std::strerror(probeError);
+      return kExitBadSocketPath;
+    }
+    unlink(path.c_str());
+  } else if (errno != ENOENT) {
+    error = "cannot reach " + path + ": " + std::strerror(errno);
+    return kExitBadSocketPath;
   }
 
   listenFd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listenFd_ < 0) {
     error = std::string("socket: ") + std::strerror(errno);
-    return false;
+    return kExitFailure;
   }
-  // A socket left by a crashed run is replaced; a live one means another instance.
-  const int probe = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) {
-    close(probe);
-    close(listenFd_);
-    listenFd_ = -1;
-    error = "varnel-listen is already running (" + path + ")";
-    return false;
-  }
-  close(probe);
-  unlink(path.c_str());
   const mode_t old = umask(077);
   const int bound = bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
   umask(old);
@@ -114,21 +139,21 @@ bool Server::Listen(std::string& error) {
     error = "cannot listen on " + path + ": " + std::strerror(errno);
     close(listenFd_);
     listenFd_ = -1;
-    return false;
+    return kExitFailure;
   }
   SetNonBlocking(listenFd_);
 
   int wake[2];
   if (pipe(wake) != 0 || pipe(g_stopPipe) != 0) {
     error = std::string("pipe: ") + std::strerror(errno);
-    return false;
+    return kExitFailure;
   }
   wakeRead_ = wake[0];
   wakeWrite_ = wake[1];
   for (int fd : {wakeRead_, wakeWrite_, g_stopPipe[0], g_stopPipe[1]}) {
     SetNonBlocking(fd);
   }
-  return true;
+  return 0;
 }
 
 void Server::Post(Heard heard) {
@@ -215,8 +240,15 @@ void Server::ReadFrom(Conn& c) {
       const Fields reply = c.session.Handle(
           *request, [this](const std::string& w) { return Lookup(w); }, changed, RoomFor(key));
       Send(c, reply);
+      if (reply[0] == "ok" && (*request)[2] == op::kRegister && !awake_) {
+        // Awake is what a client assumes; asleep it is told.
+        Send(c, {kAwakeEvent, "0"});
+      }
       if (changed) {
         RebuildGrammar();
+      }
+      if (const auto awake = c.session.TakeAwakeRequest()) {
+        SetAwake(*awake, "asked by a client");
       }
     }
     if (c.reader.Failed()) {
@@ -266,8 +298,16 @@ void Server::RebuildGrammar() {
   std::sort(live.begin(), live.end(),
             [](const Session* a, const Session* b) { return a->ActivatedAt() < b->ActivatedAt(); });
   std::vector<MenuSpec> menus;
-  menus.reserve(live.size());
-  for (const auto* s : live) {
+  menus.reserve(live.size() + 1);
+  if (!live.empty()) {
+    // First, so that a client's command that sounds the same wins the tie.
+    MenuSpec own{kListenerOwner, {}, {}};
+    own.commands[awake_ ? kSleepId : kWakeId] =
+        awake_ ? settings_.sleepPhrase : settings_.wakePhrase;
+    menus.push_back(std::move(own));
+  }
+  // Asleep, nothing but the wake phrase is listened for.
+  for (const auto* s : awake_ ? live : std::vector<const Session*>{}) {
     menus.push_back(s->Spec());
   }
   auto grammar = std::make_shared<Grammar>(
@@ -279,7 +319,12 @@ void Server::Deliver(const Heard& heard) {
   if (heard.steady) {
     return;  // no speech at all, so not "other speech" either
   }
-  if (heard.match) {
+  if (heard.match && heard.match->owner == kListenerOwner) {
+    SetAwake(heard.match->id == kWakeId, "heard");
+    return;
+  }
+  // Asleep, a command decoded against the grammar from before the sleep is no command.
+  if (heard.match && awake_) {
     const auto it = conns_.find(heard.match->owner);
     // The menu may have changed since the utterance started; then nobody gets it.
     if (it == conns_.end() || !it->second->session.Listening() ||
@@ -298,6 +343,22 @@ void Server::Deliver(const Heard& heard) {
       Send(*c, {"other", "", c->session.App(), c->session.State()});
     }
   }
+}
+
+void Server::SetAwake(bool awake, const char* why) {
+  if (awake == awake_) {
+    return;
+  }
+  awake_ = awake;
+  if (settings_.verbose) {
+    std::fprintf(stderr, "varnel-listen: %s (%s)\n", awake ? "awake" : "asleep", why);
+  }
+  for (auto& [key, c] : conns_) {
+    if (c->session.Registered()) {
+      Send(*c, {kAwakeEvent, awake ? "1" : "0"});
+    }
+  }
+  RebuildGrammar();
 }
 
 int Server::Run() {

@@ -21,6 +21,10 @@ inline constexpr std::size_t kMaxClients = 32;
 // Graph words all clients' menus may hold together (each one kMaxGraphWords at most).
 inline constexpr std::size_t kMaxTotalGraphWords = 4 * kMaxGraphWords;
 inline constexpr std::size_t kMaxPendingOutput = std::size_t{1024} * 1024;
+// Exit statuses of a failed Listen: something at the socket path that is not a socket to
+// replace, and every other failure (another instance among them).
+inline constexpr int kExitBadSocketPath = 2;
+inline constexpr int kExitFailure = 1;
 
 // Makes sure the socket's folder exists, belongs to this user and is closed to others.
 bool PrepareSocketFolder(const std::string& socketPath, std::string& error);
@@ -32,7 +36,10 @@ class Server {
   Server(const Server&) = delete;
   Server& operator=(const Server&) = delete;
 
-  bool Listen(std::string& error);
+  // Checks that the sleep and wake phrases can be spoken; false with `error` set.
+  bool CheckPhrases(std::string& error);
+  // 0 when listening; otherwise the exit status, with `error` saying why.
+  int Listen(std::string& error);
   // Called on the recogniser's thread.
   void Post(Heard heard);
   void PostEnd(bool failed);
@@ -59,6 +66,8 @@ class Server {
   std::size_t RoomFor(std::uint64_t key) const;
   void RebuildGrammar();
   void Deliver(const Heard& heard);
+  // Puts commands to sleep or wakes them, telling every registered client; `why` for --verbose.
+  void SetAwake(bool awake, const char* why);
   int Lookup(const std::string& word);
 
   const Settings& settings_;
@@ -69,6 +78,7 @@ class Server {
   std::uint64_t nextKey_ = 1;
   std::uint64_t activationClock_ = 0;
   std::unordered_map<std::string, int> phoneCache_;
+  bool awake_ = true;  // commands fire; asleep, only the wake phrase is listened for
 
   std::mutex queueMutex_;  // guards the fields below, filled by the recogniser's thread
   std::vector<Heard> heard_;

@@ -115,6 +115,14 @@ Fields Session::Run(const std::string& op, const Fields& args, const PhoneLookup
     registered_ = false;
     return done();
   }
+  if (op == op::kSetAwake) {
+    // No menu needed: a client may put varnel-listen to sleep before it has one.
+    if (!argc(1) || (args[0] != "0" && args[0] != "1")) {
+      return Error(kErrBadRequest, "set-awake takes 1 or 0");
+    }
+    awakeRequest_ = args[0] == "1";
+    return {"ok", ""};
+  }
   if (op == op::kCreateMenu) {
     if (!argc(3)) {
       return Error(kErrBadRequest, "create-menu takes app, state and language");

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "listen/grammar.h"
 #include "listen/protocol.h"
@@ -39,6 +41,9 @@ class Session {
 
   // The menu the grammar should hold, when it is live.
   bool Listening() const { return registered_ && hasMenu_ && active_ && !commands_.empty(); }
+  bool Registered() const { return registered_; }
+  // What the client's last set-awake asked for, once: sleep and wake are the server's.
+  std::optional<bool> TakeAwakeRequest() { return std::exchange(awakeRequest_, std::nullopt); }
   MenuSpec Spec() const;
   const std::string& App() const { return app_; }
   const std::string& State() const { return state_; }
@@ -60,6 +65,7 @@ class Session {
   bool hasMenu_ = false;
   bool active_ = false;
   std::uint64_t activatedAt_ = 0;
+  std::optional<bool> awakeRequest_;
   std::string app_, state_;
   std::map<std::string, std::vector<std::string>> lists_;
   std::map<std::int32_t, std::pair<std::string, std::string>> commands_;  // spoken, description

@@ -59,6 +59,13 @@ std::string Usage() {
          "  --margin-check          refuse commands that fit much worse than the sounds\n"
          "                          that fit each frame best\n"
          "  --min-margin X          lowest per-frame score of a command against them (-60)\n"
+         "  --min-rival-gap X       refuse a command that another command's reading of the\n"
+         "                          utterance came within X a frame of (0: never)\n"
+         "  --min-other-gap X       ... or a reading as no command came within X (0: never)\n"
+         "  --rival-readings N      readings of the lattice weighed, best first (20)\n"
+         "  --destructive-rival-gap X  commands with \"delete\", \"kill\" or \"close\" need\n"
+         "                          another command's reading at least X below (3)\n"
+         "  --destructive-other-gap X  ... and a reading as no command (0)\n"
          "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
          "  --fastest-ms-per-phone N  fastest pace a word of three phones or more may be\n"
@@ -72,6 +79,9 @@ std::string Usage() {
          "                          lasted this long; shorter utterances are decoded whole\n"
          "                          at their first pause, but for those in a noisy room\n"
          "                          (1500)\n"
+         "  --sleep                 start asleep: no command fires until the wake phrase\n"
+         "  --sleep-phrase TEXT     stops commands firing (\"go to sleep\")\n"
+         "  --wake-phrase TEXT      makes them fire again (\"wake up\")\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
          "  --verbose               print each utterance on stderr\n";
 }
@@ -170,6 +180,16 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.marginCheck = true;
       } else if (a == "--margin-check") {
         s.marginCheck = true;
+      } else if (a == "--min-rival-gap") {
+        s.rivals.minCommandGap = number(0, 1000);
+      } else if (a == "--min-other-gap") {
+        s.rivals.minOtherGap = number(0, 1000);
+      } else if (a == "--rival-readings") {
+        s.rivalReadings = static_cast<int>(number(1, 1000, true));
+      } else if (a == "--destructive-rival-gap") {
+        s.rivals.destructiveCommandGap = number(0, 1000);
+      } else if (a == "--destructive-other-gap") {
+        s.rivals.destructiveOtherGap = number(0, 1000);
       } else if (a == "--ms-per-phone") {
         s.msPerPhone = static_cast<int>(number(10, 1000, true));
       } else if (a == "--fastest-ms-per-phone") {
@@ -187,6 +207,12 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--stream-after") {
         s.streamAfterMs = static_cast<int>(number(0, 60000, true));
         s.streamDecode = true;
+      } else if (a == "--sleep") {
+        s.startAsleep = true;
+      } else if (a == "--sleep-phrase") {
+        s.sleepPhrase = value();
+      } else if (a == "--wake-phrase") {
+        s.wakePhrase = value();
       } else if (a == "--keep-serving") {
         s.keepServing = true;
       } else if (a == "--verbose") {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "listen/grammar.h"
+#include "listen/rivals.h"
 
 namespace varnel::listen {
 
@@ -46,6 +47,13 @@ struct Settings {
   // slower.
   bool marginCheck = false;
   double minMargin = -60;
+  // A command whose nearest rival reading in the decoder's lattice (another command, or
+  // speech that is no command) scored within these gaps, per frame, is refused as a guess.
+  // Off for most commands: on the tuning set correct commands often had a rival within a
+  // frame's score (the lattice's best path is not always the decoder's). Destructive ones
+  // must beat every other command by 3 a frame.
+  RivalRule rivals{0, 0, {"delete", "kill", "close"}, 3, 0};
+  int rivalReadings = 20;  // readings of the lattice looked at, best first
   // Decode as the audio arrives (after the first utterance) rather than once it has ended:
   // the answer no longer waits for a long command's decoding.
   bool streamDecode = true;
@@ -63,6 +71,11 @@ struct Settings {
   // down decodes as one at the usual level, unless `fixedNoiseFloor`.
   int noiseFloor = 64;
   bool fixedNoiseFloor = false;
+  // varnel-listen's own phrases, beside the clients' commands: the first stops it firing
+  // commands (it then listens for the second only), the second resumes.
+  std::string sleepPhrase = "go to sleep";
+  std::string wakePhrase = "wake up";
+  bool startAsleep = false;
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;
 };

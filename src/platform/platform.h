@@ -1,6 +1,7 @@
 // The one interface through which Varnel's logic reaches the system.
 //
-// Everything here is called on the single user-interface thread. Calls that let other
+// Everything here is called on the single user-interface thread, except the keyboard hook's
+// calls (OnKeyboardHook and what it uses, below). Calls that let other
 // events run before they return say so ("yields"). Window handles, thread ids and process
 // ids are 32-bit values where 0 means none. Text is UTF-8.
 #pragma once
@@ -9,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -61,6 +63,16 @@ struct KeyEvent {
 };
 inline constexpr std::uint32_t kKeyEventUp = 0x80;
 
+// A key of the current layout that types a character: by virtual-key code, or by scan code
+// where the code says nothing (vk 0); mods (Shift 1, Ctrl 2, Alt 4) are what the layout needs
+// held to type the character on it.
+struct KeyPlace {
+  std::uint32_t vk = 0;
+  std::uint32_t scanCode = 0;
+  int mods = 0;
+};
+inline constexpr std::size_t kMaxKeyPlaces = 4;
+
 struct Rect {
   std::int32_t left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -69,14 +81,36 @@ enum class WindowState : std::uint8_t { Normal = 0, Minimised = 1, Maximised = 2
 enum class ShowCmd : std::uint8_t { Minimise = 6, Restore = 9 };
 enum class ZPlace : std::uint8_t { Top, TopMost, NoTopMost };
 
+enum class NewFile : std::uint8_t { Created, Exists, Failed };
+
 struct ProcessEntry {
   ProcessId pid = 0;
   std::string exeFile;  // executable file name, no folder
 };
 
-// keybd_event flags.
+// The answer to a claim of the one running instance.
+enum class InstanceClaim : std::uint8_t {
+  First,        // this process is the running instance
+  Taken,        // another process holds the claim
+  Unavailable,  // the system could not tell; the settings file's record decides
+};
+
+// Flags of a synthesised key event (the Windows KEYEVENTF_ values).
 inline constexpr std::uint32_t kKeyExtended = 1;
 inline constexpr std::uint32_t kKeyUp = 2;
+
+// One synthesised key-down or key-up.
+struct KeyInput {
+  std::uint8_t vk = 0;
+  std::uint8_t scan = 0;
+  std::uint32_t flags = 0;  // kKeyExtended, kKeyUp
+};
+
+// What became of a batch of synthesised keys.
+struct InjectResult {
+  std::size_t injected = 0;  // events that went in, counted from the first
+  bool elevated = false;     // refused because the window in front runs with higher rights
+};
 
 // Mouse pointers.
 inline constexpr int kPointerDefault = 0;
@@ -103,6 +137,7 @@ struct TrayChecks {
 struct SpeechError {
   std::int32_t number = 0;
   std::string text;
+  std::string advice{};  // what the user can do about it, when the service knows; shown instead
 };
 
 // What the recogniser heard for one of the program's commands.
@@ -152,27 +187,30 @@ class PlatformEvents {
   // A code posted with Platform::PostCode, after the event that posted it has finished.
   virtual void OnDeferredCode(Code code) = 0;
   // A window message sent to the search window by another instance.
-  virtual void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
-                               std::uint32_t lParam) = 0;
+  virtual void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
   // A phrase handed over by `varnel --command`.
   virtual void OnCommandPhrase(const std::string& phrase) = 0;
   // The search window's timer.
   virtual void OnTimer() = 0;
   // The global keyboard hook. Returns non-zero to swallow the event; otherwise returns the
-  // result of Platform::CallNextHook. Must be quick: nothing slow, no allocation.
+  // result of Platform::CallNextHook. Must be quick: nothing slow, no allocation. A platform
+  // may call it on a thread of its own, so it may only read state kept in atomics, ask
+  // ForegroundWindow and AsyncKeyDown, call CallNextHook, and post with PostCode.
   virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
 
   // Search window events.
-  virtual void OnResize() = 0;      // size or state changed (minimised included)
-  virtual void OnDeactivate() = 0;  // the window lost the activation
-  virtual void OnUnload() = 0;      // the user closed the window; the program ends after it
+  virtual void OnResize() = 0;           // size or state changed (minimised included)
+  virtual void OnDeactivate() = 0;       // the window lost the activation
+  virtual void OnUnload() = 0;           // the user closed the window; the program ends after it
   // The user asks to close the window (close box, Alt+F4). True lets the close go on
   // (OnUnload follows); false keeps the window loaded.
   virtual bool OnCloseRequest() = 0;
   // An entry of the tray icon's menu was chosen.
   virtual void OnTrayEntry(TrayEntry entry) = 0;
   virtual void OnKeyPress(int& ch) = 0;  // typed character, before the focused control; 0 drops it
-  virtual void OnKeyUp(int key, int mask) = 0;  // key released; mask Shift 1, Ctrl 2, Alt 4
+  // Key pressed, before the focused control (auto-repeats left out); mask as for OnKeyUp.
+  virtual void OnKeyDown(int /*key*/, int /*mask*/) {}
+  virtual void OnKeyUp(int key, int mask) = 0;    // key released; mask Shift 1, Ctrl 2, Alt 4
   virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or lbl_doit
   virtual void OnDblClick() = 0;                  // double click on the form's background
   // cmd_find and lbl_doit clicks; op_which(i) whenever it becomes selected (also when code
@@ -192,15 +230,16 @@ class Platform {
   // ---- clock, waiting and the event loop
   virtual std::uint32_t TickCount() = 0;  // ms since system start, wraps at 2^32
   virtual void Sleep(std::uint32_t ms) = 0;
-  virtual void DoEvents() = 0;        // yields: runs the events pending now, once
-  virtual void PostCode(Code code) = 0;  // deferred to OnDeferredCode after the current event
+  virtual void DoEvents() = 0;  // yields: runs the events pending now, once
+  // Deferred to OnDeferredCode after the current event; may be called from the hook.
+  virtual void PostCode(Code code) = 0;
   virtual void StartTimer(std::uint32_t intervalMs) = 0;  // the search window's timer
-  virtual int RunEventLoop() = 0;     // until the search window is unloaded; exit status
+  virtual int RunEventLoop() = 0;  // until the search window is unloaded; exit status
 
   // ---- top-level windows and stacking order
   virtual Hwnd ForegroundWindow() = 0;
   virtual bool SetForegroundWindow(Hwnd hwnd) = 0;  // may be refused
-  virtual Hwnd FocusWindow() = 0;    // control with the focus in this program, 0 when none
+  virtual Hwnd FocusWindow() = 0;  // control with the focus in this program, 0 when none
   virtual Hwnd DesktopWindow() = 0;
   virtual Hwnd NextWindow(Hwnd hwnd) = 0;  // next below in the stacking order, 0 at the end
   virtual bool IsWindow(Hwnd hwnd) = 0;
@@ -219,32 +258,65 @@ class Platform {
   // Top-level windows in the platform's enumeration order; stop by returning false.
   virtual void EnumWindows(const std::function<bool(Hwnd)>& visit) = 0;
   // Sends a message and waits for the receiver, at most timeoutMs. False when not delivered.
-  virtual bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
-                                  std::uint32_t lParam, std::uint32_t timeoutMs) = 0;
+  virtual bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+                                  std::uint32_t timeoutMs) = 0;
   // Hands a command phrase to the instance owning hwnd. False when not delivered.
-  virtual bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase,
-                                 std::uint32_t timeoutMs) = 0;
+  virtual bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) = 0;
   virtual void DrawCaptionActive(Hwnd hwnd) = 0;  // WM_NCACTIVATE with 1
 
   // ---- processes
   virtual std::vector<ProcessEntry> Processes() = 0;  // snapshot order; empty on failure
   virtual std::string OwnExecutableName() = 0;        // this program's file name
 
+  // ---- the single instance, one per user and desktop session
+  // Claims it atomically; the claim lasts until this process ends. Asked again after Taken,
+  // the claim goes to this process when the holder has ended meanwhile.
+  virtual InstanceClaim ClaimSingleInstance() = 0;
+  // The holder tells later starts which window takes the hand-off.
+  virtual void PublishInstanceWindow(Hwnd hwnd) = 0;
+  virtual Hwnd PublishedInstanceWindow() = 0;  // 0 until the holder has published one
+  // Lets that process take the foreground, which a start by the user may pass on.
+  virtual void GrantForeground(ProcessId pid) = 0;
+  // The process runs with more rights than this one (Windows: a higher integrity level), so
+  // the system keeps this one from driving its windows.
+  virtual bool RunsWithMoreRights(ProcessId pid) = 0;
+
   // ---- keys
-  virtual bool AsyncKeyDown(int vk) = 0;  // the key is held down now
+  virtual bool AsyncKeyDown(int vk) = 0;         // the key is held down now
   virtual HookHandle InstallKeyboardHook() = 0;  // events reach OnKeyboardHook; 0 on failure
   virtual void RemoveKeyboardHook(HookHandle hook) = 0;
   virtual std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
                                      const KeyEvent& ev) = 0;
-  // Layout lookups and injection with the Windows meanings (VkKeyScanA, MapVirtualKeyA,
-  // keybd_event).
+  // Layout lookups with the Windows meanings (VkKeyScanA, MapVirtualKeyA).
   virtual std::int16_t VkKeyScan(char ch) = 0;
   virtual std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) = 0;
-  virtual void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) = 0;
+  // Injects the events in order as one batch that no other input comes between (SendInput).
+  virtual InjectResult InjectKeys(std::span<const KeyInput> keys) = 0;
+  // Changes whenever the layout the user types with changes; cheap enough for the hook.
+  virtual std::uintptr_t KeyboardLayout() { return 0; }
+  // The keys (up to places.size()) that type `ch` in the current layout; their count.
+  virtual std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
+    constexpr char32_t kLastAscii = 0x7E;
+    constexpr unsigned kByte = 0xFF;
+    constexpr unsigned kModBits = 7;
+    if (ch > kLastAscii || places.empty()) {
+      return 0;
+    }
+    const std::int16_t scan = VkKeyScan(static_cast<char>(ch));
+    if (scan == -1) {
+      return 0;
+    }
+    const auto bits = static_cast<std::uint16_t>(scan);
+    places[0] = KeyPlace{bits & kByte, 0, static_cast<int>((bits >> 8U) & kModBits)};
+    return 1;
+  }
+  // True when another program already holds this chord for itself (mods as KeyPlace's, and
+  // 8 for the Super key).
+  virtual bool ChordTakenElsewhere(const KeyPlace& /*key*/, int /*mods*/) { return false; }
 
   // ---- the search window (built from the design table)
   virtual Hwnd CreateSearchWindow(const WindowDesign& design) = 0;  // loaded, not shown
-  virtual void ShowForm() = 0;  // show, not modal, no owner
+  virtual void ShowForm() = 0;                                      // show, not modal, no owner
   virtual void DestroySearchWindow() = 0;
   virtual Twips FormLeft() = 0;
   virtual Twips FormTop() = 0;
@@ -263,10 +335,12 @@ class Platform {
   // ---- the search window's controls
   virtual std::string Text(ControlRef c) = 0;  // text box text or caption
   virtual void SetText(ControlRef c, const std::string& text) = 0;
-  virtual int SelStart(ControlRef c) = 0;  // in characters
+  // Positions and lengths in UTF-16 code units, as Qt's and Win32's text controls count them
+  // (Utf16Length in app/utf8.h): a character outside the BMP takes two.
+  virtual int SelStart(ControlRef c) = 0;
   virtual int SelLength(ControlRef c) = 0;
   virtual void SetSelection(ControlRef c, int start, int length) = 0;
-  virtual int Value(ControlRef c) = 0;  // option: 1 selected; check box: 0 or 1
+  virtual int Value(ControlRef c) = 0;                 // option: 1 selected; check box: 0 or 1
   virtual void SetValue(ControlRef c, int value) = 0;  // raises OnClick as described there
   virtual bool Enabled(ControlRef c) = 0;
   virtual void SetEnabled(ControlRef c, bool enabled) = 0;
@@ -277,7 +351,7 @@ class Platform {
   virtual Twips ControlTop(ControlRef c) = 0;
   virtual void SetControlTop(ControlRef c, Twips top) = 0;
   virtual bool SetTabStop(ControlRef c, bool on) = 0;  // false when it has no tab stop
-  virtual bool SetFocus(ControlRef c) = 0;  // false when it cannot take the focus
+  virtual bool SetFocus(ControlRef c) = 0;             // false when it cannot take the focus
   virtual std::optional<ControlRef> ActiveControl() = 0;
   virtual Hwnd ControlHwnd(ControlRef c) = 0;
 
@@ -286,11 +360,13 @@ class Platform {
   virtual void SetMousePointer(int pointer) = 0;
   virtual void Beep() = 0;
   // Opens an address or starts a program, like ShellExecute "open" with a normal window.
-  virtual void ShellOpen(const std::string& target) = 0;
+  // True once a program to open it has started (without waiting for it to end); false when
+  // none could be started.
+  virtual bool ShellOpen(const std::string& target) = 0;
 
   // ---- default browser: the sources, asked in this order; "" when missing
-  virtual std::string BrowserUserCommand() = 0;       // per-user http command line
-  virtual std::string BrowserChosenHandler() = 0;     // the user's chosen handler id
+  virtual std::string BrowserUserCommand() = 0;    // per-user http command line
+  virtual std::string BrowserChosenHandler() = 0;  // the user's chosen handler id
   virtual std::string BrowserHandlerCommand(const std::string& handler) = 0;
   virtual std::string ExecutableForDocument(const std::string& path) = 0;  // FindExecutable
   // True when command lines are Windows style (".exe" rules); otherwise the platform turns
@@ -301,6 +377,9 @@ class Platform {
   // ---- files
   virtual std::string ExecutableFolder() = 0;  // ends with the path separator
   virtual std::string TempFolder() = 0;        // ends with the path separator
+  // Creates an empty file, never opening one that exists already.
+  virtual NewFile CreateNewFile(const std::string& path) = 0;
+  virtual void RemoveFile(const std::string& path) = 0;
   virtual std::string UserConfigFolder() = 0;  // fallback home of the settings file
   virtual std::string Environment(const std::string& name) = 0;  // "" when unset
 

@@ -1,12 +1,7 @@
 #include "search/browser.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <random>
@@ -89,7 +84,11 @@ void Browser::LaunchBrowser() {
   if (p_.winutil.FindProcess(path, false, true) != 0) {
     return;  // already running: its window has come to the front
   }
-  p_.platform.ShellOpen(path);
+  if (!p_.platform.ShellOpen(path)) {
+    // The beep is heard even when the window is parked and the message cannot show.
+    p_.platform.Beep();
+    p_.summoning.ShowMessage(kBrowserNotStarted, kMbIconInformation, "");
+  }
 }
 
 std::string Browser::GetDefaultBrowser() {
@@ -117,7 +116,7 @@ std::string Browser::GetDefaultBrowser() {
       const std::string found = TrimNull(pf.ExecutableForDocument(temp));
       // The association already names an executable; only other systems need it parsed.
       c = windowsRules ? found : executable(found);
-      std::remove(temp.c_str());
+      pf.RemoveFile(temp);
     }
   }
   if (windowsRules && !c.empty()) {
@@ -151,13 +150,13 @@ std::string Browser::MakeTempFile(const std::string& extension, bool create) {
       return name;
     }
     // Exclusive creation: never open a file somebody else placed under that name.
-    const int fd = ::open(name.c_str(), O_CREAT | O_EXCL | O_WRONLY, S_IRUSR | S_IWUSR);
-    if (fd >= 0) {
-      ::close(fd);
-      return name;
-    }
-    if (errno != EEXIST) {
-      return {};
+    switch (p_.platform.CreateNewFile(name)) {
+      case NewFile::Created:
+        return name;
+      case NewFile::Exists:
+        break;
+      case NewFile::Failed:
+        return {};
     }
   }
   return {};

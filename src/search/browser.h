@@ -7,6 +7,9 @@ namespace varnel {
 
 class Program;
 
+// Said when no program could be started to open a search or the browser.
+inline constexpr const char* kBrowserNotStarted = "Unable to start a web browser.";
+
 // The text up to its first NUL, trailing spaces removed.
 std::string TrimNull(const std::string& text);
 // A quote-free command line cut before the ".exe" that ends its executable (any letter case),
@@ -17,7 +20,7 @@ class Browser {
  public:
   explicit Browser(Program& program) : p_(program) {}
 
-  // Brings the running default browser forward, or starts it.
+  // Brings the running default browser forward, or starts it; says so when it cannot.
   void LaunchBrowser();
   // The default browser's executable path, "" (after a beep) when no source names one.
   std::string GetDefaultBrowser();

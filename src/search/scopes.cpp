@@ -16,6 +16,8 @@ constexpr const char* kScholarHost = "scholar.google.com";
 constexpr const char* kMicroblogHost = "x.com";
 constexpr const char* kSocialHost = "bsky.app";
 constexpr const char* kAnswerHost = "www.wolframalpha.com";
+// Every host serves https; the terms never travel in the clear.
+constexpr const char* kScheme = "https://";
 
 using enum AddressForm;
 
@@ -185,7 +187,7 @@ ComposedSearch ComposeSearch(const std::string& typedTerms, int scopeIndex, int 
       address = std::string(kAnswerHost) + "/input/?i=" + encoded;
       break;
   }
-  result.address = "http://" + address;
+  result.address = kScheme + address;
   return result;
 }
 

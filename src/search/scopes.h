@@ -36,7 +36,7 @@ std::optional<int> ParseScope(std::string_view text);
 std::optional<int> ParseDateRange(std::string_view text);
 
 struct ComposedSearch {
-  std::string address;                 // with "http://" in front; never empty
+  std::string address;                 // with "https://" in front; never empty
   std::optional<std::string> history;  // normalised terms to save, when not empty
 };
 

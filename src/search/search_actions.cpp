@@ -1,6 +1,7 @@
 #include "search/search_actions.h"
 
 #include "app/program.h"
+#include "search/browser.h"
 #include "search/scopes.h"
 #include "ui/codes.h"
 
@@ -38,11 +39,15 @@ void SearchActions::DoSearch() {
   const int scope = SelectedIndex(pf, Ctl::op_which, kScopeCount);
   const int date = SelectedIndex(pf, Ctl::op_date, kDateRangeCount);
   const ComposedSearch search = ComposeSearch(terms, scope, date);
+  if (!pf.ShellOpen(search.address)) {
+    // Nothing will show the search: bring the terms back for another try and say why. The
+    // history keeps only searches that went out.
+    p_.summoning.ShowSearchWindow();
+    p_.summoning.ShowMessage(kBrowserNotStarted, kMbIconInformation, "");
+    return;
+  }
   if (search.history) {
     p_.settings.SaveHistory(*search.history);
-  }
-  if (!search.address.empty()) {
-    pf.ShellOpen(search.address);
   }
 }
 

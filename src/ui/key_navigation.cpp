@@ -65,7 +65,7 @@ void KeyNavigation::CycleFocus() {
 void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
   Platform& pf = p_.platform;
   if (pf.SelLength(control) == 0) {
-    pf.SetSelection(control, 0, Utf8Length(pf.Text(control)));
+    pf.SetSelection(control, 0, Utf16Length(pf.Text(control)));
   }
   if (focus) {
     pf.SetFocus(control);
@@ -82,7 +82,23 @@ void KeyNavigation::Form_KeyPress(int& keyAscii) {
   }
 }
 
+void KeyNavigation::Form_KeyDown(int keyCode, int shift) {
+  const bool chord = (keyCode == kKeyA && shift == kMaskCtrl) ||
+                     (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt);
+  if (chord) {
+    chordKey_ = keyCode;
+    chordMask_ = shift;
+  } else if (keyCode == chordKey_) {
+    chordKey_ = 0;
+  }
+}
+
 void KeyNavigation::Form_KeyUp(int keyCode, int shift) {
+  // The modifiers held when the key went down count, whichever key is let go first.
+  if (keyCode == chordKey_) {
+    shift = chordMask_;
+    chordKey_ = 0;
+  }
   if (keyCode == kKeyA) {
     if (shift == kMaskCtrl) {
       SelectAllText(kTerms, true);

@@ -126,19 +126,40 @@ int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const s
   ProgramState state;
   state.cfgFile = cfgFile;
   Settings settings(state);
-  const auto hwnd = static_cast<Hwnd>(settings.ReadIniLong("Application", "AppHwnd", 0));
+  const auto recorded = static_cast<Hwnd>(settings.ReadIniLong("Application", "AppHwnd", 0));
+  const Hwnd published = platform.PublishedInstanceWindow();
+  const auto processes = platform.Processes();
 
-  // The recorded handle may be stale and name some other program's window by now.
-  bool ours = hwnd != 0 && platform.IsWindow(hwnd) && platform.ClassName(hwnd) == "Varnel";
-  if (ours) {
+  // A recorded handle may be stale and name some other program's window by now.
+  auto owner = [&](Hwnd hwnd) -> ProcessId {
+    if (hwnd == 0 || !platform.IsWindow(hwnd) || platform.ClassName(hwnd) != "Varnel") {
+      return 0;
+    }
     const ProcessId pid = platform.WindowProcess(hwnd);
-    const auto processes = platform.Processes();
-    ours = pid != 0 && std::any_of(processes.begin(), processes.end(), [&](const ProcessEntry& e) {
-             return e.pid == pid && IsVarnelExecutable(e.exeFile);
-           });
-  }
-  if (ours && platform.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) {
-    return 0;
+    const bool ours =
+        pid != 0 && std::any_of(processes.begin(), processes.end(), [&](const ProcessEntry& e) {
+          return e.pid == pid && IsVarnelExecutable(e.exeFile);
+        });
+    return ours ? pid : 0;
+  };
+  // The published window is the running instance's own, even when the settings file could
+  // not be written.
+  for (const Hwnd hwnd : {published, recorded == published ? Hwnd{0} : recorded}) {
+    const ProcessId pid = owner(hwnd);
+    if (pid == 0) {
+      continue;
+    }
+    // Commands that switch windows need the foreground right this start got from the user.
+    platform.GrantForeground(pid);
+    if (platform.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) {
+      return 0;
+    }
+    // A command makes Varnel type keys, so the system rightly keeps a program with fewer
+    // rights from driving it.
+    if (platform.RunsWithMoreRights(pid)) {
+      err << "varnel: Varnel runs elevated (as administrator); run this command elevated too\n";
+      return 1;
+    }
   }
   err << "varnel: no running instance to take the command\n";
   return 1;

@@ -15,8 +15,9 @@ struct SpeechRecognition;
 // case); nullopt when it names no command.
 std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase);
 
-// Sends the phrase to the instance recorded in the settings file `cfgFile`. Returns the exit
-// status: 0 delivered, 2 unknown phrase (reported on err), 1 no running instance.
+// Sends the phrase to the running instance: the window it published, else the one recorded
+// in the settings file `cfgFile`. Returns the exit status: 0 delivered, 2 unknown phrase
+// (reported on err), 1 no running instance or one that refuses this process (reported).
 int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const std::string& phrase,
                          std::ostream& err);
 

@@ -1,6 +1,9 @@
 #include "voice/send_key.h"
 
+#include <bitset>
+
 #include "app/program.h"
+#include "voice/extended_keys.h"
 
 namespace varnel {
 
@@ -12,15 +15,63 @@ constexpr std::uint8_t kVkAlt = 18;
 constexpr int kScanShift = 0x100;
 constexpr int kScanCtrl = 0x200;
 constexpr int kScanAlt = 0x400;
+constexpr int kVkCount = 256;
 
-// Keys that produce no character (arrows, Home, Page Down ...) are extended keys.
-std::uint32_t ExtendedFlag(Platform& platform, std::uint32_t vk) {
-  return platform.MapVirtualKey(vk, 2) == 0 ? kKeyExtended : 0;
+std::uint32_t ExtendedFlag(std::uint32_t vk) {
+  return IsExtendedKey(vk) ? kKeyExtended : 0;
+}
+
+// Releases what the events that went in left pressed, last pressed first.
+void ReleaseLeftDown(Platform& platform, std::span<const KeyInput> went) {
+  std::bitset<kVkCount> down;
+  KeyBatch release;
+  for (const KeyInput& k : went) {
+    down.set(k.vk, (k.flags & kKeyUp) == 0);
+  }
+  for (auto it = went.rbegin(); it != went.rend(); ++it) {
+    if (down.test(it->vk)) {
+      down.reset(it->vk);
+      release.Add(it->vk, it->scan, (it->flags & kKeyExtended) | kKeyUp);
+    }
+  }
+  if (!release.Events().empty()) {
+    platform.InjectKeys(release.Events());
+  }
 }
 
 }  // namespace
 
-void ClsSendKey::SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelease) {
+void KeyBatch::Add(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
+  if (size_ < kCapacity) {
+    keys_[size_++] = KeyInput{vk, scan, flags};
+  }
+}
+
+bool SendKeyBatch(Program& program, const KeyBatch& batch) {
+  const std::span<const KeyInput> keys = batch.Events();
+  if (keys.empty()) {
+    return true;
+  }
+  Platform& platform = program.platform;
+  const InjectResult r = platform.InjectKeys(keys);
+  if (r.injected >= keys.size()) {
+    return true;
+  }
+  ReleaseLeftDown(platform, keys.first(r.injected));
+  // One message at a time; a box is shown even with the window parked, since the keys were
+  // asked for from the application in front.
+  ProgramState& st = program.state;
+  if (!st.inMsgBox) {
+    st.inMsgBox = true;
+    platform.MessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText,
+                        kMbIconInformation, "Varnel");
+    st.inMsgBox = false;
+  }
+  return false;
+}
+
+void ClsSendKey::AddKey(KeyBatch& batch, const std::string& sKey, bool bHoldKeydown,
+                        bool bRelease) {
   if (sKey.empty()) {
     return;
   }
@@ -33,7 +84,7 @@ void ClsSendKey::SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelea
   }
 
   const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
-  const std::uint32_t extended = ExtendedFlag(platform, vk);
+  const std::uint32_t extended = ExtendedFlag(vk);
   const auto hwScan = static_cast<std::uint8_t>(platform.MapVirtualKey(vk, 0));
   const bool shift = (scan & kScanShift) != 0;
   const bool ctrl = (scan & kScanCtrl) != 0;
@@ -41,93 +92,101 @@ void ClsSendKey::SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelea
 
   if (!bRelease) {
     if (shift) {
-      platform.KeybdEvent(kVkShift, 0, 0);
+      batch.Add(kVkShift, 0, 0);
     }
     if (ctrl) {
-      platform.KeybdEvent(kVkCtrl, 0, 0);
+      batch.Add(kVkCtrl, 0, 0);
     }
     if (alt) {
-      platform.KeybdEvent(kVkAlt, 0, 0);
+      batch.Add(kVkAlt, 0, 0);
     }
-    platform.KeybdEvent(vk, hwScan, extended);
+    batch.Add(vk, hwScan, extended);
   }
   if (!bHoldKeydown) {
-    platform.KeybdEvent(vk, hwScan, extended | kKeyUp);
+    batch.Add(vk, hwScan, extended | kKeyUp);
     if (shift) {
-      platform.KeybdEvent(kVkShift, 0, kKeyUp);
+      batch.Add(kVkShift, 0, kKeyUp);
     }
     if (ctrl) {
-      platform.KeybdEvent(kVkCtrl, 0, kKeyUp);
+      batch.Add(kVkCtrl, 0, kKeyUp);
     }
     if (alt) {
-      platform.KeybdEvent(kVkAlt, 0, kKeyUp);
+      batch.Add(kVkAlt, 0, kKeyUp);
     }
   }
 }
 
-void ClsSendKey::PressKeyVK(int ekeyPress, bool bHoldKeydown, bool bRelease, bool bCompatible) {
+void ClsSendKey::AddKeyVK(KeyBatch& batch, int ekeyPress, bool bHoldKeydown, bool bRelease,
+                          bool bCompatible) {
   if (ekeyPress < 0 || ekeyPress > 255) {
     return;
   }
-  Platform& platform = p_.platform;
   const auto vk = static_cast<std::uint8_t>(ekeyPress);
-  const std::uint32_t extended = bCompatible ? 0 : ExtendedFlag(platform, vk);
-  const auto hwScan = static_cast<std::uint8_t>(platform.MapVirtualKey(vk, 0));
+  const std::uint32_t extended = bCompatible ? 0 : ExtendedFlag(vk);
+  const auto hwScan = static_cast<std::uint8_t>(p_.platform.MapVirtualKey(vk, 0));
   if (!bRelease) {
-    platform.KeybdEvent(vk, hwScan, extended);
+    batch.Add(vk, hwScan, extended);
   }
   if (!bHoldKeydown) {
-    platform.KeybdEvent(vk, hwScan, extended | kKeyUp);
+    batch.Add(vk, hwScan, extended | kKeyUp);
   }
 }
 
-void SendKeyChord(Program& program, bool bCtrl, bool bAlt, bool bShift, int vKey,
+void ClsSendKey::SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelease) {
+  KeyBatch batch;
+  AddKey(batch, sKey, bHoldKeydown, bRelease);
+  SendKeyBatch(p_, batch);
+}
+
+void ClsSendKey::PressKeyVK(int ekeyPress, bool bHoldKeydown, bool bRelease, bool bCompatible) {
+  KeyBatch batch;
+  AddKeyVK(batch, ekeyPress, bHoldKeydown, bRelease, bCompatible);
+  SendKeyBatch(p_, batch);
+}
+
+bool SendKeyChord(Program& program, bool bCtrl, bool bAlt, bool bShift, int vKey,
                   std::int32_t lPauseMs) {
   if (!program.sendKey) {
-    return;
+    return true;
   }
-  // The object is stateless; a copy keeps the chord whole even if the shared one is
-  // released by an event that runs during one of the yields below, so no modifier stays down.
-  ClsSendKey keys = *program.sendKey;
-  Platform& platform = program.platform;
-
+  // The chord goes out whole, in one batch: no other input comes between its keys, and
+  // nothing of the program runs in the middle of it.
+  ClsSendKey& keys = *program.sendKey;
+  KeyBatch batch;
   if (bCtrl) {
-    keys.PressKeyVK(kVkCtrl, true, false, false);
-    platform.DoEvents();
+    keys.AddKeyVK(batch, kVkCtrl, true, false, false);
   }
   if (bAlt) {
-    keys.PressKeyVK(kVkAlt, true, false, false);
-    platform.DoEvents();
+    keys.AddKeyVK(batch, kVkAlt, true, false, false);
   }
   if (bShift) {
-    keys.PressKeyVK(kVkShift, true, false, false);
-    platform.DoEvents();
+    keys.AddKeyVK(batch, kVkShift, true, false, false);
   }
-
   if (vKey >= 'A' && vKey <= 'Z') {
-    keys.SendKey(std::string(1, static_cast<char>(vKey + 32)), false, false);
+    keys.AddKey(batch, std::string(1, static_cast<char>(vKey + 32)), false, false);
   } else {
-    keys.PressKeyVK(vKey, false, false, false);
+    keys.AddKeyVK(batch, vKey, false, false, false);
   }
-
   if (bCtrl) {
-    keys.PressKeyVK(kVkCtrl, false, true, false);
+    keys.AddKeyVK(batch, kVkCtrl, false, true, false);
   }
   if (bAlt) {
-    keys.PressKeyVK(kVkAlt, false, true, false);
+    keys.AddKeyVK(batch, kVkAlt, false, true, false);
   }
   if (bShift) {
-    keys.PressKeyVK(kVkShift, false, true, false);
+    keys.AddKeyVK(batch, kVkShift, false, true, false);
   }
+  const bool sent = SendKeyBatch(program, batch);
 
   if (lPauseMs <= 0) {
-    return;
+    return sent;
   }
   if (lPauseMs < 10) {
-    platform.DoEvents();
+    program.platform.DoEvents();
   } else {
     program.winutil.WaitMs(lPauseMs, true);
   }
+  return sent;
 }
 
 }  // namespace varnel

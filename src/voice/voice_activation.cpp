@@ -11,6 +11,7 @@ void VoiceActivation::SetVoiceCommands(bool bOn) {
     if (st.voxActive) {
       return;
     }
+    st.voiceNotice.clear();  // a new attempt: an earlier failure no longer says why
     int answer = 0;
     if (IsNatSpeakRunning() == 0) {
       answer = p_.summoning.ShowMessage(
@@ -37,9 +38,16 @@ void VoiceActivation::SetVoiceCommands(bool bOn) {
     p_.platform.SetText({Ctl::lbl_hmo}, kVoiceActiveText);
   } else {
     p_.platform.SetValue({Ctl::chk_vox}, 0);
-    p_.platform.SetText({Ctl::lbl_hmo}, kOptionsHint);
+    p_.platform.SetText({Ctl::lbl_hmo}, st.voiceNotice.empty() ? kOptionsHint : st.voiceNotice);
   }
   p_.platform.FormToFront();
+}
+
+void VoiceActivation::SwitchOnAtStart() {
+  ProgramState& st = p_.state;
+  st.voiceFailureQuiet = true;
+  SetVoiceCommands(true);
+  st.voiceFailureQuiet = false;
 }
 
 std::uint32_t VoiceActivation::IsNatSpeakRunning() {

@@ -12,6 +12,9 @@ class VoiceActivation {
   explicit VoiceActivation(Program& program) : p_(program) {}
 
   void SetVoiceCommands(bool bOn);
+  // Switches them on at start-up: a failure unticks the box and is said in the window's
+  // message line instead of a box, so the focus stays where the user is.
+  void SwitchOnAtStart();
   std::uint32_t IsNatSpeakRunning();
   void chk_vox_Click();
 

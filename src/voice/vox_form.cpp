@@ -88,6 +88,9 @@ int ListNumber(const std::string& listResult) {
 
 std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
                                     std::int32_t line) {
+  if (!error.advice.empty()) {
+    return error.advice;
+  }
   std::string message = "Voice commands require " + recogniserName + " to be installed.";
   std::string detail;
   if (error.number != 0) {
@@ -216,8 +219,12 @@ void VoxForm::RegisterCommands() {
   if (!stopped) {
     // Never set when the form was switched off while registering; the loss already did that.
     const SpeechError error = failure.value_or(SpeechError{});
-    p.summoning.ShowMessage(RegistrationFailureText(pl.RecogniserDisplayName(), error, 0),
-                            kMbIconInformation, "");
+    const std::string text = RegistrationFailureText(pl.RecogniserDisplayName(), error, 0);
+    if (p.state.voiceFailureQuiet) {
+      p.state.voiceNotice = text;
+    } else {
+      p.summoning.ShowMessage(text, kMbIconInformation, "");
+    }
     p.summoning.PostCode(CODE_VOX_UNLOAD);
   }
   pl.SetMousePointer(kPointerDefault);
@@ -310,8 +317,13 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
   Platform& pl = p.platform;
   // Key chords yield; the form may be unloaded meanwhile and must then not be touched.
   const auto alive = alive_;
-  auto chord = [&p](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
-    SendKeyChord(p, ctrl, alt, shift, vk, pauseMs);
+  // Once the system refuses a chord (the user has been told), the rest of the command is
+  // dropped rather than refused again chord by chord.
+  bool refused = false;
+  auto chord = [&p, &refused](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
+    if (!refused) {
+      refused = !SendKeyChord(p, ctrl, alt, shift, vk, pauseMs);
+    }
   };
 
   switch (c.action) {
@@ -319,7 +331,7 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
       chord(c.ctrl, c.alt, c.shift, c.vk, 0);
       break;
     case VoxAction::RepeatChord:
-      for (int i = ListNumber(what.listResult); i > 0; --i) {
+      for (int i = ListNumber(what.listResult); i > 0 && !refused; --i) {
         chord(c.ctrl, c.alt, c.shift, c.vk, 1);
       }
       break;

@@ -21,7 +21,7 @@ std::int32_t CountSubstrings(const std::string& sText, const std::string& sFind,
 int ListNumber(const std::string& listResult);
 
 // The registration failure message for an error (number 0: no error known) and line
-// (0: none known).
+// (0: none known); the service's own advice, when it gives one, instead.
 std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
                                     std::int32_t line);
 

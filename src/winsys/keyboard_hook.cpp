@@ -1,5 +1,7 @@
 #include "winsys/keyboard_hook.h"
 
+#include <cstdio>
+
 #include "app/program.h"
 #include "ui/codes.h"
 
@@ -15,9 +17,18 @@ constexpr int kVkLeft = 37;
 constexpr int kVkUp = 38;
 constexpr int kVkRight = 39;
 constexpr int kVkDown = 40;
-constexpr int kVkSlash = 191;
+constexpr int kVkLeftWin = 91;
+constexpr int kVkRightWin = 92;
+constexpr int kVkRightAlt = 165;  // AltGr where the layout has one
+constexpr int kHeldByChordTest = kMaskShift | kMaskCtrl | kMaskAlt;
 
 }  // namespace
+
+void KeyboardHook::SetSummonChord(const SummonChord& chord) {
+  chord_ = chord;
+  chordLocated_ = false;
+  takenSaid_ = false;
+}
 
 void KeyboardHook::HookKeyboard() {
   ProgramState& st = p_.state;
@@ -25,6 +36,26 @@ void KeyboardHook::HookKeyboard() {
     return;
   }
   st.hHook = p_.platform.InstallKeyboardHook();
+  if (st.hHook != 0) {
+    CheckChordFree();
+  }
+}
+
+void KeyboardHook::CheckChordFree() {
+  if (takenSaid_) {
+    return;
+  }
+  const ChordKeys keys = LocateChordKeys(chord_, p_.platform);
+  for (std::size_t i = 0; i < keys.count; ++i) {
+    if (p_.platform.ChordTakenElsewhere(keys.places[i], chord_.mods | keys.places[i].mods)) {
+      takenSaid_ = true;
+      std::fprintf(stderr,
+                   "varnel: another program already holds %s, so it may not reach Varnel; "
+                   "choose another chord with Summon= in the [Keys] section of Varnel.cfg\n",
+                   ChordText(chord_).c_str());
+      return;
+    }
+  }
 }
 
 void KeyboardHook::UnhookKeyboard() {
@@ -65,12 +96,11 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
   if (msg != kMsgKeyDown) {
     return false;
   }
+  if (IsSummons(ev, mask)) {
+    p_.summoning.PostCode(MSG_SHOW_BOX);
+    return false;
+  }
   switch (vk) {
-    case kVkSlash:
-      if (mask == (kMaskCtrl | kMaskAlt)) {
-        p_.summoning.PostCode(MSG_SHOW_BOX);
-      }
-      return false;
     case kVkTab:
       if (pf.ForegroundWindow() == st.hwndBox) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
@@ -93,6 +123,29 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
       }
       return false;
   }
+}
+
+bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
+  // Nearly every key stops here: the chord's Shift, Ctrl and Alt are not all held.
+  const int wanted = chord_.mods & kHeldByChordTest;
+  if ((mask & wanted) != wanted) {
+    return false;
+  }
+  // Where the chord's character is follows the layout, which may change at any time.
+  const std::uintptr_t layout = p_.platform.KeyboardLayout();
+  if (!chordLocated_ || layout != chordLayout_) {
+    chordKeys_ = LocateChordKeys(chord_, p_.platform);
+    chordLayout_ = layout;
+    chordLocated_ = true;
+  }
+  if (!IsChordKey(chordKeys_, ev)) {
+    return false;
+  }
+  HeldModifiers held{mask, IsKeyDown(kVkRightAlt) != 0};
+  if (IsKeyDown(kVkLeftWin) != 0 || IsKeyDown(kVkRightWin) != 0) {
+    held.mask |= kMaskSuper;
+  }
+  return IsChordPress(chord_, chordKeys_, ev, held);
 }
 
 void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {

@@ -4,14 +4,13 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "winsys/key_masks.h"
+#include "winsys/summon_chord.h"
 
 namespace varnel {
 
 class Program;
 
-inline constexpr int kMaskShift = 1;
-inline constexpr int kMaskCtrl = 2;
-inline constexpr int kMaskAlt = 4;
 inline constexpr int kMsgKeyDown = 256;
 inline constexpr int kMsgKeyUp = 257;
 
@@ -19,6 +18,9 @@ class KeyboardHook {
  public:
   explicit KeyboardHook(Program& program) : p_(program) {}
 
+  // The chord that summons the window; takes effect at once.
+  void SetSummonChord(const SummonChord& chord);
+  const SummonChord& Chord() const { return chord_; }
   void HookKeyboard();
   void UnhookKeyboard();
   void RefreshKeyboardHook();
@@ -31,7 +33,16 @@ class KeyboardHook {
  private:
   // The decision for one event; true when the key is swallowed.
   bool Decide(const KeyEvent& ev);
+  // The summon chord's test, with the modifiers of this key-down (Shift, Ctrl, Alt).
+  bool IsSummons(const KeyEvent& ev, int mask);
+  // Says once when another program holds the chord, which then may never reach us.
+  void CheckChordFree();
   Program& p_;
+  SummonChord chord_;
+  ChordKeys chordKeys_;
+  std::uintptr_t chordLayout_ = 0;
+  bool chordLocated_ = false;
+  bool takenSaid_ = false;
 };
 
 }  // namespace varnel

@@ -88,15 +88,17 @@ void WindowUtils::ForceForeground(Hwnd hwnd, bool bPulse) {
   if (hwnd != fg) {
     const ThreadId tFg = pf.WindowThread(fg);
     const ThreadId tWin = pf.WindowThread(hwnd);
+    bool taken = false;
     if (tFg != tWin && tFg != 0 && tWin != 0) {
       // Sharing input state lets us take the foreground from the current owner.
       pf.AttachThreadInput(tFg, tWin, true);
-      pf.SetForegroundWindow(hwnd);
+      taken = pf.SetForegroundWindow(hwnd);
       pf.AttachThreadInput(tFg, tWin, false);
     } else {
-      pf.SetForegroundWindow(hwnd);
+      taken = pf.SetForegroundWindow(hwnd);
     }
-    if (hwnd != p_.state.hwndBox) {
+    // The search window is asked once, unless the system refused it the foreground.
+    if (hwnd != p_.state.hwndBox || !taken || pf.ForegroundWindow() != hwnd) {
       WaitMs(0, true);
       RetryForeground(hwnd);
     }

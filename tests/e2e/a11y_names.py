@@ -1,4 +1,5 @@
-"""Prints the accessible role and name of every object under the Varnel application."""
+"""Prints the accessible role and name of every object under the Varnel application;
+with --states, a third column "checked" or "unchecked" for check boxes."""
 import sys
 import time
 
@@ -19,11 +20,16 @@ def walk(obj, depth=0):
     for child in obj:
         if child is None:
             continue
-        print(f"{child.getRoleName()}\t{child.name}")
+        line = f"{child.getRoleName()}\t{child.name}"
+        if SHOW_STATES and child.getRole() == pyatspi.ROLE_CHECK_BOX:
+            checked = child.getState().contains(pyatspi.STATE_CHECKED)
+            line += "\tchecked" if checked else "\tunchecked"
+        print(line)
         if depth < 8:
             walk(child, depth + 1)
 
 
+SHOW_STATES = "--states" in sys.argv[1:]
 app = find_app(time.time() + 15)
 if app is None:
     print("no accessible application named varnel", file=sys.stderr)

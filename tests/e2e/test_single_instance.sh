@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # One resident instance: a second start hands off; stale and foreign handles do not swallow a
-# start; closing the window ends the program.
+# start; closing the window, or another client destroying it, ends the program.
 . "$(dirname "$0")/lib.sh"
 start_desktop
 start_app AppA 40
@@ -38,3 +38,13 @@ printf '[Application]\r\nAppHwnd=%d\r\n' "$APP_WIN" >"$VARNEL_CFG"
 start_varnel
 kill -0 "$VARNEL_PID" || fail "a foreign window's handle swallowed the start"
 pass "a foreign window's handle does not swallow a start"
+
+# Another client destroys the window by its id (as xkill-like tools do): the program ends as
+# closing the window does, and the next start is the one running instance.
+xdotool windowclose "$VARNEL_WIN"
+wait_for 10 sh -c "! kill -0 $VARNEL_PID" || fail "a window destroyed from outside left the program running"
+wait "$VARNEL_PID"
+rc=$?
+[ "$rc" -eq 0 ] || fail "the program exited $rc after its window was destroyed"
+start_varnel
+pass "a window destroyed from outside ends the program"

@@ -9,6 +9,7 @@
 #include "platform/x11/autostart_entry.h"
 #include "platform/x11/command_line.h"
 #include "platform/x11/keysym_vk.h"
+#include "platform/x11/open_address.h"
 #include "platform/x11/proc_list.h"
 
 namespace varnel {
@@ -132,21 +133,24 @@ TEST(Autostart, OnOffAndAHiddenEntry) {
   EXPECT_FALSE(SetAutostart("", "/usr/bin/varnel", true));
 }
 
-TEST(BrowserVar, FirstEntrySubstitutedOrAppended) {
-  const std::string url = "http://x.test/?q=a%20b&c=1";
+TEST(BrowserVar, EveryEntrySubstitutedOrAppended) {
+  const std::string url = "https://x.test/?q=a%20b&c=1";
+  using Argv = std::vector<std::string>;
   struct Case {
     const char* var;
-    std::vector<std::string> argv;
+    std::vector<Argv> commands;
   } cases[] = {
-      {"firefox", {"firefox", url}},
-      {"w3m:lynx", {"w3m", url}},
-      {"open-it --tab %s", {"open-it", "--tab", url}},
-      {"\"/opt/b b/run\" -u", {"/opt/b b/run", "-u", url}},
+      {"firefox", {{"firefox", url}}},
+      {"w3m:lynx", {{"w3m", url}, {"lynx", url}}},
+      {"open-it --tab %s", {{"open-it", "--tab", url}}},
+      {"a %s:b --new", {{"a", url}, {"b", "--new", url}}},
+      {"\"/opt/b b/run\" -u", {{"/opt/b b/run", "-u", url}}},
       {"", {}},
-      {":lynx", {}},
+      {":lynx:", {{"lynx", url}}},
+      {" : ", {}},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(BrowserArgv(c.var, url), c.argv) << c.var;
+    EXPECT_EQ(BrowserCommands(c.var, url), c.commands) << c.var;
   }
 }
 
@@ -181,6 +185,56 @@ TEST_F(ResolveExecutableTest, FindsOnPathAndRejectsWhatCannotRun) {
             (dir_ / "other/browser").string());
   EXPECT_EQ(ResolveExecutable((dir_ / "bin").string(), path), "");  // a folder
   EXPECT_EQ(ResolveExecutable("", path), "");
+}
+
+using LaunchTest = TempDir;
+
+bool EventuallyExists(const std::filesystem::path& p) {
+  for (int i = 0; i < 2000 && !std::filesystem::exists(p); ++i) {
+    usleep(10'000);
+  }
+  return std::filesystem::exists(p);
+}
+
+std::string Slurp(const std::filesystem::path& p) {
+  std::ifstream in(p);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(LaunchTest, StartedMeansTheProgramRunsNotThatItEnded) {
+  Write(dir_ / "notes.txt", "x");
+  const std::string missing = (dir_ / "missing").string();
+  const std::string text = (dir_ / "notes.txt").string();
+  EXPECT_FALSE(StartDetached({missing}));
+  EXPECT_FALSE(StartDetached({text}));
+  EXPECT_FALSE(StartDetached({"varnel-no-such-program"}));
+  EXPECT_FALSE(StartDetached({}));
+  EXPECT_TRUE(StartDetached({"sh", "-c", "exit 3"}));  // found on PATH; its status is its own
+
+  // Still running when the call returns: it waits for a file only this test makes (and
+  // gives up by itself after a while, so a failed test leaves nothing running).
+  const auto gate = dir_ / "gate";
+  const auto done = dir_ / "done";
+  Write(dir_ / "wait.sh",
+        "#!/bin/sh\nn=0\nwhile [ ! -e '" + gate.string() +
+            "' ] && [ $n -lt 1000 ]; do sleep 0.02; n=$((n+1)); done\ntouch '" + done.string() +
+            "'\n",
+        true);
+  ASSERT_TRUE(StartDetached({(dir_ / "wait.sh").string()}));
+  Write(gate, "");
+  EXPECT_TRUE(EventuallyExists(done));
+}
+
+TEST_F(LaunchTest, BrowserEntriesAreTriedInOrderUntilOneStarts) {
+  const auto urls = dir_ / "urls";
+  Write(dir_ / "rec.sh", "#!/bin/sh\nprintf '%s\\n' \"$*\" >>'" + urls.string() + "'\n", true);
+  const std::string rec = (dir_ / "rec.sh").string();
+  const std::string url = "https://x.test/?q=a%20b";
+  const std::string var = (dir_ / "missing").string() + ":" + rec + " first %s:" + rec + " second";
+  ASSERT_TRUE(OpenWebAddress(url, var));
+  ASSERT_TRUE(EventuallyExists(urls));
+  usleep(100'000);  // room for a wrong second start to show
+  EXPECT_EQ(Slurp(urls), "first " + url + "\n");
 }
 
 using ListProcessesTest = TempDir;

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   const varnel::ComposedSearch search = varnel::ComposeSearch(typed, scope, date);
-  Check(search.address.rfind("http://", 0) == 0);
+  Check(search.address.rfind("https://", 0) == 0);
   for (char c : search.address) {
     Check(c > 32 && c < 127);
   }

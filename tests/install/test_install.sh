@@ -47,21 +47,8 @@ done
 
 # The installed recogniser finds its own dictionary under the prefix, not in the build folder:
 # it listens (its socket appears) only once its dictionaries are loaded.
-head -c 32000 /dev/zero >"$prefix/silence.raw"
-listen() {
-  rm -f "$prefix/listen.sock"
-  "$prefix/bin/varnel-listen" --input "$prefix/silence.raw" --socket "$prefix/listen.sock" \
-    >"$prefix/listen.log" 2>&1 &
-  local pid=$! up=1
-  for _ in $(seq 200); do
-    [ -S "$prefix/listen.sock" ] && { up=0; break; }
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  kill "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  return $up
-}
+. "$(dirname "$0")/listen_starts.sh"
+listen() { listen_starts "$prefix/bin/varnel-listen" "$prefix"; }
 listen || fail "installed varnel-listen did not start: $(cat "$prefix/listen.log")"
 if [ ! -e /usr/share/varnel/varnel.dic ]; then
   mv "$prefix/share/varnel/varnel.dic" "$prefix/varnel.dic.away"

@@ -309,6 +309,13 @@ class ListenClientTest : public ::testing::Test {
   // spoken separately with `gapMs` of silence between them.
   void Say(PollWatcher& w, Recorder& r, const std::string& text,
            const std::vector<std::string>& parts = {}, int gapMs = 0) {
+    const std::size_t before = r.recognised.size() + r.others.size();
+    ASSERT_NO_FATAL_FAILURE(Play(text, parts, gapMs));
+    ASSERT_TRUE(w.RunUntil([&] { return r.recognised.size() + r.others.size() > before; }, 20000))
+        << text;
+  }
+  // Streams the speech and a pause after it without waiting for an event.
+  void Play(const std::string& text, const std::vector<std::string>& parts = {}, int gapMs = 0) {
     std::string pcm = std::string(16000, '\0');
     for (const auto& part : parts.empty() ? std::vector<std::string>{text} : parts) {
       std::string speech = Speak(dir_, part);
@@ -321,10 +328,7 @@ class ListenClientTest : public ::testing::Test {
     }
     pcm += std::string(std::size_t{16000} * 2, '\0');
     AddNoise(pcm);
-    const std::size_t before = r.recognised.size() + r.others.size();
     ASSERT_EQ(write(audio_, pcm.data(), pcm.size()), static_cast<ssize_t>(pcm.size()));
-    ASSERT_TRUE(w.RunUntil([&] { return r.recognised.size() + r.others.size() > before; }, 20000))
-        << text;
   }
 
   // 16-bit little-endian samples times `gain`.
@@ -363,6 +367,75 @@ class ListenClientTest : public ::testing::Test {
   int noiseAmp_ = 0;
   double speechGain_ = 1.0;  // of the spoken commands
   std::uint32_t noiseSeed_ = 2463534242U;
+};
+
+// A bare client on the socket, for what the speech service does not pass on.
+class RawClient {
+ public:
+  explicit RawClient(const fs::path& sock) : fd_(socket(AF_UNIX, SOCK_STREAM, 0)) {
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, sock.c_str(), sizeof addr.sun_path - 1);
+    connected_ = connect(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  }
+  ~RawClient() { close(fd_); }
+  RawClient(const RawClient&) = delete;
+  RawClient& operator=(const RawClient&) = delete;
+  bool Connected() const { return connected_; }
+  // Sends the request and returns its reply; events that come first are kept.
+  listen::Fields Request(listen::Fields args) {
+    const std::string seq = std::to_string(++seq_);
+    args.insert(args.begin(), {"req", seq});
+    const auto frame = listen::EncodeFrame(args);
+    if (!frame || write(fd_, frame->data(), frame->size()) != static_cast<ssize_t>(frame->size())) {
+      return {};
+    }
+    while (auto f = Next(5000)) {
+      if (((*f)[0] == "ok" || (*f)[0] == "error") && f->size() > 1 && (*f)[1] == seq) {
+        return *f;
+      }
+      events_.push_back(*f);
+    }
+    return {};
+  }
+  // The next event, or nullopt after `ms` without one.
+  std::optional<listen::Fields> NextEvent(int ms) {
+    if (!events_.empty()) {
+      auto f = events_.front();
+      events_.erase(events_.begin());
+      return f;
+    }
+    return Next(ms);
+  }
+
+ private:
+  std::optional<listen::Fields> Next(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    for (;;) {
+      if (auto f = reader_.Next()) {
+        return f;
+      }
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            end - std::chrono::steady_clock::now())
+                            .count();
+      pollfd p{fd_, POLLIN, 0};
+      if (left <= 0 || poll(&p, 1, static_cast<int>(left)) <= 0) {
+        return std::nullopt;
+      }
+      char buf[4096];
+      const ssize_t n = read(fd_, buf, sizeof buf);
+      if (n <= 0) {
+        return std::nullopt;
+      }
+      reader_.Append(buf, static_cast<std::size_t>(n));
+    }
+  }
+
+  int fd_;
+  bool connected_ = false;
+  int seq_ = 0;
+  listen::FrameReader reader_;
+  std::vector<listen::Fields> events_;
 };
 
 // Tests that speak their utterances with espeak-ng and sox.
@@ -599,6 +672,60 @@ TEST_F(ListenClientTest, NoMicrophoneIsAClearError) {
   EXPECT_FALSE(fs::exists(sock_));
 }
 
+// "Go to sleep" stops commands firing until "wake up"; a client can do either, and every
+// registered client hears of the change.
+TEST_F(ListenSpokenTest, SleepsAndWakes) {
+  StartServer({"--input", "-", "--sleep"});
+  PollWatcher w;
+  Recorder r;
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  RawClient watcher(sock_);
+  ASSERT_TRUE(watcher.Connected());
+  ASSERT_EQ(watcher.Request({"register", "1"}).at(0), "ok");
+  const listen::Fields asleep = {"awake", "0"}, awake = {"awake", "1"};
+  EXPECT_EQ(watcher.NextEvent(2000), asleep) << "a client registering is told it sleeps";
+
+  struct Step {
+    std::string say;                      // spoken, or "" for the request below
+    listen::Fields request;               // sent by the watching client
+    std::optional<listen::Fields> event;  // the state change it brings
+    bool commandFires;                    // "Zoom In" said next fires
+  } steps[] = {
+      {"", {}, std::nullopt, false},  // started asleep
+      {"wake up", {}, awake, true},          {"go to sleep", {}, asleep, false},
+      {"", {"set-awake", "1"}, awake, true}, {"", {"set-awake", "0"}, asleep, false},
+  };
+  for (const auto& step : steps) {
+    const std::string what =
+        step.say.empty() && !step.request.empty() ? "set-awake " + step.request[1] : step.say;
+    if (!step.say.empty()) {
+      ASSERT_NO_FATAL_FAILURE(Play(step.say));
+    } else if (!step.request.empty()) {
+      ASSERT_EQ(watcher.Request(step.request).at(0), "ok") << what;
+    }
+    if (step.event) {
+      EXPECT_EQ(watcher.NextEvent(20000), step.event) << what;
+    }
+    // The phrases themselves are no command and no other speech.
+    w.RunUntil([] { return false; }, 200);
+    EXPECT_TRUE(r.recognised.empty()) << what;
+    EXPECT_TRUE(r.others.empty()) << what;
+    r.others.clear();
+    Say(w, r, "Zoom In");
+    if (step.commandFires) {
+      ASSERT_EQ(r.recognised.size(), 1u) << "no command after " << what;
+      EXPECT_EQ(r.recognised[0].id, 26);
+    } else {
+      EXPECT_TRUE(r.recognised.empty()) << "a command fired asleep, after " << what;
+      EXPECT_EQ(r.others.size(), 1u) << "asleep, speech is other speech";
+    }
+    r.recognised.clear();
+    r.others.clear();
+  }
+  EXPECT_FALSE(watcher.NextEvent(200)) << "no state event without a change";
+}
+
 TEST_F(ListenClientTest, NotRunningIsAnError) {
   PollWatcher w;
   SpeechError e;
@@ -693,6 +820,91 @@ TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
   EXPECT_EQ(r.lost, 1);
   EXPECT_EQ(w.Count(), 0u);
   EXPECT_TRUE(s->SetActive(false));
+}
+
+// Another user could serve the socket and type into the user's windows: the client talks only
+// to a socket of the user's, in a folder only the user can change, served by the user's own
+// process. Needs root to play the other user (nobody).
+TEST(ListenClientTrust, RefusesWhatAnotherUserControls) {
+  constexpr uid_t kNobody = 65534;
+  if (getuid() != 0) {
+    GTEST_SKIP() << "needs root to act as another user";
+  }
+  struct Case {
+    const char* name;
+    fs::perms folderMode;
+    uid_t folderOwner, socketOwner, serverUser;
+    const char* says;  // empty: trusted
+  } cases[] = {
+      {"own", fs::perms::owner_all, 0, 0, 0, ""},
+      {"folder of another user", fs::perms::owner_all, kNobody, 0, 0, "is another user's"},
+      {"folder others can write", fs::perms::all, 0, 0, 0, "writable by others"},
+      {"socket of another user", fs::perms::owner_all, 0, kNobody, 0, "is another user's"},
+      {"served by another user", fs::perms::owner_all, 0, 0, kNobody, "served by another user"},
+  };
+  char tmpl[] = "/tmp/varnel-trust-test-XXXXXX";
+  const fs::path root = mkdtemp(tmpl);
+  for (const auto& c : cases) {
+    const fs::path dir = root / c.name, sock = dir / "listen.sock";
+    fs::create_directory(dir);
+    const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::strncpy(addr.sun_path, sock.c_str(), sizeof addr.sun_path - 1);
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0) << c.name;
+    ASSERT_EQ(chown(sock.c_str(), c.socketOwner, 0), 0);
+    fs::permissions(dir, c.folderMode);
+    ASSERT_EQ(chown(dir.c_str(), c.folderOwner, 0), 0);
+    // The server listens as its user (the peer's credentials are the listener's); a byte says
+    // it is ready, then what it receives goes back to the test through the pipe.
+    int got[2];
+    ASSERT_EQ(pipe(got), 0);
+    const pid_t server = fork();
+    if (server == 0) {
+      close(got[0]);
+      if (setuid(c.serverUser) != 0 || ::listen(listener, 4) != 0) {
+        _exit(1);
+      }
+      [[maybe_unused]] const auto ready = write(got[1], "R", 1);
+      const int client = accept(listener, nullptr, nullptr);
+      char buf[256];
+      ssize_t n = 0;
+      while (client >= 0 && (n = read(client, buf, sizeof buf)) > 0) {
+        [[maybe_unused]] const auto w = write(got[1], buf, static_cast<std::size_t>(n));
+      }
+      _exit(0);
+    }
+    close(got[1]);
+    char ready = 0;
+    ASSERT_EQ(read(got[0], &ready, 1), 1) << c.name << ": the server did not start";
+    setenv("VARNEL_LISTEN_SOCKET", sock.c_str(), 1);
+    PollWatcher w;
+    SpeechError err;
+    auto s = CreateListenSpeechService(err, w);
+    const bool connected = s != nullptr;
+    Recorder r;
+    if (s) {
+      s->Register(&r);  // the server never answers: only what it received counts
+    }
+    s.reset();
+    kill(server, SIGTERM);
+    waitpid(server, nullptr, 0);
+    char buf[64];
+    const ssize_t received = read(got[0], buf, sizeof buf);
+    close(got[0]);
+    close(listener);
+    if (std::string(c.says).empty()) {
+      EXPECT_TRUE(connected) << err.text;
+      EXPECT_GT(received, 0) << c.name;
+      continue;
+    }
+    EXPECT_GT(err.number, 0) << c.name;
+    EXPECT_NE(err.text.find(c.says), std::string::npos) << c.name << ": " << err.text;
+    EXPECT_EQ(err.advice, "Voice off: " + err.text) << c.name;
+    EXPECT_LE(received, 0) << c.name << ": the server got a request";
+  }
+  unsetenv("VARNEL_LISTEN_SOCKET");
+  fs::remove_all(root);
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 namespace varnel::listen {
 namespace {
 
@@ -94,6 +96,29 @@ TEST_F(SessionTest, BadRequestsGetClearErrors) {
   EXPECT_EQ(s_.Spec().lists.at("N").size(), 2u);
   bool changed = false;
   EXPECT_EQ(s_.Handle({"ok"}, Known, changed)[0], "error");
+}
+
+// Sleep and wake belong to the server: the session checks the request and hands it over
+// once, menu or not; an unregistered client cannot ask.
+TEST_F(SessionTest, SetAwakeIsHandedOverOnce) {
+  EXPECT_EQ(ErrorNumber({"set-awake", "0"}), "2");
+  EXPECT_FALSE(s_.TakeAwakeRequest());
+  ASSERT_TRUE(Ok({"register", "1"}));
+  struct Case {
+    Fields args;
+    const char* reply;
+    std::optional<bool> request;
+  } cases[] = {
+      {{"set-awake", "0"}, "ok", false},  {{"set-awake", "1"}, "ok", true},
+      {{"set-awake", "yes"}, "1", {}},    {{"set-awake"}, "1", {}},
+      {{"set-awake", "1", "1"}, "1", {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ErrorNumber(c.args), c.reply) << c.args.size();
+    EXPECT_EQ(s_.TakeAwakeRequest(), c.request) << c.args.size();
+    EXPECT_FALSE(s_.TakeAwakeRequest());
+    EXPECT_FALSE(changed_);
+  }
 }
 
 // The decoder's graph grows with every word and list item a menu holds: a menu too large

@@ -28,6 +28,46 @@ TEST(ListenSettings, OptionsSetTheirFields) {
   EXPECT_TRUE(Settings{}.streamDecode);
 }
 
+TEST(ListenSettings, SleepOptionsParse) {
+  Settings s;
+  EXPECT_FALSE(s.startAsleep);
+  EXPECT_EQ(s.sleepPhrase, "go to sleep");
+  EXPECT_EQ(s.wakePhrase, "wake up");
+  std::string error;
+  bool help = false;
+  ASSERT_TRUE(ParseSettings(
+      {"--sleep", "--sleep-phrase", "stop listening", "--wake-phrase", "start listening"}, s, error,
+      help))
+      << error;
+  EXPECT_TRUE(s.startAsleep);
+  EXPECT_EQ(s.sleepPhrase, "stop listening");
+  EXPECT_EQ(s.wakePhrase, "start listening");
+  EXPECT_FALSE(ParseSettings({"--wake-phrase"}, s, error, help));
+}
+
+TEST(ListenSettings, RivalOptionsParse) {
+  Settings s;
+  std::string error;
+  bool help = false;
+  ASSERT_TRUE(
+      ParseSettings({"--min-rival-gap", "3.5", "--min-other-gap", "2", "--destructive-rival-gap",
+                     "4", "--destructive-other-gap", "1", "--rival-readings", "10"},
+                    s, error, help))
+      << error;
+  EXPECT_DOUBLE_EQ(s.rivals.minCommandGap, 3.5);
+  EXPECT_DOUBLE_EQ(s.rivals.minOtherGap, 2);
+  EXPECT_DOUBLE_EQ(s.rivals.destructiveCommandGap, 4);
+  EXPECT_DOUBLE_EQ(s.rivals.destructiveOtherGap, 1);
+  EXPECT_DOUBLE_EQ(Settings{}.rivals.destructiveCommandGap, 3);
+  EXPECT_DOUBLE_EQ(Settings{}.rivals.minCommandGap, 0);
+  EXPECT_EQ(s.rivalReadings, 10);
+  for (const auto& bad : std::vector<std::vector<std::string>>{{"--min-rival-gap", "-1"},
+                                                               {"--destructive-rival-gap", "-2"},
+                                                               {"--rival-readings", "0"}}) {
+    EXPECT_FALSE(ParseSettings(bad, s, error, help)) << bad[0];
+  }
+}
+
 TEST(ListenSettings, RejectionOptionsParse) {
   struct Case {
     std::vector<std::string> args;

@@ -3,6 +3,7 @@
 # installs with apt, runs from /usr/bin, finds varnel-listen's dictionary and purges clean.
 # Installing needs root; without it only the checks of the file itself run.
 set -uo pipefail
+. "$(dirname "$0")/../install/listen_starts.sh"
 deb=$(readlink -f "$1")
 work=$(mktemp -d)
 fails=0
@@ -59,18 +60,7 @@ else
       https://*wikipedia.org*) ok "/usr/bin/varnel composes an address" ;;
       *) fail "/usr/bin/varnel --url said: $url" ;;
     esac
-    # The installed recogniser listens (its socket appears) only once its dictionaries load.
-    head -c 32000 /dev/zero >"$work/silence.raw"
-    /usr/bin/varnel-listen --input "$work/silence.raw" --socket "$work/listen.sock" >"$work/listen.log" 2>&1 &
-    pid=$!
-    up=1
-    for _ in $(seq 200); do
-      [ -S "$work/listen.sock" ] && { up=0; break; }
-      kill -0 "$pid" 2>/dev/null || break
-      sleep 0.05
-    done
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    if listen_starts /usr/bin/varnel-listen "$work"; then up=0; else up=1; fi
     if [ "$up" -eq 0 ]; then ok "/usr/bin/varnel-listen finds its dictionary"; else
       fail "installed varnel-listen did not start: $(cat "$work/listen.log")"; fi
     files=$(dpkg -L varnel | while read -r f; do [ -f "$f" ] && echo "$f"; done)

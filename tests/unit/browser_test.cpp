@@ -220,6 +220,25 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     EXPECT_FALSE(d.pf.Window(browser)->minimised);
   }
   for (bool onScreen : {true, false}) {
+    SCOPED_TRACE(onScreen ? "found but not started, window on screen"
+                          : "found but not started, window parked");
+    BrowserDesk d;
+    d.pf.browserUserCommand = R"("C:\B\gone.exe" "%1")";
+    d.pf.launchesStart = false;
+    d.p.state.hwndBox = d.pf.CreateSearchWindow(SearchWindowDesign());
+    d.p.state.formLoaded = true;
+    d.pf.ShowForm();
+    d.pf.SetFormTop(onScreen ? 1440 : -32000);
+    d.p.browser.LaunchBrowser();
+    EXPECT_EQ(d.pf.CountCalls("ShellOpen"), 1u);
+    EXPECT_EQ(d.pf.CountCalls("Beep"), 1u);  // heard even while the window is parked
+    const auto boxes = d.pf.Calls("MessageBox");
+    ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
+    if (onScreen) {
+      EXPECT_NE(boxes[0].text.find(kBrowserNotStarted), std::string::npos) << boxes[0].text;
+    }
+  }
+  for (bool onScreen : {true, false}) {
     SCOPED_TRACE(onScreen ? "none found, window on screen" : "none found, window parked");
     BrowserDesk d;
     d.p.state.hwndBox = d.pf.CreateSearchWindow(SearchWindowDesign());

@@ -45,15 +45,15 @@ TEST_F(CliTest, UrlPrintsTheAddressOnly) {
     std::string out;
   } cases[] = {
       {{"--url", "cheap", "flights", "--scope", "news", "--date", "day"},
-       "http://www.google.com/search?q=cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws\n"},
-      {{"--url"}, "http://www.google.com/search?q=%3F&as_qdr=all\n"},
+       "https://www.google.com/search?q=cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws\n"},
+      {{"--url"}, "https://www.google.com/search?q=%3F&as_qdr=all\n"},
       {{"--scope=wikipedia", "--url", "x"},
-       "http://www.google.com/search?q=site:wikipedia.org+x&as_qdr=all\n"},
+       "https://www.google.com/search?q=site:wikipedia.org+x&as_qdr=all\n"},
       {{"--url", "--date=past week", "--", "-foo", "--bar"},
-       "http://www.google.com/search?q=%2Dfoo%20%2D%2Dbar&as_qdr=all&tbs=qdr:w,sbd:1\n"},
+       "https://www.google.com/search?q=%2Dfoo%20%2D%2Dbar&as_qdr=all&tbs=qdr:w,sbd:1\n"},
       {{"--url", "--scope", "12", "--date", "5", "2+2"},
-       "http://www.wolframalpha.com/input/?i=2%20AND%202\n"},
-      {{"--url", "-"}, "http://www.google.com/search?q=%2D&as_qdr=all\n"},
+       "https://www.wolframalpha.com/input/?i=2%20AND%202\n"},
+      {{"--url", "-"}, "https://www.google.com/search?q=%2D&as_qdr=all\n"},
   };
   for (const auto& c : cases) {
     const CliRun r = Call(c.args);
@@ -102,7 +102,7 @@ TEST_F(CliTest, SearchOpensTheAddressAndKeepsTheHistory) {
   EXPECT_EQ(r.out, "");
   const auto opened = platform_.Calls("ShellOpen");
   ASSERT_EQ(opened.size(), 1u);
-  EXPECT_EQ(opened[0].text, "http://www.google.com/search?q=red%20car&as_qdr=all&tbm=isch");
+  EXPECT_EQ(opened[0].text, "https://www.google.com/search?q=red%20car&as_qdr=all&tbm=isch");
 
   r = Call({"--history"});
   EXPECT_EQ(r.status, 0);
@@ -113,6 +113,17 @@ TEST_F(CliTest, SearchOpensTheAddressAndKeepsTheHistory) {
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(platform_.Calls("ShellOpen").size(), 2u);
   EXPECT_EQ(Call({"--history"}).out, "red car\n");
+}
+
+TEST_F(CliTest, SearchThatNoBrowserOpensFailsAndKeepsTheHistory) {
+  ASSERT_EQ(Call({"--search", "older"}).status, 0);
+  platform_.launchesStart = false;
+  const CliRun r = Call({"--search", "newer"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  ASSERT_FALSE(r.err.empty());
+  EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;  // one line
+  EXPECT_EQ(Call({"--history"}).out, "older\n");
 }
 
 TEST_F(CliTest, HistoryWithoutFileIsEmpty) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <sstream>
 
 #include "voice_test_support.h"
@@ -124,6 +126,55 @@ TEST(CommandPhraseHandOff, StaleHandleIsNoInstance) {
   std::ostringstream err;
   EXPECT_EQ(HandOffCommandPhrase(fake, cfg, "Go Home", err), 1);
   EXPECT_EQ(fake.CountCalls("SendCommandPhrase"), 0U);
+}
+
+// The running instance is found without the settings file too (one that cannot be written
+// holds no record); the foreground right goes with the command; an instance with more rights
+// refuses it, and the message says how to get through.
+TEST(CommandPhraseHandOff, ReachesThePublishedInstance) {
+  struct Case {
+    const char* name;
+    bool record;
+    bool published;
+    bool moreRights;
+    int status;
+    const char* says;  // in the message, when one is expected
+  };
+  const Case cases[] = {
+      {"published, no record", false, true, false, 0, ""},
+      {"recorded only", true, false, false, 0, ""},
+      {"elevated", true, true, true, 1, "elevated"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder tmp;
+    const std::string cfg = tmp.str() + "Varnel.cfg";
+    FakePlatform fake;
+    fake.AddProcess(7001, "varnel");
+    FakeWindow w;
+    w.pid = 7001;
+    w.className = "Varnel";
+    w.answers = !c.moreRights;  // the system drops the message on its way up
+    std::vector<std::string> received;
+    w.onCommandPhrase = [&](const std::string& phrase) { received.push_back(phrase); };
+    const Hwnd hwnd = fake.AddWindow(w);
+    if (c.record) WriteFile(cfg, "[Application]\r\nAppHwnd=" + std::to_string(hwnd) + "\r\n");
+    if (c.published) fake.publishedWindow = hwnd;
+    if (c.moreRights) fake.moreRightsProcesses.insert(7001);
+
+    std::ostringstream err;
+    EXPECT_EQ(HandOffCommandPhrase(fake, cfg, "Page Down", err), c.status);
+    EXPECT_EQ(received.size(), c.status == 0 ? 1U : 0U);
+    EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+    const auto& log = fake.Log();
+    const auto grant = std::find_if(log.begin(), log.end(), [](const FakeCall& l) {
+      return l.op == "GrantForeground" && l.args == std::vector<std::int64_t>{7001};
+    });
+    const auto send = std::find_if(log.begin(), log.end(),
+                                   [](const FakeCall& l) { return l.op == "SendCommandPhrase"; });
+    ASSERT_NE(send, log.end());
+    EXPECT_LT(grant, send);
+  }
 }
 
 class PhraseTest : public VoiceTest {};

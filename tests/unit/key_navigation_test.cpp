@@ -131,6 +131,45 @@ TEST_F(KeyNavigationTest, KeyUp) {
   }
 }
 
+// People and voice tools often let go of the modifier first: the chord still counts.
+TEST_F(KeyNavigationTest, ChordsActWhicheverKeyIsLetGoFirst) {
+  struct Case {
+    const char* name;
+    int key, downMask, upMask;
+    int date;
+    bool selectsAll;
+  };
+  const Case cases[] = {
+      {"Alt+3, Alt let go first", '3', kMaskAlt, 0, 2, false},
+      {"Alt+3, 3 let go first", '3', kMaskAlt, kMaskAlt, 2, false},
+      {"Alt+6, Alt let go first", '6', kMaskAlt, 0, 5, false},
+      {"Ctrl+A, Ctrl let go first", 'A', kMaskCtrl, 0, 4, true},
+      {"3 then Alt, 3 let go first", '3', 0, kMaskAlt, 2, false},
+      {"plain 3", '3', 0, 0, 4, false},
+      {"Ctrl+Alt+3, both let go first", '3', kMaskCtrl | kMaskAlt, 0, 4, false},
+      {"Alt+7", '7', kMaskAlt, 0, 4, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake.SetValue({Ctl::op_date, 4}, 1);
+    fake.SetText({Ctl::txt_vnl}, "alpha");
+    fake.SetSelection({Ctl::txt_vnl}, 0, 0);
+    fake.SetFocus({Ctl::op_which, 0});
+    p.keys.Form_KeyDown(c.key, c.downMask);
+    p.keys.Form_KeyUp(c.key, c.upMask);
+    EXPECT_EQ(fake.SelectedOption(Ctl::op_date), c.date);
+    EXPECT_EQ(fake.SelLength({Ctl::txt_vnl}), c.selectsAll ? 5 : 0);
+  }
+  // A chord acts once: the next plain press of the key is plain.
+  fake.SetValue({Ctl::op_date, 4}, 1);
+  p.keys.Form_KeyDown('2', kMaskAlt);
+  p.keys.Form_KeyUp('2', 0);
+  fake.SetValue({Ctl::op_date, 4}, 1);
+  p.keys.Form_KeyDown('2', 0);
+  p.keys.Form_KeyUp('2', 0);
+  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 4);
+}
+
 TEST_F(KeyNavigationTest, CtrlAKeepsAPartialSelection) {
   fake.SetText({Ctl::txt_vnl}, "alpha beta");
   fake.SetSelection({Ctl::txt_vnl}, 0, 5);

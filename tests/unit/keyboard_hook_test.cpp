@@ -67,7 +67,7 @@ TEST(KeyboardHookDecision, Table) {
       {"Ctrl+Alt+/ in front", vk::Slash, 6, true, false, false, {show}},
       {"Ctrl+Alt+Shift+/", vk::Slash, 7, false, false, false, {}},
       {"Alt+/ elsewhere", vk::Slash, 4, false, false, false, {}},
-      {"Alt+/ in front: the slash row decides", vk::Slash, 4, true, false, false, {}},
+      {"Alt+/ in front: an Alt chord like any other", vk::Slash, 4, true, false, true, {}},
       {"plain / in front", vk::Slash, 0, true, false, false, {}},
       {"Tab in front", vk::Tab, 0, true, true, true, {cycle}},
       {"Shift+Tab in front", vk::Tab, 1, true, true, true, {cycle}},
@@ -174,6 +174,17 @@ TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
   p.hook.RefreshKeyboardHook();
   EXPECT_NE(p.state.hHook, 0u);
   EXPECT_EQ(pf.CountCalls("RemoveKeyboardHook"), 0u);
+}
+
+TEST(KeyboardHookInstall, TheProgramRemovesItsHookWhenItEnds) {
+  FakePlatform pf;
+  {
+    Program p{pf};
+    p.hook.HookKeyboard();
+    ASSERT_EQ(pf.InstalledHooks().size(), 1u);
+  }
+  // A hook on a thread of its own must not call into a program that is gone.
+  EXPECT_TRUE(pf.InstalledHooks().empty());
 }
 
 }  // namespace

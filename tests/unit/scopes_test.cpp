@@ -15,21 +15,21 @@ struct Shape {
 };
 
 const Shape kShapes[kScopeCount] = {
-    {"http://www.google.com/search?q=", "", true},
-    {"http://www.google.com/search?q=", "&tbm=isch", true},
-    {"http://www.google.com/search?q=", "&tbm=vid", true},
-    {"http://www.google.com/search?q=site:ehow.com+", "", true},
-    {"http://www.google.com/search?q=", "&tbm=nws", true},
-    {"http://x.com/#!/search/", "", false},
-    {"http://bsky.app/search?q=", "", false},
-    {"http://www.google.com/search?q=site:stackoverflow.com+", "", true},
-    {"http://www.google.com/search?q=site:howstuffworks.com+", "", true},
-    {"http://www.google.com/search?q=site:wikipedia.org+", "", true},
-    {"http://www.google.com/search?q=site:lifehacker.com+", "", true},
-    {"http://scholar.google.com/scholar?q=", "", true},
-    {"http://www.wolframalpha.com/input/?i=", "", false},
-    {"http://www.google.com/search?q=site:reddit.com+", "", true},
-    {"http://www.google.com/search?q=site:finance.yahoo.com+", "", true},
+    {"https://www.google.com/search?q=", "", true},
+    {"https://www.google.com/search?q=", "&tbm=isch", true},
+    {"https://www.google.com/search?q=", "&tbm=vid", true},
+    {"https://www.google.com/search?q=site:ehow.com+", "", true},
+    {"https://www.google.com/search?q=", "&tbm=nws", true},
+    {"https://x.com/#!/search/", "", false},
+    {"https://bsky.app/search?q=", "", false},
+    {"https://www.google.com/search?q=site:stackoverflow.com+", "", true},
+    {"https://www.google.com/search?q=site:howstuffworks.com+", "", true},
+    {"https://www.google.com/search?q=site:wikipedia.org+", "", true},
+    {"https://www.google.com/search?q=site:lifehacker.com+", "", true},
+    {"https://scholar.google.com/scholar?q=", "", true},
+    {"https://www.wolframalpha.com/input/?i=", "", false},
+    {"https://www.google.com/search?q=site:reddit.com+", "", true},
+    {"https://www.google.com/search?q=site:finance.yahoo.com+", "", true},
 };
 
 const char* const kDateSuffix[kDateCount] = {
@@ -68,20 +68,22 @@ TEST(ComposeSearch, DocumentedAddresses) {
     std::optional<std::string> history;
   } cases[] = {
       {"cheap flights", 4, 2,
-       "http://www.google.com/search?q=cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws",
+       "https://www.google.com/search?q=cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws",
        "cheap flights"},
-      {"", 0, 0, "http://www.google.com/search?q=%3F&as_qdr=all", std::nullopt},
-      {" \t\r\n ", 0, 0, "http://www.google.com/search?q=%3F&as_qdr=all", std::nullopt},
-      {"a+b", 0, 0, "http://www.google.com/search?q=a%20AND%20b&as_qdr=all", "a AND b"},
-      {"#tag", 5, 1, "http://x.com/#!/search/#tag", "#tag"},
-      {"tag", 5, 1, "http://x.com/#!/search/#tag", "tag"},
-      {"#tag", 5, 0, "http://x.com/#!/search/%23tag", "#tag"},
-      {"#a #b", 6, 1, "http://bsky.app/search?q=%23a%20b", "#a #b"},
-      {"", 5, 1, "http://x.com/#!/search/#%3F", std::nullopt},
-      {"2+2", 12, 5, "http://www.wolframalpha.com/input/?i=2%20AND%202", "2 AND 2"},
+      {"", 0, 0, "https://www.google.com/search?q=%3F&as_qdr=all", std::nullopt},
+      {" \t\r\n ", 0, 0, "https://www.google.com/search?q=%3F&as_qdr=all", std::nullopt},
+      {"a+b", 0, 0, "https://www.google.com/search?q=a%20AND%20b&as_qdr=all", "a AND b"},
+      {"#tag", 5, 1, "https://x.com/#!/search/#tag", "#tag"},
+      {"tag", 5, 1, "https://x.com/#!/search/#tag", "tag"},
+      {"#tag", 5, 0, "https://x.com/#!/search/%23tag", "#tag"},
+      {"#a #b", 6, 1, "https://bsky.app/search?q=%23a%20b", "#a #b"},
+      {"", 5, 1, "https://x.com/#!/search/#%3F", std::nullopt},
+      {"2+2", 12, 5, "https://www.wolframalpha.com/input/?i=2%20AND%202", "2 AND 2"},
+      // Every "+" is the word AND, also where it was part of a word.
+      {"c++", 0, 0, "https://www.google.com/search?q=c%20AND%20AND&as_qdr=all", "c AND AND"},
       {"caf\xC3\xA9", 9, 0,
-       "http://www.google.com/search?q=site:wikipedia.org+caf%C3%A9&as_qdr=all", "caf\xC3\xA9"},
-      {"x", -1, 99, "http://www.google.com/search?q=x&as_qdr=all", "x"},
+       "https://www.google.com/search?q=site:wikipedia.org+caf%C3%A9&as_qdr=all", "caf\xC3\xA9"},
+      {"x", -1, 99, "https://www.google.com/search?q=x&as_qdr=all", "x"},
   };
   for (const auto& c : cases) {
     const ComposedSearch got = ComposeSearch(c.terms, c.scope, c.date);

@@ -1,6 +1,7 @@
 // The search window's search handlers and the date options' link to the scope.
 #include <gtest/gtest.h>
 
+#include "search/browser.h"
 #include "support/fake_program.h"
 #include "ui/codes.h"
 
@@ -67,7 +68,7 @@ TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
   fake.ClearLog();
   p.search.DoSearch();
   ASSERT_EQ(Opened(),
-            (std::vector<std::string>{"http://www.google.com/search?q=cheap%20flights&as_qdr=all"
+            (std::vector<std::string>{"https://www.google.com/search?q=cheap%20flights&as_qdr=all"
                                       "&tbs=qdr:d,sbd:1&tbm=nws"}));
   const auto lines = fake.LogLines();
   EXPECT_EQ(lines.front(), "SetFormTop -32000");
@@ -78,11 +79,43 @@ TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
   EXPECT_EQ(app.Terms(), "  cheap flights ");
 }
 
+TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
+  p.settings.SaveHistory("older");
+  fake.launchesStart = false;
+  const struct {
+    const char* name;
+    std::function<void()> act;
+  } cases[] = {
+      {"Enter", [&] { app.Press(vk::Return); }},
+      {"voice or code", [&] { p.search.DoSearch(); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    p.summoning.ShowSearchWindow();
+    fake.SetText({Ctl::txt_vnl}, "new terms");
+    fake.ClearLog();
+    c.act();
+    EXPECT_EQ(Opened().size(), 1u);
+    EXPECT_TRUE(app.OnScreen());
+    EXPECT_EQ(fake.ForegroundWindow(), p.state.hwndBox);
+    EXPECT_EQ(app.Terms(), "new terms");
+    EXPECT_EQ(p.settings.LoadHistory(), "older");
+    const auto boxes = fake.Calls("MessageBox");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_NE(boxes[0].text.find(kBrowserNotStarted), std::string::npos) << boxes[0].text;
+  }
+  // Once a browser starts, the same terms search and become the history.
+  fake.launchesStart = true;
+  app.Press(vk::Return);
+  EXPECT_TRUE(app.Parked());
+  EXPECT_EQ(p.settings.LoadHistory(), "new terms");
+}
+
 TEST_F(SearchActionsTest, EmptyTermsKeepTheHistory) {
   p.settings.SaveHistory("older");
   fake.SetText({Ctl::txt_vnl}, "   ");
   p.search.DoSearch();
-  EXPECT_EQ(Opened(), (std::vector<std::string>{"http://www.google.com/search?q=%3F&as_qdr=all"}));
+  EXPECT_EQ(Opened(), (std::vector<std::string>{"https://www.google.com/search?q=%3F&as_qdr=all"}));
   EXPECT_EQ(p.settings.LoadHistory(), "older");
 }
 
@@ -104,7 +137,7 @@ TEST_F(SearchActionsTest, EveryWayToStartASearch) {
     fake.ClearLog();
     c.act();
     EXPECT_EQ(Opened(),
-              (std::vector<std::string>{"http://www.google.com/search?q=alpha&as_qdr=all"}));
+              (std::vector<std::string>{"https://www.google.com/search?q=alpha&as_qdr=all"}));
     EXPECT_TRUE(app.Parked());
   }
 }

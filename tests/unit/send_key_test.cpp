@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "voice/send_key.h"
+
+#include "voice/extended_keys.h"
 #include "voice_test_support.h"
 
 namespace varnel::testing {
@@ -27,40 +29,105 @@ TEST_P(SendKeyChordTest, SendsTheEventsInOrder) {
   EXPECT_TRUE(AllKeysUp());
 }
 
-// Modifiers and keys that type nothing (Home, the modifiers themselves) carry the extended
-// flag; Tab and letters do not.
+// Only keys of the extended block (Home, Left, Delete, right Ctrl ...) carry the extended
+// flag; the plain modifiers never do, since an extended Alt is AltGr. The whole chord goes
+// out with no yield in it.
 INSTANTIATE_TEST_SUITE_P(
     Chords, SendKeyChordTest,
     ::testing::Values(
         ChordCase{"LetterThroughTheLayout", false, false, false, 65, 0, {"+65", "-65"}},
-        ChordCase{"CtrlHome", true, false, false, 36, 0, {"+17x", "Y", "+36x", "-36x", "-17x"}},
-        ChordCase{"CtrlShiftTab",
-                  true,
-                  false,
-                  true,
-                  9,
-                  0,
-                  {"+17x", "Y", "+16x", "Y", "+9", "-9", "-17x", "-16x"}},
+        ChordCase{"CtrlHome", true, false, false, 36, 0, {"+17", "+36x", "-36x", "-17"}},
+        ChordCase{"AltLeft", false, true, false, 37, 0, {"+18", "+37x", "-37x", "-18"}},
+        ChordCase{"AltF4", false, true, false, 115, 0, {"+18", "+115", "-115", "-18"}},
+        ChordCase{"Delete", false, false, false, 46, 0, {"+46x", "-46x"}},
+        ChordCase{"Escape", false, false, false, 27, 0, {"+27", "-27"}},
+        ChordCase{
+            "NumPadAddNotExtended", true, false, false, 107, 0, {"+17", "+107", "-107", "-17"}},
+        ChordCase{
+            "CtrlShiftTab", true, false, true, 9, 0, {"+17", "+16", "+9", "-9", "-17", "-16"}},
         ChordCase{"AllModifiersReleasedInPressOrder",
                   true,
                   true,
                   true,
                   82,
                   0,
-                  {"+17x", "Y", "+18x", "Y", "+16x", "Y", "+82", "-82", "-17x", "-18x", "-16x"}},
+                  {"+17", "+18", "+16", "+82", "-82", "-17", "-18", "-16"}},
         ChordCase{"PauseBelowTenYieldsOnce", false, false, false, 9, 5, {"+9", "-9", "Y"}},
         ChordCase{"NegativePauseReturnsAtOnce", false, false, false, 9, -1, {"+9", "-9"}},
-        ChordCase{
-            "KeyOutOfRangeStillReleasesCtrl", true, false, false, 300, 0, {"+17x", "Y", "-17x"}},
-        ChordCase{"NegativeKeyStillReleasesAlt", false, true, false, -5, 0, {"+18x", "Y", "-18x"}}),
+        ChordCase{"KeyOutOfRangeStillReleasesCtrl", true, false, false, 300, 0, {"+17", "-17"}},
+        ChordCase{"NegativeKeyStillReleasesAlt", false, true, false, -5, 0, {"+18", "-18"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VoiceTest, AChordIsOneBatch) {
+  EXPECT_TRUE(SendKeyChord(p, true, true, true, 'R', 0));
+  SendKeyChord(p, false, true, false, 37, 0);
+  std::vector<std::vector<std::int64_t>> batches;
+  for (const auto& c : fake.Calls("InjectKeys")) batches.push_back(c.args);
+  EXPECT_EQ(batches, (std::vector<std::vector<std::int64_t>>{{8, 8}, {4, 4}}));
+}
+
+TEST(ExtendedKeys, TheExtendedBlockAndNothingElse) {
+  for (const int vk : {33, 34, 35, 36, 37, 38, 39, 40, 45, 46, 111, 163, 165}) {
+    EXPECT_TRUE(IsExtendedKey(static_cast<std::uint32_t>(vk))) << vk;
+  }
+  // Shift, Ctrl, Alt, their left variants, right Shift, Enter, Tab, F4, letters, digits.
+  for (const int vk : {16, 17, 18, 160, 161, 162, 164, 13, 9, 115, 65, 48, 107}) {
+    EXPECT_FALSE(IsExtendedKey(static_cast<std::uint32_t>(vk))) << vk;
+  }
+}
+
+struct RefusalCase {
+  const char* name;
+  int taken;  // events of the batch the system takes
+  bool elevated;
+  Events expected;  // every key event that went in, the releases included
+  const char* message;
+};
+
+class ChordRefusedTest : public VoiceTest, public ::testing::WithParamInterface<RefusalCase> {};
+
+// A chord the system takes only in part leaves no key down, says so, and reports it.
+TEST_P(ChordRefusedTest, ReleasesWhatWentDownAndTellsTheUser) {
+  const RefusalCase& c = GetParam();
+  fake.injectLimit = c.taken;
+  fake.injectElevated = c.elevated;
+  EXPECT_FALSE(SendKeyChord(p, true, true, false, 115, 0));
+  EXPECT_EQ(KeyLog(), c.expected);
+  EXPECT_TRUE(AllKeysUp());
+  const auto boxes = fake.Calls("MessageBox");
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_NE(boxes[0].text.find(c.message), std::string::npos) << boxes[0].text;
+  EXPECT_FALSE(p.state.inMsgBox);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refusals, ChordRefusedTest,
+    ::testing::Values(
+        RefusalCase{"NothingWentIn", 0, true, {}, "higher rights"},
+        RefusalCase{"ModifiersWentIn", 2, false, {"+17", "+18", "-18", "-17"}, "did not take"},
+        RefusalCase{
+            "KeyLeftDown", 3, true, {"+17", "+18", "+115", "-115", "-18", "-17"}, "higher rights"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VoiceTest, RefusedKeysReleaseTheirOwnPresses) {
+  fake.injectLimit = 3;
+  SendKeyChord(p, true, true, false, 115, 0);
+  // One follow-up batch releases them; the next chord goes out whole again.
+  const auto batches = fake.Calls("InjectKeys");
+  ASSERT_EQ(batches.size(), 2u);
+  EXPECT_EQ(batches[1].args, (std::vector<std::int64_t>{3, 3}));
+  fake.injectLimit = -1;
+  fake.ClearLog();
+  SendKeyChord(p, false, false, false, 9, 0);
+  EXPECT_EQ(KeyLog(), (Events{"+9", "-9"}));
+}
 
 TEST_F(VoiceTest, ChordScanCodesComeFromTheLayout) {
   SendKeyChord(p, true, false, false, 'A', 0);
   std::vector<std::vector<std::int64_t>> sent;
   for (const auto& c : fake.Calls("KeybdEvent")) sent.push_back(c.args);
   const std::vector<std::vector<std::int64_t>> expected{
-      {17, 0x1D, 1}, {65, 0x1E, 0}, {65, 0x1E, 2}, {17, 0x1D, 3}};
+      {17, 0x1D, 0}, {65, 0x1E, 0}, {65, 0x1E, 2}, {17, 0x1D, 2}};
   EXPECT_EQ(sent, expected);
 }
 
@@ -72,7 +139,7 @@ TEST_F(VoiceTest, PauseOfTenOrMoreWaitsAfterTheChord) {
   ASSERT_FALSE(log.empty());
   // The chord went out first; only the wait (sleeps and yields) follows it.
   EXPECT_EQ(KeyLog(false), (Events{"+9", "-9"}));
-  EXPECT_EQ(log[0].op, "KeybdEvent");
+  EXPECT_EQ(log[0].op, "InjectKeys");
   EXPECT_NE(log.back().op, "KeybdEvent");
 }
 
@@ -88,19 +155,12 @@ class UnmappedLetterTest : public VoiceTest, public ::testing::WithParamInterfac
 TEST_P(UnmappedLetterTest, SkipsTheKeyAndReleasesModifiers) {
   fake.SetKeyScan('q', GetParam().scan);
   SendKeyChord(p, false, true, false, 'Q', 0);
-  EXPECT_EQ(KeyLog(), (Events{"+18x", "Y", "-18x"}));
+  EXPECT_EQ(KeyLog(), (Events{"+18", "-18"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Layouts, UnmappedLetterTest,
                          ::testing::Values(UnmappedCase{"Zero", 0}, UnmappedCase{"MinusOne", -1}),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(VoiceTest, ModifiersReleasedWhenTheKeystrokeObjectGoesDuringAYield) {
-  // The search window closing while a chord yields releases the shared object.
-  fake.QueueEvent("unload", [this] { p.sendKey.reset(); });
-  SendKeyChord(p, true, false, false, 36, 0);
-  EXPECT_EQ(KeyLog(), (Events{"+17x", "Y", "+36x", "-36x", "-17x"}));
-}
 
 TEST_F(VoiceTest, NoKeystrokeObjectSendsNothing) {
   p.sendKey.reset();
@@ -162,6 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(VkCase{"PageDownHeld", 34, true, false, false, {"+34x"}},
                       VkCase{"PageDownReleased", 34, false, true, false, {"-34x"}},
                       VkCase{"CompatibleNeverExtended", 36, false, false, true, {"+36", "-36"}},
+                      VkCase{"AltNeverExtended", 18, false, false, false, {"+18", "-18"}},
+                      VkCase{"RightAltExtended", 165, false, false, false, {"+165x", "-165x"}},
                       VkCase{"Tab", 9, false, false, false, {"+9", "-9"}},
                       VkCase{"Negative", -1, false, false, false, {}},
                       VkCase{"TooBig", 256, false, false, false, {}}),

@@ -85,6 +85,11 @@ TEST_F(SettingsTest, HistoryIsStoredWholeAndReadBackAt255Characters) {
   }
   settings_.SaveHistory(accented);
   EXPECT_EQ(settings_.LoadHistory(), accented.substr(0, 510));
+
+  // The limit never cuts a character: one outside the BMP at the 255th place stays whole.
+  const std::string pizza = "\xF0\x9F\x8D\x95";
+  settings_.SaveHistory(std::string(254, 'a') + pizza + pizza);
+  EXPECT_EQ(settings_.LoadHistory(), std::string(254, 'a') + pizza);
   EXPECT_EQ(settings_.ReadIniString("History", "SearchHistory", "", 0), "");
   EXPECT_EQ(settings_.ReadIniString("History", "SearchHistory", "", -5), "");
 }

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -125,6 +126,7 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
       ++messages;
     };
     const Hwnd running = second.fake.AddWindow(w);
+    second.fake.instanceClaims = {InstanceClaim::Taken};
     const std::string before = "[Application]\r\nAppHwnd=" + std::to_string(running) + "\r\n";
     WriteFile(second.cfgFile(), before);
 
@@ -142,7 +144,9 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
   }
 }
 
-TEST_F(StartupTest, UnansweredHandOffStartsANewInstance) {
+// Where the system cannot tell who is first, the settings file's record decides.
+TEST_F(StartupTest, WithoutAClaimAnUnansweredHandOffStartsANewInstance) {
+  fake.instanceClaims = {InstanceClaim::Unavailable};
   const Hwnd hung = AddForeign("Varnel", "varnel", /*answers=*/false);
   Record(std::to_string(hung));
   EXPECT_EQ(app.Start(), Startup::Result::Running);
@@ -150,6 +154,97 @@ TEST_F(StartupTest, UnansweredHandOffStartsANewInstance) {
   EXPECT_TRUE(received.empty());
   ASSERT_TRUE(fake.FormCreated());
   EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
+}
+
+// The claim of the single instance decides who is first, whatever the settings file says;
+// a start that finds the claim taken hands off to the holder's published window, waiting for
+// it while the holder is still coming up, and never becomes a second instance.
+TEST(StartupClaim, TheClaimDecidesWhoRuns) {
+  enum class Record { Nothing, Live, Hung };
+  struct Case {
+    const char* name;
+    std::deque<InstanceClaim> claims;
+    Record record;             // what the settings file names
+    bool published;            // the holder's window is published
+    int publishedAfterSleeps;  // ... only after this many waits (0: from the start)
+    bool answers;
+    Startup::Result result;
+  };
+  using C = InstanceClaim;
+  using R = Startup::Result;
+  const Case cases[] = {
+      {"first despite a live record", {C::First}, Record::Live, false, 0, true, R::Running},
+      {"taken, published, no record", {C::Taken}, Record::Nothing, true, 0, true, R::HandedOff},
+      {"taken, published late", {C::Taken}, Record::Nothing, true, 3, true, R::HandedOff},
+      {"taken, only the record", {C::Taken}, Record::Live, false, 0, true, R::HandedOff},
+      {"taken, the holder ends meanwhile",
+       {C::Taken, C::Taken, C::First},
+       Record::Nothing,
+       false,
+       0,
+       true,
+       R::Running},
+      {"taken, nothing published", {C::Taken}, Record::Nothing, false, 0, true, R::NoAnswer},
+      {"taken, the holder does not answer", {C::Taken}, Record::Hung, true, 0, false, R::NoAnswer},
+      {"unavailable, live record", {C::Unavailable}, Record::Live, false, 0, true, R::HandedOff},
+      {"unavailable, hung record", {C::Unavailable}, Record::Hung, false, 0, false, R::Running},
+      {"unavailable, no record", {C::Unavailable}, Record::Nothing, false, 0, true, R::Running},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder tmp;
+    FakeProgram start(tmp.str() + "Varnel.cfg");
+    FakePlatform& f = start.fake;
+    f.instanceClaims = c.claims;
+    f.AddProcess(kOtherPid, "varnel");
+    int shows = 0;
+    FakeWindow w;
+    w.pid = kOtherPid;
+    w.className = "Varnel";
+    w.answers = c.answers;
+    w.onMessage = [&](Code msg, std::uint32_t wp, std::uint32_t lp) {
+      shows += msg == MSG_SHOW_BOX && wp == SHOW_BOX_PARAM && lp == SHOW_BOX_PARAM ? 1 : 0;
+    };
+    const Hwnd holder = f.AddWindow(w);
+    if (c.record != Record::Nothing) {
+      WriteFile(start.cfgFile(), "[Application]\r\nAppHwnd=" + std::to_string(holder) + "\r\n");
+    }
+    const std::string before = start.CfgText();
+    int sleeps = 0;
+    if (c.published && c.publishedAfterSleeps == 0) {
+      f.publishedWindow = holder;
+    }
+    f.onSleep = [&] {
+      if (c.published && ++sleeps == c.publishedAfterSleeps) {
+        f.publishedWindow = holder;
+      }
+    };
+
+    EXPECT_EQ(start.Start(), c.result);
+    if (c.result == R::Running) {
+      ASSERT_TRUE(f.FormCreated());
+      EXPECT_EQ(f.publishedWindow, f.SearchHwnd());
+      EXPECT_EQ(shows, 0);
+      EXPECT_EQ(f.InstalledHooks().size(), 1u);
+      continue;
+    }
+    // No second instance: no window, no hook, the settings file as it was.
+    EXPECT_FALSE(f.FormCreated());
+    EXPECT_EQ(f.CountCalls("InstallKeyboardHook"), 0u);
+    EXPECT_EQ(f.CountCalls("PublishInstanceWindow"), 0u);
+    EXPECT_EQ(start.CfgText(), before);
+    EXPECT_EQ(shows, c.result == R::HandedOff ? 1 : 0);
+    if (c.result == R::HandedOff) {
+      // The foreground right goes to the holder before the message that summons it.
+      const auto& log = f.Log();
+      const auto grant = std::find_if(log.begin(), log.end(), [](const FakeCall& l) {
+        return l.op == "GrantForeground" && l.args == std::vector<std::int64_t>{kOtherPid};
+      });
+      const auto send = std::find_if(
+          log.begin(), log.end(), [](const FakeCall& l) { return l.op == "SendMessageTimeout"; });
+      EXPECT_LT(grant, send);
+    }
+  }
 }
 
 TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {

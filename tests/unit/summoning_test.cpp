@@ -150,6 +150,40 @@ TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   EXPECT_EQ(fake.CountCalls("MessageBox"), 1u);
 }
 
+// The control counts in UTF-16 units: a selection counted in characters would stop inside
+// the last surrogate pair, and typing over it would leave half a character behind.
+TEST_F(SummoningTest, HistoryIsSelectedWholeWhateverItsCharacters) {
+  const std::string a254(254, 'a');
+  const struct {
+    const char* name;
+    std::string history;
+  } cases[] = {
+      {"ends in an emoji", "pizza \xF0\x9F\x8D\x95"},
+      {"emoji inside", "\xF0\x9F\x8D\x95 and \xF0\x9F\x98\x80 here"},
+      {"combining marks", "cafe\xCC\x81 nai\xCC\x88ve"},
+      {"255 characters ending in a pair", a254 + "\xF0\x9F\x8D\x95"},
+      {"CJK and a pair", "\xE6\x97\xA5\xE6\x9C\xAC \xF0\xA0\x80\x8B"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder tmp2;
+    FakeProgram a(tmp2.str() + "Varnel.cfg");
+    a.AddApp();
+    a.Start();
+    a.Press(vk::Escape);
+    a.p().settings.WriteIniString("History", "SearchHistory", c.history);
+    a.Press(vk::Slash, kMaskCtrl | kMaskAlt);
+    EXPECT_EQ(a.fake.SelectedText({Ctl::txt_vnl}), c.history);
+    a.Type("x");
+    EXPECT_EQ(a.Terms(), "x");
+    a.Press(vk::Return);
+    const auto opened = a.fake.Calls("ShellOpen");
+    ASSERT_FALSE(opened.empty());
+    EXPECT_NE(opened.back().text.find("q=x&"), std::string::npos) << opened.back().text;
+    EXPECT_EQ(a.p().settings.LoadHistory(), "x");
+  }
+}
+
 TEST_F(SummoningTest, VoiceCodesWithoutAVoiceFormDoNothing) {
   app.Start();
   p.summoning.DispatchCode(CODE_VOX_COMMAND);

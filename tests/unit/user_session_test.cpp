@@ -41,7 +41,7 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   const auto opened = fake.Calls("ShellOpen");
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].text,
-            "http://www.google.com/search?q=Cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws");
+            "https://www.google.com/search?q=Cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws");
   EXPECT_TRUE(app.Parked());
   EXPECT_EQ(fake.ForegroundWindow(), editor);
   EXPECT_EQ(p.settings.LoadHistory(), "Cheap flights");
@@ -71,6 +71,7 @@ TEST_F(UserSession, SecondStartHandsOffToTheRunningInstance) {
 
   // Another copy with the same settings file, on its own "process".
   FakeProgram second(app.cfgFile(), FakePlatform::Config{5000, 5001, 0x8000});
+  second.fake.instanceClaims = {InstanceClaim::Taken};  // the first copy holds it
   second.fake.AddProcess(fake.OwnPid(), "varnel");
   FakeWindow running;
   running.hwnd = fake.SearchHwnd();

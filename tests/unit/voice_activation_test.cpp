@@ -94,6 +94,33 @@ TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
   EXPECT_EQ(p.vox, nullptr);
 }
 
+// At start-up a failure is said in the message line, never in a box that would take the focus;
+// the user's own click still gets the box. The service's advice is the text either way, and
+// the next attempt clears it.
+TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
+  fake.AddProcess(7000, "natspeak.exe");
+  script->createError = SpeechError{100, "not running", "Start it with: recogniser &"};
+  PutOnScreen();
+  p.voice.SwitchOnAtStart();
+  fake.RunPending();
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), "Start it with: recogniser &");
+
+  std::vector<std::string> shown;
+  fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+  app.Click({Ctl::chk_vox});
+  fake.RunPending();
+  EXPECT_EQ(shown, std::vector<std::string>{"Start it with: recogniser &"});
+  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+
+  script->createError.reset();
+  app.Click({Ctl::chk_vox});
+  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kVoiceActiveText);
+}
+
 TEST_F(VoiceTest, RecogniserFoundByItsProcessName) {
   EXPECT_EQ(p.voice.IsNatSpeakRunning(), 0U);
   fake.AddProcess(7123, "NATSPEAK.EXE");

@@ -175,6 +175,7 @@ TEST(VoxFailureText, LineNumberFollowsTheErrorText) {
             "(Line=12)");
   EXPECT_EQ(RegistrationFailureText("R", {0, "x"}, 12),
             "Voice commands require R to be installed.");
+  EXPECT_EQ(RegistrationFailureText("R", {100, "not running", "Start R."}, 0), "Start R.");
 }
 
 TEST_F(VoxFormTest, CancelAndDeleteGoOutInsideTheEvent) {

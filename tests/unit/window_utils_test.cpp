@@ -175,19 +175,34 @@ TEST(WindowUtilsForeground, RefusedRequestIsRetried) {
   }
 }
 
-TEST(WindowUtilsForeground, SearchWindowIsNotRetried) {
-  WinsysDesk d;
-  const Hwnd a = d.App(11);
-  const Hwnd box = d.Box();
-  d.pf.UserActivate(a);
-  d.pf.refuseForeground = 1;
-  d.pf.ClearLog();
-  d.p.winutil.ForceForeground(box, true);
-  EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), 1u);
-  EXPECT_EQ(d.Ops({"SetZOrder"}), (std::vector<std::string>{
-                                      S("SetZOrder %lld 1 \"TopMost\"", box),
-                                      S("SetZOrder %lld 2 \"NoTopMost\"", box),
-                                  }));
+// The search window is asked for once when it comes to the front at once; a refusal (the
+// system's foreground lock) is noticed and the same retry follows as for any window.
+TEST(WindowUtilsForeground, SearchWindowIsRetriedOnlyWhenRefused) {
+  struct Case {
+    int refusals;
+    std::size_t requests;
+    bool endsInFront;
+  };
+  for (const Case& c : {Case{0, 1, true}, Case{1, 2, true}, Case{3, 3, false}}) {
+    SCOPED_TRACE(c.refusals);
+    WinsysDesk d;
+    const Hwnd a = d.App(11);
+    const Hwnd box = d.Box();
+    d.pf.UserActivate(a);
+    d.pf.refuseForeground = c.refusals;
+    d.pf.ClearLog();
+    d.p.winutil.ForceForeground(box, true);
+    EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), c.requests);
+    EXPECT_EQ(d.pf.ForegroundWindow() == box, c.endsInFront);
+    const std::vector<std::string> pulse{S("SetZOrder %lld 1 \"TopMost\"", box),
+                                         S("SetZOrder %lld 2 \"NoTopMost\"", box)};
+    std::vector<std::string> zorder = d.Ops({"SetZOrder"});
+    if (c.refusals > 0) {
+      ASSERT_FALSE(zorder.empty());
+      zorder.erase(zorder.begin());  // the retry raises it first
+    }
+    EXPECT_EQ(zorder, pulse);
+  }
 }
 
 // ---------------------------------------------------------------- hiding and placing

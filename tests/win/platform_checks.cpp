@@ -1,12 +1,16 @@
 // Checks of the Win32 platform layer that need the real system calls: handle and text
 // conversion, the search window's controls and events, the deferred and cross-process
-// routes, the registry and the process list. Runs under Wine; exit 1 on any failure.
+// routes, the registry, the process list and the single instance. Runs under Wine; exit 1 on
+// any failure.
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "app/program.h"
+#include "platform/win32/instance_mutex.h"
 #include "platform/win32/speech_sapi.h"
 #include "platform/win32/tray_icon.h"
 #include "platform/win32/win_handles.h"
@@ -217,6 +221,134 @@ void System(win::WinPlatform& p) {
          "the speech service is created or says why not: " + error.text);
 }
 
+// Sets a registry key's default or named value, creating the key.
+bool SetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name,
+                       const std::wstring& value) {
+  HKEY k = nullptr;
+  if (RegCreateKeyExW(root, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k, nullptr) !=
+      ERROR_SUCCESS) {
+    return false;
+  }
+  const LONG set = RegSetValueExW(k, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                  static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  RegCloseKey(k);
+  return set == ERROR_SUCCESS;
+}
+
+bool FolderIsEmpty(const std::wstring& folder) {
+  WIN32_FIND_DATAW found{};
+  const HANDLE h = FindFirstFileW((folder + L"\\*").c_str(), &found);
+  if (h == INVALID_HANDLE_VALUE) return true;
+  bool empty = true;
+  do {
+    const std::wstring name = found.cFileName;
+    empty = empty && (name == L"." || name == L"..");
+  } while (FindNextFileW(h, &found));
+  FindClose(h);
+  return empty;
+}
+
+// A registry string value, "" when missing.
+std::wstring GetRegistryString(HKEY root, const std::wstring& key, const wchar_t* name) {
+  wchar_t buf[1024] = {};
+  DWORD bytes = sizeof buf;
+  if (RegGetValueW(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, buf, &bytes) != ERROR_SUCCESS) {
+    return {};
+  }
+  return buf;
+}
+
+// The default browser's lookup and launch on the real registry and file system. The user's
+// own choice is set aside meanwhile and put back after.
+void DefaultBrowser(win::WinPlatform& p) {
+  std::printf("default browser\n");
+  Program program(p);
+  const std::wstring choice =
+      L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice";
+  const std::wstring userChoice = GetRegistryString(HKEY_CURRENT_USER, choice, L"ProgId");
+  RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
+  wchar_t system[MAX_PATH] = {};
+  GetSystemDirectoryW(system, MAX_PATH);
+  const std::wstring present = std::wstring(system) + L"\\hostname.exe";
+
+  // Only the ".htm" association names a browser, and the temporary folder's name is not
+  // ASCII: the document the association is asked about is made there. Machine-wide, as
+  // Wine's file associations see only those.
+  const std::wstring htm = L"SOFTWARE\\Classes\\.htm";
+  const std::wstring oldHtm = GetRegistryString(HKEY_LOCAL_MACHINE, htm, nullptr);
+  const std::wstring docClass = L"SOFTWARE\\Classes\\VarnelHtmCheck";
+  SetRegistryString(HKEY_LOCAL_MACHINE, htm, nullptr, L"VarnelHtmCheck");
+  SetRegistryString(HKEY_LOCAL_MACHINE, docClass + L"\\shell\\open\\command", nullptr,
+                    L"\"" + present + L"\" \"%1\"");
+  wchar_t base[MAX_PATH + 1] = {};
+  GetTempPathW(MAX_PATH + 1, base);
+  const std::wstring temp = std::wstring(base) + L"varnel-caf\u00E9-\u65E5\u672C";
+  CreateDirectoryW(temp.c_str(), nullptr);
+  wchar_t oldTmp[MAX_PATH + 1] = {};
+  wchar_t oldTemp[MAX_PATH + 1] = {};
+  GetEnvironmentVariableW(L"TMP", oldTmp, MAX_PATH + 1);
+  GetEnvironmentVariableW(L"TEMP", oldTemp, MAX_PATH + 1);
+  SetEnvironmentVariableW(L"TMP", temp.c_str());
+  SetEnvironmentVariableW(L"TEMP", temp.c_str());
+  const std::string viaDocument = program.browser.GetDefaultBrowser();
+  Expect(p.BrowserUserCommand().empty() &&
+             _wcsicmp(win::Widen(viaDocument).c_str(), present.c_str()) == 0,
+         "the .htm association is asked from a temporary folder with a non-ASCII name: " +
+             viaDocument + " (user command \"" + p.BrowserUserCommand() + "\")");
+  Expect(FolderIsEmpty(temp), "the document is removed again");
+  SetEnvironmentVariableW(L"TMP", oldTmp[0] != 0 ? oldTmp : nullptr);
+  SetEnvironmentVariableW(L"TEMP", oldTemp[0] != 0 ? oldTemp : nullptr);
+  RemoveDirectoryW(temp.c_str());
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, docClass.c_str());
+  if (oldHtm.empty()) {
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, htm.c_str());
+  } else {
+    SetRegistryString(HKEY_LOCAL_MACHINE, htm, nullptr, oldHtm);
+  }
+
+  // A browser registered for the machine only, chosen by the user.
+  const std::wstring progId = L"VarnelMachineCheck";
+  const std::wstring command = L"SOFTWARE\\Classes\\" + progId + L"\\shell\\open\\command";
+  const bool set = SetRegistryString(HKEY_CURRENT_USER, choice, L"ProgId", progId) &&
+                   SetRegistryString(HKEY_LOCAL_MACHINE, command, nullptr,
+                                     L"\"C:\\Machine Browser\\browser.exe\" --single-argument %1");
+  const std::string found = program.browser.GetDefaultBrowser();
+  Expect(set && found == "C:\\Machine Browser\\browser.exe",
+         "a handler registered for the machine only is found: " + found);
+  SetRegistryString(HKEY_CURRENT_USER, command, nullptr, L"\"C:\\Mine\\browser.exe\" %1");
+  Expect(p.BrowserHandlerCommand("VarnelMachineCheck") == "\"C:\\Mine\\browser.exe\" %1",
+         "the user's own registration comes first");
+  RegDeleteTreeW(HKEY_CURRENT_USER, (L"SOFTWARE\\Classes\\" + progId).c_str());
+  RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"SOFTWARE\\Classes\\" + progId).c_str());
+  RegDeleteTreeW(HKEY_CURRENT_USER, choice.c_str());
+  if (!userChoice.empty()) {
+    SetRegistryString(HKEY_CURRENT_USER, choice, L"ProgId", userChoice);
+  }
+
+  Expect(!p.ShellOpen("C:\\Varnel Missing\\browser.exe"), "a program that is not there fails");
+  Expect(p.ShellOpen(win::Narrow(present)), "a program that is there starts");
+}
+
+void Instance() {
+  std::printf("single instance\n");
+  const std::wstring name = win::InstanceMutexName();
+  Expect(name.rfind(L"Local\\Varnel-", 0) == 0 && name.size() > 14,
+         "the mutex is per session and user: " + win::Narrow(name));
+  auto first = std::make_unique<win::InstanceMutex>();
+  win::InstanceMutex second;
+  Expect(first->Claim() == InstanceClaim::First && first->Claim() == InstanceClaim::First,
+         "the first claim wins and keeps winning");
+  Expect(second.Claim() == InstanceClaim::Taken, "a second claim finds it taken");
+  Expect(second.Published() == 0, "no window before the holder publishes one");
+  second.Publish(0x1234);
+  Expect(second.Published() == 0, "only the holder publishes");
+  first->Publish(0x0001002Au);
+  Expect(second.Published() == 0x0001002Au, "the holder's window reaches later starts");
+  first.reset();
+  Expect(second.Claim() == InstanceClaim::First, "the claim is free once the holder ends");
+  Expect(second.Published() == 0, "the former holder's window went with it");
+}
+
 void Speech() {
   std::printf("speech\n");
   struct ItemCase {
@@ -324,6 +456,9 @@ int main() {
     Conversions();
     Window(platform, recorder);
     System(platform);
+    DefaultBrowser(platform);
+    platform.SetEventSink(&recorder);
+    Instance();
     Speech();
     Tray(platform, recorder);
     platform.SetEventSink(nullptr);

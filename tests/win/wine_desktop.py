@@ -214,6 +214,16 @@ def desktop(s):
     s.check("Escape hands the foreground back to notepad",
             wait_for(lambda: s.focused() == notepad, 10), s.active_name())
 
+    # The right Alt with Ctrl is AltGr, which types characters on many layouts: no summons.
+    s.key("ctrl+Alt_R+slash")
+    time.sleep(1.5)
+    s.check("right Alt+Ctrl+/ (AltGr) does not summon", s.focused() == notepad, s.active_name())
+    s.key("ctrl+Alt_L+slash")
+    s.check("left Ctrl+Alt+/ still summons", wait_for(lambda: s.active_name() == CAPTION, 10),
+            s.active_name())
+    s.key("Escape")
+    wait_for(lambda: s.focused() == notepad, 10)
+
     second = s.run(["wine", exe], cwd=app, check=False, timeout=60)
     s.check("a second start hands off and ends", second.returncode == 0, f"rc {second.returncode}")
     s.check("the hand-off brings the first instance's window up",
@@ -254,6 +264,149 @@ def desktop(s):
     # A close from another program (as the installer sends) still ends it.
     s.run(["wine", "taskkill", "/im", "varnel.exe"], check=False, timeout=60)
     s.check("a close sent by another program ends it", wait_for(lambda: first.poll() is not None, 15))
+
+
+def instances(s):
+    # Copies in two folders, each with its own settings file, started all at once.
+    exes = []
+    for name in ("one", "two"):
+        folder = os.path.join(s.tmp, name)
+        os.makedirs(folder)
+        shutil.copy(os.path.join(s.build, "varnel.exe"), folder)
+        exes.append(os.path.join(folder, "varnel.exe"))
+    procs = [s.spawn(["wine", exe], cwd=os.path.dirname(exe)) for exe in (exes[0],) * 3 + (exes[1],) * 2]
+    alive = lambda: [p for p in procs if p.poll() is None]  # noqa: E731
+    settled = wait_for(lambda: len(alive()) <= 1, 60)
+    time.sleep(2)  # a late second resident would show up here
+    s.check("simultaneous starts from two folders leave one resident", settled and len(alive()) == 1,
+            f"{len(alive())} of {len(procs)} still running")
+    codes = [p.returncode for p in procs if p.poll() is not None]
+    s.check("the other starts hand off and exit 0", codes and all(c == 0 for c in codes), str(codes))
+    windows = s.xdo("search", "--onlyvisible", "--name", f"^ ?{CAPTION}$").split()
+    s.check("one search window", len(windows) == 1, f"{len(windows)} windows")
+    later = s.run(["wine", exes[1]], cwd=os.path.dirname(exes[1]), check=False, timeout=60)
+    s.check("a later start from the other folder hands off", later.returncode == 0 and len(alive()) == 1,
+            f"rc {later.returncode}, {len(alive())} running")
+    s.check("the hand-off brings the window up", wait_for(lambda: s.active_name() == CAPTION, 10),
+            s.active_name())
+    s.chord("alt", "F4")
+    s.check("closing the window ends the resident one", wait_for(lambda: not alive(), 15))
+
+
+# Key events the recorder logged: (sign, vk, flags, extra) for "ll" lines.
+def hook_events(lines):
+    out = []
+    for line in lines:
+        parts = line.split()
+        if parts[0] != "ll":
+            continue
+        fields = dict(p.split("=") for p in parts[2:])
+        out.append((parts[1][0], int(parts[1][1:]), int(fields["flags"]), int(fields["extra"])))
+    return out
+
+
+LLKHF_EXTENDED = 0x01
+LLKHF_INJECTED = 0x10
+VK_MENU, VK_LMENU, VK_LEFT, VK_F4 = 18, 164, 37, 115
+ALT = "Alt"
+
+
+def keys(s):
+    app = os.path.join(s.tmp, "keys-app")
+    os.makedirs(app)
+    shutil.copy(os.path.join(s.build, "varnel.exe"), app)
+    exe = os.path.join(app, "varnel.exe")
+    recorder = os.path.join(s.build, "tests", "win", "key_recorder.exe")
+    log = os.path.join(s.tmp, "keys.log")
+    s.env["VARNEL_TEST_STALL"] = "1"
+    varnel = s.spawn(["wine", exe], cwd=app)
+    up = wait_for(lambda: s.xdo("search", "--onlyvisible", "--name", f"^ ?{CAPTION}$") != "", 40)
+    s.check("the search window comes up", up)
+    if not up:
+        raise Failure("no search window")
+
+    recorders = []
+
+    def start_recorder():
+        open(log, "w").close()
+        recorders.append(s.spawn(["wine", recorder, log], cwd=s.tmp))
+        return wait_for(lambda: s.active_name() == "KeyLog" and "ready" in read_lines(log), 30)
+
+    s.check("the key recorder comes up in front", start_recorder(), s.active_name())
+
+    def say(phrase, until):
+        open(log, "w").close()
+        r = s.run(["wine", exe, "--command", phrase], cwd=app, check=False, timeout=60)
+        wait_for(lambda: until(read_lines(log)), 10)
+        events = [e for e in hook_events(read_lines(log)) if e[2] & LLKHF_INJECTED]
+        # Windows reports a plain Alt as the left one; Wine keeps the generic code.
+        return r.returncode, [(e[0], ALT if e[1] in (VK_MENU, VK_LMENU) else e[1], e[2], e[3]) for e in events]
+
+    def one_batch(events):
+        return len({e[3] for e in events}) == 1 and events[0][3] != 0
+
+    rc, back = say("Go Backward", lambda lines: sum(1 for x in lines if x.startswith("ll")) >= 4)
+    plain = [(e[0], e[1], e[2] & LLKHF_EXTENDED) for e in back]
+    s.check("'Go Backward' sends left Alt plain and Left extended",
+            rc == 0 and plain == [("+", ALT, 0), ("+", VK_LEFT, 1), ("-", VK_LEFT, 1), ("-", ALT, 0)],
+            f"rc {rc}, {back}")
+    s.check("'Go Backward' goes out as one batch", bool(back) and one_batch(back), str(back))
+
+    # Alt+F4 goes to whatever has the focus: the recorder must have it again.
+    wait_for(lambda: s.active_name() == "KeyLog", 10)
+    rc, close = say("Close It", lambda lines: "close" in lines
+                    and sum(1 for x in lines if x.startswith("ll")) >= 4)
+    plain = [(e[0], e[1], e[2] & LLKHF_EXTENDED) for e in close]
+    s.check("'Close It' sends left Alt plain and F4 plain",
+            rc == 0 and plain == [("+", ALT, 0), ("+", VK_F4, 0), ("-", VK_F4, 0), ("-", ALT, 0)],
+            f"rc {rc}, {close}")
+    s.check("'Close It' goes out as one batch, another than the last chord's",
+            bool(close) and one_batch(close) and bool(back) and close[0][3] != back[0][3], str(close))
+    s.check("'Close It' asks the window in front to close", "close" in read_lines(log))
+
+    # The window thread busy for 2 s: keys typed meanwhile reach the application in front
+    # before it is free again, and the shortcut works afterwards.
+    # A fresh recorder, as after a real close.
+    recorders[-1].terminate()
+    recorders[-1].wait(10)
+    s.check("the key recorder comes up again", start_recorder(), s.active_name())
+    staller = s.spawn(["wine", recorder, "stall", "2000", log], cwd=s.tmp)
+    wait_for(lambda: "stall begin" in read_lines(log), 20)
+    s.xdo("type", "--delay", "40", "abcd")
+    wait_for(lambda: "stall end" in read_lines(log), 30)
+    staller.wait(10)
+    lines = read_lines(log)
+    typed = [x for x in lines if x.startswith("char ")]
+    end = lines.index("stall end") if "stall end" in lines else len(lines)
+    before = [x for x in lines[:end] if x.startswith("char ")]
+    s.check("keys typed while Varnel's window thread is busy reach the application at once",
+            "stall end" in lines and len(typed) == 4 and before == typed, str(lines))
+    s.key("ctrl+alt+slash")
+    s.check("Ctrl+Alt+/ summons the window after the stall", wait_for(lambda: s.active_name() == CAPTION, 10),
+            s.active_name())
+
+    s.key("Escape")
+    s.check("Escape hands the foreground back", wait_for(lambda: s.active_name() == "KeyLog", 10),
+            s.active_name())
+    open(log, "w").close()
+    s.key("Tab")
+    s.check("Tab elsewhere passes on",
+            wait_for(lambda: any(e[1] == 9 and e[0] == "+" for e in hook_events(read_lines(log))), 5),
+            str(read_lines(log)))
+
+    # Tab in the window is Varnel's own: it never travels on to the next hook.
+    s.key("ctrl+alt+slash")
+    s.check("summoned again", wait_for(lambda: s.active_name() == CAPTION, 10), s.active_name())
+    open(log, "w").close()
+    s.key("Tab")
+    time.sleep(0.5)
+    tabs = [e for e in hook_events(read_lines(log)) if e[1] == 9]
+    s.check("Tab in the search window is swallowed", any(e[0] == "-" for e in tabs)
+            and not any(e[0] == "+" for e in tabs), str(tabs))
+    s.chord("alt", "F4")
+    s.check("closing the window ends the program, its hook with it",
+            wait_for(lambda: varnel.poll() is not None, 15))
+    del s.env["VARNEL_TEST_STALL"]
 
 
 def profile(s):
@@ -377,6 +530,8 @@ CASES = {
     "profile": profile,
     "installer": installer,
     "settings": settings,
+    "instances": instances,
+    "keys": keys,
 }
 
 

@@ -2,6 +2,7 @@
 // handling of keys and clicks.
 #include <algorithm>
 #include <cctype>
+#include <string>
 
 #include "platform/fake/fake_platform.h"
 
@@ -16,6 +17,88 @@ constexpr Twips kFrameHeight = 585;
 
 bool Windowed(ControlKind k) {
   return k != ControlKind::Label && k != ControlKind::Image;
+}
+
+// The text box keeps its text in UTF-16, as real controls do, so that a selection ending
+// inside a surrogate pair does to the text what it does there.
+constexpr char32_t kReplacement = 0xFFFD;
+constexpr char32_t kSurrogateBase = 0x10000;
+constexpr char16_t kHighFirst = 0xD800;
+constexpr char16_t kLowFirst = 0xDC00;
+constexpr char16_t kLowLast = 0xDFFF;
+constexpr int kSurrogateBits = 10;
+constexpr char32_t kSurrogateMask = 0x3FF;
+
+bool IsHigh(char16_t u) {
+  return u >= kHighFirst && u < kLowFirst;
+}
+bool IsLow(char16_t u) {
+  return u >= kLowFirst && u <= kLowLast;
+}
+
+std::u16string ToUtf16(std::string_view s) {
+  std::u16string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const auto lead = static_cast<unsigned char>(s[i]);
+    const int len = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    char32_t cp = len == 1 ? lead : lead & (0x7F >> len);
+    for (int k = 1; k < len && i + static_cast<std::size_t>(k) < s.size(); ++k) {
+      cp = (cp << 6) | (static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]) & 0x3F);
+    }
+    i += static_cast<std::size_t>(len);
+    if (cp >= kSurrogateBase) {
+      cp -= kSurrogateBase;
+      out += static_cast<char16_t>(kHighFirst + (cp >> kSurrogateBits));
+      out += static_cast<char16_t>(kLowFirst + (cp & kSurrogateMask));
+    } else {
+      out += static_cast<char16_t>(cp);
+    }
+  }
+  return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < kSurrogateBase) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+
+// A lone surrogate becomes U+FFFD, as the platforms' conversions make it.
+std::string ToUtf8(std::u16string_view s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (IsHigh(s[i]) && i + 1 < s.size() && IsLow(s[i + 1])) {
+      AppendUtf8(out,
+                 kSurrogateBase + ((static_cast<char32_t>(s[i] - kHighFirst) << kSurrogateBits) |
+                                   static_cast<char32_t>(s[i + 1] - kLowFirst)));
+      ++i;
+    } else {
+      AppendUtf8(out, IsHigh(s[i]) || IsLow(s[i]) ? kReplacement : s[i]);
+    }
+  }
+  return out;
+}
+
+// Units of the character before / at `at`: a whole surrogate pair counts as one step.
+int StepBack(std::u16string_view s, int at) {
+  const auto i = static_cast<std::size_t>(at);
+  return at >= 2 && IsLow(s[i - 1]) && IsHigh(s[i - 2]) ? 2 : 1;
+}
+int StepForward(std::u16string_view s, int at) {
+  const auto i = static_cast<std::size_t>(at);
+  return i + 1 < s.size() && IsHigh(s[i]) && IsLow(s[i + 1]) ? 2 : 1;
 }
 
 }  // namespace
@@ -233,7 +316,7 @@ void FakePlatform::SetSelection(ControlRef c, int start, int length) {
   if (k == nullptr || k->design->kind != ControlKind::TextBox) {
     return;
   }
-  const int n = Utf8Length(k->text);
+  const int n = Utf16Length(k->text);
   k->selStart = std::clamp(start, 0, n);
   k->selLength = std::clamp(length, 0, n - k->selStart);
 }
@@ -243,9 +326,8 @@ std::string FakePlatform::SelectedText(ControlRef c) {
   if (k == nullptr) {
     return {};
   }
-  std::size_t b = Utf8Offset(k->text, k->selStart);
-  std::size_t e = Utf8Offset(k->text, k->selStart + k->selLength);
-  return k->text.substr(b, e - b);
+  return ToUtf8(ToUtf16(k->text).substr(static_cast<std::size_t>(k->selStart),
+                                        static_cast<std::size_t>(k->selLength)));
 }
 
 int FakePlatform::Value(ControlRef c) {
@@ -526,18 +608,21 @@ void FakePlatform::DeliverChar(int ch) {
   }
   switch (k->design->kind) {
     case ControlKind::TextBox: {
-      std::size_t b = Utf8Offset(k->text, k->selStart);
-      std::size_t e = Utf8Offset(k->text, k->selStart + k->selLength);
+      std::u16string units = ToUtf16(k->text);
+      const int e = std::min(k->selStart + k->selLength, static_cast<int>(units.size()));
+      int b = std::min(k->selStart, e);
       if (c == 8) {
-        if (b == e && k->selStart > 0) {
-          b = Utf8Offset(k->text, k->selStart - 1);
-          --k->selStart;
+        if (b == e && b > 0) {
+          b -= StepBack(units, b);
         }
-        k->text.erase(b, e - b);
+        units.erase(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b));
       } else if (c >= 32 && c < 127) {
-        k->text.replace(b, e - b, 1, static_cast<char>(c));
-        ++k->selStart;
+        units.replace(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b), 1,
+                      static_cast<char16_t>(c));
+        ++b;
       }
+      k->text = ToUtf8(units);
+      k->selStart = b;
       k->selLength = 0;
       break;
     }
@@ -573,6 +658,9 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
   if (key == vk::Shift || key == vk::Control || key == vk::Menu) {
     return;
   }
+  if (sink_ != nullptr) {
+    sink_->OnKeyDown(key, mask);
+  }
   if (key == vk::Tab) {
     // The platform's own tab order: the next control with a tab stop.
     std::vector<std::pair<int, ControlRef>> stops;
@@ -607,7 +695,11 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
     if (k->design->kind == ControlKind::OptionButton) {
       MoveInGroup(*focus_, step);
     } else if (k->design->kind == ControlKind::TextBox && (key == vk::Left || key == vk::Right)) {
-      k->selStart = std::clamp(k->selStart + step, 0, Utf8Length(k->text));
+      const std::u16string units = ToUtf16(k->text);
+      const int n = static_cast<int>(units.size());
+      const int at = std::clamp(k->selStart, 0, n);
+      k->selStart = step < 0 ? (at > 0 ? at - StepBack(units, at) : 0)
+                             : (at < n ? at + StepForward(units, at) : n);
       k->selLength = 0;
     }
     return;
@@ -673,7 +765,7 @@ void FakePlatform::ClickNow(ControlRef c) {
       break;
     case ControlKind::TextBox:
       focus_ = c;
-      k->selStart = Utf8Length(k->text);
+      k->selStart = Utf16Length(k->text);
       k->selLength = 0;
       break;
     case ControlKind::Label:

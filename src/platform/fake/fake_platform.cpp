@@ -1,6 +1,11 @@
 #include "platform/fake/fake_platform.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <stdexcept>
 
@@ -364,6 +369,28 @@ void FakePlatform::RemoveProcess(ProcessId pid) {
 void FakePlatform::Sleep(std::uint32_t ms) {
   Record("Sleep", {ms});
   tick_ += ms;
+  if (onSleep) {
+    onSleep();
+  }
+}
+
+InstanceClaim FakePlatform::ClaimSingleInstance() {
+  const InstanceClaim claim =
+      instanceClaims.empty() ? InstanceClaim::First : instanceClaims.front();
+  if (instanceClaims.size() > 1) {
+    instanceClaims.pop_front();
+  }
+  Record("ClaimSingleInstance", {static_cast<std::int64_t>(claim)});
+  return claim;
+}
+
+void FakePlatform::PublishInstanceWindow(Hwnd hwnd) {
+  Record("PublishInstanceWindow", {hwnd});
+  publishedWindow = hwnd;
+}
+
+void FakePlatform::GrantForeground(ProcessId pid) {
+  Record("GrantForeground", {pid});
 }
 
 void FakePlatform::QueueEvent(const std::string& what, std::function<void()> fn) {
@@ -514,6 +541,16 @@ void FakePlatform::KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint3
   QueueEvent("InjectedKey " + std::to_string(vkCode), [this, ev] { FeedKey(ev); });
 }
 
+InjectResult FakePlatform::InjectKeys(std::span<const KeyInput> keys) {
+  const std::size_t taken =
+      injectLimit < 0 ? keys.size() : std::min(keys.size(), static_cast<std::size_t>(injectLimit));
+  Record("InjectKeys", {static_cast<std::int64_t>(keys.size()), static_cast<std::int64_t>(taken)});
+  for (const KeyInput& k : keys.first(taken)) {
+    KeybdEvent(k.vk, k.scan, k.flags);
+  }
+  return {taken, taken < keys.size() && injectElevated};
+}
+
 void FakePlatform::UserKeyDown(int vkCode) {
   KeyEvent ev;
   ev.vkCode = static_cast<std::uint32_t>(vkCode);
@@ -592,8 +629,9 @@ void FakePlatform::Beep() {
   Record("Beep");
 }
 
-void FakePlatform::ShellOpen(const std::string& target) {
+bool FakePlatform::ShellOpen(const std::string& target) {
   Record("ShellOpen", {}, target);
+  return launchesStart;
 }
 
 std::string FakePlatform::BrowserHandlerCommand(const std::string& handler) {
@@ -616,6 +654,20 @@ std::string FakePlatform::ExecutableFromCommand(const std::string& commandLine) 
     return commandLine.substr(1, end == std::string::npos ? std::string::npos : end - 1);
   }
   return commandLine.substr(0, commandLine.find(' '));
+}
+
+// The real file system: the tests look at the files the program leaves behind.
+NewFile FakePlatform::CreateNewFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY, S_IRUSR | S_IWUSR);
+  if (fd < 0) {
+    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
+  }
+  ::close(fd);
+  return NewFile::Created;
+}
+
+void FakePlatform::RemoveFile(const std::string& path) {
+  ::unlink(path.c_str());
 }
 
 std::string FakePlatform::Environment(const std::string& name) {

@@ -117,6 +117,13 @@ class FakePlatform final : public Platform {
   void SetProcesses(std::vector<ProcessEntry> list) { processes_ = std::move(list); }
   std::string ownExecutableName = "varnel";
 
+  // -- the single instance: claims are answered in this order, the last one repeats
+  std::deque<InstanceClaim> instanceClaims{InstanceClaim::First};
+  Hwnd publishedWindow = 0;
+  std::set<ProcessId> moreRightsProcesses;
+  // Runs at every Sleep: the world changing while the program waits.
+  std::function<void()> onSleep;
+
   // -- clock, loop
   void SetTick(std::uint32_t tick) { tick_ = tick; }
   void AdvanceTime(std::uint32_t ms) { tick_ += ms; }
@@ -137,8 +144,14 @@ class FakePlatform final : public Platform {
   std::vector<HookHandle> InstalledHooks() const { return {hooks_.begin(), hooks_.end()}; }
   bool hookInstallFails = false;
   std::intptr_t nextHookResult = 0;
-  // Keys from KeybdEvent go through the hook and to the foreground window on the next loop.
+  // Injected keys go through the hook and to the foreground window on the next loop.
   bool injectedKeysReachHook = true;
+  // Injection takes only this many events of each batch (-1: all); refused ones are
+  // reported as refused by a window with higher rights when injectElevated is set.
+  int injectLimit = -1;
+  bool injectElevated = false;
+  // One injected event, recorded as "KeybdEvent" {vk, scan, flags}.
+  void KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint32_t flags);
   void SetKeyScan(char ch, std::int16_t result) { keyScanOverride_[ch] = result; }
 
   // -- the user: queue input events, delivered in order by DoEvents/RunPending
@@ -182,6 +195,7 @@ class FakePlatform final : public Platform {
   std::string browserUserCommand, browserChosenHandler;
   std::map<std::string, std::string> browserHandlerCommands;
   std::string executableForDocument;
+  bool launchesStart = true;  // false: ShellOpen finds no program that starts
   bool windowsCommandLines = true;
   std::function<std::string(const std::string&)> executableFromCommand;
   std::string executableFolder = "/nonexistent-varnel-exe/";
@@ -229,6 +243,12 @@ class FakePlatform final : public Platform {
   std::vector<ProcessEntry> Processes() override { return processes_; }
   std::string OwnExecutableName() override { return ownExecutableName; }
 
+  InstanceClaim ClaimSingleInstance() override;
+  void PublishInstanceWindow(Hwnd hwnd) override;
+  Hwnd PublishedInstanceWindow() override { return publishedWindow; }
+  void GrantForeground(ProcessId pid) override;
+  bool RunsWithMoreRights(ProcessId pid) override { return moreRightsProcesses.contains(pid); }
+
   bool AsyncKeyDown(int vkCode) override;
   HookHandle InstallKeyboardHook() override;
   void RemoveKeyboardHook(HookHandle hook) override;
@@ -236,7 +256,7 @@ class FakePlatform final : public Platform {
                              const KeyEvent& ev) override;
   std::int16_t VkKeyScan(char ch) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
-  void KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint32_t flags) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowForm() override;
@@ -278,7 +298,7 @@ class FakePlatform final : public Platform {
   int MessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override;
   void Beep() override;
-  void ShellOpen(const std::string& target) override;
+  bool ShellOpen(const std::string& target) override;
 
   std::string BrowserUserCommand() override { return browserUserCommand; }
   std::string BrowserChosenHandler() override { return browserChosenHandler; }
@@ -289,6 +309,8 @@ class FakePlatform final : public Platform {
 
   std::string ExecutableFolder() override { return executableFolder; }
   std::string TempFolder() override { return tempFolder; }
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override { return userConfigFolder; }
   std::string Environment(const std::string& name) override;
 

@@ -4,13 +4,14 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <cstdio>
-#include <iostream>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
 #include "app/cli.h"
 #include "app/program.h"
+#include "platform/win32/console_output.h"
 #include "platform/win32/win_platform.h"
 #include "platform/win32/win_text.h"
 
@@ -26,16 +27,12 @@ std::vector<std::string> Arguments() {
   return args;
 }
 
-// A windowed program has no console: borrow the caller's when its output is not redirected.
-void ConnectConsole() {
-  const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
-  if (AttachConsole(ATTACH_PARENT_PROCESS) == 0) return;
-  FILE* f = nullptr;
-  freopen_s(&f, "CONOUT$", "w", stdout);
-  freopen_s(&f, "CONOUT$", "w", stderr);
-  std::ios::sync_with_stdio(true);
-}
+// Only the Windows build has the console companion; its usage says how to reach it.
+constexpr const char* kConsoleNote =
+    "\n"
+    "In cmd or PowerShell run \"varnel\" (varnel.com beside varnel.exe): the console then\n"
+    "waits for the answer and sees the exit code. varnel.exe itself is a windowed program\n"
+    "that the console does not wait for.\n";
 
 }  // namespace
 
@@ -45,14 +42,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   {
     varnel::win::WinPlatform platform;
     const std::vector<std::string> args = Arguments();
-    if (!args.empty()) ConnectConsole();
-    if (const auto done = varnel::RunCommandLine(args, platform, std::cout, std::cerr)) {
+    std::optional<int> done;
+    if (!args.empty()) {
+      varnel::win::ConsoleOutput out(STD_OUTPUT_HANDLE);
+      varnel::win::ConsoleOutput err(STD_ERROR_HANDLE);
+      std::ostream outStream(&out);
+      std::ostream errStream(&err);
+      done = varnel::RunCommandLine(args, platform, outStream, errStream);
+      if (done && (args.front() == "--help" || args.front() == "-h")) outStream << kConsoleNote;
+      outStream.flush();
+      errStream.flush();
+    }
+    if (done) {
       status = *done;
     } else {
       varnel::Program program(platform);
       status = program.Run();
     }
-    std::cout.flush();
   }
   if (SUCCEEDED(com)) CoUninitialize();
   return status;

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""Draws the program icon (a magnifier in the heading blue) as varnel.ico: 16, 32 and 48 px."""
+"""Draws the program icon (a magnifier in the heading blue) as varnel.ico: 16, 32 and 48 px
+bitmaps and a 256 px PNG layer (the size Explorer shows for large icons)."""
 import math
 import struct
 import sys
+import zlib
+
+PNG_SIZES = {256}  # layers stored as PNG: a 256 px bitmap would be 256 KiB
 
 
 def pixel(size, x, y):
@@ -35,13 +39,30 @@ def image(size):
     return header + xor + and_mask
 
 
+def png(size):
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+
+    rows = []
+    for y in range(size):  # PNG rows run top-down, RGBA
+        row = bytearray(b"\0")  # filter: none
+        for x in range(size):
+            b, g, r, a = pixel(size, x, y)
+            row += bytes((r, g, b, a))
+        rows.append(bytes(row))
+    header = struct.pack(">IIBBBBB", size, size, 8, 6, 0, 0, 0)
+    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
+            chunk(b"IDAT", zlib.compress(b"".join(rows), 9)) + chunk(b"IEND", b""))
+
+
 def main(path):
-    sizes = [16, 32, 48]
-    images = [image(s) for s in sizes]
+    sizes = [16, 32, 48, 256]
+    images = [png(s) if s in PNG_SIZES else image(s) for s in sizes]
     out = struct.pack("<HHH", 0, 1, len(sizes))
     offset = 6 + 16 * len(sizes)
     for s, data in zip(sizes, images):
-        out += struct.pack("<BBBBHHII", s, s, 0, 0, 1, 32, len(data), offset)
+        # A directory entry writes 256 as 0.
+        out += struct.pack("<BBBBHHII", s % 256, s % 256, 0, 0, 1, 32, len(data), offset)
         offset += len(data)
     with open(path, "wb") as f:
         f.write(out + b"".join(images))

@@ -8,6 +8,7 @@
 
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_text.h"
+#include "ui/codes.h"
 
 namespace varnel::win {
 namespace {
@@ -16,6 +17,21 @@ constexpr wchar_t kClassName[] = L"Varnel";
 constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
+constexpr int kParkGap = 100;         // pixels between the parked window and the screen
+constexpr int kTwipsPerInch = 1440;
+
+UINT MonitorDpi(HMONITOR m, UINT fallback) {
+  using Fn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+  static const auto fn = [] {
+    HMODULE shcore = LoadLibraryW(L"shcore.dll");
+    return shcore == nullptr ? nullptr
+                             : reinterpret_cast<Fn>(reinterpret_cast<void*>(
+                                   GetProcAddress(shcore, "GetDpiForMonitor")));
+  }();
+  UINT x = 0, y = 0;
+  if (fn != nullptr && m != nullptr && SUCCEEDED(fn(m, 0, &x, &y)) && y != 0) return y;
+  return fallback;
+}
 
 // WM_SYSCOMMAND's low four bits are the system's own.
 constexpr WPARAM kSysCommandMask = 0xFFF0;
@@ -441,7 +457,16 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (sink_ != nullptr) sink_->OnResize();
       return 0;
     case WM_ACTIVATE:
-      if (LOWORD(wParam) == WA_INACTIVE && sink_ != nullptr) sink_->OnDeactivate();
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        // Remember the control with the focus, to give it back on the next activation.
+        const HWND focus = GetFocus();
+        if (focus != nullptr && IsChild(h, focus) != 0) lastFocus_ = focus;
+        if (sink_ != nullptr) sink_->OnDeactivate();
+      } else if (HIWORD(wParam) == 0) {
+        // Activated by a click on the caption or by Alt+Tab: a control must have the focus
+        // at once, or the first keys go to the bare window (as WM_SYSCHAR on Windows).
+        RestoreFocus();
+      }
       return 0;
     case WM_SYSCOMMAND:
       // The user's close (close box, Alt+F4) may only hide the window; a WM_CLOSE sent by
@@ -505,10 +530,16 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       RebuildFonts();
       Layout();
       const auto* r = reinterpret_cast<const RECT*>(lParam);
+      // Parked, only the size follows: the suggested place would be on a monitor.
       SetWindowPos(h, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
-                   SWP_NOZORDER | SWP_NOACTIVATE);
+                   SWP_NOZORDER | SWP_NOACTIVATE | (parked_ ? SWP_NOMOVE : 0));
+      if (parked_) Park();
       return 0;
     }
+    case WM_DISPLAYCHANGE:
+      // The screen may now reach where the window was parked.
+      if (parked_) Park();
+      break;
     default:
       break;
   }
@@ -518,6 +549,16 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
                            static_cast<std::uint32_t>(lParam));
   }
   return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+void SearchForm::RestoreFocus() {
+  HWND target = lastFocus_;
+  if (target == nullptr || IsChild(hwnd_, target) == 0 || IsWindowEnabled(target) == 0 ||
+      IsWindowVisible(target) == 0) {
+    const Control* terms = Find(ControlRef{Ctl::txt_vnl, 0});
+    target = terms != nullptr ? terms->hwnd : nullptr;
+  }
+  if (target != nullptr) ::SetFocus(target);
 }
 
 void SearchForm::RaiseClick(ControlRef ref) {
@@ -639,7 +680,18 @@ bool SearchForm::PreTranslate(MSG& m) {
       if (sink_ != nullptr) sink_->OnKeyUp(static_cast<int>(m.wParam), mask);
       return IsWindow(m.hwnd) == 0;
     }
+    case WM_SYSKEYDOWN:
     case WM_KEYDOWN: {
+      constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // the key was down already
+      if (sink_ != nullptr && (m.lParam & kRepeatBit) == 0) {
+        int mask = 0;
+        if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
+        if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
+        if (GetKeyState(VK_MENU) < 0) mask |= 4;
+        sink_->OnKeyDown(static_cast<int>(m.wParam), mask);
+        if (IsWindow(m.hwnd) == 0) return true;
+      }
+      if (m.message == WM_SYSKEYDOWN) return false;
       // Arrows move the selection within an option group, as in a dialog.
       Control* c = FindByWindow(m.hwnd);
       if (c == nullptr || !IsOption(c->design)) return false;
@@ -680,11 +732,63 @@ void SearchForm::Remember(int index, Twips tw, int px) {
   geometry_[index] = {true, tw, px};
 }
 
+SearchForm::Monitor SearchForm::MonitorInfo(HMONITOR m) {
+  if (m == nullptr) m = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  MONITORINFO mi{};
+  mi.cbSize = sizeof(mi);
+  Monitor out;
+  out.handle = m;
+  if (GetMonitorInfoW(m, &mi) != 0) {
+    out.work = mi.rcWork;
+  } else {
+    out.work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  out.dpi = MonitorDpi(m, dpi_);
+  return out;
+}
+
+SearchForm::Monitor SearchForm::ForegroundMonitor() {
+  const HWND front = GetForegroundWindow();
+  if (front != nullptr && front != hwnd_ && IsChild(hwnd_, front) == 0) {
+    return MonitorInfo(MonitorFromWindow(front, MONITOR_DEFAULTTOPRIMARY));
+  }
+  if (!parked_ && hwnd_ != nullptr) {
+    return MonitorInfo(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY));
+  }
+  return MonitorInfo(monitor_);
+}
+
+SearchForm::Monitor SearchForm::ShownOn() {
+  // A window the user has dragged to another monitor is measured from that one.
+  if (!parked_ && hwnd_ != nullptr) monitor_ = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
+  return MonitorInfo(monitor_);
+}
+
+void SearchForm::Park() {
+  if (hwnd_ == nullptr) return;
+  const RECT r = WindowPx();
+  // Above the top of the virtual screen no monitor can be, whatever their arrangement.
+  const int y = GetSystemMetrics(SM_YVIRTUALSCREEN) - (r.bottom - r.top) - kParkGap;
+  parked_ = true;
+  Remember(1, kParkedTop, y);
+  SetWindowPos(hwnd_, nullptr, r.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Left and Top are measured from the work area of the monitor the window is shown on, so
+// a window on a monitor above or left of the primary one still counts as on screen.
 Twips SearchForm::Left() {
-  return Cached(0, WindowPx().left);
+  const Monitor m = ShownOn();
+  const int px = WindowPx().left;
+  const auto& g = geometry_[0];
+  return g.valid && g.px == px ? g.tw
+                               : MulDiv(px - m.work.left, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 Twips SearchForm::Top() {
-  return Cached(1, WindowPx().top);
+  const int px = WindowPx().top;
+  const auto& g = geometry_[1];
+  if (g.valid && g.px == px) return g.tw;
+  const Monitor m = ShownOn();
+  return MulDiv(px - m.work.top, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 Twips SearchForm::Width() {
   const RECT r = WindowPx();
@@ -697,19 +801,41 @@ Twips SearchForm::Height() {
 
 void SearchForm::SetTop(Twips top) {
   if (hwnd_ == nullptr) return;
-  const RECT r = WindowPx();
-  const int px = ToPx(top);
+  if (top == kParkedTop) {
+    Park();
+    return;
+  }
+  RECT r = WindowPx();
+  if (!parked_) ShownOn();
+  if (parked_) {
+    // Back from the parked place onto the monitor of the window in front, centred across
+    // it when that is another monitor than the one it was last shown on.
+    const Monitor target = ForegroundMonitor();
+    if (target.handle != monitor_) {
+      const int width = r.right - r.left;
+      r.left = target.work.left + (target.work.right - target.work.left - width) / 2;
+      monitor_ = target.handle;
+    }
+    parked_ = false;
+  }
+  const Monitor m = MonitorInfo(monitor_);
+  const int px = m.work.top + MulDiv(top, static_cast<int>(m.dpi), kTwipsPerInch);
   Remember(1, top, px);
   SetWindowPos(hwnd_, nullptr, r.left, px, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SearchForm::Move(Twips left, Twips top, Twips width, Twips height) {
   if (hwnd_ == nullptr) return;
-  const int l = ToPx(left), t = ToPx(top), w = ToPx(width), h = ToPx(height);
+  const Monitor m = MonitorInfo(monitor_);
+  const auto dpi = static_cast<int>(m.dpi);
+  const int l = m.work.left + MulDiv(left, dpi, kTwipsPerInch);
+  const int t = m.work.top + MulDiv(top, dpi, kTwipsPerInch);
+  const int w = ToPx(width), h = ToPx(height);
   Remember(0, left, l);
   Remember(1, top, t);
   Remember(2, width, w);
   Remember(3, height, h);
+  parked_ = top == kParkedTop;
   SetWindowPos(hwnd_, nullptr, l, t, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -728,11 +854,16 @@ void SearchForm::SetState(WindowState state) {
   ShowWindow(hwnd_, cmd);
 }
 
+// The screen is the work area of the monitor in front, where the window is centred.
 Twips SearchForm::ScreenWidth() {
-  return ToTw(GetSystemMetrics(SM_CXSCREEN));
+  const Monitor m = ForegroundMonitor();
+  monitor_ = m.handle;
+  return MulDiv(m.work.right - m.work.left, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 Twips SearchForm::ScreenHeight() {
-  return ToTw(GetSystemMetrics(SM_CYSCREEN));
+  const Monitor m = ForegroundMonitor();
+  monitor_ = m.handle;
+  return MulDiv(m.work.bottom - m.work.top, kTwipsPerInch, static_cast<int>(m.dpi));
 }
 int SearchForm::TwipsPerPixelY() {
   return static_cast<int>((1440 + dpi_ / 2) / dpi_);
@@ -787,10 +918,20 @@ int SearchForm::SelLength(ControlRef c) {
 void SearchForm::SetSelection(ControlRef c, int start, int length) {
   Control* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return;
-  const int len = GetWindowTextLengthW(x->hwnd);
+  std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(x->hwnd)) + 1, L'\0');
+  t.resize(static_cast<std::size_t>(GetWindowTextW(x->hwnd, t.data(), static_cast<int>(t.size()))));
+  const int len = static_cast<int>(t.size());
   start = std::clamp(start, 0, len);
-  length = std::clamp(length, 0, len - start);
-  SendMessageW(x->hwnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(start + length));
+  int end = start + std::clamp(length, 0, len - start);
+  // Positions are UTF-16 units: never leave one end between the halves of a surrogate pair.
+  auto splitsPair = [&t](int at) {
+    return at > 0 && at < static_cast<int>(t.size()) &&
+           IS_LOW_SURROGATE(t[static_cast<std::size_t>(at)]) &&
+           IS_HIGH_SURROGATE(t[static_cast<std::size_t>(at) - 1]);
+  };
+  if (splitsPair(start)) --start;
+  if (splitsPair(end)) ++end;
+  SendMessageW(x->hwnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
 }
 
 int SearchForm::Value(ControlRef c) {

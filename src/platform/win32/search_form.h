@@ -110,7 +110,18 @@ class SearchForm {
   bool Mnemonic(wchar_t ch);
   void OnCommand(HWND child, WORD code);
   void RaiseClick(ControlRef ref);
+  void RestoreFocus();  // the focus to the control that had it, else the terms
   RECT WindowPx();
+  // The work area and DPI of the monitor the window's coordinates are measured on.
+  struct Monitor {
+    HMONITOR handle = nullptr;
+    RECT work{};
+    UINT dpi = 96;
+  };
+  Monitor MonitorInfo(HMONITOR m);
+  Monitor ForegroundMonitor();  // the monitor of the window in front
+  Monitor ShownOn();            // the monitor the window is measured on
+  void Park();                  // out of sight, beyond every monitor
   Twips Cached(int index, int px);
   void Remember(int index, Twips tw, int px);
 
@@ -126,6 +137,10 @@ class SearchForm {
   std::deque<std::string> phrases_;
   std::map<int, ControlRef> selected_;  // option group -> its selected option
   bool unloading_ = false;
+  HWND lastFocus_ = nullptr;
+  bool parked_ = false;
+  HMONITOR monitor_ = nullptr;  // where Left and Top are measured, from its work area  // control
+                                // with the focus when the window was last deactivated
   // The twips last set for left, top, width and height and the pixels they became, so a
   // value reads back exactly as it was set (the parked Top must compare equal).
   struct Set {

@@ -7,6 +7,8 @@
 #include "platform/win32/speech_sapi.h"
 #include "platform/win32/win_handles.h"
 #include "platform/win32/win_text.h"
+#include "ui/codes.h"
+#include "winsys/key_masks.h"
 
 namespace varnel::win {
 namespace {
@@ -68,6 +70,41 @@ std::string WithSeparator(std::wstring folder) {
   return Narrow(folder);
 }
 
+// Marks the keys this program synthesises (dwExtraInfo); the low bits number the batch.
+constexpr ULONG_PTR kInjectTag = 0x56520000;
+
+// The integrity level (a mandatory-label RID) of a process's token; 0 when unreadable.
+DWORD IntegrityLevel(HANDLE process) {
+  HANDLE token = nullptr;
+  if (OpenProcessToken(process, TOKEN_QUERY, &token) == 0) return 0;
+  DWORD bytes = 0;
+  GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &bytes);
+  std::vector<BYTE> buffer(bytes);
+  DWORD level = 0;
+  if (bytes != 0 &&
+      GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), bytes, &bytes) != 0) {
+    const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data());
+    const DWORD count = *GetSidSubAuthorityCount(label->Label.Sid);
+    if (count > 0) level = *GetSidSubAuthority(label->Label.Sid, count - 1);
+  }
+  CloseHandle(token);
+  return level;
+}
+
+// The window in front belongs to a process of a higher integrity level than ours (an
+// elevated one), or to one whose token we may not even read.
+bool ForegroundRunsHigher() {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(GetForegroundWindow(), &pid);
+  if (pid == 0) return false;
+  const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  const DWORD theirs = IntegrityLevel(process);
+  CloseHandle(process);
+  const DWORD ours = IntegrityLevel(GetCurrentProcess());
+  return theirs == 0 ? ours != 0 : theirs > ours;
+}
+
 BOOL CALLBACK VisitWindow(HWND h, LPARAM visit) {
   const auto& fn = *reinterpret_cast<const std::function<bool(Hwnd)>*>(visit);
   return fn(ToId(h)) ? TRUE : FALSE;
@@ -75,11 +112,16 @@ BOOL CALLBACK VisitWindow(HWND h, LPARAM visit) {
 
 }  // namespace
 
-WinPlatform::WinPlatform() {
+WinPlatform::WinPlatform() : uiThread_(GetCurrentThreadId()) {
   hookOwner = this;
+  // The Windows tests make this thread busy on request, to show that keys do not wait for it.
+  if (GetEnvironmentVariableW(L"VARNEL_TEST_STALL", nullptr, 0) != 0) {
+    stallMessage_ = RegisterWindowMessageW(L"VarnelTestStall");
+  }
 }
 
 WinPlatform::~WinPlatform() {
+  hookThread_.Stop();
   if (hookOwner == this) hookOwner = nullptr;
 }
 
@@ -103,6 +145,10 @@ bool WinPlatform::Process(MSG& m) {
     if (sink_ != nullptr) sink_->OnDeferredCode(static_cast<Code>(m.wParam));
     return true;
   }
+  if (stallMessage_ != 0 && m.message == stallMessage_) {
+    ::Sleep(static_cast<DWORD>(m.wParam));
+    return true;
+  }
   if (form_.PreTranslate(m)) return true;
   TranslateMessage(&m);
   DispatchMessageW(&m);
@@ -122,11 +168,12 @@ void WinPlatform::DoEvents() {
 }
 
 void WinPlatform::PostCode(Code code) {
+  // Also called from the hook's thread: the codes always go to the window thread.
   const auto w = static_cast<WPARAM>(static_cast<std::uint32_t>(code));
-  if (form_.Handle() != nullptr) {
-    PostMessageW(form_.Handle(), kMsgDeferredCode, w, 0);
+  if (const HWND target = codeTarget_.load(); target != nullptr) {
+    PostMessageW(target, kMsgDeferredCode, w, 0);
   } else {
-    PostThreadMessageW(GetCurrentThreadId(), kMsgDeferredCode, w, 0);
+    PostThreadMessageW(uiThread_, kMsgDeferredCode, w, 0);
   }
 }
 
@@ -292,12 +339,25 @@ std::string WinPlatform::OwnExecutableName() {
   return Narrow(FileNamePart(ModulePath()));
 }
 
+// ---- the single instance
+
+void WinPlatform::GrantForeground(ProcessId pid) {
+  if (pid != 0) AllowSetForegroundWindow(pid);
+}
+
+bool WinPlatform::RunsWithMoreRights(ProcessId pid) {
+  return pid != 0 && ProcessRunsAbove(pid);
+}
+
 // ---- keys
 
 bool WinPlatform::AsyncKeyDown(int vk) {
   return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
+// Runs on the hook's own thread (HookThread). The logic's decision reads only atomics and
+// the system's key and foreground state, and hands its work to the window thread by posted
+// codes.
 LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) {
   WinPlatform* self = hookOwner;
   if (nCode < 0 || self == nullptr || self->sink_ == nullptr || lParam == 0) {
@@ -319,12 +379,11 @@ LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) 
 }
 
 HookHandle WinPlatform::InstallKeyboardHook() {
-  HHOOK h = SetWindowsHookExW(WH_KEYBOARD_LL, HookProc, GetModuleHandleW(nullptr), 0);
-  return reinterpret_cast<HookHandle>(h);
+  return reinterpret_cast<HookHandle>(hookThread_.Start(HookProc));
 }
 
 void WinPlatform::RemoveKeyboardHook(HookHandle hook) {
-  if (hook != 0) UnhookWindowsHookEx(reinterpret_cast<HHOOK>(hook));
+  if (hook != 0) hookThread_.Stop();
 }
 
 std::intptr_t WinPlatform::CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
@@ -346,23 +405,87 @@ std::int16_t WinPlatform::VkKeyScan(char ch) {
   return VkKeyScanA(ch);
 }
 
+namespace {
+
+// The layout of the window the user types into: each thread has its own.
+HKL ForegroundLayout() {
+  return GetKeyboardLayout(GetWindowThreadProcessId(GetForegroundWindow(), nullptr));
+}
+
+}  // namespace
+
+std::uintptr_t WinPlatform::KeyboardLayout() {
+  return reinterpret_cast<std::uintptr_t>(ForegroundLayout());
+}
+
+std::size_t WinPlatform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
+  constexpr char32_t kLastBmp = 0xFFFF;
+  constexpr unsigned kByte = 0xFF;
+  if (places.empty() || ch > kLastBmp) return 0;
+  const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(ch), ForegroundLayout());
+  if (scan == -1) return 0;
+  const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(scan));
+  // The high byte's Shift 1, Ctrl 2 and Alt 4 are KeyPlace's bits; Ctrl+Alt is AltGr.
+  places[0] = KeyPlace{bits & kByte, 0,
+                       static_cast<int>((bits >> 8U) & (kMaskShift | kMaskCtrl | kMaskAlt))};
+  return 1;
+}
+
+bool WinPlatform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
+  // A hot key of our own on the chord is refused while another program has registered it.
+  constexpr int kProbeId = 0xB00;
+  if (key.vk == 0) return false;
+  UINT hotMods = MOD_NOREPEAT;
+  if ((mods & kMaskShift) != 0) hotMods |= MOD_SHIFT;
+  if ((mods & kMaskCtrl) != 0) hotMods |= MOD_CONTROL;
+  if ((mods & kMaskAlt) != 0) hotMods |= MOD_ALT;
+  if ((mods & kMaskSuper) != 0) hotMods |= MOD_WIN;
+  if (RegisterHotKey(nullptr, kProbeId, hotMods, key.vk) == 0) {
+    return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+  }
+  UnregisterHotKey(nullptr, kProbeId);
+  return false;
+}
+
 std::uint32_t WinPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
   return MapVirtualKeyA(code, mode);
 }
 
-void WinPlatform::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
-  INPUT in{};
-  in.type = INPUT_KEYBOARD;
-  in.ki.wVk = vk;
-  in.ki.wScan = scan;
-  in.ki.dwFlags = flags & (KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
-  SendInput(1, &in, sizeof(INPUT));
+InjectResult WinPlatform::InjectKeys(std::span<const KeyInput> keys) {
+  std::vector<INPUT> inputs(keys.size());
+  // Each batch carries its own tag: whoever watches the input can tell our keys, and
+  // which of them went out together.
+  const ULONG_PTR tag = kInjectTag | ++injectBatch_;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    inputs[i].type = INPUT_KEYBOARD;
+    inputs[i].ki.wVk = keys[i].vk;
+    inputs[i].ki.wScan = keys[i].scan;
+    inputs[i].ki.dwFlags = keys[i].flags & (KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
+    inputs[i].ki.dwExtraInfo = tag;
+  }
+  if (inputs.empty()) return {};
+  const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+  InjectResult r;
+  r.injected = sent;
+  if (sent < inputs.size()) {
+    // User Interface Privilege Isolation refuses input to a window of a higher integrity
+    // level; SendInput itself does not say that this was the reason.
+    r.elevated = GetLastError() == ERROR_ACCESS_DENIED || ForegroundRunsHigher();
+  }
+  return r;
 }
 
 // ---- the search window
 
 Hwnd WinPlatform::CreateSearchWindow(const WindowDesign& design) {
   form_.Create(design);
+  // A later start at a lower integrity level may summon the window (harmless); the other
+  // messages from there, commands among them, stay blocked.
+  if (form_.Handle() != nullptr) {
+    ChangeWindowMessageFilterEx(form_.Handle(), static_cast<UINT>(MSG_SHOW_BOX), MSGFLT_ALLOW,
+                                nullptr);
+  }
+  codeTarget_.store(form_.Handle());
   return ToId(form_.Handle());
 }
 
@@ -374,6 +497,7 @@ void WinPlatform::ShowForm() {
 }
 
 void WinPlatform::DestroySearchWindow() {
+  codeTarget_.store(nullptr);
   form_.Destroy();
 }
 
@@ -394,17 +518,23 @@ Hwnd WinPlatform::ControlHwnd(ControlRef c) {
 // ---- user-interface services
 
 int WinPlatform::MessageBox(const std::string& text, int style, const std::string& title) {
-  return ::MessageBoxW(form_.Handle(), Widen(text).c_str(), Widen(title).c_str(),
-                       static_cast<UINT>(style));
+  // A box owned by the parked window would open off screen with it.
+  const HWND owner = form_.Top() > 0 ? form_.Handle() : nullptr;
+  return ::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(),
+                       static_cast<UINT>(style) | (owner == nullptr ? MB_SETFOREGROUND : 0U));
 }
 
 void WinPlatform::Beep() {
   MessageBeep(MB_OK);
 }
 
-void WinPlatform::ShellOpen(const std::string& target) {
-  if (target.empty()) return;
-  ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+bool WinPlatform::ShellOpen(const std::string& target) {
+  if (target.empty()) return false;
+  // Values above 32 mean success; the rest are error codes.
+  constexpr INT_PTR kFirstSuccess = 33;
+  const HINSTANCE r =
+      ShellExecuteW(nullptr, L"open", Widen(target).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return reinterpret_cast<INT_PTR>(r) >= kFirstSuccess;
 }
 
 // ---- default browser
@@ -423,9 +553,14 @@ std::string WinPlatform::BrowserChosenHandler() {
 
 std::string WinPlatform::BrowserHandlerCommand(const std::string& handler) {
   if (handler.empty()) return {};
-  return ReadRegistryString(HKEY_CURRENT_USER,
-                            L"SOFTWARE\\Classes\\" + Widen(handler) + L"\\shell\\open\\command",
-                            nullptr);
+  // The user's classes, then the machine's, as the merged HKEY_CLASSES_ROOT view orders
+  // them: browsers installed for every user (Edge among them) register only the latter.
+  const std::wstring key = L"SOFTWARE\\Classes\\" + Widen(handler) + L"\\shell\\open\\command";
+  for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+    std::string command = ReadRegistryString(root, key, nullptr);
+    if (!command.empty()) return command;
+  }
+  return {};
 }
 
 std::string WinPlatform::ExecutableForDocument(const std::string& path) {
@@ -459,6 +594,22 @@ std::string WinPlatform::TempFolder() {
   const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
   if (n == 0 || n > MAX_PATH + 1) return {};
   return WithSeparator(std::wstring(buf, n));
+}
+
+NewFile WinPlatform::CreateNewFile(const std::string& path) {
+  const HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ? NewFile::Exists
+                                                                       : NewFile::Failed;
+  }
+  CloseHandle(file);
+  return NewFile::Created;
+}
+
+void WinPlatform::RemoveFile(const std::string& path) {
+  DeleteFileW(Widen(path).c_str());
 }
 
 std::string WinPlatform::UserConfigFolder() {

@@ -4,7 +4,11 @@
 
 #include <windows.h>
 
+#include <atomic>
+
 #include "platform/platform.h"
+#include "platform/win32/hook_thread.h"
+#include "platform/win32/instance_mutex.h"
 #include "platform/win32/search_form.h"
 #include "platform/win32/tray_icon.h"
 
@@ -53,14 +57,23 @@ class WinPlatform final : public Platform {
   std::vector<ProcessEntry> Processes() override;
   std::string OwnExecutableName() override;
 
+  InstanceClaim ClaimSingleInstance() override { return instance_.Claim(); }
+  void PublishInstanceWindow(Hwnd hwnd) override { instance_.Publish(hwnd); }
+  Hwnd PublishedInstanceWindow() override { return instance_.Published(); }
+  void GrantForeground(ProcessId pid) override;
+  bool RunsWithMoreRights(ProcessId pid) override;
+
   bool AsyncKeyDown(int vk) override;
   HookHandle InstallKeyboardHook() override;
   void RemoveKeyboardHook(HookHandle hook) override;
   std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
                              const KeyEvent& ev) override;
   std::int16_t VkKeyScan(char ch) override;
+  std::uintptr_t KeyboardLayout() override;
+  std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
+  bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
-  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowForm() override;
@@ -106,7 +119,7 @@ class WinPlatform final : public Platform {
   int MessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override { form_.SetPointer(pointer); }
   void Beep() override;
-  void ShellOpen(const std::string& target) override;
+  bool ShellOpen(const std::string& target) override;
 
   std::string BrowserUserCommand() override;
   std::string BrowserChosenHandler() override;
@@ -117,6 +130,8 @@ class WinPlatform final : public Platform {
 
   std::string ExecutableFolder() override;
   std::string TempFolder() override;
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override;
   std::string Environment(const std::string& name) override;
 
@@ -138,6 +153,7 @@ class WinPlatform final : public Platform {
   bool Process(MSG& msg);
 
   PlatformEvents* sink_ = nullptr;
+  InstanceMutex instance_;
   SearchForm form_{sink_};
   // Kept for the program's life: Quit, chosen from its menu, takes the icon down from inside
   // the icon's own window procedure.
@@ -145,8 +161,13 @@ class WinPlatform final : public Platform {
     if (sink_ != nullptr) sink_->OnTrayEntry(entry);
   }};
   LPARAM hookLParam_ = 0;  // the event being handed to the logic, for CallNextHook
+  const DWORD uiThread_;
+  std::atomic<HWND> codeTarget_{nullptr};  // the search window, where posted codes go
+  HookThread hookThread_;
   bool quit_ = false;
   int exitCode_ = 0;
+  UINT stallMessage_ = 0;          // test-only: a message that keeps this thread busy for wParam ms
+  std::uint32_t injectBatch_ = 0;  // numbers the batches of synthesised keys
 };
 
 }  // namespace varnel::win

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace varnel {
 namespace {
 
@@ -66,24 +68,44 @@ std::vector<std::string> SplitExecLine(const std::string& line) {
   return SplitWords(line, true);
 }
 
-std::vector<std::string> BrowserArgv(const std::string& browserVar, const std::string& url) {
-  const std::string first = browserVar.substr(0, browserVar.find(':'));
-  std::vector<std::string> argv = SplitWords(first, false);
-  if (argv.empty()) {
-    return argv;
-  }
-  bool substituted = false;
-  for (std::string& w : argv) {
-    for (std::size_t pos = w.find("%s"); pos != std::string::npos; pos = w.find("%s", pos)) {
-      w.replace(pos, 2, url);
-      pos += url.size();
-      substituted = true;
+std::vector<std::string> BrowserEntries(const std::string& browserVar) {
+  std::vector<std::string> entries;
+  std::size_t start = 0;
+  while (start <= browserVar.size()) {
+    std::size_t end = browserVar.find(':', start);
+    if (end == std::string::npos) {
+      end = browserVar.size();
     }
+    if (end > start) {
+      entries.push_back(browserVar.substr(start, end - start));
+    }
+    start = end + 1;
   }
-  if (!substituted) {
-    argv.push_back(url);
+  return entries;
+}
+
+std::vector<std::vector<std::string>> BrowserCommands(const std::string& browserVar,
+                                                      const std::string& url) {
+  std::vector<std::vector<std::string>> commands;
+  for (const std::string& entry : BrowserEntries(browserVar)) {
+    std::vector<std::string> argv = SplitWords(entry, false);
+    if (argv.empty()) {
+      continue;
+    }
+    bool substituted = false;
+    for (std::string& w : argv) {
+      for (std::size_t pos = w.find("%s"); pos != std::string::npos; pos = w.find("%s", pos)) {
+        w.replace(pos, 2, url);
+        pos += url.size();
+        substituted = true;
+      }
+    }
+    if (!substituted) {
+      argv.push_back(url);
+    }
+    commands.push_back(std::move(argv));
   }
-  return argv;
+  return commands;
 }
 
 std::string ResolveExecutable(const std::string& commandLine, const std::string& pathVar) {

@@ -11,10 +11,13 @@ namespace varnel {
 // dropped, "%%" becomes "%".
 std::vector<std::string> SplitExecLine(const std::string& line);
 
-// The program and arguments that open `url` with a $BROWSER value: its first entry of the
-// colon-separated list, "%s" replaced by the address, else the address appended. Empty
-// when the value names no program.
-std::vector<std::string> BrowserArgv(const std::string& browserVar, const std::string& url);
+// The entries of a $BROWSER value (separated by ':'), empty ones left out.
+std::vector<std::string> BrowserEntries(const std::string& browserVar);
+
+// The program and arguments of each $BROWSER entry that opens `url`, in order: "%s" replaced
+// by the address, else the address appended. Entries that name no program are left out.
+std::vector<std::vector<std::string>> BrowserCommands(const std::string& browserVar,
+                                                      const std::string& url);
 
 // The first word of a command line resolved on `pathVar` (a PATH value) unless it holds a
 // "/"; "" when that file is not an executable regular file.

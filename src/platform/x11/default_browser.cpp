@@ -52,4 +52,11 @@ std::string DocumentHandlerCommand(const std::string& path) {
   return out;
 }
 
+bool LaunchDefaultHandler(const std::string& uri) {
+  GError* error = nullptr;
+  const gboolean started = g_app_info_launch_default_for_uri(uri.c_str(), nullptr, &error);
+  g_clear_error(&error);
+  return started != FALSE;
+}
+
 }  // namespace varnel

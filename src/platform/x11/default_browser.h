@@ -14,4 +14,7 @@ std::string DesktopEntryCommand(const std::string& id);
 // Exec line of the default application for a file, by its content type; "" when none.
 std::string DocumentHandlerCommand(const std::string& path);
 
+// Opens an address with the desktop's default handler for it; false when none started.
+bool LaunchDefaultHandler(const std::string& uri);
+
 }  // namespace varnel

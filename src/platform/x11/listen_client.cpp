@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include <deque>
 
 #include "listen/protocol.h"
+#include "listen/socket_trust.h"
 
 namespace varnel {
 namespace {
@@ -37,6 +39,25 @@ SpeechError Err(std::int32_t number, std::string text) {
   return {number, std::move(text)};
 }
 
+// Also true for a dangling symbolic link, which the checks then refuse.
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+// Both advices fit the window's one message line for the usual paths.
+SpeechError NotRunning(std::int32_t number) {
+  SpeechError e = Err(number, "varnel-listen is not running");
+  e.advice = std::string("Voice commands need ") + kListenDisplayName + ": run varnel-listen.";
+  return e;
+}
+
+SpeechError Untrusted(const std::string& why) {
+  SpeechError e = Err(listen::kErrUntrusted, why);
+  e.advice = "Voice off: " + why;
+  return e;
+}
+
 class ListenClient final : public SpeechService {
  public:
   explicit ListenClient(FdWatcher& watcher) : watcher_(watcher) {}
@@ -52,16 +73,31 @@ class ListenClient final : public SpeechService {
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
     if (path.size() >= sizeof addr.sun_path) {
-      return Err(listen::kErrNotRunning, "varnel-listen is not running");
+      return NotRunning(listen::kErrNotRunning);
     }
     std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    // Another user could serve the socket and type into the user's windows through the
+    // recognitions it sends: only a socket of this user's, in a folder only this user controls,
+    // served by this user's process, is talked to.
+    std::string why;
+    const std::string dir = listen::SocketFolder(path);
+    if (Exists(dir) && !listen::CheckSocketFolder(dir, why)) {
+      return Untrusted(why);
+    }
+    if (Exists(path) && !listen::CheckSocketFile(path, why)) {
+      return Untrusted(why);
+    }
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0 || connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
       const int e = errno;
       if (fd >= 0) {
         close(fd);
       }
-      return Err(e, "varnel-listen is not running");
+      return NotRunning(e);
+    }
+    if (!listen::CheckSocketPeer(fd, why)) {
+      close(fd);
+      return Untrusted(why);
     }
     fd_ = fd;
     reader_ = listen::FrameReader();

@@ -449,9 +449,22 @@ void SearchForm::SetSelection(ControlRef c, int start, int length) {
   if (e == nullptr) {
     return;
   }
-  const int size = static_cast<int>(e->text().size());
+  const QString text = e->text();
+  const int size = static_cast<int>(text.size());
   start = std::clamp(start, 0, size);
   length = std::clamp(length, 0, size - start);
+  // Positions are UTF-16 units: never leave one end between the halves of a surrogate pair.
+  auto splitsPair = [&text](int at) {
+    return at > 0 && at < text.size() && text.at(at).isLowSurrogate() &&
+           text.at(at - 1).isHighSurrogate();
+  };
+  if (splitsPair(start)) {
+    --start;
+    ++length;
+  }
+  if (splitsPair(start + length)) {
+    ++length;
+  }
   if (length == 0) {
     e->deselect();
     e->setCursorPosition(start);
@@ -662,6 +675,11 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
       sink_->OnKeyUp(static_cast<int>(vk), Mask(mods));
     }
     return false;
+  }
+  if (!key->isAutoRepeat()) {
+    if (const std::uint32_t vk = vkOfKeycode_(key->nativeScanCode()); vk != 0) {
+      sink_->OnKeyDown(static_cast<int>(vk), Mask(mods));
+    }
   }
   // Tab never moves the focus by the toolkit's order: the keyboard hook cycles the groups.
   if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {

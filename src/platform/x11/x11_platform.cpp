@@ -1,8 +1,7 @@
 #include "platform/x11/x11_platform.h"
 
-#include <spawn.h>
+#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -14,6 +13,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -27,8 +27,10 @@
 #include "platform/x11/autostart_entry.h"
 #include "platform/x11/command_line.h"
 #include "platform/x11/default_browser.h"
+#include "platform/x11/instance_lock.h"
 #include "platform/x11/keysym_vk.h"
 #include "platform/x11/listen_client.h"
+#include "platform/x11/open_address.h"
 #include "platform/x11/proc_list.h"
 #include "platform/x11/record_hook.h"
 #include "platform/x11/search_form.h"
@@ -37,8 +39,7 @@
 #include "platform/x11/x_display.h"
 #include "platform/x11/xtest_injector.h"
 #include "ui/codes.h"
-
-extern char** environ;  // NOLINT: the process environment, handed to started programs
+#include "winsys/key_masks.h"
 
 // Resources of a static library are registered by hand.
 static void InitResources() {
@@ -63,32 +64,6 @@ bool StartsWithNoCase(const std::string& s, const char* prefix) {
     }
   }
   return true;
-}
-
-// Starts a program without a shell and without waiting for it; the intermediate child
-// lets the program be reaped by init, so a resident instance leaves no zombies behind.
-void StartDetached(const std::vector<std::string>& argv) {
-  if (argv.empty()) {
-    return;
-  }
-  std::vector<char*> args;
-  args.reserve(argv.size() + 1);
-  for (const std::string& a : argv) {
-    args.push_back(const_cast<char*>(a.c_str()));
-  }
-  args.push_back(nullptr);
-  const pid_t child = fork();
-  if (child == 0) {
-    setsid();
-    pid_t grandchild = 0;
-    const int rc = posix_spawnp(&grandchild, args[0], nullptr, nullptr, args.data(), environ);
-    _exit(rc == 0 ? 0 : 127);
-  }
-  if (child > 0) {
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-  }
 }
 
 bool IsExecutable(const std::string& path) {
@@ -488,6 +463,12 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
     return false;
   }
   auto* ev = static_cast<xcb_generic_event_t*>(message);
+  if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+    if (reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window == FormHwnd()) {
+      OnFormDestroyed();
+    }
+    return false;
+  }
   if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
     return false;
   }
@@ -519,6 +500,25 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
   return true;
 }
 
+void X11Platform::OnFormDestroyed() {
+  if (formDestroyed_) {
+    return;
+  }
+  formDestroyed_ = true;
+  // After the current event, like a close; the window is gone, so nothing may touch it.
+  QMetaObject::invokeMethod(
+      &App(),
+      [this] {
+        if (sink_ != nullptr) {
+          sink_->OnUnload();
+        }
+        if (app_ && loopRunning_) {
+          app_->quit();
+        }
+      },
+      Qt::QueuedConnection);
+}
+
 // ---- processes
 
 std::vector<ProcessEntry> X11Platform::Processes() {
@@ -531,6 +531,28 @@ std::string X11Platform::OwnExecutableName() {
   return std::filesystem::read_symlink("/proc/self/exe", ec).filename().string();
 }
 
+// ---- the single instance
+
+InstanceLock& X11Platform::Lock() {
+  if (!lock_) {
+    lock_ = std::make_unique<InstanceLock>(Environment("XDG_RUNTIME_DIR"), TempFolder(),
+                                           Environment("DISPLAY"));
+  }
+  return *lock_;
+}
+
+InstanceClaim X11Platform::ClaimSingleInstance() {
+  return Lock().Claim();
+}
+
+void X11Platform::PublishInstanceWindow(Hwnd hwnd) {
+  Lock().Publish(hwnd);
+}
+
+Hwnd X11Platform::PublishedInstanceWindow() {
+  return Lock().Published();
+}
+
 // ---- keys
 
 std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
@@ -538,10 +560,67 @@ std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
     return 0;
   }
   if (vkCache_[keycode] == 0) {
-    vkCache_[keycode] = static_cast<std::uint16_t>(
-        VkFromKeysym(X()->KeysymOf(static_cast<xcb_keycode_t>(keycode))) + 1);
+    const auto code = static_cast<xcb_keycode_t>(keycode);
+    // The digit row is VK_0..VK_9 whatever it types unshifted, as on Windows: AZERTY puts
+    // "&", "é", ... there and the digits on Shift.
+    const xcb_keysym_t shifted = X()->KeysymOf(code, 1);
+    const std::uint32_t vk =
+        (shifted >= '0' && shifted <= '9') ? shifted : VkFromKeysym(X()->KeysymOf(code));
+    vkCache_[keycode] = static_cast<std::uint16_t>(vk + 1);
   }
   return vkCache_[keycode] - 1U;
+}
+
+std::uintptr_t X11Platform::KeyboardLayout() {
+  if (X() == nullptr) {
+    return 0;
+  }
+  const std::uint32_t generation = X()->KeyboardMapGeneration();
+  if (generation != vkCacheGeneration_) {
+    vkCache_.fill(0);
+    vkCacheGeneration_ = generation;
+  }
+  return generation;
+}
+
+std::size_t X11Platform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
+  constexpr char32_t kLastLatin1 = 0xFF;
+  constexpr xcb_keysym_t kUnicodeKeysym = 0x01000000;
+  constexpr std::uint32_t kFirstScanKeycode = 8;  // X keycode = scan code + 8
+  constexpr int kShiftColumn = 1;
+  if (X() == nullptr) {
+    return 0;
+  }
+  const xcb_keysym_t sym = ch <= kLastLatin1 ? ch : (kUnicodeKeysym | ch);
+  std::size_t n = 0;
+  for (std::uint32_t kc = X()->MinKeycode(); kc <= X()->MaxKeycode() && n < places.size(); ++kc) {
+    for (int column = 0; column <= kShiftColumn; ++column) {
+      if (X()->KeysymOf(static_cast<xcb_keycode_t>(kc), column) == sym) {
+        places[n++] = KeyPlace{0, kc - kFirstScanKeycode, column == kShiftColumn ? kMaskShift : 0};
+        break;
+      }
+    }
+  }
+  return n;
+}
+
+bool X11Platform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
+  constexpr std::uint32_t kFirstScanKeycode = 8;
+  if (X() == nullptr) {
+    return false;
+  }
+  const xcb_keycode_t code = key.vk != 0
+                                 ? X()->KeycodeOf(KeysymFromVk(key.vk))
+                                 : static_cast<xcb_keycode_t>(key.scanCode + kFirstScanKeycode);
+  if (code == 0) {
+    return false;
+  }
+  std::uint16_t x = 0;
+  x |= (mods & kMaskShift) != 0 ? XCB_MOD_MASK_SHIFT : 0;
+  x |= (mods & kMaskCtrl) != 0 ? XCB_MOD_MASK_CONTROL : 0;
+  x |= (mods & kMaskAlt) != 0 ? XCB_MOD_MASK_1 : 0;
+  x |= (mods & kMaskSuper) != 0 ? XCB_MOD_MASK_4 : 0;
+  return X()->KeyGrabbedElsewhere(code, x);
 }
 
 bool X11Platform::AsyncKeyDown(int vk) {
@@ -568,6 +647,7 @@ bool X11Platform::AsyncKeyDown(int vk) {
 
 void X11Platform::OnRecordedKey(const RecordedKey& key) {
   keyDown_[key.keycode] = !key.release;
+  KeyboardLayout();  // a layout switched meanwhile gives the keys new codes
   if (installedHook_ == 0 || sink_ == nullptr) {
     return;
   }
@@ -614,10 +694,15 @@ std::uint32_t X11Platform::MapVirtualKey(std::uint32_t code, std::uint32_t mode)
   return i != nullptr ? i->MapVirtualKey(code, mode) : 0;
 }
 
-void X11Platform::KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
-  if (XTestInjector* i = Injector()) {
-    i->KeybdEvent(vk, scan, flags);
+InjectResult X11Platform::InjectKeys(std::span<const KeyInput> keys) {
+  XTestInjector* i = Injector();
+  if (i == nullptr || !i->Available()) {
+    return {};
   }
+  for (const KeyInput& k : keys) {
+    i->KeybdEvent(k.vk, k.scan, k.flags);
+  }
+  return {keys.size(), false};
 }
 
 // ---- the search window
@@ -675,7 +760,9 @@ void X11Platform::DestroySearchWindow() {
   if (!form_) {
     return;
   }
-  form_->hide();
+  if (!formDestroyed_) {
+    form_->hide();
+  }
   if (timer_) {
     timer_->stop();
   }
@@ -1010,31 +1097,29 @@ void X11Platform::Beep() {
   }
 }
 
-void X11Platform::ShellOpen(const std::string& target) {
+bool X11Platform::ShellOpen(const std::string& target) {
   if (target.empty()) {
-    return;
+    return false;
   }
-  const bool web = StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://");
-  if (web) {
-    const std::vector<std::string> viaBrowser = BrowserArgv(Environment("BROWSER"), target);
-    if (!viaBrowser.empty()) {
-      StartDetached(viaBrowser);
-      return;
-    }
-  } else if (target.find('/') != std::string::npos && IsExecutable(target)) {
-    StartDetached({target});
-    return;
+  if (StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")) {
+    return OpenWebAddress(target, Environment("BROWSER"));
   }
-  StartDetached({"xdg-open", target});
+  if (target.find('/') != std::string::npos && IsExecutable(target)) {
+    return StartDetached({target});
+  }
+  return StartDetached({"xdg-open", target});
 }
 
 // ---- default browser
 
 std::string X11Platform::BrowserUserCommand() {
   // $BROWSER is the user's own choice and wins over the desktop's association.
-  const std::string browser = Environment("BROWSER");
-  if (!browser.empty()) {
-    return browser.substr(0, browser.find(':'));
+  // Its first entry that names a program found here, as a search would use it.
+  const std::string path = Environment("PATH");
+  for (const std::string& entry : BrowserEntries(Environment("BROWSER"))) {
+    if (!ResolveExecutable(entry, path).empty()) {
+      return entry;
+    }
   }
   return HttpHandlerCommand();
 }
@@ -1066,6 +1151,19 @@ std::string X11Platform::ExecutableFolder() {
 std::string X11Platform::TempFolder() {
   const std::string t = Environment("TMPDIR");
   return WithSlash(t.empty() ? "/tmp" : t);
+}
+
+NewFile X11Platform::CreateNewFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) {
+    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
+  }
+  ::close(fd);
+  return NewFile::Created;
+}
+
+void X11Platform::RemoveFile(const std::string& path) {
+  ::unlink(path.c_str());
 }
 
 std::string X11Platform::UserConfigFolder() {

@@ -16,6 +16,7 @@ class QTimer;
 
 namespace varnel {
 
+class InstanceLock;
 class SearchForm;
 class TrayIcon;
 class XDisplay;
@@ -71,7 +72,16 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::vector<ProcessEntry> Processes() override;
   std::string OwnExecutableName() override;
 
+  InstanceClaim ClaimSingleInstance() override;
+  void PublishInstanceWindow(Hwnd hwnd) override;
+  Hwnd PublishedInstanceWindow() override;
+  void GrantForeground(ProcessId) override {}                    // no foreground lock to lift on X
+  bool RunsWithMoreRights(ProcessId) override { return false; }  // any client may send to any
+
   bool AsyncKeyDown(int vk) override;
+  std::uintptr_t KeyboardLayout() override;
+  std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
+  bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
   HookHandle InstallKeyboardHook() override;
   void RemoveKeyboardHook(HookHandle hook) override;
   std::intptr_t CallNextHook(HookHandle, int, std::uint32_t, const KeyEvent&) override {
@@ -79,7 +89,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   }
   std::int16_t VkKeyScan(char ch) override;
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
-  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowForm() override;
@@ -121,7 +131,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   int MessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override;
   void Beep() override;
-  void ShellOpen(const std::string& target) override;
+  bool ShellOpen(const std::string& target) override;
 
   std::string BrowserUserCommand() override;
   std::string BrowserChosenHandler() override;
@@ -132,6 +142,8 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
 
   std::string ExecutableFolder() override;
   std::string TempFolder() override;
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override;
   std::string Environment(const std::string& name) override;
 
@@ -156,6 +168,9 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   bool IsPseudo(Hwnd h) const { return (h & 0x80000000U) != 0; }
   std::uint32_t VkOfKeycode(std::uint32_t keycode);
   void OnRecordedKey(const RecordedKey& key);
+  InstanceLock& Lock();
+  // Another client destroyed the search window: the program ends as if it had been closed.
+  void OnFormDestroyed();
 
   int& argc_;
   char** argv_;
@@ -168,10 +183,13 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::unique_ptr<QTimer> timer_;
   std::unique_ptr<RecordHook> record_;
   std::unique_ptr<Watcher> watcher_;
+  std::unique_ptr<InstanceLock> lock_;
+  bool formDestroyed_ = false;
   std::unique_ptr<TrayIcon> tray_;
   std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
   std::array<bool, 256> keyDown_{};            // by X keycode, from the recorded events
   std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
+  std::uint32_t vkCacheGeneration_ = 0;        // the keyboard map vkCache_ was read from
   HookHandle installedHook_ = 0;
   HookHandle nextHook_ = 0;
   bool waitCursor_ = false;

@@ -53,6 +53,8 @@ std::unique_ptr<XDisplay> XDisplay::Connect() {
   xcb_intern_atom_cookie_t* cookies = xcb_ewmh_init_atoms(c, &d->ewmh_);
   d->ewmhReady_ = xcb_ewmh_init_atoms_replies(&d->ewmh_, cookies, nullptr) != 0;
   d->keysyms_ = xcb_key_symbols_alloc(c);
+  d->minKeycode_ = setup->min_keycode;
+  d->maxKeycode_ = setup->max_keycode;
   // Root property changes tell when the active window must be read again (see ActiveWindow).
   const std::uint32_t rootMask = XCB_EVENT_MASK_PROPERTY_CHANGE;
   xcb_change_window_attributes(c, d->root_, XCB_CW_EVENT_MASK, &rootMask);
@@ -102,6 +104,15 @@ bool XDisplay::WmSupports(xcb_atom_t atom) {
 }
 
 void XDisplay::NoteEvent(const xcb_generic_event_t* ev) {
+  if ((ev->response_type & 0x7f) == XCB_MAPPING_NOTIFY) {
+    auto* m = const_cast<xcb_mapping_notify_event_t*>(  // NOLINT: xcb takes it non-const
+        reinterpret_cast<const xcb_mapping_notify_event_t*>(ev));
+    if (keysyms_ != nullptr) {
+      xcb_refresh_keyboard_mapping(keysyms_, m);
+    }
+    ++keyboardMapGeneration_;
+    return;
+  }
   if ((ev->response_type & 0x7f) != XCB_PROPERTY_NOTIFY) {
     return;
   }
@@ -458,8 +469,27 @@ void XDisplay::Restore(xcb_window_t w) {
   Activate(w, 0);
 }
 
-xcb_keysym_t XDisplay::KeysymOf(xcb_keycode_t code) {
-  return keysyms_ != nullptr ? xcb_key_symbols_get_keysym(keysyms_, code, 0) : 0;
+xcb_keysym_t XDisplay::KeysymOf(xcb_keycode_t code, int column) {
+  return keysyms_ != nullptr ? xcb_key_symbols_get_keysym(keysyms_, code, column) : 0;
+}
+
+std::uint32_t XDisplay::KeyboardMapGeneration() {
+  DrainEvents();
+  return keyboardMapGeneration_;
+}
+
+bool XDisplay::KeyGrabbedElsewhere(xcb_keycode_t code, std::uint16_t modifiers) {
+  // Passive grabs of one key and modifiers are exclusive: ours fails while another holds it.
+  xcb_generic_error_t* err =
+      xcb_request_check(conn_, xcb_grab_key_checked(conn_, 1, root_, modifiers, code,
+                                                    XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+  if (err != nullptr) {
+    std::free(err);  // NOLINT: xcb errors are malloc'ed
+    return true;
+  }
+  xcb_ungrab_key(conn_, code, root_, modifiers);
+  xcb_flush(conn_);
+  return false;
 }
 
 xcb_keycode_t XDisplay::KeycodeOf(xcb_keysym_t sym) {

@@ -65,8 +65,16 @@ class XDisplay {
   void Restore(xcb_window_t w);
 
   // ---- keyboard
-  xcb_keysym_t KeysymOf(xcb_keycode_t code);
+  xcb_keysym_t KeysymOf(xcb_keycode_t code, int column = 0);
   xcb_keycode_t KeycodeOf(xcb_keysym_t sym);  // 0 when no key makes it
+  // Counts the keyboard-map changes seen (a layout switch with setxkbmap is one); reads the
+  // events that have arrived first.
+  std::uint32_t KeyboardMapGeneration();
+  // The key codes the server knows.
+  xcb_keycode_t MinKeycode() const { return minKeycode_; }
+  xcb_keycode_t MaxKeycode() const { return maxKeycode_; }
+  // Another client holds a passive grab of this key with these modifiers (an X modifier mask).
+  bool KeyGrabbedElsewhere(xcb_keycode_t code, std::uint16_t modifiers);
   // The server's key map: bit (code % 8) of byte (code / 8) set while the key is down.
   bool Keymap(std::array<std::uint8_t, 32>& keys);
 
@@ -104,6 +112,9 @@ class XDisplay {
   std::uint32_t resourceMask_ = 0;
   xcb_window_t helper_ = 0;
   xcb_key_symbols_t* keysyms_ = nullptr;
+  std::uint32_t keyboardMapGeneration_ = 0;
+  xcb_keycode_t minKeycode_ = 8;
+  xcb_keycode_t maxKeycode_ = 255;
   std::uint32_t nextToken_ = 1;
   // The window manager's active window as read last; valid until the root property changes.
   xcb_window_t activeWindow_ = 0;

@@ -1,0 +1,12 @@
+// The modifier bits the key logic works with (the same bits VkKeyScan reports in its high
+// byte for Shift, Ctrl and Alt).
+#pragma once
+
+namespace varnel {
+
+inline constexpr int kMaskShift = 1;
+inline constexpr int kMaskCtrl = 2;
+inline constexpr int kMaskAlt = 4;
+inline constexpr int kMaskSuper = 8;
+
+}  // namespace varnel
