@@ -199,9 +199,9 @@ class PlatformEvents {
   virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
 
   // Search window events.
-  virtual void OnResize() = 0;           // size or state changed (minimised included)
-  virtual void OnDeactivate() = 0;       // the window lost the activation
-  virtual void OnUnload() = 0;           // the user closed the window; the program ends after it
+  virtual void OnResize() = 0;      // size or state changed (minimised included)
+  virtual void OnDeactivate() = 0;  // the window lost the activation
+  virtual void OnUnload() = 0;      // the user closed the window; the program ends after it
   // The user asks to close the window (close box, Alt+F4). True lets the close go on
   // (OnUnload follows); false keeps the window loaded.
   virtual bool OnCloseRequest() = 0;
