@@ -13,7 +13,6 @@ import sys
 import tempfile
 import time
 
-DISPLAY = ":56"
 CAPTION = "Varnel"  # the title " Varnel" as xdotool prints it, trimmed
 
 
@@ -28,7 +27,6 @@ class Session:
         self.procs = []
         self.env = dict(os.environ)
         self.env.update({
-            "DISPLAY": DISPLAY,
             "WINEPREFIX": os.path.join(self.build, "wine-prefix"),
             "WINEDEBUG": "-all",
             "WINEDLLOVERRIDES": "mscoree,mshtml=",  # no Mono or Gecko prompts
@@ -56,10 +54,16 @@ class Session:
         return r
 
     def start(self):
-        if os.path.exists(f"/tmp/.X11-unix/X{DISPLAY[1:]}"):
-            raise Failure(f"display {DISPLAY} is taken")
-        self.spawn(["Xvfb", DISPLAY, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"])
-        wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{DISPLAY[1:]}"), 10, "Xvfb")
+        # Xvfb picks a free display and writes its number: no run can take another's.
+        read_end, write_end = os.pipe()
+        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                    "-nolisten", "tcp"], pass_fds=(write_end,))
+        os.close(write_end)
+        with os.fdopen(read_end) as numbers:
+            number = numbers.readline().strip()
+        if not number.isdigit():
+            raise Failure("Xvfb did not start")
+        self.env["DISPLAY"] = f":{number}"
         # Wine's windows run unmanaged (below), so no window manager is needed; one that runs
         # anyway takes the focus back to itself at times, so it is only started on request.
         if os.environ.get("VARNEL_WINE_WM"):
@@ -550,20 +554,20 @@ def stop_on_signal(signum, _frame):
     raise Stopped(f"stopped by signal {signum}")
 
 
-def main():
-    build, names = sys.argv[1], sys.argv[2:] or list(CASES)
+def run_cases(build, cases, default_deadline):
+    """Runs (name, case) pairs in one session; the exit status for the whole run."""
     # A run that hangs ends here, with its processes stopped, before ctest's own timeout
     # would kill this script and leave Wine and Xvfb behind.
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
         signal.signal(sig, stop_on_signal)
-    signal.alarm(int(os.environ.get("VARNEL_WINE_DEADLINE", "170")))
+    signal.alarm(int(os.environ.get("VARNEL_WINE_DEADLINE", str(default_deadline))))
     s = Session(build)
     try:
         s.start()
-        for name in names:
+        for name, case in cases:
             print(f"{name}:", flush=True)
             try:
-                CASES[name](s)
+                case(s)
             except (Failure, subprocess.TimeoutExpired) as e:
                 s.check(f"{name} ran to the end", False, str(e))
     except (Failure, Stopped, subprocess.TimeoutExpired) as e:
@@ -576,6 +580,11 @@ def main():
     failed = [r for r in s.results if not r[1]]
     print(f"{len(s.results) - len(failed)} passed, {len(failed)} failed")
     return 1 if failed or not s.results else 0
+
+
+def main():
+    build, names = sys.argv[1], sys.argv[2:] or list(CASES)
+    return run_cases(build, [(name, CASES[name]) for name in names], 170)
 
 
 if __name__ == "__main__":

@@ -7,8 +7,6 @@ Usage: wine_winui.py <build-dir>   ($VARNEL_VERSION: the project version to expe
 """
 import os
 import shutil
-import signal
-import subprocess
 import sys
 
 sys.dont_write_bytecode = True  # no cache folder left in the sources
@@ -17,14 +15,6 @@ from wine_desktop import CAPTION, Failure, read_bytes, read_cfg, read_lines, set
 
 CLASS = "Varnel"
 PIZZA = "pizza \U0001F355"
-
-
-def free_display():
-    # Other Wine runs on this machine may hold the usual display: take the first free one.
-    for n in range(70, 100):
-        if not os.path.exists(f"/tmp/.X11-unix/X{n}") and not os.path.exists(f"/tmp/.X{n}-lock"):
-            return f":{n}"
-    raise Failure("no free display")
 
 
 def probe(s, *args):
@@ -220,37 +210,19 @@ def activation(s, d):
 
 
 def main():
-    build = sys.argv[1]
-    for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
-        signal.signal(sig, wine_desktop.stop_on_signal)
-    signal.alarm(int(os.environ.get("VARNEL_WINE_DEADLINE", "200")))
-    wine_desktop.DISPLAY = free_display()
-    s = wine_desktop.Session(build)
-    try:
-        s.start()
-        for name, case in (("executable", executable), ("console", console)):
-            print(f"{name}:", flush=True)
-            try:
-                case(s)
-            except (Failure, subprocess.TimeoutExpired) as e:
-                s.check(f"{name} ran to the end", False, str(e))
-        d = Desktop(s)
-        for name, case in (("parked", parked), ("emoji", emoji), ("activation", activation)):
-            print(f"{name}:", flush=True)
-            try:
-                case(s, d)
-            except (Failure, subprocess.TimeoutExpired) as e:
-                s.check(f"{name} ran to the end", False, str(e))
-    except (Failure, wine_desktop.Stopped, subprocess.TimeoutExpired) as e:
-        s.check("session ran to the end", False, str(e))
-    finally:
-        signal.alarm(0)
-        for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
-            signal.signal(sig, signal.SIG_IGN)
-        s.stop()
-    failed = [r for r in s.results if not r[1]]
-    print(f"{len(s.results) - len(failed)} passed, {len(failed)} failed")
-    return 1 if failed or not s.results else 0
+    desktop = {}
+
+    # The window cases share one running program, started by the first of them.
+    def on_desktop(case):
+        def run(s):
+            if "d" not in desktop:
+                desktop["d"] = Desktop(s)
+            case(s, desktop["d"])
+        return run
+
+    cases = [("executable", executable), ("console", console), ("parked", on_desktop(parked)),
+             ("emoji", on_desktop(emoji)), ("activation", on_desktop(activation))]
+    return wine_desktop.run_cases(sys.argv[1], cases, 200)
 
 
 if __name__ == "__main__":
