@@ -21,6 +21,8 @@ struct ProgramState {
   // whether the window has told the user (once is enough).
   FileProblem settingsProblem = FileProblem::None;
   bool settingsProblemShown = false;
+  // The message line says it now: other news waits for the next showing.
+  bool settingsProblemOnLine = false;
 
   // Search window
   std::atomic<Hwnd> hwndBox = 0;       // g_hwndBox; read by the hook

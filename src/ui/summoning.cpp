@@ -111,7 +111,8 @@ void Summoning::ShowCaptionActive(Hwnd hwnd) {
 
 std::string Summoning::MessageLineText() {
   ProgramState& st = p_.state;
-  if (st.settingsProblem == FileProblem::None || st.settingsProblemShown) {
+  st.settingsProblemOnLine = st.settingsProblem != FileProblem::None && !st.settingsProblemShown;
+  if (!st.settingsProblemOnLine) {
     return kOptionsHint;
   }
   st.settingsProblemShown = true;

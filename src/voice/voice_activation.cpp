@@ -33,12 +33,11 @@ void VoiceActivation::SetVoiceCommands(bool bOn) {
   if (!st.formLoaded) {
     return;
   }
-  if (st.voxActive) {
-    p_.platform.SetValue({Ctl::chk_vox}, 1);
-    p_.platform.SetText({Ctl::lbl_hmo}, kVoiceActiveText);
-  } else {
-    p_.platform.SetValue({Ctl::chk_vox}, 0);
-    p_.platform.SetText({Ctl::lbl_hmo}, st.voiceNotice.empty() ? kOptionsHint : st.voiceNotice);
+  p_.platform.SetValue({Ctl::chk_vox}, st.voxActive ? 1 : 0);
+  if (!st.settingsProblemOnLine) {
+    p_.platform.SetText({Ctl::lbl_hmo}, st.voxActive             ? kVoiceActiveText
+                                        : st.voiceNotice.empty() ? kOptionsHint
+                                                                 : st.voiceNotice);
   }
   p_.platform.FormToFront();
 }

@@ -295,7 +295,9 @@ void VoxForm::OnServiceLost() {
   p_.state.voxActive = false;
   if (p_.state.formLoaded) {
     p_.platform.SetValue({Ctl::chk_vox}, 0);
-    p_.platform.SetText({Ctl::lbl_hmo}, kOptionsHint);
+    if (!p_.state.settingsProblemOnLine) {
+      p_.platform.SetText({Ctl::lbl_hmo}, kOptionsHint);
+    }
   }
   p_.summoning.PostCode(CODE_VOX_UNLOAD);
 }

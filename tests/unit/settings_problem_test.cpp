@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <sstream>
 #include <string>
 
 #include "app/cli.h"
+#include "platform/fake/fake_speech.h"
 #include "support/fake_program.h"
 #include "ui/codes.h"
 
@@ -101,6 +103,27 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
     }
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
   }
+}
+
+// Voice commands switched on at start write the same line: they must not hide the problem
+// before the user could read it. It stays for that showing; the next one has the usual hint.
+TEST(SettingsProblem, VoiceSwitchedOnAtStartDoesNotHideIt) {
+  TempFolder tmp;
+  const fs::path cfg = tmp.path() / "Varnel.cfg";
+  fs::create_directories(cfg);
+  FakeProgram app(cfg.string());
+  auto speech = std::make_shared<SpeechScript>();
+  app.fake.speechFactory = [speech](SpeechError& e) { return speech->Create(e); };
+  app.fake.AddProcess(7000, "natspeak.exe");
+  app.AddApp();
+  app.Start();
+  const std::string shown = app.fake.Text({Ctl::lbl_hmo});
+  EXPECT_TRUE(shown.starts_with(kNotSaved)) << shown;
+  EXPECT_EQ(app.fake.Value({Ctl::chk_vox}), 1);
+  app.p().winutil.HideSearchWindow();
+  app.p().summoning.PostCode(MSG_SHOW_BOX);
+  app.fake.RunPending();
+  EXPECT_EQ(app.fake.Text({Ctl::lbl_hmo}), kOptionsHint);
 }
 
 TEST(SettingsProblem, HealthyFileSaysNothing) {
