@@ -117,6 +117,17 @@ if [ "$(id -u)" != 0 ] || ! unshare -m true 2>/dev/null || ! id nobody >/dev/nul
   echo "not root, no mount namespace or no user nobody: the untrusted-folder case is skipped"
   exit 0
 fi
-unshare -m bash -c 'mount --make-rprivate / && mount -t tmpfs tmpfs /tmp &&
-  exec dbus-run-session -- bash "$0" inner untrusted "$1"' "$0" "$RESULTS" \
+# A checkout or build that itself lies under /tmp is carried into the new one.
+SOURCE_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+OLD_TMP=$(mktemp -d -p /var/tmp)
+unshare -m bash -c 'mount --make-rprivate / && mount --bind /tmp "$2" &&
+  mount -t tmpfs tmpfs /tmp || exit 1
+  for keep in "${@:3}"; do
+    case "$keep" in /tmp/*)
+      mkdir -p "$keep" && mount --bind "$2${keep#/tmp}" "$keep" || exit 1 ;;
+    esac
+  done
+  exec dbus-run-session -- bash "$0" inner untrusted "$1"' \
+  "$0" "$RESULTS" "$OLD_TMP" "$SOURCE_ROOT" "$E2E_OUT" "$(dirname "$VARNEL_BIN")" \
   || fail "the untrusted-folder case failed"
+rmdir "$OLD_TMP" 2>/dev/null
