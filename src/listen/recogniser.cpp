@@ -106,6 +106,9 @@ Recogniser::~Recogniser() {
     if (ps_ != nullptr) {
       ps_free(ps_);
     }
+    if (lm_ != nullptr) {
+      ps_free(lm_);
+    }
     if (vad_ != nullptr) {
       fe_free(vad_);
     }
@@ -216,8 +219,93 @@ bool Recogniser::Open(std::string& error) {
       }
     }
   }
+  if (settings_.verifyLm && !OpenLanguageModel(error)) {
+    return false;
+  }
   finished_ = true;  // nothing running yet
   return true;
+}
+
+bool Recogniser::OpenLanguageModel(std::string& error) {
+  std::vector<const char*> argv = {"varnel-listen",
+                                   "-hmm",
+                                   settings_.model.c_str(),
+                                   "-lm",
+                                   settings_.languageModel.c_str(),
+                                   "-dict",
+                                   settings_.dict.c_str(),
+                                   "-remove_silence",
+                                   "no",
+                                   "-remove_noise",
+                                   "no",
+                                   "-dither",
+                                   "no"};
+  if (!settings_.verbose) {
+    argv.push_back("-logfn");
+    argv.push_back("/dev/null");
+  }
+  cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()),
+                                    const_cast<char**>(argv.data()), TRUE);
+  if (config == nullptr) {
+    error = "bad language model configuration";
+    return false;
+  }
+  lm_ = ps_init(config);
+  cmd_ln_free_r(config);
+  if (lm_ == nullptr) {
+    error = "cannot load the language model from " + settings_.languageModel;
+    return false;
+  }
+  everyday_.insert(CommonWords().begin(), CommonWords().end());
+  return true;
+}
+
+std::vector<SaidWord> Recogniser::SaidWords(const std::string& hypothesis,
+                                            bool commandWords) const {
+  std::vector<SaidWord> words;
+  std::istringstream in(hypothesis);
+  std::string word;
+  while (in >> word) {
+    // Alternates come back as "word(2)"; fillers as "<sil>", "[NOISE]", "++UH++".
+    if (const auto paren = word.find('('); paren != std::string::npos && paren > 0) {
+      word.resize(paren);
+    }
+    if (word.empty() || word[0] == '<' || word[0] == '[' || word[0] == '+') {
+      continue;
+    }
+    const auto prons = lexicon_.Pronunciations(word);
+    SaidWord said{word, prons.empty() ? "" : prons.front(), true};
+    if (commandWords) {
+      char* known = ps_lookup_word(lm_, word.c_str());
+      said.inVocabulary = known != nullptr;
+      std::free(known);
+    }
+    words.push_back(std::move(said));
+  }
+  return words;
+}
+
+void Recogniser::Verify(Heard& heard) {
+  const auto start = std::chrono::steady_clock::now();
+  std::vector<std::int16_t> audio = utterance_;
+  std::uint32_t seed = kHissSeed;
+  AddHiss(audio.data(), audio.size(), seed, HissFor(LoudRms(utterance_.data(), utterance_.size())));
+  heard.verified = true;
+  if (ps_start_utt(lm_) < 0 || ps_process_raw(lm_, audio.data(), audio.size(), FALSE, TRUE) < 0 ||
+      ps_end_utt(lm_) < 0) {
+    heard.disagreement = "the language model failed to decode it";
+  } else {
+    const char* h = ps_get_hyp(lm_, nullptr);
+    heard.lmHypothesis = h != nullptr ? h : "";
+    const Agreement agreement =
+        Agree(SaidWords(heard.hypothesis, true), SaidWords(heard.lmHypothesis, false),
+              settings_.verifyMaxDistance,
+              [this](const std::string& w) { return everyday_.count(w) > 0; });
+    heard.disagreement = agreement.why;
+  }
+  heard.verifyMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                        std::chrono::steady_clock::now() - start)
+                                        .count());
 }
 
 int Recogniser::PhoneCount(const std::string& word) {
@@ -616,6 +704,13 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
+  if (heard.match && lm_ != nullptr) {
+    // What only sounds like a command is read by the language model as the words it holds.
+    Verify(heard);
+    if (!heard.disagreement.empty()) {
+      heard.match.reset();
+    }
+  }
   heard.limitMs = limit;
   return heard;
 }
@@ -667,6 +762,11 @@ void Recogniser::Report(Heard heard) {
                  "frame below%s%s\n",
                  heard.hypothesis.c_str(), gap(heard.rivals.command), gap(heard.rivals.other),
                  heard.refusedFor.empty() ? "" : "; refused: ", heard.refusedFor.c_str());
+  }
+  if (settings_.verbose && heard.verified) {
+    std::fprintf(stderr, "varnel-listen: the language model heard \"%s\" for \"%s\" in %d ms%s%s\n",
+                 heard.lmHypothesis.c_str(), heard.hypothesis.c_str(), heard.verifyMs,
+                 heard.disagreement.empty() ? "" : "; refused: ", heard.disagreement.c_str());
   }
   onHeard_(std::move(heard));
 }

@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "listen/agreement.h"
 #include "listen/audio_source.h"
 #include "listen/grammar.h"
 #include "listen/lexicon.h"
@@ -40,11 +41,16 @@ struct Heard {
   double margin = 0;       // per-frame score of the command against the best-fitting sounds
   RivalGaps rivals;        // how near the other readings of the lattice came to the command
   std::string refusedFor;  // why a command the decoder heard was refused as a guess
-  double snrDb = 0;        // how far the speech stood above the room's noise
-  double riseDb = 0;       // how far its loudest moments stood above the pause after it
-  bool steady = false;     // too even for speech: a steady noise, not decoded
-  bool denoised = false;   // decoded, with the noise spectrum subtracted
-  long endMs = 0;          // end of the utterance in the input stream
+  // The language model's reading of a command the grammar heard, when it was decoded again.
+  bool verified = false;
+  std::string lmHypothesis;
+  int verifyMs = 0;
+  std::string disagreement;  // why the two readings do not agree; "" when they do
+  double snrDb = 0;          // how far the speech stood above the room's noise
+  double riseDb = 0;         // how far its loudest moments stood above the pause after it
+  bool steady = false;       // too even for speech: a steady noise, not decoded
+  bool denoised = false;     // decoded, with the noise spectrum subtracted
+  long endMs = 0;            // end of the utterance in the input stream
   // Not decoded (too long, or the decoder failed), decoded once it had ended, or as it came.
   enum class Decoding { kNone, kWhole, kStreamed };
   Decoding decoding = Decoding::kNone;
@@ -96,6 +102,12 @@ class Recogniser {
   int PhoneCountLocked(const std::string& word) const;
   // The lattice's best readings of the utterance just decoded, best first.
   std::vector<Reading> Readings();
+  // Loads the large-vocabulary decoder that checks commands.
+  bool OpenLanguageModel(std::string& error);
+  // Decodes the utterance under way with the language model and compares its words with the
+  // command's; fills `heard`'s verification fields.
+  void Verify(Heard& heard);
+  std::vector<SaidWord> SaidWords(const std::string& hypothesis, bool commandWords) const;
   // Gives the decoder the word's pronunciations from the lexicon under `name`, `name(2)`...,
   // at most `most` of them; the phones of the first, or 0 when it has none.
   int AddWord(const std::string& word, const std::string& name,
@@ -129,6 +141,8 @@ class Recogniser {
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
+  ps_decoder_s* lm_ = nullptr;  // nullptr when commands are not checked
+  std::set<std::string> everyday_;
   fe_s* vad_ = nullptr;
   std::mutex mutex_;  // guards the decoder and the grammar fields
   std::condition_variable grammarSet_;

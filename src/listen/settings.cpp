@@ -83,6 +83,11 @@ std::string Usage() {
          "  --sleep-phrase TEXT     stops commands firing (\"go to sleep\")\n"
          "  --wake-phrase TEXT      makes them fire again (\"wake up\")\n"
          "  --keep-serving          with --input, go on serving after the input ends\n"
+         "  --verify-lm             decode a heard command again with the language model\n"
+         "                          and fire it only when its words agree\n"
+         "  --no-verify-lm          fire what the grammar heard (the default)\n"
+         "  --verify-max-distance X  phone edits a phone the two readings may differ by\n"
+         "                          (0.5)\n"
          "  --verbose               print each utterance on stderr\n";
 }
 
@@ -215,6 +220,12 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.wakePhrase = value();
       } else if (a == "--keep-serving") {
         s.keepServing = true;
+      } else if (a == "--verify-lm") {
+        s.verifyLm = true;
+      } else if (a == "--no-verify-lm") {
+        s.verifyLm = false;
+      } else if (a == "--verify-max-distance") {
+        s.verifyMaxDistance = number(0, 10);
       } else if (a == "--verbose") {
         s.verbose = true;
       } else {

@@ -68,6 +68,24 @@ TEST(ListenSettings, RivalOptionsParse) {
   }
 }
 
+TEST(ListenSettings, VerifyOptionsParse) {
+  Settings s;
+  std::string error;
+  bool help = false;
+  EXPECT_FALSE(s.verifyLm);
+  ASSERT_TRUE(ParseSettings({"--verify-lm", "--verify-max-distance", "0.25"}, s, error, help))
+      << error;
+  EXPECT_TRUE(s.verifyLm);
+  EXPECT_DOUBLE_EQ(s.verifyMaxDistance, 0.25);
+  ASSERT_TRUE(ParseSettings({"--no-verify-lm"}, s, error, help)) << error;
+  EXPECT_FALSE(s.verifyLm);
+  for (const auto& bad : std::vector<std::vector<std::string>>{{"--verify-max-distance", "-0.1"},
+                                                               {"--verify-max-distance", "nan"},
+                                                               {"--verify-max-distance"}}) {
+    EXPECT_FALSE(ParseSettings(bad, s, error, help)) << bad[0];
+  }
+}
+
 TEST(ListenSettings, RejectionOptionsParse) {
   struct Case {
     std::vector<std::string> args;
