@@ -41,7 +41,7 @@ std::string AutostartEntryPath() {
   namespace fs = std::filesystem;
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   fs::path base;
-  // The base directory specification ignores a relative value.
+  // XDG base directories ignore a relative value.
   if (xdg != nullptr && *xdg != '\0' && fs::path(xdg).is_absolute()) {
     base = xdg;
   } else if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {

@@ -1168,7 +1168,7 @@ void X11Platform::RemoveFile(const std::string& path) {
 
 std::string X11Platform::UserConfigFolder() {
   std::string base = Environment("XDG_CONFIG_HOME");
-  // The base directory specification ignores a relative path there.
+  // XDG base directories ignore a relative path there.
   if (!base.starts_with('/')) {
     base = Environment("HOME") + "/.config";
   }
