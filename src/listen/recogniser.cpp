@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace varnel::listen {
@@ -75,6 +76,29 @@ fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspe
   fe_s* fe = config != nullptr ? fe_init_auto_r(config) : nullptr;
   cmd_ln_free_r(config);
   return fe;
+}
+
+// A decoder made from command-line style arguments; its log goes away unless verbose. Null
+// with `error` set when the arguments or the model cannot be used.
+ps_decoder_t* MakeDecoder(std::vector<const char*> argv, bool verbose, const std::string& model,
+                          std::string& error) {
+  if (!verbose) {
+    argv.push_back("-logfn");
+    argv.push_back("/dev/null");
+  }
+  // The parser skips argv[0] like a program's own arguments.
+  cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()),
+                                    const_cast<char**>(argv.data()), TRUE);
+  if (config == nullptr) {
+    error = "bad decoder configuration for " + model;
+    return nullptr;
+  }
+  ps_decoder_t* decoder = ps_init(config);
+  cmd_ln_free_r(config);
+  if (decoder == nullptr) {
+    error = "cannot load the speech model from " + model;
+  }
+  return decoder;
 }
 
 }  // namespace
@@ -136,21 +160,8 @@ bool Recogniser::Open(std::string& error) {
                                    // Every senone scored: each frame's scores are then relative to
                                    // the best sound of the whole model.
                                    "-compallsen", settings_.marginCheck ? "yes" : "no"};
-  if (!settings_.verbose) {
-    argv.push_back("-logfn");
-    argv.push_back("/dev/null");
-  }
-  // The parser skips argv[0] like a program's own arguments.
-  cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()),
-                                    const_cast<char**>(argv.data()), TRUE);
-  if (config == nullptr) {
-    error = "bad decoder configuration";
-    return false;
-  }
-  ps_ = ps_init(config);
-  cmd_ln_free_r(config);
+  ps_ = MakeDecoder(std::move(argv), settings_.verbose, settings_.model, error);
   if (ps_ == nullptr) {
-    error = "cannot load the speech model from " + settings_.model;
     return false;
   }
   // The model's own way of normalising a whole utterance (its mean, for the en-us model).
@@ -240,20 +251,8 @@ bool Recogniser::OpenLanguageModel(std::string& error) {
                                    "no",
                                    "-dither",
                                    "no"};
-  if (!settings_.verbose) {
-    argv.push_back("-logfn");
-    argv.push_back("/dev/null");
-  }
-  cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()),
-                                    const_cast<char**>(argv.data()), TRUE);
-  if (config == nullptr) {
-    error = "bad language model configuration";
-    return false;
-  }
-  lm_ = ps_init(config);
-  cmd_ln_free_r(config);
+  lm_ = MakeDecoder(std::move(argv), settings_.verbose, settings_.languageModel, error);
   if (lm_ == nullptr) {
-    error = "cannot load the language model from " + settings_.languageModel;
     return false;
   }
   everyday_.insert(CommonWords().begin(), CommonWords().end());
