@@ -33,24 +33,24 @@ int Program::Run() {
   return platform.RunEventLoop();
 }
 
-void Program::LoadVoxForm() {
+void Program::StartVoiceCommands() {
   if (vox && vox->Loaded()) {
     return;
   }
   // A form that so far only carried out handed-over phrases is loaded in place.
   if (!vox) {
-    vox = std::make_unique<VoxForm>(*this);
+    vox = std::make_unique<VoiceCommandSession>(*this);
   }
-  vox->Form_Load();
+  vox->Start();
   tray.Sync();
 }
 
-void Program::UnloadVoxForm() {
+void Program::StopVoiceCommands() {
   if (!vox) {
     return;
   }
   // Keep the form alive while its unload runs: events that arrive meanwhile still find it.
-  vox->Form_Unload();
+  vox->Stop();
   vox.reset();
   tray.Sync();
 }
@@ -68,7 +68,7 @@ void Program::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::ui
 }
 
 void Program::OnTimer() {
-  tracker.timer_vnl_Timer();
+  tracker.FollowForeground();
 }
 
 std::intptr_t Program::OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
@@ -76,13 +76,13 @@ std::intptr_t Program::OnKeyboardHook(int nCode, std::uint32_t wParam, const Key
 }
 
 void Program::OnResize() {
-  window.Form_Resize();
+  window.Resized();
 }
 void Program::OnDeactivate() {
-  window.Form_Deactivate();
+  window.Deactivated();
 }
 void Program::OnUnload() {
-  window.Form_Unload();
+  window.Close();
 }
 bool Program::OnCloseRequest() {
   return tray.CloseEndsProgram();
@@ -91,41 +91,41 @@ void Program::OnTrayEntry(TrayEntry entry) {
   tray.Choose(entry);
 }
 void Program::OnKeyPress(int& ch) {
-  keys.Form_KeyPress(ch);
+  keys.HandleCharacter(ch);
 }
 void Program::OnKeyDown(int key, int mask) {
-  keys.Form_KeyDown(key, mask);
+  keys.KeyWentDown(key, mask);
 }
 
 void Program::OnKeyUp(int key, int mask) {
-  keys.Form_KeyUp(key, mask);
+  keys.KeyWentUp(key, mask);
 }
 
 void Program::OnMouseMove(ControlRef over) {
-  if (over.id == Ctl::lbl_doit) {
-    keys.lbl_doit_MouseMove();
-  } else if (over.id == Ctl::Form) {
-    keys.Form_MouseMove();
+  if (over.id == Control::DoIt) {
+    keys.PointerOverDoIt();
+  } else if (over.id == Control::Window) {
+    keys.PointerOverBackground();
   }
 }
 
 void Program::OnDblClick() {
-  search.Form_DblClick();
+  search.StartBrowser();
 }
 
 void Program::OnClick(ControlRef control) {
   switch (control.id) {
-    case Ctl::cmd_find:
-      search.cmd_find_Click();
+    case Control::FindButton:
+      search.DoSearch();
       break;
-    case Ctl::lbl_doit:
-      search.lbl_doit_Click();
+    case Control::DoIt:
+      search.DoSearch();
       break;
-    case Ctl::op_which:
-      search.op_which_Click(control.index);
+    case Control::Scope:
+      search.ScopeChosen(control.index);
       break;
-    case Ctl::chk_vox:
-      voice.chk_vox_Click();
+    case Control::VoiceCommands:
+      voice.VoiceCommandsToggled();
       break;
     default:
       break;

@@ -48,13 +48,14 @@ class Program final : public PlatformEvents {
   ForegroundTracker tracker{*this};
   VoiceActivation voice{*this};
   TrayMenu tray{*this};
-  std::unique_ptr<ClsSendKey> sendKey;  // g_clsSendKey
-  std::unique_ptr<VoxForm> vox;         // frm_vox; may exist unloaded to run command phrases
+  std::unique_ptr<KeySender> sendKey;
+  // May exist unstarted to run command phrases.
+  std::unique_ptr<VoiceCommandSession> vox;
 
-  // Loads frm_vox (its Form_Load registers the commands) unless it is loaded already.
-  void LoadVoxForm();
-  // Unloads frm_vox (its Form_Unload removes the commands) when it is loaded.
-  void UnloadVoxForm();
+  // Starts the voice command session (it registers the commands) unless it runs already.
+  void StartVoiceCommands();
+  // Stops the voice command session (it removes the commands) when it runs.
+  void StopVoiceCommands();
 
   // True while the search window is on screen (its Top above 0).
   bool OnScreen();

@@ -14,9 +14,9 @@ namespace varnel {
 
 struct ProgramState {
   // Start-up and settings
-  std::string cfgFile;     // g_cfgFile: full path of the settings file
-  std::string quote;       // g_quote: the double-quote character, set at start
-  std::string lastSearch;  // g_lastSearch: history last stored or put into the field
+  std::string cfgFile;     // full path of the settings file
+  std::string quote;       // the double-quote character, set at start
+  std::string lastSearch;  // history last stored or put into the field
   // The first reason this run that the settings file could not be read or written, and
   // whether the window has told the user (once is enough).
   FileProblem settingsProblem = FileProblem::None;
@@ -25,34 +25,34 @@ struct ProgramState {
   bool settingsProblemOnLine = false;
 
   // Search window
-  std::atomic<Hwnd> hwndBox = 0;       // g_hwndBox; read by the hook
-  bool formLoaded = false;             // frm_vnl exists
+  std::atomic<Hwnd> searchWindow = 0;  // read by the hook
+  bool formLoaded = false;             // the search window exists
   std::atomic<bool> keyboard = false;  // the window's Keyboard property; set by the hook
-  bool inMsgBox = false;               // g_inMsgBox
-  Twips boxTop = 0;                    // g_boxTop: working Top, 0 until the first showing
+  bool inMsgBox = false;
+  Twips boxTop = 0;  // working Top, 0 until the first showing
 
   // Keyboard hook
-  std::atomic<HookHandle> hHook = 0;  // g_hHook; read by the hook
-  KeyEvent kbdEvent;                  // g_kbdEvent; the hook's own
-  int iShiftMask = 0;                 // g_iShiftMask; the hook's own
+  std::atomic<HookHandle> hHook = 0;  // read by the hook
+  KeyEvent kbdEvent;                  // the hook's own
+  int heldModifiers = 0;              // the hook's own
 
   // Foreground tracking
-  Hwnd hwndLastApp = 0;      // g_hwndLastApp
-  Hwnd hwndPrevApp = 0;      // g_hwndPrevApp
-  bool searchFront = false;  // g_bSearchFront
+  Hwnd lastApp = 0;
+  Hwnd previousApp = 0;
+  bool searchFront = false;
 
   // Window and process lookups
-  ProcessId pidFound = 0;   // g_pidFound
-  ProcessId pidPellar = 0;  // g_pidPellar
-  Hwnd hwndFound = 0;       // g_hwndFound
+  ProcessId foundProcess = 0;
+  ProcessId helperProcess = 0;
+  Hwnd foundWindow = 0;
 
   // Voice
-  bool voxActive = false;      // g_bVoxActive
-  bool sendKeyExists = false;  // g_clsSendKey holds an object
+  bool voxActive = false;
+  bool sendKeyExists = false;  // the key sender exists
   // While set, a failure to switch the voice commands on goes to voiceNotice, not to a box:
   // at start-up a box would take the focus from the application in front.
   bool voiceFailureQuiet = false;
-  std::string voiceNotice;  // why the voice commands are off; shown in lbl_hmo
+  std::string voiceNotice;  // why the voice commands are off; shown in Message
 };
 
 }  // namespace varnel

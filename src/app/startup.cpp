@@ -126,9 +126,9 @@ Startup::Result Startup::Main() {
     }
     p_.hook.SetSummonChord(summon.chord);
     p_.hook.HookKeyboard();
-    if (st.hwndBox != 0) {
-      p_.settings.WriteIniString(kAppSection, kAppHwndKey, std::to_string(st.hwndBox));
-      pf.PublishInstanceWindow(st.hwndBox);
+    if (st.searchWindow != 0) {
+      p_.settings.WriteIniString(kAppSection, kAppHwndKey, std::to_string(st.searchWindow));
+      pf.PublishInstanceWindow(st.searchWindow);
     }
     if (p_.voice.IsNatSpeakRunning() != 0) {
       p_.voice.SwitchOnAtStart();
@@ -145,7 +145,7 @@ Startup::Result Startup::Main() {
 
 void Startup::CreateSendKey() {
   if (!p_.sendKey) {
-    p_.sendKey = std::make_unique<ClsSendKey>(p_);
+    p_.sendKey = std::make_unique<KeySender>(p_);
   }
   p_.state.sendKeyExists = true;
 }

@@ -27,28 +27,29 @@ using Colour = std::uint32_t;       // 0x00BBGGRR
 using Twips = std::int32_t;
 
 // The search window's controls, by the names the logic knows them under. Arrays
-// (op_which, op_date, lbl_key, lbl, pic_bar, pic_tbox) are addressed by index.
-enum class Ctl : std::uint8_t {
-  Form,
-  txt_vnl,
-  op_which,
-  op_date,
-  lbl_key,
-  chk_vox,
-  lbl_hmo,
-  lbl_doit,
-  lbl_justsay,
-  cmd_find,
-  lbl,
-  pic_bar,
-  pic_engines,
-  pic_tbox,
-  pic_date,
-  img_mic,
+// (Scope, DateRange, DateKey, Heading, Rule, TermsFrame) are addressed by index; Window is
+// the window itself.
+enum class Control : std::uint8_t {
+  Window,
+  Terms,
+  Scope,
+  DateRange,
+  DateKey,
+  VoiceCommands,
+  Message,
+  DoIt,
+  JustSay,
+  FindButton,
+  Heading,
+  Rule,
+  ScopePanel,
+  TermsFrame,
+  DatePanel,
+  Microphone,
 };
 
 struct ControlRef {
-  Ctl id = Ctl::Form;
+  Control id = Control::Window;
   int index = 0;
   friend bool operator==(const ControlRef&, const ControlRef&) = default;
 };
@@ -211,10 +212,10 @@ class PlatformEvents {
   // Key pressed, before the focused control (auto-repeats left out); mask as for OnKeyUp.
   virtual void OnKeyDown(int /*key*/, int /*mask*/) {}
   virtual void OnKeyUp(int key, int mask) = 0;    // key released; mask Shift 1, Ctrl 2, Alt 4
-  virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or lbl_doit
+  virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or DoIt
   virtual void OnDblClick() = 0;                  // double click on the form's background
-  // cmd_find and lbl_doit clicks; op_which(i) whenever it becomes selected (also when code
-  // sets its value); chk_vox whenever its value changes (also when code sets it).
+  // FindButton and DoIt clicks; Scope(i) whenever it becomes selected (also when code
+  // sets its value); VoiceCommands whenever its value changes (also when code sets it).
   virtual void OnClick(ControlRef control) = 0;
 
  protected:

@@ -13,7 +13,7 @@ constexpr int kVkAlt = 18;
 // How long a scope click waits for Alt to be let go before taking the focus anyway.
 constexpr std::uint32_t kAltWaitLimitMs = 3000;
 
-int SelectedIndex(Platform& pf, Ctl group, int count) {
+int SelectedIndex(Platform& pf, Control group, int count) {
   for (int i = 0; i < count; ++i) {
     if (pf.Value({group, i}) != 0) {
       return i;
@@ -35,9 +35,9 @@ void SearchActions::DoSearch() {
   if (!p_.state.formLoaded) {
     return;
   }
-  const std::string terms = pf.Text({Ctl::txt_vnl, 0});
-  const int scope = SelectedIndex(pf, Ctl::op_which, kScopeCount);
-  const int date = SelectedIndex(pf, Ctl::op_date, kDateRangeCount);
+  const std::string terms = pf.Text({Control::Terms, 0});
+  const int scope = SelectedIndex(pf, Control::Scope, kScopeCount);
+  const int date = SelectedIndex(pf, Control::DateRange, kDateRangeCount);
   const ComposedSearch search = ComposeSearch(terms, scope, date);
   if (!pf.ShellOpen(search.address)) {
     // Nothing will show the search: bring the terms back for another try and say why. The
@@ -51,22 +51,14 @@ void SearchActions::DoSearch() {
   }
 }
 
-void SearchActions::cmd_find_Click() {
-  DoSearch();
-}
-
-void SearchActions::lbl_doit_Click() {
-  DoSearch();
-}
-
-void SearchActions::op_which_Click(int index) {
+void SearchActions::ScopeChosen(int index) {
   Platform& pf = p_.platform;
   const bool enable = DatesApply(index);
   for (int i = 0; i < kDateRangeCount; ++i) {
-    pf.SetEnabled({Ctl::op_date, i}, enable);
+    pf.SetEnabled({Control::DateRange, i}, enable);
   }
   if (!enable) {
-    pf.SetValue({Ctl::op_date, 0}, 1);
+    pf.SetValue({Control::DateRange, 0}, 1);
   }
 
   if (p_.window.Keyboard()) {
@@ -82,11 +74,11 @@ void SearchActions::op_which_Click(int index) {
     pf.Sleep(1);
   }
   if (p_.state.formLoaded) {
-    pf.SetFocus({Ctl::txt_vnl, 0});
+    pf.SetFocus({Control::Terms, 0});
   }
 }
 
-void SearchActions::Form_DblClick() {
+void SearchActions::StartBrowser() {
   p_.browser.LaunchBrowser();
 }
 

@@ -10,10 +10,8 @@ class SearchActions {
   explicit SearchActions(Program& program) : p_(program) {}
 
   void DoSearch();
-  void cmd_find_Click();
-  void lbl_doit_Click();
-  void op_which_Click(int index);
-  void Form_DblClick();
+  void ScopeChosen(int index);
+  void StartBrowser();
 
  private:
   Program& p_;

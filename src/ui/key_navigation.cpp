@@ -10,8 +10,8 @@ namespace varnel {
 
 namespace {
 
-constexpr ControlRef kTerms{Ctl::txt_vnl, 0};
-constexpr ControlRef kDoIt{Ctl::lbl_doit, 0};
+constexpr ControlRef kTerms{Control::Terms, 0};
+constexpr ControlRef kDoIt{Control::DoIt, 0};
 constexpr int kCharEnter = 13;
 constexpr int kCharEscape = 27;
 constexpr int kKeyA = 65;
@@ -23,20 +23,21 @@ constexpr int kKey6 = 54;
 void KeyNavigation::CycleFocus() {
   Platform& pf = p_.platform;
   const std::optional<ControlRef> active = pf.ActiveControl();
-  const Ctl from = active ? active->id : Ctl::Form;
+  const Control from = active ? active->id : Control::Window;
 
   // The cycle: terms, dates, voice check box (while shown), scopes, and back to the terms.
-  const std::array<ControlRef, 4> cycle{kTerms, ControlRef{Ctl::op_date, 0},
-                                        ControlRef{Ctl::chk_vox, 0}, ControlRef{Ctl::op_which, 0}};
+  const std::array<ControlRef, 4> cycle{kTerms, ControlRef{Control::DateRange, 0},
+                                        ControlRef{Control::VoiceCommands, 0},
+                                        ControlRef{Control::Scope, 0}};
   std::size_t next = 0;
   switch (from) {
-    case Ctl::txt_vnl:
+    case Control::Terms:
       next = 1;
       break;
-    case Ctl::op_date:
+    case Control::DateRange:
       next = 2;
       break;
-    case Ctl::chk_vox:
+    case Control::VoiceCommands:
       next = 3;
       break;
     default:
@@ -48,14 +49,14 @@ void KeyNavigation::CycleFocus() {
   std::optional<ControlRef> focused;
   for (std::size_t tries = 0; tries < cycle.size() && !focused; ++tries) {
     const ControlRef target = cycle[(next + tries) % cycle.size()];
-    if (target.id == Ctl::chk_vox && !pf.Visible(target)) {
+    if (target.id == Control::VoiceCommands && !pf.Visible(target)) {
       continue;
     }
     if (pf.SetFocus(target)) {
       focused = target;
     }
   }
-  if (focused && focused->id == Ctl::txt_vnl) {
+  if (focused && focused->id == Control::Terms) {
     SelectAllText(kTerms, true);
   } else {
     pf.SetSelection(kTerms, pf.SelStart(kTerms), 0);
@@ -72,7 +73,7 @@ void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
   }
 }
 
-void KeyNavigation::Form_KeyPress(int& keyAscii) {
+void KeyNavigation::HandleCharacter(int& keyAscii) {
   if (keyAscii == kCharEnter) {
     keyAscii = 0;
     p_.search.DoSearch();
@@ -82,7 +83,7 @@ void KeyNavigation::Form_KeyPress(int& keyAscii) {
   }
 }
 
-void KeyNavigation::Form_KeyDown(int keyCode, int shift) {
+void KeyNavigation::KeyWentDown(int keyCode, int shift) {
   const bool chord = (keyCode == kKeyA && shift == kMaskCtrl) ||
                      (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt);
   if (chord) {
@@ -93,7 +94,7 @@ void KeyNavigation::Form_KeyDown(int keyCode, int shift) {
   }
 }
 
-void KeyNavigation::Form_KeyUp(int keyCode, int shift) {
+void KeyNavigation::KeyWentUp(int keyCode, int shift) {
   // The modifiers held when the key went down count, whichever key is let go first.
   if (keyCode == chordKey_) {
     shift = chordMask_;
@@ -104,17 +105,17 @@ void KeyNavigation::Form_KeyUp(int keyCode, int shift) {
       SelectAllText(kTerms, true);
     }
   } else if (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt) {
-    p_.platform.SetValue({Ctl::op_date, keyCode - kKey1}, 1);
+    p_.platform.SetValue({Control::DateRange, keyCode - kKey1}, 1);
   }
 }
 
-void KeyNavigation::Form_MouseMove() {
+void KeyNavigation::PointerOverBackground() {
   if (p_.platform.ForeColor(kDoIt) != kHeadingBlue) {
     p_.platform.SetForeColor(kDoIt, kHeadingBlue);
   }
 }
 
-void KeyNavigation::lbl_doit_MouseMove() {
+void KeyNavigation::PointerOverDoIt() {
   if (p_.platform.ForeColor(kDoIt) != kHoverGreen) {
     p_.platform.SetForeColor(kDoIt, kHoverGreen);
   }

@@ -13,11 +13,11 @@ class KeyNavigation {
 
   void CycleFocus();
   void SelectAllText(ControlRef control, bool focus);
-  void Form_KeyPress(int& keyAscii);
-  void Form_KeyDown(int keyCode, int shift);
-  void Form_KeyUp(int keyCode, int shift);
-  void Form_MouseMove();
-  void lbl_doit_MouseMove();
+  void HandleCharacter(int& keyAscii);
+  void KeyWentDown(int keyCode, int shift);
+  void KeyWentUp(int keyCode, int shift);
+  void PointerOverBackground();
+  void PointerOverDoIt();
 
  private:
   // Alt+digit or Ctrl+A as pressed: it acts at the key's release even when the modifier

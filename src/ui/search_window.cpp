@@ -20,29 +20,29 @@ void SearchWindow::EnsureLoaded() {
   hwnd_ = hwnd;
   st.formLoaded = true;
   st.keyboard = false;
-  Form_Load();
+  Build();
   p_.platform.StartTimer(design.timerIntervalMs);
 }
 
-void SearchWindow::Form_Load() {
+void SearchWindow::Build() {
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
   pf.SetMousePointer(kPointerHourglass);
   const int pixel = pf.TwipsPerPixelY();
-  st.hwndBox = hwnd_;
-  p_.winutil.PlaceBehindForeground(st.hwndBox);
-  pf.SetText({Ctl::lbl_hmo, 0}, kOptionsHint);
+  st.searchWindow = hwnd_;
+  p_.winutil.PlaceBehindForeground(st.searchWindow);
+  pf.SetText({Control::Message, 0}, kOptionsHint);
   // The keyboard hook drives Tab; the platform's own tab order must not.
   for (const ControlDesign& c : SearchWindowDesign().controls) {
     pf.SetTabStop(c.ref, false);
   }
   for (int i = 0; i < kDateCount; ++i) {
-    pf.SetControlTop({Ctl::lbl_key, i}, pf.ControlTop({Ctl::op_date, i}) + pixel);
+    pf.SetControlTop({Control::DateKey, i}, pf.ControlTop({Control::DateRange, i}) + pixel);
   }
   pf.SetMousePointer(kPointerDefault);
 }
 
-void SearchWindow::Form_Resize() {
+void SearchWindow::Resized() {
   Platform& pf = p_.platform;
   if (!p_.state.formLoaded || pf.FormState() != WindowState::Minimised) {
     return;
@@ -51,12 +51,12 @@ void SearchWindow::Form_Resize() {
   p_.winutil.HideSearchWindow();
 }
 
-void SearchWindow::Form_Deactivate() {
+void SearchWindow::Deactivated() {
   SetKeyboard(false);
   p_.hook.RefreshKeyboardHook();
 }
 
-void SearchWindow::Form_Unload() {
+void SearchWindow::Close() {
   ProgramState& st = p_.state;
   if (!st.formLoaded) {
     return;
@@ -65,7 +65,7 @@ void SearchWindow::Form_Unload() {
   p_.tray.Remove();
   ReleaseSendKey();
   if (st.voxActive) {
-    p_.UnloadVoxForm();
+    p_.StopVoiceCommands();
   }
   unloaded_ = true;
   st.formLoaded = false;
@@ -76,8 +76,8 @@ bool SearchWindow::Keyboard() const {
   return p_.state.keyboard;
 }
 
-void SearchWindow::SetKeyboard(bool bKey) {
-  p_.state.keyboard = bKey;
+void SearchWindow::SetKeyboard(bool keyboard) {
+  p_.state.keyboard = keyboard;
 }
 
 void SearchWindow::ReleaseSendKey() {

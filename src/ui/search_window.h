@@ -13,12 +13,12 @@ class SearchWindow {
 
   // Creates and loads the window on first reference; no-op afterwards.
   void EnsureLoaded();
-  void Form_Load();
-  void Form_Resize();
-  void Form_Deactivate();
-  void Form_Unload();
+  void Build();
+  void Resized();
+  void Deactivated();
+  void Close();
   bool Keyboard() const;
-  void SetKeyboard(bool bKey);
+  void SetKeyboard(bool keyboard);
   void ReleaseSendKey();
 
  private:

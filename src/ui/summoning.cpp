@@ -8,7 +8,7 @@
 namespace varnel {
 
 namespace {
-constexpr ControlRef kTerms{Ctl::txt_vnl, 0};
+constexpr ControlRef kTerms{Control::Terms, 0};
 }  // namespace
 
 void Summoning::PostCode(Code code) {
@@ -18,7 +18,7 @@ void Summoning::PostCode(Code code) {
 void Summoning::DispatchCode(Code code) {
   switch (code) {
     case CODE_VOX_UNLOAD:
-      p_.UnloadVoxForm();
+      p_.StopVoiceCommands();
       break;
     case MSG_SHOW_BOX:
       ShowSearchWindow();
@@ -26,7 +26,7 @@ void Summoning::DispatchCode(Code code) {
     case CODE_VOX_COMMAND:
       // Only a loaded voice form has a command to carry out; never load one for it.
       if (p_.vox) {
-        p_.vox->vox_command();
+        p_.vox->RunNextCommand();
       }
       break;
     case CODE_CYCLE_FOCUS:
@@ -39,8 +39,8 @@ void Summoning::DispatchCode(Code code) {
 
 void Summoning::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
   // Answer at once; the window comes up after the sender's call has returned.
-  if (hwnd == p_.state.hwndBox && hwnd != 0 && msg == MSG_SHOW_BOX && wParam == SHOW_BOX_PARAM &&
-      lParam == SHOW_BOX_PARAM) {
+  if (hwnd == p_.state.searchWindow && hwnd != 0 && msg == MSG_SHOW_BOX &&
+      wParam == SHOW_BOX_PARAM && lParam == SHOW_BOX_PARAM) {
     PostCode(MSG_SHOW_BOX);
   }
 }
@@ -61,7 +61,7 @@ void Summoning::ShowSearchWindow() {
     st.lastSearch = history;
   }
   if (problemToldBefore || !st.settingsProblemShown) {
-    pf.SetText({Ctl::lbl_hmo, 0}, MessageLineText());
+    pf.SetText({Control::Message, 0}, MessageLineText());
   }
 
   if (st.boxTop == 0) {
@@ -88,7 +88,7 @@ void Summoning::ShowSearchWindow() {
   if (!st.formLoaded) {
     return;
   }
-  p_.winutil.ForceForeground(st.hwndBox, true);
+  p_.winutil.ForceForeground(st.searchWindow, true);
   p_.winutil.WaitMs(0, true);
   if (!st.formLoaded) {
     return;
@@ -99,7 +99,7 @@ void Summoning::ShowSearchWindow() {
     return;
   }
   p_.tracker.CheckPellar();
-  ShowCaptionActive(st.hwndBox);
+  ShowCaptionActive(st.searchWindow);
   p_.hook.RefreshKeyboardHook();
 }
 
@@ -122,7 +122,7 @@ std::string Summoning::MessageLineText() {
 void Summoning::ShowSettingsProblem() {
   // Not a message box: the user did not ask for anything, so nothing takes the focus.
   if (p_.OnScreen() && p_.platform.FormVisible()) {
-    p_.platform.SetText({Ctl::lbl_hmo, 0}, MessageLineText());
+    p_.platform.SetText({Control::Message, 0}, MessageLineText());
   }
 }
 

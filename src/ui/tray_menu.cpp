@@ -74,7 +74,7 @@ void TrayMenu::Choose(TrayEntry entry) {
            kMbOk | kMbIconInformation, kAboutTitle);
       break;
     case TrayEntry::Quit:
-      p_.window.Form_Unload();
+      p_.window.Close();
       return;
   }
   Sync();

@@ -30,7 +30,7 @@ enum class Align : std::uint8_t { Left, Centre };
 struct ControlDesign {
   ControlRef ref;
   ControlKind kind = ControlKind::Label;
-  ControlRef container;  // Ctl::Form for controls on the form itself
+  ControlRef container;      // Control::Window for controls on the form itself
   const char* caption = "";  // "&" marks the accelerator
   Twips left = 0, top = 0, width = 0, height = 0;
   FontSpec font;

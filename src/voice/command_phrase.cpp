@@ -173,7 +173,7 @@ void Program::OnCommandPhrase(const std::string& phrase) {
   // Without the voice form, an unregistered one carries the command out; switching the
   // voice commands on later registers that same form.
   if (!vox) {
-    vox = std::make_unique<VoxForm>(*this);
+    vox = std::make_unique<VoiceCommandSession>(*this);
   }
   vox->OnCommandRecognize(*recognition);
 }

@@ -70,13 +70,12 @@ bool SendKeyBatch(Program& program, const KeyBatch& batch) {
   return false;
 }
 
-void ClsSendKey::AddKey(KeyBatch& batch, const std::string& sKey, bool bHoldKeydown,
-                        bool bRelease) {
-  if (sKey.empty()) {
+void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, bool release) {
+  if (keys.empty()) {
     return;
   }
   Platform& platform = p_.platform;
-  const int scan = platform.VkKeyScan(sKey.front());
+  const int scan = platform.VkKeyScan(keys.front());
   // 0 and -1 both mean no key on this layout produces the character; pressing the
   // modifier bits of -1 would send Shift, Ctrl and Alt around a key that does not exist.
   if (scan == 0 || (scan & 0xFF) == 0xFF) {
@@ -90,7 +89,7 @@ void ClsSendKey::AddKey(KeyBatch& batch, const std::string& sKey, bool bHoldKeyd
   const bool ctrl = (scan & kScanCtrl) != 0;
   const bool alt = (scan & kScanAlt) != 0;
 
-  if (!bRelease) {
+  if (!release) {
     if (shift) {
       batch.Add(kVkShift, 0, 0);
     }
@@ -102,7 +101,7 @@ void ClsSendKey::AddKey(KeyBatch& batch, const std::string& sKey, bool bHoldKeyd
     }
     batch.Add(vk, hwScan, extended);
   }
-  if (!bHoldKeydown) {
+  if (!holdDown) {
     batch.Add(vk, hwScan, extended | kKeyUp);
     if (shift) {
       batch.Add(kVkShift, 0, kKeyUp);
@@ -116,50 +115,50 @@ void ClsSendKey::AddKey(KeyBatch& batch, const std::string& sKey, bool bHoldKeyd
   }
 }
 
-void ClsSendKey::AddKeyVK(KeyBatch& batch, int ekeyPress, bool bHoldKeydown, bool bRelease,
-                          bool bCompatible) {
-  if (ekeyPress < 0 || ekeyPress > 255) {
+void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool release,
+                         bool compatible) {
+  if (virtualKey < 0 || virtualKey > 255) {
     return;
   }
-  const auto vk = static_cast<std::uint8_t>(ekeyPress);
-  const std::uint32_t extended = bCompatible ? 0 : ExtendedFlag(vk);
+  const auto vk = static_cast<std::uint8_t>(virtualKey);
+  const std::uint32_t extended = compatible ? 0 : ExtendedFlag(vk);
   const auto hwScan = static_cast<std::uint8_t>(p_.platform.MapVirtualKey(vk, 0));
-  if (!bRelease) {
+  if (!release) {
     batch.Add(vk, hwScan, extended);
   }
-  if (!bHoldKeydown) {
+  if (!holdDown) {
     batch.Add(vk, hwScan, extended | kKeyUp);
   }
 }
 
-void ClsSendKey::SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelease) {
+void KeySender::SendKey(const std::string& keys, bool holdDown, bool release) {
   KeyBatch batch;
-  AddKey(batch, sKey, bHoldKeydown, bRelease);
+  AddKey(batch, keys, holdDown, release);
   SendKeyBatch(p_, batch);
 }
 
-void ClsSendKey::PressKeyVK(int ekeyPress, bool bHoldKeydown, bool bRelease, bool bCompatible) {
+void KeySender::PressKeyVK(int virtualKey, bool holdDown, bool release, bool compatible) {
   KeyBatch batch;
-  AddKeyVK(batch, ekeyPress, bHoldKeydown, bRelease, bCompatible);
+  AddKeyVK(batch, virtualKey, holdDown, release, compatible);
   SendKeyBatch(p_, batch);
 }
 
-bool SendKeyChord(Program& program, bool bCtrl, bool bAlt, bool bShift, int vKey,
+bool SendKeyChord(Program& program, bool ctrl, bool alt, bool shift, int vKey,
                   std::int32_t lPauseMs) {
   if (!program.sendKey) {
     return true;
   }
   // The chord goes out whole, in one batch: no other input comes between its keys, and
   // nothing of the program runs in the middle of it.
-  ClsSendKey& keys = *program.sendKey;
+  KeySender& keys = *program.sendKey;
   KeyBatch batch;
-  if (bCtrl) {
+  if (ctrl) {
     keys.AddKeyVK(batch, kVkCtrl, true, false, false);
   }
-  if (bAlt) {
+  if (alt) {
     keys.AddKeyVK(batch, kVkAlt, true, false, false);
   }
-  if (bShift) {
+  if (shift) {
     keys.AddKeyVK(batch, kVkShift, true, false, false);
   }
   if (vKey >= 'A' && vKey <= 'Z') {
@@ -167,13 +166,13 @@ bool SendKeyChord(Program& program, bool bCtrl, bool bAlt, bool bShift, int vKey
   } else {
     keys.AddKeyVK(batch, vKey, false, false, false);
   }
-  if (bCtrl) {
+  if (ctrl) {
     keys.AddKeyVK(batch, kVkCtrl, false, true, false);
   }
-  if (bAlt) {
+  if (alt) {
     keys.AddKeyVK(batch, kVkAlt, false, true, false);
   }
-  if (bShift) {
+  if (shift) {
     keys.AddKeyVK(batch, kVkShift, false, true, false);
   }
   const bool sent = SendKeyBatch(program, batch);

@@ -26,19 +26,19 @@ class KeyBatch {
   std::size_t size_ = 0;
 };
 
-class ClsSendKey {
+class KeySender {
  public:
-  explicit ClsSendKey(Program& program) : p_(program) {}
+  explicit KeySender(Program& program) : p_(program) {}
 
-  // Types the first character of sKey with the modifiers the layout needs for it.
-  void SendKey(const std::string& sKey, bool bHoldKeydown, bool bRelease);
+  // Types the first character of keys with the modifiers the layout needs for it.
+  void SendKey(const std::string& keys, bool holdDown, bool release);
   // Presses and/or releases one virtual key (0..255), no modifiers.
-  void PressKeyVK(int ekeyPress, bool bHoldKeydown = false, bool bRelease = false,
-                  bool bCompatible = false);
+  void PressKeyVK(int virtualKey, bool holdDown = false, bool release = false,
+                  bool compatible = false);
 
   // The same two, adding their events to a batch instead of sending them.
-  void AddKey(KeyBatch& batch, const std::string& sKey, bool bHoldKeydown, bool bRelease);
-  void AddKeyVK(KeyBatch& batch, int ekeyPress, bool bHoldKeydown, bool bRelease, bool bCompatible);
+  void AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, bool release);
+  void AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool release, bool compatible);
 
  private:
   Program& p_;
@@ -51,7 +51,7 @@ bool SendKeyBatch(Program& program, const KeyBatch& batch);
 // The one way the program sends keys: vKey with Ctrl, Alt and Shift held around it, all in
 // one batch, then a pause. Modifiers pressed are always released. False when the system
 // refused the keys (the user has been told).
-bool SendKeyChord(Program& program, bool bCtrl, bool bAlt, bool bShift, int vKey,
+bool SendKeyChord(Program& program, bool ctrl, bool alt, bool shift, int vKey,
                   std::int32_t lPauseMs);
 
 // What the user is told when the keys did not go in.

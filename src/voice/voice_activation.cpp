@@ -5,9 +5,9 @@
 
 namespace varnel {
 
-void VoiceActivation::SetVoiceCommands(bool bOn) {
+void VoiceActivation::SetVoiceCommands(bool on) {
   ProgramState& st = p_.state;
-  if (bOn) {
+  if (on) {
     if (st.voxActive) {
       return;
     }
@@ -20,24 +20,24 @@ void VoiceActivation::SetVoiceCommands(bool bOn) {
           kMbOkCancel | kMbIconInformation, "");
     }
     if (answer != kIdCancel) {
-      p_.LoadVoxForm();
+      p_.StartVoiceCommands();
     }
   } else {
     if (!st.voxActive) {
       return;
     }
-    p_.UnloadVoxForm();
+    p_.StopVoiceCommands();
   }
 
   // The search window may be gone already when this runs during shutdown.
   if (!st.formLoaded) {
     return;
   }
-  p_.platform.SetValue({Ctl::chk_vox}, st.voxActive ? 1 : 0);
+  p_.platform.SetValue({Control::VoiceCommands}, st.voxActive ? 1 : 0);
   if (!st.settingsProblemOnLine) {
-    p_.platform.SetText({Ctl::lbl_hmo}, st.voxActive             ? kVoiceActiveText
-                                        : st.voiceNotice.empty() ? kOptionsHint
-                                                                 : st.voiceNotice);
+    p_.platform.SetText({Control::Message}, st.voxActive             ? kVoiceActiveText
+                                            : st.voiceNotice.empty() ? kOptionsHint
+                                                                     : st.voiceNotice);
   }
   p_.platform.FormToFront();
 }
@@ -53,8 +53,8 @@ std::uint32_t VoiceActivation::IsNatSpeakRunning() {
   return p_.winutil.FindProcess(p_.platform.RecogniserProcessName(), true, false);
 }
 
-void VoiceActivation::chk_vox_Click() {
-  const bool ticked = p_.platform.Value({Ctl::chk_vox}) != 0;
+void VoiceActivation::VoiceCommandsToggled() {
+  const bool ticked = p_.platform.Value({Control::VoiceCommands}) != 0;
   if (ticked != p_.state.voxActive) {
     SetVoiceCommands(!p_.state.voxActive);
   }

@@ -11,12 +11,12 @@ class VoiceActivation {
  public:
   explicit VoiceActivation(Program& program) : p_(program) {}
 
-  void SetVoiceCommands(bool bOn);
+  void SetVoiceCommands(bool on);
   // Switches them on at start-up: a failure unticks the box and is said in the window's
   // message line instead of a box, so the focus stays where the user is.
   void SwitchOnAtStart();
   std::uint32_t IsNatSpeakRunning();
-  void chk_vox_Click();
+  void VoiceCommandsToggled();
 
  private:
   Program& p_;

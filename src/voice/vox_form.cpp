@@ -29,21 +29,21 @@ bool SameText(const std::string& a, std::size_t pos, const std::string& b, bool 
 
 }  // namespace
 
-std::int32_t CountSubstrings(const std::string& sText, const std::string& sFind,
+std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
                              std::int32_t& lCompare) {
   if (lCompare < 0) {
     lCompare = 0;
   }
-  if (sFind.empty()) {
+  if (needle.empty()) {
     return 0;
   }
   const bool ignoreCase = lCompare != 0;
   std::int32_t count = 0;
   std::size_t pos = 0;
-  while (pos + sFind.size() <= sText.size() && count < kMaxCount) {
-    if (SameText(sText, pos, sFind, ignoreCase)) {
+  while (pos + needle.size() <= haystack.size() && count < kMaxCount) {
+    if (SameText(haystack, pos, needle, ignoreCase)) {
       ++count;
-      pos += sFind.size();
+      pos += needle.size();
     } else {
       ++pos;
     }
@@ -108,18 +108,18 @@ std::string RegistrationFailureText(const std::string& recogniserName, const Spe
   return message;
 }
 
-void VoxForm::Form_Load() {
+void VoiceCommandSession::Start() {
   loaded_ = true;
-  m_bFindReady = false;
+  findReady_ = false;
   RegisterCommands();
 }
 
-void VoxForm::Form_Unload() {
+void VoiceCommandSession::Stop() {
   UnregisterCommands();
   loaded_ = false;
 }
 
-void VoxForm::RegisterCommands() {
+void VoiceCommandSession::RegisterCommands() {
   // The form has no window of its own here, so there is nothing to place behind the
   // foreground window.
   Program& p = p_;
@@ -144,8 +144,8 @@ void VoxForm::RegisterCommands() {
   bool stopped = false;
   do {
     SpeechError createError;
-    objVox_ = pl.CreateSpeechService(createError);
-    if (!objVox_) {
+    service_ = pl.CreateSpeechService(createError);
+    if (!service_) {
       if (createError.number == 0) {
         createError.number = kErrCantCreateObject;
       }
@@ -156,14 +156,14 @@ void VoxForm::RegisterCommands() {
       stopped = true;
       break;
     }
-    if (!step(objVox_->Register(this))) {
+    if (!step(service_->Register(this))) {
       break;
     }
     if (!yield()) {
       stopped = true;
       break;
     }
-    if (!step(objVox_->CreateMenu(kVoxApp, kVoxState, kVoxLanguage))) {
+    if (!step(service_->CreateMenu(kVoxApp, kVoxState, kVoxLanguage))) {
       break;
     }
     menuCreated_ = true;
@@ -171,7 +171,7 @@ void VoxForm::RegisterCommands() {
       stopped = true;
       break;
     }
-    if (!step(objVox_->SetList(kNumberList, kNumberListMax, NumberListText()))) {
+    if (!step(service_->SetList(kNumberList, kNumberListMax, NumberListText()))) {
       break;
     }
     bool added = true;
@@ -183,13 +183,13 @@ void VoxForm::RegisterCommands() {
         std::int32_t compare = 0;
         const std::int32_t count = CountSubstrings(text, std::string(1, '\0'), compare);
         const std::string name = text.substr(0, text.find('\0'));
-        if (!step(objVox_->SetList(name, count, text))) {
+        if (!step(service_->SetList(name, count, text))) {
           added = false;
           break;
         }
         spoken = "<" + name + ">";
       }
-      if (!step(objVox_->AddCommand(c.id, spoken, kVoxApp))) {
+      if (!step(service_->AddCommand(c.id, spoken, kVoxApp))) {
         added = false;
         break;
       }
@@ -197,7 +197,7 @@ void VoxForm::RegisterCommands() {
     if (!added) {
       break;
     }
-    if (!step(objVox_->SetActive(true))) {
+    if (!step(service_->SetActive(true))) {
       break;
     }
     ok = true;
@@ -230,40 +230,40 @@ void VoxForm::RegisterCommands() {
   pl.SetMousePointer(kPointerDefault);
 }
 
-void VoxForm::UnregisterCommands() {
+void VoiceCommandSession::UnregisterCommands() {
   Platform& pl = p_.platform;
   pl.SetMousePointer(kPointerHourglass);
-  if (objVox_) {
+  if (service_) {
     // A service that has gone away has nothing left to take down.
     if (!lost_) {
-      objVox_->Unregister();
+      service_->Unregister();
       if (menuCreated_) {
-        objVox_->SetActive(false);
+        service_->SetActive(false);
         for (std::int32_t id = kVoxCommandCount - 1; id >= 0; --id) {
-          objVox_->RemoveCommand(id);
+          service_->RemoveCommand(id);
         }
-        objVox_->ReleaseMenu();
+        service_->ReleaseMenu();
       }
     }
     menuCreated_ = false;
-    objVox_.reset();
+    service_.reset();
   }
   p_.state.voxActive = false;
   if (p_.state.formLoaded) {
-    pl.SetValue({Ctl::chk_vox}, 0);
+    pl.SetValue({Control::VoiceCommands}, 0);
   }
   pl.SetMousePointer(kPointerDefault);
 }
 
-void VoxForm::OnCommandRecognize(const SpeechRecognition& r) {
+void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
   Program& p = p_;
   const auto alive = alive_;
-  m_iCommand = static_cast<std::int16_t>(r.id & 0xFFFF);
-  m_hFocus = p.platform.FocusWindow();
+  command_ = static_cast<std::int16_t>(r.id & 0xFFFF);
+  focus_ = p.platform.FocusWindow();
   p.window.SetKeyboard(false);
-  m_sListResult = r.listResults.empty() ? std::string{} : r.listResults.front();
+  listResult_ = r.listResults.empty() ? std::string{} : r.listResults.front();
 
-  const VoxCommand* c = FindVoxCommand(m_iCommand);
+  const VoxCommand* c = FindVoxCommand(command_);
   if (c == nullptr) {
     return;
   }
@@ -278,31 +278,32 @@ void VoxForm::OnCommandRecognize(const SpeechRecognition& r) {
     SendKeyChord(p, false, false, false, c->vk, 0);
     return;
   }
-  pending_.push_back({m_iCommand, m_sListResult, m_hFocus});
+  pending_.push_back({command_, listResult_, focus_});
   p.summoning.PostCode(CODE_VOX_COMMAND);
 }
 
-void VoxForm::OnCommandOther(const std::string&, const std::string&, const std::string&) {
+void VoiceCommandSession::OnCommandOther(const std::string&, const std::string&,
+                                         const std::string&) {
   p_.window.SetKeyboard(false);
 }
 
-void VoxForm::OnServiceLost() {
-  if (lost_ || !objVox_) {
+void VoiceCommandSession::OnServiceLost() {
+  if (lost_ || !service_) {
     return;
   }
   lost_ = true;
   // Quietly off: the form is unloaded later, not inside the service's own callback.
   p_.state.voxActive = false;
   if (p_.state.formLoaded) {
-    p_.platform.SetValue({Ctl::chk_vox}, 0);
+    p_.platform.SetValue({Control::VoiceCommands}, 0);
     if (!p_.state.settingsProblemOnLine) {
-      p_.platform.SetText({Ctl::lbl_hmo}, kOptionsHint);
+      p_.platform.SetText({Control::Message}, kOptionsHint);
     }
   }
   p_.summoning.PostCode(CODE_VOX_UNLOAD);
 }
 
-void VoxForm::vox_command() {
+void VoiceCommandSession::RunNextCommand() {
   if (pending_.empty()) {
     return;
   }
@@ -314,7 +315,7 @@ void VoxForm::vox_command() {
   }
 }
 
-void VoxForm::Run(const VoxCommand& c, const Pending& what) {
+void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
   Program& p = p_;
   Platform& pl = p.platform;
   // Key chords yield; the form may be unloaded meanwhile and must then not be touched.
@@ -349,7 +350,7 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
       break;
     case VoxAction::HideIt: {
       const Hwnd front = pl.ForegroundWindow();
-      if (front != 0 && front == p.state.hwndBox) {
+      if (front != 0 && front == p.state.searchWindow) {
         p.winutil.HideSearchWindow();
       } else if (front != 0) {
         pl.ShowWindow(front, ShowCmd::Minimise);
@@ -357,19 +358,19 @@ void VoxForm::Run(const VoxCommand& c, const Pending& what) {
       break;
     }
     case VoxAction::SearchDocument:
-      m_bFindReady = false;
+      findReady_ = false;
       chord(true, false, false, 'F', 250);
       chord(false, false, false, 46, 0);
       break;
     case VoxAction::FindNext:
-      if (m_bFindReady) {
+      if (findReady_) {
         chord(false, false, false, 114, 0);
       } else {
         chord(false, false, false, 32, 0);
         chord(false, false, false, 8, 0);
         chord(false, false, false, 13, 0);
         if (*alive) {
-          m_bFindReady = true;
+          findReady_ = true;
         }
       }
       break;

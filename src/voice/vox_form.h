@@ -13,7 +13,7 @@ namespace varnel {
 class Program;
 struct VoxCommand;
 
-std::int32_t CountSubstrings(const std::string& sText, const std::string& sFind,
+std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
                              std::int32_t& lCompare);
 
 // N of the repeating commands: the leading number of the list word, rounded; 0 when there
@@ -25,16 +25,16 @@ int ListNumber(const std::string& listResult);
 std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
                                     std::int32_t line);
 
-class VoxForm final : public SpeechEvents {
+class VoiceCommandSession final : public SpeechEvents {
  public:
-  explicit VoxForm(Program& program) : p_(program) {}
-  VoxForm(const VoxForm&) = delete;
-  VoxForm& operator=(const VoxForm&) = delete;
-  ~VoxForm() { *alive_ = false; }
+  explicit VoiceCommandSession(Program& program) : p_(program) {}
+  VoiceCommandSession(const VoiceCommandSession&) = delete;
+  VoiceCommandSession& operator=(const VoiceCommandSession&) = delete;
+  ~VoiceCommandSession() { *alive_ = false; }
 
-  void Form_Load();    // RegisterCommands
-  void Form_Unload();  // UnregisterCommands
-  // Form_Load has run: the form holds (or tried to hold) a registration. A form that only
+  void Start();
+  void Stop();
+  // Start has run: the form holds (or tried to hold) a registration. A form that only
   // carries out handed-over command phrases is not loaded.
   bool Loaded() const { return loaded_; }
 
@@ -43,7 +43,7 @@ class VoxForm final : public SpeechEvents {
                       const std::string& state) override;
   void OnServiceLost() override;
   // Carries out the oldest recognised command that has not run yet.
-  void vox_command();
+  void RunNextCommand();
 
  private:
   // One recognition waiting for its posted code.
@@ -58,16 +58,16 @@ class VoxForm final : public SpeechEvents {
   void Run(const VoxCommand& c, const Pending& what);
 
   Program& p_;
-  std::unique_ptr<SpeechService> objVox_;
+  std::unique_ptr<SpeechService> service_;
   bool menuCreated_ = false;
   bool loaded_ = false;
   bool lost_ = false;  // the service went away
   // Cleared when the form is destroyed; work that yields checks it before going on.
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-  int m_iCommand = 0;
-  std::string m_sListResult;
-  Hwnd m_hFocus = 0;
-  bool m_bFindReady = false;
+  int command_ = 0;
+  std::string listResult_;
+  Hwnd focus_ = 0;
+  bool findReady_ = false;
   // Each posted CODE_VOX_COMMAND carries out its own recognition, so a second command
   // heard before the first has run neither replaces it nor runs twice.
   std::deque<Pending> pending_;

@@ -9,7 +9,7 @@ namespace {
 constexpr int kVkAlt = 18;
 }  // namespace
 
-void ForegroundTracker::timer_vnl_Timer() {
+void ForegroundTracker::FollowForeground() {
   TrackForeground();
 }
 
@@ -20,13 +20,13 @@ void ForegroundTracker::TrackForeground() {
   const Hwnd focus = pf.FocusWindow();
   const Hwnd desktop = pf.DesktopWindow();
 
-  if (fg != desktop && fg != 0 && fg != st.hwndLastApp && fg != st.hwndBox) {
-    if (st.hwndLastApp == 0 || st.hwndPrevApp == 0) {
-      st.hwndLastApp = fg;
-      st.hwndPrevApp = fg;
-    } else if (pf.WindowThread(fg) != pf.WindowThread(st.hwndLastApp)) {
-      st.hwndPrevApp = st.hwndLastApp;
-      st.hwndLastApp = fg;
+  if (fg != desktop && fg != 0 && fg != st.lastApp && fg != st.searchWindow) {
+    if (st.lastApp == 0 || st.previousApp == 0) {
+      st.lastApp = fg;
+      st.previousApp = fg;
+    } else if (pf.WindowThread(fg) != pf.WindowThread(st.lastApp)) {
+      st.previousApp = st.lastApp;
+      st.lastApp = fg;
     }
     // Another window of the same thread (a dialog of the same application) changes nothing.
   }
@@ -35,7 +35,7 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
 
-  if (fg != 0 && fg != st.hwndBox) {
+  if (fg != 0 && fg != st.searchWindow) {
     st.searchFront = false;
     return;
   }
@@ -48,7 +48,7 @@ void ForegroundTracker::TrackForeground() {
   if (fg == 0 || p_.window.Keyboard()) {
     return;
   }
-  const ControlRef terms{Ctl::txt_vnl, 0};
+  const ControlRef terms{Control::Terms, 0};
   if (focus == pf.ControlHwnd(terms) || p_.hook.IsKeyDown(kVkAlt) != 0) {
     return;
   }
@@ -57,7 +57,7 @@ void ForegroundTracker::TrackForeground() {
 
 void ForegroundTracker::CheckPellar() {
   Platform& pf = p_.platform;
-  const ControlRef vox{Ctl::chk_vox, 0};
+  const ControlRef vox{Control::VoiceCommands, 0};
   if (p_.winutil.FindAppWindow(kModePellarMain) != 0) {
     pf.SetVisible(vox, false);
     if (p_.state.voxActive) {
@@ -72,7 +72,7 @@ void ForegroundTracker::SnapBack() {
   Platform& pf = p_.platform;
   const ProgramState& st = p_.state;
   const Hwnd fg = pf.ForegroundWindow();
-  Hwnd target = st.hwndPrevApp;
+  Hwnd target = st.previousApp;
 
   if (target == 0 || target == fg || !pf.IsWindowVisible(target)) {
     // The parked search window is visible to the system but off screen: never hand it the
@@ -85,7 +85,7 @@ void ForegroundTracker::SnapBack() {
       if (cur == 0) {
         break;
       }
-      if (cur == fg || (parked && cur == st.hwndBox)) {
+      if (cur == fg || (parked && cur == st.searchWindow)) {
         continue;
       }
       if (pf.IsWindowVisible(cur) && pf.HasCaption(cur)) {

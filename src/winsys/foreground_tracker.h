@@ -9,7 +9,7 @@ class ForegroundTracker {
  public:
   explicit ForegroundTracker(Program& program) : p_(program) {}
 
-  void timer_vnl_Timer();
+  void FollowForeground();
   void TrackForeground();
   void CheckPellar();
   void SnapBack();

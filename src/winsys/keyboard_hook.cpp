@@ -102,7 +102,7 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
   }
   switch (vk) {
     case kVkTab:
-      if (pf.ForegroundWindow() == st.hwndBox) {
+      if (pf.ForegroundWindow() == st.searchWindow) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
         p_.window.SetKeyboard(true);
         p_.summoning.PostCode(CODE_CYCLE_FOCUS);
@@ -113,12 +113,12 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     case kVkDown:
     case kVkLeft:
     case kVkRight:
-      if (pf.ForegroundWindow() == st.hwndBox) {
+      if (pf.ForegroundWindow() == st.searchWindow) {
         p_.window.SetKeyboard(true);
       }
       return false;
     default:
-      if (mask == kMaskAlt && pf.ForegroundWindow() == st.hwndBox) {
+      if (mask == kMaskAlt && pf.ForegroundWindow() == st.searchWindow) {
         p_.window.SetKeyboard(true);
       }
       return false;
@@ -153,7 +153,7 @@ void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
   vk = static_cast<int>(st.kbdEvent.vkCode & 0xFFFFU);
   if ((st.kbdEvent.flags & kKeyEventUp) != 0) {
     msg = kMsgKeyUp;
-    mask = st.iShiftMask;  // a key-up reports the modifiers of the last key-down
+    mask = st.heldModifiers;  // a key-up reports the modifiers of the last key-down
     return;
   }
   msg = kMsgKeyDown;
@@ -167,7 +167,7 @@ void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
   if (IsKeyDown(kVkAlt) != 0) {
     mask += kMaskAlt;
   }
-  st.iShiftMask = mask;
+  st.heldModifiers = mask;
 }
 
 std::int32_t KeyboardHook::IsKeyDown(int vk) {

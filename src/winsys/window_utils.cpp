@@ -64,7 +64,7 @@ std::uint64_t WindowUtils::TickNow() {
   return p_.platform.TickCount();
 }
 
-void WindowUtils::WaitMs(std::int32_t ms, bool bYield) {
+void WindowUtils::WaitMs(std::int32_t ms, bool yield) {
   Platform& pf = p_.platform;
   pf.Sleep(1);
   pf.DoEvents();
@@ -75,14 +75,14 @@ void WindowUtils::WaitMs(std::int32_t ms, bool bYield) {
   const std::uint32_t start = pf.TickCount();
   const auto span = static_cast<std::uint32_t>(ms);
   while (static_cast<std::uint32_t>(pf.TickCount() - start) < span) {
-    if (bYield) {
+    if (yield) {
       pf.DoEvents();
     }
     pf.Sleep(1);  // don't burn a core while waiting
   }
 }
 
-void WindowUtils::ForceForeground(Hwnd hwnd, bool bPulse) {
+void WindowUtils::ForceForeground(Hwnd hwnd, bool pulse) {
   Platform& pf = p_.platform;
   const Hwnd fg = pf.ForegroundWindow();
   if (hwnd != fg) {
@@ -98,13 +98,13 @@ void WindowUtils::ForceForeground(Hwnd hwnd, bool bPulse) {
       taken = pf.SetForegroundWindow(hwnd);
     }
     // The search window is asked once, unless the system refused it the foreground.
-    if (hwnd != p_.state.hwndBox || !taken || pf.ForegroundWindow() != hwnd) {
+    if (hwnd != p_.state.searchWindow || !taken || pf.ForegroundWindow() != hwnd) {
       WaitMs(0, true);
       RetryForeground(hwnd);
     }
   }
   WaitMs(0, true);
-  if (bPulse) {
+  if (pulse) {
     SetTopmost(hwnd, true);
     WaitMs(0, true);
     SetTopmost(hwnd, false);
@@ -123,8 +123,8 @@ void WindowUtils::RetryForeground(Hwnd hwnd) {
   }
 }
 
-void WindowUtils::SetTopmost(Hwnd hwnd, bool bOn) {
-  p_.platform.SetZOrder(hwnd, bOn ? ZPlace::TopMost : ZPlace::NoTopMost);
+void WindowUtils::SetTopmost(Hwnd hwnd, bool on) {
+  p_.platform.SetZOrder(hwnd, on ? ZPlace::TopMost : ZPlace::NoTopMost);
 }
 
 void WindowUtils::ActivateWindow(Hwnd hwnd) {
@@ -137,9 +137,9 @@ void WindowUtils::HideSearchWindow() {
     return;
   }
   pf.SetFormTop(kParkedTop);
-  pf.SetForeColor(ControlRef{Ctl::lbl_doit, 0}, kHeadingBlue);
+  pf.SetForeColor(ControlRef{Control::DoIt, 0}, kHeadingBlue);
   p_.window.SetKeyboard(false);
-  const Hwnd next = NextShownWindow(p_.state.hwndBox);
+  const Hwnd next = NextShownWindow(p_.state.searchWindow);
   if (next != 0) {
     ActivateWindow(next);
   }
@@ -216,25 +216,25 @@ void WindowUtils::CentreForm() {
   pf.MoveForm(left, raised, w, h);
 }
 
-std::uint32_t WindowUtils::FindProcess(const std::string& sImage, bool bPidOnly, bool bActivate) {
+std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, bool activate) {
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
-  st.pidFound = 0;
-  const std::string name = GetFileName(sImage);
+  st.foundProcess = 0;
+  const std::string name = GetFileName(image);
   for (const ProcessEntry& entry : pf.Processes()) {
     if (ImageMatches(TrimNull(entry.exeFile), name)) {
-      st.pidFound = entry.pid;
+      st.foundProcess = entry.pid;
       break;
     }
   }
-  if (bPidOnly) {
-    return st.pidFound;
+  if (pidOnly) {
+    return st.foundProcess;
   }
   Hwnd h = 0;
-  if (st.pidFound != 0) {
+  if (st.foundProcess != 0) {
     h = FindAppWindow(kModeCaptionedOfFound);
   }
-  if (h != 0 && bActivate) {
+  if (h != 0 && activate) {
     if (pf.IsIconic(h)) {
       pf.ShowWindow(h, ShowCmd::Restore);
     }
@@ -246,13 +246,13 @@ std::uint32_t WindowUtils::FindProcess(const std::string& sImage, bool bPidOnly,
 Hwnd WindowUtils::FindAppWindow(int mode) {
   ProgramState& st = p_.state;
   // The sibling lookup goes through FindProcess too; keep the pid our own caller found.
-  const ProcessId requested = st.pidFound;
-  st.pidPellar = FindProcess(std::string(kPellarImage), true, false);
-  st.pidFound = requested;
-  st.hwndFound = 0;
+  const ProcessId requested = st.foundProcess;
+  st.helperProcess = FindProcess(std::string(kPellarImage), true, false);
+  st.foundProcess = requested;
+  st.foundWindow = 0;
   p_.platform.EnumWindows(
       [this, mode, requested](Hwnd h) { return EnumWindowProc(h, mode, requested); });
-  return st.hwndFound;
+  return st.foundWindow;
 }
 
 bool WindowUtils::EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested) {
@@ -260,12 +260,12 @@ bool WindowUtils::EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested) {
   ProgramState& st = p_.state;
   bool match = false;
   if (mode == kModePellarMain) {
-    match = WindowProcessId(hwnd) == st.pidPellar && IsMdiMainFormClass(hwnd);
+    match = WindowProcessId(hwnd) == st.helperProcess && IsMdiMainFormClass(hwnd);
   } else if (mode == kModeCaptionedOfFound) {
     match = pf.IsWindowVisible(hwnd) && pf.HasCaption(hwnd) && WindowProcessId(hwnd) == requested;
   }
   if (match) {
-    st.hwndFound = hwnd;
+    st.foundWindow = hwnd;
     return false;
   }
   return true;

@@ -23,10 +23,10 @@ class WindowUtils {
   // Milliseconds since system start, 0 to 2^32 - 1 (fixed point with four decimals in the
   // original; whole milliseconds are all the program uses).
   std::uint64_t TickNow();
-  void WaitMs(std::int32_t ms, bool bYield);
-  void ForceForeground(Hwnd hwnd, bool bPulse);
+  void WaitMs(std::int32_t ms, bool yield);
+  void ForceForeground(Hwnd hwnd, bool pulse);
   void RetryForeground(Hwnd hwnd);
-  void SetTopmost(Hwnd hwnd, bool bOn);
+  void SetTopmost(Hwnd hwnd, bool on);
   void ActivateWindow(Hwnd hwnd);
   void HideSearchWindow();
   Hwnd NextShownWindow(Hwnd hStart);
@@ -34,7 +34,7 @@ class WindowUtils {
   void PlaceBehindForeground(Hwnd hwnd);
   void SetWindowOwner(Hwnd hwnd, Hwnd hOwner);
   void CentreForm();
-  std::uint32_t FindProcess(const std::string& sImage, bool bPidOnly, bool bActivate);
+  std::uint32_t FindProcess(const std::string& image, bool pidOnly, bool activate);
   Hwnd FindAppWindow(int mode);
   bool IsMdiMainFormClass(Hwnd hwnd);
   ProcessId WindowProcessId(Hwnd hwnd);

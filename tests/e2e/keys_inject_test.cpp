@@ -190,7 +190,7 @@ class KeysTest : public ::testing::Test {
  protected:
   KeysTest() : injector(xcb_connect(nullptr, nullptr), true) {
     fake.injectedKeysReachHook = false;
-    program.sendKey = std::make_unique<ClsSendKey>(program);
+    program.sendKey = std::make_unique<KeySender>(program);
   }
 
   std::vector<std::string> Send(bool ctrl, bool alt, bool shift, int vk, int times = 1) {

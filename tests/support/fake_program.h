@@ -112,7 +112,7 @@ class FakeProgram {
     fake.RunPending();
   }
 
-  std::string Terms() { return fake.Text({Ctl::txt_vnl, 0}); }
+  std::string Terms() { return fake.Text({Control::Terms, 0}); }
   bool Parked() { return fake.FormCreated() && fake.FormTop() == -32000; }
   bool OnScreen() { return fake.FormCreated() && fake.FormTop() > 0; }
   std::string CfgText() const { return ReadFile(cfgFile_); }

@@ -225,7 +225,7 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     BrowserDesk d;
     d.pf.browserUserCommand = R"("C:\B\gone.exe" "%1")";
     d.pf.launchesStart = false;
-    d.p.state.hwndBox = d.pf.CreateSearchWindow(SearchWindowDesign());
+    d.p.state.searchWindow = d.pf.CreateSearchWindow(SearchWindowDesign());
     d.p.state.formLoaded = true;
     d.pf.ShowForm();
     d.pf.SetFormTop(onScreen ? 1440 : -32000);
@@ -241,7 +241,7 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
   for (bool onScreen : {true, false}) {
     SCOPED_TRACE(onScreen ? "none found, window on screen" : "none found, window parked");
     BrowserDesk d;
-    d.p.state.hwndBox = d.pf.CreateSearchWindow(SearchWindowDesign());
+    d.p.state.searchWindow = d.pf.CreateSearchWindow(SearchWindowDesign());
     d.p.state.formLoaded = true;
     d.pf.ShowForm();
     d.pf.SetFormTop(onScreen ? 1440 : -32000);

@@ -223,7 +223,7 @@ TEST_F(PhraseTest, UnknownPhraseDoesNothing) {
 TEST_F(PhraseTest, UsesTheRegisteredFormWhenVoiceIsOn) {
   fake.AddProcess(7000, "natspeak.exe");
   p.voice.SetVoiceCommands(true);
-  VoxForm* form = p.vox.get();
+  VoiceCommandSession* form = p.vox.get();
   fake.RunPending();
   fake.ClearLog();
   p.OnCommandPhrase("Find Next");

@@ -65,7 +65,7 @@ class CommandTableTest : public VoiceTest {};
 
 TEST_F(CommandTableTest, EveryCommandSendsItsKeys) {
   ASSERT_EQ(kRows.size(), static_cast<std::size_t>(kVoxCommandCount));
-  p.LoadVoxForm();
+  p.StartVoiceCommands();
   ASSERT_TRUE(p.state.voxActive);
   for (const Row& row : kRows) {
     fake.RunPending();
@@ -78,7 +78,7 @@ TEST_F(CommandTableTest, EveryCommandSendsItsKeys) {
 }
 
 TEST_F(CommandTableTest, RepeatingCommandsWithoutANumberSendNothing) {
-  p.LoadVoxForm();
+  p.StartVoiceCommands();
   for (std::int32_t id : {16, 17, 19, 20}) {
     for (const Strings& list : {Strings{}, Strings{""}, Strings{"many"}, Strings{"0"}}) {
       fake.ClearLog();
@@ -90,7 +90,7 @@ TEST_F(CommandTableTest, RepeatingCommandsWithoutANumberSendNothing) {
 }
 
 TEST_F(CommandTableTest, RepeatsPauseAfterEveryChord) {
-  p.LoadVoxForm();
+  p.StartVoiceCommands();
   fake.RunPending();
   fake.ClearLog();
   script->Recognize(16, "", {"2"});

@@ -86,10 +86,10 @@ TEST(FakePlatform, UsLayout) {
 TEST(FakePlatform, OptionGroupsAreExclusive) {
   FakePlatform fake;
   fake.CreateSearchWindow(SearchWindowDesign());
-  fake.SetValue({Ctl::op_date, 3}, 1);
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 3);
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_which), 0);
-  EXPECT_EQ(fake.Value({Ctl::op_date, 0}), 0);
+  fake.SetValue({Control::DateRange, 3}, 1);
+  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 3);
+  EXPECT_EQ(fake.SelectedOption(Control::Scope), 0);
+  EXPECT_EQ(fake.Value({Control::DateRange, 0}), 0);
 }
 
 TEST(FakePlatform, ClockWraps) {
@@ -133,24 +133,27 @@ TEST_F(FakeProgramTest, FocusOnlyGoesToControlsThatCanTakeIt) {
     bool ok;
   };
   const Case cases[] = {
-      {"enabled option", [] {}, {Ctl::op_date, 1}, true},
+      {"enabled option", [] {}, {Control::DateRange, 1}, true},
       {"disabled option",
        [&] {
-         fake.SetEnabled({Ctl::op_date, 1}, false);
+         fake.SetEnabled({Control::DateRange, 1}, false);
        },
-       {Ctl::op_date, 1},
+       {Control::DateRange, 1},
        false},
-      {"hidden check box", [&] { fake.SetVisible({Ctl::chk_vox}, false); }, {Ctl::chk_vox}, false},
-      {"label", [] {}, {Ctl::lbl_doit}, false},
+      {"hidden check box",
+       [&] { fake.SetVisible({Control::VoiceCommands}, false); },
+       {Control::VoiceCommands},
+       false},
+      {"label", [] {}, {Control::DoIt}, false},
       {"option in a hidden container",
-       [&] { fake.SetVisible({Ctl::pic_date}, false); },
-       {Ctl::op_date, 0},
+       [&] { fake.SetVisible({Control::DatePanel}, false); },
+       {Control::DateRange, 0},
        false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     c.setup();
-    fake.SetFocus({Ctl::txt_vnl});
+    fake.SetFocus({Control::Terms});
     EXPECT_EQ(fake.SetFocus(c.target), c.ok);
     EXPECT_EQ(fake.ActiveControl() == c.target, c.ok);
   }
@@ -159,7 +162,7 @@ TEST_F(FakeProgramTest, FocusOnlyGoesToControlsThatCanTakeIt) {
 TEST_F(FakeProgramTest, CheckBoxClicksOnlyOnChangeAndCodesDieWithTheWindow) {
   app.Start();
   fake.ClearLog();
-  fake.SetValue({Ctl::chk_vox}, 0);  // unchanged: no click, so no voice switching
+  fake.SetValue({Control::VoiceCommands}, 0);  // unchanged: no click, so no voice switching
   EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);
 
   fake.UserClose();

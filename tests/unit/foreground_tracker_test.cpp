@@ -14,9 +14,9 @@
 namespace varnel {
 namespace {
 
-const ControlRef kTerms{Ctl::txt_vnl, 0};
-const ControlRef kVox{Ctl::chk_vox, 0};
-const ControlRef kScope{Ctl::op_which, 2};
+const ControlRef kTerms{Control::Terms, 0};
+const ControlRef kVox{Control::VoiceCommands, 0};
+const ControlRef kScope{Control::Scope, 2};
 
 struct TrackDesk {
   FakePlatform pf;
@@ -26,7 +26,7 @@ struct TrackDesk {
   TrackDesk() {
     pf.SetProcesses({{10, "System"}, {pf.OwnPid(), "varnel"}});
     box = pf.CreateSearchWindow(SearchWindowDesign());
-    p.state.hwndBox = box;
+    p.state.searchWindow = box;
     p.state.formLoaded = true;
     pf.ShowForm();
     pf.SetFormTop(1440);
@@ -42,7 +42,7 @@ struct TrackDesk {
   // The user brings a window forward and the timer ticks.
   void Front(Hwnd h) {
     pf.UserActivate(h);
-    p.tracker.timer_vnl_Timer();
+    p.tracker.FollowForeground();
   }
   Hwnd Pellar() {
     pf.AddProcess(60, "Pellar.exe");
@@ -77,8 +77,8 @@ TEST(ForegroundTracking, RemembersTheLastTwoApplications) {
     for (const std::string& name : c.sequence) {
       d.Front(w[name]);
     }
-    EXPECT_EQ(d.p.state.hwndLastApp, w[c.last]);
-    EXPECT_EQ(d.p.state.hwndPrevApp, w[c.prev]);
+    EXPECT_EQ(d.p.state.lastApp, w[c.last]);
+    EXPECT_EQ(d.p.state.previousApp, w[c.prev]);
   }
 }
 
@@ -200,7 +200,7 @@ TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
   EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kTerms));
 
   d.pf.SetFocus(kScope);
-  d.p.tracker.timer_vnl_Timer();
+  d.p.tracker.FollowForeground();
   EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kScope));  // not pulled back a second time
 
   d.Front(a);
@@ -249,8 +249,8 @@ TEST(ForegroundTracking, MessageBoxStopsChecksButNotRemembering) {
   d.Front(d.box);
   EXPECT_TRUE(d.pf.Visible(kVox));  // no sibling check while the box is open
   EXPECT_FALSE(d.p.state.searchFront);
-  EXPECT_EQ(d.p.state.hwndLastApp, b);
-  EXPECT_EQ(d.p.state.hwndPrevApp, a);
+  EXPECT_EQ(d.p.state.lastApp, b);
+  EXPECT_EQ(d.p.state.previousApp, a);
 }
 
 TEST(ForegroundTracking, SiblingProductHidesTheVoiceCheckBox) {
@@ -262,7 +262,7 @@ TEST(ForegroundTracking, SiblingProductHidesTheVoiceCheckBox) {
   EXPECT_FALSE(d.pf.Visible(kVox));
 
   d.pf.SetVisible(kVox, true);
-  d.p.tracker.timer_vnl_Timer();
+  d.p.tracker.FollowForeground();
   EXPECT_TRUE(d.pf.Visible(kVox));  // checked once per activation only
 
   d.pf.CloseWindow(pellar);

@@ -24,53 +24,53 @@ TEST_F(KeyNavigationTest, FocusCycle) {
     std::vector<std::string> order;
   };
   const Case cases[] = {
-      {"all groups", true, 0, {"op_date(0)", "chk_vox(0)", "op_which(0)", "txt_vnl(0)"}},
-      {"voice check box hidden", false, 0, {"op_date(0)", "op_which(0)", "txt_vnl(0)"}},
-      {"dates disabled", true, 5, {"chk_vox(0)", "op_which(0)", "txt_vnl(0)"}},
-      {"dates disabled, check box hidden", false, 5, {"op_which(0)", "txt_vnl(0)"}},
+      {"all groups", true, 0, {"DateRange(0)", "VoiceCommands(0)", "Scope(0)", "Terms(0)"}},
+      {"voice check box hidden", false, 0, {"DateRange(0)", "Scope(0)", "Terms(0)"}},
+      {"dates disabled", true, 5, {"VoiceCommands(0)", "Scope(0)", "Terms(0)"}},
+      {"dates disabled, check box hidden", false, 5, {"Scope(0)", "Terms(0)"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fake.SetVisible({Ctl::chk_vox}, c.voxVisible);
+    fake.SetVisible({Control::VoiceCommands}, c.voxVisible);
     p.window.SetKeyboard(true);  // moving through the window with the keyboard
-    fake.SetValue({Ctl::op_which, c.scope}, 1);
-    fake.SetFocus({Ctl::txt_vnl});
+    fake.SetValue({Control::Scope, c.scope}, 1);
+    fake.SetFocus({Control::Terms});
     std::vector<std::string> seen;
     for (std::size_t i = 0; i < c.order.size(); ++i) {
       app.Press(vk::Tab);
       seen.push_back(fake.FocusName());
     }
     EXPECT_EQ(seen, c.order);
-    EXPECT_EQ(fake.SelectedOption(Ctl::op_which), c.scope);  // focus alone selects nothing
+    EXPECT_EQ(fake.SelectedOption(Control::Scope), c.scope);  // focus alone selects nothing
   }
 }
 
 TEST_F(KeyNavigationTest, TabWithModifiersAlsoMovesForward) {
   for (int mask : {kMaskShift, kMaskAlt, kMaskCtrl}) {
     SCOPED_TRACE(mask);
-    fake.SetFocus({Ctl::txt_vnl});
+    fake.SetFocus({Control::Terms});
     app.Press(vk::Tab, mask);
-    EXPECT_EQ(fake.FocusName(), "op_date(0)");
+    EXPECT_EQ(fake.FocusName(), "DateRange(0)");
     EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
   }
 }
 
 TEST_F(KeyNavigationTest, TabBackToTheTermsSelectsOnlyWhenNothingIsSelected) {
-  fake.SetText({Ctl::txt_vnl}, "alpha beta");
+  fake.SetText({Control::Terms}, "alpha beta");
   struct Case {
     int start, length;
     std::string selected;
   };
   for (const Case& c : {Case{3, 0, "alpha beta"}, Case{6, 4, "beta"}}) {
-    fake.SetFocus({Ctl::op_which, 2});
-    fake.SetSelection({Ctl::txt_vnl}, c.start, c.length);
+    fake.SetFocus({Control::Scope, 2});
+    fake.SetSelection({Control::Terms}, c.start, c.length);
     p.keys.CycleFocus();
-    EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
-    EXPECT_EQ(fake.SelectedText({Ctl::txt_vnl}), c.selected);
+    EXPECT_EQ(fake.FocusName(), "Terms(0)");
+    EXPECT_EQ(fake.SelectedText({Control::Terms}), c.selected);
   }
   // Leaving the terms clears their selection.
   p.keys.CycleFocus();
-  EXPECT_EQ(fake.SelLength({Ctl::txt_vnl}), 0);
+  EXPECT_EQ(fake.SelLength({Control::Terms}), 0);
 }
 
 TEST_F(KeyNavigationTest, KeyPress) {
@@ -86,7 +86,7 @@ TEST_F(KeyNavigationTest, KeyPress) {
     p.summoning.ShowSearchWindow();
     fake.ClearLog();
     int ch = c.ch;
-    p.keys.Form_KeyPress(ch);
+    p.keys.HandleCharacter(ch);
     EXPECT_EQ(ch, c.after);
     EXPECT_EQ(fake.CountCalls("ShellOpen"), c.searched ? 1u : 0u);
     EXPECT_EQ(app.Parked(), c.parked);
@@ -94,7 +94,7 @@ TEST_F(KeyNavigationTest, KeyPress) {
 }
 
 TEST_F(KeyNavigationTest, EnterOnAScopeOptionSearches) {
-  fake.SetFocus({Ctl::op_which, 3});
+  fake.SetFocus({Control::Scope, 3});
   app.Press(vk::Return);
   EXPECT_EQ(fake.CountCalls("ShellOpen"), 1u);
   EXPECT_TRUE(app.Parked());
@@ -121,13 +121,13 @@ TEST_F(KeyNavigationTest, KeyUp) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fake.SetValue({Ctl::op_date, 4}, 1);
-    fake.SetText({Ctl::txt_vnl}, "alpha");
-    fake.SetFocus({Ctl::op_which, 0});
-    p.keys.Form_KeyUp(c.key, c.mask);
-    EXPECT_EQ(fake.SelectedOption(Ctl::op_date), c.date);
-    EXPECT_EQ(fake.SelLength({Ctl::txt_vnl}), c.selectsAll ? 5 : 0);
-    EXPECT_EQ(fake.FocusName(), c.selectsAll ? "txt_vnl(0)" : "op_which(0)");
+    fake.SetValue({Control::DateRange, 4}, 1);
+    fake.SetText({Control::Terms}, "alpha");
+    fake.SetFocus({Control::Scope, 0});
+    p.keys.KeyWentUp(c.key, c.mask);
+    EXPECT_EQ(fake.SelectedOption(Control::DateRange), c.date);
+    EXPECT_EQ(fake.SelLength({Control::Terms}), c.selectsAll ? 5 : 0);
+    EXPECT_EQ(fake.FocusName(), c.selectsAll ? "Terms(0)" : "Scope(0)");
   }
 }
 
@@ -151,47 +151,47 @@ TEST_F(KeyNavigationTest, ChordsActWhicheverKeyIsLetGoFirst) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fake.SetValue({Ctl::op_date, 4}, 1);
-    fake.SetText({Ctl::txt_vnl}, "alpha");
-    fake.SetSelection({Ctl::txt_vnl}, 0, 0);
-    fake.SetFocus({Ctl::op_which, 0});
-    p.keys.Form_KeyDown(c.key, c.downMask);
-    p.keys.Form_KeyUp(c.key, c.upMask);
-    EXPECT_EQ(fake.SelectedOption(Ctl::op_date), c.date);
-    EXPECT_EQ(fake.SelLength({Ctl::txt_vnl}), c.selectsAll ? 5 : 0);
+    fake.SetValue({Control::DateRange, 4}, 1);
+    fake.SetText({Control::Terms}, "alpha");
+    fake.SetSelection({Control::Terms}, 0, 0);
+    fake.SetFocus({Control::Scope, 0});
+    p.keys.KeyWentDown(c.key, c.downMask);
+    p.keys.KeyWentUp(c.key, c.upMask);
+    EXPECT_EQ(fake.SelectedOption(Control::DateRange), c.date);
+    EXPECT_EQ(fake.SelLength({Control::Terms}), c.selectsAll ? 5 : 0);
   }
   // A chord acts once: the next plain press of the key is plain.
-  fake.SetValue({Ctl::op_date, 4}, 1);
-  p.keys.Form_KeyDown('2', kMaskAlt);
-  p.keys.Form_KeyUp('2', 0);
-  fake.SetValue({Ctl::op_date, 4}, 1);
-  p.keys.Form_KeyDown('2', 0);
-  p.keys.Form_KeyUp('2', 0);
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 4);
+  fake.SetValue({Control::DateRange, 4}, 1);
+  p.keys.KeyWentDown('2', kMaskAlt);
+  p.keys.KeyWentUp('2', 0);
+  fake.SetValue({Control::DateRange, 4}, 1);
+  p.keys.KeyWentDown('2', 0);
+  p.keys.KeyWentUp('2', 0);
+  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 4);
 }
 
 TEST_F(KeyNavigationTest, CtrlAKeepsAPartialSelection) {
-  fake.SetText({Ctl::txt_vnl}, "alpha beta");
-  fake.SetSelection({Ctl::txt_vnl}, 0, 5);
-  fake.SetFocus({Ctl::op_date, 0});
-  p.keys.Form_KeyUp('A', kMaskCtrl);
-  EXPECT_EQ(fake.SelectedText({Ctl::txt_vnl}), "alpha");
-  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+  fake.SetText({Control::Terms}, "alpha beta");
+  fake.SetSelection({Control::Terms}, 0, 5);
+  fake.SetFocus({Control::DateRange, 0});
+  p.keys.KeyWentUp('A', kMaskCtrl);
+  EXPECT_EQ(fake.SelectedText({Control::Terms}), "alpha");
+  EXPECT_EQ(fake.FocusName(), "Terms(0)");
 }
 
 TEST_F(KeyNavigationTest, AltDigitSelectsADateEvenWhileDatesAreDisabled) {
-  app.Click({Ctl::op_which, 5});
-  ASSERT_FALSE(fake.Enabled({Ctl::op_date, 2}));
+  app.Click({Control::Scope, 5});
+  ASSERT_FALSE(fake.Enabled({Control::DateRange, 2}));
   app.Press('3', kMaskAlt);
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 2);
+  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 2);
 }
 
 TEST_F(KeyNavigationTest, HoverColoursChangeOnlyWhenDifferent) {
-  const ControlRef doit{Ctl::lbl_doit};
+  const ControlRef doit{Control::DoIt};
   fake.ClearLog();
-  for (int i = 0; i < 3; ++i) p.keys.lbl_doit_MouseMove();
+  for (int i = 0; i < 3; ++i) p.keys.PointerOverDoIt();
   EXPECT_EQ(fake.ForeColor(doit), kHoverGreen);
-  for (int i = 0; i < 3; ++i) p.keys.Form_MouseMove();
+  for (int i = 0; i < 3; ++i) p.keys.PointerOverBackground();
   EXPECT_EQ(fake.ForeColor(doit), kHeadingBlue);
   EXPECT_EQ(fake.CountCalls("SetForeColor"), 2u);
 }

@@ -25,7 +25,7 @@ struct HookDesk {
     w.thread = 77;
     app = pf.AddWindow(w);
     box = pf.CreateSearchWindow(SearchWindowDesign());
-    p.state.hwndBox = box;
+    p.state.searchWindow = box;
     p.state.formLoaded = true;
     pf.nextHookResult = kPassedOn;
     p.hook.HookKeyboard();
@@ -94,7 +94,7 @@ TEST(KeyboardHookDecision, Table) {
     EXPECT_EQ(result, r.swallowed ? 1 : kPassedOn);
     EXPECT_EQ(d.p.window.Keyboard(), r.keyboard);
     EXPECT_EQ(d.Posted(), r.posted);
-    EXPECT_EQ(d.p.state.iShiftMask, r.mask);
+    EXPECT_EQ(d.p.state.heldModifiers, r.mask);
   }
 }
 

@@ -26,11 +26,11 @@ TEST_F(SearchActionsTest, ScopeDecidesWhetherDatesApply) {
   for (int scope = 0; scope < 15; ++scope) {
     SCOPED_TRACE(scope);
     const bool dates = scope != 5 && scope != 6 && scope != 12;
-    fake.SetValue({Ctl::op_which, 0}, 1);
-    fake.SetValue({Ctl::op_date, 3}, 1);
-    fake.SetValue({Ctl::op_which, scope}, 1);  // raises the click like the form runtime
-    for (int d = 0; d < 6; ++d) EXPECT_EQ(fake.Enabled({Ctl::op_date, d}), dates) << d;
-    EXPECT_EQ(fake.SelectedOption(Ctl::op_date), dates ? 3 : 0);
+    fake.SetValue({Control::Scope, 0}, 1);
+    fake.SetValue({Control::DateRange, 3}, 1);
+    fake.SetValue({Control::Scope, scope}, 1);  // raises the click like the form runtime
+    for (int d = 0; d < 6; ++d) EXPECT_EQ(fake.Enabled({Control::DateRange, d}), dates) << d;
+    EXPECT_EQ(fake.SelectedOption(Control::DateRange), dates ? 3 : 0);
   }
 }
 
@@ -38,33 +38,33 @@ TEST_F(SearchActionsTest, FocusReturnsToTheTermsUnlessUsingTheKeyboard) {
   for (bool keyboard : {false, true}) {
     SCOPED_TRACE(keyboard);
     p.window.SetKeyboard(keyboard);
-    fake.SetFocus({Ctl::op_which, 0});
-    p.search.op_which_Click(9);
-    EXPECT_EQ(fake.FocusName(), keyboard ? "op_which(0)" : "txt_vnl(0)");
+    fake.SetFocus({Control::Scope, 0});
+    p.search.ScopeChosen(9);
+    EXPECT_EQ(fake.FocusName(), keyboard ? "Scope(0)" : "Terms(0)");
   }
 }
 
 TEST_F(SearchActionsTest, FocusWaitsForAltToBeReleased) {
   fake.SetKeyDown(vk::Menu, true);
   fake.UserKeyUp(vk::Menu);
-  fake.SetFocus({Ctl::op_which, 0});
-  p.search.op_which_Click(2);
+  fake.SetFocus({Control::Scope, 0});
+  p.search.ScopeChosen(2);
   EXPECT_FALSE(fake.AsyncKeyDown(vk::Menu));
-  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+  EXPECT_EQ(fake.FocusName(), "Terms(0)");
 }
 
 TEST_F(SearchActionsTest, StuckAltKeyDoesNotHangTheWindow) {
   fake.SetKeyDown(vk::Menu, true);
   const std::uint32_t before = fake.TickCount();
-  p.search.op_which_Click(2);
-  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+  p.search.ScopeChosen(2);
+  EXPECT_EQ(fake.FocusName(), "Terms(0)");
   EXPECT_LT(fake.TickCount() - before, 10'000u);
 }
 
 TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
-  fake.SetText({Ctl::txt_vnl}, "  cheap flights ");
-  fake.SetValue({Ctl::op_which, 4}, 1);
-  fake.SetValue({Ctl::op_date, 2}, 1);
+  fake.SetText({Control::Terms}, "  cheap flights ");
+  fake.SetValue({Control::Scope, 4}, 1);
+  fake.SetValue({Control::DateRange, 2}, 1);
   fake.ClearLog();
   p.search.DoSearch();
   ASSERT_EQ(Opened(),
@@ -92,12 +92,12 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.SetText({Ctl::txt_vnl}, "new terms");
+    fake.SetText({Control::Terms}, "new terms");
     fake.ClearLog();
     c.act();
     EXPECT_EQ(Opened().size(), 1u);
     EXPECT_TRUE(app.OnScreen());
-    EXPECT_EQ(fake.ForegroundWindow(), p.state.hwndBox);
+    EXPECT_EQ(fake.ForegroundWindow(), p.state.searchWindow);
     EXPECT_EQ(app.Terms(), "new terms");
     EXPECT_EQ(p.settings.LoadHistory(), "older");
     const auto boxes = fake.Calls("MessageBox");
@@ -113,7 +113,7 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
 
 TEST_F(SearchActionsTest, EmptyTermsKeepTheHistory) {
   p.settings.SaveHistory("older");
-  fake.SetText({Ctl::txt_vnl}, "   ");
+  fake.SetText({Control::Terms}, "   ");
   p.search.DoSearch();
   EXPECT_EQ(Opened(), (std::vector<std::string>{"https://www.google.com/search?q=%3F&as_qdr=all"}));
   EXPECT_EQ(p.settings.LoadHistory(), "older");
@@ -125,15 +125,15 @@ TEST_F(SearchActionsTest, EveryWayToStartASearch) {
     std::function<void()> act;
   };
   const Case cases[] = {
-      {"DO IT", [&] { app.Click({Ctl::lbl_doit}); }},
-      {"Find It button", [&] { app.Click({Ctl::cmd_find}); }},
+      {"DO IT", [&] { app.Click({Control::DoIt}); }},
+      {"Find It button", [&] { app.Click({Control::FindButton}); }},
       {"Enter", [&] { app.Press(vk::Return); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.SetText({Ctl::txt_vnl}, "alpha");
-    fake.SetValue({Ctl::op_which, 0}, 1);
+    fake.SetText({Control::Terms}, "alpha");
+    fake.SetValue({Control::Scope, 0}, 1);
     fake.ClearLog();
     c.act();
     EXPECT_EQ(Opened(),

@@ -16,13 +16,13 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
   const Hwnd editor = app.AddApp();
   p.window.EnsureLoaded();
   ASSERT_TRUE(fake.FormCreated());
-  EXPECT_EQ(p.state.hwndBox, fake.SearchHwnd());
+  EXPECT_EQ(p.state.searchWindow, fake.SearchHwnd());
   EXPECT_FALSE(p.window.Keyboard());
-  EXPECT_EQ(fake.Text({Ctl::txt_vnl}), "");
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_which), 0);
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 0);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
-  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+  EXPECT_EQ(fake.Text({Control::Terms}), "");
+  EXPECT_EQ(fake.SelectedOption(Control::Scope), 0);
+  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 0);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
   EXPECT_EQ(fake.TabStopCount(), 0);
   EXPECT_EQ(fake.TimerInterval(), 1500u);
   // Loaded behind the application in front, not over it.
@@ -37,7 +37,7 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
 
   // One pixel below each date option.
   const Twips expected[] = {120, 405, 690, 975, 1265, 1545};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(fake.ControlTop({Ctl::lbl_key, i}), expected[i]) << i;
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(fake.ControlTop({Control::DateKey, i}), expected[i]) << i;
 
   // A second reference loads nothing again.
   p.window.EnsureLoaded();

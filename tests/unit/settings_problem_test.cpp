@@ -88,7 +88,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
       app.AddApp();
       app.Start();
       for (int search = 0; search < 2; ++search) {
-        app.fake.SetText({Ctl::txt_vnl}, "cheap flights");
+        app.fake.SetText({Control::Terms}, "cheap flights");
         app.p().search.DoSearch();
         app.fake.RunPending();
         app.p().summoning.PostCode(MSG_SHOW_BOX);
@@ -98,7 +98,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
       ASSERT_EQ(said.size(), 1u);
       EXPECT_NE(said[0].find(problem.reason), std::string::npos) << said[0];
       // The next showing brings the usual hint back.
-      EXPECT_EQ(app.fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+      EXPECT_EQ(app.fake.Text({Control::Message}), kOptionsHint);
       EXPECT_EQ(app.fake.CountCalls("MessageBox"), 0u);
     }
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
@@ -117,20 +117,20 @@ TEST(SettingsProblem, VoiceSwitchedOnAtStartDoesNotHideIt) {
   app.fake.AddProcess(7000, "natspeak.exe");
   app.AddApp();
   app.Start();
-  const std::string shown = app.fake.Text({Ctl::lbl_hmo});
+  const std::string shown = app.fake.Text({Control::Message});
   EXPECT_TRUE(shown.starts_with(kNotSaved)) << shown;
-  EXPECT_EQ(app.fake.Value({Ctl::chk_vox}), 1);
+  EXPECT_EQ(app.fake.Value({Control::VoiceCommands}), 1);
   app.p().winutil.HideSearchWindow();
   app.p().summoning.PostCode(MSG_SHOW_BOX);
   app.fake.RunPending();
-  EXPECT_EQ(app.fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+  EXPECT_EQ(app.fake.Text({Control::Message}), kOptionsHint);
 }
 
 TEST(SettingsProblem, HealthyFileSaysNothing) {
   TempFolder tmp;
   FakeProgram app(tmp.str() + "Varnel.cfg");
   app.Start();
-  app.fake.SetText({Ctl::txt_vnl}, "cheap flights");
+  app.fake.SetText({Control::Terms}, "cheap flights");
   app.p().search.DoSearch();
   app.p().summoning.PostCode(MSG_SHOW_BOX);
   app.fake.RunPending();

@@ -43,7 +43,7 @@ TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
   EXPECT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_EQ(p.state.cfgFile, app.cfgFile());
   ASSERT_TRUE(fake.FormCreated());
-  EXPECT_EQ(p.state.hwndBox, fake.SearchHwnd());
+  EXPECT_EQ(p.state.searchWindow, fake.SearchHwnd());
   EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
   EXPECT_TRUE(app.OnScreen());
   EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
@@ -265,7 +265,7 @@ TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {
 
 TEST_F(StartupTest, CreateSendKeyMakesOneObject) {
   p.startup.CreateSendKey();
-  ClsSendKey* first = p.sendKey.get();
+  KeySender* first = p.sendKey.get();
   p.startup.CreateSendKey();
   EXPECT_EQ(p.sendKey.get(), first);
 }

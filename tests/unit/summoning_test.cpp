@@ -28,13 +28,13 @@ TEST_F(SummoningTest, DispatchTable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
     p.winutil.HideSearchWindow();
-    fake.SetFocus({Ctl::op_which, 0});
+    fake.SetFocus({Control::Scope, 0});
     fake.ClearLog();
     p.summoning.PostCode(c.code);
     EXPECT_EQ(fake.CountCalls("SetFormTop"), 0u);  // never inside the posting call
     fake.RunPending();
     EXPECT_EQ(app.OnScreen(), c.shows);
-    EXPECT_EQ(fake.FocusName() == "txt_vnl(0)" && !c.shows, c.cycles);
+    EXPECT_EQ(fake.FocusName() == "Terms(0)" && !c.shows, c.cycles);
     EXPECT_FALSE(fake.Unloaded());
   }
 }
@@ -100,8 +100,8 @@ TEST_F(SummoningTest, ParkedWindowComesBackAtTheSameTopWithTermsSelected) {
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
   EXPECT_EQ(fake.FormTop(), top);
   EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
-  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
-  EXPECT_EQ(fake.SelectedText({Ctl::txt_vnl}), "alpha beta");
+  EXPECT_EQ(fake.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.SelectedText({Control::Terms}), "alpha beta");
 }
 
 TEST_F(SummoningTest, HistoryRule) {
@@ -125,7 +125,7 @@ TEST_F(SummoningTest, HistoryRule) {
     a.Start();
     if (*c.stored != '\0') a.p().settings.WriteIniString("History", "SearchHistory", c.stored);
     a.state().lastSearch = c.lastSearch;
-    a.fake.SetText({Ctl::txt_vnl}, c.field);
+    a.fake.SetText({Control::Terms}, c.field);
     a.p().winutil.HideSearchWindow();
     a.p().summoning.ShowSearchWindow();
     EXPECT_EQ(a.Terms(), c.expected);
@@ -173,7 +173,7 @@ TEST_F(SummoningTest, HistoryIsSelectedWholeWhateverItsCharacters) {
     a.Press(vk::Escape);
     a.p().settings.WriteIniString("History", "SearchHistory", c.history);
     a.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-    EXPECT_EQ(a.fake.SelectedText({Ctl::txt_vnl}), c.history);
+    EXPECT_EQ(a.fake.SelectedText({Control::Terms}), c.history);
     a.Type("x");
     EXPECT_EQ(a.Terms(), "x");
     a.Press(vk::Return);

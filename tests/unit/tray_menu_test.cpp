@@ -91,14 +91,14 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCase{"VoiceCommandsOn", TrayEntry::VoiceCommands, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_TRUE(a.state().voxActive);
-                                  EXPECT_EQ(a.fake.Value({Ctl::chk_vox}),
+                                  EXPECT_EQ(a.fake.Value({Control::VoiceCommands}),
                                             1);  // the window's box agrees
                                   EXPECT_TRUE(a.fake.trayChecks.voiceCommands);
                                 }},
                       EntryCase{"VoiceCommandsOnThenOff", TrayEntry::VoiceCommands, 2,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.state().voxActive);
-                                  EXPECT_EQ(a.fake.Value({Ctl::chk_vox}), 0);
+                                  EXPECT_EQ(a.fake.Value({Control::VoiceCommands}), 0);
                                   EXPECT_FALSE(a.fake.trayChecks.voiceCommands);
                                 }},
                       EntryCase{"StartAtLoginOn", TrayEntry::StartAtLogin, 1,
@@ -146,10 +146,10 @@ TEST_F(TrayTest, WindowCheckBoxUpdatesTheMenu) {
   Start(true);
   Summon();  // Ctrl+Alt+/
   ASSERT_TRUE(app.OnScreen());
-  app.Click({Ctl::chk_vox});
+  app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.state.voxActive);
   EXPECT_TRUE(fake.trayChecks.voiceCommands);
-  app.Click({Ctl::chk_vox});
+  app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.state.voxActive);
   EXPECT_FALSE(fake.trayChecks.voiceCommands);
 }

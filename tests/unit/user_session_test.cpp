@@ -24,7 +24,7 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
   EXPECT_TRUE(app.OnScreen());
   EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
-  EXPECT_EQ(fake.FocusName(), "txt_vnl(0)");
+  EXPECT_EQ(fake.FocusName(), "Terms(0)");
   const auto slash = std::find_if(fake.KeyRecords().begin(), fake.KeyRecords().end(),
                                   [](const FakeKeyRecord& r) { return r.ev.vkCode == 191; });
   ASSERT_NE(slash, fake.KeyRecords().end());
@@ -33,9 +33,9 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   app.Type("Cheap flights");
   EXPECT_EQ(app.Terms(), "Cheap flights");
   app.Press('N', kMaskAlt);  // "&News"
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_which), 4);
+  EXPECT_EQ(fake.SelectedOption(Control::Scope), 4);
   app.Press('3', kMaskAlt);  // "Past Day"
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 2);
+  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 2);
   app.Press(vk::Return);
 
   const auto opened = fake.Calls("ShellOpen");
@@ -49,13 +49,13 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   // Summoned again, it holds the same terms, scope and date, with the terms selected.
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
   EXPECT_EQ(app.Terms(), "Cheap flights");
-  EXPECT_EQ(fake.SelectedText({Ctl::txt_vnl}), "Cheap flights");
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_which), 4);
-  EXPECT_EQ(fake.SelectedOption(Ctl::op_date), 2);
+  EXPECT_EQ(fake.SelectedText({Control::Terms}), "Cheap flights");
+  EXPECT_EQ(fake.SelectedOption(Control::Scope), 4);
+  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 2);
 
   // Tab walks the groups; the platform's own tab order never runs.
   app.Press(vk::Tab);
-  EXPECT_EQ(fake.FocusName(), "op_date(0)");
+  EXPECT_EQ(fake.FocusName(), "DateRange(0)");
   EXPECT_TRUE(p.window.Keyboard());
 
   // The timer keeps working in the background.

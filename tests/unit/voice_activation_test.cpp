@@ -41,8 +41,8 @@ TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
   }
   EXPECT_EQ(script->created, c.attempted ? 1 : 0);
   EXPECT_EQ(p.state.voxActive, c.active);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), c.active ? 1 : 0);
-  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), c.active ? kVoiceActiveText : kOptionsHint);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), c.active ? 1 : 0);
+  EXPECT_EQ(fake.Text({Control::Message}), c.active ? kVoiceActiveText : kOptionsHint);
   EXPECT_EQ(p.vox != nullptr, c.active);
   EXPECT_GT(fake.CountCalls("FormToFront"), 0U);
 }
@@ -71,13 +71,13 @@ TEST_F(VoiceTest, SwitchingToTheCurrentStateChangesNothing) {
 TEST_F(VoiceTest, TwoClicksSwitchOnThenOff) {
   fake.AddProcess(7000, "natspeak.exe");
   PutOnScreen();
-  app.Click({Ctl::chk_vox});
+  app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.state.voxActive);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 1);
-  app.Click({Ctl::chk_vox});
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 1);
+  app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.state.voxActive);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
-  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
   EXPECT_EQ(script->created, 1);
   EXPECT_EQ(script->CallsOf("Unregister").size(), 1U);
   EXPECT_EQ(p.vox, nullptr);
@@ -87,9 +87,9 @@ TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
   fake.AddProcess(7000, "natspeak.exe");
   script->createError = SpeechError{429, ""};
   PutOnScreen();
-  app.Click({Ctl::chk_vox});
+  app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.state.voxActive);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.CountCalls("MessageBox"), 1U);
   EXPECT_EQ(p.vox, nullptr);
 }
@@ -105,20 +105,20 @@ TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
   fake.RunPending();
   EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
   EXPECT_FALSE(p.state.voxActive);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
-  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), "Start it with: recogniser &");
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.Text({Control::Message}), "Start it with: recogniser &");
 
   std::vector<std::string> shown;
   fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
-  app.Click({Ctl::chk_vox});
+  app.Click({Control::VoiceCommands});
   fake.RunPending();
   EXPECT_EQ(shown, std::vector<std::string>{"Start it with: recogniser &"});
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
 
   script->createError.reset();
-  app.Click({Ctl::chk_vox});
+  app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.state.voxActive);
-  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kVoiceActiveText);
+  EXPECT_EQ(fake.Text({Control::Message}), kVoiceActiveText);
 }
 
 TEST_F(VoiceTest, RecogniserFoundByItsProcessName) {

@@ -22,8 +22,8 @@ class VoiceTest : public FakeProgramTest {
   VoiceTest() {
     fake.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
     fake.injectedKeysReachHook = false;
-    p.sendKey = std::make_unique<ClsSendKey>(p);
-    p.state.hwndBox = fake.CreateSearchWindow(SearchWindowDesign());
+    p.sendKey = std::make_unique<KeySender>(p);
+    p.state.searchWindow = fake.CreateSearchWindow(SearchWindowDesign());
     p.state.formLoaded = true;
     Park();
     fake.ClearLog();

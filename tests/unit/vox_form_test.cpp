@@ -15,7 +15,7 @@ const std::string kNul(1, '\0');
 class VoxFormTest : public VoiceTest {
  protected:
   void Load() {
-    p.LoadVoxForm();
+    p.StartVoiceCommands();
     fake.RunPending();
     fake.ClearLog();
   }
@@ -23,7 +23,7 @@ class VoxFormTest : public VoiceTest {
 };
 
 TEST_F(VoxFormTest, RegistersFortyCommandsAndSevenLists) {
-  p.LoadVoxForm();
+  p.StartVoiceCommands();
   ASSERT_TRUE(p.state.voxActive);
   const auto& calls = script->calls;
   ASSERT_GE(calls.size(), 3U);
@@ -64,9 +64,9 @@ TEST_F(VoxFormTest, RegistersFortyCommandsAndSevenLists) {
 
 TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
   Load();
-  fake.Control({Ctl::chk_vox})->value = 1;
+  fake.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
-  p.UnloadVoxForm();
+  p.StopVoiceCommands();
   Strings ops;
   for (const auto& c : script->calls) ops.push_back(c.op + (c.args.empty() ? "" : " " + c.args[0]));
   Strings expected{"Unregister", "SetActive 0"};
@@ -75,7 +75,7 @@ TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
   EXPECT_EQ(ops, expected);
   EXPECT_FALSE(p.state.voxActive);
   EXPECT_EQ(p.vox, nullptr);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
 }
 
 struct FailureCase {
@@ -99,7 +99,7 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
   std::vector<std::string> shown;
   fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
 
-  p.LoadVoxForm();
+  p.StartVoiceCommands();
   EXPECT_FALSE(p.state.voxActive);
   EXPECT_EQ(fake.mousePointer, kPointerDefault);
   std::string message = "Voice commands require Dragon NaturallySpeaking to be installed.";
@@ -163,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(VoxFormTest, FailureOffScreenShowsNothingButStillUnloads) {
   script->createError = SpeechError{429, ""};
-  p.LoadVoxForm();
+  p.StartVoiceCommands();
   EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
   fake.RunPending();
   EXPECT_EQ(p.vox, nullptr);
@@ -247,7 +247,7 @@ TEST_F(VoxFormTest, FindNextStartsUnprimedAfterReload) {
   Load();
   Say(14);
   fake.RunPending();
-  p.UnloadVoxForm();
+  p.StopVoiceCommands();
   Load();
   Say(14);
   fake.RunPending();
@@ -264,8 +264,8 @@ TEST_F(VoxFormTest, DoItOnlyWhenTheFocusStayedPut) {
   fake.ClearLog();
   PutOnScreen();
   Say(1);
-  fake.UserActivate(p.state.hwndBox);
-  ASSERT_TRUE(fake.SetFocus({Ctl::txt_vnl}));
+  fake.UserActivate(p.state.searchWindow);
+  ASSERT_TRUE(fake.SetFocus({Control::Terms}));
   ASSERT_NE(fake.FocusWindow(), 0U);
   fake.RunPending();
   EXPECT_TRUE(Chords().empty());
@@ -319,12 +319,12 @@ TEST_F(VoxFormTest, RecognitionsClearKeyboardUse) {
 TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {
   PutOnScreen();
   Load();
-  fake.Control({Ctl::chk_vox})->value = 1;
+  fake.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
   script->Lose();
   EXPECT_FALSE(p.state.voxActive);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
-  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
   fake.RunPending();
   EXPECT_EQ(p.vox, nullptr);
   EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
@@ -343,8 +343,8 @@ TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
   fake.RunPending();
   EXPECT_EQ(p.vox, nullptr);
   EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
-  EXPECT_EQ(fake.Value({Ctl::chk_vox}), 0);
-  EXPECT_EQ(fake.Text({Ctl::lbl_hmo}), kOptionsHint);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
 }
 
 TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
@@ -354,7 +354,7 @@ TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
   // The first pause yields; the form goes while its command is still running.
   fake.QueueEvent("after post", [&] {
     fake.QueueEvent("unload", [&] {
-      p.UnloadVoxForm();
+      p.StopVoiceCommands();
       unloaded = true;
     });
   });

@@ -28,11 +28,11 @@ struct WinsysDesk {
   }
   // The search window, loaded and on screen.
   Hwnd Box() {
-    p.state.hwndBox = pf.CreateSearchWindow(SearchWindowDesign());
+    p.state.searchWindow = pf.CreateSearchWindow(SearchWindowDesign());
     p.state.formLoaded = true;
     pf.ShowForm();
     pf.SetFormTop(1440);
-    return p.state.hwndBox;
+    return p.state.searchWindow;
   }
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
     std::vector<std::string> out;
@@ -228,13 +228,13 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
   const Hwnd box = d.Box();
   d.pf.UserActivate(box);
   d.p.state.keyboard = true;
-  d.pf.SetForeColor({Ctl::lbl_doit, 0}, kHoverGreen);
+  d.pf.SetForeColor({Control::DoIt, 0}, kHoverGreen);
   d.pf.ClearLog();
 
   d.p.winutil.HideSearchWindow();
 
   EXPECT_EQ(d.pf.FormTop(), kParkedTop);
-  EXPECT_EQ(d.pf.ForeColor({Ctl::lbl_doit, 0}), kHeadingBlue);
+  EXPECT_EQ(d.pf.ForeColor({Control::DoIt, 0}), kHeadingBlue);
   EXPECT_FALSE(d.p.state.keyboard);
   EXPECT_EQ(d.pf.ForegroundWindow(), shown);
   EXPECT_NE(d.p.state.hHook, 0u);
@@ -430,9 +430,9 @@ TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
                        {40, "apple"},
                        {30, "app"},
                        {50, std::string("natspeak.exe\0\0", 14)}});
-    d.p.state.pidFound = 999;
+    d.p.state.foundProcess = 999;
     EXPECT_EQ(d.p.winutil.FindProcess(c.image, true, false), c.pid);
-    EXPECT_EQ(d.p.state.pidFound, c.pid);
+    EXPECT_EQ(d.p.state.foundProcess, c.pid);
   }
 }
 
@@ -453,8 +453,8 @@ TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
     d.pf.UserActivate(front);
 
     EXPECT_EQ(d.p.winutil.FindProcess("C:\\Apps\\app.exe", false, activate), target);
-    EXPECT_EQ(d.p.state.pidFound, 30u);
-    EXPECT_EQ(d.p.state.pidPellar, 60u);
+    EXPECT_EQ(d.p.state.foundProcess, 30u);
+    EXPECT_EQ(d.p.state.helperProcess, 60u);
     EXPECT_EQ(d.pf.Window(target)->minimised, !activate);
     EXPECT_EQ(d.pf.ForegroundWindow(), activate ? target : front);
   }
@@ -469,7 +469,7 @@ TEST(WindowUtilsProcess, FindProcessWithoutAUsableWindow) {
   EXPECT_EQ(d.p.winutil.FindProcess("app.exe", false, true), 0u);
   EXPECT_EQ(d.pf.ForegroundWindow(), front);
   EXPECT_EQ(d.p.winutil.FindProcess("other.exe", false, true), 0u);
-  EXPECT_EQ(d.p.state.pidFound, 0u);
+  EXPECT_EQ(d.p.state.foundProcess, 0u);
 }
 
 TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
@@ -499,10 +499,10 @@ TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
     w.pid = c.windowPid;
     w.className = c.cls;
     const Hwnd h = d.pf.AddWindow(w);
-    d.p.state.pidFound = 77;
+    d.p.state.foundProcess = 77;
     EXPECT_EQ(d.p.winutil.FindAppWindow(kModePellarMain), c.found ? h : 0u);
-    EXPECT_EQ(d.p.state.hwndFound, c.found ? h : 0u);
-    EXPECT_EQ(d.p.state.pidFound, 77u);  // the sibling lookup leaves the caller's pid alone
+    EXPECT_EQ(d.p.state.foundWindow, c.found ? h : 0u);
+    EXPECT_EQ(d.p.state.foundProcess, 77u);  // the sibling lookup leaves the caller's pid alone
   }
 }
 

@@ -80,7 +80,7 @@ void Window(win::WinPlatform& p, Recorder& r) {
   const Hwnd h = p.CreateSearchWindow(SearchWindowDesign());
   Expect(h != 0 && p.IsWindow(h), "the window is created");
   Expect(p.ClassName(h) == "Varnel", "its class is Varnel");
-  Expect(p.Text({Ctl::op_which, 3}) == "e&How", "option captions keep their accelerator marks");
+  Expect(p.Text({Control::Scope, 3}) == "e&How", "option captions keep their accelerator marks");
   p.ShowForm();
   p.DoEvents();
 
@@ -96,12 +96,12 @@ void Window(win::WinPlatform& p, Recorder& r) {
     const char* what;
   };
   const ValueCase cases[] = {
-      {{Ctl::op_which, 3}, 1, 1, "selecting a scope raises its click"},
-      {{Ctl::op_which, 3}, 1, 0, "selecting it again raises nothing"},
-      {{Ctl::op_date, 2}, 1, 0, "selecting a date raises nothing"},
-      {{Ctl::chk_vox, 0}, 1, 1, "ticking the check box raises its click"},
-      {{Ctl::chk_vox, 0}, 1, 0, "ticking it again raises nothing"},
-      {{Ctl::chk_vox, 0}, 0, 1, "clearing it raises its click"},
+      {{Control::Scope, 3}, 1, 1, "selecting a scope raises its click"},
+      {{Control::Scope, 3}, 1, 0, "selecting it again raises nothing"},
+      {{Control::DateRange, 2}, 1, 0, "selecting a date raises nothing"},
+      {{Control::VoiceCommands, 0}, 1, 1, "ticking the check box raises its click"},
+      {{Control::VoiceCommands, 0}, 1, 0, "ticking it again raises nothing"},
+      {{Control::VoiceCommands, 0}, 0, 1, "clearing it raises its click"},
   };
   for (const auto& c : cases) {
     const std::size_t before = r.clicks.size();
@@ -111,50 +111,50 @@ void Window(win::WinPlatform& p, Recorder& r) {
                     p.Value(c.control) == c.value;
     Expect(ok, c.what);
   }
-  Expect(p.Value({Ctl::op_which, 0}) == 0, "only one scope stays selected");
-  Expect(p.Value({Ctl::op_date, 0}) == 0 && p.Value({Ctl::op_date, 2}) == 1,
+  Expect(p.Value({Control::Scope, 0}) == 0, "only one scope stays selected");
+  Expect(p.Value({Control::DateRange, 0}) == 0 && p.Value({Control::DateRange, 2}) == 1,
          "date group is exclusive");
 
   const std::string text =
       "Gr\xC3\xBC\xC3\x9F"
       "e \xF0\x9F\x98\x80";
-  p.SetText({Ctl::txt_vnl, 0}, text);
-  Expect(p.Text({Ctl::txt_vnl, 0}) == text, "the terms keep every character");
-  p.SetSelection({Ctl::txt_vnl, 0}, 1, 3);
-  Expect(p.SelStart({Ctl::txt_vnl, 0}) == 1 && p.SelLength({Ctl::txt_vnl, 0}) == 3,
+  p.SetText({Control::Terms, 0}, text);
+  Expect(p.Text({Control::Terms, 0}) == text, "the terms keep every character");
+  p.SetSelection({Control::Terms, 0}, 1, 3);
+  Expect(p.SelStart({Control::Terms, 0}) == 1 && p.SelLength({Control::Terms, 0}) == 3,
          "selection reads back");
-  p.SetSelection({Ctl::txt_vnl, 0}, 5, 999);
-  Expect(p.SelStart({Ctl::txt_vnl, 0}) + p.SelLength({Ctl::txt_vnl, 0}) == 8,
+  p.SetSelection({Control::Terms, 0}, 5, 999);
+  Expect(p.SelStart({Control::Terms, 0}) + p.SelLength({Control::Terms, 0}) == 8,
          "selection is clamped to the text");
 
-  Expect(!p.SetTabStop({Ctl::lbl, 0}, false) && p.SetTabStop({Ctl::txt_vnl, 0}, false),
+  Expect(!p.SetTabStop({Control::Heading, 0}, false) && p.SetTabStop({Control::Terms, 0}, false),
          "labels have no tab stop, the text box has");
-  p.SetEnabled({Ctl::op_date, 1}, false);
-  Expect(!p.SetFocus({Ctl::op_date, 1}), "a disabled option cannot take the focus");
-  Expect(p.SetFocus({Ctl::txt_vnl, 0}) && p.ActiveControl() == ControlRef{Ctl::txt_vnl, 0},
+  p.SetEnabled({Control::DateRange, 1}, false);
+  Expect(!p.SetFocus({Control::DateRange, 1}), "a disabled option cannot take the focus");
+  Expect(p.SetFocus({Control::Terms, 0}) && p.ActiveControl() == ControlRef{Control::Terms, 0},
          "the text box takes the focus");
-  p.SetControlTop({Ctl::lbl_key, 0}, 120);
-  Expect(p.ControlTop({Ctl::lbl_key, 0}) == 120, "a control's Top reads back");
+  p.SetControlTop({Control::DateKey, 0}, 120);
+  Expect(p.ControlTop({Control::DateKey, 0}) == 120, "a control's Top reads back");
 
   std::printf("keys\n");
-  HWND edit = win::ToHwnd(p.ControlHwnd({Ctl::txt_vnl, 0}));
+  HWND edit = win::ToHwnd(p.ControlHwnd({Control::Terms, 0}));
   r.clicks.clear();
   PostMessageW(edit, WM_SYSCHAR, L'W', 0);
   p.DoEvents();
-  Expect(p.Value({Ctl::op_which, 9}) == 1 && !r.clicks.empty() &&
-             r.clicks.back() == ControlRef{Ctl::op_which, 9},
+  Expect(p.Value({Control::Scope, 9}) == 1 && !r.clicks.empty() &&
+             r.clicks.back() == ControlRef{Control::Scope, 9},
          "Alt+W selects Wikipedia and raises its click");
   PostMessageW(edit, WM_SYSCHAR, L'f', 0);
   p.DoEvents();
-  Expect(r.clicks.back() == ControlRef{Ctl::cmd_find, 0}, "Alt+F clicks Find It");
-  p.SetText({Ctl::txt_vnl, 0}, "");
-  p.SetFocus({Ctl::txt_vnl, 0});
+  Expect(r.clicks.back() == ControlRef{Control::FindButton, 0}, "Alt+F clicks Find It");
+  p.SetText({Control::Terms, 0}, "");
+  p.SetFocus({Control::Terms, 0});
   PostMessageW(edit, WM_CHAR, L'x', 0);
   PostMessageW(edit, WM_CHAR, 13, 0);
   p.DoEvents();
   Expect(r.keys.size() >= 2 && r.keys[r.keys.size() - 2] == 'x' && r.keys.back() == 13,
          "typed characters reach the key preview");
-  Expect(p.Text({Ctl::txt_vnl, 0}) == "x", "a dropped character never reaches the text box");
+  Expect(p.Text({Control::Terms, 0}) == "x", "a dropped character never reaches the text box");
 
   std::printf("routes\n");
   p.PostCode(CODE_CYCLE_FOCUS);

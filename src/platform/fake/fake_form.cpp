@@ -85,45 +85,45 @@ int StepForward(std::u16string_view s, int at) {
 
 }  // namespace
 
-const char* ControlName(Ctl id) {
+const char* ControlName(Control id) {
   switch (id) {
-    case Ctl::Form:
-      return "Form";
-    case Ctl::txt_vnl:
-      return "txt_vnl";
-    case Ctl::op_which:
-      return "op_which";
-    case Ctl::op_date:
-      return "op_date";
-    case Ctl::lbl_key:
-      return "lbl_key";
-    case Ctl::chk_vox:
-      return "chk_vox";
-    case Ctl::lbl_hmo:
-      return "lbl_hmo";
-    case Ctl::lbl_doit:
-      return "lbl_doit";
-    case Ctl::lbl_justsay:
-      return "lbl_justsay";
-    case Ctl::cmd_find:
-      return "cmd_find";
-    case Ctl::lbl:
-      return "lbl";
-    case Ctl::pic_bar:
-      return "pic_bar";
-    case Ctl::pic_engines:
-      return "pic_engines";
-    case Ctl::pic_tbox:
-      return "pic_tbox";
-    case Ctl::pic_date:
-      return "pic_date";
-    case Ctl::img_mic:
-      return "img_mic";
+    case Control::Window:
+      return "Window";
+    case Control::Terms:
+      return "Terms";
+    case Control::Scope:
+      return "Scope";
+    case Control::DateRange:
+      return "DateRange";
+    case Control::DateKey:
+      return "DateKey";
+    case Control::VoiceCommands:
+      return "VoiceCommands";
+    case Control::Message:
+      return "Message";
+    case Control::DoIt:
+      return "DoIt";
+    case Control::JustSay:
+      return "JustSay";
+    case Control::FindButton:
+      return "FindButton";
+    case Control::Heading:
+      return "Heading";
+    case Control::Rule:
+      return "Rule";
+    case Control::ScopePanel:
+      return "ScopePanel";
+    case Control::TermsFrame:
+      return "TermsFrame";
+    case Control::DatePanel:
+      return "DatePanel";
+    case Control::Microphone:
+      return "Microphone";
   }
   return "?";
 }
 
-FakeControl* FakePlatform::Control(ControlRef c) {
+FakeControl* FakePlatform::ControlAt(ControlRef c) {
   if (!formCreated_) {
     return nullptr;
   }
@@ -264,16 +264,16 @@ void FakePlatform::SetScreenPixels(int width, int height) {
 // ---------------------------------------------------------------- controls
 
 std::string FakePlatform::Text(ControlRef c) {
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     return formCreated_ ? " Varnel" : "";
   }
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k == nullptr ? std::string() : k->text;
 }
 
 void FakePlatform::SetText(ControlRef c, const std::string& text) {
   Record("SetText", {static_cast<int>(c.id), c.index}, text);
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   if (k == nullptr) {
     return;
   }
@@ -283,18 +283,18 @@ void FakePlatform::SetText(ControlRef c, const std::string& text) {
 }
 
 int FakePlatform::SelStart(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->selStart;
 }
 
 int FakePlatform::SelLength(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->selLength;
 }
 
 void FakePlatform::SetSelection(ControlRef c, int start, int length) {
   Record("SetSelection", {static_cast<int>(c.id), c.index, start, length});
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   if (k == nullptr || k->design->kind != ControlKind::TextBox) {
     return;
   }
@@ -304,7 +304,7 @@ void FakePlatform::SetSelection(ControlRef c, int start, int length) {
 }
 
 std::string FakePlatform::SelectedText(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   if (k == nullptr) {
     return {};
   }
@@ -313,12 +313,12 @@ std::string FakePlatform::SelectedText(ControlRef c) {
 }
 
 int FakePlatform::Value(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->value;
 }
 
 void FakePlatform::SelectOption(ControlRef c, bool raiseClick) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   if (k == nullptr || k->value == 1) {
     return;
   }
@@ -329,14 +329,14 @@ void FakePlatform::SelectOption(ControlRef c, bool raiseClick) {
     }
   }
   k->value = 1;
-  if (raiseClick && c.id == Ctl::op_which && sink_ != nullptr) {
+  if (raiseClick && c.id == Control::Scope && sink_ != nullptr) {
     sink_->OnClick(c);
   }
 }
 
 void FakePlatform::SetValue(ControlRef c, int value) {
   Record("SetValue", {static_cast<int>(c.id), c.index, value});
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   if (k == nullptr) {
     return;
   }
@@ -359,57 +359,57 @@ void FakePlatform::SetValue(ControlRef c, int value) {
 }
 
 bool FakePlatform::Enabled(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k != nullptr && k->enabled;
 }
 
 void FakePlatform::SetEnabled(ControlRef c, bool enabled) {
   Record("SetEnabled", {static_cast<int>(c.id), c.index, enabled ? 1 : 0});
-  if (FakeControl* k = Control(c)) {
+  if (FakeControl* k = ControlAt(c)) {
     k->enabled = enabled;
   }
 }
 
 bool FakePlatform::Visible(ControlRef c) {
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     return FormVisible();
   }
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k != nullptr && k->visible;
 }
 
 void FakePlatform::SetVisible(ControlRef c, bool visible) {
   Record("SetVisible", {static_cast<int>(c.id), c.index, visible ? 1 : 0});
-  if (FakeControl* k = Control(c)) {
+  if (FakeControl* k = ControlAt(c)) {
     k->visible = visible;
   }
 }
 
 Colour FakePlatform::ForeColor(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->fore;
 }
 
 void FakePlatform::SetForeColor(ControlRef c, Colour colour) {
   Record("SetForeColor", {static_cast<int>(c.id), c.index, colour});
-  if (FakeControl* k = Control(c)) {
+  if (FakeControl* k = ControlAt(c)) {
     k->fore = colour;
   }
 }
 
 Twips FakePlatform::ControlTop(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->top;
 }
 
 void FakePlatform::SetControlTop(ControlRef c, Twips top) {
-  if (FakeControl* k = Control(c)) {
+  if (FakeControl* k = ControlAt(c)) {
     k->top = top;
   }
 }
 
 bool FakePlatform::SetTabStop(ControlRef c, bool on) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   if (k == nullptr || !Windowed(k->design->kind) || k->design->kind == ControlKind::Image) {
     return false;
   }
@@ -422,7 +422,7 @@ int FakePlatform::TabStopCount() const {
                                         [](const auto& kv) { return kv.second.tabStop; }));
 }
 
-int FakePlatform::SelectedOption(Ctl group) const {
+int FakePlatform::SelectedOption(Control group) const {
   for (const auto& [key, c] : controls_) {
     if (key.first == group && c.value == 1) {
       return key.second;
@@ -437,10 +437,10 @@ bool FakePlatform::EffectiveVisible(const FakeControl& c) {
     if (!k->visible || !k->enabled) {
       return false;
     }
-    if (k->design->container.id == Ctl::Form) {
+    if (k->design->container.id == Control::Window) {
       return true;
     }
-    k = Control(k->design->container);
+    k = ControlAt(k->design->container);
     if (k == nullptr) {
       return false;
     }
@@ -454,7 +454,7 @@ bool FakePlatform::CanTakeFocus(const FakeControl& c) {
 }
 
 bool FakePlatform::SetFocus(ControlRef c) {
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   const bool ok = k != nullptr && CanTakeFocus(*k);
   Record("SetFocus", {static_cast<int>(c.id), c.index, ok ? 1 : 0},
          std::string(ControlName(c.id)) + "(" + std::to_string(c.index) + ")");
@@ -465,10 +465,10 @@ bool FakePlatform::SetFocus(ControlRef c) {
 }
 
 Hwnd FakePlatform::ControlHwnd(ControlRef c) {
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     return formCreated_ ? formHwnd_ : 0;
   }
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->hwnd;
 }
 
@@ -495,7 +495,7 @@ int FakePlatform::ModifierMask() {
 }
 
 void FakePlatform::MoveInGroup(ControlRef from, int step) {
-  FakeControl* k = Control(from);
+  FakeControl* k = ControlAt(from);
   if (k == nullptr) {
     return;
   }
@@ -510,7 +510,7 @@ void FakePlatform::MoveInGroup(ControlRef from, int step) {
       static_cast<int>(std::find(members.begin(), members.end(), from.index) - members.begin());
   for (int i = 1; i < n; ++i) {
     ControlRef next{from.id, members[static_cast<std::size_t>(((pos + step * i) % n + n) % n)]};
-    FakeControl* nk = Control(next);
+    FakeControl* nk = ControlAt(next);
     if (nk != nullptr && CanTakeFocus(*nk)) {
       focus_ = next;
       SelectOption(next, true);
@@ -536,7 +536,7 @@ bool FakePlatform::Accelerator(char letter) {
   for (std::size_t n = 0; n < ordered.size(); ++n) {
     const std::size_t i = (from + n) % ordered.size();
     ControlRef ref = ordered[i].second;
-    FakeControl* k = Control(ref);
+    FakeControl* k = ControlAt(ref);
     if (CaptionAccelerator(k->design->caption) != letter || !EffectiveVisible(*k)) {
       continue;
     }
@@ -562,7 +562,7 @@ bool FakePlatform::Accelerator(char letter) {
         // A label hands its accelerator to the next control in tab order that takes focus.
         for (std::size_t j = 1; j < ordered.size(); ++j) {
           ControlRef next = ordered[(i + j) % ordered.size()].second;
-          FakeControl* nk = Control(next);
+          FakeControl* nk = ControlAt(next);
           if (nk != nullptr && CanTakeFocus(*nk)) {
             focus_ = next;
             break;
@@ -584,7 +584,7 @@ void FakePlatform::DeliverChar(int ch) {
   if (c == 0 || !formCreated_ || !focus_) {
     return;
   }
-  FakeControl* k = Control(*focus_);
+  FakeControl* k = ControlAt(*focus_);
   if (k == nullptr) {
     return;
   }
@@ -657,7 +657,7 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
       return;
     }
     for (const auto& s : stops) {
-      if (!focus_ || s.first > Control(*focus_)->design->tabIndex) {
+      if (!focus_ || s.first > ControlAt(*focus_)->design->tabIndex) {
         focus_ = s.second;
         return;
       }
@@ -669,7 +669,7 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
     if (!focus_) {
       return;
     }
-    FakeControl* k = Control(*focus_);
+    FakeControl* k = ControlAt(*focus_);
     if (k == nullptr) {
       return;
     }
@@ -720,10 +720,10 @@ void FakePlatform::ClickNow(ControlRef c) {
   if (foreground_ != formHwnd_) {
     ChangeForeground(formHwnd_);
   }
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     return;
   }
-  FakeControl* k = Control(c);
+  FakeControl* k = ControlAt(c);
   if (k == nullptr || !EffectiveVisible(*k)) {
     return;
   }

@@ -170,10 +170,10 @@ class FakePlatform final : public Platform {
   // -- search window
   bool FormCreated() const { return formCreated_; }
   Hwnd SearchHwnd() const { return formHwnd_; }
-  FakeControl* Control(ControlRef c);
+  FakeControl* ControlAt(ControlRef c);
   int TabStopCount() const;
-  // Selected index of an option group (op_which or op_date); -1 when none.
-  int SelectedOption(Ctl group) const;
+  // Selected index of an option group (Scope or DateRange); -1 when none.
+  int SelectedOption(Control group) const;
   void SetScreenPixels(int width, int height);
   // Focused control as "name(index)", "" when none.
   std::string FocusName();
@@ -379,12 +379,12 @@ class FakePlatform final : public Platform {
   Hwnd formHwnd_ = 0;
   Twips formLeft_ = 0, formTop_ = 0, formWidth_ = 0, formHeight_ = 0;
   WindowState formState_ = WindowState::Normal;
-  std::map<std::pair<Ctl, int>, FakeControl> controls_;
+  std::map<std::pair<Control, int>, FakeControl> controls_;
   std::optional<ControlRef> focus_;
   int screenWidthPx_ = 1920, screenHeightPx_ = 1080;
 };
 
-// Name of a control as the logic knows it ("txt_vnl", "op_which", ...).
-const char* ControlName(Ctl id);
+// Name of a control as the logic knows it ("Terms", "Scope", ...).
+const char* ControlName(Control id);
 
 }  // namespace varnel

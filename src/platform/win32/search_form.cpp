@@ -151,7 +151,7 @@ bool SearchForm::Create(const WindowDesign& design) {
   controls_.clear();
   controls_.reserve(design.controls.size());
   for (const auto& d : design.controls) {
-    Control c;
+    Child c;
     c.design = d;
     c.top = d.top;
     c.fore = d.fore;
@@ -177,7 +177,7 @@ bool SearchForm::Create(const WindowDesign& design) {
     switch (d.kind) {
       case ControlKind::Label:
         s |= d.align == Align::Centre ? SS_CENTER : SS_LEFT;
-        if (d.ref.id == Ctl::lbl_doit) s |= SS_NOTIFY;
+        if (d.ref.id == Control::DoIt) s |= SS_NOTIFY;
         break;
       case ControlKind::TextBox:
         cls = L"EDIT";
@@ -204,7 +204,7 @@ bool SearchForm::Create(const WindowDesign& design) {
     if (c.hwnd == nullptr) continue;
     // A later control of the design lies above an earlier one it overlaps.
     SetWindowPos(c.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (d.ref.id == Ctl::lbl_doit)
+    if (d.ref.id == Control::DoIt)
       SetWindowSubclass(c.hwnd, LabelProc, 1, reinterpret_cast<DWORD_PTR>(this));
     if (IsOption(d) && d.ref.index == 0) {
       SendMessageW(c.hwnd, BM_SETCHECK, BST_CHECKED, 0);
@@ -255,14 +255,14 @@ void SearchForm::SetPointer(int pointer) {
 
 // ---- layout, fonts, colours
 
-SearchForm::Control* SearchForm::Find(ControlRef c) {
+SearchForm::Child* SearchForm::Find(ControlRef c) {
   for (auto& x : controls_) {
     if (x.design.ref == c) return &x;
   }
   return nullptr;
 }
 
-SearchForm::Control* SearchForm::FindByWindow(HWND h) {
+SearchForm::Child* SearchForm::FindByWindow(HWND h) {
   if (h == nullptr) return nullptr;
   for (auto& x : controls_) {
     if (x.hwnd == h) return &x;
@@ -270,12 +270,12 @@ SearchForm::Control* SearchForm::FindByWindow(HWND h) {
   return nullptr;
 }
 
-RECT SearchForm::PixelRect(const Control& c) const {
+RECT SearchForm::PixelRect(const Child& c) const {
   Twips left = c.design.left;
   Twips top = c.top;
   ControlRef container = c.design.container;
-  for (int depth = 0; container.id != Ctl::Form && depth < 8; ++depth) {
-    const Control* parent = nullptr;
+  for (int depth = 0; container.id != Control::Window && depth < 8; ++depth) {
+    const Child* parent = nullptr;
     for (const auto& x : controls_) {
       if (x.design.ref == container) parent = &x;
     }
@@ -287,10 +287,10 @@ RECT SearchForm::PixelRect(const Control& c) const {
   return RECT{ToPx(left), ToPx(top), ToPx(left + c.design.width), ToPx(top + c.design.height)};
 }
 
-bool SearchForm::EffectivelyVisible(const Control& c) {
+bool SearchForm::EffectivelyVisible(const Child& c) {
   if (!c.visible) return false;
-  if (c.design.container.id == Ctl::Form) return true;
-  const Control* parent = Find(c.design.container);
+  if (c.design.container.id == Control::Window) return true;
+  const Child* parent = Find(c.design.container);
   return parent == nullptr || EffectivelyVisible(*parent);
 }
 
@@ -421,7 +421,7 @@ LRESULT CALLBACK SearchForm::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
                                        DWORD_PTR selfPtr) {
   auto* self = reinterpret_cast<SearchForm*>(selfPtr);
   if (msg == WM_MOUSEMOVE && self->sink_ != nullptr) {
-    if (const Control* c = self->FindByWindow(hwnd)) self->sink_->OnMouseMove(c->design.ref);
+    if (const Child* c = self->FindByWindow(hwnd)) self->sink_->OnMouseMove(c->design.ref);
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, LabelProc, 1);
   }
@@ -491,7 +491,7 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       PostQuitMessage(0);
       return 0;
     case WM_MOUSEMOVE:
-      if (sink_ != nullptr) sink_->OnMouseMove(ControlRef{Ctl::Form, 0});
+      if (sink_ != nullptr) sink_->OnMouseMove(ControlRef{Control::Window, 0});
       return 0;
     case WM_LBUTTONDBLCLK:
       if (sink_ != nullptr) sink_->OnDblClick();
@@ -514,7 +514,7 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN: {
-      const Control* c = FindByWindow(reinterpret_cast<HWND>(lParam));
+      const Child* c = FindByWindow(reinterpret_cast<HWND>(lParam));
       if (c == nullptr) break;
       auto* dc = reinterpret_cast<HDC>(wParam);
       SetTextColor(dc, ToColorRef(c->fore));
@@ -555,7 +555,7 @@ void SearchForm::RestoreFocus() {
   HWND target = lastFocus_;
   if (target == nullptr || IsChild(hwnd_, target) == 0 || IsWindowEnabled(target) == 0 ||
       IsWindowVisible(target) == 0) {
-    const Control* terms = Find(ControlRef{Ctl::txt_vnl, 0});
+    const Child* terms = Find(ControlRef{Control::Terms, 0});
     target = terms != nullptr ? terms->hwnd : nullptr;
   }
   if (target != nullptr) ::SetFocus(target);
@@ -566,7 +566,7 @@ void SearchForm::RaiseClick(ControlRef ref) {
 }
 
 void SearchForm::OnCommand(HWND child, WORD code) {
-  Control* c = FindByWindow(child);
+  Child* c = FindByWindow(child);
   if (c == nullptr) return;
   const ControlRef ref = c->design.ref;
   switch (c->design.kind) {
@@ -590,7 +590,7 @@ void SearchForm::OnCommand(HWND child, WORD code) {
   }
 }
 
-void SearchForm::SelectOption(Control& option, bool raise) {
+void SearchForm::SelectOption(Child& option, bool raise) {
   for (auto& other : controls_) {
     if (!IsOption(other.design) || other.design.group != option.design.group ||
         other.hwnd == nullptr)
@@ -604,15 +604,15 @@ void SearchForm::SelectOption(Control& option, bool raise) {
   // tells whether the selection really changed.
   const ControlRef previous = selected_[option.design.group];
   selected_[option.design.group] = option.design.ref;
-  if (raise && !(previous == option.design.ref) && option.design.ref.id == Ctl::op_which) {
+  if (raise && !(previous == option.design.ref) && option.design.ref.id == Control::Scope) {
     RaiseClick(option.design.ref);
   }
 }
 
 // ---- keyboard
 
-bool SearchForm::MoveInGroup(Control& from, int step) {
-  std::vector<Control*> group;
+bool SearchForm::MoveInGroup(Child& from, int step) {
+  std::vector<Child*> group;
   for (auto& c : controls_) {
     if (IsOption(c.design) && c.design.group == from.design.group && c.hwnd != nullptr)
       group.push_back(&c);
@@ -621,7 +621,7 @@ bool SearchForm::MoveInGroup(Control& from, int step) {
   int at = 0;
   while (at < n && group[static_cast<std::size_t>(at)] != &from) ++at;
   for (int i = 1; i < n; ++i) {
-    Control* next = group[static_cast<std::size_t>(((at + step * i) % n + n) % n)];
+    Child* next = group[static_cast<std::size_t>(((at + step * i) % n + n) % n)];
     if (IsWindowEnabled(next->hwnd) != 0 && IsWindowVisible(next->hwnd) != 0) {
       ::SetFocus(next->hwnd);
       if (SendMessageW(next->hwnd, BM_GETCHECK, 0, 0) != BST_CHECKED) SelectOption(*next, true);
@@ -693,7 +693,7 @@ bool SearchForm::PreTranslate(MSG& m) {
       }
       if (m.message == WM_SYSKEYDOWN) return false;
       // Arrows move the selection within an option group, as in a dialog.
-      Control* c = FindByWindow(m.hwnd);
+      Child* c = FindByWindow(m.hwnd);
       if (c == nullptr || !IsOption(c->design)) return false;
       if (m.wParam == VK_RIGHT || m.wParam == VK_DOWN) return MoveInGroup(*c, 1);
       if (m.wParam == VK_LEFT || m.wParam == VK_UP) return MoveInGroup(*c, -1);
@@ -872,13 +872,13 @@ int SearchForm::TwipsPerPixelY() {
 // ---- controls
 
 std::string SearchForm::Text(ControlRef c) {
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     if (hwnd_ == nullptr) return {};
     std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
     t.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, t.data(), static_cast<int>(t.size()))));
     return Narrow(t);
   }
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr) return {};
   if (x->hwnd == nullptr) return x->text;
   std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(x->hwnd)) + 1, L'\0');
@@ -887,18 +887,18 @@ std::string SearchForm::Text(ControlRef c) {
 }
 
 void SearchForm::SetText(ControlRef c, const std::string& text) {
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     if (hwnd_ != nullptr) SetWindowTextW(hwnd_, Widen(text).c_str());
     return;
   }
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr) return;
   x->text = text;
   if (x->hwnd != nullptr) SetWindowTextW(x->hwnd, Widen(text).c_str());
 }
 
 int SearchForm::SelStart(ControlRef c) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return 0;
   DWORD start = 0, end = 0;
   SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -907,7 +907,7 @@ int SearchForm::SelStart(ControlRef c) {
 }
 
 int SearchForm::SelLength(ControlRef c) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return 0;
   DWORD start = 0, end = 0;
   SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -916,7 +916,7 @@ int SearchForm::SelLength(ControlRef c) {
 }
 
 void SearchForm::SetSelection(ControlRef c, int start, int length) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return;
   std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(x->hwnd)) + 1, L'\0');
   t.resize(static_cast<std::size_t>(GetWindowTextW(x->hwnd, t.data(), static_cast<int>(t.size()))));
@@ -935,7 +935,7 @@ void SearchForm::SetSelection(ControlRef c, int start, int length) {
 }
 
 int SearchForm::Value(ControlRef c) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr) return 0;
   if (x->design.kind != ControlKind::OptionButton && x->design.kind != ControlKind::CheckBox)
     return 0;
@@ -943,14 +943,14 @@ int SearchForm::Value(ControlRef c) {
 }
 
 void SearchForm::SetValue(ControlRef c, int value) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr) return;
   const bool was = SendMessageW(x->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (x->design.kind == ControlKind::OptionButton) {
     if (value == 0) {
       if (was) SendMessageW(x->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
       if (selected_[x->design.group] == x->design.ref)
-        selected_[x->design.group] = ControlRef{Ctl::Form, -1};
+        selected_[x->design.group] = ControlRef{Control::Window, -1};
     } else if (!was) {
       SelectOption(*x, true);
     }
@@ -963,56 +963,56 @@ void SearchForm::SetValue(ControlRef c, int value) {
 }
 
 bool SearchForm::Enabled(ControlRef c) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   return x != nullptr && x->enabled;
 }
 
 void SearchForm::SetEnabled(ControlRef c, bool enabled) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr) return;
   x->enabled = enabled;
   if (x->hwnd != nullptr) EnableWindow(x->hwnd, enabled ? TRUE : FALSE);
 }
 
 bool SearchForm::Visible(ControlRef c) {
-  if (c.id == Ctl::Form) return hwnd_ != nullptr && IsWindowVisible(hwnd_) != 0;
-  Control* x = Find(c);
+  if (c.id == Control::Window) return hwnd_ != nullptr && IsWindowVisible(hwnd_) != 0;
+  Child* x = Find(c);
   return x != nullptr && x->visible;
 }
 
 void SearchForm::SetVisible(ControlRef c, bool visible) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->visible == visible) return;
   x->visible = visible;
   ApplyVisibility();
 }
 
 Colour SearchForm::ForeColor(ControlRef c) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   return x == nullptr ? 0 : x->fore;
 }
 
 void SearchForm::SetForeColor(ControlRef c, Colour colour) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->fore == colour) return;
   x->fore = colour;
   if (x->hwnd != nullptr) InvalidateRect(x->hwnd, nullptr, TRUE);
 }
 
 Twips SearchForm::ControlTop(ControlRef c) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   return x == nullptr ? 0 : x->top;
 }
 
 void SearchForm::SetControlTop(ControlRef c, Twips top) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->top == top) return;
   x->top = top;
   Layout();
 }
 
 bool SearchForm::SetTabStop(ControlRef c, bool on) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->design.kind == ControlKind::Label ||
       x->design.kind == ControlKind::Image) {
     return false;
@@ -1027,7 +1027,7 @@ bool SearchForm::SetTabStop(ControlRef c, bool on) {
 }
 
 bool SearchForm::SetFocus(ControlRef c) {
-  Control* x = Find(c);
+  Child* x = Find(c);
   if (x == nullptr || x->hwnd == nullptr || x->design.kind == ControlKind::Label) return false;
   if (IsWindowEnabled(x->hwnd) == 0 || IsWindowVisible(x->hwnd) == 0) return false;
   ::SetFocus(x->hwnd);
@@ -1035,14 +1035,14 @@ bool SearchForm::SetFocus(ControlRef c) {
 }
 
 std::optional<ControlRef> SearchForm::ActiveControl() {
-  const Control* x = FindByWindow(GetFocus());
+  const Child* x = FindByWindow(GetFocus());
   if (x == nullptr) return std::nullopt;
   return x->design.ref;
 }
 
 HWND SearchForm::ControlWindow(ControlRef c) {
-  if (c.id == Ctl::Form) return hwnd_;
-  Control* x = Find(c);
+  if (c.id == Control::Window) return hwnd_;
+  Child* x = Find(c);
   return x == nullptr ? nullptr : x->hwnd;
 }
 

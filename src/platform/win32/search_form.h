@@ -75,7 +75,7 @@ class SearchForm {
   HWND ControlWindow(ControlRef c);
 
  private:
-  struct Control {
+  struct Child {
     ControlDesign design;
     HWND hwnd = nullptr;
     Twips top = 0;
@@ -92,12 +92,12 @@ class SearchForm {
                                     DWORD_PTR self);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
 
-  Control* Find(ControlRef c);
-  Control* FindByWindow(HWND h);
-  RECT PixelRect(const Control& c) const;  // in the form's client area
+  Child* Find(ControlRef c);
+  Child* FindByWindow(HWND h);
+  RECT PixelRect(const Child& c) const;  // in the form's client area
   int ToPx(Twips t) const { return MulDiv(t, static_cast<int>(dpi_), 1440); }
   Twips ToTw(int px) const { return MulDiv(px, 1440, static_cast<int>(dpi_)); }
-  bool EffectivelyVisible(const Control& c);
+  bool EffectivelyVisible(const Child& c);
   void ApplyVisibility();
   void Layout();
   void RebuildFonts();
@@ -105,8 +105,8 @@ class SearchForm {
   HBRUSH BrushFor(Colour colour);
   void Paint(HDC dc);
   void PaintMicrophone(HDC dc, RECT r);
-  void SelectOption(Control& option, bool raise);
-  bool MoveInGroup(Control& from, int step);
+  void SelectOption(Child& option, bool raise);
+  bool MoveInGroup(Child& from, int step);
   bool Mnemonic(wchar_t ch);
   void OnCommand(HWND child, WORD code);
   void RaiseClick(ControlRef ref);
@@ -131,7 +131,7 @@ class SearchForm {
   HWND tooltip_ = nullptr;
   UINT dpi_ = 96;
   int pointer_ = kPointerDefault;
-  std::vector<Control> controls_;
+  std::vector<Child> controls_;
   std::map<std::wstring, HFONT> fonts_;
   std::map<Colour, HBRUSH> brushes_;
   std::deque<std::string> phrases_;

@@ -502,7 +502,7 @@ void WinPlatform::DestroySearchWindow() {
 }
 
 bool WinPlatform::FormVisible() {
-  return form_.Visible(ControlRef{Ctl::Form, 0});
+  return form_.Visible(ControlRef{Control::Window, 0});
 }
 
 void WinPlatform::FormToFront() {

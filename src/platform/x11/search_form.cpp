@@ -31,19 +31,19 @@ int Px(Twips t) {
 }
 
 // Names for controls without a caption, for assistive technologies.
-QString UncaptionedName(Ctl id) {
+QString UncaptionedName(Control id) {
   switch (id) {
-    case Ctl::txt_vnl:
+    case Control::Terms:
       return QStringLiteral("Search Terms");
-    case Ctl::pic_engines:
+    case Control::ScopePanel:
       return QStringLiteral("Search Scope");
-    case Ctl::pic_date:
+    case Control::DatePanel:
       return QStringLiteral("Date Range");
-    case Ctl::pic_tbox:
+    case Control::TermsFrame:
       return QStringLiteral("Search Terms Frame");
-    case Ctl::pic_bar:
+    case Control::Rule:
       return QStringLiteral("Rule");
-    case Ctl::img_mic:
+    case Control::Microphone:
       return QStringLiteral("Microphone");
     default:
       return QStringLiteral("Control");
@@ -127,7 +127,7 @@ void SearchForm::Build(const WindowDesign& design) {
   items_.reserve(design.controls.size());
   for (const ControlDesign& d : design.controls) {
     QWidget* parent = this;
-    if (d.container.id != Ctl::Form) {
+    if (d.container.id != Control::Window) {
       if (Item* c = Find(d.container)) {
         parent = c->widget;
       }
@@ -160,7 +160,7 @@ QWidget* SearchForm::Make(const ControlDesign& d, QWidget* parent) {
       l->setWordWrap(true);
       l->setAlignment((d.align == Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop);
       l->setAutoFillBackground(true);
-      if (d.ref.id == Ctl::lbl_doit) {
+      if (d.ref.id == Control::DoIt) {
         l->setMouseTracking(true);
         l->installEventFilter(this);
       }
@@ -255,7 +255,7 @@ SearchForm::Item* SearchForm::Find(ControlRef c) {
 }
 
 QWidget* SearchForm::Widget(ControlRef c) const {
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     return const_cast<SearchForm*>(this);
   }
   const Item* i = Find(c);
@@ -397,7 +397,7 @@ void SearchForm::moveEvent(QMoveEvent* event) {
 std::string SearchForm::Text(ControlRef c) const {
   const Item* i = Find(c);
   if (i == nullptr) {
-    return c.id == Ctl::Form ? windowTitle().toStdString() : "";
+    return c.id == Control::Window ? windowTitle().toStdString() : "";
   }
   if (auto* e = qobject_cast<QLineEdit*>(i->widget)) {
     return e->text().toStdString();
@@ -406,7 +406,7 @@ std::string SearchForm::Text(ControlRef c) const {
 }
 
 void SearchForm::SetText(ControlRef c, const std::string& text) {
-  if (c.id == Ctl::Form) {
+  if (c.id == Control::Window) {
     setWindowTitle(QString::fromStdString(text));
     return;
   }
@@ -541,7 +541,7 @@ bool SearchForm::SetTabStop(ControlRef c, bool on) {
 
 bool SearchForm::SetFocus(ControlRef c) {
   QWidget* w = Widget(c);
-  if (w == nullptr || c.id == Ctl::Form || !w->isEnabled() || w->isHidden() ||
+  if (w == nullptr || c.id == Control::Window || !w->isEnabled() || w->isHidden() ||
       w->focusPolicy() == Qt::NoFocus) {
     return false;
   }
@@ -603,7 +603,7 @@ void SearchForm::changeEvent(QEvent* event) {
 void SearchForm::mouseMoveEvent(QMouseEvent* event) {
   // Only the form's own background; moves over child controls bubble up to here too.
   if (sink_ != nullptr && childAt(event->position().toPoint()) == nullptr) {
-    sink_->OnMouseMove({Ctl::Form, 0});
+    sink_->OnMouseMove({Control::Window, 0});
   }
   QWidget::mouseMoveEvent(event);
 }
@@ -624,18 +624,18 @@ bool SearchForm::eventFilter(QObject* watched, QEvent* event) {
   if (t == QEvent::KeyPress || t == QEvent::KeyRelease) {
     return PreviewKey(watched, static_cast<QKeyEvent*>(event));
   }
-  QWidget* doit = Widget({Ctl::lbl_doit, 0});
+  QWidget* doit = Widget({Control::DoIt, 0});
   if (watched == doit && sink_ != nullptr) {
     auto* m = static_cast<QMouseEvent*>(event);
     if (t == QEvent::MouseMove) {
-      sink_->OnMouseMove({Ctl::lbl_doit, 0});
+      sink_->OnMouseMove({Control::DoIt, 0});
     } else if (t == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
       doitPressed_ = true;
     } else if (t == QEvent::MouseButtonRelease && m->button() == Qt::LeftButton) {
       const bool inside = doit->rect().contains(m->position().toPoint());
       if (doitPressed_ && inside) {
         doitPressed_ = false;
-        sink_->OnClick({Ctl::lbl_doit, 0});
+        sink_->OnClick({Control::DoIt, 0});
         return true;
       }
       doitPressed_ = false;

@@ -746,8 +746,8 @@ void X11Platform::ShowForm() {
   // The key hook hears only X applications there: say so once, in place of the options
   // hint, which the next summons puts back.
   if (!form_->Shown() && WaylandSession()) {
-    form_->SetText({Ctl::lbl_hmo, 0}, kWaylandNotice);
-    if (QWidget* line = form_->Widget({Ctl::lbl_hmo, 0})) {
+    form_->SetText({Control::Message, 0}, kWaylandNotice);
+    if (QWidget* line = form_->Widget({Control::Message, 0})) {
       line->setToolTip(QString::fromUtf8(kWaylandAdvice));
     }
     std::fprintf(stderr, "varnel: %s\n", kWaylandAdvice);
@@ -906,11 +906,11 @@ bool X11Platform::Visible(ControlRef c) {
   if (w == nullptr) {
     return false;
   }
-  return c.id == Ctl::Form ? form_->Shown() : !w->isHidden();
+  return c.id == Control::Window ? form_->Shown() : !w->isHidden();
 }
 
 void X11Platform::SetVisible(ControlRef c, bool visible) {
-  if (!form_ || c.id == Ctl::Form) {
+  if (!form_ || c.id == Control::Window) {
     return;
   }
   if (QWidget* w = form_->Widget(c)) {
@@ -929,14 +929,14 @@ void X11Platform::SetForeColor(ControlRef c, Colour colour) {
 
 Twips X11Platform::ControlTop(ControlRef c) {
   QWidget* w = form_ ? form_->Widget(c) : nullptr;
-  if (w == nullptr || c.id == Ctl::Form) {
+  if (w == nullptr || c.id == Control::Window) {
     return FormTop();
   }
   return w->y() * kTwips;
 }
 
 void X11Platform::SetControlTop(ControlRef c, Twips top) {
-  if (!form_ || c.id == Ctl::Form) {
+  if (!form_ || c.id == Control::Window) {
     return;
   }
   if (QWidget* w = form_->Widget(c)) {
@@ -959,7 +959,7 @@ Hwnd X11Platform::ControlHwnd(ControlRef c) {
   if (!form_) {
     return 0;
   }
-  return c.id == Ctl::Form ? FormHwnd() : PseudoHandle(c);
+  return c.id == Control::Window ? FormHwnd() : PseudoHandle(c);
 }
 
 // ---- tray icon and start at login
