@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "search/scopes.h"
+#include "domain/scopes.h"
 
 int main() {
   constexpr int kCount = 100000;

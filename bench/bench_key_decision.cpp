@@ -10,9 +10,9 @@
 #include <new>
 #include <string>
 
-#include "app/program.h"
-#include "platform/fake/fake_platform.h"
-#include "winsys/keyboard_hook.h"
+#include "core/keyboard_hook.h"
+#include "core/program.h"
+#include "support/fake_platform.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>

@@ -5,9 +5,9 @@
 #include <random>
 #include <string>
 
-#include "app/ini_file.h"
-#include "app/program_state.h"
-#include "app/settings.h"
+#include "core/ini_file.h"
+#include "core/program_state.h"
+#include "core/settings.h"
 
 namespace {
 

@@ -22,7 +22,7 @@ set(VARNEL_APP_ID io.github.varnel.Varnel)
 
 install(FILES data/varnel.desktop data/varnel-listen.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES src/platform/x11/resources/icon.svg
+install(FILES src/adapters/x11/resources/icon.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps RENAME varnel.svg)
 
 # PNG icons for menus and software centres that do not draw SVG, rendered by Qt Svg.
@@ -35,8 +35,8 @@ if(TARGET Qt6::Svg)
     set(png ${CMAKE_BINARY_DIR}/icons/${size}/varnel.png)
     add_custom_command(OUTPUT ${png}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/icons/${size}
-      COMMAND varnel_render_icon ${CMAKE_SOURCE_DIR}/src/platform/x11/resources/icon.svg ${size} ${png}
-      DEPENDS varnel_render_icon ${CMAKE_SOURCE_DIR}/src/platform/x11/resources/icon.svg)
+      COMMAND varnel_render_icon ${CMAKE_SOURCE_DIR}/src/adapters/x11/resources/icon.svg ${size} ${png}
+      DEPENDS varnel_render_icon ${CMAKE_SOURCE_DIR}/src/adapters/x11/resources/icon.svg)
     list(APPEND VARNEL_ICON_PNGS ${png})
     install(FILES ${png} DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps)
   endforeach()

@@ -50,7 +50,7 @@ if [ -f tests/fuzz/CMakeLists.txt ]; then
     -DVARNEL_FUZZ=ON -DVARNEL_CORE_ONLY=ON -DVARNEL_BENCH=OFF && run_ctest build-fuzz -L fuzz
 fi
 
-if [ -f cmake/mingw-w64-x86_64.cmake ] && [ -f src/platform/win32/CMakeLists.txt ]; then
+if [ -f cmake/mingw-w64-x86_64.cmake ] && [ -f src/adapters/win32/CMakeLists.txt ]; then
   stage "Windows build under Wine (build-win/)"
   build build-win -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DVARNEL_BENCH=OFF \
     && run_ctest build-win

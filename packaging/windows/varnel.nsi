@@ -36,8 +36,8 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 
-!define MUI_ICON "${SOURCE_DIR}\src\platform\win32\varnel.ico"
-!define MUI_UNICON "${SOURCE_DIR}\src\platform\win32\varnel.ico"
+!define MUI_ICON "${SOURCE_DIR}\src\adapters\win32\varnel.ico"
+!define MUI_UNICON "${SOURCE_DIR}\src\adapters\win32\varnel.ico"
 !define MUI_COMPONENTSPAGE_NODESC
 !define MUI_FINISHPAGE_RUN "$INSTDIR\varnel.exe"
 !insertmacro MUI_PAGE_LICENSE "${SOURCE_DIR}\LICENSE"

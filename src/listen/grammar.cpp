@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "listen/protocol.h"
+#include "common/listen_protocol.h"
 
 namespace varnel::listen {
 namespace {

@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "listen/socket_trust.h"
+#include "common/socket_trust.h"
 
 namespace varnel::listen {
 namespace {

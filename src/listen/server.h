@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "listen/protocol.h"
+#include "common/listen_protocol.h"
 #include "listen/recogniser.h"
 #include "listen/session.h"
 #include "listen/settings.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
+#include "common/listen_protocol.h"
 #include "listen/grammar.h"
-#include "listen/protocol.h"
 
 namespace varnel::listen {
 

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "listen/protocol.h"
+#include "common/listen_protocol.h"
 
 namespace varnel::listen {
 

@@ -10,9 +10,10 @@ if(NOT WIN32 AND NOT VARNEL_CORE_ONLY AND TARGET varnel_fake)
   if(VARNEL_KEYS_XCB_FOUND AND VARNEL_XVFB AND VARNEL_OPENBOX)
     add_executable(varnel_keys_e2e
       ${CMAKE_CURRENT_LIST_DIR}/keys_inject_test.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/x11/xtest_injector.cpp
-      ${CMAKE_SOURCE_DIR}/src/platform/x11/keysym_vk.cpp)
-    target_link_libraries(varnel_keys_e2e PRIVATE varnel_fake varnel_core PkgConfig::VARNEL_KEYS_XCB
+      ${CMAKE_SOURCE_DIR}/src/adapters/x11/xtest_injector.cpp
+      ${CMAKE_SOURCE_DIR}/src/adapters/x11/keysym_vk.cpp)
+    varnel_include_views(varnel_keys_e2e PRIVATE adapters)
+    target_link_libraries(varnel_keys_e2e PRIVATE varnel_fake varnel_core varnel_files PkgConfig::VARNEL_KEYS_XCB
       GTest::gtest GTest::gtest_main Threads::Threads)
     add_test(NAME keys_x11
       COMMAND sh ${CMAKE_CURRENT_LIST_DIR}/keys_xvfb.sh $<TARGET_FILE:varnel_keys_e2e>)
@@ -26,7 +27,8 @@ endif()
 if(NOT WIN32 AND NOT VARNEL_CORE_ONLY AND VARNEL_KEYS_XCB_FOUND)
   add_executable(varnel_keys_recorder
     ${CMAKE_CURRENT_LIST_DIR}/keys_recorder.cpp
-    ${CMAKE_SOURCE_DIR}/src/platform/x11/keysym_vk.cpp)
-  target_include_directories(varnel_keys_recorder PRIVATE ${CMAKE_SOURCE_DIR}/src)
+    ${CMAKE_SOURCE_DIR}/src/adapters/x11/keysym_vk.cpp)
+  varnel_include_views(varnel_keys_recorder PRIVATE adapters)
+  target_link_libraries(varnel_keys_recorder PRIVATE varnel_ports)
   target_link_libraries(varnel_keys_recorder PRIVATE PkgConfig::VARNEL_KEYS_XCB)
 endif()

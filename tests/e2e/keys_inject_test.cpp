@@ -12,11 +12,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/program.h"
-#include "platform/fake/fake_platform.h"
-#include "platform/x11/keysym_vk.h"
-#include "platform/x11/xtest_injector.h"
-#include "voice/send_key.h"
+#include "adapters/x11/keysym_vk.h"
+#include "adapters/x11/xtest_injector.h"
+#include "core/key_sender.h"
+#include "core/program.h"
+#include "support/fake_platform.h"
 
 namespace varnel {
 namespace {

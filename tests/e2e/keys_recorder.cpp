@@ -12,7 +12,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/x11/keysym_vk.h"
+#include "adapters/x11/keysym_vk.h"
 
 namespace {
 

@@ -6,11 +6,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/x11/autostart_entry.h"
-#include "platform/x11/command_line.h"
-#include "platform/x11/keysym_vk.h"
-#include "platform/x11/open_address.h"
-#include "platform/x11/proc_list.h"
+#include "adapters/x11/autostart_entry.h"
+#include "adapters/x11/command_line.h"
+#include "adapters/x11/keysym_vk.h"
+#include "adapters/x11/open_address.h"
+#include "adapters/x11/proc_list.h"
 
 namespace varnel {
 namespace {

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/x11/instance_lock.h"
+#include "adapters/x11/instance_lock.h"
 
 namespace varnel {
 namespace {

@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "search/query.h"
-#include "search/scopes.h"
+#include "domain/query.h"
+#include "domain/scopes.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/listen_protocol.h"
 #include "listen/grammar.h"
-#include "listen/protocol.h"
 #include "listen/session.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/ini_file.h"
+#include "core/ini_file.h"
 
 namespace {
 

@@ -24,8 +24,8 @@
 #include <optional>
 #include <thread>
 
-#include "listen/protocol.h"
-#include "platform/x11/listen_client.h"
+#include "adapters/x11/listen_client.h"
+#include "common/listen_protocol.h"
 
 namespace varnel {
 namespace {

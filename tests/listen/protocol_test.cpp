@@ -1,4 +1,4 @@
-#include "listen/protocol.h"
+#include "common/listen_protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -13,8 +13,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include "app/program.h"
-#include "platform/fake/fake_platform.h"
+#include "core/program.h"
+#include "support/fake_platform.h"
 
 namespace varnel::testing {
 

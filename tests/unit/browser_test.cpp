@@ -1,4 +1,4 @@
-#include "search/browser.h"
+#include "core/browser.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <set>
 #include <string>
 
-#include "app/program.h"
-#include "platform/fake/fake_platform.h"
-#include "ui/window_design.h"
+#include "core/program.h"
+#include "domain/window_design.h"
+#include "support/fake_platform.h"
 
 namespace varnel {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/cli.h"
+#include "core/cli.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_platform.h"
+#include "support/fake_platform.h"
 #include "unit/temp_folder.h"
 
 namespace varnel {

@@ -1,6 +1,6 @@
 // `varnel --command PHRASE`: matching the phrase, handing it to the running instance, and
 // the instance carrying it out like a recognition.
-#include "voice/command_phrase.h"
+#include "core/command_phrase.h"
 
 #include <gtest/gtest.h>
 

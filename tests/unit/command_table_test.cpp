@@ -1,5 +1,5 @@
 // Every one of the forty commands, recognised, sends exactly its keys.
-#include "voice/command_table.h"
+#include "domain/command_table.h"
 
 #include <gtest/gtest.h>
 

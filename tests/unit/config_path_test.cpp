@@ -1,4 +1,4 @@
-#include "app/config_path.h"
+#include "core/config_path.h"
 
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/fake/fake_platform.h"
+#include "support/fake_platform.h"
 #include "unit/temp_folder.h"
 
 namespace varnel {

@@ -1,9 +1,9 @@
 // The in-memory platform behaves like the system the logic is written against.
-#include "platform/fake/fake_platform.h"
+#include "support/fake_platform.h"
 
 #include <gtest/gtest.h>
 
-#include "ui/window_design.h"
+#include "domain/window_design.h"
 
 namespace varnel {
 namespace {
@@ -104,8 +104,8 @@ TEST(FakePlatform, ClockWraps) {
 
 #include <functional>
 
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
 
 namespace varnel::testing {
 namespace {

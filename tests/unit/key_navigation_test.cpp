@@ -1,8 +1,8 @@
 // Keys inside the search window: the focus cycle, Enter, Escape, Ctrl+A, Alt+digits, hover.
 #include <gtest/gtest.h>
 
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
 
 namespace varnel::testing {
 namespace {

@@ -1,13 +1,13 @@
-#include "winsys/keyboard_hook.h"
+#include "core/keyboard_hook.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "app/program.h"
-#include "platform/fake/fake_platform.h"
-#include "ui/codes.h"
-#include "ui/window_design.h"
+#include "core/program.h"
+#include "domain/codes.h"
+#include "domain/window_design.h"
+#include "support/fake_platform.h"
 
 namespace varnel {
 namespace {

@@ -1,4 +1,4 @@
-#include "search/query.h"
+#include "domain/query.h"
 
 #include <gtest/gtest.h>
 

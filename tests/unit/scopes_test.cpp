@@ -1,4 +1,4 @@
-#include "search/scopes.h"
+#include "domain/scopes.h"
 
 #include <gtest/gtest.h>
 

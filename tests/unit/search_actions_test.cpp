@@ -1,9 +1,9 @@
 // The search window's search handlers and the date options' link to the scope.
 #include <gtest/gtest.h>
 
-#include "search/browser.h"
+#include "core/browser.h"
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
 
 namespace varnel::testing {
 namespace {

@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "platform/fake/fake_speech.h"
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
+#include "support/fake_speech.h"
 
 namespace varnel::testing {
 namespace {

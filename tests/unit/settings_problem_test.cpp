@@ -9,10 +9,10 @@
 #include <sstream>
 #include <string>
 
-#include "app/cli.h"
-#include "platform/fake/fake_speech.h"
+#include "core/cli.h"
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
+#include "support/fake_speech.h"
 
 namespace varnel::testing {
 namespace {

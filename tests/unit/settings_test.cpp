@@ -1,11 +1,11 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
 
-#include "app/program_state.h"
+#include "core/program_state.h"
 #include "unit/temp_folder.h"
 
 namespace varnel {

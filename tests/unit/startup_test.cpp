@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "platform/fake/fake_speech.h"
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
+#include "support/fake_speech.h"
 
 namespace varnel::testing {
 namespace {

@@ -1,12 +1,13 @@
-#include "winsys/summon_chord.h"
+#include "domain/summon_chord.h"
+#include "core/chord_keys.h"
 
 #include <gtest/gtest.h>
 
-#include "app/program.h"
-#include "app/summon_setting.h"
-#include "platform/fake/fake_platform.h"
+#include "core/program.h"
+#include "core/summon_setting.h"
+#include "domain/codes.h"
+#include "support/fake_platform.h"
 #include "temp_folder.h"
-#include "ui/codes.h"
 
 namespace varnel {
 namespace {

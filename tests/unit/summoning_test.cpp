@@ -1,8 +1,8 @@
 // The deferred-code route, showing the search window and the message box.
 #include <gtest/gtest.h>
 
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
 
 namespace varnel::testing {
 namespace {

@@ -1,5 +1,5 @@
 // The tray icon: each menu entry's effect, closing with and without a tray, start at login.
-#include "ui/tray_menu.h"
+#include "core/tray_menu.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "app/cli.h"
-#include "platform/fake/fake_speech.h"
+#include "core/cli.h"
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
+#include "support/fake_speech.h"
 
 namespace varnel::testing {
 namespace {

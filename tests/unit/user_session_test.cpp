@@ -1,8 +1,8 @@
 // The program as a user meets it: start, summon, type, choose, search, hand off, close.
 #include <gtest/gtest.h>
 
+#include "domain/codes.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
 
 namespace varnel::testing {
 namespace {

@@ -1,7 +1,7 @@
 // UTF-8 text measured in the UTF-16 units that text controls count in.
 #include <gtest/gtest.h>
 
-#include "app/utf8.h"
+#include "domain/utf8.h"
 
 namespace varnel {
 namespace {

@@ -1,5 +1,5 @@
 // Switching the voice commands on and off: the prompt, the check box and the label.
-#include "voice/voice_activation.h"
+#include "core/voice_activation.h"
 
 #include <gtest/gtest.h>
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/fake_speech.h"
+#include "domain/codes.h"
+#include "domain/window_design.h"
 #include "support/fake_program.h"
-#include "ui/codes.h"
-#include "ui/window_design.h"
+#include "support/fake_speech.h"
 
 namespace varnel::testing {
 

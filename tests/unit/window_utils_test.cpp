@@ -1,4 +1,4 @@
-#include "winsys/window_utils.h"
+#include "core/window_utils.h"
 
 #include <gtest/gtest.h>
 
@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
-#include "platform/fake/fake_platform.h"
-#include "ui/codes.h"
-#include "ui/window_design.h"
+#include "core/program.h"
+#include "domain/codes.h"
+#include "domain/window_design.h"
+#include "support/fake_platform.h"
 
 namespace varnel {
 namespace {

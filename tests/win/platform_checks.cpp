@@ -9,15 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/program.h"
-#include "platform/win32/instance_mutex.h"
-#include "platform/win32/speech_sapi.h"
-#include "platform/win32/tray_icon.h"
-#include "platform/win32/win_handles.h"
-#include "platform/win32/win_platform.h"
-#include "platform/win32/win_text.h"
-#include "ui/codes.h"
-#include "ui/window_design.h"
+#include "adapters/win32/instance_mutex.h"
+#include "adapters/win32/speech_sapi.h"
+#include "adapters/win32/tray_icon.h"
+#include "adapters/win32/win_handles.h"
+#include "adapters/win32/win_platform.h"
+#include "adapters/win32/win_text.h"
+#include "core/program.h"
+#include "domain/codes.h"
+#include "domain/window_design.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 //       does, and lets go <ms> after that (after-temp: <ms> after a writer's temporary file
 //       appears beside it)
 // Before windows.h, whose WriteProfileString macro would rename the program's function.
-#include "app/ini_file.h"
+#include "core/ini_file.h"
 
 #include <windows.h>
 

@@ -1,0 +1,156 @@
+// The search window built from its design table: a top-level window of class "Varnel" with
+// native child controls, painted picture boxes and the microphone image.
+#pragma once
+
+#include <windows.h>
+
+#include <deque>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "domain/window_design.h"
+#include "ports/platform.h"
+
+namespace varnel::win {
+
+// Private messages of the search window.
+inline constexpr UINT kMsgDeferredCode = WM_APP + 1;
+inline constexpr UINT kMsgCommandPhrase = WM_APP + 2;
+// Tag of the WM_COPYDATA block that carries a command phrase ("VRNL").
+inline constexpr ULONG_PTR kPhraseTag = 0x4C4E5256;
+inline constexpr std::size_t kMaxPhraseBytes = 4096;
+
+class SearchForm {
+ public:
+  explicit SearchForm(PlatformEvents*& sink) : sink_(sink) {}
+  SearchForm(const SearchForm&) = delete;
+  SearchForm& operator=(const SearchForm&) = delete;
+  ~SearchForm();
+
+  bool Create(const WindowDesign& design);
+  void Destroy();
+  HWND Handle() const { return hwnd_; }
+
+  // Key preview and keyboard handling that a dialog manager would do. True when `msg` was
+  // consumed and must not be dispatched.
+  bool PreTranslate(MSG& msg);
+
+  void StartTimer(UINT intervalMs);
+  void SetPointer(int pointer);
+
+  // Geometry in twips (outer window, screen coordinates).
+  Twips Left();
+  Twips Top();
+  Twips Width();
+  Twips Height();
+  void SetTop(Twips top);
+  void Move(Twips left, Twips top, Twips width, Twips height);
+  WindowState State();
+  void SetState(WindowState state);
+  Twips ScreenWidth();
+  Twips ScreenHeight();
+  int TwipsPerPixelY();
+
+  // Controls.
+  std::string Text(ControlRef c);
+  void SetText(ControlRef c, const std::string& text);
+  int SelStart(ControlRef c);
+  int SelLength(ControlRef c);
+  void SetSelection(ControlRef c, int start, int length);
+  int Value(ControlRef c);
+  void SetValue(ControlRef c, int value);
+  bool Enabled(ControlRef c);
+  void SetEnabled(ControlRef c, bool enabled);
+  bool Visible(ControlRef c);
+  void SetVisible(ControlRef c, bool visible);
+  Colour ForeColor(ControlRef c);
+  void SetForeColor(ControlRef c, Colour colour);
+  Twips ControlTop(ControlRef c);
+  void SetControlTop(ControlRef c, Twips top);
+  bool SetTabStop(ControlRef c, bool on);
+  bool SetFocus(ControlRef c);
+  std::optional<ControlRef> ActiveControl();
+  HWND ControlWindow(ControlRef c);
+
+ private:
+  struct Child {
+    ControlDesign design;
+    HWND hwnd = nullptr;
+    Twips top = 0;
+    bool visible = true;
+    bool enabled = true;
+    bool tabStop = true;
+    Colour fore = 0;
+    Colour back = 0;
+    std::string text;  // picture boxes and images have none; others mirror the window text
+  };
+
+  static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR self);
+  LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
+
+  Child* Find(ControlRef c);
+  Child* FindByWindow(HWND h);
+  RECT PixelRect(const Child& c) const;  // in the form's client area
+  int ToPx(Twips t) const { return MulDiv(t, static_cast<int>(dpi_), 1440); }
+  Twips ToTw(int px) const { return MulDiv(px, 1440, static_cast<int>(dpi_)); }
+  bool EffectivelyVisible(const Child& c);
+  void ApplyVisibility();
+  void Layout();
+  void RebuildFonts();
+  HFONT FontFor(const FontSpec& spec);
+  HBRUSH BrushFor(Colour colour);
+  void Paint(HDC dc);
+  void PaintMicrophone(HDC dc, RECT r);
+  void SelectOption(Child& option, bool raise);
+  bool MoveInGroup(Child& from, int step);
+  bool Mnemonic(wchar_t ch);
+  void OnCommand(HWND child, WORD code);
+  void RaiseClick(ControlRef ref);
+  void RestoreFocus();  // the focus to the control that had it, else the terms
+  RECT WindowPx();
+  // The work area and DPI of the monitor the window's coordinates are measured on.
+  struct Monitor {
+    HMONITOR handle = nullptr;
+    RECT work{};
+    UINT dpi = 96;
+  };
+  Monitor MonitorInfo(HMONITOR m);
+  Monitor ForegroundMonitor();  // the monitor of the window in front
+  Monitor ShownOn();            // the monitor the window is measured on
+  void Park();                  // out of sight, beyond every monitor
+  Twips Cached(int index, int px);
+  void Remember(int index, Twips tw, int px);
+
+  PlatformEvents*& sink_;
+  const WindowDesign* design_ = nullptr;
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  UINT dpi_ = 96;
+  int pointer_ = kPointerDefault;
+  std::vector<Child> controls_;
+  std::map<std::wstring, HFONT> fonts_;
+  std::map<Colour, HBRUSH> brushes_;
+  std::deque<std::string> phrases_;
+  std::map<int, ControlRef> selected_;  // option group -> its selected option
+  bool unloading_ = false;
+  HWND lastFocus_ = nullptr;
+  bool parked_ = false;
+  HMONITOR monitor_ = nullptr;  // where Left and Top are measured, from its work area  // control
+                                // with the focus when the window was last deactivated
+  // The twips last set for left, top, width and height and the pixels they became, so a
+  // value reads back exactly as it was set (the parked Top must compare equal).
+  struct Set {
+    bool valid = false;
+    Twips tw = 0;
+    int px = 0;
+  } geometry_[4];
+};
+
+// The colour of a design value: system colours (high bit set) are looked up.
+COLORREF ToColorRef(Colour c);
+
+}  // namespace varnel::win

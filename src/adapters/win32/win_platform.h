@@ -1,0 +1,173 @@
+// Platform on Win32: every call of the program's platform interface made with the system's
+// own functions, text converted to UTF-16 at the boundary.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+
+#include "adapters/win32/hook_thread.h"
+#include "adapters/win32/instance_mutex.h"
+#include "adapters/win32/search_form.h"
+#include "adapters/win32/tray_icon.h"
+#include "ports/platform.h"
+
+namespace varnel::win {
+
+class WinPlatform final : public Platform {
+ public:
+  WinPlatform();
+  WinPlatform(const WinPlatform&) = delete;
+  WinPlatform& operator=(const WinPlatform&) = delete;
+  ~WinPlatform() override;
+
+  void SetEventSink(PlatformEvents* sink) override { sink_ = sink; }
+
+  std::uint32_t TickCount() override;
+  void Sleep(std::uint32_t ms) override;
+  void DoEvents() override;
+  void PostCode(Code code) override;
+  void StartTimer(std::uint32_t intervalMs) override;
+  int RunEventLoop() override;
+
+  Hwnd ForegroundWindow() override;
+  bool SetForegroundWindow(Hwnd hwnd) override;
+  Hwnd FocusWindow() override;
+  Hwnd DesktopWindow() override;
+  Hwnd NextWindow(Hwnd hwnd) override;
+  bool IsWindow(Hwnd hwnd) override;
+  bool IsWindowVisible(Hwnd hwnd) override;
+  bool IsIconic(Hwnd hwnd) override;
+  bool HasCaption(Hwnd hwnd) override;
+  Rect WindowRect(Hwnd hwnd) override;
+  std::string ClassName(Hwnd hwnd) override;
+  ThreadId WindowThread(Hwnd hwnd) override;
+  ProcessId WindowProcess(Hwnd hwnd) override;
+  void AttachThreadInput(ThreadId from, ThreadId to, bool attach) override;
+  void SetZOrder(Hwnd hwnd, ZPlace place) override;
+  void PlaceBehind(Hwnd hwnd, Hwnd above) override;
+  void SetOwner(Hwnd hwnd, Hwnd owner) override;
+  void ShowWindow(Hwnd hwnd, ShowCmd cmd) override;
+  void EnumWindows(const std::function<bool(Hwnd)>& visit) override;
+  bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+                          std::uint32_t timeoutMs) override;
+  bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  void DrawCaptionActive(Hwnd hwnd) override;
+
+  std::vector<ProcessEntry> Processes() override;
+  std::string OwnExecutableName() override;
+
+  InstanceClaim ClaimSingleInstance() override { return instance_.Claim(); }
+  void PublishInstanceWindow(Hwnd hwnd) override { instance_.Publish(hwnd); }
+  Hwnd PublishedInstanceWindow() override { return instance_.Published(); }
+  void GrantForeground(ProcessId pid) override;
+  bool RunsWithMoreRights(ProcessId pid) override;
+
+  bool AsyncKeyDown(int vk) override;
+  HookHandle InstallKeyboardHook() override;
+  void RemoveKeyboardHook(HookHandle hook) override;
+  std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
+                             const KeyEvent& ev) override;
+  std::int16_t VkKeyScan(char ch) override;
+  std::uintptr_t KeyboardLayout() override;
+  std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
+  bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
+  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
+
+  Hwnd CreateSearchWindow(const WindowDesign& design) override;
+  void ShowForm() override;
+  void DestroySearchWindow() override;
+  Twips FormLeft() override { return form_.Left(); }
+  Twips FormTop() override { return form_.Top(); }
+  Twips FormWidth() override { return form_.Width(); }
+  Twips FormHeight() override { return form_.Height(); }
+  void SetFormTop(Twips top) override { form_.SetTop(top); }
+  void MoveForm(Twips left, Twips top, Twips width, Twips height) override {
+    form_.Move(left, top, width, height);
+  }
+  WindowState FormState() override { return form_.State(); }
+  void SetFormState(WindowState state) override { form_.SetState(state); }
+  bool FormVisible() override;
+  void FormToFront() override;
+  Twips ScreenWidth() override { return form_.ScreenWidth(); }
+  Twips ScreenHeight() override { return form_.ScreenHeight(); }
+  int TwipsPerPixelY() override { return form_.TwipsPerPixelY(); }
+
+  std::string Text(ControlRef c) override { return form_.Text(c); }
+  void SetText(ControlRef c, const std::string& text) override { form_.SetText(c, text); }
+  int SelStart(ControlRef c) override { return form_.SelStart(c); }
+  int SelLength(ControlRef c) override { return form_.SelLength(c); }
+  void SetSelection(ControlRef c, int start, int length) override {
+    form_.SetSelection(c, start, length);
+  }
+  int Value(ControlRef c) override { return form_.Value(c); }
+  void SetValue(ControlRef c, int value) override { form_.SetValue(c, value); }
+  bool Enabled(ControlRef c) override { return form_.Enabled(c); }
+  void SetEnabled(ControlRef c, bool enabled) override { form_.SetEnabled(c, enabled); }
+  bool Visible(ControlRef c) override { return form_.Visible(c); }
+  void SetVisible(ControlRef c, bool visible) override { form_.SetVisible(c, visible); }
+  Colour ForeColor(ControlRef c) override { return form_.ForeColor(c); }
+  void SetForeColor(ControlRef c, Colour colour) override { form_.SetForeColor(c, colour); }
+  Twips ControlTop(ControlRef c) override { return form_.ControlTop(c); }
+  void SetControlTop(ControlRef c, Twips top) override { form_.SetControlTop(c, top); }
+  bool SetTabStop(ControlRef c, bool on) override { return form_.SetTabStop(c, on); }
+  bool SetFocus(ControlRef c) override { return form_.SetFocus(c); }
+  std::optional<ControlRef> ActiveControl() override { return form_.ActiveControl(); }
+  Hwnd ControlHwnd(ControlRef c) override;
+
+  int MessageBox(const std::string& text, int style, const std::string& title) override;
+  void SetMousePointer(int pointer) override { form_.SetPointer(pointer); }
+  void Beep() override;
+  bool ShellOpen(const std::string& target) override;
+
+  std::string BrowserUserCommand() override;
+  std::string BrowserChosenHandler() override;
+  std::string BrowserHandlerCommand(const std::string& handler) override;
+  std::string ExecutableForDocument(const std::string& path) override;
+  bool WindowsCommandLines() override { return true; }
+  std::string ExecutableFromCommand(const std::string& commandLine) override;
+
+  std::string ExecutableFolder() override;
+  std::string TempFolder() override;
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  std::string UserConfigFolder() override;
+  std::string Environment(const std::string& name) override;
+
+  bool ShowTrayIcon(const TrayChecks& checks) override { return tray_.Show(checks); }
+  void RemoveTrayIcon() override { tray_.Remove(); }
+  void SetTrayChecks(const TrayChecks& checks) override { tray_.SetChecks(checks); }
+  bool StartAtLogin() override;
+  bool SetStartAtLogin(bool on) override;
+  // The tray icon's window, for the checks under Wine.
+  HWND TrayWindow() const { return tray_.Window(); }
+
+  std::unique_ptr<SpeechService> CreateSpeechService(SpeechError& error) override;
+  std::string RecogniserProcessName() override { return "natspeak.exe"; }
+  std::string RecogniserDisplayName() override { return "Dragon NaturallySpeaking\xC2\xAE"; }
+
+ private:
+  static LRESULT CALLBACK HookProc(int nCode, WPARAM wParam, LPARAM lParam);
+  // Runs one retrieved message through key preview and dispatch; false on WM_QUIT.
+  bool Process(MSG& msg);
+
+  PlatformEvents* sink_ = nullptr;
+  InstanceMutex instance_;
+  SearchForm form_{sink_};
+  // Kept for the program's life: Quit, chosen from its menu, takes the icon down from inside
+  // the icon's own window procedure.
+  TrayIcon tray_{[this](TrayEntry entry) {
+    if (sink_ != nullptr) sink_->OnTrayEntry(entry);
+  }};
+  LPARAM hookLParam_ = 0;  // the event being handed to the logic, for CallNextHook
+  const DWORD uiThread_;
+  std::atomic<HWND> codeTarget_{nullptr};  // the search window, where posted codes go
+  HookThread hookThread_;
+  bool quit_ = false;
+  int exitCode_ = 0;
+  UINT stallMessage_ = 0;          // test-only: a message that keeps this thread busy for wParam ms
+  std::uint32_t injectBatch_ = 0;  // numbers the batches of synthesised keys
+};
+
+}  // namespace varnel::win

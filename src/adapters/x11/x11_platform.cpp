@@ -1,0 +1,1200 @@
+#include "adapters/x11/x11_platform.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <map>
+#include <string_view>
+#include <thread>
+
+#include "adapters/x11/autostart_entry.h"
+#include "adapters/x11/command_line.h"
+#include "adapters/x11/default_browser.h"
+#include "adapters/x11/instance_lock.h"
+#include "adapters/x11/keysym_vk.h"
+#include "adapters/x11/listen_client.h"
+#include "adapters/x11/open_address.h"
+#include "adapters/x11/proc_list.h"
+#include "adapters/x11/record_hook.h"
+#include "adapters/x11/search_form.h"
+#include "adapters/x11/startup_trace.h"
+#include "adapters/x11/tray_icon.h"
+#include "adapters/x11/x_display.h"
+#include "adapters/x11/xtest_injector.h"
+#include "domain/codes.h"
+#include "domain/key_masks.h"
+
+// Resources of a static library are registered by hand.
+static void InitResources() {
+  Q_INIT_RESOURCE(varnel);
+}
+
+namespace varnel {
+namespace {
+
+constexpr std::uint32_t kActivationWaitMs = 200;
+constexpr std::uint32_t kFrameExtentsWaitMs = 200;
+constexpr int kTwips = 15;
+
+bool StartsWithNoCase(const std::string& s, const char* prefix) {
+  const std::size_t n = std::char_traits<char>::length(prefix);
+  if (s.size() < n) {
+    return false;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool IsExecutable(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+std::string WithSlash(std::string dir) {
+  if (dir.empty() || dir.back() != '/') {
+    dir += '/';
+  }
+  return dir;
+}
+
+}  // namespace
+
+// Lets the speech client's socket be watched by Qt's event loop.
+class X11Platform::Watcher final : public FdWatcher {
+ public:
+  void Watch(int fd, std::function<void()> onReadable) override {
+    Unwatch(fd);
+    auto* n = new QSocketNotifier(fd, QSocketNotifier::Read);
+    QObject::connect(n, &QSocketNotifier::activated, n, [cb = std::move(onReadable)] { cb(); });
+    notifiers_[fd] = n;
+  }
+  void Unwatch(int fd) override {
+    auto it = notifiers_.find(fd);
+    if (it == notifiers_.end()) {
+      return;
+    }
+    it->second->setEnabled(false);
+    it->second->deleteLater();  // may be inside its own signal
+    notifiers_.erase(it);
+  }
+  ~Watcher() override {
+    for (auto& [fd, n] : notifiers_) {
+      delete n;
+    }
+  }
+
+ private:
+  std::map<int, QSocketNotifier*> notifiers_;
+};
+
+namespace {
+
+// Shown once, at the first showing, on a Wayland session: the line in the window is short,
+// its tooltip and the standard error say it whole.
+constexpr const char* kWaylandNotice = "Wayland: Ctrl+Alt+/ only in X apps; bind varnel to a key";
+constexpr const char* kWaylandAdvice =
+    "On Wayland, Ctrl+Alt+/ reaches Varnel only from X applications. Bind the command varnel "
+    "to a keyboard shortcut of the desktop: a second start brings the running one forward.";
+
+bool WaylandSession() {
+  const char* wayland = std::getenv("WAYLAND_DISPLAY");
+  const char* session = std::getenv("XDG_SESSION_TYPE");
+  return (wayland != nullptr && *wayland != '\0') ||
+         (session != nullptr && std::string_view(session) == "wayland");
+}
+
+// Everything here speaks X11 (window ids, RECORD, XTEST): on a Wayland session the toolkit
+// must run on XWayland too, or its window would be no X window at all. Without an X display
+// the toolkit would abort with a core dump: say why and end instead.
+void UseXcb(bool displayOpens) {
+  if (!displayOpens) {
+    const char* display = std::getenv("DISPLAY");
+    std::fprintf(stderr,
+                 "varnel: no X display (DISPLAY=%s does not open); Varnel needs X11 or XWayland\n",
+                 display != nullptr ? display : "");
+    std::exit(1);
+  }
+  setenv("QT_QPA_PLATFORM", "xcb", 1);
+}
+
+}  // namespace
+
+X11Platform::X11Platform(int& argc, char** argv) : argc_(argc), argv_(argv) {
+  TraceStartup("main");
+}
+
+X11Platform::~X11Platform() {
+  record_.reset();
+  timer_.reset();
+  form_.reset();
+  watcher_.reset();
+  injector_.reset();
+  if (app_) {
+    app_->removeNativeEventFilter(this);
+  }
+  if (waitCursor_) {
+    QGuiApplication::restoreOverrideCursor();
+  }
+  app_.reset();
+  x_.reset();
+}
+
+QApplication& X11Platform::App() {
+  if (!app_) {
+    UseXcb(X() != nullptr);
+    QCoreApplication::setApplicationName(QStringLiteral("Varnel"));  // WM_CLASS class "Varnel"
+    TraceStartup("application");
+    app_ = std::make_unique<QApplication>(argc_, argv_);
+    TraceStartup("application ready");
+    InitResources();
+    app_->setQuitOnLastWindowClosed(false);  // the program ends when its window unloads
+    app_->installNativeEventFilter(this);
+  }
+  return *app_;
+}
+
+XDisplay* X11Platform::X() {
+  if (!x_ && !xTried_) {
+    xTried_ = true;
+    x_ = XDisplay::Connect();
+    TraceStartup("own X connection");
+  }
+  return x_.get();
+}
+
+XTestInjector* X11Platform::Injector() {
+  if (!injector_ && X() != nullptr) {
+    injector_ = std::make_unique<XTestInjector>(xcb_connect(nullptr, nullptr), true);
+  }
+  return injector_.get();
+}
+
+Hwnd X11Platform::FormHwnd() const {
+  return form_ ? static_cast<Hwnd>(form_->winId()) : 0;
+}
+
+std::string X11Platform::FontReport() const {
+  return form_ ? form_->FontReport().toStdString() : "";
+}
+
+// ---- clock, waiting and the event loop
+
+std::uint32_t X11Platform::TickCount() {
+  timespec ts{};
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000U +
+                           static_cast<std::uint64_t>(ts.tv_nsec) / 1000000U;
+  return static_cast<std::uint32_t>(ms);
+}
+
+void X11Platform::Sleep(std::uint32_t ms) {
+  std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+void X11Platform::DoEvents() {
+  if (app_) {
+    QCoreApplication::processEvents();
+  }
+}
+
+void X11Platform::PostCode(Code code) {
+  QMetaObject::invokeMethod(
+      &App(),
+      [this, code] {
+        if (sink_ != nullptr) {
+          sink_->OnDeferredCode(code);
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+void X11Platform::StartTimer(std::uint32_t intervalMs) {
+  App();
+  if (!timer_) {
+    timer_ = std::make_unique<QTimer>();
+    QObject::connect(timer_.get(), &QTimer::timeout, [this] {
+      if (sink_ != nullptr) {
+        sink_->OnTimer();
+      }
+    });
+  }
+  timer_->start(static_cast<int>(intervalMs));
+}
+
+int X11Platform::RunEventLoop() {
+  if (!form_) {
+    return 0;
+  }
+  loopRunning_ = true;
+  TraceStartup("event loop");
+  const int rc = App().exec();
+  loopRunning_ = false;
+  return rc;
+}
+
+// ---- top-level windows and stacking order
+
+Hwnd X11Platform::ForegroundWindow() {
+  return X() != nullptr ? X()->ActiveWindow() : 0;
+}
+
+bool X11Platform::SetForegroundWindow(Hwnd hwnd) {
+  if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
+    return false;
+  }
+  if (hwnd == FormHwnd() && (form_->Parked() || !form_->isVisible())) {
+    return false;
+  }
+  return X()->Activate(hwnd, kActivationWaitMs);
+}
+
+Hwnd X11Platform::FocusWindow() {
+  if (!form_) {
+    return 0;
+  }
+  QWidget* f = QApplication::focusWidget();
+  if (f == nullptr || f->window() != form_.get()) {
+    return 0;
+  }
+  const std::optional<ControlRef> ref = form_->RefOf(f);
+  return ref ? PseudoHandle(*ref) : FormHwnd();
+}
+
+Hwnd X11Platform::DesktopWindow() {
+  return X() != nullptr ? X()->Root() : 0;
+}
+
+Hwnd X11Platform::NextWindow(Hwnd hwnd) {
+  if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
+    return 0;
+  }
+  std::vector<xcb_window_t> order = X()->StackingBottomToTop();
+  auto it = std::find(order.begin(), order.end(), hwnd);
+  if (hwnd == FormHwnd() && form_->Parked()) {
+    // Withdrawn while parked: it keeps the place it had when it left the screen.
+    std::vector<xcb_window_t> before(parkedStacking_.begin(), parkedStacking_.end());
+    auto at = std::find(before.begin(), before.end(), hwnd);
+    if (at != before.end()) {
+      while (at != before.begin()) {
+        --at;
+        if (std::find(order.begin(), order.end(), *at) != order.end()) {
+          return *at;
+        }
+      }
+      return 0;
+    }
+  }
+  if (it == order.end() || it == order.begin()) {
+    return 0;
+  }
+  return *(it - 1);
+}
+
+bool X11Platform::IsWindow(Hwnd hwnd) {
+  if (IsPseudo(hwnd)) {
+    return form_ != nullptr;
+  }
+  return X() != nullptr && X()->Exists(hwnd);
+}
+
+bool X11Platform::IsWindowVisible(Hwnd hwnd) {
+  if (IsPseudo(hwnd)) {
+    return form_ != nullptr && form_->isVisible();
+  }
+  if (X() == nullptr) {
+    return false;
+  }
+  // Minimised windows count as visible, as they do on Windows.
+  return X()->Viewable(hwnd) || X()->Iconic(hwnd);
+}
+
+bool X11Platform::IsIconic(Hwnd hwnd) {
+  if (IsPseudo(hwnd) || X() == nullptr) {
+    return false;
+  }
+  if (hwnd == FormHwnd()) {
+    return FormState() == WindowState::Minimised;
+  }
+  return X()->Iconic(hwnd);
+}
+
+bool X11Platform::HasCaption(Hwnd hwnd) {
+  return !IsPseudo(hwnd) && X() != nullptr && X()->HasTitleBar(hwnd);
+}
+
+Rect X11Platform::WindowRect(Hwnd hwnd) {
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return {};
+  }
+  return X()->RootRect(hwnd);
+}
+
+std::string X11Platform::ClassName(Hwnd hwnd) {
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return "";
+  }
+  return X()->ClassName(hwnd);
+}
+
+ThreadId X11Platform::WindowThread(Hwnd hwnd) {
+  if (IsPseudo(hwnd)) {
+    hwnd = FormHwnd();
+  }
+  if (X() == nullptr || !X()->Exists(hwnd)) {
+    return 0;
+  }
+  return X()->ClientBase(hwnd);
+}
+
+ProcessId X11Platform::WindowProcess(Hwnd hwnd) {
+  if (IsPseudo(hwnd)) {
+    return form_ ? static_cast<ProcessId>(getpid()) : 0;
+  }
+  if (X() == nullptr || hwnd == 0) {
+    return 0;
+  }
+  return X()->Pid(hwnd);
+}
+
+void X11Platform::SetZOrder(Hwnd hwnd, ZPlace place) {
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return;
+  }
+  switch (place) {
+    case ZPlace::Top:
+      X()->Raise(hwnd);
+      break;
+    case ZPlace::TopMost:
+      X()->SetAbove(hwnd, true);
+      break;
+    case ZPlace::NoTopMost:
+      X()->SetAbove(hwnd, false);
+      break;
+  }
+}
+
+void X11Platform::PlaceBehind(Hwnd hwnd, Hwnd above) {
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || above == 0) {
+    return;
+  }
+  X()->PlaceBelow(hwnd, above);
+}
+
+void X11Platform::SetOwner(Hwnd hwnd, Hwnd owner) {
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || hwnd == owner) {
+    return;
+  }
+  // Owned by the desktop means owned by nobody.
+  X()->SetTransientFor(hwnd, owner == X()->Root() ? 0 : owner);
+}
+
+void X11Platform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
+  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
+    return;
+  }
+  if (form_ && hwnd == FormHwnd()) {
+    SetFormState(cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal);
+    return;
+  }
+  if (cmd == ShowCmd::Minimise) {
+    X()->Iconify(hwnd);
+  } else {
+    X()->Restore(hwnd);
+  }
+}
+
+void X11Platform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
+  if (X() == nullptr) {
+    return;
+  }
+  const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
+  for (auto it = order.rbegin(); it != order.rend(); ++it) {
+    if (!visit(*it)) {
+      return;
+    }
+  }
+}
+
+bool X11Platform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
+                                     std::uint32_t lParam, std::uint32_t timeoutMs) {
+  if (hwnd != 0 && hwnd == FormHwnd()) {
+    if (sink_ != nullptr) {
+      sink_->OnWindowMessage(hwnd, msg, wParam, lParam);
+    }
+    return true;
+  }
+  return X() != nullptr && !IsPseudo(hwnd) &&
+         X()->SendInstanceMessage(hwnd, msg, wParam, lParam, timeoutMs);
+}
+
+bool X11Platform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
+  if (hwnd != 0 && hwnd == FormHwnd()) {
+    if (sink_ != nullptr) {
+      sink_->OnCommandPhrase(phrase);
+    }
+    return true;
+  }
+  return X() != nullptr && !IsPseudo(hwnd) && X()->SendPhrase(hwnd, phrase, timeoutMs);
+}
+
+bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) {
+  if (eventType != "xcb_generic_event_t" || !form_ || X() == nullptr) {
+    return false;
+  }
+  auto* ev = static_cast<xcb_generic_event_t*>(message);
+  if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+    if (reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window == FormHwnd()) {
+      OnFormDestroyed();
+    }
+    return false;
+  }
+  if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+    return false;
+  }
+  auto* cm = reinterpret_cast<xcb_client_message_event_t*>(ev);
+  if (cm->window != FormHwnd()) {
+    return false;
+  }
+  const std::optional<InstanceMessage> m = X()->DecodeInstanceMessage(*cm);
+  if (!m) {
+    return false;
+  }
+  // Handled after the current event, never inside Qt's event dispatch; the sender waits
+  // for the acknowledgement that follows the handler.
+  QMetaObject::invokeMethod(
+      &App(),
+      [this, msg = *m] {
+        if (sink_ != nullptr && X() != nullptr) {
+          if (msg.phrase) {
+            sink_->OnCommandPhrase(X()->TakePhrase(msg));
+          } else {
+            sink_->OnWindowMessage(FormHwnd(), msg.msg, msg.wParam, msg.lParam);
+          }
+        }
+        if (X() != nullptr) {
+          X()->Acknowledge(msg);
+        }
+      },
+      Qt::QueuedConnection);
+  return true;
+}
+
+void X11Platform::OnFormDestroyed() {
+  if (formDestroyed_) {
+    return;
+  }
+  formDestroyed_ = true;
+  // After the current event, like a close; the window is gone, so nothing may touch it.
+  QMetaObject::invokeMethod(
+      &App(),
+      [this] {
+        if (sink_ != nullptr) {
+          sink_->OnUnload();
+        }
+        if (app_ && loopRunning_) {
+          app_->quit();
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+// ---- processes
+
+std::vector<ProcessEntry> X11Platform::Processes() {
+  TraceStartup("process list");
+  return ListProcesses("/proc", ::getuid());
+}
+
+std::string X11Platform::OwnExecutableName() {
+  std::error_code ec;
+  return std::filesystem::read_symlink("/proc/self/exe", ec).filename().string();
+}
+
+// ---- the single instance
+
+InstanceLock& X11Platform::Lock() {
+  if (!lock_) {
+    lock_ = std::make_unique<InstanceLock>(Environment("XDG_RUNTIME_DIR"), TempFolder(),
+                                           Environment("DISPLAY"));
+  }
+  return *lock_;
+}
+
+InstanceClaim X11Platform::ClaimSingleInstance() {
+  return Lock().Claim();
+}
+
+void X11Platform::PublishInstanceWindow(Hwnd hwnd) {
+  Lock().Publish(hwnd);
+}
+
+Hwnd X11Platform::PublishedInstanceWindow() {
+  return Lock().Published();
+}
+
+// ---- keys
+
+std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
+  if (keycode > 255 || X() == nullptr) {
+    return 0;
+  }
+  if (vkCache_[keycode] == 0) {
+    const auto code = static_cast<xcb_keycode_t>(keycode);
+    // The digit row is VK_0..VK_9 whatever it types unshifted, as on Windows: AZERTY puts
+    // "&", "é", ... there and the digits on Shift.
+    const xcb_keysym_t shifted = X()->KeysymOf(code, 1);
+    const std::uint32_t vk =
+        (shifted >= '0' && shifted <= '9') ? shifted : VkFromKeysym(X()->KeysymOf(code));
+    vkCache_[keycode] = static_cast<std::uint16_t>(vk + 1);
+  }
+  return vkCache_[keycode] - 1U;
+}
+
+std::uintptr_t X11Platform::KeyboardLayout() {
+  if (X() == nullptr) {
+    return 0;
+  }
+  const std::uint32_t generation = X()->KeyboardMapGeneration();
+  if (generation != vkCacheGeneration_) {
+    vkCache_.fill(0);
+    vkCacheGeneration_ = generation;
+  }
+  return generation;
+}
+
+std::size_t X11Platform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
+  constexpr char32_t kLastLatin1 = 0xFF;
+  constexpr xcb_keysym_t kUnicodeKeysym = 0x01000000;
+  constexpr std::uint32_t kFirstScanKeycode = 8;  // X keycode = scan code + 8
+  constexpr int kShiftColumn = 1;
+  if (X() == nullptr) {
+    return 0;
+  }
+  const xcb_keysym_t sym = ch <= kLastLatin1 ? ch : (kUnicodeKeysym | ch);
+  std::size_t n = 0;
+  for (std::uint32_t kc = X()->MinKeycode(); kc <= X()->MaxKeycode() && n < places.size(); ++kc) {
+    for (int column = 0; column <= kShiftColumn; ++column) {
+      if (X()->KeysymOf(static_cast<xcb_keycode_t>(kc), column) == sym) {
+        places[n++] = KeyPlace{0, kc - kFirstScanKeycode, column == kShiftColumn ? kMaskShift : 0};
+        break;
+      }
+    }
+  }
+  return n;
+}
+
+bool X11Platform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
+  constexpr std::uint32_t kFirstScanKeycode = 8;
+  if (X() == nullptr) {
+    return false;
+  }
+  const xcb_keycode_t code = key.vk != 0
+                                 ? X()->KeycodeOf(KeysymFromVk(key.vk))
+                                 : static_cast<xcb_keycode_t>(key.scanCode + kFirstScanKeycode);
+  if (code == 0) {
+    return false;
+  }
+  std::uint16_t x = 0;
+  x |= (mods & kMaskShift) != 0 ? XCB_MOD_MASK_SHIFT : 0;
+  x |= (mods & kMaskCtrl) != 0 ? XCB_MOD_MASK_CONTROL : 0;
+  x |= (mods & kMaskAlt) != 0 ? XCB_MOD_MASK_1 : 0;
+  x |= (mods & kMaskSuper) != 0 ? XCB_MOD_MASK_4 : 0;
+  return X()->KeyGrabbedElsewhere(code, x);
+}
+
+bool X11Platform::AsyncKeyDown(int vk) {
+  if (X() == nullptr) {
+    return false;
+  }
+  std::array<bool, 256> down = keyDown_;
+  if (!record_ || !record_->Running()) {
+    std::array<std::uint8_t, 32> keys{};
+    if (!X()->Keymap(keys)) {
+      return false;
+    }
+    for (std::size_t kc = 0; kc < 256; ++kc) {
+      down[kc] = (keys[kc / 8] & (1U << (kc % 8))) != 0;
+    }
+  }
+  for (std::size_t kc = 8; kc < 256; ++kc) {
+    if (down[kc] && VkMatches(VkOfKeycode(static_cast<std::uint32_t>(kc)), vk)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void X11Platform::OnRecordedKey(const RecordedKey& key) {
+  keyDown_[key.keycode] = !key.release;
+  KeyboardLayout();  // a layout switched meanwhile gives the keys new codes
+  if (installedHook_ == 0 || sink_ == nullptr) {
+    return;
+  }
+  KeyEvent ev;
+  ev.vkCode = VkOfKeycode(key.keycode);
+  ev.scanCode = key.keycode >= 8 ? key.keycode - 8U : 0U;
+  ev.flags = key.release ? kKeyEventUp : 0;
+  ev.time = key.time;
+  sink_->OnKeyboardHook(0, key.release ? 0x101 : 0x100, ev);
+}
+
+HookHandle X11Platform::InstallKeyboardHook() {
+  if (X() == nullptr) {
+    return 0;
+  }
+  App();
+  if (!record_) {
+    record_ = std::make_unique<RecordHook>([this](const RecordedKey& k) {
+      QMetaObject::invokeMethod(
+          app_.get(), [this, k] { OnRecordedKey(k); }, Qt::QueuedConnection);
+    });
+  }
+  if (!record_->Start()) {
+    return 0;
+  }
+  TraceStartup("key recording");
+  installedHook_ = ++nextHook_;
+  return installedHook_;
+}
+
+void X11Platform::RemoveKeyboardHook(HookHandle hook) {
+  if (hook != 0 && hook == installedHook_) {
+    installedHook_ = 0;
+  }
+}
+
+std::int16_t X11Platform::VkKeyScan(char ch) {
+  XTestInjector* i = Injector();
+  return i != nullptr ? i->VkKeyScan(ch) : static_cast<std::int16_t>(-1);
+}
+
+std::uint32_t X11Platform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
+  XTestInjector* i = Injector();
+  return i != nullptr ? i->MapVirtualKey(code, mode) : 0;
+}
+
+InjectResult X11Platform::InjectKeys(std::span<const KeyInput> keys) {
+  XTestInjector* i = Injector();
+  if (i == nullptr || !i->Available()) {
+    return {};
+  }
+  for (const KeyInput& k : keys) {
+    i->KeybdEvent(k.vk, k.scan, k.flags);
+  }
+  return {keys.size(), false};
+}
+
+// ---- the search window
+
+Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
+  App();
+  if (form_) {
+    return FormHwnd();
+  }
+  TraceStartup("build window");
+  form_ = std::make_unique<SearchForm>(design, sink_,
+                                       [this](std::uint32_t kc) { return VkOfKeycode(kc); });
+  form_->onClosed = [this] {
+    if (app_ && loopRunning_) {
+      app_->quit();
+    }
+  };
+  TraceStartup("window built");
+  const Hwnd h = FormHwnd();
+  if (X() != nullptr) {
+    X()->MarkInstanceWindow(h);
+    if (const auto frame = X()->FrameExtents(h, kFrameExtentsWaitMs)) {
+      // The window manager counts device pixels, the form logical ones.
+      const qreal ratio = form_->devicePixelRatioF();
+      auto logical = [ratio](std::uint32_t px) { return static_cast<int>(std::ceil(px / ratio)); };
+      form_->SetFrameExtents(QMargins(logical((*frame)[0]), logical((*frame)[2]),
+                                      logical((*frame)[1]), logical((*frame)[3])));
+    }
+  }
+  if (QScreen* s = App().primaryScreen()) {
+    form_->FitInto(s->availableGeometry());
+  }
+  return h;
+}
+
+void X11Platform::ShowForm() {
+  TraceStartup("show window");
+  if (!form_) {
+    return;
+  }
+  // The key hook hears only X applications there: say so once, in place of the options
+  // hint, which the next summons puts back.
+  if (!form_->Shown() && WaylandSession()) {
+    form_->SetText({Control::Message, 0}, kWaylandNotice);
+    if (QWidget* line = form_->Widget({Control::Message, 0})) {
+      line->setToolTip(QString::fromUtf8(kWaylandAdvice));
+    }
+    std::fprintf(stderr, "varnel: %s\n", kWaylandAdvice);
+  }
+  form_->ShowForm();
+}
+
+void X11Platform::DestroySearchWindow() {
+  // The window may be closing from inside its own close event: hide it now, free it later.
+  if (!form_) {
+    return;
+  }
+  if (!formDestroyed_) {
+    form_->hide();
+  }
+  if (timer_) {
+    timer_->stop();
+  }
+  if (app_ && loopRunning_) {
+    app_->quit();
+  }
+}
+
+Twips X11Platform::FormLeft() {
+  return form_ ? form_->Left() : 0;
+}
+Twips X11Platform::FormTop() {
+  return form_ ? form_->Top() : 0;
+}
+Twips X11Platform::FormWidth() {
+  return form_ ? form_->Width() : 0;
+}
+Twips X11Platform::FormHeight() {
+  return form_ ? form_->Height() : 0;
+}
+
+void X11Platform::SetFormTop(Twips top) {
+  if (!form_) {
+    return;
+  }
+  if (top == kParkedTop && !form_->Parked() && X() != nullptr) {
+    const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
+    parkedStacking_.assign(order.begin(), order.end());
+  }
+  form_->SetTop(top);
+}
+
+void X11Platform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
+  if (!form_) {
+    return;
+  }
+  if (top == kParkedTop && !form_->Parked() && X() != nullptr) {
+    const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
+    parkedStacking_.assign(order.begin(), order.end());
+  }
+  form_->MoveTo(left, top, width, height);
+}
+
+WindowState X11Platform::FormState() {
+  if (!form_) {
+    return WindowState::Normal;
+  }
+  const Qt::WindowStates s = form_->windowState();
+  if (s & Qt::WindowMinimized) {
+    return WindowState::Minimised;
+  }
+  if (s & Qt::WindowMaximized) {
+    return WindowState::Maximised;
+  }
+  return WindowState::Normal;
+}
+
+void X11Platform::SetFormState(WindowState state) {
+  if (!form_) {
+    return;
+  }
+  Qt::WindowStates s = form_->windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized);
+  if (state == WindowState::Minimised) {
+    s |= Qt::WindowMinimized;
+  }
+  if (state == WindowState::Maximised) {
+    s |= Qt::WindowMaximized;
+  }
+  if (s != form_->windowState()) {
+    form_->setWindowState(s);
+  }
+}
+
+bool X11Platform::FormVisible() {
+  return form_ && form_->Shown();
+}
+
+void X11Platform::FormToFront() {
+  if (!form_ || !form_->isVisible()) {
+    return;
+  }
+  form_->raise();
+  if (X() != nullptr) {
+    X()->Raise(FormHwnd());
+  }
+}
+
+Twips X11Platform::ScreenWidth() {
+  QScreen* s = App().primaryScreen();
+  return s != nullptr ? s->geometry().width() * kTwips : 0;
+}
+
+Twips X11Platform::ScreenHeight() {
+  QScreen* s = App().primaryScreen();
+  return s != nullptr ? s->geometry().height() * kTwips : 0;
+}
+
+// ---- the controls
+
+std::string X11Platform::Text(ControlRef c) {
+  return form_ ? form_->Text(c) : "";
+}
+void X11Platform::SetText(ControlRef c, const std::string& text) {
+  if (form_) {
+    form_->SetText(c, text);
+  }
+}
+int X11Platform::SelStart(ControlRef c) {
+  return form_ ? form_->SelStart(c) : 0;
+}
+int X11Platform::SelLength(ControlRef c) {
+  return form_ ? form_->SelLength(c) : 0;
+}
+void X11Platform::SetSelection(ControlRef c, int start, int length) {
+  if (form_) {
+    form_->SetSelection(c, start, length);
+  }
+}
+int X11Platform::Value(ControlRef c) {
+  return form_ ? form_->Value(c) : 0;
+}
+void X11Platform::SetValue(ControlRef c, int value) {
+  if (form_) {
+    form_->SetValue(c, value);
+  }
+}
+
+bool X11Platform::Enabled(ControlRef c) {
+  QWidget* w = form_ ? form_->Widget(c) : nullptr;
+  return w != nullptr && w->isEnabled();
+}
+
+void X11Platform::SetEnabled(ControlRef c, bool enabled) {
+  if (QWidget* w = form_ ? form_->Widget(c) : nullptr) {
+    w->setEnabled(enabled);
+  }
+}
+
+bool X11Platform::Visible(ControlRef c) {
+  QWidget* w = form_ ? form_->Widget(c) : nullptr;
+  if (w == nullptr) {
+    return false;
+  }
+  return c.id == Control::Window ? form_->Shown() : !w->isHidden();
+}
+
+void X11Platform::SetVisible(ControlRef c, bool visible) {
+  if (!form_ || c.id == Control::Window) {
+    return;
+  }
+  if (QWidget* w = form_->Widget(c)) {
+    w->setVisible(visible);
+  }
+}
+
+Colour X11Platform::ForeColor(ControlRef c) {
+  return form_ ? form_->ForeColor(c) : 0;
+}
+void X11Platform::SetForeColor(ControlRef c, Colour colour) {
+  if (form_) {
+    form_->SetForeColor(c, colour);
+  }
+}
+
+Twips X11Platform::ControlTop(ControlRef c) {
+  QWidget* w = form_ ? form_->Widget(c) : nullptr;
+  if (w == nullptr || c.id == Control::Window) {
+    return FormTop();
+  }
+  return w->y() * kTwips;
+}
+
+void X11Platform::SetControlTop(ControlRef c, Twips top) {
+  if (!form_ || c.id == Control::Window) {
+    return;
+  }
+  if (QWidget* w = form_->Widget(c)) {
+    w->move(w->x(), static_cast<int>(std::lround(top / static_cast<double>(kTwips))));
+  }
+}
+
+bool X11Platform::SetTabStop(ControlRef c, bool on) {
+  return form_ && form_->SetTabStop(c, on);
+}
+bool X11Platform::SetFocus(ControlRef c) {
+  return form_ && form_->SetFocus(c);
+}
+
+std::optional<ControlRef> X11Platform::ActiveControl() {
+  return form_ ? form_->FocusedControl() : std::nullopt;
+}
+
+Hwnd X11Platform::ControlHwnd(ControlRef c) {
+  if (!form_) {
+    return 0;
+  }
+  return c.id == Control::Window ? FormHwnd() : PseudoHandle(c);
+}
+
+// ---- tray icon and start at login
+
+bool X11Platform::ShowTrayIcon(const TrayChecks& checks) {
+  App();
+  if (!TrayIcon::HostAvailable()) {
+    return false;
+  }
+  if (!tray_) {
+    tray_ = std::make_unique<TrayIcon>([this](TrayEntry entry) {
+      if (sink_ != nullptr) {
+        sink_->OnTrayEntry(entry);
+      }
+    });
+  }
+  tray_->SetChecks(checks);
+  return true;
+}
+
+void X11Platform::RemoveTrayIcon() {
+  tray_.reset();
+}
+
+void X11Platform::SetTrayChecks(const TrayChecks& checks) {
+  if (tray_) {
+    tray_->SetChecks(checks);
+  }
+}
+
+bool X11Platform::StartAtLogin() {
+  return AutostartEnabled(AutostartEntryPath());
+}
+
+bool X11Platform::SetStartAtLogin(bool on) {
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (on && ec) {
+    return false;
+  }
+  return SetAutostart(AutostartEntryPath(), self.string(), on);
+}
+
+// ---- user-interface services
+
+int X11Platform::MessageBox(const std::string& text, int style, const std::string& title) {
+  App();
+  // Parked off screen, the window would take a box over it out of sight too.
+  QWidget* parent = form_ && form_->isVisible() && form_->Top() > 0 ? form_.get() : nullptr;
+  QMessageBox box(parent);
+  box.setWindowTitle(QString::fromStdString(title));
+  box.setText(QString::fromStdString(text));
+  switch (style & 0x70) {
+    case 16:
+      box.setIcon(QMessageBox::Critical);
+      break;
+    case 32:
+      box.setIcon(QMessageBox::Question);
+      break;
+    case 48:
+      box.setIcon(QMessageBox::Warning);
+      break;
+    case 64:
+      box.setIcon(QMessageBox::Information);
+      break;
+    default:
+      break;
+  }
+  struct Choice {
+    QMessageBox::StandardButton button;
+    int id;
+  };
+  std::vector<Choice> choices;
+  switch (style & 0x0f) {
+    case 1:
+      choices = {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}};
+      break;
+    case 2:
+      choices = {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
+      break;
+    case 3:
+      choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}};
+      break;
+    case 4:
+      choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}};
+      break;
+    case 5:
+      choices = {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}};
+      break;
+    default:
+      choices = {{QMessageBox::Ok, 1}};
+      break;
+  }
+  QMessageBox::StandardButtons buttons;
+  for (const Choice& c : choices) {
+    buttons |= c.button;
+  }
+  box.setStandardButtons(buttons);
+  const std::size_t def = static_cast<std::size_t>((style >> 8) & 0x3);
+  if (def < choices.size()) {
+    box.setDefaultButton(choices[def].button);
+  }
+  box.exec();
+  const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
+  for (const Choice& c : choices) {
+    if (c.button == pressed) {
+      return c.id;
+    }
+  }
+  // Closed by its frame: Cancel where there is one, else the only button.
+  for (const Choice& c : choices) {
+    if (c.id == kIdCancel) {
+      return c.id;
+    }
+  }
+  return choices.size() == 1 ? choices.front().id : kIdCancel;
+}
+
+void X11Platform::SetMousePointer(int pointer) {
+  if (pointer == kPointerHourglass) {
+    if (!app_ || waitCursor_) {
+      return;
+    }
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    waitCursor_ = true;
+  } else if (waitCursor_) {
+    QGuiApplication::restoreOverrideCursor();
+    waitCursor_ = false;
+  }
+}
+
+void X11Platform::Beep() {
+  if (app_) {
+    QApplication::beep();
+  }
+}
+
+bool X11Platform::ShellOpen(const std::string& target) {
+  if (target.empty()) {
+    return false;
+  }
+  if (StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")) {
+    return OpenWebAddress(target, Environment("BROWSER"));
+  }
+  if (target.find('/') != std::string::npos && IsExecutable(target)) {
+    return StartDetached({target});
+  }
+  return StartDetached({"xdg-open", target});
+}
+
+// ---- default browser
+
+std::string X11Platform::BrowserUserCommand() {
+  // $BROWSER is the user's own choice and wins over the desktop's association.
+  // Its first entry that names a program found here, as a search would use it.
+  const std::string path = Environment("PATH");
+  for (const std::string& entry : BrowserEntries(Environment("BROWSER"))) {
+    if (!ResolveExecutable(entry, path).empty()) {
+      return entry;
+    }
+  }
+  return HttpHandlerCommand();
+}
+
+std::string X11Platform::BrowserChosenHandler() {
+  return HttpsHandlerId();
+}
+
+std::string X11Platform::BrowserHandlerCommand(const std::string& handler) {
+  return DesktopEntryCommand(handler);
+}
+
+std::string X11Platform::ExecutableForDocument(const std::string& path) {
+  return ExecutableFromCommand(DocumentHandlerCommand(path));
+}
+
+std::string X11Platform::ExecutableFromCommand(const std::string& commandLine) {
+  return ResolveExecutable(commandLine, Environment("PATH"));
+}
+
+// ---- files
+
+std::string X11Platform::ExecutableFolder() {
+  std::error_code ec;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("./") : WithSlash(exe.parent_path().string());
+}
+
+std::string X11Platform::TempFolder() {
+  const std::string t = Environment("TMPDIR");
+  return WithSlash(t.empty() ? "/tmp" : t);
+}
+
+NewFile X11Platform::CreateNewFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
+  if (fd < 0) {
+    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
+  }
+  ::close(fd);
+  return NewFile::Created;
+}
+
+void X11Platform::RemoveFile(const std::string& path) {
+  ::unlink(path.c_str());
+}
+
+std::string X11Platform::UserConfigFolder() {
+  std::string base = Environment("XDG_CONFIG_HOME");
+  // XDG base directories ignore a relative path there.
+  if (!base.starts_with('/')) {
+    base = Environment("HOME") + "/.config";
+  }
+  return WithSlash(base) + "varnel/";
+}
+
+std::string X11Platform::Environment(const std::string& name) {
+  const char* v = std::getenv(name.c_str());
+  return v != nullptr ? v : "";
+}
+
+// ---- speech
+
+std::unique_ptr<SpeechService> X11Platform::CreateSpeechService(SpeechError& error) {
+  App();
+  if (!watcher_) {
+    watcher_ = std::make_unique<Watcher>();
+  }
+  return CreateListenSpeechService(error, *watcher_);
+}
+
+std::string X11Platform::RecogniserProcessName() {
+  return kListenProcessName;
+}
+std::string X11Platform::RecogniserDisplayName() {
+  return kListenDisplayName;
+}
+
+}  // namespace varnel

@@ -1,0 +1,199 @@
+// Varnel on the X11 desktop: Qt Widgets for the search window, xcb for windows, stacking,
+// the key feed, key injection and the messages between instances.
+#pragma once
+
+#include <QAbstractNativeEventFilter>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ports/platform.h"
+
+class QApplication;
+class QTimer;
+
+namespace varnel {
+
+class InstanceLock;
+class SearchForm;
+class TrayIcon;
+class XDisplay;
+class RecordHook;
+class XTestInjector;
+struct RecordedKey;
+
+class X11Platform final : public Platform, private QAbstractNativeEventFilter {
+ public:
+  // Nothing connects to the display until a primitive needs it, so that commands that never
+  // show a window also run without one.
+  X11Platform(int& argc, char** argv);
+  ~X11Platform() override;
+  X11Platform(const X11Platform&) = delete;
+  X11Platform& operator=(const X11Platform&) = delete;
+
+  // The installed fonts that stand in for the design's, once the window exists.
+  std::string FontReport() const;
+
+  void SetEventSink(PlatformEvents* sink) override { sink_ = sink; }
+
+  std::uint32_t TickCount() override;
+  void Sleep(std::uint32_t ms) override;
+  void DoEvents() override;
+  void PostCode(Code code) override;
+  void StartTimer(std::uint32_t intervalMs) override;
+  int RunEventLoop() override;
+
+  Hwnd ForegroundWindow() override;
+  bool SetForegroundWindow(Hwnd hwnd) override;
+  Hwnd FocusWindow() override;
+  Hwnd DesktopWindow() override;
+  Hwnd NextWindow(Hwnd hwnd) override;
+  bool IsWindow(Hwnd hwnd) override;
+  bool IsWindowVisible(Hwnd hwnd) override;
+  bool IsIconic(Hwnd hwnd) override;
+  bool HasCaption(Hwnd hwnd) override;
+  Rect WindowRect(Hwnd hwnd) override;
+  std::string ClassName(Hwnd hwnd) override;
+  ThreadId WindowThread(Hwnd hwnd) override;
+  ProcessId WindowProcess(Hwnd hwnd) override;
+  void AttachThreadInput(ThreadId, ThreadId, bool) override {}  // X has no such sharing
+  void SetZOrder(Hwnd hwnd, ZPlace place) override;
+  void PlaceBehind(Hwnd hwnd, Hwnd above) override;
+  void SetOwner(Hwnd hwnd, Hwnd owner) override;
+  void ShowWindow(Hwnd hwnd, ShowCmd cmd) override;
+  void EnumWindows(const std::function<bool(Hwnd)>& visit) override;
+  bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+                          std::uint32_t timeoutMs) override;
+  bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  void DrawCaptionActive(Hwnd) override {}  // the window manager draws the frames
+
+  std::vector<ProcessEntry> Processes() override;
+  std::string OwnExecutableName() override;
+
+  InstanceClaim ClaimSingleInstance() override;
+  void PublishInstanceWindow(Hwnd hwnd) override;
+  Hwnd PublishedInstanceWindow() override;
+  void GrantForeground(ProcessId) override {}                    // no foreground lock to lift on X
+  bool RunsWithMoreRights(ProcessId) override { return false; }  // any client may send to any
+
+  bool AsyncKeyDown(int vk) override;
+  std::uintptr_t KeyboardLayout() override;
+  std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
+  bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
+  HookHandle InstallKeyboardHook() override;
+  void RemoveKeyboardHook(HookHandle hook) override;
+  std::intptr_t CallNextHook(HookHandle, int, std::uint32_t, const KeyEvent&) override {
+    return 0;  // recorded events cannot be held back, so nothing follows
+  }
+  std::int16_t VkKeyScan(char ch) override;
+  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
+  InjectResult InjectKeys(std::span<const KeyInput> keys) override;
+
+  Hwnd CreateSearchWindow(const WindowDesign& design) override;
+  void ShowForm() override;
+  void DestroySearchWindow() override;
+  Twips FormLeft() override;
+  Twips FormTop() override;
+  Twips FormWidth() override;
+  Twips FormHeight() override;
+  void SetFormTop(Twips top) override;
+  void MoveForm(Twips left, Twips top, Twips width, Twips height) override;
+  WindowState FormState() override;
+  void SetFormState(WindowState state) override;
+  bool FormVisible() override;
+  void FormToFront() override;
+  Twips ScreenWidth() override;
+  Twips ScreenHeight() override;
+  int TwipsPerPixelY() override { return 15; }
+
+  std::string Text(ControlRef c) override;
+  void SetText(ControlRef c, const std::string& text) override;
+  int SelStart(ControlRef c) override;
+  int SelLength(ControlRef c) override;
+  void SetSelection(ControlRef c, int start, int length) override;
+  int Value(ControlRef c) override;
+  void SetValue(ControlRef c, int value) override;
+  bool Enabled(ControlRef c) override;
+  void SetEnabled(ControlRef c, bool enabled) override;
+  bool Visible(ControlRef c) override;
+  void SetVisible(ControlRef c, bool visible) override;
+  Colour ForeColor(ControlRef c) override;
+  void SetForeColor(ControlRef c, Colour colour) override;
+  Twips ControlTop(ControlRef c) override;
+  void SetControlTop(ControlRef c, Twips top) override;
+  bool SetTabStop(ControlRef c, bool on) override;
+  bool SetFocus(ControlRef c) override;
+  std::optional<ControlRef> ActiveControl() override;
+  Hwnd ControlHwnd(ControlRef c) override;
+
+  int MessageBox(const std::string& text, int style, const std::string& title) override;
+  void SetMousePointer(int pointer) override;
+  void Beep() override;
+  bool ShellOpen(const std::string& target) override;
+
+  std::string BrowserUserCommand() override;
+  std::string BrowserChosenHandler() override;
+  std::string BrowserHandlerCommand(const std::string& handler) override;
+  std::string ExecutableForDocument(const std::string& path) override;
+  bool WindowsCommandLines() override { return false; }
+  std::string ExecutableFromCommand(const std::string& commandLine) override;
+
+  std::string ExecutableFolder() override;
+  std::string TempFolder() override;
+  NewFile CreateNewFile(const std::string& path) override;
+  void RemoveFile(const std::string& path) override;
+  std::string UserConfigFolder() override;
+  std::string Environment(const std::string& name) override;
+
+  bool ShowTrayIcon(const TrayChecks& checks) override;
+  void RemoveTrayIcon() override;
+  void SetTrayChecks(const TrayChecks& checks) override;
+  bool StartAtLogin() override;
+  bool SetStartAtLogin(bool on) override;
+
+  std::unique_ptr<SpeechService> CreateSpeechService(SpeechError& error) override;
+  std::string RecogniserProcessName() override;
+  std::string RecogniserDisplayName() override;
+
+ private:
+  class Watcher;
+
+  bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+  QApplication& App();
+  XDisplay* X();
+  XTestInjector* Injector();
+  Hwnd FormHwnd() const;
+  bool IsPseudo(Hwnd h) const { return (h & 0x80000000U) != 0; }
+  std::uint32_t VkOfKeycode(std::uint32_t keycode);
+  void OnRecordedKey(const RecordedKey& key);
+  InstanceLock& Lock();
+  // Another client destroyed the search window: the program ends as if it had been closed.
+  void OnFormDestroyed();
+
+  int& argc_;
+  char** argv_;
+  PlatformEvents* sink_ = nullptr;
+  std::unique_ptr<QApplication> app_;
+  std::unique_ptr<XDisplay> x_;
+  bool xTried_ = false;
+  std::unique_ptr<XTestInjector> injector_;
+  std::unique_ptr<SearchForm> form_;
+  std::unique_ptr<QTimer> timer_;
+  std::unique_ptr<RecordHook> record_;
+  std::unique_ptr<Watcher> watcher_;
+  std::unique_ptr<InstanceLock> lock_;
+  bool formDestroyed_ = false;
+  std::unique_ptr<TrayIcon> tray_;
+  std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
+  std::array<bool, 256> keyDown_{};            // by X keycode, from the recorded events
+  std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
+  std::uint32_t vkCacheGeneration_ = 0;        // the keyboard map vkCache_ was read from
+  HookHandle installedHook_ = 0;
+  HookHandle nextHook_ = 0;
+  bool waitCursor_ = false;
+  bool loopRunning_ = false;
+};
+
+}  // namespace varnel

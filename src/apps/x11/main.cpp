@@ -1,0 +1,18 @@
+// The Linux desktop program: the command line first, then the resident search window.
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "adapters/x11/x11_platform.h"
+#include "core/cli.h"
+#include "core/program.h"
+
+int main(int argc, char** argv) {
+  varnel::X11Platform platform(argc, argv);
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  if (const std::optional<int> rc = varnel::RunCommandLine(args, platform, std::cout, std::cerr)) {
+    return *rc;
+  }
+  varnel::Program program(platform);
+  return program.Run();
+}

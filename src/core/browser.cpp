@@ -1,0 +1,165 @@
+#include "core/browser.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <string_view>
+
+#include "core/program.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr std::string_view kExe = ".exe";
+
+char Lower(char c) {
+  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
+
+std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t from = 0) {
+  auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())),
+                        text.end(), what.begin(), what.end(),
+                        [](char a, char b) { return Lower(a) == Lower(b); });
+  return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
+}
+
+bool ContainsExe(std::string_view text) {
+  return FindNoCase(text, kExe) != std::string_view::npos;
+}
+
+std::string WithoutQuotes(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), '"'), text.end());
+  return text;
+}
+
+std::string TrimSpaces(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) {
+    return {};
+  }
+  const std::size_t last = text.find_last_not_of(' ');
+  return std::string(text.substr(first, last - first + 1));
+}
+
+bool IsSpace(char c) {
+  return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+}  // namespace
+
+std::string TrimNull(const std::string& text) {
+  std::string s = text.substr(0, text.find('\0'));
+  const std::size_t last = s.find_last_not_of(' ');
+  s.erase(last == std::string::npos ? 0 : last + 1);
+  return s;
+}
+
+std::string CutAtLastDot(const std::string& text) {
+  // The executable ends at the first ".exe" that closes a word; cutting at the last dot
+  // would also eat into arguments that hold dots (a file name, an address).
+  std::size_t cut = std::string::npos;
+  for (std::size_t at = FindNoCase(text, kExe); at != std::string::npos;
+       at = FindNoCase(text, kExe, at + 1)) {
+    const std::size_t after = at + kExe.size();
+    if (after == text.size() || IsSpace(text[after])) {
+      cut = at;
+      break;
+    }
+  }
+  if (cut == std::string::npos) {
+    cut = text.rfind('.');
+  }
+  return TrimSpaces(std::string_view(text).substr(0, cut));
+}
+
+void Browser::LaunchBrowser() {
+  const std::string path = GetDefaultBrowser();
+  if (path.empty()) {
+    p_.summoning.ShowMessage("Unable to locate default browser.", kMbIconInformation, "");
+    return;
+  }
+  if (p_.winutil.FindProcess(path, false, true) != 0) {
+    return;  // already running: its window has come to the front
+  }
+  if (!p_.platform.ShellOpen(path)) {
+    // The beep is heard even when the window is parked and the message cannot show.
+    p_.platform.Beep();
+    p_.summoning.ShowMessage(kBrowserNotStarted, kMbIconInformation, "");
+  }
+}
+
+std::string Browser::GetDefaultBrowser() {
+  Platform& pf = p_.platform;
+  const bool windowsRules = pf.WindowsCommandLines();
+  // Turns one source's command line into the executable path, "" when it names none.
+  auto executable = [&](const std::string& command) -> std::string {
+    if (windowsRules) {
+      std::string c = WithoutQuotes(command);
+      return ContainsExe(c) ? c : std::string();
+    }
+    return command.empty() ? std::string() : pf.ExecutableFromCommand(command);
+  };
+
+  std::string c = executable(pf.BrowserUserCommand());
+  if (c.empty()) {
+    const std::string handler = pf.BrowserChosenHandler();
+    if (!handler.empty()) {
+      c = executable(pf.BrowserHandlerCommand(handler));
+    }
+  }
+  if (c.empty()) {
+    const std::string temp = MakeTempFile(".htm", true);
+    if (!temp.empty()) {
+      const std::string found = TrimNull(pf.ExecutableForDocument(temp));
+      // The association already names an executable; only other systems need it parsed.
+      c = windowsRules ? found : executable(found);
+      pf.RemoveFile(temp);
+    }
+  }
+  if (windowsRules && !c.empty()) {
+    // Quotes are gone; drop the arguments and normalise the extension.
+    c = CutAtLastDot(c);
+    if (!c.empty()) {
+      c += kExe;
+    }
+  }
+  if (c.empty()) {
+    pf.Beep();
+  }
+  return c;
+}
+
+std::string Browser::MakeTempFile(const std::string& extension, bool create) {
+  const std::string folder = p_.platform.TempFolder();
+  std::random_device rd;
+  std::mt19937_64 rng((static_cast<std::uint64_t>(rd()) << 32) ^ rd());
+  constexpr int kAttempts = 64;
+  for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto micros = std::chrono::duration_cast<std::chrono::microseconds>(now).count();
+    char unique[64];
+    std::snprintf(unique, sizeof unique, "vnl%lld-%016llx", static_cast<long long>(micros),
+                  static_cast<unsigned long long>(rng()));
+    std::string name = folder;
+    name += unique;
+    name += extension;
+    if (!create) {
+      return name;
+    }
+    // Exclusive creation: never open a file somebody else placed under that name.
+    switch (p_.platform.CreateNewFile(name)) {
+      case NewFile::Created:
+        return name;
+      case NewFile::Exists:
+        break;
+      case NewFile::Failed:
+        return {};
+    }
+  }
+  return {};
+}
+
+}  // namespace varnel

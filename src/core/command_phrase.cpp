@@ -1,0 +1,181 @@
+#include "core/command_phrase.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+#include <vector>
+
+#include "core/program.h"
+#include "core/settings.h"
+#include "domain/codes.h"
+#include "domain/command_table.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr std::string_view kPlaceholder = " <Number>";
+
+// Lower case, single spaces, no blanks at either end; hyphens count as spaces so that
+// "twenty-five" reads like "twenty five".
+std::string Normalise(std::string_view text) {
+  std::string out;
+  bool space = false;
+  for (const char raw : text) {
+    const auto ch = static_cast<unsigned char>(raw);
+    if (std::isspace(ch) != 0 || ch == '-') {
+      space = !out.empty();
+      continue;
+    }
+    if (space) {
+      out += ' ';
+    }
+    space = false;
+    out += static_cast<char>(std::tolower(ch));
+  }
+  return out;
+}
+
+constexpr std::array<std::string_view, 20> kUnits{
+    "",         "one",     "two",     "three",     "four",     "five",    "six",
+    "seven",    "eight",   "nine",    "ten",       "eleven",   "twelve",  "thirteen",
+    "fourteen", "fifteen", "sixteen", "seventeen", "eighteen", "nineteen"};
+
+// A spoken number 1..25 as digits or words; 0 when it is none.
+int SpokenNumber(const std::string& words) {
+  if (!words.empty() && words.size() <= 2 && std::all_of(words.begin(), words.end(), [](char c) {
+        return std::isdigit(static_cast<unsigned char>(c)) != 0;
+      })) {
+    const int n = std::stoi(words);
+    return n >= 1 && n <= kNumberListMax ? n : 0;
+  }
+  for (int n = 1; n < static_cast<int>(kUnits.size()); ++n) {
+    if (words == kUnits[static_cast<std::size_t>(n)]) {
+      return n;
+    }
+  }
+  if (words == "twenty") {
+    return 20;
+  }
+  constexpr std::string_view kTwenty = "twenty ";
+  if (words.starts_with(kTwenty)) {
+    const std::string rest = words.substr(kTwenty.size());
+    for (int n = 1; n <= kNumberListMax - 20; ++n) {
+      if (rest == kUnits[static_cast<std::size_t>(n)]) {
+        return 20 + n;
+      }
+    }
+  }
+  return 0;
+}
+
+bool IsVarnelExecutable(std::string name) {
+  std::transform(name.begin(), name.end(), name.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return name == "varnel" || name == "varnel.exe";
+}
+
+}  // namespace
+
+std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase) {
+  const std::string said = Normalise(phrase);
+  if (said.empty()) {
+    return std::nullopt;
+  }
+  for (const VoxCommand& c : kVoxCommands) {
+    for (const std::string_view form : {FirstForm(c), SecondForm(c)}) {
+      if (form.empty()) {
+        continue;
+      }
+      SpeechRecognition r;
+      r.id = c.id;
+      if (form.ends_with(kPlaceholder)) {
+        const std::string head = Normalise(form.substr(0, form.size() - kPlaceholder.size()));
+        if (!said.starts_with(head + " ")) {
+          continue;
+        }
+        const int n = SpokenNumber(said.substr(head.size() + 1));
+        if (n == 0) {
+          continue;
+        }
+        r.command = std::string(form);
+        r.listResults.push_back(std::to_string(n));
+        return r;
+      }
+      if (said != Normalise(form)) {
+        continue;
+      }
+      r.command = std::string(form);
+      // A two-form command is a list of its forms; the recogniser reports the one heard.
+      if (!SecondForm(c).empty()) {
+        r.listResults.emplace_back(form);
+      }
+      return r;
+    }
+  }
+  return std::nullopt;
+}
+
+int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const std::string& phrase,
+                         std::ostream& err) {
+  if (!MatchCommandPhrase(phrase)) {
+    err << "varnel: unknown command phrase: \"" << phrase << "\"\n";
+    return 2;
+  }
+  ProgramState state;
+  state.cfgFile = cfgFile;
+  Settings settings(state);
+  const auto recorded = static_cast<Hwnd>(settings.ReadIniLong("Application", "AppHwnd", 0));
+  const Hwnd published = platform.PublishedInstanceWindow();
+  const auto processes = platform.Processes();
+
+  // A recorded handle may be stale and name some other program's window by now.
+  auto owner = [&](Hwnd hwnd) -> ProcessId {
+    if (hwnd == 0 || !platform.IsWindow(hwnd) || platform.ClassName(hwnd) != "Varnel") {
+      return 0;
+    }
+    const ProcessId pid = platform.WindowProcess(hwnd);
+    const bool ours =
+        pid != 0 && std::any_of(processes.begin(), processes.end(), [&](const ProcessEntry& e) {
+          return e.pid == pid && IsVarnelExecutable(e.exeFile);
+        });
+    return ours ? pid : 0;
+  };
+  // The published window is the running instance's own, even when the settings file could
+  // not be written.
+  for (const Hwnd hwnd : {published, recorded == published ? Hwnd{0} : recorded}) {
+    const ProcessId pid = owner(hwnd);
+    if (pid == 0) {
+      continue;
+    }
+    // Commands that switch windows need the foreground right this start got from the user.
+    platform.GrantForeground(pid);
+    if (platform.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) {
+      return 0;
+    }
+    // A command makes Varnel type keys, so the system rightly keeps a program with fewer
+    // rights from driving it.
+    if (platform.RunsWithMoreRights(pid)) {
+      err << "varnel: Varnel runs elevated (as administrator); run this command elevated too\n";
+      return 1;
+    }
+  }
+  err << "varnel: no running instance to take the command\n";
+  return 1;
+}
+
+void Program::OnCommandPhrase(const std::string& phrase) {
+  const auto recognition = MatchCommandPhrase(phrase);
+  if (!recognition) {
+    return;
+  }
+  // Without the voice form, an unregistered one carries the command out; switching the
+  // voice commands on later registers that same form.
+  if (!vox) {
+    vox = std::make_unique<VoiceCommandSession>(*this);
+  }
+  vox->OnCommandRecognize(*recognition);
+}
+
+}  // namespace varnel

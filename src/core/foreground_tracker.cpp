@@ -1,0 +1,111 @@
+#include "core/foreground_tracker.h"
+
+#include "core/program.h"
+#include "domain/codes.h"
+
+namespace varnel {
+
+namespace {
+constexpr int kVkAlt = 18;
+}  // namespace
+
+void ForegroundTracker::FollowForeground() {
+  TrackForeground();
+}
+
+void ForegroundTracker::TrackForeground() {
+  Platform& pf = p_.platform;
+  ProgramState& st = p_.state;
+  const Hwnd fg = pf.ForegroundWindow();
+  const Hwnd focus = pf.FocusWindow();
+  const Hwnd desktop = pf.DesktopWindow();
+
+  if (fg != desktop && fg != 0 && fg != st.lastApp && fg != st.searchWindow) {
+    if (st.lastApp == 0 || st.previousApp == 0) {
+      st.lastApp = fg;
+      st.previousApp = fg;
+    } else if (pf.WindowThread(fg) != pf.WindowThread(st.lastApp)) {
+      st.previousApp = st.lastApp;
+      st.lastApp = fg;
+    }
+    // Another window of the same thread (a dialog of the same application) changes nothing.
+  }
+
+  if (st.inMsgBox || pf.FormTop() == kParkedTop) {
+    return;
+  }
+
+  if (fg != 0 && fg != st.searchWindow) {
+    st.searchFront = false;
+    return;
+  }
+  // The actions below run once per activation of the search window.
+  if (st.searchFront) {
+    return;
+  }
+  st.searchFront = true;
+  CheckPellar();
+  if (fg == 0 || p_.window.Keyboard()) {
+    return;
+  }
+  const ControlRef terms{Control::Terms, 0};
+  if (focus == pf.ControlHwnd(terms) || p_.hook.IsKeyDown(kVkAlt) != 0) {
+    return;
+  }
+  pf.SetFocus(terms);
+}
+
+void ForegroundTracker::CheckPellar() {
+  Platform& pf = p_.platform;
+  const ControlRef vox{Control::VoiceCommands, 0};
+  if (p_.winutil.FindAppWindow(kModePellarMain) != 0) {
+    pf.SetVisible(vox, false);
+    if (p_.state.voxActive) {
+      p_.voice.SetVoiceCommands(false);
+    }
+  } else {
+    pf.SetVisible(vox, true);
+  }
+}
+
+void ForegroundTracker::SnapBack() {
+  Platform& pf = p_.platform;
+  const ProgramState& st = p_.state;
+  const Hwnd fg = pf.ForegroundWindow();
+  Hwnd target = st.previousApp;
+
+  if (target == 0 || target == fg || !pf.IsWindowVisible(target)) {
+    // The parked search window is visible to the system but off screen: never hand it the
+    // foreground.
+    const bool parked = st.formLoaded && pf.FormTop() == kParkedTop;
+    Hwnd found = 0;
+    Hwnd cur = fg;
+    for (int step = 0; step < kZOrderStepLimit; ++step) {
+      cur = pf.NextWindow(cur);
+      if (cur == 0) {
+        break;
+      }
+      if (cur == fg || (parked && cur == st.searchWindow)) {
+        continue;
+      }
+      if (pf.IsWindowVisible(cur) && pf.HasCaption(cur)) {
+        found = cur;
+        break;
+      }
+    }
+    target = found;
+  }
+  if (target == 0) {
+    target = p_.winutil.FindAppWindow(kModePellarMain);
+  }
+  if (target == 0) {
+    return;
+  }
+  if (pf.IsIconic(target)) {
+    pf.ShowWindow(target, ShowCmd::Restore);
+    p_.winutil.WaitMs(0, true);
+  }
+  p_.winutil.ForceForeground(target, true);
+}
+
+}  // namespace varnel

@@ -1,0 +1,30 @@
+// Keyboard navigation inside the search window and the hover colours of "DO IT".
+#pragma once
+
+#include "ports/platform.h"
+
+namespace varnel {
+
+class Program;
+
+class KeyNavigation {
+ public:
+  explicit KeyNavigation(Program& program) : p_(program) {}
+
+  void CycleFocus();
+  void SelectAllText(ControlRef control, bool focus);
+  void HandleCharacter(int& keyAscii);
+  void KeyWentDown(int keyCode, int shift);
+  void KeyWentUp(int keyCode, int shift);
+  void PointerOverBackground();
+  void PointerOverDoIt();
+
+ private:
+  // Alt+digit or Ctrl+A as pressed: it acts at the key's release even when the modifier
+  // was let go first. Key 0: none pending.
+  int chordKey_ = 0;
+  int chordMask_ = 0;
+  Program& p_;
+};
+
+}  // namespace varnel

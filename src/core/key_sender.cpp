@@ -1,0 +1,191 @@
+#include "core/key_sender.h"
+
+#include <bitset>
+
+#include "core/program.h"
+#include "domain/extended_keys.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr std::uint8_t kVkShift = 16;
+constexpr std::uint8_t kVkCtrl = 17;
+constexpr std::uint8_t kVkAlt = 18;
+constexpr int kScanShift = 0x100;
+constexpr int kScanCtrl = 0x200;
+constexpr int kScanAlt = 0x400;
+constexpr int kVkCount = 256;
+
+std::uint32_t ExtendedFlag(std::uint32_t vk) {
+  return IsExtendedKey(vk) ? kKeyExtended : 0;
+}
+
+// Releases what the events that went in left pressed, last pressed first.
+void ReleaseLeftDown(Platform& platform, std::span<const KeyInput> went) {
+  std::bitset<kVkCount> down;
+  KeyBatch release;
+  for (const KeyInput& k : went) {
+    down.set(k.vk, (k.flags & kKeyUp) == 0);
+  }
+  for (auto it = went.rbegin(); it != went.rend(); ++it) {
+    if (down.test(it->vk)) {
+      down.reset(it->vk);
+      release.Add(it->vk, it->scan, (it->flags & kKeyExtended) | kKeyUp);
+    }
+  }
+  if (!release.Events().empty()) {
+    platform.InjectKeys(release.Events());
+  }
+}
+
+}  // namespace
+
+void KeyBatch::Add(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
+  if (size_ < kCapacity) {
+    keys_[size_++] = KeyInput{vk, scan, flags};
+  }
+}
+
+bool SendKeyBatch(Program& program, const KeyBatch& batch) {
+  const std::span<const KeyInput> keys = batch.Events();
+  if (keys.empty()) {
+    return true;
+  }
+  Platform& platform = program.platform;
+  const InjectResult r = platform.InjectKeys(keys);
+  if (r.injected >= keys.size()) {
+    return true;
+  }
+  ReleaseLeftDown(platform, keys.first(r.injected));
+  // One message at a time; a box is shown even with the window parked, since the keys were
+  // asked for from the application in front.
+  ProgramState& st = program.state;
+  if (!st.inMsgBox) {
+    st.inMsgBox = true;
+    platform.MessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText,
+                        kMbIconInformation, "Varnel");
+    st.inMsgBox = false;
+  }
+  return false;
+}
+
+void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, bool release) {
+  if (keys.empty()) {
+    return;
+  }
+  Platform& platform = p_.platform;
+  const int scan = platform.VkKeyScan(keys.front());
+  // 0 and -1 both mean no key on this layout produces the character; pressing the
+  // modifier bits of -1 would send Shift, Ctrl and Alt around a key that does not exist.
+  if (scan == 0 || (scan & 0xFF) == 0xFF) {
+    return;
+  }
+
+  const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
+  const std::uint32_t extended = ExtendedFlag(vk);
+  const auto hwScan = static_cast<std::uint8_t>(platform.MapVirtualKey(vk, 0));
+  const bool shift = (scan & kScanShift) != 0;
+  const bool ctrl = (scan & kScanCtrl) != 0;
+  const bool alt = (scan & kScanAlt) != 0;
+
+  if (!release) {
+    if (shift) {
+      batch.Add(kVkShift, 0, 0);
+    }
+    if (ctrl) {
+      batch.Add(kVkCtrl, 0, 0);
+    }
+    if (alt) {
+      batch.Add(kVkAlt, 0, 0);
+    }
+    batch.Add(vk, hwScan, extended);
+  }
+  if (!holdDown) {
+    batch.Add(vk, hwScan, extended | kKeyUp);
+    if (shift) {
+      batch.Add(kVkShift, 0, kKeyUp);
+    }
+    if (ctrl) {
+      batch.Add(kVkCtrl, 0, kKeyUp);
+    }
+    if (alt) {
+      batch.Add(kVkAlt, 0, kKeyUp);
+    }
+  }
+}
+
+void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool release,
+                         bool compatible) {
+  if (virtualKey < 0 || virtualKey > 255) {
+    return;
+  }
+  const auto vk = static_cast<std::uint8_t>(virtualKey);
+  const std::uint32_t extended = compatible ? 0 : ExtendedFlag(vk);
+  const auto hwScan = static_cast<std::uint8_t>(p_.platform.MapVirtualKey(vk, 0));
+  if (!release) {
+    batch.Add(vk, hwScan, extended);
+  }
+  if (!holdDown) {
+    batch.Add(vk, hwScan, extended | kKeyUp);
+  }
+}
+
+void KeySender::SendKey(const std::string& keys, bool holdDown, bool release) {
+  KeyBatch batch;
+  AddKey(batch, keys, holdDown, release);
+  SendKeyBatch(p_, batch);
+}
+
+void KeySender::PressKeyVK(int virtualKey, bool holdDown, bool release, bool compatible) {
+  KeyBatch batch;
+  AddKeyVK(batch, virtualKey, holdDown, release, compatible);
+  SendKeyBatch(p_, batch);
+}
+
+bool SendKeyChord(Program& program, bool ctrl, bool alt, bool shift, int vKey,
+                  std::int32_t lPauseMs) {
+  if (!program.sendKey) {
+    return true;
+  }
+  // The chord goes out whole, in one batch: no other input comes between its keys, and
+  // nothing of the program runs in the middle of it.
+  KeySender& keys = *program.sendKey;
+  KeyBatch batch;
+  if (ctrl) {
+    keys.AddKeyVK(batch, kVkCtrl, true, false, false);
+  }
+  if (alt) {
+    keys.AddKeyVK(batch, kVkAlt, true, false, false);
+  }
+  if (shift) {
+    keys.AddKeyVK(batch, kVkShift, true, false, false);
+  }
+  if (vKey >= 'A' && vKey <= 'Z') {
+    keys.AddKey(batch, std::string(1, static_cast<char>(vKey + 32)), false, false);
+  } else {
+    keys.AddKeyVK(batch, vKey, false, false, false);
+  }
+  if (ctrl) {
+    keys.AddKeyVK(batch, kVkCtrl, false, true, false);
+  }
+  if (alt) {
+    keys.AddKeyVK(batch, kVkAlt, false, true, false);
+  }
+  if (shift) {
+    keys.AddKeyVK(batch, kVkShift, false, true, false);
+  }
+  const bool sent = SendKeyBatch(program, batch);
+
+  if (lPauseMs <= 0) {
+    return sent;
+  }
+  if (lPauseMs < 10) {
+    program.platform.DoEvents();
+  } else {
+    program.winutil.WaitMs(lPauseMs, true);
+  }
+  return sent;
+}
+
+}  // namespace varnel

@@ -1,0 +1,177 @@
+#include "core/keyboard_hook.h"
+
+#include <cstdio>
+
+#include "core/program.h"
+#include "domain/codes.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr int kVkTab = 9;
+constexpr int kVkShift = 16;
+constexpr int kVkControl = 17;
+constexpr int kVkAlt = 18;
+constexpr int kVkLeft = 37;
+constexpr int kVkUp = 38;
+constexpr int kVkRight = 39;
+constexpr int kVkDown = 40;
+constexpr int kVkLeftWin = 91;
+constexpr int kVkRightWin = 92;
+constexpr int kVkRightAlt = 165;  // AltGr where the layout has one
+constexpr int kHeldByChordTest = kMaskShift | kMaskCtrl | kMaskAlt;
+
+}  // namespace
+
+void KeyboardHook::SetSummonChord(const SummonChord& chord) {
+  chord_ = chord;
+  chordLocated_ = false;
+  takenSaid_ = false;
+}
+
+void KeyboardHook::HookKeyboard() {
+  ProgramState& st = p_.state;
+  if (st.hHook != 0) {
+    return;
+  }
+  st.hHook = p_.platform.InstallKeyboardHook();
+  if (st.hHook != 0) {
+    CheckChordFree();
+  }
+}
+
+void KeyboardHook::CheckChordFree() {
+  if (takenSaid_) {
+    return;
+  }
+  const ChordKeys keys = LocateChordKeys(chord_, p_.platform);
+  for (std::size_t i = 0; i < keys.count; ++i) {
+    if (p_.platform.ChordTakenElsewhere(keys.places[i], chord_.mods | keys.places[i].mods)) {
+      takenSaid_ = true;
+      std::fprintf(stderr,
+                   "varnel: another program already holds %s, so it may not reach Varnel; "
+                   "choose another chord with Summon= in the [Keys] section of Varnel.cfg\n",
+                   ChordText(chord_).c_str());
+      return;
+    }
+  }
+}
+
+void KeyboardHook::UnhookKeyboard() {
+  ProgramState& st = p_.state;
+  if (st.hHook != 0) {
+    p_.platform.RemoveKeyboardHook(st.hHook);
+  }
+  st.hHook = 0;
+}
+
+void KeyboardHook::RefreshKeyboardHook() {
+  UnhookKeyboard();
+  p_.platform.DoEvents();
+  HookKeyboard();
+}
+
+std::intptr_t KeyboardHook::KeyboardProc(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
+  if (nCode == 0) {
+    // Nothing may escape into the platform's hook chain; a failure just passes the key on.
+    try {
+      if (Decide(ev)) {
+        return 1;
+      }
+    } catch (...) {
+    }
+  }
+  return p_.platform.CallNextHook(p_.state.hHook, nCode, wParam, ev);
+}
+
+bool KeyboardHook::Decide(const KeyEvent& ev) {
+  Platform& pf = p_.platform;
+  ProgramState& st = p_.state;
+  st.kbdEvent = ev;
+  int vk = 0;
+  int msg = 0;
+  int mask = 0;
+  DecodeKeyEvent(vk, msg, mask);
+  if (msg != kMsgKeyDown) {
+    return false;
+  }
+  if (IsSummons(ev, mask)) {
+    p_.summoning.PostCode(MSG_SHOW_BOX);
+    return false;
+  }
+  switch (vk) {
+    case kVkTab:
+      if (pf.ForegroundWindow() == st.searchWindow) {
+        // Tab belongs to our own focus cycle; the window's controls never see it.
+        p_.window.SetKeyboard(true);
+        p_.summoning.PostCode(CODE_CYCLE_FOCUS);
+        return true;
+      }
+      return false;
+    case kVkUp:
+    case kVkDown:
+    case kVkLeft:
+    case kVkRight:
+      if (pf.ForegroundWindow() == st.searchWindow) {
+        p_.window.SetKeyboard(true);
+      }
+      return false;
+    default:
+      if (mask == kMaskAlt && pf.ForegroundWindow() == st.searchWindow) {
+        p_.window.SetKeyboard(true);
+      }
+      return false;
+  }
+}
+
+bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
+  // Nearly every key stops here: the chord's Shift, Ctrl and Alt are not all held.
+  const int wanted = chord_.mods & kHeldByChordTest;
+  if ((mask & wanted) != wanted) {
+    return false;
+  }
+  // Where the chord's character is follows the layout, which may change at any time.
+  const std::uintptr_t layout = p_.platform.KeyboardLayout();
+  if (!chordLocated_ || layout != chordLayout_) {
+    chordKeys_ = LocateChordKeys(chord_, p_.platform);
+    chordLayout_ = layout;
+    chordLocated_ = true;
+  }
+  if (!IsChordKey(chordKeys_, ev)) {
+    return false;
+  }
+  HeldModifiers held{mask, IsKeyDown(kVkRightAlt) != 0};
+  if (IsKeyDown(kVkLeftWin) != 0 || IsKeyDown(kVkRightWin) != 0) {
+    held.mask |= kMaskSuper;
+  }
+  return IsChordPress(chord_, chordKeys_, ev, held);
+}
+
+void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
+  ProgramState& st = p_.state;
+  vk = static_cast<int>(st.kbdEvent.vkCode & 0xFFFFU);
+  if ((st.kbdEvent.flags & kKeyEventUp) != 0) {
+    msg = kMsgKeyUp;
+    mask = st.heldModifiers;  // a key-up reports the modifiers of the last key-down
+    return;
+  }
+  msg = kMsgKeyDown;
+  mask = 0;
+  if (IsKeyDown(kVkShift) != 0) {
+    mask += kMaskShift;
+  }
+  if (IsKeyDown(kVkControl) != 0) {
+    mask += kMaskCtrl;
+  }
+  if (IsKeyDown(kVkAlt) != 0) {
+    mask += kMaskAlt;
+  }
+  st.heldModifiers = mask;
+}
+
+std::int32_t KeyboardHook::IsKeyDown(int vk) {
+  return p_.platform.AsyncKeyDown(vk) ? -32768 : 0;
+}
+
+}  // namespace varnel

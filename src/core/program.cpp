@@ -1,0 +1,135 @@
+#include "core/program.h"
+
+#include <iostream>
+
+#include "domain/codes.h"
+
+namespace varnel {
+
+Program::Program(Platform& p) : platform(p) {
+  platform.SetEventSink(this);
+  settings.OnProblem([this] { summoning.ShowSettingsProblem(); });
+}
+
+Program::~Program() {
+  // The hook may run on a thread of its own: it stops before the program it calls goes.
+  hook.UnhookKeyboard();
+  platform.SetEventSink(nullptr);
+}
+
+int Program::Run() {
+  switch (startup.Main()) {
+    case Startup::Result::HandedOff:
+      return 0;
+    case Startup::Result::NoAnswer:
+      std::cerr << "varnel: another Varnel is running but does not answer\n";
+      return 1;
+    case Startup::Result::Running:
+      break;
+  }
+  if (state.formLoaded) {
+    tray.Show();
+  }
+  return platform.RunEventLoop();
+}
+
+void Program::StartVoiceCommands() {
+  if (vox && vox->Loaded()) {
+    return;
+  }
+  // A form that so far only carried out handed-over phrases is loaded in place.
+  if (!vox) {
+    vox = std::make_unique<VoiceCommandSession>(*this);
+  }
+  vox->Start();
+  tray.Sync();
+}
+
+void Program::StopVoiceCommands() {
+  if (!vox) {
+    return;
+  }
+  // Keep the form alive while its unload runs: events that arrive meanwhile still find it.
+  vox->Stop();
+  vox.reset();
+  tray.Sync();
+}
+
+bool Program::OnScreen() {
+  return state.formLoaded && platform.FormTop() > 0;
+}
+
+void Program::OnDeferredCode(Code code) {
+  summoning.DispatchCode(code);
+}
+
+void Program::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
+  summoning.OnWindowMessage(hwnd, msg, wParam, lParam);
+}
+
+void Program::OnTimer() {
+  tracker.FollowForeground();
+}
+
+std::intptr_t Program::OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
+  return hook.KeyboardProc(nCode, wParam, ev);
+}
+
+void Program::OnResize() {
+  window.Resized();
+}
+void Program::OnDeactivate() {
+  window.Deactivated();
+}
+void Program::OnUnload() {
+  window.Close();
+}
+bool Program::OnCloseRequest() {
+  return tray.CloseEndsProgram();
+}
+void Program::OnTrayEntry(TrayEntry entry) {
+  tray.Choose(entry);
+}
+void Program::OnKeyPress(int& ch) {
+  keys.HandleCharacter(ch);
+}
+void Program::OnKeyDown(int key, int mask) {
+  keys.KeyWentDown(key, mask);
+}
+
+void Program::OnKeyUp(int key, int mask) {
+  keys.KeyWentUp(key, mask);
+}
+
+void Program::OnMouseMove(ControlRef over) {
+  if (over.id == Control::DoIt) {
+    keys.PointerOverDoIt();
+  } else if (over.id == Control::Window) {
+    keys.PointerOverBackground();
+  }
+}
+
+void Program::OnDblClick() {
+  search.StartBrowser();
+}
+
+void Program::OnClick(ControlRef control) {
+  switch (control.id) {
+    case Control::FindButton:
+      search.DoSearch();
+      break;
+    case Control::DoIt:
+      search.DoSearch();
+      break;
+    case Control::Scope:
+      search.ScopeChosen(control.index);
+      break;
+    case Control::VoiceCommands:
+      voice.VoiceCommandsToggled();
+      break;
+    default:
+      break;
+  }
+}
+
+}  // namespace varnel

@@ -1,0 +1,143 @@
+#include "core/summoning.h"
+
+#include <cmath>
+
+#include "core/program.h"
+#include "domain/codes.h"
+
+namespace varnel {
+
+namespace {
+constexpr ControlRef kTerms{Control::Terms, 0};
+}  // namespace
+
+void Summoning::PostCode(Code code) {
+  p_.platform.PostCode(code);
+}
+
+void Summoning::DispatchCode(Code code) {
+  switch (code) {
+    case CODE_VOX_UNLOAD:
+      p_.StopVoiceCommands();
+      break;
+    case MSG_SHOW_BOX:
+      ShowSearchWindow();
+      break;
+    case CODE_VOX_COMMAND:
+      // Only a loaded voice form has a command to carry out; never load one for it.
+      if (p_.vox) {
+        p_.vox->RunNextCommand();
+      }
+      break;
+    case CODE_CYCLE_FOCUS:
+      p_.keys.CycleFocus();
+      break;
+    default:
+      break;
+  }
+}
+
+void Summoning::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
+  // Answer at once; the window comes up after the sender's call has returned.
+  if (hwnd == p_.state.searchWindow && hwnd != 0 && msg == MSG_SHOW_BOX &&
+      wParam == SHOW_BOX_PARAM && lParam == SHOW_BOX_PARAM) {
+    PostCode(MSG_SHOW_BOX);
+  }
+}
+
+void Summoning::ShowSearchWindow() {
+  Platform& pf = p_.platform;
+  ProgramState& st = p_.state;
+
+  // A settings problem found by this read may reach the message line before it is set below.
+  const bool problemToldBefore = st.settingsProblemShown;
+  const std::string history = p_.settings.LoadHistory();
+  p_.window.EnsureLoaded();
+  if (!st.formLoaded) {
+    return;
+  }
+  if (!history.empty() && history != st.lastSearch) {
+    pf.SetText(kTerms, history);
+    st.lastSearch = history;
+  }
+  if (problemToldBefore || !st.settingsProblemShown) {
+    pf.SetText({Control::Message, 0}, MessageLineText());
+  }
+
+  if (st.boxTop == 0) {
+    p_.winutil.CentreForm();
+    // Halves go to the even neighbour.
+    auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(pf.FormTop()) * 0.75));
+    // A screen lower than the window would put its title bar out of reach and make it count
+    // as off screen; keep it at the top edge instead.
+    if (top <= 0) {
+      top = pf.TwipsPerPixelY() > 0 ? pf.TwipsPerPixelY() : 15;
+    }
+    st.boxTop = top;
+    pf.SetFormTop(kParkedTop);
+    pf.ShowForm();
+    pf.DoEvents();
+    if (!st.formLoaded) {
+      return;
+    }
+  }
+
+  pf.SetFormTop(st.boxTop);
+  pf.FormToFront();
+  p_.winutil.WaitMs(0, true);
+  if (!st.formLoaded) {
+    return;
+  }
+  p_.winutil.ForceForeground(st.searchWindow, true);
+  p_.winutil.WaitMs(0, true);
+  if (!st.formLoaded) {
+    return;
+  }
+  p_.keys.SelectAllText(kTerms, true);
+  p_.winutil.WaitMs(0, true);
+  if (!st.formLoaded) {
+    return;
+  }
+  p_.tracker.CheckPellar();
+  ShowCaptionActive(st.searchWindow);
+  p_.hook.RefreshKeyboardHook();
+}
+
+void Summoning::ShowCaptionActive(Hwnd hwnd) {
+  if (p_.platform.IsWindowVisible(hwnd)) {
+    p_.platform.DrawCaptionActive(hwnd);
+  }
+}
+
+std::string Summoning::MessageLineText() {
+  ProgramState& st = p_.state;
+  st.settingsProblemOnLine = st.settingsProblem != FileProblem::None && !st.settingsProblemShown;
+  if (!st.settingsProblemOnLine) {
+    return kOptionsHint;
+  }
+  st.settingsProblemShown = true;
+  return SettingsProblemMessage(st.settingsProblem, st.cfgFile);
+}
+
+void Summoning::ShowSettingsProblem() {
+  // Not a message box: the user did not ask for anything, so nothing takes the focus.
+  if (p_.OnScreen() && p_.platform.FormVisible()) {
+    p_.platform.SetText({Control::Message, 0}, MessageLineText());
+  }
+}
+
+int Summoning::ShowMessage(const std::string& prompt, int style, const std::string& title) {
+  Platform& pf = p_.platform;
+  ProgramState& st = p_.state;
+  // Messages only appear over a window the user can see; parked, they are dropped.
+  if (!st.formLoaded || !pf.FormVisible() || pf.FormTop() <= 0) {
+    return 0;
+  }
+  st.inMsgBox = true;
+  const int code = pf.MessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
+  pf.DoEvents();
+  st.inMsgBox = false;
+  return code;
+}
+
+}  // namespace varnel

@@ -1,0 +1,41 @@
+// The tray icon: what each menu entry does, whether closing the window hides or ends the
+// program, and the start-at-login switch. The platform only shows the icon and reports choices.
+#pragma once
+
+#include <string>
+
+#include "ports/platform.h"
+
+namespace varnel {
+
+class Program;
+
+inline constexpr const char* kAboutTitle = "About Varnel";
+inline constexpr const char* kStartAtLoginFailed =
+    "Varnel could not change whether it starts at login.";
+
+class TrayMenu {
+ public:
+  explicit TrayMenu(Program& program) : p_(program) {}
+
+  // Puts the icon up; without a tray host the program goes on without one.
+  void Show();
+  // Takes the icon down (the program is ending).
+  void Remove();
+  bool Present() const { return present_; }
+
+  void Choose(TrayEntry entry);
+  // True when a close of the search window ends the program; otherwise it hides the window.
+  bool CloseEndsProgram();
+  // Brings the menu's check marks in line with the voice commands and start at login.
+  void Sync();
+
+ private:
+  TrayChecks Checks();
+  void Tell(const std::string& text, int style, const std::string& title);
+
+  Program& p_;
+  bool present_ = false;
+};
+
+}  // namespace varnel

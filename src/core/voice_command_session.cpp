@@ -1,0 +1,398 @@
+#include "core/voice_command_session.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/key_sender.h"
+#include "core/program.h"
+#include "domain/codes.h"
+#include "domain/command_table.h"
+
+namespace varnel {
+
+namespace {
+
+constexpr std::int32_t kMaxCount = 100000;
+constexpr std::int32_t kErrCantCreateObject = 429;
+
+bool SameText(const std::string& a, std::size_t pos, const std::string& b, bool ignoreCase) {
+  for (std::size_t i = 0; i < b.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[pos + i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (ignoreCase ? std::tolower(x) != std::tolower(y) : x != y) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
+                             std::int32_t& lCompare) {
+  if (lCompare < 0) {
+    lCompare = 0;
+  }
+  if (needle.empty()) {
+    return 0;
+  }
+  const bool ignoreCase = lCompare != 0;
+  std::int32_t count = 0;
+  std::size_t pos = 0;
+  while (pos + needle.size() <= haystack.size() && count < kMaxCount) {
+    if (SameText(haystack, pos, needle, ignoreCase)) {
+      ++count;
+      pos += needle.size();
+    } else {
+      ++pos;
+    }
+  }
+  return count;
+}
+
+int ListNumber(const std::string& listResult) {
+  // The leading numeric part, as a Basic Val would read it.
+  std::size_t i = 0;
+  while (i < listResult.size() && (listResult[i] == ' ' || listResult[i] == '\t')) {
+    ++i;
+  }
+  std::string number;
+  if (i < listResult.size() && (listResult[i] == '-' || listResult[i] == '+')) {
+    number += listResult[i++];
+  }
+  bool digits = false;
+  bool point = false;
+  for (; i < listResult.size(); ++i) {
+    const char ch = listResult[i];
+    if (std::isdigit(static_cast<unsigned char>(ch)) != 0) {
+      number += ch;
+      digits = true;
+    } else if (ch == '.' && !point) {
+      number += ch;
+      point = true;
+    } else {
+      break;
+    }
+  }
+  if (!digits) {
+    return 0;
+  }
+  const double value = std::nearbyint(std::strtod(number.c_str(), nullptr));
+  if (value <= 0) {
+    return 0;
+  }
+  // The spoken list goes no higher; anything bigger is not a number the user said.
+  return value > kNumberListMax ? kNumberListMax : static_cast<int>(value);
+}
+
+std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
+                                    std::int32_t line) {
+  if (!error.advice.empty()) {
+    return error.advice;
+  }
+  std::string message = "Voice commands require " + recogniserName + " to be installed.";
+  std::string detail;
+  if (error.number != 0) {
+    detail = error.text;
+    if (detail.empty() && error.number == kErrCantCreateObject) {
+      detail = "ActiveX component can't create object";
+    }
+    if (line != 0) {
+      detail += "  (Line=" + std::to_string(line) + ")";
+    }
+  }
+  if (!detail.empty()) {
+    message += "\r\n\r\nError: " + detail;
+  }
+  return message;
+}
+
+void VoiceCommandSession::Start() {
+  loaded_ = true;
+  findReady_ = false;
+  RegisterCommands();
+}
+
+void VoiceCommandSession::Stop() {
+  UnregisterCommands();
+  loaded_ = false;
+}
+
+void VoiceCommandSession::RegisterCommands() {
+  // The form has no window of its own here, so there is nothing to place behind the
+  // foreground window.
+  Program& p = p_;
+  Platform& pl = p.platform;
+  const auto alive = alive_;
+  pl.SetMousePointer(kPointerHourglass);
+
+  std::optional<SpeechError> failure;
+  // Runs one step; false once a step has failed or the form went away during a yield.
+  auto step = [&](std::optional<SpeechError> result) {
+    if (result) {
+      failure = std::move(result);
+    }
+    return !failure;
+  };
+  auto yield = [&] {
+    pl.DoEvents();
+    return *alive && !lost_;
+  };
+
+  bool ok = false;
+  bool stopped = false;
+  do {
+    SpeechError createError;
+    service_ = pl.CreateSpeechService(createError);
+    if (!service_) {
+      if (createError.number == 0) {
+        createError.number = kErrCantCreateObject;
+      }
+      failure = createError;
+      break;
+    }
+    if (!yield()) {
+      stopped = true;
+      break;
+    }
+    if (!step(service_->Register(this))) {
+      break;
+    }
+    if (!yield()) {
+      stopped = true;
+      break;
+    }
+    if (!step(service_->CreateMenu(kVoxApp, kVoxState, kVoxLanguage))) {
+      break;
+    }
+    menuCreated_ = true;
+    if (!yield()) {
+      stopped = true;
+      break;
+    }
+    if (!step(service_->SetList(kNumberList, kNumberListMax, NumberListText()))) {
+      break;
+    }
+    bool added = true;
+    for (const VoxCommand& c : kVoxCommands) {
+      std::string text(c.spoken);
+      std::string spoken = text;
+      if (text.find('\0') != std::string::npos) {
+        text += '\0';
+        std::int32_t compare = 0;
+        const std::int32_t count = CountSubstrings(text, std::string(1, '\0'), compare);
+        const std::string name = text.substr(0, text.find('\0'));
+        if (!step(service_->SetList(name, count, text))) {
+          added = false;
+          break;
+        }
+        spoken = "<" + name + ">";
+      }
+      if (!step(service_->AddCommand(c.id, spoken, kVoxApp))) {
+        added = false;
+        break;
+      }
+    }
+    if (!added) {
+      break;
+    }
+    if (!step(service_->SetActive(true))) {
+      break;
+    }
+    ok = true;
+  } while (false);
+
+  if (!*alive) {
+    return;
+  }
+  if (lost_) {
+    // The service went while registering; its loss has switched everything off already.
+    ok = false;
+    stopped = true;
+  }
+  if (ok) {
+    p.state.voxActive = true;
+    pl.SetMousePointer(kPointerDefault);
+    return;
+  }
+  if (!stopped) {
+    // Never set when the form was switched off while registering; the loss already did that.
+    const SpeechError error = failure.value_or(SpeechError{});
+    const std::string text = RegistrationFailureText(pl.RecogniserDisplayName(), error, 0);
+    if (p.state.voiceFailureQuiet) {
+      p.state.voiceNotice = text;
+    } else {
+      p.summoning.ShowMessage(text, kMbIconInformation, "");
+    }
+    p.summoning.PostCode(CODE_VOX_UNLOAD);
+  }
+  pl.SetMousePointer(kPointerDefault);
+}
+
+void VoiceCommandSession::UnregisterCommands() {
+  Platform& pl = p_.platform;
+  pl.SetMousePointer(kPointerHourglass);
+  if (service_) {
+    // A service that has gone away has nothing left to take down.
+    if (!lost_) {
+      service_->Unregister();
+      if (menuCreated_) {
+        service_->SetActive(false);
+        for (std::int32_t id = kVoxCommandCount - 1; id >= 0; --id) {
+          service_->RemoveCommand(id);
+        }
+        service_->ReleaseMenu();
+      }
+    }
+    menuCreated_ = false;
+    service_.reset();
+  }
+  p_.state.voxActive = false;
+  if (p_.state.formLoaded) {
+    pl.SetValue({Control::VoiceCommands}, 0);
+  }
+  pl.SetMousePointer(kPointerDefault);
+}
+
+void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
+  Program& p = p_;
+  const auto alive = alive_;
+  command_ = static_cast<std::int16_t>(r.id & 0xFFFF);
+  focus_ = p.platform.FocusWindow();
+  p.window.SetKeyboard(false);
+  listResult_ = r.listResults.empty() ? std::string{} : r.listResults.front();
+
+  const VoxCommand* c = FindVoxCommand(command_);
+  if (c == nullptr) {
+    return;
+  }
+  if (c->browser && p.OnScreen()) {
+    p.winutil.HideSearchWindow();
+    if (!*alive) {
+      return;
+    }
+  }
+  // Cancel and Delete go out at once, inside the recogniser's event.
+  if (c->id == 5 || c->id == 6) {
+    SendKeyChord(p, false, false, false, c->vk, 0);
+    return;
+  }
+  pending_.push_back({command_, listResult_, focus_});
+  p.summoning.PostCode(CODE_VOX_COMMAND);
+}
+
+void VoiceCommandSession::OnCommandOther(const std::string&, const std::string&,
+                                         const std::string&) {
+  p_.window.SetKeyboard(false);
+}
+
+void VoiceCommandSession::OnServiceLost() {
+  if (lost_ || !service_) {
+    return;
+  }
+  lost_ = true;
+  // Quietly off: the form is unloaded later, not inside the service's own callback.
+  p_.state.voxActive = false;
+  if (p_.state.formLoaded) {
+    p_.platform.SetValue({Control::VoiceCommands}, 0);
+    if (!p_.state.settingsProblemOnLine) {
+      p_.platform.SetText({Control::Message}, kOptionsHint);
+    }
+  }
+  p_.summoning.PostCode(CODE_VOX_UNLOAD);
+}
+
+void VoiceCommandSession::RunNextCommand() {
+  if (pending_.empty()) {
+    return;
+  }
+  const Pending what = pending_.front();
+  pending_.pop_front();
+  const VoxCommand* c = FindVoxCommand(what.command);
+  if (c != nullptr) {
+    Run(*c, what);
+  }
+}
+
+void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
+  Program& p = p_;
+  Platform& pl = p.platform;
+  // Key chords yield; the form may be unloaded meanwhile and must then not be touched.
+  const auto alive = alive_;
+  // Once the system refuses a chord (the user has been told), the rest of the command is
+  // dropped rather than refused again chord by chord.
+  bool refused = false;
+  auto chord = [&p, &refused](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
+    if (!refused) {
+      refused = !SendKeyChord(p, ctrl, alt, shift, vk, pauseMs);
+    }
+  };
+
+  switch (c.action) {
+    case VoxAction::Chord:
+      chord(c.ctrl, c.alt, c.shift, c.vk, 0);
+      break;
+    case VoxAction::RepeatChord:
+      for (int i = ListNumber(what.listResult); i > 0 && !refused; --i) {
+        chord(c.ctrl, c.alt, c.shift, c.vk, 1);
+      }
+      break;
+    case VoxAction::DoIt:
+      if (pl.FocusWindow() == what.focus) {
+        chord(false, false, false, c.vk, 0);
+      }
+      break;
+    case VoxAction::Find:
+      if (p.OnScreen()) {
+        p.search.DoSearch();
+      }
+      break;
+    case VoxAction::HideIt: {
+      const Hwnd front = pl.ForegroundWindow();
+      if (front != 0 && front == p.state.searchWindow) {
+        p.winutil.HideSearchWindow();
+      } else if (front != 0) {
+        pl.ShowWindow(front, ShowCmd::Minimise);
+      }
+      break;
+    }
+    case VoxAction::SearchDocument:
+      findReady_ = false;
+      chord(true, false, false, 'F', 250);
+      chord(false, false, false, 46, 0);
+      break;
+    case VoxAction::FindNext:
+      if (findReady_) {
+        chord(false, false, false, 114, 0);
+      } else {
+        chord(false, false, false, 32, 0);
+        chord(false, false, false, 8, 0);
+        chord(false, false, false, 13, 0);
+        if (*alive) {
+          findReady_ = true;
+        }
+      }
+      break;
+    case VoxAction::LaunchBrowser:
+      p.browser.LaunchBrowser();
+      break;
+    case VoxAction::SnapBack:
+      if (p.OnScreen()) {
+        p.winutil.HideSearchWindow();
+      } else {
+        p.tracker.SnapBack();
+      }
+      break;
+    case VoxAction::ShowWindow:
+      p.summoning.ShowSearchWindow();
+      break;
+    case VoxAction::Focus:
+      chord(true, false, false, 'L', 1);
+      chord(false, false, false, 117, 1);
+      chord(false, false, false, 117, 1);
+      break;
+  }
+}
+
+}  // namespace varnel

@@ -1,0 +1,76 @@
+// The hidden voice form: registers the forty commands and carries out recognised ones.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+
+#include "ports/platform.h"
+
+namespace varnel {
+
+class Program;
+struct VoxCommand;
+
+std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
+                             std::int32_t& lCompare);
+
+// N of the repeating commands: the leading number of the list word, rounded; 0 when there
+// is none.
+int ListNumber(const std::string& listResult);
+
+// The registration failure message for an error (number 0: no error known) and line
+// (0: none known); the service's own advice, when it gives one, instead.
+std::string RegistrationFailureText(const std::string& recogniserName, const SpeechError& error,
+                                    std::int32_t line);
+
+class VoiceCommandSession final : public SpeechEvents {
+ public:
+  explicit VoiceCommandSession(Program& program) : p_(program) {}
+  VoiceCommandSession(const VoiceCommandSession&) = delete;
+  VoiceCommandSession& operator=(const VoiceCommandSession&) = delete;
+  ~VoiceCommandSession() { *alive_ = false; }
+
+  void Start();
+  void Stop();
+  // Start has run: the form holds (or tried to hold) a registration. A form that only
+  // carries out handed-over command phrases is not loaded.
+  bool Loaded() const { return loaded_; }
+
+  void OnCommandRecognize(const SpeechRecognition& r) override;
+  void OnCommandOther(const std::string& command, const std::string& app,
+                      const std::string& state) override;
+  void OnServiceLost() override;
+  // Carries out the oldest recognised command that has not run yet.
+  void RunNextCommand();
+
+ private:
+  // One recognition waiting for its posted code.
+  struct Pending {
+    std::int32_t command = 0;
+    std::string listResult;
+    Hwnd focus = 0;
+  };
+
+  void RegisterCommands();
+  void UnregisterCommands();
+  void Run(const VoxCommand& c, const Pending& what);
+
+  Program& p_;
+  std::unique_ptr<SpeechService> service_;
+  bool menuCreated_ = false;
+  bool loaded_ = false;
+  bool lost_ = false;  // the service went away
+  // Cleared when the form is destroyed; work that yields checks it before going on.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+  int command_ = 0;
+  std::string listResult_;
+  Hwnd focus_ = 0;
+  bool findReady_ = false;
+  // Each posted CODE_VOX_COMMAND carries out its own recognition, so a second command
+  // heard before the first has run neither replaces it nor runs twice.
+  std::deque<Pending> pending_;
+};
+
+}  // namespace varnel

@@ -1,0 +1,47 @@
+// The toolbox for taking and handing back the foreground and for finding processes and windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ports/platform.h"
+
+namespace varnel {
+
+class Program;
+
+std::string GetFileName(const std::string& path);
+
+inline constexpr int kModePellarMain = 0;
+inline constexpr int kModeCaptionedOfFound = 159312;
+inline constexpr int kZOrderStepLimit = 250;
+
+class WindowUtils {
+ public:
+  explicit WindowUtils(Program& program) : p_(program) {}
+
+  // Milliseconds since system start, 0 to 2^32 - 1 (fixed point with four decimals in the
+  // original; whole milliseconds are all the program uses).
+  std::uint64_t TickNow();
+  void WaitMs(std::int32_t ms, bool yield);
+  void ForceForeground(Hwnd hwnd, bool pulse);
+  void RetryForeground(Hwnd hwnd);
+  void SetTopmost(Hwnd hwnd, bool on);
+  void ActivateWindow(Hwnd hwnd);
+  void HideSearchWindow();
+  Hwnd NextShownWindow(Hwnd hStart);
+  bool IsShownWindow(Hwnd hwnd);
+  void PlaceBehindForeground(Hwnd hwnd);
+  void SetWindowOwner(Hwnd hwnd, Hwnd hOwner);
+  void CentreForm();
+  std::uint32_t FindProcess(const std::string& image, bool pidOnly, bool activate);
+  Hwnd FindAppWindow(int mode);
+  bool IsMdiMainFormClass(Hwnd hwnd);
+  ProcessId WindowProcessId(Hwnd hwnd);
+
+ private:
+  bool EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested);
+  Program& p_;
+};
+
+}  // namespace varnel

@@ -1,0 +1,36 @@
+// Private codes: one number space for the inter-instance window message and the deferred codes.
+#pragma once
+
+#include <cstdint>
+
+#include "domain/controls.h"
+
+namespace varnel {
+
+using Code = std::int32_t;  // private codes and window-message numbers
+
+inline constexpr Code MSG_SHOW_BOX = 13954;
+inline constexpr Code CODE_VOX_COMMAND = 32154681;
+inline constexpr Code CODE_VOX_UNLOAD = 32154682;
+inline constexpr Code CODE_CYCLE_FOCUS = 32154688;
+inline constexpr std::uint32_t SHOW_BOX_PARAM = 6666;
+
+// How long a second start waits for the running instance to take the hand-off.
+inline constexpr std::uint32_t kHandOffTimeoutMs = 5000;
+
+// The parked Top of the search window, far above any screen.
+inline constexpr Twips kParkedTop = -32000;
+
+// Colours of the design.
+inline constexpr Colour kHeadingBlue = 0x00E67300;
+inline constexpr Colour kHoverGreen = 0x00AEFFAE;
+inline constexpr Colour kWhite = 0x00FFFFFF;
+inline constexpr Colour kBlack = 0x00000000;
+inline constexpr Colour kSysWindowBackground = 0x80000005;
+inline constexpr Colour kSysWindowText = 0x80000008;
+
+inline constexpr const char* kOptionsHint =
+    "Set options by saying eHow, LifeHacker, Past Hour, etc ...";
+inline constexpr const char* kVoiceActiveText = "Extended voice commands are now active ...";
+
+}  // namespace varnel

@@ -1,0 +1,40 @@
+// Keys as the keyboard hook sees them and as they are synthesised.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace varnel {
+
+// The low-level keyboard event as a global hook receives it.
+struct KeyEvent {
+  std::uint32_t vkCode = 0;
+  std::uint32_t scanCode = 0;
+  std::uint32_t flags = 0;  // kKeyEventUp set = key released
+  std::uint32_t time = 0;
+  std::uintptr_t extraInfo = 0;
+};
+inline constexpr std::uint32_t kKeyEventUp = 0x80;
+
+// A key of the current layout that types a character: by virtual-key code, or by scan code
+// where the code says nothing (vk 0); mods (Shift 1, Ctrl 2, Alt 4) are what the layout needs
+// held to type the character on it.
+struct KeyPlace {
+  std::uint32_t vk = 0;
+  std::uint32_t scanCode = 0;
+  int mods = 0;
+};
+inline constexpr std::size_t kMaxKeyPlaces = 4;
+
+// Flags of a synthesised key event (the Windows KEYEVENTF_ values).
+inline constexpr std::uint32_t kKeyExtended = 1;
+inline constexpr std::uint32_t kKeyUp = 2;
+
+// One synthesised key-down or key-up.
+struct KeyInput {
+  std::uint8_t vk = 0;
+  std::uint8_t scan = 0;
+  std::uint32_t flags = 0;  // kKeyExtended, kKeyUp
+};
+
+}  // namespace varnel

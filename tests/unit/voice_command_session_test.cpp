@@ -1,0 +1,401 @@
+// Registration with the speech service, its failure and loss, and how recognitions are
+// taken in and carried out.
+#include "core/voice_command_session.h"
+
+#include <gtest/gtest.h>
+
+#include "voice_test_support.h"
+
+namespace varnel::testing {
+namespace {
+
+using Strings = std::vector<std::string>;
+const std::string kNul(1, '\0');
+
+class VoxFormTest : public VoiceTest {
+ protected:
+  void Load() {
+    p.StartVoiceCommands();
+    fake.RunPending();
+    fake.ClearLog();
+  }
+  void Say(std::int32_t id, Strings list = {}) { script->Recognize(id, "", std::move(list)); }
+};
+
+TEST_F(VoxFormTest, RegistersFortyCommandsAndSevenLists) {
+  p.StartVoiceCommands();
+  ASSERT_TRUE(p.state.voxActive);
+  const auto& calls = script->calls;
+  ASSERT_GE(calls.size(), 3U);
+  EXPECT_EQ(calls[0], (SpeechCall{"Register", {}}));
+  EXPECT_EQ(calls[1], (SpeechCall{"CreateMenu", {"Varnel", "Pellar", "9"}}));
+  std::string numbers;
+  for (int i = 1; i <= 25; ++i) numbers += std::to_string(i) + kNul;
+  EXPECT_EQ(calls[2], (SpeechCall{"SetList", {"Number", "25", numbers}}));
+  EXPECT_EQ(calls.back(), (SpeechCall{"SetActive", {"1"}}));
+
+  const auto lists = script->CallsOf("SetList");
+  const std::vector<SpeechCall> expectedLists{
+      {"SetList", {"Number", "25", numbers}},
+      {"SetList", {"Find", "2", "Find" + kNul + "Find It" + kNul}},
+      {"SetList", {"Page Down", "2", "Page Down" + kNul + "Next Page" + kNul}},
+      {"SetList", {"Page Up", "2", "Page Up" + kNul + "Previous Page" + kNul}},
+      {"SetList", {"Highlight", "2", "Highlight" + kNul + "Select All" + kNul}},
+      {"SetList", {"Copy Sel", "2", "Copy Sel" + kNul + "Copy Select" + kNul}},
+      {"SetList", {"Omni Box", "2", "Omni Box" + kNul + "URL Box" + kNul}}};
+  EXPECT_EQ(lists, expectedLists);
+
+  const auto added = script->CallsOf("AddCommand");
+  ASSERT_EQ(added.size(), 40U);
+  for (int id = 0; id < 40; ++id) {
+    EXPECT_EQ(added[id].args[0], std::to_string(id));
+    EXPECT_EQ(added[id].args[2], "Varnel");
+  }
+  EXPECT_EQ(added[2].args[1], "<Find>");
+  EXPECT_EQ(added[16].args[1], "Tab <Number>");
+  EXPECT_EQ(added[36].args[1], "<Omni Box>");
+  EXPECT_EQ(added[24].args[1], "Varnel");
+  // An alternatives list is set right before the command that uses it.
+  const auto it = std::find(calls.begin(), calls.end(), expectedLists[2]);
+  ASSERT_NE(it, calls.end());
+  EXPECT_EQ(*(it + 1), (SpeechCall{"AddCommand", {"10", "<Page Down>", "Varnel"}}));
+  EXPECT_EQ(fake.mousePointer, kPointerDefault);
+}
+
+TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
+  Load();
+  fake.ControlAt({Control::VoiceCommands})->value = 1;
+  script->calls.clear();
+  p.StopVoiceCommands();
+  Strings ops;
+  for (const auto& c : script->calls) ops.push_back(c.op + (c.args.empty() ? "" : " " + c.args[0]));
+  Strings expected{"Unregister", "SetActive 0"};
+  for (int id = 39; id >= 0; --id) expected.push_back("RemoveCommand " + std::to_string(id));
+  expected.insert(expected.end(), {"ReleaseMenu", "Destroyed"});
+  EXPECT_EQ(ops, expected);
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+}
+
+struct FailureCase {
+  const char* name;
+  std::optional<SpeechError> createError;
+  const char* failOp;
+  int nth;
+  SpeechError error;
+  std::string detail;  // "" = the sentence alone
+  bool menuMade;
+};
+
+class RegistrationFailureTest : public VoxFormTest,
+                                public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
+  const FailureCase& c = GetParam();
+  script->createError = c.createError;
+  if (c.failOp[0] != '\0') script->FailOn(c.failOp, c.error, c.nth);
+  PutOnScreen();
+  std::vector<std::string> shown;
+  fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+
+  p.StartVoiceCommands();
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(fake.mousePointer, kPointerDefault);
+  std::string message = "Voice commands require Dragon NaturallySpeaking to be installed.";
+  if (!c.detail.empty()) message += "\r\n\r\nError: " + c.detail;
+  EXPECT_EQ(shown, Strings{message});
+  ASSERT_EQ(fake.Calls("MessageBox").size(), 1U);
+  EXPECT_EQ(fake.Calls("MessageBox")[0].args[0], kMbIconInformation);
+  EXPECT_EQ(Posted(CODE_VOX_UNLOAD), 1U);
+
+  fake.RunPending();
+  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_FALSE(p.state.voxActive);
+  // Whatever was created is released again.
+  if (!c.createError) {
+    EXPECT_EQ(script->calls.back().op, "Destroyed");
+    EXPECT_EQ(script->CallsOf("RemoveCommand").size(), c.menuMade ? 40U : 0U);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Failures, RegistrationFailureTest,
+    ::testing::Values(
+        FailureCase{"NoTextFor429",
+                    SpeechError{429, ""},
+                    "",
+                    0,
+                    {},
+                    "ActiveX component can't create object",
+                    false},
+        FailureCase{"ServiceText",
+                    SpeechError{-5, "Connection refused"},
+                    "",
+                    0,
+                    {},
+                    "Connection refused",
+                    false},
+        FailureCase{"NoErrorNumber",
+                    SpeechError{0, ""},
+                    "",
+                    0,
+                    {},
+                    "ActiveX component can't create object",
+                    false},
+        FailureCase{"RegisterFails",
+                    std::nullopt,
+                    "Register",
+                    1,
+                    {7, "Out of memory"},
+                    "Out of memory",
+                    false},
+        FailureCase{"FifthCommandFails",
+                    std::nullopt,
+                    "AddCommand",
+                    5,
+                    {5, "Invalid procedure call or argument"},
+                    "Invalid procedure call or argument",
+                    true},
+        FailureCase{
+            "ErrorZeroGivesSentenceAlone", std::nullopt, "SetActive", 1, {0, "ignored"}, "", true}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(VoxFormTest, FailureOffScreenShowsNothingButStillUnloads) {
+  script->createError = SpeechError{429, ""};
+  p.StartVoiceCommands();
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  fake.RunPending();
+  EXPECT_EQ(p.vox, nullptr);
+}
+
+TEST(VoxFailureText, LineNumberFollowsTheErrorText) {
+  EXPECT_EQ(RegistrationFailureText("R", {91, "Object variable not set"}, 12),
+            "Voice commands require R to be installed.\r\n\r\nError: Object variable not set  "
+            "(Line=12)");
+  EXPECT_EQ(RegistrationFailureText("R", {0, "x"}, 12),
+            "Voice commands require R to be installed.");
+  EXPECT_EQ(RegistrationFailureText("R", {100, "not running", "Start R."}, 0), "Start R.");
+}
+
+TEST_F(VoxFormTest, CancelAndDeleteGoOutInsideTheEvent) {
+  Load();
+  for (const auto& [id, vk] : {std::pair{5, std::string("27")}, std::pair{6, std::string("46")}}) {
+    fake.ClearLog();
+    Say(id);
+    EXPECT_EQ(Chords(), Strings{vk});
+    EXPECT_EQ(Posted(CODE_VOX_COMMAND), 0U);
+  }
+}
+
+TEST_F(VoxFormTest, OtherCommandsWaitForThePostedCode) {
+  Load();
+  Say(31);
+  EXPECT_TRUE(Chords().empty());
+  EXPECT_EQ(Posted(CODE_VOX_COMMAND), 1U);
+  fake.RunPending();
+  EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
+}
+
+TEST_F(VoxFormTest, BrowserCommandHidesTheWindowBeforeItsKeys) {
+  Load();
+  PutOnScreen();
+  Say(31);
+  EXPECT_EQ(fake.FormTop(), kParkedTop);  // hidden inside the event
+  fake.RunPending();
+  EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
+  const auto& log = fake.Log();
+  std::size_t parked = log.size(), firstKey = log.size();
+  for (std::size_t i = 0; i < log.size(); ++i) {
+    if (log[i].op == "SetFormTop" && log[i].args[0] == kParkedTop && parked == log.size())
+      parked = i;
+    if (log[i].op == "KeybdEvent" && firstKey == log.size()) firstKey = i;
+  }
+  EXPECT_LT(parked, firstKey);
+}
+
+TEST_F(VoxFormTest, NonBrowserCommandLeavesTheWindowUp) {
+  Load();
+  PutOnScreen();
+  Say(10);
+  fake.RunPending();
+  EXPECT_EQ(fake.FormTop(), kOnScreenTop);
+  EXPECT_EQ(Chords(), Strings{"34"});
+}
+
+TEST_F(VoxFormTest, EachRecognitionRunsOnceEvenWhenTheyArriveTogether) {
+  Load();
+  Say(10);
+  Say(31);
+  fake.RunPending();
+  EXPECT_EQ(Chords(), (Strings{"34", "Ctrl+9"}));
+}
+
+TEST_F(VoxFormTest, FindNextPrimesOnceUntilSearchDocument) {
+  Load();
+  const std::vector<std::pair<int, Strings>> steps{
+      {14, {"32", "8", "13"}}, {14, {"114"}}, {9, {"Ctrl+70", "46"}}, {14, {"32", "8", "13"}}};
+  for (const auto& [id, keys] : steps) {
+    fake.ClearLog();
+    Say(id);
+    fake.RunPending();
+    EXPECT_EQ(Chords(), keys) << "command " << id;
+  }
+}
+
+TEST_F(VoxFormTest, FindNextStartsUnprimedAfterReload) {
+  Load();
+  Say(14);
+  fake.RunPending();
+  p.StopVoiceCommands();
+  Load();
+  Say(14);
+  fake.RunPending();
+  EXPECT_EQ(Chords(), (Strings{"32", "8", "13"}));
+}
+
+TEST_F(VoxFormTest, DoItOnlyWhenTheFocusStayedPut) {
+  Load();
+  Say(1);
+  fake.RunPending();
+  EXPECT_EQ(Chords(), Strings{"13"});
+
+  // Heard while another program had the focus; by the time it runs the terms field has it.
+  fake.ClearLog();
+  PutOnScreen();
+  Say(1);
+  fake.UserActivate(p.state.searchWindow);
+  ASSERT_TRUE(fake.SetFocus({Control::Terms}));
+  ASSERT_NE(fake.FocusWindow(), 0U);
+  fake.RunPending();
+  EXPECT_TRUE(Chords().empty());
+}
+
+TEST_F(VoxFormTest, HideItMinimisesAnyOtherWindow) {
+  Load();
+  const Hwnd editor = app.AddApp();
+  Say(3);
+  fake.RunPending();
+  const auto shown = fake.Calls("ShowWindow");
+  ASSERT_EQ(shown.size(), 1U);
+  EXPECT_EQ(shown[0].args, (std::vector<std::int64_t>{editor, 6}));
+}
+
+TEST_F(VoxFormTest, SnapBackOnScreenHidesTheWindow) {
+  Load();
+  PutOnScreen();
+  Say(23);
+  fake.RunPending();
+  EXPECT_EQ(fake.FormTop(), kParkedTop);
+}
+
+TEST_F(VoxFormTest, FindItOffScreenDoesNothing) {
+  Load();
+  Say(2, {"Find It"});
+  fake.RunPending();
+  EXPECT_TRUE(Chords().empty());
+  EXPECT_EQ(fake.CountCalls("ShellOpen"), 0U);
+}
+
+TEST_F(VoxFormTest, UnknownIdIsIgnored) {
+  Load();
+  for (std::int32_t id : {-1, 40, 65536 + 40}) Say(id);
+  fake.RunPending();
+  EXPECT_TRUE(Chords().empty());
+  EXPECT_EQ(Posted(CODE_VOX_COMMAND), 0U);
+}
+
+TEST_F(VoxFormTest, RecognitionsClearKeyboardUse) {
+  Load();
+  p.window.SetKeyboard(true);
+  Say(10);
+  EXPECT_FALSE(p.window.Keyboard());
+  p.window.SetKeyboard(true);
+  script->Other("eHow");
+  EXPECT_FALSE(p.window.Keyboard());
+  EXPECT_EQ(Posted(CODE_VOX_COMMAND), 1U);
+}
+
+TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {
+  PutOnScreen();
+  Load();
+  fake.ControlAt({Control::VoiceCommands})->value = 1;
+  script->calls.clear();
+  script->Lose();
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
+  fake.RunPending();
+  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  // Nothing is asked of a service that is gone; it is only released.
+  EXPECT_EQ(script->calls, (std::vector<SpeechCall>{{"Destroyed", {}}}));
+}
+
+TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
+  PutOnScreen();
+  fake.AddProcess(7000, "natspeak.exe");
+  // The first yield comes before Register; the loss arrives at the second.
+  fake.QueueEvent("first yield", [this] { fake.QueueEvent("lost", [this] { script->Lose(); }); });
+  p.voice.SetVoiceCommands(true);
+  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(script->CallsOf("AddCommand").size(), 0U);
+  fake.RunPending();
+  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
+}
+
+TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
+  Load();
+  Say(16, {"4"});
+  bool unloaded = false;
+  // The first pause yields; the form goes while its command is still running.
+  fake.QueueEvent("after post", [&] {
+    fake.QueueEvent("unload", [&] {
+      p.StopVoiceCommands();
+      unloaded = true;
+    });
+  });
+  fake.RunPending();
+  EXPECT_TRUE(unloaded);
+  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_TRUE(AllKeysUp());
+  EXPECT_EQ(Chords(), (Strings{"9", "9", "9", "9"}));
+}
+
+TEST(VoxListNumber, ReadsTheLeadingNumber) {
+  const std::vector<std::pair<std::string, int>> cases{
+      {"3", 3},   {"25", 25}, {"", 0},   {"three", 0}, {" 7", 7},   {"4x", 4},
+      {"2.5", 2}, {"3.5", 4}, {"-3", 0}, {"0", 0},     {"1000", 25}};
+  for (const auto& [text, n] : cases) EXPECT_EQ(ListNumber(text), n) << '"' << text << '"';
+}
+
+TEST(VoxCountSubstrings, CountsWithoutOverlap) {
+  struct Case {
+    std::string text, find;
+    std::int32_t compare;
+    std::int32_t count;
+    std::int32_t compareAfter;
+  };
+  const std::vector<Case> cases{
+      {"Find" + kNul + "Find It" + kNul, kNul, 0, 2, 0},
+      {"Find" + kNul, "", 0, 0, 0},
+      {"a,,", ",", 0, 2, 0},
+      {"aaaa", "aa", 0, 2, 0},
+      {"FIND find", "find", 0, 1, 0},
+      {"FIND find", "find", 1, 2, 1},
+      {"xyz", "x", -4, 1, 0},
+      {"", "x", 0, 0, 0},
+  };
+  for (auto c : cases) {
+    EXPECT_EQ(CountSubstrings(c.text, c.find, c.compare), c.count) << c.text;
+    EXPECT_EQ(c.compare, c.compareAfter);
+  }
+  std::int32_t mode = 0;
+  EXPECT_EQ(CountSubstrings(std::string(300000, ','), ",", mode), 100000);
+}
+
+}  // namespace
+}  // namespace varnel::testing
