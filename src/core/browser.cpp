@@ -84,7 +84,7 @@ void Browser::LaunchBrowser() {
   if (p_.winutil.FindProcess(path, false, true) != 0) {
     return;  // already running: its window has come to the front
   }
-  if (!p_.platform.ShellOpen(path)) {
+  if (!p_.platform.OpenAddress(path)) {
     // The beep is heard even when the window is parked and the message cannot show.
     p_.platform.Beep();
     p_.summoning.ShowMessage(kBrowserNotStarted, kMbIconInformation, "");

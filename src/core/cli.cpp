@@ -214,7 +214,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
     }
     case Mode::Search: {
       const ComposedSearch search = ComposeSearch(JoinWords(p.words), p.scope, p.date);
-      if (!platform.ShellOpen(search.address)) {
+      if (!platform.OpenAddress(search.address)) {
         err << "varnel: " << kBrowserNotStarted << '\n';
         return kFailure;
       }

@@ -128,11 +128,11 @@ int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const s
   Settings settings(state);
   const auto recorded = static_cast<Hwnd>(settings.ReadIniLong("Application", "AppHwnd", 0));
   const Hwnd published = platform.PublishedInstanceWindow();
-  const auto processes = platform.Processes();
+  const auto processes = platform.RunningProcesses();
 
   // A recorded handle may be stale and name some other program's window by now.
   auto owner = [&](Hwnd hwnd) -> ProcessId {
-    if (hwnd == 0 || !platform.IsWindow(hwnd) || platform.ClassName(hwnd) != "Varnel") {
+    if (hwnd == 0 || !platform.WindowExists(hwnd) || platform.ClassName(hwnd) != "Varnel") {
       return 0;
     }
     const ProcessId pid = platform.WindowProcess(hwnd);

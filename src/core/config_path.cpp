@@ -64,7 +64,7 @@ std::string ResolveConfigFile(Platform& platform) {
 }
 
 std::string ResolveConfigFile(Platform& platform, ConfigRule rule) {
-  if (std::string env = platform.Environment("VARNEL_CFG"); !env.empty()) {
+  if (std::string env = platform.EnvironmentVariable("VARNEL_CFG"); !env.empty()) {
     return env;
   }
 

@@ -16,9 +16,9 @@ void ForegroundTracker::FollowForeground() {
 void ForegroundTracker::TrackForeground() {
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
-  const Hwnd fg = pf.ForegroundWindow();
-  const Hwnd focus = pf.FocusWindow();
-  const Hwnd desktop = pf.DesktopWindow();
+  const Hwnd fg = pf.WindowInFront();
+  const Hwnd focus = pf.FocusedWindow();
+  const Hwnd desktop = pf.DesktopRoot();
 
   if (fg != desktop && fg != 0 && fg != st.lastApp && fg != st.searchWindow) {
     if (st.lastApp == 0 || st.previousApp == 0) {
@@ -31,7 +31,7 @@ void ForegroundTracker::TrackForeground() {
     // Another window of the same thread (a dialog of the same application) changes nothing.
   }
 
-  if (st.inMsgBox || pf.FormTop() == kParkedTop) {
+  if (st.inMsgBox || pf.ViewTop() == kParkedTop) {
     return;
   }
 
@@ -49,7 +49,7 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
   const ControlRef terms{Control::Terms, 0};
-  if (focus == pf.ControlHwnd(terms) || p_.hook.IsKeyDown(kVkAlt) != 0) {
+  if (focus == pf.ControlWindow(terms) || p_.hook.IsKeyDown(kVkAlt) != 0) {
     return;
   }
   pf.SetFocus(terms);
@@ -71,24 +71,24 @@ void ForegroundTracker::CheckPellar() {
 void ForegroundTracker::SnapBack() {
   Platform& pf = p_.platform;
   const ProgramState& st = p_.state;
-  const Hwnd fg = pf.ForegroundWindow();
+  const Hwnd fg = pf.WindowInFront();
   Hwnd target = st.previousApp;
 
-  if (target == 0 || target == fg || !pf.IsWindowVisible(target)) {
+  if (target == 0 || target == fg || !pf.WindowVisible(target)) {
     // The parked search window is visible to the system but off screen: never hand it the
     // foreground.
-    const bool parked = st.formLoaded && pf.FormTop() == kParkedTop;
+    const bool parked = st.formLoaded && pf.ViewTop() == kParkedTop;
     Hwnd found = 0;
     Hwnd cur = fg;
     for (int step = 0; step < kZOrderStepLimit; ++step) {
-      cur = pf.NextWindow(cur);
+      cur = pf.WindowBelow(cur);
       if (cur == 0) {
         break;
       }
       if (cur == fg || (parked && cur == st.searchWindow)) {
         continue;
       }
-      if (pf.IsWindowVisible(cur) && pf.HasCaption(cur)) {
+      if (pf.WindowVisible(cur) && pf.HasTitleBar(cur)) {
         found = cur;
         break;
       }
@@ -101,8 +101,8 @@ void ForegroundTracker::SnapBack() {
   if (target == 0) {
     return;
   }
-  if (pf.IsIconic(target)) {
-    pf.ShowWindow(target, ShowCmd::Restore);
+  if (pf.WindowMinimised(target)) {
+    pf.ChangeWindowState(target, ShowCmd::Restore);
     p_.winutil.WaitMs(0, true);
   }
   p_.winutil.ForceForeground(target, true);

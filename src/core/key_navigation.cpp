@@ -22,7 +22,7 @@ constexpr int kKey6 = 54;
 
 void KeyNavigation::CycleFocus() {
   Platform& pf = p_.platform;
-  const std::optional<ControlRef> active = pf.ActiveControl();
+  const std::optional<ControlRef> active = pf.FocusedControl();
   const Control from = active ? active->id : Control::Window;
 
   // The cycle: terms, dates, voice check box (while shown), scopes, and back to the terms.
@@ -110,14 +110,14 @@ void KeyNavigation::KeyWentUp(int keyCode, int shift) {
 }
 
 void KeyNavigation::PointerOverBackground() {
-  if (p_.platform.ForeColor(kDoIt) != kHeadingBlue) {
-    p_.platform.SetForeColor(kDoIt, kHeadingBlue);
+  if (p_.platform.TextColour(kDoIt) != kHeadingBlue) {
+    p_.platform.SetTextColour(kDoIt, kHeadingBlue);
   }
 }
 
 void KeyNavigation::PointerOverDoIt() {
-  if (p_.platform.ForeColor(kDoIt) != kHoverGreen) {
-    p_.platform.SetForeColor(kDoIt, kHoverGreen);
+  if (p_.platform.TextColour(kDoIt) != kHoverGreen) {
+    p_.platform.SetTextColour(kDoIt, kHoverGreen);
   }
 }
 

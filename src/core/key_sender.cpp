@@ -63,8 +63,8 @@ bool SendKeyBatch(Program& program, const KeyBatch& batch) {
   ProgramState& st = program.state;
   if (!st.inMsgBox) {
     st.inMsgBox = true;
-    platform.MessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText,
-                        kMbIconInformation, "Varnel");
+    platform.ShowMessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText,
+                            kMbIconInformation, "Varnel");
     st.inMsgBox = false;
   }
   return false;
@@ -75,7 +75,7 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
     return;
   }
   Platform& platform = p_.platform;
-  const int scan = platform.VkKeyScan(keys.front());
+  const int scan = platform.KeyForCharacter(keys.front());
   // 0 and -1 both mean no key on this layout produces the character; pressing the
   // modifier bits of -1 would send Shift, Ctrl and Alt around a key that does not exist.
   if (scan == 0 || (scan & 0xFF) == 0xFF) {
@@ -84,7 +84,7 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
 
   const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
   const std::uint32_t extended = ExtendedFlag(vk);
-  const auto hwScan = static_cast<std::uint8_t>(platform.MapVirtualKey(vk, 0));
+  const auto hwScan = static_cast<std::uint8_t>(platform.TranslateKeyCode(vk, 0));
   const bool shift = (scan & kScanShift) != 0;
   const bool ctrl = (scan & kScanCtrl) != 0;
   const bool alt = (scan & kScanAlt) != 0;
@@ -122,7 +122,7 @@ void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool re
   }
   const auto vk = static_cast<std::uint8_t>(virtualKey);
   const std::uint32_t extended = compatible ? 0 : ExtendedFlag(vk);
-  const auto hwScan = static_cast<std::uint8_t>(p_.platform.MapVirtualKey(vk, 0));
+  const auto hwScan = static_cast<std::uint8_t>(p_.platform.TranslateKeyCode(vk, 0));
   if (!release) {
     batch.Add(vk, hwScan, extended);
   }
@@ -181,7 +181,7 @@ bool SendKeyChord(Program& program, bool ctrl, bool alt, bool shift, int vKey,
     return sent;
   }
   if (lPauseMs < 10) {
-    program.platform.DoEvents();
+    program.platform.RunPendingEvents();
   } else {
     program.winutil.WaitMs(lPauseMs, true);
   }

@@ -35,7 +35,7 @@ void KeyboardHook::HookKeyboard() {
   if (st.hHook != 0) {
     return;
   }
-  st.hHook = p_.platform.InstallKeyboardHook();
+  st.hHook = p_.platform.InstallKeyHook();
   if (st.hHook != 0) {
     CheckChordFree();
   }
@@ -61,14 +61,14 @@ void KeyboardHook::CheckChordFree() {
 void KeyboardHook::UnhookKeyboard() {
   ProgramState& st = p_.state;
   if (st.hHook != 0) {
-    p_.platform.RemoveKeyboardHook(st.hHook);
+    p_.platform.RemoveKeyHook(st.hHook);
   }
   st.hHook = 0;
 }
 
 void KeyboardHook::RefreshKeyboardHook() {
   UnhookKeyboard();
-  p_.platform.DoEvents();
+  p_.platform.RunPendingEvents();
   HookKeyboard();
 }
 
@@ -82,7 +82,7 @@ std::intptr_t KeyboardHook::KeyboardProc(int nCode, std::uint32_t wParam, const 
     } catch (...) {
     }
   }
-  return p_.platform.CallNextHook(p_.state.hHook, nCode, wParam, ev);
+  return p_.platform.PassKeyOn(p_.state.hHook, nCode, wParam, ev);
 }
 
 bool KeyboardHook::Decide(const KeyEvent& ev) {
@@ -97,15 +97,15 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     return false;
   }
   if (IsSummons(ev, mask)) {
-    p_.summoning.PostCode(MSG_SHOW_BOX);
+    p_.summoning.Post(MSG_SHOW_BOX);
     return false;
   }
   switch (vk) {
     case kVkTab:
-      if (pf.ForegroundWindow() == st.searchWindow) {
+      if (pf.WindowInFront() == st.searchWindow) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
         p_.window.SetKeyboard(true);
-        p_.summoning.PostCode(CODE_CYCLE_FOCUS);
+        p_.summoning.Post(CODE_CYCLE_FOCUS);
         return true;
       }
       return false;
@@ -113,12 +113,12 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     case kVkDown:
     case kVkLeft:
     case kVkRight:
-      if (pf.ForegroundWindow() == st.searchWindow) {
+      if (pf.WindowInFront() == st.searchWindow) {
         p_.window.SetKeyboard(true);
       }
       return false;
     default:
-      if (mask == kMaskAlt && pf.ForegroundWindow() == st.searchWindow) {
+      if (mask == kMaskAlt && pf.WindowInFront() == st.searchWindow) {
         p_.window.SetKeyboard(true);
       }
       return false;
@@ -132,7 +132,7 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
     return false;
   }
   // Where the chord's character is follows the layout, which may change at any time.
-  const std::uintptr_t layout = p_.platform.KeyboardLayout();
+  const std::uintptr_t layout = p_.platform.LayoutId();
   if (!chordLocated_ || layout != chordLayout_) {
     chordKeys_ = LocateChordKeys(chord_, p_.platform);
     chordLayout_ = layout;
@@ -171,7 +171,7 @@ void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
 }
 
 std::int32_t KeyboardHook::IsKeyDown(int vk) {
-  return p_.platform.AsyncKeyDown(vk) ? -32768 : 0;
+  return p_.platform.KeyHeldNow(vk) ? -32768 : 0;
 }
 
 }  // namespace varnel

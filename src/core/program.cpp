@@ -30,7 +30,7 @@ int Program::Run() {
   if (state.formLoaded) {
     tray.Show();
   }
-  return platform.RunEventLoop();
+  return platform.RunUntilClosed();
 }
 
 void Program::StartVoiceCommands() {
@@ -56,7 +56,7 @@ void Program::StopVoiceCommands() {
 }
 
 bool Program::OnScreen() {
-  return state.formLoaded && platform.FormTop() > 0;
+  return state.formLoaded && platform.ViewTop() > 0;
 }
 
 void Program::OnDeferredCode(Code code) {

@@ -39,7 +39,7 @@ void SearchActions::DoSearch() {
   const int scope = SelectedIndex(pf, Control::Scope, kScopeCount);
   const int date = SelectedIndex(pf, Control::DateRange, kDateRangeCount);
   const ComposedSearch search = ComposeSearch(terms, scope, date);
-  if (!pf.ShellOpen(search.address)) {
+  if (!pf.OpenAddress(search.address)) {
     // Nothing will show the search: bring the terms back for another try and say why. The
     // history keeps only searches that went out.
     p_.summoning.ShowSearchWindow();
@@ -66,11 +66,11 @@ void SearchActions::ScopeChosen(int index) {
   }
   // Chosen with the mouse or by code: send the focus back to the terms once Alt is up, so
   // the release of an accelerator chord does not land elsewhere.
-  pf.DoEvents();
-  const std::uint32_t start = pf.TickCount();
+  pf.RunPendingEvents();
+  const std::uint32_t start = pf.Milliseconds();
   while (p_.hook.IsKeyDown(kVkAlt) != 0 &&
-         static_cast<std::uint32_t>(pf.TickCount() - start) < kAltWaitLimitMs) {
-    pf.DoEvents();
+         static_cast<std::uint32_t>(pf.Milliseconds() - start) < kAltWaitLimitMs) {
+    pf.RunPendingEvents();
     pf.Sleep(1);
   }
   if (p_.state.formLoaded) {

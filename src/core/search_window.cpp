@@ -44,10 +44,10 @@ void SearchWindow::Build() {
 
 void SearchWindow::Resized() {
   Platform& pf = p_.platform;
-  if (!p_.state.formLoaded || pf.FormState() != WindowState::Minimised) {
+  if (!p_.state.formLoaded || pf.ViewState() != WindowState::Minimised) {
     return;
   }
-  pf.SetFormState(WindowState::Normal);
+  pf.SetViewState(WindowState::Normal);
   p_.winutil.HideSearchWindow();
 }
 

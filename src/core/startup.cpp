@@ -34,13 +34,13 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 // Handles are reused: the recorded one only counts when it still is a Varnel search window.
 bool Startup::IsRunningInstance(Hwnd hwnd) {
   Platform& pf = p_.platform;
-  if (hwnd == 0 || !pf.IsWindow(hwnd)) {
+  if (hwnd == 0 || !pf.WindowExists(hwnd)) {
     return false;
   }
   if (!EqualNoCase(pf.ClassName(hwnd), "Varnel")) {
     return false;
   }
-  const std::vector<ProcessEntry> processes = pf.Processes();
+  const std::vector<ProcessEntry> processes = pf.RunningProcesses();
   // Without a process list the class name is all there is to go on.
   if (processes.empty()) {
     return true;
@@ -64,11 +64,11 @@ bool Startup::HandOff(Hwnd hwnd) {
   }
   // This start was the user's doing, so it may pass the foreground on to the window it summons.
   pf.GrantForeground(pf.WindowProcess(hwnd));
-  if (!pf.SendMessageTimeout(hwnd, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
+  if (!pf.SendPrivateMessage(hwnd, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
                              kHandOffTimeoutMs)) {
     return false;
   }
-  pf.DoEvents();
+  pf.RunPendingEvents();
   return true;
 }
 
@@ -78,7 +78,7 @@ Hwnd Startup::RecordedHandle() {
 
 InstanceClaim Startup::HandOffToHolder(bool& handedOff) {
   Platform& pf = p_.platform;
-  const std::uint32_t start = pf.TickCount();
+  const std::uint32_t start = pf.Milliseconds();
   InstanceClaim claim = InstanceClaim::Taken;
   while (claim == InstanceClaim::Taken) {
     // The published window is the holder's own; the settings file may be unwritable or name
@@ -89,7 +89,7 @@ InstanceClaim Startup::HandOffToHolder(bool& handedOff) {
       handedOff = true;
       break;
     }
-    if (pf.TickCount() - start >= kHolderWindowWaitMs) {
+    if (pf.Milliseconds() - start >= kHolderWindowWaitMs) {
       break;
     }
     pf.Sleep(kHolderWindowPollMs);

@@ -11,8 +11,8 @@ namespace {
 constexpr ControlRef kTerms{Control::Terms, 0};
 }  // namespace
 
-void Summoning::PostCode(Code code) {
-  p_.platform.PostCode(code);
+void Summoning::Post(Code code) {
+  p_.platform.Post(code);
 }
 
 void Summoning::DispatchCode(Code code) {
@@ -41,7 +41,7 @@ void Summoning::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::
   // Answer at once; the window comes up after the sender's call has returned.
   if (hwnd == p_.state.searchWindow && hwnd != 0 && msg == MSG_SHOW_BOX &&
       wParam == SHOW_BOX_PARAM && lParam == SHOW_BOX_PARAM) {
-    PostCode(MSG_SHOW_BOX);
+    Post(MSG_SHOW_BOX);
   }
 }
 
@@ -67,23 +67,23 @@ void Summoning::ShowSearchWindow() {
   if (st.boxTop == 0) {
     p_.winutil.CentreForm();
     // Halves go to the even neighbour.
-    auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(pf.FormTop()) * 0.75));
+    auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(pf.ViewTop()) * 0.75));
     // A screen lower than the window would put its title bar out of reach and make it count
     // as off screen; keep it at the top edge instead.
     if (top <= 0) {
       top = pf.TwipsPerPixelY() > 0 ? pf.TwipsPerPixelY() : 15;
     }
     st.boxTop = top;
-    pf.SetFormTop(kParkedTop);
-    pf.ShowForm();
-    pf.DoEvents();
+    pf.SetViewTop(kParkedTop);
+    pf.ShowView();
+    pf.RunPendingEvents();
     if (!st.formLoaded) {
       return;
     }
   }
 
-  pf.SetFormTop(st.boxTop);
-  pf.FormToFront();
+  pf.SetViewTop(st.boxTop);
+  pf.RaiseView();
   p_.winutil.WaitMs(0, true);
   if (!st.formLoaded) {
     return;
@@ -104,8 +104,8 @@ void Summoning::ShowSearchWindow() {
 }
 
 void Summoning::ShowCaptionActive(Hwnd hwnd) {
-  if (p_.platform.IsWindowVisible(hwnd)) {
-    p_.platform.DrawCaptionActive(hwnd);
+  if (p_.platform.WindowVisible(hwnd)) {
+    p_.platform.DrawAsActive(hwnd);
   }
 }
 
@@ -121,7 +121,7 @@ std::string Summoning::MessageLineText() {
 
 void Summoning::ShowSettingsProblem() {
   // Not a message box: the user did not ask for anything, so nothing takes the focus.
-  if (p_.OnScreen() && p_.platform.FormVisible()) {
+  if (p_.OnScreen() && p_.platform.ViewVisible()) {
     p_.platform.SetText({Control::Message, 0}, MessageLineText());
   }
 }
@@ -130,12 +130,12 @@ int Summoning::ShowMessage(const std::string& prompt, int style, const std::stri
   Platform& pf = p_.platform;
   ProgramState& st = p_.state;
   // Messages only appear over a window the user can see; parked, they are dropped.
-  if (!st.formLoaded || !pf.FormVisible() || pf.FormTop() <= 0) {
+  if (!st.formLoaded || !pf.ViewVisible() || pf.ViewTop() <= 0) {
     return 0;
   }
   st.inMsgBox = true;
-  const int code = pf.MessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
-  pf.DoEvents();
+  const int code = pf.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
+  pf.RunPendingEvents();
   st.inMsgBox = false;
   return code;
 }

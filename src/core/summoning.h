@@ -14,7 +14,7 @@ class Summoning {
  public:
   explicit Summoning(Program& program) : p_(program) {}
 
-  void PostCode(Code code);
+  void Post(Code code);
   void DispatchCode(Code code);
   // Window-message notification of the search window.
   void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam);

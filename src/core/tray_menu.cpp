@@ -46,8 +46,8 @@ void TrayMenu::Tell(const std::string& text, int style, const std::string& title
   // Asked for from the menu, so shown even while the window is parked.
   ProgramState& st = p_.state;
   st.inMsgBox = true;
-  p_.platform.MessageBox(text, style, title);
-  p_.platform.DoEvents();
+  p_.platform.ShowMessageBox(text, style, title);
+  p_.platform.RunPendingEvents();
   st.inMsgBox = false;
 }
 
@@ -55,7 +55,7 @@ void TrayMenu::Choose(TrayEntry entry) {
   switch (entry) {
     case TrayEntry::Search:
       // After the menu has gone, as a hot key's summons does.
-      p_.summoning.PostCode(MSG_SHOW_BOX);
+      p_.summoning.Post(MSG_SHOW_BOX);
       break;
     case TrayEntry::VoiceCommands:
       p_.voice.SetVoiceCommands(!p_.state.voxActive);

@@ -39,7 +39,7 @@ void VoiceActivation::SetVoiceCommands(bool on) {
                                             : st.voiceNotice.empty() ? kOptionsHint
                                                                      : st.voiceNotice);
   }
-  p_.platform.FormToFront();
+  p_.platform.RaiseView();
 }
 
 void VoiceActivation::SwitchOnAtStart() {

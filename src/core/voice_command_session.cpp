@@ -136,7 +136,7 @@ void VoiceCommandSession::RegisterCommands() {
     return !failure;
   };
   auto yield = [&] {
-    pl.DoEvents();
+    pl.RunPendingEvents();
     return *alive && !lost_;
   };
 
@@ -225,7 +225,7 @@ void VoiceCommandSession::RegisterCommands() {
     } else {
       p.summoning.ShowMessage(text, kMbIconInformation, "");
     }
-    p.summoning.PostCode(CODE_VOX_UNLOAD);
+    p.summoning.Post(CODE_VOX_UNLOAD);
   }
   pl.SetMousePointer(kPointerDefault);
 }
@@ -259,7 +259,7 @@ void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
   Program& p = p_;
   const auto alive = alive_;
   command_ = static_cast<std::int16_t>(r.id & 0xFFFF);
-  focus_ = p.platform.FocusWindow();
+  focus_ = p.platform.FocusedWindow();
   p.window.SetKeyboard(false);
   listResult_ = r.listResults.empty() ? std::string{} : r.listResults.front();
 
@@ -279,7 +279,7 @@ void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
     return;
   }
   pending_.push_back({command_, listResult_, focus_});
-  p.summoning.PostCode(CODE_VOX_COMMAND);
+  p.summoning.Post(CODE_VOX_COMMAND);
 }
 
 void VoiceCommandSession::OnCommandOther(const std::string&, const std::string&,
@@ -300,7 +300,7 @@ void VoiceCommandSession::OnServiceLost() {
       p_.platform.SetText({Control::Message}, kOptionsHint);
     }
   }
-  p_.summoning.PostCode(CODE_VOX_UNLOAD);
+  p_.summoning.Post(CODE_VOX_UNLOAD);
 }
 
 void VoiceCommandSession::RunNextCommand() {
@@ -339,7 +339,7 @@ void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
       }
       break;
     case VoxAction::DoIt:
-      if (pl.FocusWindow() == what.focus) {
+      if (pl.FocusedWindow() == what.focus) {
         chord(false, false, false, c.vk, 0);
       }
       break;
@@ -349,11 +349,11 @@ void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
       }
       break;
     case VoxAction::HideIt: {
-      const Hwnd front = pl.ForegroundWindow();
+      const Hwnd front = pl.WindowInFront();
       if (front != 0 && front == p.state.searchWindow) {
         p.winutil.HideSearchWindow();
       } else if (front != 0) {
-        pl.ShowWindow(front, ShowCmd::Minimise);
+        pl.ChangeWindowState(front, ShowCmd::Minimise);
       }
       break;
     }

@@ -61,22 +61,22 @@ std::string GetFileName(const std::string& path) {
 }
 
 std::uint64_t WindowUtils::TickNow() {
-  return p_.platform.TickCount();
+  return p_.platform.Milliseconds();
 }
 
 void WindowUtils::WaitMs(std::int32_t ms, bool yield) {
   Platform& pf = p_.platform;
   pf.Sleep(1);
-  pf.DoEvents();
+  pf.RunPendingEvents();
   if (ms <= 0) {
     return;
   }
   // Unsigned difference: correct across the 2^32 wrap of the tick counter.
-  const std::uint32_t start = pf.TickCount();
+  const std::uint32_t start = pf.Milliseconds();
   const auto span = static_cast<std::uint32_t>(ms);
-  while (static_cast<std::uint32_t>(pf.TickCount() - start) < span) {
+  while (static_cast<std::uint32_t>(pf.Milliseconds() - start) < span) {
     if (yield) {
-      pf.DoEvents();
+      pf.RunPendingEvents();
     }
     pf.Sleep(1);  // don't burn a core while waiting
   }
@@ -84,21 +84,21 @@ void WindowUtils::WaitMs(std::int32_t ms, bool yield) {
 
 void WindowUtils::ForceForeground(Hwnd hwnd, bool pulse) {
   Platform& pf = p_.platform;
-  const Hwnd fg = pf.ForegroundWindow();
+  const Hwnd fg = pf.WindowInFront();
   if (hwnd != fg) {
     const ThreadId tFg = pf.WindowThread(fg);
     const ThreadId tWin = pf.WindowThread(hwnd);
     bool taken = false;
     if (tFg != tWin && tFg != 0 && tWin != 0) {
       // Sharing input state lets us take the foreground from the current owner.
-      pf.AttachThreadInput(tFg, tWin, true);
-      taken = pf.SetForegroundWindow(hwnd);
-      pf.AttachThreadInput(tFg, tWin, false);
+      pf.ShareInputState(tFg, tWin, true);
+      taken = pf.BringToFront(hwnd);
+      pf.ShareInputState(tFg, tWin, false);
     } else {
-      taken = pf.SetForegroundWindow(hwnd);
+      taken = pf.BringToFront(hwnd);
     }
     // The search window is asked once, unless the system refused it the foreground.
-    if (hwnd != p_.state.searchWindow || !taken || pf.ForegroundWindow() != hwnd) {
+    if (hwnd != p_.state.searchWindow || !taken || pf.WindowInFront() != hwnd) {
       WaitMs(0, true);
       RetryForeground(hwnd);
     }
@@ -113,18 +113,18 @@ void WindowUtils::ForceForeground(Hwnd hwnd, bool pulse) {
 
 void WindowUtils::RetryForeground(Hwnd hwnd) {
   Platform& pf = p_.platform;
-  if (hwnd == pf.ForegroundWindow()) {
+  if (hwnd == pf.WindowInFront()) {
     return;
   }
-  pf.SetForegroundWindow(hwnd);
-  pf.SetZOrder(hwnd, ZPlace::Top);
-  if (hwnd != pf.ForegroundWindow()) {
-    pf.SetForegroundWindow(hwnd);
+  pf.BringToFront(hwnd);
+  pf.SetStacking(hwnd, ZPlace::Top);
+  if (hwnd != pf.WindowInFront()) {
+    pf.BringToFront(hwnd);
   }
 }
 
 void WindowUtils::SetTopmost(Hwnd hwnd, bool on) {
-  p_.platform.SetZOrder(hwnd, on ? ZPlace::TopMost : ZPlace::NoTopMost);
+  p_.platform.SetStacking(hwnd, on ? ZPlace::TopMost : ZPlace::NoTopMost);
 }
 
 void WindowUtils::ActivateWindow(Hwnd hwnd) {
@@ -133,11 +133,11 @@ void WindowUtils::ActivateWindow(Hwnd hwnd) {
 
 void WindowUtils::HideSearchWindow() {
   Platform& pf = p_.platform;
-  if (pf.FormTop() == kParkedTop) {
+  if (pf.ViewTop() == kParkedTop) {
     return;
   }
-  pf.SetFormTop(kParkedTop);
-  pf.SetForeColor(ControlRef{Control::DoIt, 0}, kHeadingBlue);
+  pf.SetViewTop(kParkedTop);
+  pf.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
   p_.window.SetKeyboard(false);
   const Hwnd next = NextShownWindow(p_.state.searchWindow);
   if (next != 0) {
@@ -148,10 +148,10 @@ void WindowUtils::HideSearchWindow() {
 
 Hwnd WindowUtils::NextShownWindow(Hwnd hStart) {
   Platform& pf = p_.platform;
-  const Hwnd desktop = pf.DesktopWindow();
+  const Hwnd desktop = pf.DesktopRoot();
   Hwnd cur = hStart;
   for (int step = 0; step < kZOrderStepLimit; ++step) {
-    cur = pf.NextWindow(cur);
+    cur = pf.WindowBelow(cur);
     if (cur == 0) {
       return 0;  // the end of the stacking order; every further step gives 0 too
     }
@@ -166,20 +166,20 @@ Hwnd WindowUtils::NextShownWindow(Hwnd hStart) {
 }
 
 bool WindowUtils::IsShownWindow(Hwnd hwnd) {
-  return hwnd != 0 && p_.platform.IsWindowVisible(hwnd) && !p_.platform.IsIconic(hwnd);
+  return hwnd != 0 && p_.platform.WindowVisible(hwnd) && !p_.platform.WindowMinimised(hwnd);
 }
 
 void WindowUtils::PlaceBehindForeground(Hwnd hwnd) {
   Platform& pf = p_.platform;
-  if (hwnd == 0 || pf.IsIconic(hwnd)) {
+  if (hwnd == 0 || pf.WindowMinimised(hwnd)) {
     return;
   }
-  const Hwnd fg = pf.ForegroundWindow();
-  SetWindowOwner(hwnd, pf.DesktopWindow());
-  if (fg == 0 || fg == hwnd || pf.IsIconic(fg)) {
+  const Hwnd fg = pf.WindowInFront();
+  SetWindowOwner(hwnd, pf.DesktopRoot());
+  if (fg == 0 || fg == hwnd || pf.WindowMinimised(fg)) {
     return;
   }
-  pf.PlaceBehind(hwnd, fg);
+  pf.PlaceBelow(hwnd, fg);
 }
 
 void WindowUtils::SetWindowOwner(Hwnd hwnd, Hwnd hOwner) {
@@ -187,15 +187,16 @@ void WindowUtils::SetWindowOwner(Hwnd hwnd, Hwnd hOwner) {
   if (hwnd == 0 || hwnd == hOwner) {
     return;
   }
-  Hwnd owner = pf.IsWindow(hOwner) ? hOwner : pf.ForegroundWindow();
+  Hwnd owner = pf.WindowExists(hOwner) ? hOwner : pf.WindowInFront();
   if (owner != 0 && pf.WindowRect(owner).bottom == 0) {
     owner = 0;
   }
-  if (owner != 0 && (!pf.IsWindow(owner) || !pf.IsWindowVisible(owner) || pf.IsIconic(owner))) {
+  if (owner != 0 &&
+      (!pf.WindowExists(owner) || !pf.WindowVisible(owner) || pf.WindowMinimised(owner))) {
     owner = 0;
   }
   if (owner == 0) {
-    owner = pf.DesktopWindow();
+    owner = pf.DesktopRoot();
   }
   if (owner != hwnd) {
     pf.SetOwner(hwnd, owner);
@@ -204,16 +205,16 @@ void WindowUtils::SetWindowOwner(Hwnd hwnd, Hwnd hOwner) {
 
 void WindowUtils::CentreForm() {
   Platform& pf = p_.platform;
-  if (pf.FormState() != WindowState::Normal) {
+  if (pf.ViewState() != WindowState::Normal) {
     return;
   }
-  const Twips w = pf.FormWidth();
-  const Twips h = pf.FormHeight();
+  const Twips w = pf.ViewWidth();
+  const Twips h = pf.ViewHeight();
   const Twips left = pf.ScreenWidth() / 2 - w / 2;
   const Twips top = pf.ScreenHeight() / 2 - h / 2;
   // Three quarters of the centred offset: the window sits a little above the middle.
   const auto raised = static_cast<Twips>(std::lround(top - top * 0.25));
-  pf.MoveForm(left, raised, w, h);
+  pf.MoveView(left, raised, w, h);
 }
 
 std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, bool activate) {
@@ -221,7 +222,7 @@ std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, b
   ProgramState& st = p_.state;
   st.foundProcess = 0;
   const std::string name = GetFileName(image);
-  for (const ProcessEntry& entry : pf.Processes()) {
+  for (const ProcessEntry& entry : pf.RunningProcesses()) {
     if (ImageMatches(TrimNull(entry.exeFile), name)) {
       st.foundProcess = entry.pid;
       break;
@@ -235,8 +236,8 @@ std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, b
     h = FindAppWindow(kModeCaptionedOfFound);
   }
   if (h != 0 && activate) {
-    if (pf.IsIconic(h)) {
-      pf.ShowWindow(h, ShowCmd::Restore);
+    if (pf.WindowMinimised(h)) {
+      pf.ChangeWindowState(h, ShowCmd::Restore);
     }
     ForceForeground(h, true);
   }
@@ -250,7 +251,7 @@ Hwnd WindowUtils::FindAppWindow(int mode) {
   st.helperProcess = FindProcess(std::string(kPellarImage), true, false);
   st.foundProcess = requested;
   st.foundWindow = 0;
-  p_.platform.EnumWindows(
+  p_.platform.ForEachWindow(
       [this, mode, requested](Hwnd h) { return EnumWindowProc(h, mode, requested); });
   return st.foundWindow;
 }
@@ -262,7 +263,7 @@ bool WindowUtils::EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested) {
   if (mode == kModePellarMain) {
     match = WindowProcessId(hwnd) == st.helperProcess && IsMdiMainFormClass(hwnd);
   } else if (mode == kModeCaptionedOfFound) {
-    match = pf.IsWindowVisible(hwnd) && pf.HasCaption(hwnd) && WindowProcessId(hwnd) == requested;
+    match = pf.WindowVisible(hwnd) && pf.HasTitleBar(hwnd) && WindowProcessId(hwnd) == requested;
   }
   if (match) {
     st.foundWindow = hwnd;

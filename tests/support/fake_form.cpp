@@ -183,8 +183,8 @@ void FakePlatform::SyncFormWindow() {
              (formTop_ + formHeight_) / 15};
 }
 
-void FakePlatform::ShowForm() {
-  Record("ShowForm");
+void FakePlatform::ShowView() {
+  Record("ShowView");
   if (!formCreated_) {
     return;
   }
@@ -212,8 +212,8 @@ void FakePlatform::DestroySearchWindow() {
   unloaded_ = true;
 }
 
-void FakePlatform::SetFormTop(Twips top) {
-  Record("SetFormTop", {top});
+void FakePlatform::SetViewTop(Twips top) {
+  Record("SetViewTop", {top});
   if (!formCreated_) {
     return;
   }
@@ -221,8 +221,8 @@ void FakePlatform::SetFormTop(Twips top) {
   SyncFormWindow();
 }
 
-void FakePlatform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
-  Record("MoveForm", {left, top, width, height});
+void FakePlatform::MoveView(Twips left, Twips top, Twips width, Twips height) {
+  Record("MoveView", {left, top, width, height});
   if (!formCreated_) {
     return;
   }
@@ -237,8 +237,8 @@ void FakePlatform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
   }
 }
 
-void FakePlatform::SetFormState(WindowState state) {
-  Record("SetFormState", {static_cast<int>(state)});
+void FakePlatform::SetViewState(WindowState state) {
+  Record("SetViewState", {static_cast<int>(state)});
   if (!formCreated_ || state == formState_) {
     return;
   }
@@ -249,8 +249,8 @@ void FakePlatform::SetFormState(WindowState state) {
   }
 }
 
-void FakePlatform::FormToFront() {
-  Record("FormToFront");
+void FakePlatform::RaiseView() {
+  Record("RaiseView");
   if (formCreated_) {
     Restack(formHwnd_, true, std::nullopt);
   }
@@ -372,7 +372,7 @@ void FakePlatform::SetEnabled(ControlRef c, bool enabled) {
 
 bool FakePlatform::Visible(ControlRef c) {
   if (c.id == Control::Window) {
-    return FormVisible();
+    return ViewVisible();
   }
   FakeControl* k = ControlAt(c);
   return k != nullptr && k->visible;
@@ -385,13 +385,13 @@ void FakePlatform::SetVisible(ControlRef c, bool visible) {
   }
 }
 
-Colour FakePlatform::ForeColor(ControlRef c) {
+Colour FakePlatform::TextColour(ControlRef c) {
   FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->fore;
 }
 
-void FakePlatform::SetForeColor(ControlRef c, Colour colour) {
-  Record("SetForeColor", {static_cast<int>(c.id), c.index, colour});
+void FakePlatform::SetTextColour(ControlRef c, Colour colour) {
+  Record("SetTextColour", {static_cast<int>(c.id), c.index, colour});
   if (FakeControl* k = ControlAt(c)) {
     k->fore = colour;
   }
@@ -464,7 +464,7 @@ bool FakePlatform::SetFocus(ControlRef c) {
   return ok;
 }
 
-Hwnd FakePlatform::ControlHwnd(ControlRef c) {
+Hwnd FakePlatform::ControlWindow(ControlRef c) {
   if (c.id == Control::Window) {
     return formCreated_ ? formHwnd_ : 0;
   }
@@ -472,12 +472,12 @@ Hwnd FakePlatform::ControlHwnd(ControlRef c) {
   return k == nullptr ? 0 : k->hwnd;
 }
 
-Hwnd FakePlatform::FocusWindow() {
+Hwnd FakePlatform::FocusedWindow() {
   // The focus belongs to the active window's thread; ours has none while another is in front.
   if (!focus_ || foreground_ != formHwnd_ || !formCreated_) {
     return 0;
   }
-  return ControlHwnd(*focus_);
+  return ControlWindow(*focus_);
 }
 
 std::string FakePlatform::FocusName() {
@@ -490,8 +490,8 @@ std::string FakePlatform::FocusName() {
 // ---------------------------------------------------------------- the user at the window
 
 int FakePlatform::ModifierMask() {
-  return (AsyncKeyDown(vk::Shift) ? 1 : 0) | (AsyncKeyDown(vk::Control) ? 2 : 0) |
-         (AsyncKeyDown(vk::Menu) ? 4 : 0);
+  return (KeyHeldNow(vk::Shift) ? 1 : 0) | (KeyHeldNow(vk::Control) ? 2 : 0) |
+         (KeyHeldNow(vk::Menu) ? 4 : 0);
 }
 
 void FakePlatform::MoveInGroup(ControlRef from, int step) {
@@ -687,7 +687,7 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
     return;
   }
   if ((mask & 4) != 0 && (mask & 2) == 0) {
-    const auto ch = static_cast<char>(std::tolower(static_cast<int>(MapVirtualKey(key, 2))));
+    const auto ch = static_cast<char>(std::tolower(static_cast<int>(TranslateKeyCode(key, 2))));
     if (ch != 0) {
       Accelerator(ch);
     }
@@ -701,7 +701,7 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
   } else {
     const bool shift = (mask & 1) != 0;
     for (int c = 1; c < 127 && ch == 0; ++c) {
-      const std::int16_t scan = VkKeyScan(static_cast<char>(c));
+      const std::int16_t scan = KeyForCharacter(static_cast<char>(c));
       if (scan != -1 && (scan & 0xFF) == key && ((scan & 0x100) != 0) == shift &&
           (scan & 0x600) == 0) {
         ch = c;

@@ -105,7 +105,7 @@ const KeyInfo* FindVk(std::uint32_t vkCode) {
 
 }  // namespace
 
-std::int16_t FakePlatform::VkKeyScan(char ch) {
+std::int16_t FakePlatform::KeyForCharacter(char ch) {
   auto it = keyScanOverride_.find(ch);
   if (it != keyScanOverride_.end()) {
     return it->second;
@@ -133,7 +133,7 @@ std::int16_t FakePlatform::VkKeyScan(char ch) {
   return -1;
 }
 
-std::uint32_t FakePlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
+std::uint32_t FakePlatform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
   switch (mode) {
     case 0:  // virtual key to scan code
       if (code >= 'A' && code <= 'Z') {

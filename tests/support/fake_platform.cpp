@@ -162,22 +162,22 @@ bool FakePlatform::ForegroundAllowed(Hwnd target) {
   return attached(fg, cfg_.ownThread) || attached(fg, WindowThread(target));
 }
 
-bool FakePlatform::SetForegroundWindow(Hwnd hwnd) {
-  bool ok = IsWindow(hwnd) && hwnd != desktop_;
+bool FakePlatform::BringToFront(Hwnd hwnd) {
+  bool ok = WindowExists(hwnd) && hwnd != desktop_;
   if (ok && refuseForeground > 0) {
     --refuseForeground;
     ok = false;
   } else if (ok && !ForegroundAllowed(hwnd)) {
     ok = false;
   }
-  Record("SetForegroundWindow", {hwnd, ok ? 1 : 0});
+  Record("BringToFront", {hwnd, ok ? 1 : 0});
   if (ok) {
     ChangeForeground(hwnd);
   }
   return ok;
 }
 
-Hwnd FakePlatform::NextWindow(Hwnd hwnd) {
+Hwnd FakePlatform::WindowBelow(Hwnd hwnd) {
   auto it = std::find(zorder_.begin(), zorder_.end(), hwnd);
   if (it == zorder_.end() || it + 1 == zorder_.end()) {
     return 0;
@@ -185,7 +185,7 @@ Hwnd FakePlatform::NextWindow(Hwnd hwnd) {
   return *(it + 1);
 }
 
-bool FakePlatform::IsWindow(Hwnd hwnd) {
+bool FakePlatform::WindowExists(Hwnd hwnd) {
   if (hwnd == 0) {
     return false;
   }
@@ -196,7 +196,7 @@ bool FakePlatform::IsWindow(Hwnd hwnd) {
                      [&](const auto& kv) { return kv.second.hwnd == hwnd; });
 }
 
-bool FakePlatform::IsWindowVisible(Hwnd hwnd) {
+bool FakePlatform::WindowVisible(Hwnd hwnd) {
   if (hwnd == desktop_) {
     return true;
   }
@@ -204,12 +204,12 @@ bool FakePlatform::IsWindowVisible(Hwnd hwnd) {
   return w != nullptr && w->visible;
 }
 
-bool FakePlatform::IsIconic(Hwnd hwnd) {
+bool FakePlatform::WindowMinimised(Hwnd hwnd) {
   const FakeWindow* w = Window(hwnd);
   return w != nullptr && w->minimised;
 }
 
-bool FakePlatform::HasCaption(Hwnd hwnd) {
+bool FakePlatform::HasTitleBar(Hwnd hwnd) {
   const FakeWindow* w = Window(hwnd);
   return w != nullptr && w->caption;
 }
@@ -240,8 +240,8 @@ ProcessId FakePlatform::WindowProcess(Hwnd hwnd) {
   return w == nullptr ? 0 : w->pid;
 }
 
-void FakePlatform::AttachThreadInput(ThreadId from, ThreadId to, bool attach) {
-  Record("AttachThreadInput", {from, to, attach ? 1 : 0});
+void FakePlatform::ShareInputState(ThreadId from, ThreadId to, bool attach) {
+  Record("ShareInputState", {from, to, attach ? 1 : 0});
   if (attach) {
     attached_.insert({from, to});
   } else {
@@ -249,8 +249,8 @@ void FakePlatform::AttachThreadInput(ThreadId from, ThreadId to, bool attach) {
   }
 }
 
-void FakePlatform::SetZOrder(Hwnd hwnd, ZPlace place) {
-  Record("SetZOrder", {hwnd, static_cast<int>(place)},
+void FakePlatform::SetStacking(Hwnd hwnd, ZPlace place) {
+  Record("SetStacking", {hwnd, static_cast<int>(place)},
          place == ZPlace::Top       ? "Top"
          : place == ZPlace::TopMost ? "TopMost"
                                     : "NoTopMost");
@@ -270,8 +270,8 @@ void FakePlatform::SetZOrder(Hwnd hwnd, ZPlace place) {
   Restack(hwnd, true, std::nullopt);
 }
 
-void FakePlatform::PlaceBehind(Hwnd hwnd, Hwnd above) {
-  Record("PlaceBehind", {hwnd, above});
+void FakePlatform::PlaceBelow(Hwnd hwnd, Hwnd above) {
+  Record("PlaceBelow", {hwnd, above});
   if (hwnd == above) {
     return;
   }
@@ -285,8 +285,8 @@ void FakePlatform::SetOwner(Hwnd hwnd, Hwnd owner) {
   }
 }
 
-void FakePlatform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
-  Record("ShowWindow", {hwnd, static_cast<int>(cmd)});
+void FakePlatform::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
+  Record("ChangeWindowState", {hwnd, static_cast<int>(cmd)});
   FakeWindow* w = Window(hwnd);
   if (w == nullptr) {
     return;
@@ -297,7 +297,7 @@ void FakePlatform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
   }
 }
 
-void FakePlatform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
+void FakePlatform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
   const std::vector<Hwnd> snapshot = zorder_;
   for (Hwnd h : snapshot) {
     if (!visit(h)) {
@@ -306,10 +306,10 @@ void FakePlatform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
   }
 }
 
-bool FakePlatform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
+bool FakePlatform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
                                       std::uint32_t lParam, std::uint32_t timeoutMs) {
-  Record("SendMessageTimeout", {hwnd, msg, wParam, lParam, timeoutMs});
-  if (!IsWindow(hwnd)) {
+  Record("SendPrivateMessage", {hwnd, msg, wParam, lParam, timeoutMs});
+  if (!WindowExists(hwnd)) {
     return false;
   }
   if (hwnd == formHwnd_ && formCreated_) {
@@ -348,8 +348,8 @@ bool FakePlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase,
   return true;
 }
 
-void FakePlatform::DrawCaptionActive(Hwnd hwnd) {
-  Record("DrawCaptionActive", {hwnd});
+void FakePlatform::DrawAsActive(Hwnd hwnd) {
+  Record("DrawAsActive", {hwnd});
 }
 
 // ---------------------------------------------------------------- processes
@@ -426,8 +426,8 @@ void FakePlatform::RunOne() {
   }
 }
 
-void FakePlatform::DoEvents() {
-  Record("DoEvents");
+void FakePlatform::RunPendingEvents() {
+  Record("RunPendingEvents");
   QueueDueTimer();
   std::size_t n = queue_.size();
   for (std::size_t i = 0; i < n && !queue_.empty(); ++i) {
@@ -448,8 +448,8 @@ int FakePlatform::RunPending() {
   return ran;
 }
 
-void FakePlatform::PostCode(Code code) {
-  Record("PostCode", {code});
+void FakePlatform::Post(Code code) {
+  Record("Post", {code});
   QueueEvent("OnDeferredCode " + std::to_string(code), [this, code] {
     // Codes outlive nothing: once the window is gone they are lost.
     if (sink_ != nullptr && formCreated_) {
@@ -464,8 +464,8 @@ void FakePlatform::StartTimer(std::uint32_t intervalMs) {
   timerDue_ = tick_ + intervalMs;
 }
 
-int FakePlatform::RunEventLoop() {
-  Record("RunEventLoop");
+int FakePlatform::RunUntilClosed() {
+  Record("RunUntilClosed");
   while (!unloaded_ && !queue_.empty()) {
     RunOne();
     QueueDueTimer();
@@ -483,25 +483,25 @@ void FakePlatform::SetKeyDown(int vkCode, bool down) {
   }
 }
 
-bool FakePlatform::AsyncKeyDown(int vkCode) {
+bool FakePlatform::KeyHeldNow(int vkCode) {
   return keysDown_.count(vkCode) > 0;
 }
 
-HookHandle FakePlatform::InstallKeyboardHook() {
+HookHandle FakePlatform::InstallKeyHook() {
   HookHandle h = hookInstallFails ? 0 : ++nextHook_;
-  Record("InstallKeyboardHook", {static_cast<std::int64_t>(h)});
+  Record("InstallKeyHook", {static_cast<std::int64_t>(h)});
   if (h != 0) {
     hooks_.insert(h);
   }
   return h;
 }
 
-void FakePlatform::RemoveKeyboardHook(HookHandle hook) {
-  Record("RemoveKeyboardHook", {static_cast<std::int64_t>(hook)});
+void FakePlatform::RemoveKeyHook(HookHandle hook) {
+  Record("RemoveKeyHook", {static_cast<std::int64_t>(hook)});
   hooks_.erase(hook);
 }
 
-std::intptr_t FakePlatform::CallNextHook(HookHandle, int, std::uint32_t, const KeyEvent&) {
+std::intptr_t FakePlatform::PassKeyOn(HookHandle, int, std::uint32_t, const KeyEvent&) {
   return nextHookResult;
 }
 
@@ -554,7 +554,7 @@ InjectResult FakePlatform::InjectKeys(std::span<const KeyInput> keys) {
 void FakePlatform::UserKeyDown(int vkCode) {
   KeyEvent ev;
   ev.vkCode = static_cast<std::uint32_t>(vkCode);
-  ev.scanCode = MapVirtualKey(ev.vkCode, 0);
+  ev.scanCode = TranslateKeyCode(ev.vkCode, 0);
   QueueEvent("KeyDown " + std::to_string(vkCode), [this, ev]() mutable {
     ev.time = tick_;
     FeedKey(ev);
@@ -564,7 +564,7 @@ void FakePlatform::UserKeyDown(int vkCode) {
 void FakePlatform::UserKeyUp(int vkCode) {
   KeyEvent ev;
   ev.vkCode = static_cast<std::uint32_t>(vkCode);
-  ev.scanCode = MapVirtualKey(ev.vkCode, 0);
+  ev.scanCode = TranslateKeyCode(ev.vkCode, 0);
   ev.flags = kKeyEventUp;
   QueueEvent("KeyUp " + std::to_string(vkCode), [this, ev]() mutable {
     ev.time = tick_;
@@ -597,7 +597,7 @@ void FakePlatform::UserChord(int vkCode, int mask) {
 
 void FakePlatform::UserType(const std::string& text) {
   for (char ch : text) {
-    std::int16_t scan = VkKeyScan(ch);
+    std::int16_t scan = KeyForCharacter(ch);
     if (scan == -1) {
       continue;
     }
@@ -607,13 +607,13 @@ void FakePlatform::UserType(const std::string& text) {
 
 // ---------------------------------------------------------------- services
 
-int FakePlatform::MessageBox(const std::string& text, int style, const std::string& title) {
+int FakePlatform::ShowMessageBox(const std::string& text, int style, const std::string& title) {
   int answer = kIdOk;
   if (!messageBoxAnswers.empty()) {
     answer = messageBoxAnswers.front();
     messageBoxAnswers.pop_front();
   }
-  Record("MessageBox", {style, answer}, title + ": " + text);
+  Record("ShowMessageBox", {style, answer}, title + ": " + text);
   if (onMessageBox) {
     onMessageBox(text);
   }
@@ -629,8 +629,8 @@ void FakePlatform::Beep() {
   Record("Beep");
 }
 
-bool FakePlatform::ShellOpen(const std::string& target) {
-  Record("ShellOpen", {}, target);
+bool FakePlatform::OpenAddress(const std::string& target) {
+  Record("OpenAddress", {}, target);
   return launchesStart;
 }
 
@@ -670,7 +670,7 @@ void FakePlatform::RemoveFile(const std::string& path) {
   ::unlink(path.c_str());
 }
 
-std::string FakePlatform::Environment(const std::string& name) {
+std::string FakePlatform::EnvironmentVariable(const std::string& name) {
   auto it = environment.find(name);
   return it == environment.end() ? std::string() : it->second;
 }

@@ -209,38 +209,38 @@ class FakePlatform final : public Platform {
   // ======== Platform ========
   void SetEventSink(PlatformEvents* sink) override { sink_ = sink; }
 
-  std::uint32_t TickCount() override { return tick_; }
+  std::uint32_t Milliseconds() override { return tick_; }
   void Sleep(std::uint32_t ms) override;
-  void DoEvents() override;
-  void PostCode(Code code) override;
+  void RunPendingEvents() override;
+  void Post(Code code) override;
   void StartTimer(std::uint32_t intervalMs) override;
-  int RunEventLoop() override;
+  int RunUntilClosed() override;
 
-  Hwnd ForegroundWindow() override { return foreground_; }
-  bool SetForegroundWindow(Hwnd hwnd) override;
-  Hwnd FocusWindow() override;
-  Hwnd DesktopWindow() override { return desktop_; }
-  Hwnd NextWindow(Hwnd hwnd) override;
-  bool IsWindow(Hwnd hwnd) override;
-  bool IsWindowVisible(Hwnd hwnd) override;
-  bool IsIconic(Hwnd hwnd) override;
-  bool HasCaption(Hwnd hwnd) override;
+  Hwnd WindowInFront() override { return foreground_; }
+  bool BringToFront(Hwnd hwnd) override;
+  Hwnd FocusedWindow() override;
+  Hwnd DesktopRoot() override { return desktop_; }
+  Hwnd WindowBelow(Hwnd hwnd) override;
+  bool WindowExists(Hwnd hwnd) override;
+  bool WindowVisible(Hwnd hwnd) override;
+  bool WindowMinimised(Hwnd hwnd) override;
+  bool HasTitleBar(Hwnd hwnd) override;
   Rect WindowRect(Hwnd hwnd) override;
   std::string ClassName(Hwnd hwnd) override;
   ThreadId WindowThread(Hwnd hwnd) override;
   ProcessId WindowProcess(Hwnd hwnd) override;
-  void AttachThreadInput(ThreadId from, ThreadId to, bool attach) override;
-  void SetZOrder(Hwnd hwnd, ZPlace place) override;
-  void PlaceBehind(Hwnd hwnd, Hwnd above) override;
+  void ShareInputState(ThreadId from, ThreadId to, bool attach) override;
+  void SetStacking(Hwnd hwnd, ZPlace place) override;
+  void PlaceBelow(Hwnd hwnd, Hwnd above) override;
   void SetOwner(Hwnd hwnd, Hwnd owner) override;
-  void ShowWindow(Hwnd hwnd, ShowCmd cmd) override;
-  void EnumWindows(const std::function<bool(Hwnd)>& visit) override;
-  bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+  void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;
+  void ForEachWindow(const std::function<bool(Hwnd)>& visit) override;
+  bool SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
   bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
-  void DrawCaptionActive(Hwnd hwnd) override;
+  void DrawAsActive(Hwnd hwnd) override;
 
-  std::vector<ProcessEntry> Processes() override { return processes_; }
+  std::vector<ProcessEntry> RunningProcesses() override { return processes_; }
   std::string OwnExecutableName() override { return ownExecutableName; }
 
   InstanceClaim ClaimSingleInstance() override;
@@ -249,28 +249,28 @@ class FakePlatform final : public Platform {
   void GrantForeground(ProcessId pid) override;
   bool RunsWithMoreRights(ProcessId pid) override { return moreRightsProcesses.contains(pid); }
 
-  bool AsyncKeyDown(int vkCode) override;
-  HookHandle InstallKeyboardHook() override;
-  void RemoveKeyboardHook(HookHandle hook) override;
-  std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
-                             const KeyEvent& ev) override;
-  std::int16_t VkKeyScan(char ch) override;
-  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
+  bool KeyHeldNow(int vkCode) override;
+  HookHandle InstallKeyHook() override;
+  void RemoveKeyHook(HookHandle hook) override;
+  std::intptr_t PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
+                          const KeyEvent& ev) override;
+  std::int16_t KeyForCharacter(char ch) override;
+  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
-  void ShowForm() override;
+  void ShowView() override;
   void DestroySearchWindow() override;
-  Twips FormLeft() override { return formLeft_; }
-  Twips FormTop() override { return formTop_; }
-  Twips FormWidth() override { return formWidth_; }
-  Twips FormHeight() override { return formHeight_; }
-  void SetFormTop(Twips top) override;
-  void MoveForm(Twips left, Twips top, Twips width, Twips height) override;
-  WindowState FormState() override { return formState_; }
-  void SetFormState(WindowState state) override;
-  bool FormVisible() override { return formCreated_ && formVisible_; }
-  void FormToFront() override;
+  Twips ViewLeft() override { return formLeft_; }
+  Twips ViewTop() override { return formTop_; }
+  Twips ViewWidth() override { return formWidth_; }
+  Twips ViewHeight() override { return formHeight_; }
+  void SetViewTop(Twips top) override;
+  void MoveView(Twips left, Twips top, Twips width, Twips height) override;
+  WindowState ViewState() override { return formState_; }
+  void SetViewState(WindowState state) override;
+  bool ViewVisible() override { return formCreated_ && formVisible_; }
+  void RaiseView() override;
   Twips ScreenWidth() override { return screenWidthPx_ * 15; }
   Twips ScreenHeight() override { return screenHeightPx_ * 15; }
   int TwipsPerPixelY() override { return 15; }
@@ -286,19 +286,19 @@ class FakePlatform final : public Platform {
   void SetEnabled(ControlRef c, bool enabled) override;
   bool Visible(ControlRef c) override;
   void SetVisible(ControlRef c, bool visible) override;
-  Colour ForeColor(ControlRef c) override;
-  void SetForeColor(ControlRef c, Colour colour) override;
+  Colour TextColour(ControlRef c) override;
+  void SetTextColour(ControlRef c, Colour colour) override;
   Twips ControlTop(ControlRef c) override;
   void SetControlTop(ControlRef c, Twips top) override;
   bool SetTabStop(ControlRef c, bool on) override;
   bool SetFocus(ControlRef c) override;
-  std::optional<ControlRef> ActiveControl() override { return focus_; }
-  Hwnd ControlHwnd(ControlRef c) override;
+  std::optional<ControlRef> FocusedControl() override { return focus_; }
+  Hwnd ControlWindow(ControlRef c) override;
 
-  int MessageBox(const std::string& text, int style, const std::string& title) override;
+  int ShowMessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override;
   void Beep() override;
-  bool ShellOpen(const std::string& target) override;
+  bool OpenAddress(const std::string& target) override;
 
   std::string BrowserUserCommand() override { return browserUserCommand; }
   std::string BrowserChosenHandler() override { return browserChosenHandler; }
@@ -312,7 +312,7 @@ class FakePlatform final : public Platform {
   NewFile CreateNewFile(const std::string& path) override;
   void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override { return userConfigFolder; }
-  std::string Environment(const std::string& name) override;
+  std::string EnvironmentVariable(const std::string& name) override;
 
   bool ShowTrayIcon(const TrayChecks& checks) override;
   void RemoveTrayIcon() override;

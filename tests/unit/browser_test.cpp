@@ -199,8 +199,8 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     BrowserDesk d;
     d.pf.browserUserCommand = R"("C:\B\app.exe" "%1")";
     d.p.browser.LaunchBrowser();
-    ASSERT_EQ(d.pf.CountCalls("ShellOpen"), 1u);
-    EXPECT_EQ(d.pf.Calls("ShellOpen")[0].text, R"(C:\B\app.exe)");
+    ASSERT_EQ(d.pf.CountCalls("OpenAddress"), 1u);
+    EXPECT_EQ(d.pf.Calls("OpenAddress")[0].text, R"(C:\B\app.exe)");
   }
   {
     SCOPED_TRACE("running: restored and brought forward, not started again");
@@ -215,8 +215,8 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     other.pid = 71;
     d.pf.UserActivate(d.pf.AddWindow(other));
     d.p.browser.LaunchBrowser();
-    EXPECT_EQ(d.pf.CountCalls("ShellOpen"), 0u);
-    EXPECT_EQ(d.pf.ForegroundWindow(), browser);
+    EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 0u);
+    EXPECT_EQ(d.pf.WindowInFront(), browser);
     EXPECT_FALSE(d.pf.Window(browser)->minimised);
   }
   for (bool onScreen : {true, false}) {
@@ -227,12 +227,12 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     d.pf.launchesStart = false;
     d.p.state.searchWindow = d.pf.CreateSearchWindow(SearchWindowDesign());
     d.p.state.formLoaded = true;
-    d.pf.ShowForm();
-    d.pf.SetFormTop(onScreen ? 1440 : -32000);
+    d.pf.ShowView();
+    d.pf.SetViewTop(onScreen ? 1440 : -32000);
     d.p.browser.LaunchBrowser();
-    EXPECT_EQ(d.pf.CountCalls("ShellOpen"), 1u);
+    EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 1u);
     EXPECT_EQ(d.pf.CountCalls("Beep"), 1u);  // heard even while the window is parked
-    const auto boxes = d.pf.Calls("MessageBox");
+    const auto boxes = d.pf.Calls("ShowMessageBox");
     ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
     if (onScreen) {
       EXPECT_NE(boxes[0].text.find(kBrowserNotStarted), std::string::npos) << boxes[0].text;
@@ -243,12 +243,12 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     BrowserDesk d;
     d.p.state.searchWindow = d.pf.CreateSearchWindow(SearchWindowDesign());
     d.p.state.formLoaded = true;
-    d.pf.ShowForm();
-    d.pf.SetFormTop(onScreen ? 1440 : -32000);
+    d.pf.ShowView();
+    d.pf.SetViewTop(onScreen ? 1440 : -32000);
     d.p.browser.LaunchBrowser();
     EXPECT_EQ(d.pf.CountCalls("Beep"), 1u);
-    EXPECT_EQ(d.pf.CountCalls("ShellOpen"), 0u);
-    const auto boxes = d.pf.Calls("MessageBox");
+    EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 0u);
+    const auto boxes = d.pf.Calls("ShowMessageBox");
     ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
     if (onScreen) {
       EXPECT_NE(boxes[0].text.find("Unable to locate default browser."), std::string::npos);

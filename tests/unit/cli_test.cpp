@@ -84,7 +84,7 @@ TEST_F(CliTest, BadUsageIsOneLineAndStatusTwo) {
     ASSERT_FALSE(r.err.empty());
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
   }
-  EXPECT_TRUE(platform_.Calls("ShellOpen").empty());
+  EXPECT_TRUE(platform_.Calls("OpenAddress").empty());
 }
 
 TEST_F(CliTest, HelpAndVersion) {
@@ -100,7 +100,7 @@ TEST_F(CliTest, SearchOpensTheAddressAndKeepsTheHistory) {
   CliRun r = Call({"--search", "--scope", "images", "red", "  car"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
-  const auto opened = platform_.Calls("ShellOpen");
+  const auto opened = platform_.Calls("OpenAddress");
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].text, "https://www.google.com/search?q=red%20car&as_qdr=all&tbm=isch");
 
@@ -111,7 +111,7 @@ TEST_F(CliTest, SearchOpensTheAddressAndKeepsTheHistory) {
   // Empty terms still search but leave the history alone.
   r = Call({"--search"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(platform_.Calls("ShellOpen").size(), 2u);
+  EXPECT_EQ(platform_.Calls("OpenAddress").size(), 2u);
   EXPECT_EQ(Call({"--history"}).out, "red car\n");
 }
 

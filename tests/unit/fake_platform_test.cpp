@@ -30,10 +30,10 @@ TEST(FakePlatform, PostedCodesWaitForTheLoop) {
     void OnClick(ControlRef) override {}
   } sink;
   fake.SetEventSink(&sink);
-  fake.PostCode(1);
-  fake.PostCode(2);
+  fake.Post(1);
+  fake.Post(2);
   EXPECT_TRUE(sink.codes.empty());
-  fake.DoEvents();
+  fake.RunPendingEvents();
   EXPECT_EQ(sink.codes, (std::vector<Code>{1, 2}));
   fake.SetEventSink(nullptr);
 }
@@ -42,12 +42,12 @@ TEST(FakePlatform, TopMostBandStaysAbove) {
   FakePlatform fake;
   Hwnd a = fake.AddWindow({});
   Hwnd b = fake.AddWindow({});
-  fake.SetZOrder(a, ZPlace::TopMost);
+  fake.SetStacking(a, ZPlace::TopMost);
   Hwnd c = fake.AddWindow({});
   EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{a, c, b}));
-  fake.SetZOrder(a, ZPlace::NoTopMost);
+  fake.SetStacking(a, ZPlace::NoTopMost);
   EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{a, c, b}));
-  fake.PlaceBehind(a, b);
+  fake.PlaceBelow(a, b);
   EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{c, b, a}));
 }
 
@@ -57,14 +57,14 @@ TEST(FakePlatform, RefusesForegroundAsConfigured) {
   Hwnd b = fake.AddWindow({});
   fake.UserActivate(a);
   fake.refuseForeground = 1;
-  EXPECT_FALSE(fake.SetForegroundWindow(b));
-  EXPECT_TRUE(fake.SetForegroundWindow(b));
-  EXPECT_EQ(fake.ForegroundWindow(), b);
+  EXPECT_FALSE(fake.BringToFront(b));
+  EXPECT_TRUE(fake.BringToFront(b));
+  EXPECT_EQ(fake.WindowInFront(), b);
 
   fake.requireAttach = true;
-  EXPECT_FALSE(fake.SetForegroundWindow(a));
-  fake.AttachThreadInput(fake.WindowThread(b), fake.OwnThread(), true);
-  EXPECT_TRUE(fake.SetForegroundWindow(a));
+  EXPECT_FALSE(fake.BringToFront(a));
+  fake.ShareInputState(fake.WindowThread(b), fake.OwnThread(), true);
+  EXPECT_TRUE(fake.BringToFront(a));
 }
 
 TEST(FakePlatform, UsLayout) {
@@ -75,12 +75,13 @@ TEST(FakePlatform, UsLayout) {
   };
   for (auto c : {Case{'a', 'A'}, Case{'A', 0x141}, Case{'1', '1'}, Case{'!', 0x131},
                  Case{'/', 0xBF}, Case{'?', 0x1BF}, Case{' ', 0x20}, Case{'\r', 0x0D}}) {
-    EXPECT_EQ(fake.VkKeyScan(c.ch), c.scan) << c.ch;
+    EXPECT_EQ(fake.KeyForCharacter(c.ch), c.scan) << c.ch;
   }
-  EXPECT_EQ(fake.MapVirtualKey('A', 0), 0x1Eu);
-  EXPECT_EQ(fake.MapVirtualKey('A', 2), static_cast<std::uint32_t>('A'));
-  for (std::uint32_t key : {0x25u, 0x24u, 0x22u, 0x2Eu}) EXPECT_EQ(fake.MapVirtualKey(key, 2), 0u);
-  EXPECT_EQ(fake.MapVirtualKey(0x22, 0), 0x51u);
+  EXPECT_EQ(fake.TranslateKeyCode('A', 0), 0x1Eu);
+  EXPECT_EQ(fake.TranslateKeyCode('A', 2), static_cast<std::uint32_t>('A'));
+  for (std::uint32_t key : {0x25u, 0x24u, 0x22u, 0x2Eu})
+    EXPECT_EQ(fake.TranslateKeyCode(key, 2), 0u);
+  EXPECT_EQ(fake.TranslateKeyCode(0x22, 0), 0x51u);
 }
 
 TEST(FakePlatform, OptionGroupsAreExclusive) {
@@ -96,7 +97,7 @@ TEST(FakePlatform, ClockWraps) {
   FakePlatform fake;
   fake.SetTick(0xFFFFFFF0u);
   fake.Sleep(0x20);
-  EXPECT_EQ(fake.TickCount(), 0x10u);
+  EXPECT_EQ(fake.Milliseconds(), 0x10u);
 }
 
 }  // namespace
@@ -111,9 +112,9 @@ namespace varnel::testing {
 namespace {
 
 TEST_F(FakeProgramTest, FixtureBuildsAProgramWithItsOwnSettingsFile) {
-  EXPECT_EQ(fake.Environment("VARNEL_CFG"), app.cfgFile());
+  EXPECT_EQ(fake.EnvironmentVariable("VARNEL_CFG"), app.cfgFile());
   Hwnd editor = app.AddApp();
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(fake.WindowInFront(), editor);
   app.Advance(10);
   EXPECT_FALSE(fake.Unloaded());
 }
@@ -155,7 +156,7 @@ TEST_F(FakeProgramTest, FocusOnlyGoesToControlsThatCanTakeIt) {
     c.setup();
     fake.SetFocus({Control::Terms});
     EXPECT_EQ(fake.SetFocus(c.target), c.ok);
-    EXPECT_EQ(fake.ActiveControl() == c.target, c.ok);
+    EXPECT_EQ(fake.FocusedControl() == c.target, c.ok);
   }
 }
 
@@ -167,7 +168,7 @@ TEST_F(FakeProgramTest, CheckBoxClicksOnlyOnChangeAndCodesDieWithTheWindow) {
 
   fake.UserClose();
   fake.RunPending();
-  fake.PostCode(MSG_SHOW_BOX);
+  fake.Post(MSG_SHOW_BOX);
   fake.RunPending();
   EXPECT_FALSE(fake.FormCreated());
 }
@@ -180,12 +181,12 @@ TEST_F(FakeProgramTest, TimerTicksCoalesceAndInjectedKeysReachTheHook) {
   EXPECT_EQ(fake.CountCalls("event"), 1u);  // one tick for the whole stretch
 
   fake.KeybdEvent(vk::Slash, 0x35, 0);
-  EXPECT_FALSE(fake.AsyncKeyDown(vk::Slash));  // not before the loop runs
+  EXPECT_FALSE(fake.KeyHeldNow(vk::Slash));  // not before the loop runs
   fake.RunPending();
   ASSERT_FALSE(fake.KeyRecords().empty());
   EXPECT_TRUE(fake.KeyRecords().back().hookCalled);
   EXPECT_NE(fake.KeyRecords().back().ev.flags & 0x10, 0u);
-  EXPECT_TRUE(fake.AsyncKeyDown(vk::Slash));
+  EXPECT_TRUE(fake.KeyHeldNow(vk::Slash));
 }
 
 }  // namespace

@@ -28,8 +28,8 @@ struct TrackDesk {
     box = pf.CreateSearchWindow(SearchWindowDesign());
     p.state.searchWindow = box;
     p.state.formLoaded = true;
-    pf.ShowForm();
-    pf.SetFormTop(1440);
+    pf.ShowView();
+    pf.SetViewTop(1440);
   }
   Hwnd App(ThreadId thread, bool caption = true, bool visible = true) {
     FakeWindow w;
@@ -91,7 +91,7 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
     d.Front(a);
     d.Front(b);
     d.p.tracker.SnapBack();
-    EXPECT_EQ(d.pf.ForegroundWindow(), a);
+    EXPECT_EQ(d.pf.WindowInFront(), a);
   }
   {
     SCOPED_TRACE("three applications");
@@ -103,7 +103,7 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
     d.Front(b);
     d.Front(c);
     d.p.tracker.SnapBack();
-    EXPECT_EQ(d.pf.ForegroundWindow(), b);
+    EXPECT_EQ(d.pf.WindowInFront(), b);
   }
   {
     SCOPED_TRACE("minimised target is restored");
@@ -115,7 +115,7 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
     d.pf.Window(a)->minimised = true;
     d.p.tracker.SnapBack();
     EXPECT_FALSE(d.pf.Window(a)->minimised);
-    EXPECT_EQ(d.pf.ForegroundWindow(), a);
+    EXPECT_EQ(d.pf.WindowInFront(), a);
   }
 }
 
@@ -141,9 +141,9 @@ TEST(ForegroundTracking, SnapBackWalksDownWhenThePreviousWindowIsUnusable) {
     d.p.tracker.SnapBack();
     if (why == Why::OnlyOneSeen) {
       // b sits between but was never in front; the walk takes the first captioned window.
-      EXPECT_EQ(d.pf.ForegroundWindow(), b);
+      EXPECT_EQ(d.pf.WindowInFront(), b);
     } else {
-      EXPECT_EQ(d.pf.ForegroundWindow(), captioned);
+      EXPECT_EQ(d.pf.WindowInFront(), captioned);
     }
   }
 }
@@ -171,9 +171,9 @@ TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
     d.p.tracker.SnapBack();
     const std::string expect = c.expect;
     const Hwnd want = expect == "deep" ? deep : expect == "pellar" ? pellar : a;
-    EXPECT_EQ(d.pf.ForegroundWindow(), want);
+    EXPECT_EQ(d.pf.WindowInFront(), want);
     if (expect == "none") {
-      EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), 0u);
+      EXPECT_EQ(d.pf.CountCalls("BringToFront"), 0u);
     }
   }
 }
@@ -184,10 +184,10 @@ TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
   d.pf.UserActivate(d.box);
   const Hwnd a = d.App(11);
   d.Front(a);
-  d.pf.SetFormTop(kParkedTop);
-  ASSERT_EQ(d.pf.NextWindow(a), d.box);
+  d.pf.SetViewTop(kParkedTop);
+  ASSERT_EQ(d.pf.WindowBelow(a), d.box);
   d.p.tracker.SnapBack();
-  EXPECT_EQ(d.pf.ForegroundWindow(), other);
+  EXPECT_EQ(d.pf.WindowInFront(), other);
 }
 
 TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
@@ -197,16 +197,16 @@ TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
   d.pf.SetFocus(kScope);
   d.Front(d.box);
   EXPECT_TRUE(d.p.state.searchFront);
-  EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kTerms));
+  EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kTerms));
 
   d.pf.SetFocus(kScope);
   d.p.tracker.FollowForeground();
-  EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kScope));  // not pulled back a second time
+  EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kScope));  // not pulled back a second time
 
   d.Front(a);
   EXPECT_FALSE(d.p.state.searchFront);
   d.Front(d.box);
-  EXPECT_EQ(d.pf.FocusWindow(), d.pf.ControlHwnd(kTerms));
+  EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kTerms));
 }
 
 TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
@@ -230,10 +230,10 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     d.pf.SetKeyDown(vk::Menu, c.altHeld);
     d.p.state.inMsgBox = c.msgBox;
     if (c.parked) {
-      d.pf.SetFormTop(kParkedTop);
+      d.pf.SetViewTop(kParkedTop);
     }
     d.Front(d.box);
-    EXPECT_EQ(d.pf.FocusWindow() == d.pf.ControlHwnd(kTerms), c.focusMoves);
+    EXPECT_EQ(d.pf.FocusedWindow() == d.pf.ControlWindow(kTerms), c.focusMoves);
   }
 }
 

@@ -51,7 +51,7 @@ TEST_F(KeyNavigationTest, TabWithModifiersAlsoMovesForward) {
     fake.SetFocus({Control::Terms});
     app.Press(vk::Tab, mask);
     EXPECT_EQ(fake.FocusName(), "DateRange(0)");
-    EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+    EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
   }
 }
 
@@ -88,7 +88,7 @@ TEST_F(KeyNavigationTest, KeyPress) {
     int ch = c.ch;
     p.keys.HandleCharacter(ch);
     EXPECT_EQ(ch, c.after);
-    EXPECT_EQ(fake.CountCalls("ShellOpen"), c.searched ? 1u : 0u);
+    EXPECT_EQ(fake.CountCalls("OpenAddress"), c.searched ? 1u : 0u);
     EXPECT_EQ(app.Parked(), c.parked);
   }
 }
@@ -96,9 +96,9 @@ TEST_F(KeyNavigationTest, KeyPress) {
 TEST_F(KeyNavigationTest, EnterOnAScopeOptionSearches) {
   fake.SetFocus({Control::Scope, 3});
   app.Press(vk::Return);
-  EXPECT_EQ(fake.CountCalls("ShellOpen"), 1u);
+  EXPECT_EQ(fake.CountCalls("OpenAddress"), 1u);
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(fake.WindowInFront(), editor);
 }
 
 TEST_F(KeyNavigationTest, KeyUp) {
@@ -190,10 +190,10 @@ TEST_F(KeyNavigationTest, HoverColoursChangeOnlyWhenDifferent) {
   const ControlRef doit{Control::DoIt};
   fake.ClearLog();
   for (int i = 0; i < 3; ++i) p.keys.PointerOverDoIt();
-  EXPECT_EQ(fake.ForeColor(doit), kHoverGreen);
+  EXPECT_EQ(fake.TextColour(doit), kHoverGreen);
   for (int i = 0; i < 3; ++i) p.keys.PointerOverBackground();
-  EXPECT_EQ(fake.ForeColor(doit), kHeadingBlue);
-  EXPECT_EQ(fake.CountCalls("SetForeColor"), 2u);
+  EXPECT_EQ(fake.TextColour(doit), kHeadingBlue);
+  EXPECT_EQ(fake.CountCalls("SetTextColour"), 2u);
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_P(ChordRefusedTest, ReleasesWhatWentDownAndTellsTheUser) {
   EXPECT_FALSE(SendKeyChord(p, true, true, false, 115, 0));
   EXPECT_EQ(KeyLog(), c.expected);
   EXPECT_TRUE(AllKeysUp());
-  const auto boxes = fake.Calls("MessageBox");
+  const auto boxes = fake.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find(c.message), std::string::npos) << boxes[0].text;
   EXPECT_FALSE(p.state.inMsgBox);
@@ -132,9 +132,9 @@ TEST_F(VoiceTest, ChordScanCodesComeFromTheLayout) {
 }
 
 TEST_F(VoiceTest, PauseOfTenOrMoreWaitsAfterTheChord) {
-  const std::uint32_t before = fake.TickCount();
+  const std::uint32_t before = fake.Milliseconds();
   SendKeyChord(p, false, false, false, 9, 10);
-  EXPECT_GE(fake.TickCount() - before, 10U);
+  EXPECT_GE(fake.Milliseconds() - before, 10U);
   const auto& log = fake.Log();
   ASSERT_FALSE(log.empty());
   // The chord went out first; only the wait (sleeps and yields) follows it.

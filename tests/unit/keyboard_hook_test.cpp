@@ -43,7 +43,7 @@ struct HookDesk {
   }
   std::vector<std::int64_t> Posted() const {
     std::vector<std::int64_t> out;
-    for (const FakeCall& c : pf.Calls("PostCode")) {
+    for (const FakeCall& c : pf.Calls("Post")) {
       out.push_back(c.args[0]);
     }
     return out;
@@ -161,7 +161,7 @@ TEST(KeyboardHookInstall, OneHookAtATime) {
   p.hook.UnhookKeyboard();
   EXPECT_EQ(p.state.hHook, 0u);
   EXPECT_TRUE(pf.InstalledHooks().empty());
-  EXPECT_EQ(pf.CountCalls("RemoveKeyboardHook"), 2u);
+  EXPECT_EQ(pf.CountCalls("RemoveKeyHook"), 2u);
 }
 
 TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
@@ -173,7 +173,7 @@ TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
   pf.hookInstallFails = false;
   p.hook.RefreshKeyboardHook();
   EXPECT_NE(p.state.hHook, 0u);
-  EXPECT_EQ(pf.CountCalls("RemoveKeyboardHook"), 0u);
+  EXPECT_EQ(pf.CountCalls("RemoveKeyHook"), 0u);
 }
 
 TEST(KeyboardHookInstall, TheProgramRemovesItsHookWhenItEnds) {

@@ -16,7 +16,7 @@ class SearchActionsTest : public FakeProgramTest {
   }
   std::vector<std::string> Opened() {
     std::vector<std::string> out;
-    for (const auto& c : fake.Calls("ShellOpen")) out.push_back(c.text);
+    for (const auto& c : fake.Calls("OpenAddress")) out.push_back(c.text);
     return out;
   }
   Hwnd editor = 0;
@@ -49,16 +49,16 @@ TEST_F(SearchActionsTest, FocusWaitsForAltToBeReleased) {
   fake.UserKeyUp(vk::Menu);
   fake.SetFocus({Control::Scope, 0});
   p.search.ScopeChosen(2);
-  EXPECT_FALSE(fake.AsyncKeyDown(vk::Menu));
+  EXPECT_FALSE(fake.KeyHeldNow(vk::Menu));
   EXPECT_EQ(fake.FocusName(), "Terms(0)");
 }
 
 TEST_F(SearchActionsTest, StuckAltKeyDoesNotHangTheWindow) {
   fake.SetKeyDown(vk::Menu, true);
-  const std::uint32_t before = fake.TickCount();
+  const std::uint32_t before = fake.Milliseconds();
   p.search.ScopeChosen(2);
   EXPECT_EQ(fake.FocusName(), "Terms(0)");
-  EXPECT_LT(fake.TickCount() - before, 10'000u);
+  EXPECT_LT(fake.Milliseconds() - before, 10'000u);
 }
 
 TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
@@ -71,8 +71,8 @@ TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
             (std::vector<std::string>{"https://www.google.com/search?q=cheap%20flights&as_qdr=all"
                                       "&tbs=qdr:d,sbd:1&tbm=nws"}));
   const auto lines = fake.LogLines();
-  EXPECT_EQ(lines.front(), "SetFormTop -32000");
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(lines.front(), "SetViewTop -32000");
+  EXPECT_EQ(fake.WindowInFront(), editor);
   EXPECT_EQ(p.settings.LoadHistory(), "cheap flights");
   EXPECT_EQ(p.state.lastSearch, "cheap flights");
   // The controls keep what the user entered.
@@ -97,10 +97,10 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
     c.act();
     EXPECT_EQ(Opened().size(), 1u);
     EXPECT_TRUE(app.OnScreen());
-    EXPECT_EQ(fake.ForegroundWindow(), p.state.searchWindow);
+    EXPECT_EQ(fake.WindowInFront(), p.state.searchWindow);
     EXPECT_EQ(app.Terms(), "new terms");
     EXPECT_EQ(p.settings.LoadHistory(), "older");
-    const auto boxes = fake.Calls("MessageBox");
+    const auto boxes = fake.Calls("ShowMessageBox");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find(kBrowserNotStarted), std::string::npos) << boxes[0].text;
   }
@@ -147,10 +147,10 @@ TEST_F(SearchActionsTest, DoubleClickOnTheBackgroundLaunchesTheBrowser) {
   fake.UserDblClick();
   fake.RunPending();
   // No browser is known here, so the launch says so while the window is on screen.
-  const auto boxes = fake.Calls("MessageBox");
+  const auto boxes = fake.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find("Unable to locate default browser."), std::string::npos);
-  EXPECT_EQ(fake.CountCalls("ShellOpen"), 0u);
+  EXPECT_EQ(fake.CountCalls("OpenAddress"), 0u);
 }
 
 }  // namespace

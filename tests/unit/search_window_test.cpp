@@ -26,8 +26,8 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
   EXPECT_EQ(fake.TabStopCount(), 0);
   EXPECT_EQ(fake.TimerInterval(), 1500u);
   // Loaded behind the application in front, not over it.
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
-  EXPECT_EQ(fake.NextWindow(editor), fake.SearchHwnd());
+  EXPECT_EQ(fake.WindowInFront(), editor);
+  EXPECT_EQ(fake.WindowBelow(editor), fake.SearchHwnd());
   EXPECT_EQ(fake.Window(fake.SearchHwnd())->owner, fake.Desktop());
   // Hourglass while loading, default afterwards.
   const auto pointers = fake.Calls("SetMousePointer");
@@ -50,17 +50,17 @@ TEST_F(SearchWindowTest, MinimisingParksInsteadOfStayingMinimised) {
   ASSERT_TRUE(app.OnScreen());
   fake.UserMinimise();
   fake.RunPending();
-  EXPECT_EQ(fake.FormState(), WindowState::Normal);
+  EXPECT_EQ(fake.ViewState(), WindowState::Normal);
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(fake.WindowInFront(), editor);
 }
 
 TEST_F(SearchWindowTest, OtherResizesLeaveTheWindowAlone) {
   app.Start();
-  const Twips top = fake.FormTop();
-  fake.SetFormState(WindowState::Maximised);
-  EXPECT_EQ(fake.FormState(), WindowState::Maximised);
-  EXPECT_EQ(fake.FormTop(), top);
+  const Twips top = fake.ViewTop();
+  fake.SetViewState(WindowState::Maximised);
+  EXPECT_EQ(fake.ViewState(), WindowState::Maximised);
+  EXPECT_EQ(fake.ViewTop(), top);
 }
 
 TEST_F(SearchWindowTest, DeactivationClearsKeyboardAndRenewsTheHook) {
@@ -93,7 +93,7 @@ TEST_F(SearchWindowTest, CloseRemovesHookAndKeystrokeObjectThenTheWindow) {
     return std::find_if(lines.begin(), lines.end(),
                         [&](const std::string& l) { return l.rfind(op, 0) == 0; });
   };
-  EXPECT_LT(at("RemoveKeyboardHook"), at("DestroySearchWindow"));
+  EXPECT_LT(at("RemoveKeyHook"), at("DestroySearchWindow"));
   EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);  // voice off: not touched
   // The stale handle stays on record; the next start sees it as absent.
   EXPECT_EQ(app.CfgText(), recorded);

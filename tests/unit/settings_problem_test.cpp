@@ -91,7 +91,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
         app.fake.SetText({Control::Terms}, "cheap flights");
         app.p().search.DoSearch();
         app.fake.RunPending();
-        app.p().summoning.PostCode(MSG_SHOW_BOX);
+        app.p().summoning.Post(MSG_SHOW_BOX);
         app.fake.RunPending();
       }
       const std::vector<std::string> said = MessageLine(app.fake);
@@ -99,7 +99,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
       EXPECT_NE(said[0].find(problem.reason), std::string::npos) << said[0];
       // The next showing brings the usual hint back.
       EXPECT_EQ(app.fake.Text({Control::Message}), kOptionsHint);
-      EXPECT_EQ(app.fake.CountCalls("MessageBox"), 0u);
+      EXPECT_EQ(app.fake.CountCalls("ShowMessageBox"), 0u);
     }
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
   }
@@ -121,7 +121,7 @@ TEST(SettingsProblem, VoiceSwitchedOnAtStartDoesNotHideIt) {
   EXPECT_TRUE(shown.starts_with(kNotSaved)) << shown;
   EXPECT_EQ(app.fake.Value({Control::VoiceCommands}), 1);
   app.p().winutil.HideSearchWindow();
-  app.p().summoning.PostCode(MSG_SHOW_BOX);
+  app.p().summoning.Post(MSG_SHOW_BOX);
   app.fake.RunPending();
   EXPECT_EQ(app.fake.Text({Control::Message}), kOptionsHint);
 }
@@ -132,7 +132,7 @@ TEST(SettingsProblem, HealthyFileSaysNothing) {
   app.Start();
   app.fake.SetText({Control::Terms}, "cheap flights");
   app.p().search.DoSearch();
-  app.p().summoning.PostCode(MSG_SHOW_BOX);
+  app.p().summoning.Post(MSG_SHOW_BOX);
   app.fake.RunPending();
   EXPECT_TRUE(MessageLine(app.fake).empty());
 }
@@ -161,7 +161,7 @@ TEST(SettingsProblem, SearchFromTheCommandLineFailsWithOneLine) {
     EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
     EXPECT_NE(line.find(problem.reason), std::string::npos) << line;
     // The search itself still goes out.
-    EXPECT_EQ(fake.CountCalls("ShellOpen"), 1u);
+    EXPECT_EQ(fake.CountCalls("OpenAddress"), 1u);
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
   }
 }

@@ -46,14 +46,14 @@ TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
   EXPECT_EQ(p.state.searchWindow, fake.SearchHwnd());
   EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
   EXPECT_NE(p.state.hHook, 0u);
   EXPECT_EQ(fake.InstalledHooks().size(), 1u);
   EXPECT_TRUE(p.sendKey != nullptr);
   EXPECT_EQ(p.state.quote, "\"");
   EXPECT_EQ(fake.mousePointer, kPointerDefault);
   EXPECT_FALSE(p.state.voxActive);
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 0u);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0u);
 }
 
 // Every recorded value that does not name a live Varnel search window starts a new instance
@@ -97,7 +97,7 @@ TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
     FakeProgram fresh(tmp.str() + "Varnel.cfg");
     WriteFile(fresh.cfgFile(), "[Application]\r\nAppHwnd=" + c.record(fresh.fake) + "\r\n");
     EXPECT_EQ(fresh.Start(), Startup::Result::Running);
-    EXPECT_EQ(fresh.fake.CountCalls("SendMessageTimeout"), 0u);
+    EXPECT_EQ(fresh.fake.CountCalls("SendPrivateMessage"), 0u);
     ASSERT_TRUE(fresh.fake.FormCreated());
     EXPECT_EQ(fresh.p().settings.ReadIniString("Application", "AppHwnd", "", 64),
               std::to_string(fresh.fake.SearchHwnd()));
@@ -132,12 +132,12 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
 
     EXPECT_EQ(second.Start(), Startup::Result::HandedOff);
     EXPECT_EQ(messages, 1);
-    const auto sends = second.fake.Calls("SendMessageTimeout");
+    const auto sends = second.fake.Calls("SendPrivateMessage");
     ASSERT_EQ(sends.size(), 1u);
     EXPECT_EQ(sends[0].args.back(), kHandOffTimeoutMs);
     EXPECT_FALSE(second.fake.FormCreated());
     EXPECT_EQ(second.fake.CountCalls("CreateSearchWindow"), 0u);
-    EXPECT_EQ(second.fake.CountCalls("InstallKeyboardHook"), 0u);
+    EXPECT_EQ(second.fake.CountCalls("InstallKeyHook"), 0u);
     EXPECT_EQ(second.CfgText(), before);
     EXPECT_EQ(second.fake.mousePointer, kPointerDefault);
     EXPECT_TRUE(second.p().sendKey == nullptr);
@@ -150,7 +150,7 @@ TEST_F(StartupTest, WithoutAClaimAnUnansweredHandOffStartsANewInstance) {
   const Hwnd hung = AddForeign("Varnel", "varnel", /*answers=*/false);
   Record(std::to_string(hung));
   EXPECT_EQ(app.Start(), Startup::Result::Running);
-  EXPECT_EQ(fake.CountCalls("SendMessageTimeout"), 1u);
+  EXPECT_EQ(fake.CountCalls("SendPrivateMessage"), 1u);
   EXPECT_TRUE(received.empty());
   ASSERT_TRUE(fake.FormCreated());
   EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
@@ -230,7 +230,7 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
     }
     // No second instance: no window, no hook, the settings file as it was.
     EXPECT_FALSE(f.FormCreated());
-    EXPECT_EQ(f.CountCalls("InstallKeyboardHook"), 0u);
+    EXPECT_EQ(f.CountCalls("InstallKeyHook"), 0u);
     EXPECT_EQ(f.CountCalls("PublishInstanceWindow"), 0u);
     EXPECT_EQ(start.CfgText(), before);
     EXPECT_EQ(shows, c.result == R::HandedOff ? 1 : 0);
@@ -241,7 +241,7 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
         return l.op == "GrantForeground" && l.args == std::vector<std::int64_t>{kOtherPid};
       });
       const auto send = std::find_if(
-          log.begin(), log.end(), [](const FakeCall& l) { return l.op == "SendMessageTimeout"; });
+          log.begin(), log.end(), [](const FakeCall& l) { return l.op == "SendPrivateMessage"; });
       EXPECT_LT(grant, send);
     }
   }
@@ -253,11 +253,11 @@ TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {
   fake.AddProcess(4321, "natspeak.exe");
   app.Start();
   EXPECT_TRUE(p.state.voxActive);
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 0u);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0u);
   // The handle is on record before the voice commands start.
   const auto& log = fake.Log();
   auto hookAt = std::find_if(log.begin(), log.end(),
-                             [](const FakeCall& c) { return c.op == "InstallKeyboardHook"; });
+                             [](const FakeCall& c) { return c.op == "InstallKeyHook"; });
   auto speechAt = std::find_if(log.begin(), log.end(),
                                [](const FakeCall& c) { return c.op == "CreateSpeechService"; });
   EXPECT_LT(hookAt, speechAt);

@@ -143,7 +143,7 @@ struct GermanDesk {
       pf.SetKeyDown(k, false);
     }
     std::size_t n = 0;
-    for (const FakeCall& c : pf.Calls("PostCode")) {
+    for (const FakeCall& c : pf.Calls("Post")) {
       n += c.args[0] == MSG_SHOW_BOX ? 1 : 0;
     }
     return n;
@@ -196,10 +196,10 @@ TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
   KeyEvent ev;
   ev.vkCode = 191;
   p.hook.KeyboardProc(0, kMsgKeyDown, ev);
-  EXPECT_EQ(pf.CountCalls("PostCode"), 0u);
+  EXPECT_EQ(pf.CountCalls("Post"), 0u);
   ev.vkCode = 123;
   p.hook.KeyboardProc(0, kMsgKeyDown, ev);
-  EXPECT_EQ(pf.CountCalls("PostCode"), 1u);
+  EXPECT_EQ(pf.CountCalls("Post"), 1u);
 }
 
 }  // namespace

@@ -30,8 +30,8 @@ TEST_F(SummoningTest, DispatchTable) {
     p.winutil.HideSearchWindow();
     fake.SetFocus({Control::Scope, 0});
     fake.ClearLog();
-    p.summoning.PostCode(c.code);
-    EXPECT_EQ(fake.CountCalls("SetFormTop"), 0u);  // never inside the posting call
+    p.summoning.Post(c.code);
+    EXPECT_EQ(fake.CountCalls("SetViewTop"), 0u);  // never inside the posting call
     fake.RunPending();
     EXPECT_EQ(app.OnScreen(), c.shows);
     EXPECT_EQ(fake.FocusName() == "Terms(0)" && !c.shows, c.cycles);
@@ -70,16 +70,16 @@ TEST_F(SummoningTest, FirstShowingCentresHigherAndAppearsOnlyThere) {
   // Screen 28800 x 16200 twips, window 8985 x 8700: centred top 3750, raised to 2813, then
   // three quarters of that.
   EXPECT_EQ(p.state.boxTop, 2110);
-  EXPECT_EQ(fake.FormTop(), 2110);
+  EXPECT_EQ(fake.ViewTop(), 2110);
   // Shown while parked: the first visible position is the working one.
   const auto& log = fake.Log();
-  auto show = std::find_if(log.begin(), log.end(), [](auto& c) { return c.op == "ShowForm"; });
+  auto show = std::find_if(log.begin(), log.end(), [](auto& c) { return c.op == "ShowView"; });
   ASSERT_NE(show, log.end());
   auto lastTop = std::find_if(std::make_reverse_iterator(show), log.rend(),
-                              [](auto& c) { return c.op == "SetFormTop"; });
+                              [](auto& c) { return c.op == "SetViewTop"; });
   ASSERT_NE(lastTop, log.rend());
   EXPECT_EQ(lastTop->args[0], kParkedTop);
-  EXPECT_EQ(fake.CountCalls("DrawCaptionActive"), 1u);
+  EXPECT_EQ(fake.CountCalls("DrawAsActive"), 1u);
 }
 
 TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
@@ -92,14 +92,14 @@ TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
 TEST_F(SummoningTest, ParkedWindowComesBackAtTheSameTopWithTermsSelected) {
   const Hwnd editor = app.AddApp();
   app.Start();
-  const Twips top = fake.FormTop();
+  const Twips top = fake.ViewTop();
   app.Type("alpha beta");
   app.Press(vk::Escape);
   ASSERT_TRUE(app.Parked());
-  ASSERT_EQ(fake.ForegroundWindow(), editor);
+  ASSERT_EQ(fake.WindowInFront(), editor);
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-  EXPECT_EQ(fake.FormTop(), top);
-  EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  EXPECT_EQ(fake.ViewTop(), top);
+  EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
   EXPECT_EQ(fake.FocusName(), "Terms(0)");
   EXPECT_EQ(fake.SelectedText({Control::Terms}), "alpha beta");
 }
@@ -141,13 +141,13 @@ TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   EXPECT_EQ(p.summoning.ShowMessage("hello", kMbOkCancel, ""), kIdCancel);
   EXPECT_TRUE(openDuring);
   EXPECT_FALSE(p.state.inMsgBox);
-  const auto boxes = fake.Calls("MessageBox");
+  const auto boxes = fake.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Varnel: hello");
 
   p.winutil.HideSearchWindow();
   EXPECT_EQ(p.summoning.ShowMessage("dropped", kMbOkCancel, "Title"), 0);
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 1u);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 1u);
 }
 
 // The control counts in UTF-16 units: a selection counted in characters would stop inside
@@ -177,7 +177,7 @@ TEST_F(SummoningTest, HistoryIsSelectedWholeWhateverItsCharacters) {
     a.Type("x");
     EXPECT_EQ(a.Terms(), "x");
     a.Press(vk::Return);
-    const auto opened = a.fake.Calls("ShellOpen");
+    const auto opened = a.fake.Calls("OpenAddress");
     ASSERT_FALSE(opened.empty());
     EXPECT_NE(opened.back().text.find("q=x&"), std::string::npos) << opened.back().text;
     EXPECT_EQ(a.p().settings.LoadHistory(), "x");

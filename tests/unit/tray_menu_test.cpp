@@ -86,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EntryCase{"SearchSummonsTheWindow", TrayEntry::Search, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_TRUE(a.OnScreen());
-                                  EXPECT_EQ(a.fake.ForegroundWindow(), a.fake.SearchHwnd());
+                                  EXPECT_EQ(a.fake.WindowInFront(), a.fake.SearchHwnd());
                                 }},
                       EntryCase{"VoiceCommandsOn", TrayEntry::VoiceCommands, 1,
                                 [](TrayTest&, FakeProgram& a) {
@@ -110,11 +110,11 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.fake.startAtLogin);
                                   EXPECT_FALSE(a.fake.trayChecks.startAtLogin);
-                                  EXPECT_EQ(a.fake.CountCalls("MessageBox"), 0u);
+                                  EXPECT_EQ(a.fake.CountCalls("ShowMessageBox"), 0u);
                                 }},
                       EntryCase{"AboutTellsTheVersionEvenWhileParked", TrayEntry::About, 1,
                                 [](TrayTest&, FakeProgram& a) {
-                                  const auto boxes = a.fake.Calls("MessageBox");
+                                  const auto boxes = a.fake.Calls("ShowMessageBox");
                                   ASSERT_EQ(boxes.size(), 1u);
                                   EXPECT_NE(boxes[0].text.find(kAboutTitle), std::string::npos);
                                   EXPECT_NE(boxes[0].text.find(std::string("Varnel ") + kVersion),
@@ -175,7 +175,7 @@ TEST_P(CloseTest, HidesWithATrayEndsWithout) {
   if (!c.ends) {
     // Dismissed as Escape dismisses it: parked, the application in front again.
     EXPECT_TRUE(app.Parked());
-    EXPECT_EQ(fake.ForegroundWindow(), editor);
+    EXPECT_EQ(fake.WindowInFront(), editor);
     // The hot key still brings it back.
     Summon();
     EXPECT_TRUE(app.OnScreen());
@@ -195,7 +195,7 @@ TEST_F(TrayTest, StartAtLoginFailureIsToldAndChangesNothing) {
   Choose(TrayEntry::StartAtLogin);
   EXPECT_FALSE(fake.startAtLogin);
   EXPECT_FALSE(fake.trayChecks.startAtLogin);
-  const auto boxes = fake.Calls("MessageBox");
+  const auto boxes = fake.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find(kStartAtLoginFailed), std::string::npos);
 }

@@ -13,17 +13,17 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   const Hwnd editor = app.AddApp("editor.exe");
   ASSERT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
 
   // Escape: out of the way, the editor in front again.
   app.Press(vk::Escape);
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(fake.WindowInFront(), editor);
 
   // Ctrl+Alt+/ in the editor brings it back, ready for typing; the editor still gets the key.
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
   EXPECT_EQ(fake.FocusName(), "Terms(0)");
   const auto slash = std::find_if(fake.KeyRecords().begin(), fake.KeyRecords().end(),
                                   [](const FakeKeyRecord& r) { return r.ev.vkCode == 191; });
@@ -38,12 +38,12 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   EXPECT_EQ(fake.SelectedOption(Control::DateRange), 2);
   app.Press(vk::Return);
 
-  const auto opened = fake.Calls("ShellOpen");
+  const auto opened = fake.Calls("OpenAddress");
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].text,
             "https://www.google.com/search?q=Cheap%20flights&as_qdr=all&tbs=qdr:d,sbd:1&tbm=nws");
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(fake.WindowInFront(), editor);
   EXPECT_EQ(p.settings.LoadHistory(), "Cheap flights");
 
   // Summoned again, it holds the same terms, scope and date, with the terms selected.
@@ -79,7 +79,7 @@ TEST_F(UserSession, SecondStartHandsOffToTheRunningInstance) {
   running.thread = fake.OwnThread();
   running.className = "Varnel";
   running.onMessage = [this](Code msg, std::uint32_t wp, std::uint32_t lp) {
-    fake.SendMessageTimeout(fake.SearchHwnd(), msg, wp, lp, kHandOffTimeoutMs);
+    fake.SendPrivateMessage(fake.SearchHwnd(), msg, wp, lp, kHandOffTimeoutMs);
   };
   second.fake.AddWindow(running);
   const std::string cfgBefore = app.CfgText();
@@ -90,7 +90,7 @@ TEST_F(UserSession, SecondStartHandsOffToTheRunningInstance) {
   EXPECT_TRUE(app.Parked());  // shown only after the sender has been answered
   fake.RunPending();
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.ForegroundWindow(), fake.SearchHwnd());
+  EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
 }
 
 TEST_F(UserSession, MinimiseAndClose) {
@@ -99,12 +99,12 @@ TEST_F(UserSession, MinimiseAndClose) {
   fake.UserMinimise();
   fake.RunPending();
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.FormState(), WindowState::Normal);
-  EXPECT_EQ(fake.ForegroundWindow(), editor);
+  EXPECT_EQ(fake.ViewState(), WindowState::Normal);
+  EXPECT_EQ(fake.WindowInFront(), editor);
 
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
   fake.UserClose();
-  EXPECT_EQ(fake.RunEventLoop(), 0);
+  EXPECT_EQ(fake.RunUntilClosed(), 0);
   EXPECT_TRUE(fake.Unloaded());
   EXPECT_TRUE(fake.InstalledHooks().empty());
   // With the program gone the shortcut does nothing.

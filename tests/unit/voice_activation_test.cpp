@@ -37,14 +37,14 @@ TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
 
   EXPECT_EQ(shown, c.prompted ? std::vector<std::string>{kPrompt} : std::vector<std::string>{});
   if (c.prompted) {
-    EXPECT_EQ(fake.Calls("MessageBox")[0].args[0], 65);
+    EXPECT_EQ(fake.Calls("ShowMessageBox")[0].args[0], 65);
   }
   EXPECT_EQ(script->created, c.attempted ? 1 : 0);
   EXPECT_EQ(p.state.voxActive, c.active);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), c.active ? 1 : 0);
   EXPECT_EQ(fake.Text({Control::Message}), c.active ? kVoiceActiveText : kOptionsHint);
   EXPECT_EQ(p.vox != nullptr, c.active);
-  EXPECT_GT(fake.CountCalls("FormToFront"), 0U);
+  EXPECT_GT(fake.CountCalls("RaiseView"), 0U);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -90,7 +90,7 @@ TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
   app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.state.voxActive);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 1U);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 1U);
   EXPECT_EQ(p.vox, nullptr);
 }
 
@@ -103,7 +103,7 @@ TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
   PutOnScreen();
   p.voice.SwitchOnAtStart();
   fake.RunPending();
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
   EXPECT_FALSE(p.state.voxActive);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.Text({Control::Message}), "Start it with: recogniser &");

@@ -105,8 +105,8 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
   std::string message = "Voice commands require Dragon NaturallySpeaking to be installed.";
   if (!c.detail.empty()) message += "\r\n\r\nError: " + c.detail;
   EXPECT_EQ(shown, Strings{message});
-  ASSERT_EQ(fake.Calls("MessageBox").size(), 1U);
-  EXPECT_EQ(fake.Calls("MessageBox")[0].args[0], kMbIconInformation);
+  ASSERT_EQ(fake.Calls("ShowMessageBox").size(), 1U);
+  EXPECT_EQ(fake.Calls("ShowMessageBox")[0].args[0], kMbIconInformation);
   EXPECT_EQ(Posted(CODE_VOX_UNLOAD), 1U);
 
   fake.RunPending();
@@ -164,7 +164,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(VoxFormTest, FailureOffScreenShowsNothingButStillUnloads) {
   script->createError = SpeechError{429, ""};
   p.StartVoiceCommands();
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
   fake.RunPending();
   EXPECT_EQ(p.vox, nullptr);
 }
@@ -201,13 +201,13 @@ TEST_F(VoxFormTest, BrowserCommandHidesTheWindowBeforeItsKeys) {
   Load();
   PutOnScreen();
   Say(31);
-  EXPECT_EQ(fake.FormTop(), kParkedTop);  // hidden inside the event
+  EXPECT_EQ(fake.ViewTop(), kParkedTop);  // hidden inside the event
   fake.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
   const auto& log = fake.Log();
   std::size_t parked = log.size(), firstKey = log.size();
   for (std::size_t i = 0; i < log.size(); ++i) {
-    if (log[i].op == "SetFormTop" && log[i].args[0] == kParkedTop && parked == log.size())
+    if (log[i].op == "SetViewTop" && log[i].args[0] == kParkedTop && parked == log.size())
       parked = i;
     if (log[i].op == "KeybdEvent" && firstKey == log.size()) firstKey = i;
   }
@@ -219,7 +219,7 @@ TEST_F(VoxFormTest, NonBrowserCommandLeavesTheWindowUp) {
   PutOnScreen();
   Say(10);
   fake.RunPending();
-  EXPECT_EQ(fake.FormTop(), kOnScreenTop);
+  EXPECT_EQ(fake.ViewTop(), kOnScreenTop);
   EXPECT_EQ(Chords(), Strings{"34"});
 }
 
@@ -266,7 +266,7 @@ TEST_F(VoxFormTest, DoItOnlyWhenTheFocusStayedPut) {
   Say(1);
   fake.UserActivate(p.state.searchWindow);
   ASSERT_TRUE(fake.SetFocus({Control::Terms}));
-  ASSERT_NE(fake.FocusWindow(), 0U);
+  ASSERT_NE(fake.FocusedWindow(), 0U);
   fake.RunPending();
   EXPECT_TRUE(Chords().empty());
 }
@@ -276,7 +276,7 @@ TEST_F(VoxFormTest, HideItMinimisesAnyOtherWindow) {
   const Hwnd editor = app.AddApp();
   Say(3);
   fake.RunPending();
-  const auto shown = fake.Calls("ShowWindow");
+  const auto shown = fake.Calls("ChangeWindowState");
   ASSERT_EQ(shown.size(), 1U);
   EXPECT_EQ(shown[0].args, (std::vector<std::int64_t>{editor, 6}));
 }
@@ -286,7 +286,7 @@ TEST_F(VoxFormTest, SnapBackOnScreenHidesTheWindow) {
   PutOnScreen();
   Say(23);
   fake.RunPending();
-  EXPECT_EQ(fake.FormTop(), kParkedTop);
+  EXPECT_EQ(fake.ViewTop(), kParkedTop);
 }
 
 TEST_F(VoxFormTest, FindItOffScreenDoesNothing) {
@@ -294,7 +294,7 @@ TEST_F(VoxFormTest, FindItOffScreenDoesNothing) {
   Say(2, {"Find It"});
   fake.RunPending();
   EXPECT_TRUE(Chords().empty());
-  EXPECT_EQ(fake.CountCalls("ShellOpen"), 0U);
+  EXPECT_EQ(fake.CountCalls("OpenAddress"), 0U);
 }
 
 TEST_F(VoxFormTest, UnknownIdIsIgnored) {
@@ -327,7 +327,7 @@ TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {
   EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
   fake.RunPending();
   EXPECT_EQ(p.vox, nullptr);
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
   // Nothing is asked of a service that is gone; it is only released.
   EXPECT_EQ(script->calls, (std::vector<SpeechCall>{{"Destroyed", {}}}));
 }
@@ -342,7 +342,7 @@ TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
   EXPECT_EQ(script->CallsOf("AddCommand").size(), 0U);
   fake.RunPending();
   EXPECT_EQ(p.vox, nullptr);
-  EXPECT_EQ(fake.CountCalls("MessageBox"), 0U);
+  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
 }

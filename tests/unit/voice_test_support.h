@@ -29,10 +29,10 @@ class VoiceTest : public FakeProgramTest {
     fake.ClearLog();
   }
 
-  void Park() { fake.SetFormTop(kParkedTop); }
+  void Park() { fake.SetViewTop(kParkedTop); }
   void PutOnScreen() {
-    fake.ShowForm();
-    fake.SetFormTop(kOnScreenTop);
+    fake.ShowView();
+    fake.SetViewTop(kOnScreenTop);
   }
 
   // Key events as "+vk" (down) and "-vk" (up), with "x" appended for the extended flag,
@@ -44,7 +44,7 @@ class VoiceTest : public FakeProgramTest {
         std::string e = ((c.args[2] & kKeyUp) != 0 ? "-" : "+") + std::to_string(c.args[0]);
         if ((c.args[2] & kKeyExtended) != 0) e += "x";
         out.push_back(e);
-      } else if (c.op == "DoEvents" && withYields) {
+      } else if (c.op == "RunPendingEvents" && withYields) {
         out.emplace_back("Y");
       }
     }
@@ -92,7 +92,7 @@ class VoiceTest : public FakeProgramTest {
 
   std::size_t Posted(Code code) const {
     std::size_t n = 0;
-    for (const auto& c : fake.Calls("PostCode")) n += c.args[0] == code ? 1 : 0;
+    for (const auto& c : fake.Calls("Post")) n += c.args[0] == code ? 1 : 0;
     return n;
   }
 

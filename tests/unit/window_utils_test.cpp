@@ -30,8 +30,8 @@ struct WinsysDesk {
   Hwnd Box() {
     p.state.searchWindow = pf.CreateSearchWindow(SearchWindowDesign());
     p.state.formLoaded = true;
-    pf.ShowForm();
-    pf.SetFormTop(1440);
+    pf.ShowView();
+    pf.SetViewTop(1440);
     return p.state.searchWindow;
   }
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
@@ -85,14 +85,14 @@ TEST(WindowUtilsClock, WaitMsSleepsYieldsAndEnds) {
     bool ran = false;
     d.pf.QueueEvent("pending", [&] { ran = true; });
     d.p.winutil.WaitMs(c.ms, c.yield);
-    const std::uint32_t elapsed = d.pf.TickCount() - c.start;
+    const std::uint32_t elapsed = d.pf.Milliseconds() - c.start;
     EXPECT_TRUE(ran);
     EXPECT_GE(elapsed, static_cast<std::uint32_t>(c.ms > 0 ? c.ms : 1));
     EXPECT_LT(elapsed, 1000u);
     if (c.manyYields) {
-      EXPECT_GT(d.pf.CountCalls("DoEvents"), 1u);
+      EXPECT_GT(d.pf.CountCalls("RunPendingEvents"), 1u);
     } else {
-      EXPECT_EQ(d.pf.CountCalls("DoEvents"), 1u);
+      EXPECT_EQ(d.pf.CountCalls("RunPendingEvents"), 1u);
     }
     if (c.ms <= 0) {
       EXPECT_EQ(d.pf.CountCalls("Sleep"), 1u);
@@ -103,7 +103,7 @@ TEST(WindowUtilsClock, WaitMsSleepsYieldsAndEnds) {
 // ---------------------------------------------------------------- foreground
 
 TEST(WindowUtilsForeground, ForceForegroundSequences) {
-  const std::set<std::string> ops{"AttachThreadInput", "SetForegroundWindow", "SetZOrder"};
+  const std::set<std::string> ops{"ShareInputState", "BringToFront", "SetStacking"};
   {
     SCOPED_TRACE("other thread, with pulse");
     WinsysDesk d;
@@ -113,13 +113,13 @@ TEST(WindowUtilsForeground, ForceForegroundSequences) {
     d.pf.ClearLog();
     d.p.winutil.ForceForeground(b, true);
     EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{
-                              "AttachThreadInput 11 22 1",
-                              S("SetForegroundWindow %lld 1", b),
-                              "AttachThreadInput 11 22 0",
-                              S("SetZOrder %lld 1 \"TopMost\"", b),
-                              S("SetZOrder %lld 2 \"NoTopMost\"", b),
+                              "ShareInputState 11 22 1",
+                              S("BringToFront %lld 1", b),
+                              "ShareInputState 11 22 0",
+                              S("SetStacking %lld 1 \"TopMost\"", b),
+                              S("SetStacking %lld 2 \"NoTopMost\"", b),
                           }));
-    EXPECT_EQ(d.pf.ForegroundWindow(), b);
+    EXPECT_EQ(d.pf.WindowInFront(), b);
     EXPECT_FALSE(d.pf.Window(b)->topMost);
     EXPECT_EQ(d.pf.ZOrder().front(), b);
   }
@@ -131,15 +131,15 @@ TEST(WindowUtilsForeground, ForceForegroundSequences) {
     d.pf.UserActivate(a);
     d.pf.ClearLog();
     d.p.winutil.ActivateWindow(dlg);
-    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("SetForegroundWindow %lld 1", dlg)}));
-    EXPECT_EQ(d.pf.ForegroundWindow(), dlg);
+    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("BringToFront %lld 1", dlg)}));
+    EXPECT_EQ(d.pf.WindowInFront(), dlg);
   }
   {
     SCOPED_TRACE("nothing in front: no thread to attach to");
     WinsysDesk d;
     const Hwnd a = d.App(11);
     d.p.winutil.ActivateWindow(a);
-    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("SetForegroundWindow %lld 1", a)}));
+    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("BringToFront %lld 1", a)}));
   }
   {
     SCOPED_TRACE("already in front: no attach, still waits and pulses");
@@ -149,8 +149,8 @@ TEST(WindowUtilsForeground, ForceForegroundSequences) {
     d.pf.ClearLog();
     d.p.winutil.ForceForeground(a, true);
     EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{
-                              S("SetZOrder %lld 1 \"TopMost\"", a),
-                              S("SetZOrder %lld 2 \"NoTopMost\"", a),
+                              S("SetStacking %lld 1 \"TopMost\"", a),
+                              S("SetStacking %lld 2 \"NoTopMost\"", a),
                           }));
     EXPECT_EQ(d.pf.CountCalls("Sleep"), 2u);
   }
@@ -170,8 +170,8 @@ TEST(WindowUtilsForeground, RefusedRequestIsRetried) {
     d.pf.UserActivate(a);
     d.pf.refuseForeground = c.refusals;
     d.p.winutil.ForceForeground(b, false);
-    EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), static_cast<std::size_t>(c.expectedRequests));
-    EXPECT_EQ(d.pf.ForegroundWindow() == b, c.endsInFront);
+    EXPECT_EQ(d.pf.CountCalls("BringToFront"), static_cast<std::size_t>(c.expectedRequests));
+    EXPECT_EQ(d.pf.WindowInFront() == b, c.endsInFront);
   }
 }
 
@@ -192,11 +192,11 @@ TEST(WindowUtilsForeground, SearchWindowIsRetriedOnlyWhenRefused) {
     d.pf.refuseForeground = c.refusals;
     d.pf.ClearLog();
     d.p.winutil.ForceForeground(box, true);
-    EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), c.requests);
-    EXPECT_EQ(d.pf.ForegroundWindow() == box, c.endsInFront);
-    const std::vector<std::string> pulse{S("SetZOrder %lld 1 \"TopMost\"", box),
-                                         S("SetZOrder %lld 2 \"NoTopMost\"", box)};
-    std::vector<std::string> zorder = d.Ops({"SetZOrder"});
+    EXPECT_EQ(d.pf.CountCalls("BringToFront"), c.requests);
+    EXPECT_EQ(d.pf.WindowInFront() == box, c.endsInFront);
+    const std::vector<std::string> pulse{S("SetStacking %lld 1 \"TopMost\"", box),
+                                         S("SetStacking %lld 2 \"NoTopMost\"", box)};
+    std::vector<std::string> zorder = d.Ops({"SetStacking"});
     if (c.refusals > 0) {
       ASSERT_FALSE(zorder.empty());
       zorder.erase(zorder.begin());  // the retry raises it first
@@ -211,7 +211,7 @@ TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
   WinsysDesk d;
   d.App(11);
   d.pf.UserActivate(d.Box());
-  d.pf.SetFormTop(kParkedTop);
+  d.pf.SetViewTop(kParkedTop);
   d.p.state.keyboard = true;
   d.pf.ClearLog();
   d.p.winutil.HideSearchWindow();
@@ -228,15 +228,15 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
   const Hwnd box = d.Box();
   d.pf.UserActivate(box);
   d.p.state.keyboard = true;
-  d.pf.SetForeColor({Control::DoIt, 0}, kHoverGreen);
+  d.pf.SetTextColour({Control::DoIt, 0}, kHoverGreen);
   d.pf.ClearLog();
 
   d.p.winutil.HideSearchWindow();
 
-  EXPECT_EQ(d.pf.FormTop(), kParkedTop);
-  EXPECT_EQ(d.pf.ForeColor({Control::DoIt, 0}), kHeadingBlue);
+  EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
+  EXPECT_EQ(d.pf.TextColour({Control::DoIt, 0}), kHeadingBlue);
   EXPECT_FALSE(d.p.state.keyboard);
-  EXPECT_EQ(d.pf.ForegroundWindow(), shown);
+  EXPECT_EQ(d.pf.WindowInFront(), shown);
   EXPECT_NE(d.p.state.hHook, 0u);
   EXPECT_EQ(d.pf.InstalledHooks().size(), 1u);
 }
@@ -247,10 +247,10 @@ TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
   d.pf.UserActivate(box);
   d.pf.ClearLog();
   d.p.winutil.HideSearchWindow();
-  EXPECT_EQ(d.pf.FormTop(), kParkedTop);
-  EXPECT_EQ(d.pf.CountCalls("SetForegroundWindow"), 0u);
-  EXPECT_EQ(d.pf.CountCalls("InstallKeyboardHook"), 1u);
-  EXPECT_EQ(d.pf.ForegroundWindow(), box);
+  EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
+  EXPECT_EQ(d.pf.CountCalls("BringToFront"), 0u);
+  EXPECT_EQ(d.pf.CountCalls("InstallKeyHook"), 1u);
+  EXPECT_EQ(d.pf.WindowInFront(), box);
 }
 
 TEST(WindowUtilsPlace, PlaceBehindForeground) {
@@ -265,7 +265,7 @@ TEST(WindowUtilsPlace, PlaceBehindForeground) {
     const std::vector<Hwnd> expected{fg, w, other};
     EXPECT_EQ(d.pf.ZOrder(), expected);
     EXPECT_EQ(d.pf.Window(w)->owner, d.pf.Desktop());
-    EXPECT_EQ(d.pf.ForegroundWindow(), fg);
+    EXPECT_EQ(d.pf.WindowInFront(), fg);
   }
   {
     SCOPED_TRACE("itself in front: only the owner changes");
@@ -274,7 +274,7 @@ TEST(WindowUtilsPlace, PlaceBehindForeground) {
     d.pf.UserActivate(w);
     d.pf.ClearLog();
     d.p.winutil.PlaceBehindForeground(w);
-    EXPECT_EQ(d.Ops({"SetOwner", "PlaceBehind"}),
+    EXPECT_EQ(d.Ops({"SetOwner", "PlaceBelow"}),
               (std::vector<std::string>{S("SetOwner %lld %lld", w, d.pf.Desktop())}));
   }
   {
@@ -286,7 +286,7 @@ TEST(WindowUtilsPlace, PlaceBehindForeground) {
     d.pf.ClearLog();
     d.p.winutil.PlaceBehindForeground(w);
     d.p.winutil.PlaceBehindForeground(0);
-    EXPECT_TRUE(d.Ops({"SetOwner", "PlaceBehind"}).empty());
+    EXPECT_TRUE(d.Ops({"SetOwner", "PlaceBelow"}).empty());
   }
 }
 
@@ -369,20 +369,20 @@ TEST(WindowUtilsPlace, CentreFormArithmetic) {
     WinsysDesk d;
     d.Box();
     d.pf.SetScreenPixels(c.screenW, c.screenH);
-    d.pf.MoveForm(10, 20, c.w, c.h);
+    d.pf.MoveView(10, 20, c.w, c.h);
     d.pf.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
-    d.pf.SetFormState(c.state);
+    d.pf.SetViewState(c.state);
     d.pf.ClearLog();
     d.p.winutil.CentreForm();
     if (!c.moves) {
-      EXPECT_EQ(d.pf.FormLeft(), 10);
-      EXPECT_EQ(d.pf.FormTop(), 20);
+      EXPECT_EQ(d.pf.ViewLeft(), 10);
+      EXPECT_EQ(d.pf.ViewTop(), 20);
       continue;
     }
-    EXPECT_EQ(d.pf.FormLeft(), c.left);
-    EXPECT_EQ(d.pf.FormTop(), c.top);
-    EXPECT_EQ(d.pf.FormWidth(), c.w);
-    EXPECT_EQ(d.pf.FormHeight(), c.h);
+    EXPECT_EQ(d.pf.ViewLeft(), c.left);
+    EXPECT_EQ(d.pf.ViewTop(), c.top);
+    EXPECT_EQ(d.pf.ViewWidth(), c.w);
+    EXPECT_EQ(d.pf.ViewHeight(), c.h);
   }
 }
 
@@ -456,7 +456,7 @@ TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
     EXPECT_EQ(d.p.state.foundProcess, 30u);
     EXPECT_EQ(d.p.state.helperProcess, 60u);
     EXPECT_EQ(d.pf.Window(target)->minimised, !activate);
-    EXPECT_EQ(d.pf.ForegroundWindow(), activate ? target : front);
+    EXPECT_EQ(d.pf.WindowInFront(), activate ? target : front);
   }
 }
 
@@ -467,7 +467,7 @@ TEST(WindowUtilsProcess, FindProcessWithoutAUsableWindow) {
   const Hwnd front = d.App(5, 10);
   d.pf.UserActivate(front);
   EXPECT_EQ(d.p.winutil.FindProcess("app.exe", false, true), 0u);
-  EXPECT_EQ(d.pf.ForegroundWindow(), front);
+  EXPECT_EQ(d.pf.WindowInFront(), front);
   EXPECT_EQ(d.p.winutil.FindProcess("other.exe", false, true), 0u);
   EXPECT_EQ(d.p.state.foundProcess, 0u);
 }

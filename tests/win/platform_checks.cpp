@@ -78,16 +78,16 @@ void Conversions() {
 void Window(win::WinPlatform& p, Recorder& r) {
   std::printf("search window\n");
   const Hwnd h = p.CreateSearchWindow(SearchWindowDesign());
-  Expect(h != 0 && p.IsWindow(h), "the window is created");
+  Expect(h != 0 && p.WindowExists(h), "the window is created");
   Expect(p.ClassName(h) == "Varnel", "its class is Varnel");
   Expect(p.Text({Control::Scope, 3}) == "e&How", "option captions keep their accelerator marks");
-  p.ShowForm();
-  p.DoEvents();
+  p.ShowView();
+  p.RunPendingEvents();
 
-  p.SetFormTop(kParkedTop);
-  Expect(p.FormTop() == kParkedTop, "the parked Top reads back exactly");
-  p.MoveForm(1500, 1005, p.FormWidth(), p.FormHeight());
-  Expect(p.FormLeft() == 1500 && p.FormTop() == 1005, "a move reads back in twips");
+  p.SetViewTop(kParkedTop);
+  Expect(p.ViewTop() == kParkedTop, "the parked Top reads back exactly");
+  p.MoveView(1500, 1005, p.ViewWidth(), p.ViewHeight());
+  Expect(p.ViewLeft() == 1500 && p.ViewTop() == 1005, "a move reads back in twips");
 
   struct ValueCase {
     ControlRef control;
@@ -131,50 +131,50 @@ void Window(win::WinPlatform& p, Recorder& r) {
          "labels have no tab stop, the text box has");
   p.SetEnabled({Control::DateRange, 1}, false);
   Expect(!p.SetFocus({Control::DateRange, 1}), "a disabled option cannot take the focus");
-  Expect(p.SetFocus({Control::Terms, 0}) && p.ActiveControl() == ControlRef{Control::Terms, 0},
+  Expect(p.SetFocus({Control::Terms, 0}) && p.FocusedControl() == ControlRef{Control::Terms, 0},
          "the text box takes the focus");
   p.SetControlTop({Control::DateKey, 0}, 120);
   Expect(p.ControlTop({Control::DateKey, 0}) == 120, "a control's Top reads back");
 
   std::printf("keys\n");
-  HWND edit = win::ToHwnd(p.ControlHwnd({Control::Terms, 0}));
+  HWND edit = win::ToHwnd(p.ControlWindow({Control::Terms, 0}));
   r.clicks.clear();
   PostMessageW(edit, WM_SYSCHAR, L'W', 0);
-  p.DoEvents();
+  p.RunPendingEvents();
   Expect(p.Value({Control::Scope, 9}) == 1 && !r.clicks.empty() &&
              r.clicks.back() == ControlRef{Control::Scope, 9},
          "Alt+W selects Wikipedia and raises its click");
   PostMessageW(edit, WM_SYSCHAR, L'f', 0);
-  p.DoEvents();
+  p.RunPendingEvents();
   Expect(r.clicks.back() == ControlRef{Control::FindButton, 0}, "Alt+F clicks Find It");
   p.SetText({Control::Terms, 0}, "");
   p.SetFocus({Control::Terms, 0});
   PostMessageW(edit, WM_CHAR, L'x', 0);
   PostMessageW(edit, WM_CHAR, 13, 0);
-  p.DoEvents();
+  p.RunPendingEvents();
   Expect(r.keys.size() >= 2 && r.keys[r.keys.size() - 2] == 'x' && r.keys.back() == 13,
          "typed characters reach the key preview");
   Expect(p.Text({Control::Terms, 0}) == "x", "a dropped character never reaches the text box");
 
   std::printf("routes\n");
-  p.PostCode(CODE_CYCLE_FOCUS);
-  p.PostCode(-5);
+  p.Post(CODE_CYCLE_FOCUS);
+  p.Post(-5);
   Expect(r.codes.empty(), "posted codes wait for the event loop");
-  p.DoEvents();
+  p.RunPendingEvents();
   Expect(r.codes == std::vector<Code>{CODE_CYCLE_FOCUS, -5},
          "posted codes arrive in order, unchanged");
-  Expect(p.SendMessageTimeout(h, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM, 1000) &&
+  Expect(p.SendPrivateMessage(h, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM, 1000) &&
              r.messages == std::vector<std::uint32_t>{13954, 6666, 6666},
          "the hand-off message reaches the program");
   const std::string phrase = "find it caf\xC3\xA9";
   Expect(p.SendCommandPhrase(h, phrase, 1000), "a command phrase is accepted");
   Expect(r.phrases.empty(), "the phrase is carried out after the send returns");
-  p.DoEvents();
+  p.RunPendingEvents();
   Expect(r.phrases == std::vector<std::string>{phrase}, "the phrase arrives whole");
   Expect(!p.SendCommandPhrase(h, std::string(5000, 'a'), 1000), "an oversized phrase is refused");
   Expect(!p.SendCommandPhrase(0, phrase, 1000), "no window, no delivery");
   p.DestroySearchWindow();
-  Expect(!p.IsWindow(h), "the window is destroyed");
+  Expect(!p.WindowExists(h), "the window is destroyed");
 }
 
 void System(win::WinPlatform& p) {
@@ -182,16 +182,16 @@ void System(win::WinPlatform& p) {
   const std::string name = p.OwnExecutableName();
   Expect(name == "platform_checks.exe", "own executable name: " + name);
   bool found = false;
-  for (const auto& e : p.Processes()) found = found || e.exeFile == name;
+  for (const auto& e : p.RunningProcesses()) found = found || e.exeFile == name;
   Expect(found, "the process list holds this program");
   const std::string folder = p.ExecutableFolder();
   Expect(!folder.empty() && folder.back() == '\\', "the executable folder ends with a separator");
   Expect(!p.TempFolder().empty() && p.TempFolder().back() == '\\',
          "the temporary folder ends with a separator");
   SetEnvironmentVariableW(L"VARNEL_CHECK", L"x\u00E9");
-  Expect(
-      p.Environment("VARNEL_CHECK") == "x\xC3\xA9" && p.Environment("VARNEL_UNSET_CHECK").empty(),
-      "environment values");
+  Expect(p.EnvironmentVariable("VARNEL_CHECK") == "x\xC3\xA9" &&
+             p.EnvironmentVariable("VARNEL_UNSET_CHECK").empty(),
+         "environment values");
 
   const wchar_t* key = L"SOFTWARE\\Classes\\VarnelCheckProgId\\shell\\open\\command";
   const wchar_t* command = L"\"C:\\Browser\\app.exe\" -url \"%1\"";
@@ -211,9 +211,9 @@ void System(win::WinPlatform& p) {
       p.BrowserHandlerCommand("VarnelCheckProgId").empty() && p.BrowserHandlerCommand("").empty(),
       "a missing handler reads as empty");
 
-  const HookHandle hook = p.InstallKeyboardHook();
+  const HookHandle hook = p.InstallKeyHook();
   Expect(hook != 0, "the low-level keyboard hook installs");
-  p.RemoveKeyboardHook(hook);
+  p.RemoveKeyHook(hook);
 
   SpeechError error;
   auto speech = p.CreateSpeechService(error);
@@ -325,8 +325,8 @@ void DefaultBrowser(win::WinPlatform& p) {
     SetRegistryString(HKEY_CURRENT_USER, choice, L"ProgId", userChoice);
   }
 
-  Expect(!p.ShellOpen("C:\\Varnel Missing\\browser.exe"), "a program that is not there fails");
-  Expect(p.ShellOpen(win::Narrow(present)), "a program that is there starts");
+  Expect(!p.OpenAddress("C:\\Varnel Missing\\browser.exe"), "a program that is not there fails");
+  Expect(p.OpenAddress(win::Narrow(present)), "a program that is there starts");
 }
 
 void Instance() {
@@ -399,7 +399,7 @@ void Speech() {
 }
 
 // The notification icon, its callback route, and start at login in the Run key.
-void Tray(win::WinPlatform& p, Recorder& r) {
+void CheckTray(win::WinPlatform& p, Recorder& r) {
   std::printf("tray icon and start at login\n");
   std::vector<TrayEntry> chosen;
   {
@@ -460,7 +460,7 @@ int main() {
     platform.SetEventSink(&recorder);
     Instance();
     Speech();
-    Tray(platform, recorder);
+    CheckTray(platform, recorder);
     platform.SetEventSink(nullptr);
   }
   CoUninitialize();

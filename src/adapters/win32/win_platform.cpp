@@ -127,7 +127,7 @@ WinPlatform::~WinPlatform() {
 
 // ---- clock, waiting and the event loop
 
-std::uint32_t WinPlatform::TickCount() {
+std::uint32_t WinPlatform::Milliseconds() {
   return GetTickCount();
 }
 
@@ -155,7 +155,7 @@ bool WinPlatform::Process(MSG& m) {
   return true;
 }
 
-void WinPlatform::DoEvents() {
+void WinPlatform::RunPendingEvents() {
   MSG m;
   for (int i = 0;
        i < kMaxMessagesPerYield && !quit_ && PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE) != 0; ++i) {
@@ -167,7 +167,7 @@ void WinPlatform::DoEvents() {
   }
 }
 
-void WinPlatform::PostCode(Code code) {
+void WinPlatform::Post(Code code) {
   // Also called from the hook's thread: the codes always go to the window thread.
   const auto w = static_cast<WPARAM>(static_cast<std::uint32_t>(code));
   if (const HWND target = codeTarget_.load(); target != nullptr) {
@@ -181,7 +181,7 @@ void WinPlatform::StartTimer(std::uint32_t intervalMs) {
   form_.StartTimer(intervalMs);
 }
 
-int WinPlatform::RunEventLoop() {
+int WinPlatform::RunUntilClosed() {
   // Without a window nothing could ever end the loop.
   if (form_.Handle() == nullptr) return quit_ ? exitCode_ : 1;
   MSG m;
@@ -200,40 +200,40 @@ int WinPlatform::RunEventLoop() {
 
 // ---- top-level windows and stacking order
 
-Hwnd WinPlatform::ForegroundWindow() {
+Hwnd WinPlatform::WindowInFront() {
   return ToId(GetForegroundWindow());
 }
 
-bool WinPlatform::SetForegroundWindow(Hwnd hwnd) {
+bool WinPlatform::BringToFront(Hwnd hwnd) {
   return ::SetForegroundWindow(ToHwnd(hwnd)) != 0;
 }
 
-Hwnd WinPlatform::FocusWindow() {
+Hwnd WinPlatform::FocusedWindow() {
   return ToId(GetFocus());
 }
 
-Hwnd WinPlatform::DesktopWindow() {
+Hwnd WinPlatform::DesktopRoot() {
   return ToId(GetDesktopWindow());
 }
 
-Hwnd WinPlatform::NextWindow(Hwnd hwnd) {
+Hwnd WinPlatform::WindowBelow(Hwnd hwnd) {
   if (hwnd == 0) return 0;
   return ToId(GetWindow(ToHwnd(hwnd), GW_HWNDNEXT));
 }
 
-bool WinPlatform::IsWindow(Hwnd hwnd) {
+bool WinPlatform::WindowExists(Hwnd hwnd) {
   return hwnd != 0 && ::IsWindow(ToHwnd(hwnd)) != 0;
 }
 
-bool WinPlatform::IsWindowVisible(Hwnd hwnd) {
+bool WinPlatform::WindowVisible(Hwnd hwnd) {
   return hwnd != 0 && ::IsWindowVisible(ToHwnd(hwnd)) != 0;
 }
 
-bool WinPlatform::IsIconic(Hwnd hwnd) {
+bool WinPlatform::WindowMinimised(Hwnd hwnd) {
   return hwnd != 0 && ::IsIconic(ToHwnd(hwnd)) != 0;
 }
 
-bool WinPlatform::HasCaption(Hwnd hwnd) {
+bool WinPlatform::HasTitleBar(Hwnd hwnd) {
   if (hwnd == 0) return false;
   return (GetWindowLongPtrW(ToHwnd(hwnd), GWL_STYLE) & WS_CAPTION) != 0;
 }
@@ -261,11 +261,11 @@ ProcessId WinPlatform::WindowProcess(Hwnd hwnd) {
   return pid;
 }
 
-void WinPlatform::AttachThreadInput(ThreadId from, ThreadId to, bool attach) {
+void WinPlatform::ShareInputState(ThreadId from, ThreadId to, bool attach) {
   if (from != 0 && to != 0 && from != to) ::AttachThreadInput(from, to, attach ? TRUE : FALSE);
 }
 
-void WinPlatform::SetZOrder(Hwnd hwnd, ZPlace place) {
+void WinPlatform::SetStacking(Hwnd hwnd, ZPlace place) {
   if (hwnd == 0) return;
   HWND after = place == ZPlace::TopMost     ? HWND_TOPMOST
                : place == ZPlace::NoTopMost ? HWND_NOTOPMOST
@@ -273,7 +273,7 @@ void WinPlatform::SetZOrder(Hwnd hwnd, ZPlace place) {
   SetWindowPos(ToHwnd(hwnd), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void WinPlatform::PlaceBehind(Hwnd hwnd, Hwnd above) {
+void WinPlatform::PlaceBelow(Hwnd hwnd, Hwnd above) {
   if (hwnd == 0 || above == 0 || hwnd == above) return;
   // Going behind another window must not take the activation.
   SetWindowPos(ToHwnd(hwnd), ToHwnd(above), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -284,15 +284,15 @@ void WinPlatform::SetOwner(Hwnd hwnd, Hwnd owner) {
   SetWindowLongPtrW(ToHwnd(hwnd), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ToHwnd(owner)));
 }
 
-void WinPlatform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
+void WinPlatform::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
   if (hwnd != 0) ::ShowWindow(ToHwnd(hwnd), static_cast<int>(cmd));
 }
 
-void WinPlatform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
+void WinPlatform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
   ::EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
-bool WinPlatform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
+bool WinPlatform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
                                      std::uint32_t lParam, std::uint32_t timeoutMs) {
   if (hwnd == 0) return false;
   DWORD_PTR result = 0;
@@ -313,13 +313,13 @@ bool WinPlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::u
   return ok != 0 && result == TRUE;
 }
 
-void WinPlatform::DrawCaptionActive(Hwnd hwnd) {
+void WinPlatform::DrawAsActive(Hwnd hwnd) {
   if (hwnd != 0) SendMessageW(ToHwnd(hwnd), WM_NCACTIVATE, TRUE, 0);
 }
 
 // ---- processes
 
-std::vector<ProcessEntry> WinPlatform::Processes() {
+std::vector<ProcessEntry> WinPlatform::RunningProcesses() {
   std::vector<ProcessEntry> out;
   // Processes only: the records asked for carry the ids and names, and walking every
   // module and heap of every process would cost far more.
@@ -351,7 +351,7 @@ bool WinPlatform::RunsWithMoreRights(ProcessId pid) {
 
 // ---- keys
 
-bool WinPlatform::AsyncKeyDown(int vk) {
+bool WinPlatform::KeyHeldNow(int vk) {
   return (GetAsyncKeyState(vk) & 0x8000) != 0;
 }
 
@@ -378,16 +378,16 @@ LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) 
   return r;
 }
 
-HookHandle WinPlatform::InstallKeyboardHook() {
+HookHandle WinPlatform::InstallKeyHook() {
   return reinterpret_cast<HookHandle>(hookThread_.Start(HookProc));
 }
 
-void WinPlatform::RemoveKeyboardHook(HookHandle hook) {
+void WinPlatform::RemoveKeyHook(HookHandle hook) {
   if (hook != 0) hookThread_.Stop();
 }
 
-std::intptr_t WinPlatform::CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
-                                        const KeyEvent& ev) {
+std::intptr_t WinPlatform::PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
+                                     const KeyEvent& ev) {
   KBDLLHOOKSTRUCT copy{};
   LPARAM lParam = hookLParam_;
   if (lParam == 0) {
@@ -401,7 +401,7 @@ std::intptr_t WinPlatform::CallNextHook(HookHandle hook, int nCode, std::uint32_
   return CallNextHookEx(reinterpret_cast<HHOOK>(hook), nCode, wParam, lParam);
 }
 
-std::int16_t WinPlatform::VkKeyScan(char ch) {
+std::int16_t WinPlatform::KeyForCharacter(char ch) {
   return VkKeyScanA(ch);
 }
 
@@ -414,7 +414,7 @@ HKL ForegroundLayout() {
 
 }  // namespace
 
-std::uintptr_t WinPlatform::KeyboardLayout() {
+std::uintptr_t WinPlatform::LayoutId() {
   return reinterpret_cast<std::uintptr_t>(ForegroundLayout());
 }
 
@@ -447,7 +447,7 @@ bool WinPlatform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   return false;
 }
 
-std::uint32_t WinPlatform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
+std::uint32_t WinPlatform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
   return MapVirtualKeyA(code, mode);
 }
 
@@ -489,7 +489,7 @@ Hwnd WinPlatform::CreateSearchWindow(const WindowDesign& design) {
   return ToId(form_.Handle());
 }
 
-void WinPlatform::ShowForm() {
+void WinPlatform::ShowView() {
   HWND h = form_.Handle();
   if (h == nullptr) return;
   ::ShowWindow(h, SW_SHOW);
@@ -501,23 +501,23 @@ void WinPlatform::DestroySearchWindow() {
   form_.Destroy();
 }
 
-bool WinPlatform::FormVisible() {
+bool WinPlatform::ViewVisible() {
   return form_.Visible(ControlRef{Control::Window, 0});
 }
 
-void WinPlatform::FormToFront() {
+void WinPlatform::RaiseView() {
   if (form_.Handle() != nullptr) {
     SetWindowPos(form_.Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }
 }
 
-Hwnd WinPlatform::ControlHwnd(ControlRef c) {
+Hwnd WinPlatform::ControlWindow(ControlRef c) {
   return ToId(form_.ControlWindow(c));
 }
 
 // ---- user-interface services
 
-int WinPlatform::MessageBox(const std::string& text, int style, const std::string& title) {
+int WinPlatform::ShowMessageBox(const std::string& text, int style, const std::string& title) {
   // A box owned by the parked window would open off screen with it.
   const HWND owner = form_.Top() > 0 ? form_.Handle() : nullptr;
   return ::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(),
@@ -528,7 +528,7 @@ void WinPlatform::Beep() {
   MessageBeep(MB_OK);
 }
 
-bool WinPlatform::ShellOpen(const std::string& target) {
+bool WinPlatform::OpenAddress(const std::string& target) {
   if (target.empty()) return false;
   // Values above 32 mean success; the rest are error codes.
   constexpr INT_PTR kFirstSuccess = 33;
@@ -623,7 +623,7 @@ std::string WinPlatform::UserConfigFolder() {
   return WithSeparator(folder);
 }
 
-std::string WinPlatform::Environment(const std::string& name) {
+std::string WinPlatform::EnvironmentVariable(const std::string& name) {
   if (name.empty()) return {};
   const std::wstring wname = Widen(name);
   const DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);

@@ -23,38 +23,38 @@ class WinPlatform final : public Platform {
 
   void SetEventSink(PlatformEvents* sink) override { sink_ = sink; }
 
-  std::uint32_t TickCount() override;
+  std::uint32_t Milliseconds() override;
   void Sleep(std::uint32_t ms) override;
-  void DoEvents() override;
-  void PostCode(Code code) override;
+  void RunPendingEvents() override;
+  void Post(Code code) override;
   void StartTimer(std::uint32_t intervalMs) override;
-  int RunEventLoop() override;
+  int RunUntilClosed() override;
 
-  Hwnd ForegroundWindow() override;
-  bool SetForegroundWindow(Hwnd hwnd) override;
-  Hwnd FocusWindow() override;
-  Hwnd DesktopWindow() override;
-  Hwnd NextWindow(Hwnd hwnd) override;
-  bool IsWindow(Hwnd hwnd) override;
-  bool IsWindowVisible(Hwnd hwnd) override;
-  bool IsIconic(Hwnd hwnd) override;
-  bool HasCaption(Hwnd hwnd) override;
+  Hwnd WindowInFront() override;
+  bool BringToFront(Hwnd hwnd) override;
+  Hwnd FocusedWindow() override;
+  Hwnd DesktopRoot() override;
+  Hwnd WindowBelow(Hwnd hwnd) override;
+  bool WindowExists(Hwnd hwnd) override;
+  bool WindowVisible(Hwnd hwnd) override;
+  bool WindowMinimised(Hwnd hwnd) override;
+  bool HasTitleBar(Hwnd hwnd) override;
   Rect WindowRect(Hwnd hwnd) override;
   std::string ClassName(Hwnd hwnd) override;
   ThreadId WindowThread(Hwnd hwnd) override;
   ProcessId WindowProcess(Hwnd hwnd) override;
-  void AttachThreadInput(ThreadId from, ThreadId to, bool attach) override;
-  void SetZOrder(Hwnd hwnd, ZPlace place) override;
-  void PlaceBehind(Hwnd hwnd, Hwnd above) override;
+  void ShareInputState(ThreadId from, ThreadId to, bool attach) override;
+  void SetStacking(Hwnd hwnd, ZPlace place) override;
+  void PlaceBelow(Hwnd hwnd, Hwnd above) override;
   void SetOwner(Hwnd hwnd, Hwnd owner) override;
-  void ShowWindow(Hwnd hwnd, ShowCmd cmd) override;
-  void EnumWindows(const std::function<bool(Hwnd)>& visit) override;
-  bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+  void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;
+  void ForEachWindow(const std::function<bool(Hwnd)>& visit) override;
+  bool SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
   bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
-  void DrawCaptionActive(Hwnd hwnd) override;
+  void DrawAsActive(Hwnd hwnd) override;
 
-  std::vector<ProcessEntry> Processes() override;
+  std::vector<ProcessEntry> RunningProcesses() override;
   std::string OwnExecutableName() override;
 
   InstanceClaim ClaimSingleInstance() override { return instance_.Claim(); }
@@ -63,33 +63,33 @@ class WinPlatform final : public Platform {
   void GrantForeground(ProcessId pid) override;
   bool RunsWithMoreRights(ProcessId pid) override;
 
-  bool AsyncKeyDown(int vk) override;
-  HookHandle InstallKeyboardHook() override;
-  void RemoveKeyboardHook(HookHandle hook) override;
-  std::intptr_t CallNextHook(HookHandle hook, int nCode, std::uint32_t wParam,
-                             const KeyEvent& ev) override;
-  std::int16_t VkKeyScan(char ch) override;
-  std::uintptr_t KeyboardLayout() override;
+  bool KeyHeldNow(int vk) override;
+  HookHandle InstallKeyHook() override;
+  void RemoveKeyHook(HookHandle hook) override;
+  std::intptr_t PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
+                          const KeyEvent& ev) override;
+  std::int16_t KeyForCharacter(char ch) override;
+  std::uintptr_t LayoutId() override;
   std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
   bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
-  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
+  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
-  void ShowForm() override;
+  void ShowView() override;
   void DestroySearchWindow() override;
-  Twips FormLeft() override { return form_.Left(); }
-  Twips FormTop() override { return form_.Top(); }
-  Twips FormWidth() override { return form_.Width(); }
-  Twips FormHeight() override { return form_.Height(); }
-  void SetFormTop(Twips top) override { form_.SetTop(top); }
-  void MoveForm(Twips left, Twips top, Twips width, Twips height) override {
+  Twips ViewLeft() override { return form_.Left(); }
+  Twips ViewTop() override { return form_.Top(); }
+  Twips ViewWidth() override { return form_.Width(); }
+  Twips ViewHeight() override { return form_.Height(); }
+  void SetViewTop(Twips top) override { form_.SetTop(top); }
+  void MoveView(Twips left, Twips top, Twips width, Twips height) override {
     form_.Move(left, top, width, height);
   }
-  WindowState FormState() override { return form_.State(); }
-  void SetFormState(WindowState state) override { form_.SetState(state); }
-  bool FormVisible() override;
-  void FormToFront() override;
+  WindowState ViewState() override { return form_.State(); }
+  void SetViewState(WindowState state) override { form_.SetState(state); }
+  bool ViewVisible() override;
+  void RaiseView() override;
   Twips ScreenWidth() override { return form_.ScreenWidth(); }
   Twips ScreenHeight() override { return form_.ScreenHeight(); }
   int TwipsPerPixelY() override { return form_.TwipsPerPixelY(); }
@@ -107,19 +107,19 @@ class WinPlatform final : public Platform {
   void SetEnabled(ControlRef c, bool enabled) override { form_.SetEnabled(c, enabled); }
   bool Visible(ControlRef c) override { return form_.Visible(c); }
   void SetVisible(ControlRef c, bool visible) override { form_.SetVisible(c, visible); }
-  Colour ForeColor(ControlRef c) override { return form_.ForeColor(c); }
-  void SetForeColor(ControlRef c, Colour colour) override { form_.SetForeColor(c, colour); }
+  Colour TextColour(ControlRef c) override { return form_.ForeColor(c); }
+  void SetTextColour(ControlRef c, Colour colour) override { form_.SetForeColor(c, colour); }
   Twips ControlTop(ControlRef c) override { return form_.ControlTop(c); }
   void SetControlTop(ControlRef c, Twips top) override { form_.SetControlTop(c, top); }
   bool SetTabStop(ControlRef c, bool on) override { return form_.SetTabStop(c, on); }
   bool SetFocus(ControlRef c) override { return form_.SetFocus(c); }
-  std::optional<ControlRef> ActiveControl() override { return form_.ActiveControl(); }
-  Hwnd ControlHwnd(ControlRef c) override;
+  std::optional<ControlRef> FocusedControl() override { return form_.ActiveControl(); }
+  Hwnd ControlWindow(ControlRef c) override;
 
-  int MessageBox(const std::string& text, int style, const std::string& title) override;
+  int ShowMessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override { form_.SetPointer(pointer); }
   void Beep() override;
-  bool ShellOpen(const std::string& target) override;
+  bool OpenAddress(const std::string& target) override;
 
   std::string BrowserUserCommand() override;
   std::string BrowserChosenHandler() override;
@@ -133,7 +133,7 @@ class WinPlatform final : public Platform {
   NewFile CreateNewFile(const std::string& path) override;
   void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override;
-  std::string Environment(const std::string& name) override;
+  std::string EnvironmentVariable(const std::string& name) override;
 
   bool ShowTrayIcon(const TrayChecks& checks) override { return tray_.Show(checks); }
   void RemoveTrayIcon() override { tray_.Remove(); }

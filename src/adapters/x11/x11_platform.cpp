@@ -200,7 +200,7 @@ std::string X11Platform::FontReport() const {
 
 // ---- clock, waiting and the event loop
 
-std::uint32_t X11Platform::TickCount() {
+std::uint32_t X11Platform::Milliseconds() {
   timespec ts{};
   clock_gettime(CLOCK_MONOTONIC, &ts);
   const std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000U +
@@ -212,13 +212,13 @@ void X11Platform::Sleep(std::uint32_t ms) {
   std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }
 
-void X11Platform::DoEvents() {
+void X11Platform::RunPendingEvents() {
   if (app_) {
     QCoreApplication::processEvents();
   }
 }
 
-void X11Platform::PostCode(Code code) {
+void X11Platform::Post(Code code) {
   QMetaObject::invokeMethod(
       &App(),
       [this, code] {
@@ -242,7 +242,7 @@ void X11Platform::StartTimer(std::uint32_t intervalMs) {
   timer_->start(static_cast<int>(intervalMs));
 }
 
-int X11Platform::RunEventLoop() {
+int X11Platform::RunUntilClosed() {
   if (!form_) {
     return 0;
   }
@@ -255,11 +255,11 @@ int X11Platform::RunEventLoop() {
 
 // ---- top-level windows and stacking order
 
-Hwnd X11Platform::ForegroundWindow() {
+Hwnd X11Platform::WindowInFront() {
   return X() != nullptr ? X()->ActiveWindow() : 0;
 }
 
-bool X11Platform::SetForegroundWindow(Hwnd hwnd) {
+bool X11Platform::BringToFront(Hwnd hwnd) {
   if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
     return false;
   }
@@ -269,7 +269,7 @@ bool X11Platform::SetForegroundWindow(Hwnd hwnd) {
   return X()->Activate(hwnd, kActivationWaitMs);
 }
 
-Hwnd X11Platform::FocusWindow() {
+Hwnd X11Platform::FocusedWindow() {
   if (!form_) {
     return 0;
   }
@@ -281,11 +281,11 @@ Hwnd X11Platform::FocusWindow() {
   return ref ? PseudoHandle(*ref) : FormHwnd();
 }
 
-Hwnd X11Platform::DesktopWindow() {
+Hwnd X11Platform::DesktopRoot() {
   return X() != nullptr ? X()->Root() : 0;
 }
 
-Hwnd X11Platform::NextWindow(Hwnd hwnd) {
+Hwnd X11Platform::WindowBelow(Hwnd hwnd) {
   if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
     return 0;
   }
@@ -311,14 +311,14 @@ Hwnd X11Platform::NextWindow(Hwnd hwnd) {
   return *(it - 1);
 }
 
-bool X11Platform::IsWindow(Hwnd hwnd) {
+bool X11Platform::WindowExists(Hwnd hwnd) {
   if (IsPseudo(hwnd)) {
     return form_ != nullptr;
   }
   return X() != nullptr && X()->Exists(hwnd);
 }
 
-bool X11Platform::IsWindowVisible(Hwnd hwnd) {
+bool X11Platform::WindowVisible(Hwnd hwnd) {
   if (IsPseudo(hwnd)) {
     return form_ != nullptr && form_->isVisible();
   }
@@ -329,17 +329,17 @@ bool X11Platform::IsWindowVisible(Hwnd hwnd) {
   return X()->Viewable(hwnd) || X()->Iconic(hwnd);
 }
 
-bool X11Platform::IsIconic(Hwnd hwnd) {
+bool X11Platform::WindowMinimised(Hwnd hwnd) {
   if (IsPseudo(hwnd) || X() == nullptr) {
     return false;
   }
   if (hwnd == FormHwnd()) {
-    return FormState() == WindowState::Minimised;
+    return ViewState() == WindowState::Minimised;
   }
   return X()->Iconic(hwnd);
 }
 
-bool X11Platform::HasCaption(Hwnd hwnd) {
+bool X11Platform::HasTitleBar(Hwnd hwnd) {
   return !IsPseudo(hwnd) && X() != nullptr && X()->HasTitleBar(hwnd);
 }
 
@@ -377,7 +377,7 @@ ProcessId X11Platform::WindowProcess(Hwnd hwnd) {
   return X()->Pid(hwnd);
 }
 
-void X11Platform::SetZOrder(Hwnd hwnd, ZPlace place) {
+void X11Platform::SetStacking(Hwnd hwnd, ZPlace place) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
     return;
   }
@@ -394,7 +394,7 @@ void X11Platform::SetZOrder(Hwnd hwnd, ZPlace place) {
   }
 }
 
-void X11Platform::PlaceBehind(Hwnd hwnd, Hwnd above) {
+void X11Platform::PlaceBelow(Hwnd hwnd, Hwnd above) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || above == 0) {
     return;
   }
@@ -409,12 +409,12 @@ void X11Platform::SetOwner(Hwnd hwnd, Hwnd owner) {
   X()->SetTransientFor(hwnd, owner == X()->Root() ? 0 : owner);
 }
 
-void X11Platform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
+void X11Platform::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
     return;
   }
   if (form_ && hwnd == FormHwnd()) {
-    SetFormState(cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal);
+    SetViewState(cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal);
     return;
   }
   if (cmd == ShowCmd::Minimise) {
@@ -424,7 +424,7 @@ void X11Platform::ShowWindow(Hwnd hwnd, ShowCmd cmd) {
   }
 }
 
-void X11Platform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
+void X11Platform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
   if (X() == nullptr) {
     return;
   }
@@ -436,7 +436,7 @@ void X11Platform::EnumWindows(const std::function<bool(Hwnd)>& visit) {
   }
 }
 
-bool X11Platform::SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam,
+bool X11Platform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
                                      std::uint32_t lParam, std::uint32_t timeoutMs) {
   if (hwnd != 0 && hwnd == FormHwnd()) {
     if (sink_ != nullptr) {
@@ -521,7 +521,7 @@ void X11Platform::OnFormDestroyed() {
 
 // ---- processes
 
-std::vector<ProcessEntry> X11Platform::Processes() {
+std::vector<ProcessEntry> X11Platform::RunningProcesses() {
   TraceStartup("process list");
   return ListProcesses("/proc", ::getuid());
 }
@@ -535,8 +535,8 @@ std::string X11Platform::OwnExecutableName() {
 
 InstanceLock& X11Platform::Lock() {
   if (!lock_) {
-    lock_ = std::make_unique<InstanceLock>(Environment("XDG_RUNTIME_DIR"), TempFolder(),
-                                           Environment("DISPLAY"));
+    lock_ = std::make_unique<InstanceLock>(EnvironmentVariable("XDG_RUNTIME_DIR"), TempFolder(),
+                                           EnvironmentVariable("DISPLAY"));
   }
   return *lock_;
 }
@@ -571,7 +571,7 @@ std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
   return vkCache_[keycode] - 1U;
 }
 
-std::uintptr_t X11Platform::KeyboardLayout() {
+std::uintptr_t X11Platform::LayoutId() {
   if (X() == nullptr) {
     return 0;
   }
@@ -623,7 +623,7 @@ bool X11Platform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   return X()->KeyGrabbedElsewhere(code, x);
 }
 
-bool X11Platform::AsyncKeyDown(int vk) {
+bool X11Platform::KeyHeldNow(int vk) {
   if (X() == nullptr) {
     return false;
   }
@@ -647,7 +647,7 @@ bool X11Platform::AsyncKeyDown(int vk) {
 
 void X11Platform::OnRecordedKey(const RecordedKey& key) {
   keyDown_[key.keycode] = !key.release;
-  KeyboardLayout();  // a layout switched meanwhile gives the keys new codes
+  LayoutId();  // a layout switched meanwhile gives the keys new codes
   if (installedHook_ == 0 || sink_ == nullptr) {
     return;
   }
@@ -659,7 +659,7 @@ void X11Platform::OnRecordedKey(const RecordedKey& key) {
   sink_->OnKeyboardHook(0, key.release ? 0x101 : 0x100, ev);
 }
 
-HookHandle X11Platform::InstallKeyboardHook() {
+HookHandle X11Platform::InstallKeyHook() {
   if (X() == nullptr) {
     return 0;
   }
@@ -678,18 +678,18 @@ HookHandle X11Platform::InstallKeyboardHook() {
   return installedHook_;
 }
 
-void X11Platform::RemoveKeyboardHook(HookHandle hook) {
+void X11Platform::RemoveKeyHook(HookHandle hook) {
   if (hook != 0 && hook == installedHook_) {
     installedHook_ = 0;
   }
 }
 
-std::int16_t X11Platform::VkKeyScan(char ch) {
+std::int16_t X11Platform::KeyForCharacter(char ch) {
   XTestInjector* i = Injector();
   return i != nullptr ? i->VkKeyScan(ch) : static_cast<std::int16_t>(-1);
 }
 
-std::uint32_t X11Platform::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
+std::uint32_t X11Platform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
   XTestInjector* i = Injector();
   return i != nullptr ? i->MapVirtualKey(code, mode) : 0;
 }
@@ -738,7 +738,7 @@ Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
   return h;
 }
 
-void X11Platform::ShowForm() {
+void X11Platform::ShowView() {
   TraceStartup("show window");
   if (!form_) {
     return;
@@ -771,20 +771,20 @@ void X11Platform::DestroySearchWindow() {
   }
 }
 
-Twips X11Platform::FormLeft() {
+Twips X11Platform::ViewLeft() {
   return form_ ? form_->Left() : 0;
 }
-Twips X11Platform::FormTop() {
+Twips X11Platform::ViewTop() {
   return form_ ? form_->Top() : 0;
 }
-Twips X11Platform::FormWidth() {
+Twips X11Platform::ViewWidth() {
   return form_ ? form_->Width() : 0;
 }
-Twips X11Platform::FormHeight() {
+Twips X11Platform::ViewHeight() {
   return form_ ? form_->Height() : 0;
 }
 
-void X11Platform::SetFormTop(Twips top) {
+void X11Platform::SetViewTop(Twips top) {
   if (!form_) {
     return;
   }
@@ -795,7 +795,7 @@ void X11Platform::SetFormTop(Twips top) {
   form_->SetTop(top);
 }
 
-void X11Platform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
+void X11Platform::MoveView(Twips left, Twips top, Twips width, Twips height) {
   if (!form_) {
     return;
   }
@@ -806,7 +806,7 @@ void X11Platform::MoveForm(Twips left, Twips top, Twips width, Twips height) {
   form_->MoveTo(left, top, width, height);
 }
 
-WindowState X11Platform::FormState() {
+WindowState X11Platform::ViewState() {
   if (!form_) {
     return WindowState::Normal;
   }
@@ -820,7 +820,7 @@ WindowState X11Platform::FormState() {
   return WindowState::Normal;
 }
 
-void X11Platform::SetFormState(WindowState state) {
+void X11Platform::SetViewState(WindowState state) {
   if (!form_) {
     return;
   }
@@ -836,11 +836,11 @@ void X11Platform::SetFormState(WindowState state) {
   }
 }
 
-bool X11Platform::FormVisible() {
+bool X11Platform::ViewVisible() {
   return form_ && form_->Shown();
 }
 
-void X11Platform::FormToFront() {
+void X11Platform::RaiseView() {
   if (!form_ || !form_->isVisible()) {
     return;
   }
@@ -918,10 +918,10 @@ void X11Platform::SetVisible(ControlRef c, bool visible) {
   }
 }
 
-Colour X11Platform::ForeColor(ControlRef c) {
+Colour X11Platform::TextColour(ControlRef c) {
   return form_ ? form_->ForeColor(c) : 0;
 }
-void X11Platform::SetForeColor(ControlRef c, Colour colour) {
+void X11Platform::SetTextColour(ControlRef c, Colour colour) {
   if (form_) {
     form_->SetForeColor(c, colour);
   }
@@ -930,7 +930,7 @@ void X11Platform::SetForeColor(ControlRef c, Colour colour) {
 Twips X11Platform::ControlTop(ControlRef c) {
   QWidget* w = form_ ? form_->Widget(c) : nullptr;
   if (w == nullptr || c.id == Control::Window) {
-    return FormTop();
+    return ViewTop();
   }
   return w->y() * kTwips;
 }
@@ -951,11 +951,11 @@ bool X11Platform::SetFocus(ControlRef c) {
   return form_ && form_->SetFocus(c);
 }
 
-std::optional<ControlRef> X11Platform::ActiveControl() {
+std::optional<ControlRef> X11Platform::FocusedControl() {
   return form_ ? form_->FocusedControl() : std::nullopt;
 }
 
-Hwnd X11Platform::ControlHwnd(ControlRef c) {
+Hwnd X11Platform::ControlWindow(ControlRef c) {
   if (!form_) {
     return 0;
   }
@@ -1005,7 +1005,7 @@ bool X11Platform::SetStartAtLogin(bool on) {
 
 // ---- user-interface services
 
-int X11Platform::MessageBox(const std::string& text, int style, const std::string& title) {
+int X11Platform::ShowMessageBox(const std::string& text, int style, const std::string& title) {
   App();
   // Parked off screen, the window would take a box over it out of sight too.
   QWidget* parent = form_ && form_->isVisible() && form_->Top() > 0 ? form_.get() : nullptr;
@@ -1097,12 +1097,12 @@ void X11Platform::Beep() {
   }
 }
 
-bool X11Platform::ShellOpen(const std::string& target) {
+bool X11Platform::OpenAddress(const std::string& target) {
   if (target.empty()) {
     return false;
   }
   if (StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")) {
-    return OpenWebAddress(target, Environment("BROWSER"));
+    return OpenWebAddress(target, EnvironmentVariable("BROWSER"));
   }
   if (target.find('/') != std::string::npos && IsExecutable(target)) {
     return StartDetached({target});
@@ -1115,8 +1115,8 @@ bool X11Platform::ShellOpen(const std::string& target) {
 std::string X11Platform::BrowserUserCommand() {
   // $BROWSER is the user's own choice and wins over the desktop's association.
   // Its first entry that names a program found here, as a search would use it.
-  const std::string path = Environment("PATH");
-  for (const std::string& entry : BrowserEntries(Environment("BROWSER"))) {
+  const std::string path = EnvironmentVariable("PATH");
+  for (const std::string& entry : BrowserEntries(EnvironmentVariable("BROWSER"))) {
     if (!ResolveExecutable(entry, path).empty()) {
       return entry;
     }
@@ -1137,7 +1137,7 @@ std::string X11Platform::ExecutableForDocument(const std::string& path) {
 }
 
 std::string X11Platform::ExecutableFromCommand(const std::string& commandLine) {
-  return ResolveExecutable(commandLine, Environment("PATH"));
+  return ResolveExecutable(commandLine, EnvironmentVariable("PATH"));
 }
 
 // ---- files
@@ -1149,7 +1149,7 @@ std::string X11Platform::ExecutableFolder() {
 }
 
 std::string X11Platform::TempFolder() {
-  const std::string t = Environment("TMPDIR");
+  const std::string t = EnvironmentVariable("TMPDIR");
   return WithSlash(t.empty() ? "/tmp" : t);
 }
 
@@ -1167,15 +1167,15 @@ void X11Platform::RemoveFile(const std::string& path) {
 }
 
 std::string X11Platform::UserConfigFolder() {
-  std::string base = Environment("XDG_CONFIG_HOME");
+  std::string base = EnvironmentVariable("XDG_CONFIG_HOME");
   // XDG base directories ignore a relative path there.
   if (!base.starts_with('/')) {
-    base = Environment("HOME") + "/.config";
+    base = EnvironmentVariable("HOME") + "/.config";
   }
   return WithSlash(base) + "varnel/";
 }
 
-std::string X11Platform::Environment(const std::string& name) {
+std::string X11Platform::EnvironmentVariable(const std::string& name) {
   const char* v = std::getenv(name.c_str());
   return v != nullptr ? v : "";
 }

@@ -38,38 +38,38 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
 
   void SetEventSink(PlatformEvents* sink) override { sink_ = sink; }
 
-  std::uint32_t TickCount() override;
+  std::uint32_t Milliseconds() override;
   void Sleep(std::uint32_t ms) override;
-  void DoEvents() override;
-  void PostCode(Code code) override;
+  void RunPendingEvents() override;
+  void Post(Code code) override;
   void StartTimer(std::uint32_t intervalMs) override;
-  int RunEventLoop() override;
+  int RunUntilClosed() override;
 
-  Hwnd ForegroundWindow() override;
-  bool SetForegroundWindow(Hwnd hwnd) override;
-  Hwnd FocusWindow() override;
-  Hwnd DesktopWindow() override;
-  Hwnd NextWindow(Hwnd hwnd) override;
-  bool IsWindow(Hwnd hwnd) override;
-  bool IsWindowVisible(Hwnd hwnd) override;
-  bool IsIconic(Hwnd hwnd) override;
-  bool HasCaption(Hwnd hwnd) override;
+  Hwnd WindowInFront() override;
+  bool BringToFront(Hwnd hwnd) override;
+  Hwnd FocusedWindow() override;
+  Hwnd DesktopRoot() override;
+  Hwnd WindowBelow(Hwnd hwnd) override;
+  bool WindowExists(Hwnd hwnd) override;
+  bool WindowVisible(Hwnd hwnd) override;
+  bool WindowMinimised(Hwnd hwnd) override;
+  bool HasTitleBar(Hwnd hwnd) override;
   Rect WindowRect(Hwnd hwnd) override;
   std::string ClassName(Hwnd hwnd) override;
   ThreadId WindowThread(Hwnd hwnd) override;
   ProcessId WindowProcess(Hwnd hwnd) override;
-  void AttachThreadInput(ThreadId, ThreadId, bool) override {}  // X has no such sharing
-  void SetZOrder(Hwnd hwnd, ZPlace place) override;
-  void PlaceBehind(Hwnd hwnd, Hwnd above) override;
+  void ShareInputState(ThreadId, ThreadId, bool) override {}  // X has no such sharing
+  void SetStacking(Hwnd hwnd, ZPlace place) override;
+  void PlaceBelow(Hwnd hwnd, Hwnd above) override;
   void SetOwner(Hwnd hwnd, Hwnd owner) override;
-  void ShowWindow(Hwnd hwnd, ShowCmd cmd) override;
-  void EnumWindows(const std::function<bool(Hwnd)>& visit) override;
-  bool SendMessageTimeout(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+  void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;
+  void ForEachWindow(const std::function<bool(Hwnd)>& visit) override;
+  bool SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
   bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
-  void DrawCaptionActive(Hwnd) override {}  // the window manager draws the frames
+  void DrawAsActive(Hwnd) override {}  // the window manager draws the frames
 
-  std::vector<ProcessEntry> Processes() override;
+  std::vector<ProcessEntry> RunningProcesses() override;
   std::string OwnExecutableName() override;
 
   InstanceClaim ClaimSingleInstance() override;
@@ -78,32 +78,32 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   void GrantForeground(ProcessId) override {}                    // no foreground lock to lift on X
   bool RunsWithMoreRights(ProcessId) override { return false; }  // any client may send to any
 
-  bool AsyncKeyDown(int vk) override;
-  std::uintptr_t KeyboardLayout() override;
+  bool KeyHeldNow(int vk) override;
+  std::uintptr_t LayoutId() override;
   std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
   bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
-  HookHandle InstallKeyboardHook() override;
-  void RemoveKeyboardHook(HookHandle hook) override;
-  std::intptr_t CallNextHook(HookHandle, int, std::uint32_t, const KeyEvent&) override {
+  HookHandle InstallKeyHook() override;
+  void RemoveKeyHook(HookHandle hook) override;
+  std::intptr_t PassKeyOn(HookHandle, int, std::uint32_t, const KeyEvent&) override {
     return 0;  // recorded events cannot be held back, so nothing follows
   }
-  std::int16_t VkKeyScan(char ch) override;
-  std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode) override;
+  std::int16_t KeyForCharacter(char ch) override;
+  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
-  void ShowForm() override;
+  void ShowView() override;
   void DestroySearchWindow() override;
-  Twips FormLeft() override;
-  Twips FormTop() override;
-  Twips FormWidth() override;
-  Twips FormHeight() override;
-  void SetFormTop(Twips top) override;
-  void MoveForm(Twips left, Twips top, Twips width, Twips height) override;
-  WindowState FormState() override;
-  void SetFormState(WindowState state) override;
-  bool FormVisible() override;
-  void FormToFront() override;
+  Twips ViewLeft() override;
+  Twips ViewTop() override;
+  Twips ViewWidth() override;
+  Twips ViewHeight() override;
+  void SetViewTop(Twips top) override;
+  void MoveView(Twips left, Twips top, Twips width, Twips height) override;
+  WindowState ViewState() override;
+  void SetViewState(WindowState state) override;
+  bool ViewVisible() override;
+  void RaiseView() override;
   Twips ScreenWidth() override;
   Twips ScreenHeight() override;
   int TwipsPerPixelY() override { return 15; }
@@ -119,19 +119,19 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   void SetEnabled(ControlRef c, bool enabled) override;
   bool Visible(ControlRef c) override;
   void SetVisible(ControlRef c, bool visible) override;
-  Colour ForeColor(ControlRef c) override;
-  void SetForeColor(ControlRef c, Colour colour) override;
+  Colour TextColour(ControlRef c) override;
+  void SetTextColour(ControlRef c, Colour colour) override;
   Twips ControlTop(ControlRef c) override;
   void SetControlTop(ControlRef c, Twips top) override;
   bool SetTabStop(ControlRef c, bool on) override;
   bool SetFocus(ControlRef c) override;
-  std::optional<ControlRef> ActiveControl() override;
-  Hwnd ControlHwnd(ControlRef c) override;
+  std::optional<ControlRef> FocusedControl() override;
+  Hwnd ControlWindow(ControlRef c) override;
 
-  int MessageBox(const std::string& text, int style, const std::string& title) override;
+  int ShowMessageBox(const std::string& text, int style, const std::string& title) override;
   void SetMousePointer(int pointer) override;
   void Beep() override;
-  bool ShellOpen(const std::string& target) override;
+  bool OpenAddress(const std::string& target) override;
 
   std::string BrowserUserCommand() override;
   std::string BrowserChosenHandler() override;
@@ -145,7 +145,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   NewFile CreateNewFile(const std::string& path) override;
   void RemoveFile(const std::string& path) override;
   std::string UserConfigFolder() override;
-  std::string Environment(const std::string& name) override;
+  std::string EnvironmentVariable(const std::string& name) override;
 
   bool ShowTrayIcon(const TrayChecks& checks) override;
   void RemoveTrayIcon() override;

@@ -1,0 +1,55 @@
+// What the system tells the program.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include "domain/codes.h"
+#include "domain/controls.h"
+#include "domain/keys.h"
+#include "ports/tray.h"
+#include "ports/windows.h"
+
+namespace varnel {
+
+// Events that the platform delivers to the program, always on the user-interface thread
+// and never from inside another call unless that call yields.
+class PlatformEvents {
+ public:
+  // A code posted with Platform::Post, after the event that posted it has finished.
+  virtual void OnDeferredCode(Code code) = 0;
+  // A window message sent to the search window by another instance.
+  virtual void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
+  // A phrase handed over by `varnel --command`.
+  virtual void OnCommandPhrase(const std::string& phrase) = 0;
+  // The search window's timer.
+  virtual void OnTimer() = 0;
+  // The global keyboard hook. Returns non-zero to swallow the event; otherwise returns the
+  // result of Platform::PassKeyOn. Must be quick: nothing slow, no allocation. A platform
+  // may call it on a thread of its own, so it may only read state kept in atomics, ask
+  // WindowInFront and KeyHeldNow, call PassKeyOn, and post with Post.
+  virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
+
+  // Search window events.
+  virtual void OnResize() = 0;      // size or state changed (minimised included)
+  virtual void OnDeactivate() = 0;  // the window lost the activation
+  virtual void OnUnload() = 0;      // the user closed the window; the program ends after it
+  // The user asks to close the window (close box, Alt+F4). True lets the close go on
+  // (OnUnload follows); false keeps the window loaded.
+  virtual bool OnCloseRequest() = 0;
+  // An entry of the tray icon's menu was chosen.
+  virtual void OnTrayEntry(TrayEntry entry) = 0;
+  virtual void OnKeyPress(int& ch) = 0;  // typed character, before the focused control; 0 drops it
+  // Key pressed, before the focused control (auto-repeats left out); mask as for OnKeyUp.
+  virtual void OnKeyDown(int /*key*/, int /*mask*/) {}
+  virtual void OnKeyUp(int key, int mask) = 0;    // key released; mask Shift 1, Ctrl 2, Alt 4
+  virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or DoIt
+  virtual void OnDblClick() = 0;                  // double click on the form's background
+  // FindButton and DoIt clicks; Scope(i) whenever it becomes selected (also when code
+  // sets its value); VoiceCommands whenever its value changes (also when code sets it).
+  virtual void OnClick(ControlRef control) = 0;
+
+ protected:
+  ~PlatformEvents() = default;
+};
+
+}  // namespace varnel
