@@ -123,11 +123,11 @@ Result Measure(const Scenario& s, InstructionCounter& counter) {
   // queue can be drained between batches without running the program's handlers.
   FakeWindow box;
   box.thread = 1;
-  p.state.searchWindow = pf.AddWindow(box);
+  p.window.handle = pf.AddWindow(box);
   FakeWindow app;
   app.thread = 2;
   const varnel::Hwnd other = pf.AddWindow(app);
-  pf.UserActivate(s.boxInFront ? p.state.searchWindow.load() : other);
+  pf.UserActivate(s.boxInFront ? p.window.handle.load() : other);
   p.hook.HookKeyboard();
   pf.SetKeyDown(varnel::vk::Shift, (s.mask & varnel::kMaskShift) != 0);
   pf.SetKeyDown(varnel::vk::Control, (s.mask & varnel::kMaskCtrl) != 0);

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "core/ini_file.h"
-#include "core/program_state.h"
 #include "core/settings.h"
 
 namespace {
@@ -37,15 +36,13 @@ int main() {
   double firstRead = 0;
   double firstWrite = 0;
   for (int keys : {1, 100, 10000}) {
-    varnel::ProgramState state;
-    state.cfgFile = (dir / ("Varnel" + std::to_string(keys) + ".cfg")).string();
+    varnel::Settings settings((dir / ("Varnel" + std::to_string(keys) + ".cfg")).string());
     varnel::IniFile file;
     for (int k = 1; k < keys; ++k) {
       file.Set("Filler", "Key" + std::to_string(k), "some value");
     }
     file.Set("History", "SearchHistory", "cheap flights");
-    file.Save(state.cfgFile);
-    varnel::Settings settings(state);
+    file.Save(settings.file);
 
     const int reps = keys >= 10000 ? 50 : 500;
     std::size_t sink = 0;
@@ -56,7 +53,7 @@ int main() {
       firstRead = read, firstWrite = write;
     }
     std::printf("%8d %10.1f %12.1f %8.1f %12.1f %8.1f%s\n", keys,
-                static_cast<double>(fs::file_size(state.cfgFile)) / 1024.0, read, read / firstRead,
+                static_cast<double>(fs::file_size(settings.file)) / 1024.0, read, read / firstRead,
                 write, write / firstWrite, sink == 0 ? "?" : "");
   }
   std::printf("\nwrites go through a temporary file, a sync to disk and a rename\n");

@@ -1,13 +1,14 @@
 #include "core/browser.h"
 
+#include "core/summoning.h"
+#include "core/window_utils.h"
+
 #include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <random>
 #include <string_view>
-
-#include "core/program.h"
 
 namespace varnel {
 
@@ -78,45 +79,44 @@ std::string CutAtLastDot(const std::string& text) {
 void Browser::LaunchBrowser() {
   const std::string path = GetDefaultBrowser();
   if (path.empty()) {
-    p_.summoning.ShowMessage("Unable to locate default browser.", kMbIconInformation, "");
+    summoning_.ShowMessage("Unable to locate default browser.", kMbIconInformation, "");
     return;
   }
-  if (p_.winutil.FindProcess(path, false, true) != 0) {
+  if (winutil_.FindProcess(path, false, true) != 0) {
     return;  // already running: its window has come to the front
   }
-  if (!p_.platform.OpenAddress(path)) {
+  if (!launcher_.OpenAddress(path)) {
     // The beep is heard even when the window is parked and the message cannot show.
-    p_.platform.Beep();
-    p_.summoning.ShowMessage(kBrowserNotStarted, kMbIconInformation, "");
+    view_.Beep();
+    summoning_.ShowMessage(kBrowserNotStarted, kMbIconInformation, "");
   }
 }
 
 std::string Browser::GetDefaultBrowser() {
-  Platform& pf = p_.platform;
-  const bool windowsRules = pf.WindowsCommandLines();
+  const bool windowsRules = launcher_.WindowsCommandLines();
   // Turns one source's command line into the executable path, "" when it names none.
   auto executable = [&](const std::string& command) -> std::string {
     if (windowsRules) {
       std::string c = WithoutQuotes(command);
       return ContainsExe(c) ? c : std::string();
     }
-    return command.empty() ? std::string() : pf.ExecutableFromCommand(command);
+    return command.empty() ? std::string() : launcher_.ExecutableFromCommand(command);
   };
 
-  std::string c = executable(pf.BrowserUserCommand());
+  std::string c = executable(launcher_.BrowserUserCommand());
   if (c.empty()) {
-    const std::string handler = pf.BrowserChosenHandler();
+    const std::string handler = launcher_.BrowserChosenHandler();
     if (!handler.empty()) {
-      c = executable(pf.BrowserHandlerCommand(handler));
+      c = executable(launcher_.BrowserHandlerCommand(handler));
     }
   }
   if (c.empty()) {
     const std::string temp = MakeTempFile(".htm", true);
     if (!temp.empty()) {
-      const std::string found = TrimNull(pf.ExecutableForDocument(temp));
+      const std::string found = TrimNull(launcher_.ExecutableForDocument(temp));
       // The association already names an executable; only other systems need it parsed.
       c = windowsRules ? found : executable(found);
-      pf.RemoveFile(temp);
+      paths_.RemoveFile(temp);
     }
   }
   if (windowsRules && !c.empty()) {
@@ -127,13 +127,13 @@ std::string Browser::GetDefaultBrowser() {
     }
   }
   if (c.empty()) {
-    pf.Beep();
+    view_.Beep();
   }
   return c;
 }
 
 std::string Browser::MakeTempFile(const std::string& extension, bool create) {
-  const std::string folder = p_.platform.TempFolder();
+  const std::string folder = paths_.TempFolder();
   std::random_device rd;
   std::mt19937_64 rng((static_cast<std::uint64_t>(rd()) << 32) ^ rd());
   constexpr int kAttempts = 64;
@@ -150,7 +150,7 @@ std::string Browser::MakeTempFile(const std::string& extension, bool create) {
       return name;
     }
     // Exclusive creation: never open a file somebody else placed under that name.
-    switch (p_.platform.CreateNewFile(name)) {
+    switch (paths_.CreateNewFile(name)) {
       case NewFile::Created:
         return name;
       case NewFile::Exists:

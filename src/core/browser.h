@@ -3,9 +3,14 @@
 
 #include <string>
 
+#include "ports/launcher.h"
+#include "ports/search_view.h"
+#include "ports/system_paths.h"
+
 namespace varnel {
 
-class Program;
+class Summoning;
+class WindowUtils;
 
 // Said when no program could be started to open a search or the browser.
 inline constexpr const char* kBrowserNotStarted = "Unable to start a web browser.";
@@ -18,7 +23,9 @@ std::string CutAtLastDot(const std::string& text);
 
 class Browser {
  public:
-  explicit Browser(Program& program) : p_(program) {}
+  Browser(SearchView& view, Launcher& launcher, SystemPaths& paths, Summoning& summoning,
+          WindowUtils& winutil)
+      : view_(view), launcher_(launcher), paths_(paths), summoning_(summoning), winutil_(winutil) {}
 
   // Brings the running default browser forward, or starts it; says so when it cannot.
   void LaunchBrowser();
@@ -29,7 +36,11 @@ class Browser {
   std::string MakeTempFile(const std::string& extension, bool create);
 
  private:
-  Program& p_;
+  SearchView& view_;
+  Launcher& launcher_;
+  SystemPaths& paths_;
+  Summoning& summoning_;
+  WindowUtils& winutil_;
 };
 
 }  // namespace varnel

@@ -5,7 +5,7 @@
 
 namespace varnel {
 
-ChordKeys LocateChordKeys(const SummonChord& chord, Platform& platform) {
+ChordKeys LocateChordKeys(const SummonChord& chord, KeyboardLayout& layout) {
   ChordKeys keys;
   if (chord.character == 0) {
     keys.places[0] = KeyPlace{chord.vk, 0, 0};
@@ -13,7 +13,7 @@ ChordKeys LocateChordKeys(const SummonChord& chord, Platform& platform) {
     return keys;
   }
   std::array<KeyPlace, kMaxKeyPlaces> found{};
-  const std::size_t n = std::min(platform.LocateCharacter(chord.character, found), found.size());
+  const std::size_t n = std::min(layout.LocateCharacter(chord.character, found), found.size());
   for (std::size_t i = 0; i < n; ++i) {
     if ((found[i].mods & kLayoutCharMods) == 0) {
       keys.places[keys.count++] = found[i];

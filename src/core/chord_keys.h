@@ -2,12 +2,12 @@
 #pragma once
 
 #include "domain/summon_chord.h"
-#include "ports/platform.h"
+#include "ports/keyboard_layout.h"
 
 namespace varnel {
 
 // The keys that make the chord's key in the current layout; none when the layout cannot
 // type its character without AltGr or the like.
-ChordKeys LocateChordKeys(const SummonChord& chord, Platform& platform);
+ChordKeys LocateChordKeys(const SummonChord& chord, KeyboardLayout& layout);
 
 }  // namespace varnel

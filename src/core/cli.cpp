@@ -5,7 +5,6 @@
 #include "core/browser.h"
 #include "core/command_phrase.h"
 #include "core/config_path.h"
-#include "core/program_state.h"
 #include "core/settings.h"
 #include "core/summon_setting.h"
 #include "domain/scopes.h"
@@ -192,9 +191,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
 
   switch (p.mode) {
     case Mode::Help: {
-      ProgramState state;
-      state.cfgFile = ResolveConfigFile(platform);
-      Settings settings(state);
+      Settings settings(ResolveConfigFile(platform));
       const SummonSetting summon = ReadSummonSetting(settings);
       out << kUsage << "Without arguments varnel starts the resident search window ("
           << ChordText(summon.chord) << " summons it; Summon= in the [Keys] section of the\n"
@@ -218,22 +215,20 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
         err << "varnel: " << kBrowserNotStarted << '\n';
         return kFailure;
       }
-      ProgramState state;
+      Settings settings;
       if (search.history) {
-        state.cfgFile = ResolveConfigFile(platform);
-        Settings(state).SaveHistory(*search.history);
+        settings.file = ResolveConfigFile(platform);
+        settings.SaveHistory(*search.history);
       }
       // The search went out, but a history that was not kept is a failure to report.
-      if (state.settingsProblem != FileProblem::None) {
-        err << "varnel: " << SettingsProblemLine(state.settingsProblem, state.cfgFile) << '\n';
+      if (settings.problem != FileProblem::None) {
+        err << "varnel: " << SettingsProblemLine(settings.problem, settings.file) << '\n';
         return kFailure;
       }
       return 0;
     }
     case Mode::History: {
-      ProgramState state;
-      state.cfgFile = ResolveConfigFile(platform);
-      out << Settings(state).LoadHistory() << '\n';
+      out << Settings(ResolveConfigFile(platform)).LoadHistory() << '\n';
       return 0;
     }
     case Mode::Command:

@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-#include "core/program.h"
 #include "core/settings.h"
 #include "domain/codes.h"
 #include "domain/command_table.h"
@@ -123,9 +122,7 @@ int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const s
     err << "varnel: unknown command phrase: \"" << phrase << "\"\n";
     return 2;
   }
-  ProgramState state;
-  state.cfgFile = cfgFile;
-  Settings settings(state);
+  Settings settings(cfgFile);
   const auto recorded = static_cast<Hwnd>(settings.ReadIniLong("Application", "AppHwnd", 0));
   const Hwnd published = platform.PublishedInstanceWindow();
   const auto processes = platform.RunningProcesses();
@@ -163,19 +160,6 @@ int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const s
   }
   err << "varnel: no running instance to take the command\n";
   return 1;
-}
-
-void Program::OnCommandPhrase(const std::string& phrase) {
-  const auto recognition = MatchCommandPhrase(phrase);
-  if (!recognition) {
-    return;
-  }
-  // Without the voice form, an unregistered one carries the command out; switching the
-  // voice commands on later registers that same form.
-  if (!vox) {
-    vox = std::make_unique<VoiceCommandSession>(*this);
-  }
-  vox->OnCommandRecognize(*recognition);
 }
 
 }  // namespace varnel

@@ -59,11 +59,11 @@ void MakeUserFolder(const std::string& folder) {
 
 }  // namespace
 
-std::string ResolveConfigFile(Platform& platform) {
+std::string ResolveConfigFile(SystemPaths& platform) {
   return ResolveConfigFile(platform, kPlatformRule);
 }
 
-std::string ResolveConfigFile(Platform& platform, ConfigRule rule) {
+std::string ResolveConfigFile(SystemPaths& platform, ConfigRule rule) {
   if (std::string env = platform.EnvironmentVariable("VARNEL_CFG"); !env.empty()) {
     return env;
   }

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ports/platform.h"
+#include "ports/system_paths.h"
 
 namespace varnel {
 
@@ -20,7 +20,7 @@ enum class ConfigRule : std::uint8_t {
 
 // $VARNEL_CFG when set; else by the platform's rule. The user's configuration folder is
 // created when it is chosen and missing.
-std::string ResolveConfigFile(Platform& platform);
-std::string ResolveConfigFile(Platform& platform, ConfigRule rule);
+std::string ResolveConfigFile(SystemPaths& platform);
+std::string ResolveConfigFile(SystemPaths& platform, ConfigRule rule);
 
 }  // namespace varnel

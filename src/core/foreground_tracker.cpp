@@ -1,6 +1,10 @@
 #include "core/foreground_tracker.h"
 
-#include "core/program.h"
+#include "core/keyboard_hook.h"
+#include "core/search_window.h"
+#include "core/voice_activation.h"
+#include "core/window_utils.h"
+
 #include "domain/codes.h"
 
 namespace varnel {
@@ -14,81 +18,76 @@ void ForegroundTracker::FollowForeground() {
 }
 
 void ForegroundTracker::TrackForeground() {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
-  const Hwnd fg = pf.WindowInFront();
-  const Hwnd focus = pf.FocusedWindow();
-  const Hwnd desktop = pf.DesktopRoot();
+  const Hwnd fg = desktop_.WindowInFront();
+  const Hwnd focus = desktop_.FocusedWindow();
+  const Hwnd desktop = desktop_.DesktopRoot();
 
-  if (fg != desktop && fg != 0 && fg != st.lastApp && fg != st.searchWindow) {
-    if (st.lastApp == 0 || st.previousApp == 0) {
-      st.lastApp = fg;
-      st.previousApp = fg;
-    } else if (pf.WindowThread(fg) != pf.WindowThread(st.lastApp)) {
-      st.previousApp = st.lastApp;
-      st.lastApp = fg;
+  if (fg != desktop && fg != 0 && fg != lastApp && fg != window_.handle) {
+    if (lastApp == 0 || previousApp == 0) {
+      lastApp = fg;
+      previousApp = fg;
+    } else if (desktop_.WindowThread(fg) != desktop_.WindowThread(lastApp)) {
+      previousApp = lastApp;
+      lastApp = fg;
     }
     // Another window of the same thread (a dialog of the same application) changes nothing.
   }
 
-  if (st.inMsgBox || pf.ViewTop() == kParkedTop) {
+  if (window_.inMessageBox || view_.ViewTop() == kParkedTop) {
     return;
   }
 
-  if (fg != 0 && fg != st.searchWindow) {
-    st.searchFront = false;
+  if (fg != 0 && fg != window_.handle) {
+    searchInFront = false;
     return;
   }
   // The actions below run once per activation of the search window.
-  if (st.searchFront) {
+  if (searchInFront) {
     return;
   }
-  st.searchFront = true;
+  searchInFront = true;
   CheckPellar();
-  if (fg == 0 || p_.window.Keyboard()) {
+  if (fg == 0 || window_.Keyboard()) {
     return;
   }
   const ControlRef terms{Control::Terms, 0};
-  if (focus == pf.ControlWindow(terms) || p_.hook.IsKeyDown(kVkAlt) != 0) {
+  if (focus == view_.ControlWindow(terms) || hook_.IsKeyDown(kVkAlt) != 0) {
     return;
   }
-  pf.SetFocus(terms);
+  view_.SetFocus(terms);
 }
 
 void ForegroundTracker::CheckPellar() {
-  Platform& pf = p_.platform;
   const ControlRef vox{Control::VoiceCommands, 0};
-  if (p_.winutil.FindAppWindow(kModePellarMain) != 0) {
-    pf.SetVisible(vox, false);
-    if (p_.state.voxActive) {
-      p_.voice.SetVoiceCommands(false);
+  if (winutil_.FindAppWindow(kModePellarMain) != 0) {
+    view_.SetVisible(vox, false);
+    if (voice_.active) {
+      voice_.SetVoiceCommands(false);
     }
   } else {
-    pf.SetVisible(vox, true);
+    view_.SetVisible(vox, true);
   }
 }
 
 void ForegroundTracker::SnapBack() {
-  Platform& pf = p_.platform;
-  const ProgramState& st = p_.state;
-  const Hwnd fg = pf.WindowInFront();
-  Hwnd target = st.previousApp;
+  const Hwnd fg = desktop_.WindowInFront();
+  Hwnd target = previousApp;
 
-  if (target == 0 || target == fg || !pf.WindowVisible(target)) {
+  if (target == 0 || target == fg || !desktop_.WindowVisible(target)) {
     // The parked search window is visible to the system but off screen: never hand it the
     // foreground.
-    const bool parked = st.formLoaded && pf.ViewTop() == kParkedTop;
+    const bool parked = window_.loaded && view_.ViewTop() == kParkedTop;
     Hwnd found = 0;
     Hwnd cur = fg;
     for (int step = 0; step < kZOrderStepLimit; ++step) {
-      cur = pf.WindowBelow(cur);
+      cur = desktop_.WindowBelow(cur);
       if (cur == 0) {
         break;
       }
-      if (cur == fg || (parked && cur == st.searchWindow)) {
+      if (cur == fg || (parked && cur == window_.handle)) {
         continue;
       }
-      if (pf.WindowVisible(cur) && pf.HasTitleBar(cur)) {
+      if (desktop_.WindowVisible(cur) && desktop_.HasTitleBar(cur)) {
         found = cur;
         break;
       }
@@ -96,16 +95,16 @@ void ForegroundTracker::SnapBack() {
     target = found;
   }
   if (target == 0) {
-    target = p_.winutil.FindAppWindow(kModePellarMain);
+    target = winutil_.FindAppWindow(kModePellarMain);
   }
   if (target == 0) {
     return;
   }
-  if (pf.WindowMinimised(target)) {
-    pf.ChangeWindowState(target, ShowCmd::Restore);
-    p_.winutil.WaitMs(0, true);
+  if (desktop_.WindowMinimised(target)) {
+    desktop_.ChangeWindowState(target, ShowCmd::Restore);
+    winutil_.WaitMs(0, true);
   }
-  p_.winutil.ForceForeground(target, true);
+  winutil_.ForceForeground(target, true);
 }
 
 }  // namespace varnel

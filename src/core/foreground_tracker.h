@@ -1,21 +1,42 @@
 // Remembering the applications the user came from, and Snap Back.
 #pragma once
 
+#include "ports/desktop.h"
+#include "ports/search_view.h"
 namespace varnel {
 
-class Program;
+class KeyboardHook;
+class VoiceActivation;
+class SearchWindow;
+class WindowUtils;
 
 class ForegroundTracker {
  public:
-  explicit ForegroundTracker(Program& program) : p_(program) {}
+  ForegroundTracker(Desktop& desktop, SearchView& view, KeyboardHook& hook, VoiceActivation& voice,
+                    SearchWindow& window, WindowUtils& winutil)
+      : desktop_(desktop),
+        view_(view),
+        hook_(hook),
+        voice_(voice),
+        window_(window),
+        winutil_(winutil) {}
 
   void FollowForeground();
   void TrackForeground();
   void CheckPellar();
   void SnapBack();
 
+  Hwnd lastApp = 0;            // the application last in front, where Snap Back returns
+  Hwnd previousApp = 0;        // the one before it
+  bool searchInFront = false;  // the search window was in front at the last look
+
  private:
-  Program& p_;
+  Desktop& desktop_;
+  SearchView& view_;
+  KeyboardHook& hook_;
+  VoiceActivation& voice_;
+  SearchWindow& window_;
+  WindowUtils& winutil_;
 };
 
 }  // namespace varnel

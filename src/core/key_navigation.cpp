@@ -1,9 +1,12 @@
 #include "core/key_navigation.h"
 
+#include "core/search_actions.h"
+#include "core/window_utils.h"
+
 #include <array>
 
-#include "core/program.h"
 #include "domain/codes.h"
+#include "domain/key_masks.h"
 #include "domain/utf8.h"
 
 namespace varnel {
@@ -21,8 +24,7 @@ constexpr int kKey6 = 54;
 }  // namespace
 
 void KeyNavigation::CycleFocus() {
-  Platform& pf = p_.platform;
-  const std::optional<ControlRef> active = pf.FocusedControl();
+  const std::optional<ControlRef> active = view_.FocusedControl();
   const Control from = active ? active->id : Control::Window;
 
   // The cycle: terms, dates, voice check box (while shown), scopes, and back to the terms.
@@ -49,37 +51,36 @@ void KeyNavigation::CycleFocus() {
   std::optional<ControlRef> focused;
   for (std::size_t tries = 0; tries < cycle.size() && !focused; ++tries) {
     const ControlRef target = cycle[(next + tries) % cycle.size()];
-    if (target.id == Control::VoiceCommands && !pf.Visible(target)) {
+    if (target.id == Control::VoiceCommands && !view_.Visible(target)) {
       continue;
     }
-    if (pf.SetFocus(target)) {
+    if (view_.SetFocus(target)) {
       focused = target;
     }
   }
   if (focused && focused->id == Control::Terms) {
     SelectAllText(kTerms, true);
   } else {
-    pf.SetSelection(kTerms, pf.SelStart(kTerms), 0);
+    view_.SetSelection(kTerms, view_.SelStart(kTerms), 0);
   }
 }
 
 void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
-  Platform& pf = p_.platform;
-  if (pf.SelLength(control) == 0) {
-    pf.SetSelection(control, 0, Utf16Length(pf.Text(control)));
+  if (view_.SelLength(control) == 0) {
+    view_.SetSelection(control, 0, Utf16Length(view_.Text(control)));
   }
   if (focus) {
-    pf.SetFocus(control);
+    view_.SetFocus(control);
   }
 }
 
 void KeyNavigation::HandleCharacter(int& keyAscii) {
   if (keyAscii == kCharEnter) {
     keyAscii = 0;
-    p_.search.DoSearch();
+    search_.DoSearch();
   } else if (keyAscii == kCharEscape) {
     keyAscii = 0;
-    p_.winutil.HideSearchWindow();
+    winutil_.HideSearchWindow();
   }
 }
 
@@ -105,19 +106,19 @@ void KeyNavigation::KeyWentUp(int keyCode, int shift) {
       SelectAllText(kTerms, true);
     }
   } else if (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt) {
-    p_.platform.SetValue({Control::DateRange, keyCode - kKey1}, 1);
+    view_.SetValue({Control::DateRange, keyCode - kKey1}, 1);
   }
 }
 
 void KeyNavigation::PointerOverBackground() {
-  if (p_.platform.TextColour(kDoIt) != kHeadingBlue) {
-    p_.platform.SetTextColour(kDoIt, kHeadingBlue);
+  if (view_.TextColour(kDoIt) != kHeadingBlue) {
+    view_.SetTextColour(kDoIt, kHeadingBlue);
   }
 }
 
 void KeyNavigation::PointerOverDoIt() {
-  if (p_.platform.TextColour(kDoIt) != kHoverGreen) {
-    p_.platform.SetTextColour(kDoIt, kHoverGreen);
+  if (view_.TextColour(kDoIt) != kHoverGreen) {
+    view_.SetTextColour(kDoIt, kHoverGreen);
   }
 }
 

@@ -1,15 +1,17 @@
 // Keyboard navigation inside the search window and the hover colours of "DO IT".
 #pragma once
 
-#include "ports/platform.h"
+#include "ports/search_view.h"
 
 namespace varnel {
 
-class Program;
+class SearchActions;
+class WindowUtils;
 
 class KeyNavigation {
  public:
-  explicit KeyNavigation(Program& program) : p_(program) {}
+  KeyNavigation(SearchView& view, SearchActions& search, WindowUtils& winutil)
+      : view_(view), search_(search), winutil_(winutil) {}
 
   void CycleFocus();
   void SelectAllText(ControlRef control, bool focus);
@@ -24,7 +26,9 @@ class KeyNavigation {
   // was let go first. Key 0: none pending.
   int chordKey_ = 0;
   int chordMask_ = 0;
-  Program& p_;
+  SearchView& view_;
+  SearchActions& search_;
+  WindowUtils& winutil_;
 };
 
 }  // namespace varnel

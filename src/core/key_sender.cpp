@@ -1,8 +1,12 @@
 #include "core/key_sender.h"
 
+#include "core/search_window.h"
+#include "core/window_utils.h"
+
+#include "core/search_window.h"
+
 #include <bitset>
 
-#include "core/program.h"
 #include "domain/extended_keys.h"
 
 namespace varnel {
@@ -22,7 +26,7 @@ std::uint32_t ExtendedFlag(std::uint32_t vk) {
 }
 
 // Releases what the events that went in left pressed, last pressed first.
-void ReleaseLeftDown(Platform& platform, std::span<const KeyInput> went) {
+void ReleaseLeftDown(KeyInjector& injector, std::span<const KeyInput> went) {
   std::bitset<kVkCount> down;
   KeyBatch release;
   for (const KeyInput& k : went) {
@@ -35,7 +39,7 @@ void ReleaseLeftDown(Platform& platform, std::span<const KeyInput> went) {
     }
   }
   if (!release.Events().empty()) {
-    platform.InjectKeys(release.Events());
+    injector.InjectKeys(release.Events());
   }
 }
 
@@ -47,25 +51,23 @@ void KeyBatch::Add(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
   }
 }
 
-bool SendKeyBatch(Program& program, const KeyBatch& batch) {
+bool KeySender::SendBatch(const KeyBatch& batch) {
   const std::span<const KeyInput> keys = batch.Events();
   if (keys.empty()) {
     return true;
   }
-  Platform& platform = program.platform;
-  const InjectResult r = platform.InjectKeys(keys);
+  const InjectResult r = injector_.InjectKeys(keys);
   if (r.injected >= keys.size()) {
     return true;
   }
-  ReleaseLeftDown(platform, keys.first(r.injected));
+  ReleaseLeftDown(injector_, keys.first(r.injected));
   // One message at a time; a box is shown even with the window parked, since the keys were
   // asked for from the application in front.
-  ProgramState& st = program.state;
-  if (!st.inMsgBox) {
-    st.inMsgBox = true;
-    platform.ShowMessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText,
-                            kMbIconInformation, "Varnel");
-    st.inMsgBox = false;
+  if (!window_.inMessageBox) {
+    window_.inMessageBox = true;
+    view_.ShowMessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText,
+                         kMbIconInformation, "Varnel");
+    window_.inMessageBox = false;
   }
   return false;
 }
@@ -74,8 +76,7 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
   if (keys.empty()) {
     return;
   }
-  Platform& platform = p_.platform;
-  const int scan = platform.KeyForCharacter(keys.front());
+  const int scan = layout_.KeyForCharacter(keys.front());
   // 0 and -1 both mean no key on this layout produces the character; pressing the
   // modifier bits of -1 would send Shift, Ctrl and Alt around a key that does not exist.
   if (scan == 0 || (scan & 0xFF) == 0xFF) {
@@ -84,7 +85,7 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
 
   const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
   const std::uint32_t extended = ExtendedFlag(vk);
-  const auto hwScan = static_cast<std::uint8_t>(platform.TranslateKeyCode(vk, 0));
+  const auto hwScan = static_cast<std::uint8_t>(layout_.TranslateKeyCode(vk, 0));
   const bool shift = (scan & kScanShift) != 0;
   const bool ctrl = (scan & kScanCtrl) != 0;
   const bool alt = (scan & kScanAlt) != 0;
@@ -122,7 +123,7 @@ void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool re
   }
   const auto vk = static_cast<std::uint8_t>(virtualKey);
   const std::uint32_t extended = compatible ? 0 : ExtendedFlag(vk);
-  const auto hwScan = static_cast<std::uint8_t>(p_.platform.TranslateKeyCode(vk, 0));
+  const auto hwScan = static_cast<std::uint8_t>(layout_.TranslateKeyCode(vk, 0));
   if (!release) {
     batch.Add(vk, hwScan, extended);
   }
@@ -134,23 +135,19 @@ void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool re
 void KeySender::SendKey(const std::string& keys, bool holdDown, bool release) {
   KeyBatch batch;
   AddKey(batch, keys, holdDown, release);
-  SendKeyBatch(p_, batch);
+  SendBatch(batch);
 }
 
 void KeySender::PressKeyVK(int virtualKey, bool holdDown, bool release, bool compatible) {
   KeyBatch batch;
   AddKeyVK(batch, virtualKey, holdDown, release, compatible);
-  SendKeyBatch(p_, batch);
+  SendBatch(batch);
 }
 
-bool SendKeyChord(Program& program, bool ctrl, bool alt, bool shift, int vKey,
-                  std::int32_t lPauseMs) {
-  if (!program.sendKey) {
-    return true;
-  }
+bool KeySender::SendChord(bool ctrl, bool alt, bool shift, int vKey, std::int32_t pauseMs) {
   // The chord goes out whole, in one batch: no other input comes between its keys, and
   // nothing of the program runs in the middle of it.
-  KeySender& keys = *program.sendKey;
+  KeySender& keys = *this;
   KeyBatch batch;
   if (ctrl) {
     keys.AddKeyVK(batch, kVkCtrl, true, false, false);
@@ -175,15 +172,14 @@ bool SendKeyChord(Program& program, bool ctrl, bool alt, bool shift, int vKey,
   if (shift) {
     keys.AddKeyVK(batch, kVkShift, false, true, false);
   }
-  const bool sent = SendKeyBatch(program, batch);
-
-  if (lPauseMs <= 0) {
+  const bool sent = SendBatch(batch);
+  if (pauseMs <= 0) {
     return sent;
   }
-  if (lPauseMs < 10) {
-    program.platform.RunPendingEvents();
+  if (pauseMs < kShortPauseMs) {
+    loop_.RunPendingEvents();
   } else {
-    program.winutil.WaitMs(lPauseMs, true);
+    winutil_.WaitMs(pauseMs, true);
   }
   return sent;
 }

@@ -7,12 +7,15 @@
 #include <span>
 #include <string>
 
-#include "ports/platform.h"
+#include "ports/event_loop.h"
+#include "ports/key_injector.h"
+#include "ports/keyboard_layout.h"
+#include "ports/search_view.h"
 
 namespace varnel {
 
-class Program;
-class Platform;
+class SearchWindow;
+class WindowUtils;
 
 // Key events gathered to go out together; a chord needs at most 14.
 class KeyBatch {
@@ -28,7 +31,14 @@ class KeyBatch {
 
 class KeySender {
  public:
-  explicit KeySender(Program& program) : p_(program) {}
+  KeySender(EventLoop& loop, KeyboardLayout& layout, KeyInjector& injector, SearchView& view,
+            SearchWindow& window, WindowUtils& winutil)
+      : loop_(loop),
+        layout_(layout),
+        injector_(injector),
+        view_(view),
+        window_(window),
+        winutil_(winutil) {}
 
   // Types the first character of keys with the modifiers the layout needs for it.
   void SendKey(const std::string& keys, bool holdDown, bool release);
@@ -40,19 +50,24 @@ class KeySender {
   void AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, bool release);
   void AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool release, bool compatible);
 
+  // Sends a batch in one go. When the system takes only part of it, the keys it left down
+  // are released and the user is told why; false then.
+  bool SendBatch(const KeyBatch& batch);
+  // The one way the program sends keys: vKey with Ctrl, Alt and Shift held around it, all
+  // in one batch, then a pause (under kShortPauseMs the pending events run once; longer
+  // ones wait). Modifiers pressed are always released. False when the system refused the
+  // keys (the user has been told).
+  bool SendChord(bool ctrl, bool alt, bool shift, int vKey, std::int32_t pauseMs);
+  static constexpr std::int32_t kShortPauseMs = 10;
+
  private:
-  Program& p_;
+  EventLoop& loop_;
+  KeyboardLayout& layout_;
+  KeyInjector& injector_;
+  SearchView& view_;
+  SearchWindow& window_;
+  WindowUtils& winutil_;
 };
-
-// Sends a batch in one go. When the system takes only part of it, the keys it left down
-// are released and the user is told why; false then.
-bool SendKeyBatch(Program& program, const KeyBatch& batch);
-
-// The one way the program sends keys: vKey with Ctrl, Alt and Shift held around it, all in
-// one batch, then a pause. Modifiers pressed are always released. False when the system
-// refused the keys (the user has been told).
-bool SendKeyChord(Program& program, bool ctrl, bool alt, bool shift, int vKey,
-                  std::int32_t lPauseMs);
 
 // What the user is told when the keys did not go in.
 inline constexpr const char* kKeysRefusedElevatedText =

@@ -1,8 +1,10 @@
 #include "core/keyboard_hook.h"
 
+#include "core/search_window.h"
+#include "core/summoning.h"
+
 #include <cstdio>
 
-#include "core/program.h"
 #include "domain/codes.h"
 
 namespace varnel {
@@ -31,12 +33,11 @@ void KeyboardHook::SetSummonChord(const SummonChord& chord) {
 }
 
 void KeyboardHook::HookKeyboard() {
-  ProgramState& st = p_.state;
-  if (st.hHook != 0) {
+  if (handle != 0) {
     return;
   }
-  st.hHook = p_.platform.InstallKeyHook();
-  if (st.hHook != 0) {
+  handle = hotkeys_.InstallKeyHook();
+  if (handle != 0) {
     CheckChordFree();
   }
 }
@@ -45,9 +46,9 @@ void KeyboardHook::CheckChordFree() {
   if (takenSaid_) {
     return;
   }
-  const ChordKeys keys = LocateChordKeys(chord_, p_.platform);
+  const ChordKeys keys = LocateChordKeys(chord_, layout_);
   for (std::size_t i = 0; i < keys.count; ++i) {
-    if (p_.platform.ChordTakenElsewhere(keys.places[i], chord_.mods | keys.places[i].mods)) {
+    if (hotkeys_.ChordTakenElsewhere(keys.places[i], chord_.mods | keys.places[i].mods)) {
       takenSaid_ = true;
       std::fprintf(stderr,
                    "varnel: another program already holds %s, so it may not reach Varnel; "
@@ -59,16 +60,15 @@ void KeyboardHook::CheckChordFree() {
 }
 
 void KeyboardHook::UnhookKeyboard() {
-  ProgramState& st = p_.state;
-  if (st.hHook != 0) {
-    p_.platform.RemoveKeyHook(st.hHook);
+  if (handle != 0) {
+    hotkeys_.RemoveKeyHook(handle);
   }
-  st.hHook = 0;
+  handle = 0;
 }
 
 void KeyboardHook::RefreshKeyboardHook() {
   UnhookKeyboard();
-  p_.platform.RunPendingEvents();
+  loop_.RunPendingEvents();
   HookKeyboard();
 }
 
@@ -82,13 +82,11 @@ std::intptr_t KeyboardHook::KeyboardProc(int nCode, std::uint32_t wParam, const 
     } catch (...) {
     }
   }
-  return p_.platform.PassKeyOn(p_.state.hHook, nCode, wParam, ev);
+  return hotkeys_.PassKeyOn(handle, nCode, wParam, ev);
 }
 
 bool KeyboardHook::Decide(const KeyEvent& ev) {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
-  st.kbdEvent = ev;
+  lastEvent = ev;
   int vk = 0;
   int msg = 0;
   int mask = 0;
@@ -97,15 +95,15 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     return false;
   }
   if (IsSummons(ev, mask)) {
-    p_.summoning.Post(MSG_SHOW_BOX);
+    summoning_.Post(MSG_SHOW_BOX);
     return false;
   }
   switch (vk) {
     case kVkTab:
-      if (pf.WindowInFront() == st.searchWindow) {
+      if (desktop_.WindowInFront() == window_.handle) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
-        p_.window.SetKeyboard(true);
-        p_.summoning.Post(CODE_CYCLE_FOCUS);
+        window_.SetKeyboard(true);
+        summoning_.Post(CODE_CYCLE_FOCUS);
         return true;
       }
       return false;
@@ -113,13 +111,13 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     case kVkDown:
     case kVkLeft:
     case kVkRight:
-      if (pf.WindowInFront() == st.searchWindow) {
-        p_.window.SetKeyboard(true);
+      if (desktop_.WindowInFront() == window_.handle) {
+        window_.SetKeyboard(true);
       }
       return false;
     default:
-      if (mask == kMaskAlt && pf.WindowInFront() == st.searchWindow) {
-        p_.window.SetKeyboard(true);
+      if (mask == kMaskAlt && desktop_.WindowInFront() == window_.handle) {
+        window_.SetKeyboard(true);
       }
       return false;
   }
@@ -132,9 +130,9 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
     return false;
   }
   // Where the chord's character is follows the layout, which may change at any time.
-  const std::uintptr_t layout = p_.platform.LayoutId();
+  const std::uintptr_t layout = layout_.LayoutId();
   if (!chordLocated_ || layout != chordLayout_) {
-    chordKeys_ = LocateChordKeys(chord_, p_.platform);
+    chordKeys_ = LocateChordKeys(chord_, layout_);
     chordLayout_ = layout;
     chordLocated_ = true;
   }
@@ -149,11 +147,10 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
 }
 
 void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
-  ProgramState& st = p_.state;
-  vk = static_cast<int>(st.kbdEvent.vkCode & 0xFFFFU);
-  if ((st.kbdEvent.flags & kKeyEventUp) != 0) {
+  vk = static_cast<int>(lastEvent.vkCode & 0xFFFFU);
+  if ((lastEvent.flags & kKeyEventUp) != 0) {
     msg = kMsgKeyUp;
-    mask = st.heldModifiers;  // a key-up reports the modifiers of the last key-down
+    mask = heldModifiers;  // a key-up reports the modifiers of the last key-down
     return;
   }
   msg = kMsgKeyDown;
@@ -167,11 +164,11 @@ void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
   if (IsKeyDown(kVkAlt) != 0) {
     mask += kMaskAlt;
   }
-  st.heldModifiers = mask;
+  heldModifiers = mask;
 }
 
 std::int32_t KeyboardHook::IsKeyDown(int vk) {
-  return p_.platform.KeyHeldNow(vk) ? -32768 : 0;
+  return hotkeys_.KeyHeldNow(vk) ? -32768 : 0;
 }
 
 }  // namespace varnel

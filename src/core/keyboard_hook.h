@@ -1,23 +1,36 @@
 // The global keyboard hook: Ctrl+Alt+/ anywhere, and keyboard use inside the search window.
 #pragma once
 
+#include <atomic>
+
 #include <cstdint>
 
 #include "core/chord_keys.h"
 #include "domain/key_masks.h"
 #include "domain/summon_chord.h"
-#include "ports/platform.h"
+#include "ports/desktop.h"
+#include "ports/event_loop.h"
+#include "ports/hotkeys.h"
+#include "ports/keyboard_layout.h"
 
 namespace varnel {
 
-class Program;
+class Summoning;
+class SearchWindow;
 
 inline constexpr int kMsgKeyDown = 256;
 inline constexpr int kMsgKeyUp = 257;
 
 class KeyboardHook {
  public:
-  explicit KeyboardHook(Program& program) : p_(program) {}
+  KeyboardHook(EventLoop& loop, Desktop& desktop, Hotkeys& hotkeys, KeyboardLayout& layout,
+               Summoning& summoning, SearchWindow& window)
+      : loop_(loop),
+        desktop_(desktop),
+        hotkeys_(hotkeys),
+        layout_(layout),
+        summoning_(summoning),
+        window_(window) {}
 
   // The chord that summons the window; takes effect at once.
   void SetSummonChord(const SummonChord& chord);
@@ -31,6 +44,12 @@ class KeyboardHook {
   // -32768 when the key is held down now, else 0.
   std::int32_t IsKeyDown(int vk);
 
+  // The hook's handle, read by the hook's thread.
+  std::atomic<HookHandle> handle = 0;
+  // The hook's own: the event it decodes and the modifiers held, touched by its thread alone.
+  KeyEvent lastEvent;
+  int heldModifiers = 0;
+
  private:
   // The decision for one event; true when the key is swallowed.
   bool Decide(const KeyEvent& ev);
@@ -38,7 +57,12 @@ class KeyboardHook {
   bool IsSummons(const KeyEvent& ev, int mask);
   // Says once when another program holds the chord, which then may never reach us.
   void CheckChordFree();
-  Program& p_;
+  EventLoop& loop_;
+  Desktop& desktop_;
+  Hotkeys& hotkeys_;
+  KeyboardLayout& layout_;
+  Summoning& summoning_;
+  SearchWindow& window_;
   SummonChord chord_;
   ChordKeys chordKeys_;
   std::uintptr_t chordLayout_ = 0;

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "core/command_phrase.h"
 #include "domain/codes.h"
 
 namespace varnel {
@@ -9,6 +10,14 @@ namespace varnel {
 Program::Program(Platform& p) : platform(p) {
   platform.SetEventSink(this);
   settings.OnProblem([this] { summoning.ShowSettingsProblem(); });
+  voice.SetSessionMaker([this] {
+    return std::make_unique<VoiceCommandSession>(platform, platform, platform, platform, browser,
+                                                 search, settings, summoning, tracker, voice,
+                                                 window, winutil);
+  });
+  voice.SetKeySenderMaker([this] {
+    return std::make_unique<KeySender>(platform, platform, platform, platform, window, winutil);
+  });
 }
 
 Program::~Program() {
@@ -27,36 +36,20 @@ int Program::Run() {
     case Startup::Result::Running:
       break;
   }
-  if (state.formLoaded) {
+  if (window.loaded) {
     tray.Show();
   }
   return platform.RunUntilClosed();
 }
 
-void Program::StartVoiceCommands() {
-  if (vox && vox->Loaded()) {
+void Program::OnCommandPhrase(const std::string& phrase) {
+  const auto recognition = MatchCommandPhrase(phrase);
+  if (!recognition) {
     return;
   }
-  // A form that so far only carried out handed-over phrases is loaded in place.
-  if (!vox) {
-    vox = std::make_unique<VoiceCommandSession>(*this);
-  }
-  vox->Start();
-  tray.Sync();
-}
-
-void Program::StopVoiceCommands() {
-  if (!vox) {
-    return;
-  }
-  // Keep the form alive while its unload runs: events that arrive meanwhile still find it.
-  vox->Stop();
-  vox.reset();
-  tray.Sync();
-}
-
-bool Program::OnScreen() {
-  return state.formLoaded && platform.ViewTop() > 0;
+  // Without a running session, one that is not started carries the command out; switching
+  // the voice commands on later starts that same session.
+  voice.Session().OnCommandRecognize(*recognition);
 }
 
 void Program::OnDeferredCode(Code code) {

@@ -1,4 +1,5 @@
-// The program: its state, its subsystems and the routing of platform events to them.
+// The program's wiring: it builds the parts, hands each the ports and parts it works with,
+// and routes the system's events to them.
 #pragma once
 
 #include <memory>
@@ -9,7 +10,6 @@
 #include "core/key_navigation.h"
 #include "core/key_sender.h"
 #include "core/keyboard_hook.h"
-#include "core/program_state.h"
 #include "core/search_actions.h"
 #include "core/search_window.h"
 #include "core/settings.h"
@@ -34,31 +34,24 @@ class Program final : public PlatformEvents {
   int Run();
 
   Platform& platform;
-  ProgramState state;
 
-  Settings settings{state};
-  Startup startup{*this};
-  SearchWindow window{*this};
-  Summoning summoning{*this};
-  KeyNavigation keys{*this};
-  SearchActions search{*this};
-  Browser browser{*this};
-  WindowUtils winutil{*this};
-  KeyboardHook hook{*this};
-  ForegroundTracker tracker{*this};
-  VoiceActivation voice{*this};
-  TrayMenu tray{*this};
-  std::unique_ptr<KeySender> sendKey;
-  // May exist unstarted to run command phrases.
-  std::unique_ptr<VoiceCommandSession> vox;
-
-  // Starts the voice command session (it registers the commands) unless it runs already.
-  void StartVoiceCommands();
-  // Stops the voice command session (it removes the commands) when it runs.
-  void StopVoiceCommands();
-
-  // True while the search window is on screen (its Top above 0).
-  bool OnScreen();
+  // The parts, each given the ports and the other parts it works with. They refer to each
+  // other, so each is built before any is used: constructors only keep the references.
+  Settings settings;
+  Startup startup{platform, platform, platform,  platform, platform, platform,
+                  hook,     settings, summoning, voice,    window};
+  SearchWindow window{platform, platform, hook, tray, voice, winutil};
+  Summoning summoning{platform, platform, platform, hook,   keys,
+                      settings, tracker,  voice,    window, winutil};
+  KeyNavigation keys{platform, search, winutil};
+  SearchActions search{platform, platform,  platform, browser, hook,
+                       settings, summoning, window,   winutil};
+  Browser browser{platform, platform, platform, summoning, winutil};
+  WindowUtils winutil{platform, platform, platform, platform, hook, window};
+  KeyboardHook hook{platform, platform, platform, platform, summoning, window};
+  ForegroundTracker tracker{platform, platform, hook, voice, window, winutil};
+  VoiceActivation voice{platform, platform, settings, summoning, window, winutil, tray};
+  TrayMenu tray{platform, platform, platform, summoning, voice, window, winutil};
 
   // PlatformEvents
   void OnDeferredCode(Code code) override;

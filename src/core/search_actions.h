@@ -1,20 +1,47 @@
 // The search window's handlers that start a search or keep the date options in line.
 #pragma once
 
+#include "ports/event_loop.h"
+#include "ports/launcher.h"
+#include "ports/search_view.h"
 namespace varnel {
 
-class Program;
+class Browser;
+class KeyboardHook;
+class Settings;
+class Summoning;
+class SearchWindow;
+class WindowUtils;
 
 class SearchActions {
  public:
-  explicit SearchActions(Program& program) : p_(program) {}
+  SearchActions(EventLoop& loop, SearchView& view, Launcher& launcher, Browser& browser,
+                KeyboardHook& hook, Settings& settings, Summoning& summoning, SearchWindow& window,
+                WindowUtils& winutil)
+      : loop_(loop),
+        view_(view),
+        launcher_(launcher),
+        browser_(browser),
+        hook_(hook),
+        settings_(settings),
+        summoning_(summoning),
+        window_(window),
+        winutil_(winutil) {}
 
   void DoSearch();
   void ScopeChosen(int index);
   void StartBrowser();
 
  private:
-  Program& p_;
+  EventLoop& loop_;
+  SearchView& view_;
+  Launcher& launcher_;
+  Browser& browser_;
+  KeyboardHook& hook_;
+  Settings& settings_;
+  Summoning& summoning_;
+  SearchWindow& window_;
+  WindowUtils& winutil_;
 };
 
 }  // namespace varnel

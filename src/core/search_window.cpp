@@ -1,88 +1,91 @@
 #include "core/search_window.h"
 
-#include "core/program.h"
+#include "core/keyboard_hook.h"
+#include "core/tray_menu.h"
+#include "core/voice_activation.h"
+#include "core/window_utils.h"
+
 #include "domain/codes.h"
 #include "domain/window_design.h"
 
 namespace varnel {
 
 void SearchWindow::EnsureLoaded() {
-  ProgramState& st = p_.state;
   // Once closed the window stays closed: a late reference must not bring it back.
-  if (st.formLoaded || unloaded_) {
+  if (loaded || unloaded_) {
     return;
   }
   const WindowDesign& design = SearchWindowDesign();
-  const Hwnd hwnd = p_.platform.CreateSearchWindow(design);
+  const Hwnd hwnd = view_.CreateSearchWindow(design);
   if (hwnd == 0) {
     return;
   }
   hwnd_ = hwnd;
-  st.formLoaded = true;
-  st.keyboard = false;
+  loaded = true;
+  keyboard = false;
   Build();
-  p_.platform.StartTimer(design.timerIntervalMs);
+  loop_.StartTimer(design.timerIntervalMs);
 }
 
 void SearchWindow::Build() {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
-  pf.SetMousePointer(kPointerHourglass);
-  const int pixel = pf.TwipsPerPixelY();
-  st.searchWindow = hwnd_;
-  p_.winutil.PlaceBehindForeground(st.searchWindow);
-  pf.SetText({Control::Message, 0}, kOptionsHint);
+  view_.SetMousePointer(kPointerHourglass);
+  const int pixel = view_.TwipsPerPixelY();
+  handle = hwnd_;
+  winutil_.PlaceBehindForeground(handle);
+  view_.SetText({Control::Message, 0}, kOptionsHint);
   // The keyboard hook drives Tab; the platform's own tab order must not.
   for (const ControlDesign& c : SearchWindowDesign().controls) {
-    pf.SetTabStop(c.ref, false);
+    view_.SetTabStop(c.ref, false);
   }
   for (int i = 0; i < kDateCount; ++i) {
-    pf.SetControlTop({Control::DateKey, i}, pf.ControlTop({Control::DateRange, i}) + pixel);
+    view_.SetControlTop({Control::DateKey, i}, view_.ControlTop({Control::DateRange, i}) + pixel);
   }
-  pf.SetMousePointer(kPointerDefault);
+  view_.SetMousePointer(kPointerDefault);
 }
 
 void SearchWindow::Resized() {
-  Platform& pf = p_.platform;
-  if (!p_.state.formLoaded || pf.ViewState() != WindowState::Minimised) {
+  if (!loaded || view_.ViewState() != WindowState::Minimised) {
     return;
   }
-  pf.SetViewState(WindowState::Normal);
-  p_.winutil.HideSearchWindow();
+  view_.SetViewState(WindowState::Normal);
+  winutil_.HideSearchWindow();
 }
 
 void SearchWindow::Deactivated() {
   SetKeyboard(false);
-  p_.hook.RefreshKeyboardHook();
+  hook_.RefreshKeyboardHook();
 }
 
 void SearchWindow::Close() {
-  ProgramState& st = p_.state;
-  if (!st.formLoaded) {
+  if (!loaded) {
     return;
   }
-  p_.hook.UnhookKeyboard();
-  p_.tray.Remove();
+  hook_.UnhookKeyboard();
+  tray_.Remove();
   ReleaseSendKey();
-  if (st.voxActive) {
-    p_.StopVoiceCommands();
+  if (voice_.active) {
+    voice_.StopSession();
   }
   unloaded_ = true;
-  st.formLoaded = false;
-  p_.platform.DestroySearchWindow();
+  loaded = false;
+  view_.DestroySearchWindow();
 }
 
 bool SearchWindow::Keyboard() const {
-  return p_.state.keyboard;
+  return keyboard;
 }
 
-void SearchWindow::SetKeyboard(bool keyboard) {
-  p_.state.keyboard = keyboard;
+bool SearchWindow::OnScreen() {
+  return loaded && view_.ViewTop() > 0;
+}
+
+void SearchWindow::SetKeyboard(bool on) {
+  keyboard = on;
 }
 
 void SearchWindow::ReleaseSendKey() {
-  p_.sendKey.reset();
-  p_.state.sendKeyExists = false;
+  voice_.keySender.reset();
+  voice_.keySenderExists = false;
 }
 
 }  // namespace varnel

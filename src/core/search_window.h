@@ -1,15 +1,23 @@
 // The search window's life: load, resize, deactivate, unload and the Keyboard property.
 #pragma once
 
-#include "ports/platform.h"
+#include <atomic>
+
+#include "ports/event_loop.h"
+#include "ports/search_view.h"
 
 namespace varnel {
 
-class Program;
+class KeyboardHook;
+class TrayMenu;
+class VoiceActivation;
+class WindowUtils;
 
 class SearchWindow {
  public:
-  explicit SearchWindow(Program& program) : p_(program) {}
+  SearchWindow(EventLoop& loop, SearchView& view, KeyboardHook& hook, TrayMenu& tray,
+               VoiceActivation& voice, WindowUtils& winutil)
+      : loop_(loop), view_(view), hook_(hook), tray_(tray), voice_(voice), winutil_(winutil) {}
 
   // Creates and loads the window on first reference; no-op afterwards.
   void EnsureLoaded();
@@ -20,9 +28,25 @@ class SearchWindow {
   bool Keyboard() const;
   void SetKeyboard(bool keyboard);
   void ReleaseSendKey();
+  // On screen: loaded, and its top above the parked place.
+  bool OnScreen();
+
+  // The window's handle, read by the keyboard hook's thread.
+  std::atomic<Hwnd> handle = 0;
+  bool loaded = false;
+  // The user reached the window by keyboard (set by the hook); mouse choices then leave the
+  // focus where it is.
+  std::atomic<bool> keyboard = false;
+  bool inMessageBox = false;  // one message box at a time
+  Twips workingTop = 0;       // where the window shows; 0 until the first showing
 
  private:
-  Program& p_;
+  EventLoop& loop_;
+  SearchView& view_;
+  KeyboardHook& hook_;
+  TrayMenu& tray_;
+  VoiceActivation& voice_;
+  WindowUtils& winutil_;
   Hwnd hwnd_ = 0;
   bool unloaded_ = false;
 };

@@ -98,11 +98,11 @@ std::string SettingsProblemLine(FileProblem problem, const std::string& path) {
          words.predicate;
 }
 
-void Settings::Record(FileProblem problem) {
-  if (problem == FileProblem::None || state_.settingsProblem != FileProblem::None) {
+void Settings::Record(FileProblem found) {
+  if (found == FileProblem::None || problem != FileProblem::None) {
     return;
   }
-  state_.settingsProblem = problem;
+  problem = found;
   if (onProblem_) {
     onProblem_();
   }
@@ -112,7 +112,7 @@ std::int32_t Settings::WriteIniString(const std::string& section, const std::str
                                       const std::string& value) {
   FileProblem problem = FileProblem::None;
   const bool written =
-      WriteProfileString(state_.cfgFile, MapName(section), MapName(key), MapValue(value), &problem);
+      WriteProfileString(file, MapName(section), MapName(key), MapValue(value), &problem);
   Record(problem);
   return written ? 1 : 0;
 }
@@ -121,8 +121,7 @@ std::string Settings::ReadIniString(const std::string& section, const std::strin
                                     const std::string& defaultValue, int maxLen) {
   std::string result;
   FileProblem problem = FileProblem::None;
-  std::optional<std::string> v =
-      ReadProfileString(state_.cfgFile, MapName(section), MapName(key), &problem);
+  std::optional<std::string> v = ReadProfileString(file, MapName(section), MapName(key), &problem);
   Record(problem);
   if (v) {
     result = std::move(*v);
@@ -143,7 +142,7 @@ std::int32_t Settings::ReadIniLong(const std::string& section, const std::string
                                    std::int32_t defaultValue) {
   FileProblem problem = FileProblem::None;
   const std::optional<std::string> v =
-      ReadProfileString(state_.cfgFile, MapName(section), MapName(key), &problem);
+      ReadProfileString(file, MapName(section), MapName(key), &problem);
   Record(problem);
   if (!v || v->empty()) {
     return defaultValue;
@@ -170,7 +169,7 @@ std::string Settings::LoadHistory() {
 }
 
 void Settings::SaveHistory(const std::string& text) {
-  state_.lastSearch = text;
+  lastSearch = text;
   WriteIniString(kHistorySection, kHistoryKey, text);
 }
 

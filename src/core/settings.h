@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "core/program_state.h"
 #include "domain/text.h"
+#include "ports/whole_file.h"
 
 namespace varnel {
 
@@ -18,9 +18,10 @@ std::string SettingsProblemLine(FileProblem problem, const std::string& path);
 
 class Settings {
  public:
-  explicit Settings(ProgramState& state) : state_(state) {}
+  Settings() = default;
+  explicit Settings(std::string path) : file(std::move(path)) {}
 
-  // Called when the run's first settings problem is recorded in the program state.
+  // Called when the run's first settings problem is recorded.
   void OnProblem(std::function<void()> listener) { onProblem_ = std::move(listener); }
 
   std::int32_t WriteIniString(const std::string& section, const std::string& key,
@@ -32,10 +33,19 @@ class Settings {
   std::string LoadHistory();
   void SaveHistory(const std::string& text);
 
- private:
-  void Record(FileProblem problem);
+  std::string file;        // the settings file's full path
+  std::string quote;       // the double-quote character
+  std::string lastSearch;  // history last stored or put into the terms
+  // The first reason this run that the file could not be read or written, whether the
+  // window has told the user (once is enough), and whether the message line says it now
+  // (other news then waits for the next showing).
+  FileProblem problem = FileProblem::None;
+  bool problemShown = false;
+  bool problemOnLine = false;
 
-  ProgramState& state_;
+ private:
+  void Record(FileProblem found);
+
   std::function<void()> onProblem_;
 };
 

@@ -1,5 +1,11 @@
 #include "core/startup.h"
 
+#include "core/keyboard_hook.h"
+#include "core/search_window.h"
+#include "core/settings.h"
+#include "core/summoning.h"
+#include "core/voice_activation.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -7,7 +13,6 @@
 #include <string_view>
 
 #include "core/config_path.h"
-#include "core/program.h"
 #include "core/summon_setting.h"
 #include "domain/codes.h"
 
@@ -33,20 +38,19 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 
 // Handles are reused: the recorded one only counts when it still is a Varnel search window.
 bool Startup::IsRunningInstance(Hwnd hwnd) {
-  Platform& pf = p_.platform;
-  if (hwnd == 0 || !pf.WindowExists(hwnd)) {
+  if (hwnd == 0 || !desktop_.WindowExists(hwnd)) {
     return false;
   }
-  if (!EqualNoCase(pf.ClassName(hwnd), "Varnel")) {
+  if (!EqualNoCase(desktop_.ClassName(hwnd), "Varnel")) {
     return false;
   }
-  const std::vector<ProcessEntry> processes = pf.RunningProcesses();
+  const std::vector<ProcessEntry> processes = processes_.RunningProcesses();
   // Without a process list the class name is all there is to go on.
   if (processes.empty()) {
     return true;
   }
-  const ProcessId pid = pf.WindowProcess(hwnd);
-  const std::string own = pf.OwnExecutableName();
+  const ProcessId pid = desktop_.WindowProcess(hwnd);
+  const std::string own = processes_.OwnExecutableName();
   for (const ProcessEntry& e : processes) {
     if (e.pid != pid || pid == 0) {
       continue;
@@ -58,58 +62,54 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
 }
 
 bool Startup::HandOff(Hwnd hwnd) {
-  Platform& pf = p_.platform;
   if (!IsRunningInstance(hwnd)) {
     return false;
   }
   // This start was the user's doing, so it may pass the foreground on to the window it summons.
-  pf.GrantForeground(pf.WindowProcess(hwnd));
-  if (!pf.SendPrivateMessage(hwnd, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
-                             kHandOffTimeoutMs)) {
+  instances_.GrantForeground(desktop_.WindowProcess(hwnd));
+  if (!instances_.SendPrivateMessage(hwnd, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
+                                     kHandOffTimeoutMs)) {
     return false;
   }
-  pf.RunPendingEvents();
+  loop_.RunPendingEvents();
   return true;
 }
 
 Hwnd Startup::RecordedHandle() {
-  return static_cast<Hwnd>(p_.settings.ReadIniLong(kAppSection, kAppHwndKey, 0));
+  return static_cast<Hwnd>(settings_.ReadIniLong(kAppSection, kAppHwndKey, 0));
 }
 
 InstanceClaim Startup::HandOffToHolder(bool& handedOff) {
-  Platform& pf = p_.platform;
-  const std::uint32_t start = pf.Milliseconds();
+  const std::uint32_t start = loop_.Milliseconds();
   InstanceClaim claim = InstanceClaim::Taken;
   while (claim == InstanceClaim::Taken) {
     // The published window is the holder's own; the settings file may be unwritable or name
     // a window of an instance that has ended.
-    const Hwnd published = pf.PublishedInstanceWindow();
+    const Hwnd published = instances_.PublishedInstanceWindow();
     const Hwnd recorded = RecordedHandle();
     if (HandOff(published) || (recorded != published && HandOff(recorded))) {
       handedOff = true;
       break;
     }
-    if (pf.Milliseconds() - start >= kHolderWindowWaitMs) {
+    if (loop_.Milliseconds() - start >= kHolderWindowWaitMs) {
       break;
     }
-    pf.Sleep(kHolderWindowPollMs);
-    claim = pf.ClaimSingleInstance();
+    loop_.Sleep(kHolderWindowPollMs);
+    claim = instances_.ClaimSingleInstance();
   }
   return claim;
 }
 
 Startup::Result Startup::Main() {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
-  st.cfgFile = ResolveConfigFile(pf);
+  settings_.file = ResolveConfigFile(paths_);
 
   // Taken before anything else, so that of simultaneous starts exactly one goes on.
-  InstanceClaim claim = pf.ClaimSingleInstance();
+  InstanceClaim claim = instances_.ClaimSingleInstance();
   bool handedOff = false;
   if (claim == InstanceClaim::Taken) {
     claim = HandOffToHolder(handedOff);
     if (!handedOff && claim == InstanceClaim::Taken) {
-      pf.SetMousePointer(kPointerDefault);
+      view_.SetMousePointer(kPointerDefault);
       return Result::NoAnswer;
     }
   } else if (claim == InstanceClaim::Unavailable) {
@@ -118,24 +118,24 @@ Startup::Result Startup::Main() {
   }
 
   if (!handedOff) {
-    p_.summoning.ShowSearchWindow();
-    st.quote = "\"";
-    const SummonSetting summon = ReadSummonSetting(p_.settings);
+    summoning_.ShowSearchWindow();
+    settings_.quote = "\"";
+    const SummonSetting summon = ReadSummonSetting(settings_);
     if (!summon.problem.empty()) {
       std::fprintf(stderr, "varnel: %s\n", summon.problem.c_str());
     }
-    p_.hook.SetSummonChord(summon.chord);
-    p_.hook.HookKeyboard();
-    if (st.searchWindow != 0) {
-      p_.settings.WriteIniString(kAppSection, kAppHwndKey, std::to_string(st.searchWindow));
-      pf.PublishInstanceWindow(st.searchWindow);
+    hook_.SetSummonChord(summon.chord);
+    hook_.HookKeyboard();
+    if (window_.handle != 0) {
+      settings_.WriteIniString(kAppSection, kAppHwndKey, std::to_string(window_.handle));
+      instances_.PublishInstanceWindow(window_.handle);
     }
-    if (p_.voice.IsNatSpeakRunning() != 0) {
-      p_.voice.SwitchOnAtStart();
+    if (voice_.IsNatSpeakRunning() != 0) {
+      voice_.SwitchOnAtStart();
     }
   }
 
-  pf.SetMousePointer(kPointerDefault);
+  view_.SetMousePointer(kPointerDefault);
   if (handedOff) {
     return Result::HandedOff;
   }
@@ -144,10 +144,10 @@ Startup::Result Startup::Main() {
 }
 
 void Startup::CreateSendKey() {
-  if (!p_.sendKey) {
-    p_.sendKey = std::make_unique<KeySender>(p_);
+  if (!voice_.keySender) {
+    voice_.keySender = voice_.MakeKeySender();
   }
-  p_.state.sendKeyExists = true;
+  voice_.keySenderExists = true;
 }
 
 }  // namespace varnel

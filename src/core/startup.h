@@ -1,15 +1,37 @@
 // Start-up and the single-instance hand-off.
 #pragma once
 
-#include "ports/platform.h"
+#include "ports/desktop.h"
+#include "ports/event_loop.h"
+#include "ports/instances.h"
+#include "ports/processes.h"
+#include "ports/search_view.h"
+#include "ports/system_paths.h"
 
 namespace varnel {
 
-class Program;
+class KeyboardHook;
+class Settings;
+class Summoning;
+class VoiceActivation;
+class SearchWindow;
 
 class Startup {
  public:
-  explicit Startup(Program& program) : p_(program) {}
+  Startup(EventLoop& loop, Desktop& desktop, Instances& instances, Processes& processes,
+          SystemPaths& paths, SearchView& view, KeyboardHook& hook, Settings& settings,
+          Summoning& summoning, VoiceActivation& voice, SearchWindow& window)
+      : loop_(loop),
+        desktop_(desktop),
+        instances_(instances),
+        processes_(processes),
+        paths_(paths),
+        view_(view),
+        hook_(hook),
+        settings_(settings),
+        summoning_(summoning),
+        voice_(voice),
+        window_(window) {}
 
   // NoAnswer: another process holds the single instance but never took the hand-off.
   enum class Result { HandedOff, Running, NoAnswer };
@@ -27,7 +49,17 @@ class Startup {
   // Returns the claim as it stands at the end.
   InstanceClaim HandOffToHolder(bool& handedOff);
 
-  Program& p_;
+  EventLoop& loop_;
+  Desktop& desktop_;
+  Instances& instances_;
+  Processes& processes_;
+  SystemPaths& paths_;
+  SearchView& view_;
+  KeyboardHook& hook_;
+  Settings& settings_;
+  Summoning& summoning_;
+  VoiceActivation& voice_;
+  SearchWindow& window_;
 };
 
 }  // namespace varnel

@@ -1,8 +1,15 @@
 #include "core/summoning.h"
 
+#include "core/foreground_tracker.h"
+#include "core/key_navigation.h"
+#include "core/keyboard_hook.h"
+#include "core/search_window.h"
+#include "core/settings.h"
+#include "core/voice_activation.h"
+#include "core/window_utils.h"
+
 #include <cmath>
 
-#include "core/program.h"
 #include "domain/codes.h"
 
 namespace varnel {
@@ -12,25 +19,25 @@ constexpr ControlRef kTerms{Control::Terms, 0};
 }  // namespace
 
 void Summoning::Post(Code code) {
-  p_.platform.Post(code);
+  loop_.Post(code);
 }
 
 void Summoning::DispatchCode(Code code) {
   switch (code) {
     case CODE_VOX_UNLOAD:
-      p_.StopVoiceCommands();
+      voice_.StopSession();
       break;
     case MSG_SHOW_BOX:
       ShowSearchWindow();
       break;
     case CODE_VOX_COMMAND:
       // Only a loaded voice form has a command to carry out; never load one for it.
-      if (p_.vox) {
-        p_.vox->RunNextCommand();
+      if (voice_.session) {
+        voice_.session->RunNextCommand();
       }
       break;
     case CODE_CYCLE_FOCUS:
-      p_.keys.CycleFocus();
+      keys_.CycleFocus();
       break;
     default:
       break;
@@ -39,104 +46,99 @@ void Summoning::DispatchCode(Code code) {
 
 void Summoning::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
   // Answer at once; the window comes up after the sender's call has returned.
-  if (hwnd == p_.state.searchWindow && hwnd != 0 && msg == MSG_SHOW_BOX &&
-      wParam == SHOW_BOX_PARAM && lParam == SHOW_BOX_PARAM) {
+  if (hwnd == window_.handle && hwnd != 0 && msg == MSG_SHOW_BOX && wParam == SHOW_BOX_PARAM &&
+      lParam == SHOW_BOX_PARAM) {
     Post(MSG_SHOW_BOX);
   }
 }
 
 void Summoning::ShowSearchWindow() {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
-
   // A settings problem found by this read may reach the message line before it is set below.
-  const bool problemToldBefore = st.settingsProblemShown;
-  const std::string history = p_.settings.LoadHistory();
-  p_.window.EnsureLoaded();
-  if (!st.formLoaded) {
+  const bool problemToldBefore = settings_.problemShown;
+  const std::string history = settings_.LoadHistory();
+  window_.EnsureLoaded();
+  if (!window_.loaded) {
     return;
   }
-  if (!history.empty() && history != st.lastSearch) {
-    pf.SetText(kTerms, history);
-    st.lastSearch = history;
+  if (!history.empty() && history != settings_.lastSearch) {
+    view_.SetText(kTerms, history);
+    settings_.lastSearch = history;
   }
-  if (problemToldBefore || !st.settingsProblemShown) {
-    pf.SetText({Control::Message, 0}, MessageLineText());
+  if (problemToldBefore || !settings_.problemShown) {
+    view_.SetText({Control::Message, 0}, MessageLineText());
   }
 
-  if (st.boxTop == 0) {
-    p_.winutil.CentreForm();
+  if (window_.workingTop == 0) {
+    winutil_.CentreForm();
     // Halves go to the even neighbour.
-    auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(pf.ViewTop()) * 0.75));
+    auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(view_.ViewTop()) * 0.75));
     // A screen lower than the window would put its title bar out of reach and make it count
     // as off screen; keep it at the top edge instead.
     if (top <= 0) {
-      top = pf.TwipsPerPixelY() > 0 ? pf.TwipsPerPixelY() : 15;
+      top = view_.TwipsPerPixelY() > 0 ? view_.TwipsPerPixelY() : 15;
     }
-    st.boxTop = top;
-    pf.SetViewTop(kParkedTop);
-    pf.ShowView();
-    pf.RunPendingEvents();
-    if (!st.formLoaded) {
+    window_.workingTop = top;
+    view_.SetViewTop(kParkedTop);
+    view_.ShowView();
+    loop_.RunPendingEvents();
+    if (!window_.loaded) {
       return;
     }
   }
 
-  pf.SetViewTop(st.boxTop);
-  pf.RaiseView();
-  p_.winutil.WaitMs(0, true);
-  if (!st.formLoaded) {
+  view_.SetViewTop(window_.workingTop);
+  view_.RaiseView();
+  winutil_.WaitMs(0, true);
+  if (!window_.loaded) {
     return;
   }
-  p_.winutil.ForceForeground(st.searchWindow, true);
-  p_.winutil.WaitMs(0, true);
-  if (!st.formLoaded) {
+  winutil_.ForceForeground(window_.handle, true);
+  winutil_.WaitMs(0, true);
+  if (!window_.loaded) {
     return;
   }
-  p_.keys.SelectAllText(kTerms, true);
-  p_.winutil.WaitMs(0, true);
-  if (!st.formLoaded) {
+  keys_.SelectAllText(kTerms, true);
+  winutil_.WaitMs(0, true);
+  if (!window_.loaded) {
     return;
   }
-  p_.tracker.CheckPellar();
-  ShowCaptionActive(st.searchWindow);
-  p_.hook.RefreshKeyboardHook();
+  tracker_.CheckPellar();
+  ShowCaptionActive(window_.handle);
+  hook_.RefreshKeyboardHook();
 }
 
 void Summoning::ShowCaptionActive(Hwnd hwnd) {
-  if (p_.platform.WindowVisible(hwnd)) {
-    p_.platform.DrawAsActive(hwnd);
+  if (desktop_.WindowVisible(hwnd)) {
+    desktop_.DrawAsActive(hwnd);
   }
 }
 
 std::string Summoning::MessageLineText() {
-  ProgramState& st = p_.state;
-  st.settingsProblemOnLine = st.settingsProblem != FileProblem::None && !st.settingsProblemShown;
-  if (!st.settingsProblemOnLine) {
+  settings_.problemOnLine = settings_.problem != FileProblem::None && !settings_.problemShown;
+  if (!settings_.problemOnLine) {
     return kOptionsHint;
   }
-  st.settingsProblemShown = true;
-  return SettingsProblemMessage(st.settingsProblem, st.cfgFile);
+  settings_.problemShown = true;
+  return SettingsProblemMessage(settings_.problem, settings_.file);
 }
 
 void Summoning::ShowSettingsProblem() {
   // Not a message box: the user did not ask for anything, so nothing takes the focus.
-  if (p_.OnScreen() && p_.platform.ViewVisible()) {
-    p_.platform.SetText({Control::Message, 0}, MessageLineText());
+  if (window_.OnScreen() && view_.ViewVisible()) {
+    view_.SetText({Control::Message, 0}, MessageLineText());
   }
 }
 
 int Summoning::ShowMessage(const std::string& prompt, int style, const std::string& title) {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
   // Messages only appear over a window the user can see; parked, they are dropped.
-  if (!st.formLoaded || !pf.ViewVisible() || pf.ViewTop() <= 0) {
+  if (!window_.loaded || !view_.ViewVisible() || view_.ViewTop() <= 0) {
     return 0;
   }
-  st.inMsgBox = true;
-  const int code = pf.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
-  pf.RunPendingEvents();
-  st.inMsgBox = false;
+  window_.inMessageBox = true;
+  const int code =
+      view_.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
+  loop_.RunPendingEvents();
+  window_.inMessageBox = false;
   return code;
 }
 

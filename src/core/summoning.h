@@ -4,15 +4,35 @@
 #include <cstdint>
 #include <string>
 
-#include "ports/platform.h"
+#include "ports/desktop.h"
+#include "ports/event_loop.h"
+#include "ports/search_view.h"
 
 namespace varnel {
 
-class Program;
+class KeyboardHook;
+class KeyNavigation;
+class Settings;
+class ForegroundTracker;
+class VoiceActivation;
+class SearchWindow;
+class WindowUtils;
 
 class Summoning {
  public:
-  explicit Summoning(Program& program) : p_(program) {}
+  Summoning(EventLoop& loop, Desktop& desktop, SearchView& view, KeyboardHook& hook,
+            KeyNavigation& keys, Settings& settings, ForegroundTracker& tracker,
+            VoiceActivation& voice, SearchWindow& window, WindowUtils& winutil)
+      : loop_(loop),
+        desktop_(desktop),
+        view_(view),
+        hook_(hook),
+        keys_(keys),
+        settings_(settings),
+        tracker_(tracker),
+        voice_(voice),
+        window_(window),
+        winutil_(winutil) {}
 
   void Post(Code code);
   void DispatchCode(Code code);
@@ -29,7 +49,16 @@ class Summoning {
   // The message line's text for a showing: the settings problem not yet told, else the hint.
   std::string MessageLineText();
 
-  Program& p_;
+  EventLoop& loop_;
+  Desktop& desktop_;
+  SearchView& view_;
+  KeyboardHook& hook_;
+  KeyNavigation& keys_;
+  Settings& settings_;
+  ForegroundTracker& tracker_;
+  VoiceActivation& voice_;
+  SearchWindow& window_;
+  WindowUtils& winutil_;
 };
 
 }  // namespace varnel

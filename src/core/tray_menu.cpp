@@ -1,9 +1,13 @@
 #include "core/tray_menu.h"
 
+#include "core/search_window.h"
+#include "core/summoning.h"
+#include "core/voice_activation.h"
+#include "core/window_utils.h"
+
 #include <string>
 
 #include "core/cli.h"
-#include "core/program.h"
 #include "domain/codes.h"
 
 namespace varnel {
@@ -12,7 +16,7 @@ void TrayMenu::Show() {
   if (present_) {
     return;
   }
-  present_ = p_.platform.ShowTrayIcon(Checks());
+  present_ = trayIcon_.ShowTrayIcon(Checks());
 }
 
 void TrayMenu::Remove() {
@@ -20,49 +24,46 @@ void TrayMenu::Remove() {
     return;
   }
   present_ = false;
-  p_.platform.RemoveTrayIcon();
+  trayIcon_.RemoveTrayIcon();
 }
 
 TrayChecks TrayMenu::Checks() {
-  return TrayChecks{.voiceCommands = p_.state.voxActive,
-                    .startAtLogin = p_.platform.StartAtLogin()};
+  return TrayChecks{.voiceCommands = voice_.active, .startAtLogin = trayIcon_.StartAtLogin()};
 }
 
 void TrayMenu::Sync() {
   if (present_) {
-    p_.platform.SetTrayChecks(Checks());
+    trayIcon_.SetTrayChecks(Checks());
   }
 }
 
 bool TrayMenu::CloseEndsProgram() {
-  if (!present_ || !p_.state.formLoaded) {
+  if (!present_ || !window_.loaded) {
     return true;
   }
-  p_.winutil.HideSearchWindow();
+  winutil_.HideSearchWindow();
   return false;
 }
 
 void TrayMenu::Tell(const std::string& text, int style, const std::string& title) {
   // Asked for from the menu, so shown even while the window is parked.
-  ProgramState& st = p_.state;
-  st.inMsgBox = true;
-  p_.platform.ShowMessageBox(text, style, title);
-  p_.platform.RunPendingEvents();
-  st.inMsgBox = false;
+  window_.inMessageBox = true;
+  view_.ShowMessageBox(text, style, title);
+  loop_.RunPendingEvents();
+  window_.inMessageBox = false;
 }
 
 void TrayMenu::Choose(TrayEntry entry) {
   switch (entry) {
     case TrayEntry::Search:
       // After the menu has gone, as a hot key's summons does.
-      p_.summoning.Post(MSG_SHOW_BOX);
+      summoning_.Post(MSG_SHOW_BOX);
       break;
     case TrayEntry::VoiceCommands:
-      p_.voice.SetVoiceCommands(!p_.state.voxActive);
+      voice_.SetVoiceCommands(!voice_.active);
       break;
     case TrayEntry::StartAtLogin: {
-      Platform& pf = p_.platform;
-      if (!pf.SetStartAtLogin(!pf.StartAtLogin())) {
+      if (!trayIcon_.SetStartAtLogin(!trayIcon_.StartAtLogin())) {
         Tell(kStartAtLoginFailed, kMbOk, "Varnel");
       }
       break;
@@ -74,7 +75,7 @@ void TrayMenu::Choose(TrayEntry entry) {
            kMbOk | kMbIconInformation, kAboutTitle);
       break;
     case TrayEntry::Quit:
-      p_.window.Close();
+      window_.Close();
       return;
   }
   Sync();

@@ -4,11 +4,16 @@
 
 #include <string>
 
-#include "ports/platform.h"
+#include "ports/event_loop.h"
+#include "ports/search_view.h"
+#include "ports/tray.h"
 
 namespace varnel {
 
-class Program;
+class Summoning;
+class VoiceActivation;
+class SearchWindow;
+class WindowUtils;
 
 inline constexpr const char* kAboutTitle = "About Varnel";
 inline constexpr const char* kStartAtLoginFailed =
@@ -16,7 +21,15 @@ inline constexpr const char* kStartAtLoginFailed =
 
 class TrayMenu {
  public:
-  explicit TrayMenu(Program& program) : p_(program) {}
+  TrayMenu(EventLoop& loop, SearchView& view, Tray& trayIcon, Summoning& summoning,
+           VoiceActivation& voice, SearchWindow& window, WindowUtils& winutil)
+      : loop_(loop),
+        view_(view),
+        trayIcon_(trayIcon),
+        summoning_(summoning),
+        voice_(voice),
+        window_(window),
+        winutil_(winutil) {}
 
   // Puts the icon up; without a tray host the program goes on without one.
   void Show();
@@ -34,7 +47,13 @@ class TrayMenu {
   TrayChecks Checks();
   void Tell(const std::string& text, int style, const std::string& title);
 
-  Program& p_;
+  EventLoop& loop_;
+  SearchView& view_;
+  Tray& trayIcon_;
+  Summoning& summoning_;
+  VoiceActivation& voice_;
+  SearchWindow& window_;
+  WindowUtils& winutil_;
   bool present_ = false;
 };
 

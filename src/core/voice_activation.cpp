@@ -1,63 +1,93 @@
 #include "core/voice_activation.h"
 
-#include "core/program.h"
+#include "core/search_window.h"
+#include "core/settings.h"
+#include "core/summoning.h"
+#include "core/window_utils.h"
+
+#include "core/tray_menu.h"
+
 #include "domain/codes.h"
 
 namespace varnel {
 
 void VoiceActivation::SetVoiceCommands(bool on) {
-  ProgramState& st = p_.state;
   if (on) {
-    if (st.voxActive) {
+    if (active) {
       return;
     }
-    st.voiceNotice.clear();  // a new attempt: an earlier failure no longer says why
+    notice.clear();  // a new attempt: an earlier failure no longer says why
     int answer = 0;
     if (IsNatSpeakRunning() == 0) {
-      answer = p_.summoning.ShowMessage(
-          "Please make sure " + p_.platform.RecogniserDisplayName() +
+      answer = summoning_.ShowMessage(
+          "Please make sure " + speech_.RecogniserDisplayName() +
               " is running and then hit OK to activate Varnel extended voice commands.",
           kMbOkCancel | kMbIconInformation, "");
     }
     if (answer != kIdCancel) {
-      p_.StartVoiceCommands();
+      StartSession();
     }
   } else {
-    if (!st.voxActive) {
+    if (!active) {
       return;
     }
-    p_.StopVoiceCommands();
+    StopSession();
   }
 
   // The search window may be gone already when this runs during shutdown.
-  if (!st.formLoaded) {
+  if (!window_.loaded) {
     return;
   }
-  p_.platform.SetValue({Control::VoiceCommands}, st.voxActive ? 1 : 0);
-  if (!st.settingsProblemOnLine) {
-    p_.platform.SetText({Control::Message}, st.voxActive             ? kVoiceActiveText
-                                            : st.voiceNotice.empty() ? kOptionsHint
-                                                                     : st.voiceNotice);
+  view_.SetValue({Control::VoiceCommands}, active ? 1 : 0);
+  if (!settings_.problemOnLine) {
+    view_.SetText({Control::Message}, active           ? kVoiceActiveText
+                                      : notice.empty() ? kOptionsHint
+                                                       : notice);
   }
-  p_.platform.RaiseView();
+  view_.RaiseView();
 }
 
 void VoiceActivation::SwitchOnAtStart() {
-  ProgramState& st = p_.state;
-  st.voiceFailureQuiet = true;
+  failureQuiet = true;
   SetVoiceCommands(true);
-  st.voiceFailureQuiet = false;
+  failureQuiet = false;
 }
 
 std::uint32_t VoiceActivation::IsNatSpeakRunning() {
-  return p_.winutil.FindProcess(p_.platform.RecogniserProcessName(), true, false);
+  return winutil_.FindProcess(speech_.RecogniserProcessName(), true, false);
 }
 
 void VoiceActivation::VoiceCommandsToggled() {
-  const bool ticked = p_.platform.Value({Control::VoiceCommands}) != 0;
-  if (ticked != p_.state.voxActive) {
-    SetVoiceCommands(!p_.state.voxActive);
+  const bool ticked = view_.Value({Control::VoiceCommands}) != 0;
+  if (ticked != active) {
+    SetVoiceCommands(!active);
   }
+}
+
+void VoiceActivation::StartSession() {
+  if (session && session->Loaded()) {
+    return;
+  }
+  // A session that so far only carried out handed-over phrases is started in place.
+  Session().Start();
+  tray_.Sync();
+}
+
+void VoiceActivation::StopSession() {
+  if (!session) {
+    return;
+  }
+  // Keep the session alive while it stops: events that arrive meanwhile still find it.
+  session->Stop();
+  session.reset();
+  tray_.Sync();
+}
+
+VoiceCommandSession& VoiceActivation::Session() {
+  if (!session) {
+    session = makeSession_();
+  }
+  return *session;
 }
 
 }  // namespace varnel

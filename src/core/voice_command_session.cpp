@@ -1,11 +1,19 @@
 #include "core/voice_command_session.h"
 
+#include "core/browser.h"
+#include "core/foreground_tracker.h"
+#include "core/search_actions.h"
+#include "core/search_window.h"
+#include "core/settings.h"
+#include "core/summoning.h"
+#include "core/voice_activation.h"
+#include "core/window_utils.h"
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
 
 #include "core/key_sender.h"
-#include "core/program.h"
 #include "domain/codes.h"
 #include "domain/command_table.h"
 
@@ -122,10 +130,8 @@ void VoiceCommandSession::Stop() {
 void VoiceCommandSession::RegisterCommands() {
   // The form has no window of its own here, so there is nothing to place behind the
   // foreground window.
-  Program& p = p_;
-  Platform& pl = p.platform;
   const auto alive = alive_;
-  pl.SetMousePointer(kPointerHourglass);
+  view_.SetMousePointer(kPointerHourglass);
 
   std::optional<SpeechError> failure;
   // Runs one step; false once a step has failed or the form went away during a yield.
@@ -136,7 +142,7 @@ void VoiceCommandSession::RegisterCommands() {
     return !failure;
   };
   auto yield = [&] {
-    pl.RunPendingEvents();
+    loop_.RunPendingEvents();
     return *alive && !lost_;
   };
 
@@ -144,7 +150,7 @@ void VoiceCommandSession::RegisterCommands() {
   bool stopped = false;
   do {
     SpeechError createError;
-    service_ = pl.CreateSpeechService(createError);
+    service_ = speech_.CreateSpeechService(createError);
     if (!service_) {
       if (createError.number == 0) {
         createError.number = kErrCantCreateObject;
@@ -212,27 +218,26 @@ void VoiceCommandSession::RegisterCommands() {
     stopped = true;
   }
   if (ok) {
-    p.state.voxActive = true;
-    pl.SetMousePointer(kPointerDefault);
+    voice_.active = true;
+    view_.SetMousePointer(kPointerDefault);
     return;
   }
   if (!stopped) {
     // Never set when the form was switched off while registering; the loss already did that.
     const SpeechError error = failure.value_or(SpeechError{});
-    const std::string text = RegistrationFailureText(pl.RecogniserDisplayName(), error, 0);
-    if (p.state.voiceFailureQuiet) {
-      p.state.voiceNotice = text;
+    const std::string text = RegistrationFailureText(speech_.RecogniserDisplayName(), error, 0);
+    if (voice_.failureQuiet) {
+      voice_.notice = text;
     } else {
-      p.summoning.ShowMessage(text, kMbIconInformation, "");
+      summoning_.ShowMessage(text, kMbIconInformation, "");
     }
-    p.summoning.Post(CODE_VOX_UNLOAD);
+    summoning_.Post(CODE_VOX_UNLOAD);
   }
-  pl.SetMousePointer(kPointerDefault);
+  view_.SetMousePointer(kPointerDefault);
 }
 
 void VoiceCommandSession::UnregisterCommands() {
-  Platform& pl = p_.platform;
-  pl.SetMousePointer(kPointerHourglass);
+  view_.SetMousePointer(kPointerHourglass);
   if (service_) {
     // A service that has gone away has nothing left to take down.
     if (!lost_) {
@@ -248,43 +253,42 @@ void VoiceCommandSession::UnregisterCommands() {
     menuCreated_ = false;
     service_.reset();
   }
-  p_.state.voxActive = false;
-  if (p_.state.formLoaded) {
-    pl.SetValue({Control::VoiceCommands}, 0);
+  voice_.active = false;
+  if (window_.loaded) {
+    view_.SetValue({Control::VoiceCommands}, 0);
   }
-  pl.SetMousePointer(kPointerDefault);
+  view_.SetMousePointer(kPointerDefault);
 }
 
 void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
-  Program& p = p_;
   const auto alive = alive_;
   command_ = static_cast<std::int16_t>(r.id & 0xFFFF);
-  focus_ = p.platform.FocusedWindow();
-  p.window.SetKeyboard(false);
+  focus_ = desktop_.FocusedWindow();
+  window_.SetKeyboard(false);
   listResult_ = r.listResults.empty() ? std::string{} : r.listResults.front();
 
   const VoxCommand* c = FindVoxCommand(command_);
   if (c == nullptr) {
     return;
   }
-  if (c->browser && p.OnScreen()) {
-    p.winutil.HideSearchWindow();
+  if (c->browser && window_.OnScreen()) {
+    winutil_.HideSearchWindow();
     if (!*alive) {
       return;
     }
   }
   // Cancel and Delete go out at once, inside the recogniser's event.
   if (c->id == 5 || c->id == 6) {
-    SendKeyChord(p, false, false, false, c->vk, 0);
+    SendChord(false, false, false, c->vk, 0);
     return;
   }
   pending_.push_back({command_, listResult_, focus_});
-  p.summoning.Post(CODE_VOX_COMMAND);
+  summoning_.Post(CODE_VOX_COMMAND);
 }
 
 void VoiceCommandSession::OnCommandOther(const std::string&, const std::string&,
                                          const std::string&) {
-  p_.window.SetKeyboard(false);
+  window_.SetKeyboard(false);
 }
 
 void VoiceCommandSession::OnServiceLost() {
@@ -293,14 +297,18 @@ void VoiceCommandSession::OnServiceLost() {
   }
   lost_ = true;
   // Quietly off: the form is unloaded later, not inside the service's own callback.
-  p_.state.voxActive = false;
-  if (p_.state.formLoaded) {
-    p_.platform.SetValue({Control::VoiceCommands}, 0);
-    if (!p_.state.settingsProblemOnLine) {
-      p_.platform.SetText({Control::Message}, kOptionsHint);
+  voice_.active = false;
+  if (window_.loaded) {
+    view_.SetValue({Control::VoiceCommands}, 0);
+    if (!settings_.problemOnLine) {
+      view_.SetText({Control::Message}, kOptionsHint);
     }
   }
-  p_.summoning.Post(CODE_VOX_UNLOAD);
+  summoning_.Post(CODE_VOX_UNLOAD);
+}
+
+bool VoiceCommandSession::SendChord(bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
+  return !voice_.keySender || voice_.keySender->SendChord(ctrl, alt, shift, vk, pauseMs);
 }
 
 void VoiceCommandSession::RunNextCommand() {
@@ -316,16 +324,14 @@ void VoiceCommandSession::RunNextCommand() {
 }
 
 void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
-  Program& p = p_;
-  Platform& pl = p.platform;
   // Key chords yield; the form may be unloaded meanwhile and must then not be touched.
   const auto alive = alive_;
   // Once the system refuses a chord (the user has been told), the rest of the command is
   // dropped rather than refused again chord by chord.
   bool refused = false;
-  auto chord = [&p, &refused](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
+  auto chord = [this, &refused](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
     if (!refused) {
-      refused = !SendKeyChord(p, ctrl, alt, shift, vk, pauseMs);
+      refused = !SendChord(ctrl, alt, shift, vk, pauseMs);
     }
   };
 
@@ -339,21 +345,21 @@ void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
       }
       break;
     case VoxAction::DoIt:
-      if (pl.FocusedWindow() == what.focus) {
+      if (desktop_.FocusedWindow() == what.focus) {
         chord(false, false, false, c.vk, 0);
       }
       break;
     case VoxAction::Find:
-      if (p.OnScreen()) {
-        p.search.DoSearch();
+      if (window_.OnScreen()) {
+        search_.DoSearch();
       }
       break;
     case VoxAction::HideIt: {
-      const Hwnd front = pl.WindowInFront();
-      if (front != 0 && front == p.state.searchWindow) {
-        p.winutil.HideSearchWindow();
+      const Hwnd front = desktop_.WindowInFront();
+      if (front != 0 && front == window_.handle) {
+        winutil_.HideSearchWindow();
       } else if (front != 0) {
-        pl.ChangeWindowState(front, ShowCmd::Minimise);
+        desktop_.ChangeWindowState(front, ShowCmd::Minimise);
       }
       break;
     }
@@ -375,17 +381,17 @@ void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
       }
       break;
     case VoxAction::LaunchBrowser:
-      p.browser.LaunchBrowser();
+      browser_.LaunchBrowser();
       break;
     case VoxAction::SnapBack:
-      if (p.OnScreen()) {
-        p.winutil.HideSearchWindow();
+      if (window_.OnScreen()) {
+        winutil_.HideSearchWindow();
       } else {
-        p.tracker.SnapBack();
+        tracker_.SnapBack();
       }
       break;
     case VoxAction::ShowWindow:
-      p.summoning.ShowSearchWindow();
+      summoning_.ShowSearchWindow();
       break;
     case VoxAction::Focus:
       chord(true, false, false, 'L', 1);

@@ -6,11 +6,21 @@
 #include <memory>
 #include <string>
 
-#include "ports/platform.h"
+#include "ports/desktop.h"
+#include "ports/event_loop.h"
+#include "ports/search_view.h"
+#include "ports/speech.h"
 
 namespace varnel {
 
-class Program;
+class Browser;
+class SearchActions;
+class Settings;
+class Summoning;
+class ForegroundTracker;
+class VoiceActivation;
+class SearchWindow;
+class WindowUtils;
 struct VoxCommand;
 
 std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
@@ -27,7 +37,22 @@ std::string RegistrationFailureText(const std::string& recogniserName, const Spe
 
 class VoiceCommandSession final : public SpeechEvents {
  public:
-  explicit VoiceCommandSession(Program& program) : p_(program) {}
+  VoiceCommandSession(EventLoop& loop, Desktop& desktop, SearchView& view, SpeechServices& speech,
+                      Browser& browser, SearchActions& search, Settings& settings,
+                      Summoning& summoning, ForegroundTracker& tracker, VoiceActivation& voice,
+                      SearchWindow& window, WindowUtils& winutil)
+      : loop_(loop),
+        desktop_(desktop),
+        view_(view),
+        speech_(speech),
+        browser_(browser),
+        search_(search),
+        settings_(settings),
+        summoning_(summoning),
+        tracker_(tracker),
+        voice_(voice),
+        window_(window),
+        winutil_(winutil) {}
   VoiceCommandSession(const VoiceCommandSession&) = delete;
   VoiceCommandSession& operator=(const VoiceCommandSession&) = delete;
   ~VoiceCommandSession() { *alive_ = false; }
@@ -56,8 +81,21 @@ class VoiceCommandSession final : public SpeechEvents {
   void RegisterCommands();
   void UnregisterCommands();
   void Run(const VoxCommand& c, const Pending& what);
+  // Through the key sender, when there is one; false when the system refused the keys.
+  bool SendChord(bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs);
 
-  Program& p_;
+  EventLoop& loop_;
+  Desktop& desktop_;
+  SearchView& view_;
+  SpeechServices& speech_;
+  Browser& browser_;
+  SearchActions& search_;
+  Settings& settings_;
+  Summoning& summoning_;
+  ForegroundTracker& tracker_;
+  VoiceActivation& voice_;
+  SearchWindow& window_;
+  WindowUtils& winutil_;
   std::unique_ptr<SpeechService> service_;
   bool menuCreated_ = false;
   bool loaded_ = false;

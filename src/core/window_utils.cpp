@@ -1,12 +1,14 @@
 #include "core/window_utils.h"
 
+#include "core/keyboard_hook.h"
+#include "core/search_window.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string_view>
 
 #include "core/browser.h"
-#include "core/program.h"
 #include "domain/codes.h"
 
 namespace varnel {
@@ -61,44 +63,42 @@ std::string GetFileName(const std::string& path) {
 }
 
 std::uint64_t WindowUtils::TickNow() {
-  return p_.platform.Milliseconds();
+  return loop_.Milliseconds();
 }
 
 void WindowUtils::WaitMs(std::int32_t ms, bool yield) {
-  Platform& pf = p_.platform;
-  pf.Sleep(1);
-  pf.RunPendingEvents();
+  loop_.Sleep(1);
+  loop_.RunPendingEvents();
   if (ms <= 0) {
     return;
   }
   // Unsigned difference: correct across the 2^32 wrap of the tick counter.
-  const std::uint32_t start = pf.Milliseconds();
+  const std::uint32_t start = loop_.Milliseconds();
   const auto span = static_cast<std::uint32_t>(ms);
-  while (static_cast<std::uint32_t>(pf.Milliseconds() - start) < span) {
+  while (static_cast<std::uint32_t>(loop_.Milliseconds() - start) < span) {
     if (yield) {
-      pf.RunPendingEvents();
+      loop_.RunPendingEvents();
     }
-    pf.Sleep(1);  // don't burn a core while waiting
+    loop_.Sleep(1);  // don't burn a core while waiting
   }
 }
 
 void WindowUtils::ForceForeground(Hwnd hwnd, bool pulse) {
-  Platform& pf = p_.platform;
-  const Hwnd fg = pf.WindowInFront();
+  const Hwnd fg = desktop_.WindowInFront();
   if (hwnd != fg) {
-    const ThreadId tFg = pf.WindowThread(fg);
-    const ThreadId tWin = pf.WindowThread(hwnd);
+    const ThreadId tFg = desktop_.WindowThread(fg);
+    const ThreadId tWin = desktop_.WindowThread(hwnd);
     bool taken = false;
     if (tFg != tWin && tFg != 0 && tWin != 0) {
       // Sharing input state lets us take the foreground from the current owner.
-      pf.ShareInputState(tFg, tWin, true);
-      taken = pf.BringToFront(hwnd);
-      pf.ShareInputState(tFg, tWin, false);
+      desktop_.ShareInputState(tFg, tWin, true);
+      taken = desktop_.BringToFront(hwnd);
+      desktop_.ShareInputState(tFg, tWin, false);
     } else {
-      taken = pf.BringToFront(hwnd);
+      taken = desktop_.BringToFront(hwnd);
     }
     // The search window is asked once, unless the system refused it the foreground.
-    if (hwnd != p_.state.searchWindow || !taken || pf.WindowInFront() != hwnd) {
+    if (hwnd != window_.handle || !taken || desktop_.WindowInFront() != hwnd) {
       WaitMs(0, true);
       RetryForeground(hwnd);
     }
@@ -112,19 +112,18 @@ void WindowUtils::ForceForeground(Hwnd hwnd, bool pulse) {
 }
 
 void WindowUtils::RetryForeground(Hwnd hwnd) {
-  Platform& pf = p_.platform;
-  if (hwnd == pf.WindowInFront()) {
+  if (hwnd == desktop_.WindowInFront()) {
     return;
   }
-  pf.BringToFront(hwnd);
-  pf.SetStacking(hwnd, ZPlace::Top);
-  if (hwnd != pf.WindowInFront()) {
-    pf.BringToFront(hwnd);
+  desktop_.BringToFront(hwnd);
+  desktop_.SetStacking(hwnd, ZPlace::Top);
+  if (hwnd != desktop_.WindowInFront()) {
+    desktop_.BringToFront(hwnd);
   }
 }
 
 void WindowUtils::SetTopmost(Hwnd hwnd, bool on) {
-  p_.platform.SetStacking(hwnd, on ? ZPlace::TopMost : ZPlace::NoTopMost);
+  desktop_.SetStacking(hwnd, on ? ZPlace::TopMost : ZPlace::NoTopMost);
 }
 
 void WindowUtils::ActivateWindow(Hwnd hwnd) {
@@ -132,26 +131,24 @@ void WindowUtils::ActivateWindow(Hwnd hwnd) {
 }
 
 void WindowUtils::HideSearchWindow() {
-  Platform& pf = p_.platform;
-  if (pf.ViewTop() == kParkedTop) {
+  if (view_.ViewTop() == kParkedTop) {
     return;
   }
-  pf.SetViewTop(kParkedTop);
-  pf.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
-  p_.window.SetKeyboard(false);
-  const Hwnd next = NextShownWindow(p_.state.searchWindow);
+  view_.SetViewTop(kParkedTop);
+  view_.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
+  window_.SetKeyboard(false);
+  const Hwnd next = NextShownWindow(window_.handle);
   if (next != 0) {
     ActivateWindow(next);
   }
-  p_.hook.RefreshKeyboardHook();
+  hook_.RefreshKeyboardHook();
 }
 
 Hwnd WindowUtils::NextShownWindow(Hwnd hStart) {
-  Platform& pf = p_.platform;
-  const Hwnd desktop = pf.DesktopRoot();
+  const Hwnd desktop = desktop_.DesktopRoot();
   Hwnd cur = hStart;
   for (int step = 0; step < kZOrderStepLimit; ++step) {
-    cur = pf.WindowBelow(cur);
+    cur = desktop_.WindowBelow(cur);
     if (cur == 0) {
       return 0;  // the end of the stacking order; every further step gives 0 too
     }
@@ -166,78 +163,73 @@ Hwnd WindowUtils::NextShownWindow(Hwnd hStart) {
 }
 
 bool WindowUtils::IsShownWindow(Hwnd hwnd) {
-  return hwnd != 0 && p_.platform.WindowVisible(hwnd) && !p_.platform.WindowMinimised(hwnd);
+  return hwnd != 0 && desktop_.WindowVisible(hwnd) && !desktop_.WindowMinimised(hwnd);
 }
 
 void WindowUtils::PlaceBehindForeground(Hwnd hwnd) {
-  Platform& pf = p_.platform;
-  if (hwnd == 0 || pf.WindowMinimised(hwnd)) {
+  if (hwnd == 0 || desktop_.WindowMinimised(hwnd)) {
     return;
   }
-  const Hwnd fg = pf.WindowInFront();
-  SetWindowOwner(hwnd, pf.DesktopRoot());
-  if (fg == 0 || fg == hwnd || pf.WindowMinimised(fg)) {
+  const Hwnd fg = desktop_.WindowInFront();
+  SetWindowOwner(hwnd, desktop_.DesktopRoot());
+  if (fg == 0 || fg == hwnd || desktop_.WindowMinimised(fg)) {
     return;
   }
-  pf.PlaceBelow(hwnd, fg);
+  desktop_.PlaceBelow(hwnd, fg);
 }
 
 void WindowUtils::SetWindowOwner(Hwnd hwnd, Hwnd hOwner) {
-  Platform& pf = p_.platform;
   if (hwnd == 0 || hwnd == hOwner) {
     return;
   }
-  Hwnd owner = pf.WindowExists(hOwner) ? hOwner : pf.WindowInFront();
-  if (owner != 0 && pf.WindowRect(owner).bottom == 0) {
+  Hwnd owner = desktop_.WindowExists(hOwner) ? hOwner : desktop_.WindowInFront();
+  if (owner != 0 && desktop_.WindowRect(owner).bottom == 0) {
     owner = 0;
   }
-  if (owner != 0 &&
-      (!pf.WindowExists(owner) || !pf.WindowVisible(owner) || pf.WindowMinimised(owner))) {
+  if (owner != 0 && (!desktop_.WindowExists(owner) || !desktop_.WindowVisible(owner) ||
+                     desktop_.WindowMinimised(owner))) {
     owner = 0;
   }
   if (owner == 0) {
-    owner = pf.DesktopRoot();
+    owner = desktop_.DesktopRoot();
   }
   if (owner != hwnd) {
-    pf.SetOwner(hwnd, owner);
+    desktop_.SetOwner(hwnd, owner);
   }
 }
 
 void WindowUtils::CentreForm() {
-  Platform& pf = p_.platform;
-  if (pf.ViewState() != WindowState::Normal) {
+  if (view_.ViewState() != WindowState::Normal) {
     return;
   }
-  const Twips w = pf.ViewWidth();
-  const Twips h = pf.ViewHeight();
-  const Twips left = pf.ScreenWidth() / 2 - w / 2;
-  const Twips top = pf.ScreenHeight() / 2 - h / 2;
+  const Twips w = view_.ViewWidth();
+  const Twips h = view_.ViewHeight();
+  const Twips left = view_.ScreenWidth() / 2 - w / 2;
+  const Twips top = view_.ScreenHeight() / 2 - h / 2;
   // Three quarters of the centred offset: the window sits a little above the middle.
   const auto raised = static_cast<Twips>(std::lround(top - top * 0.25));
-  pf.MoveView(left, raised, w, h);
+  view_.MoveView(left, raised, w, h);
 }
 
 std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, bool activate) {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
-  st.foundProcess = 0;
+  foundProcess = 0;
   const std::string name = GetFileName(image);
-  for (const ProcessEntry& entry : pf.RunningProcesses()) {
+  for (const ProcessEntry& entry : processes_.RunningProcesses()) {
     if (ImageMatches(TrimNull(entry.exeFile), name)) {
-      st.foundProcess = entry.pid;
+      foundProcess = entry.pid;
       break;
     }
   }
   if (pidOnly) {
-    return st.foundProcess;
+    return foundProcess;
   }
   Hwnd h = 0;
-  if (st.foundProcess != 0) {
+  if (foundProcess != 0) {
     h = FindAppWindow(kModeCaptionedOfFound);
   }
   if (h != 0 && activate) {
-    if (pf.WindowMinimised(h)) {
-      pf.ChangeWindowState(h, ShowCmd::Restore);
+    if (desktop_.WindowMinimised(h)) {
+      desktop_.ChangeWindowState(h, ShowCmd::Restore);
     }
     ForceForeground(h, true);
   }
@@ -245,41 +237,39 @@ std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, b
 }
 
 Hwnd WindowUtils::FindAppWindow(int mode) {
-  ProgramState& st = p_.state;
   // The sibling lookup goes through FindProcess too; keep the pid our own caller found.
-  const ProcessId requested = st.foundProcess;
-  st.helperProcess = FindProcess(std::string(kPellarImage), true, false);
-  st.foundProcess = requested;
-  st.foundWindow = 0;
-  p_.platform.ForEachWindow(
+  const ProcessId requested = foundProcess;
+  helperProcess = FindProcess(std::string(kPellarImage), true, false);
+  foundProcess = requested;
+  foundWindow = 0;
+  desktop_.ForEachWindow(
       [this, mode, requested](Hwnd h) { return EnumWindowProc(h, mode, requested); });
-  return st.foundWindow;
+  return foundWindow;
 }
 
 bool WindowUtils::EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested) {
-  Platform& pf = p_.platform;
-  ProgramState& st = p_.state;
   bool match = false;
   if (mode == kModePellarMain) {
-    match = WindowProcessId(hwnd) == st.helperProcess && IsMdiMainFormClass(hwnd);
+    match = WindowProcessId(hwnd) == helperProcess && IsMdiMainFormClass(hwnd);
   } else if (mode == kModeCaptionedOfFound) {
-    match = pf.WindowVisible(hwnd) && pf.HasTitleBar(hwnd) && WindowProcessId(hwnd) == requested;
+    match = desktop_.WindowVisible(hwnd) && desktop_.HasTitleBar(hwnd) &&
+            WindowProcessId(hwnd) == requested;
   }
   if (match) {
-    st.foundWindow = hwnd;
+    foundWindow = hwnd;
     return false;
   }
   return true;
 }
 
 bool WindowUtils::IsMdiMainFormClass(Hwnd hwnd) {
-  const std::string cls = p_.platform.ClassName(hwnd);
+  const std::string cls = desktop_.ClassName(hwnd);
   return EqualNoCase(cls, "ThunderMDIForm") || EqualNoCase(cls, "ThunderRT6MDIForm");
 }
 
 ProcessId WindowUtils::WindowProcessId(Hwnd hwnd) {
   // An unknown owner reads as 1, so it never equals the "not running" pid 0.
-  const ProcessId pid = p_.platform.WindowProcess(hwnd);
+  const ProcessId pid = desktop_.WindowProcess(hwnd);
   return pid == 0 ? 1 : pid;
 }
 

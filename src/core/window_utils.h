@@ -4,11 +4,15 @@
 #include <cstdint>
 #include <string>
 
-#include "ports/platform.h"
+#include "ports/desktop.h"
+#include "ports/event_loop.h"
+#include "ports/processes.h"
+#include "ports/search_view.h"
 
 namespace varnel {
 
-class Program;
+class KeyboardHook;
+class SearchWindow;
 
 std::string GetFileName(const std::string& path);
 
@@ -18,7 +22,14 @@ inline constexpr int kZOrderStepLimit = 250;
 
 class WindowUtils {
  public:
-  explicit WindowUtils(Program& program) : p_(program) {}
+  WindowUtils(EventLoop& loop, Desktop& desktop, Processes& processes, SearchView& view,
+              KeyboardHook& hook, SearchWindow& window)
+      : loop_(loop),
+        desktop_(desktop),
+        processes_(processes),
+        view_(view),
+        hook_(hook),
+        window_(window) {}
 
   // Milliseconds since system start, 0 to 2^32 - 1 (fixed point with four decimals in the
   // original; whole milliseconds are all the program uses).
@@ -39,9 +50,19 @@ class WindowUtils {
   bool IsMdiMainFormClass(Hwnd hwnd);
   ProcessId WindowProcessId(Hwnd hwnd);
 
+  // What the last process or window search found.
+  ProcessId foundProcess = 0;
+  ProcessId helperProcess = 0;
+  Hwnd foundWindow = 0;
+
  private:
   bool EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested);
-  Program& p_;
+  EventLoop& loop_;
+  Desktop& desktop_;
+  Processes& processes_;
+  SearchView& view_;
+  KeyboardHook& hook_;
+  SearchWindow& window_;
 };
 
 }  // namespace varnel

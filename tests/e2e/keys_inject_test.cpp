@@ -190,14 +190,14 @@ class KeysTest : public ::testing::Test {
  protected:
   KeysTest() : injector(xcb_connect(nullptr, nullptr), true) {
     fake.injectedKeysReachHook = false;
-    program.sendKey = std::make_unique<KeySender>(program);
+    program.voice.keySender = program.voice.MakeKeySender();
   }
 
   std::vector<std::string> Send(bool ctrl, bool alt, bool shift, int vk, int times = 1) {
     std::vector<std::string> expected;
     for (int i = 0; i < times; ++i) {
       fake.ClearLog();
-      SendKeyChord(program, ctrl, alt, shift, vk, 0);
+      program.voice.keySender->SendChord(ctrl, alt, shift, vk, 0);
       for (const auto& c : fake.Calls("KeybdEvent")) {
         const auto key = static_cast<std::uint8_t>(c.args[0]);
         injector.KeybdEvent(key, static_cast<std::uint8_t>(c.args[1]),

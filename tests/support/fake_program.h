@@ -66,7 +66,6 @@ class FakeProgram {
   std::unique_ptr<Program> program;
 
   Program& p() { return *program; }
-  ProgramState& state() { return program->state; }
   const std::string& cfgFile() const { return cfgFile_; }
 
   // Main, then whatever it left pending.

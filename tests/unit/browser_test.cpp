@@ -225,8 +225,8 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     BrowserDesk d;
     d.pf.browserUserCommand = R"("C:\B\gone.exe" "%1")";
     d.pf.launchesStart = false;
-    d.p.state.searchWindow = d.pf.CreateSearchWindow(SearchWindowDesign());
-    d.p.state.formLoaded = true;
+    d.p.window.handle = d.pf.CreateSearchWindow(SearchWindowDesign());
+    d.p.window.loaded = true;
     d.pf.ShowView();
     d.pf.SetViewTop(onScreen ? 1440 : -32000);
     d.p.browser.LaunchBrowser();
@@ -241,8 +241,8 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
   for (bool onScreen : {true, false}) {
     SCOPED_TRACE(onScreen ? "none found, window on screen" : "none found, window parked");
     BrowserDesk d;
-    d.p.state.searchWindow = d.pf.CreateSearchWindow(SearchWindowDesign());
-    d.p.state.formLoaded = true;
+    d.p.window.handle = d.pf.CreateSearchWindow(SearchWindowDesign());
+    d.p.window.loaded = true;
     d.pf.ShowView();
     d.pf.SetViewTop(onScreen ? 1440 : -32000);
     d.p.browser.LaunchBrowser();

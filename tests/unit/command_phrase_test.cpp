@@ -184,12 +184,12 @@ TEST_F(PhraseTest, RunsWithoutARecogniserAndLaterRegistersTheSameForm) {
   fake.RunPending();
   EXPECT_EQ(Chords(), Strings{"34"});
   EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0U);
-  ASSERT_NE(p.vox, nullptr);
-  EXPECT_FALSE(p.state.voxActive);
+  ASSERT_NE(p.voice.session, nullptr);
+  EXPECT_FALSE(p.voice.active);
 
   fake.AddProcess(7000, "natspeak.exe");
   p.voice.SetVoiceCommands(true);
-  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_TRUE(p.voice.active);
   EXPECT_EQ(script->created, 1);
   EXPECT_EQ(script->CallsOf("AddCommand").size(), 40U);
 }
@@ -216,19 +216,19 @@ TEST_F(PhraseTest, BehavesLikeARecognition) {
 TEST_F(PhraseTest, UnknownPhraseDoesNothing) {
   p.OnCommandPhrase("open the pod bay doors");
   fake.RunPending();
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_TRUE(Chords().empty());
 }
 
 TEST_F(PhraseTest, UsesTheRegisteredFormWhenVoiceIsOn) {
   fake.AddProcess(7000, "natspeak.exe");
   p.voice.SetVoiceCommands(true);
-  VoiceCommandSession* form = p.vox.get();
+  VoiceCommandSession* form = p.voice.session.get();
   fake.RunPending();
   fake.ClearLog();
   p.OnCommandPhrase("Find Next");
   fake.RunPending();
-  EXPECT_EQ(p.vox.get(), form);
+  EXPECT_EQ(p.voice.session.get(), form);
   EXPECT_EQ(Chords(), (Strings{"32", "8", "13"}));
 }
 

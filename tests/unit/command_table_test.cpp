@@ -65,8 +65,8 @@ class CommandTableTest : public VoiceTest {};
 
 TEST_F(CommandTableTest, EveryCommandSendsItsKeys) {
   ASSERT_EQ(kRows.size(), static_cast<std::size_t>(kVoxCommandCount));
-  p.StartVoiceCommands();
-  ASSERT_TRUE(p.state.voxActive);
+  p.voice.StartSession();
+  ASSERT_TRUE(p.voice.active);
   for (const Row& row : kRows) {
     fake.RunPending();
     fake.ClearLog();
@@ -78,7 +78,7 @@ TEST_F(CommandTableTest, EveryCommandSendsItsKeys) {
 }
 
 TEST_F(CommandTableTest, RepeatingCommandsWithoutANumberSendNothing) {
-  p.StartVoiceCommands();
+  p.voice.StartSession();
   for (std::int32_t id : {16, 17, 19, 20}) {
     for (const Strings& list : {Strings{}, Strings{""}, Strings{"many"}, Strings{"0"}}) {
       fake.ClearLog();
@@ -90,7 +90,7 @@ TEST_F(CommandTableTest, RepeatingCommandsWithoutANumberSendNothing) {
 }
 
 TEST_F(CommandTableTest, RepeatsPauseAfterEveryChord) {
-  p.StartVoiceCommands();
+  p.voice.StartSession();
   fake.RunPending();
   fake.ClearLog();
   script->Recognize(16, "", {"2"});

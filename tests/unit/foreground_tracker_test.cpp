@@ -26,8 +26,8 @@ struct TrackDesk {
   TrackDesk() {
     pf.SetProcesses({{10, "System"}, {pf.OwnPid(), "varnel"}});
     box = pf.CreateSearchWindow(SearchWindowDesign());
-    p.state.searchWindow = box;
-    p.state.formLoaded = true;
+    p.window.handle = box;
+    p.window.loaded = true;
     pf.ShowView();
     pf.SetViewTop(1440);
   }
@@ -77,8 +77,8 @@ TEST(ForegroundTracking, RemembersTheLastTwoApplications) {
     for (const std::string& name : c.sequence) {
       d.Front(w[name]);
     }
-    EXPECT_EQ(d.p.state.lastApp, w[c.last]);
-    EXPECT_EQ(d.p.state.previousApp, w[c.prev]);
+    EXPECT_EQ(d.p.tracker.lastApp, w[c.last]);
+    EXPECT_EQ(d.p.tracker.previousApp, w[c.prev]);
   }
 }
 
@@ -196,7 +196,7 @@ TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
   d.Front(a);
   d.pf.SetFocus(kScope);
   d.Front(d.box);
-  EXPECT_TRUE(d.p.state.searchFront);
+  EXPECT_TRUE(d.p.tracker.searchInFront);
   EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kTerms));
 
   d.pf.SetFocus(kScope);
@@ -204,7 +204,7 @@ TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
   EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kScope));  // not pulled back a second time
 
   d.Front(a);
-  EXPECT_FALSE(d.p.state.searchFront);
+  EXPECT_FALSE(d.p.tracker.searchInFront);
   d.Front(d.box);
   EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kTerms));
 }
@@ -226,9 +226,9 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     TrackDesk d;
     d.Front(d.App(11));
     d.pf.SetFocus(kScope);
-    d.p.state.keyboard = c.keyboard;
+    d.p.window.keyboard = c.keyboard;
     d.pf.SetKeyDown(vk::Menu, c.altHeld);
-    d.p.state.inMsgBox = c.msgBox;
+    d.p.window.inMessageBox = c.msgBox;
     if (c.parked) {
       d.pf.SetViewTop(kParkedTop);
     }
@@ -243,14 +243,14 @@ TEST(ForegroundTracking, MessageBoxStopsChecksButNotRemembering) {
   const Hwnd a = d.App(11);
   const Hwnd b = d.App(22);
   d.Front(a);
-  d.p.state.inMsgBox = true;
+  d.p.window.inMessageBox = true;
   d.pf.SetVisible(kVox, true);
   d.Front(b);
   d.Front(d.box);
   EXPECT_TRUE(d.pf.Visible(kVox));  // no sibling check while the box is open
-  EXPECT_FALSE(d.p.state.searchFront);
-  EXPECT_EQ(d.p.state.lastApp, b);
-  EXPECT_EQ(d.p.state.previousApp, a);
+  EXPECT_FALSE(d.p.tracker.searchInFront);
+  EXPECT_EQ(d.p.tracker.lastApp, b);
+  EXPECT_EQ(d.p.tracker.previousApp, a);
 }
 
 TEST(ForegroundTracking, SiblingProductHidesTheVoiceCheckBox) {

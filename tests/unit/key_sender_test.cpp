@@ -24,7 +24,7 @@ class SendKeyChordTest : public VoiceTest, public ::testing::WithParamInterface<
 
 TEST_P(SendKeyChordTest, SendsTheEventsInOrder) {
   const ChordCase& c = GetParam();
-  SendKeyChord(p, c.ctrl, c.alt, c.shift, c.vk, c.pause);
+  p.voice.keySender->SendChord(c.ctrl, c.alt, c.shift, c.vk, c.pause);
   EXPECT_EQ(KeyLog(), c.expected);
   EXPECT_TRUE(AllKeysUp());
 }
@@ -59,8 +59,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VoiceTest, AChordIsOneBatch) {
-  EXPECT_TRUE(SendKeyChord(p, true, true, true, 'R', 0));
-  SendKeyChord(p, false, true, false, 37, 0);
+  EXPECT_TRUE(p.voice.keySender->SendChord(true, true, true, 'R', 0));
+  p.voice.keySender->SendChord(false, true, false, 37, 0);
   std::vector<std::vector<std::int64_t>> batches;
   for (const auto& c : fake.Calls("InjectKeys")) batches.push_back(c.args);
   EXPECT_EQ(batches, (std::vector<std::vector<std::int64_t>>{{8, 8}, {4, 4}}));
@@ -91,13 +91,13 @@ TEST_P(ChordRefusedTest, ReleasesWhatWentDownAndTellsTheUser) {
   const RefusalCase& c = GetParam();
   fake.injectLimit = c.taken;
   fake.injectElevated = c.elevated;
-  EXPECT_FALSE(SendKeyChord(p, true, true, false, 115, 0));
+  EXPECT_FALSE(p.voice.keySender->SendChord(true, true, false, 115, 0));
   EXPECT_EQ(KeyLog(), c.expected);
   EXPECT_TRUE(AllKeysUp());
   const auto boxes = fake.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find(c.message), std::string::npos) << boxes[0].text;
-  EXPECT_FALSE(p.state.inMsgBox);
+  EXPECT_FALSE(p.window.inMessageBox);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -111,19 +111,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(VoiceTest, RefusedKeysReleaseTheirOwnPresses) {
   fake.injectLimit = 3;
-  SendKeyChord(p, true, true, false, 115, 0);
+  p.voice.keySender->SendChord(true, true, false, 115, 0);
   // One follow-up batch releases them; the next chord goes out whole again.
   const auto batches = fake.Calls("InjectKeys");
   ASSERT_EQ(batches.size(), 2u);
   EXPECT_EQ(batches[1].args, (std::vector<std::int64_t>{3, 3}));
   fake.injectLimit = -1;
   fake.ClearLog();
-  SendKeyChord(p, false, false, false, 9, 0);
+  p.voice.keySender->SendChord(false, false, false, 9, 0);
   EXPECT_EQ(KeyLog(), (Events{"+9", "-9"}));
 }
 
 TEST_F(VoiceTest, ChordScanCodesComeFromTheLayout) {
-  SendKeyChord(p, true, false, false, 'A', 0);
+  p.voice.keySender->SendChord(true, false, false, 'A', 0);
   std::vector<std::vector<std::int64_t>> sent;
   for (const auto& c : fake.Calls("KeybdEvent")) sent.push_back(c.args);
   const std::vector<std::vector<std::int64_t>> expected{
@@ -133,7 +133,7 @@ TEST_F(VoiceTest, ChordScanCodesComeFromTheLayout) {
 
 TEST_F(VoiceTest, PauseOfTenOrMoreWaitsAfterTheChord) {
   const std::uint32_t before = fake.Milliseconds();
-  SendKeyChord(p, false, false, false, 9, 10);
+  p.voice.keySender->SendChord(false, false, false, 9, 10);
   EXPECT_GE(fake.Milliseconds() - before, 10U);
   const auto& log = fake.Log();
   ASSERT_FALSE(log.empty());
@@ -154,7 +154,7 @@ class UnmappedLetterTest : public VoiceTest, public ::testing::WithParamInterfac
 // -1, and the chord's own modifier comes back up.
 TEST_P(UnmappedLetterTest, SkipsTheKeyAndReleasesModifiers) {
   fake.SetKeyScan('q', GetParam().scan);
-  SendKeyChord(p, false, true, false, 'Q', 0);
+  p.voice.keySender->SendChord(false, true, false, 'Q', 0);
   EXPECT_EQ(KeyLog(), (Events{"+18", "-18"}));
 }
 
@@ -163,8 +163,9 @@ INSTANTIATE_TEST_SUITE_P(Layouts, UnmappedLetterTest,
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VoiceTest, NoKeystrokeObjectSendsNothing) {
-  p.sendKey.reset();
-  SendKeyChord(p, true, false, false, 36, 5);
+  p.voice.keySender.reset();
+  p.OnCommandPhrase("Refresh");
+  fake.RunPending();
   EXPECT_TRUE(KeyLog().empty());
 }
 
@@ -181,7 +182,7 @@ class SendKeyTest : public VoiceTest, public ::testing::WithParamInterface<SendK
 TEST_P(SendKeyTest, PressesModifiersTheLayoutNeeds) {
   const SendKeyCase& c = GetParam();
   if (c.scanOverride != 0) fake.SetKeyScan(c.key.front(), c.scanOverride);
-  p.sendKey->SendKey(c.key, c.hold, c.release);
+  p.voice.keySender->SendKey(c.key, c.hold, c.release);
   EXPECT_EQ(KeyLog(), c.expected);
 }
 
@@ -213,7 +214,7 @@ class PressKeyVkTest : public VoiceTest, public ::testing::WithParamInterface<Vk
 
 TEST_P(PressKeyVkTest, SendsDownAndUp) {
   const VkCase& c = GetParam();
-  p.sendKey->PressKeyVK(c.vk, c.hold, c.release, c.compatible);
+  p.voice.keySender->PressKeyVK(c.vk, c.hold, c.release, c.compatible);
   EXPECT_EQ(KeyLog(), c.expected);
 }
 

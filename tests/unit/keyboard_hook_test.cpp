@@ -25,8 +25,8 @@ struct HookDesk {
     w.thread = 77;
     app = pf.AddWindow(w);
     box = pf.CreateSearchWindow(SearchWindowDesign());
-    p.state.searchWindow = box;
-    p.state.formLoaded = true;
+    p.window.handle = box;
+    p.window.loaded = true;
     pf.nextHookResult = kPassedOn;
     p.hook.HookKeyboard();
   }
@@ -94,7 +94,7 @@ TEST(KeyboardHookDecision, Table) {
     EXPECT_EQ(result, r.swallowed ? 1 : kPassedOn);
     EXPECT_EQ(d.p.window.Keyboard(), r.keyboard);
     EXPECT_EQ(d.Posted(), r.posted);
-    EXPECT_EQ(d.p.state.heldModifiers, r.mask);
+    EXPECT_EQ(d.p.hook.heldModifiers, r.mask);
   }
 }
 
@@ -110,7 +110,7 @@ TEST(KeyboardHookDecision, KeyUpsAndOtherCodesArePassedOnUntouched) {
   EXPECT_EQ(d.Key(vk::Slash, false, /*nCode=*/-1), kPassedOn);
   EXPECT_TRUE(d.Posted().empty());
   EXPECT_FALSE(d.p.window.Keyboard());
-  EXPECT_EQ(d.p.state.kbdEvent.vkCode, static_cast<std::uint32_t>('1'));  // other codes not read
+  EXPECT_EQ(d.p.hook.lastEvent.vkCode, static_cast<std::uint32_t>('1'));  // other codes not read
 }
 
 TEST(KeyboardHookDecision, AutoRepeatPostsOnEveryKeyDown) {
@@ -129,8 +129,8 @@ TEST(KeyboardHookDecision, KeyUpReportsTheMaskOfTheLastKeyDown) {
   d.Hold(kMaskCtrl | kMaskShift);
   d.Key('K');
   d.Hold(0);
-  d.p.state.kbdEvent.vkCode = 0x1004B;  // only the low 16 bits are the key
-  d.p.state.kbdEvent.flags = kKeyEventUp;
+  d.p.hook.lastEvent.vkCode = 0x1004B;  // only the low 16 bits are the key
+  d.p.hook.lastEvent.flags = kKeyEventUp;
   int vkCode = 0;
   int msg = 0;
   int mask = 0;
@@ -144,22 +144,22 @@ TEST(KeyboardHookInstall, OneHookAtATime) {
   FakePlatform pf;
   Program p{pf};
   p.hook.RefreshKeyboardHook();  // with none installed it simply installs one
-  const HookHandle first = p.state.hHook;
+  const HookHandle first = p.hook.handle;
   EXPECT_NE(first, 0u);
   p.hook.HookKeyboard();
-  EXPECT_EQ(p.state.hHook, first);
+  EXPECT_EQ(p.hook.handle, first);
   EXPECT_EQ(pf.InstalledHooks().size(), 1u);
 
   bool yielded = false;
   pf.QueueEvent("pending", [&] { yielded = true; });
   p.hook.RefreshKeyboardHook();
   EXPECT_TRUE(yielded);
-  EXPECT_NE(p.state.hHook, first);
-  EXPECT_EQ(pf.InstalledHooks(), std::vector<HookHandle>{p.state.hHook});
+  EXPECT_NE(p.hook.handle, first);
+  EXPECT_EQ(pf.InstalledHooks(), std::vector<HookHandle>{p.hook.handle});
 
   p.hook.UnhookKeyboard();
   p.hook.UnhookKeyboard();
-  EXPECT_EQ(p.state.hHook, 0u);
+  EXPECT_EQ(p.hook.handle, 0u);
   EXPECT_TRUE(pf.InstalledHooks().empty());
   EXPECT_EQ(pf.CountCalls("RemoveKeyHook"), 2u);
 }
@@ -169,10 +169,10 @@ TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
   Program p{pf};
   pf.hookInstallFails = true;
   p.hook.HookKeyboard();
-  EXPECT_EQ(p.state.hHook, 0u);
+  EXPECT_EQ(p.hook.handle, 0u);
   pf.hookInstallFails = false;
   p.hook.RefreshKeyboardHook();
-  EXPECT_NE(p.state.hHook, 0u);
+  EXPECT_NE(p.hook.handle, 0u);
   EXPECT_EQ(pf.CountCalls("RemoveKeyHook"), 0u);
 }
 

@@ -74,7 +74,7 @@ TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
   EXPECT_EQ(lines.front(), "SetViewTop -32000");
   EXPECT_EQ(fake.WindowInFront(), editor);
   EXPECT_EQ(p.settings.LoadHistory(), "cheap flights");
-  EXPECT_EQ(p.state.lastSearch, "cheap flights");
+  EXPECT_EQ(p.settings.lastSearch, "cheap flights");
   // The controls keep what the user entered.
   EXPECT_EQ(app.Terms(), "  cheap flights ");
 }
@@ -97,7 +97,7 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
     c.act();
     EXPECT_EQ(Opened().size(), 1u);
     EXPECT_TRUE(app.OnScreen());
-    EXPECT_EQ(fake.WindowInFront(), p.state.searchWindow);
+    EXPECT_EQ(fake.WindowInFront(), p.window.handle);
     EXPECT_EQ(app.Terms(), "new terms");
     EXPECT_EQ(p.settings.LoadHistory(), "older");
     const auto boxes = fake.Calls("ShowMessageBox");

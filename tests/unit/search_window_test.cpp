@@ -16,7 +16,7 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
   const Hwnd editor = app.AddApp();
   p.window.EnsureLoaded();
   ASSERT_TRUE(fake.FormCreated());
-  EXPECT_EQ(p.state.searchWindow, fake.SearchHwnd());
+  EXPECT_EQ(p.window.handle, fake.SearchHwnd());
   EXPECT_FALSE(p.window.Keyboard());
   EXPECT_EQ(fake.Text({Control::Terms}), "");
   EXPECT_EQ(fake.SelectedOption(Control::Scope), 0);
@@ -66,12 +66,12 @@ TEST_F(SearchWindowTest, OtherResizesLeaveTheWindowAlone) {
 TEST_F(SearchWindowTest, DeactivationClearsKeyboardAndRenewsTheHook) {
   app.Start();
   p.window.SetKeyboard(true);
-  const HookHandle before = p.state.hHook;
+  const HookHandle before = p.hook.handle;
   fake.UserDeactivate();
   fake.RunPending();
   EXPECT_FALSE(p.window.Keyboard());
-  EXPECT_NE(p.state.hHook, 0u);
-  EXPECT_NE(p.state.hHook, before);
+  EXPECT_NE(p.hook.handle, 0u);
+  EXPECT_NE(p.hook.handle, before);
   EXPECT_EQ(fake.InstalledHooks().size(), 1u);
   EXPECT_TRUE(app.OnScreen());  // losing the activation does not dismiss the window
 }
@@ -84,10 +84,10 @@ TEST_F(SearchWindowTest, CloseRemovesHookAndKeystrokeObjectThenTheWindow) {
   fake.RunPending();
   EXPECT_TRUE(fake.Unloaded());
   EXPECT_FALSE(fake.FormCreated());
-  EXPECT_FALSE(p.state.formLoaded);
+  EXPECT_FALSE(p.window.loaded);
   EXPECT_TRUE(fake.InstalledHooks().empty());
-  EXPECT_EQ(p.state.hHook, 0u);
-  EXPECT_TRUE(p.sendKey == nullptr);
+  EXPECT_EQ(p.hook.handle, 0u);
+  EXPECT_TRUE(p.voice.keySender == nullptr);
   const auto lines = fake.LogLines();
   auto at = [&](const std::string& op) {
     return std::find_if(lines.begin(), lines.end(),
@@ -104,11 +104,11 @@ TEST_F(SearchWindowTest, CloseWithVoiceCommandsOnUnregistersThem) {
   fake.speechFactory = [script](SpeechError& e) { return script->Create(e); };
   fake.AddProcess(4321, "natspeak.exe");
   app.Start();
-  ASSERT_TRUE(p.state.voxActive);
+  ASSERT_TRUE(p.voice.active);
   fake.UserClose();
   fake.RunPending();
-  EXPECT_FALSE(p.state.voxActive);
-  EXPECT_TRUE(p.vox == nullptr);
+  EXPECT_FALSE(p.voice.active);
+  EXPECT_TRUE(p.voice.session == nullptr);
   EXPECT_FALSE(script->Live());
 }
 

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <string>
 
-#include "core/program_state.h"
 #include "unit/temp_folder.h"
 
 namespace varnel {
@@ -17,12 +16,11 @@ using test::WriteBytes;
 
 class SettingsTest : public testing::Test {
  protected:
-  SettingsTest() { state_.cfgFile = dir_.File("Varnel.cfg"); }
-  std::string FileText() const { return ReadBytes(state_.cfgFile); }
+  SettingsTest() { settings_.file = dir_.File("Varnel.cfg"); }
+  std::string FileText() const { return ReadBytes(settings_.file); }
 
   TempFolder dir_;
-  ProgramState state_;
-  Settings settings_{state_};
+  Settings settings_;
 };
 
 TEST(ReplaceAll, OnePassLeftToRight) {
@@ -51,7 +49,7 @@ TEST_F(SettingsTest, NoFileReadsDefaultsAndFirstWritesCreateIt) {
             "[Application]\r\nAppHwnd=1234\r\n[History]\r\nSearchHistory=cheap flights\r\n");
   EXPECT_EQ(settings_.ReadIniLong("Application", "AppHwnd", 0), 1234);
   EXPECT_EQ(settings_.LoadHistory(), "cheap flights");
-  EXPECT_EQ(state_.lastSearch, "cheap flights");
+  EXPECT_EQ(settings_.lastSearch, "cheap flights");
 }
 
 TEST_F(SettingsTest, ValuesAndNamesAreMappedOnTheWay) {
@@ -111,7 +109,7 @@ TEST_F(SettingsTest, ReadIniLongTakesTheLeadingNumber) {
 }
 
 TEST_F(SettingsTest, KeepsWhatOtherToolsWrote) {
-  WriteBytes(state_.cfgFile, "; written by hand\n[application]\nappHWND=55\n\n[Other]\nX=1\n");
+  WriteBytes(settings_.file, "; written by hand\n[application]\nappHWND=55\n\n[Other]\nX=1\n");
   settings_.WriteIniString("Application", "AppHwnd", "66");
   settings_.SaveHistory("z");
   EXPECT_EQ(FileText(),
@@ -122,10 +120,10 @@ TEST_F(SettingsTest, KeepsWhatOtherToolsWrote) {
 TEST_F(SettingsTest, FailedWriteIsQuietAndChangesNothing) {
   const std::string plain = dir_.File("plain");
   WriteBytes(plain, "x");
-  state_.cfgFile = plain + "/Varnel.cfg";
+  settings_.file = plain + "/Varnel.cfg";
   EXPECT_EQ(settings_.WriteIniString("Application", "AppHwnd", "1"), 0);
   settings_.SaveHistory("lost");
-  EXPECT_EQ(state_.lastSearch, "lost");
+  EXPECT_EQ(settings_.lastSearch, "lost");
   EXPECT_EQ(settings_.LoadHistory(), "");
   EXPECT_EQ(ReadBytes(plain), "x");
 }

@@ -41,18 +41,18 @@ class StartupTest : public FakeProgramTest {
 TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
   app.AddApp();
   EXPECT_EQ(app.Start(), Startup::Result::Running);
-  EXPECT_EQ(p.state.cfgFile, app.cfgFile());
+  EXPECT_EQ(p.settings.file, app.cfgFile());
   ASSERT_TRUE(fake.FormCreated());
-  EXPECT_EQ(p.state.searchWindow, fake.SearchHwnd());
+  EXPECT_EQ(p.window.handle, fake.SearchHwnd());
   EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
   EXPECT_TRUE(app.OnScreen());
   EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
-  EXPECT_NE(p.state.hHook, 0u);
+  EXPECT_NE(p.hook.handle, 0u);
   EXPECT_EQ(fake.InstalledHooks().size(), 1u);
-  EXPECT_TRUE(p.sendKey != nullptr);
-  EXPECT_EQ(p.state.quote, "\"");
+  EXPECT_TRUE(p.voice.keySender != nullptr);
+  EXPECT_EQ(p.settings.quote, "\"");
   EXPECT_EQ(fake.mousePointer, kPointerDefault);
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0u);
 }
 
@@ -140,7 +140,7 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
     EXPECT_EQ(second.fake.CountCalls("InstallKeyHook"), 0u);
     EXPECT_EQ(second.CfgText(), before);
     EXPECT_EQ(second.fake.mousePointer, kPointerDefault);
-    EXPECT_TRUE(second.p().sendKey == nullptr);
+    EXPECT_TRUE(second.p().voice.keySender == nullptr);
   }
 }
 
@@ -252,7 +252,7 @@ TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {
   fake.speechFactory = [script](SpeechError& e) { return script->Create(e); };
   fake.AddProcess(4321, "natspeak.exe");
   app.Start();
-  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_TRUE(p.voice.active);
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0u);
   // The handle is on record before the voice commands start.
   const auto& log = fake.Log();
@@ -265,9 +265,9 @@ TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {
 
 TEST_F(StartupTest, CreateSendKeyMakesOneObject) {
   p.startup.CreateSendKey();
-  KeySender* first = p.sendKey.get();
+  KeySender* first = p.voice.keySender.get();
   p.startup.CreateSendKey();
-  EXPECT_EQ(p.sendKey.get(), first);
+  EXPECT_EQ(p.voice.keySender.get(), first);
 }
 
 }  // namespace

@@ -178,10 +178,8 @@ TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.file);
-    ProgramState state;
-    state.cfgFile = dir.File("Varnel.cfg");
-    test::WriteBytes(state.cfgFile, r.file);
-    Settings settings(state);
+    Settings settings(dir.File("Varnel.cfg"));
+    test::WriteBytes(settings.file, r.file);
     const SummonSetting s = ReadSummonSetting(settings);
     EXPECT_EQ(ChordText(s.chord), r.chord);
     EXPECT_EQ(!s.problem.empty(), r.problem);

@@ -69,7 +69,7 @@ TEST_F(SummoningTest, FirstShowingCentresHigherAndAppearsOnlyThere) {
   app.Start();
   // Screen 28800 x 16200 twips, window 8985 x 8700: centred top 3750, raised to 2813, then
   // three quarters of that.
-  EXPECT_EQ(p.state.boxTop, 2110);
+  EXPECT_EQ(p.window.workingTop, 2110);
   EXPECT_EQ(fake.ViewTop(), 2110);
   // Shown while parked: the first visible position is the working one.
   const auto& log = fake.Log();
@@ -85,7 +85,7 @@ TEST_F(SummoningTest, FirstShowingCentresHigherAndAppearsOnlyThere) {
 TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
   fake.SetScreenPixels(1024, 500);
   app.Start();
-  EXPECT_GT(p.state.boxTop, 0);
+  EXPECT_GT(p.window.workingTop, 0);
   EXPECT_TRUE(app.OnScreen());
 }
 
@@ -124,12 +124,12 @@ TEST_F(SummoningTest, HistoryRule) {
     FakeProgram a(tmp2.str() + "Varnel.cfg");
     a.Start();
     if (*c.stored != '\0') a.p().settings.WriteIniString("History", "SearchHistory", c.stored);
-    a.state().lastSearch = c.lastSearch;
+    a.p().settings.lastSearch = c.lastSearch;
     a.fake.SetText({Control::Terms}, c.field);
     a.p().winutil.HideSearchWindow();
     a.p().summoning.ShowSearchWindow();
     EXPECT_EQ(a.Terms(), c.expected);
-    EXPECT_EQ(a.state().lastSearch, *c.stored != '\0' ? c.stored : c.lastSearch);
+    EXPECT_EQ(a.p().settings.lastSearch, *c.stored != '\0' ? c.stored : c.lastSearch);
   }
 }
 
@@ -137,10 +137,10 @@ TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   app.Start();
   fake.messageBoxAnswers = {kIdCancel};
   bool openDuring = false;
-  fake.onMessageBox = [&](const std::string&) { openDuring = p.state.inMsgBox; };
+  fake.onMessageBox = [&](const std::string&) { openDuring = p.window.inMessageBox; };
   EXPECT_EQ(p.summoning.ShowMessage("hello", kMbOkCancel, ""), kIdCancel);
   EXPECT_TRUE(openDuring);
-  EXPECT_FALSE(p.state.inMsgBox);
+  EXPECT_FALSE(p.window.inMessageBox);
   const auto boxes = fake.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Varnel: hello");
@@ -188,7 +188,7 @@ TEST_F(SummoningTest, VoiceCodesWithoutAVoiceFormDoNothing) {
   app.Start();
   p.summoning.DispatchCode(CODE_VOX_COMMAND);
   p.summoning.DispatchCode(CODE_VOX_UNLOAD);
-  EXPECT_TRUE(p.vox == nullptr);
+  EXPECT_TRUE(p.voice.session == nullptr);
   EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);
 }
 

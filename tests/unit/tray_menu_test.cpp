@@ -41,7 +41,7 @@ class TrayTest : public FakeProgramTest {
     fake.RunPending();
   }
 
-  bool Running() { return p.state.formLoaded && !fake.Unloaded(); }
+  bool Running() { return p.window.loaded && !fake.Unloaded(); }
 
   std::shared_ptr<SpeechScript> script = std::make_shared<SpeechScript>();
   Hwnd editor = 0;
@@ -90,14 +90,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 }},
                       EntryCase{"VoiceCommandsOn", TrayEntry::VoiceCommands, 1,
                                 [](TrayTest&, FakeProgram& a) {
-                                  EXPECT_TRUE(a.state().voxActive);
+                                  EXPECT_TRUE(a.p().voice.active);
                                   EXPECT_EQ(a.fake.Value({Control::VoiceCommands}),
                                             1);  // the window's box agrees
                                   EXPECT_TRUE(a.fake.trayChecks.voiceCommands);
                                 }},
                       EntryCase{"VoiceCommandsOnThenOff", TrayEntry::VoiceCommands, 2,
                                 [](TrayTest&, FakeProgram& a) {
-                                  EXPECT_FALSE(a.state().voxActive);
+                                  EXPECT_FALSE(a.p().voice.active);
                                   EXPECT_EQ(a.fake.Value({Control::VoiceCommands}), 0);
                                   EXPECT_FALSE(a.fake.trayChecks.voiceCommands);
                                 }},
@@ -120,11 +120,11 @@ INSTANTIATE_TEST_SUITE_P(
                                   EXPECT_NE(boxes[0].text.find(std::string("Varnel ") + kVersion),
                                             std::string::npos);
                                   EXPECT_TRUE(a.Parked());
-                                  EXPECT_FALSE(a.state().inMsgBox);
+                                  EXPECT_FALSE(a.p().window.inMessageBox);
                                 }},
                       EntryCase{"QuitEndsTheProgram", TrayEntry::Quit, 1,
                                 [](TrayTest&, FakeProgram& a) {
-                                  EXPECT_FALSE(a.state().formLoaded);
+                                  EXPECT_FALSE(a.p().window.loaded);
                                   EXPECT_FALSE(a.fake.FormCreated());
                                   EXPECT_TRUE(a.fake.InstalledHooks().empty());
                                   EXPECT_FALSE(a.fake.TrayShown());
@@ -135,10 +135,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(TrayTest, QuitTurnsTheVoiceCommandsOff) {
   Start(true);
   Choose(TrayEntry::VoiceCommands);
-  ASSERT_TRUE(p.state.voxActive);
+  ASSERT_TRUE(p.voice.active);
   Choose(TrayEntry::Quit);
-  EXPECT_FALSE(p.state.voxActive);
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_FALSE(p.voice.active);
+  EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_FALSE(fake.TrayShown());
 }
 
@@ -147,10 +147,10 @@ TEST_F(TrayTest, WindowCheckBoxUpdatesTheMenu) {
   Summon();  // Ctrl+Alt+/
   ASSERT_TRUE(app.OnScreen());
   app.Click({Control::VoiceCommands});
-  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_TRUE(p.voice.active);
   EXPECT_TRUE(fake.trayChecks.voiceCommands);
   app.Click({Control::VoiceCommands});
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(p.voice.active);
   EXPECT_FALSE(fake.trayChecks.voiceCommands);
 }
 

@@ -40,10 +40,10 @@ TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
     EXPECT_EQ(fake.Calls("ShowMessageBox")[0].args[0], 65);
   }
   EXPECT_EQ(script->created, c.attempted ? 1 : 0);
-  EXPECT_EQ(p.state.voxActive, c.active);
+  EXPECT_EQ(p.voice.active, c.active);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), c.active ? 1 : 0);
   EXPECT_EQ(fake.Text({Control::Message}), c.active ? kVoiceActiveText : kOptionsHint);
-  EXPECT_EQ(p.vox != nullptr, c.active);
+  EXPECT_EQ(p.voice.session != nullptr, c.active);
   EXPECT_GT(fake.CountCalls("RaiseView"), 0U);
 }
 
@@ -61,7 +61,7 @@ TEST_F(VoiceTest, SwitchingToTheCurrentStateChangesNothing) {
   EXPECT_EQ(fake.CountCalls("SetValue") + fake.CountCalls("SetText"), 0U);
 
   p.voice.SetVoiceCommands(true);
-  ASSERT_TRUE(p.state.voxActive);
+  ASSERT_TRUE(p.voice.active);
   fake.ClearLog();
   p.voice.SetVoiceCommands(true);
   EXPECT_EQ(fake.CountCalls("SetValue") + fake.CountCalls("SetText"), 0U);
@@ -72,15 +72,15 @@ TEST_F(VoiceTest, TwoClicksSwitchOnThenOff) {
   fake.AddProcess(7000, "natspeak.exe");
   PutOnScreen();
   app.Click({Control::VoiceCommands});
-  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_TRUE(p.voice.active);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 1);
   app.Click({Control::VoiceCommands});
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
   EXPECT_EQ(script->created, 1);
   EXPECT_EQ(script->CallsOf("Unregister").size(), 1U);
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(p.voice.session, nullptr);
 }
 
 TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
@@ -88,10 +88,10 @@ TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
   script->createError = SpeechError{429, ""};
   PutOnScreen();
   app.Click({Control::VoiceCommands});
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 1U);
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(p.voice.session, nullptr);
 }
 
 // At start-up a failure is said in the message line, never in a box that would take the focus;
@@ -104,7 +104,7 @@ TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
   p.voice.SwitchOnAtStart();
   fake.RunPending();
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.Text({Control::Message}), "Start it with: recogniser &");
 
@@ -117,7 +117,7 @@ TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
 
   script->createError.reset();
   app.Click({Control::VoiceCommands});
-  EXPECT_TRUE(p.state.voxActive);
+  EXPECT_TRUE(p.voice.active);
   EXPECT_EQ(fake.Text({Control::Message}), kVoiceActiveText);
 }
 

@@ -15,7 +15,7 @@ const std::string kNul(1, '\0');
 class VoxFormTest : public VoiceTest {
  protected:
   void Load() {
-    p.StartVoiceCommands();
+    p.voice.StartSession();
     fake.RunPending();
     fake.ClearLog();
   }
@@ -23,8 +23,8 @@ class VoxFormTest : public VoiceTest {
 };
 
 TEST_F(VoxFormTest, RegistersFortyCommandsAndSevenLists) {
-  p.StartVoiceCommands();
-  ASSERT_TRUE(p.state.voxActive);
+  p.voice.StartSession();
+  ASSERT_TRUE(p.voice.active);
   const auto& calls = script->calls;
   ASSERT_GE(calls.size(), 3U);
   EXPECT_EQ(calls[0], (SpeechCall{"Register", {}}));
@@ -66,15 +66,15 @@ TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
   Load();
   fake.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
-  p.StopVoiceCommands();
+  p.voice.StopSession();
   Strings ops;
   for (const auto& c : script->calls) ops.push_back(c.op + (c.args.empty() ? "" : " " + c.args[0]));
   Strings expected{"Unregister", "SetActive 0"};
   for (int id = 39; id >= 0; --id) expected.push_back("RemoveCommand " + std::to_string(id));
   expected.insert(expected.end(), {"ReleaseMenu", "Destroyed"});
   EXPECT_EQ(ops, expected);
-  EXPECT_FALSE(p.state.voxActive);
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_FALSE(p.voice.active);
+  EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
 }
 
@@ -99,8 +99,8 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
   std::vector<std::string> shown;
   fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
 
-  p.StartVoiceCommands();
-  EXPECT_FALSE(p.state.voxActive);
+  p.voice.StartSession();
+  EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.mousePointer, kPointerDefault);
   std::string message = "Voice commands require Dragon NaturallySpeaking to be installed.";
   if (!c.detail.empty()) message += "\r\n\r\nError: " + c.detail;
@@ -110,8 +110,8 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
   EXPECT_EQ(Posted(CODE_VOX_UNLOAD), 1U);
 
   fake.RunPending();
-  EXPECT_EQ(p.vox, nullptr);
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_EQ(p.voice.session, nullptr);
+  EXPECT_FALSE(p.voice.active);
   // Whatever was created is released again.
   if (!c.createError) {
     EXPECT_EQ(script->calls.back().op, "Destroyed");
@@ -163,10 +163,10 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(VoxFormTest, FailureOffScreenShowsNothingButStillUnloads) {
   script->createError = SpeechError{429, ""};
-  p.StartVoiceCommands();
+  p.voice.StartSession();
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
   fake.RunPending();
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(p.voice.session, nullptr);
 }
 
 TEST(VoxFailureText, LineNumberFollowsTheErrorText) {
@@ -247,7 +247,7 @@ TEST_F(VoxFormTest, FindNextStartsUnprimedAfterReload) {
   Load();
   Say(14);
   fake.RunPending();
-  p.StopVoiceCommands();
+  p.voice.StopSession();
   Load();
   Say(14);
   fake.RunPending();
@@ -264,7 +264,7 @@ TEST_F(VoxFormTest, DoItOnlyWhenTheFocusStayedPut) {
   fake.ClearLog();
   PutOnScreen();
   Say(1);
-  fake.UserActivate(p.state.searchWindow);
+  fake.UserActivate(p.window.handle);
   ASSERT_TRUE(fake.SetFocus({Control::Terms}));
   ASSERT_NE(fake.FocusedWindow(), 0U);
   fake.RunPending();
@@ -322,11 +322,11 @@ TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {
   fake.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
   script->Lose();
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
   fake.RunPending();
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
   // Nothing is asked of a service that is gone; it is only released.
   EXPECT_EQ(script->calls, (std::vector<SpeechCall>{{"Destroyed", {}}}));
@@ -338,10 +338,10 @@ TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
   // The first yield comes before Register; the loss arrives at the second.
   fake.QueueEvent("first yield", [this] { fake.QueueEvent("lost", [this] { script->Lose(); }); });
   p.voice.SetVoiceCommands(true);
-  EXPECT_FALSE(p.state.voxActive);
+  EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(script->CallsOf("AddCommand").size(), 0U);
   fake.RunPending();
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
   EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
@@ -354,13 +354,13 @@ TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
   // The first pause yields; the form goes while its command is still running.
   fake.QueueEvent("after post", [&] {
     fake.QueueEvent("unload", [&] {
-      p.StopVoiceCommands();
+      p.voice.StopSession();
       unloaded = true;
     });
   });
   fake.RunPending();
   EXPECT_TRUE(unloaded);
-  EXPECT_EQ(p.vox, nullptr);
+  EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_TRUE(AllKeysUp());
   EXPECT_EQ(Chords(), (Strings{"9", "9", "9", "9"}));
 }

@@ -22,9 +22,9 @@ class VoiceTest : public FakeProgramTest {
   VoiceTest() {
     fake.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
     fake.injectedKeysReachHook = false;
-    p.sendKey = std::make_unique<KeySender>(p);
-    p.state.searchWindow = fake.CreateSearchWindow(SearchWindowDesign());
-    p.state.formLoaded = true;
+    p.voice.keySender = p.voice.MakeKeySender();
+    p.window.handle = fake.CreateSearchWindow(SearchWindowDesign());
+    p.window.loaded = true;
     Park();
     fake.ClearLog();
   }

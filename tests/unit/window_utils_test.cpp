@@ -28,11 +28,11 @@ struct WinsysDesk {
   }
   // The search window, loaded and on screen.
   Hwnd Box() {
-    p.state.searchWindow = pf.CreateSearchWindow(SearchWindowDesign());
-    p.state.formLoaded = true;
+    p.window.handle = pf.CreateSearchWindow(SearchWindowDesign());
+    p.window.loaded = true;
     pf.ShowView();
     pf.SetViewTop(1440);
-    return p.state.searchWindow;
+    return p.window.handle;
   }
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
     std::vector<std::string> out;
@@ -212,11 +212,11 @@ TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
   d.App(11);
   d.pf.UserActivate(d.Box());
   d.pf.SetViewTop(kParkedTop);
-  d.p.state.keyboard = true;
+  d.p.window.keyboard = true;
   d.pf.ClearLog();
   d.p.winutil.HideSearchWindow();
   EXPECT_TRUE(d.pf.Log().empty()) << testing::PrintToString(d.pf.LogLines());
-  EXPECT_TRUE(d.p.state.keyboard);
+  EXPECT_TRUE(d.p.window.keyboard);
 }
 
 TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
@@ -227,7 +227,7 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
   d.pf.Window(mini)->minimised = true;
   const Hwnd box = d.Box();
   d.pf.UserActivate(box);
-  d.p.state.keyboard = true;
+  d.p.window.keyboard = true;
   d.pf.SetTextColour({Control::DoIt, 0}, kHoverGreen);
   d.pf.ClearLog();
 
@@ -235,9 +235,9 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
 
   EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
   EXPECT_EQ(d.pf.TextColour({Control::DoIt, 0}), kHeadingBlue);
-  EXPECT_FALSE(d.p.state.keyboard);
+  EXPECT_FALSE(d.p.window.keyboard);
   EXPECT_EQ(d.pf.WindowInFront(), shown);
-  EXPECT_NE(d.p.state.hHook, 0u);
+  EXPECT_NE(d.p.hook.handle, 0u);
   EXPECT_EQ(d.pf.InstalledHooks().size(), 1u);
 }
 
@@ -430,9 +430,9 @@ TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
                        {40, "apple"},
                        {30, "app"},
                        {50, std::string("natspeak.exe\0\0", 14)}});
-    d.p.state.foundProcess = 999;
+    d.p.winutil.foundProcess = 999;
     EXPECT_EQ(d.p.winutil.FindProcess(c.image, true, false), c.pid);
-    EXPECT_EQ(d.p.state.foundProcess, c.pid);
+    EXPECT_EQ(d.p.winutil.foundProcess, c.pid);
   }
 }
 
@@ -453,8 +453,8 @@ TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
     d.pf.UserActivate(front);
 
     EXPECT_EQ(d.p.winutil.FindProcess("C:\\Apps\\app.exe", false, activate), target);
-    EXPECT_EQ(d.p.state.foundProcess, 30u);
-    EXPECT_EQ(d.p.state.helperProcess, 60u);
+    EXPECT_EQ(d.p.winutil.foundProcess, 30u);
+    EXPECT_EQ(d.p.winutil.helperProcess, 60u);
     EXPECT_EQ(d.pf.Window(target)->minimised, !activate);
     EXPECT_EQ(d.pf.WindowInFront(), activate ? target : front);
   }
@@ -469,7 +469,7 @@ TEST(WindowUtilsProcess, FindProcessWithoutAUsableWindow) {
   EXPECT_EQ(d.p.winutil.FindProcess("app.exe", false, true), 0u);
   EXPECT_EQ(d.pf.WindowInFront(), front);
   EXPECT_EQ(d.p.winutil.FindProcess("other.exe", false, true), 0u);
-  EXPECT_EQ(d.p.state.foundProcess, 0u);
+  EXPECT_EQ(d.p.winutil.foundProcess, 0u);
 }
 
 TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
@@ -499,10 +499,10 @@ TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
     w.pid = c.windowPid;
     w.className = c.cls;
     const Hwnd h = d.pf.AddWindow(w);
-    d.p.state.foundProcess = 77;
+    d.p.winutil.foundProcess = 77;
     EXPECT_EQ(d.p.winutil.FindAppWindow(kModePellarMain), c.found ? h : 0u);
-    EXPECT_EQ(d.p.state.foundWindow, c.found ? h : 0u);
-    EXPECT_EQ(d.p.state.foundProcess, 77u);  // the sibling lookup leaves the caller's pid alone
+    EXPECT_EQ(d.p.winutil.foundWindow, c.found ? h : 0u);
+    EXPECT_EQ(d.p.winutil.foundProcess, 77u);  // the sibling lookup leaves the caller's pid alone
   }
 }
 
