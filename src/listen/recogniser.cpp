@@ -378,6 +378,11 @@ void Recogniser::CheckFit(Heard& heard) {
     heard.misfit = "the phone loop failed to decode it";
   } else {
     heard.fits = FitWords(wordSpans, phoneSpans);
+    if (heard.fits.size() != words.size()) {
+      // The forced decoding ran out of speech before the command's last word: the best
+      // partial path holds only some of them.
+      heard.fits.clear();
+    }
     heard.misfit =
         RefuseForFit(heard.fits, IsDestructive(*heard.match, settings_.rivals), settings_.phoneFit);
   }
