@@ -912,8 +912,8 @@ void Recogniser::Report(Heard heard) {
                     f.perFrame);
       fits += one;
     }
-    std::fprintf(stderr,
-                 "varnel-listen: against free phones, \"%s\" fits %s a frame, in %d ms%s%s\n",
+    fits = fits.empty() ? "no word laid on the speech" : fits + " a frame";
+    std::fprintf(stderr, "varnel-listen: against free phones, \"%s\": %s, in %d ms%s%s\n",
                  heard.hypothesis.c_str(), fits.c_str(), heard.fitMs,
                  heard.misfit.empty() ? "" : "; refused: ", heard.misfit.c_str());
   }
