@@ -33,6 +33,8 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
 constexpr const char* kSearchName = "commands";
+constexpr const char* kPhoneSearch = "phones";  // the phone loop's searches
+constexpr const char* kForcedSearch = "forced";
 constexpr std::uint32_t kHissSeed = 2463534242U;
 // The RMS of a voice's loud frames at a usual microphone level (-14 dBFS).
 constexpr double kUsualVoiceRms = 6600;
@@ -132,6 +134,9 @@ Recogniser::~Recogniser() {
     }
     if (lm_ != nullptr) {
       ps_free(lm_);
+    }
+    if (phones_ != nullptr) {
+      ps_free(phones_);
     }
     if (vad_ != nullptr) {
       fe_free(vad_);
@@ -233,6 +238,9 @@ bool Recogniser::Open(std::string& error) {
   if (settings_.verifyLm && !OpenLanguageModel(error)) {
     return false;
   }
+  if (settings_.phoneLoopCheck && !OpenPhoneLoop(error)) {
+    return false;
+  }
   finished_ = true;  // nothing running yet
   return true;
 }
@@ -257,6 +265,130 @@ bool Recogniser::OpenLanguageModel(std::string& error) {
   }
   everyday_.insert(CommonWords().begin(), CommonWords().end());
   return true;
+}
+
+bool Recogniser::OpenPhoneLoop(std::string& error) {
+  char beam[32];
+  std::snprintf(beam, sizeof beam, "%g", settings_.beam);
+  const std::string topN = std::to_string(settings_.topN);
+  // Every senone scored: each frame's scores are then relative to the model's best sound in
+  // both decodings alike, so a word's score and the phones' compare. Context-independent
+  // phones: the loop of every triphone takes some 60 MB and seconds an utterance.
+  std::vector<const char*> argv = {"varnel-listen",
+                                   "-hmm",
+                                   settings_.model.c_str(),
+                                   "-dict",
+                                   "/dev/null",
+                                   "-remove_silence",
+                                   "no",
+                                   "-remove_noise",
+                                   "no",
+                                   "-dither",
+                                   "no",
+                                   "-beam",
+                                   beam,
+                                   "-pbeam",
+                                   beam,
+                                   "-topn",
+                                   topN.c_str(),
+                                   "-compallsen",
+                                   "yes",
+                                   "-allphone_ci",
+                                   "yes"};
+  phones_ = MakeDecoder(std::move(argv), settings_.verbose, settings_.model, error);
+  if (phones_ == nullptr) {
+    return false;
+  }
+  if (ps_set_allphone(phones_, kPhoneSearch, nullptr) < 0) {
+    error = "cannot set up the phone loop";
+    return false;
+  }
+  return true;
+}
+
+bool Recogniser::DecodeAgain(const char* name, const std::vector<std::int16_t>& audio, bool cepstra,
+                             std::vector<Span>& spans) {
+  if (ps_set_search(phones_, name) < 0 || ps_start_utt(phones_) < 0) {
+    return false;
+  }
+  const int r = cepstra
+                    ? ps_process_cep(phones_, denoisedRows_.data(), denoisedFrames_, FALSE, TRUE)
+                    : ps_process_raw(phones_, audio.data(), audio.size(), FALSE, TRUE);
+  ps_end_utt(phones_);
+  if (r < 0) {
+    return false;
+  }
+  spans.clear();
+  for (ps_seg_t* seg = ps_seg_iter(phones_); seg != nullptr; seg = ps_seg_next(seg)) {
+    std::int32_t ascr = 0, lscr = 0, lback = 0;
+    ps_seg_prob(seg, &ascr, &lscr, &lback);
+    int first = 0, last = 0;
+    ps_seg_frames(seg, &first, &last);
+    spans.push_back({ps_seg_word(seg), first, last, ascr});
+  }
+  return true;
+}
+
+void Recogniser::CheckFit(Heard& heard) {
+  const auto start = std::chrono::steady_clock::now();
+  heard.fitChecked = true;
+  // The audio the grammar's decoding had: the utterance with its hiss, or its cepstra with
+  // the noise taken out. One decoded as it came is decoded whole here, by its own cepstral
+  // mean: the two decodings below see the same frames either way.
+  const bool cepstra = heard.decoding == Heard::Decoding::kWhole && heard.denoised;
+  std::vector<std::int16_t> audio;
+  if (heard.decoding == Heard::Decoding::kWhole) {
+    audio = decoded_;
+  } else {
+    audio = utterance_;
+    std::uint32_t seed = kHissSeed;
+    AddHiss(audio.data(), audio.size(), seed, streamHiss_);
+  }
+  // The command's words in a row, each with every pronunciation the lexicon has.
+  std::vector<std::string> words;
+  for (const auto& said : SaidWords(heard.hypothesis, false)) {
+    char* known = ps_lookup_word(phones_, said.word.c_str());
+    const bool have = known != nullptr;
+    std::free(known);
+    const auto prons = lexicon_.Pronunciations(said.word);
+    for (std::size_t i = 0; !have && i < prons.size(); ++i) {
+      const std::string name = i == 0 ? said.word : said.word + "(" + std::to_string(i + 1) + ")";
+      ps_add_word(phones_, name.c_str(), prons[i].c_str(), FALSE);
+    }
+    words.push_back(said.word);
+  }
+  std::vector<Span> phoneSpans, wordSpans;
+  bool ok = !words.empty() && DecodeAgain(kPhoneSearch, audio, cepstra, phoneSpans);
+  if (ok) {
+    const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(phones_), "-lw"));
+    fsg_model_t* fsg = fsg_model_init(kForcedSearch, ps_get_logmath(phones_), lw,
+                                      static_cast<std::int32_t>(words.size() + 1));
+    fsg->start_state = 0;
+    fsg->final_state = static_cast<std::int32_t>(words.size());
+    for (std::size_t i = 0; i < words.size(); ++i) {
+      const int wid = fsg_model_word_add(fsg, words[i].c_str());
+      fsg_model_trans_add(fsg, static_cast<std::int32_t>(i), static_cast<std::int32_t>(i + 1), 0,
+                          wid);
+    }
+    ok = ps_set_fsg(phones_, kForcedSearch, fsg) >= 0;
+    fsg_model_free(fsg);
+    ok = ok && DecodeAgain(kForcedSearch, audio, cepstra, wordSpans);
+  }
+  if (!ok) {
+    heard.misfit = "the phone loop failed to decode it";
+  } else {
+    heard.fits = FitWords(wordSpans, phoneSpans);
+    if (heard.fits.size() != words.size()) {
+      // The forced decoding ran out of speech before the command's last word: the best
+      // partial path holds only some of them.
+      heard.fits.clear();
+    }
+    heard.misfit =
+        RefuseForFit(heard.fits, IsDestructive(*heard.match, settings_.rivals), settings_.phoneFit);
+  }
+  heard.fitMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now() - start)
+                                     .count());
 }
 
 std::vector<SaidWord> Recogniser::SaidWords(const std::string& hypothesis,
@@ -498,6 +630,7 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
     }
   }
   *denoisedUsed = denoise && denoised > 0;
+  denoisedFrames_ = std::max(denoised, 0);
   if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
@@ -693,6 +826,15 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
+  if (heard.match && phones_ != nullptr &&
+      FitJudged(IsDestructive(*heard.match, settings_.rivals), settings_.phoneFit)) {
+    // Speech that only sounds like a command fits a loop of free phones clearly better than
+    // the command's words forced onto it; a command said fits about as well.
+    CheckFit(heard);
+    if (!heard.misfit.empty()) {
+      heard.match.reset();
+    }
+  }
   if (heard.match && settings_.marginCheck) {
     // With every senone scored, each frame's scores are relative to the sound of the model
     // that fits it best: speech that only sounds like a command fits the command markedly
@@ -761,6 +903,19 @@ void Recogniser::Report(Heard heard) {
                  "frame below%s%s\n",
                  heard.hypothesis.c_str(), gap(heard.rivals.command), gap(heard.rivals.other),
                  heard.refusedFor.empty() ? "" : "; refused: ", heard.refusedFor.c_str());
+  }
+  if (settings_.verbose && heard.fitChecked) {
+    std::string fits;
+    for (const auto& f : heard.fits) {
+      char one[96];
+      std::snprintf(one, sizeof one, "%s\"%s\" %.1f", fits.empty() ? "" : ", ", f.word.c_str(),
+                    f.perFrame);
+      fits += one;
+    }
+    fits = fits.empty() ? "no word laid on the speech" : fits + " a frame";
+    std::fprintf(stderr, "varnel-listen: against free phones, \"%s\": %s, in %d ms%s%s\n",
+                 heard.hypothesis.c_str(), fits.c_str(), heard.fitMs,
+                 heard.misfit.empty() ? "" : "; refused: ", heard.misfit.c_str());
   }
   if (settings_.verbose && heard.verified) {
     std::fprintf(stderr, "varnel-listen: the language model heard \"%s\" for \"%s\" in %d ms%s%s\n",

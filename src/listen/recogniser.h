@@ -21,6 +21,7 @@
 #include "listen/grammar.h"
 #include "listen/lexicon.h"
 #include "listen/pace.h"
+#include "listen/phone_fit.h"
 #include "listen/rivals.h"
 #include "listen/settings.h"
 #include "listen/snr.h"
@@ -56,6 +57,11 @@ struct Heard {
   Decoding decoding = Decoding::kNone;
   int decodeMs = 0;  // wall time of the decoding, or of its end when decoded as it came
   std::vector<float> cepstralMean;  // the decoder's cepstral mean once it was decoded
+  // The command's words against a loop of free phones over the same frames, when checked.
+  bool fitChecked = false;
+  std::vector<WordFit> fits;
+  std::string misfit;  // why the command was refused for it; "" when it fits
+  int fitMs = 0;
 };
 
 class Recogniser {
@@ -107,6 +113,15 @@ class Recogniser {
   // Decodes the utterance under way with the language model and compares its words with the
   // command's; fills `heard`'s verification fields.
   void Verify(Heard& heard);
+  // Loads the decoder that lays commands and free phones on an utterance.
+  bool OpenPhoneLoop(std::string& error);
+  // Decodes the utterance just heard again, forced onto the command's words and as free
+  // phones, and judges each word's fit; fills `heard`'s fit fields.
+  void CheckFit(Heard& heard);
+  // One decoding of the utterance just heard by that decoder, with the search `name`: its
+  // words or phones; false when it failed.
+  bool DecodeAgain(const char* name, const std::vector<std::int16_t>& audio, bool cepstra,
+                   std::vector<Span>& spans);
   std::vector<SaidWord> SaidWords(const std::string& hypothesis, bool commandWords) const;
   // Gives the decoder the word's pronunciations from the lexicon under `name`, `name(2)`...,
   // at most `most` of them; the phones of the first, or 0 when it has none.
@@ -141,7 +156,8 @@ class Recogniser {
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
-  ps_decoder_s* lm_ = nullptr;  // nullptr when commands are not checked
+  ps_decoder_s* lm_ = nullptr;      // nullptr when commands are not checked
+  ps_decoder_s* phones_ = nullptr;  // nullptr when commands are not laid against free phones
   std::set<std::string> everyday_;
   fe_s* vad_ = nullptr;
   std::mutex mutex_;  // guards the decoder and the grammar fields
@@ -157,6 +173,7 @@ class Recogniser {
   fe_s* denoiser_ = nullptr;  // nullptr when noise is never removed
   std::vector<float> denoisedCep_;
   std::vector<float*> denoisedRows_;
+  int denoisedFrames_ = 0;  // of the utterance last decoded whole
   bool wasVoiced_ = false;
   std::optional<Heard> early_;  // the utterance decoded at the pause under way
   long pauseStart_ = -1;        // where that pause was noticed, or -1

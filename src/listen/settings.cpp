@@ -88,6 +88,15 @@ std::string Usage() {
          "  --no-verify-lm          fire what the grammar heard (the default)\n"
          "  --verify-max-distance X  phone edits a phone the two readings may differ by\n"
          "                          (0.5)\n"
+         "  --phone-loop-check      decode a heard command again, forced onto its words and\n"
+         "                          as free phones, and refuse it when a word fits much\n"
+         "                          worse than the phones (by default only commands with\n"
+         "                          \"delete\", \"kill\" or \"close\" are checked)\n"
+         "  --no-phone-loop-check   fire what the grammar heard (the default)\n"
+         "  --min-word-fit X        lowest score a word may have against the phones, per\n"
+         "                          frame (none)\n"
+         "  --destructive-min-word-fit X  the same for commands with \"delete\", \"kill\"\n"
+         "                          or \"close\" (-20)\n"
          "  --verbose               print each utterance on stderr\n";
 }
 
@@ -226,6 +235,16 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.verifyLm = false;
       } else if (a == "--verify-max-distance") {
         s.verifyMaxDistance = number(0, 10);
+      } else if (a == "--phone-loop-check") {
+        s.phoneLoopCheck = true;
+      } else if (a == "--no-phone-loop-check") {
+        s.phoneLoopCheck = false;
+      } else if (a == "--min-word-fit") {
+        s.phoneFit.minWordFit = number(-1000, 1000);
+        s.phoneLoopCheck = true;
+      } else if (a == "--destructive-min-word-fit") {
+        s.phoneFit.destructiveMinWordFit = number(-1000, 1000);
+        s.phoneLoopCheck = true;
       } else if (a == "--verbose") {
         s.verbose = true;
       } else {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "listen/grammar.h"
+#include "listen/phone_fit.h"
 #include "listen/rivals.h"
 
 namespace varnel::listen {
@@ -85,6 +86,15 @@ struct Settings {
   bool verifyLm = false;
   double verifyMaxDistance = 0.5;
   std::string languageModel = "/usr/share/pocketsphinx/model/en-us/en-us.lm.bin";
+  // A command the grammar heard is decoded again, forced onto its own words and as a loop of
+  // unconstrained phones, by a second decoder that scores every sound of the model: each
+  // word must fit its frames within `phoneFit.minWordFit` a frame of the phones' fit (a
+  // command that loses work within `destructiveMinWordFit`). No bound for most commands:
+  // on the tuning set correct commands' words often fit 30 a frame worse than the phones
+  // (synthetic voices are far from the model), as near misses do. Destructive ones must fit
+  // within 20, a little looser than the weakest destructive command of the tuning set.
+  bool phoneLoopCheck = false;
+  FitRule phoneFit{std::nullopt, -20};
   bool keepServing = false;  // with --input: go on serving clients after the input ends
   bool verbose = false;
 };

@@ -559,6 +559,35 @@ TEST_F(ListenSpokenTest, WholeUtterancesAreDecodedAtTheirEnd) {
   }
 }
 
+// With the phone loop check, destructive commands are decoded again, whole or as they came,
+// and said plainly they still fire; other commands are not decoded again.
+TEST_F(ListenSpokenTest, DestructiveCommandsAreLaidAgainstFreePhones) {
+  StartServer({"--input", "-", "--phone-loop-check", "--stream-after", "0"});
+  PollWatcher w;
+  Recorder r;
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  const std::vector<std::pair<const char*, int>> said = {
+      {"Delete", 6}, {"Zoom In", 26}, {"Close It", 4}};
+  for (const auto& [text, id] : said) {
+    Say(w, r, text);
+  }
+  w.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(r.recognised.size(), said.size());
+  for (std::size_t i = 0; i < said.size(); ++i) {
+    EXPECT_EQ(r.recognised[i].id, said[i].second) << said[i].first;
+  }
+  StopServer();
+  if (const auto log = ServerLog()) {
+    EXPECT_EQ(Count(*log, "against free phones"), 2) << *log;
+    EXPECT_NE(log->find("against free phones, \"delete\": \"delete\" "), std::string::npos) << *log;
+    EXPECT_NE(log->find("against free phones, \"close it\": \"close\" "), std::string::npos)
+        << *log;
+    EXPECT_EQ(Count(*log, "decoded as it came"), 2) << *log;
+    EXPECT_EQ(Count(*log, "refused"), 0) << *log;
+  }
+}
+
 // Short utterances are decoded whole at their first pause, long ones as they come from the
 // moment they grow long, catching up on what was said before.
 TEST_F(ListenSpokenTest, OnlyLongUtterancesAreDecodedAsTheyCome) {

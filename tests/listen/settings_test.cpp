@@ -86,6 +86,32 @@ TEST(ListenSettings, VerifyOptionsParse) {
   }
 }
 
+TEST(ListenSettings, PhoneLoopOptionsParse) {
+  Settings s;
+  std::string error;
+  bool help = false;
+  EXPECT_FALSE(s.phoneLoopCheck);
+  EXPECT_FALSE(s.phoneFit.minWordFit);
+  ASSERT_TRUE(s.phoneFit.destructiveMinWordFit);
+  ASSERT_TRUE(ParseSettings({"--phone-loop-check"}, s, error, help)) << error;
+  EXPECT_TRUE(s.phoneLoopCheck);
+  ASSERT_TRUE(ParseSettings({"--no-phone-loop-check"}, s, error, help)) << error;
+  EXPECT_FALSE(s.phoneLoopCheck);
+  // A bound asks for the check.
+  ASSERT_TRUE(ParseSettings({"--min-word-fit", "-25", "--destructive-min-word-fit", "-12.5"}, s,
+                            error, help))
+      << error;
+  EXPECT_TRUE(s.phoneLoopCheck);
+  ASSERT_TRUE(s.phoneFit.minWordFit);
+  EXPECT_DOUBLE_EQ(*s.phoneFit.minWordFit, -25);
+  EXPECT_DOUBLE_EQ(*s.phoneFit.destructiveMinWordFit, -12.5);
+  for (const auto& bad : std::vector<std::vector<std::string>>{{"--min-word-fit", "nan"},
+                                                               {"--min-word-fit", "-2000"},
+                                                               {"--destructive-min-word-fit"}}) {
+    EXPECT_FALSE(ParseSettings(bad, s, error, help)) << bad[0];
+  }
+}
+
 TEST(ListenSettings, RejectionOptionsParse) {
   struct Case {
     std::vector<std::string> args;
