@@ -22,10 +22,6 @@ int SelectedIndex(Platform& pf, Control group, int count) {
   return 0;
 }
 
-bool DatesApply(int scope) {
-  return scope != 5 && scope != 6 && scope != 12;
-}
-
 }  // namespace
 
 void SearchActions::DoSearch() {
@@ -37,7 +33,7 @@ void SearchActions::DoSearch() {
   }
   const std::string terms = pf.Text({Control::Terms, 0});
   const int scope = SelectedIndex(pf, Control::Scope, kScopeCount);
-  const int date = SelectedIndex(pf, Control::DateRange, kDateRangeCount);
+  const int date = SelectedIndex(pf, Control::DateRange, kDateCount);
   const ComposedSearch search = ComposeSearch(terms, scope, date);
   if (!pf.OpenAddress(search.address)) {
     // Nothing will show the search: bring the terms back for another try and say why. The
@@ -54,7 +50,7 @@ void SearchActions::DoSearch() {
 void SearchActions::ScopeChosen(int index) {
   Platform& pf = p_.platform;
   const bool enable = DatesApply(index);
-  for (int i = 0; i < kDateRangeCount; ++i) {
+  for (int i = 0; i < kDateCount; ++i) {
     pf.SetEnabled({Control::DateRange, i}, enable);
   }
   if (!enable) {

@@ -2,6 +2,7 @@
 
 #include "core/program.h"
 #include "domain/codes.h"
+#include "domain/scope_table.h"
 #include "domain/window_design.h"
 
 namespace varnel {
