@@ -97,7 +97,7 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     return false;
   }
   if (IsSummons(ev, mask)) {
-    p_.summoning.Post(MSG_SHOW_BOX);
+    p_.summoning.Post(kSummonMessage);
     return false;
   }
   switch (vk) {
@@ -105,7 +105,7 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
       if (pf.WindowInFront() == st.searchWindow) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
         p_.window.SetKeyboard(true);
-        p_.summoning.Post(CODE_CYCLE_FOCUS);
+        p_.summoning.Post(kCycleFocus);
         return true;
       }
       return false;

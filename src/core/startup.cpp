@@ -64,8 +64,7 @@ bool Startup::HandOff(Hwnd hwnd) {
   }
   // This start was the user's doing, so it may pass the foreground on to the window it summons.
   pf.GrantForeground(pf.WindowProcess(hwnd));
-  if (!pf.SendPrivateMessage(hwnd, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
-                             kHandOffTimeoutMs)) {
+  if (!pf.SendPrivateMessage(hwnd, kSummonMessage, kSummonParam, kSummonParam, kHandOffTimeoutMs)) {
     return false;
   }
   pf.RunPendingEvents();

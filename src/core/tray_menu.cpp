@@ -55,7 +55,7 @@ void TrayMenu::Choose(TrayEntry entry) {
   switch (entry) {
     case TrayEntry::Search:
       // After the menu has gone, as a hot key's summons does.
-      p_.summoning.Post(MSG_SHOW_BOX);
+      p_.summoning.Post(kSummonMessage);
       break;
     case TrayEntry::VoiceCommands:
       p_.voice.SetVoiceCommands(!p_.state.voxActive);

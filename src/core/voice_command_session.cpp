@@ -225,7 +225,7 @@ void VoiceCommandSession::RegisterCommands() {
     } else {
       p.summoning.ShowMessage(text, kMbIconInformation, "");
     }
-    p.summoning.Post(CODE_VOX_UNLOAD);
+    p.summoning.Post(kStopVoiceCommands);
   }
   pl.SetMousePointer(kPointerDefault);
 }
@@ -279,7 +279,7 @@ void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
     return;
   }
   pending_.push_back({command_, listResult_, focus_});
-  p.summoning.Post(CODE_VOX_COMMAND);
+  p.summoning.Post(kRunVoiceCommand);
 }
 
 void VoiceCommandSession::OnCommandOther(const std::string&, const std::string&,
@@ -300,7 +300,7 @@ void VoiceCommandSession::OnServiceLost() {
       p_.platform.SetText({Control::Message}, kOptionsHint);
     }
   }
-  p_.summoning.Post(CODE_VOX_UNLOAD);
+  p_.summoning.Post(kStopVoiceCommands);
 }
 
 void VoiceCommandSession::RunNextCommand() {

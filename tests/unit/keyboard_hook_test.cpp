@@ -60,8 +60,8 @@ TEST(KeyboardHookDecision, Table) {
     bool keyboard;
     std::vector<std::int64_t> posted;
   };
-  const std::int64_t show = MSG_SHOW_BOX;
-  const std::int64_t cycle = CODE_CYCLE_FOCUS;
+  const std::int64_t show = kSummonMessage;
+  const std::int64_t cycle = kCycleFocus;
   const Row rows[] = {
       {"Ctrl+Alt+/ elsewhere", vk::Slash, 6, false, false, false, {show}},
       {"Ctrl+Alt+/ in front", vk::Slash, 6, true, false, false, {show}},

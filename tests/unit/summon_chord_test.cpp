@@ -144,7 +144,7 @@ struct GermanDesk {
     }
     std::size_t n = 0;
     for (const FakeCall& c : pf.Calls("Post")) {
-      n += c.args[0] == MSG_SHOW_BOX ? 1 : 0;
+      n += c.args[0] == kSummonMessage ? 1 : 0;
     }
     return n;
   }

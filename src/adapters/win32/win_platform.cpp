@@ -482,7 +482,7 @@ Hwnd WinPlatform::CreateSearchWindow(const WindowDesign& design) {
   // A later start at a lower integrity level may summon the window (harmless); the other
   // messages from there, commands among them, stay blocked.
   if (form_.Handle() != nullptr) {
-    ChangeWindowMessageFilterEx(form_.Handle(), static_cast<UINT>(MSG_SHOW_BOX), MSGFLT_ALLOW,
+    ChangeWindowMessageFilterEx(form_.Handle(), static_cast<UINT>(kSummonMessage), MSGFLT_ALLOW,
                                 nullptr);
   }
   codeTarget_.store(form_.Handle());
