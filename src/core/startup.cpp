@@ -1,7 +1,6 @@
 #include "core/startup.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "core/program.h"
 #include "core/summon_setting.h"
 #include "domain/codes.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -22,13 +22,6 @@ constexpr const char* kAppHwndKey = "AppHwnd";
 constexpr std::uint32_t kHolderWindowWaitMs = 20000;
 constexpr std::uint32_t kHolderWindowPollMs = 50;
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 }  // namespace
 
 // Handles are reused: the recorded one only counts when it still is a Varnel search window.
@@ -37,7 +30,7 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
   if (hwnd == 0 || !pf.WindowExists(hwnd)) {
     return false;
   }
-  if (!EqualNoCase(pf.ClassName(hwnd), "Varnel")) {
+  if (!EqualsIgnoringCase(pf.ClassName(hwnd), "Varnel")) {
     return false;
   }
   const std::vector<ProcessEntry> processes = pf.RunningProcesses();
@@ -51,8 +44,8 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
     if (e.pid != pid || pid == 0) {
       continue;
     }
-    return EqualNoCase(e.exeFile, own) || EqualNoCase(e.exeFile, "varnel") ||
-           EqualNoCase(e.exeFile, "varnel.exe");
+    return EqualsIgnoringCase(e.exeFile, own) || EqualsIgnoringCase(e.exeFile, "varnel") ||
+           EqualsIgnoringCase(e.exeFile, "varnel.exe");
   }
   return false;
 }

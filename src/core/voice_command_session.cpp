@@ -8,6 +8,7 @@
 #include "core/program.h"
 #include "domain/codes.h"
 #include "domain/command_table.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -15,17 +16,6 @@ namespace {
 
 constexpr std::int32_t kMaxCount = 100000;
 constexpr std::int32_t kErrCantCreateObject = 429;
-
-bool SameText(const std::string& a, std::size_t pos, const std::string& b, bool ignoreCase) {
-  for (std::size_t i = 0; i < b.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[pos + i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (ignoreCase ? std::tolower(x) != std::tolower(y) : x != y) {
-      return false;
-    }
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -41,7 +31,8 @@ std::int32_t CountSubstrings(const std::string& haystack, const std::string& nee
   std::int32_t count = 0;
   std::size_t pos = 0;
   while (pos + needle.size() <= haystack.size() && count < kMaxCount) {
-    if (SameText(haystack, pos, needle, ignoreCase)) {
+    const std::string_view here = std::string_view(haystack).substr(pos, needle.size());
+    if (ignoreCase ? EqualsIgnoringCase(here, needle) : here == needle) {
       ++count;
       pos += needle.size();
     } else {

@@ -1,10 +1,10 @@
 #include "domain/scopes.h"
 
 #include <array>
-#include <cctype>
 
 #include "domain/query.h"
 #include "domain/text.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -16,15 +16,6 @@ constexpr const char* kScheme = "https://";
 using enum AddressForm;
 
 constexpr std::size_t kHashtagDate = 1;
-
-std::string Lower(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return out;
-}
 
 std::string_view TrimSpaces(std::string_view s) {
   while (!s.empty() && s.front() == ' ') {
@@ -40,7 +31,7 @@ std::string_view TrimSpaces(std::string_view s) {
 std::string PlainCaption(const char* caption) {
   std::string s = caption;
   ReplaceAll(s, "&", "");
-  return Lower(s);
+  return AsciiLower(s);
 }
 
 std::size_t IndexOrFirst(int index, std::size_t count) {
@@ -88,7 +79,7 @@ std::optional<int> ParseScope(std::string_view text, std::span<const Scope> scop
   if (auto n = ParseIndex(text, static_cast<int>(scopes.size()))) {
     return n;
   }
-  const std::string want = Lower(text);
+  const std::string want = AsciiLower(text);
   for (std::size_t i = 0; i < scopes.size(); ++i) {
     if (ScopeName(scopes[i]) == want) {
       return static_cast<int>(i);
@@ -102,7 +93,7 @@ std::optional<int> ParseDateRange(std::string_view text) {
   if (auto n = ParseIndex(text, kDateCount)) {
     return n;
   }
-  const std::string want = Lower(text);
+  const std::string want = AsciiLower(text);
   for (std::size_t i = 0; i < kDates.size(); ++i) {
     const std::string caption = PlainCaption(kDates[i].caption);
     if (caption == want || (caption.starts_with("past ") && caption.substr(5) == want)) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <span>
 
+#include "domain/text_compare.h"
+
 namespace varnel {
 
 namespace {
@@ -38,15 +40,6 @@ constexpr std::array kModifiers{
     NamedModifier{"Alt", kMaskAlt},     NamedModifier{"Shift", kMaskShift},
     NamedModifier{"Super", kMaskSuper}, NamedModifier{"Win", kMaskSuper},
 };
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
@@ -130,12 +123,12 @@ bool ReadKey(std::string_view text, SummonChord& chord) {
     return true;
   }
   for (const NamedKey& k : kNamedKeys) {
-    if (SameNoCase(text, k.name)) {
+    if (EqualsIgnoringCase(text, k.name)) {
       chord.vk = k.vk;
       return true;
     }
   }
-  if (text.size() >= 2 && Lower(text[0]) == 'f') {
+  if (text.size() >= 2 && AsciiLower(text[0]) == 'f') {
     int n = 0;
     for (const char c : text.substr(1)) {
       if (c < '0' || c > '9' || n > kFunctionKeys) {
@@ -177,8 +170,9 @@ std::optional<SummonChord> ParseChord(std::string_view text) {
   while (split != std::string_view::npos) {
     const std::size_t plus = rest.find('+');
     const std::string_view name = Trim(rest.substr(0, plus));
-    const auto* m = std::find_if(kModifiers.begin(), kModifiers.end(),
-                                 [&](const NamedModifier& n) { return SameNoCase(name, n.name); });
+    const auto* m = std::find_if(kModifiers.begin(), kModifiers.end(), [&](const NamedModifier& n) {
+      return EqualsIgnoringCase(name, n.name);
+    });
     if (m == kModifiers.end() || (chord.mods & m->mask) != 0) {
       return std::nullopt;
     }
