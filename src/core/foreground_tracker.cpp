@@ -2,12 +2,9 @@
 
 #include "core/program.h"
 #include "domain/codes.h"
+#include "domain/key_codes.h"
 
 namespace varnel {
-
-namespace {
-constexpr int kVkAlt = 18;
-}  // namespace
 
 void ForegroundTracker::FollowForeground() {
   TrackForeground();
@@ -49,7 +46,7 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
   const ControlRef terms{Control::Terms, 0};
-  if (focus == pf.ControlWindow(terms) || p_.hook.IsKeyDown(kVkAlt) != 0) {
+  if (focus == pf.ControlWindow(terms) || p_.hook.IsKeyDown(vk::Alt) != 0) {
     return;
   }
   pf.SetFocus(terms);

@@ -4,22 +4,12 @@
 
 #include "core/program.h"
 #include "domain/codes.h"
+#include "domain/key_codes.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr int kVkTab = 9;
-constexpr int kVkShift = 16;
-constexpr int kVkControl = 17;
-constexpr int kVkAlt = 18;
-constexpr int kVkLeft = 37;
-constexpr int kVkUp = 38;
-constexpr int kVkRight = 39;
-constexpr int kVkDown = 40;
-constexpr int kVkLeftWin = 91;
-constexpr int kVkRightWin = 92;
-constexpr int kVkRightAlt = 165;  // AltGr where the layout has one
 constexpr int kHeldByChordTest = kMaskShift | kMaskCtrl | kMaskAlt;
 
 }  // namespace
@@ -101,7 +91,7 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     return false;
   }
   switch (vk) {
-    case kVkTab:
+    case vk::Tab:
       if (pf.WindowInFront() == st.searchWindow) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
         p_.window.SetKeyboard(true);
@@ -109,10 +99,10 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
         return true;
       }
       return false;
-    case kVkUp:
-    case kVkDown:
-    case kVkLeft:
-    case kVkRight:
+    case vk::Up:
+    case vk::Down:
+    case vk::Left:
+    case vk::Right:
       if (pf.WindowInFront() == st.searchWindow) {
         p_.window.SetKeyboard(true);
       }
@@ -141,8 +131,8 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
   if (!IsChordKey(chordKeys_, ev)) {
     return false;
   }
-  HeldModifiers held{mask, IsKeyDown(kVkRightAlt) != 0};
-  if (IsKeyDown(kVkLeftWin) != 0 || IsKeyDown(kVkRightWin) != 0) {
+  HeldModifiers held{mask, IsKeyDown(vk::RightAlt) != 0};
+  if (IsKeyDown(vk::LeftWin) != 0 || IsKeyDown(vk::RightWin) != 0) {
     held.mask |= kMaskSuper;
   }
   return IsChordPress(chord_, chordKeys_, ev, held);
@@ -158,13 +148,13 @@ void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
   }
   msg = kMsgKeyDown;
   mask = 0;
-  if (IsKeyDown(kVkShift) != 0) {
+  if (IsKeyDown(vk::Shift) != 0) {
     mask += kMaskShift;
   }
-  if (IsKeyDown(kVkControl) != 0) {
+  if (IsKeyDown(vk::Control) != 0) {
     mask += kMaskCtrl;
   }
-  if (IsKeyDown(kVkAlt) != 0) {
+  if (IsKeyDown(vk::Alt) != 0) {
     mask += kMaskAlt;
   }
   st.heldModifiers = mask;

@@ -3,13 +3,13 @@
 #include "core/browser.h"
 #include "core/program.h"
 #include "domain/codes.h"
+#include "domain/key_codes.h"
 #include "domain/scopes.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr int kVkAlt = 18;
 // How long a scope click waits for Alt to be let go before taking the focus anyway.
 constexpr std::uint32_t kAltWaitLimitMs = 3000;
 
@@ -64,7 +64,7 @@ void SearchActions::ScopeChosen(int index) {
   // the release of an accelerator chord does not land elsewhere.
   pf.RunPendingEvents();
   const std::uint32_t start = pf.Milliseconds();
-  while (p_.hook.IsKeyDown(kVkAlt) != 0 &&
+  while (p_.hook.IsKeyDown(vk::Alt) != 0 &&
          static_cast<std::uint32_t>(pf.Milliseconds() - start) < kAltWaitLimitMs) {
     pf.RunPendingEvents();
     pf.Sleep(1);

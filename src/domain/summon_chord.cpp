@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <span>
 
+#include "domain/key_codes.h"
 #include "domain/text_compare.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr std::uint32_t kVkF1 = 112;
-constexpr int kFunctionKeys = 24;
-constexpr std::uint32_t kVkSpace = 32;
+constexpr auto kVkF1 = static_cast<std::uint32_t>(vk::F1);
+constexpr int kFunctionKeys = vk::FunctionKeys;
 
 struct NamedKey {
   std::string_view name;
@@ -20,14 +20,17 @@ struct NamedKey {
 
 // The first name of a code is the one ChordText writes.
 constexpr std::array kNamedKeys{
-    NamedKey{"Space", kVkSpace}, NamedKey{"Tab", 9},     NamedKey{"Enter", 13},
-    NamedKey{"Return", 13},      NamedKey{"Esc", 27},    NamedKey{"Escape", 27},
-    NamedKey{"Backspace", 8},    NamedKey{"Insert", 45}, NamedKey{"Ins", 45},
-    NamedKey{"Delete", 46},      NamedKey{"Del", 46},    NamedKey{"Home", 36},
-    NamedKey{"End", 35},         NamedKey{"PageUp", 33}, NamedKey{"PgUp", 33},
-    NamedKey{"PageDown", 34},    NamedKey{"PgDn", 34},   NamedKey{"Left", 37},
-    NamedKey{"Up", 38},          NamedKey{"Right", 39},  NamedKey{"Down", 40},
-    NamedKey{"Pause", 19},
+    NamedKey{"Space", vk::Space},    NamedKey{"Tab", vk::Tab},
+    NamedKey{"Enter", vk::Return},   NamedKey{"Return", vk::Return},
+    NamedKey{"Esc", vk::Escape},     NamedKey{"Escape", vk::Escape},
+    NamedKey{"Backspace", vk::Back}, NamedKey{"Insert", vk::Insert},
+    NamedKey{"Ins", vk::Insert},     NamedKey{"Delete", vk::Delete},
+    NamedKey{"Del", vk::Delete},     NamedKey{"Home", vk::Home},
+    NamedKey{"End", vk::End},        NamedKey{"PageUp", vk::PageUp},
+    NamedKey{"PgUp", vk::PageUp},    NamedKey{"PageDown", vk::PageDown},
+    NamedKey{"PgDn", vk::PageDown},  NamedKey{"Left", vk::Left},
+    NamedKey{"Up", vk::Up},          NamedKey{"Right", vk::Right},
+    NamedKey{"Down", vk::Down},      NamedKey{"Pause", vk::Pause},
 };
 
 struct NamedModifier {

@@ -33,7 +33,7 @@ struct HookDesk {
   void Hold(int mask) {
     pf.SetKeyDown(vk::Shift, (mask & kMaskShift) != 0);
     pf.SetKeyDown(vk::Control, (mask & kMaskCtrl) != 0);
-    pf.SetKeyDown(vk::Menu, (mask & kMaskAlt) != 0);
+    pf.SetKeyDown(vk::Alt, (mask & kMaskAlt) != 0);
   }
   std::intptr_t Key(int vkCode, bool up = false, int nCode = 0) {
     KeyEvent ev;
