@@ -1,11 +1,11 @@
 #include "domain/window_design.h"
 
 #include <array>
-#include <cctype>
 #include <string>
 
 #include "domain/codes.h"
 #include "domain/scope_table.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 namespace {
@@ -346,7 +346,7 @@ char CaptionAccelerator(const char* caption) {
         continue;
       }
       if (p[1] != '\0') {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(p[1])));
+        return AsciiLower(p[1]);
       }
     }
   }
