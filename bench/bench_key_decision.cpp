@@ -131,7 +131,7 @@ Result Measure(const Scenario& s, InstructionCounter& counter) {
   p.hook.HookKeyboard();
   pf.SetKeyDown(varnel::vk::Shift, (s.mask & varnel::kMaskShift) != 0);
   pf.SetKeyDown(varnel::vk::Control, (s.mask & varnel::kMaskCtrl) != 0);
-  pf.SetKeyDown(varnel::vk::Menu, (s.mask & varnel::kMaskAlt) != 0);
+  pf.SetKeyDown(varnel::vk::Alt, (s.mask & varnel::kMaskAlt) != 0);
 
   KeyEvent ev;
   ev.vkCode = s.vk;

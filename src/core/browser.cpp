@@ -10,25 +10,16 @@
 #include <random>
 #include <string_view>
 
+#include "domain/text_compare.h"
+
 namespace varnel {
 
 namespace {
 
 constexpr std::string_view kExe = ".exe";
 
-char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t from = 0) {
-  auto it = std::search(text.begin() + static_cast<std::ptrdiff_t>(std::min(from, text.size())),
-                        text.end(), what.begin(), what.end(),
-                        [](char a, char b) { return Lower(a) == Lower(b); });
-  return it == text.end() ? std::string_view::npos : static_cast<std::size_t>(it - text.begin());
-}
-
 bool ContainsExe(std::string_view text) {
-  return FindNoCase(text, kExe) != std::string_view::npos;
+  return FindIgnoringCase(text, kExe) != std::string_view::npos;
 }
 
 std::string WithoutQuotes(std::string text) {
@@ -62,8 +53,8 @@ std::string CutAtLastDot(const std::string& text) {
   // The executable ends at the first ".exe" that closes a word; cutting at the last dot
   // would also eat into arguments that hold dots (a file name, an address).
   std::size_t cut = std::string::npos;
-  for (std::size_t at = FindNoCase(text, kExe); at != std::string::npos;
-       at = FindNoCase(text, kExe, at + 1)) {
+  for (std::size_t at = FindIgnoringCase(text, kExe); at != std::string::npos;
+       at = FindIgnoringCase(text, kExe, at + 1)) {
     const std::size_t after = at + kExe.size();
     if (after == text.size() || IsSpace(text[after])) {
       cut = at;

@@ -23,14 +23,12 @@ constexpr const char* kUsage =
     "       varnel --help | --version\n"
     "\n";
 
-// After the summon chord in force, which the usage names.
-constexpr const char* kUsageOptions =
+// After the summon chord in force, which the usage names; the scope lines come between.
+constexpr const char* kUsageModes =
     "\n"
     "  --url        print the search address for TERMS\n"
-    "  --search     open the search for TERMS in the default browser and keep them as history\n"
-    "  --scope S    0-14 or a name: everything, images, videos, ehow, news, twitter,\n"
-    "               \"google plus\", stackoverflow, howstuffworks, wikipedia, lifehacker,\n"
-    "               scholar, \"wolfram|alpha\", reddit, finance (default everything)\n"
+    "  --search     open the search for TERMS in the default browser and keep them as history\n";
+constexpr const char* kUsageOptions =
     "  --date D     0-5 or a name: anytime, hour, day, week, month, year (also \"past day\"\n"
     "               and so on; default anytime)\n"
     "  --history    print the last search terms\n"
@@ -43,6 +41,19 @@ constexpr const char* kUsageOptions =
     "The settings file is $VARNEL_CFG, else Varnel.cfg beside the program when one is there,\n"
     "else $XDG_CONFIG_HOME/varnel/Varnel.cfg (~/.config/varnel/Varnel.cfg).\n";
 #endif
+
+// Where an option's description starts, and how wide the scope list may run.
+constexpr std::size_t kHelpIndent = 15;
+constexpr std::size_t kHelpWidth = 84;
+
+// A scope name as typed in a shell: quoted when it holds a space or a shell character.
+std::string ShellWord(const std::string& name) {
+  return name.find_first_of(" |&;<>()$`\\\"'*?[#~") == std::string::npos ? name : '"' + name + '"';
+}
+
+std::string ScopeNumbers(std::size_t count) {
+  return "0-" + std::to_string(count - 1);
+}
 
 enum class Mode { None, Url, Search, History, Command, Help, Version };
 
@@ -120,7 +131,8 @@ Parsed Parse(const std::vector<std::string>& args) {
       const std::string v = OptionValue(args, i, "--scope");
       const std::optional<int> s = ParseScope(v);
       if (!s) {
-        throw UsageError{"unknown scope '" + v + "' (use 0-14 or a name; see --help)"};
+        throw UsageError{"unknown scope '" + v + "' (use " + ScopeNumbers(kScopes.size()) +
+                         " or a name; see --help)"};
       }
       p.scope = *s;
       scopeGiven = true;
@@ -175,6 +187,29 @@ std::string JoinWords(const std::vector<std::string>& words) {
 
 }  // namespace
 
+std::string ScopeOptionHelp(std::span<const Scope> scopes) {
+  std::vector<std::string> words;
+  for (std::size_t i = 0; i < scopes.size(); ++i) {
+    words.push_back(ShellWord(ScopeName(scopes[i])) + (i + 1 < scopes.size() ? "," : ""));
+  }
+  words.emplace_back("(default");
+  words.push_back(ScopeName(scopes.front()) + ")");
+
+  std::string text = "  --scope S    " + ScopeNumbers(scopes.size()) + " or a name:";
+  std::size_t lineStart = 0;
+  for (const std::string& w : words) {
+    if (text.size() - lineStart + 1 + w.size() > kHelpWidth) {
+      text += '\n';
+      lineStart = text.size();
+      text.append(kHelpIndent, ' ');
+    } else {
+      text += ' ';
+    }
+    text += w;
+  }
+  return text + '\n';
+}
+
 std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform& platform,
                                   std::ostream& out, std::ostream& err) {
   if (args.empty()) {
@@ -196,7 +231,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
       out << kUsage << "Without arguments varnel starts the resident search window ("
           << ChordText(summon.chord) << " summons it; Summon= in the [Keys] section of the\n"
           << "settings file changes it).\n"
-          << kUsageOptions;
+          << kUsageModes << ScopeOptionHelp() << kUsageOptions;
       if (!summon.problem.empty()) {
         err << "varnel: " << summon.problem << '\n';
       }

@@ -3,14 +3,19 @@
 
 #include <optional>
 #include <ostream>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "domain/scope_table.h"
 #include "ports/platform.h"
 
 namespace varnel {
 
 inline constexpr const char* kVersion = "0.1.0";
+
+// The --help lines for --scope: the numbers and names of the table's scopes.
+std::string ScopeOptionHelp(std::span<const Scope> scopes = kScopes);
 
 // Runs the command named by `args` (the arguments after the program name). Returns nullopt
 // when there are none, so that the resident program starts; otherwise the exit status:

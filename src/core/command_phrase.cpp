@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "domain/codes.h"
 #include "domain/command_table.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -31,7 +32,7 @@ std::string Normalise(std::string_view text) {
       out += ' ';
     }
     space = false;
-    out += static_cast<char>(std::tolower(ch));
+    out += AsciiLower(raw);
   }
   return out;
 }
@@ -69,10 +70,8 @@ int SpokenNumber(const std::string& words) {
   return 0;
 }
 
-bool IsVarnelExecutable(std::string name) {
-  std::transform(name.begin(), name.end(), name.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return name == "varnel" || name == "varnel.exe";
+bool IsVarnelExecutable(std::string_view name) {
+  return EqualsIgnoringCase(name, "varnel") || EqualsIgnoringCase(name, "varnel.exe");
 }
 
 }  // namespace

@@ -6,12 +6,9 @@
 #include "core/window_utils.h"
 
 #include "domain/codes.h"
+#include "domain/key_codes.h"
 
 namespace varnel {
-
-namespace {
-constexpr int kVkAlt = 18;
-}  // namespace
 
 void ForegroundTracker::FollowForeground() {
   TrackForeground();
@@ -51,7 +48,7 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
   const ControlRef terms{Control::Terms, 0};
-  if (focus == view_.ControlWindow(terms) || hook_.IsKeyDown(kVkAlt) != 0) {
+  if (focus == view_.ControlWindow(terms) || hook_.IsKeyDown(vk::Alt) != 0) {
     return;
   }
   view_.SetFocus(terms);

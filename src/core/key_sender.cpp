@@ -8,18 +8,12 @@
 #include <bitset>
 
 #include "domain/extended_keys.h"
+#include "domain/key_codes.h"
+#include "domain/key_masks.h"
 
 namespace varnel {
 
 namespace {
-
-constexpr std::uint8_t kVkShift = 16;
-constexpr std::uint8_t kVkCtrl = 17;
-constexpr std::uint8_t kVkAlt = 18;
-constexpr int kScanShift = 0x100;
-constexpr int kScanCtrl = 0x200;
-constexpr int kScanAlt = 0x400;
-constexpr int kVkCount = 256;
 
 std::uint32_t ExtendedFlag(std::uint32_t vk) {
   return IsExtendedKey(vk) ? kKeyExtended : 0;
@@ -27,7 +21,7 @@ std::uint32_t ExtendedFlag(std::uint32_t vk) {
 
 // Releases what the events that went in left pressed, last pressed first.
 void ReleaseLeftDown(KeyInjector& injector, std::span<const KeyInput> went) {
-  std::bitset<kVkCount> down;
+  std::bitset<vk::Count> down;
   KeyBatch release;
   for (const KeyInput& k : went) {
     down.set(k.vk, (k.flags & kKeyUp) == 0);
@@ -86,32 +80,32 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
   const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
   const std::uint32_t extended = ExtendedFlag(vk);
   const auto hwScan = static_cast<std::uint8_t>(layout_.TranslateKeyCode(vk, 0));
-  const bool shift = (scan & kScanShift) != 0;
-  const bool ctrl = (scan & kScanCtrl) != 0;
-  const bool alt = (scan & kScanAlt) != 0;
+  const bool shift = (scan & kKeyScanShift) != 0;
+  const bool ctrl = (scan & kKeyScanCtrl) != 0;
+  const bool alt = (scan & kKeyScanAlt) != 0;
 
   if (!release) {
     if (shift) {
-      batch.Add(kVkShift, 0, 0);
+      batch.Add(vk::Shift, 0, 0);
     }
     if (ctrl) {
-      batch.Add(kVkCtrl, 0, 0);
+      batch.Add(vk::Control, 0, 0);
     }
     if (alt) {
-      batch.Add(kVkAlt, 0, 0);
+      batch.Add(vk::Alt, 0, 0);
     }
     batch.Add(vk, hwScan, extended);
   }
   if (!holdDown) {
     batch.Add(vk, hwScan, extended | kKeyUp);
     if (shift) {
-      batch.Add(kVkShift, 0, kKeyUp);
+      batch.Add(vk::Shift, 0, kKeyUp);
     }
     if (ctrl) {
-      batch.Add(kVkCtrl, 0, kKeyUp);
+      batch.Add(vk::Control, 0, kKeyUp);
     }
     if (alt) {
-      batch.Add(kVkAlt, 0, kKeyUp);
+      batch.Add(vk::Alt, 0, kKeyUp);
     }
   }
 }
@@ -150,13 +144,13 @@ bool KeySender::SendChord(bool ctrl, bool alt, bool shift, int vKey, std::int32_
   KeySender& keys = *this;
   KeyBatch batch;
   if (ctrl) {
-    keys.AddKeyVK(batch, kVkCtrl, true, false, false);
+    keys.AddKeyVK(batch, vk::Control, true, false, false);
   }
   if (alt) {
-    keys.AddKeyVK(batch, kVkAlt, true, false, false);
+    keys.AddKeyVK(batch, vk::Alt, true, false, false);
   }
   if (shift) {
-    keys.AddKeyVK(batch, kVkShift, true, false, false);
+    keys.AddKeyVK(batch, vk::Shift, true, false, false);
   }
   if (vKey >= 'A' && vKey <= 'Z') {
     keys.AddKey(batch, std::string(1, static_cast<char>(vKey + 32)), false, false);
@@ -164,13 +158,13 @@ bool KeySender::SendChord(bool ctrl, bool alt, bool shift, int vKey, std::int32_
     keys.AddKeyVK(batch, vKey, false, false, false);
   }
   if (ctrl) {
-    keys.AddKeyVK(batch, kVkCtrl, false, true, false);
+    keys.AddKeyVK(batch, vk::Control, false, true, false);
   }
   if (alt) {
-    keys.AddKeyVK(batch, kVkAlt, false, true, false);
+    keys.AddKeyVK(batch, vk::Alt, false, true, false);
   }
   if (shift) {
-    keys.AddKeyVK(batch, kVkShift, false, true, false);
+    keys.AddKeyVK(batch, vk::Shift, false, true, false);
   }
   const bool sent = SendBatch(batch);
   if (pauseMs <= 0) {

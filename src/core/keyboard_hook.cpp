@@ -6,22 +6,12 @@
 #include <cstdio>
 
 #include "domain/codes.h"
+#include "domain/key_codes.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr int kVkTab = 9;
-constexpr int kVkShift = 16;
-constexpr int kVkControl = 17;
-constexpr int kVkAlt = 18;
-constexpr int kVkLeft = 37;
-constexpr int kVkUp = 38;
-constexpr int kVkRight = 39;
-constexpr int kVkDown = 40;
-constexpr int kVkLeftWin = 91;
-constexpr int kVkRightWin = 92;
-constexpr int kVkRightAlt = 165;  // AltGr where the layout has one
 constexpr int kHeldByChordTest = kMaskShift | kMaskCtrl | kMaskAlt;
 
 }  // namespace
@@ -95,22 +85,22 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     return false;
   }
   if (IsSummons(ev, mask)) {
-    summoning_.Post(MSG_SHOW_BOX);
+    summoning_.Post(kSummonMessage);
     return false;
   }
   switch (vk) {
-    case kVkTab:
+    case vk::Tab:
       if (desktop_.WindowInFront() == window_.handle) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
         window_.SetKeyboard(true);
-        summoning_.Post(CODE_CYCLE_FOCUS);
+        summoning_.Post(kCycleFocus);
         return true;
       }
       return false;
-    case kVkUp:
-    case kVkDown:
-    case kVkLeft:
-    case kVkRight:
+    case vk::Up:
+    case vk::Down:
+    case vk::Left:
+    case vk::Right:
       if (desktop_.WindowInFront() == window_.handle) {
         window_.SetKeyboard(true);
       }
@@ -139,8 +129,8 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
   if (!IsChordKey(chordKeys_, ev)) {
     return false;
   }
-  HeldModifiers held{mask, IsKeyDown(kVkRightAlt) != 0};
-  if (IsKeyDown(kVkLeftWin) != 0 || IsKeyDown(kVkRightWin) != 0) {
+  HeldModifiers held{mask, IsKeyDown(vk::RightAlt) != 0};
+  if (IsKeyDown(vk::LeftWin) != 0 || IsKeyDown(vk::RightWin) != 0) {
     held.mask |= kMaskSuper;
   }
   return IsChordPress(chord_, chordKeys_, ev, held);
@@ -155,13 +145,13 @@ void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
   }
   msg = kMsgKeyDown;
   mask = 0;
-  if (IsKeyDown(kVkShift) != 0) {
+  if (IsKeyDown(vk::Shift) != 0) {
     mask += kMaskShift;
   }
-  if (IsKeyDown(kVkControl) != 0) {
+  if (IsKeyDown(vk::Control) != 0) {
     mask += kMaskCtrl;
   }
-  if (IsKeyDown(kVkAlt) != 0) {
+  if (IsKeyDown(vk::Alt) != 0) {
     mask += kMaskAlt;
   }
   heldModifiers = mask;

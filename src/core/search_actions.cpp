@@ -8,13 +8,13 @@
 
 #include "core/browser.h"
 #include "domain/codes.h"
+#include "domain/key_codes.h"
 #include "domain/scopes.h"
 
 namespace varnel {
 
 namespace {
 
-constexpr int kVkAlt = 18;
 // How long a scope click waits for Alt to be let go before taking the focus anyway.
 constexpr std::uint32_t kAltWaitLimitMs = 3000;
 
@@ -27,10 +27,6 @@ int SelectedIndex(SearchView& view, Control group, int count) {
   return 0;
 }
 
-bool DatesApply(int scope) {
-  return scope != 5 && scope != 6 && scope != 12;
-}
-
 }  // namespace
 
 void SearchActions::DoSearch() {
@@ -41,7 +37,7 @@ void SearchActions::DoSearch() {
   }
   const std::string terms = view_.Text({Control::Terms, 0});
   const int scope = SelectedIndex(view_, Control::Scope, kScopeCount);
-  const int date = SelectedIndex(view_, Control::DateRange, kDateRangeCount);
+  const int date = SelectedIndex(view_, Control::DateRange, kDateCount);
   const ComposedSearch search = ComposeSearch(terms, scope, date);
   if (!launcher_.OpenAddress(search.address)) {
     // Nothing will show the search: bring the terms back for another try and say why. The
@@ -57,7 +53,7 @@ void SearchActions::DoSearch() {
 
 void SearchActions::ScopeChosen(int index) {
   const bool enable = DatesApply(index);
-  for (int i = 0; i < kDateRangeCount; ++i) {
+  for (int i = 0; i < kDateCount; ++i) {
     view_.SetEnabled({Control::DateRange, i}, enable);
   }
   if (!enable) {
@@ -71,7 +67,7 @@ void SearchActions::ScopeChosen(int index) {
   // the release of an accelerator chord does not land elsewhere.
   loop_.RunPendingEvents();
   const std::uint32_t start = loop_.Milliseconds();
-  while (hook_.IsKeyDown(kVkAlt) != 0 &&
+  while (hook_.IsKeyDown(vk::Alt) != 0 &&
          static_cast<std::uint32_t>(loop_.Milliseconds() - start) < kAltWaitLimitMs) {
     loop_.RunPendingEvents();
     loop_.Sleep(1);

@@ -6,6 +6,7 @@
 #include "core/window_utils.h"
 
 #include "domain/codes.h"
+#include "domain/scope_table.h"
 #include "domain/window_design.h"
 
 namespace varnel {

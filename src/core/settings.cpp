@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "core/ini_file.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -20,19 +21,6 @@ std::string MapName(std::string name) {
     ReplaceAll(name, "]", ")");
   }
   return name;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-    if (lower(a[i]) != lower(b[i])) {
-      return false;
-    }
-  }
-  return true;
 }
 
 std::string MapValue(const std::string& value) {

@@ -7,7 +7,6 @@
 #include "core/voice_activation.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -15,6 +14,7 @@
 #include "core/config_path.h"
 #include "core/summon_setting.h"
 #include "domain/codes.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -27,13 +27,6 @@ constexpr const char* kAppHwndKey = "AppHwnd";
 constexpr std::uint32_t kHolderWindowWaitMs = 20000;
 constexpr std::uint32_t kHolderWindowPollMs = 50;
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
 }  // namespace
 
 // Handles are reused: the recorded one only counts when it still is a Varnel search window.
@@ -41,7 +34,7 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
   if (hwnd == 0 || !desktop_.WindowExists(hwnd)) {
     return false;
   }
-  if (!EqualNoCase(desktop_.ClassName(hwnd), "Varnel")) {
+  if (!EqualsIgnoringCase(desktop_.ClassName(hwnd), "Varnel")) {
     return false;
   }
   const std::vector<ProcessEntry> processes = processes_.RunningProcesses();
@@ -55,8 +48,8 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
     if (e.pid != pid || pid == 0) {
       continue;
     }
-    return EqualNoCase(e.exeFile, own) || EqualNoCase(e.exeFile, "varnel") ||
-           EqualNoCase(e.exeFile, "varnel.exe");
+    return EqualsIgnoringCase(e.exeFile, own) || EqualsIgnoringCase(e.exeFile, "varnel") ||
+           EqualsIgnoringCase(e.exeFile, "varnel.exe");
   }
   return false;
 }
@@ -67,7 +60,7 @@ bool Startup::HandOff(Hwnd hwnd) {
   }
   // This start was the user's doing, so it may pass the foreground on to the window it summons.
   instances_.GrantForeground(desktop_.WindowProcess(hwnd));
-  if (!instances_.SendPrivateMessage(hwnd, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM,
+  if (!instances_.SendPrivateMessage(hwnd, kSummonMessage, kSummonParam, kSummonParam,
                                      kHandOffTimeoutMs)) {
     return false;
   }

@@ -24,19 +24,19 @@ void Summoning::Post(Code code) {
 
 void Summoning::DispatchCode(Code code) {
   switch (code) {
-    case CODE_VOX_UNLOAD:
+    case kStopVoiceCommands:
       voice_.StopSession();
       break;
-    case MSG_SHOW_BOX:
+    case kSummonMessage:
       ShowSearchWindow();
       break;
-    case CODE_VOX_COMMAND:
+    case kRunVoiceCommand:
       // Only a loaded voice form has a command to carry out; never load one for it.
       if (voice_.session) {
         voice_.session->RunNextCommand();
       }
       break;
-    case CODE_CYCLE_FOCUS:
+    case kCycleFocus:
       keys_.CycleFocus();
       break;
     default:
@@ -46,9 +46,9 @@ void Summoning::DispatchCode(Code code) {
 
 void Summoning::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
   // Answer at once; the window comes up after the sender's call has returned.
-  if (hwnd == window_.handle && hwnd != 0 && msg == MSG_SHOW_BOX && wParam == SHOW_BOX_PARAM &&
-      lParam == SHOW_BOX_PARAM) {
-    Post(MSG_SHOW_BOX);
+  if (hwnd == window_.handle && hwnd != 0 && msg == kSummonMessage && wParam == kSummonParam &&
+      lParam == kSummonParam) {
+    Post(kSummonMessage);
   }
 }
 

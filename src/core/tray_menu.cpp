@@ -57,7 +57,7 @@ void TrayMenu::Choose(TrayEntry entry) {
   switch (entry) {
     case TrayEntry::Search:
       // After the menu has gone, as a hot key's summons does.
-      summoning_.Post(MSG_SHOW_BOX);
+      summoning_.Post(kSummonMessage);
       break;
     case TrayEntry::VoiceCommands:
       voice_.SetVoiceCommands(!voice_.active);

@@ -16,6 +16,7 @@
 #include "core/key_sender.h"
 #include "domain/codes.h"
 #include "domain/command_table.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -23,17 +24,6 @@ namespace {
 
 constexpr std::int32_t kMaxCount = 100000;
 constexpr std::int32_t kErrCantCreateObject = 429;
-
-bool SameText(const std::string& a, std::size_t pos, const std::string& b, bool ignoreCase) {
-  for (std::size_t i = 0; i < b.size(); ++i) {
-    const auto x = static_cast<unsigned char>(a[pos + i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (ignoreCase ? std::tolower(x) != std::tolower(y) : x != y) {
-      return false;
-    }
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -49,7 +39,8 @@ std::int32_t CountSubstrings(const std::string& haystack, const std::string& nee
   std::int32_t count = 0;
   std::size_t pos = 0;
   while (pos + needle.size() <= haystack.size() && count < kMaxCount) {
-    if (SameText(haystack, pos, needle, ignoreCase)) {
+    const std::string_view here = std::string_view(haystack).substr(pos, needle.size());
+    if (ignoreCase ? EqualsIgnoringCase(here, needle) : here == needle) {
       ++count;
       pos += needle.size();
     } else {
@@ -231,7 +222,7 @@ void VoiceCommandSession::RegisterCommands() {
     } else {
       summoning_.ShowMessage(text, kMbIconInformation, "");
     }
-    summoning_.Post(CODE_VOX_UNLOAD);
+    summoning_.Post(kStopVoiceCommands);
   }
   view_.SetMousePointer(kPointerDefault);
 }
@@ -283,7 +274,7 @@ void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
     return;
   }
   pending_.push_back({command_, listResult_, focus_});
-  summoning_.Post(CODE_VOX_COMMAND);
+  summoning_.Post(kRunVoiceCommand);
 }
 
 void VoiceCommandSession::OnCommandOther(const std::string&, const std::string&,
@@ -304,7 +295,7 @@ void VoiceCommandSession::OnServiceLost() {
       view_.SetText({Control::Message}, kOptionsHint);
     }
   }
-  summoning_.Post(CODE_VOX_UNLOAD);
+  summoning_.Post(kStopVoiceCommands);
 }
 
 bool VoiceCommandSession::SendChord(bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {

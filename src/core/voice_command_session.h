@@ -106,7 +106,7 @@ class VoiceCommandSession final : public SpeechEvents {
   std::string listResult_;
   Hwnd focus_ = 0;
   bool findReady_ = false;
-  // Each posted CODE_VOX_COMMAND carries out its own recognition, so a second command
+  // Each posted kRunVoiceCommand carries out its own recognition, so a second command
   // heard before the first has run neither replaces it nor runs twice.
   std::deque<Pending> pending_;
 };

@@ -4,39 +4,26 @@
 #include "core/search_window.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <string_view>
 
 #include "core/browser.h"
 #include "domain/codes.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
 namespace {
 
-char Lower(char c) {
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
-}
-
 // The sought name matches by prefix; a name with ".exe" also matches the bare name, since
 // processes on other systems have no extension.
 bool ImageMatches(std::string_view exe, std::string_view name) {
-  if (StartsWithNoCase(exe, name)) {
+  if (StartsWithIgnoringCase(exe, name)) {
     return true;
   }
   constexpr std::string_view kExe = ".exe";
-  if (name.size() > kExe.size() && EqualNoCase(name.substr(name.size() - kExe.size()), kExe)) {
-    return EqualNoCase(exe, name.substr(0, name.size() - kExe.size()));
+  if (name.size() > kExe.size() && EndsWithIgnoringCase(name, kExe)) {
+    return EqualsIgnoringCase(exe, name.substr(0, name.size() - kExe.size()));
   }
   return false;
 }
@@ -264,7 +251,7 @@ bool WindowUtils::EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested) {
 
 bool WindowUtils::IsMdiMainFormClass(Hwnd hwnd) {
   const std::string cls = desktop_.ClassName(hwnd);
-  return EqualNoCase(cls, "ThunderMDIForm") || EqualNoCase(cls, "ThunderRT6MDIForm");
+  return EqualsIgnoringCase(cls, "ThunderMDIForm") || EqualsIgnoringCase(cls, "ThunderRT6MDIForm");
 }
 
 ProcessId WindowUtils::WindowProcessId(Hwnd hwnd) {

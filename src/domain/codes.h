@@ -9,11 +9,13 @@ namespace varnel {
 
 using Code = std::int32_t;  // private codes and window-message numbers
 
-inline constexpr Code MSG_SHOW_BOX = 13954;
-inline constexpr Code CODE_VOX_COMMAND = 32154681;
-inline constexpr Code CODE_VOX_UNLOAD = 32154682;
-inline constexpr Code CODE_CYCLE_FOCUS = 32154688;
-inline constexpr std::uint32_t SHOW_BOX_PARAM = 6666;
+// A second start sends this message, with kSummonParam as both parameters, to the running
+// instance's search window; the window posts it to itself as the code that shows it.
+inline constexpr Code kSummonMessage = 13954;
+inline constexpr std::uint32_t kSummonParam = 6666;
+inline constexpr Code kRunVoiceCommand = 32154681;
+inline constexpr Code kStopVoiceCommands = 32154682;
+inline constexpr Code kCycleFocus = 32154688;
 
 // How long a second start waits for the running instance to take the hand-off.
 inline constexpr std::uint32_t kHandOffTimeoutMs = 5000;

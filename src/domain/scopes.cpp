@@ -1,63 +1,21 @@
 #include "domain/scopes.h"
 
 #include <array>
-#include <cctype>
 
 #include "domain/query.h"
 #include "domain/text.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
 namespace {
 
-// Endpoints. The type filters, time filters and as_qdr belong to this search engine.
-constexpr const char* kSearchHost = "www.google.com";
-constexpr const char* kScholarHost = "scholar.google.com";
-constexpr const char* kMicroblogHost = "x.com";
-constexpr const char* kSocialHost = "bsky.app";
-constexpr const char* kAnswerHost = "www.wolframalpha.com";
 // Every host serves https; the terms never travel in the clear.
 constexpr const char* kScheme = "https://";
 
 using enum AddressForm;
 
-constexpr std::array<Scope, kScopeCount> kScopes = {{
-    {0, "&Everything", Web, kSearchHost, true},
-    {1, "&Images", WebFiltered, "&tbm=isch", true},
-    {2, "&Videos", WebFiltered, "&tbm=vid", true},
-    {3, "e&How", Site, "ehow.com", true},
-    {4, "&News", WebFiltered, "&tbm=nws", true},
-    {5, "&Twitter", Microblog, kMicroblogHost, false},
-    {6, "Google &Plus", Social, kSocialHost, false},
-    {7, "Stack&Overflow", Site, "stackoverflow.com", true},
-    {8, "HowSt&uffWorks", Site, "howstuffworks.com", true},
-    {9, "&Wikipedia", Site, "wikipedia.org", true},
-    {10, "&LifeHacker", Site, "lifehacker.com", true},
-    {11, "S&cholar", Scholar, kScholarHost, true},
-    {12, "Wolfram|&Alpha", Answer, kAnswerHost, false},
-    {13, "&Reddit", Site, "reddit.com", true},
-    {14, "&Finance", Site, "finance.yahoo.com", true},
-}};
-
-constexpr std::array<DateRange, kDateCount> kDates = {{
-    {0, "Anytime", ""},
-    {1, "Past Hour", "&tbs=qdr:h"},
-    {2, "Past Day", "&tbs=qdr:d"},
-    {3, "Past Week", "&tbs=qdr:w"},
-    {4, "Past Month", "&tbs=qdr:m"},
-    {5, "Past Year", "&tbs=qdr:y"},
-}};
-
-constexpr int kHashtagDate = 1;
-
-std::string Lower(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  for (char c : s) {
-    out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  }
-  return out;
-}
+constexpr std::size_t kHashtagDate = 1;
 
 std::string_view TrimSpaces(std::string_view s) {
   while (!s.empty() && s.front() == ' ') {
@@ -73,7 +31,12 @@ std::string_view TrimSpaces(std::string_view s) {
 std::string PlainCaption(const char* caption) {
   std::string s = caption;
   ReplaceAll(s, "&", "");
-  return Lower(s);
+  return AsciiLower(s);
+}
+
+std::size_t IndexOrFirst(int index, std::size_t count) {
+  return index >= 0 && static_cast<std::size_t>(index) < count ? static_cast<std::size_t>(index)
+                                                               : 0;
 }
 
 std::optional<int> ParseIndex(std::string_view text, int count) {
@@ -95,23 +58,31 @@ std::optional<int> ParseIndex(std::string_view text, int count) {
 
 }  // namespace
 
-const Scope& ScopeAt(int index) {
-  return kScopes[index >= 0 && index < kScopeCount ? static_cast<std::size_t>(index) : 0];
+const Scope& ScopeAt(int index, std::span<const Scope> scopes) {
+  return scopes[IndexOrFirst(index, scopes.size())];
 }
 
 const DateRange& DateRangeAt(int index) {
-  return kDates[index >= 0 && index < kDateCount ? static_cast<std::size_t>(index) : 0];
+  return kDates[IndexOrFirst(index, kDates.size())];
 }
 
-std::optional<int> ParseScope(std::string_view text) {
+bool DatesApply(int scopeIndex, std::span<const Scope> scopes) {
+  return ScopeAt(scopeIndex, scopes).dateApplies;
+}
+
+std::string ScopeName(const Scope& scope) {
+  return PlainCaption(scope.caption);
+}
+
+std::optional<int> ParseScope(std::string_view text, std::span<const Scope> scopes) {
   text = TrimSpaces(text);
-  if (auto n = ParseIndex(text, kScopeCount)) {
+  if (auto n = ParseIndex(text, static_cast<int>(scopes.size()))) {
     return n;
   }
-  const std::string want = Lower(text);
-  for (const Scope& s : kScopes) {
-    if (PlainCaption(s.caption) == want) {
-      return s.index;
+  const std::string want = AsciiLower(text);
+  for (std::size_t i = 0; i < scopes.size(); ++i) {
+    if (ScopeName(scopes[i]) == want) {
+      return static_cast<int>(i);
     }
   }
   return std::nullopt;
@@ -122,20 +93,18 @@ std::optional<int> ParseDateRange(std::string_view text) {
   if (auto n = ParseIndex(text, kDateCount)) {
     return n;
   }
-  const std::string want = Lower(text);
-  for (const DateRange& d : kDates) {
-    const std::string caption = PlainCaption(d.caption);
-    if (caption == want) {
-      return d.index;
-    }
-    if (caption.starts_with("past ") && caption.substr(5) == want) {
-      return d.index;
+  const std::string want = AsciiLower(text);
+  for (std::size_t i = 0; i < kDates.size(); ++i) {
+    const std::string caption = PlainCaption(kDates[i].caption);
+    if (caption == want || (caption.starts_with("past ") && caption.substr(5) == want)) {
+      return static_cast<int>(i);
     }
   }
   return std::nullopt;
 }
 
-ComposedSearch ComposeSearch(const std::string& typedTerms, int scopeIndex, int dateIndex) {
+ComposedSearch ComposeSearch(const std::string& typedTerms, int scopeIndex, int dateIndex,
+                             std::span<const Scope> scopes) {
   ComposedSearch result;
   std::string terms(TrimSpaces(typedTerms));
   NormalizeQuery(terms);
@@ -145,18 +114,17 @@ ComposedSearch ComposeSearch(const std::string& typedTerms, int scopeIndex, int 
     result.history = terms;
   }
 
-  const Scope& scope = ScopeAt(scopeIndex);
-  const DateRange& date = DateRangeAt(dateIndex);
-  const bool hashtag =
-      (scope.form == Microblog || scope.form == Social) && date.index == kHashtagDate;
+  const Scope& scope = ScopeAt(scopeIndex, scopes);
+  const std::size_t dateAt = IndexOrFirst(dateIndex, kDates.size());
+  const bool hashtag = (scope.form == Microblog || scope.form == Social) && dateAt == kHashtagDate;
   if (hashtag) {
     ReplaceAll(terms, "#", "");
   }
   std::string encoded = UrlEncode(terms);
 
   std::string suffix = "&as_qdr=all";
-  if (date.index != 0) {
-    suffix += date.tbs;
+  if (dateAt != 0) {
+    suffix += kDates[dateAt].tbs;
     suffix += ",sbd:1";
   }
 

@@ -3,13 +3,15 @@
 #include <algorithm>
 #include <span>
 
+#include "domain/key_codes.h"
+#include "domain/text_compare.h"
+
 namespace varnel {
 
 namespace {
 
-constexpr std::uint32_t kVkF1 = 112;
-constexpr int kFunctionKeys = 24;
-constexpr std::uint32_t kVkSpace = 32;
+constexpr auto kVkF1 = static_cast<std::uint32_t>(vk::F1);
+constexpr int kFunctionKeys = vk::FunctionKeys;
 
 struct NamedKey {
   std::string_view name;
@@ -18,14 +20,17 @@ struct NamedKey {
 
 // The first name of a code is the one ChordText writes.
 constexpr std::array kNamedKeys{
-    NamedKey{"Space", kVkSpace}, NamedKey{"Tab", 9},     NamedKey{"Enter", 13},
-    NamedKey{"Return", 13},      NamedKey{"Esc", 27},    NamedKey{"Escape", 27},
-    NamedKey{"Backspace", 8},    NamedKey{"Insert", 45}, NamedKey{"Ins", 45},
-    NamedKey{"Delete", 46},      NamedKey{"Del", 46},    NamedKey{"Home", 36},
-    NamedKey{"End", 35},         NamedKey{"PageUp", 33}, NamedKey{"PgUp", 33},
-    NamedKey{"PageDown", 34},    NamedKey{"PgDn", 34},   NamedKey{"Left", 37},
-    NamedKey{"Up", 38},          NamedKey{"Right", 39},  NamedKey{"Down", 40},
-    NamedKey{"Pause", 19},
+    NamedKey{"Space", vk::Space},    NamedKey{"Tab", vk::Tab},
+    NamedKey{"Enter", vk::Return},   NamedKey{"Return", vk::Return},
+    NamedKey{"Esc", vk::Escape},     NamedKey{"Escape", vk::Escape},
+    NamedKey{"Backspace", vk::Back}, NamedKey{"Insert", vk::Insert},
+    NamedKey{"Ins", vk::Insert},     NamedKey{"Delete", vk::Delete},
+    NamedKey{"Del", vk::Delete},     NamedKey{"Home", vk::Home},
+    NamedKey{"End", vk::End},        NamedKey{"PageUp", vk::PageUp},
+    NamedKey{"PgUp", vk::PageUp},    NamedKey{"PageDown", vk::PageDown},
+    NamedKey{"PgDn", vk::PageDown},  NamedKey{"Left", vk::Left},
+    NamedKey{"Up", vk::Up},          NamedKey{"Right", vk::Right},
+    NamedKey{"Down", vk::Down},      NamedKey{"Pause", vk::Pause},
 };
 
 struct NamedModifier {
@@ -38,15 +43,6 @@ constexpr std::array kModifiers{
     NamedModifier{"Alt", kMaskAlt},     NamedModifier{"Shift", kMaskShift},
     NamedModifier{"Super", kMaskSuper}, NamedModifier{"Win", kMaskSuper},
 };
-
-char Lower(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) {
@@ -130,12 +126,12 @@ bool ReadKey(std::string_view text, SummonChord& chord) {
     return true;
   }
   for (const NamedKey& k : kNamedKeys) {
-    if (SameNoCase(text, k.name)) {
+    if (EqualsIgnoringCase(text, k.name)) {
       chord.vk = k.vk;
       return true;
     }
   }
-  if (text.size() >= 2 && Lower(text[0]) == 'f') {
+  if (text.size() >= 2 && AsciiLower(text[0]) == 'f') {
     int n = 0;
     for (const char c : text.substr(1)) {
       if (c < '0' || c > '9' || n > kFunctionKeys) {
@@ -177,8 +173,9 @@ std::optional<SummonChord> ParseChord(std::string_view text) {
   while (split != std::string_view::npos) {
     const std::size_t plus = rest.find('+');
     const std::string_view name = Trim(rest.substr(0, plus));
-    const auto* m = std::find_if(kModifiers.begin(), kModifiers.end(),
-                                 [&](const NamedModifier& n) { return SameNoCase(name, n.name); });
+    const auto* m = std::find_if(kModifiers.begin(), kModifiers.end(), [&](const NamedModifier& n) {
+      return EqualsIgnoringCase(name, n.name);
+    });
     if (m == kModifiers.end() || (chord.mods & m->mask) != 0) {
       return std::nullopt;
     }

@@ -1,10 +1,11 @@
 #include "domain/window_design.h"
 
 #include <array>
-#include <cctype>
 #include <string>
 
 #include "domain/codes.h"
+#include "domain/scope_table.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 namespace {
@@ -17,68 +18,104 @@ constexpr FontSpec kKeyDigit{"Segoe UI", 9, true, 700};
 
 constexpr ControlRef kForm{Control::Window, 0};
 constexpr ControlRef kEngines{Control::ScopePanel, 0};
-constexpr ControlRef kDates{Control::DatePanel, 0};
+constexpr ControlRef kDatePanel{Control::DatePanel, 0};
 constexpr ControlRef kFrame{Control::TermsFrame, 0};
 constexpr ControlRef kInner{Control::TermsFrame, 1};
 
-constexpr ControlDesign Scope(int i, const char* caption, Twips left, Twips top, Twips width,
-                              int tab) {
-  return {{Control::Scope, i},
+// Scope options stand in rows of four columns; an option's place follows from its row in the
+// scope table.
+constexpr std::array<Twips, 4> kScopeColumnLeft{270, 2500, 4250, 6120};
+constexpr Twips kScopeFirstRowTop = 205;
+constexpr Twips kScopeFirstRowGap = 5;  // the first row stands a little further apart
+constexpr Twips kScopeRowPitch = 285;
+constexpr Twips kScopePanelBottomMargin = 240;
+constexpr Twips kScopePanelTop = 1275;
+constexpr Twips kOptionHeight = 285;
+constexpr int kFirstScopeTab = 1;
+
+// Date options and their key digits share a row each.
+constexpr std::array<Twips, kDateCount> kDateTop{105, 390, 675, 960, 1250, 1530};
+constexpr int kFirstKeyTab = 35;
+
+constexpr int ScopeRows(std::size_t scopeCount) {
+  return static_cast<int>((scopeCount + kScopeColumnLeft.size() - 1) / kScopeColumnLeft.size());
+}
+
+constexpr Twips ScopeRowTop(int row) {
+  return kScopeFirstRowTop + (row * kScopeRowPitch) + (row > 0 ? kScopeFirstRowGap : 0);
+}
+
+constexpr Twips ScopePanelHeight(std::size_t scopeCount) {
+  return ScopeRowTop(ScopeRows(scopeCount) - 1) + kOptionHeight + kScopePanelBottomMargin;
+}
+
+constexpr ControlDesign ScopePanel(std::size_t scopeCount) {
+  return {kEngines, ControlKind::PictureBox,      kForm,      "",     330,    kScopePanelTop,
+          8000,     ScopePanelHeight(scopeCount), kSansSerif, kWhite, kBlack, 26};
+}
+
+ControlDesign ScopeOption(std::size_t i, const Scope& scope) {
+  const std::size_t columns = kScopeColumnLeft.size();
+  return {{Control::Scope, static_cast<int>(i)},
           ControlKind::OptionButton,
           kEngines,
-          caption,
-          left,
-          top,
-          width,
-          285,
+          scope.caption,
+          kScopeColumnLeft[i % columns],
+          ScopeRowTop(static_cast<int>(i / columns)),
+          scope.optionWidth,
+          kOptionHeight,
           kOption,
           kWhite,
           kBlack,
-          tab,
+          kFirstScopeTab + static_cast<int>(i),
           "",
           Align::Left,
           1};
 }
 
-constexpr ControlDesign Date(int i, const char* caption, Twips top, int tab) {
+// Date options follow the scopes in the tab order.
+constexpr ControlDesign DateOption(int i, int scopeCount) {
   return {{Control::DateRange, i},
           ControlKind::OptionButton,
-          kDates,
-          caption,
+          kDatePanel,
+          kDates[static_cast<std::size_t>(i)].caption,
           300,
-          top,
+          kDateTop[static_cast<std::size_t>(i)],
           1500,
-          285,
+          kOptionHeight,
           kOption,
           kWhite,
           kBlack,
-          tab,
+          kFirstScopeTab + scopeCount + i,
           "",
           Align::Left,
           2};
 }
 
-constexpr ControlDesign Key(int i, const char* caption, Twips top, int tab) {
+constexpr std::array<const char*, kDateCount> kKeyCaptions{"&1", "&2", "&3", "&4", "&5", "&6"};
+
+constexpr ControlDesign Key(int i) {
   return {{Control::DateKey, i},
           ControlKind::Label,
-          kDates,
-          caption,
+          kDatePanel,
+          kKeyCaptions[static_cast<std::size_t>(i)],
           75,
-          top,
+          kDateTop[static_cast<std::size_t>(i)],
           105,
           275,
           kKeyDigit,
           kWhite,
           kBlack,
-          tab,
+          kFirstKeyTab + i,
           "",
           Align::Left,
           0};
 }
 
-// Containers come before what they contain; a later control lies above an earlier one
-// ("Now just say..." over the top of "DO IT").
-constexpr std::array kControls{
+// The fixed controls, placed and ordered for the built-in scope table. Containers come before
+// what they contain; a later control lies above an earlier one ("Now just say..." over the
+// top of "DO IT").
+constexpr std::array kAboveScopes{
     ControlDesign{{Control::Heading, 0},
                   ControlKind::Label,
                   kForm,
@@ -103,23 +140,9 @@ constexpr std::array kControls{
                   kBlack,
                   kBlack,
                   30},
-    ControlDesign{kEngines, ControlKind::PictureBox, kForm, "", 330, 1275, 8000, 1590, kSansSerif,
-                  kWhite, kBlack, 26},
-    Scope(0, "&Everything", 270, 205, 1590, 1),
-    Scope(1, "&Images", 2500, 205, 990, 2),
-    Scope(2, "&Videos", 4250, 205, 990, 3),
-    Scope(3, "e&How", 6120, 205, 870, 4),
-    Scope(4, "&News", 270, 495, 870, 5),
-    Scope(5, "&Twitter", 2500, 495, 1005, 6),
-    Scope(6, "Google &Plus", 4250, 495, 1380, 7),
-    Scope(7, "Stack&Overflow", 6120, 495, 1695, 8),
-    Scope(8, "HowSt&uffWorks", 270, 780, 1695, 9),
-    Scope(9, "&Wikipedia", 2500, 780, 1215, 10),
-    Scope(10, "&LifeHacker", 4250, 780, 1455, 11),
-    Scope(11, "S&cholar", 6120, 780, 1605, 12),
-    Scope(12, "Wolfram|&Alpha", 270, 1065, 1680, 13),
-    Scope(13, "&Reddit", 2500, 1065, 1260, 14),
-    Scope(14, "&Finance", 4250, 1065, 1035, 15),
+};
+
+constexpr std::array kBetweenScopesAndDates{
     ControlDesign{{Control::Rule, 1},
                   ControlKind::PictureBox,
                   kForm,
@@ -161,20 +184,21 @@ constexpr std::array kControls{
                   kBlack,
                   0,
                   "Say \"Find It\" or press ENTER to search"},
-    ControlDesign{
-        kDates, ControlKind::PictureBox, kForm, "", 345, 5340, 2010, 1905, {}, kWhite, kBlack, 31},
-    Date(0, "Anytime", 105, 16),
-    Date(1, "Past Hour", 390, 17),
-    Date(2, "Past Day", 675, 18),
-    Date(3, "Past Week", 960, 19),
-    Date(4, "Past Month", 1250, 20),
-    Date(5, "Past Year", 1530, 21),
-    Key(0, "&1", 105, 35),
-    Key(1, "&2", 390, 36),
-    Key(2, "&3", 675, 37),
-    Key(3, "&4", 960, 38),
-    Key(4, "&5", 1250, 39),
-    Key(5, "&6", 1530, 40),
+    ControlDesign{kDatePanel,
+                  ControlKind::PictureBox,
+                  kForm,
+                  "",
+                  345,
+                  5340,
+                  2010,
+                  1905,
+                  {},
+                  kWhite,
+                  kBlack,
+                  31},
+};
+
+constexpr std::array kBelowDates{
     ControlDesign{{Control::DoIt, 0},
                   ControlKind::Label,
                   kForm,
@@ -251,13 +275,52 @@ constexpr std::array kControls{
                   24},
 };
 
-constexpr WindowDesign kWindow{" Varnel", 8745,     8115, kWhite, {"Tahoma", 8.25, false, 400},
-                               1500,      kControls};
+constexpr WindowDesign kWindow{" Varnel", 8745, 8115, kWhite, {"Tahoma", 8.25, false, 400},
+                               1500,      {}};
 
 }  // namespace
 
+SearchWindowLayout::SearchWindowLayout(std::span<const Scope> scopes) : design_(kWindow) {
+  // The fixed controls below the scope panel move down as far as the panel grows, and the tab
+  // stops after the scopes move along by the number of added scopes.
+  const Twips grow = ScopePanelHeight(scopes.size()) - ScopePanelHeight(kScopes.size());
+  const int scopeCount = static_cast<int>(scopes.size());
+  const int moreTabs = scopeCount - kScopeCount;
+  const auto add = [&](ControlDesign c) {
+    if (c.container == kForm && c.top > kScopePanelTop) {
+      c.top += grow;
+    }
+    if (c.tabIndex > kScopeCount) {
+      c.tabIndex += moreTabs;
+    }
+    controls_.push_back(c);
+  };
+  for (const ControlDesign& c : kAboveScopes) {
+    add(c);
+  }
+  add(ScopePanel(scopes.size()));
+  for (std::size_t i = 0; i < scopes.size(); ++i) {
+    controls_.push_back(ScopeOption(i, scopes[i]));
+  }
+  for (const ControlDesign& c : kBetweenScopesAndDates) {
+    add(c);
+  }
+  for (int i = 0; i < kDateCount; ++i) {
+    controls_.push_back(DateOption(i, scopeCount));
+  }
+  for (int i = 0; i < kDateCount; ++i) {
+    add(Key(i));
+  }
+  for (const ControlDesign& c : kBelowDates) {
+    add(c);
+  }
+  design_.clientHeight += grow;
+  design_.controls = controls_;
+}
+
 const WindowDesign& SearchWindowDesign() {
-  return kWindow;
+  static const SearchWindowLayout builtIn(kScopes);
+  return builtIn.Design();
 }
 
 std::string CaptionText(const char* caption) {
@@ -283,7 +346,7 @@ char CaptionAccelerator(const char* caption) {
         continue;
       }
       if (p[1] != '\0') {
-        return static_cast<char>(std::tolower(static_cast<unsigned char>(p[1])));
+        return AsciiLower(p[1]);
       }
     }
   }

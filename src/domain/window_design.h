@@ -3,10 +3,11 @@
 #pragma once
 
 #include <span>
-
 #include <string>
+#include <vector>
 
 #include "domain/controls.h"
+#include "domain/scope_table.h"
 
 namespace varnel {
 
@@ -53,15 +54,28 @@ struct WindowDesign {
   std::span<const ControlDesign> controls;
 };
 
-// The search window.
+// The search window for a scope table: one option button a row, in rows of four; the panel
+// and the window grow when the rows need more room.
+class SearchWindowLayout {
+ public:
+  explicit SearchWindowLayout(std::span<const Scope> scopes);
+  SearchWindowLayout(const SearchWindowLayout&) = delete;
+  SearchWindowLayout& operator=(const SearchWindowLayout&) = delete;
+  ~SearchWindowLayout() = default;
+
+  const WindowDesign& Design() const { return design_; }
+
+ private:
+  std::vector<ControlDesign> controls_;
+  WindowDesign design_;
+};
+
+// The search window for the built-in scopes.
 const WindowDesign& SearchWindowDesign();
 
 // The caption without its "&" accelerator marks ("&&" stays one "&").
 std::string CaptionText(const char* caption);
 // The accelerator letter of a caption, lower-cased; 0 when it has none.
 char CaptionAccelerator(const char* caption);
-
-inline constexpr int kScopeCount = 15;
-inline constexpr int kDateCount = 6;
 
 }  // namespace varnel

@@ -164,14 +164,14 @@ class KeyWindow {
     }
   }
   static std::string Generic(std::uint32_t vk) {
-    if (vk == 160 || vk == 161) {
-      vk = 16;
+    if (vk == vk::LeftShift || vk == vk::RightShift) {
+      vk = vk::Shift;
     }
-    if (vk == 162 || vk == 163) {
-      vk = 17;
+    if (vk == vk::LeftControl || vk == vk::RightControl) {
+      vk = vk::Control;
     }
-    if (vk == 164 || vk == 165) {
-      vk = 18;
+    if (vk == vk::LeftAlt || vk == vk::RightAlt) {
+      vk = vk::Alt;
     }
     return std::to_string(vk);
   }

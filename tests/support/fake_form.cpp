@@ -490,8 +490,8 @@ std::string FakePlatform::FocusName() {
 // ---------------------------------------------------------------- the user at the window
 
 int FakePlatform::ModifierMask() {
-  return (KeyHeldNow(vk::Shift) ? 1 : 0) | (KeyHeldNow(vk::Control) ? 2 : 0) |
-         (KeyHeldNow(vk::Menu) ? 4 : 0);
+  return (KeyHeldNow(vk::Shift) ? kMaskShift : 0) | (KeyHeldNow(vk::Control) ? kMaskCtrl : 0) |
+         (KeyHeldNow(vk::Alt) ? kMaskAlt : 0);
 }
 
 void FakePlatform::MoveInGroup(ControlRef from, int step) {
@@ -637,7 +637,7 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
     }
     return;
   }
-  if (key == vk::Shift || key == vk::Control || key == vk::Menu) {
+  if (key == vk::Shift || key == vk::Control || key == vk::Alt) {
     return;
   }
   if (sink_ != nullptr) {
@@ -699,11 +699,11 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
       ch = key - 'A' + 1;
     }
   } else {
-    const bool shift = (mask & 1) != 0;
+    const bool shift = (mask & kMaskShift) != 0;
     for (int c = 1; c < 127 && ch == 0; ++c) {
       const std::int16_t scan = KeyForCharacter(static_cast<char>(c));
-      if (scan != -1 && (scan & 0xFF) == key && ((scan & 0x100) != 0) == shift &&
-          (scan & 0x600) == 0) {
+      if (scan != -1 && (scan & 0xFF) == key && ((scan & kKeyScanShift) != 0) == shift &&
+          (scan & (kKeyScanCtrl | kKeyScanAlt)) == 0) {
         ch = c;
       }
     }

@@ -114,10 +114,10 @@ std::int16_t FakePlatform::KeyForCharacter(char ch) {
     return static_cast<std::int16_t>(ch - 'a' + 'A');
   }
   if (ch >= 'A' && ch <= 'Z') {
-    return static_cast<std::int16_t>(0x100 | ch);
+    return static_cast<std::int16_t>(kKeyScanShift | ch);
   }
   if (ch == '\n') {
-    return 0x20D;  // Ctrl+Enter
+    return kKeyScanCtrl | vk::Return;
   }
   for (const auto& k : kKeys) {
     if (k.vk >= 0x60 && k.vk <= 0x69) {
@@ -127,7 +127,7 @@ std::int16_t FakePlatform::KeyForCharacter(char ch) {
       return k.vk;
     }
     if (k.shifted != 0 && k.shifted == ch) {
-      return static_cast<std::int16_t>(0x100 | k.vk);
+      return static_cast<std::int16_t>(kKeyScanShift | k.vk);
     }
   }
   return -1;

@@ -577,7 +577,7 @@ void FakePlatform::UserChord(int vkCode, int mask) {
     UserKeyDown(vk::Control);
   }
   if ((mask & 4) != 0) {
-    UserKeyDown(vk::Menu);
+    UserKeyDown(vk::Alt);
   }
   if ((mask & 1) != 0) {
     UserKeyDown(vk::Shift);
@@ -588,7 +588,7 @@ void FakePlatform::UserChord(int vkCode, int mask) {
     UserKeyUp(vk::Shift);
   }
   if ((mask & 4) != 0) {
-    UserKeyUp(vk::Menu);
+    UserKeyUp(vk::Alt);
   }
   if ((mask & 2) != 0) {
     UserKeyUp(vk::Control);

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "domain/key_codes.h"
+#include "domain/key_masks.h"
 #include "domain/window_design.h"
 #include "ports/platform.h"
 
@@ -64,13 +66,6 @@ struct FakeControl {
   bool tabStop = false;
   Hwnd hwnd = 0;
 };
-
-// Virtual-key codes the fake's user simulation refers to.
-namespace vk {
-inline constexpr int Back = 8, Tab = 9, Return = 13, Shift = 16, Control = 17, Menu = 18,
-                     Escape = 27, Space = 32, Left = 37, Up = 38, Right = 39, Down = 40,
-                     Slash = 191;
-}  // namespace vk
 
 class FakePlatform final : public Platform {
  public:

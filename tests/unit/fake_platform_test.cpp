@@ -168,7 +168,7 @@ TEST_F(FakeProgramTest, CheckBoxClicksOnlyOnChangeAndCodesDieWithTheWindow) {
 
   fake.UserClose();
   fake.RunPending();
-  fake.Post(MSG_SHOW_BOX);
+  fake.Post(kSummonMessage);
   fake.RunPending();
   EXPECT_FALSE(fake.FormCreated());
 }

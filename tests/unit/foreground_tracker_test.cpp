@@ -227,7 +227,7 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     d.Front(d.App(11));
     d.pf.SetFocus(kScope);
     d.p.window.keyboard = c.keyboard;
-    d.pf.SetKeyDown(vk::Menu, c.altHeld);
+    d.pf.SetKeyDown(vk::Alt, c.altHeld);
     d.p.window.inMessageBox = c.msgBox;
     if (c.parked) {
       d.pf.SetViewTop(kParkedTop);

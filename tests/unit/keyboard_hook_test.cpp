@@ -33,7 +33,7 @@ struct HookDesk {
   void Hold(int mask) {
     pf.SetKeyDown(vk::Shift, (mask & kMaskShift) != 0);
     pf.SetKeyDown(vk::Control, (mask & kMaskCtrl) != 0);
-    pf.SetKeyDown(vk::Menu, (mask & kMaskAlt) != 0);
+    pf.SetKeyDown(vk::Alt, (mask & kMaskAlt) != 0);
   }
   std::intptr_t Key(int vkCode, bool up = false, int nCode = 0) {
     KeyEvent ev;
@@ -60,8 +60,8 @@ TEST(KeyboardHookDecision, Table) {
     bool keyboard;
     std::vector<std::int64_t> posted;
   };
-  const std::int64_t show = MSG_SHOW_BOX;
-  const std::int64_t cycle = CODE_CYCLE_FOCUS;
+  const std::int64_t show = kSummonMessage;
+  const std::int64_t cycle = kCycleFocus;
   const Row rows[] = {
       {"Ctrl+Alt+/ elsewhere", vk::Slash, 6, false, false, false, {show}},
       {"Ctrl+Alt+/ in front", vk::Slash, 6, true, false, false, {show}},

@@ -94,12 +94,12 @@ TEST(ComposeSearch, DocumentedAddresses) {
 
 TEST(Scopes, DateAppliesExceptToTheThreeServices) {
   for (int w = 0; w < kScopeCount; ++w) {
-    EXPECT_EQ(ScopeAt(w).index, w);
-    EXPECT_EQ(ScopeAt(w).dateApplies, w != 5 && w != 6 && w != 12) << w;
+    EXPECT_EQ(&ScopeAt(w), &kScopes[static_cast<std::size_t>(w)]);
+    EXPECT_EQ(DatesApply(w), w != 5 && w != 6 && w != 12) << w;
   }
-  EXPECT_EQ(ScopeAt(-1).index, 0);
-  EXPECT_EQ(ScopeAt(kScopeCount).index, 0);
-  EXPECT_EQ(DateRangeAt(kDateCount).index, 0);
+  EXPECT_EQ(&ScopeAt(-1), kScopes.data());
+  EXPECT_EQ(&ScopeAt(kScopeCount), kScopes.data());
+  EXPECT_EQ(&DateRangeAt(kDateCount), kDates.data());
 }
 
 TEST(ParseScope, NumbersAndCaptions) {

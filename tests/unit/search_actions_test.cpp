@@ -45,16 +45,16 @@ TEST_F(SearchActionsTest, FocusReturnsToTheTermsUnlessUsingTheKeyboard) {
 }
 
 TEST_F(SearchActionsTest, FocusWaitsForAltToBeReleased) {
-  fake.SetKeyDown(vk::Menu, true);
-  fake.UserKeyUp(vk::Menu);
+  fake.SetKeyDown(vk::Alt, true);
+  fake.UserKeyUp(vk::Alt);
   fake.SetFocus({Control::Scope, 0});
   p.search.ScopeChosen(2);
-  EXPECT_FALSE(fake.KeyHeldNow(vk::Menu));
+  EXPECT_FALSE(fake.KeyHeldNow(vk::Alt));
   EXPECT_EQ(fake.FocusName(), "Terms(0)");
 }
 
 TEST_F(SearchActionsTest, StuckAltKeyDoesNotHangTheWindow) {
-  fake.SetKeyDown(vk::Menu, true);
+  fake.SetKeyDown(vk::Alt, true);
   const std::uint32_t before = fake.Milliseconds();
   p.search.ScopeChosen(2);
   EXPECT_EQ(fake.FocusName(), "Terms(0)");

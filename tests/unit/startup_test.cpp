@@ -120,9 +120,9 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
     w.pid = kOtherPid;
     w.className = c.cls;
     w.onMessage = [&](Code msg, std::uint32_t wp, std::uint32_t lp) {
-      EXPECT_EQ(msg, MSG_SHOW_BOX);
-      EXPECT_EQ(wp, SHOW_BOX_PARAM);
-      EXPECT_EQ(lp, SHOW_BOX_PARAM);
+      EXPECT_EQ(msg, kSummonMessage);
+      EXPECT_EQ(wp, kSummonParam);
+      EXPECT_EQ(lp, kSummonParam);
       ++messages;
     };
     const Hwnd running = second.fake.AddWindow(w);
@@ -203,7 +203,7 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
     w.className = "Varnel";
     w.answers = c.answers;
     w.onMessage = [&](Code msg, std::uint32_t wp, std::uint32_t lp) {
-      shows += msg == MSG_SHOW_BOX && wp == SHOW_BOX_PARAM && lp == SHOW_BOX_PARAM ? 1 : 0;
+      shows += msg == kSummonMessage && wp == kSummonParam && lp == kSummonParam ? 1 : 0;
     };
     const Hwnd holder = f.AddWindow(w);
     if (c.record != Record::Nothing) {

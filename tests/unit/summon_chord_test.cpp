@@ -144,7 +144,7 @@ struct GermanDesk {
     }
     std::size_t n = 0;
     for (const FakeCall& c : pf.Calls("Post")) {
-      n += c.args[0] == MSG_SHOW_BOX ? 1 : 0;
+      n += c.args[0] == kSummonMessage ? 1 : 0;
     }
     return n;
   }
@@ -154,12 +154,12 @@ TEST(ChordHook, GermanLayoutSummonsOnShift7AndNeverOnAltGr) {
   constexpr int kRightAlt = 165;
   constexpr int kLeftAlt = 164;
   GermanDesk d;
-  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Menu, kLeftAlt, vk::Shift}), 1u);
-  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Menu, kLeftAlt}), 1u);  // "7": nothing new
+  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kLeftAlt, vk::Shift}), 1u);
+  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kLeftAlt}), 1u);  // "7": nothing new
   // AltGr+7 types "{": Windows holds Ctrl (injected), Alt and the right Alt.
-  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Menu, kRightAlt}), 1u);
-  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Menu, kRightAlt, vk::Shift}), 1u);
-  EXPECT_EQ(d.SummonsAfter(191, {vk::Control, vk::Menu}), 1u);
+  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kRightAlt}), 1u);
+  EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kRightAlt, vk::Shift}), 1u);
+  EXPECT_EQ(d.SummonsAfter(191, {vk::Control, vk::Alt}), 1u);
 }
 
 TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
@@ -190,7 +190,7 @@ TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
   p.hook.SetSummonChord(*ParseChord("Ctrl+Alt+F12"));
   p.hook.HookKeyboard();
   pf.SetKeyDown(vk::Control, true);
-  pf.SetKeyDown(vk::Menu, true);
+  pf.SetKeyDown(vk::Alt, true);
   KeyEvent ev;
   ev.vkCode = 191;
   p.hook.KeyboardProc(0, kMsgKeyDown, ev);

@@ -17,10 +17,10 @@ TEST_F(SummoningTest, DispatchTable) {
     bool cycles;
   };
   const Case cases[] = {
-      {MSG_SHOW_BOX, true, false},
-      {CODE_CYCLE_FOCUS, false, true},
-      {CODE_VOX_COMMAND, false, false},
-      {CODE_VOX_UNLOAD, false, false},
+      {kSummonMessage, true, false},
+      {kCycleFocus, false, true},
+      {kRunVoiceCommand, false, false},
+      {kStopVoiceCommands, false, false},
       {32154683, false, false},
       {0, false, false},
       {-1, false, false},
@@ -49,9 +49,11 @@ TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
   };
   const Hwnd box = fake.SearchHwnd();
   const Case cases[] = {
-      {box, MSG_SHOW_BOX, 6666, 6666, true},      {box, MSG_SHOW_BOX, 6666, 0, false},
-      {box, MSG_SHOW_BOX, 0, 6666, false},        {box, MSG_SHOW_BOX + 1, 6666, 6666, false},
-      {box + 4, MSG_SHOW_BOX, 6666, 6666, false},
+      {box, kSummonMessage, kSummonParam, kSummonParam, true},
+      {box, kSummonMessage, kSummonParam, 0, false},
+      {box, kSummonMessage, 0, kSummonParam, false},
+      {box, kSummonMessage + 1, kSummonParam, kSummonParam, false},
+      {box + 4, kSummonMessage, kSummonParam, kSummonParam, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.w) + "/" + std::to_string(c.l));
@@ -186,8 +188,8 @@ TEST_F(SummoningTest, HistoryIsSelectedWholeWhateverItsCharacters) {
 
 TEST_F(SummoningTest, VoiceCodesWithoutAVoiceFormDoNothing) {
   app.Start();
-  p.summoning.DispatchCode(CODE_VOX_COMMAND);
-  p.summoning.DispatchCode(CODE_VOX_UNLOAD);
+  p.summoning.DispatchCode(kRunVoiceCommand);
+  p.summoning.DispatchCode(kStopVoiceCommands);
   EXPECT_TRUE(p.voice.session == nullptr);
   EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);
 }

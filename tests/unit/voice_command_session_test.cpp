@@ -107,7 +107,7 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
   EXPECT_EQ(shown, Strings{message});
   ASSERT_EQ(fake.Calls("ShowMessageBox").size(), 1U);
   EXPECT_EQ(fake.Calls("ShowMessageBox")[0].args[0], kMbIconInformation);
-  EXPECT_EQ(Posted(CODE_VOX_UNLOAD), 1U);
+  EXPECT_EQ(Posted(kStopVoiceCommands), 1U);
 
   fake.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
@@ -184,7 +184,7 @@ TEST_F(VoxFormTest, CancelAndDeleteGoOutInsideTheEvent) {
     fake.ClearLog();
     Say(id);
     EXPECT_EQ(Chords(), Strings{vk});
-    EXPECT_EQ(Posted(CODE_VOX_COMMAND), 0U);
+    EXPECT_EQ(Posted(kRunVoiceCommand), 0U);
   }
 }
 
@@ -192,7 +192,7 @@ TEST_F(VoxFormTest, OtherCommandsWaitForThePostedCode) {
   Load();
   Say(31);
   EXPECT_TRUE(Chords().empty());
-  EXPECT_EQ(Posted(CODE_VOX_COMMAND), 1U);
+  EXPECT_EQ(Posted(kRunVoiceCommand), 1U);
   fake.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
 }
@@ -302,7 +302,7 @@ TEST_F(VoxFormTest, UnknownIdIsIgnored) {
   for (std::int32_t id : {-1, 40, 65536 + 40}) Say(id);
   fake.RunPending();
   EXPECT_TRUE(Chords().empty());
-  EXPECT_EQ(Posted(CODE_VOX_COMMAND), 0U);
+  EXPECT_EQ(Posted(kRunVoiceCommand), 0U);
 }
 
 TEST_F(VoxFormTest, RecognitionsClearKeyboardUse) {
@@ -313,7 +313,7 @@ TEST_F(VoxFormTest, RecognitionsClearKeyboardUse) {
   p.window.SetKeyboard(true);
   script->Other("eHow");
   EXPECT_FALSE(p.window.Keyboard());
-  EXPECT_EQ(Posted(CODE_VOX_COMMAND), 1U);
+  EXPECT_EQ(Posted(kRunVoiceCommand), 1U);
 }
 
 TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {

@@ -157,14 +157,14 @@ void Window(win::WinPlatform& p, Recorder& r) {
   Expect(p.Text({Control::Terms, 0}) == "x", "a dropped character never reaches the text box");
 
   std::printf("routes\n");
-  p.Post(CODE_CYCLE_FOCUS);
+  p.Post(kCycleFocus);
   p.Post(-5);
   Expect(r.codes.empty(), "posted codes wait for the event loop");
   p.RunPendingEvents();
-  Expect(r.codes == std::vector<Code>{CODE_CYCLE_FOCUS, -5},
-         "posted codes arrive in order, unchanged");
-  Expect(p.SendPrivateMessage(h, MSG_SHOW_BOX, SHOW_BOX_PARAM, SHOW_BOX_PARAM, 1000) &&
-             r.messages == std::vector<std::uint32_t>{13954, 6666, 6666},
+  Expect(r.codes == std::vector<Code>{kCycleFocus, -5}, "posted codes arrive in order, unchanged");
+  Expect(p.SendPrivateMessage(h, kSummonMessage, kSummonParam, kSummonParam, 1000) &&
+             r.messages == std::vector<std::uint32_t>{static_cast<std::uint32_t>(kSummonMessage),
+                                                      kSummonParam, kSummonParam},
          "the hand-off message reaches the program");
   const std::string phrase = "find it caf\xC3\xA9";
   Expect(p.SendCommandPhrase(h, phrase, 1000), "a command phrase is accepted");

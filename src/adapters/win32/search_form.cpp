@@ -543,7 +543,7 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
       break;
   }
-  if (msg == static_cast<UINT>(13954) && sink_ != nullptr) {
+  if (msg == static_cast<UINT>(kSummonMessage) && sink_ != nullptr) {
     // The other instance waits in its send: the logic only posts, so answer at once.
     sink_->OnWindowMessage(ToId(h), static_cast<Code>(msg), static_cast<std::uint32_t>(wParam),
                            static_cast<std::uint32_t>(lParam));

@@ -426,8 +426,9 @@ std::size_t WinPlatform::LocateCharacter(char32_t ch, std::span<KeyPlace> places
   if (scan == -1) return 0;
   const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(scan));
   // The high byte's Shift 1, Ctrl 2 and Alt 4 are KeyPlace's bits; Ctrl+Alt is AltGr.
-  places[0] = KeyPlace{bits & kByte, 0,
-                       static_cast<int>((bits >> 8U) & (kMaskShift | kMaskCtrl | kMaskAlt))};
+  places[0] =
+      KeyPlace{bits & kByte, 0,
+               static_cast<int>((bits >> kKeyScanMaskBits) & (kMaskShift | kMaskCtrl | kMaskAlt))};
   return 1;
 }
 
@@ -482,7 +483,7 @@ Hwnd WinPlatform::CreateSearchWindow(const WindowDesign& design) {
   // A later start at a lower integrity level may summon the window (harmless); the other
   // messages from there, commands among them, stay blocked.
   if (form_.Handle() != nullptr) {
-    ChangeWindowMessageFilterEx(form_.Handle(), static_cast<UINT>(MSG_SHOW_BOX), MSGFLT_ALLOW,
+    ChangeWindowMessageFilterEx(form_.Handle(), static_cast<UINT>(kSummonMessage), MSGFLT_ALLOW,
                                 nullptr);
   }
   codeTarget_.store(form_.Handle());

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "domain/key_codes.h"
+
 namespace varnel {
 namespace {
 
@@ -87,8 +89,8 @@ std::uint32_t VkFromKeysym(std::uint32_t keysym) {
   if (keysym >= '0' && keysym <= '9') {
     return keysym;
   }
-  if (keysym >= kF1 && keysym < kF1 + 24) {
-    return 112 + (keysym - kF1);
+  if (keysym >= kF1 && keysym < kF1 + vk::FunctionKeys) {
+    return vk::F1 + (keysym - kF1);
   }
   if (keysym >= kKp0 && keysym <= kKp0 + 9) {
     return 96 + (keysym - kKp0);
@@ -108,18 +110,18 @@ std::uint32_t KeysymFromVk(std::uint32_t vk) {
   if (vk >= '0' && vk <= '9') {
     return vk;
   }
-  if (vk >= 112 && vk < 112 + 24) {
-    return kF1 + (vk - 112);
+  if (vk >= vk::F1 && vk < vk::F1 + vk::FunctionKeys) {
+    return kF1 + (vk - vk::F1);
   }
   if (vk >= 96 && vk <= 105) {
     return kKp0 + (vk - 96);
   }
   switch (vk) {  // the generic modifiers inject as their left-hand keys
-    case 16:
+    case vk::Shift:
       return 0xffe1;
-    case 17:
+    case vk::Control:
       return 0xffe3;
-    case 18:
+    case vk::Alt:
       return 0xffe9;
     default:
       break;
@@ -137,12 +139,12 @@ bool VkMatches(std::uint32_t keyVk, int askedVk) {
     return true;
   }
   switch (askedVk) {
-    case 16:
-      return keyVk == 160 || keyVk == 161;
-    case 17:
-      return keyVk == 162 || keyVk == 163;
-    case 18:
-      return keyVk == 164 || keyVk == 165;
+    case vk::Shift:
+      return keyVk == vk::LeftShift || keyVk == vk::RightShift;
+    case vk::Control:
+      return keyVk == vk::LeftControl || keyVk == vk::RightControl;
+    case vk::Alt:
+      return keyVk == vk::LeftAlt || keyVk == vk::RightAlt;
     default:
       return false;
   }

@@ -40,6 +40,7 @@
 #include "adapters/x11/xtest_injector.h"
 #include "domain/codes.h"
 #include "domain/key_masks.h"
+#include "domain/text_compare.h"
 
 // Resources of a static library are registered by hand.
 static void InitResources() {
@@ -52,19 +53,6 @@ namespace {
 constexpr std::uint32_t kActivationWaitMs = 200;
 constexpr std::uint32_t kFrameExtentsWaitMs = 200;
 constexpr int kTwips = 15;
-
-bool StartsWithNoCase(const std::string& s, const char* prefix) {
-  const std::size_t n = std::char_traits<char>::length(prefix);
-  if (s.size() < n) {
-    return false;
-  }
-  for (std::size_t i = 0; i < n; ++i) {
-    if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) {
-      return false;
-    }
-  }
-  return true;
-}
 
 bool IsExecutable(const std::string& path) {
   struct stat st {};
@@ -1101,7 +1089,7 @@ bool X11Platform::OpenAddress(const std::string& target) {
   if (target.empty()) {
     return false;
   }
-  if (StartsWithNoCase(target, "http://") || StartsWithNoCase(target, "https://")) {
+  if (StartsWithIgnoringCase(target, "http://") || StartsWithIgnoringCase(target, "https://")) {
     return OpenWebAddress(target, EnvironmentVariable("BROWSER"));
   }
   if (target.find('/') != std::string::npos && IsExecutable(target)) {

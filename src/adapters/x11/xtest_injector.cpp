@@ -1,6 +1,8 @@
 #include "adapters/x11/xtest_injector.h"
 
 #include "adapters/x11/keysym_vk.h"
+#include "domain/key_codes.h"
+#include "domain/key_masks.h"
 
 #include <xcb/xtest.h>
 
@@ -19,7 +21,6 @@ namespace {
 
 constexpr std::uint32_t kKeyUpFlag = 2;
 constexpr int kConnectRetries = 10;
-constexpr std::uint8_t kVkShift = 16, kVkCtrl = 17, kVkAlt = 18, kVkReturn = 13;
 
 // What the keys without a letter or digit type on a US layout.
 struct VkChar {
@@ -190,13 +191,13 @@ xcb_keycode_t XTestInjector::KeycodeOf(std::uint8_t vk) {
   }
   xcb_keycode_t kc = 0;
   switch (vk) {
-    case kVkShift:
+    case vk::Shift:
       kc = shiftKey_;
       break;
-    case kVkCtrl:
+    case vk::Control:
       kc = ctrlKey_;
       break;
-    case kVkAlt:
+    case vk::Alt:
       kc = altKey_;
       break;
     default:
@@ -226,8 +227,8 @@ std::int16_t XTestInjector::VkKeyScan(char ch) {
       break;
     case '\n':
       // Ctrl+Enter, as on Windows.
-      return KeycodeOf(kVkReturn) != 0 ? static_cast<std::int16_t>(0x200 | kVkReturn)
-                                       : std::int16_t{-1};
+      return KeycodeOf(vk::Return) != 0 ? static_cast<std::int16_t>(kKeyScanCtrl | vk::Return)
+                                        : std::int16_t{-1};
     case 27:
       sym = XK_Escape;
       break;
@@ -248,7 +249,7 @@ std::int16_t XTestInjector::VkKeyScan(char ch) {
   if (vk == 0 || vk > 255 || KeycodeOf(static_cast<std::uint8_t>(vk)) != kc) {
     return -1;
   }
-  return static_cast<std::int16_t>(vk | (column == 1 ? 0x100 : 0));
+  return static_cast<std::int16_t>(vk | (column == 1 ? kKeyScanShift : 0));
 }
 
 std::uint32_t XTestInjector::MapVirtualKey(std::uint32_t code, std::uint32_t mode) {
