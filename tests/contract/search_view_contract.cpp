@@ -54,6 +54,17 @@ void TextAndSelectionInUtf16Units(Subject& s, Check& check) {
                "an empty text has nothing selected");
 }
 
+void NewTextHasNothingSelected(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.platform;
+  view.SetText(kTerms, "old terms");
+  view.SetSelection(kTerms, 0, 3);
+  view.SetText(kTerms, kMixedText);
+  check.Expect(view.SelLength(kTerms) == 0 && view.SelStart(kTerms) == 0,
+               "new text has nothing selected, the caret at its start: " + Selection(view));
+  view.SetText(kTerms, "");
+}
+
 void CaptionsReadBackAsDesigned(Subject& s, Check& check) {
   ShownSearchWindow(s);
   SearchView& view = s.platform;
@@ -169,6 +180,7 @@ void TabStopsAndPlaces(Subject& s, Check& check) {
 std::vector<Case> SearchViewContract() {
   return {
       {"SearchView", "TextAndSelectionInUtf16Units", TextAndSelectionInUtf16Units},
+      {"SearchView", "NewTextHasNothingSelected", NewTextHasNothingSelected},
       {"SearchView", "CaptionsReadBackAsDesigned", CaptionsReadBackAsDesigned},
       {"SearchView", "OptionsAndTheirClicks", OptionsAndTheirClicks},
       {"SearchView", "OnlyEnabledControlsTakeTheFocus", OnlyEnabledControlsTakeTheFocus},
