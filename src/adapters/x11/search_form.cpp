@@ -416,6 +416,7 @@ void SearchForm::SetText(ControlRef c, const std::string& text) {
   }
   if (auto* e = qobject_cast<QLineEdit*>(i->widget)) {
     e->setText(QString::fromStdString(text));
+    e->setCursorPosition(0);  // as a Win32 edit control leaves it; Qt would put it at the end
     return;
   }
   i->caption = text;
