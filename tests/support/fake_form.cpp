@@ -298,9 +298,19 @@ void FakePlatform::SetSelection(ControlRef c, int start, int length) {
   if (k == nullptr || k->design->kind != ControlKind::TextBox) {
     return;
   }
-  const int n = Utf16Length(k->text);
-  k->selStart = std::clamp(start, 0, n);
-  k->selLength = std::clamp(length, 0, n - k->selStart);
+  const std::u16string units = ToUtf16(k->text);
+  const int n = static_cast<int>(units.size());
+  int b = std::clamp(start, 0, n);
+  int e = b + std::clamp(length, 0, n - b);
+  // As the real controls do: an end between the halves of a surrogate pair moves outward.
+  auto splitsPair = [&units](int at) {
+    const auto i = static_cast<std::size_t>(at);
+    return at > 0 && i < units.size() && IsLow(units[i]) && IsHigh(units[i - 1]);
+  };
+  b -= splitsPair(b) ? 1 : 0;
+  e += splitsPair(e) ? 1 : 0;
+  k->selStart = b;
+  k->selLength = e - b;
 }
 
 std::string FakePlatform::SelectedText(ControlRef c) {

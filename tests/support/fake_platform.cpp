@@ -450,9 +450,12 @@ int FakePlatform::RunPending() {
 
 void FakePlatform::Post(Code code) {
   Record("Post", {code});
-  QueueEvent("OnDeferredCode " + std::to_string(code), [this, code] {
-    // Codes outlive nothing: once the window is gone they are lost.
-    if (sink_ != nullptr && formCreated_) {
+  // Codes go to the search window while there is one, else to the thread, as on Windows: a
+  // code posted to a window that is gone before it runs is lost with it.
+  const Hwnd target = formCreated_ ? formHwnd_ : 0;
+  QueueEvent("OnDeferredCode " + std::to_string(code), [this, code, target] {
+    const bool lost = target != 0 && !(formCreated_ && formHwnd_ == target);
+    if (sink_ != nullptr && !lost) {
       sink_->OnDeferredCode(code);
     }
   });

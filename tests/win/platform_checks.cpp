@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "adapters/win32/win_handles.h"
 #include "adapters/win32/win_platform.h"
 #include "adapters/win32/win_text.h"
+#include "contract/contract.h"
 #include "core/program.h"
 #include "domain/codes.h"
 #include "domain/window_design.h"
@@ -73,6 +75,69 @@ void Conversions() {
       win::ToHwnd(0x80000010u) == reinterpret_cast<HWND>(static_cast<std::intptr_t>(-2147483632)),
       "handles widen with sign extension");
   Expect(win::ToId(win::ToHwnd(0x0001002Au)) == 0x0001002Au, "handle round trip");
+}
+
+// What the ports' contracts need done on Windows.
+class WinDriver final : public contract::Driver {
+ public:
+  explicit WinDriver(win::WinPlatform& p) : p_(p) {}
+  bool RunUntil(const std::function<bool()>& done) override {
+    constexpr DWORD kPatienceMs = 5000;
+    constexpr DWORD kPollMs = 10;
+    const ULONGLONG deadline = GetTickCount64() + kPatienceMs;
+    while (!done()) {
+      if (GetTickCount64() >= deadline) return false;
+      p_.RunPendingEvents();
+      ::Sleep(kPollMs);
+    }
+    return true;
+  }
+  Hwnd MakeWindow() override {
+    constexpr wchar_t kClass[] = L"VarnelContractWindow";
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = kClass;
+    RegisterClassW(&wc);  // fails harmlessly when already registered
+    const HWND h = CreateWindowExW(0, kClass, L"Contract", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                   240, 160, nullptr, nullptr, wc.hInstance, nullptr);
+    return win::ToId(h);
+  }
+  void DestroyWindow(Hwnd hwnd) override { ::DestroyWindow(win::ToHwnd(hwnd)); }
+  void SetEnvironment(const std::string& name, const std::string& value) override {
+    SetEnvironmentVariableW(win::Widen(name).c_str(),
+                            value.empty() ? nullptr : win::Widen(value).c_str());
+  }
+  ProcessId OwnProcess() override { return GetCurrentProcessId(); }
+
+ private:
+  win::WinPlatform& p_;
+};
+
+class PrintedCheck final : public contract::Check {
+ public:
+  int failed = 0;
+  void Fail(const std::string& what) override {
+    std::printf("  FAIL %s\n", what.c_str());
+    ++failed;
+  }
+};
+
+// The ports' contracts, the cases the fake and the X11 adapters run too. First, while no
+// search window exists; the window they make stays for the checks after them, since
+// destroying it would end the event loop.
+void Contracts(win::WinPlatform& p) {
+  std::printf("contracts\n");
+  contract::Recorder events;
+  p.SetEventSink(&events);
+  WinDriver driver(p);
+  contract::Subject subject{p, events, driver};
+  for (const contract::Case& c : contract::AllContracts()) {
+    PrintedCheck check;
+    c.run(subject, check);
+    Expect(check.failed == 0, std::string(c.port) + "." + c.name);
+  }
+  p.SetEventSink(nullptr);
 }
 
 void Window(win::WinPlatform& p, Recorder& r) {
@@ -454,6 +519,8 @@ int main() {
     Recorder recorder;
     platform.SetEventSink(&recorder);
     Conversions();
+    Contracts(platform);
+    platform.SetEventSink(&recorder);
     Window(platform, recorder);
     System(platform);
     DefaultBrowser(platform);

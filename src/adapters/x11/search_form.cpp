@@ -416,6 +416,7 @@ void SearchForm::SetText(ControlRef c, const std::string& text) {
   }
   if (auto* e = qobject_cast<QLineEdit*>(i->widget)) {
     e->setText(QString::fromStdString(text));
+    e->setCursorPosition(0);  // as a Win32 edit control leaves it; Qt would put it at the end
     return;
   }
   i->caption = text;
@@ -507,8 +508,10 @@ void SearchForm::SetValue(ControlRef c, int value) {
   const bool changed = b->isChecked() != on;
   Select(*i, on);
   if (i->design.kind == ControlKind::OptionButton) {
-    if (on) {
-      Raise(c);  // selecting an option raises its click, like a form runtime
+    // A scope that becomes selected raises its click, as the Win32 view does; selecting it
+    // again, or a date range, raises nothing.
+    if (on && changed && c.id == Control::Scope) {
+      Raise(c);
     }
   } else if (changed) {
     Raise(c);

@@ -1,0 +1,191 @@
+// The search window's controls: text and selections in UTF-16 units, option groups and their
+// clicks, which controls take the focus, and what reads back as it was set.
+#include <string>
+
+#include "contract/contract.h"
+#include "domain/window_design.h"
+
+namespace varnel::contract {
+namespace {
+
+const ControlRef kTerms{Control::Terms, 0};
+const ControlRef kVoice{Control::VoiceCommands, 0};
+
+// "Grüße 😀 x": the emoji takes units 6 and 7 of 10.
+const std::string kMixedText =
+    "Gr\xC3\xBC\xC3\x9F"
+    "e \xF0\x9F\x98\x80 x";
+constexpr int kMixedUnits = 10;
+constexpr int kEmojiAt = 6;
+
+std::string Selection(SearchView& view) {
+  return "(" + std::to_string(view.SelStart(kTerms)) + ", " +
+         std::to_string(view.SelLength(kTerms)) + ")";
+}
+
+void TextAndSelectionInUtf16Units(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.platform;
+  view.SetText(kTerms, kMixedText);
+  check.Expect(view.Text(kTerms) == kMixedText, "the text keeps every character");
+  struct Range {
+    int start, length;    // asked
+    int wantStart, want;  // read back
+    const char* what;
+  };
+  const Range ranges[] = {
+      {kEmojiAt, 2, kEmojiAt, 2, "the emoji is two units"},
+      {0, kMixedUnits, 0, kMixedUnits, "the whole text"},
+      {3, 999, 3, kMixedUnits - 3, "a length past the end stops at the end"},
+      {99, 4, kMixedUnits, 0, "a start past the end is the end"},
+      {-3, 2, 0, 2, "a start before the beginning is the beginning"},
+      {kEmojiAt + 1, 0, kEmojiAt, 2, "a caret inside the emoji takes it whole"},
+      {kEmojiAt + 1, 3, kEmojiAt, 4, "a start inside the emoji moves before it"},
+      {2, kEmojiAt - 1, 2, kEmojiAt, "an end inside the emoji moves after it"},
+  };
+  for (const Range& r : ranges) {
+    view.SetSelection(kTerms, r.start, r.length);
+    check.Expect(view.SelStart(kTerms) == r.wantStart && view.SelLength(kTerms) == r.want,
+                 std::string(r.what) + ": (" + std::to_string(r.start) + ", " +
+                     std::to_string(r.length) + ") reads back as " + Selection(view));
+  }
+  view.SetText(kTerms, "");
+  check.Expect(view.Text(kTerms).empty() && view.SelLength(kTerms) == 0,
+               "an empty text has nothing selected");
+}
+
+void NewTextHasNothingSelected(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.platform;
+  view.SetText(kTerms, "old terms");
+  view.SetSelection(kTerms, 0, 3);
+  view.SetText(kTerms, kMixedText);
+  check.Expect(view.SelLength(kTerms) == 0 && view.SelStart(kTerms) == 0,
+               "new text has nothing selected, the caret at its start: " + Selection(view));
+  view.SetText(kTerms, "");
+}
+
+void CaptionsReadBackAsDesigned(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.platform;
+  for (const ControlDesign& d : SearchWindowDesign().controls) {
+    if (d.kind != ControlKind::OptionButton && d.kind != ControlKind::CheckBox &&
+        d.kind != ControlKind::CommandButton) {
+      continue;
+    }
+    check.Expect(view.Text(d.ref) == d.caption, "the caption \"" + std::string(d.caption) +
+                                                    "\" reads back with its accelerator "
+                                                    "mark, not as \"" +
+                                                    view.Text(d.ref) + "\"");
+  }
+}
+
+// Which of the group's options are selected, as text.
+std::string Selected(SearchView& view, Control group, int count) {
+  std::string on;
+  for (int i = 0; i < count; ++i) {
+    if (view.Value({group, i}) != 0) {
+      on += (on.empty() ? "" : " ") + std::to_string(i);
+    }
+  }
+  return "[" + on + "]";
+}
+
+int GroupSize(Control group) {
+  int n = 0;
+  for (const ControlDesign& d : SearchWindowDesign().controls) {
+    n += d.ref.id == group ? 1 : 0;
+  }
+  return n;
+}
+
+void OptionsAndTheirClicks(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.platform;
+  std::vector<ControlRef>& clicks = s.events.clicks;
+  const int scopes = GroupSize(Control::Scope);
+  const int dates = GroupSize(Control::DateRange);
+  view.SetValue({Control::Scope, 0}, 1);
+  view.SetValue({Control::DateRange, 0}, 1);
+  view.SetValue(kVoice, 0);
+  clicks.clear();
+
+  struct Step {
+    ControlRef control;
+    int value;
+    std::size_t clicks;  // clicks this step raises
+    const char* what;
+  };
+  const Step steps[] = {
+      {{Control::Scope, 3}, 1, 1, "selecting a scope raises its click once"},
+      {{Control::Scope, 3}, 1, 0, "selecting it again raises nothing"},
+      {{Control::DateRange, 2}, 1, 0, "selecting a date range raises nothing"},
+      {kVoice, 1, 1, "ticking the check box raises its click once"},
+      {kVoice, 1, 0, "ticking it again raises nothing"},
+      {kVoice, 0, 1, "clearing it raises its click once"},
+  };
+  for (const Step& step : steps) {
+    const std::size_t before = clicks.size();
+    view.SetValue(step.control, step.value);
+    const bool raised = clicks.size() - before == step.clicks &&
+                        (step.clicks == 0 || clicks.back() == step.control);
+    check.Expect(
+        raised && view.Value(step.control) == step.value,
+        std::string(step.what) + " (" + std::to_string(clicks.size() - before) + " raised)");
+  }
+  check.Expect(Selected(view, Control::Scope, scopes) == "[3]" &&
+                   Selected(view, Control::DateRange, dates) == "[2]",
+               "one option per group stays selected: scopes " +
+                   Selected(view, Control::Scope, scopes) + ", dates " +
+                   Selected(view, Control::DateRange, dates));
+  view.SetValue({Control::Scope, 0}, 1);
+  view.SetValue({Control::DateRange, 0}, 1);
+  clicks.clear();
+}
+
+void OnlyEnabledControlsTakeTheFocus(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.platform;
+  const ControlRef date{Control::DateRange, 1};
+  view.SetEnabled(date, false);
+  check.Expect(!view.Enabled(date), "a control reads back as disabled");
+  check.Expect(!view.SetFocus(date) && view.FocusedControl() != date,
+               "a disabled option cannot take the focus");
+  check.Expect(!view.SetFocus({Control::Heading, 0}), "a label cannot take the focus");
+  check.Expect(view.SetFocus(kTerms) && view.FocusedControl() == kTerms,
+               "the text box takes the focus");
+  view.SetEnabled(date, true);
+  check.Expect(view.Enabled(date) && view.SetFocus(date) && view.FocusedControl() == date,
+               "enabled again, the option takes the focus");
+  view.SetFocus(kTerms);
+}
+
+void TabStopsAndPlaces(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.platform;
+  check.Expect(!view.SetTabStop({Control::Heading, 0}, true), "a label has no tab stop");
+  check.Expect(view.SetTabStop(kTerms, true), "the text box has one");
+  const ControlRef key{Control::DateKey, 0};
+  const Twips top = view.ControlTop(key);
+  constexpr Twips kTwoPixels = 30;
+  view.SetControlTop(key, top + kTwoPixels);
+  check.Expect(view.ControlTop(key) == top + kTwoPixels,
+               "a control's Top reads back: " + std::to_string(view.ControlTop(key)) + " after " +
+                   std::to_string(top + kTwoPixels));
+  view.SetControlTop(key, top);
+}
+
+}  // namespace
+
+std::vector<Case> SearchViewContract() {
+  return {
+      {"SearchView", "TextAndSelectionInUtf16Units", TextAndSelectionInUtf16Units},
+      {"SearchView", "NewTextHasNothingSelected", NewTextHasNothingSelected},
+      {"SearchView", "CaptionsReadBackAsDesigned", CaptionsReadBackAsDesigned},
+      {"SearchView", "OptionsAndTheirClicks", OptionsAndTheirClicks},
+      {"SearchView", "OnlyEnabledControlsTakeTheFocus", OnlyEnabledControlsTakeTheFocus},
+      {"SearchView", "TabStopsAndPlaces", TabStopsAndPlaces},
+  };
+}
+
+}  // namespace varnel::contract
