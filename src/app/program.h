@@ -72,7 +72,8 @@ class Program final : public PlatformEvents {
   bool OnCloseRequest() override;
   void OnTrayEntry(TrayEntry entry) override;
   void OnKeyPress(int& ch) override;
-  void OnKeyDown(int key, int mask) override;
+  bool OnKeyDown(int key, int mask, bool repeat) override;
+  bool OnAltCharacter(char32_t ch) override;
   void OnKeyUp(int key, int mask) override;
   void OnMouseMove(ControlRef over) override;
   void OnDblClick() override;

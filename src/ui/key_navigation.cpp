@@ -5,6 +5,7 @@
 #include "app/program.h"
 #include "app/utf8.h"
 #include "ui/codes.h"
+#include "ui/window_design.h"
 
 namespace varnel {
 
@@ -12,13 +13,21 @@ namespace {
 
 constexpr ControlRef kTerms{Control::Terms, 0};
 constexpr ControlRef kDoIt{Control::DoIt, 0};
-constexpr int kCharEnter = 13;
-constexpr int kCharEscape = 27;
-constexpr int kKeyA = 65;
-constexpr int kKey1 = 49;
-constexpr int kKey6 = 54;
 
 }  // namespace
+
+// The window as the platform shows it.
+class KeyNavigation::PlatformForm final : public FormState {
+ public:
+  explicit PlatformForm(Platform& pf) : pf_(pf) {}
+  std::optional<ControlRef> Focused() override { return pf_.ActiveControl(); }
+  bool Usable(ControlRef c) override { return pf_.Enabled(c) && pf_.Visible(c); }
+
+ private:
+  Platform& pf_;
+};
+
+KeyNavigation::KeyNavigation(Program& program) : p_(program), form_(SearchWindowDesign()) {}
 
 void KeyNavigation::CycleFocus() {
   Platform& pf = p_.platform;
@@ -74,39 +83,55 @@ void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
 }
 
 void KeyNavigation::HandleCharacter(int& keyAscii) {
-  if (keyAscii == kCharEnter) {
+  if (Carry(FormKeys::Character(keyAscii))) {
     keyAscii = 0;
-    p_.search.DoSearch();
-  } else if (keyAscii == kCharEscape) {
-    keyAscii = 0;
-    p_.winutil.HideSearchWindow();
   }
 }
 
-void KeyNavigation::KeyWentDown(int keyCode, int shift) {
-  const bool chord = (keyCode == kKeyA && shift == kMaskCtrl) ||
-                     (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt);
-  if (chord) {
-    chordKey_ = keyCode;
-    chordMask_ = shift;
-  } else if (keyCode == chordKey_) {
-    chordKey_ = 0;
-  }
+bool KeyNavigation::KeyWentDown(int keyCode, int shift, bool repeat) {
+  PlatformForm form(p_.platform);
+  return Carry(form_.KeyDown(keyCode, shift, repeat, form));
 }
 
 void KeyNavigation::KeyWentUp(int keyCode, int shift) {
-  // The modifiers held when the key went down count, whichever key is let go first.
-  if (keyCode == chordKey_) {
-    shift = chordMask_;
-    chordKey_ = 0;
+  Carry(form_.KeyUp(keyCode, shift));
+}
+
+bool KeyNavigation::AltCharacter(char32_t ch) {
+  PlatformForm form(p_.platform);
+  return Carry(form_.AltCharacter(ch, form));
+}
+
+// Returns whether the key is swallowed. The swallow is decided before anything runs: a
+// search or a dismissal may take the window away.
+bool KeyNavigation::Carry(const FormAction& action) {
+  Platform& pf = p_.platform;
+  if (action.focus) {
+    pf.SetFocus(*action.focus);
   }
-  if (keyCode == kKeyA) {
-    if (shift == kMaskCtrl) {
+  if (action.select) {
+    pf.SetValue(*action.select, 1);
+  }
+  if (action.toggle) {
+    pf.SetValue(*action.toggle, pf.Value(*action.toggle) != 0 ? 0 : 1);
+  }
+  if (action.press) {
+    p_.OnClick(*action.press);
+  }
+  switch (action.command) {
+    case FormCommand::SelectTerms:
       SelectAllText(kTerms, true);
-    }
-  } else if (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt) {
-    p_.platform.SetValue({Control::DateRange, keyCode - kKey1}, 1);
+      break;
+    case FormCommand::Search:
+      p_.search.DoSearch();
+      break;
+    case FormCommand::Dismiss:
+      p_.winutil.HideSearchWindow();
+      break;
+    case FormCommand::None:
+      break;
   }
+  return action.swallow;
 }
 
 void KeyNavigation::PointerOverBackground() {
