@@ -1,5 +1,6 @@
-// The fake's search window: controls built from the design table and the form runtime's
-// handling of keys and clicks.
+// The fake's search window: controls built from the design table and what the controls do
+// by themselves with keys and clicks (typing, the caret, Space). The window's own keys
+// (accelerators, arrows in option groups, Tab) are reported to the program, which decides.
 #include <algorithm>
 #include <string>
 
