@@ -72,11 +72,10 @@ FormAction FormKeys::KeyDown(int key, int mask, bool repeat, FormState& form) {
     }
   }
   FormAction action;
-  if (key == kKeyTab) {
-    // The keyboard hook turns Tab into the focus cycle; the toolkit's tab order never runs.
+  // Tab is the keyboard hook's focus cycle, never the toolkit's tab order; Ctrl+A is the
+  // window's own select-all, at the key's release.
+  if (key == kKeyTab || (key == kKeyA && (mask & kMaskCtrl) != 0)) {
     action.swallow = true;
-  } else if (key == kKeyA && (mask & kMaskCtrl) != 0) {
-    action.swallow = true;  // the window's own select-all, at the key's release
   } else if (const int step = ArrowStep(key); step != 0 && (mask & (kMaskCtrl | kMaskAlt)) == 0) {
     const std::optional<ControlRef> focused = form.Focused();
     const ControlDesign* d = focused ? Design(*focused) : nullptr;
