@@ -1,13 +1,12 @@
 #include "core/key_navigation.h"
 
-#include "core/search_actions.h"
-#include "core/window_utils.h"
-
 #include <array>
 
+#include "core/search_actions.h"
+#include "core/window_utils.h"
 #include "domain/codes.h"
-#include "domain/key_masks.h"
 #include "domain/utf8.h"
+#include "domain/window_design.h"
 
 namespace varnel {
 
@@ -15,16 +14,31 @@ namespace {
 
 constexpr ControlRef kTerms{Control::Terms, 0};
 constexpr ControlRef kDoIt{Control::DoIt, 0};
-constexpr int kCharEnter = 13;
-constexpr int kCharEscape = 27;
-constexpr int kKeyA = 65;
-constexpr int kKey1 = 49;
-constexpr int kKey6 = 54;
 
 }  // namespace
 
+// The window as the platform shows it.
+class KeyNavigation::ViewForm final : public FormState {
+ public:
+  explicit ViewForm(SearchView& view) : pf_(view) {}
+  std::optional<ControlRef> Focused() override { return pf_.FocusedControl(); }
+  bool Usable(ControlRef c) override { return pf_.Enabled(c) && pf_.Visible(c); }
+
+ private:
+  SearchView& pf_;
+};
+
+KeyNavigation::KeyNavigation(SearchView& view, SearchActions& search, WindowUtils& winutil,
+                             PlatformEvents& events)
+    : view_(view),
+      search_(search),
+      winutil_(winutil),
+      events_(events),
+      form_(SearchWindowDesign()) {}
+
 void KeyNavigation::CycleFocus() {
-  const std::optional<ControlRef> active = view_.FocusedControl();
+  SearchView& pf = view_;
+  const std::optional<ControlRef> active = pf.FocusedControl();
   const Control from = active ? active->id : Control::Window;
 
   // The cycle: terms, dates, voice check box (while shown), scopes, and back to the terms.
@@ -51,63 +65,80 @@ void KeyNavigation::CycleFocus() {
   std::optional<ControlRef> focused;
   for (std::size_t tries = 0; tries < cycle.size() && !focused; ++tries) {
     const ControlRef target = cycle[(next + tries) % cycle.size()];
-    if (target.id == Control::VoiceCommands && !view_.Visible(target)) {
+    if (target.id == Control::VoiceCommands && !pf.Visible(target)) {
       continue;
     }
-    if (view_.SetFocus(target)) {
+    if (pf.SetFocus(target)) {
       focused = target;
     }
   }
   if (focused && focused->id == Control::Terms) {
     SelectAllText(kTerms, true);
   } else {
-    view_.SetSelection(kTerms, view_.SelStart(kTerms), 0);
+    pf.SetSelection(kTerms, pf.SelStart(kTerms), 0);
   }
 }
 
 void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
-  if (view_.SelLength(control) == 0) {
-    view_.SetSelection(control, 0, Utf16Length(view_.Text(control)));
+  SearchView& pf = view_;
+  if (pf.SelLength(control) == 0) {
+    pf.SetSelection(control, 0, Utf16Length(pf.Text(control)));
   }
   if (focus) {
-    view_.SetFocus(control);
+    pf.SetFocus(control);
   }
 }
 
 void KeyNavigation::HandleCharacter(int& keyAscii) {
-  if (keyAscii == kCharEnter) {
+  if (Carry(FormKeys::Character(keyAscii))) {
     keyAscii = 0;
-    search_.DoSearch();
-  } else if (keyAscii == kCharEscape) {
-    keyAscii = 0;
-    winutil_.HideSearchWindow();
   }
 }
 
-void KeyNavigation::KeyWentDown(int keyCode, int shift) {
-  const bool chord = (keyCode == kKeyA && shift == kMaskCtrl) ||
-                     (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt);
-  if (chord) {
-    chordKey_ = keyCode;
-    chordMask_ = shift;
-  } else if (keyCode == chordKey_) {
-    chordKey_ = 0;
-  }
+bool KeyNavigation::KeyWentDown(int keyCode, int shift, bool repeat) {
+  ViewForm form(view_);
+  return Carry(form_.KeyDown(keyCode, shift, repeat, form));
 }
 
 void KeyNavigation::KeyWentUp(int keyCode, int shift) {
-  // The modifiers held when the key went down count, whichever key is let go first.
-  if (keyCode == chordKey_) {
-    shift = chordMask_;
-    chordKey_ = 0;
+  Carry(form_.KeyUp(keyCode, shift));
+}
+
+bool KeyNavigation::AltCharacter(char32_t ch) {
+  ViewForm form(view_);
+  return Carry(form_.AltCharacter(ch, form));
+}
+
+// Returns whether the key is swallowed. The swallow is decided before anything runs: a
+// search or a dismissal may take the window away.
+bool KeyNavigation::Carry(const FormAction& action) {
+  SearchView& pf = view_;
+  if (action.focus) {
+    pf.SetFocus(*action.focus);
   }
-  if (keyCode == kKeyA) {
-    if (shift == kMaskCtrl) {
+  if (action.select) {
+    pf.SetValue(*action.select, 1);
+  }
+  if (action.toggle) {
+    pf.SetValue(*action.toggle, pf.Value(*action.toggle) != 0 ? 0 : 1);
+  }
+  if (action.press) {
+    events_.OnClick(*action.press);
+  }
+  switch (action.command) {
+    case FormCommand::SelectTerms:
       SelectAllText(kTerms, true);
-    }
-  } else if (keyCode >= kKey1 && keyCode <= kKey6 && shift == kMaskAlt) {
-    view_.SetValue({Control::DateRange, keyCode - kKey1}, 1);
+      break;
+    case FormCommand::Search:
+      search_.DoSearch();
+      break;
+    case FormCommand::Dismiss:
+      winutil_.HideSearchWindow();
+      break;
+    case FormCommand::None:
+      break;
   }
+  return action.swallow;
 }
 
 void KeyNavigation::PointerOverBackground() {

@@ -1,6 +1,9 @@
-// Keyboard navigation inside the search window and the hover colours of "DO IT".
+// Keyboard navigation inside the search window and the hover colours of "DO IT": carries out
+// what the form's keys decide (FormKeys) with the platform's control calls.
 #pragma once
 
+#include "core/form_keys.h"
+#include "ports/events.h"
 #include "ports/search_view.h"
 
 namespace varnel {
@@ -10,25 +13,30 @@ class WindowUtils;
 
 class KeyNavigation {
  public:
-  KeyNavigation(SearchView& view, SearchActions& search, WindowUtils& winutil)
-      : view_(view), search_(search), winutil_(winutil) {}
+  // A key that presses a button reaches the program as the button's click, through events.
+  KeyNavigation(SearchView& view, SearchActions& search, WindowUtils& winutil,
+                PlatformEvents& events);
 
   void CycleFocus();
   void SelectAllText(ControlRef control, bool focus);
   void HandleCharacter(int& keyAscii);
-  void KeyWentDown(int keyCode, int shift);
+  // Return true when the focused control must not see the key.
+  bool KeyWentDown(int keyCode, int shift, bool repeat = false);
   void KeyWentUp(int keyCode, int shift);
+  bool AltCharacter(char32_t ch);
   void PointerOverBackground();
   void PointerOverDoIt();
 
  private:
-  // Alt+digit or Ctrl+A as pressed: it acts at the key's release even when the modifier
-  // was let go first. Key 0: none pending.
-  int chordKey_ = 0;
-  int chordMask_ = 0;
+  class ViewForm;
+
+  bool Carry(const FormAction& action);
+
   SearchView& view_;
   SearchActions& search_;
   WindowUtils& winutil_;
+  PlatformEvents& events_;
+  FormKeys form_;
 };
 
 }  // namespace varnel

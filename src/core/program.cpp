@@ -86,8 +86,11 @@ void Program::OnTrayEntry(TrayEntry entry) {
 void Program::OnKeyPress(int& ch) {
   keys.HandleCharacter(ch);
 }
-void Program::OnKeyDown(int key, int mask) {
-  keys.KeyWentDown(key, mask);
+bool Program::OnKeyDown(int key, int mask, bool repeat) {
+  return keys.KeyWentDown(key, mask, repeat);
+}
+bool Program::OnAltCharacter(char32_t ch) {
+  return keys.AltCharacter(ch);
 }
 
 void Program::OnKeyUp(int key, int mask) {

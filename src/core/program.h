@@ -43,7 +43,7 @@ class Program final : public PlatformEvents {
   SearchWindow window{platform, platform, hook, tray, voice, winutil};
   Summoning summoning{platform, platform, platform, hook,   keys,
                       settings, tracker,  voice,    window, winutil};
-  KeyNavigation keys{platform, search, winutil};
+  KeyNavigation keys{platform, search, winutil, *this};
   SearchActions search{platform, platform,  platform, browser, hook,
                        settings, summoning, window,   winutil};
   Browser browser{platform, platform, platform, summoning, winutil};
@@ -65,7 +65,8 @@ class Program final : public PlatformEvents {
   bool OnCloseRequest() override;
   void OnTrayEntry(TrayEntry entry) override;
   void OnKeyPress(int& ch) override;
-  void OnKeyDown(int key, int mask) override;
+  bool OnKeyDown(int key, int mask, bool repeat) override;
+  bool OnAltCharacter(char32_t ch) override;
   void OnKeyUp(int key, int mask) override;
   void OnMouseMove(ControlRef over) override;
   void OnDblClick() override;

@@ -39,8 +39,12 @@ class PlatformEvents {
   // An entry of the tray icon's menu was chosen.
   virtual void OnTrayEntry(TrayEntry entry) = 0;
   virtual void OnKeyPress(int& ch) = 0;  // typed character, before the focused control; 0 drops it
-  // Key pressed, before the focused control (auto-repeats left out); mask as for OnKeyUp.
-  virtual void OnKeyDown(int /*key*/, int /*mask*/) {}
+  // Key pressed, before the focused control; mask as for OnKeyUp; repeat for the auto-repeats
+  // of a held key. True: the focused control must not see the key.
+  virtual bool OnKeyDown(int /*key*/, int /*mask*/, bool /*repeat*/) { return false; }
+  // A character typed with Alt held and Ctrl not, as the layout types it (0 for a key that
+  // types none): the captions' accelerators. True: the window took it, nothing is typed.
+  virtual bool OnAltCharacter(char32_t /*ch*/) { return false; }
   virtual void OnKeyUp(int key, int mask) = 0;    // key released; mask Shift 1, Ctrl 2, Alt 4
   virtual void OnMouseMove(ControlRef over) = 0;  // over the form's background or DoIt
   virtual void OnDblClick() = 0;                  // double click on the form's background

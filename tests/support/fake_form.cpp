@@ -1,7 +1,7 @@
-// The fake's search window: controls built from the design table and the form runtime's
-// handling of keys and clicks.
+// The fake's search window: controls built from the design table and what the controls do
+// by themselves with keys and clicks (typing, the caret, Space). The window's own keys
+// (accelerators, arrows in option groups, Tab) are reported to the program, which decides.
 #include <algorithm>
-#include <cctype>
 #include <string>
 
 #include "support/fake_platform.h"
@@ -504,88 +504,6 @@ int FakePlatform::ModifierMask() {
          (KeyHeldNow(vk::Alt) ? kMaskAlt : 0);
 }
 
-void FakePlatform::MoveInGroup(ControlRef from, int step) {
-  FakeControl* k = ControlAt(from);
-  if (k == nullptr) {
-    return;
-  }
-  std::vector<int> members;
-  for (const auto& [key, c] : controls_) {
-    if (key.first == from.id) {
-      members.push_back(key.second);
-    }
-  }
-  const int n = static_cast<int>(members.size());
-  const int pos =
-      static_cast<int>(std::find(members.begin(), members.end(), from.index) - members.begin());
-  for (int i = 1; i < n; ++i) {
-    ControlRef next{from.id, members[static_cast<std::size_t>(((pos + step * i) % n + n) % n)]};
-    FakeControl* nk = ControlAt(next);
-    if (nk != nullptr && CanTakeFocus(*nk)) {
-      focus_ = next;
-      SelectOption(next, true);
-      return;
-    }
-  }
-}
-
-bool FakePlatform::Accelerator(char letter) {
-  std::vector<std::pair<int, ControlRef>> ordered;
-  for (const auto& [key, c] : controls_) {
-    ordered.push_back({c.design->tabIndex, {key.first, key.second}});
-  }
-  std::sort(ordered.begin(), ordered.end(),
-            [](const auto& a, const auto& b) { return a.first < b.first; });
-  // Shared accelerators take turns: the search starts after the control with the focus.
-  std::size_t from = 0;
-  for (std::size_t i = 0; focus_ && i < ordered.size(); ++i) {
-    if (ordered[i].second == *focus_) {
-      from = i + 1;
-    }
-  }
-  for (std::size_t n = 0; n < ordered.size(); ++n) {
-    const std::size_t i = (from + n) % ordered.size();
-    ControlRef ref = ordered[i].second;
-    FakeControl* k = ControlAt(ref);
-    if (CaptionAccelerator(k->design->caption) != letter || !EffectiveVisible(*k)) {
-      continue;
-    }
-    switch (k->design->kind) {
-      case ControlKind::OptionButton:
-        focus_ = ref;
-        SelectOption(ref, true);
-        return true;
-      case ControlKind::CheckBox:
-        focus_ = ref;
-        k->value = k->value == 0 ? 1 : 0;
-        if (sink_ != nullptr) {
-          sink_->OnClick(ref);
-        }
-        return true;
-      case ControlKind::CommandButton:
-        focus_ = ref;
-        if (sink_ != nullptr) {
-          sink_->OnClick(ref);
-        }
-        return true;
-      case ControlKind::Label:
-        // A label hands its accelerator to the next control in tab order that takes focus.
-        for (std::size_t j = 1; j < ordered.size(); ++j) {
-          ControlRef next = ordered[(i + j) % ordered.size()].second;
-          FakeControl* nk = ControlAt(next);
-          if (nk != nullptr && CanTakeFocus(*nk)) {
-            focus_ = next;
-            break;
-          }
-        }
-        return true;
-      default:
-        break;
-    }
-  }
-  return false;
-}
-
 void FakePlatform::DeliverChar(int ch) {
   int c = ch;
   if (sink_ != nullptr) {
@@ -650,29 +568,15 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
   if (key == vk::Shift || key == vk::Control || key == vk::Alt) {
     return;
   }
-  if (sink_ != nullptr) {
-    sink_->OnKeyDown(key, mask);
+  const bool swallowed = sink_ != nullptr && sink_->OnKeyDown(key, mask, false);
+  if ((mask & 4) != 0 && (mask & 2) == 0) {
+    // What the layout types on the key, as a system's Alt character message carries it.
+    if (sink_ != nullptr) {
+      sink_->OnAltCharacter(TranslateKeyCode(key, 2));
+    }
+    return;
   }
-  if (key == vk::Tab) {
-    // The platform's own tab order: the next control with a tab stop.
-    std::vector<std::pair<int, ControlRef>> stops;
-    for (const auto& [k, c] : controls_) {
-      if (c.tabStop && CanTakeFocus(c)) {
-        stops.push_back({c.design->tabIndex, {k.first, k.second}});
-      }
-    }
-    std::sort(stops.begin(), stops.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    if (stops.empty()) {
-      return;
-    }
-    for (const auto& s : stops) {
-      if (!focus_ || s.first > ControlAt(*focus_)->design->tabIndex) {
-        focus_ = s.second;
-        return;
-      }
-    }
-    focus_ = stops.front().second;
+  if (swallowed) {
     return;
   }
   if (key >= vk::Left && key <= vk::Down) {
@@ -684,22 +588,13 @@ void FakePlatform::DeliverKeyToForm(const KeyEvent& ev) {
       return;
     }
     const int step = key == vk::Left || key == vk::Up ? -1 : 1;
-    if (k->design->kind == ControlKind::OptionButton) {
-      MoveInGroup(*focus_, step);
-    } else if (k->design->kind == ControlKind::TextBox && (key == vk::Left || key == vk::Right)) {
+    if (k->design->kind == ControlKind::TextBox && (key == vk::Left || key == vk::Right)) {
       const std::u16string units = ToUtf16(k->text);
       const int n = static_cast<int>(units.size());
       const int at = std::clamp(k->selStart, 0, n);
       k->selStart = step < 0 ? (at > 0 ? at - StepBack(units, at) : 0)
                              : (at < n ? at + StepForward(units, at) : n);
       k->selLength = 0;
-    }
-    return;
-  }
-  if ((mask & 4) != 0 && (mask & 2) == 0) {
-    const auto ch = static_cast<char>(std::tolower(static_cast<int>(TranslateKeyCode(key, 2))));
-    if (ch != 0) {
-      Accelerator(ch);
     }
     return;
   }

@@ -339,8 +339,6 @@ class FakePlatform final : public Platform {
   void SelectOption(ControlRef c, bool raiseClick);
   void DeliverKeyToForm(const KeyEvent& ev);
   void DeliverChar(int ch);
-  bool Accelerator(char letter);
-  void MoveInGroup(ControlRef from, int step);
   int ModifierMask();
   void ClickNow(ControlRef c);
 

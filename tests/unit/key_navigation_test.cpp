@@ -1,5 +1,8 @@
-// Keys inside the search window: the focus cycle, Enter, Escape, Ctrl+A, Alt+digits, hover.
+// Keys inside the search window carried out: the focus cycle, Enter, Escape, Ctrl+A,
+// accelerators, Alt+digits, hover.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "domain/codes.h"
 #include "support/fake_program.h"
@@ -101,73 +104,47 @@ TEST_F(KeyNavigationTest, EnterOnAScopeOptionSearches) {
   EXPECT_EQ(fake.WindowInFront(), editor);
 }
 
-TEST_F(KeyNavigationTest, KeyUp) {
+// The program carries out what the form's keys decide (FormKeys) with the platform's calls.
+TEST_F(KeyNavigationTest, KeysCarriedOut) {
   struct Case {
     const char* name;
     int key, mask;
-    int date;         // expected date option afterwards
-    bool selectsAll;  // Ctrl+A
+    std::string focus;
+    int scope, date;
+    bool voiceTicked;  // the program then asks how to switch voice commands on
+    std::size_t searches;
   };
   const Case cases[] = {
-      {"Alt+1", '1', kMaskAlt, 0, false},
-      {"Alt+3", '3', kMaskAlt, 2, false},
-      {"Alt+6", '6', kMaskAlt, 5, false},
-      {"Alt+7", '7', kMaskAlt, 4, false},
-      {"Ctrl+Alt+3", '3', kMaskCtrl | kMaskAlt, 4, false},
-      {"plain 3", '3', 0, 4, false},
-      {"Ctrl+A", 'A', kMaskCtrl, 4, true},
-      {"Ctrl+Shift+A", 'A', kMaskCtrl | kMaskShift, 4, false},
-      {"Alt+A", 'A', kMaskAlt, 4, false},
+      {"Alt+N selects News", 'N', kMaskAlt, "Scope(4)", 4, 0, false, 0},
+      {"Alt+Shift+W selects Wikipedia", 'W', kMaskAlt | kMaskShift, "Scope(9)", 9, 0, false, 0},
+      {"Alt+V toggles the voice box after Videos", 'V', kMaskAlt, "VoiceCommands(0)", 2, 0, true,
+       0},
+      {"Alt+F searches", 'F', kMaskAlt, "Terms(0)", 0, 0, false, 1},
+      {"Alt+Z does nothing", 'Z', kMaskAlt, "Scope(2)", 2, 0, false, 0},
+      {"Alt+5 picks a date and keeps the focus", '5', kMaskAlt, "Scope(2)", 2, 4, false, 0},
+      {"Right moves through the scopes", vk::Right, 0, "Scope(3)", 3, 0, false, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fake.SetValue({Control::DateRange, 4}, 1);
-    fake.SetText({Control::Terms}, "alpha");
-    fake.SetFocus({Control::Scope, 0});
-    p.keys.KeyWentUp(c.key, c.mask);
+    p.summoning.ShowSearchWindow();
+    fake.SetValue({Control::VoiceCommands}, 0);
+    fake.SetValue({Control::DateRange, 0}, 1);
+    fake.SetValue({Control::Scope, c.searches != 0 ? 0 : 2}, 1);
+    fake.SetFocus(c.searches != 0 ? ControlRef{Control::Terms} : ControlRef{Control::Scope, 2});
+    fake.ClearLog();
+    app.Press(c.key, c.mask);
+    EXPECT_EQ(fake.CountCalls("OpenAddress"), c.searches);
+    if (c.searches == 0) {
+      EXPECT_EQ(fake.FocusName(), c.focus);
+    }
+    EXPECT_EQ(fake.SelectedOption(Control::Scope), c.scope);
     EXPECT_EQ(fake.SelectedOption(Control::DateRange), c.date);
-    EXPECT_EQ(fake.SelLength({Control::Terms}), c.selectsAll ? 5 : 0);
-    EXPECT_EQ(fake.FocusName(), c.selectsAll ? "Terms(0)" : "Scope(0)");
+    const std::vector<FakeCall> sets = fake.Calls("SetValue");
+    const bool ticked = std::ranges::any_of(sets, [](const FakeCall& call) {
+      return call.args == std::vector<std::int64_t>{static_cast<int>(Control::VoiceCommands), 0, 1};
+    });
+    EXPECT_EQ(ticked, c.voiceTicked);
   }
-}
-
-// People and voice tools often let go of the modifier first: the chord still counts.
-TEST_F(KeyNavigationTest, ChordsActWhicheverKeyIsLetGoFirst) {
-  struct Case {
-    const char* name;
-    int key, downMask, upMask;
-    int date;
-    bool selectsAll;
-  };
-  const Case cases[] = {
-      {"Alt+3, Alt let go first", '3', kMaskAlt, 0, 2, false},
-      {"Alt+3, 3 let go first", '3', kMaskAlt, kMaskAlt, 2, false},
-      {"Alt+6, Alt let go first", '6', kMaskAlt, 0, 5, false},
-      {"Ctrl+A, Ctrl let go first", 'A', kMaskCtrl, 0, 4, true},
-      {"3 then Alt, 3 let go first", '3', 0, kMaskAlt, 2, false},
-      {"plain 3", '3', 0, 0, 4, false},
-      {"Ctrl+Alt+3, both let go first", '3', kMaskCtrl | kMaskAlt, 0, 4, false},
-      {"Alt+7", '7', kMaskAlt, 0, 4, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    fake.SetValue({Control::DateRange, 4}, 1);
-    fake.SetText({Control::Terms}, "alpha");
-    fake.SetSelection({Control::Terms}, 0, 0);
-    fake.SetFocus({Control::Scope, 0});
-    p.keys.KeyWentDown(c.key, c.downMask);
-    p.keys.KeyWentUp(c.key, c.upMask);
-    EXPECT_EQ(fake.SelectedOption(Control::DateRange), c.date);
-    EXPECT_EQ(fake.SelLength({Control::Terms}), c.selectsAll ? 5 : 0);
-  }
-  // A chord acts once: the next plain press of the key is plain.
-  fake.SetValue({Control::DateRange, 4}, 1);
-  p.keys.KeyWentDown('2', kMaskAlt);
-  p.keys.KeyWentUp('2', 0);
-  fake.SetValue({Control::DateRange, 4}, 1);
-  p.keys.KeyWentDown('2', 0);
-  p.keys.KeyWentUp('2', 0);
-  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 4);
 }
 
 TEST_F(KeyNavigationTest, CtrlAKeepsAPartialSelection) {

@@ -4,7 +4,6 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cwctype>
 
 #include "adapters/win32/win_handles.h"
 #include "adapters/win32/win_text.h"
@@ -97,6 +96,13 @@ std::wstring ChooseFamily(const std::wstring& designed) {
 bool IsOption(const ControlDesign& d) {
   return d.kind == ControlKind::OptionButton;
 }
+
+// The modifiers held now, Shift 1, Ctrl 2, Alt 4.
+int ModifierMask() {
+  return (GetKeyState(VK_SHIFT) < 0 ? 1 : 0) | (GetKeyState(VK_CONTROL) < 0 ? 2 : 0) |
+         (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+}
+
 bool HasWindow(ControlKind k) {
   return k != ControlKind::PictureBox && k != ControlKind::Image;
 }
@@ -611,55 +617,6 @@ void SearchForm::SelectOption(Child& option, bool raise) {
 
 // ---- keyboard
 
-bool SearchForm::MoveInGroup(Child& from, int step) {
-  std::vector<Child*> group;
-  for (auto& c : controls_) {
-    if (IsOption(c.design) && c.design.group == from.design.group && c.hwnd != nullptr)
-      group.push_back(&c);
-  }
-  const auto n = static_cast<int>(group.size());
-  int at = 0;
-  while (at < n && group[static_cast<std::size_t>(at)] != &from) ++at;
-  for (int i = 1; i < n; ++i) {
-    Child* next = group[static_cast<std::size_t>(((at + step * i) % n + n) % n)];
-    if (IsWindowEnabled(next->hwnd) != 0 && IsWindowVisible(next->hwnd) != 0) {
-      ::SetFocus(next->hwnd);
-      if (SendMessageW(next->hwnd, BM_GETCHECK, 0, 0) != BST_CHECKED) SelectOption(*next, true);
-      return true;
-    }
-  }
-  return false;
-}
-
-bool SearchForm::Mnemonic(wchar_t ch) {
-  const auto want = static_cast<wchar_t>(std::towlower(ch));
-  // "&Find It" and "&Finance" share F: the command button wins, as Alt+F is the search key.
-  for (const bool buttons : {true, false}) {
-    for (auto& c : controls_) {
-      const ControlKind k = c.design.kind;
-      const bool eligible = buttons ? k == ControlKind::CommandButton
-                                    : k == ControlKind::OptionButton || k == ControlKind::CheckBox;
-      if (c.hwnd == nullptr || !eligible) continue;
-      const char acc = CaptionAccelerator(c.text.c_str());
-      if (acc == 0 || static_cast<wchar_t>(static_cast<unsigned char>(acc)) != want) continue;
-      if (IsWindowEnabled(c.hwnd) == 0 || IsWindowVisible(c.hwnd) == 0) continue;
-      if (k == ControlKind::OptionButton) {
-        ::SetFocus(c.hwnd);
-        if (SendMessageW(c.hwnd, BM_GETCHECK, 0, 0) != BST_CHECKED) SelectOption(c, true);
-      } else if (k == ControlKind::CheckBox) {
-        ::SetFocus(c.hwnd);
-        const bool was = SendMessageW(c.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
-        SendMessageW(c.hwnd, BM_SETCHECK, was ? BST_UNCHECKED : BST_CHECKED, 0);
-        RaiseClick(c.design.ref);
-      } else {
-        RaiseClick(c.design.ref);
-      }
-      return true;
-    }
-  }
-  return false;
-}
-
 bool SearchForm::PreTranslate(MSG& m) {
   if (hwnd_ == nullptr || m.hwnd == nullptr) return false;
   if (m.hwnd != hwnd_ && IsChild(hwnd_, m.hwnd) == 0) return false;
@@ -673,36 +630,21 @@ bool SearchForm::PreTranslate(MSG& m) {
     }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-      int mask = 0;
-      if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
-      if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
-      if (GetKeyState(VK_MENU) < 0) mask |= 4;
-      if (sink_ != nullptr) sink_->OnKeyUp(static_cast<int>(m.wParam), mask);
+      if (sink_ != nullptr) sink_->OnKeyUp(static_cast<int>(m.wParam), ModifierMask());
       return IsWindow(m.hwnd) == 0;
     }
     case WM_SYSKEYDOWN:
     case WM_KEYDOWN: {
+      if (sink_ == nullptr) return false;
       constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // the key was down already
-      if (sink_ != nullptr && (m.lParam & kRepeatBit) == 0) {
-        int mask = 0;
-        if (GetKeyState(VK_SHIFT) < 0) mask |= 1;
-        if (GetKeyState(VK_CONTROL) < 0) mask |= 2;
-        if (GetKeyState(VK_MENU) < 0) mask |= 4;
-        sink_->OnKeyDown(static_cast<int>(m.wParam), mask);
-        if (IsWindow(m.hwnd) == 0) return true;
-      }
-      if (m.message == WM_SYSKEYDOWN) return false;
-      // Arrows move the selection within an option group, as in a dialog.
-      Child* c = FindByWindow(m.hwnd);
-      if (c == nullptr || !IsOption(c->design)) return false;
-      if (m.wParam == VK_RIGHT || m.wParam == VK_DOWN) return MoveInGroup(*c, 1);
-      if (m.wParam == VK_LEFT || m.wParam == VK_UP) return MoveInGroup(*c, -1);
-      return false;
+      const bool swallow = sink_->OnKeyDown(static_cast<int>(m.wParam), ModifierMask(),
+                                            (m.lParam & kRepeatBit) != 0);
+      // A system key-down must reach TranslateMessage: its WM_SYSCHAR carries the accelerator.
+      return IsWindow(m.hwnd) == 0 || (swallow && m.message == WM_KEYDOWN);
     }
     case WM_SYSCHAR:
-      if (m.wParam == L' ') return false;  // the window menu
-      Mnemonic(static_cast<wchar_t>(m.wParam));
-      return true;  // no beep for Alt+digit and the like
+      if (m.wParam == L' ') return false;  // Alt+Space: the window menu
+      return sink_ != nullptr && sink_->OnAltCharacter(static_cast<char32_t>(m.wParam));
     default:
       return false;
   }

@@ -106,8 +106,6 @@ class SearchForm {
   void Paint(HDC dc);
   void PaintMicrophone(HDC dc, RECT r);
   void SelectOption(Child& option, bool raise);
-  bool MoveInGroup(Child& from, int step);
-  bool Mnemonic(wchar_t ch);
   void OnCommand(HWND child, WORD code);
   void RaiseClick(ControlRef ref);
   void RestoreFocus();  // the focus to the control that had it, else the terms

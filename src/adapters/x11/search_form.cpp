@@ -181,7 +181,7 @@ QWidget* SearchForm::Make(const ControlDesign& d, QWidget* parent) {
     }
     case ControlKind::OptionButton: {
       auto* r = new QRadioButton(caption, parent);
-      r->setShortcut(QKeySequence());  // accelerators are ours, see Accelerator()
+      r->setShortcut(QKeySequence());  // accelerators are the program's (OnAltCharacter)
       r->setFocusPolicy(Qt::ClickFocus);
       r->setAutoFillBackground(true);
       if (d.group >= static_cast<int>(groups_.size())) {
@@ -667,35 +667,21 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
   }
 
   const Qt::KeyboardModifiers mods = key->modifiers();
-  const bool altOnly =
-      (mods & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) == Qt::AltModifier;
+  const std::uint32_t vk = vkOfKeycode_(key->nativeScanCode());
   if (key->type() == QEvent::KeyRelease) {
-    if (key->isAutoRepeat()) {
-      return false;
-    }
-    const std::uint32_t vk = vkOfKeycode_(key->nativeScanCode());
-    if (vk != 0) {
+    if (!key->isAutoRepeat() && vk != 0) {
       sink_->OnKeyUp(static_cast<int>(vk), Mask(mods));
     }
     return false;
   }
-  if (!key->isAutoRepeat()) {
-    if (const std::uint32_t vk = vkOfKeycode_(key->nativeScanCode()); vk != 0) {
-      sink_->OnKeyDown(static_cast<int>(vk), Mask(mods));
-    }
+  bool swallow = vk != 0 && sink_->OnKeyDown(static_cast<int>(vk), Mask(mods), key->isAutoRepeat());
+  if ((mods & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) == Qt::AltModifier) {
+    const QString text = key->text();
+    const char32_t ch = text.size() == 1 ? text.at(0).unicode() : 0;
+    swallow = sink_->OnAltCharacter(ch) || swallow;
+    return swallow;
   }
-  // Tab never moves the focus by the toolkit's order: the keyboard hook cycles the groups.
-  if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
-    return true;
-  }
-  if (altOnly) {
-    Accelerator(key);
-    // Alt chords type nothing; arrows still move within option groups.
-    const int k = key->key();
-    return !(k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Up || k == Qt::Key_Down);
-  }
-  // Ctrl+A is the program's own select-all (it keeps an existing selection).
-  if (key->key() == Qt::Key_A && (mods & Qt::ControlModifier)) {
+  if (swallow) {
     return true;
   }
 
@@ -712,58 +698,6 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
   }
   sink_->OnKeyPress(ch);
   return ch == 0;
-}
-
-// Alt+letter: a command button with that letter is clicked; otherwise the focus moves to the
-// next control with it after the focused one (by tab index), which an option selects and a
-// check box toggles.
-bool SearchForm::Accelerator(QKeyEvent* key) {
-  const QString text = QKeySequence(key->key()).toString().toLower();
-  if (text.size() != 1) {
-    return false;
-  }
-  const char letter = static_cast<char>(text.at(0).toLatin1());
-  std::vector<Item*> hits;
-  for (Item& i : items_) {
-    if (i.design.kind == ControlKind::Label || i.design.kind == ControlKind::Image) {
-      continue;
-    }
-    if (CaptionAccelerator(i.caption.c_str()) != letter) {
-      continue;
-    }
-    if (!i.widget->isEnabled() || !i.widget->isVisible()) {
-      continue;
-    }
-    hits.push_back(&i);
-  }
-  if (hits.empty()) {
-    return false;
-  }
-  std::sort(hits.begin(), hits.end(),
-            [](const Item* a, const Item* b) { return a->design.tabIndex < b->design.tabIndex; });
-  for (Item* h : hits) {
-    if (h->design.kind == ControlKind::CommandButton) {
-      Raise(h->design.ref);
-      return true;
-    }
-  }
-  const std::optional<ControlRef> focused = FocusedControl();
-  const Item* cur = focused ? Find(*focused) : nullptr;
-  const int after = cur != nullptr ? cur->design.tabIndex : -1;
-  Item* target = hits.front();
-  for (Item* h : hits) {
-    if (h->design.tabIndex > after) {
-      target = h;
-      break;
-    }
-  }
-  target->widget->setFocus(Qt::ShortcutFocusReason);
-  if (target->design.kind == ControlKind::OptionButton) {
-    SetValue(target->design.ref, 1);
-  } else if (target->design.kind == ControlKind::CheckBox) {
-    SetValue(target->design.ref, Value(target->design.ref) != 0 ? 0 : 1);
-  }
-  return true;
 }
 
 }  // namespace varnel

@@ -85,7 +85,6 @@ class SearchForm final : public QWidget {
   Item* Find(ControlRef c);
   void ApplyColours(QWidget* w, Colour back, Colour fore) const;
   bool PreviewKey(QObject* watched, QKeyEvent* key);
-  bool Accelerator(QKeyEvent* key);
   void Raise(ControlRef c);
   void Select(Item& item, bool checked);
 
