@@ -11,34 +11,26 @@ namespace varnel {
 
 namespace {
 
-constexpr int kKeyTab = 9;
-constexpr int kKeyLeft = 37;
-constexpr int kKeyUp = 38;
-constexpr int kKeyRight = 39;
-constexpr int kKeyDown = 40;
-constexpr int kKeyA = 65;
-constexpr int kKey1 = 49;
-constexpr int kKey6 = 54;
-constexpr int kCharEnter = 13;
-constexpr int kCharEscape = 27;
 constexpr char32_t kLastAscii = 0x7F;
+constexpr int kEnterCharacter = 13;   // what Enter types
+constexpr int kEscapeCharacter = 27;  // what Escape types
 
 bool IsDateChord(int key, int mask) {
-  return key >= kKey1 && key <= kKey6 && mask == kMaskAlt;
+  return key >= vk::Digit1 && key <= (vk::Digit1 + kDateCount - 1) && mask == kMaskAlt;
 }
 
 bool IsSelectAllChord(int key, int mask) {
-  return key == kKeyA && mask == kMaskCtrl;
+  return key == vk::LetterA && mask == kMaskCtrl;
 }
 
 // Arrow keys step through an option group: -1 back, 1 forward, 0 not an arrow.
 int ArrowStep(int key) {
   switch (key) {
-    case kKeyLeft:
-    case kKeyUp:
+    case vk::Left:
+    case vk::Up:
       return -1;
-    case kKeyRight:
-    case kKeyDown:
+    case vk::Right:
+    case vk::Down:
       return 1;
     default:
       return 0;
@@ -75,7 +67,7 @@ FormAction FormKeys::KeyDown(int key, int mask, bool repeat, FormState& form) {
   FormAction action;
   // Tab is the keyboard hook's focus cycle, never the toolkit's tab order; Ctrl+A is the
   // window's own select-all, at the key's release.
-  if (key == kKeyTab || (key == kKeyA && (mask & kMaskCtrl) != 0)) {
+  if (key == vk::Tab || (key == vk::LetterA && (mask & kMaskCtrl) != 0)) {
     action.swallow = true;
   } else if (const int step = ArrowStep(key); step != 0 && (mask & (kMaskCtrl | kMaskAlt)) == 0) {
     const std::optional<ControlRef> focused = form.Focused();
@@ -98,17 +90,17 @@ FormAction FormKeys::KeyUp(int key, int mask) {
     action.command = FormCommand::SelectTerms;
   } else if (IsDateChord(key, mask)) {
     // Even while the dates are disabled: the Twitter hashtag search reads the date too.
-    action.select = ControlRef{Control::DateRange, key - kKey1};
+    action.select = ControlRef{Control::DateRange, key - vk::Digit1};
   }
   return action;
 }
 
 FormAction FormKeys::Character(int ch) {
   FormAction action;
-  if (ch == kCharEnter) {
+  if (ch == kEnterCharacter) {
     action.command = FormCommand::Search;
     action.swallow = true;
-  } else if (ch == kCharEscape) {
+  } else if (ch == kEscapeCharacter) {
     action.command = FormCommand::Dismiss;
     action.swallow = true;
   }
