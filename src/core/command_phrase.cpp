@@ -81,7 +81,7 @@ std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase) {
   if (said.empty()) {
     return std::nullopt;
   }
-  for (const VoxCommand& c : kVoxCommands) {
+  for (const VoiceCommand& c : kVoiceCommands) {
     for (const std::string_view form : {FirstForm(c), SecondForm(c)}) {
       if (form.empty()) {
         continue;

@@ -43,7 +43,7 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
   searchInFront = true;
-  CheckPellar();
+  ShowVoiceUnlessSiblingRuns();
   if (fg == 0 || window_.Keyboard()) {
     return;
   }
@@ -54,9 +54,9 @@ void ForegroundTracker::TrackForeground() {
   view_.SetFocus(terms);
 }
 
-void ForegroundTracker::CheckPellar() {
+void ForegroundTracker::ShowVoiceUnlessSiblingRuns() {
   const ControlRef vox{Control::VoiceCommands, 0};
-  if (winutil_.FindAppWindow(kModePellarMain) != 0) {
+  if (winutil_.FindAppWindow(kModeSiblingMainWindow) != 0) {
     view_.SetVisible(vox, false);
     if (voice_.active) {
       voice_.SetVoiceCommands(false);
@@ -92,7 +92,7 @@ void ForegroundTracker::SnapBack() {
     target = found;
   }
   if (target == 0) {
-    target = winutil_.FindAppWindow(kModePellarMain);
+    target = winutil_.FindAppWindow(kModeSiblingMainWindow);
   }
   if (target == 0) {
     return;

@@ -23,7 +23,7 @@ class ForegroundTracker {
 
   void FollowForeground();
   void TrackForeground();
-  void CheckPellar();
+  void ShowVoiceUnlessSiblingRuns();
   void SnapBack();
 
   Hwnd lastApp = 0;            // the application last in front, where Snap Back returns

@@ -123,7 +123,7 @@ Startup::Result Startup::Main() {
       settings_.WriteIniString(kAppSection, kAppHwndKey, std::to_string(window_.handle));
       instances_.PublishInstanceWindow(window_.handle);
     }
-    if (voice_.IsNatSpeakRunning() != 0) {
+    if (voice_.RecogniserRunning() != 0) {
       voice_.SwitchOnAtStart();
     }
   }

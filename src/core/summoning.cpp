@@ -102,7 +102,7 @@ void Summoning::ShowSearchWindow() {
   if (!window_.loaded) {
     return;
   }
-  tracker_.CheckPellar();
+  tracker_.ShowVoiceUnlessSiblingRuns();
   ShowCaptionActive(window_.handle);
   hook_.RefreshKeyboardHook();
 }

@@ -18,7 +18,7 @@ void VoiceActivation::SetVoiceCommands(bool on) {
     }
     notice.clear();  // a new attempt: an earlier failure no longer says why
     int answer = 0;
-    if (IsNatSpeakRunning() == 0) {
+    if (RecogniserRunning() == 0) {
       answer = summoning_.ShowMessage(
           "Please make sure " + speech_.RecogniserDisplayName() +
               " is running and then hit OK to activate Varnel extended voice commands.",
@@ -53,7 +53,7 @@ void VoiceActivation::SwitchOnAtStart() {
   failureQuiet = false;
 }
 
-std::uint32_t VoiceActivation::IsNatSpeakRunning() {
+std::uint32_t VoiceActivation::RecogniserRunning() {
   return winutil_.FindProcess(speech_.RecogniserProcessName(), true, false);
 }
 

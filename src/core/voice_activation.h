@@ -37,7 +37,7 @@ class VoiceActivation {
   // Switches them on at start-up: a failure unticks the box and is said in the window's
   // message line instead of a box, so the focus stays where the user is.
   void SwitchOnAtStart();
-  std::uint32_t IsNatSpeakRunning();
+  std::uint32_t RecogniserRunning();
   void VoiceCommandsToggled();
 
   // Starts the voice command session (it registers the commands) unless it runs already.

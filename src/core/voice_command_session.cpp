@@ -160,7 +160,7 @@ void VoiceCommandSession::RegisterCommands() {
       stopped = true;
       break;
     }
-    if (!step(service_->CreateMenu(kVoxApp, kVoxState, kVoxLanguage))) {
+    if (!step(service_->CreateMenu(kSpeechApp, kSpeechState, kSpeechLanguage))) {
       break;
     }
     menuCreated_ = true;
@@ -172,7 +172,7 @@ void VoiceCommandSession::RegisterCommands() {
       break;
     }
     bool added = true;
-    for (const VoxCommand& c : kVoxCommands) {
+    for (const VoiceCommand& c : kVoiceCommands) {
       std::string text(c.spoken);
       std::string spoken = text;
       if (text.find('\0') != std::string::npos) {
@@ -186,7 +186,7 @@ void VoiceCommandSession::RegisterCommands() {
         }
         spoken = "<" + name + ">";
       }
-      if (!step(service_->AddCommand(c.id, spoken, kVoxApp))) {
+      if (!step(service_->AddCommand(c.id, spoken, kSpeechApp))) {
         added = false;
         break;
       }
@@ -235,7 +235,7 @@ void VoiceCommandSession::UnregisterCommands() {
       service_->Unregister();
       if (menuCreated_) {
         service_->SetActive(false);
-        for (std::int32_t id = kVoxCommandCount - 1; id >= 0; --id) {
+        for (std::int32_t id = kVoiceCommandCount - 1; id >= 0; --id) {
           service_->RemoveCommand(id);
         }
         service_->ReleaseMenu();
@@ -258,7 +258,7 @@ void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
   window_.SetKeyboard(false);
   listResult_ = r.listResults.empty() ? std::string{} : r.listResults.front();
 
-  const VoxCommand* c = FindVoxCommand(command_);
+  const VoiceCommand* c = FindVoiceCommand(command_);
   if (c == nullptr) {
     return;
   }
@@ -308,13 +308,13 @@ void VoiceCommandSession::RunNextCommand() {
   }
   const Pending what = pending_.front();
   pending_.pop_front();
-  const VoxCommand* c = FindVoxCommand(what.command);
+  const VoiceCommand* c = FindVoiceCommand(what.command);
   if (c != nullptr) {
     Run(*c, what);
   }
 }
 
-void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
+void VoiceCommandSession::Run(const VoiceCommand& c, const Pending& what) {
   // Key chords yield; the form may be unloaded meanwhile and must then not be touched.
   const auto alive = alive_;
   // Once the system refuses a chord (the user has been told), the rest of the command is
@@ -327,25 +327,25 @@ void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
   };
 
   switch (c.action) {
-    case VoxAction::Chord:
+    case CommandAction::Chord:
       chord(c.ctrl, c.alt, c.shift, c.vk, 0);
       break;
-    case VoxAction::RepeatChord:
+    case CommandAction::RepeatChord:
       for (int i = ListNumber(what.listResult); i > 0 && !refused; --i) {
         chord(c.ctrl, c.alt, c.shift, c.vk, 1);
       }
       break;
-    case VoxAction::DoIt:
+    case CommandAction::DoIt:
       if (desktop_.FocusedWindow() == what.focus) {
         chord(false, false, false, c.vk, 0);
       }
       break;
-    case VoxAction::Find:
+    case CommandAction::Find:
       if (window_.OnScreen()) {
         search_.DoSearch();
       }
       break;
-    case VoxAction::HideIt: {
+    case CommandAction::HideIt: {
       const Hwnd front = desktop_.WindowInFront();
       if (front != 0 && front == window_.handle) {
         winutil_.HideSearchWindow();
@@ -354,12 +354,12 @@ void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
       }
       break;
     }
-    case VoxAction::SearchDocument:
+    case CommandAction::SearchDocument:
       findReady_ = false;
       chord(true, false, false, 'F', 250);
       chord(false, false, false, 46, 0);
       break;
-    case VoxAction::FindNext:
+    case CommandAction::FindNext:
       if (findReady_) {
         chord(false, false, false, 114, 0);
       } else {
@@ -371,20 +371,20 @@ void VoiceCommandSession::Run(const VoxCommand& c, const Pending& what) {
         }
       }
       break;
-    case VoxAction::LaunchBrowser:
+    case CommandAction::LaunchBrowser:
       browser_.LaunchBrowser();
       break;
-    case VoxAction::SnapBack:
+    case CommandAction::SnapBack:
       if (window_.OnScreen()) {
         winutil_.HideSearchWindow();
       } else {
         tracker_.SnapBack();
       }
       break;
-    case VoxAction::ShowWindow:
+    case CommandAction::ShowWindow:
       summoning_.ShowSearchWindow();
       break;
-    case VoxAction::Focus:
+    case CommandAction::Focus:
       chord(true, false, false, 'L', 1);
       chord(false, false, false, 117, 1);
       chord(false, false, false, 117, 1);

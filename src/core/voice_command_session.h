@@ -21,7 +21,7 @@ class ForegroundTracker;
 class VoiceActivation;
 class SearchWindow;
 class WindowUtils;
-struct VoxCommand;
+struct VoiceCommand;
 
 std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
                              std::int32_t& lCompare);
@@ -80,7 +80,7 @@ class VoiceCommandSession final : public SpeechEvents {
 
   void RegisterCommands();
   void UnregisterCommands();
-  void Run(const VoxCommand& c, const Pending& what);
+  void Run(const VoiceCommand& c, const Pending& what);
   // Through the key sender, when there is one; false when the system refused the keys.
   bool SendChord(bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs);
 

@@ -28,7 +28,7 @@ bool ImageMatches(std::string_view exe, std::string_view name) {
   return false;
 }
 
-constexpr std::string_view kPellarImage = "Pellar.exe";
+constexpr std::string_view kSiblingImage = "Pellar.exe";
 
 }  // namespace
 
@@ -226,7 +226,7 @@ std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, b
 Hwnd WindowUtils::FindAppWindow(int mode) {
   // The sibling lookup goes through FindProcess too; keep the pid our own caller found.
   const ProcessId requested = foundProcess;
-  helperProcess = FindProcess(std::string(kPellarImage), true, false);
+  helperProcess = FindProcess(std::string(kSiblingImage), true, false);
   foundProcess = requested;
   foundWindow = 0;
   desktop_.ForEachWindow(
@@ -236,7 +236,7 @@ Hwnd WindowUtils::FindAppWindow(int mode) {
 
 bool WindowUtils::EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested) {
   bool match = false;
-  if (mode == kModePellarMain) {
+  if (mode == kModeSiblingMainWindow) {
     match = WindowProcessId(hwnd) == helperProcess && IsMdiMainFormClass(hwnd);
   } else if (mode == kModeCaptionedOfFound) {
     match = desktop_.WindowVisible(hwnd) && desktop_.HasTitleBar(hwnd) &&

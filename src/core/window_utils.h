@@ -16,7 +16,7 @@ class SearchWindow;
 
 std::string GetFileName(const std::string& path);
 
-inline constexpr int kModePellarMain = 0;
+inline constexpr int kModeSiblingMainWindow = 0;
 inline constexpr int kModeCaptionedOfFound = 159312;
 inline constexpr int kZOrderStepLimit = 250;
 

@@ -2,18 +2,18 @@
 
 namespace varnel {
 
-const VoxCommand* FindVoxCommand(std::int32_t id) {
-  if (id < 0 || id >= kVoxCommandCount) {
+const VoiceCommand* FindVoiceCommand(std::int32_t id) {
+  if (id < 0 || id >= kVoiceCommandCount) {
     return nullptr;
   }
-  return &kVoxCommands[static_cast<std::size_t>(id)];
+  return &kVoiceCommands[static_cast<std::size_t>(id)];
 }
 
-std::string_view FirstForm(const VoxCommand& c) {
+std::string_view FirstForm(const VoiceCommand& c) {
   return c.spoken.substr(0, c.spoken.find('\0'));
 }
 
-std::string_view SecondForm(const VoxCommand& c) {
+std::string_view SecondForm(const VoiceCommand& c) {
   const auto nul = c.spoken.find('\0');
   return nul == std::string_view::npos ? std::string_view{} : c.spoken.substr(nul + 1);
 }

@@ -64,7 +64,7 @@ const std::vector<Row> kRows{
 class CommandTableTest : public VoiceTest {};
 
 TEST_F(CommandTableTest, EveryCommandSendsItsKeys) {
-  ASSERT_EQ(kRows.size(), static_cast<std::size_t>(kVoxCommandCount));
+  ASSERT_EQ(kRows.size(), static_cast<std::size_t>(kVoiceCommandCount));
   p.voice.StartSession();
   ASSERT_TRUE(p.voice.active);
   for (const Row& row : kRows) {

@@ -122,9 +122,9 @@ TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
 }
 
 TEST_F(VoiceTest, RecogniserFoundByItsProcessName) {
-  EXPECT_EQ(p.voice.IsNatSpeakRunning(), 0U);
+  EXPECT_EQ(p.voice.RecogniserRunning(), 0U);
   fake.AddProcess(7123, "NATSPEAK.EXE");
-  EXPECT_EQ(p.voice.IsNatSpeakRunning(), 7123U);
+  EXPECT_EQ(p.voice.RecogniserRunning(), 7123U);
 }
 
 }  // namespace

@@ -500,7 +500,7 @@ TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
     w.className = c.cls;
     const Hwnd h = d.pf.AddWindow(w);
     d.p.winutil.foundProcess = 77;
-    EXPECT_EQ(d.p.winutil.FindAppWindow(kModePellarMain), c.found ? h : 0u);
+    EXPECT_EQ(d.p.winutil.FindAppWindow(kModeSiblingMainWindow), c.found ? h : 0u);
     EXPECT_EQ(d.p.winutil.foundWindow, c.found ? h : 0u);
     EXPECT_EQ(d.p.winutil.foundProcess, 77u);  // the sibling lookup leaves the caller's pid alone
   }
