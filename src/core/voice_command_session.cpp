@@ -270,7 +270,7 @@ void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
   }
   // Cancel and Delete go out at once, inside the recogniser's event.
   if (c->id == 5 || c->id == 6) {
-    SendChord(false, false, false, c->vk, 0);
+    SendChord(voice_, false, false, false, c->vk, 0);
     return;
   }
   pending_.push_back({command_, listResult_, focus_});
@@ -298,8 +298,9 @@ void VoiceCommandSession::OnServiceLost() {
   summoning_.Post(kStopVoiceCommands);
 }
 
-bool VoiceCommandSession::SendChord(bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
-  return !voice_.keySender || voice_.keySender->SendChord(ctrl, alt, shift, vk, pauseMs);
+bool VoiceCommandSession::SendChord(VoiceActivation& voice, bool ctrl, bool alt, bool shift, int vk,
+                                    std::int32_t pauseMs) {
+  return !voice.keySender || voice.keySender->SendChord(ctrl, alt, shift, vk, pauseMs);
 }
 
 void VoiceCommandSession::RunNextCommand() {
@@ -320,9 +321,12 @@ void VoiceCommandSession::Run(const VoiceCommand& c, const Pending& what) {
   // Once the system refuses a chord (the user has been told), the rest of the command is
   // dropped rather than refused again chord by chord.
   bool refused = false;
-  auto chord = [this, &refused](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
+  // The keys go through the voice part, which outlives this session: a chord's pause may
+  // stop the session, and the command's remaining chords still go out as asked.
+  VoiceActivation& voice = voice_;
+  auto chord = [&voice, &refused](bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs) {
     if (!refused) {
-      refused = !SendChord(ctrl, alt, shift, vk, pauseMs);
+      refused = !SendChord(voice, ctrl, alt, shift, vk, pauseMs);
     }
   };
 

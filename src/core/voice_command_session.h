@@ -81,8 +81,10 @@ class VoiceCommandSession final : public SpeechEvents {
   void RegisterCommands();
   void UnregisterCommands();
   void Run(const VoiceCommand& c, const Pending& what);
-  // Through the key sender, when there is one; false when the system refused the keys.
-  bool SendChord(bool ctrl, bool alt, bool shift, int vk, std::int32_t pauseMs);
+  // Through the voice part's key sender, when there is one; false when the system refused
+  // the keys. Static: a pause may end this session.
+  static bool SendChord(VoiceActivation& voice, bool ctrl, bool alt, bool shift, int vk,
+                        std::int32_t pauseMs);
 
   EventLoop& loop_;
   Desktop& desktop_;
