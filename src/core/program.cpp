@@ -112,8 +112,6 @@ void Program::OnDblClick() {
 void Program::OnClick(ControlRef control) {
   switch (control.id) {
     case Control::FindButton:
-      search.DoSearch();
-      break;
     case Control::DoIt:
       search.DoSearch();
       break;

@@ -8,36 +8,6 @@
 namespace varnel {
 namespace {
 
-TEST(FakePlatform, PostedCodesWaitForTheLoop) {
-  FakePlatform fake;
-  fake.CreateSearchWindow(SearchWindowDesign());
-  struct Sink : PlatformEvents {
-    std::vector<Code> codes;
-    void OnDeferredCode(Code c) override { codes.push_back(c); }
-    void OnWindowMessage(Hwnd, Code, std::uint32_t, std::uint32_t) override {}
-    void OnCommandPhrase(const std::string&) override {}
-    void OnTimer() override {}
-    std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override { return 0; }
-    void OnResize() override {}
-    void OnDeactivate() override {}
-    void OnUnload() override {}
-    bool OnCloseRequest() override { return true; }
-    void OnTrayEntry(TrayEntry) override {}
-    void OnKeyPress(int&) override {}
-    void OnKeyUp(int, int) override {}
-    void OnMouseMove(ControlRef) override {}
-    void OnDblClick() override {}
-    void OnClick(ControlRef) override {}
-  } sink;
-  fake.SetEventSink(&sink);
-  fake.Post(1);
-  fake.Post(2);
-  EXPECT_TRUE(sink.codes.empty());
-  fake.RunPendingEvents();
-  EXPECT_EQ(sink.codes, (std::vector<Code>{1, 2}));
-  fake.SetEventSink(nullptr);
-}
-
 TEST(FakePlatform, TopMostBandStaysAbove) {
   FakePlatform fake;
   Hwnd a = fake.AddWindow({});
