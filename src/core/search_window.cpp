@@ -86,7 +86,6 @@ void SearchWindow::SetKeyboard(bool on) {
 
 void SearchWindow::ReleaseSendKey() {
   voice_.keySender.reset();
-  voice_.keySenderExists = false;
 }
 
 }  // namespace varnel

@@ -34,7 +34,6 @@ class Settings {
   void SaveHistory(const std::string& text);
 
   std::string file;        // the settings file's full path
-  std::string quote;       // the double-quote character
   std::string lastSearch;  // history last stored or put into the terms
   // The first reason this run that the file could not be read or written, whether the
   // window has told the user (once is enough), and whether the message line says it now

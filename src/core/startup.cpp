@@ -112,7 +112,6 @@ Startup::Result Startup::Main() {
 
   if (!handedOff) {
     summoning_.ShowSearchWindow();
-    settings_.quote = "\"";
     const SummonSetting summon = ReadSummonSetting(settings_);
     if (!summon.problem.empty()) {
       std::fprintf(stderr, "varnel: %s\n", summon.problem.c_str());
@@ -140,7 +139,6 @@ void Startup::CreateSendKey() {
   if (!voice_.keySender) {
     voice_.keySender = voice_.MakeKeySender();
   }
-  voice_.keySenderExists = true;
 }
 
 }  // namespace varnel

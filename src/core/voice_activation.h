@@ -58,7 +58,6 @@ class VoiceActivation {
   }
 
   bool active = false;  // the voice commands are on
-  bool keySenderExists = false;
   // While set, a failure to switch the voice commands on goes to `notice`, not to a box: at
   // start-up a box would take the focus from the application in front.
   bool failureQuiet = false;

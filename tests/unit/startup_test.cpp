@@ -50,7 +50,6 @@ TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
   EXPECT_NE(p.hook.handle, 0u);
   EXPECT_EQ(fake.InstalledHooks().size(), 1u);
   EXPECT_TRUE(p.voice.keySender != nullptr);
-  EXPECT_EQ(p.settings.quote, "\"");
   EXPECT_EQ(fake.mousePointer, kPointerDefault);
   EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0u);
