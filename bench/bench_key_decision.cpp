@@ -118,7 +118,7 @@ struct Scenario {
 
 Result Measure(const Scenario& s, InstructionCounter& counter) {
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   // A stand-in window for the search window: posted codes then reach nobody, so the
   // queue can be drained between batches without running the program's handlers.
   FakeWindow box;

@@ -210,7 +210,7 @@ std::string ScopeOptionHelp(std::span<const Scope> scopes) {
   return text + '\n';
 }
 
-std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform& platform,
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const Ports& ports,
                                   std::ostream& out, std::ostream& err) {
   if (args.empty()) {
     return std::nullopt;
@@ -226,7 +226,7 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
 
   switch (p.mode) {
     case Mode::Help: {
-      Settings settings(ResolveConfigFile(platform));
+      Settings settings(ResolveConfigFile(ports.paths));
       const SummonSetting summon = ReadSummonSetting(settings);
       out << kUsage << "Without arguments varnel starts the resident search window ("
           << ChordText(summon.chord) << " summons it; Summon= in the [Keys] section of the\n"
@@ -246,13 +246,13 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
     }
     case Mode::Search: {
       const ComposedSearch search = ComposeSearch(JoinWords(p.words), p.scope, p.date);
-      if (!platform.OpenAddress(search.address)) {
+      if (!ports.launcher.OpenAddress(search.address)) {
         err << "varnel: " << kBrowserNotStarted << '\n';
         return kFailure;
       }
       Settings settings;
       if (search.history) {
-        settings.file = ResolveConfigFile(platform);
+        settings.file = ResolveConfigFile(ports.paths);
         settings.SaveHistory(*search.history);
       }
       // The search went out, but a history that was not kept is a failure to report.
@@ -263,11 +263,12 @@ std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform
       return 0;
     }
     case Mode::History: {
-      out << Settings(ResolveConfigFile(platform)).LoadHistory() << '\n';
+      out << Settings(ResolveConfigFile(ports.paths)).LoadHistory() << '\n';
       return 0;
     }
     case Mode::Command:
-      return HandOffCommandPhrase(platform, ResolveConfigFile(platform), JoinWords(p.words), err);
+      return HandOffCommandPhrase(ports.instances, ports.processes, ports.desktop,
+                                  ResolveConfigFile(ports.paths), JoinWords(p.words), err);
     case Mode::None:
       break;
   }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "domain/scope_table.h"
-#include "ports/platform.h"
+#include "ports/ports.h"
 
 namespace varnel {
 
@@ -20,7 +20,7 @@ std::string ScopeOptionHelp(std::span<const Scope> scopes = kScopes);
 // Runs the command named by `args` (the arguments after the program name). Returns nullopt
 // when there are none, so that the resident program starts; otherwise the exit status:
 // 0 done, 2 bad usage (one line on err), or the status of a command hand-off.
-std::optional<int> RunCommandLine(const std::vector<std::string>& args, Platform& platform,
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, const Ports& ports,
                                   std::ostream& out, std::ostream& err);
 
 }  // namespace varnel

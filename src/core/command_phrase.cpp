@@ -115,25 +115,25 @@ std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase) {
   return std::nullopt;
 }
 
-int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const std::string& phrase,
-                         std::ostream& err) {
+int HandOffCommandPhrase(Instances& instances, Processes& processes, Desktop& desktop,
+                         const std::string& cfgFile, const std::string& phrase, std::ostream& err) {
   if (!MatchCommandPhrase(phrase)) {
     err << "varnel: unknown command phrase: \"" << phrase << "\"\n";
     return 2;
   }
   Settings settings(cfgFile);
   const auto recorded = static_cast<Hwnd>(settings.ReadIniLong("Application", "AppHwnd", 0));
-  const Hwnd published = platform.PublishedInstanceWindow();
-  const auto processes = platform.RunningProcesses();
+  const Hwnd published = instances.PublishedInstanceWindow();
+  const auto running = processes.RunningProcesses();
 
   // A recorded handle may be stale and name some other program's window by now.
   auto owner = [&](Hwnd hwnd) -> ProcessId {
-    if (hwnd == 0 || !platform.WindowExists(hwnd) || platform.ClassName(hwnd) != "Varnel") {
+    if (hwnd == 0 || !desktop.WindowExists(hwnd) || desktop.ClassName(hwnd) != "Varnel") {
       return 0;
     }
-    const ProcessId pid = platform.WindowProcess(hwnd);
+    const ProcessId pid = desktop.WindowProcess(hwnd);
     const bool ours =
-        pid != 0 && std::any_of(processes.begin(), processes.end(), [&](const ProcessEntry& e) {
+        pid != 0 && std::any_of(running.begin(), running.end(), [&](const ProcessEntry& e) {
           return e.pid == pid && IsVarnelExecutable(e.exeFile);
         });
     return ours ? pid : 0;
@@ -146,13 +146,13 @@ int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const s
       continue;
     }
     // Commands that switch windows need the foreground right this start got from the user.
-    platform.GrantForeground(pid);
-    if (platform.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) {
+    instances.GrantForeground(pid);
+    if (instances.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) {
       return 0;
     }
     // A command makes Varnel type keys, so the system rightly keeps a program with fewer
     // rights from driving it.
-    if (platform.RunsWithMoreRights(pid)) {
+    if (instances.RunsWithMoreRights(pid)) {
       err << "varnel: Varnel runs elevated (as administrator); run this command elevated too\n";
       return 1;
     }

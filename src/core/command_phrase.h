@@ -5,11 +5,12 @@
 #include <ostream>
 #include <string>
 
-#include "ports/platform.h"
+#include "ports/desktop.h"
+#include "ports/instances.h"
+#include "ports/processes.h"
+#include "ports/speech.h"
 
 namespace varnel {
-
-struct SpeechRecognition;
 
 // Matches a phrase against the command table (any spoken form, list words included, any
 // case); nullopt when it names no command.
@@ -18,7 +19,7 @@ std::optional<SpeechRecognition> MatchCommandPhrase(const std::string& phrase);
 // Sends the phrase to the running instance: the window it published, else the one recorded
 // in the settings file `cfgFile`. Returns the exit status: 0 delivered, 2 unknown phrase
 // (reported on err), 1 no running instance or one that refuses this process (reported).
-int HandOffCommandPhrase(Platform& platform, const std::string& cfgFile, const std::string& phrase,
-                         std::ostream& err);
+int HandOffCommandPhrase(Instances& instances, Processes& processes, Desktop& desktop,
+                         const std::string& cfgFile, const std::string& phrase, std::ostream& err);
 
 }  // namespace varnel

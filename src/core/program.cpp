@@ -7,23 +7,24 @@
 
 namespace varnel {
 
-Program::Program(Platform& p) : platform(p) {
-  platform.SetEventSink(this);
+Program::Program(const Ports& p) : ports(p) {
+  ports.loop.SetEventSink(this);
   settings.OnProblem([this] { summoning.ShowSettingsProblem(); });
   voice.SetSessionMaker([this] {
-    return std::make_unique<VoiceCommandSession>(platform, platform, platform, platform, browser,
-                                                 search, settings, summoning, tracker, voice,
-                                                 window, winutil);
+    return std::make_unique<VoiceCommandSession>(ports.loop, ports.desktop, ports.view,
+                                                 ports.speech, browser, search, settings, summoning,
+                                                 tracker, voice, window, winutil);
   });
   voice.SetKeySenderMaker([this] {
-    return std::make_unique<KeySender>(platform, platform, platform, platform, window, winutil);
+    return std::make_unique<KeySender>(ports.loop, ports.layout, ports.injector, ports.view, window,
+                                       winutil);
   });
 }
 
 Program::~Program() {
   // The hook may run on a thread of its own: it stops before the program it calls goes.
   hook.UnhookKeyboard();
-  platform.SetEventSink(nullptr);
+  ports.loop.SetEventSink(nullptr);
 }
 
 int Program::Run() {
@@ -39,7 +40,7 @@ int Program::Run() {
   if (window.loaded) {
     tray.Show();
   }
-  return platform.RunUntilClosed();
+  return ports.loop.RunUntilClosed();
 }
 
 void Program::OnCommandPhrase(const std::string& phrase) {

@@ -19,13 +19,14 @@
 #include "core/voice_activation.h"
 #include "core/voice_command_session.h"
 #include "core/window_utils.h"
-#include "ports/platform.h"
+#include "ports/events.h"
+#include "ports/ports.h"
 
 namespace varnel {
 
 class Program final : public PlatformEvents {
  public:
-  explicit Program(Platform& platform);
+  explicit Program(const Ports& ports);
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
   ~Program();
@@ -33,25 +34,26 @@ class Program final : public PlatformEvents {
   // Runs Main and then the event loop; returns the exit status.
   int Run();
 
-  Platform& platform;
+  Ports ports;
 
   // The parts, each given the ports and the other parts it works with. They refer to each
   // other, so each is built before any is used: constructors only keep the references.
   Settings settings;
-  Startup startup{platform, platform, platform,  platform, platform, platform,
-                  hook,     settings, summoning, voice,    window};
-  SearchWindow window{platform, platform, hook, tray, voice, winutil};
-  Summoning summoning{platform, platform, platform, hook,   keys,
-                      settings, tracker,  voice,    window, winutil};
-  KeyNavigation keys{platform, search, winutil, *this};
-  SearchActions search{platform, platform,  platform, browser, hook,
-                       settings, summoning, window,   winutil};
-  Browser browser{platform, platform, platform, summoning, winutil};
-  WindowUtils winutil{platform, platform, platform, platform, hook, window};
-  KeyboardHook hook{platform, platform, platform, platform, summoning, window};
-  ForegroundTracker tracker{platform, platform, hook, voice, window, winutil};
-  VoiceActivation voice{platform, platform, settings, summoning, window, winutil, tray};
-  TrayMenu tray{platform, platform, platform, summoning, voice, window, winutil};
+  Startup startup{ports.loop, ports.desktop, ports.instances, ports.processes, ports.paths,
+                  ports.view, hook,          settings,        summoning,       voice,
+                  window};
+  SearchWindow window{ports.loop, ports.view, hook, tray, voice, winutil};
+  Summoning summoning{ports.loop, ports.desktop, ports.view, hook,   keys,
+                      settings,   tracker,       voice,      window, winutil};
+  KeyNavigation keys{ports.view, search, winutil, *this};
+  SearchActions search{ports.loop, ports.view, ports.launcher, browser, hook,
+                       settings,   summoning,  window,         winutil};
+  Browser browser{ports.view, ports.launcher, ports.paths, summoning, winutil};
+  WindowUtils winutil{ports.loop, ports.desktop, ports.processes, ports.view, hook, window};
+  KeyboardHook hook{ports.loop, ports.desktop, ports.hotkeys, ports.layout, summoning, window};
+  ForegroundTracker tracker{ports.desktop, ports.view, hook, voice, window, winutil};
+  VoiceActivation voice{ports.view, ports.speech, settings, summoning, window, winutil, tray};
+  TrayMenu tray{ports.loop, ports.view, ports.tray, summoning, voice, window, winutil};
 
   // PlatformEvents
   void OnDeferredCode(Code code) override;

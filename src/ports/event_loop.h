@@ -7,8 +7,12 @@
 
 namespace varnel {
 
+class PlatformEvents;  // ports/events.h
+
 class EventLoop {
  public:
+  // Where every system event goes, from any port; nullptr drops them.
+  virtual void SetEventSink(PlatformEvents* sink) = 0;
   virtual std::uint32_t Milliseconds() = 0;  // ms since system start, wraps at 2^32
   virtual void Sleep(std::uint32_t ms) = 0;
   virtual void RunPendingEvents() = 0;  // yields: runs the events pending now, once

@@ -1,23 +1,9 @@
-// Every port together: what one system's adapters provide. The core's parts take only the
-// ports they use; the program's wiring and the tests' fake hold the whole.
-//
-// Everything is called on the single user-interface thread, except the keyboard hook's calls
-// (PlatformEvents::OnKeyboardHook and what it uses). Text is UTF-8.
+// Every port in one class: what one system's adapters provide. The core never sees it; it
+// takes the Ports that AllPorts hands out.
 #pragma once
 
-#include "ports/desktop.h"
-#include "ports/event_loop.h"
 #include "ports/events.h"
-#include "ports/hotkeys.h"
-#include "ports/instances.h"
-#include "ports/key_injector.h"
-#include "ports/keyboard_layout.h"
-#include "ports/launcher.h"
-#include "ports/processes.h"
-#include "ports/search_view.h"
-#include "ports/speech.h"
-#include "ports/system_paths.h"
-#include "ports/tray.h"
+#include "ports/ports.h"
 
 namespace varnel {
 
@@ -39,7 +25,9 @@ class Platform : public EventLoop,
   Platform& operator=(const Platform&) = delete;
   virtual ~Platform() = default;
 
-  virtual void SetEventSink(PlatformEvents* sink) = 0;
+  Ports AllPorts() {
+    return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+  }
 };
 
 }  // namespace varnel

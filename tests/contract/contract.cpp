@@ -16,10 +16,11 @@ void Recorder::OnDeferredCode(Code code) {
 
 Hwnd ShownSearchWindow(Subject& s) {
   if (s.searchWindow == 0) {
-    s.searchWindow = s.platform.CreateSearchWindow(SearchWindowDesign());
-    s.platform.ShowView();
-    s.driver.RunUntil(
-        [&s] { return s.platform.ViewVisible() && s.platform.WindowVisible(s.searchWindow); });
+    s.searchWindow = s.ports.view.CreateSearchWindow(SearchWindowDesign());
+    s.ports.view.ShowView();
+    s.driver.RunUntil([&s] {
+      return s.ports.view.ViewVisible() && s.ports.desktop.WindowVisible(s.searchWindow);
+    });
   }
   return s.searchWindow;
 }

@@ -9,7 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "ports/platform.h"
+#include "ports/events.h"
+#include "ports/ports.h"
 
 namespace varnel::contract {
 
@@ -74,7 +75,7 @@ class Recorder final : public PlatformEvents {
 // One implementation of the ports under test. The real systems keep one for the whole run, so
 // a case leaves it as it found it, apart from the search window, which stays once made.
 struct Subject {
-  Platform& platform;
+  Ports ports;
   Recorder& events;
   Driver& driver;
   Hwnd searchWindow = 0;

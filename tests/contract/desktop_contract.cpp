@@ -11,7 +11,7 @@ namespace {
 constexpr const char* kSearchWindowClass = "Varnel";
 
 void ZeroAndDestroyedWindowsDoNotExist(Subject& s, Check& check) {
-  Desktop& desktop = s.platform;
+  Desktop& desktop = s.ports.desktop;
   check.Expect(!desktop.WindowExists(0), "window 0 does not exist");
   const Hwnd other = s.driver.MakeWindow();
   if (!check.Expect(other != 0, "the test can make a window")) {
@@ -29,7 +29,7 @@ void ZeroAndDestroyedWindowsDoNotExist(Subject& s, Check& check) {
 
 void SearchWindowIsKnownByItsClass(Subject& s, Check& check) {
   const Hwnd search = ShownSearchWindow(s);
-  Desktop& desktop = s.platform;
+  Desktop& desktop = s.ports.desktop;
   check.Expect(
       desktop.ClassName(search) == kSearchWindowClass,
       "the search window's class is \"Varnel\", not \"" + desktop.ClassName(search) + "\"");
@@ -43,7 +43,7 @@ void SearchWindowIsKnownByItsClass(Subject& s, Check& check) {
 
 void BroughtToFrontIsInFront(Subject& s, Check& check) {
   const Hwnd search = ShownSearchWindow(s);
-  Desktop& desktop = s.platform;
+  Desktop& desktop = s.ports.desktop;
   const Hwnd other = s.driver.MakeWindow();
   if (!check.Expect(other != 0, "the test can make a window")) {
     return;

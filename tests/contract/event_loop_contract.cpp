@@ -20,7 +20,7 @@ std::string Listed(const std::vector<Code>& codes) {
 }
 
 void PostedCodesArriveLaterInOrder(Subject& s, Check& check) {
-  EventLoop& loop = s.platform;
+  EventLoop& loop = s.ports.loop;
   Recorder& events = s.events;
   events.codes.clear();
   // Before any search window exists (the real systems run this case first), and with
@@ -38,7 +38,7 @@ void PostedCodesArriveLaterInOrder(Subject& s, Check& check) {
 }
 
 void CodesPostedInAHandlerWaitForItsEnd(Subject& s, Check& check) {
-  EventLoop& loop = s.platform;
+  EventLoop& loop = s.ports.loop;
   Recorder& events = s.events;
   events.codes.clear();
   events.nested = false;
@@ -60,7 +60,7 @@ void CodesPostedInAHandlerWaitForItsEnd(Subject& s, Check& check) {
 }
 
 void YieldInsideAHandlerRunsPendingCodes(Subject& s, Check& check) {
-  EventLoop& loop = s.platform;
+  EventLoop& loop = s.ports.loop;
   Recorder& events = s.events;
   events.codes.clear();
   std::size_t seenByYield = 0;
@@ -87,7 +87,7 @@ void YieldInsideAHandlerRunsPendingCodes(Subject& s, Check& check) {
 }
 
 void ClockMovesForwardAcrossSleep(Subject& s, Check& check) {
-  EventLoop& loop = s.platform;
+  EventLoop& loop = s.ports.loop;
   std::uint32_t before = loop.Milliseconds();
   bool forward = true;
   std::uint32_t total = 0;

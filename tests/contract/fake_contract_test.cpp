@@ -42,7 +42,7 @@ void RunOnFake(const Case& c) {
   Recorder events;
   fake.SetEventSink(&events);
   FakeDriver driver(fake);
-  Subject subject{fake, events, driver};
+  Subject subject{fake.AllPorts(), events, driver};
   GtestCheck check;
   c.run(subject, check);
   fake.SetEventSink(nullptr);

@@ -58,7 +58,7 @@ std::string Shown(char ch) {
 }
 
 void KeyForEachUsCharacter(Subject& s, Check& check) {
-  KeyboardLayout& layout = s.platform;
+  KeyboardLayout& layout = s.ports.layout;
   for (const UsKey& k : UsKeys()) {
     const int want = k.vk | (k.mods << kKeyScanModShift);
     const int got = layout.KeyForCharacter(k.ch);
@@ -68,7 +68,7 @@ void KeyForEachUsCharacter(Subject& s, Check& check) {
 }
 
 void ScanCodesAndCharactersOfUsKeys(Subject& s, Check& check) {
-  KeyboardLayout& layout = s.platform;
+  KeyboardLayout& layout = s.ports.layout;
   for (const UsKey& k : UsKeys()) {
     if (k.mods != 0) {
       continue;
@@ -87,7 +87,7 @@ void ScanCodesAndCharactersOfUsKeys(Subject& s, Check& check) {
 }
 
 void LocateEachUsCharacter(Subject& s, Check& check) {
-  KeyboardLayout& layout = s.platform;
+  KeyboardLayout& layout = s.ports.layout;
   for (const UsKey& k : UsKeys()) {
     std::array<KeyPlace, kMaxKeyPlaces> places{};
     const std::size_t n = layout.LocateCharacter(static_cast<unsigned char>(k.ch), places);
@@ -106,7 +106,7 @@ void LocateEachUsCharacter(Subject& s, Check& check) {
 }
 
 void NoKeyForWhatTheLayoutLacks(Subject& s, Check& check) {
-  KeyboardLayout& layout = s.platform;
+  KeyboardLayout& layout = s.ports.layout;
   constexpr char kSection = '\xA7';  // the section sign, on no US key
   check.Expect(layout.KeyForCharacter(kSection) == -1, "no key types the section sign");
   struct Missing {

@@ -25,7 +25,7 @@ std::string Selection(SearchView& view) {
 
 void TextAndSelectionInUtf16Units(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.platform;
+  SearchView& view = s.ports.view;
   view.SetText(kTerms, kMixedText);
   check.Expect(view.Text(kTerms) == kMixedText, "the text keeps every character");
   struct Range {
@@ -56,7 +56,7 @@ void TextAndSelectionInUtf16Units(Subject& s, Check& check) {
 
 void NewTextHasNothingSelected(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.platform;
+  SearchView& view = s.ports.view;
   view.SetText(kTerms, "old terms");
   view.SetSelection(kTerms, 0, 3);
   view.SetText(kTerms, kMixedText);
@@ -67,7 +67,7 @@ void NewTextHasNothingSelected(Subject& s, Check& check) {
 
 void CaptionsReadBackAsDesigned(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.platform;
+  SearchView& view = s.ports.view;
   for (const ControlDesign& d : SearchWindowDesign().controls) {
     if (d.kind != ControlKind::OptionButton && d.kind != ControlKind::CheckBox &&
         d.kind != ControlKind::CommandButton) {
@@ -101,7 +101,7 @@ int GroupSize(Control group) {
 
 void OptionsAndTheirClicks(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.platform;
+  SearchView& view = s.ports.view;
   std::vector<ControlRef>& clicks = s.events.clicks;
   const int scopes = GroupSize(Control::Scope);
   const int dates = GroupSize(Control::DateRange);
@@ -145,7 +145,7 @@ void OptionsAndTheirClicks(Subject& s, Check& check) {
 
 void OnlyEnabledControlsTakeTheFocus(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.platform;
+  SearchView& view = s.ports.view;
   const ControlRef date{Control::DateRange, 1};
   view.SetEnabled(date, false);
   check.Expect(!view.Enabled(date), "a control reads back as disabled");
@@ -162,7 +162,7 @@ void OnlyEnabledControlsTakeTheFocus(Subject& s, Check& check) {
 
 void TabStopsAndPlaces(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.platform;
+  SearchView& view = s.ports.view;
   check.Expect(!view.SetTabStop({Control::Heading, 0}, true), "a label has no tab stop");
   check.Expect(view.SetTabStop(kTerms, true), "the text box has one");
   const ControlRef key{Control::DateKey, 0};

@@ -17,7 +17,7 @@ std::string ScratchName(Subject& s, const std::string& stem) {
 }
 
 void FoldersEndWithTheSeparator(Subject& s, Check& check) {
-  SystemPaths& paths = s.platform;
+  SystemPaths& paths = s.ports.paths;
   struct Folder {
     const char* what;
     std::string path;
@@ -31,7 +31,7 @@ void FoldersEndWithTheSeparator(Subject& s, Check& check) {
 }
 
 void NewFilesNeverOpenExistingOnes(Subject& s, Check& check) {
-  SystemPaths& paths = s.platform;
+  SystemPaths& paths = s.ports.paths;
   struct Name {
     const char* what;
     std::string stem;
@@ -51,7 +51,7 @@ void NewFilesNeverOpenExistingOnes(Subject& s, Check& check) {
 }
 
 void NewFileInAMissingFolderFails(Subject& s, Check& check) {
-  SystemPaths& paths = s.platform;
+  SystemPaths& paths = s.ports.paths;
   const std::string path = paths.TempFolder() + ScratchName(s, "missing") + "/file.tmp";
   check.Expect(paths.CreateNewFile(path) == NewFile::Failed,
                "a file in a folder that is not there fails, neither created nor existing");
@@ -59,7 +59,7 @@ void NewFileInAMissingFolderFails(Subject& s, Check& check) {
 }
 
 void EnvironmentValues(Subject& s, Check& check) {
-  SystemPaths& paths = s.platform;
+  SystemPaths& paths = s.ports.paths;
   const std::string name = "VARNEL_CONTRACT_VALUE";
   const std::string value = "x\xC3\xA9 y";
   s.driver.SetEnvironment(name, value);

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
   Recorder events;
   platform.SetEventSink(&events);
   X11Driver driver(platform);
-  Subject subject{platform, events, driver};
+  Subject subject{platform.AllPorts(), events, driver};
   RegisterContracts([&subject](const Case& c) {
     GtestCheck check;
     c.run(subject, check);

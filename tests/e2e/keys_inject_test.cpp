@@ -209,7 +209,7 @@ class KeysTest : public ::testing::Test {
   }
 
   FakePlatform fake;
-  Program program{fake};
+  Program program{fake.AllPorts()};
   XTestInjector injector;
   KeyWindow window;
 };

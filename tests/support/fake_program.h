@@ -59,7 +59,7 @@ class FakeProgram {
                        const FakePlatform::Config& config = FakePlatform::Config{})
       : fake(config), cfgFile_(cfgFile) {
     fake.environment["VARNEL_CFG"] = cfgFile;
-    program = std::make_unique<Program>(fake);
+    program = std::make_unique<Program>(fake.AllPorts());
   }
 
   FakePlatform fake;

@@ -44,7 +44,7 @@ class TempDir {
 struct BrowserDesk {
   TempDir temp;
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   BrowserDesk() { pf.tempFolder = temp.Folder(); }
 };
 

@@ -25,7 +25,7 @@ class CliTest : public testing::Test {
     std::ostringstream out;
     std::ostringstream err;
     CliRun r;
-    r.status = RunCommandLine(args, platform_, out, err);
+    r.status = RunCommandLine(args, platform_.AllPorts(), out, err);
     r.out = out.str();
     r.err = err.str();
     return r;

@@ -98,7 +98,7 @@ TEST_P(HandOffTest, DeliversOnlyToARunningVarnel) {
   if (c.record) WriteFile(cfg, "[Application]\r\nAppHwnd=" + std::to_string(hwnd) + "\r\n");
 
   std::ostringstream err;
-  EXPECT_EQ(HandOffCommandPhrase(fake, cfg, c.phrase, err), c.status);
+  EXPECT_EQ(HandOffCommandPhrase(fake, fake, fake, cfg, c.phrase, err), c.status);
   EXPECT_EQ(received, c.delivered ? Strings{c.phrase} : Strings{});
   EXPECT_EQ(err.str().empty(), c.status == 0);
   if (c.status != 0) {
@@ -124,7 +124,7 @@ TEST(CommandPhraseHandOff, StaleHandleIsNoInstance) {
   WriteFile(cfg, "[Application]\r\nAppHwnd=123456\r\n");
   FakePlatform fake;
   std::ostringstream err;
-  EXPECT_EQ(HandOffCommandPhrase(fake, cfg, "Go Home", err), 1);
+  EXPECT_EQ(HandOffCommandPhrase(fake, fake, fake, cfg, "Go Home", err), 1);
   EXPECT_EQ(fake.CountCalls("SendCommandPhrase"), 0U);
 }
 
@@ -163,7 +163,7 @@ TEST(CommandPhraseHandOff, ReachesThePublishedInstance) {
     if (c.moreRights) fake.moreRightsProcesses.insert(7001);
 
     std::ostringstream err;
-    EXPECT_EQ(HandOffCommandPhrase(fake, cfg, "Page Down", err), c.status);
+    EXPECT_EQ(HandOffCommandPhrase(fake, fake, fake, cfg, "Page Down", err), c.status);
     EXPECT_EQ(received.size(), c.status == 0 ? 1U : 0U);
     EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
     const auto& log = fake.Log();

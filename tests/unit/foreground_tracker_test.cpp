@@ -20,7 +20,7 @@ const ControlRef kScope{Control::Scope, 2};
 
 struct TrackDesk {
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   Hwnd box = 0;
 
   TrackDesk() {

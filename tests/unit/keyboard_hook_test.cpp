@@ -16,7 +16,7 @@ constexpr std::intptr_t kPassedOn = 4242;  // what the next hook answers
 
 struct HookDesk {
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   Hwnd box = 0;
   Hwnd app = 0;
 
@@ -142,7 +142,7 @@ TEST(KeyboardHookDecision, KeyUpReportsTheMaskOfTheLastKeyDown) {
 
 TEST(KeyboardHookInstall, OneHookAtATime) {
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   p.hook.RefreshKeyboardHook();  // with none installed it simply installs one
   const HookHandle first = p.hook.handle;
   EXPECT_NE(first, 0u);
@@ -166,7 +166,7 @@ TEST(KeyboardHookInstall, OneHookAtATime) {
 
 TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   pf.hookInstallFails = true;
   p.hook.HookKeyboard();
   EXPECT_EQ(p.hook.handle, 0u);
@@ -179,7 +179,7 @@ TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
 TEST(KeyboardHookInstall, TheProgramRemovesItsHookWhenItEnds) {
   FakePlatform pf;
   {
-    Program p{pf};
+    Program p{pf.AllPorts()};
     p.hook.HookKeyboard();
     ASSERT_EQ(pf.InstalledHooks().size(), 1u);
   }

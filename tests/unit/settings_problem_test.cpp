@@ -153,7 +153,7 @@ TEST(SettingsProblem, SearchFromTheCommandLineFailsWithOneLine) {
     std::ostringstream out;
     std::ostringstream err;
     const std::optional<int> status =
-        RunCommandLine({"--search", "cheap", "flights"}, fake, out, err);
+        RunCommandLine({"--search", "cheap", "flights"}, fake.AllPorts(), out, err);
     EXPECT_EQ(status, 1);
     EXPECT_EQ(out.str(), "");
     const std::string line = err.str();

@@ -127,7 +127,7 @@ TEST(ChordMatch, AnAltGrCharacterIsNoPlaceForTheChord) {
 // The whole hook on the in-memory platform, with a German layout.
 struct GermanDesk {
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   GermanDesk() {
     pf.SetKeyScan('/', 0x137);  // Shift+7
     p.hook.HookKeyboard();
@@ -186,7 +186,7 @@ TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
   }
 
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
   p.hook.SetSummonChord(*ParseChord("Ctrl+Alt+F12"));
   p.hook.HookKeyboard();
   pf.SetKeyDown(vk::Control, true);

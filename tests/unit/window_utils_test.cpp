@@ -16,7 +16,7 @@ namespace {
 
 struct WinsysDesk {
   FakePlatform pf;
-  Program p{pf};
+  Program p{pf.AllPorts()};
 
   Hwnd App(ThreadId thread, ProcessId pid = 0, bool caption = true, bool visible = true) {
     FakeWindow w;

@@ -136,7 +136,7 @@ void Contracts(win::WinPlatform& p) {
   contract::Recorder events;
   p.SetEventSink(&events);
   WinDriver driver(p);
-  contract::Subject subject{p, events, driver};
+  contract::Subject subject{p.AllPorts(), events, driver};
   for (const contract::Case& c : contract::AllContracts()) {
     PrintedCheck check;
     c.run(subject, check);
@@ -331,7 +331,7 @@ std::wstring GetRegistryString(HKEY root, const std::wstring& key, const wchar_t
 // own choice is set aside meanwhile and put back after.
 void DefaultBrowser(win::WinPlatform& p) {
   std::printf("default browser\n");
-  Program program(p);
+  Program program(p.AllPorts());
   const std::wstring choice =
       L"Software\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\http\\UserChoice";
   const std::wstring userChoice = GetRegistryString(HKEY_CURRENT_USER, choice, L"ProgId");

@@ -41,6 +41,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int status = 0;
   {
     varnel::win::WinPlatform platform;
+    const varnel::Ports ports = platform.AllPorts();
     const std::vector<std::string> args = Arguments();
     std::optional<int> done;
     if (!args.empty()) {
@@ -48,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       varnel::win::ConsoleOutput err(STD_ERROR_HANDLE);
       std::ostream outStream(&out);
       std::ostream errStream(&err);
-      done = varnel::RunCommandLine(args, platform, outStream, errStream);
+      done = varnel::RunCommandLine(args, ports, outStream, errStream);
       if (done && (args.front() == "--help" || args.front() == "-h")) outStream << kConsoleNote;
       outStream.flush();
       errStream.flush();
@@ -56,7 +57,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (done) {
       status = *done;
     } else {
-      varnel::Program program(platform);
+      varnel::Program program(ports);
       status = program.Run();
     }
   }

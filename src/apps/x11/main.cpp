@@ -10,9 +10,10 @@
 int main(int argc, char** argv) {
   varnel::X11Platform platform(argc, argv);
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (const std::optional<int> rc = varnel::RunCommandLine(args, platform, std::cout, std::cerr)) {
+  const varnel::Ports ports = platform.AllPorts();
+  if (const std::optional<int> rc = varnel::RunCommandLine(args, ports, std::cout, std::cerr)) {
     return *rc;
   }
-  varnel::Program program(platform);
+  varnel::Program program(ports);
   return program.Run();
 }

@@ -1,0 +1,38 @@
+// The ports the core is given: one reference per port. A system's adapters hand them out,
+// the apps wire them, and the tests give one small fake for each.
+//
+// Everything is called on the single user-interface thread, except the keyboard hook's calls
+// (PlatformEvents::OnKeyboardHook and what it uses). Text is UTF-8.
+#pragma once
+
+#include "ports/desktop.h"
+#include "ports/event_loop.h"
+#include "ports/hotkeys.h"
+#include "ports/instances.h"
+#include "ports/key_injector.h"
+#include "ports/keyboard_layout.h"
+#include "ports/launcher.h"
+#include "ports/processes.h"
+#include "ports/search_view.h"
+#include "ports/speech.h"
+#include "ports/system_paths.h"
+#include "ports/tray.h"
+
+namespace varnel {
+
+struct Ports {
+  EventLoop& loop;
+  Desktop& desktop;
+  Instances& instances;
+  Processes& processes;
+  Hotkeys& hotkeys;
+  KeyboardLayout& layout;
+  KeyInjector& injector;
+  SearchView& view;
+  Launcher& launcher;
+  SystemPaths& paths;
+  Tray& tray;
+  SpeechServices& speech;
+};
+
+}  // namespace varnel
