@@ -101,7 +101,7 @@ void ForegroundTracker::SnapBack() {
     desktop_.ChangeWindowState(target, ShowCmd::Restore);
     winutil_.WaitMs(0, true);
   }
-  winutil_.ForceForeground(target, true);
+  desktop_.Activate(target, Lift::AboveOthers);
 }
 
 }  // namespace varnel

@@ -92,7 +92,7 @@ void Summoning::ShowSearchWindow() {
   if (!window_.loaded) {
     return;
   }
-  winutil_.ForceForeground(window_.handle, true);
+  desktop_.Activate(window_.handle, Lift::AboveOthers);
   winutil_.WaitMs(0, true);
   if (!window_.loaded) {
     return;

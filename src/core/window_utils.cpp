@@ -70,53 +70,6 @@ void WindowUtils::WaitMs(std::int32_t ms, bool yield) {
   }
 }
 
-void WindowUtils::ForceForeground(Hwnd hwnd, bool pulse) {
-  const Hwnd fg = desktop_.WindowInFront();
-  if (hwnd != fg) {
-    const ThreadId tFg = desktop_.WindowThread(fg);
-    const ThreadId tWin = desktop_.WindowThread(hwnd);
-    bool taken = false;
-    if (tFg != tWin && tFg != 0 && tWin != 0) {
-      // Sharing input state lets us take the foreground from the current owner.
-      desktop_.ShareInputState(tFg, tWin, true);
-      taken = desktop_.BringToFront(hwnd);
-      desktop_.ShareInputState(tFg, tWin, false);
-    } else {
-      taken = desktop_.BringToFront(hwnd);
-    }
-    // The search window is asked once, unless the system refused it the foreground.
-    if (hwnd != window_.handle || !taken || desktop_.WindowInFront() != hwnd) {
-      WaitMs(0, true);
-      RetryForeground(hwnd);
-    }
-  }
-  WaitMs(0, true);
-  if (pulse) {
-    SetTopmost(hwnd, true);
-    WaitMs(0, true);
-    SetTopmost(hwnd, false);
-  }
-}
-
-void WindowUtils::RetryForeground(Hwnd hwnd) {
-  if (hwnd == desktop_.WindowInFront()) {
-    return;
-  }
-  desktop_.BringToFront(hwnd);
-  desktop_.SetStacking(hwnd, ZPlace::Top);
-  if (hwnd != desktop_.WindowInFront()) {
-    desktop_.BringToFront(hwnd);
-  }
-}
-
-void WindowUtils::SetTopmost(Hwnd hwnd, bool on) {
-  desktop_.SetStacking(hwnd, on ? ZPlace::TopMost : ZPlace::NoTopMost);
-}
-
-void WindowUtils::ActivateWindow(Hwnd hwnd) {
-  ForceForeground(hwnd, false);
-}
-
 void WindowUtils::HideSearchWindow() {
   if (view_.ViewTop() == kParkedTop) {
     return;
@@ -126,7 +79,7 @@ void WindowUtils::HideSearchWindow() {
   window_.SetKeyboard(false);
   const Hwnd next = NextShownWindow(window_.handle);
   if (next != 0) {
-    ActivateWindow(next);
+    desktop_.Activate(next, Lift::InPlace);
   }
   hook_.RefreshKeyboardHook();
 }
@@ -218,7 +171,7 @@ std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, b
     if (desktop_.WindowMinimised(h)) {
       desktop_.ChangeWindowState(h, ShowCmd::Restore);
     }
-    ForceForeground(h, true);
+    desktop_.Activate(h, Lift::AboveOthers);
   }
   return h;
 }

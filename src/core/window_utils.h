@@ -35,10 +35,6 @@ class WindowUtils {
   // original; whole milliseconds are all the program uses).
   std::uint64_t TickNow();
   void WaitMs(std::int32_t ms, bool yield);
-  void ForceForeground(Hwnd hwnd, bool pulse);
-  void RetryForeground(Hwnd hwnd);
-  void SetTopmost(Hwnd hwnd, bool on);
-  void ActivateWindow(Hwnd hwnd);
   void HideSearchWindow();
   Hwnd NextShownWindow(Hwnd hStart);
   bool IsShownWindow(Hwnd hwnd);

@@ -54,7 +54,7 @@ void BroughtToFrontIsInFront(Subject& s, Check& check) {
   };
   for (const Step& step : {Step{search, "the search window"}, Step{other, "another window"},
                            Step{search, "the search window again"}}) {
-    const bool granted = desktop.BringToFront(step.window);
+    const bool granted = desktop.Activate(step.window, Lift::InPlace);
     check.Expect(
         granted && s.driver.RunUntil([&] { return desktop.WindowInFront() == step.window; }),
         std::string(step.what) + " brought to the front is the window in front");

@@ -191,7 +191,7 @@ void FakePlatform::ShowView() {
   const bool first = !formVisible_;
   formVisible_ = true;
   SyncFormWindow();
-  Restack(formHwnd_, true, std::nullopt);
+  Restack(formHwnd_, std::nullopt);
   // The form runtime raises Resize when a form is first displayed.
   if (first && sink_ != nullptr) {
     sink_->OnResize();
@@ -252,7 +252,7 @@ void FakePlatform::SetViewState(WindowState state) {
 void FakePlatform::RaiseView() {
   Record("RaiseView");
   if (formCreated_) {
-    Restack(formHwnd_, true, std::nullopt);
+    Restack(formHwnd_, std::nullopt);
   }
 }
 

@@ -73,11 +73,8 @@ Hwnd FakePlatform::AddWindow(FakeWindow w) {
     w.thread = w.hwnd + 1;
   }
   Hwnd h = w.hwnd;
-  const bool topMost = w.topMost;
   windows_[h] = std::move(w);
-  zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), h), zorder_.end());
-  (void)topMost;
-  Restack(h, true, std::nullopt);
+  Restack(h, std::nullopt);
   return h;
 }
 
@@ -94,34 +91,14 @@ FakeWindow* FakePlatform::Window(Hwnd hwnd) {
   return it == windows_.end() ? nullptr : &it->second;
 }
 
-// Puts hwnd at the top of its band, or directly below `below`.
-void FakePlatform::Restack(Hwnd hwnd, bool top, std::optional<Hwnd> below) {
-  FakeWindow* w = Window(hwnd);
-  if (w == nullptr) {
+// Puts hwnd at the top, or directly below `below`.
+void FakePlatform::Restack(Hwnd hwnd, std::optional<Hwnd> below) {
+  if (Window(hwnd) == nullptr) {
     return;
   }
   zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), hwnd), zorder_.end());
-  if (below) {
-    auto it = std::find(zorder_.begin(), zorder_.end(), *below);
-    if (it != zorder_.end()) {
-      FakeWindow* a = Window(*below);
-      if (a != nullptr && !a->topMost) {
-        w->topMost = false;
-      }
-      zorder_.insert(it + 1, hwnd);
-      return;
-    }
-  }
-  (void)top;
-  if (w->topMost) {
-    zorder_.insert(zorder_.begin(), hwnd);
-    return;
-  }
-  auto firstOrdinary = std::find_if(zorder_.begin(), zorder_.end(), [&](Hwnd h) {
-    const FakeWindow* o = Window(h);
-    return o == nullptr || !o->topMost;
-  });
-  zorder_.insert(firstOrdinary, hwnd);
+  auto at = below ? std::find(zorder_.begin(), zorder_.end(), *below) : zorder_.end();
+  zorder_.insert(at == zorder_.end() ? zorder_.begin() : at + 1, hwnd);
 }
 
 void FakePlatform::ChangeForeground(Hwnd hwnd) {
@@ -132,7 +109,7 @@ void FakePlatform::ChangeForeground(Hwnd hwnd) {
   foreground_ = hwnd;
   Record("Foreground", {hwnd});
   if (hwnd != 0) {
-    Restack(hwnd, true, std::nullopt);
+    Restack(hwnd, std::nullopt);
   }
   if (autoDeactivate && old != 0 && old == formHwnd_ && formCreated_) {
     QueueEvent("OnDeactivate", [this] {
@@ -148,33 +125,23 @@ void FakePlatform::UserActivate(Hwnd hwnd) {
   ChangeForeground(hwnd);
 }
 
-bool FakePlatform::ForegroundAllowed(Hwnd target) {
-  if (!requireAttach || foreground_ == 0) {
-    return true;
-  }
-  if (WindowProcess(foreground_) == cfg_.ownPid) {
-    return true;
-  }
-  ThreadId fg = WindowThread(foreground_);
-  auto attached = [&](ThreadId a, ThreadId b) {
-    return attached_.count({a, b}) > 0 || attached_.count({b, a}) > 0;
-  };
-  return attached(fg, cfg_.ownThread) || attached(fg, WindowThread(target));
-}
-
-bool FakePlatform::BringToFront(Hwnd hwnd) {
-  bool ok = WindowExists(hwnd) && hwnd != desktop_;
-  if (ok && refuseForeground > 0) {
+bool FakePlatform::Activate(Hwnd hwnd, Lift lift) {
+  bool granted = WindowExists(hwnd) && hwnd != desktop_;
+  if (granted && hwnd != foreground_ && refuseForeground > 0) {
     --refuseForeground;
-    ok = false;
-  } else if (ok && !ForegroundAllowed(hwnd)) {
-    ok = false;
+    granted = false;
   }
-  Record("BringToFront", {hwnd, ok ? 1 : 0});
-  if (ok) {
+  Record("Activate", {hwnd, lift == Lift::AboveOthers ? 1 : 0, granted ? 1 : 0});
+  if (granted) {
     ChangeForeground(hwnd);
+    if (lift == Lift::AboveOthers) {
+      Restack(hwnd, std::nullopt);
+    }
   }
-  return ok;
+  // The system delivers what the change set off before the request returns.
+  Sleep(1);
+  RunPendingEvents();
+  return granted;
 }
 
 Hwnd FakePlatform::WindowBelow(Hwnd hwnd) {
@@ -240,42 +207,12 @@ ProcessId FakePlatform::WindowProcess(Hwnd hwnd) {
   return w == nullptr ? 0 : w->pid;
 }
 
-void FakePlatform::ShareInputState(ThreadId from, ThreadId to, bool attach) {
-  Record("ShareInputState", {from, to, attach ? 1 : 0});
-  if (attach) {
-    attached_.insert({from, to});
-  } else {
-    attached_.erase({from, to});
-  }
-}
-
-void FakePlatform::SetStacking(Hwnd hwnd, ZPlace place) {
-  Record("SetStacking", {hwnd, static_cast<int>(place)},
-         place == ZPlace::Top       ? "Top"
-         : place == ZPlace::TopMost ? "TopMost"
-                                    : "NoTopMost");
-  FakeWindow* w = Window(hwnd);
-  if (w == nullptr) {
-    return;
-  }
-  if (place == ZPlace::TopMost) {
-    w->topMost = true;
-  }
-  if (place == ZPlace::NoTopMost) {
-    if (!w->topMost) {
-      return;  // a window that is not top-most keeps its place
-    }
-    w->topMost = false;
-  }
-  Restack(hwnd, true, std::nullopt);
-}
-
 void FakePlatform::PlaceBelow(Hwnd hwnd, Hwnd above) {
   Record("PlaceBelow", {hwnd, above});
   if (hwnd == above) {
     return;
   }
-  Restack(hwnd, false, above);
+  Restack(hwnd, above);
 }
 
 void FakePlatform::SetOwner(Hwnd hwnd, Hwnd owner) {

@@ -36,7 +36,6 @@ struct FakeWindow {
   bool caption = true;
   bool visible = true;
   bool minimised = false;
-  bool topMost = false;
   Hwnd owner = 0;
   Rect rect{100, 100, 900, 700};
   // Whether a sent message is answered; false makes SendMessageTimeout time out.
@@ -97,10 +96,8 @@ class FakePlatform final : public Platform {
   // The user brings a window to the front (never refused).
   void UserActivate(Hwnd hwnd);
   Hwnd Desktop() const { return desktop_; }
-  // Foreground requests: this many are refused first; with requireAttach a request is also
-  // refused unless the foreground belongs to this program or its thread input is attached.
+  // Activations of a window not in front: this many are refused first.
   int refuseForeground = 0;
-  bool requireAttach = false;
   // Deactivate is queued when the foreground leaves the search window.
   bool autoDeactivate = true;
 
@@ -212,7 +209,7 @@ class FakePlatform final : public Platform {
   int RunUntilClosed() override;
 
   Hwnd WindowInFront() override { return foreground_; }
-  bool BringToFront(Hwnd hwnd) override;
+  bool Activate(Hwnd hwnd, Lift lift) override;
   Hwnd FocusedWindow() override;
   Hwnd DesktopRoot() override { return desktop_; }
   Hwnd WindowBelow(Hwnd hwnd) override;
@@ -224,8 +221,6 @@ class FakePlatform final : public Platform {
   std::string ClassName(Hwnd hwnd) override;
   ThreadId WindowThread(Hwnd hwnd) override;
   ProcessId WindowProcess(Hwnd hwnd) override;
-  void ShareInputState(ThreadId from, ThreadId to, bool attach) override;
-  void SetStacking(Hwnd hwnd, ZPlace place) override;
   void PlaceBelow(Hwnd hwnd, Hwnd above) override;
   void SetOwner(Hwnd hwnd, Hwnd owner) override;
   void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;
@@ -329,9 +324,8 @@ class FakePlatform final : public Platform {
   void Record(std::string op, std::vector<std::int64_t> args = {}, std::string text = {});
   void RunOne();
   void QueueDueTimer();
-  void Restack(Hwnd hwnd, bool top, std::optional<Hwnd> below);
+  void Restack(Hwnd hwnd, std::optional<Hwnd> below);
   void ChangeForeground(Hwnd hwnd);
-  bool ForegroundAllowed(Hwnd target);
   Hwnd NewHwnd() { return nextHwnd_ += 4; }
   void SyncFormWindow();
   bool EffectiveVisible(const FakeControl& c);
@@ -351,7 +345,6 @@ class FakePlatform final : public Platform {
   Hwnd nextHwnd_;
   Hwnd desktop_;
   Hwnd foreground_ = 0;
-  std::set<std::pair<ThreadId, ThreadId>> attached_;
   std::vector<ProcessEntry> processes_;
 
   std::uint32_t tick_ = 1'000'000;

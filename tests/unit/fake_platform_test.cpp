@@ -8,33 +8,23 @@
 namespace varnel {
 namespace {
 
-TEST(FakePlatform, TopMostBandStaysAbove) {
+TEST(FakePlatform, ActivationStacksAndRefusesAsConfigured) {
   FakePlatform fake;
   Hwnd a = fake.AddWindow({});
   Hwnd b = fake.AddWindow({});
-  fake.SetStacking(a, ZPlace::TopMost);
   Hwnd c = fake.AddWindow({});
-  EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{a, c, b}));
-  fake.SetStacking(a, ZPlace::NoTopMost);
-  EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{a, c, b}));
-  fake.PlaceBelow(a, b);
   EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{c, b, a}));
-}
-
-TEST(FakePlatform, RefusesForegroundAsConfigured) {
-  FakePlatform fake;
-  Hwnd a = fake.AddWindow({});
-  Hwnd b = fake.AddWindow({});
+  fake.PlaceBelow(c, a);
+  EXPECT_EQ(fake.ZOrder(), (std::vector<Hwnd>{b, a, c}));
   fake.UserActivate(a);
   fake.refuseForeground = 1;
-  EXPECT_FALSE(fake.BringToFront(b));
-  EXPECT_TRUE(fake.BringToFront(b));
+  EXPECT_FALSE(fake.Activate(b, Lift::InPlace));
+  EXPECT_EQ(fake.WindowInFront(), a);
+  EXPECT_TRUE(fake.Activate(b, Lift::AboveOthers));
   EXPECT_EQ(fake.WindowInFront(), b);
-
-  fake.requireAttach = true;
-  EXPECT_FALSE(fake.BringToFront(a));
-  fake.ShareInputState(fake.WindowThread(b), fake.OwnThread(), true);
-  EXPECT_TRUE(fake.BringToFront(a));
+  EXPECT_EQ(fake.ZOrder().front(), b);
+  fake.refuseForeground = 1;
+  EXPECT_TRUE(fake.Activate(b, Lift::InPlace)) << "the window in front is never refused";
 }
 
 TEST(FakePlatform, UsLayout) {

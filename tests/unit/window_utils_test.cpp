@@ -100,111 +100,6 @@ TEST(WindowUtilsClock, WaitMsSleepsYieldsAndEnds) {
   }
 }
 
-// ---------------------------------------------------------------- foreground
-
-TEST(WindowUtilsForeground, ForceForegroundSequences) {
-  const std::set<std::string> ops{"ShareInputState", "BringToFront", "SetStacking"};
-  {
-    SCOPED_TRACE("other thread, with pulse");
-    WinsysDesk d;
-    const Hwnd a = d.App(11);
-    const Hwnd b = d.App(22);
-    d.pf.UserActivate(a);
-    d.pf.ClearLog();
-    d.p.winutil.ForceForeground(b, true);
-    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{
-                              "ShareInputState 11 22 1",
-                              S("BringToFront %lld 1", b),
-                              "ShareInputState 11 22 0",
-                              S("SetStacking %lld 1 \"TopMost\"", b),
-                              S("SetStacking %lld 2 \"NoTopMost\"", b),
-                          }));
-    EXPECT_EQ(d.pf.WindowInFront(), b);
-    EXPECT_FALSE(d.pf.Window(b)->topMost);
-    EXPECT_EQ(d.pf.ZOrder().front(), b);
-  }
-  {
-    SCOPED_TRACE("same thread, no pulse");
-    WinsysDesk d;
-    const Hwnd a = d.App(11);
-    const Hwnd dlg = d.App(11);
-    d.pf.UserActivate(a);
-    d.pf.ClearLog();
-    d.p.winutil.ActivateWindow(dlg);
-    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("BringToFront %lld 1", dlg)}));
-    EXPECT_EQ(d.pf.WindowInFront(), dlg);
-  }
-  {
-    SCOPED_TRACE("nothing in front: no thread to attach to");
-    WinsysDesk d;
-    const Hwnd a = d.App(11);
-    d.p.winutil.ActivateWindow(a);
-    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{S("BringToFront %lld 1", a)}));
-  }
-  {
-    SCOPED_TRACE("already in front: no attach, still waits and pulses");
-    WinsysDesk d;
-    const Hwnd a = d.App(11);
-    d.pf.UserActivate(a);
-    d.pf.ClearLog();
-    d.p.winutil.ForceForeground(a, true);
-    EXPECT_EQ(d.Ops(ops), (std::vector<std::string>{
-                              S("SetStacking %lld 1 \"TopMost\"", a),
-                              S("SetStacking %lld 2 \"NoTopMost\"", a),
-                          }));
-    EXPECT_EQ(d.pf.CountCalls("Sleep"), 2u);
-  }
-}
-
-TEST(WindowUtilsForeground, RefusedRequestIsRetried) {
-  struct Case {
-    int refusals;
-    int expectedRequests;
-    bool endsInFront;
-  };
-  for (const Case& c : {Case{0, 1, true}, Case{1, 2, true}, Case{2, 3, true}, Case{3, 3, false}}) {
-    SCOPED_TRACE(c.refusals);
-    WinsysDesk d;
-    const Hwnd a = d.App(11);
-    const Hwnd b = d.App(22);
-    d.pf.UserActivate(a);
-    d.pf.refuseForeground = c.refusals;
-    d.p.winutil.ForceForeground(b, false);
-    EXPECT_EQ(d.pf.CountCalls("BringToFront"), static_cast<std::size_t>(c.expectedRequests));
-    EXPECT_EQ(d.pf.WindowInFront() == b, c.endsInFront);
-  }
-}
-
-// The search window is asked for once when it comes to the front at once; a refusal (the
-// system's foreground lock) is noticed and the same retry follows as for any window.
-TEST(WindowUtilsForeground, SearchWindowIsRetriedOnlyWhenRefused) {
-  struct Case {
-    int refusals;
-    std::size_t requests;
-    bool endsInFront;
-  };
-  for (const Case& c : {Case{0, 1, true}, Case{1, 2, true}, Case{3, 3, false}}) {
-    SCOPED_TRACE(c.refusals);
-    WinsysDesk d;
-    const Hwnd a = d.App(11);
-    const Hwnd box = d.Box();
-    d.pf.UserActivate(a);
-    d.pf.refuseForeground = c.refusals;
-    d.pf.ClearLog();
-    d.p.winutil.ForceForeground(box, true);
-    EXPECT_EQ(d.pf.CountCalls("BringToFront"), c.requests);
-    EXPECT_EQ(d.pf.WindowInFront() == box, c.endsInFront);
-    const std::vector<std::string> pulse{S("SetStacking %lld 1 \"TopMost\"", box),
-                                         S("SetStacking %lld 2 \"NoTopMost\"", box)};
-    std::vector<std::string> zorder = d.Ops({"SetStacking"});
-    if (c.refusals > 0) {
-      ASSERT_FALSE(zorder.empty());
-      zorder.erase(zorder.begin());  // the retry raises it first
-    }
-    EXPECT_EQ(zorder, pulse);
-  }
-}
-
 // ---------------------------------------------------------------- hiding and placing
 
 TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
@@ -248,7 +143,7 @@ TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
   d.pf.ClearLog();
   d.p.winutil.HideSearchWindow();
   EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
-  EXPECT_EQ(d.pf.CountCalls("BringToFront"), 0u);
+  EXPECT_EQ(d.pf.CountCalls("Activate"), 0u);
   EXPECT_EQ(d.pf.CountCalls("InstallKeyHook"), 1u);
   EXPECT_EQ(d.pf.WindowInFront(), box);
 }

@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include "adapters/shared/activation.h"
 #include "adapters/win32/speech_sapi.h"
 #include "adapters/win32/win_handles.h"
 #include "adapters/win32/win_text.h"
@@ -204,8 +205,45 @@ Hwnd WinPlatform::WindowInFront() {
   return ToId(GetForegroundWindow());
 }
 
-bool WinPlatform::BringToFront(Hwnd hwnd) {
-  return ::SetForegroundWindow(ToHwnd(hwnd)) != 0;
+namespace {
+
+// Windows grants the foreground to a program that shares the input state of the window in
+// front; the sharing lasts only for the request.
+class WinActivationSteps final : public ActivationSteps {
+ public:
+  explicit WinActivationSteps(WinPlatform& platform) : platform_(platform) {}
+  Hwnd InFront() override { return ToId(GetForegroundWindow()); }
+  void FirstRequest(Hwnd hwnd) override {
+    const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
+    const DWORD target = GetWindowThreadProcessId(ToHwnd(hwnd), nullptr);
+    const bool share = front != 0 && target != 0 && front != target;
+    if (share) ::AttachThreadInput(front, target, TRUE);
+    ::SetForegroundWindow(ToHwnd(hwnd));
+    if (share) ::AttachThreadInput(front, target, FALSE);
+  }
+  void Request(Hwnd hwnd) override { ::SetForegroundWindow(ToHwnd(hwnd)); }
+  void RaiseToTop(Hwnd hwnd) override {
+    SetWindowPos(ToHwnd(hwnd), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+  void KeepAboveOthers(Hwnd hwnd, bool on) override {
+    SetWindowPos(ToHwnd(hwnd), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE);
+  }
+  void LetEventsRun() override {
+    platform_.Sleep(1);
+    platform_.RunPendingEvents();
+  }
+
+ private:
+  WinPlatform& platform_;
+};
+
+}  // namespace
+
+bool WinPlatform::Activate(Hwnd hwnd, Lift lift) {
+  if (hwnd == 0) return false;
+  WinActivationSteps steps(*this);
+  return ActivateWithRetry(steps, hwnd, lift);
 }
 
 Hwnd WinPlatform::FocusedWindow() {
@@ -259,18 +297,6 @@ ProcessId WinPlatform::WindowProcess(Hwnd hwnd) {
   DWORD pid = 0;
   if (hwnd != 0) GetWindowThreadProcessId(ToHwnd(hwnd), &pid);
   return pid;
-}
-
-void WinPlatform::ShareInputState(ThreadId from, ThreadId to, bool attach) {
-  if (from != 0 && to != 0 && from != to) ::AttachThreadInput(from, to, attach ? TRUE : FALSE);
-}
-
-void WinPlatform::SetStacking(Hwnd hwnd, ZPlace place) {
-  if (hwnd == 0) return;
-  HWND after = place == ZPlace::TopMost     ? HWND_TOPMOST
-               : place == ZPlace::NoTopMost ? HWND_NOTOPMOST
-                                            : HWND_TOP;
-  SetWindowPos(ToHwnd(hwnd), after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
 void WinPlatform::PlaceBelow(Hwnd hwnd, Hwnd above) {

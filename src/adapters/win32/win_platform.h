@@ -31,7 +31,7 @@ class WinPlatform final : public Platform {
   int RunUntilClosed() override;
 
   Hwnd WindowInFront() override;
-  bool BringToFront(Hwnd hwnd) override;
+  bool Activate(Hwnd hwnd, Lift lift) override;
   Hwnd FocusedWindow() override;
   Hwnd DesktopRoot() override;
   Hwnd WindowBelow(Hwnd hwnd) override;
@@ -43,8 +43,6 @@ class WinPlatform final : public Platform {
   std::string ClassName(Hwnd hwnd) override;
   ThreadId WindowThread(Hwnd hwnd) override;
   ProcessId WindowProcess(Hwnd hwnd) override;
-  void ShareInputState(ThreadId from, ThreadId to, bool attach) override;
-  void SetStacking(Hwnd hwnd, ZPlace place) override;
   void PlaceBelow(Hwnd hwnd, Hwnd above) override;
   void SetOwner(Hwnd hwnd, Hwnd owner) override;
   void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;

@@ -1,5 +1,7 @@
 #include "adapters/x11/x11_platform.h"
 
+#include "adapters/shared/activation.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -247,14 +249,39 @@ Hwnd X11Platform::WindowInFront() {
   return X() != nullptr ? X()->ActiveWindow() : 0;
 }
 
-bool X11Platform::BringToFront(Hwnd hwnd) {
+namespace {
+
+// The window manager decides; EWMH asks it, and _NET_WM_STATE_ABOVE lifts a window.
+class XActivationSteps final : public ActivationSteps {
+ public:
+  explicit XActivationSteps(X11Platform& platform, XDisplay& x) : platform_(platform), x_(x) {}
+  Hwnd InFront() override { return x_.ActiveWindow(); }
+  void FirstRequest(Hwnd hwnd) override { Request(hwnd); }
+  void Request(Hwnd hwnd) override { x_.Activate(hwnd, kActivationWaitMs); }
+  void RaiseToTop(Hwnd hwnd) override { x_.Raise(hwnd); }
+  void KeepAboveOthers(Hwnd hwnd, bool on) override { x_.SetAbove(hwnd, on); }
+  void LetEventsRun() override {
+    platform_.Sleep(1);
+    platform_.RunPendingEvents();
+  }
+
+ private:
+  X11Platform& platform_;
+  XDisplay& x_;
+};
+
+}  // namespace
+
+bool X11Platform::Activate(Hwnd hwnd, Lift lift) {
   if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
     return false;
   }
+  // Parked, the search window is withdrawn: activating it would only confuse the manager.
   if (hwnd == FormHwnd() && (form_->Parked() || !form_->isVisible())) {
     return false;
   }
-  return X()->Activate(hwnd, kActivationWaitMs);
+  XActivationSteps steps(*this, *X());
+  return ActivateWithRetry(steps, hwnd, lift);
 }
 
 Hwnd X11Platform::FocusedWindow() {
@@ -363,23 +390,6 @@ ProcessId X11Platform::WindowProcess(Hwnd hwnd) {
     return 0;
   }
   return X()->Pid(hwnd);
-}
-
-void X11Platform::SetStacking(Hwnd hwnd, ZPlace place) {
-  if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
-    return;
-  }
-  switch (place) {
-    case ZPlace::Top:
-      X()->Raise(hwnd);
-      break;
-    case ZPlace::TopMost:
-      X()->SetAbove(hwnd, true);
-      break;
-    case ZPlace::NoTopMost:
-      X()->SetAbove(hwnd, false);
-      break;
-  }
 }
 
 void X11Platform::PlaceBelow(Hwnd hwnd, Hwnd above) {

@@ -46,7 +46,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   int RunUntilClosed() override;
 
   Hwnd WindowInFront() override;
-  bool BringToFront(Hwnd hwnd) override;
+  bool Activate(Hwnd hwnd, Lift lift) override;
   Hwnd FocusedWindow() override;
   Hwnd DesktopRoot() override;
   Hwnd WindowBelow(Hwnd hwnd) override;
@@ -58,8 +58,6 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::string ClassName(Hwnd hwnd) override;
   ThreadId WindowThread(Hwnd hwnd) override;
   ProcessId WindowProcess(Hwnd hwnd) override;
-  void ShareInputState(ThreadId, ThreadId, bool) override {}  // X has no such sharing
-  void SetStacking(Hwnd hwnd, ZPlace place) override;
   void PlaceBelow(Hwnd hwnd, Hwnd above) override;
   void SetOwner(Hwnd hwnd, Hwnd owner) override;
   void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;

@@ -1,0 +1,26 @@
+#include "adapters/shared/activation.h"
+
+namespace varnel {
+
+bool ActivateWithRetry(ActivationSteps& steps, Hwnd hwnd, Lift lift) {
+  if (steps.InFront() != hwnd) {
+    steps.FirstRequest(hwnd);
+    if (steps.InFront() != hwnd) {
+      steps.LetEventsRun();
+      steps.Request(hwnd);
+      steps.RaiseToTop(hwnd);
+      if (steps.InFront() != hwnd) {
+        steps.Request(hwnd);
+      }
+    }
+  }
+  steps.LetEventsRun();
+  if (lift == Lift::AboveOthers) {
+    steps.KeepAboveOthers(hwnd, true);
+    steps.LetEventsRun();
+    steps.KeepAboveOthers(hwnd, false);
+  }
+  return steps.InFront() == hwnd;
+}
+
+}  // namespace varnel
