@@ -123,15 +123,15 @@ Result Measure(const Scenario& s, InstructionCounter& counter) {
   // queue can be drained between batches without running the program's handlers.
   FakeWindow box;
   box.thread = 1;
-  p.window.handle = pf.AddWindow(box);
+  p.window.handle = pf.desktop.AddWindow(box);
   FakeWindow app;
   app.thread = 2;
-  const varnel::Hwnd other = pf.AddWindow(app);
-  pf.UserActivate(s.boxInFront ? p.window.handle.load() : other);
+  const varnel::Hwnd other = pf.desktop.AddWindow(app);
+  pf.desktop.UserActivate(s.boxInFront ? p.window.handle.load() : other);
   p.hook.HookKeyboard();
-  pf.SetKeyDown(varnel::vk::Shift, (s.mask & varnel::kMaskShift) != 0);
-  pf.SetKeyDown(varnel::vk::Control, (s.mask & varnel::kMaskCtrl) != 0);
-  pf.SetKeyDown(varnel::vk::Alt, (s.mask & varnel::kMaskAlt) != 0);
+  pf.hotkeys.SetKeyDown(varnel::vk::Shift, (s.mask & varnel::kMaskShift) != 0);
+  pf.hotkeys.SetKeyDown(varnel::vk::Control, (s.mask & varnel::kMaskCtrl) != 0);
+  pf.hotkeys.SetKeyDown(varnel::vk::Alt, (s.mask & varnel::kMaskAlt) != 0);
 
   KeyEvent ev;
   ev.vkCode = s.vk;
@@ -154,8 +154,8 @@ Result Measure(const Scenario& s, InstructionCounter& counter) {
     cycles += c1 - c0;
     ns += static_cast<std::uint64_t>(
         std::chrono::duration_cast<std::chrono::nanoseconds>(t1 - t0).count());
-    pf.ClearLog();
-    pf.RunPending();
+    pf.log.Clear();
+    pf.loop.RunPending();
   }
   const double events = static_cast<double>(kBatch) * kBatches;
   return {static_cast<double>(ns) / events, static_cast<double>(cycles) / events,

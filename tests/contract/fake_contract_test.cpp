@@ -14,21 +14,21 @@ class FakeDriver final : public Driver {
   explicit FakeDriver(FakePlatform& fake) : fake_(fake) {}
   bool RunUntil(const std::function<bool()>& done) override {
     for (int i = 0; i < kEnoughRounds && !done(); ++i) {
-      fake_.RunPending();
+      fake_.loop.RunPending();
     }
     return done();
   }
   Hwnd MakeWindow() override {
     FakeWindow w;
     w.pid = kOtherProgram;
-    return fake_.AddWindow(w);
+    return fake_.desktop.AddWindow(w);
   }
-  void DestroyWindow(Hwnd hwnd) override { fake_.CloseWindow(hwnd); }
+  void DestroyWindow(Hwnd hwnd) override { fake_.desktop.CloseWindow(hwnd); }
   void SetEnvironment(const std::string& name, const std::string& value) override {
     if (value.empty()) {
-      fake_.environment.erase(name);
+      fake_.paths.environment.erase(name);
     } else {
-      fake_.environment[name] = value;
+      fake_.paths.environment[name] = value;
     }
   }
   ProcessId OwnProcess() override { return fake_.OwnPid(); }
@@ -40,12 +40,12 @@ class FakeDriver final : public Driver {
 void RunOnFake(const Case& c) {
   FakePlatform fake;
   Recorder events;
-  fake.SetEventSink(&events);
+  fake.loop.SetEventSink(&events);
   FakeDriver driver(fake);
   Subject subject{fake.AllPorts(), events, driver};
   GtestCheck check;
   c.run(subject, check);
-  fake.SetEventSink(nullptr);
+  fake.loop.SetEventSink(nullptr);
 }
 
 }  // namespace

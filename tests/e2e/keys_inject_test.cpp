@@ -189,16 +189,16 @@ class KeyWindow {
 class KeysTest : public ::testing::Test {
  protected:
   KeysTest() : injector(xcb_connect(nullptr, nullptr), true) {
-    fake.injectedKeysReachHook = false;
+    fake.injector.injectedKeysReachHook = false;
     program.voice.keySender = program.voice.MakeKeySender();
   }
 
   std::vector<std::string> Send(bool ctrl, bool alt, bool shift, int vk, int times = 1) {
     std::vector<std::string> expected;
     for (int i = 0; i < times; ++i) {
-      fake.ClearLog();
+      fake.log.Clear();
       program.voice.keySender->SendChord(ctrl, alt, shift, vk, 0);
-      for (const auto& c : fake.Calls("KeybdEvent")) {
+      for (const auto& c : fake.log.Calls("KeybdEvent")) {
         const auto key = static_cast<std::uint8_t>(c.args[0]);
         injector.KeybdEvent(key, static_cast<std::uint8_t>(c.args[1]),
                             static_cast<std::uint32_t>(c.args[2]));

@@ -58,7 +58,7 @@ class FakeProgram {
   explicit FakeProgram(const std::string& cfgFile,
                        const FakePlatform::Config& config = FakePlatform::Config{})
       : fake(config), cfgFile_(cfgFile) {
-    fake.environment["VARNEL_CFG"] = cfgFile;
+    fake.paths.environment["VARNEL_CFG"] = cfgFile;
     program = std::make_unique<Program>(fake.AllPorts());
   }
 
@@ -71,7 +71,7 @@ class FakeProgram {
   // Main, then whatever it left pending.
   Startup::Result Start() {
     Startup::Result r = program->startup.Main();
-    fake.RunPending();
+    fake.loop.RunPending();
     return r;
   }
 
@@ -79,41 +79,41 @@ class FakeProgram {
   Hwnd AddApp(const std::string& exe = "editor.exe", const std::string& cls = "EditorFrame") {
     static ProcessId nextPid = 9000;
     const ProcessId pid = ++nextPid;
-    fake.AddProcess(pid, exe);
+    fake.processes.AddProcess(pid, exe);
     FakeWindow w;
     w.pid = pid;
     w.className = cls;
-    Hwnd h = fake.AddWindow(w);
-    fake.UserActivate(h);
+    Hwnd h = fake.desktop.AddWindow(w);
+    fake.desktop.UserActivate(h);
     return h;
   }
 
   void BringToFront(Hwnd h) {
-    fake.UserActivate(h);
-    fake.RunPending();
+    fake.desktop.UserActivate(h);
+    fake.loop.RunPending();
   }
 
   // A key chord through the hook and on to the window in front (mask Shift 1, Ctrl 2, Alt 4).
   void Press(int vk, int mask = 0) {
     fake.UserChord(vk, mask);
-    fake.RunPending();
+    fake.loop.RunPending();
   }
   void Type(const std::string& text) {
     fake.UserType(text);
-    fake.RunPending();
+    fake.loop.RunPending();
   }
   void Click(ControlRef c) {
     fake.UserClick(c);
-    fake.RunPending();
+    fake.loop.RunPending();
   }
   void Advance(std::uint32_t ms) {
-    fake.AdvanceTime(ms);
-    fake.RunPending();
+    fake.loop.AdvanceTime(ms);
+    fake.loop.RunPending();
   }
 
-  std::string Terms() { return fake.Text({Control::Terms, 0}); }
-  bool Parked() { return fake.FormCreated() && fake.ViewTop() == -32000; }
-  bool OnScreen() { return fake.FormCreated() && fake.ViewTop() > 0; }
+  std::string Terms() { return fake.view.Text({Control::Terms, 0}); }
+  bool Parked() { return fake.view.FormCreated() && fake.view.ViewTop() == -32000; }
+  bool OnScreen() { return fake.view.FormCreated() && fake.view.ViewTop() > 0; }
   std::string CfgText() const { return ReadFile(cfgFile_); }
 
  private:

@@ -115,4 +115,14 @@ std::optional<SpeechError> FakeSpeechService::Unregister() {
   return failed;
 }
 
+std::unique_ptr<SpeechService> FakeSpeechServices::CreateSpeechService(SpeechError& error) {
+  log_.Record("CreateSpeechService");
+  if (speechFactory) {
+    return speechFactory(error);
+  }
+  constexpr std::int32_t kClassNotRegistered = -2147221005;  // CO_E_CLASSSTRING
+  error = {kClassNotRegistered, "Invalid class string"};
+  return nullptr;
+}
+
 }  // namespace varnel

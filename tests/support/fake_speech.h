@@ -1,14 +1,17 @@
 // A scripted speech service for tests: records every operation in order, fails the one it is
-// told to, and fires recognitions and the loss of the service on demand.
+// told to, and fires recognitions and the loss of the service on demand. The speech port's
+// fake hands out what its factory makes.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "ports/platform.h"
+#include "ports/speech.h"
+#include "support/fake_log.h"
 
 namespace varnel {
 
@@ -76,6 +79,23 @@ class FakeSpeechService final : public SpeechService {
  private:
   std::shared_ptr<SpeechScript> script_;
   SpeechEvents* events_ = nullptr;
+};
+
+// The speech port: no service unless the test gives a factory (a SpeechScript's Create).
+class FakeSpeechServices final : public SpeechServices {
+ public:
+  explicit FakeSpeechServices(FakeLog& log) : log_(log) {}
+
+  std::function<std::unique_ptr<SpeechService>(SpeechError&)> speechFactory;
+  std::string recogniserProcessName = "natspeak.exe";
+  std::string recogniserDisplayName = "Dragon NaturallySpeaking";
+
+  std::unique_ptr<SpeechService> CreateSpeechService(SpeechError& error) override;
+  std::string RecogniserProcessName() override { return recogniserProcessName; }
+  std::string RecogniserDisplayName() override { return recogniserDisplayName; }
+
+ private:
+  FakeLog& log_;
 };
 
 }  // namespace varnel

@@ -45,7 +45,7 @@ struct BrowserDesk {
   TempDir temp;
   FakePlatform pf;
   Program p{pf.AllPorts()};
-  BrowserDesk() { pf.tempFolder = temp.Folder(); }
+  BrowserDesk() { pf.paths.tempFolder = temp.Folder(); }
 };
 
 TEST(BrowserText, TrimNull) {
@@ -105,15 +105,15 @@ TEST(BrowserLookup, WindowsSourcesInOrder) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     BrowserDesk d;
-    d.pf.browserUserCommand = c.user;
-    d.pf.browserChosenHandler = c.handler;
+    d.pf.launcher.browserUserCommand = c.user;
+    d.pf.launcher.browserChosenHandler = c.handler;
     if (!c.handlerCmd.empty()) {
-      d.pf.browserHandlerCommands[c.handler] = c.handlerCmd;
+      d.pf.launcher.browserHandlerCommands[c.handler] = c.handlerCmd;
     }
-    d.pf.executableForDocument = c.document;
+    d.pf.launcher.executableForDocument = c.document;
     EXPECT_EQ(d.p.browser.GetDefaultBrowser(), c.expected);
-    EXPECT_EQ(d.pf.CountCalls("ExecutableForDocument"), c.asksShell ? 1u : 0u);
-    EXPECT_EQ(d.pf.CountCalls("Beep"), c.expected.empty() ? 1u : 0u);
+    EXPECT_EQ(d.pf.log.CountCalls("ExecutableForDocument"), c.asksShell ? 1u : 0u);
+    EXPECT_EQ(d.pf.log.CountCalls("Beep"), c.expected.empty() ? 1u : 0u);
     EXPECT_EQ(d.temp.Count(), 0u);  // the temporary document is gone
   }
 }
@@ -134,27 +134,27 @@ TEST(BrowserLookup, OtherSystemsParseEachSourceThemselves) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     BrowserDesk d;
-    d.pf.windowsCommandLines = false;
-    d.pf.browserUserCommand = c.user;
-    d.pf.browserChosenHandler = c.handler;
+    d.pf.launcher.windowsCommandLines = false;
+    d.pf.launcher.browserUserCommand = c.user;
+    d.pf.launcher.browserChosenHandler = c.handler;
     if (!c.handlerCmd.empty()) {
-      d.pf.browserHandlerCommands[c.handler] = c.handlerCmd;
+      d.pf.launcher.browserHandlerCommands[c.handler] = c.handlerCmd;
     }
-    d.pf.executableForDocument = c.document;
+    d.pf.launcher.executableForDocument = c.document;
     EXPECT_EQ(d.p.browser.GetDefaultBrowser(), c.expected);
-    EXPECT_EQ(d.pf.CountCalls("Beep"), c.expected.empty() ? 1u : 0u);
+    EXPECT_EQ(d.pf.log.CountCalls("Beep"), c.expected.empty() ? 1u : 0u);
   }
 }
 
 TEST(BrowserLookup, TemporaryDocumentExistsOnlyDuringTheLookup) {
   BrowserDesk d;
-  d.pf.windowsCommandLines = false;
-  d.pf.executableForDocument = "/usr/bin/b";
+  d.pf.launcher.windowsCommandLines = false;
+  d.pf.launcher.executableForDocument = "/usr/bin/b";
   bool existedEmpty = false;
   std::string asked;
   // Runs while the document is still there.
-  d.pf.executableFromCommand = [&](const std::string& cmd) {
-    asked = d.pf.Calls("ExecutableForDocument").at(0).text;
+  d.pf.launcher.executableFromCommand = [&](const std::string& cmd) {
+    asked = d.pf.log.Calls("ExecutableForDocument").at(0).text;
     existedEmpty = fs::is_regular_file(asked) && fs::file_size(asked) == 0;
     return cmd;
   };
@@ -186,53 +186,53 @@ TEST(BrowserTempFile, UniqueExclusiveAndInTheTemporaryFolder) {
 
 TEST(BrowserTempFile, UnusableFolderIsAFailureNotAName) {
   BrowserDesk d;
-  d.pf.tempFolder = d.temp.Folder() + "missing/";
+  d.pf.paths.tempFolder = d.temp.Folder() + "missing/";
   EXPECT_EQ(d.p.browser.MakeTempFile(".htm", true), "");
-  d.pf.executableForDocument = R"(C:\x\b.exe)";
+  d.pf.launcher.executableForDocument = R"(C:\x\b.exe)";
   EXPECT_EQ(d.p.browser.GetDefaultBrowser(), "");  // no document, no association
-  EXPECT_EQ(d.pf.CountCalls("ExecutableForDocument"), 0u);
+  EXPECT_EQ(d.pf.log.CountCalls("ExecutableForDocument"), 0u);
 }
 
 TEST(BrowserLaunch, StartsFocusesOrComplains) {
   {
     SCOPED_TRACE("not running: started");
     BrowserDesk d;
-    d.pf.browserUserCommand = R"("C:\B\app.exe" "%1")";
+    d.pf.launcher.browserUserCommand = R"("C:\B\app.exe" "%1")";
     d.p.browser.LaunchBrowser();
-    ASSERT_EQ(d.pf.CountCalls("OpenAddress"), 1u);
-    EXPECT_EQ(d.pf.Calls("OpenAddress")[0].text, R"(C:\B\app.exe)");
+    ASSERT_EQ(d.pf.log.CountCalls("OpenAddress"), 1u);
+    EXPECT_EQ(d.pf.log.Calls("OpenAddress")[0].text, R"(C:\B\app.exe)");
   }
   {
     SCOPED_TRACE("running: restored and brought forward, not started again");
     BrowserDesk d;
-    d.pf.browserUserCommand = R"("C:\B\app.exe" "%1")";
-    d.pf.AddProcess(70, "app.exe");
+    d.pf.launcher.browserUserCommand = R"("C:\B\app.exe" "%1")";
+    d.pf.processes.AddProcess(70, "app.exe");
     FakeWindow w;
     w.pid = 70;
     w.minimised = true;
-    const Hwnd browser = d.pf.AddWindow(w);
+    const Hwnd browser = d.pf.desktop.AddWindow(w);
     FakeWindow other;
     other.pid = 71;
-    d.pf.UserActivate(d.pf.AddWindow(other));
+    d.pf.desktop.UserActivate(d.pf.desktop.AddWindow(other));
     d.p.browser.LaunchBrowser();
-    EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 0u);
-    EXPECT_EQ(d.pf.WindowInFront(), browser);
-    EXPECT_FALSE(d.pf.Window(browser)->minimised);
+    EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 0u);
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), browser);
+    EXPECT_FALSE(d.pf.desktop.Window(browser)->minimised);
   }
   for (bool onScreen : {true, false}) {
     SCOPED_TRACE(onScreen ? "found but not started, window on screen"
                           : "found but not started, window parked");
     BrowserDesk d;
-    d.pf.browserUserCommand = R"("C:\B\gone.exe" "%1")";
-    d.pf.launchesStart = false;
-    d.p.window.handle = d.pf.CreateSearchWindow(SearchWindowDesign());
+    d.pf.launcher.browserUserCommand = R"("C:\B\gone.exe" "%1")";
+    d.pf.launcher.launchesStart = false;
+    d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
-    d.pf.ShowView();
-    d.pf.SetViewTop(onScreen ? 1440 : -32000);
+    d.pf.view.ShowView();
+    d.pf.view.SetViewTop(onScreen ? 1440 : -32000);
     d.p.browser.LaunchBrowser();
-    EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 1u);
-    EXPECT_EQ(d.pf.CountCalls("Beep"), 1u);  // heard even while the window is parked
-    const auto boxes = d.pf.Calls("ShowMessageBox");
+    EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 1u);
+    EXPECT_EQ(d.pf.log.CountCalls("Beep"), 1u);  // heard even while the window is parked
+    const auto boxes = d.pf.log.Calls("ShowMessageBox");
     ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
     if (onScreen) {
       EXPECT_NE(boxes[0].text.find(kBrowserNotStarted), std::string::npos) << boxes[0].text;
@@ -241,14 +241,14 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
   for (bool onScreen : {true, false}) {
     SCOPED_TRACE(onScreen ? "none found, window on screen" : "none found, window parked");
     BrowserDesk d;
-    d.p.window.handle = d.pf.CreateSearchWindow(SearchWindowDesign());
+    d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
-    d.pf.ShowView();
-    d.pf.SetViewTop(onScreen ? 1440 : -32000);
+    d.pf.view.ShowView();
+    d.pf.view.SetViewTop(onScreen ? 1440 : -32000);
     d.p.browser.LaunchBrowser();
-    EXPECT_EQ(d.pf.CountCalls("Beep"), 1u);
-    EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 0u);
-    const auto boxes = d.pf.Calls("ShowMessageBox");
+    EXPECT_EQ(d.pf.log.CountCalls("Beep"), 1u);
+    EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 0u);
+    const auto boxes = d.pf.log.Calls("ShowMessageBox");
     ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
     if (onScreen) {
       EXPECT_NE(boxes[0].text.find("Unable to locate default browser."), std::string::npos);

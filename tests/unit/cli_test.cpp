@@ -19,7 +19,7 @@ struct CliRun {
 
 class CliTest : public testing::Test {
  protected:
-  CliTest() { platform_.environment["VARNEL_CFG"] = dir_.File("Varnel.cfg"); }
+  CliTest() { platform_.paths.environment["VARNEL_CFG"] = dir_.File("Varnel.cfg"); }
 
   CliRun Call(const std::vector<std::string>& args) {
     std::ostringstream out;
@@ -84,7 +84,7 @@ TEST_F(CliTest, BadUsageIsOneLineAndStatusTwo) {
     ASSERT_FALSE(r.err.empty());
     EXPECT_EQ(r.err.find('\n'), r.err.size() - 1) << r.err;
   }
-  EXPECT_TRUE(platform_.Calls("OpenAddress").empty());
+  EXPECT_TRUE(platform_.log.Calls("OpenAddress").empty());
 }
 
 TEST_F(CliTest, HelpAndVersion) {
@@ -100,7 +100,7 @@ TEST_F(CliTest, SearchOpensTheAddressAndKeepsTheHistory) {
   CliRun r = Call({"--search", "--scope", "images", "red", "  car"});
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "");
-  const auto opened = platform_.Calls("OpenAddress");
+  const auto opened = platform_.log.Calls("OpenAddress");
   ASSERT_EQ(opened.size(), 1u);
   EXPECT_EQ(opened[0].text, "https://www.google.com/search?q=red%20car&as_qdr=all&tbm=isch");
 
@@ -111,13 +111,13 @@ TEST_F(CliTest, SearchOpensTheAddressAndKeepsTheHistory) {
   // Empty terms still search but leave the history alone.
   r = Call({"--search"});
   EXPECT_EQ(r.status, 0);
-  EXPECT_EQ(platform_.Calls("OpenAddress").size(), 2u);
+  EXPECT_EQ(platform_.log.Calls("OpenAddress").size(), 2u);
   EXPECT_EQ(Call({"--history"}).out, "red car\n");
 }
 
 TEST_F(CliTest, SearchThatNoBrowserOpensFailsAndKeepsTheHistory) {
   ASSERT_EQ(Call({"--search", "older"}).status, 0);
-  platform_.launchesStart = false;
+  platform_.launcher.launchesStart = false;
   const CliRun r = Call({"--search", "newer"});
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.out, "");

@@ -87,18 +87,19 @@ TEST_P(HandOffTest, DeliversOnlyToARunningVarnel) {
   TempFolder tmp;
   const std::string cfg = tmp.str() + "Varnel.cfg";
   FakePlatform fake;
-  fake.AddProcess(7001, c.exe);
+  fake.processes.AddProcess(7001, c.exe);
   FakeWindow w;
   w.pid = 7001;
   w.className = c.className;
   w.answers = c.answers;
   std::vector<std::string> received;
   w.onCommandPhrase = [&](const std::string& phrase) { received.push_back(phrase); };
-  const Hwnd hwnd = fake.AddWindow(w);
+  const Hwnd hwnd = fake.desktop.AddWindow(w);
   if (c.record) WriteFile(cfg, "[Application]\r\nAppHwnd=" + std::to_string(hwnd) + "\r\n");
 
   std::ostringstream err;
-  EXPECT_EQ(HandOffCommandPhrase(fake, fake, fake, cfg, c.phrase, err), c.status);
+  EXPECT_EQ(HandOffCommandPhrase(fake.instances, fake.processes, fake.desktop, cfg, c.phrase, err),
+            c.status);
   EXPECT_EQ(received, c.delivered ? Strings{c.phrase} : Strings{});
   EXPECT_EQ(err.str().empty(), c.status == 0);
   if (c.status != 0) {
@@ -124,8 +125,9 @@ TEST(CommandPhraseHandOff, StaleHandleIsNoInstance) {
   WriteFile(cfg, "[Application]\r\nAppHwnd=123456\r\n");
   FakePlatform fake;
   std::ostringstream err;
-  EXPECT_EQ(HandOffCommandPhrase(fake, fake, fake, cfg, "Go Home", err), 1);
-  EXPECT_EQ(fake.CountCalls("SendCommandPhrase"), 0U);
+  EXPECT_EQ(HandOffCommandPhrase(fake.instances, fake.processes, fake.desktop, cfg, "Go Home", err),
+            1);
+  EXPECT_EQ(fake.log.CountCalls("SendCommandPhrase"), 0U);
 }
 
 // The running instance is found without the settings file too (one that cannot be written
@@ -150,23 +152,25 @@ TEST(CommandPhraseHandOff, ReachesThePublishedInstance) {
     TempFolder tmp;
     const std::string cfg = tmp.str() + "Varnel.cfg";
     FakePlatform fake;
-    fake.AddProcess(7001, "varnel");
+    fake.processes.AddProcess(7001, "varnel");
     FakeWindow w;
     w.pid = 7001;
     w.className = "Varnel";
     w.answers = !c.moreRights;  // the system drops the message on its way up
     std::vector<std::string> received;
     w.onCommandPhrase = [&](const std::string& phrase) { received.push_back(phrase); };
-    const Hwnd hwnd = fake.AddWindow(w);
+    const Hwnd hwnd = fake.desktop.AddWindow(w);
     if (c.record) WriteFile(cfg, "[Application]\r\nAppHwnd=" + std::to_string(hwnd) + "\r\n");
-    if (c.published) fake.publishedWindow = hwnd;
-    if (c.moreRights) fake.moreRightsProcesses.insert(7001);
+    if (c.published) fake.instances.publishedWindow = hwnd;
+    if (c.moreRights) fake.instances.moreRightsProcesses.insert(7001);
 
     std::ostringstream err;
-    EXPECT_EQ(HandOffCommandPhrase(fake, fake, fake, cfg, "Page Down", err), c.status);
+    EXPECT_EQ(
+        HandOffCommandPhrase(fake.instances, fake.processes, fake.desktop, cfg, "Page Down", err),
+        c.status);
     EXPECT_EQ(received.size(), c.status == 0 ? 1U : 0U);
     EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
-    const auto& log = fake.Log();
+    const auto& log = fake.log.Entries();
     const auto grant = std::find_if(log.begin(), log.end(), [](const FakeCall& l) {
       return l.op == "GrantForeground" && l.args == std::vector<std::int64_t>{7001};
     });
@@ -181,13 +185,13 @@ class PhraseTest : public VoiceTest {};
 
 TEST_F(PhraseTest, RunsWithoutARecogniserAndLaterRegistersTheSameForm) {
   p.OnCommandPhrase("next page");
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"34"});
-  EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0U);
+  EXPECT_EQ(fake.log.CountCalls("CreateSpeechService"), 0U);
   ASSERT_NE(p.voice.session, nullptr);
   EXPECT_FALSE(p.voice.active);
 
-  fake.AddProcess(7000, "natspeak.exe");
+  fake.processes.AddProcess(7000, "natspeak.exe");
   p.voice.SetVoiceCommands(true);
   EXPECT_TRUE(p.voice.active);
   EXPECT_EQ(script->created, 1);
@@ -201,33 +205,33 @@ TEST_F(PhraseTest, BehavesLikeARecognition) {
   EXPECT_EQ(Chords(), Strings{"27"});  // inside the event
   EXPECT_FALSE(p.window.Keyboard());
 
-  fake.ClearLog();
+  fake.log.Clear();
   p.OnCommandPhrase("NEXT TAB");
-  EXPECT_EQ(fake.ViewTop(), kParkedTop);
-  fake.RunPending();
+  EXPECT_EQ(fake.view.ViewTop(), kParkedTop);
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
 
-  fake.ClearLog();
+  fake.log.Clear();
   p.OnCommandPhrase("back tab 2");
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), (Strings{"Shift+9", "Shift+9"}));
 }
 
 TEST_F(PhraseTest, UnknownPhraseDoesNothing) {
   p.OnCommandPhrase("open the pod bay doors");
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_TRUE(Chords().empty());
 }
 
 TEST_F(PhraseTest, UsesTheRegisteredFormWhenVoiceIsOn) {
-  fake.AddProcess(7000, "natspeak.exe");
+  fake.processes.AddProcess(7000, "natspeak.exe");
   p.voice.SetVoiceCommands(true);
   VoiceCommandSession* form = p.voice.session.get();
-  fake.RunPending();
-  fake.ClearLog();
+  fake.loop.RunPending();
+  fake.log.Clear();
   p.OnCommandPhrase("Find Next");
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(p.voice.session.get(), form);
   EXPECT_EQ(Chords(), (Strings{"32", "8", "13"}));
 }

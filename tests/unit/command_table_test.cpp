@@ -68,10 +68,10 @@ TEST_F(CommandTableTest, EveryCommandSendsItsKeys) {
   p.voice.StartSession();
   ASSERT_TRUE(p.voice.active);
   for (const Row& row : kRows) {
-    fake.RunPending();
-    fake.ClearLog();
+    fake.loop.RunPending();
+    fake.log.Clear();
     script->Recognize(row.id, "", row.list);
-    fake.RunPending();
+    fake.loop.RunPending();
     EXPECT_EQ(Chords(), row.chords) << "command " << row.id;
     EXPECT_TRUE(AllKeysUp()) << "command " << row.id;
   }
@@ -81,9 +81,9 @@ TEST_F(CommandTableTest, RepeatingCommandsWithoutANumberSendNothing) {
   p.voice.StartSession();
   for (std::int32_t id : {16, 17, 19, 20}) {
     for (const Strings& list : {Strings{}, Strings{""}, Strings{"many"}, Strings{"0"}}) {
-      fake.ClearLog();
+      fake.log.Clear();
       script->Recognize(id, "", list);
-      fake.RunPending();
+      fake.loop.RunPending();
       EXPECT_TRUE(Chords().empty()) << "command " << id;
     }
   }
@@ -91,10 +91,10 @@ TEST_F(CommandTableTest, RepeatingCommandsWithoutANumberSendNothing) {
 
 TEST_F(CommandTableTest, RepeatsPauseAfterEveryChord) {
   p.voice.StartSession();
-  fake.RunPending();
-  fake.ClearLog();
+  fake.loop.RunPending();
+  fake.log.Clear();
   script->Recognize(16, "", {"2"});
-  fake.RunPending();
+  fake.loop.RunPending();
   const Strings keys = KeyLog();
   EXPECT_EQ(keys, (Strings{"+9", "-9", "Y", "+9", "-9", "Y"}));
 }

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "support/fake_platform.h"
+#include "support/fake_system_paths.h"
 #include "unit/temp_folder.h"
 
 namespace varnel {
@@ -41,13 +41,13 @@ TEST(ResolveConfigFile, EnvironmentThenPortableCopyThenUserFolder) {
        dir.Folder() + "cfg2/Varnel.cfg"},
   };
   for (const auto& c : cases) {
-    FakePlatform platform;
+    FakeSystemPaths paths;
     if (!c.env.empty()) {
-      platform.environment["VARNEL_CFG"] = c.env;
+      paths.environment["VARNEL_CFG"] = c.env;
     }
-    platform.executableFolder = c.exeFolder;
-    platform.userConfigFolder = c.userFolder;
-    EXPECT_EQ(ResolveConfigFile(platform), c.expected) << c.name;
+    paths.executableFolder = c.exeFolder;
+    paths.userConfigFolder = c.userFolder;
+    EXPECT_EQ(ResolveConfigFile(paths), c.expected) << c.name;
   }
   // The user folder was made, and nothing was put beside the program.
   EXPECT_TRUE(std::filesystem::is_directory(user));
@@ -63,10 +63,10 @@ TEST(ResolveConfigFile, CreatesNoFileBesideTheProgram) {
   const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
   ASSERT_GE(watch, 0);
   ASSERT_GE(::inotify_add_watch(watch, exe.c_str(), IN_CREATE), 0);
-  FakePlatform platform;
-  platform.executableFolder = exe;
-  platform.userConfigFolder = dir.Folder() + "user/";
-  ResolveConfigFile(platform);
+  FakeSystemPaths paths;
+  paths.executableFolder = exe;
+  paths.userConfigFolder = dir.Folder() + "user/";
+  ResolveConfigFile(paths);
   alignas(inotify_event) char events[4096];
   EXPECT_LE(::read(watch, events, sizeof events), 0) << "a file was created in " << exe;
   ::close(watch);
@@ -103,10 +103,10 @@ TEST(ResolveConfigFile, WindowsRuleKeepsBesideTheProgramWhenWritable) {
     if (c.needsPermissions && test::RunningAsRoot()) {
       continue;  // permissions do not bind root
     }
-    FakePlatform platform;
-    platform.executableFolder = c.exeFolder;
-    platform.userConfigFolder = user;
-    EXPECT_EQ(ResolveConfigFile(platform, ConfigRule::BesideProgramWhenWritable), c.expected)
+    FakeSystemPaths paths;
+    paths.executableFolder = c.exeFolder;
+    paths.userConfigFolder = user;
+    EXPECT_EQ(ResolveConfigFile(paths, ConfigRule::BesideProgramWhenWritable), c.expected)
         << c.name;
   }
   EXPECT_TRUE(fs::is_empty(writable));
@@ -115,10 +115,10 @@ TEST(ResolveConfigFile, WindowsRuleKeepsBesideTheProgramWhenWritable) {
 // The settings hold the user's searches: a configuration folder made for them is private.
 TEST(ResolveConfigFile, MadeUserFolderIsTheUsersAlone) {
   TempFolder dir;
-  FakePlatform platform;
-  platform.userConfigFolder = dir.Folder() + "config/varnel/";
-  ResolveConfigFile(platform);
-  EXPECT_EQ(std::filesystem::status(platform.userConfigFolder).permissions(),
+  FakeSystemPaths paths;
+  paths.userConfigFolder = dir.Folder() + "config/varnel/";
+  ResolveConfigFile(paths);
+  EXPECT_EQ(std::filesystem::status(paths.userConfigFolder).permissions(),
             std::filesystem::perms::owner_all);
 }
 

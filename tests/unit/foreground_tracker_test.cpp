@@ -24,12 +24,12 @@ struct TrackDesk {
   Hwnd box = 0;
 
   TrackDesk() {
-    pf.SetProcesses({{10, "System"}, {pf.OwnPid(), "varnel"}});
-    box = pf.CreateSearchWindow(SearchWindowDesign());
+    pf.processes.SetProcesses({{10, "System"}, {pf.OwnPid(), "varnel"}});
+    box = pf.view.CreateSearchWindow(SearchWindowDesign());
     p.window.handle = box;
     p.window.loaded = true;
-    pf.ShowView();
-    pf.SetViewTop(1440);
+    pf.view.ShowView();
+    pf.view.SetViewTop(1440);
   }
   Hwnd App(ThreadId thread, bool caption = true, bool visible = true) {
     FakeWindow w;
@@ -37,19 +37,19 @@ struct TrackDesk {
     w.pid = thread + 1000;
     w.caption = caption;
     w.visible = visible;
-    return pf.AddWindow(w);
+    return pf.desktop.AddWindow(w);
   }
   // The user brings a window forward and the timer ticks.
   void Front(Hwnd h) {
-    pf.UserActivate(h);
+    pf.desktop.UserActivate(h);
     p.tracker.FollowForeground();
   }
   Hwnd Pellar() {
-    pf.AddProcess(60, "Pellar.exe");
+    pf.processes.AddProcess(60, "Pellar.exe");
     FakeWindow w;
     w.pid = 60;
     w.className = "ThunderRT6MDIForm";
-    return pf.AddWindow(w);
+    return pf.desktop.AddWindow(w);
   }
 };
 
@@ -71,9 +71,13 @@ TEST(ForegroundTracking, RemembersTheLastTwoApplications) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TrackDesk d;
-    std::map<std::string, Hwnd> w{{"A", d.App(11)},        {"Adlg", d.App(11)}, {"A2", d.App(12)},
-                                  {"B", d.App(22)},        {"C", d.App(33)},    {"box", d.box},
-                                  {"desk", d.pf.Desktop()}};
+    std::map<std::string, Hwnd> w{{"A", d.App(11)},
+                                  {"Adlg", d.App(11)},
+                                  {"A2", d.App(12)},
+                                  {"B", d.App(22)},
+                                  {"C", d.App(33)},
+                                  {"box", d.box},
+                                  {"desk", d.pf.desktop.DesktopRoot()}};
     for (const std::string& name : c.sequence) {
       d.Front(w[name]);
     }
@@ -91,7 +95,7 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
     d.Front(a);
     d.Front(b);
     d.p.tracker.SnapBack();
-    EXPECT_EQ(d.pf.WindowInFront(), a);
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), a);
   }
   {
     SCOPED_TRACE("three applications");
@@ -103,7 +107,7 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
     d.Front(b);
     d.Front(c);
     d.p.tracker.SnapBack();
-    EXPECT_EQ(d.pf.WindowInFront(), b);
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), b);
   }
   {
     SCOPED_TRACE("minimised target is restored");
@@ -112,10 +116,10 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
     const Hwnd b = d.App(22);
     d.Front(a);
     d.Front(b);
-    d.pf.Window(a)->minimised = true;
+    d.pf.desktop.Window(a)->minimised = true;
     d.p.tracker.SnapBack();
-    EXPECT_FALSE(d.pf.Window(a)->minimised);
-    EXPECT_EQ(d.pf.WindowInFront(), a);
+    EXPECT_FALSE(d.pf.desktop.Window(a)->minimised);
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), a);
   }
 }
 
@@ -133,17 +137,17 @@ TEST(ForegroundTracking, SnapBackWalksDownWhenThePreviousWindowIsUnusable) {
     if (why != Why::OnlyOneSeen) {
       d.Front(b);
       if (why == Why::Closed) {
-        d.pf.CloseWindow(a);
+        d.pf.desktop.CloseWindow(a);
       } else {
-        d.pf.Window(a)->visible = false;
+        d.pf.desktop.Window(a)->visible = false;
       }
     }
     d.p.tracker.SnapBack();
     if (why == Why::OnlyOneSeen) {
       // b sits between but was never in front; the walk takes the first captioned window.
-      EXPECT_EQ(d.pf.WindowInFront(), b);
+      EXPECT_EQ(d.pf.desktop.WindowInFront(), b);
     } else {
-      EXPECT_EQ(d.pf.WindowInFront(), captioned);
+      EXPECT_EQ(d.pf.desktop.WindowInFront(), captioned);
     }
   }
 }
@@ -160,7 +164,7 @@ TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
     TrackDesk d;
     const Hwnd pellar = c.pellarRunning ? d.Pellar() : 0;
     if (c.pellarRunning) {
-      d.pf.Window(pellar)->visible = false;  // not reachable by the walk
+      d.pf.desktop.Window(pellar)->visible = false;  // not reachable by the walk
     }
     const Hwnd deep = d.App(44);
     for (int i = 0; i < c.hiddenBetween; ++i) {
@@ -171,9 +175,9 @@ TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
     d.p.tracker.SnapBack();
     const std::string expect = c.expect;
     const Hwnd want = expect == "deep" ? deep : expect == "pellar" ? pellar : a;
-    EXPECT_EQ(d.pf.WindowInFront(), want);
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), want);
     if (expect == "none") {
-      EXPECT_EQ(d.pf.CountCalls("Activate"), 0u);
+      EXPECT_EQ(d.pf.log.CountCalls("Activate"), 0u);
     }
   }
 }
@@ -181,32 +185,33 @@ TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
 TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
   TrackDesk d;
   const Hwnd other = d.App(44);
-  d.pf.UserActivate(d.box);
+  d.pf.desktop.UserActivate(d.box);
   const Hwnd a = d.App(11);
   d.Front(a);
-  d.pf.SetViewTop(kParkedTop);
-  ASSERT_EQ(d.pf.WindowBelow(a), d.box);
+  d.pf.view.SetViewTop(kParkedTop);
+  ASSERT_EQ(d.pf.desktop.WindowBelow(a), d.box);
   d.p.tracker.SnapBack();
-  EXPECT_EQ(d.pf.WindowInFront(), other);
+  EXPECT_EQ(d.pf.desktop.WindowInFront(), other);
 }
 
 TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
   TrackDesk d;
   const Hwnd a = d.App(11);
   d.Front(a);
-  d.pf.SetFocus(kScope);
+  d.pf.view.SetFocus(kScope);
   d.Front(d.box);
   EXPECT_TRUE(d.p.tracker.searchInFront);
-  EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kTerms));
+  EXPECT_EQ(d.pf.desktop.FocusedWindow(), d.pf.view.ControlWindow(kTerms));
 
-  d.pf.SetFocus(kScope);
+  d.pf.view.SetFocus(kScope);
   d.p.tracker.FollowForeground();
-  EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kScope));  // not pulled back a second time
+  EXPECT_EQ(d.pf.desktop.FocusedWindow(),
+            d.pf.view.ControlWindow(kScope));  // not pulled back a second time
 
   d.Front(a);
   EXPECT_FALSE(d.p.tracker.searchInFront);
   d.Front(d.box);
-  EXPECT_EQ(d.pf.FocusedWindow(), d.pf.ControlWindow(kTerms));
+  EXPECT_EQ(d.pf.desktop.FocusedWindow(), d.pf.view.ControlWindow(kTerms));
 }
 
 TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
@@ -225,15 +230,15 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     SCOPED_TRACE(c.name);
     TrackDesk d;
     d.Front(d.App(11));
-    d.pf.SetFocus(kScope);
+    d.pf.view.SetFocus(kScope);
     d.p.window.keyboard = c.keyboard;
-    d.pf.SetKeyDown(vk::Alt, c.altHeld);
+    d.pf.hotkeys.SetKeyDown(vk::Alt, c.altHeld);
     d.p.window.inMessageBox = c.msgBox;
     if (c.parked) {
-      d.pf.SetViewTop(kParkedTop);
+      d.pf.view.SetViewTop(kParkedTop);
     }
     d.Front(d.box);
-    EXPECT_EQ(d.pf.FocusedWindow() == d.pf.ControlWindow(kTerms), c.focusMoves);
+    EXPECT_EQ(d.pf.desktop.FocusedWindow() == d.pf.view.ControlWindow(kTerms), c.focusMoves);
   }
 }
 
@@ -244,10 +249,10 @@ TEST(ForegroundTracking, MessageBoxStopsChecksButNotRemembering) {
   const Hwnd b = d.App(22);
   d.Front(a);
   d.p.window.inMessageBox = true;
-  d.pf.SetVisible(kVox, true);
+  d.pf.view.SetVisible(kVox, true);
   d.Front(b);
   d.Front(d.box);
-  EXPECT_TRUE(d.pf.Visible(kVox));  // no sibling check while the box is open
+  EXPECT_TRUE(d.pf.view.Visible(kVox));  // no sibling check while the box is open
   EXPECT_FALSE(d.p.tracker.searchInFront);
   EXPECT_EQ(d.p.tracker.lastApp, b);
   EXPECT_EQ(d.p.tracker.previousApp, a);
@@ -259,18 +264,18 @@ TEST(ForegroundTracking, SiblingProductHidesTheVoiceCheckBox) {
   const Hwnd pellar = d.Pellar();
   d.Front(a);
   d.Front(d.box);
-  EXPECT_FALSE(d.pf.Visible(kVox));
+  EXPECT_FALSE(d.pf.view.Visible(kVox));
 
-  d.pf.SetVisible(kVox, true);
+  d.pf.view.SetVisible(kVox, true);
   d.p.tracker.FollowForeground();
-  EXPECT_TRUE(d.pf.Visible(kVox));  // checked once per activation only
+  EXPECT_TRUE(d.pf.view.Visible(kVox));  // checked once per activation only
 
-  d.pf.CloseWindow(pellar);
-  d.pf.RemoveProcess(60);
-  d.pf.SetVisible(kVox, false);
+  d.pf.desktop.CloseWindow(pellar);
+  d.pf.processes.RemoveProcess(60);
+  d.pf.view.SetVisible(kVox, false);
   d.Front(a);
   d.Front(d.box);
-  EXPECT_TRUE(d.pf.Visible(kVox));
+  EXPECT_TRUE(d.pf.view.Visible(kVox));
 }
 
 }  // namespace

@@ -34,46 +34,46 @@ TEST_F(KeyNavigationTest, FocusCycle) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fake.SetVisible({Control::VoiceCommands}, c.voxVisible);
+    fake.view.SetVisible({Control::VoiceCommands}, c.voxVisible);
     p.window.SetKeyboard(true);  // moving through the window with the keyboard
-    fake.SetValue({Control::Scope, c.scope}, 1);
-    fake.SetFocus({Control::Terms});
+    fake.view.SetValue({Control::Scope, c.scope}, 1);
+    fake.view.SetFocus({Control::Terms});
     std::vector<std::string> seen;
     for (std::size_t i = 0; i < c.order.size(); ++i) {
       app.Press(vk::Tab);
-      seen.push_back(fake.FocusName());
+      seen.push_back(fake.view.FocusName());
     }
     EXPECT_EQ(seen, c.order);
-    EXPECT_EQ(fake.SelectedOption(Control::Scope), c.scope);  // focus alone selects nothing
+    EXPECT_EQ(fake.view.SelectedOption(Control::Scope), c.scope);  // focus alone selects nothing
   }
 }
 
 TEST_F(KeyNavigationTest, TabWithModifiersAlsoMovesForward) {
   for (int mask : {kMaskShift, kMaskAlt, kMaskCtrl}) {
     SCOPED_TRACE(mask);
-    fake.SetFocus({Control::Terms});
+    fake.view.SetFocus({Control::Terms});
     app.Press(vk::Tab, mask);
-    EXPECT_EQ(fake.FocusName(), "DateRange(0)");
-    EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
+    EXPECT_EQ(fake.view.FocusName(), "DateRange(0)");
+    EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
   }
 }
 
 TEST_F(KeyNavigationTest, TabBackToTheTermsSelectsOnlyWhenNothingIsSelected) {
-  fake.SetText({Control::Terms}, "alpha beta");
+  fake.view.SetText({Control::Terms}, "alpha beta");
   struct Case {
     int start, length;
     std::string selected;
   };
   for (const Case& c : {Case{3, 0, "alpha beta"}, Case{6, 4, "beta"}}) {
-    fake.SetFocus({Control::Scope, 2});
-    fake.SetSelection({Control::Terms}, c.start, c.length);
+    fake.view.SetFocus({Control::Scope, 2});
+    fake.view.SetSelection({Control::Terms}, c.start, c.length);
     p.keys.CycleFocus();
-    EXPECT_EQ(fake.FocusName(), "Terms(0)");
-    EXPECT_EQ(fake.SelectedText({Control::Terms}), c.selected);
+    EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
+    EXPECT_EQ(fake.view.SelectedText({Control::Terms}), c.selected);
   }
   // Leaving the terms clears their selection.
   p.keys.CycleFocus();
-  EXPECT_EQ(fake.SelLength({Control::Terms}), 0);
+  EXPECT_EQ(fake.view.SelLength({Control::Terms}), 0);
 }
 
 TEST_F(KeyNavigationTest, KeyPress) {
@@ -87,21 +87,21 @@ TEST_F(KeyNavigationTest, KeyPress) {
                         Case{'a', 'a', false, false}, Case{9, 9, false, false}}) {
     SCOPED_TRACE(c.ch);
     p.summoning.ShowSearchWindow();
-    fake.ClearLog();
+    fake.log.Clear();
     int ch = c.ch;
     p.keys.HandleCharacter(ch);
     EXPECT_EQ(ch, c.after);
-    EXPECT_EQ(fake.CountCalls("OpenAddress"), c.searched ? 1u : 0u);
+    EXPECT_EQ(fake.log.CountCalls("OpenAddress"), c.searched ? 1u : 0u);
     EXPECT_EQ(app.Parked(), c.parked);
   }
 }
 
 TEST_F(KeyNavigationTest, EnterOnAScopeOptionSearches) {
-  fake.SetFocus({Control::Scope, 3});
+  fake.view.SetFocus({Control::Scope, 3});
   app.Press(vk::Return);
-  EXPECT_EQ(fake.CountCalls("OpenAddress"), 1u);
+  EXPECT_EQ(fake.log.CountCalls("OpenAddress"), 1u);
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.WindowInFront(), editor);
+  EXPECT_EQ(fake.desktop.WindowInFront(), editor);
 }
 
 // The program carries out what the form's keys decide (FormKeys) with the platform's calls.
@@ -127,19 +127,20 @@ TEST_F(KeyNavigationTest, KeysCarriedOut) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.SetValue({Control::VoiceCommands}, 0);
-    fake.SetValue({Control::DateRange, 0}, 1);
-    fake.SetValue({Control::Scope, c.searches != 0 ? 0 : 2}, 1);
-    fake.SetFocus(c.searches != 0 ? ControlRef{Control::Terms} : ControlRef{Control::Scope, 2});
-    fake.ClearLog();
+    fake.view.SetValue({Control::VoiceCommands}, 0);
+    fake.view.SetValue({Control::DateRange, 0}, 1);
+    fake.view.SetValue({Control::Scope, c.searches != 0 ? 0 : 2}, 1);
+    fake.view.SetFocus(c.searches != 0 ? ControlRef{Control::Terms}
+                                       : ControlRef{Control::Scope, 2});
+    fake.log.Clear();
     app.Press(c.key, c.mask);
-    EXPECT_EQ(fake.CountCalls("OpenAddress"), c.searches);
+    EXPECT_EQ(fake.log.CountCalls("OpenAddress"), c.searches);
     if (c.searches == 0) {
-      EXPECT_EQ(fake.FocusName(), c.focus);
+      EXPECT_EQ(fake.view.FocusName(), c.focus);
     }
-    EXPECT_EQ(fake.SelectedOption(Control::Scope), c.scope);
-    EXPECT_EQ(fake.SelectedOption(Control::DateRange), c.date);
-    const std::vector<FakeCall> sets = fake.Calls("SetValue");
+    EXPECT_EQ(fake.view.SelectedOption(Control::Scope), c.scope);
+    EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), c.date);
+    const std::vector<FakeCall> sets = fake.log.Calls("SetValue");
     const bool ticked = std::ranges::any_of(sets, [](const FakeCall& call) {
       return call.args == std::vector<std::int64_t>{static_cast<int>(Control::VoiceCommands), 0, 1};
     });
@@ -148,29 +149,29 @@ TEST_F(KeyNavigationTest, KeysCarriedOut) {
 }
 
 TEST_F(KeyNavigationTest, CtrlAKeepsAPartialSelection) {
-  fake.SetText({Control::Terms}, "alpha beta");
-  fake.SetSelection({Control::Terms}, 0, 5);
-  fake.SetFocus({Control::DateRange, 0});
+  fake.view.SetText({Control::Terms}, "alpha beta");
+  fake.view.SetSelection({Control::Terms}, 0, 5);
+  fake.view.SetFocus({Control::DateRange, 0});
   p.keys.KeyWentUp('A', kMaskCtrl);
-  EXPECT_EQ(fake.SelectedText({Control::Terms}), "alpha");
-  EXPECT_EQ(fake.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.view.SelectedText({Control::Terms}), "alpha");
+  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
 }
 
 TEST_F(KeyNavigationTest, AltDigitSelectsADateEvenWhileDatesAreDisabled) {
   app.Click({Control::Scope, 5});
-  ASSERT_FALSE(fake.Enabled({Control::DateRange, 2}));
+  ASSERT_FALSE(fake.view.Enabled({Control::DateRange, 2}));
   app.Press('3', kMaskAlt);
-  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 2);
+  EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), 2);
 }
 
 TEST_F(KeyNavigationTest, HoverColoursChangeOnlyWhenDifferent) {
   const ControlRef doit{Control::DoIt};
-  fake.ClearLog();
+  fake.log.Clear();
   for (int i = 0; i < 3; ++i) p.keys.PointerOverDoIt();
-  EXPECT_EQ(fake.TextColour(doit), kHoverGreen);
+  EXPECT_EQ(fake.view.TextColour(doit), kHoverGreen);
   for (int i = 0; i < 3; ++i) p.keys.PointerOverBackground();
-  EXPECT_EQ(fake.TextColour(doit), kHeadingBlue);
-  EXPECT_EQ(fake.CountCalls("SetTextColour"), 2u);
+  EXPECT_EQ(fake.view.TextColour(doit), kHeadingBlue);
+  EXPECT_EQ(fake.log.CountCalls("SetTextColour"), 2u);
 }
 
 }  // namespace

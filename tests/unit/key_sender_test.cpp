@@ -62,7 +62,7 @@ TEST_F(VoiceTest, AChordIsOneBatch) {
   EXPECT_TRUE(p.voice.keySender->SendChord(true, true, true, 'R', 0));
   p.voice.keySender->SendChord(false, true, false, 37, 0);
   std::vector<std::vector<std::int64_t>> batches;
-  for (const auto& c : fake.Calls("InjectKeys")) batches.push_back(c.args);
+  for (const auto& c : fake.log.Calls("InjectKeys")) batches.push_back(c.args);
   EXPECT_EQ(batches, (std::vector<std::vector<std::int64_t>>{{8, 8}, {4, 4}}));
 }
 
@@ -89,12 +89,12 @@ class ChordRefusedTest : public VoiceTest, public ::testing::WithParamInterface<
 // A chord the system takes only in part leaves no key down, says so, and reports it.
 TEST_P(ChordRefusedTest, ReleasesWhatWentDownAndTellsTheUser) {
   const RefusalCase& c = GetParam();
-  fake.injectLimit = c.taken;
-  fake.injectElevated = c.elevated;
+  fake.injector.injectLimit = c.taken;
+  fake.injector.injectElevated = c.elevated;
   EXPECT_FALSE(p.voice.keySender->SendChord(true, true, false, 115, 0));
   EXPECT_EQ(KeyLog(), c.expected);
   EXPECT_TRUE(AllKeysUp());
-  const auto boxes = fake.Calls("ShowMessageBox");
+  const auto boxes = fake.log.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find(c.message), std::string::npos) << boxes[0].text;
   EXPECT_FALSE(p.window.inMessageBox);
@@ -110,14 +110,14 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VoiceTest, RefusedKeysReleaseTheirOwnPresses) {
-  fake.injectLimit = 3;
+  fake.injector.injectLimit = 3;
   p.voice.keySender->SendChord(true, true, false, 115, 0);
   // One follow-up batch releases them; the next chord goes out whole again.
-  const auto batches = fake.Calls("InjectKeys");
+  const auto batches = fake.log.Calls("InjectKeys");
   ASSERT_EQ(batches.size(), 2u);
   EXPECT_EQ(batches[1].args, (std::vector<std::int64_t>{3, 3}));
-  fake.injectLimit = -1;
-  fake.ClearLog();
+  fake.injector.injectLimit = -1;
+  fake.log.Clear();
   p.voice.keySender->SendChord(false, false, false, 9, 0);
   EXPECT_EQ(KeyLog(), (Events{"+9", "-9"}));
 }
@@ -125,17 +125,17 @@ TEST_F(VoiceTest, RefusedKeysReleaseTheirOwnPresses) {
 TEST_F(VoiceTest, ChordScanCodesComeFromTheLayout) {
   p.voice.keySender->SendChord(true, false, false, 'A', 0);
   std::vector<std::vector<std::int64_t>> sent;
-  for (const auto& c : fake.Calls("KeybdEvent")) sent.push_back(c.args);
+  for (const auto& c : fake.log.Calls("KeybdEvent")) sent.push_back(c.args);
   const std::vector<std::vector<std::int64_t>> expected{
       {17, 0x1D, 0}, {65, 0x1E, 0}, {65, 0x1E, 2}, {17, 0x1D, 2}};
   EXPECT_EQ(sent, expected);
 }
 
 TEST_F(VoiceTest, PauseOfTenOrMoreWaitsAfterTheChord) {
-  const std::uint32_t before = fake.Milliseconds();
+  const std::uint32_t before = fake.loop.Milliseconds();
   p.voice.keySender->SendChord(false, false, false, 9, 10);
-  EXPECT_GE(fake.Milliseconds() - before, 10U);
-  const auto& log = fake.Log();
+  EXPECT_GE(fake.loop.Milliseconds() - before, 10U);
+  const auto& log = fake.log.Entries();
   ASSERT_FALSE(log.empty());
   // The chord went out first; only the wait (sleeps and yields) follows it.
   EXPECT_EQ(KeyLog(false), (Events{"+9", "-9"}));
@@ -153,7 +153,7 @@ class UnmappedLetterTest : public VoiceTest, public ::testing::WithParamInterfac
 // A letter the layout cannot type is skipped whole: no stray Shift/Ctrl/Alt from the bits of
 // -1, and the chord's own modifier comes back up.
 TEST_P(UnmappedLetterTest, SkipsTheKeyAndReleasesModifiers) {
-  fake.SetKeyScan('q', GetParam().scan);
+  fake.layout.SetKeyScan('q', GetParam().scan);
   p.voice.keySender->SendChord(false, true, false, 'Q', 0);
   EXPECT_EQ(KeyLog(), (Events{"+18", "-18"}));
 }
@@ -165,7 +165,7 @@ INSTANTIATE_TEST_SUITE_P(Layouts, UnmappedLetterTest,
 TEST_F(VoiceTest, NoKeystrokeObjectSendsNothing) {
   p.voice.keySender.reset();
   p.OnCommandPhrase("Refresh");
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_TRUE(KeyLog().empty());
 }
 
@@ -181,7 +181,7 @@ class SendKeyTest : public VoiceTest, public ::testing::WithParamInterface<SendK
 
 TEST_P(SendKeyTest, PressesModifiersTheLayoutNeeds) {
   const SendKeyCase& c = GetParam();
-  if (c.scanOverride != 0) fake.SetKeyScan(c.key.front(), c.scanOverride);
+  if (c.scanOverride != 0) fake.layout.SetKeyScan(c.key.front(), c.scanOverride);
   p.voice.keySender->SendKey(c.key, c.hold, c.release);
   EXPECT_EQ(KeyLog(), c.expected);
 }

@@ -23,17 +23,17 @@ struct HookDesk {
   HookDesk() {
     FakeWindow w;
     w.thread = 77;
-    app = pf.AddWindow(w);
-    box = pf.CreateSearchWindow(SearchWindowDesign());
+    app = pf.desktop.AddWindow(w);
+    box = pf.view.CreateSearchWindow(SearchWindowDesign());
     p.window.handle = box;
     p.window.loaded = true;
-    pf.nextHookResult = kPassedOn;
+    pf.hotkeys.nextHookResult = kPassedOn;
     p.hook.HookKeyboard();
   }
   void Hold(int mask) {
-    pf.SetKeyDown(vk::Shift, (mask & kMaskShift) != 0);
-    pf.SetKeyDown(vk::Control, (mask & kMaskCtrl) != 0);
-    pf.SetKeyDown(vk::Alt, (mask & kMaskAlt) != 0);
+    pf.hotkeys.SetKeyDown(vk::Shift, (mask & kMaskShift) != 0);
+    pf.hotkeys.SetKeyDown(vk::Control, (mask & kMaskCtrl) != 0);
+    pf.hotkeys.SetKeyDown(vk::Alt, (mask & kMaskAlt) != 0);
   }
   std::intptr_t Key(int vkCode, bool up = false, int nCode = 0) {
     KeyEvent ev;
@@ -43,7 +43,7 @@ struct HookDesk {
   }
   std::vector<std::int64_t> Posted() const {
     std::vector<std::int64_t> out;
-    for (const FakeCall& c : pf.Calls("Post")) {
+    for (const FakeCall& c : pf.log.Calls("Post")) {
       out.push_back(c.args[0]);
     }
     return out;
@@ -88,7 +88,7 @@ TEST(KeyboardHookDecision, Table) {
   for (const Row& r : rows) {
     SCOPED_TRACE(r.name);
     HookDesk d;
-    d.pf.UserActivate(r.boxInFront ? d.box : d.app);
+    d.pf.desktop.UserActivate(r.boxInFront ? d.box : d.app);
     d.Hold(r.mask);
     const std::intptr_t result = d.Key(r.vk);
     EXPECT_EQ(result, r.swallowed ? 1 : kPassedOn);
@@ -100,7 +100,7 @@ TEST(KeyboardHookDecision, Table) {
 
 TEST(KeyboardHookDecision, KeyUpsAndOtherCodesArePassedOnUntouched) {
   HookDesk d;
-  d.pf.UserActivate(d.box);
+  d.pf.desktop.UserActivate(d.box);
   d.Hold(kMaskCtrl | kMaskAlt);
   for (int vkCode : {int{vk::Slash}, int{vk::Tab}, int{vk::Up}, int{'1'}}) {
     EXPECT_EQ(d.Key(vkCode, /*up=*/true), kPassedOn);
@@ -115,7 +115,7 @@ TEST(KeyboardHookDecision, KeyUpsAndOtherCodesArePassedOnUntouched) {
 
 TEST(KeyboardHookDecision, AutoRepeatPostsOnEveryKeyDown) {
   HookDesk d;
-  d.pf.UserActivate(d.app);
+  d.pf.desktop.UserActivate(d.app);
   d.Hold(kMaskCtrl | kMaskAlt);
   for (int i = 0; i < 3; ++i) {
     d.Key(vk::Slash);
@@ -148,32 +148,32 @@ TEST(KeyboardHookInstall, OneHookAtATime) {
   EXPECT_NE(first, 0u);
   p.hook.HookKeyboard();
   EXPECT_EQ(p.hook.handle, first);
-  EXPECT_EQ(pf.InstalledHooks().size(), 1u);
+  EXPECT_EQ(pf.hotkeys.InstalledHooks().size(), 1u);
 
   bool yielded = false;
-  pf.QueueEvent("pending", [&] { yielded = true; });
+  pf.loop.QueueEvent("pending", [&] { yielded = true; });
   p.hook.RefreshKeyboardHook();
   EXPECT_TRUE(yielded);
   EXPECT_NE(p.hook.handle, first);
-  EXPECT_EQ(pf.InstalledHooks(), std::vector<HookHandle>{p.hook.handle});
+  EXPECT_EQ(pf.hotkeys.InstalledHooks(), std::vector<HookHandle>{p.hook.handle});
 
   p.hook.UnhookKeyboard();
   p.hook.UnhookKeyboard();
   EXPECT_EQ(p.hook.handle, 0u);
-  EXPECT_TRUE(pf.InstalledHooks().empty());
-  EXPECT_EQ(pf.CountCalls("RemoveKeyHook"), 2u);
+  EXPECT_TRUE(pf.hotkeys.InstalledHooks().empty());
+  EXPECT_EQ(pf.log.CountCalls("RemoveKeyHook"), 2u);
 }
 
 TEST(KeyboardHookInstall, FailedInstallIsRetriedOnTheNextRefresh) {
   FakePlatform pf;
   Program p{pf.AllPorts()};
-  pf.hookInstallFails = true;
+  pf.hotkeys.hookInstallFails = true;
   p.hook.HookKeyboard();
   EXPECT_EQ(p.hook.handle, 0u);
-  pf.hookInstallFails = false;
+  pf.hotkeys.hookInstallFails = false;
   p.hook.RefreshKeyboardHook();
   EXPECT_NE(p.hook.handle, 0u);
-  EXPECT_EQ(pf.CountCalls("RemoveKeyHook"), 0u);
+  EXPECT_EQ(pf.log.CountCalls("RemoveKeyHook"), 0u);
 }
 
 TEST(KeyboardHookInstall, TheProgramRemovesItsHookWhenItEnds) {
@@ -181,10 +181,10 @@ TEST(KeyboardHookInstall, TheProgramRemovesItsHookWhenItEnds) {
   {
     Program p{pf.AllPorts()};
     p.hook.HookKeyboard();
-    ASSERT_EQ(pf.InstalledHooks().size(), 1u);
+    ASSERT_EQ(pf.hotkeys.InstalledHooks().size(), 1u);
   }
   // A hook on a thread of its own must not call into a program that is gone.
-  EXPECT_TRUE(pf.InstalledHooks().empty());
+  EXPECT_TRUE(pf.hotkeys.InstalledHooks().empty());
 }
 
 }  // namespace

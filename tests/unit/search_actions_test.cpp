@@ -16,7 +16,7 @@ class SearchActionsTest : public FakeProgramTest {
   }
   std::vector<std::string> Opened() {
     std::vector<std::string> out;
-    for (const auto& c : fake.Calls("OpenAddress")) out.push_back(c.text);
+    for (const auto& c : fake.log.Calls("OpenAddress")) out.push_back(c.text);
     return out;
   }
   Hwnd editor = 0;
@@ -26,11 +26,11 @@ TEST_F(SearchActionsTest, ScopeDecidesWhetherDatesApply) {
   for (int scope = 0; scope < 15; ++scope) {
     SCOPED_TRACE(scope);
     const bool dates = scope != 5 && scope != 6 && scope != 12;
-    fake.SetValue({Control::Scope, 0}, 1);
-    fake.SetValue({Control::DateRange, 3}, 1);
-    fake.SetValue({Control::Scope, scope}, 1);  // raises the click like the form runtime
-    for (int d = 0; d < 6; ++d) EXPECT_EQ(fake.Enabled({Control::DateRange, d}), dates) << d;
-    EXPECT_EQ(fake.SelectedOption(Control::DateRange), dates ? 3 : 0);
+    fake.view.SetValue({Control::Scope, 0}, 1);
+    fake.view.SetValue({Control::DateRange, 3}, 1);
+    fake.view.SetValue({Control::Scope, scope}, 1);  // raises the click like the form runtime
+    for (int d = 0; d < 6; ++d) EXPECT_EQ(fake.view.Enabled({Control::DateRange, d}), dates) << d;
+    EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), dates ? 3 : 0);
   }
 }
 
@@ -38,41 +38,41 @@ TEST_F(SearchActionsTest, FocusReturnsToTheTermsUnlessUsingTheKeyboard) {
   for (bool keyboard : {false, true}) {
     SCOPED_TRACE(keyboard);
     p.window.SetKeyboard(keyboard);
-    fake.SetFocus({Control::Scope, 0});
+    fake.view.SetFocus({Control::Scope, 0});
     p.search.ScopeChosen(9);
-    EXPECT_EQ(fake.FocusName(), keyboard ? "Scope(0)" : "Terms(0)");
+    EXPECT_EQ(fake.view.FocusName(), keyboard ? "Scope(0)" : "Terms(0)");
   }
 }
 
 TEST_F(SearchActionsTest, FocusWaitsForAltToBeReleased) {
-  fake.SetKeyDown(vk::Alt, true);
+  fake.hotkeys.SetKeyDown(vk::Alt, true);
   fake.UserKeyUp(vk::Alt);
-  fake.SetFocus({Control::Scope, 0});
+  fake.view.SetFocus({Control::Scope, 0});
   p.search.ScopeChosen(2);
-  EXPECT_FALSE(fake.KeyHeldNow(vk::Alt));
-  EXPECT_EQ(fake.FocusName(), "Terms(0)");
+  EXPECT_FALSE(fake.hotkeys.KeyHeldNow(vk::Alt));
+  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
 }
 
 TEST_F(SearchActionsTest, StuckAltKeyDoesNotHangTheWindow) {
-  fake.SetKeyDown(vk::Alt, true);
-  const std::uint32_t before = fake.Milliseconds();
+  fake.hotkeys.SetKeyDown(vk::Alt, true);
+  const std::uint32_t before = fake.loop.Milliseconds();
   p.search.ScopeChosen(2);
-  EXPECT_EQ(fake.FocusName(), "Terms(0)");
-  EXPECT_LT(fake.Milliseconds() - before, 10'000u);
+  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
+  EXPECT_LT(fake.loop.Milliseconds() - before, 10'000u);
 }
 
 TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
-  fake.SetText({Control::Terms}, "  cheap flights ");
-  fake.SetValue({Control::Scope, 4}, 1);
-  fake.SetValue({Control::DateRange, 2}, 1);
-  fake.ClearLog();
+  fake.view.SetText({Control::Terms}, "  cheap flights ");
+  fake.view.SetValue({Control::Scope, 4}, 1);
+  fake.view.SetValue({Control::DateRange, 2}, 1);
+  fake.log.Clear();
   p.search.DoSearch();
   ASSERT_EQ(Opened(),
             (std::vector<std::string>{"https://www.google.com/search?q=cheap%20flights&as_qdr=all"
                                       "&tbs=qdr:d,sbd:1&tbm=nws"}));
-  const auto lines = fake.LogLines();
+  const auto lines = fake.log.Lines();
   EXPECT_EQ(lines.front(), "SetViewTop -32000");
-  EXPECT_EQ(fake.WindowInFront(), editor);
+  EXPECT_EQ(fake.desktop.WindowInFront(), editor);
   EXPECT_EQ(p.settings.LoadHistory(), "cheap flights");
   EXPECT_EQ(p.settings.lastSearch, "cheap flights");
   // The controls keep what the user entered.
@@ -81,7 +81,7 @@ TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
 
 TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
   p.settings.SaveHistory("older");
-  fake.launchesStart = false;
+  fake.launcher.launchesStart = false;
   const struct {
     const char* name;
     std::function<void()> act;
@@ -92,20 +92,20 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.SetText({Control::Terms}, "new terms");
-    fake.ClearLog();
+    fake.view.SetText({Control::Terms}, "new terms");
+    fake.log.Clear();
     c.act();
     EXPECT_EQ(Opened().size(), 1u);
     EXPECT_TRUE(app.OnScreen());
-    EXPECT_EQ(fake.WindowInFront(), p.window.handle);
+    EXPECT_EQ(fake.desktop.WindowInFront(), p.window.handle);
     EXPECT_EQ(app.Terms(), "new terms");
     EXPECT_EQ(p.settings.LoadHistory(), "older");
-    const auto boxes = fake.Calls("ShowMessageBox");
+    const auto boxes = fake.log.Calls("ShowMessageBox");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_NE(boxes[0].text.find(kBrowserNotStarted), std::string::npos) << boxes[0].text;
   }
   // Once a browser starts, the same terms search and become the history.
-  fake.launchesStart = true;
+  fake.launcher.launchesStart = true;
   app.Press(vk::Return);
   EXPECT_TRUE(app.Parked());
   EXPECT_EQ(p.settings.LoadHistory(), "new terms");
@@ -113,7 +113,7 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
 
 TEST_F(SearchActionsTest, EmptyTermsKeepTheHistory) {
   p.settings.SaveHistory("older");
-  fake.SetText({Control::Terms}, "   ");
+  fake.view.SetText({Control::Terms}, "   ");
   p.search.DoSearch();
   EXPECT_EQ(Opened(), (std::vector<std::string>{"https://www.google.com/search?q=%3F&as_qdr=all"}));
   EXPECT_EQ(p.settings.LoadHistory(), "older");
@@ -132,9 +132,9 @@ TEST_F(SearchActionsTest, EveryWayToStartASearch) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.SetText({Control::Terms}, "alpha");
-    fake.SetValue({Control::Scope, 0}, 1);
-    fake.ClearLog();
+    fake.view.SetText({Control::Terms}, "alpha");
+    fake.view.SetValue({Control::Scope, 0}, 1);
+    fake.log.Clear();
     c.act();
     EXPECT_EQ(Opened(),
               (std::vector<std::string>{"https://www.google.com/search?q=alpha&as_qdr=all"}));
@@ -143,14 +143,14 @@ TEST_F(SearchActionsTest, EveryWayToStartASearch) {
 }
 
 TEST_F(SearchActionsTest, DoubleClickOnTheBackgroundLaunchesTheBrowser) {
-  fake.ClearLog();
+  fake.log.Clear();
   fake.UserDblClick();
-  fake.RunPending();
+  fake.loop.RunPending();
   // No browser is known here, so the launch says so while the window is on screen.
-  const auto boxes = fake.Calls("ShowMessageBox");
+  const auto boxes = fake.log.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find("Unable to locate default browser."), std::string::npos);
-  EXPECT_EQ(fake.CountCalls("OpenAddress"), 0u);
+  EXPECT_EQ(fake.log.CountCalls("OpenAddress"), 0u);
 }
 
 }  // namespace

@@ -15,33 +15,34 @@ using SearchWindowTest = FakeProgramTest;
 TEST_F(SearchWindowTest, LoadsAsDesigned) {
   const Hwnd editor = app.AddApp();
   p.window.EnsureLoaded();
-  ASSERT_TRUE(fake.FormCreated());
-  EXPECT_EQ(p.window.handle, fake.SearchHwnd());
+  ASSERT_TRUE(fake.view.FormCreated());
+  EXPECT_EQ(p.window.handle, fake.view.SearchHwnd());
   EXPECT_FALSE(p.window.Keyboard());
-  EXPECT_EQ(fake.Text({Control::Terms}), "");
-  EXPECT_EQ(fake.SelectedOption(Control::Scope), 0);
-  EXPECT_EQ(fake.SelectedOption(Control::DateRange), 0);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
-  EXPECT_EQ(fake.TabStopCount(), 0);
-  EXPECT_EQ(fake.TimerInterval(), 1500u);
+  EXPECT_EQ(fake.view.Text({Control::Terms}), "");
+  EXPECT_EQ(fake.view.SelectedOption(Control::Scope), 0);
+  EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), 0);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(fake.view.TabStopCount(), 0);
+  EXPECT_EQ(fake.loop.TimerInterval(), 1500u);
   // Loaded behind the application in front, not over it.
-  EXPECT_EQ(fake.WindowInFront(), editor);
-  EXPECT_EQ(fake.WindowBelow(editor), fake.SearchHwnd());
-  EXPECT_EQ(fake.Window(fake.SearchHwnd())->owner, fake.Desktop());
+  EXPECT_EQ(fake.desktop.WindowInFront(), editor);
+  EXPECT_EQ(fake.desktop.WindowBelow(editor), fake.view.SearchHwnd());
+  EXPECT_EQ(fake.desktop.Window(fake.view.SearchHwnd())->owner, fake.desktop.DesktopRoot());
   // Hourglass while loading, default afterwards.
-  const auto pointers = fake.Calls("SetMousePointer");
+  const auto pointers = fake.log.Calls("SetMousePointer");
   ASSERT_EQ(pointers.size(), 2u);
   EXPECT_EQ(pointers[0].args[0], kPointerHourglass);
   EXPECT_EQ(pointers[1].args[0], kPointerDefault);
 
   // One pixel below each date option.
   const Twips expected[] = {120, 405, 690, 975, 1265, 1545};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(fake.ControlTop({Control::DateKey, i}), expected[i]) << i;
+  for (int i = 0; i < 6; ++i)
+    EXPECT_EQ(fake.view.ControlTop({Control::DateKey, i}), expected[i]) << i;
 
   // A second reference loads nothing again.
   p.window.EnsureLoaded();
-  EXPECT_EQ(fake.CountCalls("CreateSearchWindow"), 1u);
+  EXPECT_EQ(fake.log.CountCalls("CreateSearchWindow"), 1u);
 }
 
 TEST_F(SearchWindowTest, MinimisingParksInsteadOfStayingMinimised) {
@@ -49,18 +50,18 @@ TEST_F(SearchWindowTest, MinimisingParksInsteadOfStayingMinimised) {
   app.Start();
   ASSERT_TRUE(app.OnScreen());
   fake.UserMinimise();
-  fake.RunPending();
-  EXPECT_EQ(fake.ViewState(), WindowState::Normal);
+  fake.loop.RunPending();
+  EXPECT_EQ(fake.view.ViewState(), WindowState::Normal);
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.WindowInFront(), editor);
+  EXPECT_EQ(fake.desktop.WindowInFront(), editor);
 }
 
 TEST_F(SearchWindowTest, OtherResizesLeaveTheWindowAlone) {
   app.Start();
-  const Twips top = fake.ViewTop();
-  fake.SetViewState(WindowState::Maximised);
-  EXPECT_EQ(fake.ViewState(), WindowState::Maximised);
-  EXPECT_EQ(fake.ViewTop(), top);
+  const Twips top = fake.view.ViewTop();
+  fake.view.SetViewState(WindowState::Maximised);
+  EXPECT_EQ(fake.view.ViewState(), WindowState::Maximised);
+  EXPECT_EQ(fake.view.ViewTop(), top);
 }
 
 TEST_F(SearchWindowTest, DeactivationClearsKeyboardAndRenewsTheHook) {
@@ -68,45 +69,45 @@ TEST_F(SearchWindowTest, DeactivationClearsKeyboardAndRenewsTheHook) {
   p.window.SetKeyboard(true);
   const HookHandle before = p.hook.handle;
   fake.UserDeactivate();
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_FALSE(p.window.Keyboard());
   EXPECT_NE(p.hook.handle, 0u);
   EXPECT_NE(p.hook.handle, before);
-  EXPECT_EQ(fake.InstalledHooks().size(), 1u);
+  EXPECT_EQ(fake.hotkeys.InstalledHooks().size(), 1u);
   EXPECT_TRUE(app.OnScreen());  // losing the activation does not dismiss the window
 }
 
 TEST_F(SearchWindowTest, CloseRemovesHookAndKeystrokeObjectThenTheWindow) {
   app.Start();
   const std::string recorded = app.CfgText();
-  fake.ClearLog();
+  fake.log.Clear();
   fake.UserClose();
-  fake.RunPending();
-  EXPECT_TRUE(fake.Unloaded());
-  EXPECT_FALSE(fake.FormCreated());
+  fake.loop.RunPending();
+  EXPECT_TRUE(fake.loop.Unloaded());
+  EXPECT_FALSE(fake.view.FormCreated());
   EXPECT_FALSE(p.window.loaded);
-  EXPECT_TRUE(fake.InstalledHooks().empty());
+  EXPECT_TRUE(fake.hotkeys.InstalledHooks().empty());
   EXPECT_EQ(p.hook.handle, 0u);
   EXPECT_TRUE(p.voice.keySender == nullptr);
-  const auto lines = fake.LogLines();
+  const auto lines = fake.log.Lines();
   auto at = [&](const std::string& op) {
     return std::find_if(lines.begin(), lines.end(),
                         [&](const std::string& l) { return l.rfind(op, 0) == 0; });
   };
   EXPECT_LT(at("RemoveKeyHook"), at("DestroySearchWindow"));
-  EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);  // voice off: not touched
+  EXPECT_EQ(fake.log.CountCalls("CreateSpeechService"), 0u);  // voice off: not touched
   // The stale handle stays on record; the next start sees it as absent.
   EXPECT_EQ(app.CfgText(), recorded);
 }
 
 TEST_F(SearchWindowTest, CloseWithVoiceCommandsOnUnregistersThem) {
   auto script = std::make_shared<SpeechScript>();
-  fake.speechFactory = [script](SpeechError& e) { return script->Create(e); };
-  fake.AddProcess(4321, "natspeak.exe");
+  fake.speech.speechFactory = [script](SpeechError& e) { return script->Create(e); };
+  fake.processes.AddProcess(4321, "natspeak.exe");
   app.Start();
   ASSERT_TRUE(p.voice.active);
   fake.UserClose();
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_FALSE(p.voice.active);
   EXPECT_TRUE(p.voice.session == nullptr);
   EXPECT_FALSE(script->Live());
@@ -115,10 +116,10 @@ TEST_F(SearchWindowTest, CloseWithVoiceCommandsOnUnregistersThem) {
 TEST_F(SearchWindowTest, NothingComesBackAfterClose) {
   app.Start();
   fake.UserClose();
-  fake.RunPending();
+  fake.loop.RunPending();
   p.summoning.ShowSearchWindow();
-  EXPECT_FALSE(fake.FormCreated());
-  EXPECT_EQ(fake.CountCalls("CreateSearchWindow"), 1u);
+  EXPECT_FALSE(fake.view.FormCreated());
+  EXPECT_EQ(fake.log.CountCalls("CreateSearchWindow"), 1u);
 }
 
 }  // namespace

@@ -64,7 +64,7 @@ bool Skip(const Problem& p) {
 // The messages that reached the message line, in order.
 std::vector<std::string> MessageLine(FakePlatform& fake) {
   std::vector<std::string> texts;
-  for (const FakeCall& call : fake.Calls("SetText")) {
+  for (const FakeCall& call : fake.log.Calls("SetText")) {
     if (call.text != kOptionsHint && call.text.starts_with(kNotSaved)) {
       texts.push_back(call.text);
     }
@@ -88,18 +88,18 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
       app.AddApp();
       app.Start();
       for (int search = 0; search < 2; ++search) {
-        app.fake.SetText({Control::Terms}, "cheap flights");
+        app.fake.view.SetText({Control::Terms}, "cheap flights");
         app.p().search.DoSearch();
-        app.fake.RunPending();
+        app.fake.loop.RunPending();
         app.p().summoning.Post(kSummonMessage);
-        app.fake.RunPending();
+        app.fake.loop.RunPending();
       }
       const std::vector<std::string> said = MessageLine(app.fake);
       ASSERT_EQ(said.size(), 1u);
       EXPECT_NE(said[0].find(problem.reason), std::string::npos) << said[0];
       // The next showing brings the usual hint back.
-      EXPECT_EQ(app.fake.Text({Control::Message}), kOptionsHint);
-      EXPECT_EQ(app.fake.CountCalls("ShowMessageBox"), 0u);
+      EXPECT_EQ(app.fake.view.Text({Control::Message}), kOptionsHint);
+      EXPECT_EQ(app.fake.log.CountCalls("ShowMessageBox"), 0u);
     }
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
   }
@@ -113,27 +113,27 @@ TEST(SettingsProblem, VoiceSwitchedOnAtStartDoesNotHideIt) {
   fs::create_directories(cfg);
   FakeProgram app(cfg.string());
   auto speech = std::make_shared<SpeechScript>();
-  app.fake.speechFactory = [speech](SpeechError& e) { return speech->Create(e); };
-  app.fake.AddProcess(7000, "natspeak.exe");
+  app.fake.speech.speechFactory = [speech](SpeechError& e) { return speech->Create(e); };
+  app.fake.processes.AddProcess(7000, "natspeak.exe");
   app.AddApp();
   app.Start();
-  const std::string shown = app.fake.Text({Control::Message});
+  const std::string shown = app.fake.view.Text({Control::Message});
   EXPECT_TRUE(shown.starts_with(kNotSaved)) << shown;
-  EXPECT_EQ(app.fake.Value({Control::VoiceCommands}), 1);
+  EXPECT_EQ(app.fake.view.Value({Control::VoiceCommands}), 1);
   app.p().winutil.HideSearchWindow();
   app.p().summoning.Post(kSummonMessage);
-  app.fake.RunPending();
-  EXPECT_EQ(app.fake.Text({Control::Message}), kOptionsHint);
+  app.fake.loop.RunPending();
+  EXPECT_EQ(app.fake.view.Text({Control::Message}), kOptionsHint);
 }
 
 TEST(SettingsProblem, HealthyFileSaysNothing) {
   TempFolder tmp;
   FakeProgram app(tmp.str() + "Varnel.cfg");
   app.Start();
-  app.fake.SetText({Control::Terms}, "cheap flights");
+  app.fake.view.SetText({Control::Terms}, "cheap flights");
   app.p().search.DoSearch();
   app.p().summoning.Post(kSummonMessage);
-  app.fake.RunPending();
+  app.fake.loop.RunPending();
   EXPECT_TRUE(MessageLine(app.fake).empty());
 }
 
@@ -149,7 +149,7 @@ TEST(SettingsProblem, SearchFromTheCommandLineFailsWithOneLine) {
     const fs::path cfg = folder / "Varnel.cfg";
     problem.make(folder, cfg);
     FakePlatform fake;
-    fake.environment["VARNEL_CFG"] = cfg.string();
+    fake.paths.environment["VARNEL_CFG"] = cfg.string();
     std::ostringstream out;
     std::ostringstream err;
     const std::optional<int> status =
@@ -161,7 +161,7 @@ TEST(SettingsProblem, SearchFromTheCommandLineFailsWithOneLine) {
     EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1) << line;
     EXPECT_NE(line.find(problem.reason), std::string::npos) << line;
     // The search itself still goes out.
-    EXPECT_EQ(fake.CountCalls("OpenAddress"), 1u);
+    EXPECT_EQ(fake.log.CountCalls("OpenAddress"), 1u);
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
   }
 }

@@ -20,7 +20,7 @@ class StartupTest : public FakeProgramTest {
  protected:
   // A window of another process, as a recorded handle may name after a restart.
   Hwnd AddForeign(const std::string& cls, const std::string& exe, bool answers = true) {
-    fake.AddProcess(kOtherPid, exe);
+    fake.processes.AddProcess(kOtherPid, exe);
     FakeWindow w;
     w.pid = kOtherPid;
     w.className = cls;
@@ -28,7 +28,7 @@ class StartupTest : public FakeProgramTest {
     w.onMessage = [this](Code msg, std::uint32_t wp, std::uint32_t lp) {
       received.push_back({msg, static_cast<std::int64_t>(wp), static_cast<std::int64_t>(lp)});
     };
-    return fake.AddWindow(w);
+    return fake.desktop.AddWindow(w);
   }
   void Record(const std::string& value) {
     WriteFile(app.cfgFile(), "[Application]\r\nAppHwnd=" + value + "\r\n");
@@ -42,28 +42,28 @@ TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
   app.AddApp();
   EXPECT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_EQ(p.settings.file, app.cfgFile());
-  ASSERT_TRUE(fake.FormCreated());
-  EXPECT_EQ(p.window.handle, fake.SearchHwnd());
-  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
+  ASSERT_TRUE(fake.view.FormCreated());
+  EXPECT_EQ(p.window.handle, fake.view.SearchHwnd());
+  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.view.SearchHwnd()));
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
+  EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
   EXPECT_NE(p.hook.handle, 0u);
-  EXPECT_EQ(fake.InstalledHooks().size(), 1u);
+  EXPECT_EQ(fake.hotkeys.InstalledHooks().size(), 1u);
   EXPECT_TRUE(p.voice.keySender != nullptr);
-  EXPECT_EQ(fake.mousePointer, kPointerDefault);
+  EXPECT_EQ(fake.view.mousePointer, kPointerDefault);
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0u);
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0u);
 }
 
 // Every recorded value that does not name a live Varnel search window starts a new instance
 // and records the new handle; nothing is sent to a window that is not ours.
 TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
   auto foreign = [](FakePlatform& f, const char* cls, const char* exe) {
-    f.AddProcess(kOtherPid, exe);
+    f.processes.AddProcess(kOtherPid, exe);
     FakeWindow w;
     w.pid = kOtherPid;
     w.className = cls;
-    return std::to_string(f.AddWindow(w));
+    return std::to_string(f.desktop.AddWindow(w));
   };
   struct Case {
     const char* name;
@@ -75,8 +75,8 @@ TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
       {"negative", [](FakePlatform&) { return std::string("-12"); }},
       {"closed window",
        [](FakePlatform& f) {
-         const Hwnd h = f.AddWindow({});
-         f.CloseWindow(h);
+         const Hwnd h = f.desktop.AddWindow({});
+         f.desktop.CloseWindow(h);
          return std::to_string(h);
        }},
       {"foreign window", [&](FakePlatform& f) { return foreign(f, "Notepad", "notepad.exe"); }},
@@ -87,7 +87,7 @@ TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
          FakeWindow w;
          w.pid = 0;
          w.className = "Varnel";
-         return std::to_string(f.AddWindow(w));
+         return std::to_string(f.desktop.AddWindow(w));
        }},
   };
   for (const Case& c : cases) {
@@ -96,10 +96,10 @@ TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
     FakeProgram fresh(tmp.str() + "Varnel.cfg");
     WriteFile(fresh.cfgFile(), "[Application]\r\nAppHwnd=" + c.record(fresh.fake) + "\r\n");
     EXPECT_EQ(fresh.Start(), Startup::Result::Running);
-    EXPECT_EQ(fresh.fake.CountCalls("SendPrivateMessage"), 0u);
-    ASSERT_TRUE(fresh.fake.FormCreated());
+    EXPECT_EQ(fresh.fake.log.CountCalls("SendPrivateMessage"), 0u);
+    ASSERT_TRUE(fresh.fake.view.FormCreated());
     EXPECT_EQ(fresh.p().settings.ReadIniString("Application", "AppHwnd", "", 64),
-              std::to_string(fresh.fake.SearchHwnd()));
+              std::to_string(fresh.fake.view.SearchHwnd()));
   }
 }
 
@@ -113,7 +113,7 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
     SCOPED_TRACE(c.exe);
     TempFolder tmp2;
     FakeProgram second(tmp2.str() + "Varnel.cfg");
-    second.fake.AddProcess(kOtherPid, c.exe);
+    second.fake.processes.AddProcess(kOtherPid, c.exe);
     int messages = 0;
     FakeWindow w;
     w.pid = kOtherPid;
@@ -124,35 +124,35 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
       EXPECT_EQ(lp, kSummonParam);
       ++messages;
     };
-    const Hwnd running = second.fake.AddWindow(w);
-    second.fake.instanceClaims = {InstanceClaim::Taken};
+    const Hwnd running = second.fake.desktop.AddWindow(w);
+    second.fake.instances.instanceClaims = {InstanceClaim::Taken};
     const std::string before = "[Application]\r\nAppHwnd=" + std::to_string(running) + "\r\n";
     WriteFile(second.cfgFile(), before);
 
     EXPECT_EQ(second.Start(), Startup::Result::HandedOff);
     EXPECT_EQ(messages, 1);
-    const auto sends = second.fake.Calls("SendPrivateMessage");
+    const auto sends = second.fake.log.Calls("SendPrivateMessage");
     ASSERT_EQ(sends.size(), 1u);
     EXPECT_EQ(sends[0].args.back(), kHandOffTimeoutMs);
-    EXPECT_FALSE(second.fake.FormCreated());
-    EXPECT_EQ(second.fake.CountCalls("CreateSearchWindow"), 0u);
-    EXPECT_EQ(second.fake.CountCalls("InstallKeyHook"), 0u);
+    EXPECT_FALSE(second.fake.view.FormCreated());
+    EXPECT_EQ(second.fake.log.CountCalls("CreateSearchWindow"), 0u);
+    EXPECT_EQ(second.fake.log.CountCalls("InstallKeyHook"), 0u);
     EXPECT_EQ(second.CfgText(), before);
-    EXPECT_EQ(second.fake.mousePointer, kPointerDefault);
+    EXPECT_EQ(second.fake.view.mousePointer, kPointerDefault);
     EXPECT_TRUE(second.p().voice.keySender == nullptr);
   }
 }
 
 // Where the system cannot tell who is first, the settings file's record decides.
 TEST_F(StartupTest, WithoutAClaimAnUnansweredHandOffStartsANewInstance) {
-  fake.instanceClaims = {InstanceClaim::Unavailable};
+  fake.instances.instanceClaims = {InstanceClaim::Unavailable};
   const Hwnd hung = AddForeign("Varnel", "varnel", /*answers=*/false);
   Record(std::to_string(hung));
   EXPECT_EQ(app.Start(), Startup::Result::Running);
-  EXPECT_EQ(fake.CountCalls("SendPrivateMessage"), 1u);
+  EXPECT_EQ(fake.log.CountCalls("SendPrivateMessage"), 1u);
   EXPECT_TRUE(received.empty());
-  ASSERT_TRUE(fake.FormCreated());
-  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.SearchHwnd()));
+  ASSERT_TRUE(fake.view.FormCreated());
+  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.view.SearchHwnd()));
 }
 
 // The claim of the single instance decides who is first, whatever the settings file says;
@@ -194,8 +194,8 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
     TempFolder tmp;
     FakeProgram start(tmp.str() + "Varnel.cfg");
     FakePlatform& f = start.fake;
-    f.instanceClaims = c.claims;
-    f.AddProcess(kOtherPid, "varnel");
+    f.instances.instanceClaims = c.claims;
+    f.processes.AddProcess(kOtherPid, "varnel");
     int shows = 0;
     FakeWindow w;
     w.pid = kOtherPid;
@@ -204,38 +204,38 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
     w.onMessage = [&](Code msg, std::uint32_t wp, std::uint32_t lp) {
       shows += msg == kSummonMessage && wp == kSummonParam && lp == kSummonParam ? 1 : 0;
     };
-    const Hwnd holder = f.AddWindow(w);
+    const Hwnd holder = f.desktop.AddWindow(w);
     if (c.record != Record::Nothing) {
       WriteFile(start.cfgFile(), "[Application]\r\nAppHwnd=" + std::to_string(holder) + "\r\n");
     }
     const std::string before = start.CfgText();
     int sleeps = 0;
     if (c.published && c.publishedAfterSleeps == 0) {
-      f.publishedWindow = holder;
+      f.instances.publishedWindow = holder;
     }
-    f.onSleep = [&] {
+    f.loop.onSleep = [&] {
       if (c.published && ++sleeps == c.publishedAfterSleeps) {
-        f.publishedWindow = holder;
+        f.instances.publishedWindow = holder;
       }
     };
 
     EXPECT_EQ(start.Start(), c.result);
     if (c.result == R::Running) {
-      ASSERT_TRUE(f.FormCreated());
-      EXPECT_EQ(f.publishedWindow, f.SearchHwnd());
+      ASSERT_TRUE(f.view.FormCreated());
+      EXPECT_EQ(f.instances.publishedWindow, f.view.SearchHwnd());
       EXPECT_EQ(shows, 0);
-      EXPECT_EQ(f.InstalledHooks().size(), 1u);
+      EXPECT_EQ(f.hotkeys.InstalledHooks().size(), 1u);
       continue;
     }
     // No second instance: no window, no hook, the settings file as it was.
-    EXPECT_FALSE(f.FormCreated());
-    EXPECT_EQ(f.CountCalls("InstallKeyHook"), 0u);
-    EXPECT_EQ(f.CountCalls("PublishInstanceWindow"), 0u);
+    EXPECT_FALSE(f.view.FormCreated());
+    EXPECT_EQ(f.log.CountCalls("InstallKeyHook"), 0u);
+    EXPECT_EQ(f.log.CountCalls("PublishInstanceWindow"), 0u);
     EXPECT_EQ(start.CfgText(), before);
     EXPECT_EQ(shows, c.result == R::HandedOff ? 1 : 0);
     if (c.result == R::HandedOff) {
       // The foreground right goes to the holder before the message that summons it.
-      const auto& log = f.Log();
+      const auto& log = f.log.Entries();
       const auto grant = std::find_if(log.begin(), log.end(), [](const FakeCall& l) {
         return l.op == "GrantForeground" && l.args == std::vector<std::int64_t>{kOtherPid};
       });
@@ -248,13 +248,13 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
 
 TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {
   auto script = std::make_shared<SpeechScript>();
-  fake.speechFactory = [script](SpeechError& e) { return script->Create(e); };
-  fake.AddProcess(4321, "natspeak.exe");
+  fake.speech.speechFactory = [script](SpeechError& e) { return script->Create(e); };
+  fake.processes.AddProcess(4321, "natspeak.exe");
   app.Start();
   EXPECT_TRUE(p.voice.active);
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0u);
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0u);
   // The handle is on record before the voice commands start.
-  const auto& log = fake.Log();
+  const auto& log = fake.log.Entries();
   auto hookAt = std::find_if(log.begin(), log.end(),
                              [](const FakeCall& c) { return c.op == "InstallKeyHook"; });
   auto speechAt = std::find_if(log.begin(), log.end(),

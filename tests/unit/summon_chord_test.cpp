@@ -114,11 +114,11 @@ TEST(ChordMatch, FollowsWhereTheLayoutPutsTheKey) {
 }
 
 TEST(ChordMatch, AnAltGrCharacterIsNoPlaceForTheChord) {
-  FakePlatform pf;
-  pf.SetKeyScan('/', 0x637);  // AltGr+7, as Windows reports it: Ctrl+Alt
-  EXPECT_EQ(LocateChordKeys(SummonChord{}, pf).count, 0u);
-  pf.SetKeyScan('/', 0x137);
-  const ChordKeys de = LocateChordKeys(SummonChord{}, pf);
+  FakeKeyboardLayout layout;
+  layout.SetKeyScan('/', 0x637);  // AltGr+7, as Windows reports it: Ctrl+Alt
+  EXPECT_EQ(LocateChordKeys(SummonChord{}, layout).count, 0u);
+  layout.SetKeyScan('/', 0x137);
+  const ChordKeys de = LocateChordKeys(SummonChord{}, layout);
   ASSERT_EQ(de.count, 1u);
   EXPECT_EQ(de.places[0].vk, static_cast<std::uint32_t>('7'));
   EXPECT_EQ(de.places[0].mods, kMaskShift);
@@ -129,21 +129,21 @@ struct GermanDesk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
   GermanDesk() {
-    pf.SetKeyScan('/', 0x137);  // Shift+7
+    pf.layout.SetKeyScan('/', 0x137);  // Shift+7
     p.hook.HookKeyboard();
   }
   std::size_t SummonsAfter(int vkCode, std::initializer_list<int> held) {
     for (int k : held) {
-      pf.SetKeyDown(k, true);
+      pf.hotkeys.SetKeyDown(k, true);
     }
     KeyEvent ev;
     ev.vkCode = static_cast<std::uint32_t>(vkCode);
     p.hook.KeyboardProc(0, kMsgKeyDown, ev);
     for (int k : held) {
-      pf.SetKeyDown(k, false);
+      pf.hotkeys.SetKeyDown(k, false);
     }
     std::size_t n = 0;
-    for (const FakeCall& c : pf.Calls("Post")) {
+    for (const FakeCall& c : pf.log.Calls("Post")) {
       n += c.args[0] == kSummonMessage ? 1 : 0;
     }
     return n;
@@ -189,15 +189,15 @@ TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
   Program p{pf.AllPorts()};
   p.hook.SetSummonChord(*ParseChord("Ctrl+Alt+F12"));
   p.hook.HookKeyboard();
-  pf.SetKeyDown(vk::Control, true);
-  pf.SetKeyDown(vk::Alt, true);
+  pf.hotkeys.SetKeyDown(vk::Control, true);
+  pf.hotkeys.SetKeyDown(vk::Alt, true);
   KeyEvent ev;
   ev.vkCode = 191;
   p.hook.KeyboardProc(0, kMsgKeyDown, ev);
-  EXPECT_EQ(pf.CountCalls("Post"), 0u);
+  EXPECT_EQ(pf.log.CountCalls("Post"), 0u);
   ev.vkCode = 123;
   p.hook.KeyboardProc(0, kMsgKeyDown, ev);
-  EXPECT_EQ(pf.CountCalls("Post"), 1u);
+  EXPECT_EQ(pf.log.CountCalls("Post"), 1u);
 }
 
 }  // namespace

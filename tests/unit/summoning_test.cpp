@@ -28,14 +28,14 @@ TEST_F(SummoningTest, DispatchTable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
     p.winutil.HideSearchWindow();
-    fake.SetFocus({Control::Scope, 0});
-    fake.ClearLog();
+    fake.view.SetFocus({Control::Scope, 0});
+    fake.log.Clear();
     p.summoning.Post(c.code);
-    EXPECT_EQ(fake.CountCalls("SetViewTop"), 0u);  // never inside the posting call
-    fake.RunPending();
+    EXPECT_EQ(fake.log.CountCalls("SetViewTop"), 0u);  // never inside the posting call
+    fake.loop.RunPending();
     EXPECT_EQ(app.OnScreen(), c.shows);
-    EXPECT_EQ(fake.FocusName() == "Terms(0)" && !c.shows, c.cycles);
-    EXPECT_FALSE(fake.Unloaded());
+    EXPECT_EQ(fake.view.FocusName() == "Terms(0)" && !c.shows, c.cycles);
+    EXPECT_FALSE(fake.loop.Unloaded());
   }
 }
 
@@ -47,7 +47,7 @@ TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
     std::uint32_t w, l;
     bool shows;
   };
-  const Hwnd box = fake.SearchHwnd();
+  const Hwnd box = fake.view.SearchHwnd();
   const Case cases[] = {
       {box, kSummonMessage, kSummonParam, kSummonParam, true},
       {box, kSummonMessage, kSummonParam, 0, false},
@@ -58,10 +58,10 @@ TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
   for (const Case& c : cases) {
     SCOPED_TRACE(std::to_string(c.w) + "/" + std::to_string(c.l));
     p.winutil.HideSearchWindow();
-    fake.ClearLog();
+    fake.log.Clear();
     p.summoning.OnWindowMessage(c.hwnd, c.msg, c.w, c.l);
     EXPECT_TRUE(app.Parked());  // the sender is answered before anything moves
-    fake.RunPending();
+    fake.loop.RunPending();
     EXPECT_EQ(app.OnScreen(), c.shows);
   }
 }
@@ -72,20 +72,20 @@ TEST_F(SummoningTest, FirstShowingCentresHigherAndAppearsOnlyThere) {
   // Screen 28800 x 16200 twips, window 8985 x 8700: centred top 3750, raised to 2813, then
   // three quarters of that.
   EXPECT_EQ(p.window.workingTop, 2110);
-  EXPECT_EQ(fake.ViewTop(), 2110);
+  EXPECT_EQ(fake.view.ViewTop(), 2110);
   // Shown while parked: the first visible position is the working one.
-  const auto& log = fake.Log();
+  const auto& log = fake.log.Entries();
   auto show = std::find_if(log.begin(), log.end(), [](auto& c) { return c.op == "ShowView"; });
   ASSERT_NE(show, log.end());
   auto lastTop = std::find_if(std::make_reverse_iterator(show), log.rend(),
                               [](auto& c) { return c.op == "SetViewTop"; });
   ASSERT_NE(lastTop, log.rend());
   EXPECT_EQ(lastTop->args[0], kParkedTop);
-  EXPECT_EQ(fake.CountCalls("DrawAsActive"), 1u);
+  EXPECT_EQ(fake.log.CountCalls("DrawAsActive"), 1u);
 }
 
 TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
-  fake.SetScreenPixels(1024, 500);
+  fake.desktop.SetScreenPixels(1024, 500);
   app.Start();
   EXPECT_GT(p.window.workingTop, 0);
   EXPECT_TRUE(app.OnScreen());
@@ -94,16 +94,16 @@ TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
 TEST_F(SummoningTest, ParkedWindowComesBackAtTheSameTopWithTermsSelected) {
   const Hwnd editor = app.AddApp();
   app.Start();
-  const Twips top = fake.ViewTop();
+  const Twips top = fake.view.ViewTop();
   app.Type("alpha beta");
   app.Press(vk::Escape);
   ASSERT_TRUE(app.Parked());
-  ASSERT_EQ(fake.WindowInFront(), editor);
+  ASSERT_EQ(fake.desktop.WindowInFront(), editor);
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-  EXPECT_EQ(fake.ViewTop(), top);
-  EXPECT_EQ(fake.WindowInFront(), fake.SearchHwnd());
-  EXPECT_EQ(fake.FocusName(), "Terms(0)");
-  EXPECT_EQ(fake.SelectedText({Control::Terms}), "alpha beta");
+  EXPECT_EQ(fake.view.ViewTop(), top);
+  EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
+  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.view.SelectedText({Control::Terms}), "alpha beta");
 }
 
 TEST_F(SummoningTest, HistoryRule) {
@@ -127,7 +127,7 @@ TEST_F(SummoningTest, HistoryRule) {
     a.Start();
     if (*c.stored != '\0') a.p().settings.WriteIniString("History", "SearchHistory", c.stored);
     a.p().settings.lastSearch = c.lastSearch;
-    a.fake.SetText({Control::Terms}, c.field);
+    a.fake.view.SetText({Control::Terms}, c.field);
     a.p().winutil.HideSearchWindow();
     a.p().summoning.ShowSearchWindow();
     EXPECT_EQ(a.Terms(), c.expected);
@@ -137,19 +137,19 @@ TEST_F(SummoningTest, HistoryRule) {
 
 TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   app.Start();
-  fake.messageBoxAnswers = {kIdCancel};
+  fake.view.messageBoxAnswers = {kIdCancel};
   bool openDuring = false;
-  fake.onMessageBox = [&](const std::string&) { openDuring = p.window.inMessageBox; };
+  fake.view.onMessageBox = [&](const std::string&) { openDuring = p.window.inMessageBox; };
   EXPECT_EQ(p.summoning.ShowMessage("hello", kMbOkCancel, ""), kIdCancel);
   EXPECT_TRUE(openDuring);
   EXPECT_FALSE(p.window.inMessageBox);
-  const auto boxes = fake.Calls("ShowMessageBox");
+  const auto boxes = fake.log.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, "Varnel: hello");
 
   p.winutil.HideSearchWindow();
   EXPECT_EQ(p.summoning.ShowMessage("dropped", kMbOkCancel, "Title"), 0);
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 1u);
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 1u);
 }
 
 // The control counts in UTF-16 units: a selection counted in characters would stop inside
@@ -175,11 +175,11 @@ TEST_F(SummoningTest, HistoryIsSelectedWholeWhateverItsCharacters) {
     a.Press(vk::Escape);
     a.p().settings.WriteIniString("History", "SearchHistory", c.history);
     a.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-    EXPECT_EQ(a.fake.SelectedText({Control::Terms}), c.history);
+    EXPECT_EQ(a.fake.view.SelectedText({Control::Terms}), c.history);
     a.Type("x");
     EXPECT_EQ(a.Terms(), "x");
     a.Press(vk::Return);
-    const auto opened = a.fake.Calls("OpenAddress");
+    const auto opened = a.fake.log.Calls("OpenAddress");
     ASSERT_FALSE(opened.empty());
     EXPECT_NE(opened.back().text.find("q=x&"), std::string::npos) << opened.back().text;
     EXPECT_EQ(a.p().settings.LoadHistory(), "x");
@@ -191,7 +191,7 @@ TEST_F(SummoningTest, VoiceCodesWithoutAVoiceFormDoNothing) {
   p.summoning.DispatchCode(kRunVoiceCommand);
   p.summoning.DispatchCode(kStopVoiceCommands);
   EXPECT_TRUE(p.voice.session == nullptr);
-  EXPECT_EQ(fake.CountCalls("CreateSpeechService"), 0u);
+  EXPECT_EQ(fake.log.CountCalls("CreateSpeechService"), 0u);
 }
 
 }  // namespace

@@ -22,12 +22,12 @@ class TrayTest : public FakeProgramTest {
   TrayTest() {
     // No recogniser process: the voice commands stay off at start, and switching them on
     // while the window is parked asks nothing.
-    fake.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
+    fake.speech.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
   }
 
   // Start-up as Run does it, then the window dismissed.
   void Start(bool trayHost) {
-    fake.trayHost = trayHost;
+    fake.tray.trayHost = trayHost;
     editor = app.AddApp();
     app.Start();
     p.tray.Show();
@@ -37,31 +37,31 @@ class TrayTest : public FakeProgramTest {
   void Summon() { app.Press(vk::Slash, kCtrlAlt); }
 
   void Choose(TrayEntry entry) {
-    fake.UserChooseTray(entry);
-    fake.RunPending();
+    fake.tray.UserChoose(entry);
+    fake.loop.RunPending();
   }
 
-  bool Running() { return p.window.loaded && !fake.Unloaded(); }
+  bool Running() { return p.window.loaded && !fake.loop.Unloaded(); }
 
   std::shared_ptr<SpeechScript> script = std::make_shared<SpeechScript>();
   Hwnd editor = 0;
 };
 
 TEST_F(TrayTest, IconShownWithTheCurrentChecksOnlyWhereATrayHostIs) {
-  fake.startAtLogin = true;
+  fake.tray.startAtLogin = true;
   Start(true);
   EXPECT_TRUE(p.tray.Present());
-  EXPECT_TRUE(fake.TrayShown());
-  EXPECT_EQ(fake.trayChecks, (TrayChecks{.voiceCommands = false, .startAtLogin = true}));
+  EXPECT_TRUE(fake.tray.TrayShown());
+  EXPECT_EQ(fake.tray.trayChecks, (TrayChecks{.voiceCommands = false, .startAtLogin = true}));
 }
 
 TEST_F(TrayTest, NoTrayHostNoIcon) {
   Start(false);
   EXPECT_FALSE(p.tray.Present());
-  EXPECT_FALSE(fake.TrayShown());
+  EXPECT_FALSE(fake.tray.TrayShown());
   // Choices cannot arrive, and the checks are never pushed to a missing icon.
   p.voice.SetVoiceCommands(true);
-  EXPECT_EQ(fake.CountCalls("SetTrayChecks"), 0u);
+  EXPECT_EQ(fake.log.CountCalls("SetTrayChecks"), 0u);
 }
 
 struct EntryCase {
@@ -86,35 +86,36 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(EntryCase{"SearchSummonsTheWindow", TrayEntry::Search, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_TRUE(a.OnScreen());
-                                  EXPECT_EQ(a.fake.WindowInFront(), a.fake.SearchHwnd());
+                                  EXPECT_EQ(a.fake.desktop.WindowInFront(),
+                                            a.fake.view.SearchHwnd());
                                 }},
                       EntryCase{"VoiceCommandsOn", TrayEntry::VoiceCommands, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_TRUE(a.p().voice.active);
-                                  EXPECT_EQ(a.fake.Value({Control::VoiceCommands}),
+                                  EXPECT_EQ(a.fake.view.Value({Control::VoiceCommands}),
                                             1);  // the window's box agrees
-                                  EXPECT_TRUE(a.fake.trayChecks.voiceCommands);
+                                  EXPECT_TRUE(a.fake.tray.trayChecks.voiceCommands);
                                 }},
                       EntryCase{"VoiceCommandsOnThenOff", TrayEntry::VoiceCommands, 2,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.p().voice.active);
-                                  EXPECT_EQ(a.fake.Value({Control::VoiceCommands}), 0);
-                                  EXPECT_FALSE(a.fake.trayChecks.voiceCommands);
+                                  EXPECT_EQ(a.fake.view.Value({Control::VoiceCommands}), 0);
+                                  EXPECT_FALSE(a.fake.tray.trayChecks.voiceCommands);
                                 }},
                       EntryCase{"StartAtLoginOn", TrayEntry::StartAtLogin, 1,
                                 [](TrayTest&, FakeProgram& a) {
-                                  EXPECT_TRUE(a.fake.startAtLogin);
-                                  EXPECT_TRUE(a.fake.trayChecks.startAtLogin);
+                                  EXPECT_TRUE(a.fake.tray.startAtLogin);
+                                  EXPECT_TRUE(a.fake.tray.trayChecks.startAtLogin);
                                 }},
                       EntryCase{"StartAtLoginOnThenOff", TrayEntry::StartAtLogin, 2,
                                 [](TrayTest&, FakeProgram& a) {
-                                  EXPECT_FALSE(a.fake.startAtLogin);
-                                  EXPECT_FALSE(a.fake.trayChecks.startAtLogin);
-                                  EXPECT_EQ(a.fake.CountCalls("ShowMessageBox"), 0u);
+                                  EXPECT_FALSE(a.fake.tray.startAtLogin);
+                                  EXPECT_FALSE(a.fake.tray.trayChecks.startAtLogin);
+                                  EXPECT_EQ(a.fake.log.CountCalls("ShowMessageBox"), 0u);
                                 }},
                       EntryCase{"AboutTellsTheVersionEvenWhileParked", TrayEntry::About, 1,
                                 [](TrayTest&, FakeProgram& a) {
-                                  const auto boxes = a.fake.Calls("ShowMessageBox");
+                                  const auto boxes = a.fake.log.Calls("ShowMessageBox");
                                   ASSERT_EQ(boxes.size(), 1u);
                                   EXPECT_NE(boxes[0].text.find(kAboutTitle), std::string::npos);
                                   EXPECT_NE(boxes[0].text.find(std::string("Varnel ") + kVersion),
@@ -125,9 +126,9 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCase{"QuitEndsTheProgram", TrayEntry::Quit, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.p().window.loaded);
-                                  EXPECT_FALSE(a.fake.FormCreated());
-                                  EXPECT_TRUE(a.fake.InstalledHooks().empty());
-                                  EXPECT_FALSE(a.fake.TrayShown());
+                                  EXPECT_FALSE(a.fake.view.FormCreated());
+                                  EXPECT_TRUE(a.fake.hotkeys.InstalledHooks().empty());
+                                  EXPECT_FALSE(a.fake.tray.TrayShown());
                                   EXPECT_FALSE(a.p().tray.Present());
                                 }}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -139,7 +140,7 @@ TEST_F(TrayTest, QuitTurnsTheVoiceCommandsOff) {
   Choose(TrayEntry::Quit);
   EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(p.voice.session, nullptr);
-  EXPECT_FALSE(fake.TrayShown());
+  EXPECT_FALSE(fake.tray.TrayShown());
 }
 
 TEST_F(TrayTest, WindowCheckBoxUpdatesTheMenu) {
@@ -148,10 +149,10 @@ TEST_F(TrayTest, WindowCheckBoxUpdatesTheMenu) {
   ASSERT_TRUE(app.OnScreen());
   app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.voice.active);
-  EXPECT_TRUE(fake.trayChecks.voiceCommands);
+  EXPECT_TRUE(fake.tray.trayChecks.voiceCommands);
   app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.voice.active);
-  EXPECT_FALSE(fake.trayChecks.voiceCommands);
+  EXPECT_FALSE(fake.tray.trayChecks.voiceCommands);
 }
 
 struct CloseCase {
@@ -169,13 +170,13 @@ TEST_P(CloseTest, HidesWithATrayEndsWithout) {
   if (c.onScreen) Summon();
   ASSERT_EQ(app.OnScreen(), c.onScreen);
   fake.UserClose();
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(Running(), !c.ends);
-  EXPECT_EQ(fake.InstalledHooks().empty(), c.ends);
+  EXPECT_EQ(fake.hotkeys.InstalledHooks().empty(), c.ends);
   if (!c.ends) {
     // Dismissed as Escape dismisses it: parked, the application in front again.
     EXPECT_TRUE(app.Parked());
-    EXPECT_EQ(fake.WindowInFront(), editor);
+    EXPECT_EQ(fake.desktop.WindowInFront(), editor);
     // The hot key still brings it back.
     Summon();
     EXPECT_TRUE(app.OnScreen());
@@ -191,11 +192,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, CloseTest,
 
 TEST_F(TrayTest, StartAtLoginFailureIsToldAndChangesNothing) {
   Start(true);
-  fake.startAtLoginFails = true;
+  fake.tray.startAtLoginFails = true;
   Choose(TrayEntry::StartAtLogin);
-  EXPECT_FALSE(fake.startAtLogin);
-  EXPECT_FALSE(fake.trayChecks.startAtLogin);
-  const auto boxes = fake.Calls("ShowMessageBox");
+  EXPECT_FALSE(fake.tray.startAtLogin);
+  EXPECT_FALSE(fake.tray.trayChecks.startAtLogin);
+  const auto boxes = fake.log.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find(kStartAtLoginFailed), std::string::npos);
 }

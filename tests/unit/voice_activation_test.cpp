@@ -26,25 +26,25 @@ class SwitchOnTest : public VoiceTest, public ::testing::WithParamInterface<OnCa
 
 TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
   const OnCase& c = GetParam();
-  if (c.running) fake.AddProcess(7000, "natspeak.exe");
+  if (c.running) fake.processes.AddProcess(7000, "natspeak.exe");
   if (c.onScreen) PutOnScreen();
-  fake.messageBoxAnswers.push_back(c.answer);
+  fake.view.messageBoxAnswers.push_back(c.answer);
   std::vector<std::string> shown;
-  fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+  fake.view.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
 
   p.voice.SetVoiceCommands(true);
-  fake.RunPending();
+  fake.loop.RunPending();
 
   EXPECT_EQ(shown, c.prompted ? std::vector<std::string>{kPrompt} : std::vector<std::string>{});
   if (c.prompted) {
-    EXPECT_EQ(fake.Calls("ShowMessageBox")[0].args[0], 65);
+    EXPECT_EQ(fake.log.Calls("ShowMessageBox")[0].args[0], 65);
   }
   EXPECT_EQ(script->created, c.attempted ? 1 : 0);
   EXPECT_EQ(p.voice.active, c.active);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), c.active ? 1 : 0);
-  EXPECT_EQ(fake.Text({Control::Message}), c.active ? kVoiceActiveText : kOptionsHint);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), c.active ? 1 : 0);
+  EXPECT_EQ(fake.view.Text({Control::Message}), c.active ? kVoiceActiveText : kOptionsHint);
   EXPECT_EQ(p.voice.session != nullptr, c.active);
-  EXPECT_GT(fake.CountCalls("RaiseView"), 0U);
+  EXPECT_GT(fake.log.CountCalls("RaiseView"), 0U);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -56,41 +56,41 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VoiceTest, SwitchingToTheCurrentStateChangesNothing) {
-  fake.AddProcess(7000, "natspeak.exe");
+  fake.processes.AddProcess(7000, "natspeak.exe");
   p.voice.SetVoiceCommands(false);
-  EXPECT_EQ(fake.CountCalls("SetValue") + fake.CountCalls("SetText"), 0U);
+  EXPECT_EQ(fake.log.CountCalls("SetValue") + fake.log.CountCalls("SetText"), 0U);
 
   p.voice.SetVoiceCommands(true);
   ASSERT_TRUE(p.voice.active);
-  fake.ClearLog();
+  fake.log.Clear();
   p.voice.SetVoiceCommands(true);
-  EXPECT_EQ(fake.CountCalls("SetValue") + fake.CountCalls("SetText"), 0U);
+  EXPECT_EQ(fake.log.CountCalls("SetValue") + fake.log.CountCalls("SetText"), 0U);
   EXPECT_EQ(script->created, 1);
 }
 
 TEST_F(VoiceTest, TwoClicksSwitchOnThenOff) {
-  fake.AddProcess(7000, "natspeak.exe");
+  fake.processes.AddProcess(7000, "natspeak.exe");
   PutOnScreen();
   app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.voice.active);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 1);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 1);
   app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
   EXPECT_EQ(script->created, 1);
   EXPECT_EQ(script->CallsOf("Unregister").size(), 1U);
   EXPECT_EQ(p.voice.session, nullptr);
 }
 
 TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
-  fake.AddProcess(7000, "natspeak.exe");
+  fake.processes.AddProcess(7000, "natspeak.exe");
   script->createError = SpeechError{429, ""};
   PutOnScreen();
   app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 1U);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 1U);
   EXPECT_EQ(p.voice.session, nullptr);
 }
 
@@ -98,32 +98,32 @@ TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
 // the user's own click still gets the box. The service's advice is the text either way, and
 // the next attempt clears it.
 TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
-  fake.AddProcess(7000, "natspeak.exe");
+  fake.processes.AddProcess(7000, "natspeak.exe");
   script->createError = SpeechError{100, "not running", "Start it with: recogniser &"};
   PutOnScreen();
   p.voice.SwitchOnAtStart();
-  fake.RunPending();
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
+  fake.loop.RunPending();
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0U);
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.Text({Control::Message}), "Start it with: recogniser &");
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.view.Text({Control::Message}), "Start it with: recogniser &");
 
   std::vector<std::string> shown;
-  fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+  fake.view.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
   app.Click({Control::VoiceCommands});
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(shown, std::vector<std::string>{"Start it with: recogniser &"});
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
 
   script->createError.reset();
   app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.voice.active);
-  EXPECT_EQ(fake.Text({Control::Message}), kVoiceActiveText);
+  EXPECT_EQ(fake.view.Text({Control::Message}), kVoiceActiveText);
 }
 
 TEST_F(VoiceTest, RecogniserFoundByItsProcessName) {
   EXPECT_EQ(p.voice.RecogniserRunning(), 0U);
-  fake.AddProcess(7123, "NATSPEAK.EXE");
+  fake.processes.AddProcess(7123, "NATSPEAK.EXE");
   EXPECT_EQ(p.voice.RecogniserRunning(), 7123U);
 }
 

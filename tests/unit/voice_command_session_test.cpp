@@ -16,8 +16,8 @@ class VoxFormTest : public VoiceTest {
  protected:
   void Load() {
     p.voice.StartSession();
-    fake.RunPending();
-    fake.ClearLog();
+    fake.loop.RunPending();
+    fake.log.Clear();
   }
   void Say(std::int32_t id, Strings list = {}) { script->Recognize(id, "", std::move(list)); }
 };
@@ -59,12 +59,12 @@ TEST_F(VoxFormTest, RegistersFortyCommandsAndSevenLists) {
   const auto it = std::find(calls.begin(), calls.end(), expectedLists[2]);
   ASSERT_NE(it, calls.end());
   EXPECT_EQ(*(it + 1), (SpeechCall{"AddCommand", {"10", "<Page Down>", "Varnel"}}));
-  EXPECT_EQ(fake.mousePointer, kPointerDefault);
+  EXPECT_EQ(fake.view.mousePointer, kPointerDefault);
 }
 
 TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
   Load();
-  fake.ControlAt({Control::VoiceCommands})->value = 1;
+  fake.view.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
   p.voice.StopSession();
   Strings ops;
@@ -75,7 +75,7 @@ TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
   EXPECT_EQ(ops, expected);
   EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(p.voice.session, nullptr);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
 }
 
 struct FailureCase {
@@ -97,19 +97,19 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
   if (c.failOp[0] != '\0') script->FailOn(c.failOp, c.error, c.nth);
   PutOnScreen();
   std::vector<std::string> shown;
-  fake.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+  fake.view.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
 
   p.voice.StartSession();
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.mousePointer, kPointerDefault);
+  EXPECT_EQ(fake.view.mousePointer, kPointerDefault);
   std::string message = "Voice commands require Dragon NaturallySpeaking to be installed.";
   if (!c.detail.empty()) message += "\r\n\r\nError: " + c.detail;
   EXPECT_EQ(shown, Strings{message});
-  ASSERT_EQ(fake.Calls("ShowMessageBox").size(), 1U);
-  EXPECT_EQ(fake.Calls("ShowMessageBox")[0].args[0], kMbIconInformation);
+  ASSERT_EQ(fake.log.Calls("ShowMessageBox").size(), 1U);
+  EXPECT_EQ(fake.log.Calls("ShowMessageBox")[0].args[0], kMbIconInformation);
   EXPECT_EQ(Posted(kStopVoiceCommands), 1U);
 
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_FALSE(p.voice.active);
   // Whatever was created is released again.
@@ -164,8 +164,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(VoxFormTest, FailureOffScreenShowsNothingButStillUnloads) {
   script->createError = SpeechError{429, ""};
   p.voice.StartSession();
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
-  fake.RunPending();
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0U);
+  fake.loop.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
 }
 
@@ -181,7 +181,7 @@ TEST(VoxFailureText, LineNumberFollowsTheErrorText) {
 TEST_F(VoxFormTest, CancelAndDeleteGoOutInsideTheEvent) {
   Load();
   for (const auto& [id, vk] : {std::pair{5, std::string("27")}, std::pair{6, std::string("46")}}) {
-    fake.ClearLog();
+    fake.log.Clear();
     Say(id);
     EXPECT_EQ(Chords(), Strings{vk});
     EXPECT_EQ(Posted(kRunVoiceCommand), 0U);
@@ -193,7 +193,7 @@ TEST_F(VoxFormTest, OtherCommandsWaitForThePostedCode) {
   Say(31);
   EXPECT_TRUE(Chords().empty());
   EXPECT_EQ(Posted(kRunVoiceCommand), 1U);
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
 }
 
@@ -201,10 +201,10 @@ TEST_F(VoxFormTest, BrowserCommandHidesTheWindowBeforeItsKeys) {
   Load();
   PutOnScreen();
   Say(31);
-  EXPECT_EQ(fake.ViewTop(), kParkedTop);  // hidden inside the event
-  fake.RunPending();
+  EXPECT_EQ(fake.view.ViewTop(), kParkedTop);  // hidden inside the event
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
-  const auto& log = fake.Log();
+  const auto& log = fake.log.Entries();
   std::size_t parked = log.size(), firstKey = log.size();
   for (std::size_t i = 0; i < log.size(); ++i) {
     if (log[i].op == "SetViewTop" && log[i].args[0] == kParkedTop && parked == log.size())
@@ -218,8 +218,8 @@ TEST_F(VoxFormTest, NonBrowserCommandLeavesTheWindowUp) {
   Load();
   PutOnScreen();
   Say(10);
-  fake.RunPending();
-  EXPECT_EQ(fake.ViewTop(), kOnScreenTop);
+  fake.loop.RunPending();
+  EXPECT_EQ(fake.view.ViewTop(), kOnScreenTop);
   EXPECT_EQ(Chords(), Strings{"34"});
 }
 
@@ -227,7 +227,7 @@ TEST_F(VoxFormTest, EachRecognitionRunsOnceEvenWhenTheyArriveTogether) {
   Load();
   Say(10);
   Say(31);
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), (Strings{"34", "Ctrl+9"}));
 }
 
@@ -236,9 +236,9 @@ TEST_F(VoxFormTest, FindNextPrimesOnceUntilSearchDocument) {
   const std::vector<std::pair<int, Strings>> steps{
       {14, {"32", "8", "13"}}, {14, {"114"}}, {9, {"Ctrl+70", "46"}}, {14, {"32", "8", "13"}}};
   for (const auto& [id, keys] : steps) {
-    fake.ClearLog();
+    fake.log.Clear();
     Say(id);
-    fake.RunPending();
+    fake.loop.RunPending();
     EXPECT_EQ(Chords(), keys) << "command " << id;
   }
 }
@@ -246,28 +246,28 @@ TEST_F(VoxFormTest, FindNextPrimesOnceUntilSearchDocument) {
 TEST_F(VoxFormTest, FindNextStartsUnprimedAfterReload) {
   Load();
   Say(14);
-  fake.RunPending();
+  fake.loop.RunPending();
   p.voice.StopSession();
   Load();
   Say(14);
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), (Strings{"32", "8", "13"}));
 }
 
 TEST_F(VoxFormTest, DoItOnlyWhenTheFocusStayedPut) {
   Load();
   Say(1);
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"13"});
 
   // Heard while another program had the focus; by the time it runs the terms field has it.
-  fake.ClearLog();
+  fake.log.Clear();
   PutOnScreen();
   Say(1);
-  fake.UserActivate(p.window.handle);
-  ASSERT_TRUE(fake.SetFocus({Control::Terms}));
-  ASSERT_NE(fake.FocusedWindow(), 0U);
-  fake.RunPending();
+  fake.desktop.UserActivate(p.window.handle);
+  ASSERT_TRUE(fake.view.SetFocus({Control::Terms}));
+  ASSERT_NE(fake.desktop.FocusedWindow(), 0U);
+  fake.loop.RunPending();
   EXPECT_TRUE(Chords().empty());
 }
 
@@ -275,8 +275,8 @@ TEST_F(VoxFormTest, HideItMinimisesAnyOtherWindow) {
   Load();
   const Hwnd editor = app.AddApp();
   Say(3);
-  fake.RunPending();
-  const auto shown = fake.Calls("ChangeWindowState");
+  fake.loop.RunPending();
+  const auto shown = fake.log.Calls("ChangeWindowState");
   ASSERT_EQ(shown.size(), 1U);
   EXPECT_EQ(shown[0].args, (std::vector<std::int64_t>{editor, 6}));
 }
@@ -285,22 +285,22 @@ TEST_F(VoxFormTest, SnapBackOnScreenHidesTheWindow) {
   Load();
   PutOnScreen();
   Say(23);
-  fake.RunPending();
-  EXPECT_EQ(fake.ViewTop(), kParkedTop);
+  fake.loop.RunPending();
+  EXPECT_EQ(fake.view.ViewTop(), kParkedTop);
 }
 
 TEST_F(VoxFormTest, FindItOffScreenDoesNothing) {
   Load();
   Say(2, {"Find It"});
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_TRUE(Chords().empty());
-  EXPECT_EQ(fake.CountCalls("OpenAddress"), 0U);
+  EXPECT_EQ(fake.log.CountCalls("OpenAddress"), 0U);
 }
 
 TEST_F(VoxFormTest, UnknownIdIsIgnored) {
   Load();
   for (std::int32_t id : {-1, 40, 65536 + 40}) Say(id);
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_TRUE(Chords().empty());
   EXPECT_EQ(Posted(kRunVoiceCommand), 0U);
 }
@@ -319,32 +319,33 @@ TEST_F(VoxFormTest, RecognitionsClearKeyboardUse) {
 TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {
   PutOnScreen();
   Load();
-  fake.ControlAt({Control::VoiceCommands})->value = 1;
+  fake.view.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
   script->Lose();
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
-  fake.RunPending();
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
+  fake.loop.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0U);
   // Nothing is asked of a service that is gone; it is only released.
   EXPECT_EQ(script->calls, (std::vector<SpeechCall>{{"Destroyed", {}}}));
 }
 
 TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
   PutOnScreen();
-  fake.AddProcess(7000, "natspeak.exe");
+  fake.processes.AddProcess(7000, "natspeak.exe");
   // The first yield comes before Register; the loss arrives at the second.
-  fake.QueueEvent("first yield", [this] { fake.QueueEvent("lost", [this] { script->Lose(); }); });
+  fake.loop.QueueEvent("first yield",
+                       [this] { fake.loop.QueueEvent("lost", [this] { script->Lose(); }); });
   p.voice.SetVoiceCommands(true);
   EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(script->CallsOf("AddCommand").size(), 0U);
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
-  EXPECT_EQ(fake.CountCalls("ShowMessageBox"), 0U);
-  EXPECT_EQ(fake.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0U);
+  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
 }
 
 TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
@@ -352,13 +353,13 @@ TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
   Say(16, {"4"});
   bool unloaded = false;
   // The first pause yields; the form goes while its command is still running.
-  fake.QueueEvent("after post", [&] {
-    fake.QueueEvent("unload", [&] {
+  fake.loop.QueueEvent("after post", [&] {
+    fake.loop.QueueEvent("unload", [&] {
       p.voice.StopSession();
       unloaded = true;
     });
   });
-  fake.RunPending();
+  fake.loop.RunPending();
   EXPECT_TRUE(unloaded);
   EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_TRUE(AllKeysUp());

@@ -20,26 +20,26 @@ inline constexpr Twips kOnScreenTop = 1200;
 class VoiceTest : public FakeProgramTest {
  protected:
   VoiceTest() {
-    fake.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
-    fake.injectedKeysReachHook = false;
+    fake.speech.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
+    fake.injector.injectedKeysReachHook = false;
     p.voice.keySender = p.voice.MakeKeySender();
-    p.window.handle = fake.CreateSearchWindow(SearchWindowDesign());
+    p.window.handle = fake.view.CreateSearchWindow(SearchWindowDesign());
     p.window.loaded = true;
     Park();
-    fake.ClearLog();
+    fake.log.Clear();
   }
 
-  void Park() { fake.SetViewTop(kParkedTop); }
+  void Park() { fake.view.SetViewTop(kParkedTop); }
   void PutOnScreen() {
-    fake.ShowView();
-    fake.SetViewTop(kOnScreenTop);
+    fake.view.ShowView();
+    fake.view.SetViewTop(kOnScreenTop);
   }
 
   // Key events as "+vk" (down) and "-vk" (up), with "x" appended for the extended flag,
   // and yields as "Y".
   std::vector<std::string> KeyLog(bool withYields = true) const {
     std::vector<std::string> out;
-    for (const auto& c : fake.Log()) {
+    for (const auto& c : fake.log.Entries()) {
       if (c.op == "KeybdEvent") {
         std::string e = ((c.args[2] & kKeyUp) != 0 ? "-" : "+") + std::to_string(c.args[0]);
         if ((c.args[2] & kKeyExtended) != 0) e += "x";
@@ -55,7 +55,7 @@ class VoiceTest : public FakeProgramTest {
   std::vector<std::string> Chords() const {
     std::vector<std::string> out;
     bool ctrl = false, alt = false, shift = false;
-    for (const auto& c : fake.Log()) {
+    for (const auto& c : fake.log.Entries()) {
       if (c.op != "KeybdEvent") continue;
       const bool down = (c.args[2] & kKeyUp) == 0;
       switch (c.args[0]) {
@@ -81,7 +81,7 @@ class VoiceTest : public FakeProgramTest {
   // Every key pressed has been released.
   bool AllKeysUp() const {
     std::vector<int> down;
-    for (const auto& c : fake.Log()) {
+    for (const auto& c : fake.log.Entries()) {
       if (c.op != "KeybdEvent") continue;
       const int vk = static_cast<int>(c.args[0]);
       std::erase(down, vk);
@@ -92,7 +92,7 @@ class VoiceTest : public FakeProgramTest {
 
   std::size_t Posted(Code code) const {
     std::size_t n = 0;
-    for (const auto& c : fake.Calls("Post")) n += c.args[0] == code ? 1 : 0;
+    for (const auto& c : fake.log.Calls("Post")) n += c.args[0] == code ? 1 : 0;
     return n;
   }
 

@@ -24,19 +24,19 @@ struct WinsysDesk {
     w.pid = pid;
     w.caption = caption;
     w.visible = visible;
-    return pf.AddWindow(w);
+    return pf.desktop.AddWindow(w);
   }
   // The search window, loaded and on screen.
   Hwnd Box() {
-    p.window.handle = pf.CreateSearchWindow(SearchWindowDesign());
+    p.window.handle = pf.view.CreateSearchWindow(SearchWindowDesign());
     p.window.loaded = true;
-    pf.ShowView();
-    pf.SetViewTop(1440);
+    pf.view.ShowView();
+    pf.view.SetViewTop(1440);
     return p.window.handle;
   }
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
     std::vector<std::string> out;
-    for (const FakeCall& c : pf.Log()) {
+    for (const FakeCall& c : pf.log.Entries()) {
       if (ops.count(c.op) != 0) {
         out.push_back(c.ToString());
       }
@@ -57,7 +57,7 @@ std::string S(const char* fmt, std::int64_t a, std::int64_t b = 0, std::int64_t 
 TEST(WindowUtilsClock, TickNowIsUnsignedPastTwoToThe31) {
   WinsysDesk d;
   for (std::uint32_t tick : {0u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
-    d.pf.SetTick(tick);
+    d.pf.loop.SetTick(tick);
     EXPECT_EQ(d.p.winutil.TickNow(), std::uint64_t{tick});
   }
 }
@@ -81,21 +81,21 @@ TEST(WindowUtilsClock, WaitMsSleepsYieldsAndEnds) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WinsysDesk d;
-    d.pf.SetTick(c.start);
+    d.pf.loop.SetTick(c.start);
     bool ran = false;
-    d.pf.QueueEvent("pending", [&] { ran = true; });
+    d.pf.loop.QueueEvent("pending", [&] { ran = true; });
     d.p.winutil.WaitMs(c.ms, c.yield);
-    const std::uint32_t elapsed = d.pf.Milliseconds() - c.start;
+    const std::uint32_t elapsed = d.pf.loop.Milliseconds() - c.start;
     EXPECT_TRUE(ran);
     EXPECT_GE(elapsed, static_cast<std::uint32_t>(c.ms > 0 ? c.ms : 1));
     EXPECT_LT(elapsed, 1000u);
     if (c.manyYields) {
-      EXPECT_GT(d.pf.CountCalls("RunPendingEvents"), 1u);
+      EXPECT_GT(d.pf.log.CountCalls("RunPendingEvents"), 1u);
     } else {
-      EXPECT_EQ(d.pf.CountCalls("RunPendingEvents"), 1u);
+      EXPECT_EQ(d.pf.log.CountCalls("RunPendingEvents"), 1u);
     }
     if (c.ms <= 0) {
-      EXPECT_EQ(d.pf.CountCalls("Sleep"), 1u);
+      EXPECT_EQ(d.pf.log.CountCalls("Sleep"), 1u);
     }
   }
 }
@@ -105,12 +105,12 @@ TEST(WindowUtilsClock, WaitMsSleepsYieldsAndEnds) {
 TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
   WinsysDesk d;
   d.App(11);
-  d.pf.UserActivate(d.Box());
-  d.pf.SetViewTop(kParkedTop);
+  d.pf.desktop.UserActivate(d.Box());
+  d.pf.view.SetViewTop(kParkedTop);
   d.p.window.keyboard = true;
-  d.pf.ClearLog();
+  d.pf.log.Clear();
   d.p.winutil.HideSearchWindow();
-  EXPECT_TRUE(d.pf.Log().empty()) << testing::PrintToString(d.pf.LogLines());
+  EXPECT_TRUE(d.pf.log.Entries().empty()) << testing::PrintToString(d.pf.log.Lines());
   EXPECT_TRUE(d.p.window.keyboard);
 }
 
@@ -119,33 +119,33 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
   const Hwnd shown = d.App(11);
   d.App(12, 0, true, false);  // hidden
   const Hwnd mini = d.App(13);
-  d.pf.Window(mini)->minimised = true;
+  d.pf.desktop.Window(mini)->minimised = true;
   const Hwnd box = d.Box();
-  d.pf.UserActivate(box);
+  d.pf.desktop.UserActivate(box);
   d.p.window.keyboard = true;
-  d.pf.SetTextColour({Control::DoIt, 0}, kHoverGreen);
-  d.pf.ClearLog();
+  d.pf.view.SetTextColour({Control::DoIt, 0}, kHoverGreen);
+  d.pf.log.Clear();
 
   d.p.winutil.HideSearchWindow();
 
-  EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
-  EXPECT_EQ(d.pf.TextColour({Control::DoIt, 0}), kHeadingBlue);
+  EXPECT_EQ(d.pf.view.ViewTop(), kParkedTop);
+  EXPECT_EQ(d.pf.view.TextColour({Control::DoIt, 0}), kHeadingBlue);
   EXPECT_FALSE(d.p.window.keyboard);
-  EXPECT_EQ(d.pf.WindowInFront(), shown);
+  EXPECT_EQ(d.pf.desktop.WindowInFront(), shown);
   EXPECT_NE(d.p.hook.handle, 0u);
-  EXPECT_EQ(d.pf.InstalledHooks().size(), 1u);
+  EXPECT_EQ(d.pf.hotkeys.InstalledHooks().size(), 1u);
 }
 
 TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
   WinsysDesk d;
   const Hwnd box = d.Box();
-  d.pf.UserActivate(box);
-  d.pf.ClearLog();
+  d.pf.desktop.UserActivate(box);
+  d.pf.log.Clear();
   d.p.winutil.HideSearchWindow();
-  EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
-  EXPECT_EQ(d.pf.CountCalls("Activate"), 0u);
-  EXPECT_EQ(d.pf.CountCalls("InstallKeyHook"), 1u);
-  EXPECT_EQ(d.pf.WindowInFront(), box);
+  EXPECT_EQ(d.pf.view.ViewTop(), kParkedTop);
+  EXPECT_EQ(d.pf.log.CountCalls("Activate"), 0u);
+  EXPECT_EQ(d.pf.log.CountCalls("InstallKeyHook"), 1u);
+  EXPECT_EQ(d.pf.desktop.WindowInFront(), box);
 }
 
 TEST(WindowUtilsPlace, PlaceBehindForeground) {
@@ -155,30 +155,30 @@ TEST(WindowUtilsPlace, PlaceBehindForeground) {
     const Hwnd w = d.App(11);
     const Hwnd other = d.App(12);
     const Hwnd fg = d.App(13);
-    d.pf.UserActivate(fg);
+    d.pf.desktop.UserActivate(fg);
     d.p.winutil.PlaceBehindForeground(w);
     const std::vector<Hwnd> expected{fg, w, other};
-    EXPECT_EQ(d.pf.ZOrder(), expected);
-    EXPECT_EQ(d.pf.Window(w)->owner, d.pf.Desktop());
-    EXPECT_EQ(d.pf.WindowInFront(), fg);
+    EXPECT_EQ(d.pf.desktop.ZOrder(), expected);
+    EXPECT_EQ(d.pf.desktop.Window(w)->owner, d.pf.desktop.DesktopRoot());
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), fg);
   }
   {
     SCOPED_TRACE("itself in front: only the owner changes");
     WinsysDesk d;
     const Hwnd w = d.App(11);
-    d.pf.UserActivate(w);
-    d.pf.ClearLog();
+    d.pf.desktop.UserActivate(w);
+    d.pf.log.Clear();
     d.p.winutil.PlaceBehindForeground(w);
     EXPECT_EQ(d.Ops({"SetOwner", "PlaceBelow"}),
-              (std::vector<std::string>{S("SetOwner %lld %lld", w, d.pf.Desktop())}));
+              (std::vector<std::string>{S("SetOwner %lld %lld", w, d.pf.desktop.DesktopRoot())}));
   }
   {
     SCOPED_TRACE("minimised window or none: nothing");
     WinsysDesk d;
     const Hwnd w = d.App(11);
-    d.pf.Window(w)->minimised = true;
-    d.pf.UserActivate(d.App(12));
-    d.pf.ClearLog();
+    d.pf.desktop.Window(w)->minimised = true;
+    d.pf.desktop.UserActivate(d.App(12));
+    d.pf.log.Clear();
     d.p.winutil.PlaceBehindForeground(w);
     d.p.winutil.PlaceBehindForeground(0);
     EXPECT_TRUE(d.Ops({"SetOwner", "PlaceBelow"}).empty());
@@ -206,7 +206,7 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
     WinsysDesk d;
     const Hwnd w = d.App(11);
     const Hwnd fg = d.App(12);
-    d.pf.UserActivate(fg);
+    d.pf.desktop.UserActivate(fg);
     Hwnd owner = d.App(13);
     switch (c.owner) {
       case Owner::Visible:
@@ -215,21 +215,21 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
         owner = 0xDEAD0;
         break;
       case Owner::Minimised:
-        d.pf.Window(owner)->minimised = true;
+        d.pf.desktop.Window(owner)->minimised = true;
         break;
       case Owner::Hidden:
-        d.pf.Window(owner)->visible = false;
+        d.pf.desktop.Window(owner)->visible = false;
         break;
       case Owner::ZeroRect:
-        d.pf.Window(owner)->rect = Rect{};
+        d.pf.desktop.Window(owner)->rect = Rect{};
         break;
       case Owner::Self:
         owner = w;
         break;
     }
-    d.pf.ClearLog();
+    d.pf.log.Clear();
     d.p.winutil.SetWindowOwner(w, owner);
-    const auto calls = d.pf.Calls("SetOwner");
+    const auto calls = d.pf.log.Calls("SetOwner");
     if (c.expect == Expect::NoCall) {
       EXPECT_TRUE(calls.empty());
       continue;
@@ -237,12 +237,12 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
     ASSERT_EQ(calls.size(), 1u);
     const Hwnd expected = c.expect == Expect::Given        ? owner
                           : c.expect == Expect::Foreground ? fg
-                                                           : d.pf.Desktop();
+                                                           : d.pf.desktop.DesktopRoot();
     EXPECT_EQ(calls[0].args[1], static_cast<std::int64_t>(expected));
   }
   WinsysDesk d;
-  d.p.winutil.SetWindowOwner(0, d.pf.Desktop());
-  EXPECT_EQ(d.pf.CountCalls("SetOwner"), 0u);
+  d.p.winutil.SetWindowOwner(0, d.pf.desktop.DesktopRoot());
+  EXPECT_EQ(d.pf.log.CountCalls("SetOwner"), 0u);
 }
 
 TEST(WindowUtilsPlace, CentreFormArithmetic) {
@@ -263,21 +263,21 @@ TEST(WindowUtilsPlace, CentreFormArithmetic) {
     SCOPED_TRACE(c.left);
     WinsysDesk d;
     d.Box();
-    d.pf.SetScreenPixels(c.screenW, c.screenH);
-    d.pf.MoveView(10, 20, c.w, c.h);
-    d.pf.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
-    d.pf.SetViewState(c.state);
-    d.pf.ClearLog();
+    d.pf.desktop.SetScreenPixels(c.screenW, c.screenH);
+    d.pf.view.MoveView(10, 20, c.w, c.h);
+    d.pf.loop.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
+    d.pf.view.SetViewState(c.state);
+    d.pf.log.Clear();
     d.p.winutil.CentreForm();
     if (!c.moves) {
-      EXPECT_EQ(d.pf.ViewLeft(), 10);
-      EXPECT_EQ(d.pf.ViewTop(), 20);
+      EXPECT_EQ(d.pf.view.ViewLeft(), 10);
+      EXPECT_EQ(d.pf.view.ViewTop(), 20);
       continue;
     }
-    EXPECT_EQ(d.pf.ViewLeft(), c.left);
-    EXPECT_EQ(d.pf.ViewTop(), c.top);
-    EXPECT_EQ(d.pf.ViewWidth(), c.w);
-    EXPECT_EQ(d.pf.ViewHeight(), c.h);
+    EXPECT_EQ(d.pf.view.ViewLeft(), c.left);
+    EXPECT_EQ(d.pf.view.ViewTop(), c.top);
+    EXPECT_EQ(d.pf.view.ViewWidth(), c.w);
+    EXPECT_EQ(d.pf.view.ViewHeight(), c.h);
   }
 }
 
@@ -320,11 +320,11 @@ TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.image);
     WinsysDesk d;
-    d.pf.SetProcesses({{10, "System"},
-                       {20, "firefox.exe"},
-                       {40, "apple"},
-                       {30, "app"},
-                       {50, std::string("natspeak.exe\0\0", 14)}});
+    d.pf.processes.SetProcesses({{10, "System"},
+                                 {20, "firefox.exe"},
+                                 {40, "apple"},
+                                 {30, "app"},
+                                 {50, std::string("natspeak.exe\0\0", 14)}});
     d.p.winutil.foundProcess = 999;
     EXPECT_EQ(d.p.winutil.FindProcess(c.image, true, false), c.pid);
     EXPECT_EQ(d.p.winutil.foundProcess, c.pid);
@@ -335,34 +335,34 @@ TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
   for (bool activate : {true, false}) {
     SCOPED_TRACE(activate);
     WinsysDesk d;
-    d.pf.SetProcesses({{10, "System"}, {60, "Pellar.exe"}, {30, "app.exe"}});
+    d.pf.processes.SetProcesses({{10, "System"}, {60, "Pellar.exe"}, {30, "app.exe"}});
     const Hwnd front = d.App(5, 10);
     const Hwnd target = d.App(31, 30);
-    d.pf.Window(target)->minimised = true;
+    d.pf.desktop.Window(target)->minimised = true;
     d.App(31, 30, false, true);  // no caption
     d.App(31, 30, true, false);  // hidden
     FakeWindow pellar;
     pellar.pid = 60;
     pellar.className = "ThunderRT6MDIForm";
-    d.pf.AddWindow(pellar);
-    d.pf.UserActivate(front);
+    d.pf.desktop.AddWindow(pellar);
+    d.pf.desktop.UserActivate(front);
 
     EXPECT_EQ(d.p.winutil.FindProcess("C:\\Apps\\app.exe", false, activate), target);
     EXPECT_EQ(d.p.winutil.foundProcess, 30u);
     EXPECT_EQ(d.p.winutil.helperProcess, 60u);
-    EXPECT_EQ(d.pf.Window(target)->minimised, !activate);
-    EXPECT_EQ(d.pf.WindowInFront(), activate ? target : front);
+    EXPECT_EQ(d.pf.desktop.Window(target)->minimised, !activate);
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), activate ? target : front);
   }
 }
 
 TEST(WindowUtilsProcess, FindProcessWithoutAUsableWindow) {
   WinsysDesk d;
-  d.pf.SetProcesses({{30, "app.exe"}});
+  d.pf.processes.SetProcesses({{30, "app.exe"}});
   d.App(31, 30, false, true);
   const Hwnd front = d.App(5, 10);
-  d.pf.UserActivate(front);
+  d.pf.desktop.UserActivate(front);
   EXPECT_EQ(d.p.winutil.FindProcess("app.exe", false, true), 0u);
-  EXPECT_EQ(d.pf.WindowInFront(), front);
+  EXPECT_EQ(d.pf.desktop.WindowInFront(), front);
   EXPECT_EQ(d.p.winutil.FindProcess("other.exe", false, true), 0u);
   EXPECT_EQ(d.p.winutil.foundProcess, 0u);
 }
@@ -385,15 +385,15 @@ TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WinsysDesk d;
-    d.pf.SetProcesses({{10, "System"}});
+    d.pf.processes.SetProcesses({{10, "System"}});
     if (c.running) {
-      d.pf.AddProcess(60, "Pellar");
+      d.pf.processes.AddProcess(60, "Pellar");
     }
     d.App(5, 10);
     FakeWindow w;
     w.pid = c.windowPid;
     w.className = c.cls;
-    const Hwnd h = d.pf.AddWindow(w);
+    const Hwnd h = d.pf.desktop.AddWindow(w);
     d.p.winutil.foundProcess = 77;
     EXPECT_EQ(d.p.winutil.FindAppWindow(kModeSiblingMainWindow), c.found ? h : 0u);
     EXPECT_EQ(d.p.winutil.foundWindow, c.found ? h : 0u);

@@ -1,9 +1,9 @@
-// US keyboard layout answers for VkKeyScan and MapVirtualKey.
-#include <array>
-#include <cctype>
-#include <cstring>
+#include "support/fake_keyboard_layout.h"
 
-#include "support/fake_platform.h"
+#include <array>
+
+#include "domain/key_codes.h"
+#include "domain/key_masks.h"
 
 namespace varnel {
 namespace {
@@ -105,7 +105,7 @@ const KeyInfo* FindVk(std::uint32_t vkCode) {
 
 }  // namespace
 
-std::int16_t FakePlatform::KeyForCharacter(char ch) {
+std::int16_t FakeKeyboardLayout::KeyForCharacter(char ch) {
   auto it = keyScanOverride_.find(ch);
   if (it != keyScanOverride_.end()) {
     return it->second;
@@ -133,7 +133,7 @@ std::int16_t FakePlatform::KeyForCharacter(char ch) {
   return -1;
 }
 
-std::uint32_t FakePlatform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
+std::uint32_t FakeKeyboardLayout::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
   switch (mode) {
     case 0:  // virtual key to scan code
       if (code >= 'A' && code <= 'Z') {

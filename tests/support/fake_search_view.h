@@ -1,0 +1,140 @@
+// The search window: controls built from the design table, and what the controls do by
+// themselves with keys and clicks (typing, the caret, Space). The window's own keys
+// (accelerators, arrows in option groups, Tab) are reported to the program, which decides.
+// Its window is one of the desktop's, and answers messages, keys and the loss of the front.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+
+#include "domain/window_design.h"
+#include "ports/search_view.h"
+#include "support/fake_desktop.h"
+#include "support/fake_event_loop.h"
+#include "support/fake_hotkeys.h"
+#include "support/fake_keyboard_layout.h"
+#include "support/fake_log.h"
+
+namespace varnel {
+
+struct FakeControl {
+  const ControlDesign* design = nullptr;
+  std::string text;
+  int selStart = 0;
+  int selLength = 0;
+  int value = 0;
+  bool enabled = true;
+  bool visible = true;
+  Colour fore = 0;
+  Twips top = 0;
+  bool tabStop = false;
+  Hwnd hwnd = 0;
+};
+
+// Name of a control as the logic knows it ("Terms", "Scope", ...).
+const char* ControlName(Control id);
+
+class FakeSearchView final : public SearchView {
+ public:
+  // The program the window belongs to.
+  struct Owner {
+    ProcessId pid = 0;
+    ThreadId thread = 0;
+  };
+  FakeSearchView(FakeLog& log, FakeEventLoop& loop, FakeDesktop& desktop, FakeHotkeys& hotkeys,
+                 FakeKeyboardLayout& layout, Owner owner);
+
+  bool FormCreated() const { return created_; }
+  Hwnd SearchHwnd() const { return hwnd_; }
+  FakeControl* ControlAt(ControlRef c);
+  int TabStopCount() const;
+  // Selected index of an option group (Scope or DateRange); -1 when none.
+  int SelectedOption(Control group) const;
+  // Focused control as "name(index)", "" when none.
+  std::string FocusName();
+  std::string SelectedText(ControlRef c);
+  // Message boxes: answers are used in order; kIdOk when none is left.
+  std::deque<int> messageBoxAnswers;
+  std::function<void(const std::string& text)> onMessageBox;
+  int mousePointer = kPointerDefault;
+
+  // What the window does when the user acts on it (now; the user's helpers queue them).
+  void Click(ControlRef c);
+  void MouseMove(ControlRef over);
+  void DoubleClick();
+  void Minimise();
+  void Close();
+  void Deactivate();
+
+  Hwnd CreateSearchWindow(const WindowDesign& design) override;
+  void ShowView() override;
+  void DestroySearchWindow() override;
+  Twips ViewLeft() override { return left_; }
+  Twips ViewTop() override { return top_; }
+  Twips ViewWidth() override { return width_; }
+  Twips ViewHeight() override { return height_; }
+  void SetViewTop(Twips top) override;
+  void MoveView(Twips left, Twips top, Twips width, Twips height) override;
+  WindowState ViewState() override { return state_; }
+  void SetViewState(WindowState state) override;
+  bool ViewVisible() override { return created_ && visible_; }
+  void RaiseView() override;
+  Twips ScreenWidth() override { return desktop_.Screen().right * kTwipsPerPixel; }
+  Twips ScreenHeight() override { return desktop_.Screen().bottom * kTwipsPerPixel; }
+  int TwipsPerPixelY() override { return kTwipsPerPixel; }
+
+  std::string Text(ControlRef c) override;
+  void SetText(ControlRef c, const std::string& text) override;
+  int SelStart(ControlRef c) override;
+  int SelLength(ControlRef c) override;
+  void SetSelection(ControlRef c, int start, int length) override;
+  int Value(ControlRef c) override;
+  void SetValue(ControlRef c, int value) override;
+  bool Enabled(ControlRef c) override;
+  void SetEnabled(ControlRef c, bool enabled) override;
+  bool Visible(ControlRef c) override;
+  void SetVisible(ControlRef c, bool visible) override;
+  Colour TextColour(ControlRef c) override;
+  void SetTextColour(ControlRef c, Colour colour) override;
+  Twips ControlTop(ControlRef c) override;
+  void SetControlTop(ControlRef c, Twips top) override;
+  bool SetTabStop(ControlRef c, bool on) override;
+  bool SetFocus(ControlRef c) override;
+  std::optional<ControlRef> FocusedControl() override { return focus_; }
+  Hwnd ControlWindow(ControlRef c) override;
+
+  int ShowMessageBox(const std::string& text, int style, const std::string& title) override;
+  void SetMousePointer(int pointer) override;
+  void Beep() override { log_.Record("Beep"); }
+
+ private:
+  static constexpr int kTwipsPerPixel = 15;  // the fake's screen is 96 dpi
+  PlatformEvents* Sink() const { return loop_.Sink(); }
+  FakeWindow WindowOnDesktop();
+  void SyncWindow();
+  bool EffectiveVisible(const FakeControl& c);
+  bool CanTakeFocus(const FakeControl& c);
+  void SelectOption(ControlRef c, bool raiseClick);
+  void KeyReached(const KeyEvent& ev);
+  void DeliverChar(int ch);
+  int ModifierMask();
+
+  FakeLog& log_;
+  FakeEventLoop& loop_;
+  FakeDesktop& desktop_;
+  FakeHotkeys& hotkeys_;
+  FakeKeyboardLayout& layout_;
+  Owner owner_;
+  bool created_ = false;
+  bool visible_ = false;
+  Hwnd hwnd_ = 0;
+  Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  WindowState state_ = WindowState::Normal;
+  std::map<std::pair<Control, int>, FakeControl> controls_;
+  std::optional<ControlRef> focus_;
+};
+
+}  // namespace varnel
