@@ -1,47 +1,58 @@
-// The in-memory platform behaves like the system the logic is written against.
+// The in-memory fakes behave like the systems the logic is written against, each on its own
+// and wired together.
 #include "support/fake_platform.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "domain/window_design.h"
 
 namespace varnel {
 namespace {
 
-TEST(FakePlatform, ActivationStacksAndRefusesAsConfigured) {
-  FakePlatform fake;
-  Hwnd a = fake.desktop.AddWindow({});
-  Hwnd b = fake.desktop.AddWindow({});
-  Hwnd c = fake.desktop.AddWindow({});
-  EXPECT_EQ(fake.desktop.ZOrder(), (std::vector<Hwnd>{c, b, a}));
-  fake.desktop.PlaceBelow(c, a);
-  EXPECT_EQ(fake.desktop.ZOrder(), (std::vector<Hwnd>{b, a, c}));
-  fake.desktop.UserActivate(a);
-  fake.desktop.refuseForeground = 1;
-  EXPECT_FALSE(fake.desktop.Activate(b, Lift::InPlace));
-  EXPECT_EQ(fake.desktop.WindowInFront(), a);
-  EXPECT_TRUE(fake.desktop.Activate(b, Lift::AboveOthers));
-  EXPECT_EQ(fake.desktop.WindowInFront(), b);
-  EXPECT_EQ(fake.desktop.ZOrder().front(), b);
-  fake.desktop.refuseForeground = 1;
-  EXPECT_TRUE(fake.desktop.Activate(b, Lift::InPlace)) << "the window in front is never refused";
+constexpr Hwnd kFirstHwnd = 0x1000;
+constexpr Code kMessage = 7;
+constexpr std::uint32_t kTimeoutMs = 100;
+
+TEST(FakeDesktop, ActivationStacksAndRefusesAsConfigured) {
+  FakeLog log;
+  FakeEventLoop loop(log);
+  FakeDesktop desktop(log, loop, kFirstHwnd);
+  Hwnd a = desktop.AddWindow({});
+  Hwnd b = desktop.AddWindow({});
+  Hwnd c = desktop.AddWindow({});
+  EXPECT_EQ(desktop.ZOrder(), (std::vector<Hwnd>{c, b, a}));
+  desktop.PlaceBelow(c, a);
+  EXPECT_EQ(desktop.ZOrder(), (std::vector<Hwnd>{b, a, c}));
+  desktop.UserActivate(a);
+  desktop.refuseForeground = 1;
+  EXPECT_FALSE(desktop.Activate(b, Lift::InPlace));
+  EXPECT_EQ(desktop.WindowInFront(), a);
+  EXPECT_TRUE(desktop.Activate(b, Lift::AboveOthers));
+  EXPECT_EQ(desktop.WindowInFront(), b);
+  EXPECT_EQ(desktop.ZOrder().front(), b);
+  desktop.refuseForeground = 1;
+  EXPECT_TRUE(desktop.Activate(b, Lift::InPlace)) << "the window in front is never refused";
 }
 
-TEST(FakePlatform, UsLayout) {
-  FakePlatform fake;
+TEST(FakeKeyboardLayout, UsLayout) {
+  FakeKeyboardLayout layout;
   struct Case {
     char ch;
     std::int16_t scan;
   };
   for (auto c : {Case{'a', 'A'}, Case{'A', 0x141}, Case{'1', '1'}, Case{'!', 0x131},
                  Case{'/', 0xBF}, Case{'?', 0x1BF}, Case{' ', 0x20}, Case{'\r', 0x0D}}) {
-    EXPECT_EQ(fake.layout.KeyForCharacter(c.ch), c.scan) << c.ch;
+    EXPECT_EQ(layout.KeyForCharacter(c.ch), c.scan) << c.ch;
   }
-  EXPECT_EQ(fake.layout.TranslateKeyCode('A', 0), 0x1Eu);
-  EXPECT_EQ(fake.layout.TranslateKeyCode('A', 2), static_cast<std::uint32_t>('A'));
+  EXPECT_EQ(layout.TranslateKeyCode('A', 0), 0x1Eu);
+  EXPECT_EQ(layout.TranslateKeyCode('A', 2), static_cast<std::uint32_t>('A'));
   for (std::uint32_t key : {0x25u, 0x24u, 0x22u, 0x2Eu})
-    EXPECT_EQ(fake.layout.TranslateKeyCode(key, 2), 0u);
-  EXPECT_EQ(fake.layout.TranslateKeyCode(0x22, 0), 0x51u);
+    EXPECT_EQ(layout.TranslateKeyCode(key, 2), 0u);
+  EXPECT_EQ(layout.TranslateKeyCode(0x22, 0), 0x51u);
 }
 
 TEST(FakePlatform, OptionGroupsAreExclusive) {
@@ -53,11 +64,118 @@ TEST(FakePlatform, OptionGroupsAreExclusive) {
   EXPECT_EQ(fake.view.Value({Control::DateRange, 0}), 0);
 }
 
-TEST(FakePlatform, ClockWraps) {
-  FakePlatform fake;
-  fake.loop.SetTick(0xFFFFFFF0u);
-  fake.loop.Sleep(0x20);
-  EXPECT_EQ(fake.loop.Milliseconds(), 0x10u);
+TEST(FakeEventLoop, ClockWraps) {
+  FakeLog log;
+  FakeEventLoop loop(log);
+  loop.SetTick(0xFFFFFFF0u);
+  loop.Sleep(0x20);
+  EXPECT_EQ(loop.Milliseconds(), 0x10u);
+}
+
+// What reaches the program, in order.
+class Heard final : public PlatformEvents {
+ public:
+  std::vector<std::string> events;
+  void OnDeferredCode(Code code) override { Add("code " + std::to_string(code)); }
+  void OnWindowMessage(Hwnd, Code msg, std::uint32_t, std::uint32_t) override {
+    Add("message " + std::to_string(msg));
+  }
+  void OnCommandPhrase(const std::string& phrase) override { Add("phrase " + phrase); }
+  void OnTimer() override { Add("timer"); }
+  std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override {
+    Add("hook");
+    return 0;
+  }
+  void OnResize() override {}
+  void OnDeactivate() override { Add("deactivate"); }
+  void OnUnload() override {}
+  bool OnCloseRequest() override { return true; }
+  void OnTrayEntry(TrayEntry) override {}
+  void OnKeyPress(int& ch) override { Add("press " + std::to_string(ch)); }
+  bool OnKeyDown(int key, int, bool) override {
+    Add("down " + std::to_string(key));
+    return false;
+  }
+  void OnKeyUp(int, int) override {}
+  void OnMouseMove(ControlRef) override {}
+  void OnDblClick() override {}
+  void OnClick(ControlRef) override {}
+
+ private:
+  void Add(std::string e) { events.push_back(std::move(e)); }
+};
+
+TEST(FakeWiring, WhatReachesTheSearchWindowThroughTheOtherPorts) {
+  const KeyEvent keyA{.vkCode = 'A'};
+  struct Case {
+    const char* name;
+    std::function<void(FakePlatform&, Hwnd box, Hwnd other)> act;
+    std::vector<std::string> heard;
+  };
+  const Case cases[] = {
+      {"a message to the window",
+       [](FakePlatform& f, Hwnd box, Hwnd) {
+         EXPECT_TRUE(f.instances.SendPrivateMessage(box, kMessage, 0, 0, kTimeoutMs));
+       },
+       {"message 7"}},
+      {"a message to a window that does not answer waits it out",
+       [](FakePlatform& f, Hwnd, Hwnd other) {
+         f.desktop.Window(other)->answers = false;
+         const std::uint32_t before = f.loop.Milliseconds();
+         EXPECT_FALSE(f.instances.SendPrivateMessage(other, kMessage, 0, 0, kTimeoutMs));
+         EXPECT_EQ(f.loop.Milliseconds() - before, kTimeoutMs);
+       },
+       {}},
+      {"a phrase to the window",
+       [](FakePlatform& f, Hwnd box, Hwnd) {
+         EXPECT_TRUE(f.instances.SendCommandPhrase(box, "Go Home", kTimeoutMs));
+       },
+       {"phrase Go Home"}},
+      {"a key while it is in front goes through the hook to the focused text box",
+       [&](FakePlatform& f, Hwnd, Hwnd) {
+         f.hotkeys.InstallKeyHook();
+         f.hotkeys.FeedKey(keyA);
+         EXPECT_EQ(f.view.Text({Control::Terms}), "a");
+       },
+       {"hook", "down 65", "press 97"}},
+      {"a key while another window is in front",
+       [&](FakePlatform& f, Hwnd, Hwnd other) {
+         f.desktop.UserActivate(other);
+         f.hotkeys.FeedKey(keyA);
+         EXPECT_EQ(f.desktop.FocusedWindow(), 0u) << "the focus is the window in front's";
+       },
+       {}},
+      {"the front moving away",
+       [](FakePlatform& f, Hwnd, Hwnd other) {
+         f.desktop.UserActivate(other);
+         f.loop.RunPending();
+       },
+       {"deactivate"}},
+      {"a code posted to the window, lost with it",
+       [](FakePlatform& f, Hwnd, Hwnd) {
+         f.loop.Post(kMessage);
+         f.view.DestroySearchWindow();
+         f.loop.RunPending();
+         EXPECT_TRUE(f.loop.Unloaded());
+       },
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakePlatform fake;
+    Heard heard;
+    fake.loop.SetEventSink(&heard);
+    const Hwnd other = fake.desktop.AddWindow({});
+    const Hwnd box = fake.view.CreateSearchWindow(SearchWindowDesign());
+    fake.view.ShowView();
+    fake.desktop.UserActivate(box);
+    ASSERT_TRUE(fake.view.SetFocus({Control::Terms}));
+    EXPECT_EQ(fake.desktop.FocusedWindow(), fake.view.ControlWindow({Control::Terms}));
+    heard.events.clear();
+    c.act(fake, box, other);
+    EXPECT_EQ(heard.events, c.heard);
+    fake.loop.SetEventSink(nullptr);
+  }
 }
 
 }  // namespace
