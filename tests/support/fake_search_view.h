@@ -32,6 +32,8 @@ struct FakeControl {
   Twips top = 0;
   bool tabStop = false;
   Hwnd hwnd = 0;
+  // Labels and images are drawn on the window; the other kinds are windows of their own.
+  static bool Windowed(ControlKind k) { return k != ControlKind::Label && k != ControlKind::Image; }
 };
 
 // Name of a control as the logic knows it ("Terms", "Scope", ...).
