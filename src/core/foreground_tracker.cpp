@@ -30,7 +30,7 @@ void ForegroundTracker::TrackForeground() {
     // Another window of the same thread (a dialog of the same application) changes nothing.
   }
 
-  if (window_.inMessageBox || view_.ViewTop() == kParkedTop) {
+  if (window_.inMessageBox || view_.Parked()) {
     return;
   }
 
@@ -73,7 +73,7 @@ void ForegroundTracker::SnapBack() {
   if (target == 0 || target == fg || !desktop_.WindowVisible(target)) {
     // The parked search window is visible to the system but off screen: never hand it the
     // foreground.
-    const bool parked = window_.loaded && view_.ViewTop() == kParkedTop;
+    const bool parked = window_.loaded && view_.Parked();
     Hwnd found = 0;
     Hwnd cur = fg;
     for (int step = 0; step < kZOrderStepLimit; ++step) {

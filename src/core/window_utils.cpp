@@ -71,10 +71,10 @@ void WindowUtils::WaitMs(std::int32_t ms, bool yield) {
 }
 
 void WindowUtils::HideSearchWindow() {
-  if (view_.ViewTop() == kParkedTop) {
+  if (view_.Parked()) {
     return;
   }
-  view_.SetViewTop(kParkedTop);
+  view_.Park();
   view_.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
   window_.SetKeyboard(false);
   const Hwnd next = NextShownWindow(window_.handle);
@@ -142,13 +142,15 @@ void WindowUtils::CentreForm() {
   if (view_.ViewState() != WindowState::Normal) {
     return;
   }
-  const Twips w = view_.ViewWidth();
-  const Twips h = view_.ViewHeight();
-  const Twips left = view_.ScreenWidth() / 2 - w / 2;
-  const Twips top = view_.ScreenHeight() / 2 - h / 2;
+  const Rect frame = view_.ViewFrame();
+  const Rect area = view_.WorkArea();
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int left = area.right / 2 - width / 2;
+  const int top = area.bottom / 2 - height / 2;
   // Three quarters of the centred offset: the window sits a little above the middle.
-  const auto raised = static_cast<Twips>(std::lround(top - top * 0.25));
-  view_.MoveView(left, raised, w, h);
+  const auto raised = static_cast<int>(std::lround(top * kRaisedShare));
+  view_.MoveView({left, raised, left + width, raised + height});
 }
 
 std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, bool activate) {

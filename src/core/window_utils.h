@@ -19,6 +19,8 @@ std::string GetFileName(const std::string& path);
 inline constexpr int kModeSiblingMainWindow = 0;
 inline constexpr int kModeCaptionedOfFound = 159312;
 inline constexpr int kZOrderStepLimit = 250;
+// The centred window's top is moved to this share of its offset from the screen's top.
+inline constexpr double kRaisedShare = 0.75;
 
 class WindowUtils {
  public:

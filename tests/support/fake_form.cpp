@@ -12,8 +12,12 @@ namespace varnel {
 namespace {
 
 // Frame around the client area: 4 px borders and a 31 px caption at 15 twips per pixel.
-constexpr Twips kFrameWidth = 240;
-constexpr Twips kFrameHeight = 585;
+constexpr int kTwipsPerPixel = 15;  // the fake's screen is 96 dpi
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 39;
+constexpr int kFirstPlace = 96;
+// Parked, the window's frame lies this far above the screen.
+constexpr int kParkedBottom = -2000;
 
 bool Windowed(ControlKind k) {
   return k != ControlKind::Label && k != ControlKind::Image;
@@ -147,10 +151,10 @@ Hwnd FakePlatform::CreateSearchWindow(const WindowDesign& design) {
   formVisible_ = false;
   unloaded_ = false;
   formState_ = WindowState::Normal;
-  formLeft_ = 1440;
-  formTop_ = 1440;
-  formWidth_ = design.clientWidth + kFrameWidth;
-  formHeight_ = design.clientHeight + kFrameHeight;
+  formParked_ = false;
+  formFrame_ = {kFirstPlace, kFirstPlace,
+                kFirstPlace + design.clientWidth / kTwipsPerPixel + kFrameWidth,
+                kFirstPlace + design.clientHeight / kTwipsPerPixel + kFrameHeight};
   controls_.clear();
   focus_.reset();
   for (const auto& d : design.controls) {
@@ -158,7 +162,7 @@ Hwnd FakePlatform::CreateSearchWindow(const WindowDesign& design) {
     c.design = &d;
     c.text = d.kind == ControlKind::TextBox ? std::string() : std::string(d.caption);
     c.fore = d.fore;
-    c.top = d.top;
+    c.top = d.top / kTwipsPerPixel;
     c.tabStop = Windowed(d.kind) && d.kind != ControlKind::Image;
     if (Windowed(d.kind)) {
       c.hwnd = NewHwnd();
@@ -179,8 +183,11 @@ void FakePlatform::SyncFormWindow() {
   }
   w->visible = formVisible_;
   w->minimised = formState_ == WindowState::Minimised;
-  w->rect = {formLeft_ / 15, formTop_ / 15, (formLeft_ + formWidth_) / 15,
-             (formTop_ + formHeight_) / 15};
+  w->rect = formFrame_;
+  if (formParked_) {
+    w->rect.top = kParkedBottom - (formFrame_.bottom - formFrame_.top);
+    w->rect.bottom = kParkedBottom;
+  }
 }
 
 void FakePlatform::ShowView() {
@@ -212,25 +219,33 @@ void FakePlatform::DestroySearchWindow() {
   unloaded_ = true;
 }
 
-void FakePlatform::SetViewTop(Twips top) {
+void FakePlatform::SetViewTop(int top) {
   Record("SetViewTop", {top});
   if (!formCreated_) {
     return;
   }
-  formTop_ = top;
+  formFrame_.bottom += top - formFrame_.top;
+  formFrame_.top = top;
+  formParked_ = false;
   SyncFormWindow();
 }
 
-void FakePlatform::MoveView(Twips left, Twips top, Twips width, Twips height) {
-  Record("MoveView", {left, top, width, height});
+void FakePlatform::Park() {
+  Record("Park");
+  if (formCreated_) {
+    formParked_ = true;
+    SyncFormWindow();
+  }
+}
+
+void FakePlatform::MoveView(const Rect& frame) {
+  Record("MoveView", {frame.left, frame.top, frame.right, frame.bottom});
   if (!formCreated_) {
     return;
   }
-  const bool resized = width != formWidth_ || height != formHeight_;
-  formLeft_ = left;
-  formTop_ = top;
-  formWidth_ = width;
-  formHeight_ = height;
+  const bool resized = frame.right - frame.left != formFrame_.right - formFrame_.left ||
+                       frame.bottom - frame.top != formFrame_.bottom - formFrame_.top;
+  formFrame_ = frame;
   SyncFormWindow();
   if (resized && sink_ != nullptr) {
     sink_->OnResize();
@@ -407,12 +422,12 @@ void FakePlatform::SetTextColour(ControlRef c, Colour colour) {
   }
 }
 
-Twips FakePlatform::ControlTop(ControlRef c) {
+int FakePlatform::ControlTop(ControlRef c) {
   FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->top;
 }
 
-void FakePlatform::SetControlTop(ControlRef c, Twips top) {
+void FakePlatform::SetControlTop(ControlRef c, int top) {
   if (FakeControl* k = ControlAt(c)) {
     k->top = top;
   }

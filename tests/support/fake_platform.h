@@ -61,7 +61,7 @@ struct FakeControl {
   bool enabled = true;
   bool visible = true;
   Colour fore = 0;
-  Twips top = 0;
+  int top = 0;  // pixels
   bool tabStop = false;
   Hwnd hwnd = 0;
 };
@@ -251,19 +251,16 @@ class FakePlatform final : public Platform {
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowView() override;
   void DestroySearchWindow() override;
-  Twips ViewLeft() override { return formLeft_; }
-  Twips ViewTop() override { return formTop_; }
-  Twips ViewWidth() override { return formWidth_; }
-  Twips ViewHeight() override { return formHeight_; }
-  void SetViewTop(Twips top) override;
-  void MoveView(Twips left, Twips top, Twips width, Twips height) override;
+  Rect ViewFrame() override { return formFrame_; }
+  void MoveView(const Rect& frame) override;
+  void SetViewTop(int top) override;
+  void Park() override;
+  bool Parked() override { return formParked_; }
   WindowState ViewState() override { return formState_; }
   void SetViewState(WindowState state) override;
   bool ViewVisible() override { return formCreated_ && formVisible_; }
   void RaiseView() override;
-  Twips ScreenWidth() override { return screenWidthPx_ * 15; }
-  Twips ScreenHeight() override { return screenHeightPx_ * 15; }
-  int TwipsPerPixelY() override { return 15; }
+  Rect WorkArea() override { return {0, 0, screenWidthPx_, screenHeightPx_}; }
 
   std::string Text(ControlRef c) override;
   void SetText(ControlRef c, const std::string& text) override;
@@ -278,8 +275,8 @@ class FakePlatform final : public Platform {
   void SetVisible(ControlRef c, bool visible) override;
   Colour TextColour(ControlRef c) override;
   void SetTextColour(ControlRef c, Colour colour) override;
-  Twips ControlTop(ControlRef c) override;
-  void SetControlTop(ControlRef c, Twips top) override;
+  int ControlTop(ControlRef c) override;
+  void SetControlTop(ControlRef c, int top) override;
   bool SetTabStop(ControlRef c, bool on) override;
   bool SetFocus(ControlRef c) override;
   std::optional<ControlRef> FocusedControl() override { return focus_; }
@@ -363,7 +360,8 @@ class FakePlatform final : public Platform {
   bool formCreated_ = false;
   bool formVisible_ = false;
   Hwnd formHwnd_ = 0;
-  Twips formLeft_ = 0, formTop_ = 0, formWidth_ = 0, formHeight_ = 0;
+  Rect formFrame_;
+  bool formParked_ = false;
   WindowState formState_ = WindowState::Normal;
   std::map<std::pair<Control, int>, FakeControl> controls_;
   std::optional<ControlRef> focus_;

@@ -112,8 +112,8 @@ class FakeProgram {
   }
 
   std::string Terms() { return fake.Text({Control::Terms, 0}); }
-  bool Parked() { return fake.FormCreated() && fake.ViewTop() == -32000; }
-  bool OnScreen() { return fake.FormCreated() && fake.ViewTop() > 0; }
+  bool Parked() { return fake.FormCreated() && fake.Parked(); }
+  bool OnScreen() { return fake.FormCreated() && !fake.Parked() && fake.ViewFrame().top > 0; }
   std::string CfgText() const { return ReadFile(cfgFile_); }
 
  private:

@@ -228,7 +228,11 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     d.p.window.handle = d.pf.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
     d.pf.ShowView();
-    d.pf.SetViewTop(onScreen ? 1440 : -32000);
+    if (onScreen) {
+      d.pf.SetViewTop(96);
+    } else {
+      d.pf.Park();
+    }
     d.p.browser.LaunchBrowser();
     EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 1u);
     EXPECT_EQ(d.pf.CountCalls("Beep"), 1u);  // heard even while the window is parked
@@ -244,7 +248,11 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     d.p.window.handle = d.pf.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
     d.pf.ShowView();
-    d.pf.SetViewTop(onScreen ? 1440 : -32000);
+    if (onScreen) {
+      d.pf.SetViewTop(96);
+    } else {
+      d.pf.Park();
+    }
     d.p.browser.LaunchBrowser();
     EXPECT_EQ(d.pf.CountCalls("Beep"), 1u);
     EXPECT_EQ(d.pf.CountCalls("OpenAddress"), 0u);

@@ -203,7 +203,7 @@ TEST_F(PhraseTest, BehavesLikeARecognition) {
 
   fake.ClearLog();
   p.OnCommandPhrase("NEXT TAB");
-  EXPECT_EQ(fake.ViewTop(), kParkedTop);
+  EXPECT_TRUE(fake.Parked());
   fake.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
 

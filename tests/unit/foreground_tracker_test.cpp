@@ -29,7 +29,7 @@ struct TrackDesk {
     p.window.handle = box;
     p.window.loaded = true;
     pf.ShowView();
-    pf.SetViewTop(1440);
+    pf.SetViewTop(96);
   }
   Hwnd App(ThreadId thread, bool caption = true, bool visible = true) {
     FakeWindow w;
@@ -184,7 +184,7 @@ TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
   d.pf.UserActivate(d.box);
   const Hwnd a = d.App(11);
   d.Front(a);
-  d.pf.SetViewTop(kParkedTop);
+  d.pf.Park();
   ASSERT_EQ(d.pf.WindowBelow(a), d.box);
   d.p.tracker.SnapBack();
   EXPECT_EQ(d.pf.WindowInFront(), other);
@@ -230,7 +230,7 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     d.pf.SetKeyDown(vk::Alt, c.altHeld);
     d.p.window.inMessageBox = c.msgBox;
     if (c.parked) {
-      d.pf.SetViewTop(kParkedTop);
+      d.pf.Park();
     }
     d.Front(d.box);
     EXPECT_EQ(d.pf.FocusedWindow() == d.pf.ControlWindow(kTerms), c.focusMoves);

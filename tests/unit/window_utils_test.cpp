@@ -31,7 +31,7 @@ struct WinsysDesk {
     p.window.handle = pf.CreateSearchWindow(SearchWindowDesign());
     p.window.loaded = true;
     pf.ShowView();
-    pf.SetViewTop(1440);
+    pf.SetViewTop(96);
     return p.window.handle;
   }
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
@@ -106,7 +106,7 @@ TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
   WinsysDesk d;
   d.App(11);
   d.pf.UserActivate(d.Box());
-  d.pf.SetViewTop(kParkedTop);
+  d.pf.Park();
   d.p.window.keyboard = true;
   d.pf.ClearLog();
   d.p.winutil.HideSearchWindow();
@@ -128,7 +128,7 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
 
   d.p.winutil.HideSearchWindow();
 
-  EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
+  EXPECT_TRUE(d.pf.Parked());
   EXPECT_EQ(d.pf.TextColour({Control::DoIt, 0}), kHeadingBlue);
   EXPECT_FALSE(d.p.window.keyboard);
   EXPECT_EQ(d.pf.WindowInFront(), shown);
@@ -142,7 +142,7 @@ TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
   d.pf.UserActivate(box);
   d.pf.ClearLog();
   d.p.winutil.HideSearchWindow();
-  EXPECT_EQ(d.pf.ViewTop(), kParkedTop);
+  EXPECT_TRUE(d.pf.Parked());
   EXPECT_EQ(d.pf.CountCalls("Activate"), 0u);
   EXPECT_EQ(d.pf.CountCalls("InstallKeyHook"), 1u);
   EXPECT_EQ(d.pf.WindowInFront(), box);
@@ -247,37 +247,39 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
 
 TEST(WindowUtilsPlace, CentreFormArithmetic) {
   struct Case {
-    int screenW, screenH;  // pixels, 15 twips each
-    Twips w, h;
+    int screenW, screenH;
+    int w, h;
     WindowState state;
     bool moves;
-    Twips left, top;
+    int left, top;
   };
   const Case cases[] = {
-      {1280, 720, 6000, 3000, WindowState::Normal, true, 6600, 2925},
-      {1281, 720, 6001, 2801, WindowState::Normal, true, 6607, 3000},  // whole-number halves
-      {1280, 720, 6000, 3000, WindowState::Minimised, false, 0, 0},
-      {1280, 720, 6000, 3000, WindowState::Maximised, false, 0, 0},
+      {1280, 720, 400, 200, WindowState::Normal, true, 440, 195},
+      {1281, 720, 401, 187, WindowState::Normal, true, 440, 200},  // whole-number halves
+      {1280, 720, 400, 196, WindowState::Normal, true, 440, 197},  // 196.5 rounds away from 0
+      {1280, 720, 400, 200, WindowState::Minimised, false, 0, 0},
+      {1280, 720, 400, 200, WindowState::Maximised, false, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.left);
     WinsysDesk d;
     d.Box();
     d.pf.SetScreenPixels(c.screenW, c.screenH);
-    d.pf.MoveView(10, 20, c.w, c.h);
+    d.pf.MoveView({10, 20, 10 + c.w, 20 + c.h});
     d.pf.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
     d.pf.SetViewState(c.state);
     d.pf.ClearLog();
     d.p.winutil.CentreForm();
+    const Rect frame = d.pf.ViewFrame();
     if (!c.moves) {
-      EXPECT_EQ(d.pf.ViewLeft(), 10);
-      EXPECT_EQ(d.pf.ViewTop(), 20);
+      EXPECT_EQ(frame.left, 10);
+      EXPECT_EQ(frame.top, 20);
       continue;
     }
-    EXPECT_EQ(d.pf.ViewLeft(), c.left);
-    EXPECT_EQ(d.pf.ViewTop(), c.top);
-    EXPECT_EQ(d.pf.ViewWidth(), c.w);
-    EXPECT_EQ(d.pf.ViewHeight(), c.h);
+    EXPECT_EQ(frame.left, c.left);
+    EXPECT_EQ(frame.top, c.top);
+    EXPECT_EQ(frame.right - frame.left, c.w);
+    EXPECT_EQ(frame.bottom - frame.top, c.h);
   }
 }
 
