@@ -56,7 +56,7 @@ void ForegroundTracker::TrackForeground() {
 
 void ForegroundTracker::ShowVoiceUnlessSiblingRuns() {
   const ControlRef vox{Control::VoiceCommands, 0};
-  if (winutil_.FindAppWindow(kModeSiblingMainWindow) != 0) {
+  if (winutil_.SiblingMainWindow() != 0) {
     view_.SetVisible(vox, false);
     if (voice_.active) {
       voice_.SetVoiceCommands(false);
@@ -92,7 +92,7 @@ void ForegroundTracker::SnapBack() {
     target = found;
   }
   if (target == 0) {
-    target = winutil_.FindAppWindow(kModeSiblingMainWindow);
+    target = winutil_.SiblingMainWindow();
   }
   if (target == 0) {
     return;

@@ -303,7 +303,7 @@ TEST(WindowUtilsProcess, GetFileName) {
   }
 }
 
-TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
+TEST(WindowUtilsProcess, RunningProcessMatchesByPrefixWithoutCase) {
   struct Case {
     const char* image;
     ProcessId pid;
@@ -327,15 +327,12 @@ TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
                        {40, "apple"},
                        {30, "app"},
                        {50, std::string("natspeak.exe\0\0", 14)}});
-    d.p.winutil.foundProcess = 999;
-    EXPECT_EQ(d.p.winutil.FindProcess(c.image, true, false), c.pid);
-    EXPECT_EQ(d.p.winutil.foundProcess, c.pid);
+    EXPECT_EQ(d.p.winutil.RunningProcess(c.image), c.pid);
   }
 }
 
-TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
-  for (bool activate : {true, false}) {
-    SCOPED_TRACE(activate);
+TEST(WindowUtilsProcess, BringProgramToFrontRestoresTheCaptionedWindowOfThatProcess) {
+  {
     WinsysDesk d;
     d.pf.SetProcesses({{10, "System"}, {60, "Pellar.exe"}, {30, "app.exe"}});
     const Hwnd front = d.App(5, 10);
@@ -349,27 +346,29 @@ TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
     d.pf.AddWindow(pellar);
     d.pf.UserActivate(front);
 
-    EXPECT_EQ(d.p.winutil.FindProcess("C:\\Apps\\app.exe", false, activate), target);
-    EXPECT_EQ(d.p.winutil.foundProcess, 30u);
-    EXPECT_EQ(d.p.winutil.helperProcess, 60u);
-    EXPECT_EQ(d.pf.Window(target)->minimised, !activate);
-    EXPECT_EQ(d.pf.WindowInFront(), activate ? target : front);
+    d.pf.ClearLog();
+    EXPECT_EQ(d.p.winutil.BringProgramToFront("C:\\Apps\\app.exe"), target);
+    EXPECT_FALSE(d.pf.Window(target)->minimised);
+    EXPECT_EQ(d.pf.WindowInFront(), target);
+    const auto activations = d.pf.Calls("Activate");
+    ASSERT_EQ(activations.size(), 1u);
+    EXPECT_EQ(activations[0].args[1], 1) << "lifted above the others";
   }
 }
 
-TEST(WindowUtilsProcess, FindProcessWithoutAUsableWindow) {
+TEST(WindowUtilsProcess, BringProgramToFrontWithoutAUsableWindow) {
   WinsysDesk d;
   d.pf.SetProcesses({{30, "app.exe"}});
   d.App(31, 30, false, true);
   const Hwnd front = d.App(5, 10);
   d.pf.UserActivate(front);
-  EXPECT_EQ(d.p.winutil.FindProcess("app.exe", false, true), 0u);
+  EXPECT_EQ(d.p.winutil.BringProgramToFront("app.exe"), 0u);
   EXPECT_EQ(d.pf.WindowInFront(), front);
-  EXPECT_EQ(d.p.winutil.FindProcess("other.exe", false, true), 0u);
-  EXPECT_EQ(d.p.winutil.foundProcess, 0u);
+  EXPECT_EQ(d.p.winutil.BringProgramToFront("other.exe"), 0u);
+  EXPECT_EQ(d.pf.WindowInFront(), front);
 }
 
-TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
+TEST(WindowUtilsProcess, SiblingMainWindow) {
   struct Case {
     const char* name;
     bool running;
@@ -396,10 +395,7 @@ TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
     w.pid = c.windowPid;
     w.className = c.cls;
     const Hwnd h = d.pf.AddWindow(w);
-    d.p.winutil.foundProcess = 77;
-    EXPECT_EQ(d.p.winutil.FindAppWindow(kModeSiblingMainWindow), c.found ? h : 0u);
-    EXPECT_EQ(d.p.winutil.foundWindow, c.found ? h : 0u);
-    EXPECT_EQ(d.p.winutil.foundProcess, 77u);  // the sibling lookup leaves the caller's pid alone
+    EXPECT_EQ(d.p.winutil.SiblingMainWindow(), c.found ? h : 0u);
   }
 }
 
