@@ -73,7 +73,7 @@ void Browser::LaunchBrowser() {
     summoning_.ShowMessage("Unable to locate default browser.", kMbIconInformation, "");
     return;
   }
-  if (winutil_.FindProcess(path, false, true) != 0) {
+  if (winutil_.BringProgramToFront(path) != 0) {
     return;  // already running: its window has come to the front
   }
   if (!launcher_.OpenAddress(path)) {

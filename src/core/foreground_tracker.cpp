@@ -30,7 +30,7 @@ void ForegroundTracker::TrackForeground() {
     // Another window of the same thread (a dialog of the same application) changes nothing.
   }
 
-  if (window_.inMessageBox || view_.ViewTop() == kParkedTop) {
+  if (window_.inMessageBox || view_.Parked()) {
     return;
   }
 
@@ -56,7 +56,7 @@ void ForegroundTracker::TrackForeground() {
 
 void ForegroundTracker::ShowVoiceUnlessSiblingRuns() {
   const ControlRef vox{Control::VoiceCommands, 0};
-  if (winutil_.FindAppWindow(kModeSiblingMainWindow) != 0) {
+  if (winutil_.SiblingMainWindow() != 0) {
     view_.SetVisible(vox, false);
     if (voice_.active) {
       voice_.SetVoiceCommands(false);
@@ -73,7 +73,7 @@ void ForegroundTracker::SnapBack() {
   if (target == 0 || target == fg || !desktop_.WindowVisible(target)) {
     // The parked search window is visible to the system but off screen: never hand it the
     // foreground.
-    const bool parked = window_.loaded && view_.ViewTop() == kParkedTop;
+    const bool parked = window_.loaded && view_.Parked();
     Hwnd found = 0;
     Hwnd cur = fg;
     for (int step = 0; step < kZOrderStepLimit; ++step) {
@@ -92,7 +92,7 @@ void ForegroundTracker::SnapBack() {
     target = found;
   }
   if (target == 0) {
-    target = winutil_.FindAppWindow(kModeSiblingMainWindow);
+    target = winutil_.SiblingMainWindow();
   }
   if (target == 0) {
     return;

@@ -11,6 +11,11 @@
 
 namespace varnel {
 
+namespace {
+// The date keys' letters sit a pixel below their options' captions, to line up with them.
+constexpr int kDateKeyDrop = 1;
+}  // namespace
+
 void SearchWindow::EnsureLoaded() {
   // Once closed the window stays closed: a late reference must not bring it back.
   if (loaded || unloaded_) {
@@ -30,7 +35,6 @@ void SearchWindow::EnsureLoaded() {
 
 void SearchWindow::Build() {
   view_.SetMousePointer(kPointerHourglass);
-  const int pixel = view_.TwipsPerPixelY();
   handle = hwnd_;
   winutil_.PlaceBehindForeground(handle);
   view_.SetText({Control::Message, 0}, kOptionsHint);
@@ -39,7 +43,8 @@ void SearchWindow::Build() {
     view_.SetTabStop(c.ref, false);
   }
   for (int i = 0; i < kDateCount; ++i) {
-    view_.SetControlTop({Control::DateKey, i}, view_.ControlTop({Control::DateRange, i}) + pixel);
+    view_.SetControlTop({Control::DateKey, i},
+                        view_.ControlTop({Control::DateRange, i}) + kDateKeyDrop);
   }
   view_.SetMousePointer(kPointerDefault);
 }
@@ -77,7 +82,7 @@ bool SearchWindow::Keyboard() const {
 }
 
 bool SearchWindow::OnScreen() {
-  return loaded && view_.ViewTop() > 0;
+  return loaded && !view_.Parked() && view_.ViewFrame().top > 0;
 }
 
 void SearchWindow::SetKeyboard(bool on) {

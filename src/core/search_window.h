@@ -38,7 +38,7 @@ class SearchWindow {
   // focus where it is.
   std::atomic<bool> keyboard = false;
   bool inMessageBox = false;  // one message box at a time
-  Twips workingTop = 0;       // where the window shows; 0 until the first showing
+  int workingTop = 0;         // where the window shows, in pixels; 0 until the first showing
 
  private:
   EventLoop& loop_;

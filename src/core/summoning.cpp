@@ -8,6 +8,7 @@
 #include "core/voice_activation.h"
 #include "core/window_utils.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "domain/codes.h"
@@ -16,6 +17,8 @@ namespace varnel {
 
 namespace {
 constexpr ControlRef kTerms{Control::Terms, 0};
+// The highest top, in pixels, that keeps the title bar on screen and in reach.
+constexpr int kTopEdge = 1;
 }  // namespace
 
 void Summoning::Post(Code code) {
@@ -71,14 +74,12 @@ void Summoning::ShowSearchWindow() {
   if (window_.workingTop == 0) {
     winutil_.CentreForm();
     // Halves go to the even neighbour.
-    auto top = static_cast<Twips>(std::nearbyint(static_cast<double>(view_.ViewTop()) * 0.75));
+    auto top = static_cast<int>(std::nearbyint(view_.ViewFrame().top * kRaisedShare));
     // A screen lower than the window would put its title bar out of reach and make it count
     // as off screen; keep it at the top edge instead.
-    if (top <= 0) {
-      top = view_.TwipsPerPixelY() > 0 ? view_.TwipsPerPixelY() : 15;
-    }
+    top = std::max(top, kTopEdge);
     window_.workingTop = top;
-    view_.SetViewTop(kParkedTop);
+    view_.Park();
     view_.ShowView();
     loop_.RunPendingEvents();
     if (!window_.loaded) {
@@ -131,7 +132,7 @@ void Summoning::ShowSettingsProblem() {
 
 int Summoning::ShowMessage(const std::string& prompt, int style, const std::string& title) {
   // Messages only appear over a window the user can see; parked, they are dropped.
-  if (!window_.loaded || !view_.ViewVisible() || view_.ViewTop() <= 0) {
+  if (!window_.OnScreen() || !view_.ViewVisible()) {
     return 0;
   }
   window_.inMessageBox = true;

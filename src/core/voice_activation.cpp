@@ -54,7 +54,7 @@ void VoiceActivation::SwitchOnAtStart() {
 }
 
 std::uint32_t VoiceActivation::RecogniserRunning() {
-  return winutil_.FindProcess(speech_.RecogniserProcessName(), true, false);
+  return winutil_.RunningProcess(speech_.RecogniserProcessName());
 }
 
 void VoiceActivation::VoiceCommandsToggled() {

@@ -71,10 +71,10 @@ void WindowUtils::WaitMs(std::int32_t ms, bool yield) {
 }
 
 void WindowUtils::HideSearchWindow() {
-  if (view_.ViewTop() == kParkedTop) {
+  if (view_.Parked()) {
     return;
   }
-  view_.SetViewTop(kParkedTop);
+  view_.Park();
   view_.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
   window_.SetKeyboard(false);
   const Hwnd next = NextShownWindow(window_.handle);
@@ -142,64 +142,57 @@ void WindowUtils::CentreForm() {
   if (view_.ViewState() != WindowState::Normal) {
     return;
   }
-  const Twips w = view_.ViewWidth();
-  const Twips h = view_.ViewHeight();
-  const Twips left = view_.ScreenWidth() / 2 - w / 2;
-  const Twips top = view_.ScreenHeight() / 2 - h / 2;
+  const Rect frame = view_.ViewFrame();
+  const Rect area = view_.WorkArea();
+  const int width = frame.right - frame.left;
+  const int height = frame.bottom - frame.top;
+  const int left = area.right / 2 - width / 2;
+  const int top = area.bottom / 2 - height / 2;
   // Three quarters of the centred offset: the window sits a little above the middle.
-  const auto raised = static_cast<Twips>(std::lround(top - top * 0.25));
-  view_.MoveView(left, raised, w, h);
+  const auto raised = static_cast<int>(std::lround(top * kRaisedShare));
+  view_.MoveView({left, raised, left + width, raised + height});
 }
 
-std::uint32_t WindowUtils::FindProcess(const std::string& image, bool pidOnly, bool activate) {
-  foundProcess = 0;
+ProcessId WindowUtils::RunningProcess(const std::string& image) {
   const std::string name = GetFileName(image);
   for (const ProcessEntry& entry : processes_.RunningProcesses()) {
     if (ImageMatches(TrimNull(entry.exeFile), name)) {
-      foundProcess = entry.pid;
-      break;
+      return entry.pid;
     }
   }
-  if (pidOnly) {
-    return foundProcess;
-  }
-  Hwnd h = 0;
-  if (foundProcess != 0) {
-    h = FindAppWindow(kModeCaptionedOfFound);
-  }
-  if (h != 0 && activate) {
-    if (desktop_.WindowMinimised(h)) {
-      desktop_.ChangeWindowState(h, ShowCmd::Restore);
+  return 0;
+}
+
+Hwnd WindowUtils::BringProgramToFront(const std::string& image) {
+  const ProcessId pid = RunningProcess(image);
+  const Hwnd window = pid == 0 ? 0 : FirstWindowWhere([this, pid](Hwnd h) {
+    return desktop_.WindowVisible(h) && desktop_.HasTitleBar(h) && WindowProcessId(h) == pid;
+  });
+  if (window != 0) {
+    if (desktop_.WindowMinimised(window)) {
+      desktop_.ChangeWindowState(window, ShowCmd::Restore);
     }
-    desktop_.Activate(h, Lift::AboveOthers);
+    desktop_.Activate(window, Lift::AboveOthers);
   }
-  return h;
+  return window;
 }
 
-Hwnd WindowUtils::FindAppWindow(int mode) {
-  // The sibling lookup goes through FindProcess too; keep the pid our own caller found.
-  const ProcessId requested = foundProcess;
-  helperProcess = FindProcess(std::string(kSiblingImage), true, false);
-  foundProcess = requested;
-  foundWindow = 0;
-  desktop_.ForEachWindow(
-      [this, mode, requested](Hwnd h) { return EnumWindowProc(h, mode, requested); });
-  return foundWindow;
+Hwnd WindowUtils::SiblingMainWindow() {
+  const ProcessId sibling = RunningProcess(std::string(kSiblingImage));
+  return FirstWindowWhere(
+      [this, sibling](Hwnd h) { return WindowProcessId(h) == sibling && IsMdiMainFormClass(h); });
 }
 
-bool WindowUtils::EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested) {
-  bool match = false;
-  if (mode == kModeSiblingMainWindow) {
-    match = WindowProcessId(hwnd) == helperProcess && IsMdiMainFormClass(hwnd);
-  } else if (mode == kModeCaptionedOfFound) {
-    match = desktop_.WindowVisible(hwnd) && desktop_.HasTitleBar(hwnd) &&
-            WindowProcessId(hwnd) == requested;
-  }
-  if (match) {
-    foundWindow = hwnd;
+Hwnd WindowUtils::FirstWindowWhere(const std::function<bool(Hwnd)>& wanted) {
+  Hwnd found = 0;
+  desktop_.ForEachWindow([&](Hwnd h) {
+    if (!wanted(h)) {
+      return true;
+    }
+    found = h;
     return false;
-  }
-  return true;
+  });
+  return found;
 }
 
 bool WindowUtils::IsMdiMainFormClass(Hwnd hwnd) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "ports/desktop.h"
@@ -16,9 +17,9 @@ class SearchWindow;
 
 std::string GetFileName(const std::string& path);
 
-inline constexpr int kModeSiblingMainWindow = 0;
-inline constexpr int kModeCaptionedOfFound = 159312;
 inline constexpr int kZOrderStepLimit = 250;
+// The centred window's top is moved to this share of its offset from the screen's top.
+inline constexpr double kRaisedShare = 0.75;
 
 class WindowUtils {
  public:
@@ -41,18 +42,18 @@ class WindowUtils {
   void PlaceBehindForeground(Hwnd hwnd);
   void SetWindowOwner(Hwnd hwnd, Hwnd hOwner);
   void CentreForm();
-  std::uint32_t FindProcess(const std::string& image, bool pidOnly, bool activate);
-  Hwnd FindAppWindow(int mode);
+  // The first running process whose image matches (by prefix, without case), 0 when none.
+  ProcessId RunningProcess(const std::string& image);
+  // That process's first visible window with a title bar, restored and brought to the front;
+  // 0 when there is none.
+  Hwnd BringProgramToFront(const std::string& image);
+  // The main window of the sibling product, when it runs; 0 otherwise.
+  Hwnd SiblingMainWindow();
   bool IsMdiMainFormClass(Hwnd hwnd);
   ProcessId WindowProcessId(Hwnd hwnd);
 
-  // What the last process or window search found.
-  ProcessId foundProcess = 0;
-  ProcessId helperProcess = 0;
-  Hwnd foundWindow = 0;
-
  private:
-  bool EnumWindowProc(Hwnd hwnd, int mode, ProcessId requested);
+  Hwnd FirstWindowWhere(const std::function<bool(Hwnd)>& wanted);
   EventLoop& loop_;
   Desktop& desktop_;
   Processes& processes_;

@@ -20,9 +20,6 @@ inline constexpr Code kCycleFocus = 32154688;
 // How long a second start waits for the running instance to take the hand-off.
 inline constexpr std::uint32_t kHandOffTimeoutMs = 5000;
 
-// The parked Top of the search window, far above any screen.
-inline constexpr Twips kParkedTop = -32000;
-
 // Colours of the design.
 inline constexpr Colour kHeadingBlue = 0x00E67300;
 inline constexpr Colour kHoverGreen = 0x00AEFFAE;

@@ -30,19 +30,19 @@ class SearchView {
   virtual Hwnd CreateSearchWindow(const WindowDesign& design) = 0;  // loaded, not shown
   virtual void ShowView() = 0;                                      // show, not modal, no owner
   virtual void DestroySearchWindow() = 0;
-  virtual Twips ViewLeft() = 0;
-  virtual Twips ViewTop() = 0;
-  virtual Twips ViewWidth() = 0;
-  virtual Twips ViewHeight() = 0;
-  virtual void SetViewTop(Twips top) = 0;
-  virtual void MoveView(Twips left, Twips top, Twips width, Twips height) = 0;
+  // Where the window stands, in pixels of the work area it is on (the area's top left is 0,
+  // 0); a parked window tells where it was last seen.
+  virtual Rect ViewFrame() = 0;
+  virtual void MoveView(const Rect& frame) = 0;
+  virtual void SetViewTop(int top) = 0;  // a parked window comes back at this top
+  // Out of sight and out of the focus order, kept ready to come back at once.
+  virtual void Park() = 0;
+  virtual bool Parked() = 0;
   virtual WindowState ViewState() = 0;
   virtual void SetViewState(WindowState state) = 0;
   virtual bool ViewVisible() = 0;
-  virtual void RaiseView() = 0;  // top of the z-order (ZOrder 0)
-  virtual Twips ScreenWidth() = 0;
-  virtual Twips ScreenHeight() = 0;
-  virtual int TwipsPerPixelY() = 0;
+  virtual void RaiseView() = 0;  // top of the z-order
+  virtual Rect WorkArea() = 0;   // the screen the window is on, without panels; left, top 0
 
   // ---- the search window's controls
   virtual std::string Text(ControlRef c) = 0;  // text box text or caption
@@ -60,8 +60,8 @@ class SearchView {
   virtual void SetVisible(ControlRef c, bool visible) = 0;
   virtual Colour TextColour(ControlRef c) = 0;
   virtual void SetTextColour(ControlRef c, Colour colour) = 0;
-  virtual Twips ControlTop(ControlRef c) = 0;
-  virtual void SetControlTop(ControlRef c, Twips top) = 0;
+  virtual int ControlTop(ControlRef c) = 0;  // pixels in the window
+  virtual void SetControlTop(ControlRef c, int top) = 0;
   virtual bool SetTabStop(ControlRef c, bool on) = 0;  // false when it has no tab stop
   virtual bool SetFocus(ControlRef c) = 0;             // false when it cannot take the focus
   virtual std::optional<ControlRef> FocusedControl() = 0;

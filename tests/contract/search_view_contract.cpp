@@ -166,13 +166,41 @@ void TabStopsAndPlaces(Subject& s, Check& check) {
   check.Expect(!view.SetTabStop({Control::Heading, 0}, true), "a label has no tab stop");
   check.Expect(view.SetTabStop(kTerms, true), "the text box has one");
   const ControlRef key{Control::DateKey, 0};
-  const Twips top = view.ControlTop(key);
-  constexpr Twips kTwoPixels = 30;
+  const int top = view.ControlTop(key);
+  constexpr int kTwoPixels = 2;
   view.SetControlTop(key, top + kTwoPixels);
   check.Expect(view.ControlTop(key) == top + kTwoPixels,
                "a control's Top reads back: " + std::to_string(view.ControlTop(key)) + " after " +
                    std::to_string(top + kTwoPixels));
   view.SetControlTop(key, top);
+}
+
+// Parked, the window is out of sight and stays so when moved; given a top, it is back there.
+void ParkedAndBack(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  SearchView& view = s.ports.view;
+  constexpr int kTop = 67;
+  constexpr int kLeft = 40;
+  view.SetViewTop(kTop);
+  check.Expect(!view.Parked() && view.ViewFrame().top == kTop,
+               "a window given a top is there: " + std::to_string(view.ViewFrame().top));
+  const Rect shown = view.ViewFrame();
+  const int width = shown.right - shown.left;
+  const int height = shown.bottom - shown.top;
+  view.MoveView({kLeft, kTop, kLeft + width, kTop + height});
+  s.driver.RunUntil([&] { return view.ViewFrame().left == kLeft; });
+  const Rect moved = view.ViewFrame();
+  check.Expect(moved.left == kLeft && moved.top == kTop && moved.right - moved.left == width &&
+                   moved.bottom - moved.top == height,
+               "a move reads back in pixels: " + std::to_string(moved.left) + "," +
+                   std::to_string(moved.top));
+  view.Park();
+  check.Expect(view.Parked(), "parked, it says so");
+  view.MoveView({kLeft, kTop, kLeft + width, kTop + height});
+  check.Expect(view.Parked(), "a move leaves it parked");
+  view.SetViewTop(kTop);
+  check.Expect(!view.Parked() && view.ViewFrame().top == kTop,
+               "given a top again, it is back there");
 }
 
 }  // namespace
@@ -185,6 +213,7 @@ std::vector<Case> SearchViewContract() {
       {"SearchView", "OptionsAndTheirClicks", OptionsAndTheirClicks},
       {"SearchView", "OnlyEnabledControlsTakeTheFocus", OnlyEnabledControlsTakeTheFocus},
       {"SearchView", "TabStopsAndPlaces", TabStopsAndPlaces},
+      {"SearchView", "ParkedAndBack", ParkedAndBack},
   };
 }
 

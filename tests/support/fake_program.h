@@ -112,8 +112,10 @@ class FakeProgram {
   }
 
   std::string Terms() { return fake.view.Text({Control::Terms, 0}); }
-  bool Parked() { return fake.view.FormCreated() && fake.view.ViewTop() == -32000; }
-  bool OnScreen() { return fake.view.FormCreated() && fake.view.ViewTop() > 0; }
+  bool Parked() { return fake.view.FormCreated() && fake.view.Parked(); }
+  bool OnScreen() {
+    return fake.view.FormCreated() && !fake.view.Parked() && fake.view.ViewFrame().top > 0;
+  }
   std::string CfgText() const { return ReadFile(cfgFile_); }
 
  private:

@@ -4,8 +4,12 @@ namespace varnel {
 namespace {
 
 // Frame around the client area: 4 px borders and a 31 px caption at 15 twips per pixel.
-constexpr Twips kFrameWidth = 240;
-constexpr Twips kFrameHeight = 585;
+constexpr int kTwipsPerPixel = 15;  // the fake's screen is 96 dpi
+constexpr int kFrameWidth = 16;
+constexpr int kFrameHeight = 39;
+constexpr int kFirstPlace = 96;
+// Parked, the window's frame lies this far above the screen.
+constexpr int kParkedBottom = -2000;
 
 }  // namespace
 
@@ -28,10 +32,10 @@ Hwnd FakeSearchView::CreateSearchWindow(const WindowDesign& design) {
   created_ = true;
   visible_ = false;
   state_ = WindowState::Normal;
-  left_ = 1440;
-  top_ = 1440;
-  width_ = design.clientWidth + kFrameWidth;
-  height_ = design.clientHeight + kFrameHeight;
+  parked_ = false;
+  frame_ = {kFirstPlace, kFirstPlace,
+            kFirstPlace + design.clientWidth / kTwipsPerPixel + kFrameWidth,
+            kFirstPlace + design.clientHeight / kTwipsPerPixel + kFrameHeight};
   controls_.clear();
   focus_.reset();
   for (const auto& d : design.controls) {
@@ -39,7 +43,7 @@ Hwnd FakeSearchView::CreateSearchWindow(const WindowDesign& design) {
     c.design = &d;
     c.text = d.kind == ControlKind::TextBox ? std::string() : std::string(d.caption);
     c.fore = d.fore;
-    c.top = d.top;
+    c.top = d.top / kTwipsPerPixel;
     c.tabStop = FakeControl::Windowed(d.kind) && d.kind != ControlKind::Image;
     if (FakeControl::Windowed(d.kind)) {
       c.hwnd = desktop_.NewHwnd();
@@ -88,8 +92,11 @@ void FakeSearchView::SyncWindow() {
   }
   w->visible = visible_;
   w->minimised = state_ == WindowState::Minimised;
-  w->rect = {left_ / kTwipsPerPixel, top_ / kTwipsPerPixel, (left_ + width_) / kTwipsPerPixel,
-             (top_ + height_) / kTwipsPerPixel};
+  w->rect = frame_;
+  if (parked_) {
+    w->rect.top = kParkedBottom - (frame_.bottom - frame_.top);
+    w->rect.bottom = kParkedBottom;
+  }
 }
 
 void FakeSearchView::ShowView() {
@@ -123,25 +130,33 @@ void FakeSearchView::DestroySearchWindow() {
   focus_.reset();
 }
 
-void FakeSearchView::SetViewTop(Twips top) {
+void FakeSearchView::SetViewTop(int top) {
   log_.Record("SetViewTop", {top});
   if (!created_) {
     return;
   }
-  top_ = top;
+  frame_.bottom += top - frame_.top;
+  frame_.top = top;
+  parked_ = false;
   SyncWindow();
 }
 
-void FakeSearchView::MoveView(Twips left, Twips top, Twips width, Twips height) {
-  log_.Record("MoveView", {left, top, width, height});
+void FakeSearchView::Park() {
+  log_.Record("Park");
+  if (created_) {
+    parked_ = true;
+    SyncWindow();
+  }
+}
+
+void FakeSearchView::MoveView(const Rect& frame) {
+  log_.Record("MoveView", {frame.left, frame.top, frame.right, frame.bottom});
   if (!created_) {
     return;
   }
-  const bool resized = width != width_ || height != height_;
-  left_ = left;
-  top_ = top;
-  width_ = width;
-  height_ = height;
+  const bool resized = frame.right - frame.left != frame_.right - frame_.left ||
+                       frame.bottom - frame.top != frame_.bottom - frame_.top;
+  frame_ = frame;
   SyncWindow();
   if (resized && Sink() != nullptr) {
     Sink()->OnResize();

@@ -29,7 +29,7 @@ struct FakeControl {
   bool enabled = true;
   bool visible = true;
   Colour fore = 0;
-  Twips top = 0;
+  int top = 0;  // pixels
   bool tabStop = false;
   Hwnd hwnd = 0;
   // Labels and images are drawn on the window; the other kinds are windows of their own.
@@ -74,19 +74,16 @@ class FakeSearchView final : public SearchView {
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowView() override;
   void DestroySearchWindow() override;
-  Twips ViewLeft() override { return left_; }
-  Twips ViewTop() override { return top_; }
-  Twips ViewWidth() override { return width_; }
-  Twips ViewHeight() override { return height_; }
-  void SetViewTop(Twips top) override;
-  void MoveView(Twips left, Twips top, Twips width, Twips height) override;
+  Rect ViewFrame() override { return frame_; }
+  void MoveView(const Rect& frame) override;
+  void SetViewTop(int top) override;
+  void Park() override;
+  bool Parked() override { return parked_; }
   WindowState ViewState() override { return state_; }
   void SetViewState(WindowState state) override;
   bool ViewVisible() override { return created_ && visible_; }
   void RaiseView() override;
-  Twips ScreenWidth() override { return desktop_.Screen().right * kTwipsPerPixel; }
-  Twips ScreenHeight() override { return desktop_.Screen().bottom * kTwipsPerPixel; }
-  int TwipsPerPixelY() override { return kTwipsPerPixel; }
+  Rect WorkArea() override { return desktop_.Screen(); }
 
   std::string Text(ControlRef c) override;
   void SetText(ControlRef c, const std::string& text) override;
@@ -101,8 +98,8 @@ class FakeSearchView final : public SearchView {
   void SetVisible(ControlRef c, bool visible) override;
   Colour TextColour(ControlRef c) override;
   void SetTextColour(ControlRef c, Colour colour) override;
-  Twips ControlTop(ControlRef c) override;
-  void SetControlTop(ControlRef c, Twips top) override;
+  int ControlTop(ControlRef c) override;
+  void SetControlTop(ControlRef c, int top) override;
   bool SetTabStop(ControlRef c, bool on) override;
   bool SetFocus(ControlRef c) override;
   std::optional<ControlRef> FocusedControl() override { return focus_; }
@@ -113,7 +110,6 @@ class FakeSearchView final : public SearchView {
   void Beep() override { log_.Record("Beep"); }
 
  private:
-  static constexpr int kTwipsPerPixel = 15;  // the fake's screen is 96 dpi
   PlatformEvents* Sink() const { return loop_.Sink(); }
   FakeWindow WindowOnDesktop();
   void SyncWindow();
@@ -133,7 +129,8 @@ class FakeSearchView final : public SearchView {
   bool created_ = false;
   bool visible_ = false;
   Hwnd hwnd_ = 0;
-  Twips left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  Rect frame_;
+  bool parked_ = false;
   WindowState state_ = WindowState::Normal;
   std::map<std::pair<Control, int>, FakeControl> controls_;
   std::optional<ControlRef> focus_;

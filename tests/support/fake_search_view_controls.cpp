@@ -194,12 +194,12 @@ void FakeSearchView::SetTextColour(ControlRef c, Colour colour) {
   }
 }
 
-Twips FakeSearchView::ControlTop(ControlRef c) {
+int FakeSearchView::ControlTop(ControlRef c) {
   FakeControl* k = ControlAt(c);
   return k == nullptr ? 0 : k->top;
 }
 
-void FakeSearchView::SetControlTop(ControlRef c, Twips top) {
+void FakeSearchView::SetControlTop(ControlRef c, int top) {
   if (FakeControl* k = ControlAt(c)) {
     k->top = top;
   }

@@ -228,7 +228,11 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
     d.pf.view.ShowView();
-    d.pf.view.SetViewTop(onScreen ? 1440 : -32000);
+    if (onScreen) {
+      d.pf.view.SetViewTop(96);
+    } else {
+      d.pf.view.Park();
+    }
     d.p.browser.LaunchBrowser();
     EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 1u);
     EXPECT_EQ(d.pf.log.CountCalls("Beep"), 1u);  // heard even while the window is parked
@@ -244,7 +248,11 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
     d.pf.view.ShowView();
-    d.pf.view.SetViewTop(onScreen ? 1440 : -32000);
+    if (onScreen) {
+      d.pf.view.SetViewTop(96);
+    } else {
+      d.pf.view.Park();
+    }
     d.p.browser.LaunchBrowser();
     EXPECT_EQ(d.pf.log.CountCalls("Beep"), 1u);
     EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 0u);

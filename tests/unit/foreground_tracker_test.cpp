@@ -29,7 +29,7 @@ struct TrackDesk {
     p.window.handle = box;
     p.window.loaded = true;
     pf.view.ShowView();
-    pf.view.SetViewTop(1440);
+    pf.view.SetViewTop(96);
   }
   Hwnd App(ThreadId thread, bool caption = true, bool visible = true) {
     FakeWindow w;
@@ -188,7 +188,7 @@ TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
   d.pf.desktop.UserActivate(d.box);
   const Hwnd a = d.App(11);
   d.Front(a);
-  d.pf.view.SetViewTop(kParkedTop);
+  d.pf.view.Park();
   ASSERT_EQ(d.pf.desktop.WindowBelow(a), d.box);
   d.p.tracker.SnapBack();
   EXPECT_EQ(d.pf.desktop.WindowInFront(), other);
@@ -235,7 +235,7 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     d.pf.hotkeys.SetKeyDown(vk::Alt, c.altHeld);
     d.p.window.inMessageBox = c.msgBox;
     if (c.parked) {
-      d.pf.view.SetViewTop(kParkedTop);
+      d.pf.view.Park();
     }
     d.Front(d.box);
     EXPECT_EQ(d.pf.desktop.FocusedWindow() == d.pf.view.ControlWindow(kTerms), c.focusMoves);

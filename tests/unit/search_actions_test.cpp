@@ -71,7 +71,7 @@ TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
             (std::vector<std::string>{"https://www.google.com/search?q=cheap%20flights&as_qdr=all"
                                       "&tbs=qdr:d,sbd:1&tbm=nws"}));
   const auto lines = fake.log.Lines();
-  EXPECT_EQ(lines.front(), "SetViewTop -32000");
+  EXPECT_EQ(lines.front(), "Park");
   EXPECT_EQ(fake.desktop.WindowInFront(), editor);
   EXPECT_EQ(p.settings.LoadHistory(), "cheap flights");
   EXPECT_EQ(p.settings.lastSearch, "cheap flights");

@@ -36,7 +36,7 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
   EXPECT_EQ(pointers[1].args[0], kPointerDefault);
 
   // One pixel below each date option.
-  const Twips expected[] = {120, 405, 690, 975, 1265, 1545};
+  const int expected[] = {8, 27, 46, 65, 84, 103};
   for (int i = 0; i < 6; ++i)
     EXPECT_EQ(fake.view.ControlTop({Control::DateKey, i}), expected[i]) << i;
 
@@ -58,10 +58,10 @@ TEST_F(SearchWindowTest, MinimisingParksInsteadOfStayingMinimised) {
 
 TEST_F(SearchWindowTest, OtherResizesLeaveTheWindowAlone) {
   app.Start();
-  const Twips top = fake.view.ViewTop();
+  const int top = fake.view.ViewFrame().top;
   fake.view.SetViewState(WindowState::Maximised);
   EXPECT_EQ(fake.view.ViewState(), WindowState::Maximised);
-  EXPECT_EQ(fake.view.ViewTop(), top);
+  EXPECT_EQ(fake.view.ViewFrame().top, top);
 }
 
 TEST_F(SearchWindowTest, DeactivationClearsKeyboardAndRenewsTheHook) {

@@ -69,18 +69,18 @@ TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
 TEST_F(SummoningTest, FirstShowingCentresHigherAndAppearsOnlyThere) {
   app.AddApp();
   app.Start();
-  // Screen 28800 x 16200 twips, window 8985 x 8700: centred top 3750, raised to 2813, then
-  // three quarters of that.
-  EXPECT_EQ(p.window.workingTop, 2110);
-  EXPECT_EQ(fake.view.ViewTop(), 2110);
+  // Screen 1920 x 1080 pixels, window 599 x 580: centred top 250, raised to 188, then three
+  // quarters of that.
+  EXPECT_EQ(p.window.workingTop, 141);
+  EXPECT_EQ(fake.view.ViewFrame().top, 141);
   // Shown while parked: the first visible position is the working one.
   const auto& log = fake.log.Entries();
   auto show = std::find_if(log.begin(), log.end(), [](auto& c) { return c.op == "ShowView"; });
   ASSERT_NE(show, log.end());
-  auto lastTop = std::find_if(std::make_reverse_iterator(show), log.rend(),
-                              [](auto& c) { return c.op == "SetViewTop"; });
-  ASSERT_NE(lastTop, log.rend());
-  EXPECT_EQ(lastTop->args[0], kParkedTop);
+  auto lastPlace = std::find_if(std::make_reverse_iterator(show), log.rend(),
+                                [](auto& c) { return c.op == "SetViewTop" || c.op == "Park"; });
+  ASSERT_NE(lastPlace, log.rend());
+  EXPECT_EQ(lastPlace->op, "Park");
   EXPECT_EQ(fake.log.CountCalls("DrawAsActive"), 1u);
 }
 
@@ -94,13 +94,13 @@ TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
 TEST_F(SummoningTest, ParkedWindowComesBackAtTheSameTopWithTermsSelected) {
   const Hwnd editor = app.AddApp();
   app.Start();
-  const Twips top = fake.view.ViewTop();
+  const int top = fake.view.ViewFrame().top;
   app.Type("alpha beta");
   app.Press(vk::Escape);
   ASSERT_TRUE(app.Parked());
   ASSERT_EQ(fake.desktop.WindowInFront(), editor);
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-  EXPECT_EQ(fake.view.ViewTop(), top);
+  EXPECT_EQ(fake.view.ViewFrame().top, top);
   EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
   EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
   EXPECT_EQ(fake.view.SelectedText({Control::Terms}), "alpha beta");

@@ -201,14 +201,13 @@ TEST_F(VoxFormTest, BrowserCommandHidesTheWindowBeforeItsKeys) {
   Load();
   PutOnScreen();
   Say(31);
-  EXPECT_EQ(fake.view.ViewTop(), kParkedTop);  // hidden inside the event
+  EXPECT_TRUE(fake.view.Parked());  // hidden inside the event
   fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
   const auto& log = fake.log.Entries();
   std::size_t parked = log.size(), firstKey = log.size();
   for (std::size_t i = 0; i < log.size(); ++i) {
-    if (log[i].op == "SetViewTop" && log[i].args[0] == kParkedTop && parked == log.size())
-      parked = i;
+    if (log[i].op == "Park" && parked == log.size()) parked = i;
     if (log[i].op == "KeybdEvent" && firstKey == log.size()) firstKey = i;
   }
   EXPECT_LT(parked, firstKey);
@@ -219,7 +218,7 @@ TEST_F(VoxFormTest, NonBrowserCommandLeavesTheWindowUp) {
   PutOnScreen();
   Say(10);
   fake.loop.RunPending();
-  EXPECT_EQ(fake.view.ViewTop(), kOnScreenTop);
+  EXPECT_EQ(fake.view.ViewFrame().top, kOnScreenTop);
   EXPECT_EQ(Chords(), Strings{"34"});
 }
 
@@ -286,7 +285,7 @@ TEST_F(VoxFormTest, SnapBackOnScreenHidesTheWindow) {
   PutOnScreen();
   Say(23);
   fake.loop.RunPending();
-  EXPECT_EQ(fake.view.ViewTop(), kParkedTop);
+  EXPECT_TRUE(fake.view.Parked());
 }
 
 TEST_F(VoxFormTest, FindItOffScreenDoesNothing) {

@@ -15,7 +15,7 @@
 
 namespace varnel::testing {
 
-inline constexpr Twips kOnScreenTop = 1200;
+inline constexpr int kOnScreenTop = 80;
 
 class VoiceTest : public FakeProgramTest {
  protected:
@@ -29,7 +29,7 @@ class VoiceTest : public FakeProgramTest {
     fake.log.Clear();
   }
 
-  void Park() { fake.view.SetViewTop(kParkedTop); }
+  void Park() { fake.view.Park(); }
   void PutOnScreen() {
     fake.view.ShowView();
     fake.view.SetViewTop(kOnScreenTop);

@@ -31,7 +31,7 @@ struct WinsysDesk {
     p.window.handle = pf.view.CreateSearchWindow(SearchWindowDesign());
     p.window.loaded = true;
     pf.view.ShowView();
-    pf.view.SetViewTop(1440);
+    pf.view.SetViewTop(96);
     return p.window.handle;
   }
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
@@ -106,7 +106,7 @@ TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
   WinsysDesk d;
   d.App(11);
   d.pf.desktop.UserActivate(d.Box());
-  d.pf.view.SetViewTop(kParkedTop);
+  d.pf.view.Park();
   d.p.window.keyboard = true;
   d.pf.log.Clear();
   d.p.winutil.HideSearchWindow();
@@ -128,7 +128,7 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
 
   d.p.winutil.HideSearchWindow();
 
-  EXPECT_EQ(d.pf.view.ViewTop(), kParkedTop);
+  EXPECT_TRUE(d.pf.view.Parked());
   EXPECT_EQ(d.pf.view.TextColour({Control::DoIt, 0}), kHeadingBlue);
   EXPECT_FALSE(d.p.window.keyboard);
   EXPECT_EQ(d.pf.desktop.WindowInFront(), shown);
@@ -142,7 +142,7 @@ TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
   d.pf.desktop.UserActivate(box);
   d.pf.log.Clear();
   d.p.winutil.HideSearchWindow();
-  EXPECT_EQ(d.pf.view.ViewTop(), kParkedTop);
+  EXPECT_TRUE(d.pf.view.Parked());
   EXPECT_EQ(d.pf.log.CountCalls("Activate"), 0u);
   EXPECT_EQ(d.pf.log.CountCalls("InstallKeyHook"), 1u);
   EXPECT_EQ(d.pf.desktop.WindowInFront(), box);
@@ -247,37 +247,39 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
 
 TEST(WindowUtilsPlace, CentreFormArithmetic) {
   struct Case {
-    int screenW, screenH;  // pixels, 15 twips each
-    Twips w, h;
+    int screenW, screenH;
+    int w, h;
     WindowState state;
     bool moves;
-    Twips left, top;
+    int left, top;
   };
   const Case cases[] = {
-      {1280, 720, 6000, 3000, WindowState::Normal, true, 6600, 2925},
-      {1281, 720, 6001, 2801, WindowState::Normal, true, 6607, 3000},  // whole-number halves
-      {1280, 720, 6000, 3000, WindowState::Minimised, false, 0, 0},
-      {1280, 720, 6000, 3000, WindowState::Maximised, false, 0, 0},
+      {1280, 720, 400, 200, WindowState::Normal, true, 440, 195},
+      {1281, 720, 401, 187, WindowState::Normal, true, 440, 200},  // whole-number halves
+      {1280, 720, 400, 196, WindowState::Normal, true, 440, 197},  // 196.5 rounds away from 0
+      {1280, 720, 400, 200, WindowState::Minimised, false, 0, 0},
+      {1280, 720, 400, 200, WindowState::Maximised, false, 0, 0},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.left);
     WinsysDesk d;
     d.Box();
     d.pf.desktop.SetScreenPixels(c.screenW, c.screenH);
-    d.pf.view.MoveView(10, 20, c.w, c.h);
+    d.pf.view.MoveView({10, 20, 10 + c.w, 20 + c.h});
     d.pf.loop.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
     d.pf.view.SetViewState(c.state);
     d.pf.log.Clear();
     d.p.winutil.CentreForm();
+    const Rect frame = d.pf.view.ViewFrame();
     if (!c.moves) {
-      EXPECT_EQ(d.pf.view.ViewLeft(), 10);
-      EXPECT_EQ(d.pf.view.ViewTop(), 20);
+      EXPECT_EQ(frame.left, 10);
+      EXPECT_EQ(frame.top, 20);
       continue;
     }
-    EXPECT_EQ(d.pf.view.ViewLeft(), c.left);
-    EXPECT_EQ(d.pf.view.ViewTop(), c.top);
-    EXPECT_EQ(d.pf.view.ViewWidth(), c.w);
-    EXPECT_EQ(d.pf.view.ViewHeight(), c.h);
+    EXPECT_EQ(frame.left, c.left);
+    EXPECT_EQ(frame.top, c.top);
+    EXPECT_EQ(frame.right - frame.left, c.w);
+    EXPECT_EQ(frame.bottom - frame.top, c.h);
   }
 }
 
@@ -301,7 +303,7 @@ TEST(WindowUtilsProcess, GetFileName) {
   }
 }
 
-TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
+TEST(WindowUtilsProcess, RunningProcessMatchesByPrefixWithoutCase) {
   struct Case {
     const char* image;
     ProcessId pid;
@@ -325,15 +327,12 @@ TEST(WindowUtilsProcess, FindProcessMatchesByPrefixWithoutCase) {
                                  {40, "apple"},
                                  {30, "app"},
                                  {50, std::string("natspeak.exe\0\0", 14)}});
-    d.p.winutil.foundProcess = 999;
-    EXPECT_EQ(d.p.winutil.FindProcess(c.image, true, false), c.pid);
-    EXPECT_EQ(d.p.winutil.foundProcess, c.pid);
+    EXPECT_EQ(d.p.winutil.RunningProcess(c.image), c.pid);
   }
 }
 
-TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
-  for (bool activate : {true, false}) {
-    SCOPED_TRACE(activate);
+TEST(WindowUtilsProcess, BringProgramToFrontRestoresTheCaptionedWindowOfThatProcess) {
+  {
     WinsysDesk d;
     d.pf.processes.SetProcesses({{10, "System"}, {60, "Pellar.exe"}, {30, "app.exe"}});
     const Hwnd front = d.App(5, 10);
@@ -347,27 +346,29 @@ TEST(WindowUtilsProcess, FindProcessActivatesTheCaptionedWindowOfThatProcess) {
     d.pf.desktop.AddWindow(pellar);
     d.pf.desktop.UserActivate(front);
 
-    EXPECT_EQ(d.p.winutil.FindProcess("C:\\Apps\\app.exe", false, activate), target);
-    EXPECT_EQ(d.p.winutil.foundProcess, 30u);
-    EXPECT_EQ(d.p.winutil.helperProcess, 60u);
-    EXPECT_EQ(d.pf.desktop.Window(target)->minimised, !activate);
-    EXPECT_EQ(d.pf.desktop.WindowInFront(), activate ? target : front);
+    d.pf.log.Clear();
+    EXPECT_EQ(d.p.winutil.BringProgramToFront("C:\\Apps\\app.exe"), target);
+    EXPECT_FALSE(d.pf.desktop.Window(target)->minimised);
+    EXPECT_EQ(d.pf.desktop.WindowInFront(), target);
+    const auto activations = d.pf.log.Calls("Activate");
+    ASSERT_EQ(activations.size(), 1u);
+    EXPECT_EQ(activations[0].args[1], 1) << "lifted above the others";
   }
 }
 
-TEST(WindowUtilsProcess, FindProcessWithoutAUsableWindow) {
+TEST(WindowUtilsProcess, BringProgramToFrontWithoutAUsableWindow) {
   WinsysDesk d;
   d.pf.processes.SetProcesses({{30, "app.exe"}});
   d.App(31, 30, false, true);
   const Hwnd front = d.App(5, 10);
   d.pf.desktop.UserActivate(front);
-  EXPECT_EQ(d.p.winutil.FindProcess("app.exe", false, true), 0u);
+  EXPECT_EQ(d.p.winutil.BringProgramToFront("app.exe"), 0u);
   EXPECT_EQ(d.pf.desktop.WindowInFront(), front);
-  EXPECT_EQ(d.p.winutil.FindProcess("other.exe", false, true), 0u);
-  EXPECT_EQ(d.p.winutil.foundProcess, 0u);
+  EXPECT_EQ(d.p.winutil.BringProgramToFront("other.exe"), 0u);
+  EXPECT_EQ(d.pf.desktop.WindowInFront(), front);
 }
 
-TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
+TEST(WindowUtilsProcess, SiblingMainWindow) {
   struct Case {
     const char* name;
     bool running;
@@ -394,10 +395,7 @@ TEST(WindowUtilsProcess, FindAppWindowFindsTheSiblingMainWindow) {
     w.pid = c.windowPid;
     w.className = c.cls;
     const Hwnd h = d.pf.desktop.AddWindow(w);
-    d.p.winutil.foundProcess = 77;
-    EXPECT_EQ(d.p.winutil.FindAppWindow(kModeSiblingMainWindow), c.found ? h : 0u);
-    EXPECT_EQ(d.p.winutil.foundWindow, c.found ? h : 0u);
-    EXPECT_EQ(d.p.winutil.foundProcess, 77u);  // the sibling lookup leaves the caller's pid alone
+    EXPECT_EQ(d.p.winutil.SiblingMainWindow(), c.found ? h : 0u);
   }
 }
 

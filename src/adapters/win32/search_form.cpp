@@ -17,7 +17,6 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 constexpr int kParkGap = 100;         // pixels between the parked window and the screen
-constexpr int kTwipsPerInch = 1440;
 
 UINT MonitorDpi(HMONITOR m, UINT fallback) {
   using Fn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
@@ -532,7 +531,6 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kDpiChanged: {
       dpi_ = HIWORD(wParam);
-      for (auto& g : geometry_) g.valid = false;
       RebuildFonts();
       Layout();
       const auto* r = reinterpret_cast<const RECT*>(lParam);
@@ -665,15 +663,6 @@ RECT SearchForm::WindowPx() {
   return r;
 }
 
-Twips SearchForm::Cached(int index, int px) {
-  const auto& g = geometry_[index];
-  return g.valid && g.px == px ? g.tw : ToTw(px);
-}
-
-void SearchForm::Remember(int index, Twips tw, int px) {
-  geometry_[index] = {true, tw, px};
-}
-
 SearchForm::Monitor SearchForm::MonitorInfo(HMONITOR m) {
   if (m == nullptr) m = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
   MONITORINFO mi{};
@@ -712,41 +701,19 @@ void SearchForm::Park() {
   // Above the top of the virtual screen no monitor can be, whatever their arrangement.
   const int y = GetSystemMetrics(SM_YVIRTUALSCREEN) - (r.bottom - r.top) - kParkGap;
   parked_ = true;
-  Remember(1, kParkedTop, y);
   SetWindowPos(hwnd_, nullptr, r.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Left and Top are measured from the work area of the monitor the window is shown on, so
-// a window on a monitor above or left of the primary one still counts as on screen.
-Twips SearchForm::Left() {
+// Measured from the work area of the monitor the window is shown on, so a window on a
+// monitor above or left of the primary one still counts as on screen.
+Rect SearchForm::Frame() {
   const Monitor m = ShownOn();
-  const int px = WindowPx().left;
-  const auto& g = geometry_[0];
-  return g.valid && g.px == px ? g.tw
-                               : MulDiv(px - m.work.left, kTwipsPerInch, static_cast<int>(m.dpi));
-}
-Twips SearchForm::Top() {
-  const int px = WindowPx().top;
-  const auto& g = geometry_[1];
-  if (g.valid && g.px == px) return g.tw;
-  const Monitor m = ShownOn();
-  return MulDiv(px - m.work.top, kTwipsPerInch, static_cast<int>(m.dpi));
-}
-Twips SearchForm::Width() {
   const RECT r = WindowPx();
-  return Cached(2, r.right - r.left);
-}
-Twips SearchForm::Height() {
-  const RECT r = WindowPx();
-  return Cached(3, r.bottom - r.top);
+  return {r.left - m.work.left, r.top - m.work.top, r.right - m.work.left, r.bottom - m.work.top};
 }
 
-void SearchForm::SetTop(Twips top) {
+void SearchForm::SetTop(int top) {
   if (hwnd_ == nullptr) return;
-  if (top == kParkedTop) {
-    Park();
-    return;
-  }
   RECT r = WindowPx();
   if (!parked_) ShownOn();
   if (parked_) {
@@ -761,24 +728,17 @@ void SearchForm::SetTop(Twips top) {
     parked_ = false;
   }
   const Monitor m = MonitorInfo(monitor_);
-  const int px = m.work.top + MulDiv(top, static_cast<int>(m.dpi), kTwipsPerInch);
-  Remember(1, top, px);
-  SetWindowPos(hwnd_, nullptr, r.left, px, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(hwnd_, nullptr, r.left, m.work.top + top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void SearchForm::Move(Twips left, Twips top, Twips width, Twips height) {
+void SearchForm::Move(const Rect& frame) {
   if (hwnd_ == nullptr) return;
   const Monitor m = MonitorInfo(monitor_);
-  const auto dpi = static_cast<int>(m.dpi);
-  const int l = m.work.left + MulDiv(left, dpi, kTwipsPerInch);
-  const int t = m.work.top + MulDiv(top, dpi, kTwipsPerInch);
-  const int w = ToPx(width), h = ToPx(height);
-  Remember(0, left, l);
-  Remember(1, top, t);
-  Remember(2, width, w);
-  Remember(3, height, h);
-  parked_ = top == kParkedTop;
-  SetWindowPos(hwnd_, nullptr, l, t, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+  // Parked, only the size follows: the place stays out of sight.
+  SetWindowPos(hwnd_, nullptr, m.work.left + frame.left, m.work.top + frame.top,
+               frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOZORDER | SWP_NOACTIVATE | (parked_ ? SWP_NOMOVE : 0));
 }
 
 WindowState SearchForm::State() {
@@ -797,18 +757,10 @@ void SearchForm::SetState(WindowState state) {
 }
 
 // The screen is the work area of the monitor in front, where the window is centred.
-Twips SearchForm::ScreenWidth() {
+Rect SearchForm::WorkArea() {
   const Monitor m = ForegroundMonitor();
   monitor_ = m.handle;
-  return MulDiv(m.work.right - m.work.left, kTwipsPerInch, static_cast<int>(m.dpi));
-}
-Twips SearchForm::ScreenHeight() {
-  const Monitor m = ForegroundMonitor();
-  monitor_ = m.handle;
-  return MulDiv(m.work.bottom - m.work.top, kTwipsPerInch, static_cast<int>(m.dpi));
-}
-int SearchForm::TwipsPerPixelY() {
-  return static_cast<int>((1440 + dpi_ / 2) / dpi_);
+  return {0, 0, m.work.right - m.work.left, m.work.bottom - m.work.top};
 }
 
 // ---- controls
@@ -941,15 +893,15 @@ void SearchForm::SetForeColor(ControlRef c, Colour colour) {
   if (x->hwnd != nullptr) InvalidateRect(x->hwnd, nullptr, TRUE);
 }
 
-Twips SearchForm::ControlTop(ControlRef c) {
+int SearchForm::ControlTop(ControlRef c) {
   Child* x = Find(c);
-  return x == nullptr ? 0 : x->top;
+  return x == nullptr ? 0 : ToPx(x->top);
 }
 
-void SearchForm::SetControlTop(ControlRef c, Twips top) {
+void SearchForm::SetControlTop(ControlRef c, int top) {
   Child* x = Find(c);
-  if (x == nullptr || x->top == top) return;
-  x->top = top;
+  if (x == nullptr || x->top == ToTw(top)) return;
+  x->top = ToTw(top);
   Layout();
 }
 

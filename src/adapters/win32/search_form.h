@@ -41,17 +41,14 @@ class SearchForm {
   void SetPointer(int pointer);
 
   // Geometry in twips (outer window, screen coordinates).
-  Twips Left();
-  Twips Top();
-  Twips Width();
-  Twips Height();
-  void SetTop(Twips top);
-  void Move(Twips left, Twips top, Twips width, Twips height);
+  Rect Frame();  // pixels from the work area's top left
+  void SetTop(int top);
+  void Move(const Rect& frame);
+  void Park();  // out of sight, beyond every monitor
+  bool Parked() const { return parked_; }
   WindowState State();
   void SetState(WindowState state);
-  Twips ScreenWidth();
-  Twips ScreenHeight();
-  int TwipsPerPixelY();
+  Rect WorkArea();
 
   // Controls.
   std::string Text(ControlRef c);
@@ -67,8 +64,8 @@ class SearchForm {
   void SetVisible(ControlRef c, bool visible);
   Colour ForeColor(ControlRef c);
   void SetForeColor(ControlRef c, Colour colour);
-  Twips ControlTop(ControlRef c);
-  void SetControlTop(ControlRef c, Twips top);
+  int ControlTop(ControlRef c);
+  void SetControlTop(ControlRef c, int top);
   bool SetTabStop(ControlRef c, bool on);
   bool SetFocus(ControlRef c);
   std::optional<ControlRef> ActiveControl();
@@ -119,9 +116,6 @@ class SearchForm {
   Monitor MonitorInfo(HMONITOR m);
   Monitor ForegroundMonitor();  // the monitor of the window in front
   Monitor ShownOn();            // the monitor the window is measured on
-  void Park();                  // out of sight, beyond every monitor
-  Twips Cached(int index, int px);
-  void Remember(int index, Twips tw, int px);
 
   PlatformEvents*& sink_;
   const WindowDesign* design_ = nullptr;
@@ -135,17 +129,9 @@ class SearchForm {
   std::deque<std::string> phrases_;
   std::map<int, ControlRef> selected_;  // option group -> its selected option
   bool unloading_ = false;
-  HWND lastFocus_ = nullptr;
+  HWND lastFocus_ = nullptr;  // the control with the focus when the window was last deactivated
   bool parked_ = false;
-  HMONITOR monitor_ = nullptr;  // where Left and Top are measured, from its work area  // control
-                                // with the focus when the window was last deactivated
-  // The twips last set for left, top, width and height and the pixels they became, so a
-  // value reads back exactly as it was set (the parked Top must compare equal).
-  struct Set {
-    bool valid = false;
-    Twips tw = 0;
-    int px = 0;
-  } geometry_[4];
+  HMONITOR monitor_ = nullptr;  // where the frame is measured, from its work area
 };
 
 // The colour of a design value: system colours (high bit set) are looked up.

@@ -546,7 +546,7 @@ Hwnd WinPlatform::ControlWindow(ControlRef c) {
 
 int WinPlatform::ShowMessageBox(const std::string& text, int style, const std::string& title) {
   // A box owned by the parked window would open off screen with it.
-  const HWND owner = form_.Top() > 0 ? form_.Handle() : nullptr;
+  const HWND owner = !form_.Parked() && form_.Frame().top > 0 ? form_.Handle() : nullptr;
   return ::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(),
                        static_cast<UINT>(style) | (owner == nullptr ? MB_SETFOREGROUND : 0U));
 }

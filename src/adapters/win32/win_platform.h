@@ -76,21 +76,16 @@ class WinPlatform final : public Platform {
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowView() override;
   void DestroySearchWindow() override;
-  Twips ViewLeft() override { return form_.Left(); }
-  Twips ViewTop() override { return form_.Top(); }
-  Twips ViewWidth() override { return form_.Width(); }
-  Twips ViewHeight() override { return form_.Height(); }
-  void SetViewTop(Twips top) override { form_.SetTop(top); }
-  void MoveView(Twips left, Twips top, Twips width, Twips height) override {
-    form_.Move(left, top, width, height);
-  }
+  Rect ViewFrame() override { return form_.Frame(); }
+  void MoveView(const Rect& frame) override { form_.Move(frame); }
+  void SetViewTop(int top) override { form_.SetTop(top); }
+  void Park() override { form_.Park(); }
+  bool Parked() override { return form_.Parked(); }
   WindowState ViewState() override { return form_.State(); }
   void SetViewState(WindowState state) override { form_.SetState(state); }
   bool ViewVisible() override;
   void RaiseView() override;
-  Twips ScreenWidth() override { return form_.ScreenWidth(); }
-  Twips ScreenHeight() override { return form_.ScreenHeight(); }
-  int TwipsPerPixelY() override { return form_.TwipsPerPixelY(); }
+  Rect WorkArea() override { return form_.WorkArea(); }
 
   std::string Text(ControlRef c) override { return form_.Text(c); }
   void SetText(ControlRef c, const std::string& text) override { form_.SetText(c, text); }
@@ -107,8 +102,8 @@ class WinPlatform final : public Platform {
   void SetVisible(ControlRef c, bool visible) override { form_.SetVisible(c, visible); }
   Colour TextColour(ControlRef c) override { return form_.ForeColor(c); }
   void SetTextColour(ControlRef c, Colour colour) override { form_.SetForeColor(c, colour); }
-  Twips ControlTop(ControlRef c) override { return form_.ControlTop(c); }
-  void SetControlTop(ControlRef c, Twips top) override { form_.SetControlTop(c, top); }
+  int ControlTop(ControlRef c) override { return form_.ControlTop(c); }
+  void SetControlTop(ControlRef c, int top) override { form_.SetControlTop(c, top); }
   bool SetTabStop(ControlRef c, bool on) override { return form_.SetTabStop(c, on); }
   bool SetFocus(ControlRef c) override { return form_.SetFocus(c); }
   std::optional<ControlRef> FocusedControl() override { return form_.ActiveControl(); }

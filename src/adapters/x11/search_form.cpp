@@ -290,33 +290,21 @@ void SearchForm::ShowForm() {
   }
 }
 
-Twips SearchForm::Left() const {
-  return leftPx_ * kTwipsPerPixel;
+QRect SearchForm::Frame() const {
+  return {QPoint(leftPx_, topPx_), frameGeometry().size()};
 }
 
-Twips SearchForm::Top() const {
-  return parked_ ? kParkedTop : topPx_ * kTwipsPerPixel;
-}
-
-Twips SearchForm::Width() const {
-  return frameGeometry().width() * kTwipsPerPixel;
-}
-
-Twips SearchForm::Height() const {
-  return frameGeometry().height() * kTwipsPerPixel;
-}
-
-void SearchForm::SetTop(Twips top) {
-  if (top == kParkedTop) {
-    // Parked: withdrawn, so it is never seen and never takes the focus.
-    parked_ = true;
-    if (isVisible()) {
-      hide();
-    }
-    return;
+void SearchForm::Park() {
+  // Withdrawn, so it is never seen and never takes the focus.
+  parked_ = true;
+  if (isVisible()) {
+    hide();
   }
+}
+
+void SearchForm::SetTop(int top) {
   parked_ = false;
-  topPx_ = Px(top);
+  topPx_ = top;
   if (!placed_ && shown_) {
     // Before the first mapping the toolkit places the inside of the window where the frame
     // should go; the frame would then sit above and left of the program's place.
@@ -365,17 +353,18 @@ void SearchForm::FitInto(QRect area) {
   }
 }
 
-void SearchForm::MoveTo(Twips left, Twips top, Twips width, Twips height) {
-  leftPx_ = Px(left);
+void SearchForm::MoveTo(const QRect& frame) {
+  leftPx_ = frame.left();
   // The design fixes the size; a different outer size changes the inner one by as much.
   const QSize frameExtra = frameGeometry().size() - size();
-  const QSize inner(Px(width) - frameExtra.width(), Px(height) - frameExtra.height());
+  const QSize inner = frame.size() - frameExtra;
   if (inner != size() && inner.width() > 0 && inner.height() > 0) {
     setFixedSize(inner);
   }
-  SetTop(top);
   if (parked_) {
-    move(leftPx_, topPx_);
+    topPx_ = frame.top();  // where it comes back
+  } else {
+    SetTop(frame.top());
   }
 }
 

@@ -30,12 +30,10 @@ class SearchForm final : public QWidget {
   void ShowForm();
   bool Shown() const { return shown_; }
   bool Parked() const { return parked_; }
-  Twips Left() const;
-  Twips Top() const;
-  Twips Width() const;
-  Twips Height() const;
-  void SetTop(Twips top);
-  void MoveTo(Twips left, Twips top, Twips width, Twips height);
+  QRect Frame() const;  // the outer frame; parked, where it was last seen
+  void Park();
+  void SetTop(int top);  // and shows a parked window again
+  void MoveTo(const QRect& frame);
   // The window manager's frame, known before the window is first mapped, so that the first
   // showing lands where the program puts it.
   void SetFrameExtents(QMargins frame) { frame_ = frame; }

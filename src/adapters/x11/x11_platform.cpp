@@ -54,7 +54,6 @@ namespace {
 
 constexpr std::uint32_t kActivationWaitMs = 200;
 constexpr std::uint32_t kFrameExtentsWaitMs = 200;
-constexpr int kTwips = 15;
 
 bool IsExecutable(const std::string& path) {
   struct stat st {};
@@ -769,39 +768,40 @@ void X11Platform::DestroySearchWindow() {
   }
 }
 
-Twips X11Platform::ViewLeft() {
-  return form_ ? form_->Left() : 0;
-}
-Twips X11Platform::ViewTop() {
-  return form_ ? form_->Top() : 0;
-}
-Twips X11Platform::ViewWidth() {
-  return form_ ? form_->Width() : 0;
-}
-Twips X11Platform::ViewHeight() {
-  return form_ ? form_->Height() : 0;
+Rect X11Platform::ViewFrame() {
+  if (!form_) {
+    return {};
+  }
+  const QRect f = form_->Frame();
+  return {f.left(), f.top(), f.left() + f.width(), f.top() + f.height()};
 }
 
-void X11Platform::SetViewTop(Twips top) {
-  if (!form_) {
+void X11Platform::MoveView(const Rect& frame) {
+  if (form_) {
+    form_->MoveTo(QRect(frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top));
+  }
+}
+
+void X11Platform::SetViewTop(int top) {
+  if (form_) {
+    form_->SetTop(top);
+  }
+}
+
+void X11Platform::Park() {
+  if (!form_ || form_->Parked()) {
     return;
   }
-  if (top == kParkedTop && !form_->Parked() && X() != nullptr) {
+  if (X() != nullptr) {
+    // Withdrawn, it leaves the stacking order; the place it had is remembered.
     const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
     parkedStacking_.assign(order.begin(), order.end());
   }
-  form_->SetTop(top);
+  form_->Park();
 }
 
-void X11Platform::MoveView(Twips left, Twips top, Twips width, Twips height) {
-  if (!form_) {
-    return;
-  }
-  if (top == kParkedTop && !form_->Parked() && X() != nullptr) {
-    const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
-    parkedStacking_.assign(order.begin(), order.end());
-  }
-  form_->MoveTo(left, top, width, height);
+bool X11Platform::Parked() {
+  return form_ && form_->Parked();
 }
 
 WindowState X11Platform::ViewState() {
@@ -848,14 +848,9 @@ void X11Platform::RaiseView() {
   }
 }
 
-Twips X11Platform::ScreenWidth() {
+Rect X11Platform::WorkArea() {
   QScreen* s = App().primaryScreen();
-  return s != nullptr ? s->geometry().width() * kTwips : 0;
-}
-
-Twips X11Platform::ScreenHeight() {
-  QScreen* s = App().primaryScreen();
-  return s != nullptr ? s->geometry().height() * kTwips : 0;
+  return s != nullptr ? Rect{0, 0, s->geometry().width(), s->geometry().height()} : Rect{};
 }
 
 // ---- the controls
@@ -925,20 +920,20 @@ void X11Platform::SetTextColour(ControlRef c, Colour colour) {
   }
 }
 
-Twips X11Platform::ControlTop(ControlRef c) {
+int X11Platform::ControlTop(ControlRef c) {
   QWidget* w = form_ ? form_->Widget(c) : nullptr;
   if (w == nullptr || c.id == Control::Window) {
-    return ViewTop();
+    return ViewFrame().top;
   }
-  return w->y() * kTwips;
+  return w->y();
 }
 
-void X11Platform::SetControlTop(ControlRef c, Twips top) {
+void X11Platform::SetControlTop(ControlRef c, int top) {
   if (!form_ || c.id == Control::Window) {
     return;
   }
   if (QWidget* w = form_->Widget(c)) {
-    w->move(w->x(), static_cast<int>(std::lround(top / static_cast<double>(kTwips))));
+    w->move(w->x(), top);
   }
 }
 
@@ -1006,7 +1001,9 @@ bool X11Platform::SetStartAtLogin(bool on) {
 int X11Platform::ShowMessageBox(const std::string& text, int style, const std::string& title) {
   App();
   // Parked off screen, the window would take a box over it out of sight too.
-  QWidget* parent = form_ && form_->isVisible() && form_->Top() > 0 ? form_.get() : nullptr;
+  QWidget* parent = form_ && form_->isVisible() && !form_->Parked() && form_->Frame().top() > 0
+                        ? form_.get()
+                        : nullptr;
   QMessageBox box(parent);
   box.setWindowTitle(QString::fromStdString(title));
   box.setText(QString::fromStdString(text));

@@ -92,19 +92,16 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   Hwnd CreateSearchWindow(const WindowDesign& design) override;
   void ShowView() override;
   void DestroySearchWindow() override;
-  Twips ViewLeft() override;
-  Twips ViewTop() override;
-  Twips ViewWidth() override;
-  Twips ViewHeight() override;
-  void SetViewTop(Twips top) override;
-  void MoveView(Twips left, Twips top, Twips width, Twips height) override;
+  Rect ViewFrame() override;
+  void MoveView(const Rect& frame) override;
+  void SetViewTop(int top) override;
+  void Park() override;
+  bool Parked() override;
   WindowState ViewState() override;
   void SetViewState(WindowState state) override;
   bool ViewVisible() override;
   void RaiseView() override;
-  Twips ScreenWidth() override;
-  Twips ScreenHeight() override;
-  int TwipsPerPixelY() override { return 15; }
+  Rect WorkArea() override;
 
   std::string Text(ControlRef c) override;
   void SetText(ControlRef c, const std::string& text) override;
@@ -119,8 +116,8 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   void SetVisible(ControlRef c, bool visible) override;
   Colour TextColour(ControlRef c) override;
   void SetTextColour(ControlRef c, Colour colour) override;
-  Twips ControlTop(ControlRef c) override;
-  void SetControlTop(ControlRef c, Twips top) override;
+  int ControlTop(ControlRef c) override;
+  void SetControlTop(ControlRef c, int top) override;
   bool SetTabStop(ControlRef c, bool on) override;
   bool SetFocus(ControlRef c) override;
   std::optional<ControlRef> FocusedControl() override;
