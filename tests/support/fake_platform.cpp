@@ -9,7 +9,7 @@ constexpr unsigned kModifierBits = 7;
 
 }  // namespace
 
-FakePlatform::FakePlatform(const Config& config) : config_(config) {}
+FakePlatform::FakePlatform(const Config& settings) : config(settings) {}
 
 Ports FakePlatform::AllPorts() {
   return {loop,     desktop, instances, processes, hotkeys, layout,

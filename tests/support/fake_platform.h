@@ -32,13 +32,13 @@ class FakePlatform {
     Hwnd firstHwnd = 0x1000;  // the desktop's own; later windows count up from it
   };
   FakePlatform() : FakePlatform(Config{}) {}
-  explicit FakePlatform(const Config& config);
+  explicit FakePlatform(const Config& settings);
   FakePlatform(const FakePlatform&) = delete;
   FakePlatform& operator=(const FakePlatform&) = delete;
 
   Ports AllPorts();
-  ProcessId OwnPid() const { return config_.ownPid; }
-  ThreadId OwnThread() const { return config_.ownThread; }
+  ProcessId OwnPid() const { return config.ownPid; }
+  ThreadId OwnThread() const { return config.ownThread; }
 
   // The user: input queued on the loop, delivered in order when it runs.
   void UserKeyDown(int vkCode);
@@ -53,19 +53,17 @@ class FakePlatform {
   void UserClose();
   void UserDeactivate();
 
- private:
-  Config config_;
-
- public:
+  const Config config;
+  // Each fake is built after the ones it takes.
   FakeLog log;
   FakeEventLoop loop{log};
-  FakeDesktop desktop{log, loop, config_.firstHwnd};
+  FakeDesktop desktop{log, loop, config.firstHwnd};
   FakeInstances instances{log, loop, desktop};
-  FakeProcesses processes{config_.ownPid};
+  FakeProcesses processes{config.ownPid};
   FakeHotkeys hotkeys{log, loop, desktop};
   FakeKeyboardLayout layout;
   FakeKeyInjector injector{log, loop, hotkeys};
-  FakeSearchView view{log, loop, desktop, hotkeys, layout, {config_.ownPid, config_.ownThread}};
+  FakeSearchView view{log, loop, desktop, hotkeys, layout, {config.ownPid, config.ownThread}};
   FakeLauncher launcher{log};
   FakeSystemPaths paths;
   FakeTray tray{log, loop};
