@@ -15,7 +15,7 @@ namespace varnel {
 // and never from inside another call unless that call yields.
 class PlatformEvents {
  public:
-  // A code posted with Platform::Post, after the event that posted it has finished.
+  // A code posted with EventLoop::Post, after the event that posted it has finished.
   virtual void OnDeferredCode(Code code) = 0;
   // A window message sent to the search window by another instance.
   virtual void OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
@@ -24,7 +24,7 @@ class PlatformEvents {
   // The search window's timer.
   virtual void OnTimer() = 0;
   // The global keyboard hook. Returns non-zero to swallow the event; otherwise returns the
-  // result of Platform::PassKeyOn. Must be quick: nothing slow, no allocation. A platform
+  // result of Hotkeys::PassKeyOn. Must be quick: nothing slow, no allocation. A platform
   // may call it on a thread of its own, so it may only read state kept in atomics, ask
   // WindowInFront and KeyHeldNow, call PassKeyOn, and post with Post.
   virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
