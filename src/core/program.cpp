@@ -9,11 +9,11 @@ namespace varnel {
 
 Program::Program(Platform& p) : platform(p) {
   platform.SetEventSink(this);
-  settings.OnProblem([this] { summoning.ShowSettingsProblem(); });
+  settings.OnProblem([this] { messages.ShowSettingsProblem(); });
   voice.SetSessionMaker([this] {
     return std::make_unique<VoiceCommandSession>(platform, platform, platform, platform, browser,
-                                                 search, settings, summoning, tracker, voice,
-                                                 window, winutil);
+                                                 search, settings, summoning, messages, tracker,
+                                                 voice, window, winutil);
   });
   voice.SetKeySenderMaker([this] {
     return std::make_unique<KeySender>(platform, platform, platform, platform, window, winutil);
@@ -53,11 +53,33 @@ void Program::OnCommandPhrase(const std::string& phrase) {
 }
 
 void Program::OnDeferredCode(Code code) {
-  summoning.DispatchCode(code);
+  switch (code) {
+    case kStopVoiceCommands:
+      voice.StopSession();
+      break;
+    case kSummonMessage:
+      summoning.ShowSearchWindow();
+      break;
+    case kRunVoiceCommand:
+      // Only a running session has a command to carry out; never start one for it.
+      if (voice.session) {
+        voice.session->RunNextCommand();
+      }
+      break;
+    case kCycleFocus:
+      keys.CycleFocus();
+      break;
+    default:
+      break;
+  }
 }
 
 void Program::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
-  summoning.OnWindowMessage(hwnd, msg, wParam, lParam);
+  // Answer at once; the window comes up after the sender's call has returned.
+  if (hwnd == window.handle && hwnd != 0 && msg == kSummonMessage && wParam == kSummonParam &&
+      lParam == kSummonParam) {
+    platform.Post(kSummonMessage);
+  }
 }
 
 void Program::OnTimer() {

@@ -10,6 +10,7 @@
 #include "core/key_navigation.h"
 #include "core/key_sender.h"
 #include "core/keyboard_hook.h"
+#include "core/messages.h"
 #include "core/search_actions.h"
 #include "core/search_window.h"
 #include "core/settings.h"
@@ -41,17 +42,18 @@ class Program final : public PlatformEvents {
   Startup startup{platform, platform, platform,  platform, platform, platform,
                   hook,     settings, summoning, voice,    window};
   SearchWindow window{platform, platform, hook, tray, voice, winutil};
-  Summoning summoning{platform, platform, platform, hook,   keys,
-                      settings, tracker,  voice,    window, winutil};
+  Summoning summoning{platform, platform, platform, hook,    keys,
+                      settings, tracker,  window,   winutil, messages};
+  Messages messages{platform, platform, settings, window};
   KeyNavigation keys{platform, search, winutil, *this};
   SearchActions search{platform, platform,  platform, browser, hook,
-                       settings, summoning, window,   winutil};
-  Browser browser{platform, platform, platform, summoning, winutil};
+                       settings, summoning, messages, window,  winutil};
+  Browser browser{platform, platform, platform, messages, winutil};
   WindowUtils winutil{platform, platform, platform, platform, hook, window};
-  KeyboardHook hook{platform, platform, platform, platform, summoning, window};
+  KeyboardHook hook{platform, platform, platform, platform, window};
   ForegroundTracker tracker{platform, platform, hook, voice, window, winutil};
-  VoiceActivation voice{platform, platform, settings, summoning, window, winutil, tray};
-  TrayMenu tray{platform, platform, platform, summoning, voice, window, winutil};
+  VoiceActivation voice{platform, platform, settings, messages, window, winutil, tray};
+  TrayMenu tray{platform, platform, platform, voice, window, winutil};
 
   // PlatformEvents
   void OnDeferredCode(Code code) override;
