@@ -9,7 +9,7 @@
 
 namespace varnel {
 
-class Summoning;
+class Messages;
 class WindowUtils;
 
 // Said when no program could be started to open a search or the browser.
@@ -23,9 +23,9 @@ std::string CutAtLastDot(const std::string& text);
 
 class Browser {
  public:
-  Browser(SearchView& view, Launcher& launcher, SystemPaths& paths, Summoning& summoning,
+  Browser(SearchView& view, Launcher& launcher, SystemPaths& paths, Messages& messages,
           WindowUtils& winutil)
-      : view_(view), launcher_(launcher), paths_(paths), summoning_(summoning), winutil_(winutil) {}
+      : view_(view), launcher_(launcher), paths_(paths), messages_(messages), winutil_(winutil) {}
 
   // Brings the running default browser forward, or starts it; says so when it cannot.
   void LaunchBrowser();
@@ -39,7 +39,7 @@ class Browser {
   SearchView& view_;
   Launcher& launcher_;
   SystemPaths& paths_;
-  Summoning& summoning_;
+  Messages& messages_;
   WindowUtils& winutil_;
 };
 

@@ -1,7 +1,6 @@
 #include "core/keyboard_hook.h"
 
 #include "core/search_window.h"
-#include "core/summoning.h"
 
 #include <cstdio>
 
@@ -85,7 +84,7 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
     return false;
   }
   if (IsSummons(ev, mask)) {
-    summoning_.Post(kSummonMessage);
+    loop_.Post(kSummonMessage);
     return false;
   }
   switch (vk) {
@@ -93,7 +92,7 @@ bool KeyboardHook::Decide(const KeyEvent& ev) {
       if (desktop_.WindowInFront() == window_.handle) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
         window_.SetKeyboard(true);
-        summoning_.Post(kCycleFocus);
+        loop_.Post(kCycleFocus);
         return true;
       }
       return false;

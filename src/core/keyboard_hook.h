@@ -15,7 +15,6 @@
 
 namespace varnel {
 
-class Summoning;
 class SearchWindow;
 
 inline constexpr int kMsgKeyDown = 256;
@@ -24,13 +23,8 @@ inline constexpr int kMsgKeyUp = 257;
 class KeyboardHook {
  public:
   KeyboardHook(EventLoop& loop, Desktop& desktop, Hotkeys& hotkeys, KeyboardLayout& layout,
-               Summoning& summoning, SearchWindow& window)
-      : loop_(loop),
-        desktop_(desktop),
-        hotkeys_(hotkeys),
-        layout_(layout),
-        summoning_(summoning),
-        window_(window) {}
+               SearchWindow& window)
+      : loop_(loop), desktop_(desktop), hotkeys_(hotkeys), layout_(layout), window_(window) {}
 
   // The chord that summons the window; takes effect at once.
   void SetSummonChord(const SummonChord& chord);
@@ -61,7 +55,6 @@ class KeyboardHook {
   Desktop& desktop_;
   Hotkeys& hotkeys_;
   KeyboardLayout& layout_;
-  Summoning& summoning_;
   SearchWindow& window_;
   SummonChord chord_;
   ChordKeys chordKeys_;

@@ -9,11 +9,11 @@ namespace varnel {
 
 Program::Program(const Ports& p) : ports(p) {
   ports.loop.SetEventSink(this);
-  settings.OnProblem([this] { summoning.ShowSettingsProblem(); });
+  settings.OnProblem([this] { messages.ShowSettingsProblem(); });
   voice.SetSessionMaker([this] {
     return std::make_unique<VoiceCommandSession>(ports.loop, ports.desktop, ports.view,
                                                  ports.speech, browser, search, settings, summoning,
-                                                 tracker, voice, window, winutil);
+                                                 messages, tracker, voice, window, winutil);
   });
   voice.SetKeySenderMaker([this] {
     return std::make_unique<KeySender>(ports.loop, ports.layout, ports.injector, ports.view, window,
@@ -54,11 +54,33 @@ void Program::OnCommandPhrase(const std::string& phrase) {
 }
 
 void Program::OnDeferredCode(Code code) {
-  summoning.DispatchCode(code);
+  switch (code) {
+    case kStopVoiceCommands:
+      voice.StopSession();
+      break;
+    case kSummonMessage:
+      summoning.ShowSearchWindow();
+      break;
+    case kRunVoiceCommand:
+      // Only a running session has a command to carry out; never start one for it.
+      if (voice.session) {
+        voice.session->RunNextCommand();
+      }
+      break;
+    case kCycleFocus:
+      keys.CycleFocus();
+      break;
+    default:
+      break;
+  }
 }
 
 void Program::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
-  summoning.OnWindowMessage(hwnd, msg, wParam, lParam);
+  // Answer at once; the window comes up after the sender's call has returned.
+  if (hwnd == window.handle && hwnd != 0 && msg == kSummonMessage && wParam == kSummonParam &&
+      lParam == kSummonParam) {
+    ports.loop.Post(kSummonMessage);
+  }
 }
 
 void Program::OnTimer() {

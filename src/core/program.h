@@ -10,6 +10,7 @@
 #include "core/key_navigation.h"
 #include "core/key_sender.h"
 #include "core/keyboard_hook.h"
+#include "core/messages.h"
 #include "core/search_actions.h"
 #include "core/search_window.h"
 #include "core/settings.h"
@@ -43,17 +44,18 @@ class Program final : public PlatformEvents {
                   ports.view, hook,          settings,        summoning,       voice,
                   window};
   SearchWindow window{ports.loop, ports.view, hook, tray, voice, winutil};
-  Summoning summoning{ports.loop, ports.desktop, ports.view, hook,   keys,
-                      settings,   tracker,       voice,      window, winutil};
+  Summoning summoning{ports.loop, ports.desktop, ports.view, hook,    keys,
+                      settings,   tracker,       window,     winutil, messages};
+  Messages messages{ports.loop, ports.view, settings, window};
   KeyNavigation keys{ports.view, search, winutil, *this};
   SearchActions search{ports.loop, ports.view, ports.launcher, browser, hook,
-                       settings,   summoning,  window,         winutil};
-  Browser browser{ports.view, ports.launcher, ports.paths, summoning, winutil};
+                       settings,   summoning,  messages,       window,  winutil};
+  Browser browser{ports.view, ports.launcher, ports.paths, messages, winutil};
   WindowUtils winutil{ports.loop, ports.desktop, ports.processes, ports.view, hook, window};
-  KeyboardHook hook{ports.loop, ports.desktop, ports.hotkeys, ports.layout, summoning, window};
+  KeyboardHook hook{ports.loop, ports.desktop, ports.hotkeys, ports.layout, window};
   ForegroundTracker tracker{ports.desktop, ports.view, hook, voice, window, winutil};
-  VoiceActivation voice{ports.view, ports.speech, settings, summoning, window, winutil, tray};
-  TrayMenu tray{ports.loop, ports.view, ports.tray, summoning, voice, window, winutil};
+  VoiceActivation voice{ports.view, ports.speech, settings, messages, window, winutil, tray};
+  TrayMenu tray{ports.loop, ports.view, ports.tray, voice, window, winutil};
 
   // PlatformEvents
   void OnDeferredCode(Code code) override;

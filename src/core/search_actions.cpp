@@ -1,6 +1,7 @@
 #include "core/search_actions.h"
 
 #include "core/keyboard_hook.h"
+#include "core/messages.h"
 #include "core/search_window.h"
 #include "core/settings.h"
 #include "core/summoning.h"
@@ -43,7 +44,7 @@ void SearchActions::DoSearch() {
     // Nothing will show the search: bring the terms back for another try and say why. The
     // history keeps only searches that went out.
     summoning_.ShowSearchWindow();
-    summoning_.ShowMessage(kBrowserNotStarted, kMbIconInformation, "");
+    messages_.Show(kBrowserNotStarted, kMbIconInformation, "");
     return;
   }
   if (search.history) {

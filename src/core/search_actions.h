@@ -9,6 +9,7 @@ namespace varnel {
 class Browser;
 class KeyboardHook;
 class Settings;
+class Messages;
 class Summoning;
 class SearchWindow;
 class WindowUtils;
@@ -16,8 +17,8 @@ class WindowUtils;
 class SearchActions {
  public:
   SearchActions(EventLoop& loop, SearchView& view, Launcher& launcher, Browser& browser,
-                KeyboardHook& hook, Settings& settings, Summoning& summoning, SearchWindow& window,
-                WindowUtils& winutil)
+                KeyboardHook& hook, Settings& settings, Summoning& summoning, Messages& messages,
+                SearchWindow& window, WindowUtils& winutil)
       : loop_(loop),
         view_(view),
         launcher_(launcher),
@@ -25,6 +26,7 @@ class SearchActions {
         hook_(hook),
         settings_(settings),
         summoning_(summoning),
+        messages_(messages),
         window_(window),
         winutil_(winutil) {}
 
@@ -40,6 +42,7 @@ class SearchActions {
   KeyboardHook& hook_;
   Settings& settings_;
   Summoning& summoning_;
+  Messages& messages_;
   SearchWindow& window_;
   WindowUtils& winutil_;
 };

@@ -3,9 +3,9 @@
 #include "core/foreground_tracker.h"
 #include "core/key_navigation.h"
 #include "core/keyboard_hook.h"
+#include "core/messages.h"
 #include "core/search_window.h"
 #include "core/settings.h"
-#include "core/voice_activation.h"
 #include "core/window_utils.h"
 
 #include <algorithm>
@@ -21,40 +21,6 @@ constexpr ControlRef kTerms{Control::Terms, 0};
 constexpr int kTopEdge = 1;
 }  // namespace
 
-void Summoning::Post(Code code) {
-  loop_.Post(code);
-}
-
-void Summoning::DispatchCode(Code code) {
-  switch (code) {
-    case kStopVoiceCommands:
-      voice_.StopSession();
-      break;
-    case kSummonMessage:
-      ShowSearchWindow();
-      break;
-    case kRunVoiceCommand:
-      // Only a loaded voice form has a command to carry out; never load one for it.
-      if (voice_.session) {
-        voice_.session->RunNextCommand();
-      }
-      break;
-    case kCycleFocus:
-      keys_.CycleFocus();
-      break;
-    default:
-      break;
-  }
-}
-
-void Summoning::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
-  // Answer at once; the window comes up after the sender's call has returned.
-  if (hwnd == window_.handle && hwnd != 0 && msg == kSummonMessage && wParam == kSummonParam &&
-      lParam == kSummonParam) {
-    Post(kSummonMessage);
-  }
-}
-
 void Summoning::ShowSearchWindow() {
   // A settings problem found by this read may reach the message line before it is set below.
   const bool problemToldBefore = settings_.problemShown;
@@ -68,7 +34,7 @@ void Summoning::ShowSearchWindow() {
     settings_.lastSearch = history;
   }
   if (problemToldBefore || !settings_.problemShown) {
-    view_.SetText({Control::Message, 0}, MessageLineText());
+    view_.SetText({Control::Message, 0}, messages_.LineText());
   }
 
   if (window_.workingTop == 0) {
@@ -112,35 +78,6 @@ void Summoning::ShowCaptionActive(Hwnd hwnd) {
   if (desktop_.WindowVisible(hwnd)) {
     desktop_.DrawAsActive(hwnd);
   }
-}
-
-std::string Summoning::MessageLineText() {
-  settings_.problemOnLine = settings_.problem != FileProblem::None && !settings_.problemShown;
-  if (!settings_.problemOnLine) {
-    return kOptionsHint;
-  }
-  settings_.problemShown = true;
-  return SettingsProblemMessage(settings_.problem, settings_.file);
-}
-
-void Summoning::ShowSettingsProblem() {
-  // Not a message box: the user did not ask for anything, so nothing takes the focus.
-  if (window_.OnScreen() && view_.ViewVisible()) {
-    view_.SetText({Control::Message, 0}, MessageLineText());
-  }
-}
-
-int Summoning::ShowMessage(const std::string& prompt, int style, const std::string& title) {
-  // Messages only appear over a window the user can see; parked, they are dropped.
-  if (!window_.OnScreen() || !view_.ViewVisible()) {
-    return 0;
-  }
-  window_.inMessageBox = true;
-  const int code =
-      view_.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
-  loop_.RunPendingEvents();
-  window_.inMessageBox = false;
-  return code;
 }
 
 }  // namespace varnel

@@ -1,7 +1,6 @@
 #include "core/tray_menu.h"
 
 #include "core/search_window.h"
-#include "core/summoning.h"
 #include "core/voice_activation.h"
 #include "core/window_utils.h"
 
@@ -57,7 +56,7 @@ void TrayMenu::Choose(TrayEntry entry) {
   switch (entry) {
     case TrayEntry::Search:
       // After the menu has gone, as a hot key's summons does.
-      summoning_.Post(kSummonMessage);
+      loop_.Post(kSummonMessage);
       break;
     case TrayEntry::VoiceCommands:
       voice_.SetVoiceCommands(!voice_.active);

@@ -10,7 +10,6 @@
 
 namespace varnel {
 
-class Summoning;
 class VoiceActivation;
 class SearchWindow;
 class WindowUtils;
@@ -21,12 +20,11 @@ inline constexpr const char* kStartAtLoginFailed =
 
 class TrayMenu {
  public:
-  TrayMenu(EventLoop& loop, SearchView& view, Tray& trayIcon, Summoning& summoning,
-           VoiceActivation& voice, SearchWindow& window, WindowUtils& winutil)
+  TrayMenu(EventLoop& loop, SearchView& view, Tray& trayIcon, VoiceActivation& voice,
+           SearchWindow& window, WindowUtils& winutil)
       : loop_(loop),
         view_(view),
         trayIcon_(trayIcon),
-        summoning_(summoning),
         voice_(voice),
         window_(window),
         winutil_(winutil) {}
@@ -50,7 +48,6 @@ class TrayMenu {
   EventLoop& loop_;
   SearchView& view_;
   Tray& trayIcon_;
-  Summoning& summoning_;
   VoiceActivation& voice_;
   SearchWindow& window_;
   WindowUtils& winutil_;

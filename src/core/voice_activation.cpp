@@ -1,8 +1,8 @@
 #include "core/voice_activation.h"
 
+#include "core/messages.h"
 #include "core/search_window.h"
 #include "core/settings.h"
-#include "core/summoning.h"
 #include "core/window_utils.h"
 
 #include "core/tray_menu.h"
@@ -19,7 +19,7 @@ void VoiceActivation::SetVoiceCommands(bool on) {
     notice.clear();  // a new attempt: an earlier failure no longer says why
     int answer = 0;
     if (RecogniserRunning() == 0) {
-      answer = summoning_.ShowMessage(
+      answer = messages_.Show(
           "Please make sure " + speech_.RecogniserDisplayName() +
               " is running and then hit OK to activate Varnel extended voice commands.",
           kMbOkCancel | kMbIconInformation, "");

@@ -16,19 +16,19 @@
 namespace varnel {
 
 class Settings;
-class Summoning;
+class Messages;
 class SearchWindow;
 class WindowUtils;
 class TrayMenu;
 
 class VoiceActivation {
  public:
-  VoiceActivation(SearchView& view, SpeechServices& speech, Settings& settings,
-                  Summoning& summoning, SearchWindow& window, WindowUtils& winutil, TrayMenu& tray)
+  VoiceActivation(SearchView& view, SpeechServices& speech, Settings& settings, Messages& messages,
+                  SearchWindow& window, WindowUtils& winutil, TrayMenu& tray)
       : view_(view),
         speech_(speech),
         settings_(settings),
-        summoning_(summoning),
+        messages_(messages),
         window_(window),
         winutil_(winutil),
         tray_(tray) {}
@@ -71,7 +71,7 @@ class VoiceActivation {
   SearchView& view_;
   SpeechServices& speech_;
   Settings& settings_;
-  Summoning& summoning_;
+  Messages& messages_;
   SearchWindow& window_;
   WindowUtils& winutil_;
   TrayMenu& tray_;

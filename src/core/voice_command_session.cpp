@@ -2,6 +2,7 @@
 
 #include "core/browser.h"
 #include "core/foreground_tracker.h"
+#include "core/messages.h"
 #include "core/search_actions.h"
 #include "core/search_window.h"
 #include "core/settings.h"
@@ -220,9 +221,9 @@ void VoiceCommandSession::RegisterCommands() {
     if (voice_.failureQuiet) {
       voice_.notice = text;
     } else {
-      summoning_.ShowMessage(text, kMbIconInformation, "");
+      messages_.Show(text, kMbIconInformation, "");
     }
-    summoning_.Post(kStopVoiceCommands);
+    loop_.Post(kStopVoiceCommands);
   }
   view_.SetMousePointer(kPointerDefault);
 }
@@ -274,7 +275,7 @@ void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
     return;
   }
   pending_.push_back({command_, listResult_, focus_});
-  summoning_.Post(kRunVoiceCommand);
+  loop_.Post(kRunVoiceCommand);
 }
 
 void VoiceCommandSession::OnCommandOther(const std::string&, const std::string&,
@@ -295,7 +296,7 @@ void VoiceCommandSession::OnServiceLost() {
       view_.SetText({Control::Message}, kOptionsHint);
     }
   }
-  summoning_.Post(kStopVoiceCommands);
+  loop_.Post(kStopVoiceCommands);
 }
 
 bool VoiceCommandSession::SendChord(VoiceActivation& voice, bool ctrl, bool alt, bool shift, int vk,

@@ -16,6 +16,7 @@ namespace varnel {
 class Browser;
 class SearchActions;
 class Settings;
+class Messages;
 class Summoning;
 class ForegroundTracker;
 class VoiceActivation;
@@ -39,8 +40,8 @@ class VoiceCommandSession final : public SpeechEvents {
  public:
   VoiceCommandSession(EventLoop& loop, Desktop& desktop, SearchView& view, SpeechServices& speech,
                       Browser& browser, SearchActions& search, Settings& settings,
-                      Summoning& summoning, ForegroundTracker& tracker, VoiceActivation& voice,
-                      SearchWindow& window, WindowUtils& winutil)
+                      Summoning& summoning, Messages& messages, ForegroundTracker& tracker,
+                      VoiceActivation& voice, SearchWindow& window, WindowUtils& winutil)
       : loop_(loop),
         desktop_(desktop),
         view_(view),
@@ -49,6 +50,7 @@ class VoiceCommandSession final : public SpeechEvents {
         search_(search),
         settings_(settings),
         summoning_(summoning),
+        messages_(messages),
         tracker_(tracker),
         voice_(voice),
         window_(window),
@@ -94,6 +96,7 @@ class VoiceCommandSession final : public SpeechEvents {
   SearchActions& search_;
   Settings& settings_;
   Summoning& summoning_;
+  Messages& messages_;
   ForegroundTracker& tracker_;
   VoiceActivation& voice_;
   SearchWindow& window_;

@@ -91,7 +91,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
         app.fake.view.SetText({Control::Terms}, "cheap flights");
         app.p().search.DoSearch();
         app.fake.loop.RunPending();
-        app.p().summoning.Post(kSummonMessage);
+        app.p().ports.loop.Post(kSummonMessage);
         app.fake.loop.RunPending();
       }
       const std::vector<std::string> said = MessageLine(app.fake);
@@ -121,7 +121,7 @@ TEST(SettingsProblem, VoiceSwitchedOnAtStartDoesNotHideIt) {
   EXPECT_TRUE(shown.starts_with(kNotSaved)) << shown;
   EXPECT_EQ(app.fake.view.Value({Control::VoiceCommands}), 1);
   app.p().winutil.HideSearchWindow();
-  app.p().summoning.Post(kSummonMessage);
+  app.p().ports.loop.Post(kSummonMessage);
   app.fake.loop.RunPending();
   EXPECT_EQ(app.fake.view.Text({Control::Message}), kOptionsHint);
 }
@@ -132,7 +132,7 @@ TEST(SettingsProblem, HealthyFileSaysNothing) {
   app.Start();
   app.fake.view.SetText({Control::Terms}, "cheap flights");
   app.p().search.DoSearch();
-  app.p().summoning.Post(kSummonMessage);
+  app.p().ports.loop.Post(kSummonMessage);
   app.fake.loop.RunPending();
   EXPECT_TRUE(MessageLine(app.fake).empty());
 }

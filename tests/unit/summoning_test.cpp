@@ -30,7 +30,7 @@ TEST_F(SummoningTest, DispatchTable) {
     p.winutil.HideSearchWindow();
     fake.view.SetFocus({Control::Scope, 0});
     fake.log.Clear();
-    p.summoning.Post(c.code);
+    p.ports.loop.Post(c.code);
     EXPECT_EQ(fake.log.CountCalls("SetViewTop"), 0u);  // never inside the posting call
     fake.loop.RunPending();
     EXPECT_EQ(app.OnScreen(), c.shows);
@@ -59,7 +59,7 @@ TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
     SCOPED_TRACE(std::to_string(c.w) + "/" + std::to_string(c.l));
     p.winutil.HideSearchWindow();
     fake.log.Clear();
-    p.summoning.OnWindowMessage(c.hwnd, c.msg, c.w, c.l);
+    p.OnWindowMessage(c.hwnd, c.msg, c.w, c.l);
     EXPECT_TRUE(app.Parked());  // the sender is answered before anything moves
     fake.loop.RunPending();
     EXPECT_EQ(app.OnScreen(), c.shows);
@@ -140,7 +140,7 @@ TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   fake.view.messageBoxAnswers = {kIdCancel};
   bool openDuring = false;
   fake.view.onMessageBox = [&](const std::string&) { openDuring = p.window.inMessageBox; };
-  EXPECT_EQ(p.summoning.ShowMessage("hello", kMbOkCancel, ""), kIdCancel);
+  EXPECT_EQ(p.messages.Show("hello", kMbOkCancel, ""), kIdCancel);
   EXPECT_TRUE(openDuring);
   EXPECT_FALSE(p.window.inMessageBox);
   const auto boxes = fake.log.Calls("ShowMessageBox");
@@ -148,7 +148,7 @@ TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   EXPECT_EQ(boxes[0].text, "Varnel: hello");
 
   p.winutil.HideSearchWindow();
-  EXPECT_EQ(p.summoning.ShowMessage("dropped", kMbOkCancel, "Title"), 0);
+  EXPECT_EQ(p.messages.Show("dropped", kMbOkCancel, "Title"), 0);
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 1u);
 }
 
@@ -188,8 +188,8 @@ TEST_F(SummoningTest, HistoryIsSelectedWholeWhateverItsCharacters) {
 
 TEST_F(SummoningTest, VoiceCodesWithoutAVoiceFormDoNothing) {
   app.Start();
-  p.summoning.DispatchCode(kRunVoiceCommand);
-  p.summoning.DispatchCode(kStopVoiceCommands);
+  p.OnDeferredCode(kRunVoiceCommand);
+  p.OnDeferredCode(kStopVoiceCommands);
   EXPECT_TRUE(p.voice.session == nullptr);
   EXPECT_EQ(fake.log.CountCalls("CreateSpeechService"), 0u);
 }

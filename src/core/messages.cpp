@@ -1,0 +1,38 @@
+#include "core/messages.h"
+
+#include "core/search_window.h"
+#include "core/settings.h"
+#include "domain/codes.h"
+
+namespace varnel {
+
+std::string Messages::LineText() {
+  settings_.problemOnLine = settings_.problem != FileProblem::None && !settings_.problemShown;
+  if (!settings_.problemOnLine) {
+    return kOptionsHint;
+  }
+  settings_.problemShown = true;
+  return SettingsProblemMessage(settings_.problem, settings_.file);
+}
+
+void Messages::ShowSettingsProblem() {
+  // Not a message box: the user did not ask for anything, so nothing takes the focus.
+  if (window_.OnScreen() && view_.ViewVisible()) {
+    view_.SetText({Control::Message, 0}, LineText());
+  }
+}
+
+int Messages::Show(const std::string& prompt, int style, const std::string& title) {
+  // Messages only appear over a window the user can see; parked, they are dropped.
+  if (!window_.OnScreen() || !view_.ViewVisible()) {
+    return 0;
+  }
+  window_.inMessageBox = true;
+  const int code =
+      view_.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
+  loop_.RunPendingEvents();
+  window_.inMessageBox = false;
+  return code;
+}
+
+}  // namespace varnel
