@@ -28,7 +28,10 @@ inline constexpr int Digit1 = 49;   // the digit row: "0" is 48, "1" to "9" foll
 inline constexpr int LetterA = 65;  // "A" to "Z" follow in order
 inline constexpr int LeftWin = 91;
 inline constexpr int RightWin = 92;
-inline constexpr int F1 = 112;  // F2 to F24 follow in order
+inline constexpr int Apps = 93;       // the context-menu key
+inline constexpr int Add = 107;       // the keypad's "+"
+inline constexpr int Subtract = 109;  // the keypad's "-"
+inline constexpr int F1 = 112;        // F2 to F24 follow in order
 inline constexpr int FunctionKeys = 24;
 // The sided modifiers a low-level hook reports.
 inline constexpr int LeftShift = 160;
@@ -40,5 +43,12 @@ inline constexpr int RightAlt = 165;  // AltGr where the layout has one
 inline constexpr int Slash = 191;     // the "/?" key of a US layout
 // Every code fits in a byte.
 inline constexpr int Count = 256;
+
+constexpr int Letter(char upper) {
+  return LetterA + (upper - 'A');
+}
+constexpr int Function(int number) {  // F1 to F24
+  return F1 + number - 1;
+}
 
 }  // namespace varnel::vk

@@ -20,7 +20,7 @@ class Desktop {
   // Gives the window the foreground and the keyboard within the system's rules; returns
   // whether it is in front after (the system may refuse).
   virtual bool Activate(Hwnd hwnd, Lift lift) = 0;
-  virtual Hwnd FocusedWindow() = 0;          // control with the focus in this program, 0 when none
+  virtual Hwnd FocusedWindow() = 0;  // control with the focus in this program, 0 when none
   virtual Hwnd DesktopRoot() = 0;
   virtual Hwnd WindowBelow(Hwnd hwnd) = 0;  // next below in the stacking order, 0 at the end
   virtual bool WindowExists(Hwnd hwnd) = 0;
@@ -30,7 +30,7 @@ class Desktop {
   virtual Rect WindowRect(Hwnd hwnd) = 0;
   virtual std::string ClassName(Hwnd hwnd) = 0;
   virtual ThreadId WindowThread(Hwnd hwnd) = 0;
-  virtual ProcessId WindowProcess(Hwnd hwnd) = 0;  // 0 when unknown
+  virtual ProcessId WindowProcess(Hwnd hwnd) = 0;      // 0 when unknown
   virtual void PlaceBelow(Hwnd hwnd, Hwnd above) = 0;  // directly below `above`
   virtual void SetOwner(Hwnd hwnd, Hwnd owner) = 0;
   virtual void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) = 0;

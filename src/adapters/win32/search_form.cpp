@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "adapters/win32/win_handles.h"
 #include "adapters/win32/win_text.h"
@@ -17,6 +18,7 @@ constexpr UINT_PTR kTimerId = 1;
 constexpr int kFirstControlId = 100;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 constexpr int kParkGap = 100;         // pixels between the parked window and the screen
+constexpr double kPointsPerInch = 72.0;
 
 UINT MonitorDpi(HMONITOR m, UINT fallback) {
   using Fn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
@@ -322,7 +324,7 @@ HFONT SearchForm::FontFor(const FontSpec& spec) {
   const FontSpec& f = spec.family != nullptr ? spec : design_->font;
   const std::wstring family = ChooseFamily(Widen(f.family != nullptr ? f.family : "Tahoma"));
   const int weight = f.bold ? FW_BOLD : f.weight;
-  const int height = -static_cast<int>(f.points * dpi_ / 72.0 + 0.5);
+  const int height = -static_cast<int>(std::lround(f.points * dpi_ / kPointsPerInch));
   const std::wstring key = family + L"|" + std::to_wstring(height) + L"|" + std::to_wstring(weight);
   if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
   HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -581,13 +583,10 @@ void SearchForm::OnCommand(HWND child, WORD code) {
       }
       break;
     case ControlKind::CheckBox:
-      if (code == BN_CLICKED) RaiseClick(ref);
-      break;
     case ControlKind::CommandButton:
-      if (code == BN_CLICKED) RaiseClick(ref);
-      break;
     case ControlKind::Label:
-      if (code == STN_CLICKED) RaiseClick(ref);
+      static_assert(BN_CLICKED == STN_CLICKED, "a label's click and a button's share one code");
+      if (code == BN_CLICKED) RaiseClick(ref);
       break;
     default:
       break;
