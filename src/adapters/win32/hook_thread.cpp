@@ -7,7 +7,9 @@ HHOOK HookThread::Start(HOOKPROC proc) {
   proc_ = proc;
   hook_ = nullptr;
   ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-  if (ready_ == nullptr) return nullptr;
+  if (ready_ == nullptr) {
+    return nullptr;
+  }
   thread_ = CreateThread(nullptr, 0, Run, this, 0, &threadId_);
   if (thread_ != nullptr) {
     // Quick: the thread only makes its message queue and installs the hook.
@@ -15,12 +17,16 @@ HHOOK HookThread::Start(HOOKPROC proc) {
   }
   CloseHandle(ready_);
   ready_ = nullptr;
-  if (hook_ == nullptr) Stop();
+  if (hook_ == nullptr) {
+    Stop();
+  }
   return hook_;
 }
 
 void HookThread::Stop() {
-  if (thread_ == nullptr) return;
+  if (thread_ == nullptr) {
+    return;
+  }
   // The thread's queue exists by now (it was made before ready_ was set), so the quit
   // message cannot be lost. The thread never blocks for long: at worst a next hook of
   // another program holds it until the system's hook timeout.
@@ -41,7 +47,9 @@ DWORD WINAPI HookThread::Run(void* param) {
   const HHOOK hook = SetWindowsHookExW(WH_KEYBOARD_LL, self->proc_, GetModuleHandleW(nullptr), 0);
   self->hook_ = hook;
   SetEvent(self->ready_);
-  if (hook == nullptr) return 1;
+  if (hook == nullptr) {
+    return 1;
+  }
   // The hook is called from inside GetMessage; nothing else arrives here but the quit.
   while (GetMessageW(&m, nullptr, 0, 0) > 0) {
     DispatchMessageW(&m);

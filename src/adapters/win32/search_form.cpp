@@ -29,7 +29,9 @@ UINT MonitorDpi(HMONITOR m, UINT fallback) {
                                    GetProcAddress(shcore, "GetDpiForMonitor")));
   }();
   UINT x = 0, y = 0;
-  if (fn != nullptr && m != nullptr && SUCCEEDED(fn(m, 0, &x, &y)) && y != 0) return y;
+  if (fn != nullptr && m != nullptr && SUCCEEDED(fn(m, 0, &x, &y)) && y != 0) {
+    return y;
+  }
   return fallback;
 }
 
@@ -42,7 +44,9 @@ UINT WindowDpi(HWND h) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (fn != nullptr && h != nullptr) {
     const UINT dpi = fn(h);
-    if (dpi != 0) return dpi;
+    if (dpi != 0) {
+      return dpi;
+    }
   }
   HDC dc = GetDC(nullptr);
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
@@ -54,7 +58,9 @@ void AdjustForDpi(RECT& r, DWORD style, DWORD exStyle, UINT dpi) {
   using Fn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
   static const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
-  if (fn != nullptr && fn(&r, style, FALSE, exStyle, dpi) != 0) return;
+  if (fn != nullptr && fn(&r, style, FALSE, exStyle, dpi) != 0) {
+    return;
+  }
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
 }
 
@@ -64,7 +70,9 @@ int CALLBACK FoundFont(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
 }
 
 bool FontInstalled(const std::wstring& family) {
-  if (family.empty() || family.size() >= LF_FACESIZE) return false;
+  if (family.empty() || family.size() >= LF_FACESIZE) {
+    return false;
+  }
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
   family.copy(lf.lfFaceName, family.size());
@@ -85,11 +93,15 @@ std::wstring ChooseFamily(const std::wstring& designed) {
       candidates.push_back(designed.substr(0, designed.size() - s.size()));
     }
   }
-  if (designed == L"MS Sans Serif") candidates.emplace_back(L"Microsoft Sans Serif");
+  if (designed == L"MS Sans Serif") {
+    candidates.emplace_back(L"Microsoft Sans Serif");
+  }
   candidates.emplace_back(L"Segoe UI");
   candidates.emplace_back(L"Tahoma");
   for (const auto& c : candidates) {
-    if (FontInstalled(c)) return c;
+    if (FontInstalled(c)) {
+      return c;
+    }
   }
   return designed;
 }
@@ -111,18 +123,26 @@ bool HasWindow(ControlKind k) {
 }  // namespace
 
 COLORREF ToColorRef(Colour c) {
-  if ((c & 0x80000000u) != 0) return GetSysColor(static_cast<int>(c & 0xFFu));
+  if ((c & 0x80000000u) != 0) {
+    return GetSysColor(static_cast<int>(c & 0xFFu));
+  }
   return static_cast<COLORREF>(c & 0x00FFFFFFu);
 }
 
 SearchForm::~SearchForm() {
   Destroy();
-  for (auto& [key, font] : fonts_) DeleteObject(font);
-  for (auto& [key, brush] : brushes_) DeleteObject(brush);
+  for (auto& [key, font] : fonts_) {
+    DeleteObject(font);
+  }
+  for (auto& [key, brush] : brushes_) {
+    DeleteObject(brush);
+  }
 }
 
 bool SearchForm::Create(const WindowDesign& design) {
-  if (hwnd_ != nullptr) return true;
+  if (hwnd_ != nullptr) {
+    return true;
+  }
   design_ = &design;
   HINSTANCE inst = GetModuleHandleW(nullptr);
 
@@ -147,7 +167,9 @@ bool SearchForm::Create(const WindowDesign& design) {
       WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   hwnd_ = CreateWindowExW(0, kClassName, Widen(design.caption).c_str(), style, CW_USEDEFAULT,
                           CW_USEDEFAULT, 400, 400, nullptr, nullptr, inst, this);
-  if (hwnd_ == nullptr) return false;
+  if (hwnd_ == nullptr) {
+    return false;
+  }
   dpi_ = WindowDpi(hwnd_);
 
   RECT r{0, 0, ToPx(design.clientWidth), ToPx(design.clientHeight)};
@@ -179,12 +201,16 @@ bool SearchForm::Create(const WindowDesign& design) {
     // Each option group starts a dialog group and everything else is a group of its own,
     // so automatic radio buttons only ever clear their own group.
     DWORD s = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
-    if (!IsOption(d) || !previousWasOption) s |= WS_GROUP;
+    if (!IsOption(d) || !previousWasOption) {
+      s |= WS_GROUP;
+    }
     const wchar_t* cls = L"STATIC";
     switch (d.kind) {
       case ControlKind::Label:
         s |= d.align == Align::Centre ? SS_CENTER : SS_LEFT;
-        if (d.ref.id == Control::DoIt) s |= SS_NOTIFY;
+        if (d.ref.id == Control::DoIt) {
+          s |= SS_NOTIFY;
+        }
         break;
       case ControlKind::TextBox:
         cls = L"EDIT";
@@ -208,11 +234,14 @@ bool SearchForm::Create(const WindowDesign& design) {
     previousWasOption = IsOption(d);
     c.hwnd = CreateWindowExW(0, cls, Widen(c.text).c_str(), s, 0, 0, 1, 1, hwnd_,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id++)), inst, nullptr);
-    if (c.hwnd == nullptr) continue;
+    if (c.hwnd == nullptr) {
+      continue;
+    }
     // A later control of the design lies above an earlier one it overlaps.
     SetWindowPos(c.hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    if (d.ref.id == Control::DoIt)
+    if (d.ref.id == Control::DoIt) {
       SetWindowSubclass(c.hwnd, LabelProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    }
     if (IsOption(d) && d.ref.index == 0) {
       SendMessageW(c.hwnd, BM_SETCHECK, BST_CHECKED, 0);
       selected_[d.group] = d.ref;
@@ -237,22 +266,30 @@ bool SearchForm::Create(const WindowDesign& design) {
   }
   RebuildFonts();
   Layout();
-  if (design.timerIntervalMs != 0) StartTimer(design.timerIntervalMs);
+  if (design.timerIntervalMs != 0) {
+    StartTimer(design.timerIntervalMs);
+  }
   return true;
 }
 
 void SearchForm::Destroy() {
-  if (hwnd_ == nullptr) return;
+  if (hwnd_ == nullptr) {
+    return;
+  }
   HWND h = hwnd_;
   KillTimer(h, kTimerId);
   DestroyWindow(h);  // WM_DESTROY clears hwnd_
   hwnd_ = nullptr;
   tooltip_ = nullptr;
-  for (auto& c : controls_) c.hwnd = nullptr;
+  for (auto& c : controls_) {
+    c.hwnd = nullptr;
+  }
 }
 
 void SearchForm::StartTimer(UINT intervalMs) {
-  if (hwnd_ != nullptr) SetTimer(hwnd_, kTimerId, intervalMs, nullptr);
+  if (hwnd_ != nullptr) {
+    SetTimer(hwnd_, kTimerId, intervalMs, nullptr);
+  }
 }
 
 void SearchForm::SetPointer(int pointer) {
@@ -264,15 +301,21 @@ void SearchForm::SetPointer(int pointer) {
 
 SearchForm::Child* SearchForm::Find(ControlRef c) {
   for (auto& x : controls_) {
-    if (x.design.ref == c) return &x;
+    if (x.design.ref == c) {
+      return &x;
+    }
   }
   return nullptr;
 }
 
 SearchForm::Child* SearchForm::FindByWindow(HWND h) {
-  if (h == nullptr) return nullptr;
+  if (h == nullptr) {
+    return nullptr;
+  }
   for (auto& x : controls_) {
-    if (x.hwnd == h) return &x;
+    if (x.hwnd == h) {
+      return &x;
+    }
   }
   return nullptr;
 }
@@ -284,9 +327,13 @@ RECT SearchForm::PixelRect(const Child& c) const {
   for (int depth = 0; container.id != Control::Window && depth < 8; ++depth) {
     const Child* parent = nullptr;
     for (const auto& x : controls_) {
-      if (x.design.ref == container) parent = &x;
+      if (x.design.ref == container) {
+        parent = &x;
+      }
     }
-    if (parent == nullptr) break;
+    if (parent == nullptr) {
+      break;
+    }
     left += parent->design.left;
     top += parent->top;
     container = parent->design.container;
@@ -295,29 +342,43 @@ RECT SearchForm::PixelRect(const Child& c) const {
 }
 
 bool SearchForm::EffectivelyVisible(const Child& c) {
-  if (!c.visible) return false;
-  if (c.design.container.id == Control::Window) return true;
+  if (!c.visible) {
+    return false;
+  }
+  if (c.design.container.id == Control::Window) {
+    return true;
+  }
   const Child* parent = Find(c.design.container);
   return parent == nullptr || EffectivelyVisible(*parent);
 }
 
 void SearchForm::ApplyVisibility() {
   for (auto& c : controls_) {
-    if (c.hwnd == nullptr) continue;
+    if (c.hwnd == nullptr) {
+      continue;
+    }
     const bool show = EffectivelyVisible(c);
-    if ((IsWindowVisible(c.hwnd) != 0) != show) ShowWindow(c.hwnd, show ? SW_SHOWNA : SW_HIDE);
+    if ((IsWindowVisible(c.hwnd) != 0) != show) {
+      ShowWindow(c.hwnd, show ? SW_SHOWNA : SW_HIDE);
+    }
   }
-  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+  if (hwnd_ != nullptr) {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
 }
 
 void SearchForm::Layout() {
   for (auto& c : controls_) {
-    if (c.hwnd == nullptr) continue;
+    if (c.hwnd == nullptr) {
+      continue;
+    }
     const RECT r = PixelRect(c);
     SetWindowPos(c.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
-  if (hwnd_ != nullptr) InvalidateRect(hwnd_, nullptr, TRUE);
+  if (hwnd_ != nullptr) {
+    InvalidateRect(hwnd_, nullptr, TRUE);
+  }
 }
 
 HFONT SearchForm::FontFor(const FontSpec& spec) {
@@ -326,11 +387,15 @@ HFONT SearchForm::FontFor(const FontSpec& spec) {
   const int weight = f.bold ? FW_BOLD : f.weight;
   const int height = -static_cast<int>(std::lround(f.points * dpi_ / kPointsPerInch));
   const std::wstring key = family + L"|" + std::to_wstring(height) + L"|" + std::to_wstring(weight);
-  if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
+  if (auto it = fonts_.find(key); it != fonts_.end()) {
+    return it->second;
+  }
   HFONT font = CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
                            DEFAULT_PITCH | FF_DONTCARE, family.c_str());
-  if (font == nullptr) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  if (font == nullptr) {
+    font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+  }
   fonts_.emplace(key, font);
   return font;
 }
@@ -339,14 +404,19 @@ void SearchForm::RebuildFonts() {
   std::map<std::wstring, HFONT> old;
   old.swap(fonts_);
   for (auto& c : controls_) {
-    if (c.hwnd != nullptr)
+    if (c.hwnd != nullptr) {
       SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(c.design.font)), TRUE);
+    }
   }
-  for (auto& [key, font] : old) DeleteObject(font);
+  for (auto& [key, font] : old) {
+    DeleteObject(font);
+  }
 }
 
 HBRUSH SearchForm::BrushFor(Colour colour) {
-  if (auto it = brushes_.find(colour); it != brushes_.end()) return it->second;
+  if (auto it = brushes_.find(colour); it != brushes_.end()) {
+    return it->second;
+  }
   HBRUSH b = CreateSolidBrush(ToColorRef(colour));
   brushes_.emplace(colour, b);
   return b;
@@ -357,7 +427,9 @@ void SearchForm::Paint(HDC dc) {
   GetClientRect(hwnd_, &client);
   FillRect(dc, &client, BrushFor(design_->back));
   for (auto& c : controls_) {
-    if (c.hwnd != nullptr || !EffectivelyVisible(c)) continue;
+    if (c.hwnd != nullptr || !EffectivelyVisible(c)) {
+      continue;
+    }
     RECT r = PixelRect(c);
     if (c.design.kind == ControlKind::PictureBox) {
       FillRect(dc, &r, BrushFor(c.back));
@@ -371,7 +443,9 @@ void SearchForm::Paint(HDC dc) {
 void SearchForm::PaintMicrophone(HDC dc, RECT r) {
   const int w = r.right - r.left;
   const int h = r.bottom - r.top;
-  if (w < 8 || h < 8) return;
+  if (w < 8 || h < 8) {
+    return;
+  }
   const int cx = r.left + w / 2;
   const int headW = w * 40 / 100;
   const int headTop = r.top + h * 5 / 100;
@@ -420,7 +494,9 @@ LRESULT CALLBACK SearchForm::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
     static_cast<SearchForm*>(cs->lpCreateParams)->hwnd_ = hwnd;
   }
   auto* self = reinterpret_cast<SearchForm*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (self == nullptr) {
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
   return self->Handle(msg, wParam, lParam);
 }
 
@@ -428,7 +504,9 @@ LRESULT CALLBACK SearchForm::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
                                        DWORD_PTR selfPtr) {
   auto* self = reinterpret_cast<SearchForm*>(selfPtr);
   if (msg == WM_MOUSEMOVE && self->sink_ != nullptr) {
-    if (const Child* c = self->FindByWindow(hwnd)) self->sink_->OnMouseMove(c->design.ref);
+    if (const Child* c = self->FindByWindow(hwnd)) {
+      self->sink_->OnMouseMove(c->design.ref);
+    }
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, LabelProc, 1);
   }
@@ -439,18 +517,24 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   HWND h = hwnd_;
   switch (msg) {
     case kMsgDeferredCode:
-      if (sink_ != nullptr) sink_->OnDeferredCode(static_cast<Code>(wParam));
+      if (sink_ != nullptr) {
+        sink_->OnDeferredCode(static_cast<Code>(wParam));
+      }
       return 0;
     case kMsgCommandPhrase:
       if (!phrases_.empty()) {
         std::string phrase = std::move(phrases_.front());
         phrases_.pop_front();
-        if (sink_ != nullptr) sink_->OnCommandPhrase(phrase);
+        if (sink_ != nullptr) {
+          sink_->OnCommandPhrase(phrase);
+        }
       }
       return 0;
     case WM_COPYDATA: {
       const auto* cd = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-      if (cd == nullptr || cd->dwData != kPhraseTag || cd->cbData > kMaxPhraseBytes) return FALSE;
+      if (cd == nullptr || cd->dwData != kPhraseTag || cd->cbData > kMaxPhraseBytes) {
+        return FALSE;
+      }
       // The block is only valid during the send: keep a copy and act after it has returned,
       // so the sender is never held while the phrase is carried out.
       phrases_.emplace_back(static_cast<const char*>(cd->lpData), cd->cbData);
@@ -458,17 +542,25 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     }
     case WM_TIMER:
-      if (wParam == kTimerId && sink_ != nullptr) sink_->OnTimer();
+      if (wParam == kTimerId && sink_ != nullptr) {
+        sink_->OnTimer();
+      }
       return 0;
     case WM_SIZE:
-      if (sink_ != nullptr) sink_->OnResize();
+      if (sink_ != nullptr) {
+        sink_->OnResize();
+      }
       return 0;
     case WM_ACTIVATE:
       if (LOWORD(wParam) == WA_INACTIVE) {
         // Remember the control with the focus, to give it back on the next activation.
         const HWND focus = GetFocus();
-        if (focus != nullptr && IsChild(h, focus) != 0) lastFocus_ = focus;
-        if (sink_ != nullptr) sink_->OnDeactivate();
+        if (focus != nullptr && IsChild(h, focus) != 0) {
+          lastFocus_ = focus;
+        }
+        if (sink_ != nullptr) {
+          sink_->OnDeactivate();
+        }
       } else if (HIWORD(wParam) == 0) {
         // Activated by a click on the caption or by Alt+Tab: a control must have the focus
         // at once, or the first keys go to the bare window (as WM_SYSCHAR on Windows).
@@ -485,23 +577,35 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return DefWindowProcW(h, msg, wParam, lParam);
     case WM_CLOSE:
     case WM_ENDSESSION:
-      if (msg == WM_ENDSESSION && wParam == FALSE) return 0;
+      if (msg == WM_ENDSESSION && wParam == FALSE) {
+        return 0;
+      }
       if (!unloading_) {
         unloading_ = true;
-        if (sink_ != nullptr) sink_->OnUnload();
-        if (IsWindow(h) != 0) DestroyWindow(h);
+        if (sink_ != nullptr) {
+          sink_->OnUnload();
+        }
+        if (IsWindow(h) != 0) {
+          DestroyWindow(h);
+        }
       }
       return 0;
     case WM_DESTROY:
       KillTimer(h, kTimerId);
-      if (hwnd_ == h) hwnd_ = nullptr;
+      if (hwnd_ == h) {
+        hwnd_ = nullptr;
+      }
       PostQuitMessage(0);
       return 0;
     case WM_MOUSEMOVE:
-      if (sink_ != nullptr) sink_->OnMouseMove(ControlRef{Control::Window, 0});
+      if (sink_ != nullptr) {
+        sink_->OnMouseMove(ControlRef{Control::Window, 0});
+      }
       return 0;
     case WM_LBUTTONDBLCLK:
-      if (sink_ != nullptr) sink_->OnDblClick();
+      if (sink_ != nullptr) {
+        sink_->OnDblClick();
+      }
       return 0;
     case WM_SETCURSOR:
       if (pointer_ == kPointerHourglass) {
@@ -522,14 +626,18 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORBTN: {
       const Child* c = FindByWindow(reinterpret_cast<HWND>(lParam));
-      if (c == nullptr) break;
+      if (c == nullptr) {
+        break;
+      }
       auto* dc = reinterpret_cast<HDC>(wParam);
       SetTextColor(dc, ToColorRef(c->fore));
       SetBkColor(dc, ToColorRef(c->back));
       return reinterpret_cast<LRESULT>(BrushFor(c->back));
     }
     case WM_COMMAND:
-      if (lParam != 0) OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+      if (lParam != 0) {
+        OnCommand(reinterpret_cast<HWND>(lParam), HIWORD(wParam));
+      }
       return 0;
     case kDpiChanged: {
       dpi_ = HIWORD(wParam);
@@ -539,12 +647,16 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       // Parked, only the size follows: the suggested place would be on a monitor.
       SetWindowPos(h, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                    SWP_NOZORDER | SWP_NOACTIVATE | (parked_ ? SWP_NOMOVE : 0));
-      if (parked_) Park();
+      if (parked_) {
+        Park();
+      }
       return 0;
     }
     case WM_DISPLAYCHANGE:
       // The screen may now reach where the window was parked.
-      if (parked_) Park();
+      if (parked_) {
+        Park();
+      }
       break;
     default:
       break;
@@ -564,16 +676,22 @@ void SearchForm::RestoreFocus() {
     const Child* terms = Find(ControlRef{Control::Terms, 0});
     target = terms != nullptr ? terms->hwnd : nullptr;
   }
-  if (target != nullptr) ::SetFocus(target);
+  if (target != nullptr) {
+    ::SetFocus(target);
+  }
 }
 
 void SearchForm::RaiseClick(ControlRef ref) {
-  if (sink_ != nullptr) sink_->OnClick(ref);
+  if (sink_ != nullptr) {
+    sink_->OnClick(ref);
+  }
 }
 
 void SearchForm::OnCommand(HWND child, WORD code) {
   Child* c = FindByWindow(child);
-  if (c == nullptr) return;
+  if (c == nullptr) {
+    return;
+  }
   const ControlRef ref = c->design.ref;
   switch (c->design.kind) {
     case ControlKind::OptionButton:
@@ -586,7 +704,9 @@ void SearchForm::OnCommand(HWND child, WORD code) {
     case ControlKind::CommandButton:
     case ControlKind::Label:
       static_assert(BN_CLICKED == STN_CLICKED, "a label's click and a button's share one code");
-      if (code == BN_CLICKED) RaiseClick(ref);
+      if (code == BN_CLICKED) {
+        RaiseClick(ref);
+      }
       break;
     default:
       break;
@@ -596,8 +716,9 @@ void SearchForm::OnCommand(HWND child, WORD code) {
 void SearchForm::SelectOption(Child& option, bool raise) {
   for (auto& other : controls_) {
     if (!IsOption(other.design) || other.design.group != option.design.group ||
-        other.hwnd == nullptr)
+        other.hwnd == nullptr) {
       continue;
+    }
     const bool on = &other == &option;
     if ((SendMessageW(other.hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) != on) {
       SendMessageW(other.hwnd, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -615,24 +736,36 @@ void SearchForm::SelectOption(Child& option, bool raise) {
 // ---- keyboard
 
 bool SearchForm::PreTranslate(MSG& m) {
-  if (hwnd_ == nullptr || m.hwnd == nullptr) return false;
-  if (m.hwnd != hwnd_ && IsChild(hwnd_, m.hwnd) == 0) return false;
+  if (hwnd_ == nullptr || m.hwnd == nullptr) {
+    return false;
+  }
+  if (m.hwnd != hwnd_ && IsChild(hwnd_, m.hwnd) == 0) {
+    return false;
+  }
   switch (m.message) {
     case WM_CHAR: {
       int ch = static_cast<int>(m.wParam);
-      if (sink_ != nullptr) sink_->OnKeyPress(ch);
-      if (ch == 0 || IsWindow(m.hwnd) == 0) return true;
+      if (sink_ != nullptr) {
+        sink_->OnKeyPress(ch);
+      }
+      if (ch == 0 || IsWindow(m.hwnd) == 0) {
+        return true;
+      }
       m.wParam = static_cast<WPARAM>(ch);
       return false;
     }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
-      if (sink_ != nullptr) sink_->OnKeyUp(static_cast<int>(m.wParam), ModifierMask());
+      if (sink_ != nullptr) {
+        sink_->OnKeyUp(static_cast<int>(m.wParam), ModifierMask());
+      }
       return IsWindow(m.hwnd) == 0;
     }
     case WM_SYSKEYDOWN:
     case WM_KEYDOWN: {
-      if (sink_ == nullptr) return false;
+      if (sink_ == nullptr) {
+        return false;
+      }
       constexpr LPARAM kRepeatBit = LPARAM{1} << 30;  // the key was down already
       const bool swallow = sink_->OnKeyDown(static_cast<int>(m.wParam), ModifierMask(),
                                             (m.lParam & kRepeatBit) != 0);
@@ -640,7 +773,9 @@ bool SearchForm::PreTranslate(MSG& m) {
       return IsWindow(m.hwnd) == 0 || (swallow && m.message == WM_KEYDOWN);
     }
     case WM_SYSCHAR:
-      if (m.wParam == L' ') return false;  // Alt+Space: the window menu
+      if (m.wParam == L' ') {
+        return false;  // Alt+Space: the window menu
+      }
       return sink_ != nullptr && sink_->OnAltCharacter(static_cast<char32_t>(m.wParam));
     default:
       return false;
@@ -651,7 +786,9 @@ bool SearchForm::PreTranslate(MSG& m) {
 
 RECT SearchForm::WindowPx() {
   RECT r{};
-  if (hwnd_ == nullptr) return r;
+  if (hwnd_ == nullptr) {
+    return r;
+  }
   if (IsIconic(hwnd_) != 0) {
     WINDOWPLACEMENT wp{};
     wp.length = sizeof(wp);
@@ -663,7 +800,9 @@ RECT SearchForm::WindowPx() {
 }
 
 SearchForm::Monitor SearchForm::MonitorInfo(HMONITOR m) {
-  if (m == nullptr) m = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  if (m == nullptr) {
+    m = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+  }
   MONITORINFO mi{};
   mi.cbSize = sizeof(mi);
   Monitor out;
@@ -690,12 +829,16 @@ SearchForm::Monitor SearchForm::ForegroundMonitor() {
 
 SearchForm::Monitor SearchForm::ShownOn() {
   // A window the user has dragged to another monitor is measured from that one.
-  if (!parked_ && hwnd_ != nullptr) monitor_ = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
+  if (!parked_ && hwnd_ != nullptr) {
+    monitor_ = MonitorFromWindow(hwnd_, MONITOR_DEFAULTTONEAREST);
+  }
   return MonitorInfo(monitor_);
 }
 
 void SearchForm::Park() {
-  if (hwnd_ == nullptr) return;
+  if (hwnd_ == nullptr) {
+    return;
+  }
   const RECT r = WindowPx();
   // Above the top of the virtual screen no monitor can be, whatever their arrangement.
   const int y = GetSystemMetrics(SM_YVIRTUALSCREEN) - (r.bottom - r.top) - kParkGap;
@@ -712,9 +855,13 @@ Rect SearchForm::Frame() {
 }
 
 void SearchForm::SetTop(int top) {
-  if (hwnd_ == nullptr) return;
+  if (hwnd_ == nullptr) {
+    return;
+  }
   RECT r = WindowPx();
-  if (!parked_) ShownOn();
+  if (!parked_) {
+    ShownOn();
+  }
   if (parked_) {
     // Back from the parked place onto the monitor of the window in front, centred across
     // it when that is another monitor than the one it was last shown on.
@@ -732,7 +879,9 @@ void SearchForm::SetTop(int top) {
 }
 
 void SearchForm::Move(const Rect& frame) {
-  if (hwnd_ == nullptr) return;
+  if (hwnd_ == nullptr) {
+    return;
+  }
   const Monitor m = MonitorInfo(monitor_);
   // Parked, only the size follows: the place stays out of sight.
   SetWindowPos(hwnd_, nullptr, m.work.left + frame.left, m.work.top + frame.top,
@@ -741,14 +890,22 @@ void SearchForm::Move(const Rect& frame) {
 }
 
 WindowState SearchForm::State() {
-  if (hwnd_ == nullptr) return WindowState::Normal;
-  if (IsIconic(hwnd_) != 0) return WindowState::Minimised;
-  if (IsZoomed(hwnd_) != 0) return WindowState::Maximised;
+  if (hwnd_ == nullptr) {
+    return WindowState::Normal;
+  }
+  if (IsIconic(hwnd_) != 0) {
+    return WindowState::Minimised;
+  }
+  if (IsZoomed(hwnd_) != 0) {
+    return WindowState::Maximised;
+  }
   return WindowState::Normal;
 }
 
 void SearchForm::SetState(WindowState state) {
-  if (hwnd_ == nullptr || State() == state) return;
+  if (hwnd_ == nullptr || State() == state) {
+    return;
+  }
   const int cmd = state == WindowState::Minimised   ? SW_MINIMIZE
                   : state == WindowState::Maximised ? SW_MAXIMIZE
                                                     : SW_RESTORE;
@@ -766,14 +923,20 @@ Rect SearchForm::WorkArea() {
 
 std::string SearchForm::Text(ControlRef c) {
   if (c.id == Control::Window) {
-    if (hwnd_ == nullptr) return {};
+    if (hwnd_ == nullptr) {
+      return {};
+    }
     std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(hwnd_)) + 1, L'\0');
     t.resize(static_cast<std::size_t>(GetWindowTextW(hwnd_, t.data(), static_cast<int>(t.size()))));
     return Narrow(t);
   }
   Child* x = Find(c);
-  if (x == nullptr) return {};
-  if (x->hwnd == nullptr) return x->text;
+  if (x == nullptr) {
+    return {};
+  }
+  if (x->hwnd == nullptr) {
+    return x->text;
+  }
   std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(x->hwnd)) + 1, L'\0');
   t.resize(static_cast<std::size_t>(GetWindowTextW(x->hwnd, t.data(), static_cast<int>(t.size()))));
   return Narrow(t);
@@ -781,18 +944,26 @@ std::string SearchForm::Text(ControlRef c) {
 
 void SearchForm::SetText(ControlRef c, const std::string& text) {
   if (c.id == Control::Window) {
-    if (hwnd_ != nullptr) SetWindowTextW(hwnd_, Widen(text).c_str());
+    if (hwnd_ != nullptr) {
+      SetWindowTextW(hwnd_, Widen(text).c_str());
+    }
     return;
   }
   Child* x = Find(c);
-  if (x == nullptr) return;
+  if (x == nullptr) {
+    return;
+  }
   x->text = text;
-  if (x->hwnd != nullptr) SetWindowTextW(x->hwnd, Widen(text).c_str());
+  if (x->hwnd != nullptr) {
+    SetWindowTextW(x->hwnd, Widen(text).c_str());
+  }
 }
 
 int SearchForm::SelStart(ControlRef c) {
   Child* x = Find(c);
-  if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return 0;
+  if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) {
+    return 0;
+  }
   DWORD start = 0, end = 0;
   SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                reinterpret_cast<LPARAM>(&end));
@@ -801,7 +972,9 @@ int SearchForm::SelStart(ControlRef c) {
 
 int SearchForm::SelLength(ControlRef c) {
   Child* x = Find(c);
-  if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return 0;
+  if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) {
+    return 0;
+  }
   DWORD start = 0, end = 0;
   SendMessageW(x->hwnd, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
                reinterpret_cast<LPARAM>(&end));
@@ -810,7 +983,9 @@ int SearchForm::SelLength(ControlRef c) {
 
 void SearchForm::SetSelection(ControlRef c, int start, int length) {
   Child* x = Find(c);
-  if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) return;
+  if (x == nullptr || x->hwnd == nullptr || x->design.kind != ControlKind::TextBox) {
+    return;
+  }
   std::wstring t(static_cast<std::size_t>(GetWindowTextLengthW(x->hwnd)) + 1, L'\0');
   t.resize(static_cast<std::size_t>(GetWindowTextW(x->hwnd, t.data(), static_cast<int>(t.size()))));
   const int len = static_cast<int>(t.size());
@@ -822,34 +997,48 @@ void SearchForm::SetSelection(ControlRef c, int start, int length) {
            IS_LOW_SURROGATE(t[static_cast<std::size_t>(at)]) &&
            IS_HIGH_SURROGATE(t[static_cast<std::size_t>(at) - 1]);
   };
-  if (splitsPair(start)) --start;
-  if (splitsPair(end)) ++end;
+  if (splitsPair(start)) {
+    --start;
+  }
+  if (splitsPair(end)) {
+    ++end;
+  }
   SendMessageW(x->hwnd, EM_SETSEL, static_cast<WPARAM>(start), static_cast<LPARAM>(end));
 }
 
 int SearchForm::Value(ControlRef c) {
   Child* x = Find(c);
-  if (x == nullptr || x->hwnd == nullptr) return 0;
-  if (x->design.kind != ControlKind::OptionButton && x->design.kind != ControlKind::CheckBox)
+  if (x == nullptr || x->hwnd == nullptr) {
     return 0;
+  }
+  if (x->design.kind != ControlKind::OptionButton && x->design.kind != ControlKind::CheckBox) {
+    return 0;
+  }
   return SendMessageW(x->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
 }
 
 void SearchForm::SetValue(ControlRef c, int value) {
   Child* x = Find(c);
-  if (x == nullptr || x->hwnd == nullptr) return;
+  if (x == nullptr || x->hwnd == nullptr) {
+    return;
+  }
   const bool was = SendMessageW(x->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
   if (x->design.kind == ControlKind::OptionButton) {
     if (value == 0) {
-      if (was) SendMessageW(x->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
-      if (selected_[x->design.group] == x->design.ref)
+      if (was) {
+        SendMessageW(x->hwnd, BM_SETCHECK, BST_UNCHECKED, 0);
+      }
+      if (selected_[x->design.group] == x->design.ref) {
         selected_[x->design.group] = ControlRef{Control::Window, -1};
+      }
     } else if (!was) {
       SelectOption(*x, true);
     }
   } else if (x->design.kind == ControlKind::CheckBox) {
     const bool on = value != 0;
-    if (on == was) return;
+    if (on == was) {
+      return;
+    }
     SendMessageW(x->hwnd, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
     RaiseClick(x->design.ref);
   }
@@ -862,20 +1051,28 @@ bool SearchForm::Enabled(ControlRef c) {
 
 void SearchForm::SetEnabled(ControlRef c, bool enabled) {
   Child* x = Find(c);
-  if (x == nullptr) return;
+  if (x == nullptr) {
+    return;
+  }
   x->enabled = enabled;
-  if (x->hwnd != nullptr) EnableWindow(x->hwnd, enabled ? TRUE : FALSE);
+  if (x->hwnd != nullptr) {
+    EnableWindow(x->hwnd, enabled ? TRUE : FALSE);
+  }
 }
 
 bool SearchForm::Visible(ControlRef c) {
-  if (c.id == Control::Window) return hwnd_ != nullptr && IsWindowVisible(hwnd_) != 0;
+  if (c.id == Control::Window) {
+    return hwnd_ != nullptr && IsWindowVisible(hwnd_) != 0;
+  }
   Child* x = Find(c);
   return x != nullptr && x->visible;
 }
 
 void SearchForm::SetVisible(ControlRef c, bool visible) {
   Child* x = Find(c);
-  if (x == nullptr || x->visible == visible) return;
+  if (x == nullptr || x->visible == visible) {
+    return;
+  }
   x->visible = visible;
   ApplyVisibility();
 }
@@ -887,9 +1084,13 @@ Colour SearchForm::ForeColor(ControlRef c) {
 
 void SearchForm::SetForeColor(ControlRef c, Colour colour) {
   Child* x = Find(c);
-  if (x == nullptr || x->fore == colour) return;
+  if (x == nullptr || x->fore == colour) {
+    return;
+  }
   x->fore = colour;
-  if (x->hwnd != nullptr) InvalidateRect(x->hwnd, nullptr, TRUE);
+  if (x->hwnd != nullptr) {
+    InvalidateRect(x->hwnd, nullptr, TRUE);
+  }
 }
 
 int SearchForm::ControlTop(ControlRef c) {
@@ -899,7 +1100,9 @@ int SearchForm::ControlTop(ControlRef c) {
 
 void SearchForm::SetControlTop(ControlRef c, int top) {
   Child* x = Find(c);
-  if (x == nullptr || x->top == ToTw(top)) return;
+  if (x == nullptr || x->top == ToTw(top)) {
+    return;
+  }
   x->top = ToTw(top);
   Layout();
 }
@@ -921,20 +1124,28 @@ bool SearchForm::SetTabStop(ControlRef c, bool on) {
 
 bool SearchForm::SetFocus(ControlRef c) {
   Child* x = Find(c);
-  if (x == nullptr || x->hwnd == nullptr || x->design.kind == ControlKind::Label) return false;
-  if (IsWindowEnabled(x->hwnd) == 0 || IsWindowVisible(x->hwnd) == 0) return false;
+  if (x == nullptr || x->hwnd == nullptr || x->design.kind == ControlKind::Label) {
+    return false;
+  }
+  if (IsWindowEnabled(x->hwnd) == 0 || IsWindowVisible(x->hwnd) == 0) {
+    return false;
+  }
   ::SetFocus(x->hwnd);
   return GetFocus() == x->hwnd;
 }
 
 std::optional<ControlRef> SearchForm::ActiveControl() {
   const Child* x = FindByWindow(GetFocus());
-  if (x == nullptr) return std::nullopt;
+  if (x == nullptr) {
+    return std::nullopt;
+  }
   return x->design.ref;
 }
 
 HWND SearchForm::ControlWindow(ControlRef c) {
-  if (c.id == Control::Window) return hwnd_;
+  if (c.id == Control::Window) {
+    return hwnd_;
+  }
   Child* x = Find(c);
   return x == nullptr ? nullptr : x->hwnd;
 }

@@ -31,12 +31,16 @@ constexpr ULONGLONG Interest(SPEVENTENUM e) {
 
 template <class T>
 void Release(T*& p) {
-  if (p != nullptr) p->Release();
+  if (p != nullptr) {
+    p->Release();
+  }
   p = nullptr;
 }
 
 std::optional<SpeechError> Check(HRESULT hr) {
-  if (SUCCEEDED(hr)) return std::nullopt;
+  if (SUCCEEDED(hr)) {
+    return std::nullopt;
+  }
   return ErrorFromHresult(hr);
 }
 
@@ -93,11 +97,19 @@ class SapiSpeechService final : public SpeechService {
     ISpObjectWithToken* audio = nullptr;
     HRESULT hr = CoCreateInstance(CLSID_SpMMAudioIn, nullptr, CLSCTX_ALL, IID_ISpObjectWithToken,
                                   reinterpret_cast<void**>(&audio));
-    if (SUCCEEDED(hr)) hr = reco_->SetInput(audio, TRUE);
+    if (SUCCEEDED(hr)) {
+      hr = reco_->SetInput(audio, TRUE);
+    }
     Release(audio);
-    if (SUCCEEDED(hr)) hr = reco_->CreateRecoContext(&ctx_);
-    if (SUCCEEDED(hr)) hr = CreateNotifyWindow();
-    if (SUCCEEDED(hr)) hr = ctx_->SetNotifyWindowMessage(notify_, kMsgSpeech, 0, 0);
+    if (SUCCEEDED(hr)) {
+      hr = reco_->CreateRecoContext(&ctx_);
+    }
+    if (SUCCEEDED(hr)) {
+      hr = CreateNotifyWindow();
+    }
+    if (SUCCEEDED(hr)) {
+      hr = ctx_->SetNotifyWindowMessage(notify_, kMsgSpeech, 0, 0);
+    }
     if (SUCCEEDED(hr)) {
       const ULONGLONG interest = Interest(SPEI_RECOGNITION) | Interest(SPEI_END_SR_STREAM);
       hr = ctx_->SetInterest(interest, interest);
@@ -114,18 +126,28 @@ class SapiSpeechService final : public SpeechService {
                                         int language) override {
     (void)app;
     (void)state;
-    if (ctx_ == nullptr) return ErrorFromHresult(E_UNEXPECTED);
-    if (grammar_ != nullptr) return std::nullopt;
+    if (ctx_ == nullptr) {
+      return ErrorFromHresult(E_UNEXPECTED);
+    }
+    if (grammar_ != nullptr) {
+      return std::nullopt;
+    }
     HRESULT hr = ctx_->CreateGrammar(1, &grammar_);
     const auto lang = static_cast<WORD>(MAKELANGID(language & 0x3FF, SUBLANG_DEFAULT));
-    if (SUCCEEDED(hr)) hr = grammar_->ResetGrammar(lang);
-    if (FAILED(hr)) Release(grammar_);
+    if (SUCCEEDED(hr)) {
+      hr = grammar_->ResetGrammar(lang);
+    }
+    if (FAILED(hr)) {
+      Release(grammar_);
+    }
     return Check(hr);
   }
 
   std::optional<SpeechError> SetList(const std::string& name, int count,
                                      const std::string& items) override {
-    if (grammar_ == nullptr) return ErrorFromHresult(E_UNEXPECTED);
+    if (grammar_ == nullptr) {
+      return ErrorFromHresult(E_UNEXPECTED);
+    }
     std::map<std::string, std::string> spokenToItem;
     std::vector<std::wstring> words;
     for (std::size_t at = 0; at < items.size() && static_cast<int>(words.size()) < count;) {
@@ -134,23 +156,32 @@ class SapiSpeechService final : public SpeechService {
       if (end > at) {
         const std::string item = items.substr(at, end - at);
         const std::string spoken = SpokenListItem(item);
-        if (spokenToItem.emplace(spoken, item).second) words.push_back(Widen(spoken));
+        if (spokenToItem.emplace(spoken, item).second) {
+          words.push_back(Widen(spoken));
+        }
       }
       at = end + 1;
     }
-    if (words.empty()) return ErrorFromHresult(E_INVALIDARG);
+    if (words.empty()) {
+      return ErrorFromHresult(E_INVALIDARG);
+    }
     SPSTATEHANDLE rule = nullptr;
     const auto it = lists_.find(name);
     const ULONG id =
         it != lists_.end() ? it->second.id : kFirstListRule + static_cast<ULONG>(lists_.size());
     HRESULT hr = grammar_->GetRule(Widen("list_" + name).c_str(), id, SPRAF_Dynamic, TRUE, &rule);
-    if (SUCCEEDED(hr)) hr = grammar_->ClearRule(rule);
+    if (SUCCEEDED(hr)) {
+      hr = grammar_->ClearRule(rule);
+    }
     for (const auto& w : words) {
-      if (SUCCEEDED(hr))
+      if (SUCCEEDED(hr)) {
         hr = grammar_->AddWordTransition(rule, nullptr, w.c_str(), L" ", SPWT_LEXICAL, 1.0F,
                                          nullptr);
+      }
     }
-    if (FAILED(hr)) return ErrorFromHresult(hr);
+    if (FAILED(hr)) {
+      return ErrorFromHresult(hr);
+    }
     lists_[name] = {id, rule, std::move(spokenToItem)};
     dirty_ = true;
     return std::nullopt;
@@ -159,20 +190,32 @@ class SapiSpeechService final : public SpeechService {
   std::optional<SpeechError> AddCommand(std::int32_t id, const std::string& spoken,
                                         const std::string& description) override {
     (void)description;
-    if (grammar_ == nullptr) return ErrorFromHresult(E_UNEXPECTED);
-    if (id < 0) return ErrorFromHresult(E_INVALIDARG);
+    if (grammar_ == nullptr) {
+      return ErrorFromHresult(E_UNEXPECTED);
+    }
+    if (id < 0) {
+      return ErrorFromHresult(E_INVALIDARG);
+    }
     const auto pieces = ParseSpoken(Widen(spoken));
-    if (pieces.empty()) return ErrorFromHresult(E_INVALIDARG);
+    if (pieces.empty()) {
+      return ErrorFromHresult(E_INVALIDARG);
+    }
     SPSTATEHANDLE rule = nullptr;
     const ULONG ruleId = kCommandRuleBase + static_cast<ULONG>(id);
     HRESULT hr = grammar_->GetRule(Widen("command_" + std::to_string(id)).c_str(), ruleId,
                                    SPRAF_TopLevel | SPRAF_Active | SPRAF_Dynamic, TRUE, &rule);
-    if (SUCCEEDED(hr)) hr = grammar_->ClearRule(rule);
+    if (SUCCEEDED(hr)) {
+      hr = grammar_->ClearRule(rule);
+    }
     SPSTATEHANDLE from = rule;
     for (std::size_t i = 0; SUCCEEDED(hr) && i < pieces.size(); ++i) {
       SPSTATEHANDLE to = nullptr;
-      if (i + 1 < pieces.size()) hr = grammar_->CreateNewState(from, &to);
-      if (FAILED(hr)) break;
+      if (i + 1 < pieces.size()) {
+        hr = grammar_->CreateNewState(from, &to);
+      }
+      if (FAILED(hr)) {
+        break;
+      }
       if (pieces[i].list) {
         const auto list = lists_.find(Narrow(pieces[i].text));
         if (list == lists_.end()) {
@@ -186,30 +229,43 @@ class SapiSpeechService final : public SpeechService {
       }
       from = to;
     }
-    if (FAILED(hr)) return ErrorFromHresult(hr);
+    if (FAILED(hr)) {
+      return ErrorFromHresult(hr);
+    }
     commands_[id] = {spoken, rule};
     dirty_ = true;
     return std::nullopt;
   }
 
   std::optional<SpeechError> SetActive(bool active) override {
-    if (grammar_ == nullptr) return ErrorFromHresult(E_UNEXPECTED);
+    if (grammar_ == nullptr) {
+      return ErrorFromHresult(E_UNEXPECTED);
+    }
     HRESULT hr = S_OK;
     if (dirty_) {
       hr = grammar_->Commit(0);
-      if (SUCCEEDED(hr)) dirty_ = false;
+      if (SUCCEEDED(hr)) {
+        dirty_ = false;
+      }
     }
-    if (SUCCEEDED(hr))
+    if (SUCCEEDED(hr)) {
       hr = grammar_->SetRuleState(nullptr, nullptr, active ? SPRS_ACTIVE : SPRS_INACTIVE);
+    }
     // Off also lets go of the microphone.
-    if (SUCCEEDED(hr)) hr = reco_->SetRecoState(active ? SPRST_ACTIVE : SPRST_INACTIVE);
-    if (SUCCEEDED(hr)) active_ = active;
+    if (SUCCEEDED(hr)) {
+      hr = reco_->SetRecoState(active ? SPRST_ACTIVE : SPRST_INACTIVE);
+    }
+    if (SUCCEEDED(hr)) {
+      active_ = active;
+    }
     return Check(hr);
   }
 
   std::optional<SpeechError> RemoveCommand(std::int32_t id) override {
     const auto it = commands_.find(id);
-    if (grammar_ == nullptr || it == commands_.end()) return ErrorFromHresult(E_INVALIDARG);
+    if (grammar_ == nullptr || it == commands_.end()) {
+      return ErrorFromHresult(E_INVALIDARG);
+    }
     // An emptied rule must not stay live until the next commit.
     grammar_->SetRuleIdState(kCommandRuleBase + static_cast<ULONG>(id), SPRS_INACTIVE);
     const HRESULT hr = grammar_->ClearRule(it->second.rule);
@@ -219,7 +275,9 @@ class SapiSpeechService final : public SpeechService {
   }
 
   std::optional<SpeechError> ReleaseMenu() override {
-    if (grammar_ != nullptr) grammar_->SetGrammarState(SPGS_DISABLED);
+    if (grammar_ != nullptr) {
+      grammar_->SetGrammarState(SPGS_DISABLED);
+    }
     Release(grammar_);
     lists_.clear();
     commands_.clear();
@@ -262,7 +320,9 @@ class SapiSpeechService final : public SpeechService {
   }
 
   HRESULT CreateNotifyWindow() {
-    if (notify_ != nullptr) return S_OK;
+    if (notify_ != nullptr) {
+      return S_OK;
+    }
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = NotifyProc;
@@ -271,7 +331,9 @@ class SapiSpeechService final : public SpeechService {
     RegisterClassExW(&wc);
     notify_ = CreateWindowExW(0, kNotifyClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                               wc.hInstance, nullptr);
-    if (notify_ == nullptr) return HRESULT_FROM_WIN32(GetLastError());
+    if (notify_ == nullptr) {
+      return HRESULT_FROM_WIN32(GetLastError());
+    }
     SetWindowLongPtrW(notify_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     return S_OK;
   }
@@ -284,7 +346,9 @@ class SapiSpeechService final : public SpeechService {
     while (ctx_ != nullptr && ctx_->GetEvents(1, &ev, &fetched) == S_OK && fetched == 1) {
       if (ev.eEventId == SPEI_RECOGNITION && ev.elParamType == SPET_LPARAM_IS_OBJECT &&
           ev.lParam != 0) {
-        if (auto r = Read(reinterpret_cast<ISpRecoResult*>(ev.lParam))) heard.push_back(*r);
+        if (auto r = Read(reinterpret_cast<ISpRecoResult*>(ev.lParam))) {
+          heard.push_back(*r);
+        }
       }
       if (ev.eEventId == SPEI_END_SR_STREAM && active_ &&
           InputLost(static_cast<HRESULT>(ev.lParam))) {
@@ -303,8 +367,12 @@ class SapiSpeechService final : public SpeechService {
     // only after the queue is read, and stop once this object is gone.
     const auto alive = alive_;
     for (const auto& r : heard) {
-      if (events_ != nullptr) events_->OnCommandRecognize(r);
-      if (!*alive) return;
+      if (events_ != nullptr) {
+        events_->OnCommandRecognize(r);
+      }
+      if (!*alive) {
+        return;
+      }
     }
     if (lost && events_ != nullptr) {
       active_ = false;
@@ -314,7 +382,9 @@ class SapiSpeechService final : public SpeechService {
 
   std::optional<SpeechRecognition> Read(ISpRecoResult* result) {
     SPPHRASE* phrase = nullptr;
-    if (FAILED(result->GetPhrase(&phrase)) || phrase == nullptr) return std::nullopt;
+    if (FAILED(result->GetPhrase(&phrase)) || phrase == nullptr) {
+      return std::nullopt;
+    }
     std::optional<SpeechRecognition> out;
     const ULONG ruleId = phrase->Rule.ulId;
     if (ruleId >= kCommandRuleBase) {
@@ -326,7 +396,9 @@ class SapiSpeechService final : public SpeechService {
         for (const SPPHRASERULE* child = phrase->Rule.pFirstChild; child != nullptr;
              child = child->pNextSibling) {
           const List* list = ListById(child->ulId);
-          if (list == nullptr) continue;
+          if (list == nullptr) {
+            continue;
+          }
           LPWSTR text = nullptr;
           if (SUCCEEDED(result->GetText(child->ulFirstElement, child->ulCountOfElements, TRUE,
                                         &text, nullptr)) &&
@@ -347,7 +419,9 @@ class SapiSpeechService final : public SpeechService {
 
   const List* ListById(ULONG id) const {
     for (const auto& [name, list] : lists_) {
-      if (list.id == id) return &list;
+      if (list.id == id) {
+        return &list;
+      }
     }
     return nullptr;
   }
@@ -375,13 +449,18 @@ SpeechError ErrorFromHresult(long hr) {
       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
   if (n != 0 && text != nullptr) {
     std::wstring t(text, n);
-    while (!t.empty() && (t.back() == L'\n' || t.back() == L'\r' || t.back() == L' ')) t.pop_back();
+    while (!t.empty() && (t.back() == L'\n' || t.back() == L'\r' || t.back() == L' ')) {
+      t.pop_back();
+    }
     e.text = Narrow(t);
   }
-  if (text != nullptr) LocalFree(text);
+  if (text != nullptr) {
+    LocalFree(text);
+  }
   // Wine's message tables lack this one, the usual failure when no recogniser is installed.
-  if (e.text.empty() && static_cast<unsigned long>(hr) == 0x80040154UL)
+  if (e.text.empty() && static_cast<unsigned long>(hr) == 0x80040154UL) {
     e.text = "Class not registered";
+  }
   if (e.text.empty()) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "Speech recognition error 0x%08lX",
@@ -404,9 +483,13 @@ std::string SpokenListItem(const std::string& item) {
   static constexpr const char* kTens[] = {"",      "",      "twenty",  "thirty", "forty",
                                           "fifty", "sixty", "seventy", "eighty", "ninety"};
   const int n = std::stoi(item);
-  if (n < 20) return kOnes[n];
+  if (n < 20) {
+    return kOnes[n];
+  }
   std::string words = kTens[n / 10];
-  if (n % 10 != 0) words += std::string(" ") + kOnes[n % 10];
+  if (n % 10 != 0) {
+    words += std::string(" ") + kOnes[n % 10];
+  }
   return words;
 }
 

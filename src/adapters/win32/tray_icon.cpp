@@ -46,20 +46,26 @@ void RegisterClassOnce(HINSTANCE instance, WNDPROC proc) {
 
 bool TrayIcon::Show(const TrayChecks& checks) {
   checks_ = checks;
-  if (hwnd_ != nullptr) return true;
+  if (hwnd_ != nullptr) {
+    return true;
+  }
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   RegisterClassOnce(instance, &TrayIcon::Proc);
   // Explorer announces a restart to top-level windows only, so not a message-only window.
   hwnd_ = CreateWindowExW(0, kWindowClass, L"Varnel tray", WS_OVERLAPPED, 0, 0, 0, 0, nullptr,
                           nullptr, instance, this);
-  if (hwnd_ == nullptr) return false;
+  if (hwnd_ == nullptr) {
+    return false;
+  }
   taskbarCreated_ = RegisterWindowMessageW(L"TaskbarCreated");
   // Admit Explorer's announcement past the message filter of an elevated process.
   ChangeWindowMessageFilterEx(hwnd_, taskbarCreated_, MSGFLT_ALLOW, nullptr);
   const int size = GetSystemMetrics(SM_CXSMICON);
   icon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kAppIconResource), IMAGE_ICON,
                                         size, size, LR_DEFAULTCOLOR));
-  if (AddIcon()) return true;
+  if (AddIcon()) {
+    return true;
+  }
   DestroyWindow(hwnd_);
   hwnd_ = nullptr;
   return false;
@@ -74,14 +80,18 @@ bool TrayIcon::AddIcon() {
   data.uCallbackMessage = kCallbackMessage;
   data.hIcon = icon_ != nullptr ? icon_ : LoadIconW(nullptr, IDI_APPLICATION);
   wcsncpy_s(data.szTip, kTip, _TRUNCATE);
-  if (Shell_NotifyIconW(NIM_ADD, &data) == FALSE) return false;
+  if (Shell_NotifyIconW(NIM_ADD, &data) == FALSE) {
+    return false;
+  }
   data.uVersion = NOTIFYICON_VERSION_4;
   Shell_NotifyIconW(NIM_SETVERSION, &data);
   return true;
 }
 
 bool TrayIcon::Remove() {
-  if (hwnd_ == nullptr) return true;
+  if (hwnd_ == nullptr) {
+    return true;
+  }
   NOTIFYICONDATAW data{};
   data.cbSize = sizeof data;
   data.hWnd = hwnd_;
@@ -90,7 +100,9 @@ bool TrayIcon::Remove() {
   const HWND h = hwnd_;
   hwnd_ = nullptr;
   DestroyWindow(h);
-  if (icon_ != nullptr) DestroyIcon(icon_);
+  if (icon_ != nullptr) {
+    DestroyIcon(icon_);
+  }
   icon_ = nullptr;
   return removed;
 }
@@ -101,7 +113,9 @@ LRESULT CALLBACK TrayIcon::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
   }
   auto* self = reinterpret_cast<TrayIcon*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-  if (self == nullptr || self->hwnd_ != hwnd) return DefWindowProcW(hwnd, msg, wParam, lParam);
+  if (self == nullptr || self->hwnd_ != hwnd) {
+    return DefWindowProcW(hwnd, msg, wParam, lParam);
+  }
   return self->Handle(msg, wParam, lParam);
 }
 
@@ -112,8 +126,12 @@ LRESULT TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
   // A close sent to every window of the program (taskkill) is the search window's to act
   // on; this window goes when the program ends.
-  if (msg == WM_CLOSE) return 0;
-  if (msg != kCallbackMessage) return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  if (msg == WM_CLOSE) {
+    return 0;
+  }
+  if (msg != kCallbackMessage) {
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+  }
   // NOTIFYICON_VERSION_4: the event in the low word, the anchor point in wParam.
   switch (LOWORD(lParam)) {
     case WM_CONTEXTMENU:
@@ -131,9 +149,13 @@ LRESULT TrayIcon::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 void TrayIcon::ShowMenu(POINT at) {
   const HMENU menu = CreatePopupMenu();
-  if (menu == nullptr) return;
+  if (menu == nullptr) {
+    return;
+  }
   for (const MenuItem& item : kMenu) {
-    if (item.separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    if (item.separatorBefore) {
+      AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    }
     UINT flags = MF_STRING;
     if ((item.entry == TrayEntry::VoiceCommands && checks_.voiceCommands) ||
         (item.entry == TrayEntry::StartAtLogin && checks_.startAtLogin)) {

@@ -26,7 +26,9 @@ constexpr wchar_t kRunValue[] = L"Varnel";
 
 std::string ReadRegistryString(HKEY root, const std::wstring& subkey, const wchar_t* value) {
   HKEY key = nullptr;
-  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return {};
+  if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+    return {};
+  }
   DWORD type = 0;
   DWORD bytes = 0;
   std::wstring data;
@@ -57,7 +59,9 @@ std::wstring ModulePath() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return {};
+    if (n == 0) {
+      return {};
+    }
     if (n < path.size()) {
       path.resize(n);
       return path;
@@ -67,7 +71,9 @@ std::wstring ModulePath() {
 }
 
 std::string WithSeparator(std::wstring folder) {
-  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
+  if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') {
+    folder += L'\\';
+  }
   return Narrow(folder);
 }
 
@@ -77,7 +83,9 @@ constexpr ULONG_PTR kInjectTag = 0x56520000;
 // The integrity level (a mandatory-label RID) of a process's token; 0 when unreadable.
 DWORD IntegrityLevel(HANDLE process) {
   HANDLE token = nullptr;
-  if (OpenProcessToken(process, TOKEN_QUERY, &token) == 0) return 0;
+  if (OpenProcessToken(process, TOKEN_QUERY, &token) == 0) {
+    return 0;
+  }
   DWORD bytes = 0;
   GetTokenInformation(token, TokenIntegrityLevel, nullptr, 0, &bytes);
   std::vector<BYTE> buffer(bytes);
@@ -86,7 +94,9 @@ DWORD IntegrityLevel(HANDLE process) {
       GetTokenInformation(token, TokenIntegrityLevel, buffer.data(), bytes, &bytes) != 0) {
     const auto* label = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(buffer.data());
     const DWORD count = *GetSidSubAuthorityCount(label->Label.Sid);
-    if (count > 0) level = *GetSidSubAuthority(label->Label.Sid, count - 1);
+    if (count > 0) {
+      level = *GetSidSubAuthority(label->Label.Sid, count - 1);
+    }
   }
   CloseHandle(token);
   return level;
@@ -97,9 +107,13 @@ DWORD IntegrityLevel(HANDLE process) {
 bool ForegroundRunsHigher() {
   DWORD pid = 0;
   GetWindowThreadProcessId(GetForegroundWindow(), &pid);
-  if (pid == 0) return false;
+  if (pid == 0) {
+    return false;
+  }
   const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
-  if (process == nullptr) return GetLastError() == ERROR_ACCESS_DENIED;
+  if (process == nullptr) {
+    return GetLastError() == ERROR_ACCESS_DENIED;
+  }
   const DWORD theirs = IntegrityLevel(process);
   CloseHandle(process);
   const DWORD ours = IntegrityLevel(GetCurrentProcess());
@@ -123,7 +137,9 @@ WinPlatform::WinPlatform() : uiThread_(GetCurrentThreadId()) {
 
 WinPlatform::~WinPlatform() {
   hookThread_.Stop();
-  if (hookOwner == this) hookOwner = nullptr;
+  if (hookOwner == this) {
+    hookOwner = nullptr;
+  }
 }
 
 // ---- clock, waiting and the event loop
@@ -143,14 +159,18 @@ bool WinPlatform::Process(MSG& m) {
     return false;
   }
   if (m.hwnd == nullptr && m.message == kMsgDeferredCode) {
-    if (sink_ != nullptr) sink_->OnDeferredCode(static_cast<Code>(m.wParam));
+    if (sink_ != nullptr) {
+      sink_->OnDeferredCode(static_cast<Code>(m.wParam));
+    }
     return true;
   }
   if (stallMessage_ != 0 && m.message == stallMessage_) {
     ::Sleep(static_cast<DWORD>(m.wParam));
     return true;
   }
-  if (form_.PreTranslate(m)) return true;
+  if (form_.PreTranslate(m)) {
+    return true;
+  }
   TranslateMessage(&m);
   DispatchMessageW(&m);
   return true;
@@ -184,11 +204,15 @@ void WinPlatform::StartTimer(std::uint32_t intervalMs) {
 
 int WinPlatform::RunUntilClosed() {
   // Without a window nothing could ever end the loop.
-  if (form_.Handle() == nullptr) return quit_ ? exitCode_ : 1;
+  if (form_.Handle() == nullptr) {
+    return quit_ ? exitCode_ : 1;
+  }
   MSG m;
   while (!quit_) {
     const BOOL r = GetMessageW(&m, nullptr, 0, 0);
-    if (r == -1) return 1;
+    if (r == -1) {
+      return 1;
+    }
     if (r == 0) {
       quit_ = true;
       exitCode_ = static_cast<int>(m.wParam);
@@ -217,9 +241,13 @@ class WinActivationSteps final : public ActivationSteps {
     const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
     const DWORD target = GetWindowThreadProcessId(ToHwnd(hwnd), nullptr);
     const bool share = front != 0 && target != 0 && front != target;
-    if (share) ::AttachThreadInput(front, target, TRUE);
+    if (share) {
+      ::AttachThreadInput(front, target, TRUE);
+    }
     ::SetForegroundWindow(ToHwnd(hwnd));
-    if (share) ::AttachThreadInput(front, target, FALSE);
+    if (share) {
+      ::AttachThreadInput(front, target, FALSE);
+    }
   }
   void Request(Hwnd hwnd) override { ::SetForegroundWindow(ToHwnd(hwnd)); }
   void RaiseToTop(Hwnd hwnd) override {
@@ -241,7 +269,9 @@ class WinActivationSteps final : public ActivationSteps {
 }  // namespace
 
 bool WinPlatform::Activate(Hwnd hwnd, Lift lift) {
-  if (hwnd == 0) return false;
+  if (hwnd == 0) {
+    return false;
+  }
   WinActivationSteps steps(*this);
   return ActivateWithRetry(steps, hwnd, lift);
 }
@@ -255,7 +285,9 @@ Hwnd WinPlatform::DesktopRoot() {
 }
 
 Hwnd WinPlatform::WindowBelow(Hwnd hwnd) {
-  if (hwnd == 0) return 0;
+  if (hwnd == 0) {
+    return 0;
+  }
   return ToId(GetWindow(ToHwnd(hwnd), GW_HWNDNEXT));
 }
 
@@ -272,18 +304,24 @@ bool WinPlatform::WindowMinimised(Hwnd hwnd) {
 }
 
 bool WinPlatform::HasTitleBar(Hwnd hwnd) {
-  if (hwnd == 0) return false;
+  if (hwnd == 0) {
+    return false;
+  }
   return (GetWindowLongPtrW(ToHwnd(hwnd), GWL_STYLE) & WS_CAPTION) != 0;
 }
 
 Rect WinPlatform::WindowRect(Hwnd hwnd) {
   RECT r{};
-  if (hwnd == 0 || GetWindowRect(ToHwnd(hwnd), &r) == 0) return {};
+  if (hwnd == 0 || GetWindowRect(ToHwnd(hwnd), &r) == 0) {
+    return {};
+  }
   return {r.left, r.top, r.right, r.bottom};
 }
 
 std::string WinPlatform::ClassName(Hwnd hwnd) {
-  if (hwnd == 0) return {};
+  if (hwnd == 0) {
+    return {};
+  }
   wchar_t buf[256];
   const int n = GetClassNameW(ToHwnd(hwnd), buf, 256);
   return n > 0 ? Narrow(std::wstring_view(buf, static_cast<std::size_t>(n))) : std::string();
@@ -295,23 +333,31 @@ ThreadId WinPlatform::WindowThread(Hwnd hwnd) {
 
 ProcessId WinPlatform::WindowProcess(Hwnd hwnd) {
   DWORD pid = 0;
-  if (hwnd != 0) GetWindowThreadProcessId(ToHwnd(hwnd), &pid);
+  if (hwnd != 0) {
+    GetWindowThreadProcessId(ToHwnd(hwnd), &pid);
+  }
   return pid;
 }
 
 void WinPlatform::PlaceBelow(Hwnd hwnd, Hwnd above) {
-  if (hwnd == 0 || above == 0 || hwnd == above) return;
+  if (hwnd == 0 || above == 0 || hwnd == above) {
+    return;
+  }
   // Going behind another window must not take the activation.
   SetWindowPos(ToHwnd(hwnd), ToHwnd(above), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void WinPlatform::SetOwner(Hwnd hwnd, Hwnd owner) {
-  if (hwnd == 0 || hwnd == owner) return;
+  if (hwnd == 0 || hwnd == owner) {
+    return;
+  }
   SetWindowLongPtrW(ToHwnd(hwnd), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ToHwnd(owner)));
 }
 
 void WinPlatform::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
-  if (hwnd != 0) ::ShowWindow(ToHwnd(hwnd), static_cast<int>(cmd));
+  if (hwnd != 0) {
+    ::ShowWindow(ToHwnd(hwnd), static_cast<int>(cmd));
+  }
 }
 
 void WinPlatform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
@@ -320,14 +366,18 @@ void WinPlatform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
 
 bool WinPlatform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
                                      std::uint32_t lParam, std::uint32_t timeoutMs) {
-  if (hwnd == 0) return false;
+  if (hwnd == 0) {
+    return false;
+  }
   DWORD_PTR result = 0;
   return ::SendMessageTimeoutW(ToHwnd(hwnd), static_cast<UINT>(msg), wParam, lParam,
                                SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
 bool WinPlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
-  if (hwnd == 0 || phrase.size() > kMaxPhraseBytes) return false;
+  if (hwnd == 0 || phrase.size() > kMaxPhraseBytes) {
+    return false;
+  }
   COPYDATASTRUCT cd{};
   cd.dwData = kPhraseTag;
   cd.cbData = static_cast<DWORD>(phrase.size());
@@ -340,7 +390,9 @@ bool WinPlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::u
 }
 
 void WinPlatform::DrawAsActive(Hwnd hwnd) {
-  if (hwnd != 0) SendMessageW(ToHwnd(hwnd), WM_NCACTIVATE, TRUE, 0);
+  if (hwnd != 0) {
+    SendMessageW(ToHwnd(hwnd), WM_NCACTIVATE, TRUE, 0);
+  }
 }
 
 // ---- processes
@@ -350,7 +402,9 @@ std::vector<ProcessEntry> WinPlatform::RunningProcesses() {
   // Processes only: the records asked for carry the ids and names, and walking every
   // module and heap of every process would cost far more.
   HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snap == INVALID_HANDLE_VALUE) return out;
+  if (snap == INVALID_HANDLE_VALUE) {
+    return out;
+  }
   PROCESSENTRY32W pe{};
   pe.dwSize = sizeof(pe);
   for (BOOL more = Process32FirstW(snap, &pe); more != 0; more = Process32NextW(snap, &pe)) {
@@ -368,7 +422,9 @@ std::string WinPlatform::OwnExecutableName() {
 // ---- the single instance
 
 void WinPlatform::GrantForeground(ProcessId pid) {
-  if (pid != 0) AllowSetForegroundWindow(pid);
+  if (pid != 0) {
+    AllowSetForegroundWindow(pid);
+  }
 }
 
 bool WinPlatform::RunsWithMoreRights(ProcessId pid) {
@@ -409,7 +465,9 @@ HookHandle WinPlatform::InstallKeyHook() {
 }
 
 void WinPlatform::RemoveKeyHook(HookHandle hook) {
-  if (hook != 0) hookThread_.Stop();
+  if (hook != 0) {
+    hookThread_.Stop();
+  }
 }
 
 std::intptr_t WinPlatform::PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
@@ -447,9 +505,13 @@ std::uintptr_t WinPlatform::LayoutId() {
 std::size_t WinPlatform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
   constexpr char32_t kLastBmp = 0xFFFF;
   constexpr unsigned kByte = 0xFF;
-  if (places.empty() || ch > kLastBmp) return 0;
+  if (places.empty() || ch > kLastBmp) {
+    return 0;
+  }
   const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(ch), ForegroundLayout());
-  if (scan == -1) return 0;
+  if (scan == -1) {
+    return 0;
+  }
   const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(scan));
   // The high byte's Shift 1, Ctrl 2 and Alt 4 are KeyPlace's bits; Ctrl+Alt is AltGr.
   places[0] =
@@ -461,12 +523,22 @@ std::size_t WinPlatform::LocateCharacter(char32_t ch, std::span<KeyPlace> places
 bool WinPlatform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   // A hot key of our own on the chord is refused while another program has registered it.
   constexpr int kProbeId = 0xB00;
-  if (key.vk == 0) return false;
+  if (key.vk == 0) {
+    return false;
+  }
   UINT hotMods = MOD_NOREPEAT;
-  if ((mods & kMaskShift) != 0) hotMods |= MOD_SHIFT;
-  if ((mods & kMaskCtrl) != 0) hotMods |= MOD_CONTROL;
-  if ((mods & kMaskAlt) != 0) hotMods |= MOD_ALT;
-  if ((mods & kMaskSuper) != 0) hotMods |= MOD_WIN;
+  if ((mods & kMaskShift) != 0) {
+    hotMods |= MOD_SHIFT;
+  }
+  if ((mods & kMaskCtrl) != 0) {
+    hotMods |= MOD_CONTROL;
+  }
+  if ((mods & kMaskAlt) != 0) {
+    hotMods |= MOD_ALT;
+  }
+  if ((mods & kMaskSuper) != 0) {
+    hotMods |= MOD_WIN;
+  }
   if (RegisterHotKey(nullptr, kProbeId, hotMods, key.vk) == 0) {
     return GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
   }
@@ -490,7 +562,9 @@ InjectResult WinPlatform::InjectKeys(std::span<const KeyInput> keys) {
     inputs[i].ki.dwFlags = keys[i].flags & (KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
     inputs[i].ki.dwExtraInfo = tag;
   }
-  if (inputs.empty()) return {};
+  if (inputs.empty()) {
+    return {};
+  }
   const UINT sent = SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
   InjectResult r;
   r.injected = sent;
@@ -518,7 +592,9 @@ Hwnd WinPlatform::CreateSearchWindow(const WindowDesign& design) {
 
 void WinPlatform::ShowView() {
   HWND h = form_.Handle();
-  if (h == nullptr) return;
+  if (h == nullptr) {
+    return;
+  }
   ::ShowWindow(h, SW_SHOW);
   UpdateWindow(h);
 }
@@ -556,7 +632,9 @@ void WinPlatform::Beep() {
 }
 
 bool WinPlatform::OpenAddress(const std::string& target) {
-  if (target.empty()) return false;
+  if (target.empty()) {
+    return false;
+  }
   // Values above 32 mean success; the rest are error codes.
   constexpr INT_PTR kFirstSuccess = 33;
   const HINSTANCE r =
@@ -579,13 +657,17 @@ std::string WinPlatform::BrowserChosenHandler() {
 }
 
 std::string WinPlatform::BrowserHandlerCommand(const std::string& handler) {
-  if (handler.empty()) return {};
+  if (handler.empty()) {
+    return {};
+  }
   // The user's classes, then the machine's, as the merged HKEY_CLASSES_ROOT view orders
   // them: browsers installed for every user (Edge among them) register only the latter.
   const std::wstring key = L"SOFTWARE\\Classes\\" + Widen(handler) + L"\\shell\\open\\command";
   for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
     std::string command = ReadRegistryString(root, key, nullptr);
-    if (!command.empty()) return command;
+    if (!command.empty()) {
+      return command;
+    }
   }
   return {};
 }
@@ -593,13 +675,17 @@ std::string WinPlatform::BrowserHandlerCommand(const std::string& handler) {
 std::string WinPlatform::ExecutableForDocument(const std::string& path) {
   wchar_t buf[MAX_PATH + 1] = {};
   const auto r = reinterpret_cast<INT_PTR>(FindExecutableW(Widen(path).c_str(), nullptr, buf));
-  if (r <= 32) return {};
+  if (r <= 32) {
+    return {};
+  }
   return Narrow(std::wstring_view(buf, wcsnlen(buf, MAX_PATH)));
 }
 
 std::string WinPlatform::ExecutableFromCommand(const std::string& commandLine) {
   std::size_t i = commandLine.find_first_not_of(" \t");
-  if (i == std::string::npos) return {};
+  if (i == std::string::npos) {
+    return {};
+  }
   if (commandLine[i] == '"') {
     const std::size_t end = commandLine.find('"', i + 1);
     return commandLine.substr(i + 1, end == std::string::npos ? std::string::npos : end - i - 1);
@@ -619,7 +705,9 @@ std::string WinPlatform::ExecutableFolder() {
 std::string WinPlatform::TempFolder() {
   wchar_t buf[MAX_PATH + 2] = {};
   const DWORD n = GetTempPathW(MAX_PATH + 1, buf);
-  if (n == 0 || n > MAX_PATH + 1) return {};
+  if (n == 0 || n > MAX_PATH + 1) {
+    return {};
+  }
   return WithSeparator(std::wstring(buf, n));
 }
 
@@ -651,13 +739,19 @@ std::string WinPlatform::UserConfigFolder() {
 }
 
 std::string WinPlatform::EnvironmentVariable(const std::string& name) {
-  if (name.empty()) return {};
+  if (name.empty()) {
+    return {};
+  }
   const std::wstring wname = Widen(name);
   const DWORD n = GetEnvironmentVariableW(wname.c_str(), nullptr, 0);
-  if (n == 0) return {};
+  if (n == 0) {
+    return {};
+  }
   std::wstring value(n, L'\0');
   const DWORD got = GetEnvironmentVariableW(wname.c_str(), value.data(), n);
-  if (got == 0 || got >= n) return {};
+  if (got == 0 || got >= n) {
+    return {};
+  }
   value.resize(got);
   return Narrow(value);
 }
@@ -684,7 +778,9 @@ bool WinPlatform::SetStartAtLogin(bool on) {
                        static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
   } else {
     status = RegDeleteValueW(key, kRunValue);
-    if (status == ERROR_FILE_NOT_FOUND) status = ERROR_SUCCESS;
+    if (status == ERROR_FILE_NOT_FOUND) {
+      status = ERROR_SUCCESS;
+    }
   }
   RegCloseKey(key);
   return status == ERROR_SUCCESS;

@@ -15,10 +15,16 @@ std::wstring ArgumentsPart() {
   // The program name ends at the closing quote or the first blank, as the loader reads it.
   if (*p == L'"') {
     ++p;
-    while (*p != L'\0' && *p != L'"') ++p;
-    if (*p == L'"') ++p;
+    while (*p != L'\0' && *p != L'"') {
+      ++p;
+    }
+    if (*p == L'"') {
+      ++p;
+    }
   } else {
-    while (*p != L'\0' && *p != L' ' && *p != L'\t') ++p;
+    while (*p != L'\0' && *p != L' ' && *p != L'\t') {
+      ++p;
+    }
   }
   return p;
 }
@@ -32,7 +38,9 @@ std::wstring WindowedProgram() {
   std::wstring path(MAX_PATH, L'\0');
   for (;;) {
     const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-    if (n == 0) return L"varnel.exe";
+    if (n == 0) {
+      return L"varnel.exe";
+    }
     if (n < path.size()) {
       path.resize(n);
       break;
@@ -83,7 +91,9 @@ int wmain() {
   const bool resident = OnlyBlanks(arguments);
   STARTUPINFOW si{};
   si.cb = sizeof(si);
-  if (!resident) InheritStandardHandles(si);
+  if (!resident) {
+    InheritStandardHandles(si);
+  }
   PROCESS_INFORMATION pi{};
   if (CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, resident ? FALSE : TRUE,
                      0, nullptr, nullptr, &si, &pi) == 0) {

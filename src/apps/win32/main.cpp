@@ -21,8 +21,12 @@ std::vector<std::string> Arguments() {
   std::vector<std::string> args;
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (argv == nullptr) return args;
-  for (int i = 1; i < argc; ++i) args.push_back(varnel::win::Narrow(argv[i]));
+  if (argv == nullptr) {
+    return args;
+  }
+  for (int i = 1; i < argc; ++i) {
+    args.push_back(varnel::win::Narrow(argv[i]));
+  }
   LocalFree(argv);
   return args;
 }
@@ -50,7 +54,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       std::ostream outStream(&out);
       std::ostream errStream(&err);
       done = varnel::RunCommandLine(args, ports, outStream, errStream);
-      if (done && (args.front() == "--help" || args.front() == "-h")) outStream << kConsoleNote;
+      if (done && (args.front() == "--help" || args.front() == "-h")) {
+        outStream << kConsoleNote;
+      }
       outStream.flush();
       errStream.flush();
     }
@@ -61,6 +67,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
       status = program.Run();
     }
   }
-  if (SUCCEEDED(com)) CoUninitialize();
+  if (SUCCEEDED(com)) {
+    CoUninitialize();
+  }
   return status;
 }
