@@ -126,6 +126,8 @@ class Grammar {
   int MaxPhones() const { return maxPhones_; }
   // The last words of the lists' items.
   const std::set<std::string>& ListEnds() const { return listEnds_; }
+  // Every word a command may be spoken with, each once, in the order of the commands.
+  std::vector<std::string> Words() const;
   // The command a hypothesis stands for; nullopt for garbage or words of no command.
   std::optional<Match> Map(const std::string& hypothesis) const;
 
