@@ -15,7 +15,7 @@ namespace {
 // A pronunciation with one character a phone, so that comparing two is comparing strings.
 using Phones = std::string;
 
-constexpr std::size_t kLongestWord = 64;  // phones; longer entries are no one's neighbours
+constexpr std::size_t kLongestWord = 32;  // phones; longer entries are no one's neighbours
 
 bool IsVowel(char phone) {
   return phone >= 'a' && phone <= 'z';
@@ -83,18 +83,26 @@ bool WithinEdits(const Phones& a, const Phones& b, int most) {
   if (limit <= 1) {
     return WithinOneEdit(a, b);
   }
-  std::array<std::size_t, kLongestWord> prev{};
-  std::array<std::size_t, kLongestWord> cur{};
+  std::array<std::size_t, kLongestWord> prev;  // every cell read is written first
+  std::array<std::size_t, kLongestWord> cur;
   for (std::size_t j = 0; j <= b.size(); ++j) {
     prev[j] = j;
   }
+  // Only a band along the diagonal can stay within the limit; the cells beyond it count as
+  // over.
+  const std::size_t over = limit + 1;
   for (std::size_t i = 1; i <= a.size(); ++i) {
-    cur[0] = i;
-    std::size_t best = cur[0];
-    for (std::size_t j = 1; j <= b.size(); ++j) {
+    const std::size_t first = i > limit ? i - limit : 1;
+    const std::size_t last = std::min(b.size(), i + limit);
+    cur[first - 1] = first == 1 ? i : over;
+    std::size_t best = cur[first - 1];
+    for (std::size_t j = first; j <= last; ++j) {
       const std::size_t substitute = prev[j - 1] + static_cast<std::size_t>(a[i - 1] != b[j - 1]);
       cur[j] = std::min({prev[j] + 1, cur[j - 1] + 1, substitute});
       best = std::min(best, cur[j]);
+    }
+    if (last < b.size()) {
+      cur[last + 1] = over;  // above the next row's last cell
     }
     if (best > limit) {
       return false;  // every path is already too dear

@@ -13,16 +13,16 @@ namespace varnel::listen {
 
 struct NeighbourRule {
   // Phone substitutions, insertions and deletions a neighbour may differ by; 0: none.
-  int edits = 1;
+  int edits = 2;
   // Words with the same phones from the first vowel on as a command word of two syllables or
   // more ("Darnell" for "Varnel").
   bool rhymes = true;
   // Words that are a command word with at most this many phones more before or after it
   // ("homework" for "home"); 0: none.
   int compoundPhones = 3;
-  // Command words shorter than this have no neighbours: one phone away from "it" or "to" lies
-  // half the language.
-  int minPhones = 3;
+  // Command words shorter than this have no neighbours: a phone or two away from "it", "tab"
+  // or "ten" lies half the language.
+  int minPhones = 4;
   // Most neighbours kept for each command word, frequent words first; 0: all.
   std::size_t perWord = 20;
 };

@@ -71,6 +71,7 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {"darnell"}},
       {"rhymes of a word of two syllables", {"highlight"}, defaults, {}, {"skylight"}},
       {"no rhymes", {"highlight"}, {1, false, 3, 3, 0}, {}, {}},
+      {"two edits", {"highlight"}, {2, false, 0, 3, 0}, {}, {"skylight"}},
       {"compounds within the extra phones", {"home"}, defaults, {}, {"homer", "homework"}},
       {"compounds beyond them", {"home"}, {1, true, 2, 3, 0}, {}, {"homer"}},
       {"no edits: compounds only", {"home"}, {0, true, 3, 3, 0}, {}, {"homer", "homework"}},
