@@ -541,8 +541,15 @@ std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) {
   if (!settings_.garbage.wordsEnabled || !settings_.neighbours) {
     return otherWords_;
   }
-  const auto words = grammar.Words();
-  if (words != neighboursOf_) {
+  // Kept for words that leave the grammar: going to sleep and waking up must not scan the
+  // dictionary twice, and a neighbour of a word not in use does no harm in the loop.
+  auto words = neighboursOf_;
+  for (const auto& word : grammar.Words()) {
+    if (std::find(words.begin(), words.end(), word) == words.end()) {
+      words.push_back(word);
+    }
+  }
+  if (words.size() != neighboursOf_.size()) {
     const auto start = std::chrono::steady_clock::now();
     neighboursOf_ = words;
     neighbours_.clear();
@@ -574,8 +581,10 @@ std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) {
 
 bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+  const auto loop = LoopWords(grammar);
+  const std::set<std::string> near(neighbours_.begin(), neighbours_.end());
   fsg_model_t* fsg = BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage,
-                                       LoopWords(grammar), ps_get_logmath(ps_), lw);
+                                       loop, near, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }

@@ -202,8 +202,8 @@ class Recogniser {
   std::vector<float*> cepRows_;
   Lexicon lexicon_;
   std::vector<std::string> otherWords_;  // dictionary names of the word loop
-  // The command words whose neighbours were found last, and the neighbours' names: a change
-  // of menu seldom changes the words.
+  // Every command word the grammars have had, and the names of their neighbours: a change of
+  // menu seldom brings new words.
   std::vector<std::string> neighboursOf_;
   std::vector<std::string> neighbours_;
   std::set<std::string> loopNames_;    // every name of the word loop in the decoder's dictionary

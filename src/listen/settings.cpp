@@ -43,6 +43,7 @@ std::string Usage() {
          "                          3000, dearer in memory and time)\n"
          "  --no-neighbours         no words that sound like the commands' words in that\n"
          "                          loop (by default they join it)\n"
+         "  --neighbour-weight X    probability of each of those words in the loop (3e-5)\n"
          "  --neighbour-edits N     phone edits from a command word a neighbour may be (2)\n"
          "  --neighbour-rhymes      rhymes of command words of two syllables or more are\n"
          "                          neighbours (the default)\n"
@@ -183,6 +184,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.neighbours = true;
       } else if (a == "--no-neighbours") {
         s.neighbours = false;
+      } else if (a == "--neighbour-weight") {
+        s.garbage.neighbourWeight = number(1e-30, 1);
       } else if (a == "--neighbour-edits") {
         s.neighbourRule.edits = static_cast<int>(number(0, 3, true));
       } else if (a == "--neighbour-rhymes") {
