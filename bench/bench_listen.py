@@ -386,23 +386,39 @@ def fast(build, voices, quick, extra, folder, noise=None, gain=None, check=False
             if line.startswith("varnel-listen: heard"):
                 at = int(line.split(" at ")[1].split(" ms")[0])
                 heard.append((at, line.strip()[len("varnel-listen: heard "):]))
+    # After a sleep by mistake the client wakes varnel-listen, whose "awake 1" answers that
+    # request and no utterance. Decoding runs ahead of the request, so the utterances between
+    # were heard asleep: they fired nothing whatever they were, and are left out of the figures.
+    told, asleep = [], False
+    for fields in events:
+        if fields[0] == "awake" and fields[1] == "1":
+            asleep = False
+            continue
+        told.append((fields, asleep))
+        asleep = asleep or fields[0] == "awake"
     # A steady noise sends no event; it stands in the table as one of its own.
-    events = iter(events)
-    paired = [(at, line, ["steady"] if "(steady noise)" in line else next(events, None))
+    told = iter(told)
+    paired = [(at, line, (["steady"], False) if "(steady noise)" in line else next(told, None))
               for at, line in heard]
-    if any(fields is None for _, _, fields in paired) or next(events, None) is not None:
+    if any(event is None for _, _, event in paired) or next(told, None) is not None:
         print("warning: the log's utterances and the events do not pair up")
     got = [[] for _ in cases]
-    for at, line, fields in paired:
-        if fields is None:
+    unheard = set()
+    for at, line, event in paired:
+        if event is None:
             continue
         i = max([k for k, c in enumerate(cases) if c[0] <= at] or [0])
-        got[i].append((fields, line))
+        got[i].append((event[0], line))
+        if event[1]:
+            unheard.add(i)
     results = empty_results(other)
-    misses = []
+    misses = ["ASLEEP (not counted) %s [%s %d]" % (cases[i][2], cases[i][3], cases[i][4])
+              for i in sorted(unheard)]
     # Every case with what the recogniser printed for it, for tuning thresholds.
     table = open(os.path.join(folder, "cases.tsv"), "w")
-    for (start, kind, text, voice, speed, want), evs in zip(cases, got):
+    for index, ((start, kind, text, voice, speed, want), evs) in enumerate(zip(cases, got)):
+        if index in unheard:
+            continue
         results[kind][1] += 1
         if kind == "command":
             cid, words = want

@@ -46,8 +46,8 @@ void AddLoopExits(fsg_model_t* fsg, int commandStates, int wordLoop,
 
 fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
                                const std::set<std::string>& listEnds, const GarbageOptions& garbage,
-                               const std::vector<std::string>& otherWords, logmath_t* lmath,
-                               float lw) {
+                               const std::vector<std::string>& otherWords,
+                               const std::set<std::string>& nearWords, logmath_t* lmath, float lw) {
   jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
   if (parsed == nullptr) {
     return nullptr;
@@ -95,10 +95,13 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
     const auto wordEntry =
         static_cast<std::int32_t>(logmath_log(lmath, garbage.wordEntryWeight) * lw);
     const auto eachWord = static_cast<std::int32_t>(logmath_log(lmath, garbage.wordWeight) * lw);
+    const auto eachNear =
+        static_cast<std::int32_t>(logmath_log(lmath, garbage.neighbourWeight) * lw);
     for (const auto& word : otherWords) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
-      fsg_model_trans_add(fsg, fsg->start_state, wordDone, wordEntry + eachWord, wid);
-      fsg_model_trans_add(fsg, wordLoop, wordDone, eachWord, wid);
+      const std::int32_t each = nearWords.count(word) > 0 ? eachNear : eachWord;
+      fsg_model_trans_add(fsg, fsg->start_state, wordDone, wordEntry + each, wid);
+      fsg_model_trans_add(fsg, wordLoop, wordDone, each, wid);
     }
     fsg_model_null_trans_add(fsg, wordDone, wordLoop, 0);
     // Only after a word: a prefix exit that ended at once would make every beginning of a

@@ -19,7 +19,7 @@ namespace varnel::listen {
 // language weight `lw`. The caller frees the graph; nullptr when the grammar does not parse.
 fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
                                const std::set<std::string>& listEnds, const GarbageOptions& garbage,
-                               const std::vector<std::string>& otherWords, logmath_t* lmath,
-                               float lw);
+                               const std::vector<std::string>& otherWords,
+                               const std::set<std::string>& nearWords, logmath_t* lmath, float lw);
 
 }  // namespace varnel::listen

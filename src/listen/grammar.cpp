@@ -361,6 +361,27 @@ bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
   return false;
 }
 
+std::vector<std::string> Grammar::Words() const {
+  std::vector<std::string> words;
+  std::set<std::string> have;
+  const auto add = [&](const std::vector<std::string>& some) {
+    for (const auto& w : some) {
+      if (have.insert(w).second) {
+        words.push_back(w);
+      }
+    }
+  };
+  for (const auto& cmd : commands_) {
+    for (const auto& slot : cmd.slots) {
+      add(slot.words);
+      for (const auto& item : slot.items) {
+        add(item.words);
+      }
+    }
+  }
+  return words;
+}
+
 std::optional<Match> Grammar::Map(const std::string& hypothesis) const {
   std::vector<std::string> words;
   for (auto& w : SplitWords(hypothesis)) {

@@ -54,6 +54,13 @@ std::string Phones(std::string_view line) {
   return phones;
 }
 
+// The entry a line starts with, without its comment; searched within the line only, since a
+// file without comments would otherwise be searched to its end for every entry.
+std::string_view Entry(std::string_view text) {
+  text = text.substr(0, text.find('\n'));
+  return text.substr(0, text.find('#'));
+}
+
 }  // namespace
 
 std::string_view Lexicon::WordAt(std::uint32_t offset) const {
@@ -109,6 +116,15 @@ bool Lexicon::Load(const std::string& path, std::string& error, std::vector<std:
   return true;
 }
 
+void Lexicon::ForEach(
+    const std::function<void(std::string_view word, const std::string& phones)>& visit) const {
+  for (const auto offset : entries_) {
+    std::string_view line = std::string_view(text_).substr(offset);
+    line = Entry(line);
+    visit(BaseWord(line), Phones(line));
+  }
+}
+
 std::vector<std::string> Lexicon::Pronunciations(std::string_view word) const {
   std::vector<std::string> prons;
   const auto [first, last] =
@@ -121,7 +137,7 @@ std::vector<std::string> Lexicon::Pronunciations(std::string_view word) const {
       });
   for (auto it = first; it != last; ++it) {
     std::string_view line = std::string_view(text_).substr(*it);
-    line = line.substr(0, std::min(line.find('\n'), line.find('#')));
+    line = Entry(line);
     std::string phones = Phones(line);
     if (std::find(prons.begin(), prons.end(), phones) == prons.end()) {
       prons.push_back(std::move(phones));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,10 @@ class Lexicon {
   // The word's distinct pronunciations ("T AE B"), those of earlier files first and each
   // file's in its own order; empty when no file has the word.
   std::vector<std::string> Pronunciations(std::string_view word) const;
+  // Every entry in the words' order (a word's alternates together): the word without its
+  // alternate mark and its phones, single-spaced.
+  void ForEach(
+      const std::function<void(std::string_view word, const std::string& phones)>& visit) const;
 
  private:
   std::string_view WordAt(std::uint32_t offset) const;

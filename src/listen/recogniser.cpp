@@ -1,6 +1,7 @@
 #include "listen/recogniser.h"
 
 #include "listen/decoder_graph.h"
+#include "listen/neighbours.h"
 
 #include <malloc.h>
 #include <pocketsphinx.h>
@@ -232,6 +233,7 @@ bool Recogniser::Open(std::string& error) {
       // pronunciation each, since every alternate is a chain of its own to search.
       if (AddWord(word, OtherWord(word), 1) > 0) {
         otherWords_.push_back(OtherWord(word));
+        loopNames_.insert(OtherWord(word));
       }
     }
   }
@@ -526,8 +528,7 @@ bool Recogniser::ApplyPending() {
   if (!active_ || active_->Empty()) {
     return false;
   }
-  if (!SetCommandSearch(kSearchName, active_->Jsgf(), active_->ListEnds()) ||
-      ps_set_search(ps_, kSearchName) < 0) {
+  if (!SetCommandSearch(kSearchName, *active_) || ps_set_search(ps_, kSearchName) < 0) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
@@ -536,11 +537,54 @@ bool Recogniser::ApplyPending() {
   return true;
 }
 
-bool Recogniser::SetCommandSearch(const char* name, const std::string& jsgf,
-                                  const std::set<std::string>& listEnds) {
+std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) {
+  if (!settings_.garbage.wordsEnabled || !settings_.neighbours) {
+    return otherWords_;
+  }
+  // Kept for words that leave the grammar: going to sleep and waking up must not scan the
+  // dictionary twice, and a neighbour of a word not in use does no harm in the loop.
+  auto words = neighboursOf_;
+  for (const auto& word : grammar.Words()) {
+    if (std::find(words.begin(), words.end(), word) == words.end()) {
+      words.push_back(word);
+    }
+  }
+  if (words.size() != neighboursOf_.size()) {
+    const auto start = std::chrono::steady_clock::now();
+    neighboursOf_ = words;
+    neighbours_.clear();
+    for (const auto& word :
+         PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords())) {
+      const std::string name = OtherWord(word);
+      if (loopNames_.count(name) > 0 || AddWord(word, name, 1) > 0) {
+        loopNames_.insert(name);
+        neighbours_.push_back(name);
+      }
+    }
+    if (settings_.verbose) {
+      std::fprintf(stderr, "varnel-listen: %zu neighbours of %zu command words in %lld ms\n",
+                   neighbours_.size(), words.size(),
+                   static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                              std::chrono::steady_clock::now() - start)
+                                              .count()));
+    }
+  }
+  std::vector<std::string> loop = otherWords_;
+  const std::set<std::string> have(loop.begin(), loop.end());
+  for (const auto& name : neighbours_) {
+    if (have.count(name) == 0) {
+      loop.push_back(name);
+    }
+  }
+  return loop;
+}
+
+bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
-  fsg_model_t* fsg = BuildDecoderGraph(name, jsgf, listEnds, settings_.garbage, otherWords_,
-                                       ps_get_logmath(ps_), lw);
+  const auto loop = LoopWords(grammar);
+  const std::set<std::string> near(neighbours_.begin(), neighbours_.end());
+  fsg_model_t* fsg = BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage,
+                                       loop, near, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }

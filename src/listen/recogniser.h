@@ -95,8 +95,10 @@ class Recogniser {
   bool Reopen();
   void DropUtterance();  // with mutex_ held
   bool ApplyPending();   // with mutex_ held
-  bool SetCommandSearch(const char* name, const std::string& jsgf,
-                        const std::set<std::string>& listEnds);
+  bool SetCommandSearch(const char* name, const Grammar& grammar);
+  // The word loop's dictionary names for `grammar`: the everyday words and the neighbours of
+  // its words, these added to the decoder's dictionary when new; with mutex_ held.
+  std::vector<std::string> LoopWords(const Grammar& grammar);
   void PrimeDetector();
   void Detect(const std::int16_t* samples, std::size_t n);
   // Runs a detector over the samples; the number of frames it passed as speech.
@@ -200,7 +202,12 @@ class Recogniser {
   std::vector<float*> cepRows_;
   Lexicon lexicon_;
   std::vector<std::string> otherWords_;  // dictionary names of the word loop
-  std::vector<std::int16_t> history_;    // the latest audio, from which an utterance starts
+  // Every command word the grammars have had, and the names of their neighbours: a change of
+  // menu seldom brings new words.
+  std::vector<std::string> neighboursOf_;
+  std::vector<std::string> neighbours_;
+  std::set<std::string> loopNames_;    // every name of the word loop in the decoder's dictionary
+  std::vector<std::int16_t> history_;  // the latest audio, from which an utterance starts
 
   std::unique_ptr<AudioSource> source_;
   bool waitForGrammar_ = false;

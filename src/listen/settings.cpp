@@ -41,6 +41,18 @@ std::string Usage() {
          "  --everyday-words N      how many of the most frequent English words join that\n"
          "                          loop, beside a few hundred picked by hand (0; up to\n"
          "                          3000, dearer in memory and time)\n"
+         "  --no-neighbours         no words that sound like the commands' words in that\n"
+         "                          loop (by default they join it)\n"
+         "  --neighbour-weight X    probability of each of those words in the loop (3e-5)\n"
+         "  --neighbour-edits N     phone edits from a command word a neighbour may be (2)\n"
+         "  --neighbour-rhymes      rhymes of command words of two syllables or more are\n"
+         "                          neighbours (the default)\n"
+         "  --no-neighbour-rhymes   ... they are not\n"
+         "  --neighbour-compound-phones N  so are words holding a command word whole with\n"
+         "                          at most N phones more (3); 0 none\n"
+         "  --neighbour-min-phones N  command words of fewer phones have none (4)\n"
+         "  --neighbours-per-word N  most neighbours of each command word, frequent words\n"
+         "                          first (20); 0 all\n"
          "  --prefix-weight X       probability of leaving a command for that loop after\n"
          "                          one of its words (3e-4); 0 never\n"
          "  --suffix-weight X       probability of going on into that loop after a whole\n"
@@ -168,6 +180,24 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
       } else if (a == "--everyday-words") {
         s.garbage.commonWords = static_cast<std::size_t>(number(0, 100000, true));
         s.garbage.wordsEnabled = true;
+      } else if (a == "--neighbours") {
+        s.neighbours = true;
+      } else if (a == "--no-neighbours") {
+        s.neighbours = false;
+      } else if (a == "--neighbour-weight") {
+        s.garbage.neighbourWeight = number(1e-30, 1);
+      } else if (a == "--neighbour-edits") {
+        s.neighbourRule.edits = static_cast<int>(number(0, 3, true));
+      } else if (a == "--neighbour-rhymes") {
+        s.neighbourRule.rhymes = true;
+      } else if (a == "--no-neighbour-rhymes") {
+        s.neighbourRule.rhymes = false;
+      } else if (a == "--neighbour-compound-phones") {
+        s.neighbourRule.compoundPhones = static_cast<int>(number(0, 10, true));
+      } else if (a == "--neighbour-min-phones") {
+        s.neighbourRule.minPhones = static_cast<int>(number(1, 20, true));
+      } else if (a == "--neighbours-per-word") {
+        s.neighbourRule.perWord = static_cast<std::size_t>(number(0, 100000, true));
       } else if (a == "--prefix-weight") {
         s.garbage.prefixWeight = number(0, 1);
       } else if (a == "--suffix-weight") {

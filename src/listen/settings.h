@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "listen/grammar.h"
+#include "listen/neighbours.h"
 #include "listen/phone_fit.h"
 #include "listen/rivals.h"
 
@@ -24,6 +25,9 @@ struct Settings {
   int vadStartspeech = 10;
   // Rejection.
   GarbageOptions garbage;
+  // Dictionary words that sound like the commands' words join the loop of everyday words.
+  bool neighbours = true;
+  NeighbourRule neighbourRule;
   // Wider than the decoder's own beams and more Gaussians per frame: utterances are short and
   // decoded once, and both fix commands that the narrow search lost.
   double beam = 1e-60;      // decoder state and phone beams

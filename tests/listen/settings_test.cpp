@@ -152,6 +152,15 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
   ASSERT_TRUE(ParseSettings({"--everyday-words", "1000"}, s, error, help)) << error;
   EXPECT_EQ(s.garbage.commonWords, 1000u);
+  ASSERT_TRUE(ParseSettings({"--no-neighbours", "--neighbour-edits", "0", "--no-neighbour-rhymes",
+                             "--neighbour-compound-phones", "0", "--neighbours-per-word", "0"},
+                            s, error, help))
+      << error;
+  EXPECT_FALSE(s.neighbours);
+  EXPECT_EQ(s.neighbourRule.edits, 0);
+  EXPECT_FALSE(s.neighbourRule.rhymes);
+  EXPECT_EQ(s.neighbourRule.compoundPhones, 0);
+  EXPECT_EQ(s.neighbourRule.perWord, 0u);  // every neighbour
   ASSERT_TRUE(ParseSettings({"--fastest-ms-per-phone", "0"}, s, error, help)) << error;
   EXPECT_EQ(s.fastestMsPerPhone, 0);  // the pace check off
   ASSERT_TRUE(ParseSettings({"--no-remove-noise"}, s, error, help)) << error;
@@ -194,6 +203,9 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--remove-noise-below", "-3"},      // speech below the noise is no threshold
       {"--stream-after", "-10"},           // a negative length
       {"--min-speech-rise", "-1"},         // speech below its own pause
+      {"--neighbour-edits", "1.5"},        // not a whole number
+      {"--neighbour-min-phones", "0"},     // every word, even an empty one
+      {"--neighbour-weight", "0"},         // a probability of nothing
       {"--frobnicate"},                    // unknown
   };
   for (const auto& args : bad) {

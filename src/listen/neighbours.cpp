@@ -1,0 +1,245 @@
+#include "listen/neighbours.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+
+namespace varnel::listen {
+namespace {
+
+// A pronunciation with one character a phone, so that comparing two is comparing strings.
+using Phones = std::string;
+
+constexpr std::size_t kLongestWord = 32;  // phones; longer entries are no one's neighbours
+
+bool IsVowel(char phone) {
+  return phone >= 'a' && phone <= 'z';
+}
+
+// Vowels become lower-case letters, every other phone something else: the rhyme starts at
+// the first lower-case letter.
+Phones Encode(const std::string& phones, std::map<std::string, char, std::less<>>& codes) {
+  static const std::set<std::string, std::less<>> kVowels = {
+      "AA", "AE", "AH", "AO", "AW", "AY", "EH", "ER", "EY", "IH", "IY", "OW", "OY", "UH", "UW"};
+  Phones out;
+  std::size_t i = 0;
+  while (i < phones.size()) {
+    const std::size_t end = std::min(phones.find(' ', i), phones.size());
+    const std::string_view phone(phones.data() + i, end - i);
+    auto it = codes.find(phone);
+    if (it == codes.end()) {
+      const bool vowel = kVowels.count(phone) > 0;
+      const auto vowels = static_cast<char>(std::count_if(
+          codes.begin(), codes.end(), [](const auto& c) { return IsVowel(c.second); }));
+      const auto others = static_cast<char>(codes.size() - static_cast<std::size_t>(vowels));
+      it = codes
+               .emplace(std::string(phone),
+                        vowel ? static_cast<char>('a' + vowels) : static_cast<char>('A' + others))
+               .first;
+    }
+    out.push_back(it->second);
+    i = end + 1;
+  }
+  return out;
+}
+
+// Letters and inner apostrophes: the dictionary also holds "c2", "a." and "close-up".
+bool IsPlain(std::string_view word) {
+  return !word.empty() && word.front() != '\'' && std::all_of(word.begin(), word.end(), [](char c) {
+    return (c >= 'a' && c <= 'z') || c == '\'';
+  });
+}
+
+// Whether `a` and `b` differ by one substitution, insertion or deletion at most: the rule's
+// usual case, checked without a table, since every word of the dictionary is checked.
+bool WithinOneEdit(std::string_view a, std::string_view b) {
+  if (a.size() < b.size()) {
+    std::swap(a, b);
+  }
+  if (a.size() - b.size() > 1) {
+    return false;
+  }
+  const auto differ = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+  if (differ.first == a.end()) {
+    return true;
+  }
+  const auto at = static_cast<std::size_t>(differ.first - a.begin());
+  // The rest must match once the longer one's phone is dropped, or both are.
+  return a.substr(at + 1) == b.substr(at + (a.size() == b.size() ? 1 : 0));
+}
+
+// Whether `a` and `b` are at most `most` substitutions, insertions and deletions apart.
+bool WithinEdits(const Phones& a, const Phones& b, int most) {
+  const auto limit = static_cast<std::size_t>(most);
+  if (std::max(a.size(), b.size()) - std::min(a.size(), b.size()) > limit ||
+      b.size() >= kLongestWord) {
+    return false;
+  }
+  if (limit <= 1) {
+    return WithinOneEdit(a, b);
+  }
+  std::array<std::size_t, kLongestWord> prev;  // every cell read is written first
+  std::array<std::size_t, kLongestWord> cur;
+  for (std::size_t j = 0; j <= b.size(); ++j) {
+    prev[j] = j;
+  }
+  // Only a band along the diagonal can stay within the limit; the cells beyond it count as
+  // over.
+  const std::size_t over = limit + 1;
+  for (std::size_t i = 1; i <= a.size(); ++i) {
+    const std::size_t first = i > limit ? i - limit : 1;
+    const std::size_t last = std::min(b.size(), i + limit);
+    cur[first - 1] = first == 1 ? i : over;
+    std::size_t best = cur[first - 1];
+    for (std::size_t j = first; j <= last; ++j) {
+      const std::size_t substitute = prev[j - 1] + static_cast<std::size_t>(a[i - 1] != b[j - 1]);
+      cur[j] = std::min({prev[j] + 1, cur[j - 1] + 1, substitute});
+      best = std::min(best, cur[j]);
+    }
+    if (last < b.size()) {
+      cur[last + 1] = over;  // above the next row's last cell
+    }
+    if (best > limit) {
+      return false;  // every path is already too dear
+    }
+    std::swap(prev, cur);
+  }
+  return prev[b.size()] <= limit;
+}
+
+// The phones from the first vowel on; empty for a word with fewer than two vowels.
+std::string_view RhymeOf(const Phones& phones) {
+  const auto first = std::find_if(phones.begin(), phones.end(), IsVowel);
+  if (std::count_if(first, phones.end(), IsVowel) < 2) {
+    return {};
+  }
+  return std::string_view(phones).substr(static_cast<std::size_t>(first - phones.begin()));
+}
+
+// A pronunciation with its rhyme, worked out once.
+struct Sound {
+  Phones phones;
+  std::size_t rhymeAt = 0;  // where its rhyme starts; the size when it has none
+  std::string_view Rhyme() const { return std::string_view(phones).substr(rhymeAt); }
+};
+
+Sound MakeSound(const std::string& phones, std::map<std::string, char, std::less<>>& codes) {
+  Sound s{Encode(phones, codes), 0};
+  s.rhymeAt = s.phones.size() - RhymeOf(s.phones).size();
+  return s;
+}
+
+// How near `candidate` sounds to `own`, nearest first; nullopt when it is no neighbour.
+enum class Kind { kEdit, kRhyme, kCompound };
+std::optional<Kind> Nearness(const Sound& own, const Sound& other, const NeighbourRule& rule) {
+  const Phones& word = own.phones;
+  const Phones& candidate = other.phones;
+  if (rule.edits > 0 && WithinEdits(word, candidate, rule.edits)) {
+    return Kind::kEdit;
+  }
+  if (rule.rhymes && own.rhymeAt < own.phones.size() && own.Rhyme() == other.Rhyme()) {
+    return Kind::kRhyme;
+  }
+  const auto extra = static_cast<std::size_t>(std::max(rule.compoundPhones, 0));
+  if (candidate.size() > word.size() && candidate.size() - word.size() <= extra &&
+      (candidate.compare(0, word.size(), word) == 0 ||
+       candidate.compare(candidate.size() - word.size(), word.size(), word) == 0)) {
+    return Kind::kCompound;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& commandWords,
+                                            const Lexicon& lexicon, const NeighbourRule& rule,
+                                            const std::vector<std::string>& frequent) {
+  std::map<std::string, char, std::less<>> codes;
+  std::vector<std::string> words;  // each command word once
+  std::vector<std::vector<Sound>> prons;
+  std::set<Phones> commandSounds;
+  for (const auto& word : commandWords) {
+    if (std::find(words.begin(), words.end(), word) != words.end()) {
+      continue;
+    }
+    words.push_back(word);
+    auto& own = prons.emplace_back();
+    for (const auto& pron : lexicon.Pronunciations(word)) {
+      own.push_back(MakeSound(pron, codes));
+      commandSounds.insert(own.back().phones);
+    }
+  }
+  const std::set<std::string> isCommand(words.begin(), words.end());
+  std::map<std::string, std::size_t, std::less<>> rank;
+  for (std::size_t i = 0; i < frequent.size(); ++i) {
+    rank.emplace(frequent[i], i);
+  }
+
+  // A candidate for one command word: rank, nearness, dictionary order and the word.
+  using Candidate = std::tuple<std::size_t, Kind, std::size_t, std::string>;
+  std::vector<std::vector<Candidate>> found(words.size());
+  std::string current;  // the word whose entries are being read
+  std::vector<Sound> currentProns;
+  std::size_t order = 0;
+  const auto weigh = [&] {
+    if (current.empty() || isCommand.count(current) > 0 ||
+        std::any_of(currentProns.begin(), currentProns.end(),
+                    [&](const Sound& s) { return commandSounds.count(s.phones) > 0; })) {
+      return;  // a command word, or one that sounds just like one
+    }
+    const auto at = rank.find(current);
+    const std::size_t place =
+        at == rank.end() ? std::numeric_limits<std::size_t>::max() : at->second;
+    for (std::size_t w = 0; w < words.size(); ++w) {
+      std::optional<Kind> nearest;
+      for (const auto& own : prons[w]) {
+        if (own.phones.size() < static_cast<std::size_t>(std::max(rule.minPhones, 0))) {
+          continue;
+        }
+        for (const auto& candidate : currentProns) {
+          const auto kind = Nearness(own, candidate, rule);
+          if (kind && (!nearest || *kind < *nearest)) {
+            nearest = kind;
+          }
+        }
+      }
+      if (nearest) {
+        found[w].emplace_back(place, *nearest, order, current);
+      }
+    }
+  };
+  lexicon.ForEach([&](std::string_view word, const std::string& phones) {
+    if (word != current) {
+      weigh();
+      current = IsPlain(word) ? std::string(word) : std::string();
+      currentProns.clear();
+      ++order;
+    }
+    if (!current.empty()) {
+      currentProns.push_back(MakeSound(phones, codes));
+    }
+  });
+  weigh();
+
+  std::vector<std::string> out;
+  std::set<std::string> have;
+  for (auto& candidates : found) {
+    std::sort(candidates.begin(), candidates.end());
+    if (rule.perWord > 0 && candidates.size() > rule.perWord) {
+      candidates.resize(rule.perWord);
+    }
+    for (auto& candidate : candidates) {
+      if (have.insert(std::get<3>(candidate)).second) {
+        out.push_back(std::move(std::get<3>(candidate)));
+      }
+    }
+  }
+  return out;
+}
+
+}  // namespace varnel::listen

@@ -1,0 +1,39 @@
+// Dictionary words that sound like a command's words: one phone edit away, rhymes and longer
+// words that hold a command word whole. Looped beside the commands, such a word has a path of
+// its own, so "Parnell" or "tap three" need not end on the nearest command.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "listen/lexicon.h"
+
+namespace varnel::listen {
+
+struct NeighbourRule {
+  // Phone substitutions, insertions and deletions a neighbour may differ by; 0: none.
+  int edits = 2;
+  // Words with the same phones from the first vowel on as a command word of two syllables or
+  // more ("Darnell" for "Varnel").
+  bool rhymes = true;
+  // Words that are a command word with at most this many phones more before or after it
+  // ("homework" for "home"); 0: none.
+  int compoundPhones = 3;
+  // Command words shorter than this have no neighbours: a phone or two away from "it", "tab"
+  // or "ten" lies half the language.
+  int minPhones = 4;
+  // Most neighbours kept for each command word, frequent words first; 0: all.
+  std::size_t perWord = 20;
+};
+
+// The neighbours of `commandWords` in `lexicon`, each once, in the order of the command words.
+// A command word's neighbours are ranked by their place in `frequent` (most frequent first;
+// words not there after it, in the dictionary's order). Command words themselves, words that
+// sound like one of them exactly and words that are not plain lower-case words are never
+// neighbours.
+std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& commandWords,
+                                            const Lexicon& lexicon, const NeighbourRule& rule,
+                                            const std::vector<std::string>& frequent);
+
+}  // namespace varnel::listen

@@ -1,0 +1,102 @@
+#include "listen/neighbours.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+
+namespace varnel::listen {
+namespace {
+
+// A small dictionary: command words, their near words and words that must never be taken.
+constexpr const char* kDictionary =
+    "varnel V AA R N AH L\n"
+    "varnel(2) V AA R N EH L\n"
+    "darnell D AA R N EH L\n"  // one phone from the second "varnel"
+    "highlight HH AY L AY T\n"
+    "skylight S K AY L AY T\n"  // two phones away, but a rhyme
+    "home HH OW M\n"
+    "homework HH OW M W ER K\n"  // "home" and three phones more
+    "homer HH OW M ER\n"         // "home" and one more: also one edit away
+    "tab T AE B\n"
+    "tab(2) T AA B\n"
+    "top T AA P\n"  // one phone from the second "tab"
+    "tap T AE P\n"
+    "tag T AE G\n"
+    "tan T AE N\n"
+    "tabb T AE B\n"  // sounds just like "tab"
+    "tabbe T AE B AH\n"
+    "tabbe(2) T AE B\n"  // an alternate that sounds just like "tab"
+    "tap. T AE P\n"      // not a plain word
+    "cab K AE B\n"       // a command word itself
+    "it IH T\n"
+    "at AE T\n";  // one phone from "it", too short to count
+
+class NeighboursTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char dir[] = "/tmp/varnel-neighbours-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    dir_ = dir;
+    path_ = dir_ + "/small.dict";
+    std::ofstream(path_, std::ios::binary) << kDictionary;
+    std::string error;
+    ASSERT_TRUE(lexicon_.Load(path_, error)) << error;
+  }
+  void TearDown() override {
+    unlink(path_.c_str());
+    rmdir(dir_.c_str());
+  }
+
+  std::string dir_;
+  std::string path_;
+  Lexicon lexicon_;
+};
+
+TEST_F(NeighboursTest, FollowsTheRule) {
+  const NeighbourRule defaults{1, true, 3, 3, 0};
+  struct Case {
+    const char* what;
+    std::vector<std::string> commands;
+    NeighbourRule rule;
+    std::vector<std::string> frequent;
+    std::vector<std::string> want;
+  };
+  const std::vector<Case> cases = {
+      {"one edit, against every pronunciation of the command word",
+       {"varnel"},
+       defaults,
+       {},
+       {"darnell"}},
+      {"rhymes of a word of two syllables", {"highlight"}, defaults, {}, {"skylight"}},
+      {"no rhymes", {"highlight"}, {1, false, 3, 3, 0}, {}, {}},
+      {"two edits", {"highlight"}, {2, false, 0, 3, 0}, {}, {"skylight"}},
+      {"compounds within the extra phones", {"home"}, defaults, {}, {"homer", "homework"}},
+      {"compounds beyond them", {"home"}, {1, true, 2, 3, 0}, {}, {"homer"}},
+      {"no edits: compounds only", {"home"}, {0, true, 3, 3, 0}, {}, {"homer", "homework"}},
+      {"homophones, command words and odd entries left out",
+       {"tab", "cab"},
+       defaults,
+       {},
+       {"tag", "tan", "tap", "top"}},
+      {"frequent words first within the cap",
+       {"tab", "cab"},
+       {1, true, 3, 3, 2},
+       {"top", "the", "tap"},
+       {"top", "tap"}},
+      {"short command words have none", {"it"}, defaults, {}, {}},
+      {"each neighbour once, in the command words' order",
+       {"home", "tab", "varnel"},
+       defaults,
+       {},
+       {"homer", "homework", "cab", "tag", "tan", "tap", "top", "darnell"}},
+      {"a word the dictionary lacks", {"zzz"}, defaults, {}, {}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PhoneticNeighbours(c.commands, lexicon_, c.rule, c.frequent), c.want) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace varnel::listen
