@@ -70,7 +70,7 @@ std::string CutAtLastDot(const std::string& text) {
 void Browser::LaunchBrowser() {
   const std::string path = GetDefaultBrowser();
   if (path.empty()) {
-    messages_.Show("Unable to locate default browser.", kMbIconInformation, "");
+    messages_.Show("Unable to locate default browser.", kInformation, "");
     return;
   }
   if (winutil_.BringProgramToFront(path) != 0) {
@@ -79,7 +79,7 @@ void Browser::LaunchBrowser() {
   if (!launcher_.OpenAddress(path)) {
     // The beep is heard even when the window is parked and the message cannot show.
     view_.Beep();
-    messages_.Show(kBrowserNotStarted, kMbIconInformation, "");
+    messages_.Show(kBrowserNotStarted, kInformation, "");
   }
 }
 

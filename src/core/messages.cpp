@@ -22,17 +22,18 @@ void Messages::ShowSettingsProblem() {
   }
 }
 
-int Messages::Show(const std::string& prompt, int style, const std::string& title) {
+MessageAnswer Messages::Show(const std::string& prompt, MessageStyle style,
+                             const std::string& title) {
   // Messages only appear over a window the user can see; parked, they are dropped.
   if (!window_.OnScreen() || !view_.ViewVisible()) {
-    return 0;
+    return MessageAnswer::NotShown;
   }
   window_.inMessageBox = true;
-  const int code =
+  const MessageAnswer answer =
       view_.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
   loop_.RunPendingEvents();
   window_.inMessageBox = false;
-  return code;
+  return answer;
 }
 
 }  // namespace varnel

@@ -16,9 +16,9 @@ class Messages {
   Messages(EventLoop& loop, SearchView& view, Settings& settings, SearchWindow& window)
       : loop_(loop), view_(view), settings_(settings), window_(window) {}
 
-  // A message box over the search window; 0 without showing anything when the window is not
-  // on screen (a parked window would take the box out of sight).
-  int Show(const std::string& prompt, int style, const std::string& title);
+  // A message box over the search window; NotShown when the window is not on screen (a
+  // parked window would take the box out of sight).
+  MessageAnswer Show(const std::string& prompt, MessageStyle style, const std::string& title);
   // Puts why the history is not saved into the message line now when the window is on
   // screen; otherwise the next showing does. Once a run.
   void ShowSettingsProblem();

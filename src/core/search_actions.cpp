@@ -44,7 +44,7 @@ void SearchActions::DoSearch() {
     // Nothing will show the search: bring the terms back for another try and say why. The
     // history keeps only searches that went out.
     summoning_.ShowSearchWindow();
-    messages_.Show(kBrowserNotStarted, kMbIconInformation, "");
+    messages_.Show(kBrowserNotStarted, kInformation, "");
     return;
   }
   if (search.history) {

@@ -34,7 +34,7 @@ void SearchWindow::EnsureLoaded() {
 }
 
 void SearchWindow::Build() {
-  view_.SetMousePointer(kPointerHourglass);
+  view_.SetMousePointer(Pointer::Busy);
   handle = hwnd_;
   winutil_.PlaceBehindForeground(handle);
   view_.SetText({Control::Message, 0}, kOptionsHint);
@@ -46,7 +46,7 @@ void SearchWindow::Build() {
     view_.SetControlTop({Control::DateKey, i},
                         view_.ControlTop({Control::DateRange, i}) + kDateKeyDrop);
   }
-  view_.SetMousePointer(kPointerDefault);
+  view_.SetMousePointer(Pointer::Normal);
 }
 
 void SearchWindow::Resized() {

@@ -44,7 +44,7 @@ bool TrayMenu::CloseEndsProgram() {
   return false;
 }
 
-void TrayMenu::Tell(const std::string& text, int style, const std::string& title) {
+void TrayMenu::Tell(const std::string& text, MessageStyle style, const std::string& title) {
   // Asked for from the menu, so shown even while the window is parked.
   window_.inMessageBox = true;
   view_.ShowMessageBox(text, style, title);
@@ -63,7 +63,7 @@ void TrayMenu::Choose(TrayEntry entry) {
       break;
     case TrayEntry::StartAtLogin: {
       if (!trayIcon_.SetStartAtLogin(!trayIcon_.StartAtLogin())) {
-        Tell(kStartAtLoginFailed, kMbOk, "Varnel");
+        Tell(kStartAtLoginFailed, kPlainMessage, "Varnel");
       }
       break;
     }
@@ -71,7 +71,7 @@ void TrayMenu::Choose(TrayEntry entry) {
       Tell(std::string("Varnel ") + kVersion +
                "\nA web search window: Ctrl+Alt+/, a voice command or a "
                "second start brings it up.",
-           kMbOk | kMbIconInformation, kAboutTitle);
+           kInformation, kAboutTitle);
       break;
     case TrayEntry::Quit:
       window_.Close();

@@ -43,7 +43,7 @@ class TrayMenu {
 
  private:
   TrayChecks Checks();
-  void Tell(const std::string& text, int style, const std::string& title);
+  void Tell(const std::string& text, MessageStyle style, const std::string& title);
 
   EventLoop& loop_;
   SearchView& view_;

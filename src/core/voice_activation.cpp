@@ -17,14 +17,14 @@ void VoiceActivation::SetVoiceCommands(bool on) {
       return;
     }
     notice.clear();  // a new attempt: an earlier failure no longer says why
-    int answer = 0;
+    MessageAnswer answer = MessageAnswer::NotShown;
     if (RecogniserRunning() == 0) {
       answer = messages_.Show(
           "Please make sure " + speech_.RecogniserDisplayName() +
               " is running and then hit OK to activate Varnel extended voice commands.",
-          kMbOkCancel | kMbIconInformation, "");
+          kInformationOkCancel, "");
     }
-    if (answer != kIdCancel) {
+    if (answer != MessageAnswer::Cancel) {
       StartSession();
     }
   } else {

@@ -123,7 +123,7 @@ void VoiceCommandSession::RegisterCommands() {
   // The form has no window of its own here, so there is nothing to place behind the
   // foreground window.
   const auto alive = alive_;
-  view_.SetMousePointer(kPointerHourglass);
+  view_.SetMousePointer(Pointer::Busy);
 
   std::optional<SpeechError> failure;
   // Runs one step; false once a step has failed or the form went away during a yield.
@@ -211,7 +211,7 @@ void VoiceCommandSession::RegisterCommands() {
   }
   if (ok) {
     voice_.active = true;
-    view_.SetMousePointer(kPointerDefault);
+    view_.SetMousePointer(Pointer::Normal);
     return;
   }
   if (!stopped) {
@@ -221,15 +221,15 @@ void VoiceCommandSession::RegisterCommands() {
     if (voice_.failureQuiet) {
       voice_.notice = text;
     } else {
-      messages_.Show(text, kMbIconInformation, "");
+      messages_.Show(text, kInformation, "");
     }
     loop_.Post(kStopVoiceCommands);
   }
-  view_.SetMousePointer(kPointerDefault);
+  view_.SetMousePointer(Pointer::Normal);
 }
 
 void VoiceCommandSession::UnregisterCommands() {
-  view_.SetMousePointer(kPointerHourglass);
+  view_.SetMousePointer(Pointer::Busy);
   if (service_) {
     // A service that has gone away has nothing left to take down.
     if (!lost_) {
@@ -249,7 +249,7 @@ void VoiceCommandSession::UnregisterCommands() {
   if (window_.loaded) {
     view_.SetValue({Control::VoiceCommands}, 0);
   }
-  view_.SetMousePointer(kPointerDefault);
+  view_.SetMousePointer(Pointer::Normal);
 }
 
 void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {

@@ -2,25 +2,32 @@
 // pointer and a beep.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace varnel {
 
-// Mouse pointers.
-inline constexpr int kPointerDefault = 0;
-inline constexpr int kPointerHourglass = 11;
+enum class Pointer : std::uint8_t { Normal, Busy };
 
-// Message-box answers and styles (the Windows values, which the Windows adapter passes on).
-inline constexpr int kIdOk = 1;
-inline constexpr int kIdCancel = 2;
-inline constexpr int kMbOk = 0;
-inline constexpr int kMbOkCancel = 1;
-inline constexpr int kMbIconInformation = 64;
+enum class MessageButtons : std::uint8_t { Ok, OkCancel };
+enum class MessageIcon : std::uint8_t { None, Information };
+struct MessageStyle {
+  MessageButtons buttons = MessageButtons::Ok;
+  MessageIcon icon = MessageIcon::None;
+};
+inline constexpr MessageStyle kPlainMessage{};
+inline constexpr MessageStyle kInformation{MessageButtons::Ok, MessageIcon::Information};
+inline constexpr MessageStyle kInformationOkCancel{MessageButtons::OkCancel,
+                                                   MessageIcon::Information};
+
+// A box closed by its frame answers Cancel where it has one, else Ok.
+enum class MessageAnswer : std::uint8_t { NotShown, Ok, Cancel };
 
 class UserNotices {
  public:
-  virtual int ShowMessageBox(const std::string& text, int style, const std::string& title) = 0;
-  virtual void SetMousePointer(int pointer) = 0;
+  virtual MessageAnswer ShowMessageBox(const std::string& text, MessageStyle style,
+                                       const std::string& title) = 0;
+  virtual void SetMousePointer(Pointer pointer) = 0;
   virtual void Beep() = 0;
 
  protected:

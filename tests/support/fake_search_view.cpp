@@ -225,21 +225,26 @@ void FakeSearchView::Deactivate() {
 
 // ---------------------------------------------------------------- services
 
-int FakeSearchView::ShowMessageBox(const std::string& text, int style, const std::string& title) {
-  int answer = kIdOk;
+MessageAnswer FakeSearchView::ShowMessageBox(const std::string& text, MessageStyle style,
+                                             const std::string& title) {
+  MessageAnswer answer = MessageAnswer::Ok;
   if (!messageBoxAnswers.empty()) {
     answer = messageBoxAnswers.front();
     messageBoxAnswers.pop_front();
   }
-  log_.Record("ShowMessageBox", {style, answer}, title + ": " + text);
+  // Recorded as {buttons, icon, answer}.
+  log_.Record(
+      "ShowMessageBox",
+      {static_cast<int>(style.buttons), static_cast<int>(style.icon), static_cast<int>(answer)},
+      title + ": " + text);
   if (onMessageBox) {
     onMessageBox(text);
   }
   return answer;
 }
 
-void FakeSearchView::SetMousePointer(int pointer) {
-  log_.Record("SetMousePointer", {pointer});
+void FakeSearchView::SetMousePointer(Pointer pointer) {
+  log_.Record("SetMousePointer", {static_cast<int>(pointer)});
   mousePointer = pointer;
 }
 }  // namespace varnel

@@ -58,10 +58,10 @@ class FakeSearchView final : public SearchView {
   // Focused control as "name(index)", "" when none.
   std::string FocusName();
   std::string SelectedText(ControlRef c);
-  // Message boxes: answers are used in order; kIdOk when none is left.
-  std::deque<int> messageBoxAnswers;
+  // Message boxes: answers are used in order; Ok when none is left.
+  std::deque<MessageAnswer> messageBoxAnswers;
   std::function<void(const std::string& text)> onMessageBox;
-  int mousePointer = kPointerDefault;
+  Pointer mousePointer = Pointer::Normal;
 
   // What the window does when the user acts on it (now; the user's helpers queue them).
   void Click(ControlRef c);
@@ -105,8 +105,9 @@ class FakeSearchView final : public SearchView {
   std::optional<ControlRef> FocusedControl() override { return focus_; }
   Hwnd ControlWindow(ControlRef c) override;
 
-  int ShowMessageBox(const std::string& text, int style, const std::string& title) override;
-  void SetMousePointer(int pointer) override;
+  MessageAnswer ShowMessageBox(const std::string& text, MessageStyle style,
+                               const std::string& title) override;
+  void SetMousePointer(Pointer pointer) override;
   void Beep() override { log_.Record("Beep"); }
 
  private:

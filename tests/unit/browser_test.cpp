@@ -260,7 +260,7 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
     if (onScreen) {
       EXPECT_NE(boxes[0].text.find("Unable to locate default browser."), std::string::npos);
-      EXPECT_EQ(boxes[0].args[0], kMbIconInformation);
+      EXPECT_EQ(boxes[0].args[1], static_cast<int>(MessageIcon::Information));
     }
   }
 }

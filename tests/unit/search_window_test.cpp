@@ -32,8 +32,8 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
   // Hourglass while loading, default afterwards.
   const auto pointers = fake.log.Calls("SetMousePointer");
   ASSERT_EQ(pointers.size(), 2u);
-  EXPECT_EQ(pointers[0].args[0], kPointerHourglass);
-  EXPECT_EQ(pointers[1].args[0], kPointerDefault);
+  EXPECT_EQ(pointers[0].args[0], static_cast<int>(Pointer::Busy));
+  EXPECT_EQ(pointers[1].args[0], static_cast<int>(Pointer::Normal));
 
   // One pixel below each date option.
   const int expected[] = {8, 27, 46, 65, 84, 103};

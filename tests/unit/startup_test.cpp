@@ -50,7 +50,7 @@ TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
   EXPECT_NE(p.hook.handle, 0u);
   EXPECT_EQ(fake.hotkeys.InstalledHooks().size(), 1u);
   EXPECT_TRUE(p.voice.keySender != nullptr);
-  EXPECT_EQ(fake.view.mousePointer, kPointerDefault);
+  EXPECT_EQ(fake.view.mousePointer, Pointer::Normal);
   EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0u);
 }
@@ -138,7 +138,7 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
     EXPECT_EQ(second.fake.log.CountCalls("CreateSearchWindow"), 0u);
     EXPECT_EQ(second.fake.log.CountCalls("InstallKeyHook"), 0u);
     EXPECT_EQ(second.CfgText(), before);
-    EXPECT_EQ(second.fake.view.mousePointer, kPointerDefault);
+    EXPECT_EQ(second.fake.view.mousePointer, Pointer::Normal);
     EXPECT_TRUE(second.p().voice.keySender == nullptr);
   }
 }

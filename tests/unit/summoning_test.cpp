@@ -137,10 +137,10 @@ TEST_F(SummoningTest, HistoryRule) {
 
 TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   app.Start();
-  fake.view.messageBoxAnswers = {kIdCancel};
+  fake.view.messageBoxAnswers = {MessageAnswer::Cancel};
   bool openDuring = false;
   fake.view.onMessageBox = [&](const std::string&) { openDuring = p.window.inMessageBox; };
-  EXPECT_EQ(p.messages.Show("hello", kMbOkCancel, ""), kIdCancel);
+  EXPECT_EQ(p.messages.Show("hello", kInformationOkCancel, ""), MessageAnswer::Cancel);
   EXPECT_TRUE(openDuring);
   EXPECT_FALSE(p.window.inMessageBox);
   const auto boxes = fake.log.Calls("ShowMessageBox");
@@ -148,7 +148,7 @@ TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   EXPECT_EQ(boxes[0].text, "Varnel: hello");
 
   p.winutil.HideSearchWindow();
-  EXPECT_EQ(p.messages.Show("dropped", kMbOkCancel, "Title"), 0);
+  EXPECT_EQ(p.messages.Show("dropped", kInformationOkCancel, "Title"), MessageAnswer::NotShown);
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 1u);
 }
 

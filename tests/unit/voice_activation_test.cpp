@@ -16,7 +16,7 @@ struct OnCase {
   const char* name;
   bool running;
   bool onScreen;
-  int answer;
+  MessageAnswer answer;
   bool prompted;
   bool attempted;
   bool active;
@@ -37,7 +37,10 @@ TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
 
   EXPECT_EQ(shown, c.prompted ? std::vector<std::string>{kPrompt} : std::vector<std::string>{});
   if (c.prompted) {
-    EXPECT_EQ(fake.log.Calls("ShowMessageBox")[0].args[0], 65);
+    EXPECT_EQ(fake.log.Calls("ShowMessageBox")[0].args[0],
+              static_cast<int>(MessageButtons::OkCancel));
+    EXPECT_EQ(fake.log.Calls("ShowMessageBox")[0].args[1],
+              static_cast<int>(MessageIcon::Information));
   }
   EXPECT_EQ(script->created, c.attempted ? 1 : 0);
   EXPECT_EQ(p.voice.active, c.active);
@@ -49,10 +52,11 @@ TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SwitchOnTest,
-    ::testing::Values(OnCase{"Running", true, true, kIdOk, false, true, true},
-                      OnCase{"NotRunningCancel", false, true, kIdCancel, true, false, false},
-                      OnCase{"NotRunningOk", false, true, kIdOk, true, true, true},
-                      OnCase{"NotRunningOffScreen", false, false, kIdCancel, false, true, true}),
+    ::testing::Values(
+        OnCase{"Running", true, true, MessageAnswer::Ok, false, true, true},
+        OnCase{"NotRunningCancel", false, true, MessageAnswer::Cancel, true, false, false},
+        OnCase{"NotRunningOk", false, true, MessageAnswer::Ok, true, true, true},
+        OnCase{"NotRunningOffScreen", false, false, MessageAnswer::Cancel, false, true, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VoiceTest, SwitchingToTheCurrentStateChangesNothing) {

@@ -59,7 +59,7 @@ TEST_F(VoxFormTest, RegistersFortyCommandsAndSevenLists) {
   const auto it = std::find(calls.begin(), calls.end(), expectedLists[2]);
   ASSERT_NE(it, calls.end());
   EXPECT_EQ(*(it + 1), (SpeechCall{"AddCommand", {"10", "<Page Down>", "Varnel"}}));
-  EXPECT_EQ(fake.view.mousePointer, kPointerDefault);
+  EXPECT_EQ(fake.view.mousePointer, Pointer::Normal);
 }
 
 TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
@@ -101,12 +101,13 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
 
   p.voice.StartSession();
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.view.mousePointer, kPointerDefault);
+  EXPECT_EQ(fake.view.mousePointer, Pointer::Normal);
   std::string message = "Voice commands require Dragon NaturallySpeaking to be installed.";
   if (!c.detail.empty()) message += "\r\n\r\nError: " + c.detail;
   EXPECT_EQ(shown, Strings{message});
   ASSERT_EQ(fake.log.Calls("ShowMessageBox").size(), 1U);
-  EXPECT_EQ(fake.log.Calls("ShowMessageBox")[0].args[0], kMbIconInformation);
+  EXPECT_EQ(fake.log.Calls("ShowMessageBox")[0].args[1],
+            static_cast<int>(MessageIcon::Information));
   EXPECT_EQ(Posted(kStopVoiceCommands), 1U);
 
   fake.loop.RunPending();

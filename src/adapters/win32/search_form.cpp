@@ -292,9 +292,9 @@ void SearchForm::StartTimer(UINT intervalMs) {
   }
 }
 
-void SearchForm::SetPointer(int pointer) {
+void SearchForm::SetPointer(Pointer pointer) {
   pointer_ = pointer;
-  SetCursor(LoadCursorW(nullptr, pointer == kPointerHourglass ? IDC_WAIT : IDC_ARROW));
+  SetCursor(LoadCursorW(nullptr, pointer == Pointer::Busy ? IDC_WAIT : IDC_ARROW));
 }
 
 // ---- layout, fonts, colours
@@ -608,7 +608,7 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_SETCURSOR:
-      if (pointer_ == kPointerHourglass) {
+      if (pointer_ == Pointer::Busy) {
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;
       }

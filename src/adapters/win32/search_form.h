@@ -38,7 +38,7 @@ class SearchForm {
   bool PreTranslate(MSG& msg);
 
   void StartTimer(UINT intervalMs);
-  void SetPointer(int pointer);
+  void SetPointer(Pointer pointer);
 
   // Geometry in twips (outer window, screen coordinates).
   Rect Frame();  // pixels from the work area's top left
@@ -122,7 +122,7 @@ class SearchForm {
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   UINT dpi_ = 96;
-  int pointer_ = kPointerDefault;
+  Pointer pointer_ = Pointer::Normal;
   std::vector<Child> controls_;
   std::map<std::wstring, HFONT> fonts_;
   std::map<Colour, HBRUSH> brushes_;

@@ -620,11 +620,26 @@ Hwnd WinPlatform::ControlWindow(ControlRef c) {
 
 // ---- user-interface services
 
-int WinPlatform::ShowMessageBox(const std::string& text, int style, const std::string& title) {
+MessageAnswer WinPlatform::ShowMessageBox(const std::string& text, MessageStyle style,
+                                          const std::string& title) {
   // A box owned by the parked window would open off screen with it.
   const HWND owner = !form_.Parked() && form_.Frame().top > 0 ? form_.Handle() : nullptr;
-  return ::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(),
-                       static_cast<UINT>(style) | (owner == nullptr ? MB_SETFOREGROUND : 0U));
+  UINT flags = style.buttons == MessageButtons::OkCancel ? MB_OKCANCEL : MB_OK;
+  if (style.icon == MessageIcon::Information) {
+    flags |= MB_ICONINFORMATION;
+  }
+  if (owner == nullptr) {
+    flags |= MB_SETFOREGROUND;
+  }
+  // Closed by its frame or Escape, a box answers Cancel where it has one, else OK.
+  switch (::MessageBoxW(owner, Widen(text).c_str(), Widen(title).c_str(), flags)) {
+    case IDOK:
+      return MessageAnswer::Ok;
+    case IDCANCEL:
+      return MessageAnswer::Cancel;
+    default:
+      return MessageAnswer::NotShown;
+  }
 }
 
 void WinPlatform::Beep() {

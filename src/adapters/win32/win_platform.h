@@ -109,8 +109,9 @@ class WinPlatform final : public Platform {
   std::optional<ControlRef> FocusedControl() override { return form_.ActiveControl(); }
   Hwnd ControlWindow(ControlRef c) override;
 
-  int ShowMessageBox(const std::string& text, int style, const std::string& title) override;
-  void SetMousePointer(int pointer) override { form_.SetPointer(pointer); }
+  MessageAnswer ShowMessageBox(const std::string& text, MessageStyle style,
+                               const std::string& title) override;
+  void SetMousePointer(Pointer pointer) override { form_.SetPointer(pointer); }
   void Beep() override;
   bool OpenAddress(const std::string& target) override;
 

@@ -998,7 +998,8 @@ bool X11Platform::SetStartAtLogin(bool on) {
 
 // ---- user-interface services
 
-int X11Platform::ShowMessageBox(const std::string& text, int style, const std::string& title) {
+MessageAnswer X11Platform::ShowMessageBox(const std::string& text, MessageStyle style,
+                                          const std::string& title) {
   App();
   // Parked off screen, the window would take a box over it out of sight too.
   QWidget* parent = form_ && form_->isVisible() && !form_->Parked() && form_->Frame().top() > 0
@@ -1007,74 +1008,22 @@ int X11Platform::ShowMessageBox(const std::string& text, int style, const std::s
   QMessageBox box(parent);
   box.setWindowTitle(QString::fromStdString(title));
   box.setText(QString::fromStdString(text));
-  switch (style & 0x70) {
-    case 16:
-      box.setIcon(QMessageBox::Critical);
-      break;
-    case 32:
-      box.setIcon(QMessageBox::Question);
-      break;
-    case 48:
-      box.setIcon(QMessageBox::Warning);
-      break;
-    case 64:
-      box.setIcon(QMessageBox::Information);
-      break;
-    default:
-      break;
+  if (style.icon == MessageIcon::Information) {
+    box.setIcon(QMessageBox::Information);
   }
-  struct Choice {
-    QMessageBox::StandardButton button;
-    int id;
-  };
-  std::vector<Choice> choices;
-  switch (style & 0x0f) {
-    case 1:
-      choices = {{QMessageBox::Ok, 1}, {QMessageBox::Cancel, 2}};
-      break;
-    case 2:
-      choices = {{QMessageBox::Abort, 3}, {QMessageBox::Retry, 4}, {QMessageBox::Ignore, 5}};
-      break;
-    case 3:
-      choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}, {QMessageBox::Cancel, 2}};
-      break;
-    case 4:
-      choices = {{QMessageBox::Yes, 6}, {QMessageBox::No, 7}};
-      break;
-    case 5:
-      choices = {{QMessageBox::Retry, 4}, {QMessageBox::Cancel, 2}};
-      break;
-    default:
-      choices = {{QMessageBox::Ok, 1}};
-      break;
-  }
-  QMessageBox::StandardButtons buttons;
-  for (const Choice& c : choices) {
-    buttons |= c.button;
-  }
-  box.setStandardButtons(buttons);
-  const std::size_t def = static_cast<std::size_t>((style >> 8) & 0x3);
-  if (def < choices.size()) {
-    box.setDefaultButton(choices[def].button);
-  }
+  const bool withCancel = style.buttons == MessageButtons::OkCancel;
+  box.setStandardButtons(withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
+  box.setDefaultButton(QMessageBox::Ok);
   box.exec();
-  const QMessageBox::StandardButton pressed = box.standardButton(box.clickedButton());
-  for (const Choice& c : choices) {
-    if (c.button == pressed) {
-      return c.id;
-    }
-  }
   // Closed by its frame: Cancel where there is one, else the only button.
-  for (const Choice& c : choices) {
-    if (c.id == kIdCancel) {
-      return c.id;
-    }
+  if (box.standardButton(box.clickedButton()) == QMessageBox::Ok) {
+    return MessageAnswer::Ok;
   }
-  return choices.size() == 1 ? choices.front().id : kIdCancel;
+  return withCancel ? MessageAnswer::Cancel : MessageAnswer::Ok;
 }
 
-void X11Platform::SetMousePointer(int pointer) {
-  if (pointer == kPointerHourglass) {
+void X11Platform::SetMousePointer(Pointer pointer) {
+  if (pointer == Pointer::Busy) {
     if (!app_ || waitCursor_) {
       return;
     }

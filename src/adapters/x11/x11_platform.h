@@ -123,8 +123,9 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::optional<ControlRef> FocusedControl() override;
   Hwnd ControlWindow(ControlRef c) override;
 
-  int ShowMessageBox(const std::string& text, int style, const std::string& title) override;
-  void SetMousePointer(int pointer) override;
+  MessageAnswer ShowMessageBox(const std::string& text, MessageStyle style,
+                               const std::string& title) override;
+  void SetMousePointer(Pointer pointer) override;
   void Beep() override;
   bool OpenAddress(const std::string& target) override;
 
