@@ -126,7 +126,7 @@ Result Measure(const Scenario& s, InstructionCounter& counter) {
   p.window.handle = pf.desktop.AddWindow(box);
   FakeWindow app;
   app.thread = 2;
-  const varnel::Hwnd other = pf.desktop.AddWindow(app);
+  const varnel::WindowId other = pf.desktop.AddWindow(app);
   pf.desktop.UserActivate(s.boxInFront ? p.window.handle.load() : other);
   p.hook.HookKeyboard();
   pf.hotkeys.SetKeyDown(varnel::vk::Shift, (s.mask & varnel::kMaskShift) != 0);

@@ -122,16 +122,16 @@ int HandOffCommandPhrase(Instances& instances, Processes& processes, Desktop& de
     return 2;
   }
   Settings settings(cfgFile);
-  const auto recorded = static_cast<Hwnd>(settings.ReadIniLong("Application", "AppHwnd", 0));
-  const Hwnd published = instances.PublishedInstanceWindow();
+  const auto recorded = static_cast<WindowId>(settings.ReadIniLong("Application", "AppHwnd", 0));
+  const WindowId published = instances.PublishedInstanceWindow();
   const auto running = processes.RunningProcesses();
 
   // A recorded handle may be stale and name some other program's window by now.
-  auto owner = [&](Hwnd hwnd) -> ProcessId {
-    if (hwnd == 0 || !desktop.WindowExists(hwnd) || desktop.ClassName(hwnd) != "Varnel") {
+  auto owner = [&](WindowId window) -> ProcessId {
+    if (window == 0 || !desktop.WindowExists(window) || desktop.ClassName(window) != "Varnel") {
       return 0;
     }
-    const ProcessId pid = desktop.WindowProcess(hwnd);
+    const ProcessId pid = desktop.WindowProcess(window);
     const bool ours =
         pid != 0 && std::any_of(running.begin(), running.end(), [&](const ProcessEntry& e) {
           return e.pid == pid && IsVarnelExecutable(e.exeFile);
@@ -140,14 +140,14 @@ int HandOffCommandPhrase(Instances& instances, Processes& processes, Desktop& de
   };
   // The published window is the running instance's own, even when the settings file could
   // not be written.
-  for (const Hwnd hwnd : {published, recorded == published ? Hwnd{0} : recorded}) {
-    const ProcessId pid = owner(hwnd);
+  for (const WindowId window : {published, recorded == published ? WindowId{0} : recorded}) {
+    const ProcessId pid = owner(window);
     if (pid == 0) {
       continue;
     }
     // Commands that switch windows need the foreground right this start got from the user.
     instances.GrantForeground(pid);
-    if (instances.SendCommandPhrase(hwnd, phrase, kHandOffTimeoutMs)) {
+    if (instances.SendCommandPhrase(window, phrase, kHandOffTimeoutMs)) {
       return 0;
     }
     // A command makes Varnel type keys, so the system rightly keeps a program with fewer

@@ -15,9 +15,9 @@ void ForegroundTracker::FollowForeground() {
 }
 
 void ForegroundTracker::TrackForeground() {
-  const Hwnd fg = desktop_.WindowInFront();
-  const Hwnd focus = desktop_.FocusedWindow();
-  const Hwnd desktop = desktop_.DesktopRoot();
+  const WindowId fg = desktop_.WindowInFront();
+  const WindowId focus = desktop_.FocusedWindow();
+  const WindowId desktop = desktop_.DesktopRoot();
 
   if (fg != desktop && fg != 0 && fg != lastApp && fg != window_.handle) {
     if (lastApp == 0 || previousApp == 0) {
@@ -67,15 +67,15 @@ void ForegroundTracker::ShowVoiceUnlessSiblingRuns() {
 }
 
 void ForegroundTracker::SnapBack() {
-  const Hwnd fg = desktop_.WindowInFront();
-  Hwnd target = previousApp;
+  const WindowId fg = desktop_.WindowInFront();
+  WindowId target = previousApp;
 
   if (target == 0 || target == fg || !desktop_.WindowVisible(target)) {
     // The parked search window is visible to the system but off screen: never hand it the
     // foreground.
     const bool parked = window_.loaded && view_.Parked();
-    Hwnd found = 0;
-    Hwnd cur = fg;
+    WindowId found = 0;
+    WindowId cur = fg;
     for (int step = 0; step < kZOrderStepLimit; ++step) {
       cur = desktop_.WindowBelow(cur);
       if (cur == 0) {

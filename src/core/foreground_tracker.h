@@ -26,8 +26,8 @@ class ForegroundTracker {
   void ShowVoiceUnlessSiblingRuns();
   void SnapBack();
 
-  Hwnd lastApp = 0;            // the application last in front, where Snap Back returns
-  Hwnd previousApp = 0;        // the one before it
+  WindowId lastApp = 0;            // the application last in front, where Snap Back returns
+  WindowId previousApp = 0;        // the one before it
   bool searchInFront = false;  // the search window was in front at the last look
 
  private:

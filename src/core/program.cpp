@@ -75,9 +75,9 @@ void Program::OnDeferredCode(Code code) {
   }
 }
 
-void Program::OnWindowMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
+void Program::OnWindowMessage(WindowId target, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
   // Answer at once; the window comes up after the sender's call has returned.
-  if (hwnd == window.handle && hwnd != 0 && msg == kSummonMessage && wParam == kSummonParam &&
+  if (target == window.handle && target != 0 && msg == kSummonMessage && wParam == kSummonParam &&
       lParam == kSummonParam) {
     ports.loop.Post(kSummonMessage);
   }

@@ -22,11 +22,11 @@ void SearchWindow::EnsureLoaded() {
     return;
   }
   const WindowDesign& design = SearchWindowDesign();
-  const Hwnd hwnd = view_.CreateSearchWindow(design);
-  if (hwnd == 0) {
+  const WindowId created = view_.CreateSearchWindow(design);
+  if (created == 0) {
     return;
   }
-  hwnd_ = hwnd;
+  hwnd_ = created;
   loaded = true;
   keyboard = false;
   Build();

@@ -32,7 +32,7 @@ class SearchWindow {
   bool OnScreen();
 
   // The window's handle, read by the keyboard hook's thread.
-  std::atomic<Hwnd> handle = 0;
+  std::atomic<WindowId> handle = 0;
   bool loaded = false;
   // The user reached the window by keyboard (set by the hook); mouse choices then leave the
   // focus where it is.
@@ -47,7 +47,7 @@ class SearchWindow {
   TrayMenu& tray_;
   VoiceActivation& voice_;
   WindowUtils& winutil_;
-  Hwnd hwnd_ = 0;
+  WindowId hwnd_ = 0;
   bool unloaded_ = false;
 };
 

@@ -30,11 +30,11 @@ constexpr std::uint32_t kHolderWindowPollMs = 50;
 }  // namespace
 
 // Handles are reused: the recorded one only counts when it still is a Varnel search window.
-bool Startup::IsRunningInstance(Hwnd hwnd) {
-  if (hwnd == 0 || !desktop_.WindowExists(hwnd)) {
+bool Startup::IsRunningInstance(WindowId window) {
+  if (window == 0 || !desktop_.WindowExists(window)) {
     return false;
   }
-  if (!EqualsIgnoringCase(desktop_.ClassName(hwnd), "Varnel")) {
+  if (!EqualsIgnoringCase(desktop_.ClassName(window), "Varnel")) {
     return false;
   }
   const std::vector<ProcessEntry> processes = processes_.RunningProcesses();
@@ -42,7 +42,7 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
   if (processes.empty()) {
     return true;
   }
-  const ProcessId pid = desktop_.WindowProcess(hwnd);
+  const ProcessId pid = desktop_.WindowProcess(window);
   const std::string own = processes_.OwnExecutableName();
   for (const ProcessEntry& e : processes) {
     if (e.pid != pid || pid == 0) {
@@ -54,13 +54,13 @@ bool Startup::IsRunningInstance(Hwnd hwnd) {
   return false;
 }
 
-bool Startup::HandOff(Hwnd hwnd) {
-  if (!IsRunningInstance(hwnd)) {
+bool Startup::HandOff(WindowId window) {
+  if (!IsRunningInstance(window)) {
     return false;
   }
   // This start was the user's doing, so it may pass the foreground on to the window it summons.
-  instances_.GrantForeground(desktop_.WindowProcess(hwnd));
-  if (!instances_.SendPrivateMessage(hwnd, kSummonMessage, kSummonParam, kSummonParam,
+  instances_.GrantForeground(desktop_.WindowProcess(window));
+  if (!instances_.SendPrivateMessage(window, kSummonMessage, kSummonParam, kSummonParam,
                                      kHandOffTimeoutMs)) {
     return false;
   }
@@ -68,8 +68,8 @@ bool Startup::HandOff(Hwnd hwnd) {
   return true;
 }
 
-Hwnd Startup::RecordedHandle() {
-  return static_cast<Hwnd>(settings_.ReadIniLong(kAppSection, kAppHwndKey, 0));
+WindowId Startup::RecordedHandle() {
+  return static_cast<WindowId>(settings_.ReadIniLong(kAppSection, kAppHwndKey, 0));
 }
 
 InstanceClaim Startup::HandOffToHolder(bool& handedOff) {
@@ -78,8 +78,8 @@ InstanceClaim Startup::HandOffToHolder(bool& handedOff) {
   while (claim == InstanceClaim::Taken) {
     // The published window is the holder's own; the settings file may be unwritable or name
     // a window of an instance that has ended.
-    const Hwnd published = instances_.PublishedInstanceWindow();
-    const Hwnd recorded = RecordedHandle();
+    const WindowId published = instances_.PublishedInstanceWindow();
+    const WindowId recorded = RecordedHandle();
     if (HandOff(published) || (recorded != published && HandOff(recorded))) {
       handedOff = true;
       break;

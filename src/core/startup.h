@@ -41,10 +41,10 @@ class Startup {
 
  private:
   // The recorded handle names a live search window of a Varnel process.
-  bool IsRunningInstance(Hwnd hwnd);
+  bool IsRunningInstance(WindowId window);
   // Summons that window when it is a running instance's; true when it took the message.
-  bool HandOff(Hwnd hwnd);
-  Hwnd RecordedHandle();
+  bool HandOff(WindowId window);
+  WindowId RecordedHandle();
   // Another process holds the claim: hand off to its window, waiting while it comes up.
   // Returns the claim as it stands at the end.
   InstanceClaim HandOffToHolder(bool& handedOff);

@@ -74,9 +74,9 @@ void Summoning::ShowSearchWindow() {
   hook_.RefreshKeyboardHook();
 }
 
-void Summoning::ShowCaptionActive(Hwnd hwnd) {
-  if (desktop_.WindowVisible(hwnd)) {
-    desktop_.DrawAsActive(hwnd);
+void Summoning::ShowCaptionActive(WindowId window) {
+  if (desktop_.WindowVisible(window)) {
+    desktop_.DrawAsActive(window);
   }
 }
 

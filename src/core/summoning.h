@@ -35,7 +35,7 @@ class Summoning {
         messages_(messages) {}
 
   void ShowSearchWindow();
-  void ShowCaptionActive(Hwnd hwnd);
+  void ShowCaptionActive(WindowId window);
 
  private:
   EventLoop& loop_;

@@ -351,7 +351,7 @@ void VoiceCommandSession::Run(const VoiceCommand& c, const Pending& what) {
       }
       break;
     case CommandAction::HideIt: {
-      const Hwnd front = desktop_.WindowInFront();
+      const WindowId front = desktop_.WindowInFront();
       if (front != 0 && front == window_.handle) {
         winutil_.HideSearchWindow();
       } else if (front != 0) {

@@ -77,7 +77,7 @@ class VoiceCommandSession final : public SpeechEvents {
   struct Pending {
     std::int32_t command = 0;
     std::string listResult;
-    Hwnd focus = 0;
+    WindowId focus = 0;
   };
 
   void RegisterCommands();
@@ -109,7 +109,7 @@ class VoiceCommandSession final : public SpeechEvents {
   std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
   int command_ = 0;
   std::string listResult_;
-  Hwnd focus_ = 0;
+  WindowId focus_ = 0;
   bool findReady_ = false;
   // Each posted kRunVoiceCommand carries out its own recognition, so a second command
   // heard before the first has run neither replaces it nor runs twice.

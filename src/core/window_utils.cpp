@@ -77,16 +77,16 @@ void WindowUtils::HideSearchWindow() {
   view_.Park();
   view_.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
   window_.SetKeyboard(false);
-  const Hwnd next = NextShownWindow(window_.handle);
+  const WindowId next = NextShownWindow(window_.handle);
   if (next != 0) {
     desktop_.Activate(next, Lift::InPlace);
   }
   hook_.RefreshKeyboardHook();
 }
 
-Hwnd WindowUtils::NextShownWindow(Hwnd hStart) {
-  const Hwnd desktop = desktop_.DesktopRoot();
-  Hwnd cur = hStart;
+WindowId WindowUtils::NextShownWindow(WindowId hStart) {
+  const WindowId desktop = desktop_.DesktopRoot();
+  WindowId cur = hStart;
   for (int step = 0; step < kZOrderStepLimit; ++step) {
     cur = desktop_.WindowBelow(cur);
     if (cur == 0) {
@@ -102,27 +102,27 @@ Hwnd WindowUtils::NextShownWindow(Hwnd hStart) {
   return 0;
 }
 
-bool WindowUtils::IsShownWindow(Hwnd hwnd) {
-  return hwnd != 0 && desktop_.WindowVisible(hwnd) && !desktop_.WindowMinimised(hwnd);
+bool WindowUtils::IsShownWindow(WindowId window) {
+  return window != 0 && desktop_.WindowVisible(window) && !desktop_.WindowMinimised(window);
 }
 
-void WindowUtils::PlaceBehindForeground(Hwnd hwnd) {
-  if (hwnd == 0 || desktop_.WindowMinimised(hwnd)) {
+void WindowUtils::PlaceBehindForeground(WindowId window) {
+  if (window == 0 || desktop_.WindowMinimised(window)) {
     return;
   }
-  const Hwnd fg = desktop_.WindowInFront();
-  SetWindowOwner(hwnd, desktop_.DesktopRoot());
-  if (fg == 0 || fg == hwnd || desktop_.WindowMinimised(fg)) {
+  const WindowId fg = desktop_.WindowInFront();
+  SetWindowOwner(window, desktop_.DesktopRoot());
+  if (fg == 0 || fg == window || desktop_.WindowMinimised(fg)) {
     return;
   }
-  desktop_.PlaceBelow(hwnd, fg);
+  desktop_.PlaceBelow(window, fg);
 }
 
-void WindowUtils::SetWindowOwner(Hwnd hwnd, Hwnd hOwner) {
-  if (hwnd == 0 || hwnd == hOwner) {
+void WindowUtils::SetWindowOwner(WindowId window, WindowId requestedOwner) {
+  if (window == 0 || window == requestedOwner) {
     return;
   }
-  Hwnd owner = desktop_.WindowExists(hOwner) ? hOwner : desktop_.WindowInFront();
+  WindowId owner = desktop_.WindowExists(requestedOwner) ? requestedOwner : desktop_.WindowInFront();
   if (owner != 0 && desktop_.WindowRect(owner).bottom == 0) {
     owner = 0;
   }
@@ -133,8 +133,8 @@ void WindowUtils::SetWindowOwner(Hwnd hwnd, Hwnd hOwner) {
   if (owner == 0) {
     owner = desktop_.DesktopRoot();
   }
-  if (owner != hwnd) {
-    desktop_.SetOwner(hwnd, owner);
+  if (owner != window) {
+    desktop_.SetOwner(window, owner);
   }
 }
 
@@ -163,9 +163,9 @@ ProcessId WindowUtils::RunningProcess(const std::string& image) {
   return 0;
 }
 
-Hwnd WindowUtils::BringProgramToFront(const std::string& image) {
+WindowId WindowUtils::BringProgramToFront(const std::string& image) {
   const ProcessId pid = RunningProcess(image);
-  const Hwnd window = pid == 0 ? 0 : FirstWindowWhere([this, pid](Hwnd h) {
+  const WindowId window = pid == 0 ? 0 : FirstWindowWhere([this, pid](WindowId h) {
     return desktop_.WindowVisible(h) && desktop_.HasTitleBar(h) && WindowProcessId(h) == pid;
   });
   if (window != 0) {
@@ -177,15 +177,15 @@ Hwnd WindowUtils::BringProgramToFront(const std::string& image) {
   return window;
 }
 
-Hwnd WindowUtils::SiblingMainWindow() {
+WindowId WindowUtils::SiblingMainWindow() {
   const ProcessId sibling = RunningProcess(std::string(kSiblingImage));
   return FirstWindowWhere(
-      [this, sibling](Hwnd h) { return WindowProcessId(h) == sibling && IsMdiMainFormClass(h); });
+      [this, sibling](WindowId h) { return WindowProcessId(h) == sibling && IsMdiMainFormClass(h); });
 }
 
-Hwnd WindowUtils::FirstWindowWhere(const std::function<bool(Hwnd)>& wanted) {
-  Hwnd found = 0;
-  desktop_.ForEachWindow([&](Hwnd h) {
+WindowId WindowUtils::FirstWindowWhere(const std::function<bool(WindowId)>& wanted) {
+  WindowId found = 0;
+  desktop_.ForEachWindow([&](WindowId h) {
     if (!wanted(h)) {
       return true;
     }
@@ -195,14 +195,14 @@ Hwnd WindowUtils::FirstWindowWhere(const std::function<bool(Hwnd)>& wanted) {
   return found;
 }
 
-bool WindowUtils::IsMdiMainFormClass(Hwnd hwnd) {
-  const std::string cls = desktop_.ClassName(hwnd);
+bool WindowUtils::IsMdiMainFormClass(WindowId window) {
+  const std::string cls = desktop_.ClassName(window);
   return EqualsIgnoringCase(cls, "ThunderMDIForm") || EqualsIgnoringCase(cls, "ThunderRT6MDIForm");
 }
 
-ProcessId WindowUtils::WindowProcessId(Hwnd hwnd) {
+ProcessId WindowUtils::WindowProcessId(WindowId window) {
   // An unknown owner reads as 1, so it never equals the "not running" pid 0.
-  const ProcessId pid = desktop_.WindowProcess(hwnd);
+  const ProcessId pid = desktop_.WindowProcess(window);
   return pid == 0 ? 1 : pid;
 }
 

@@ -37,23 +37,23 @@ class WindowUtils {
   std::uint64_t TickNow();
   void WaitMs(std::int32_t ms, bool yield);
   void HideSearchWindow();
-  Hwnd NextShownWindow(Hwnd hStart);
-  bool IsShownWindow(Hwnd hwnd);
-  void PlaceBehindForeground(Hwnd hwnd);
-  void SetWindowOwner(Hwnd hwnd, Hwnd hOwner);
+  WindowId NextShownWindow(WindowId hStart);
+  bool IsShownWindow(WindowId window);
+  void PlaceBehindForeground(WindowId window);
+  void SetWindowOwner(WindowId window, WindowId requestedOwner);
   void CentreForm();
   // The first running process whose image matches (by prefix, without case), 0 when none.
   ProcessId RunningProcess(const std::string& image);
   // That process's first visible window with a title bar, restored and brought to the front;
   // 0 when there is none.
-  Hwnd BringProgramToFront(const std::string& image);
+  WindowId BringProgramToFront(const std::string& image);
   // The main window of the sibling product, when it runs; 0 otherwise.
-  Hwnd SiblingMainWindow();
-  bool IsMdiMainFormClass(Hwnd hwnd);
-  ProcessId WindowProcessId(Hwnd hwnd);
+  WindowId SiblingMainWindow();
+  bool IsMdiMainFormClass(WindowId window);
+  ProcessId WindowProcessId(WindowId window);
 
  private:
-  Hwnd FirstWindowWhere(const std::function<bool(Hwnd)>& wanted);
+  WindowId FirstWindowWhere(const std::function<bool(WindowId)>& wanted);
   EventLoop& loop_;
   Desktop& desktop_;
   Processes& processes_;

@@ -16,27 +16,27 @@ enum class Lift : std::uint8_t { InPlace, AboveOthers };
 
 class Desktop {
  public:
-  virtual Hwnd WindowInFront() = 0;
+  virtual WindowId WindowInFront() = 0;
   // Gives the window the foreground and the keyboard within the system's rules; returns
   // whether it is in front after (the system may refuse).
-  virtual bool Activate(Hwnd hwnd, Lift lift) = 0;
-  virtual Hwnd FocusedWindow() = 0;  // control with the focus in this program, 0 when none
-  virtual Hwnd DesktopRoot() = 0;
-  virtual Hwnd WindowBelow(Hwnd hwnd) = 0;  // next below in the stacking order, 0 at the end
-  virtual bool WindowExists(Hwnd hwnd) = 0;
-  virtual bool WindowVisible(Hwnd hwnd) = 0;
-  virtual bool WindowMinimised(Hwnd hwnd) = 0;
-  virtual bool HasTitleBar(Hwnd hwnd) = 0;  // any of the caption style bits
-  virtual Rect WindowRect(Hwnd hwnd) = 0;
-  virtual std::string ClassName(Hwnd hwnd) = 0;
-  virtual ThreadId WindowThread(Hwnd hwnd) = 0;
-  virtual ProcessId WindowProcess(Hwnd hwnd) = 0;      // 0 when unknown
-  virtual void PlaceBelow(Hwnd hwnd, Hwnd above) = 0;  // directly below `above`
-  virtual void SetOwner(Hwnd hwnd, Hwnd owner) = 0;
-  virtual void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) = 0;
+  virtual bool Activate(WindowId window, Lift lift) = 0;
+  virtual WindowId FocusedWindow() = 0;  // control with the focus in this program, 0 when none
+  virtual WindowId DesktopRoot() = 0;
+  virtual WindowId WindowBelow(WindowId window) = 0;  // next below in the stacking order, 0 at the end
+  virtual bool WindowExists(WindowId window) = 0;
+  virtual bool WindowVisible(WindowId window) = 0;
+  virtual bool WindowMinimised(WindowId window) = 0;
+  virtual bool HasTitleBar(WindowId window) = 0;  // any of the caption style bits
+  virtual Rect WindowRect(WindowId window) = 0;
+  virtual std::string ClassName(WindowId window) = 0;
+  virtual ThreadId WindowThread(WindowId window) = 0;
+  virtual ProcessId WindowProcess(WindowId window) = 0;      // 0 when unknown
+  virtual void PlaceBelow(WindowId window, WindowId above) = 0;  // directly below `above`
+  virtual void SetOwner(WindowId window, WindowId owner) = 0;
+  virtual void ChangeWindowState(WindowId window, ShowCmd cmd) = 0;
   // Top-level windows in the platform's enumeration order; stop by returning false.
-  virtual void ForEachWindow(const std::function<bool(Hwnd)>& visit) = 0;
-  virtual void DrawAsActive(Hwnd hwnd) = 0;  // its title bar drawn as the active window's
+  virtual void ForEachWindow(const std::function<bool(WindowId)>& visit) = 0;
+  virtual void DrawAsActive(WindowId window) = 0;  // its title bar drawn as the active window's
 
  protected:
   ~Desktop() = default;

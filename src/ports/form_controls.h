@@ -32,7 +32,7 @@ class FormControls {
   virtual bool SetTabStop(ControlRef c, bool on) = 0;  // false when it has no tab stop
   virtual bool SetFocus(ControlRef c) = 0;             // false when it cannot take the focus
   virtual std::optional<ControlRef> FocusedControl() = 0;
-  virtual Hwnd ControlWindow(ControlRef c) = 0;
+  virtual WindowId ControlWindow(ControlRef c) = 0;
 
  protected:
   ~FormControls() = default;

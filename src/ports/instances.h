@@ -21,8 +21,8 @@ class Instances {
   // the claim goes to this process when the holder has ended meanwhile.
   virtual InstanceClaim ClaimSingleInstance() = 0;
   // The holder tells later starts which window takes the hand-off.
-  virtual void PublishInstanceWindow(Hwnd hwnd) = 0;
-  virtual Hwnd PublishedInstanceWindow() = 0;  // 0 until the holder has published one
+  virtual void PublishInstanceWindow(WindowId window) = 0;
+  virtual WindowId PublishedInstanceWindow() = 0;  // 0 until the holder has published one
   // Lets that process take the foreground, which a start by the user may pass on.
   virtual void GrantForeground(ProcessId pid) = 0;
   // The process runs with more rights than this one (Windows: a higher integrity level), so
@@ -30,10 +30,10 @@ class Instances {
   virtual bool RunsWithMoreRights(ProcessId pid) = 0;
 
   // Sends a message and waits for the receiver, at most timeoutMs. False when not delivered.
-  virtual bool SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+  virtual bool SendPrivateMessage(WindowId window, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                                   std::uint32_t timeoutMs) = 0;
-  // Hands a command phrase to the instance owning hwnd. False when not delivered.
-  virtual bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) = 0;
+  // Hands a command phrase to the instance owning window. False when not delivered.
+  virtual bool SendCommandPhrase(WindowId window, const std::string& phrase, std::uint32_t timeoutMs) = 0;
 
  protected:
   ~Instances() = default;

@@ -5,7 +5,7 @@
 
 namespace varnel {
 
-using Hwnd = std::uint32_t;
+using WindowId = std::uint32_t;
 using ThreadId = std::uint32_t;
 using ProcessId = std::uint32_t;
 

@@ -14,7 +14,7 @@ void Recorder::OnDeferredCode(Code code) {
   insideEvent = false;
 }
 
-Hwnd ShownSearchWindow(Subject& s) {
+WindowId ShownSearchWindow(Subject& s) {
   if (s.searchWindow == 0) {
     s.searchWindow = s.ports.view.CreateSearchWindow(SearchWindowDesign());
     s.ports.view.ShowView();

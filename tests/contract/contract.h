@@ -36,8 +36,8 @@ class Driver {
   // systems answer some requests later); whether it came to hold.
   virtual bool RunUntil(const std::function<bool()>& done) = 0;
   // A shown top-level window of another program's kind; 0 when none can be made.
-  virtual Hwnd MakeWindow() = 0;
-  virtual void DestroyWindow(Hwnd hwnd) = 0;
+  virtual WindowId MakeWindow() = 0;
+  virtual void DestroyWindow(WindowId hwnd) = 0;
   virtual void SetEnvironment(const std::string& name, const std::string& value) = 0;
   virtual ProcessId OwnProcess() = 0;
 
@@ -56,7 +56,7 @@ class Recorder final : public PlatformEvents {
   std::function<void(Code)> onCode;
 
   void OnDeferredCode(Code code) override;
-  void OnWindowMessage(Hwnd, Code, std::uint32_t, std::uint32_t) override {}
+  void OnWindowMessage(WindowId, Code, std::uint32_t, std::uint32_t) override {}
   void OnCommandPhrase(const std::string&) override {}
   void OnTimer() override {}
   std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override { return 0; }
@@ -78,11 +78,11 @@ struct Subject {
   Ports ports;
   Recorder& events;
   Driver& driver;
-  Hwnd searchWindow = 0;
+  WindowId searchWindow = 0;
 };
 
 // The search window, made and shown on first use.
-Hwnd ShownSearchWindow(Subject& s);
+WindowId ShownSearchWindow(Subject& s);
 
 struct Case {
   const char* port;

@@ -13,7 +13,7 @@ constexpr const char* kSearchWindowClass = "Varnel";
 void ZeroAndDestroyedWindowsDoNotExist(Subject& s, Check& check) {
   Desktop& desktop = s.ports.desktop;
   check.Expect(!desktop.WindowExists(0), "window 0 does not exist");
-  const Hwnd other = s.driver.MakeWindow();
+  const WindowId other = s.driver.MakeWindow();
   if (!check.Expect(other != 0, "the test can make a window")) {
     return;
   }
@@ -28,7 +28,7 @@ void ZeroAndDestroyedWindowsDoNotExist(Subject& s, Check& check) {
 }
 
 void SearchWindowIsKnownByItsClass(Subject& s, Check& check) {
-  const Hwnd search = ShownSearchWindow(s);
+  const WindowId search = ShownSearchWindow(s);
   Desktop& desktop = s.ports.desktop;
   check.Expect(
       desktop.ClassName(search) == kSearchWindowClass,
@@ -42,14 +42,14 @@ void SearchWindowIsKnownByItsClass(Subject& s, Check& check) {
 }
 
 void BroughtToFrontIsInFront(Subject& s, Check& check) {
-  const Hwnd search = ShownSearchWindow(s);
+  const WindowId search = ShownSearchWindow(s);
   Desktop& desktop = s.ports.desktop;
-  const Hwnd other = s.driver.MakeWindow();
+  const WindowId other = s.driver.MakeWindow();
   if (!check.Expect(other != 0, "the test can make a window")) {
     return;
   }
   struct Step {
-    Hwnd window;
+    WindowId window;
     const char* what;
   };
   for (const Step& step : {Step{search, "the search window"}, Step{other, "another window"},
@@ -66,7 +66,7 @@ void BroughtToFrontIsInFront(Subject& s, Check& check) {
     bool searchSeen = false;
     bool otherAfterSearch = false;
     order.clear();
-    desktop.ForEachWindow([&](Hwnd h) {
+    desktop.ForEachWindow([&](WindowId h) {
       searchSeen = searchSeen || h == search;
       otherAfterSearch = h == other && searchSeen;
       order += h == search ? " search" : h == other ? " other" : " " + desktop.ClassName(h);
@@ -78,7 +78,7 @@ void BroughtToFrontIsInFront(Subject& s, Check& check) {
                "the stacking order visits the window in front first:" + order);
   std::string walk;
   const auto otherBelow = [&] {
-    Hwnd below = search;
+    WindowId below = search;
     walk.clear();
     for (int i = 0; i < 1000 && below != 0 && below != other; ++i) {
       below = desktop.WindowBelow(below);

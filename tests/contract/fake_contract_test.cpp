@@ -18,12 +18,12 @@ class FakeDriver final : public Driver {
     }
     return done();
   }
-  Hwnd MakeWindow() override {
+  WindowId MakeWindow() override {
     FakeWindow w;
     w.pid = kOtherProgram;
     return fake_.desktop.AddWindow(w);
   }
-  void DestroyWindow(Hwnd hwnd) override { fake_.desktop.CloseWindow(hwnd); }
+  void DestroyWindow(WindowId hwnd) override { fake_.desktop.CloseWindow(hwnd); }
   void SetEnvironment(const std::string& name, const std::string& value) override {
     if (value.empty()) {
       fake_.paths.environment.erase(name);

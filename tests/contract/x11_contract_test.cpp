@@ -38,7 +38,7 @@ class X11Driver final : public Driver {
   }
 
   // A plain top-level window of its own class, mapped for the window manager to manage.
-  Hwnd MakeWindow() override {
+  WindowId MakeWindow() override {
     if (xcb_connection_has_error(c_) != 0) {
       return 0;
     }
@@ -60,7 +60,7 @@ class X11Driver final : public Driver {
     });
     return w;
   }
-  void DestroyWindow(Hwnd hwnd) override {
+  void DestroyWindow(WindowId hwnd) override {
     xcb_destroy_window(c_, hwnd);
     xcb_flush(c_);
   }

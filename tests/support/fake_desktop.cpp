@@ -4,23 +4,23 @@
 
 namespace varnel {
 
-FakeDesktop::FakeDesktop(FakeLog& log, FakeEventLoop& loop, Hwnd firstHwnd)
+FakeDesktop::FakeDesktop(FakeLog& log, FakeEventLoop& loop, WindowId firstHwnd)
     : log_(log), loop_(loop), root_(firstHwnd), nextHwnd_(firstHwnd + kHwndStep) {}
 
-Hwnd FakeDesktop::AddWindow(FakeWindow w) {
+WindowId FakeDesktop::AddWindow(FakeWindow w) {
   if (w.hwnd == 0) {
     w.hwnd = NewHwnd();
   }
   if (w.thread == 0) {
     w.thread = w.hwnd + 1;
   }
-  const Hwnd h = w.hwnd;
+  const WindowId h = w.hwnd;
   windows_[h] = std::move(w);
   Restack(h, std::nullopt);
   return h;
 }
 
-void FakeDesktop::CloseWindow(Hwnd hwnd) {
+void FakeDesktop::CloseWindow(WindowId hwnd) {
   windows_.erase(hwnd);
   zorder_.erase(std::remove(zorder_.begin(), zorder_.end(), hwnd), zorder_.end());
   if (foreground_ == hwnd) {
@@ -28,13 +28,13 @@ void FakeDesktop::CloseWindow(Hwnd hwnd) {
   }
 }
 
-FakeWindow* FakeDesktop::Window(Hwnd hwnd) {
+FakeWindow* FakeDesktop::Window(WindowId hwnd) {
   auto it = windows_.find(hwnd);
   return it == windows_.end() ? nullptr : &it->second;
 }
 
 // Puts hwnd at the top, or directly below `below`.
-void FakeDesktop::Restack(Hwnd hwnd, std::optional<Hwnd> below) {
+void FakeDesktop::Restack(WindowId hwnd, std::optional<WindowId> below) {
   if (Window(hwnd) == nullptr) {
     return;
   }
@@ -43,7 +43,7 @@ void FakeDesktop::Restack(Hwnd hwnd, std::optional<Hwnd> below) {
   zorder_.insert(at == zorder_.end() ? zorder_.begin() : at + 1, hwnd);
 }
 
-void FakeDesktop::ChangeForeground(Hwnd hwnd) {
+void FakeDesktop::ChangeForeground(WindowId hwnd) {
   if (hwnd == foreground_) {
     return;
   }
@@ -58,12 +58,12 @@ void FakeDesktop::ChangeForeground(Hwnd hwnd) {
   }
 }
 
-void FakeDesktop::UserActivate(Hwnd hwnd) {
+void FakeDesktop::UserActivate(WindowId hwnd) {
   log_.Record("UserActivate", {hwnd});
   ChangeForeground(hwnd);
 }
 
-bool FakeDesktop::Activate(Hwnd hwnd, Lift lift) {
+bool FakeDesktop::Activate(WindowId hwnd, Lift lift) {
   bool granted = WindowExists(hwnd) && hwnd != root_;
   if (granted && hwnd != foreground_ && refuseForeground > 0) {
     --refuseForeground;
@@ -83,12 +83,12 @@ bool FakeDesktop::Activate(Hwnd hwnd, Lift lift) {
 }
 
 // The focus belongs to the active window's thread; ours has none while another is in front.
-Hwnd FakeDesktop::FocusedWindow() {
+WindowId FakeDesktop::FocusedWindow() {
   const FakeWindow* w = Window(foreground_);
   return w != nullptr && w->focusedChild ? w->focusedChild() : 0;
 }
 
-Hwnd FakeDesktop::WindowBelow(Hwnd hwnd) {
+WindowId FakeDesktop::WindowBelow(WindowId hwnd) {
   auto it = std::find(zorder_.begin(), zorder_.end(), hwnd);
   if (it == zorder_.end() || it + 1 == zorder_.end()) {
     return 0;
@@ -96,26 +96,26 @@ Hwnd FakeDesktop::WindowBelow(Hwnd hwnd) {
   return *(it + 1);
 }
 
-bool FakeDesktop::WindowExists(Hwnd hwnd) {
+bool FakeDesktop::WindowExists(WindowId hwnd) {
   return hwnd != 0 && (hwnd == root_ || windows_.contains(hwnd) || children_.contains(hwnd));
 }
 
-bool FakeDesktop::WindowVisible(Hwnd hwnd) {
+bool FakeDesktop::WindowVisible(WindowId hwnd) {
   const FakeWindow* w = Window(hwnd);
   return hwnd == root_ || (w != nullptr && w->visible);
 }
 
-bool FakeDesktop::WindowMinimised(Hwnd hwnd) {
+bool FakeDesktop::WindowMinimised(WindowId hwnd) {
   const FakeWindow* w = Window(hwnd);
   return w != nullptr && w->minimised;
 }
 
-bool FakeDesktop::HasTitleBar(Hwnd hwnd) {
+bool FakeDesktop::HasTitleBar(WindowId hwnd) {
   const FakeWindow* w = Window(hwnd);
   return w != nullptr && w->caption;
 }
 
-Rect FakeDesktop::WindowRect(Hwnd hwnd) {
+Rect FakeDesktop::WindowRect(WindowId hwnd) {
   if (hwnd == root_) {
     return screen_;
   }
@@ -123,7 +123,7 @@ Rect FakeDesktop::WindowRect(Hwnd hwnd) {
   return w == nullptr ? Rect{} : w->rect;
 }
 
-std::string FakeDesktop::ClassName(Hwnd hwnd) {
+std::string FakeDesktop::ClassName(WindowId hwnd) {
   if (hwnd == root_) {
     return "#32769";
   }
@@ -131,31 +131,31 @@ std::string FakeDesktop::ClassName(Hwnd hwnd) {
   return w == nullptr ? std::string() : w->className;
 }
 
-ThreadId FakeDesktop::WindowThread(Hwnd hwnd) {
+ThreadId FakeDesktop::WindowThread(WindowId hwnd) {
   const FakeWindow* w = Window(hwnd);
   return w == nullptr ? 0 : w->thread;
 }
 
-ProcessId FakeDesktop::WindowProcess(Hwnd hwnd) {
+ProcessId FakeDesktop::WindowProcess(WindowId hwnd) {
   const FakeWindow* w = Window(hwnd);
   return w == nullptr ? 0 : w->pid;
 }
 
-void FakeDesktop::PlaceBelow(Hwnd hwnd, Hwnd above) {
+void FakeDesktop::PlaceBelow(WindowId hwnd, WindowId above) {
   log_.Record("PlaceBelow", {hwnd, above});
   if (hwnd != above) {
     Restack(hwnd, above);
   }
 }
 
-void FakeDesktop::SetOwner(Hwnd hwnd, Hwnd owner) {
+void FakeDesktop::SetOwner(WindowId hwnd, WindowId owner) {
   log_.Record("SetOwner", {hwnd, owner});
   if (FakeWindow* w = Window(hwnd)) {
     w->owner = owner;
   }
 }
 
-void FakeDesktop::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
+void FakeDesktop::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
   log_.Record("ChangeWindowState", {hwnd, static_cast<int>(cmd)});
   FakeWindow* w = Window(hwnd);
   if (w == nullptr) {
@@ -167,9 +167,9 @@ void FakeDesktop::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
   }
 }
 
-void FakeDesktop::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
-  const std::vector<Hwnd> snapshot = zorder_;
-  for (Hwnd h : snapshot) {
+void FakeDesktop::ForEachWindow(const std::function<bool(WindowId)>& visit) {
+  const std::vector<WindowId> snapshot = zorder_;
+  for (WindowId h : snapshot) {
     if (!visit(h)) {
       return;
     }

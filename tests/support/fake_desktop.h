@@ -20,14 +20,14 @@
 namespace varnel {
 
 struct FakeWindow {
-  Hwnd hwnd = 0;
+  WindowId hwnd = 0;
   ThreadId thread = 0;
   ProcessId pid = 0;
   std::string className = "AppWindow";
   bool caption = true;
   bool visible = true;
   bool minimised = false;
-  Hwnd owner = 0;
+  WindowId owner = 0;
   Rect rect{100, 100, 900, 700};
   // Whether a sent message is answered; false makes SendMessageTimeout time out.
   bool answers = true;
@@ -39,64 +39,64 @@ struct FakeWindow {
   // Queued when the window stops being in front (while autoDeactivate holds).
   std::function<void()> onDeactivate;
   std::function<void(ShowCmd)> onShowCmd;
-  std::function<Hwnd()> focusedChild;  // the focused control's window
+  std::function<WindowId()> focusedChild;  // the focused control's window
 };
 
 class FakeDesktop final : public Desktop {
  public:
-  FakeDesktop(FakeLog& log, FakeEventLoop& loop, Hwnd firstHwnd);
+  FakeDesktop(FakeLog& log, FakeEventLoop& loop, WindowId firstHwnd);
 
   // Adds a top-level window at the top of the stacking order; hwnd 0 allocates one.
-  Hwnd AddWindow(FakeWindow w);
-  void CloseWindow(Hwnd hwnd);
-  FakeWindow* Window(Hwnd hwnd);
-  Hwnd NewHwnd() { return nextHwnd_ += kHwndStep; }
+  WindowId AddWindow(FakeWindow w);
+  void CloseWindow(WindowId hwnd);
+  FakeWindow* Window(WindowId hwnd);
+  WindowId NewHwnd() { return nextHwnd_ += kHwndStep; }
   // Windows inside a top-level one (controls): they exist, but are not stacked.
-  void AddChild(Hwnd hwnd) { children_.insert(hwnd); }
-  void RemoveChild(Hwnd hwnd) { children_.erase(hwnd); }
-  const std::vector<Hwnd>& ZOrder() const { return zorder_; }  // topmost first
-  void Raise(Hwnd hwnd) { Restack(hwnd, std::nullopt); }
+  void AddChild(WindowId hwnd) { children_.insert(hwnd); }
+  void RemoveChild(WindowId hwnd) { children_.erase(hwnd); }
+  const std::vector<WindowId>& ZOrder() const { return zorder_; }  // topmost first
+  void Raise(WindowId hwnd) { Restack(hwnd, std::nullopt); }
   // The front moves, as the system moves it (logged "Foreground").
-  void ChangeForeground(Hwnd hwnd);
+  void ChangeForeground(WindowId hwnd);
   // The user brings a window to the front (never refused).
-  void UserActivate(Hwnd hwnd);
+  void UserActivate(WindowId hwnd);
   // Activations of a window not in front: this many are refused first.
   int refuseForeground = 0;
   bool autoDeactivate = true;
   void SetScreenPixels(int width, int height) { screen_ = {0, 0, width, height}; }
   Rect Screen() const { return screen_; }
 
-  Hwnd WindowInFront() override { return foreground_; }
-  bool Activate(Hwnd hwnd, Lift lift) override;
-  Hwnd FocusedWindow() override;
-  Hwnd DesktopRoot() override { return root_; }
-  Hwnd WindowBelow(Hwnd hwnd) override;
-  bool WindowExists(Hwnd hwnd) override;
-  bool WindowVisible(Hwnd hwnd) override;
-  bool WindowMinimised(Hwnd hwnd) override;
-  bool HasTitleBar(Hwnd hwnd) override;
-  Rect WindowRect(Hwnd hwnd) override;
-  std::string ClassName(Hwnd hwnd) override;
-  ThreadId WindowThread(Hwnd hwnd) override;
-  ProcessId WindowProcess(Hwnd hwnd) override;
-  void PlaceBelow(Hwnd hwnd, Hwnd above) override;
-  void SetOwner(Hwnd hwnd, Hwnd owner) override;
-  void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;
-  void ForEachWindow(const std::function<bool(Hwnd)>& visit) override;
-  void DrawAsActive(Hwnd hwnd) override { log_.Record("DrawAsActive", {hwnd}); }
+  WindowId WindowInFront() override { return foreground_; }
+  bool Activate(WindowId hwnd, Lift lift) override;
+  WindowId FocusedWindow() override;
+  WindowId DesktopRoot() override { return root_; }
+  WindowId WindowBelow(WindowId hwnd) override;
+  bool WindowExists(WindowId hwnd) override;
+  bool WindowVisible(WindowId hwnd) override;
+  bool WindowMinimised(WindowId hwnd) override;
+  bool HasTitleBar(WindowId hwnd) override;
+  Rect WindowRect(WindowId hwnd) override;
+  std::string ClassName(WindowId hwnd) override;
+  ThreadId WindowThread(WindowId hwnd) override;
+  ProcessId WindowProcess(WindowId hwnd) override;
+  void PlaceBelow(WindowId hwnd, WindowId above) override;
+  void SetOwner(WindowId hwnd, WindowId owner) override;
+  void ChangeWindowState(WindowId hwnd, ShowCmd cmd) override;
+  void ForEachWindow(const std::function<bool(WindowId)>& visit) override;
+  void DrawAsActive(WindowId hwnd) override { log_.Record("DrawAsActive", {hwnd}); }
 
  private:
-  static constexpr Hwnd kHwndStep = 4;
-  void Restack(Hwnd hwnd, std::optional<Hwnd> below);
+  static constexpr WindowId kHwndStep = 4;
+  void Restack(WindowId hwnd, std::optional<WindowId> below);
 
   FakeLog& log_;
   FakeEventLoop& loop_;
-  std::map<Hwnd, FakeWindow> windows_;
-  std::set<Hwnd> children_;
-  std::vector<Hwnd> zorder_;
-  Hwnd root_;
-  Hwnd nextHwnd_;
-  Hwnd foreground_ = 0;
+  std::map<WindowId, FakeWindow> windows_;
+  std::set<WindowId> children_;
+  std::vector<WindowId> zorder_;
+  WindowId root_;
+  WindowId nextHwnd_;
+  WindowId foreground_ = 0;
   Rect screen_{0, 0, 1920, 1080};
 };
 

@@ -10,7 +10,7 @@ constexpr int kEventsThatNeverSettle = 100000;
 
 }  // namespace
 
-void FakeEventLoop::SearchWindowCreated(Hwnd hwnd) {
+void FakeEventLoop::SearchWindowCreated(WindowId hwnd) {
   searchWindow_ = hwnd;
   unloaded_ = false;
 }
@@ -88,7 +88,7 @@ void FakeEventLoop::Post(Code code) {
   log_.Record("Post", {code});
   // Codes go to the search window while there is one, else to the thread, as on Windows: a
   // code posted to a window that is gone before it runs is lost with it.
-  const Hwnd target = searchWindow_;
+  const WindowId target = searchWindow_;
   QueueEvent("OnDeferredCode " + std::to_string(code), [this, code, target] {
     const bool lost = target != 0 && searchWindow_ != target;
     if (sink_ != nullptr && !lost) {

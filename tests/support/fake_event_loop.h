@@ -33,7 +33,7 @@ class FakeEventLoop final : public EventLoop {
 
   // The search window, as the view tells it: codes go to it while it exists and are lost
   // with it, its timer stops with it, and RunUntilClosed ends when it is unloaded.
-  void SearchWindowCreated(Hwnd hwnd);
+  void SearchWindowCreated(WindowId hwnd);
   void SearchWindowDestroyed();
   bool Unloaded() const { return unloaded_; }
 
@@ -59,7 +59,7 @@ class FakeEventLoop final : public EventLoop {
   std::deque<Pending> queue_;
   std::uint32_t timerInterval_ = 0;
   std::uint32_t timerDue_ = 0;
-  Hwnd searchWindow_ = 0;
+  WindowId searchWindow_ = 0;
   bool unloaded_ = false;
 };
 

@@ -12,12 +12,12 @@ InstanceClaim FakeInstances::ClaimSingleInstance() {
   return claim;
 }
 
-void FakeInstances::PublishInstanceWindow(Hwnd hwnd) {
+void FakeInstances::PublishInstanceWindow(WindowId hwnd) {
   log_.Record("PublishInstanceWindow", {hwnd});
   publishedWindow = hwnd;
 }
 
-bool FakeInstances::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
+bool FakeInstances::SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam,
                                        std::uint32_t lParam, std::uint32_t timeoutMs) {
   log_.Record("SendPrivateMessage", {hwnd, msg, wParam, lParam, timeoutMs});
   if (!desktop_.WindowExists(hwnd)) {
@@ -34,7 +34,7 @@ bool FakeInstances::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam
   return true;
 }
 
-bool FakeInstances::SendCommandPhrase(Hwnd hwnd, const std::string& phrase,
+bool FakeInstances::SendCommandPhrase(WindowId hwnd, const std::string& phrase,
                                       std::uint32_t timeoutMs) {
   log_.Record("SendCommandPhrase", {hwnd, timeoutMs}, phrase);
   FakeWindow* w = desktop_.Window(hwnd);

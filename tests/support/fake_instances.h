@@ -20,17 +20,17 @@ class FakeInstances final : public Instances {
 
   // Claims are answered in this order, the last one repeats.
   std::deque<InstanceClaim> instanceClaims{InstanceClaim::First};
-  Hwnd publishedWindow = 0;
+  WindowId publishedWindow = 0;
   std::set<ProcessId> moreRightsProcesses;
 
   InstanceClaim ClaimSingleInstance() override;
-  void PublishInstanceWindow(Hwnd hwnd) override;
-  Hwnd PublishedInstanceWindow() override { return publishedWindow; }
+  void PublishInstanceWindow(WindowId hwnd) override;
+  WindowId PublishedInstanceWindow() override { return publishedWindow; }
   void GrantForeground(ProcessId pid) override { log_.Record("GrantForeground", {pid}); }
   bool RunsWithMoreRights(ProcessId pid) override { return moreRightsProcesses.contains(pid); }
-  bool SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+  bool SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
-  bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
 
  private:
   FakeLog& log_;

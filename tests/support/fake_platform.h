@@ -29,7 +29,7 @@ class FakePlatform {
   struct Config {
     ProcessId ownPid = 4000;
     ThreadId ownThread = 4001;
-    Hwnd firstHwnd = 0x1000;  // the desktop's own; later windows count up from it
+    WindowId firstHwnd = 0x1000;  // the desktop's own; later windows count up from it
   };
   FakePlatform() : FakePlatform(Config{}) {}
   explicit FakePlatform(const Config& settings);

@@ -76,19 +76,19 @@ class FakeProgram {
   }
 
   // An application window with its own process and thread, brought to the front.
-  Hwnd AddApp(const std::string& exe = "editor.exe", const std::string& cls = "EditorFrame") {
+  WindowId AddApp(const std::string& exe = "editor.exe", const std::string& cls = "EditorFrame") {
     static ProcessId nextPid = 9000;
     const ProcessId pid = ++nextPid;
     fake.processes.AddProcess(pid, exe);
     FakeWindow w;
     w.pid = pid;
     w.className = cls;
-    Hwnd h = fake.desktop.AddWindow(w);
+    WindowId h = fake.desktop.AddWindow(w);
     fake.desktop.UserActivate(h);
     return h;
   }
 
-  void BringToFront(Hwnd h) {
+  void BringToFront(WindowId h) {
     fake.desktop.UserActivate(h);
     fake.loop.RunPending();
   }

@@ -22,7 +22,7 @@ FakeSearchView::FakeSearchView(FakeLog& log, FakeEventLoop& loop, FakeDesktop& d
       layout_(layout),
       owner_(owner) {}
 
-Hwnd FakeSearchView::CreateSearchWindow(const WindowDesign& design) {
+WindowId FakeSearchView::CreateSearchWindow(const WindowDesign& design) {
   log_.Record("CreateSearchWindow");
   if (created_) {
     return hwnd_;

@@ -31,7 +31,7 @@ struct FakeControl {
   Colour fore = 0;
   int top = 0;  // pixels
   bool tabStop = false;
-  Hwnd hwnd = 0;
+  WindowId hwnd = 0;
   // Labels and images are drawn on the window; the other kinds are windows of their own.
   static bool Windowed(ControlKind k) { return k != ControlKind::Label && k != ControlKind::Image; }
 };
@@ -50,7 +50,7 @@ class FakeSearchView final : public SearchView {
                  FakeKeyboardLayout& layout, Owner owner);
 
   bool FormCreated() const { return created_; }
-  Hwnd SearchHwnd() const { return hwnd_; }
+  WindowId SearchHwnd() const { return hwnd_; }
   FakeControl* ControlAt(ControlRef c);
   int TabStopCount() const;
   // Selected index of an option group (Scope or DateRange); -1 when none.
@@ -71,7 +71,7 @@ class FakeSearchView final : public SearchView {
   void Close();
   void Deactivate();
 
-  Hwnd CreateSearchWindow(const WindowDesign& design) override;
+  WindowId CreateSearchWindow(const WindowDesign& design) override;
   void ShowView() override;
   void DestroySearchWindow() override;
   Rect ViewFrame() override { return frame_; }
@@ -103,7 +103,7 @@ class FakeSearchView final : public SearchView {
   bool SetTabStop(ControlRef c, bool on) override;
   bool SetFocus(ControlRef c) override;
   std::optional<ControlRef> FocusedControl() override { return focus_; }
-  Hwnd ControlWindow(ControlRef c) override;
+  WindowId ControlWindow(ControlRef c) override;
 
   MessageAnswer ShowMessageBox(const std::string& text, MessageStyle style,
                                const std::string& title) override;
@@ -129,7 +129,7 @@ class FakeSearchView final : public SearchView {
   Owner owner_;
   bool created_ = false;
   bool visible_ = false;
-  Hwnd hwnd_ = 0;
+  WindowId hwnd_ = 0;
   Rect frame_;
   bool parked_ = false;
   WindowState state_ = WindowState::Normal;

@@ -262,7 +262,7 @@ bool FakeSearchView::SetFocus(ControlRef c) {
   return ok;
 }
 
-Hwnd FakeSearchView::ControlWindow(ControlRef c) {
+WindowId FakeSearchView::ControlWindow(ControlRef c) {
   if (c.id == Control::Window) {
     return created_ ? hwnd_ : 0;
   }

@@ -10,25 +10,25 @@
 namespace varnel {
 namespace {
 
-constexpr Hwnd kTarget = 7;
-constexpr Hwnd kOther = 3;
+constexpr WindowId kTarget = 7;
+constexpr WindowId kOther = 3;
 
 // A system that refuses the first `refusals` requests and records every step.
 class RecordedSteps final : public ActivationSteps {
  public:
-  RecordedSteps(Hwnd front, int refusals) : front_(front), refusals_(refusals) {}
-  Hwnd InFront() override { return front_; }
-  void FirstRequest(Hwnd hwnd) override { Ask("first request", hwnd); }
-  void Request(Hwnd hwnd) override { Ask("request", hwnd); }
-  void RaiseToTop(Hwnd) override { steps.emplace_back("raise"); }
-  void KeepAboveOthers(Hwnd, bool on) override {
+  RecordedSteps(WindowId front, int refusals) : front_(front), refusals_(refusals) {}
+  WindowId InFront() override { return front_; }
+  void FirstRequest(WindowId hwnd) override { Ask("first request", hwnd); }
+  void Request(WindowId hwnd) override { Ask("request", hwnd); }
+  void RaiseToTop(WindowId) override { steps.emplace_back("raise"); }
+  void KeepAboveOthers(WindowId, bool on) override {
     steps.emplace_back(on ? "above on" : "above off");
   }
   void LetEventsRun() override { steps.emplace_back("events"); }
   std::vector<std::string> steps;
 
  private:
-  void Ask(const char* what, Hwnd hwnd) {
+  void Ask(const char* what, WindowId hwnd) {
     steps.emplace_back(what);
     if (refusals_ > 0) {
       --refusals_;
@@ -36,7 +36,7 @@ class RecordedSteps final : public ActivationSteps {
       front_ = hwnd;
     }
   }
-  Hwnd front_;
+  WindowId front_;
   int refusals_;
 };
 
@@ -44,7 +44,7 @@ TEST(Activation, AskedAgainOnlyWhenRefusedThenLifted) {
   using Steps = std::vector<std::string>;
   struct Case {
     const char* name;
-    Hwnd front;
+    WindowId front;
     int refusals;
     Lift lift;
     Steps expected;

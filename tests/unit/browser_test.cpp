@@ -210,7 +210,7 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     FakeWindow w;
     w.pid = 70;
     w.minimised = true;
-    const Hwnd browser = d.pf.desktop.AddWindow(w);
+    const WindowId browser = d.pf.desktop.AddWindow(w);
     FakeWindow other;
     other.pid = 71;
     d.pf.desktop.UserActivate(d.pf.desktop.AddWindow(other));

@@ -94,7 +94,7 @@ TEST_P(HandOffTest, DeliversOnlyToARunningVarnel) {
   w.answers = c.answers;
   std::vector<std::string> received;
   w.onCommandPhrase = [&](const std::string& phrase) { received.push_back(phrase); };
-  const Hwnd hwnd = fake.desktop.AddWindow(w);
+  const WindowId hwnd = fake.desktop.AddWindow(w);
   if (c.record) WriteFile(cfg, "[Application]\r\nAppHwnd=" + std::to_string(hwnd) + "\r\n");
 
   std::ostringstream err;
@@ -159,7 +159,7 @@ TEST(CommandPhraseHandOff, ReachesThePublishedInstance) {
     w.answers = !c.moreRights;  // the system drops the message on its way up
     std::vector<std::string> received;
     w.onCommandPhrase = [&](const std::string& phrase) { received.push_back(phrase); };
-    const Hwnd hwnd = fake.desktop.AddWindow(w);
+    const WindowId hwnd = fake.desktop.AddWindow(w);
     if (c.record) WriteFile(cfg, "[Application]\r\nAppHwnd=" + std::to_string(hwnd) + "\r\n");
     if (c.published) fake.instances.publishedWindow = hwnd;
     if (c.moreRights) fake.instances.moreRightsProcesses.insert(7001);

@@ -13,7 +13,7 @@
 namespace varnel {
 namespace {
 
-constexpr Hwnd kFirstHwnd = 0x1000;
+constexpr WindowId kFirstHwnd = 0x1000;
 constexpr Code kMessage = 7;
 constexpr std::uint32_t kTimeoutMs = 100;
 
@@ -21,12 +21,12 @@ TEST(FakeDesktop, ActivationStacksAndRefusesAsConfigured) {
   FakeLog log;
   FakeEventLoop loop(log);
   FakeDesktop desktop(log, loop, kFirstHwnd);
-  Hwnd a = desktop.AddWindow({});
-  Hwnd b = desktop.AddWindow({});
-  Hwnd c = desktop.AddWindow({});
-  EXPECT_EQ(desktop.ZOrder(), (std::vector<Hwnd>{c, b, a}));
+  WindowId a = desktop.AddWindow({});
+  WindowId b = desktop.AddWindow({});
+  WindowId c = desktop.AddWindow({});
+  EXPECT_EQ(desktop.ZOrder(), (std::vector<WindowId>{c, b, a}));
   desktop.PlaceBelow(c, a);
-  EXPECT_EQ(desktop.ZOrder(), (std::vector<Hwnd>{b, a, c}));
+  EXPECT_EQ(desktop.ZOrder(), (std::vector<WindowId>{b, a, c}));
   desktop.UserActivate(a);
   desktop.refuseForeground = 1;
   EXPECT_FALSE(desktop.Activate(b, Lift::InPlace));
@@ -77,7 +77,7 @@ class Heard final : public PlatformEvents {
  public:
   std::vector<std::string> events;
   void OnDeferredCode(Code code) override { Add("code " + std::to_string(code)); }
-  void OnWindowMessage(Hwnd, Code msg, std::uint32_t, std::uint32_t) override {
+  void OnWindowMessage(WindowId, Code msg, std::uint32_t, std::uint32_t) override {
     Add("message " + std::to_string(msg));
   }
   void OnCommandPhrase(const std::string& phrase) override { Add("phrase " + phrase); }
@@ -109,17 +109,17 @@ TEST(FakeWiring, WhatReachesTheSearchWindowThroughTheOtherPorts) {
   const KeyEvent keyA{.vkCode = 'A'};
   struct Case {
     const char* name;
-    std::function<void(FakePlatform&, Hwnd box, Hwnd other)> act;
+    std::function<void(FakePlatform&, WindowId box, WindowId other)> act;
     std::vector<std::string> heard;
   };
   const Case cases[] = {
       {"a message to the window",
-       [](FakePlatform& f, Hwnd box, Hwnd) {
+       [](FakePlatform& f, WindowId box, WindowId) {
          EXPECT_TRUE(f.instances.SendPrivateMessage(box, kMessage, 0, 0, kTimeoutMs));
        },
        {"message 7"}},
       {"a message to a window that does not answer waits it out",
-       [](FakePlatform& f, Hwnd, Hwnd other) {
+       [](FakePlatform& f, WindowId, WindowId other) {
          f.desktop.Window(other)->answers = false;
          const std::uint32_t before = f.loop.Milliseconds();
          EXPECT_FALSE(f.instances.SendPrivateMessage(other, kMessage, 0, 0, kTimeoutMs));
@@ -127,32 +127,32 @@ TEST(FakeWiring, WhatReachesTheSearchWindowThroughTheOtherPorts) {
        },
        {}},
       {"a phrase to the window",
-       [](FakePlatform& f, Hwnd box, Hwnd) {
+       [](FakePlatform& f, WindowId box, WindowId) {
          EXPECT_TRUE(f.instances.SendCommandPhrase(box, "Go Home", kTimeoutMs));
        },
        {"phrase Go Home"}},
       {"a key while it is in front goes through the hook to the focused text box",
-       [&](FakePlatform& f, Hwnd, Hwnd) {
+       [&](FakePlatform& f, WindowId, WindowId) {
          f.hotkeys.InstallKeyHook();
          f.hotkeys.FeedKey(keyA);
          EXPECT_EQ(f.view.Text({Control::Terms}), "a");
        },
        {"hook", "down 65", "press 97"}},
       {"a key while another window is in front",
-       [&](FakePlatform& f, Hwnd, Hwnd other) {
+       [&](FakePlatform& f, WindowId, WindowId other) {
          f.desktop.UserActivate(other);
          f.hotkeys.FeedKey(keyA);
          EXPECT_EQ(f.desktop.FocusedWindow(), 0u) << "the focus is the window in front's";
        },
        {}},
       {"the front moving away",
-       [](FakePlatform& f, Hwnd, Hwnd other) {
+       [](FakePlatform& f, WindowId, WindowId other) {
          f.desktop.UserActivate(other);
          f.loop.RunPending();
        },
        {"deactivate"}},
       {"a code posted to the window, lost with it",
-       [](FakePlatform& f, Hwnd, Hwnd) {
+       [](FakePlatform& f, WindowId, WindowId) {
          f.loop.Post(kMessage);
          f.view.DestroySearchWindow();
          f.loop.RunPending();
@@ -165,8 +165,8 @@ TEST(FakeWiring, WhatReachesTheSearchWindowThroughTheOtherPorts) {
     FakePlatform fake;
     Heard heard;
     fake.loop.SetEventSink(&heard);
-    const Hwnd other = fake.desktop.AddWindow({});
-    const Hwnd box = fake.view.CreateSearchWindow(SearchWindowDesign());
+    const WindowId other = fake.desktop.AddWindow({});
+    const WindowId box = fake.view.CreateSearchWindow(SearchWindowDesign());
     fake.view.ShowView();
     fake.desktop.UserActivate(box);
     ASSERT_TRUE(fake.view.SetFocus({Control::Terms}));
@@ -191,7 +191,7 @@ namespace {
 
 TEST_F(FakeProgramTest, FixtureBuildsAProgramWithItsOwnSettingsFile) {
   EXPECT_EQ(fake.paths.EnvironmentVariable("VARNEL_CFG"), app.cfgFile());
-  Hwnd editor = app.AddApp();
+  WindowId editor = app.AddApp();
   EXPECT_EQ(fake.desktop.WindowInFront(), editor);
   app.Advance(10);
   EXPECT_FALSE(fake.loop.Unloaded());

@@ -21,7 +21,7 @@ const ControlRef kScope{Control::Scope, 2};
 struct TrackDesk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
-  Hwnd box = 0;
+  WindowId box = 0;
 
   TrackDesk() {
     pf.processes.SetProcesses({{10, "System"}, {pf.OwnPid(), "varnel"}});
@@ -31,7 +31,7 @@ struct TrackDesk {
     pf.view.ShowView();
     pf.view.SetViewTop(96);
   }
-  Hwnd App(ThreadId thread, bool caption = true, bool visible = true) {
+  WindowId App(ThreadId thread, bool caption = true, bool visible = true) {
     FakeWindow w;
     w.thread = thread;
     w.pid = thread + 1000;
@@ -40,11 +40,11 @@ struct TrackDesk {
     return pf.desktop.AddWindow(w);
   }
   // The user brings a window forward and the timer ticks.
-  void Front(Hwnd h) {
+  void Front(WindowId h) {
     pf.desktop.UserActivate(h);
     p.tracker.FollowForeground();
   }
-  Hwnd Pellar() {
+  WindowId Pellar() {
     pf.processes.AddProcess(60, "Pellar.exe");
     FakeWindow w;
     w.pid = 60;
@@ -71,7 +71,7 @@ TEST(ForegroundTracking, RemembersTheLastTwoApplications) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     TrackDesk d;
-    std::map<std::string, Hwnd> w{{"A", d.App(11)},
+    std::map<std::string, WindowId> w{{"A", d.App(11)},
                                   {"Adlg", d.App(11)},
                                   {"A2", d.App(12)},
                                   {"B", d.App(22)},
@@ -90,8 +90,8 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
   {
     SCOPED_TRACE("two applications");
     TrackDesk d;
-    const Hwnd a = d.App(11);
-    const Hwnd b = d.App(22);
+    const WindowId a = d.App(11);
+    const WindowId b = d.App(22);
     d.Front(a);
     d.Front(b);
     d.p.tracker.SnapBack();
@@ -100,9 +100,9 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
   {
     SCOPED_TRACE("three applications");
     TrackDesk d;
-    const Hwnd a = d.App(11);
-    const Hwnd b = d.App(22);
-    const Hwnd c = d.App(33);
+    const WindowId a = d.App(11);
+    const WindowId b = d.App(22);
+    const WindowId c = d.App(33);
     d.Front(a);
     d.Front(b);
     d.Front(c);
@@ -112,8 +112,8 @@ TEST(ForegroundTracking, SnapBackHandsTheForegroundBack) {
   {
     SCOPED_TRACE("minimised target is restored");
     TrackDesk d;
-    const Hwnd a = d.App(11);
-    const Hwnd b = d.App(22);
+    const WindowId a = d.App(11);
+    const WindowId b = d.App(22);
     d.Front(a);
     d.Front(b);
     d.pf.desktop.Window(a)->minimised = true;
@@ -128,11 +128,11 @@ TEST(ForegroundTracking, SnapBackWalksDownWhenThePreviousWindowIsUnusable) {
   for (Why why : {Why::OnlyOneSeen, Why::Closed, Why::Hidden}) {
     SCOPED_TRACE(static_cast<int>(why));
     TrackDesk d;
-    const Hwnd captioned = d.App(44);
+    const WindowId captioned = d.App(44);
     d.App(55, false, true);  // no caption
     d.App(66, true, false);  // hidden
-    const Hwnd a = d.App(11);
-    const Hwnd b = d.App(22);
+    const WindowId a = d.App(11);
+    const WindowId b = d.App(22);
     d.Front(a);
     if (why != Why::OnlyOneSeen) {
       d.Front(b);
@@ -162,19 +162,19 @@ TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
                         Case{250, true, "pellar"}, Case{0, true, "deep"}}) {
     SCOPED_TRACE(c.hiddenBetween);
     TrackDesk d;
-    const Hwnd pellar = c.pellarRunning ? d.Pellar() : 0;
+    const WindowId pellar = c.pellarRunning ? d.Pellar() : 0;
     if (c.pellarRunning) {
       d.pf.desktop.Window(pellar)->visible = false;  // not reachable by the walk
     }
-    const Hwnd deep = d.App(44);
+    const WindowId deep = d.App(44);
     for (int i = 0; i < c.hiddenBetween; ++i) {
       d.App(100 + i, true, false);
     }
-    const Hwnd a = d.App(11);
+    const WindowId a = d.App(11);
     d.Front(a);
     d.p.tracker.SnapBack();
     const std::string expect = c.expect;
-    const Hwnd want = expect == "deep" ? deep : expect == "pellar" ? pellar : a;
+    const WindowId want = expect == "deep" ? deep : expect == "pellar" ? pellar : a;
     EXPECT_EQ(d.pf.desktop.WindowInFront(), want);
     if (expect == "none") {
       EXPECT_EQ(d.pf.log.CountCalls("Activate"), 0u);
@@ -184,9 +184,9 @@ TEST(ForegroundTracking, SnapBackWalkStopsAfter250Steps) {
 
 TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
   TrackDesk d;
-  const Hwnd other = d.App(44);
+  const WindowId other = d.App(44);
   d.pf.desktop.UserActivate(d.box);
-  const Hwnd a = d.App(11);
+  const WindowId a = d.App(11);
   d.Front(a);
   d.pf.view.Park();
   ASSERT_EQ(d.pf.desktop.WindowBelow(a), d.box);
@@ -196,7 +196,7 @@ TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
 
 TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
   TrackDesk d;
-  const Hwnd a = d.App(11);
+  const WindowId a = d.App(11);
   d.Front(a);
   d.pf.view.SetFocus(kScope);
   d.Front(d.box);
@@ -245,8 +245,8 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
 TEST(ForegroundTracking, MessageBoxStopsChecksButNotRemembering) {
   TrackDesk d;
   d.Pellar();
-  const Hwnd a = d.App(11);
-  const Hwnd b = d.App(22);
+  const WindowId a = d.App(11);
+  const WindowId b = d.App(22);
   d.Front(a);
   d.p.window.inMessageBox = true;
   d.pf.view.SetVisible(kVox, true);
@@ -260,8 +260,8 @@ TEST(ForegroundTracking, MessageBoxStopsChecksButNotRemembering) {
 
 TEST(ForegroundTracking, SiblingProductHidesTheVoiceCheckBox) {
   TrackDesk d;
-  const Hwnd a = d.App(11);
-  const Hwnd pellar = d.Pellar();
+  const WindowId a = d.App(11);
+  const WindowId pellar = d.Pellar();
   d.Front(a);
   d.Front(d.box);
   EXPECT_FALSE(d.pf.view.Visible(kVox));

@@ -16,7 +16,7 @@ class KeyNavigationTest : public FakeProgramTest {
     editor = app.AddApp();
     app.Start();
   }
-  Hwnd editor = 0;
+  WindowId editor = 0;
 };
 
 TEST_F(KeyNavigationTest, FocusCycle) {

@@ -17,8 +17,8 @@ constexpr std::intptr_t kPassedOn = 4242;  // what the next hook answers
 struct HookDesk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
-  Hwnd box = 0;
-  Hwnd app = 0;
+  WindowId box = 0;
+  WindowId app = 0;
 
   HookDesk() {
     FakeWindow w;

@@ -19,7 +19,7 @@ class SearchActionsTest : public FakeProgramTest {
     for (const auto& c : fake.log.Calls("OpenAddress")) out.push_back(c.text);
     return out;
   }
-  Hwnd editor = 0;
+  WindowId editor = 0;
 };
 
 TEST_F(SearchActionsTest, ScopeDecidesWhetherDatesApply) {

@@ -13,7 +13,7 @@ namespace {
 using SearchWindowTest = FakeProgramTest;
 
 TEST_F(SearchWindowTest, LoadsAsDesigned) {
-  const Hwnd editor = app.AddApp();
+  const WindowId editor = app.AddApp();
   p.window.EnsureLoaded();
   ASSERT_TRUE(fake.view.FormCreated());
   EXPECT_EQ(p.window.handle, fake.view.SearchHwnd());
@@ -46,7 +46,7 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
 }
 
 TEST_F(SearchWindowTest, MinimisingParksInsteadOfStayingMinimised) {
-  const Hwnd editor = app.AddApp();
+  const WindowId editor = app.AddApp();
   app.Start();
   ASSERT_TRUE(app.OnScreen());
   fake.UserMinimise();

@@ -19,7 +19,7 @@ constexpr ProcessId kOtherPid = 7777;
 class StartupTest : public FakeProgramTest {
  protected:
   // A window of another process, as a recorded handle may name after a restart.
-  Hwnd AddForeign(const std::string& cls, const std::string& exe, bool answers = true) {
+  WindowId AddForeign(const std::string& cls, const std::string& exe, bool answers = true) {
     fake.processes.AddProcess(kOtherPid, exe);
     FakeWindow w;
     w.pid = kOtherPid;
@@ -75,7 +75,7 @@ TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
       {"negative", [](FakePlatform&) { return std::string("-12"); }},
       {"closed window",
        [](FakePlatform& f) {
-         const Hwnd h = f.desktop.AddWindow({});
+         const WindowId h = f.desktop.AddWindow({});
          f.desktop.CloseWindow(h);
          return std::to_string(h);
        }},
@@ -124,7 +124,7 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
       EXPECT_EQ(lp, kSummonParam);
       ++messages;
     };
-    const Hwnd running = second.fake.desktop.AddWindow(w);
+    const WindowId running = second.fake.desktop.AddWindow(w);
     second.fake.instances.instanceClaims = {InstanceClaim::Taken};
     const std::string before = "[Application]\r\nAppHwnd=" + std::to_string(running) + "\r\n";
     WriteFile(second.cfgFile(), before);
@@ -146,7 +146,7 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
 // Where the system cannot tell who is first, the settings file's record decides.
 TEST_F(StartupTest, WithoutAClaimAnUnansweredHandOffStartsANewInstance) {
   fake.instances.instanceClaims = {InstanceClaim::Unavailable};
-  const Hwnd hung = AddForeign("Varnel", "varnel", /*answers=*/false);
+  const WindowId hung = AddForeign("Varnel", "varnel", /*answers=*/false);
   Record(std::to_string(hung));
   EXPECT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_EQ(fake.log.CountCalls("SendPrivateMessage"), 1u);
@@ -204,7 +204,7 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
     w.onMessage = [&](Code msg, std::uint32_t wp, std::uint32_t lp) {
       shows += msg == kSummonMessage && wp == kSummonParam && lp == kSummonParam ? 1 : 0;
     };
-    const Hwnd holder = f.desktop.AddWindow(w);
+    const WindowId holder = f.desktop.AddWindow(w);
     if (c.record != Record::Nothing) {
       WriteFile(start.cfgFile(), "[Application]\r\nAppHwnd=" + std::to_string(holder) + "\r\n");
     }

@@ -42,12 +42,12 @@ TEST_F(SummoningTest, DispatchTable) {
 TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
   app.Start();
   struct Case {
-    Hwnd hwnd;
+    WindowId hwnd;
     Code msg;
     std::uint32_t w, l;
     bool shows;
   };
-  const Hwnd box = fake.view.SearchHwnd();
+  const WindowId box = fake.view.SearchHwnd();
   const Case cases[] = {
       {box, kSummonMessage, kSummonParam, kSummonParam, true},
       {box, kSummonMessage, kSummonParam, 0, false},
@@ -92,7 +92,7 @@ TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
 }
 
 TEST_F(SummoningTest, ParkedWindowComesBackAtTheSameTopWithTermsSelected) {
-  const Hwnd editor = app.AddApp();
+  const WindowId editor = app.AddApp();
   app.Start();
   const int top = fake.view.ViewFrame().top;
   app.Type("alpha beta");

@@ -44,7 +44,7 @@ class TrayTest : public FakeProgramTest {
   bool Running() { return p.window.loaded && !fake.loop.Unloaded(); }
 
   std::shared_ptr<SpeechScript> script = std::make_shared<SpeechScript>();
-  Hwnd editor = 0;
+  WindowId editor = 0;
 };
 
 TEST_F(TrayTest, IconShownWithTheCurrentChecksOnlyWhereATrayHostIs) {

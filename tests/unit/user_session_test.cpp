@@ -10,7 +10,7 @@ namespace {
 using UserSession = FakeProgramTest;
 
 TEST_F(UserSession, SearchFromAnotherApplication) {
-  const Hwnd editor = app.AddApp("editor.exe");
+  const WindowId editor = app.AddApp("editor.exe");
   ASSERT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_TRUE(app.OnScreen());
   EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
@@ -95,7 +95,7 @@ TEST_F(UserSession, SecondStartHandsOffToTheRunningInstance) {
 }
 
 TEST_F(UserSession, MinimiseAndClose) {
-  const Hwnd editor = app.AddApp();
+  const WindowId editor = app.AddApp();
   EXPECT_EQ(p.Run(), 0);  // the fake's loop returns once nothing is pending
   fake.UserMinimise();
   fake.loop.RunPending();

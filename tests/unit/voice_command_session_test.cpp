@@ -273,7 +273,7 @@ TEST_F(VoxFormTest, DoItOnlyWhenTheFocusStayedPut) {
 
 TEST_F(VoxFormTest, HideItMinimisesAnyOtherWindow) {
   Load();
-  const Hwnd editor = app.AddApp();
+  const WindowId editor = app.AddApp();
   Say(3);
   fake.loop.RunPending();
   const auto shown = fake.log.Calls("ChangeWindowState");

@@ -18,7 +18,7 @@ struct WinsysDesk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
 
-  Hwnd App(ThreadId thread, ProcessId pid = 0, bool caption = true, bool visible = true) {
+  WindowId App(ThreadId thread, ProcessId pid = 0, bool caption = true, bool visible = true) {
     FakeWindow w;
     w.thread = thread;
     w.pid = pid;
@@ -27,7 +27,7 @@ struct WinsysDesk {
     return pf.desktop.AddWindow(w);
   }
   // The search window, loaded and on screen.
-  Hwnd Box() {
+  WindowId Box() {
     p.window.handle = pf.view.CreateSearchWindow(SearchWindowDesign());
     p.window.loaded = true;
     pf.view.ShowView();
@@ -116,11 +116,11 @@ TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
 
 TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
   WinsysDesk d;
-  const Hwnd shown = d.App(11);
+  const WindowId shown = d.App(11);
   d.App(12, 0, true, false);  // hidden
-  const Hwnd mini = d.App(13);
+  const WindowId mini = d.App(13);
   d.pf.desktop.Window(mini)->minimised = true;
-  const Hwnd box = d.Box();
+  const WindowId box = d.Box();
   d.pf.desktop.UserActivate(box);
   d.p.window.keyboard = true;
   d.pf.view.SetTextColour({Control::DoIt, 0}, kHoverGreen);
@@ -138,7 +138,7 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
 
 TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
   WinsysDesk d;
-  const Hwnd box = d.Box();
+  const WindowId box = d.Box();
   d.pf.desktop.UserActivate(box);
   d.pf.log.Clear();
   d.p.winutil.HideSearchWindow();
@@ -152,12 +152,12 @@ TEST(WindowUtilsPlace, PlaceBehindForeground) {
   {
     SCOPED_TRACE("goes directly below the foreground, owned by the desktop");
     WinsysDesk d;
-    const Hwnd w = d.App(11);
-    const Hwnd other = d.App(12);
-    const Hwnd fg = d.App(13);
+    const WindowId w = d.App(11);
+    const WindowId other = d.App(12);
+    const WindowId fg = d.App(13);
     d.pf.desktop.UserActivate(fg);
     d.p.winutil.PlaceBehindForeground(w);
-    const std::vector<Hwnd> expected{fg, w, other};
+    const std::vector<WindowId> expected{fg, w, other};
     EXPECT_EQ(d.pf.desktop.ZOrder(), expected);
     EXPECT_EQ(d.pf.desktop.Window(w)->owner, d.pf.desktop.DesktopRoot());
     EXPECT_EQ(d.pf.desktop.WindowInFront(), fg);
@@ -165,7 +165,7 @@ TEST(WindowUtilsPlace, PlaceBehindForeground) {
   {
     SCOPED_TRACE("itself in front: only the owner changes");
     WinsysDesk d;
-    const Hwnd w = d.App(11);
+    const WindowId w = d.App(11);
     d.pf.desktop.UserActivate(w);
     d.pf.log.Clear();
     d.p.winutil.PlaceBehindForeground(w);
@@ -175,7 +175,7 @@ TEST(WindowUtilsPlace, PlaceBehindForeground) {
   {
     SCOPED_TRACE("minimised window or none: nothing");
     WinsysDesk d;
-    const Hwnd w = d.App(11);
+    const WindowId w = d.App(11);
     d.pf.desktop.Window(w)->minimised = true;
     d.pf.desktop.UserActivate(d.App(12));
     d.pf.log.Clear();
@@ -204,10 +204,10 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     WinsysDesk d;
-    const Hwnd w = d.App(11);
-    const Hwnd fg = d.App(12);
+    const WindowId w = d.App(11);
+    const WindowId fg = d.App(12);
     d.pf.desktop.UserActivate(fg);
-    Hwnd owner = d.App(13);
+    WindowId owner = d.App(13);
     switch (c.owner) {
       case Owner::Visible:
         break;
@@ -235,7 +235,7 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
       continue;
     }
     ASSERT_EQ(calls.size(), 1u);
-    const Hwnd expected = c.expect == Expect::Given        ? owner
+    const WindowId expected = c.expect == Expect::Given        ? owner
                           : c.expect == Expect::Foreground ? fg
                                                            : d.pf.desktop.DesktopRoot();
     EXPECT_EQ(calls[0].args[1], static_cast<std::int64_t>(expected));
@@ -335,8 +335,8 @@ TEST(WindowUtilsProcess, BringProgramToFrontRestoresTheCaptionedWindowOfThatProc
   {
     WinsysDesk d;
     d.pf.processes.SetProcesses({{10, "System"}, {60, "Pellar.exe"}, {30, "app.exe"}});
-    const Hwnd front = d.App(5, 10);
-    const Hwnd target = d.App(31, 30);
+    const WindowId front = d.App(5, 10);
+    const WindowId target = d.App(31, 30);
     d.pf.desktop.Window(target)->minimised = true;
     d.App(31, 30, false, true);  // no caption
     d.App(31, 30, true, false);  // hidden
@@ -360,7 +360,7 @@ TEST(WindowUtilsProcess, BringProgramToFrontWithoutAUsableWindow) {
   WinsysDesk d;
   d.pf.processes.SetProcesses({{30, "app.exe"}});
   d.App(31, 30, false, true);
-  const Hwnd front = d.App(5, 10);
+  const WindowId front = d.App(5, 10);
   d.pf.desktop.UserActivate(front);
   EXPECT_EQ(d.p.winutil.BringProgramToFront("app.exe"), 0u);
   EXPECT_EQ(d.pf.desktop.WindowInFront(), front);
@@ -394,7 +394,7 @@ TEST(WindowUtilsProcess, SiblingMainWindow) {
     FakeWindow w;
     w.pid = c.windowPid;
     w.className = c.cls;
-    const Hwnd h = d.pf.desktop.AddWindow(w);
+    const WindowId h = d.pf.desktop.AddWindow(w);
     EXPECT_EQ(d.p.winutil.SiblingMainWindow(), c.found ? h : 0u);
   }
 }

@@ -42,7 +42,7 @@ struct Recorder final : PlatformEvents {
   std::vector<std::uint32_t> messages;
   std::vector<TrayEntry> trayEntries;
   void OnDeferredCode(Code c) override { codes.push_back(c); }
-  void OnWindowMessage(Hwnd, Code msg, std::uint32_t w, std::uint32_t l) override {
+  void OnWindowMessage(WindowId, Code msg, std::uint32_t w, std::uint32_t l) override {
     messages.insert(messages.end(), {static_cast<std::uint32_t>(msg), w, l});
   }
   void OnCommandPhrase(const std::string& p) override { phrases.push_back(p); }
@@ -97,7 +97,7 @@ class WinDriver final : public contract::Driver {
     }
     return true;
   }
-  Hwnd MakeWindow() override {
+  WindowId MakeWindow() override {
     constexpr wchar_t kClass[] = L"VarnelContractWindow";
     WNDCLASSW wc{};
     wc.lpfnWndProc = DefWindowProcW;
@@ -108,7 +108,7 @@ class WinDriver final : public contract::Driver {
                                    240, 160, nullptr, nullptr, wc.hInstance, nullptr);
     return win::ToId(h);
   }
-  void DestroyWindow(Hwnd hwnd) override { ::DestroyWindow(win::ToHwnd(hwnd)); }
+  void DestroyWindow(WindowId hwnd) override { ::DestroyWindow(win::ToHwnd(hwnd)); }
   void SetEnvironment(const std::string& name, const std::string& value) override {
     SetEnvironmentVariableW(win::Widen(name).c_str(),
                             value.empty() ? nullptr : win::Widen(value).c_str());
@@ -147,7 +147,7 @@ void Contracts(win::WinPlatform& p) {
 
 void Window(win::WinPlatform& p, Recorder& r) {
   std::printf("search window\n");
-  const Hwnd h = p.CreateSearchWindow(SearchWindowDesign());
+  const WindowId h = p.CreateSearchWindow(SearchWindowDesign());
   Expect(h != 0 && p.WindowExists(h), "the window is created");
   Expect(p.ClassName(h) == "Varnel", "its class is Varnel");
   Expect(p.Text({Control::Scope, 3}) == "e&How", "option captions keep their accelerator marks");

@@ -2,7 +2,7 @@
 
 namespace varnel {
 
-bool ActivateWithRetry(ActivationSteps& steps, Hwnd hwnd, Lift lift) {
+bool ActivateWithRetry(ActivationSteps& steps, WindowId hwnd, Lift lift) {
   if (steps.InFront() != hwnd) {
     steps.FirstRequest(hwnd);
     if (steps.InFront() != hwnd) {

@@ -11,13 +11,13 @@ namespace varnel {
 // What one system offers for the sequence.
 class ActivationSteps {
  public:
-  virtual Hwnd InFront() = 0;
+  virtual WindowId InFront() = 0;
   // The first request; Windows grants it only with the input state shared with the window in
   // front, so that adapter shares it for the request's length.
-  virtual void FirstRequest(Hwnd hwnd) = 0;
-  virtual void Request(Hwnd hwnd) = 0;
-  virtual void RaiseToTop(Hwnd hwnd) = 0;
-  virtual void KeepAboveOthers(Hwnd hwnd, bool on) = 0;
+  virtual void FirstRequest(WindowId hwnd) = 0;
+  virtual void Request(WindowId hwnd) = 0;
+  virtual void RaiseToTop(WindowId hwnd) = 0;
+  virtual void KeepAboveOthers(WindowId hwnd, bool on) = 0;
   // Lets the system deliver what the last step set off.
   virtual void LetEventsRun() = 0;
 
@@ -26,6 +26,6 @@ class ActivationSteps {
 };
 
 // Returns whether `hwnd` ends in front.
-bool ActivateWithRetry(ActivationSteps& steps, Hwnd hwnd, Lift lift);
+bool ActivateWithRetry(ActivationSteps& steps, WindowId hwnd, Lift lift);
 
 }  // namespace varnel

@@ -10,11 +10,11 @@
 
 namespace varnel::win {
 
-inline Hwnd ToId(HWND h) {
-  return static_cast<Hwnd>(reinterpret_cast<std::uintptr_t>(h) & 0xFFFFFFFFu);
+inline WindowId ToId(HWND h) {
+  return static_cast<WindowId>(reinterpret_cast<std::uintptr_t>(h) & 0xFFFFFFFFu);
 }
 
-inline HWND ToHwnd(Hwnd id) {
+inline HWND ToHwnd(WindowId id) {
   return reinterpret_cast<HWND>(static_cast<std::intptr_t>(static_cast<std::int32_t>(id)));
 }
 

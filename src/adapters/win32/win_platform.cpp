@@ -121,7 +121,7 @@ bool ForegroundRunsHigher() {
 }
 
 BOOL CALLBACK VisitWindow(HWND h, LPARAM visit) {
-  const auto& fn = *reinterpret_cast<const std::function<bool(Hwnd)>*>(visit);
+  const auto& fn = *reinterpret_cast<const std::function<bool(WindowId)>*>(visit);
   return fn(ToId(h)) ? TRUE : FALSE;
 }
 
@@ -225,7 +225,7 @@ int WinPlatform::RunUntilClosed() {
 
 // ---- top-level windows and stacking order
 
-Hwnd WinPlatform::WindowInFront() {
+WindowId WinPlatform::WindowInFront() {
   return ToId(GetForegroundWindow());
 }
 
@@ -236,8 +236,8 @@ namespace {
 class WinActivationSteps final : public ActivationSteps {
  public:
   explicit WinActivationSteps(WinPlatform& platform) : platform_(platform) {}
-  Hwnd InFront() override { return ToId(GetForegroundWindow()); }
-  void FirstRequest(Hwnd hwnd) override {
+  WindowId InFront() override { return ToId(GetForegroundWindow()); }
+  void FirstRequest(WindowId hwnd) override {
     const DWORD front = GetWindowThreadProcessId(GetForegroundWindow(), nullptr);
     const DWORD target = GetWindowThreadProcessId(ToHwnd(hwnd), nullptr);
     const bool share = front != 0 && target != 0 && front != target;
@@ -249,11 +249,11 @@ class WinActivationSteps final : public ActivationSteps {
       ::AttachThreadInput(front, target, FALSE);
     }
   }
-  void Request(Hwnd hwnd) override { ::SetForegroundWindow(ToHwnd(hwnd)); }
-  void RaiseToTop(Hwnd hwnd) override {
+  void Request(WindowId hwnd) override { ::SetForegroundWindow(ToHwnd(hwnd)); }
+  void RaiseToTop(WindowId hwnd) override {
     SetWindowPos(ToHwnd(hwnd), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   }
-  void KeepAboveOthers(Hwnd hwnd, bool on) override {
+  void KeepAboveOthers(WindowId hwnd, bool on) override {
     SetWindowPos(ToHwnd(hwnd), on ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE);
   }
@@ -268,7 +268,7 @@ class WinActivationSteps final : public ActivationSteps {
 
 }  // namespace
 
-bool WinPlatform::Activate(Hwnd hwnd, Lift lift) {
+bool WinPlatform::Activate(WindowId hwnd, Lift lift) {
   if (hwnd == 0) {
     return false;
   }
@@ -276,41 +276,41 @@ bool WinPlatform::Activate(Hwnd hwnd, Lift lift) {
   return ActivateWithRetry(steps, hwnd, lift);
 }
 
-Hwnd WinPlatform::FocusedWindow() {
+WindowId WinPlatform::FocusedWindow() {
   return ToId(GetFocus());
 }
 
-Hwnd WinPlatform::DesktopRoot() {
+WindowId WinPlatform::DesktopRoot() {
   return ToId(GetDesktopWindow());
 }
 
-Hwnd WinPlatform::WindowBelow(Hwnd hwnd) {
+WindowId WinPlatform::WindowBelow(WindowId hwnd) {
   if (hwnd == 0) {
     return 0;
   }
   return ToId(GetWindow(ToHwnd(hwnd), GW_HWNDNEXT));
 }
 
-bool WinPlatform::WindowExists(Hwnd hwnd) {
+bool WinPlatform::WindowExists(WindowId hwnd) {
   return hwnd != 0 && ::IsWindow(ToHwnd(hwnd)) != 0;
 }
 
-bool WinPlatform::WindowVisible(Hwnd hwnd) {
+bool WinPlatform::WindowVisible(WindowId hwnd) {
   return hwnd != 0 && ::IsWindowVisible(ToHwnd(hwnd)) != 0;
 }
 
-bool WinPlatform::WindowMinimised(Hwnd hwnd) {
+bool WinPlatform::WindowMinimised(WindowId hwnd) {
   return hwnd != 0 && ::IsIconic(ToHwnd(hwnd)) != 0;
 }
 
-bool WinPlatform::HasTitleBar(Hwnd hwnd) {
+bool WinPlatform::HasTitleBar(WindowId hwnd) {
   if (hwnd == 0) {
     return false;
   }
   return (GetWindowLongPtrW(ToHwnd(hwnd), GWL_STYLE) & WS_CAPTION) != 0;
 }
 
-Rect WinPlatform::WindowRect(Hwnd hwnd) {
+Rect WinPlatform::WindowRect(WindowId hwnd) {
   RECT r{};
   if (hwnd == 0 || GetWindowRect(ToHwnd(hwnd), &r) == 0) {
     return {};
@@ -318,7 +318,7 @@ Rect WinPlatform::WindowRect(Hwnd hwnd) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
-std::string WinPlatform::ClassName(Hwnd hwnd) {
+std::string WinPlatform::ClassName(WindowId hwnd) {
   if (hwnd == 0) {
     return {};
   }
@@ -327,11 +327,11 @@ std::string WinPlatform::ClassName(Hwnd hwnd) {
   return n > 0 ? Narrow(std::wstring_view(buf, static_cast<std::size_t>(n))) : std::string();
 }
 
-ThreadId WinPlatform::WindowThread(Hwnd hwnd) {
+ThreadId WinPlatform::WindowThread(WindowId hwnd) {
   return hwnd == 0 ? 0 : GetWindowThreadProcessId(ToHwnd(hwnd), nullptr);
 }
 
-ProcessId WinPlatform::WindowProcess(Hwnd hwnd) {
+ProcessId WinPlatform::WindowProcess(WindowId hwnd) {
   DWORD pid = 0;
   if (hwnd != 0) {
     GetWindowThreadProcessId(ToHwnd(hwnd), &pid);
@@ -339,7 +339,7 @@ ProcessId WinPlatform::WindowProcess(Hwnd hwnd) {
   return pid;
 }
 
-void WinPlatform::PlaceBelow(Hwnd hwnd, Hwnd above) {
+void WinPlatform::PlaceBelow(WindowId hwnd, WindowId above) {
   if (hwnd == 0 || above == 0 || hwnd == above) {
     return;
   }
@@ -347,24 +347,24 @@ void WinPlatform::PlaceBelow(Hwnd hwnd, Hwnd above) {
   SetWindowPos(ToHwnd(hwnd), ToHwnd(above), 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void WinPlatform::SetOwner(Hwnd hwnd, Hwnd owner) {
+void WinPlatform::SetOwner(WindowId hwnd, WindowId owner) {
   if (hwnd == 0 || hwnd == owner) {
     return;
   }
   SetWindowLongPtrW(ToHwnd(hwnd), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ToHwnd(owner)));
 }
 
-void WinPlatform::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
+void WinPlatform::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
   if (hwnd != 0) {
     ::ShowWindow(ToHwnd(hwnd), static_cast<int>(cmd));
   }
 }
 
-void WinPlatform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
+void WinPlatform::ForEachWindow(const std::function<bool(WindowId)>& visit) {
   ::EnumWindows(VisitWindow, reinterpret_cast<LPARAM>(&visit));
 }
 
-bool WinPlatform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
+bool WinPlatform::SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam,
                                      std::uint32_t lParam, std::uint32_t timeoutMs) {
   if (hwnd == 0) {
     return false;
@@ -374,7 +374,7 @@ bool WinPlatform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
                                SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
-bool WinPlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
+bool WinPlatform::SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
   if (hwnd == 0 || phrase.size() > kMaxPhraseBytes) {
     return false;
   }
@@ -389,7 +389,7 @@ bool WinPlatform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::u
   return ok != 0 && result == TRUE;
 }
 
-void WinPlatform::DrawAsActive(Hwnd hwnd) {
+void WinPlatform::DrawAsActive(WindowId hwnd) {
   if (hwnd != 0) {
     SendMessageW(ToHwnd(hwnd), WM_NCACTIVATE, TRUE, 0);
   }
@@ -578,7 +578,7 @@ InjectResult WinPlatform::InjectKeys(std::span<const KeyInput> keys) {
 
 // ---- the search window
 
-Hwnd WinPlatform::CreateSearchWindow(const WindowDesign& design) {
+WindowId WinPlatform::CreateSearchWindow(const WindowDesign& design) {
   form_.Create(design);
   // A later start at a lower integrity level may summon the window (harmless); the other
   // messages from there, commands among them, stay blocked.
@@ -614,7 +614,7 @@ void WinPlatform::RaiseView() {
   }
 }
 
-Hwnd WinPlatform::ControlWindow(ControlRef c) {
+WindowId WinPlatform::ControlWindow(ControlRef c) {
   return ToId(form_.ControlWindow(c));
 }
 

@@ -30,34 +30,34 @@ class WinPlatform final : public Platform {
   void StartTimer(std::uint32_t intervalMs) override;
   int RunUntilClosed() override;
 
-  Hwnd WindowInFront() override;
-  bool Activate(Hwnd hwnd, Lift lift) override;
-  Hwnd FocusedWindow() override;
-  Hwnd DesktopRoot() override;
-  Hwnd WindowBelow(Hwnd hwnd) override;
-  bool WindowExists(Hwnd hwnd) override;
-  bool WindowVisible(Hwnd hwnd) override;
-  bool WindowMinimised(Hwnd hwnd) override;
-  bool HasTitleBar(Hwnd hwnd) override;
-  Rect WindowRect(Hwnd hwnd) override;
-  std::string ClassName(Hwnd hwnd) override;
-  ThreadId WindowThread(Hwnd hwnd) override;
-  ProcessId WindowProcess(Hwnd hwnd) override;
-  void PlaceBelow(Hwnd hwnd, Hwnd above) override;
-  void SetOwner(Hwnd hwnd, Hwnd owner) override;
-  void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;
-  void ForEachWindow(const std::function<bool(Hwnd)>& visit) override;
-  bool SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+  WindowId WindowInFront() override;
+  bool Activate(WindowId hwnd, Lift lift) override;
+  WindowId FocusedWindow() override;
+  WindowId DesktopRoot() override;
+  WindowId WindowBelow(WindowId hwnd) override;
+  bool WindowExists(WindowId hwnd) override;
+  bool WindowVisible(WindowId hwnd) override;
+  bool WindowMinimised(WindowId hwnd) override;
+  bool HasTitleBar(WindowId hwnd) override;
+  Rect WindowRect(WindowId hwnd) override;
+  std::string ClassName(WindowId hwnd) override;
+  ThreadId WindowThread(WindowId hwnd) override;
+  ProcessId WindowProcess(WindowId hwnd) override;
+  void PlaceBelow(WindowId hwnd, WindowId above) override;
+  void SetOwner(WindowId hwnd, WindowId owner) override;
+  void ChangeWindowState(WindowId hwnd, ShowCmd cmd) override;
+  void ForEachWindow(const std::function<bool(WindowId)>& visit) override;
+  bool SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
-  bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
-  void DrawAsActive(Hwnd hwnd) override;
+  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  void DrawAsActive(WindowId hwnd) override;
 
   std::vector<ProcessEntry> RunningProcesses() override;
   std::string OwnExecutableName() override;
 
   InstanceClaim ClaimSingleInstance() override { return instance_.Claim(); }
-  void PublishInstanceWindow(Hwnd hwnd) override { instance_.Publish(hwnd); }
-  Hwnd PublishedInstanceWindow() override { return instance_.Published(); }
+  void PublishInstanceWindow(WindowId hwnd) override { instance_.Publish(hwnd); }
+  WindowId PublishedInstanceWindow() override { return instance_.Published(); }
   void GrantForeground(ProcessId pid) override;
   bool RunsWithMoreRights(ProcessId pid) override;
 
@@ -73,7 +73,7 @@ class WinPlatform final : public Platform {
   std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
-  Hwnd CreateSearchWindow(const WindowDesign& design) override;
+  WindowId CreateSearchWindow(const WindowDesign& design) override;
   void ShowView() override;
   void DestroySearchWindow() override;
   Rect ViewFrame() override { return form_.Frame(); }
@@ -107,7 +107,7 @@ class WinPlatform final : public Platform {
   bool SetTabStop(ControlRef c, bool on) override { return form_.SetTabStop(c, on); }
   bool SetFocus(ControlRef c) override { return form_.SetFocus(c); }
   std::optional<ControlRef> FocusedControl() override { return form_.ActiveControl(); }
-  Hwnd ControlWindow(ControlRef c) override;
+  WindowId ControlWindow(ControlRef c) override;
 
   MessageAnswer ShowMessageBox(const std::string& text, MessageStyle style,
                                const std::string& title) override;

@@ -78,8 +78,8 @@ int Mask(Qt::KeyboardModifiers m) {
 
 }  // namespace
 
-Hwnd PseudoHandle(ControlRef c) {
-  return 0x80000000U | (static_cast<Hwnd>(c.id) << 8) | static_cast<Hwnd>(c.index & 0xff);
+WindowId PseudoHandle(ControlRef c) {
+  return 0x80000000U | (static_cast<WindowId>(c.id) << 8) | static_cast<WindowId>(c.index & 0xff);
 }
 
 SearchForm::SearchForm(const WindowDesign& design, PlatformEvents* const& sink,

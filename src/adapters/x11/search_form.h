@@ -103,6 +103,6 @@ class SearchForm final : public QWidget {
 
 // Stable stand-ins for control handles: controls are not X windows, and the top bit keeps
 // these apart from every X resource id.
-Hwnd PseudoHandle(ControlRef c);
+WindowId PseudoHandle(ControlRef c);
 
 }  // namespace varnel

@@ -179,8 +179,8 @@ XTestInjector* X11Platform::Injector() {
   return injector_.get();
 }
 
-Hwnd X11Platform::FormHwnd() const {
-  return form_ ? static_cast<Hwnd>(form_->winId()) : 0;
+WindowId X11Platform::FormHwnd() const {
+  return form_ ? static_cast<WindowId>(form_->winId()) : 0;
 }
 
 std::string X11Platform::FontReport() const {
@@ -244,7 +244,7 @@ int X11Platform::RunUntilClosed() {
 
 // ---- top-level windows and stacking order
 
-Hwnd X11Platform::WindowInFront() {
+WindowId X11Platform::WindowInFront() {
   return X() != nullptr ? X()->ActiveWindow() : 0;
 }
 
@@ -254,11 +254,11 @@ namespace {
 class XActivationSteps final : public ActivationSteps {
  public:
   explicit XActivationSteps(X11Platform& platform, XDisplay& x) : platform_(platform), x_(x) {}
-  Hwnd InFront() override { return x_.ActiveWindow(); }
-  void FirstRequest(Hwnd hwnd) override { Request(hwnd); }
-  void Request(Hwnd hwnd) override { x_.Activate(hwnd, kActivationWaitMs); }
-  void RaiseToTop(Hwnd hwnd) override { x_.Raise(hwnd); }
-  void KeepAboveOthers(Hwnd hwnd, bool on) override { x_.SetAbove(hwnd, on); }
+  WindowId InFront() override { return x_.ActiveWindow(); }
+  void FirstRequest(WindowId hwnd) override { Request(hwnd); }
+  void Request(WindowId hwnd) override { x_.Activate(hwnd, kActivationWaitMs); }
+  void RaiseToTop(WindowId hwnd) override { x_.Raise(hwnd); }
+  void KeepAboveOthers(WindowId hwnd, bool on) override { x_.SetAbove(hwnd, on); }
   void LetEventsRun() override {
     platform_.Sleep(1);
     platform_.RunPendingEvents();
@@ -271,7 +271,7 @@ class XActivationSteps final : public ActivationSteps {
 
 }  // namespace
 
-bool X11Platform::Activate(Hwnd hwnd, Lift lift) {
+bool X11Platform::Activate(WindowId hwnd, Lift lift) {
   if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
     return false;
   }
@@ -283,7 +283,7 @@ bool X11Platform::Activate(Hwnd hwnd, Lift lift) {
   return ActivateWithRetry(steps, hwnd, lift);
 }
 
-Hwnd X11Platform::FocusedWindow() {
+WindowId X11Platform::FocusedWindow() {
   if (!form_) {
     return 0;
   }
@@ -295,11 +295,11 @@ Hwnd X11Platform::FocusedWindow() {
   return ref ? PseudoHandle(*ref) : FormHwnd();
 }
 
-Hwnd X11Platform::DesktopRoot() {
+WindowId X11Platform::DesktopRoot() {
   return X() != nullptr ? X()->Root() : 0;
 }
 
-Hwnd X11Platform::WindowBelow(Hwnd hwnd) {
+WindowId X11Platform::WindowBelow(WindowId hwnd) {
   if (X() == nullptr || hwnd == 0 || IsPseudo(hwnd)) {
     return 0;
   }
@@ -325,14 +325,14 @@ Hwnd X11Platform::WindowBelow(Hwnd hwnd) {
   return *(it - 1);
 }
 
-bool X11Platform::WindowExists(Hwnd hwnd) {
+bool X11Platform::WindowExists(WindowId hwnd) {
   if (IsPseudo(hwnd)) {
     return form_ != nullptr;
   }
   return X() != nullptr && X()->Exists(hwnd);
 }
 
-bool X11Platform::WindowVisible(Hwnd hwnd) {
+bool X11Platform::WindowVisible(WindowId hwnd) {
   if (IsPseudo(hwnd)) {
     return form_ != nullptr && form_->isVisible();
   }
@@ -343,7 +343,7 @@ bool X11Platform::WindowVisible(Hwnd hwnd) {
   return X()->Viewable(hwnd) || X()->Iconic(hwnd);
 }
 
-bool X11Platform::WindowMinimised(Hwnd hwnd) {
+bool X11Platform::WindowMinimised(WindowId hwnd) {
   if (IsPseudo(hwnd) || X() == nullptr) {
     return false;
   }
@@ -353,25 +353,25 @@ bool X11Platform::WindowMinimised(Hwnd hwnd) {
   return X()->Iconic(hwnd);
 }
 
-bool X11Platform::HasTitleBar(Hwnd hwnd) {
+bool X11Platform::HasTitleBar(WindowId hwnd) {
   return !IsPseudo(hwnd) && X() != nullptr && X()->HasTitleBar(hwnd);
 }
 
-Rect X11Platform::WindowRect(Hwnd hwnd) {
+Rect X11Platform::WindowRect(WindowId hwnd) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
     return {};
   }
   return X()->RootRect(hwnd);
 }
 
-std::string X11Platform::ClassName(Hwnd hwnd) {
+std::string X11Platform::ClassName(WindowId hwnd) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
     return "";
   }
   return X()->ClassName(hwnd);
 }
 
-ThreadId X11Platform::WindowThread(Hwnd hwnd) {
+ThreadId X11Platform::WindowThread(WindowId hwnd) {
   if (IsPseudo(hwnd)) {
     hwnd = FormHwnd();
   }
@@ -381,7 +381,7 @@ ThreadId X11Platform::WindowThread(Hwnd hwnd) {
   return X()->ClientBase(hwnd);
 }
 
-ProcessId X11Platform::WindowProcess(Hwnd hwnd) {
+ProcessId X11Platform::WindowProcess(WindowId hwnd) {
   if (IsPseudo(hwnd)) {
     return form_ ? static_cast<ProcessId>(getpid()) : 0;
   }
@@ -391,14 +391,14 @@ ProcessId X11Platform::WindowProcess(Hwnd hwnd) {
   return X()->Pid(hwnd);
 }
 
-void X11Platform::PlaceBelow(Hwnd hwnd, Hwnd above) {
+void X11Platform::PlaceBelow(WindowId hwnd, WindowId above) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || above == 0) {
     return;
   }
   X()->PlaceBelow(hwnd, above);
 }
 
-void X11Platform::SetOwner(Hwnd hwnd, Hwnd owner) {
+void X11Platform::SetOwner(WindowId hwnd, WindowId owner) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0 || hwnd == owner) {
     return;
   }
@@ -406,7 +406,7 @@ void X11Platform::SetOwner(Hwnd hwnd, Hwnd owner) {
   X()->SetTransientFor(hwnd, owner == X()->Root() ? 0 : owner);
 }
 
-void X11Platform::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
+void X11Platform::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
     return;
   }
@@ -421,7 +421,7 @@ void X11Platform::ChangeWindowState(Hwnd hwnd, ShowCmd cmd) {
   }
 }
 
-void X11Platform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
+void X11Platform::ForEachWindow(const std::function<bool(WindowId)>& visit) {
   if (X() == nullptr) {
     return;
   }
@@ -433,7 +433,7 @@ void X11Platform::ForEachWindow(const std::function<bool(Hwnd)>& visit) {
   }
 }
 
-bool X11Platform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
+bool X11Platform::SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam,
                                      std::uint32_t lParam, std::uint32_t timeoutMs) {
   if (hwnd != 0 && hwnd == FormHwnd()) {
     if (sink_ != nullptr) {
@@ -445,7 +445,7 @@ bool X11Platform::SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam,
          X()->SendInstanceMessage(hwnd, msg, wParam, lParam, timeoutMs);
 }
 
-bool X11Platform::SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
+bool X11Platform::SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
   if (hwnd != 0 && hwnd == FormHwnd()) {
     if (sink_ != nullptr) {
       sink_->OnCommandPhrase(phrase);
@@ -542,11 +542,11 @@ InstanceClaim X11Platform::ClaimSingleInstance() {
   return Lock().Claim();
 }
 
-void X11Platform::PublishInstanceWindow(Hwnd hwnd) {
+void X11Platform::PublishInstanceWindow(WindowId hwnd) {
   Lock().Publish(hwnd);
 }
 
-Hwnd X11Platform::PublishedInstanceWindow() {
+WindowId X11Platform::PublishedInstanceWindow() {
   return Lock().Published();
 }
 
@@ -704,7 +704,7 @@ InjectResult X11Platform::InjectKeys(std::span<const KeyInput> keys) {
 
 // ---- the search window
 
-Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
+WindowId X11Platform::CreateSearchWindow(const WindowDesign& design) {
   App();
   if (form_) {
     return FormHwnd();
@@ -718,7 +718,7 @@ Hwnd X11Platform::CreateSearchWindow(const WindowDesign& design) {
     }
   };
   TraceStartup("window built");
-  const Hwnd h = FormHwnd();
+  const WindowId h = FormHwnd();
   if (X() != nullptr) {
     X()->MarkInstanceWindow(h);
     if (const auto frame = X()->FrameExtents(h, kFrameExtentsWaitMs)) {
@@ -948,7 +948,7 @@ std::optional<ControlRef> X11Platform::FocusedControl() {
   return form_ ? form_->FocusedControl() : std::nullopt;
 }
 
-Hwnd X11Platform::ControlWindow(ControlRef c) {
+WindowId X11Platform::ControlWindow(ControlRef c) {
   if (!form_) {
     return 0;
   }

@@ -45,34 +45,34 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   void StartTimer(std::uint32_t intervalMs) override;
   int RunUntilClosed() override;
 
-  Hwnd WindowInFront() override;
-  bool Activate(Hwnd hwnd, Lift lift) override;
-  Hwnd FocusedWindow() override;
-  Hwnd DesktopRoot() override;
-  Hwnd WindowBelow(Hwnd hwnd) override;
-  bool WindowExists(Hwnd hwnd) override;
-  bool WindowVisible(Hwnd hwnd) override;
-  bool WindowMinimised(Hwnd hwnd) override;
-  bool HasTitleBar(Hwnd hwnd) override;
-  Rect WindowRect(Hwnd hwnd) override;
-  std::string ClassName(Hwnd hwnd) override;
-  ThreadId WindowThread(Hwnd hwnd) override;
-  ProcessId WindowProcess(Hwnd hwnd) override;
-  void PlaceBelow(Hwnd hwnd, Hwnd above) override;
-  void SetOwner(Hwnd hwnd, Hwnd owner) override;
-  void ChangeWindowState(Hwnd hwnd, ShowCmd cmd) override;
-  void ForEachWindow(const std::function<bool(Hwnd)>& visit) override;
-  bool SendPrivateMessage(Hwnd hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
+  WindowId WindowInFront() override;
+  bool Activate(WindowId hwnd, Lift lift) override;
+  WindowId FocusedWindow() override;
+  WindowId DesktopRoot() override;
+  WindowId WindowBelow(WindowId hwnd) override;
+  bool WindowExists(WindowId hwnd) override;
+  bool WindowVisible(WindowId hwnd) override;
+  bool WindowMinimised(WindowId hwnd) override;
+  bool HasTitleBar(WindowId hwnd) override;
+  Rect WindowRect(WindowId hwnd) override;
+  std::string ClassName(WindowId hwnd) override;
+  ThreadId WindowThread(WindowId hwnd) override;
+  ProcessId WindowProcess(WindowId hwnd) override;
+  void PlaceBelow(WindowId hwnd, WindowId above) override;
+  void SetOwner(WindowId hwnd, WindowId owner) override;
+  void ChangeWindowState(WindowId hwnd, ShowCmd cmd) override;
+  void ForEachWindow(const std::function<bool(WindowId)>& visit) override;
+  bool SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
-  bool SendCommandPhrase(Hwnd hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
-  void DrawAsActive(Hwnd) override {}  // the window manager draws the frames
+  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  void DrawAsActive(WindowId) override {}  // the window manager draws the frames
 
   std::vector<ProcessEntry> RunningProcesses() override;
   std::string OwnExecutableName() override;
 
   InstanceClaim ClaimSingleInstance() override;
-  void PublishInstanceWindow(Hwnd hwnd) override;
-  Hwnd PublishedInstanceWindow() override;
+  void PublishInstanceWindow(WindowId hwnd) override;
+  WindowId PublishedInstanceWindow() override;
   void GrantForeground(ProcessId) override {}                    // no foreground lock to lift on X
   bool RunsWithMoreRights(ProcessId) override { return false; }  // any client may send to any
 
@@ -89,7 +89,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
-  Hwnd CreateSearchWindow(const WindowDesign& design) override;
+  WindowId CreateSearchWindow(const WindowDesign& design) override;
   void ShowView() override;
   void DestroySearchWindow() override;
   Rect ViewFrame() override;
@@ -121,7 +121,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   bool SetTabStop(ControlRef c, bool on) override;
   bool SetFocus(ControlRef c) override;
   std::optional<ControlRef> FocusedControl() override;
-  Hwnd ControlWindow(ControlRef c) override;
+  WindowId ControlWindow(ControlRef c) override;
 
   MessageAnswer ShowMessageBox(const std::string& text, MessageStyle style,
                                const std::string& title) override;
@@ -160,8 +160,8 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   QApplication& App();
   XDisplay* X();
   XTestInjector* Injector();
-  Hwnd FormHwnd() const;
-  bool IsPseudo(Hwnd h) const { return (h & 0x80000000U) != 0; }
+  WindowId FormHwnd() const;
+  bool IsPseudo(WindowId h) const { return (h & 0x80000000U) != 0; }
   std::uint32_t VkOfKeycode(std::uint32_t keycode);
   void OnRecordedKey(const RecordedKey& key);
   InstanceLock& Lock();
