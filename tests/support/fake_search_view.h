@@ -28,7 +28,7 @@ struct FakeControl {
   int value = 0;
   bool enabled = true;
   bool visible = true;
-  Colour fore = 0;
+  Colour fore = kBlack;
   int top = 0;  // pixels
   bool tabStop = false;
   WindowId hwnd = 0;

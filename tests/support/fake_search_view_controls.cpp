@@ -184,11 +184,12 @@ void FakeSearchView::SetVisible(ControlRef c, bool visible) {
 
 Colour FakeSearchView::TextColour(ControlRef c) {
   FakeControl* k = ControlAt(c);
-  return k == nullptr ? 0 : k->fore;
+  return k == nullptr ? kBlack : k->fore;
 }
 
 void FakeSearchView::SetTextColour(ControlRef c, Colour colour) {
-  log_.Record("SetTextColour", {static_cast<int>(c.id), c.index, colour});
+  log_.Record("SetTextColour", {static_cast<int>(c.id), c.index, colour.red, colour.green,
+                                colour.blue, static_cast<int>(colour.theme)});
   if (FakeControl* k = ControlAt(c)) {
     k->fore = colour;
   }

@@ -912,7 +912,7 @@ void X11Platform::SetVisible(ControlRef c, bool visible) {
 }
 
 Colour X11Platform::TextColour(ControlRef c) {
-  return form_ ? form_->ForeColor(c) : 0;
+  return form_ ? form_->ForeColor(c) : kBlack;
 }
 void X11Platform::SetTextColour(ControlRef c, Colour colour) {
   if (form_) {
