@@ -48,7 +48,7 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
   const ControlRef terms{Control::Terms, 0};
-  if (focus == view_.ControlWindow(terms) || hook_.IsKeyDown(vk::Alt) != 0) {
+  if (focus == view_.ControlWindow(terms) || hook_.KeyHeld(vk::Alt)) {
     return;
   }
   view_.SetFocus(terms);

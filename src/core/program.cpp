@@ -75,7 +75,8 @@ void Program::OnDeferredCode(Code code) {
   }
 }
 
-void Program::OnWindowMessage(WindowId target, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
+void Program::OnWindowMessage(WindowId target, Code msg, std::uint32_t wParam,
+                              std::uint32_t lParam) {
   // Answer at once; the window comes up after the sender's call has returned.
   if (target == window.handle && target != 0 && msg == kSummonMessage && wParam == kSummonParam &&
       lParam == kSummonParam) {
@@ -87,8 +88,8 @@ void Program::OnTimer() {
   tracker.FollowForeground();
 }
 
-std::intptr_t Program::OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
-  return hook.KeyboardProc(nCode, wParam, ev);
+KeyVerdict Program::OnGlobalKey(const KeyEvent& ev) {
+  return hook.Judge(ev);
 }
 
 void Program::OnResize() {

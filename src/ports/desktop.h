@@ -22,7 +22,8 @@ class Desktop {
   virtual bool Activate(WindowId window, Lift lift) = 0;
   virtual WindowId FocusedWindow() = 0;  // control with the focus in this program, 0 when none
   virtual WindowId DesktopRoot() = 0;
-  virtual WindowId WindowBelow(WindowId window) = 0;  // next below in the stacking order, 0 at the end
+  virtual WindowId WindowBelow(
+      WindowId window) = 0;  // next below in the stacking order, 0 at the end
   virtual bool WindowExists(WindowId window) = 0;
   virtual bool WindowVisible(WindowId window) = 0;
   virtual bool WindowMinimised(WindowId window) = 0;
@@ -30,7 +31,7 @@ class Desktop {
   virtual Rect WindowRect(WindowId window) = 0;
   virtual std::string ClassName(WindowId window) = 0;
   virtual ThreadId WindowThread(WindowId window) = 0;
-  virtual ProcessId WindowProcess(WindowId window) = 0;      // 0 when unknown
+  virtual ProcessId WindowProcess(WindowId window) = 0;          // 0 when unknown
   virtual void PlaceBelow(WindowId window, WindowId above) = 0;  // directly below `above`
   virtual void SetOwner(WindowId window, WindowId owner) = 0;
   virtual void ChangeWindowState(WindowId window, ShowCmd cmd) = 0;

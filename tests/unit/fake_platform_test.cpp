@@ -82,9 +82,9 @@ class Heard final : public PlatformEvents {
   }
   void OnCommandPhrase(const std::string& phrase) override { Add("phrase " + phrase); }
   void OnTimer() override { Add("timer"); }
-  std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override {
+  KeyVerdict OnGlobalKey(const KeyEvent&) override {
     Add("hook");
-    return 0;
+    return KeyVerdict::PassOn;
   }
   void OnResize() override {}
   void OnDeactivate() override { Add("deactivate"); }

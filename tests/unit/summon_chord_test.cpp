@@ -138,7 +138,7 @@ struct GermanDesk {
     }
     KeyEvent ev;
     ev.vkCode = static_cast<std::uint32_t>(vkCode);
-    p.hook.KeyboardProc(0, kMsgKeyDown, ev);
+    p.hook.Judge(ev);
     for (int k : held) {
       pf.hotkeys.SetKeyDown(k, false);
     }
@@ -193,10 +193,10 @@ TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
   pf.hotkeys.SetKeyDown(vk::Alt, true);
   KeyEvent ev;
   ev.vkCode = 191;
-  p.hook.KeyboardProc(0, kMsgKeyDown, ev);
+  p.hook.Judge(ev);
   EXPECT_EQ(pf.log.CountCalls("Post"), 0u);
   ev.vkCode = 123;
-  p.hook.KeyboardProc(0, kMsgKeyDown, ev);
+  p.hook.Judge(ev);
   EXPECT_EQ(pf.log.CountCalls("Post"), 1u);
 }
 

@@ -374,7 +374,8 @@ bool WinPlatform::SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wPar
                                SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
-bool WinPlatform::SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
+bool WinPlatform::SendCommandPhrase(WindowId hwnd, const std::string& phrase,
+                                    std::uint32_t timeoutMs) {
   if (hwnd == 0 || phrase.size() > kMaxPhraseBytes) {
     return false;
   }
@@ -442,7 +443,7 @@ bool WinPlatform::KeyHeldNow(int vk) {
 // codes.
 LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) {
   WinPlatform* self = hookOwner;
-  if (nCode < 0 || self == nullptr || self->sink_ == nullptr || lParam == 0) {
+  if (nCode != HC_ACTION || self == nullptr || self->sink_ == nullptr || lParam == 0) {
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
   }
   const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
@@ -452,12 +453,10 @@ LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) 
   ev.flags = k->flags;
   ev.time = k->time;
   ev.extraInfo = k->dwExtraInfo;
-  const LPARAM outer = self->hookLParam_;
-  self->hookLParam_ = lParam;
-  const std::intptr_t r =
-      self->sink_->OnKeyboardHook(nCode, static_cast<std::uint32_t>(wParam), ev);
-  self->hookLParam_ = outer;
-  return r;
+  if (self->sink_->OnGlobalKey(ev) == KeyVerdict::Swallow) {
+    return 1;
+  }
+  return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
 HookHandle WinPlatform::InstallKeyHook() {
@@ -468,21 +467,6 @@ void WinPlatform::RemoveKeyHook(HookHandle hook) {
   if (hook != 0) {
     hookThread_.Stop();
   }
-}
-
-std::intptr_t WinPlatform::PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
-                                     const KeyEvent& ev) {
-  KBDLLHOOKSTRUCT copy{};
-  LPARAM lParam = hookLParam_;
-  if (lParam == 0) {
-    copy.vkCode = ev.vkCode;
-    copy.scanCode = ev.scanCode;
-    copy.flags = ev.flags;
-    copy.time = ev.time;
-    copy.dwExtraInfo = ev.extraInfo;
-    lParam = reinterpret_cast<LPARAM>(&copy);
-  }
-  return CallNextHookEx(reinterpret_cast<HHOOK>(hook), nCode, wParam, lParam);
 }
 
 std::int16_t WinPlatform::KeyForCharacter(char ch) {

@@ -445,7 +445,8 @@ bool X11Platform::SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wPar
          X()->SendInstanceMessage(hwnd, msg, wParam, lParam, timeoutMs);
 }
 
-bool X11Platform::SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
+bool X11Platform::SendCommandPhrase(WindowId hwnd, const std::string& phrase,
+                                    std::uint32_t timeoutMs) {
   if (hwnd != 0 && hwnd == FormHwnd()) {
     if (sink_ != nullptr) {
       sink_->OnCommandPhrase(phrase);
@@ -653,7 +654,7 @@ void X11Platform::OnRecordedKey(const RecordedKey& key) {
   ev.scanCode = key.keycode >= 8 ? key.keycode - 8U : 0U;
   ev.flags = key.release ? kKeyEventUp : 0;
   ev.time = key.time;
-  sink_->OnKeyboardHook(0, key.release ? 0x101 : 0x100, ev);
+  sink_->OnGlobalKey(ev);
 }
 
 HookHandle X11Platform::InstallKeyHook() {
