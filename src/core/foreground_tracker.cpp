@@ -98,7 +98,7 @@ void ForegroundTracker::SnapBack() {
     return;
   }
   if (desktop_.WindowMinimised(target)) {
-    desktop_.ChangeWindowState(target, ShowCmd::Restore);
+    desktop_.ChangeWindowState(target, WindowChange::Restore);
     winutil_.WaitMs(0, true);
   }
   desktop_.Activate(target, Lift::AboveOthers);

@@ -9,7 +9,7 @@
 
 namespace varnel {
 
-enum class ShowCmd : std::uint8_t { Minimise = 6, Restore = 9 };
+enum class WindowChange : std::uint8_t { Minimise, Restore };
 // Whether an activated window is also lifted above the others for a moment, so that it shows
 // where the system only flashed its button.
 enum class Lift : std::uint8_t { InPlace, AboveOthers };
@@ -34,7 +34,7 @@ class Desktop {
   virtual ProcessId WindowProcess(WindowId window) = 0;          // 0 when unknown
   virtual void PlaceBelow(WindowId window, WindowId above) = 0;  // directly below `above`
   virtual void SetOwner(WindowId window, WindowId owner) = 0;
-  virtual void ChangeWindowState(WindowId window, ShowCmd cmd) = 0;
+  virtual void ChangeWindowState(WindowId window, WindowChange cmd) = 0;
   // Top-level windows in the platform's enumeration order; stop by returning false.
   virtual void ForEachWindow(const std::function<bool(WindowId)>& visit) = 0;
   virtual void DrawAsActive(WindowId window) = 0;  // its title bar drawn as the active window's

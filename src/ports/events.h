@@ -18,8 +18,8 @@ class PlatformEvents {
   // A code posted with EventLoop::Post, after the event that posted it has finished.
   virtual void OnDeferredCode(Code code) = 0;
   // A window message sent to the search window by another instance.
-  virtual void OnWindowMessage(WindowId window, Code msg, std::uint32_t wParam,
-                               std::uint32_t lParam) = 0;
+  virtual void OnWindowMessage(WindowId window, Code message, std::uint32_t first,
+                               std::uint32_t second) = 0;
   // A phrase handed over by `varnel --command`.
   virtual void OnCommandPhrase(const std::string& phrase) = 0;
   // The search window's timer.

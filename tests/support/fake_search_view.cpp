@@ -78,8 +78,8 @@ FakeWindow FakeSearchView::WindowOnDesktop() {
   };
   w.onKey = [this](const KeyEvent& ev) { KeyReached(ev); };
   w.onDeactivate = [this] { Deactivate(); };
-  w.onShowCmd = [this](ShowCmd cmd) {
-    state_ = cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal;
+  w.onWindowChange = [this](WindowChange cmd) {
+    state_ = cmd == WindowChange::Minimise ? WindowState::Minimised : WindowState::Normal;
   };
   w.focusedChild = [this] { return focus_ ? ControlWindow(*focus_) : 0; };
   return w;

@@ -354,9 +354,9 @@ void WinPlatform::SetOwner(WindowId hwnd, WindowId owner) {
   SetWindowLongPtrW(ToHwnd(hwnd), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ToHwnd(owner)));
 }
 
-void WinPlatform::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
+void WinPlatform::ChangeWindowState(WindowId hwnd, WindowChange cmd) {
   if (hwnd != 0) {
-    ::ShowWindow(ToHwnd(hwnd), static_cast<int>(cmd));
+    ::ShowWindow(ToHwnd(hwnd), cmd == WindowChange::Minimise ? SW_MINIMIZE : SW_RESTORE);
   }
 }
 

@@ -406,15 +406,15 @@ void X11Platform::SetOwner(WindowId hwnd, WindowId owner) {
   X()->SetTransientFor(hwnd, owner == X()->Root() ? 0 : owner);
 }
 
-void X11Platform::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
+void X11Platform::ChangeWindowState(WindowId hwnd, WindowChange cmd) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
     return;
   }
   if (form_ && hwnd == FormHwnd()) {
-    SetViewState(cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal);
+    SetViewState(cmd == WindowChange::Minimise ? WindowState::Minimised : WindowState::Normal);
     return;
   }
-  if (cmd == ShowCmd::Minimise) {
+  if (cmd == WindowChange::Minimise) {
     X()->Iconify(hwnd);
   } else {
     X()->Restore(hwnd);

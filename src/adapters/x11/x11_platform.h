@@ -60,7 +60,7 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   ProcessId WindowProcess(WindowId hwnd) override;
   void PlaceBelow(WindowId hwnd, WindowId above) override;
   void SetOwner(WindowId hwnd, WindowId owner) override;
-  void ChangeWindowState(WindowId hwnd, ShowCmd cmd) override;
+  void ChangeWindowState(WindowId hwnd, WindowChange cmd) override;
   void ForEachWindow(const std::function<bool(WindowId)>& visit) override;
   bool SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
