@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include "adapters/shared/activation.h"
+#include "adapters/shared/key_scan.h"
 #include "adapters/win32/speech_sapi.h"
 #include "adapters/win32/win_handles.h"
 #include "adapters/win32/win_text.h"
@@ -469,8 +470,8 @@ void WinPlatform::RemoveKeyHook(HookHandle hook) {
   }
 }
 
-std::int16_t WinPlatform::KeyForCharacter(char ch) {
-  return VkKeyScanA(ch);
+std::optional<KeyPlace> WinPlatform::KeyToType(char ch) {
+  return KeyPlaceFromKeyScan(VkKeyScanA(ch));
 }
 
 namespace {
@@ -488,19 +489,16 @@ std::uintptr_t WinPlatform::LayoutId() {
 
 std::size_t WinPlatform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
   constexpr char32_t kLastBmp = 0xFFFF;
-  constexpr unsigned kByte = 0xFF;
   if (places.empty() || ch > kLastBmp) {
     return 0;
   }
-  const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(ch), ForegroundLayout());
-  if (scan == -1) {
+  // Ctrl+Alt among the modifiers is AltGr.
+  const std::optional<KeyPlace> key =
+      KeyPlaceFromKeyScan(VkKeyScanExW(static_cast<WCHAR>(ch), ForegroundLayout()));
+  if (!key) {
     return 0;
   }
-  const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(scan));
-  // The high byte's Shift 1, Ctrl 2 and Alt 4 are KeyPlace's bits; Ctrl+Alt is AltGr.
-  places[0] =
-      KeyPlace{bits & kByte, 0,
-               static_cast<int>((bits >> kKeyScanMaskBits) & (kMaskShift | kMaskCtrl | kMaskAlt))};
+  places[0] = *key;
   return 1;
 }
 
@@ -530,8 +528,14 @@ bool WinPlatform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   return false;
 }
 
-std::uint32_t WinPlatform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
-  return MapVirtualKeyA(code, mode);
+std::uint32_t WinPlatform::ScanCodeOf(std::uint32_t vk) {
+  return MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+}
+
+char32_t WinPlatform::CharacterOf(std::uint32_t vk) {
+  // The top bit marks a dead key; the character is below it.
+  constexpr UINT kDeadKey = 0x80000000U;
+  return MapVirtualKeyA(vk, MAPVK_VK_TO_CHAR) & ~kDeadKey;
 }
 
 InjectResult WinPlatform::InjectKeys(std::span<const KeyInput> keys) {

@@ -65,11 +65,12 @@ class WinPlatform final : public Platform {
   bool KeyHeldNow(int vk) override;
   HookHandle InstallKeyHook() override;
   void RemoveKeyHook(HookHandle hook) override;
-  std::int16_t KeyForCharacter(char ch) override;
+  std::optional<KeyPlace> KeyToType(char ch) override;
   std::uintptr_t LayoutId() override;
   std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
   bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
-  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
+  std::uint32_t ScanCodeOf(std::uint32_t vk) override;
+  char32_t CharacterOf(std::uint32_t vk) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   WindowId CreateSearchWindow(const WindowDesign& design) override;

@@ -1,6 +1,7 @@
 #include "adapters/x11/x11_platform.h"
 
 #include "adapters/shared/activation.h"
+#include "adapters/shared/key_scan.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -682,14 +683,21 @@ void X11Platform::RemoveKeyHook(HookHandle hook) {
   }
 }
 
-std::int16_t X11Platform::KeyForCharacter(char ch) {
+std::optional<KeyPlace> X11Platform::KeyToType(char ch) {
   XTestInjector* i = Injector();
-  return i != nullptr ? i->VkKeyScan(ch) : static_cast<std::int16_t>(-1);
+  return i != nullptr ? KeyPlaceFromKeyScan(i->VkKeyScan(ch)) : std::nullopt;
 }
 
-std::uint32_t X11Platform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
+std::uint32_t X11Platform::ScanCodeOf(std::uint32_t vk) {
+  constexpr std::uint32_t kVkToScan = 0;
   XTestInjector* i = Injector();
-  return i != nullptr ? i->MapVirtualKey(code, mode) : 0;
+  return i != nullptr ? i->MapVirtualKey(vk, kVkToScan) : 0;
+}
+
+char32_t X11Platform::CharacterOf(std::uint32_t vk) {
+  constexpr std::uint32_t kVkToCharacter = 2;
+  XTestInjector* i = Injector();
+  return i != nullptr ? i->MapVirtualKey(vk, kVkToCharacter) : 0;
 }
 
 InjectResult X11Platform::InjectKeys(std::span<const KeyInput> keys) {

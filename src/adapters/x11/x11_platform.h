@@ -83,8 +83,9 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
   HookHandle InstallKeyHook() override;
   void RemoveKeyHook(HookHandle hook) override;
-  std::int16_t KeyForCharacter(char ch) override;
-  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
+  std::optional<KeyPlace> KeyToType(char ch) override;
+  std::uint32_t ScanCodeOf(std::uint32_t vk) override;
+  char32_t CharacterOf(std::uint32_t vk) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   WindowId CreateSearchWindow(const WindowDesign& design) override;
