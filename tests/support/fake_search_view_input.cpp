@@ -72,7 +72,7 @@ void FakeSearchView::DeliverChar(int ch) {
 void FakeSearchView::KeyReached(const KeyEvent& ev) {
   const int key = static_cast<int>(ev.vkCode & 0xFFFF);
   const int mask = ModifierMask();
-  if ((ev.flags & kKeyEventUp) != 0) {
+  if (ev.up) {
     if (Sink() != nullptr) {
       Sink()->OnKeyUp(key, mask);
     }

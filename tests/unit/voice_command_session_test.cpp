@@ -209,7 +209,7 @@ TEST_F(VoxFormTest, BrowserCommandHidesTheWindowBeforeItsKeys) {
   std::size_t parked = log.size(), firstKey = log.size();
   for (std::size_t i = 0; i < log.size(); ++i) {
     if (log[i].op == "Park" && parked == log.size()) parked = i;
-    if (log[i].op == "KeybdEvent" && firstKey == log.size()) firstKey = i;
+    if (log[i].op == "SentKey" && firstKey == log.size()) firstKey = i;
   }
   EXPECT_LT(parked, firstKey);
 }
