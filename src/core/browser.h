@@ -5,7 +5,6 @@
 
 #include "ports/launcher.h"
 #include "ports/search_view.h"
-#include "ports/system_paths.h"
 
 namespace varnel {
 
@@ -15,30 +14,17 @@ class WindowUtils;
 // Said when no program could be started to open a search or the browser.
 inline constexpr const char* kBrowserNotStarted = "Unable to start a web browser.";
 
-// The text up to its first NUL, trailing spaces removed.
-std::string TrimNull(const std::string& text);
-// A quote-free command line cut before the ".exe" that ends its executable (any letter case),
-// or before its last dot when it names no ".exe"; spaces trimmed both ends.
-std::string CutAtLastDot(const std::string& text);
-
 class Browser {
  public:
-  Browser(SearchView& view, Launcher& launcher, SystemPaths& paths, Messages& messages,
-          WindowUtils& winutil)
-      : view_(view), launcher_(launcher), paths_(paths), messages_(messages), winutil_(winutil) {}
+  Browser(SearchView& view, Launcher& launcher, Messages& messages, WindowUtils& winutil)
+      : view_(view), launcher_(launcher), messages_(messages), winutil_(winutil) {}
 
   // Brings the running default browser forward, or starts it; says so when it cannot.
   void LaunchBrowser();
-  // The default browser's executable path, "" (after a beep) when no source names one.
-  std::string GetDefaultBrowser();
-  // A unique name in the temporary folder; with `create`, the file is created empty and
-  // exclusively (never an existing file). "" on failure.
-  std::string MakeTempFile(const std::string& extension, bool create);
 
  private:
   SearchView& view_;
   Launcher& launcher_;
-  SystemPaths& paths_;
   Messages& messages_;
   WindowUtils& winutil_;
 };

@@ -122,7 +122,7 @@ int HandOffCommandPhrase(Instances& instances, Processes& processes, Desktop& de
     return 2;
   }
   Settings settings(cfgFile);
-  const auto recorded = static_cast<WindowId>(settings.ReadIniLong("Application", "AppHwnd", 0));
+  const auto recorded = static_cast<WindowId>(settings.ReadIniNumber("Application", "AppHwnd", 0));
   const WindowId published = instances.PublishedInstanceWindow();
   const auto running = processes.RunningProcesses();
 

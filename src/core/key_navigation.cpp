@@ -130,7 +130,7 @@ bool KeyNavigation::Carry(const FormAction& action) {
       SelectAllText(kTerms, true);
       break;
     case FormCommand::Search:
-      search_.DoSearch();
+      search_.SearchNow();
       break;
     case FormCommand::Dismiss:
       winutil_.HideSearchWindow();

@@ -114,7 +114,7 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
   }
 }
 
-void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool release,
+void KeySender::AddKeyCode(KeyBatch& batch, int virtualKey, bool holdDown, bool release,
                          bool compatible) {
   if (virtualKey < 0 || virtualKey > static_cast<int>(kLastKeyCode)) {
     return;
@@ -136,9 +136,9 @@ void KeySender::SendKey(const std::string& keys, bool holdDown, bool release) {
   SendBatch(batch);
 }
 
-void KeySender::PressKeyVK(int virtualKey, bool holdDown, bool release, bool compatible) {
+void KeySender::PressKeyCode(int virtualKey, bool holdDown, bool release, bool compatible) {
   KeyBatch batch;
-  AddKeyVK(batch, virtualKey, holdDown, release, compatible);
+  AddKeyCode(batch, virtualKey, holdDown, release, compatible);
   SendBatch(batch);
 }
 
@@ -148,27 +148,27 @@ bool KeySender::SendChord(bool ctrl, bool alt, bool shift, int vKey, std::int32_
   KeySender& keys = *this;
   KeyBatch batch;
   if (ctrl) {
-    keys.AddKeyVK(batch, vk::Control, true, false, false);
+    keys.AddKeyCode(batch, vk::Control, true, false, false);
   }
   if (alt) {
-    keys.AddKeyVK(batch, vk::Alt, true, false, false);
+    keys.AddKeyCode(batch, vk::Alt, true, false, false);
   }
   if (shift) {
-    keys.AddKeyVK(batch, vk::Shift, true, false, false);
+    keys.AddKeyCode(batch, vk::Shift, true, false, false);
   }
   if (vKey >= 'A' && vKey <= 'Z') {
     keys.AddKey(batch, std::string(1, static_cast<char>(vKey + 32)), false, false);
   } else {
-    keys.AddKeyVK(batch, vKey, false, false, false);
+    keys.AddKeyCode(batch, vKey, false, false, false);
   }
   if (ctrl) {
-    keys.AddKeyVK(batch, vk::Control, false, true, false);
+    keys.AddKeyCode(batch, vk::Control, false, true, false);
   }
   if (alt) {
-    keys.AddKeyVK(batch, vk::Alt, false, true, false);
+    keys.AddKeyCode(batch, vk::Alt, false, true, false);
   }
   if (shift) {
-    keys.AddKeyVK(batch, vk::Shift, false, true, false);
+    keys.AddKeyCode(batch, vk::Shift, false, true, false);
   }
   const bool sent = SendBatch(batch);
   if (pauseMs <= 0) {

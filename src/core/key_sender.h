@@ -44,12 +44,12 @@ class KeySender {
   // Types the first character of keys with the modifiers the layout needs for it.
   void SendKey(const std::string& keys, bool holdDown, bool release);
   // Presses and/or releases one virtual key (0..255), no modifiers.
-  void PressKeyVK(int virtualKey, bool holdDown = false, bool release = false,
+  void PressKeyCode(int virtualKey, bool holdDown = false, bool release = false,
                   bool compatible = false);
 
   // The same two, adding their events to a batch instead of sending them.
   void AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, bool release);
-  void AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool release, bool compatible);
+  void AddKeyCode(KeyBatch& batch, int virtualKey, bool holdDown, bool release, bool compatible);
 
   // Sends a batch in one go. When the system takes only part of it, the keys it left down
   // are released and the user is told why; false then.

@@ -92,13 +92,13 @@ KeyVerdict Program::OnGlobalKey(const KeyEvent& ev) {
   return hook.Judge(ev);
 }
 
-void Program::OnResize() {
+void Program::OnViewResized() {
   window.Resized();
 }
 void Program::OnDeactivate() {
   window.Deactivated();
 }
-void Program::OnUnload() {
+void Program::OnViewClosed() {
   window.Close();
 }
 bool Program::OnCloseRequest() {
@@ -107,7 +107,7 @@ bool Program::OnCloseRequest() {
 void Program::OnTrayEntry(TrayEntry entry) {
   tray.Choose(entry);
 }
-void Program::OnKeyPress(int& ch) {
+void Program::OnCharacterTyped(int& ch) {
   keys.HandleCharacter(ch);
 }
 bool Program::OnKeyDown(int key, int mask, bool repeat) {
@@ -121,7 +121,7 @@ void Program::OnKeyUp(int key, int mask) {
   keys.KeyWentUp(key, mask);
 }
 
-void Program::OnMouseMove(ControlRef over) {
+void Program::OnPointerOver(ControlRef over) {
   if (over.id == Control::DoIt) {
     keys.PointerOverDoIt();
   } else if (over.id == Control::Window) {
@@ -129,7 +129,7 @@ void Program::OnMouseMove(ControlRef over) {
   }
 }
 
-void Program::OnDblClick() {
+void Program::OnBackgroundDoubleClick() {
   search.StartBrowser();
 }
 
@@ -137,7 +137,7 @@ void Program::OnClick(ControlRef control) {
   switch (control.id) {
     case Control::FindButton:
     case Control::DoIt:
-      search.DoSearch();
+      search.SearchNow();
       break;
     case Control::Scope:
       search.ScopeChosen(control.index);

@@ -50,7 +50,7 @@ class Program final : public PlatformEvents {
   KeyNavigation keys{ports.view, search, winutil, *this};
   SearchActions search{ports.loop, ports.view, ports.launcher, browser, hook,
                        settings,   summoning,  messages,       window,  winutil};
-  Browser browser{ports.view, ports.launcher, ports.paths, messages, winutil};
+  Browser browser{ports.view, ports.launcher, messages, winutil};
   WindowUtils winutil{ports.loop, ports.desktop, ports.processes, ports.view, hook, window};
   KeyboardHook hook{ports.loop, ports.desktop, ports.hotkeys, ports.layout, window};
   ForegroundTracker tracker{ports.desktop, ports.view, hook, voice, window, winutil};
@@ -64,17 +64,17 @@ class Program final : public PlatformEvents {
   void OnCommandPhrase(const std::string& phrase) override;
   void OnTimer() override;
   KeyVerdict OnGlobalKey(const KeyEvent& ev) override;
-  void OnResize() override;
+  void OnViewResized() override;
   void OnDeactivate() override;
-  void OnUnload() override;
+  void OnViewClosed() override;
   bool OnCloseRequest() override;
   void OnTrayEntry(TrayEntry entry) override;
-  void OnKeyPress(int& ch) override;
+  void OnCharacterTyped(int& ch) override;
   bool OnKeyDown(int key, int mask, bool repeat) override;
   bool OnAltCharacter(char32_t ch) override;
   void OnKeyUp(int key, int mask) override;
-  void OnMouseMove(ControlRef over) override;
-  void OnDblClick() override;
+  void OnPointerOver(ControlRef over) override;
+  void OnBackgroundDoubleClick() override;
   void OnClick(ControlRef control) override;
 };
 

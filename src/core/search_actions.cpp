@@ -30,7 +30,7 @@ int SelectedIndex(SearchView& view, Control group, int count) {
 
 }  // namespace
 
-void SearchActions::DoSearch() {
+void SearchActions::SearchNow() {
   // Parked before anything is read: the user sees the search start at once.
   winutil_.HideSearchWindow();
   if (!window_.loaded) {

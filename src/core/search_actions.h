@@ -30,7 +30,7 @@ class SearchActions {
         window_(window),
         winutil_(winutil) {}
 
-  void DoSearch();
+  void SearchNow();
   void ScopeChosen(int index);
   void StartBrowser();
 

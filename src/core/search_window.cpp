@@ -68,7 +68,7 @@ void SearchWindow::Close() {
   }
   hook_.UnhookKeyboard();
   tray_.Remove();
-  ReleaseSendKey();
+  ReleaseKeySender();
   if (voice_.active) {
     voice_.StopSession();
   }
@@ -89,7 +89,7 @@ void SearchWindow::SetKeyboard(bool on) {
   keyboard = on;
 }
 
-void SearchWindow::ReleaseSendKey() {
+void SearchWindow::ReleaseKeySender() {
   voice_.keySender.reset();
 }
 

@@ -27,7 +27,7 @@ class SearchWindow {
   void Close();
   bool Keyboard() const;
   void SetKeyboard(bool keyboard);
-  void ReleaseSendKey();
+  void ReleaseKeySender();
   // On screen: loaded, and its top above the parked place.
   bool OnScreen();
 

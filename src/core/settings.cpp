@@ -126,7 +126,7 @@ std::string Settings::ReadIniString(const std::string& section, const std::strin
   return Utf8Prefix(CutAtNul(std::move(result)), static_cast<std::size_t>(maxLen));
 }
 
-std::int32_t Settings::ReadIniLong(const std::string& section, const std::string& key,
+std::int32_t Settings::ReadIniNumber(const std::string& section, const std::string& key,
                                    std::int32_t defaultValue) {
   FileProblem problem = FileProblem::None;
   const std::optional<std::string> v =

@@ -69,7 +69,7 @@ bool Startup::HandOff(WindowId window) {
 }
 
 WindowId Startup::RecordedHandle() {
-  return static_cast<WindowId>(settings_.ReadIniLong(kAppSection, kAppHwndKey, 0));
+  return static_cast<WindowId>(settings_.ReadIniNumber(kAppSection, kAppHwndKey, 0));
 }
 
 InstanceClaim Startup::HandOffToHolder(bool& handedOff) {
@@ -131,11 +131,11 @@ Startup::Result Startup::Main() {
   if (handedOff) {
     return Result::HandedOff;
   }
-  CreateSendKey();
+  CreateKeySender();
   return Result::Running;
 }
 
-void Startup::CreateSendKey() {
+void Startup::CreateKeySender() {
   if (!voice_.keySender) {
     voice_.keySender = voice_.MakeKeySender();
   }

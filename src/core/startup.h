@@ -37,7 +37,7 @@ class Startup {
   enum class Result { HandedOff, Running, NoAnswer };
   // Fixes the settings path, hands off to a running instance or becomes the running one.
   Result Main();
-  void CreateSendKey();
+  void CreateKeySender();
 
  private:
   // The recorded handle names a live search window of a Varnel process.

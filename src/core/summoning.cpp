@@ -38,7 +38,7 @@ void Summoning::ShowSearchWindow() {
   }
 
   if (window_.workingTop == 0) {
-    winutil_.CentreForm();
+    winutil_.CentreWindow();
     // Halves go to the even neighbour.
     auto top = static_cast<int>(std::nearbyint(view_.ViewFrame().top * kRaisedShare));
     // A screen lower than the window would put its title bar out of reach and make it count

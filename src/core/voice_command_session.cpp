@@ -344,7 +344,7 @@ void VoiceCommandSession::Run(const VoiceCommand& c, const Pending& what) {
       break;
     case CommandAction::Find:
       if (window_.OnScreen()) {
-        search_.DoSearch();
+        search_.SearchNow();
       }
       break;
     case CommandAction::HideIt: {

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <string_view>
 
-#include "core/browser.h"
 #include "domain/codes.h"
+#include "domain/text.h"
 #include "domain/text_compare.h"
 
 namespace varnel {
@@ -32,7 +32,7 @@ constexpr std::string_view kSiblingImage = "Pellar.exe";
 
 }  // namespace
 
-std::string GetFileName(const std::string& path) {
+std::string ImageNameOf(const std::string& path) {
   std::string s = path.substr(0, path.find('\0'));
   if (!s.empty() && s.back() == '\\') {
     s.pop_back();
@@ -139,7 +139,7 @@ void WindowUtils::SetWindowOwner(WindowId window, WindowId requestedOwner) {
   }
 }
 
-void WindowUtils::CentreForm() {
+void WindowUtils::CentreWindow() {
   if (view_.ViewState() != WindowState::Normal) {
     return;
   }
@@ -155,9 +155,9 @@ void WindowUtils::CentreForm() {
 }
 
 ProcessId WindowUtils::RunningProcess(const std::string& image) {
-  const std::string name = GetFileName(image);
+  const std::string name = ImageNameOf(image);
   for (const ProcessEntry& entry : processes_.RunningProcesses()) {
-    if (ImageMatches(TrimNull(entry.exeFile), name)) {
+    if (ImageMatches(BeforeNulTrimmed(entry.exeFile), name)) {
       return entry.pid;
     }
   }

@@ -15,7 +15,7 @@ namespace varnel {
 class KeyboardHook;
 class SearchWindow;
 
-std::string GetFileName(const std::string& path);
+std::string ImageNameOf(const std::string& path);
 
 inline constexpr int kZOrderStepLimit = 250;
 // The centred window's top is moved to this share of its offset from the screen's top.
@@ -41,7 +41,7 @@ class WindowUtils {
   bool IsShownWindow(WindowId window);
   void PlaceBehindForeground(WindowId window);
   void SetWindowOwner(WindowId window, WindowId requestedOwner);
-  void CentreForm();
+  void CentreWindow();
   // The first running process whose image matches (by prefix, without case), 0 when none.
   ProcessId RunningProcess(const std::string& image);
   // That process's first visible window with a title bar, restored and brought to the front;

@@ -25,4 +25,11 @@ void ReplaceAll(std::string& text, std::string_view find, std::string_view repla
   text = std::move(out);
 }
 
+std::string BeforeNulTrimmed(const std::string& text) {
+  std::string s = text.substr(0, text.find('\0'));
+  const std::size_t last = s.find_last_not_of(' ');
+  s.erase(last == std::string::npos ? 0 : last + 1);
+  return s;
+}
+
 }  // namespace varnel

@@ -1,4 +1,4 @@
-// Plain text edits shared by the query, the scope table and the settings file.
+// Plain text edits shared by the query, the scope table, the settings file and process names.
 #pragma once
 
 #include <string>
@@ -8,5 +8,8 @@ namespace varnel {
 
 // Replaces every non-overlapping occurrence of `find`, left to right, in one pass.
 void ReplaceAll(std::string& text, std::string_view find, std::string_view replacement);
+
+// The text up to its first NUL, trailing spaces removed.
+std::string BeforeNulTrimmed(const std::string& text);
 
 }  // namespace varnel

@@ -60,15 +60,15 @@ class Recorder final : public PlatformEvents {
   void OnCommandPhrase(const std::string&) override {}
   void OnTimer() override {}
   KeyVerdict OnGlobalKey(const KeyEvent&) override { return KeyVerdict::PassOn; }
-  void OnResize() override {}
+  void OnViewResized() override {}
   void OnDeactivate() override {}
-  void OnUnload() override {}
+  void OnViewClosed() override {}
   bool OnCloseRequest() override { return true; }
   void OnTrayEntry(TrayEntry) override {}
-  void OnKeyPress(int&) override {}
+  void OnCharacterTyped(int&) override {}
   void OnKeyUp(int, int) override {}
-  void OnMouseMove(ControlRef) override {}
-  void OnDblClick() override {}
+  void OnPointerOver(ControlRef) override {}
+  void OnBackgroundDoubleClick() override {}
   void OnClick(ControlRef control) override { clicks.push_back(control); }
 };
 

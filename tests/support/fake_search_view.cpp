@@ -110,7 +110,7 @@ void FakeSearchView::ShowView() {
   desktop_.Raise(hwnd_);
   // The form runtime raises Resize when a form is first displayed.
   if (first && Sink() != nullptr) {
-    Sink()->OnResize();
+    Sink()->OnViewResized();
   }
 }
 
@@ -159,7 +159,7 @@ void FakeSearchView::MoveView(const Rect& frame) {
   frame_ = frame;
   SyncWindow();
   if (resized && Sink() != nullptr) {
-    Sink()->OnResize();
+    Sink()->OnViewResized();
   }
 }
 
@@ -171,7 +171,7 @@ void FakeSearchView::SetViewState(WindowState state) {
   state_ = state;
   SyncWindow();
   if (Sink() != nullptr) {
-    Sink()->OnResize();
+    Sink()->OnViewResized();
   }
 }
 
@@ -183,13 +183,13 @@ void FakeSearchView::RaiseView() {
 }
 void FakeSearchView::MouseMove(ControlRef over) {
   if (Sink() != nullptr && created_) {
-    Sink()->OnMouseMove(over);
+    Sink()->OnPointerOver(over);
   }
 }
 
 void FakeSearchView::DoubleClick() {
   if (Sink() != nullptr && created_) {
-    Sink()->OnDblClick();
+    Sink()->OnBackgroundDoubleClick();
   }
 }
 
@@ -200,7 +200,7 @@ void FakeSearchView::Minimise() {
   state_ = WindowState::Minimised;
   SyncWindow();
   if (Sink() != nullptr) {
-    Sink()->OnResize();
+    Sink()->OnViewResized();
   }
 }
 
@@ -212,7 +212,7 @@ void FakeSearchView::Close() {
     return;
   }
   if (Sink() != nullptr) {
-    Sink()->OnUnload();
+    Sink()->OnViewClosed();
   }
   DestroySearchWindow();
 }

@@ -20,7 +20,7 @@ int FakeSearchView::ModifierMask() {
 void FakeSearchView::DeliverChar(int ch) {
   int c = ch;
   if (Sink() != nullptr) {
-    Sink()->OnKeyPress(c);
+    Sink()->OnCharacterTyped(c);
   }
   if (c == 0 || !created_ || !focus_) {
     return;

@@ -93,19 +93,19 @@ class Heard final : public PlatformEvents {
     Add("hook");
     return KeyVerdict::PassOn;
   }
-  void OnResize() override {}
+  void OnViewResized() override {}
   void OnDeactivate() override { Add("deactivate"); }
-  void OnUnload() override {}
+  void OnViewClosed() override {}
   bool OnCloseRequest() override { return true; }
   void OnTrayEntry(TrayEntry) override {}
-  void OnKeyPress(int& ch) override { Add("press " + std::to_string(ch)); }
+  void OnCharacterTyped(int& ch) override { Add("press " + std::to_string(ch)); }
   bool OnKeyDown(int key, int, bool) override {
     Add("down " + std::to_string(key));
     return false;
   }
   void OnKeyUp(int, int) override {}
-  void OnMouseMove(ControlRef) override {}
-  void OnDblClick() override {}
+  void OnPointerOver(ControlRef) override {}
+  void OnBackgroundDoubleClick() override {}
   void OnClick(ControlRef) override {}
 
  private:

@@ -205,7 +205,7 @@ class PressKeyVkTest : public VoiceTest, public ::testing::WithParamInterface<Vk
 
 TEST_P(PressKeyVkTest, SendsDownAndUp) {
   const VkCase& c = GetParam();
-  p.voice.keySender->PressKeyVK(c.vk, c.hold, c.release, c.compatible);
+  p.voice.keySender->PressKeyCode(c.vk, c.hold, c.release, c.compatible);
   EXPECT_EQ(KeyLog(), c.expected);
 }
 

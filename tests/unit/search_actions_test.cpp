@@ -66,7 +66,7 @@ TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
   fake.view.SetValue({Control::Scope, 4}, 1);
   fake.view.SetValue({Control::DateRange, 2}, 1);
   fake.log.Clear();
-  p.search.DoSearch();
+  p.search.SearchNow();
   ASSERT_EQ(Opened(),
             (std::vector<std::string>{"https://www.google.com/search?q=cheap%20flights&as_qdr=all"
                                       "&tbs=qdr:d,sbd:1&tbm=nws"}));
@@ -87,7 +87,7 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
     std::function<void()> act;
   } cases[] = {
       {"Enter", [&] { app.Press(vk::Return); }},
-      {"voice or code", [&] { p.search.DoSearch(); }},
+      {"voice or code", [&] { p.search.SearchNow(); }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -114,7 +114,7 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
 TEST_F(SearchActionsTest, EmptyTermsKeepTheHistory) {
   p.settings.SaveHistory("older");
   fake.view.SetText({Control::Terms}, "   ");
-  p.search.DoSearch();
+  p.search.SearchNow();
   EXPECT_EQ(Opened(), (std::vector<std::string>{"https://www.google.com/search?q=%3F&as_qdr=all"}));
   EXPECT_EQ(p.settings.LoadHistory(), "older");
 }

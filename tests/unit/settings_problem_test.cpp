@@ -89,7 +89,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
       app.Start();
       for (int search = 0; search < 2; ++search) {
         app.fake.view.SetText({Control::Terms}, "cheap flights");
-        app.p().search.DoSearch();
+        app.p().search.SearchNow();
         app.fake.loop.RunPending();
         app.p().ports.loop.Post(kSummonMessage);
         app.fake.loop.RunPending();
@@ -131,7 +131,7 @@ TEST(SettingsProblem, HealthyFileSaysNothing) {
   FakeProgram app(tmp.str() + "Varnel.cfg");
   app.Start();
   app.fake.view.SetText({Control::Terms}, "cheap flights");
-  app.p().search.DoSearch();
+  app.p().search.SearchNow();
   app.p().ports.loop.Post(kSummonMessage);
   app.fake.loop.RunPending();
   EXPECT_TRUE(MessageLine(app.fake).empty());

@@ -40,14 +40,14 @@ TEST(ReplaceAll, OnePassLeftToRight) {
 
 TEST_F(SettingsTest, NoFileReadsDefaultsAndFirstWritesCreateIt) {
   EXPECT_EQ(settings_.LoadHistory(), "");
-  EXPECT_EQ(settings_.ReadIniLong("Application", "AppHwnd", 0), 0);
+  EXPECT_EQ(settings_.ReadIniNumber("Application", "AppHwnd", 0), 0);
   EXPECT_EQ(settings_.ReadIniString("History", "SearchHistory", "dflt  ", 255), "dflt");
 
   EXPECT_NE(settings_.WriteIniString("Application", "AppHwnd", "1234"), 0);
   settings_.SaveHistory("cheap flights");
   EXPECT_EQ(FileText(),
             "[Application]\r\nAppHwnd=1234\r\n[History]\r\nSearchHistory=cheap flights\r\n");
-  EXPECT_EQ(settings_.ReadIniLong("Application", "AppHwnd", 0), 1234);
+  EXPECT_EQ(settings_.ReadIniNumber("Application", "AppHwnd", 0), 1234);
   EXPECT_EQ(settings_.LoadHistory(), "cheap flights");
   EXPECT_EQ(settings_.lastSearch, "cheap flights");
 }
@@ -103,9 +103,9 @@ TEST_F(SettingsTest, ReadIniLongTakesTheLeadingNumber) {
   };
   for (const auto& c : cases) {
     settings_.WriteIniString("S", "n", c.stored);
-    EXPECT_EQ(settings_.ReadIniLong("S", "n", 77), c.expected) << "'" << c.stored << "'";
+    EXPECT_EQ(settings_.ReadIniNumber("S", "n", 77), c.expected) << "'" << c.stored << "'";
   }
-  EXPECT_EQ(settings_.ReadIniLong("S", "missing", -9), -9);
+  EXPECT_EQ(settings_.ReadIniNumber("S", "missing", -9), -9);
 }
 
 TEST_F(SettingsTest, KeepsWhatOtherToolsWrote) {

@@ -263,9 +263,9 @@ TEST_F(StartupTest, RunningRecogniserSwitchesVoiceCommandsOnWithoutAsking) {
 }
 
 TEST_F(StartupTest, CreateSendKeyMakesOneObject) {
-  p.startup.CreateSendKey();
+  p.startup.CreateKeySender();
   KeySender* first = p.voice.keySender.get();
-  p.startup.CreateSendKey();
+  p.startup.CreateKeySender();
   EXPECT_EQ(p.voice.keySender.get(), first);
 }
 

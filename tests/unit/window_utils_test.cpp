@@ -269,7 +269,7 @@ TEST(WindowUtilsPlace, CentreFormArithmetic) {
     d.pf.loop.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
     d.pf.view.SetViewState(c.state);
     d.pf.log.Clear();
-    d.p.winutil.CentreForm();
+    d.p.winutil.CentreWindow();
     const Rect frame = d.pf.view.ViewFrame();
     if (!c.moves) {
       EXPECT_EQ(frame.left, 10);
@@ -285,7 +285,7 @@ TEST(WindowUtilsPlace, CentreFormArithmetic) {
 
 // ---------------------------------------------------------------- processes and windows
 
-TEST(WindowUtilsProcess, GetFileName) {
+TEST(WindowUtilsProcess, ImageNameOf) {
   const std::pair<std::string, std::string> cases[] = {
       {"C:\\a\\b.exe", "b.exe"},
       {"C:\\a\\b\\", "b"},
@@ -299,7 +299,7 @@ TEST(WindowUtilsProcess, GetFileName) {
       {"a\\", "a"},
   };
   for (const auto& [path, name] : cases) {
-    EXPECT_EQ(GetFileName(path), name) << path;
+    EXPECT_EQ(ImageNameOf(path), name) << path;
   }
 }
 

@@ -48,12 +48,12 @@ struct Recorder final : PlatformEvents {
   void OnCommandPhrase(const std::string& p) override { phrases.push_back(p); }
   void OnTimer() override {}
   KeyVerdict OnGlobalKey(const KeyEvent&) override { return KeyVerdict::PassOn; }
-  void OnResize() override {}
+  void OnViewResized() override {}
   void OnDeactivate() override {}
-  void OnUnload() override {}
+  void OnViewClosed() override {}
   bool OnCloseRequest() override { return true; }
   void OnTrayEntry(TrayEntry e) override { trayEntries.push_back(e); }
-  void OnKeyPress(int& ch) override {
+  void OnCharacterTyped(int& ch) override {
     keys.push_back(ch);
     if (ch == 13) ch = 0;
   }
@@ -62,8 +62,8 @@ struct Recorder final : PlatformEvents {
     altCharacters.push_back(ch);
     return true;
   }
-  void OnMouseMove(ControlRef) override {}
-  void OnDblClick() override {}
+  void OnPointerOver(ControlRef) override {}
+  void OnBackgroundDoubleClick() override {}
   void OnClick(ControlRef c) override { clicks.push_back(c); }
 };
 
@@ -357,7 +357,7 @@ void DefaultBrowser(win::WinPlatform& p) {
   GetEnvironmentVariableW(L"TEMP", oldTemp, MAX_PATH + 1);
   SetEnvironmentVariableW(L"TMP", temp.c_str());
   SetEnvironmentVariableW(L"TEMP", temp.c_str());
-  const std::string viaDocument = program.browser.GetDefaultBrowser();
+  const std::string viaDocument = p.DefaultBrowser();
   Expect(p.BrowserUserCommand().empty() &&
              _wcsicmp(win::Widen(viaDocument).c_str(), present.c_str()) == 0,
          "the .htm association is asked from a temporary folder with a non-ASCII name: " +
@@ -379,7 +379,7 @@ void DefaultBrowser(win::WinPlatform& p) {
   const bool set = SetRegistryString(HKEY_CURRENT_USER, choice, L"ProgId", progId) &&
                    SetRegistryString(HKEY_LOCAL_MACHINE, command, nullptr,
                                      L"\"C:\\Machine Browser\\browser.exe\" --single-argument %1");
-  const std::string found = program.browser.GetDefaultBrowser();
+  const std::string found = p.DefaultBrowser();
   Expect(set && found == "C:\\Machine Browser\\browser.exe",
          "a handler registered for the machine only is found: " + found);
   SetRegistryString(HKEY_CURRENT_USER, command, nullptr, L"\"C:\\Mine\\browser.exe\" %1");

@@ -510,7 +510,7 @@ LRESULT CALLBACK SearchForm::LabelProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
   auto* self = reinterpret_cast<SearchForm*>(selfPtr);
   if (msg == WM_MOUSEMOVE && self->sink_ != nullptr) {
     if (const Child* c = self->FindByWindow(hwnd)) {
-      self->sink_->OnMouseMove(c->design.ref);
+      self->sink_->OnPointerOver(c->design.ref);
     }
   } else if (msg == WM_NCDESTROY) {
     RemoveWindowSubclass(hwnd, LabelProc, 1);
@@ -553,7 +553,7 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SIZE:
       if (sink_ != nullptr) {
-        sink_->OnResize();
+        sink_->OnViewResized();
       }
       return 0;
     case WM_ACTIVATE:
@@ -588,7 +588,7 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!unloading_) {
         unloading_ = true;
         if (sink_ != nullptr) {
-          sink_->OnUnload();
+          sink_->OnViewClosed();
         }
         if (IsWindow(h) != 0) {
           DestroyWindow(h);
@@ -604,12 +604,12 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_MOUSEMOVE:
       if (sink_ != nullptr) {
-        sink_->OnMouseMove(ControlRef{Control::Window, 0});
+        sink_->OnPointerOver(ControlRef{Control::Window, 0});
       }
       return 0;
     case WM_LBUTTONDBLCLK:
       if (sink_ != nullptr) {
-        sink_->OnDblClick();
+        sink_->OnBackgroundDoubleClick();
       }
       return 0;
     case WM_SETCURSOR:
@@ -751,7 +751,7 @@ bool SearchForm::PreTranslate(MSG& m) {
     case WM_CHAR: {
       int ch = static_cast<int>(m.wParam);
       if (sink_ != nullptr) {
-        sink_->OnKeyPress(ch);
+        sink_->OnCharacterTyped(ch);
       }
       if (ch == 0 || IsWindow(m.hwnd) == 0) {
         return true;

@@ -6,6 +6,7 @@
 
 #include <atomic>
 
+#include "adapters/shared/browser_lookup.h"
 #include "adapters/win32/hook_thread.h"
 #include "adapters/win32/instance_mutex.h"
 #include "adapters/win32/search_form.h"
@@ -14,7 +15,7 @@
 
 namespace varnel::win {
 
-class WinPlatform final : public Platform {
+class WinPlatform final : public Platform, public BrowserSources {
  public:
   WinPlatform();
   WinPlatform(const WinPlatform&) = delete;
@@ -119,7 +120,9 @@ class WinPlatform final : public Platform {
   std::string BrowserChosenHandler() override;
   std::string BrowserHandlerCommand(const std::string& handler) override;
   std::string ExecutableForDocument(const std::string& path) override;
-  bool WindowsCommandLines() override { return true; }
+  std::string DefaultBrowser() override {
+    return FindDefaultBrowser(*this, *this, CommandLineRules::Windows);
+  }
   std::string ExecutableFromCommand(const std::string& commandLine) override;
 
   std::string ExecutableFolder() override;

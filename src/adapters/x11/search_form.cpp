@@ -561,7 +561,7 @@ void SearchForm::closeEvent(QCloseEvent* event) {
   }
   closing_ = true;
   if (sink_ != nullptr) {
-    sink_->OnUnload();
+    sink_->OnViewClosed();
   }
   event->accept();
   if (onClosed) {
@@ -589,21 +589,21 @@ void SearchForm::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && !isActiveWindow()) {
     sink_->OnDeactivate();
   } else if (event->type() == QEvent::WindowStateChange) {
-    sink_->OnResize();
+    sink_->OnViewResized();
   }
 }
 
 void SearchForm::mouseMoveEvent(QMouseEvent* event) {
   // Only the form's own background; moves over child controls bubble up to here too.
   if (sink_ != nullptr && childAt(event->position().toPoint()) == nullptr) {
-    sink_->OnMouseMove({Control::Window, 0});
+    sink_->OnPointerOver({Control::Window, 0});
   }
   QWidget::mouseMoveEvent(event);
 }
 
 void SearchForm::mouseDoubleClickEvent(QMouseEvent* event) {
   if (sink_ != nullptr && childAt(event->position().toPoint()) == nullptr) {
-    sink_->OnDblClick();
+    sink_->OnBackgroundDoubleClick();
   }
   QWidget::mouseDoubleClickEvent(event);
 }
@@ -621,7 +621,7 @@ bool SearchForm::eventFilter(QObject* watched, QEvent* event) {
   if (watched == doit && sink_ != nullptr) {
     auto* m = static_cast<QMouseEvent*>(event);
     if (t == QEvent::MouseMove) {
-      sink_->OnMouseMove({Control::DoIt, 0});
+      sink_->OnPointerOver({Control::DoIt, 0});
     } else if (t == QEvent::MouseButtonPress && m->button() == Qt::LeftButton) {
       doitPressed_ = true;
     } else if (t == QEvent::MouseButtonRelease && m->button() == Qt::LeftButton) {
@@ -686,7 +686,7 @@ bool SearchForm::PreviewKey(QObject* watched, QKeyEvent* key) {
   if (ch == 0) {
     return false;
   }
-  sink_->OnKeyPress(ch);
+  sink_->OnCharacterTyped(ch);
   return ch == 0;
 }
 

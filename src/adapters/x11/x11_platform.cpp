@@ -509,7 +509,7 @@ void X11Platform::OnFormDestroyed() {
       &App(),
       [this] {
         if (sink_ != nullptr) {
-          sink_->OnUnload();
+          sink_->OnViewClosed();
         }
         if (app_ && loopRunning_) {
           app_->quit();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "adapters/shared/browser_lookup.h"
 #include "ports/platform.h"
 
 class QApplication;
@@ -24,7 +25,9 @@ class RecordHook;
 class XTestInjector;
 struct RecordedKey;
 
-class X11Platform final : public Platform, private QAbstractNativeEventFilter {
+class X11Platform final : public Platform,
+                          public BrowserSources,
+                          private QAbstractNativeEventFilter {
  public:
   // Nothing connects to the display until a primitive needs it, so that commands that never
   // show a window also run without one.
@@ -132,7 +135,9 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   std::string BrowserChosenHandler() override;
   std::string BrowserHandlerCommand(const std::string& handler) override;
   std::string ExecutableForDocument(const std::string& path) override;
-  bool WindowsCommandLines() override { return false; }
+  std::string DefaultBrowser() override {
+    return FindDefaultBrowser(*this, *this, CommandLineRules::Posix);
+  }
   std::string ExecutableFromCommand(const std::string& commandLine) override;
 
   std::string ExecutableFolder() override;
