@@ -9,6 +9,7 @@
 #include <sphinxbase/fe.h>
 #include <sphinxbase/feat.h>
 #include <sphinxbase/fsg_model.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -79,6 +80,15 @@ fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspe
   fe_s* fe = config != nullptr ? fe_init_auto_r(config) : nullptr;
   cmd_ln_free_r(config);
   return fe;
+}
+
+// CPU time of the calling thread: what a step costs, whatever else the machine runs.
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  constexpr double kMsPerSecond = 1e3;
+  constexpr double kNsPerMs = 1e6;
+  return static_cast<double>(t.tv_sec) * kMsPerSecond + static_cast<double>(t.tv_nsec) / kNsPerMs;
 }
 
 // A decoder made from command-line style arguments; its log goes away unless verbose. Null
@@ -528,12 +538,17 @@ bool Recogniser::ApplyPending() {
   if (!active_ || active_->Empty()) {
     return false;
   }
+  const double cpuStart = ThreadCpuMs();
   if (!SetCommandSearch(kSearchName, *active_) || ps_set_search(ps_, kSearchName) < 0) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
   }
   hasSearch_ = true;
+  if (settings_.verbose) {
+    std::fprintf(stderr, "varnel-listen: CPU time for the new menu's search: %.1f ms\n",
+                 ThreadCpuMs() - cpuStart);
+  }
   return true;
 }
 
@@ -708,6 +723,7 @@ void Recogniser::StartStream() {
   streaming_ = true;
   streamFailed_ = false;
   streamFed_ = 0;
+  streamCpuMs_ = 0;
   hissSeed_ = kHissSeed;
   // How loud the room and the voice are: from this utterance if a second of it is in already
   // (its own lead-in silence and speech), otherwise from the one before.
@@ -729,6 +745,7 @@ void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
   if (streamFed_ >= KeptSamples()) {
     return;
   }
+  const double cpuStart = ThreadCpuMs();
   decoded_.assign(samples, samples + n);
   AddHiss(decoded_.data(), n, hissSeed_, streamHiss_);
   streamFed_ += static_cast<long>(n);
@@ -743,6 +760,7 @@ void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
     r = ps_process_raw(ps_, decoded_.data(), n, FALSE, FALSE);
   }
   streamFailed_ = r < 0;
+  streamCpuMs_ += ThreadCpuMs() - cpuStart;
 }
 
 bool Recogniser::FinishStream(bool keep, std::string* hyp, long* acoustic,
@@ -798,6 +816,8 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   long commandScore = 0;
   std::vector<WordSpan> words;
   const auto start = std::chrono::steady_clock::now();
+  const double cpuStart = ThreadCpuMs();
+  heard.streamCpuMs = streaming_ ? streamCpuMs_ : 0;
   bool decoded = false;
   if (streaming_) {
     decoded =
@@ -838,7 +858,10 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     heard.decodeMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now() - start)
                                           .count());
+    heard.frames = ps_get_n_frames(ps_);
   }
+  const double checksStart = ThreadCpuMs();
+  heard.endCpuMs = checksStart - cpuStart;
   if (heard.match) {
     // Speech much longer than the command it decoded to is a sentence that merely holds the
     // command's words ("cancel my subscription"), not the command.
@@ -897,6 +920,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     }
   }
   heard.limitMs = limit;
+  heard.checkCpuMs = ThreadCpuMs() - checksStart;
   return heard;
 }
 
@@ -939,6 +963,13 @@ void Recogniser::Report(Heard heard) {
                  heard.denoised ? " (noise removed)" : "", heard.steady ? " (steady noise)" : "",
                  heard.tooLong ? " (too long)" : "", heard.tooFast ? " (too fast)" : "",
                  heard.match ? "" : " (not a command)");
+  }
+  if (settings_.verbose && heard.decoding != Heard::Decoding::kNone) {
+    std::fprintf(stderr,
+                 "varnel-listen: CPU time for \"%s\": %.1f ms as it came, %.1f ms at its end, "
+                 "%.1f ms checking, %d frames\n",
+                 heard.hypothesis.c_str(), heard.streamCpuMs, heard.endCpuMs, heard.checkCpuMs,
+                 heard.frames);
   }
   if (settings_.verbose && (heard.rivals.command || heard.rivals.other)) {
     const auto gap = [](const std::optional<double>& g) { return g ? *g : -1.0; };

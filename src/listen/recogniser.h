@@ -56,6 +56,12 @@ struct Heard {
   enum class Decoding { kNone, kWhole, kStreamed };
   Decoding decoding = Decoding::kNone;
   int decodeMs = 0;  // wall time of the decoding, or of its end when decoded as it came
+  // Thread CPU time, whatever the machine's load: decoding the audio while it came, decoding
+  // at its end (all of it when decoded whole), and the checks after it.
+  double streamCpuMs = 0;
+  double endCpuMs = 0;
+  double checkCpuMs = 0;
+  int frames = 0;
   std::vector<float> cepstralMean;  // the decoder's cepstral mean once it was decoded
   // The command's words against a loop of free phones over the same frames, when checked.
   bool fitChecked = false;
@@ -192,6 +198,7 @@ class Recogniser {
   bool streamDenoised_ = false;  // ... as cepstra with the noise taken out
   bool streamFailed_ = false;
   long streamFed_ = 0;  // samples of it passed on
+  double streamCpuMs_ = 0;  // thread CPU time spent decoding it so far
   std::uint32_t hissSeed_ = 0;
   double lastSnrDb_ = 100;  // of the latest utterance: the room, for the next one
   double lastLoudRms_ = 0;  // ... and how loud its voice was (0: none heard yet)
