@@ -35,6 +35,9 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
 constexpr const char* kSearchName = "commands";
+// The commands alone, and all of them but the one heard, for weighing it against its rivals.
+constexpr const char* kRivalSearch = "rivals";
+constexpr const char* kOthersSearch = "others";
 constexpr const char* kPhoneSearch = "phones";  // the phone loop's searches
 constexpr const char* kForcedSearch = "forced";
 constexpr std::uint32_t kHissSeed = 2463534242U;
@@ -341,21 +344,74 @@ bool Recogniser::DecodeAgain(const char* name, const std::vector<std::int16_t>& 
   return true;
 }
 
+std::vector<std::int16_t> Recogniser::DecodedAudio(const Heard& heard) const {
+  // The audio the grammar's decoding had: the utterance with its hiss (its cepstra with the
+  // noise taken out are in denoisedRows_). One decoded as it came is decoded whole again, by
+  // its own cepstral mean.
+  if (heard.decoding == Heard::Decoding::kWhole) {
+    return decoded_;
+  }
+  std::vector<std::int16_t> audio = utterance_;
+  std::uint32_t seed = kHissSeed;
+  AddHiss(audio.data(), audio.size(), seed, streamHiss_);
+  return audio;
+}
+
+bool Recogniser::DecodeAlone(const char* name, const Heard& heard,
+                             const std::vector<std::int16_t>& audio, std::optional<Match>* match,
+                             long* score) {
+  const bool cepstra = heard.decoding == Heard::Decoding::kWhole && heard.denoised;
+  bool ok = ps_set_search(ps_, name) >= 0 && ps_start_utt(ps_) >= 0;
+  if (ok) {
+    ps_get_feat(ps_)->cmn = static_cast<cmn_type_t>(wholeCmn_);
+    ok = (cepstra ? ps_process_cep(ps_, denoisedRows_.data(), denoisedFrames_, FALSE, TRUE)
+                  : ps_process_raw(ps_, audio.data(), audio.size(), FALSE, TRUE)) >= 0;
+    ps_end_utt(ps_);
+  }
+  std::int32_t best = 0;
+  const char* hyp = ok ? ps_get_hyp(ps_, &best) : nullptr;
+  *match = hyp != nullptr ? active_->Map(hyp) : std::nullopt;
+  *score = best;
+  return match->has_value();
+}
+
+CommandsAlone Recogniser::CommandRivals(const Heard& heard) {
+  // The word loop's lattice takes pocketsphinx up to seconds to build (every word of the loop
+  // linked to every word after it), and keeps only the best word into each state of the
+  // graph, so the commands that lost to the heard one are seldom in it. The commands alone,
+  // decoded twice, take a fraction of a decoding each.
+  CommandsAlone readings;
+  const std::vector<std::int16_t> audio = DecodedAudio(heard);
+  const std::string others = active_->JsgfWithout(heard.match->owner, heard.match->id);
+  if (DecodeAlone(kRivalSearch, heard, audio, &readings.best, &readings.bestScore)) {
+    readings.frames = ps_get_n_frames(ps_);
+    fsg_model_t* fsg = nullptr;
+    if (!others.empty()) {
+      GarbageOptions none;
+      none.enabled = false;
+      none.wordsEnabled = false;
+      const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {},
+                              ps_get_logmath(ps_), lw);
+    }
+    if (fsg != nullptr && ps_set_fsg(ps_, kOthersSearch, fsg) >= 0) {
+      DecodeAlone(kOthersSearch, heard, audio, &readings.rival, &readings.rivalScore);
+      ps_unset_search(ps_, kOthersSearch);
+    }
+    if (fsg != nullptr) {
+      fsg_model_free(fsg);
+    }
+  }
+  ps_set_search(ps_, kSearchName);
+  return readings;
+}
+
 void Recogniser::CheckFit(Heard& heard) {
   const auto start = std::chrono::steady_clock::now();
   heard.fitChecked = true;
-  // The audio the grammar's decoding had: the utterance with its hiss, or its cepstra with
-  // the noise taken out. One decoded as it came is decoded whole here, by its own cepstral
-  // mean: the two decodings below see the same frames either way.
+  // The two decodings below see the same frames either way.
   const bool cepstra = heard.decoding == Heard::Decoding::kWhole && heard.denoised;
-  std::vector<std::int16_t> audio;
-  if (heard.decoding == Heard::Decoding::kWhole) {
-    audio = decoded_;
-  } else {
-    audio = utterance_;
-    std::uint32_t seed = kHissSeed;
-    AddHiss(audio.data(), audio.size(), seed, streamHiss_);
-  }
+  const std::vector<std::int16_t> audio = DecodedAudio(heard);
   // The command's words in a row, each with every pronunciation the lexicon has.
   std::vector<std::string> words;
   for (const auto& said : SaidWords(heard.hypothesis, false)) {
@@ -532,6 +588,9 @@ bool Recogniser::ApplyPending() {
   // and the two together would double the decoder's memory at every change of menu.
   if (hasSearch_) {
     ps_unset_search(ps_, kSearchName);
+    if (WeighsAny(settings_.rivals)) {
+      ps_unset_search(ps_, kRivalSearch);
+    }
     hasSearch_ = false;
     malloc_trim(0);
   }
@@ -539,7 +598,9 @@ bool Recogniser::ApplyPending() {
     return false;
   }
   const double cpuStart = ThreadCpuMs();
-  if (!SetCommandSearch(kSearchName, *active_) || ps_set_search(ps_, kSearchName) < 0) {
+  if (!SetCommandSearch(kSearchName, *active_) ||
+      (WeighsAny(settings_.rivals) && !SetRivalSearch(*active_)) ||
+      ps_set_search(ps_, kSearchName) < 0) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
@@ -604,6 +665,21 @@ bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
     return false;
   }
   const bool ok = ps_set_fsg(ps_, name, fsg) >= 0;
+  fsg_model_free(fsg);
+  return ok;
+}
+
+bool Recogniser::SetRivalSearch(const Grammar& grammar) {
+  GarbageOptions commandsAlone;
+  commandsAlone.enabled = false;
+  commandsAlone.wordsEnabled = false;
+  const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+  fsg_model_t* fsg = BuildDecoderGraph(kRivalSearch, grammar.Jsgf(), grammar.ListEnds(),
+                                       commandsAlone, {}, {}, ps_get_logmath(ps_), lw);
+  if (fsg == nullptr) {
+    return false;
+  }
+  const bool ok = ps_set_fsg(ps_, kRivalSearch, fsg) >= 0;
   fsg_model_free(fsg);
   return ok;
 }
@@ -887,7 +963,14 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   if (heard.match && Weighed(*heard.match, settings_.rivals)) {
     // A command that barely beat another reading of the same speech is a guess: better no
     // command than the wrong one ("History" heard as "Delete").
-    heard.rivals = NearestRivals(Readings(), *heard.match, ps_get_n_frames(ps_));
+    if (WeighedAgainstNoCommand(*heard.match, settings_.rivals)) {
+      heard.rivals = NearestRivals(Readings(), *heard.match, ps_get_n_frames(ps_));
+    }
+    const CommandsAlone alone = CommandRivals(heard);
+    heard.rivals.command = CommandGap(alone, *heard.match);
+    if (alone.rival) {
+      heard.rivals.nearestCommand = alone.rival->command;
+    }
     heard.refusedFor = RefuseForRivals(heard.rivals, *heard.match, settings_.rivals);
     if (!heard.refusedFor.empty()) {
       heard.match.reset();
@@ -974,9 +1057,12 @@ void Recogniser::Report(Heard heard) {
   if (settings_.verbose && (heard.rivals.command || heard.rivals.other)) {
     const auto gap = [](const std::optional<double>& g) { return g ? *g : -1.0; };
     std::fprintf(stderr,
-                 "varnel-listen: rivals of \"%s\": another command %.1f, no command %.1f a "
+                 "varnel-listen: rivals of \"%s\": another command%s%s%s %.1f, no command %.1f a "
                  "frame below%s%s\n",
-                 heard.hypothesis.c_str(), gap(heard.rivals.command), gap(heard.rivals.other),
+                 heard.hypothesis.c_str(), heard.rivals.nearestCommand.empty() ? "" : " (\"",
+                 heard.rivals.nearestCommand.c_str(),
+                 heard.rivals.nearestCommand.empty() ? "" : "\")", gap(heard.rivals.command),
+                 gap(heard.rivals.other),
                  heard.refusedFor.empty() ? "" : "; refused: ", heard.refusedFor.c_str());
   }
   if (settings_.verbose && heard.fitChecked) {

@@ -116,6 +116,17 @@ class Recogniser {
   int PhoneCountLocked(const std::string& word) const;
   // The lattice's best readings of the utterance just decoded, best first.
   std::vector<Reading> Readings();
+  // The commands alone, for weighing a command against its rivals.
+  bool SetRivalSearch(const Grammar& grammar);
+  // The utterance just heard decoded again by that search, and by one of every command but
+  // the heard one.
+  CommandsAlone CommandRivals(const Heard& heard);
+  // One such decoding with the search `name`: the command read and its path's score; false
+  // when it read none.
+  bool DecodeAlone(const char* name, const Heard& heard, const std::vector<std::int16_t>& audio,
+                   std::optional<Match>* match, long* score);
+  // The audio the utterance was decoded from, with its hiss.
+  std::vector<std::int16_t> DecodedAudio(const Heard& heard) const;
   // Loads the large-vocabulary decoder that checks commands.
   bool OpenLanguageModel(std::string& error);
   // Decodes the utterance under way with the language model and compares its words with the
