@@ -82,6 +82,10 @@ struct GarbageOptions {
   // Going on into that loop after a whole command that ends in a word of its own (not a list
   // item): "focus group" is "focus" and an everyday word rather than "Focus". 0: never.
   double suffixWeight = 3e-3;
+  // The probability of each word that makes a command destructive ("delete", "kill",
+  // "close"; see RivalRule) where the commands use it: below 1, speech that sounds like such a
+  // command goes to the loops or to a harmless command unless it fits it clearly better.
+  double destructiveWeight = 1e-6;
 };
 
 // One transition of the decoder's graph; `word` is empty for a null transition.

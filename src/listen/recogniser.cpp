@@ -391,7 +391,7 @@ CommandsAlone Recogniser::CommandRivals(const Heard& heard) {
       none.enabled = false;
       none.wordsEnabled = false;
       const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
-      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {},
+      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {}, {},
                               ps_get_logmath(ps_), lw);
     }
     if (fsg != nullptr && ps_set_fsg(ps_, kOthersSearch, fsg) >= 0) {
@@ -659,8 +659,9 @@ bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
   const auto loop = LoopWords(grammar);
   const std::set<std::string> near(neighbours_.begin(), neighbours_.end());
-  fsg_model_t* fsg = BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage,
-                                       loop, near, ps_get_logmath(ps_), lw);
+  fsg_model_t* fsg =
+      BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage, loop, near,
+                        settings_.rivals.destructiveWords, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }
@@ -675,7 +676,7 @@ bool Recogniser::SetRivalSearch(const Grammar& grammar) {
   commandsAlone.wordsEnabled = false;
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
   fsg_model_t* fsg = BuildDecoderGraph(kRivalSearch, grammar.Jsgf(), grammar.ListEnds(),
-                                       commandsAlone, {}, {}, ps_get_logmath(ps_), lw);
+                                       commandsAlone, {}, {}, {}, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }
@@ -969,7 +970,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     const CommandsAlone alone = CommandRivals(heard);
     heard.rivals.command = CommandGap(alone, *heard.match);
     if (alone.rival) {
-      heard.rivals.nearestCommand = alone.rival->command;
+      heard.nearestRival = alone.rival->command;
     }
     heard.refusedFor = RefuseForRivals(heard.rivals, *heard.match, settings_.rivals);
     if (!heard.refusedFor.empty()) {
@@ -1059,10 +1060,9 @@ void Recogniser::Report(Heard heard) {
     std::fprintf(stderr,
                  "varnel-listen: rivals of \"%s\": another command%s%s%s %.1f, no command %.1f a "
                  "frame below%s%s\n",
-                 heard.hypothesis.c_str(), heard.rivals.nearestCommand.empty() ? "" : " (\"",
-                 heard.rivals.nearestCommand.c_str(),
-                 heard.rivals.nearestCommand.empty() ? "" : "\")", gap(heard.rivals.command),
-                 gap(heard.rivals.other),
+                 heard.hypothesis.c_str(), heard.nearestRival.empty() ? "" : " (\"",
+                 heard.nearestRival.c_str(), heard.nearestRival.empty() ? "" : "\")",
+                 gap(heard.rivals.command), gap(heard.rivals.other),
                  heard.refusedFor.empty() ? "" : "; refused: ", heard.refusedFor.c_str());
   }
   if (settings_.verbose && heard.fitChecked) {

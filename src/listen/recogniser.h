@@ -39,9 +39,10 @@ struct Heard {
   bool tooLong = false;
   double fastestMsPerPhone = 0;  // of the command's words; 0 when none was judged
   bool tooFast = false;
-  double margin = 0;       // per-frame score of the command against the best-fitting sounds
-  RivalGaps rivals;        // how near the other readings of the lattice came to the command
-  std::string refusedFor;  // why a command the decoder heard was refused as a guess
+  double margin = 0;         // per-frame score of the command against the best-fitting sounds
+  RivalGaps rivals;          // how near the other readings of the lattice came to the command
+  std::string nearestRival;  // the command that came nearest, when known
+  std::string refusedFor;    // why a command the decoder heard was refused as a guess
   // The language model's reading of a command the grammar heard, when it was decoded again.
   bool verified = false;
   std::string lmHypothesis;
@@ -208,7 +209,7 @@ class Recogniser {
   bool streaming_ = false;       // the decoder is taking the utterance under way
   bool streamDenoised_ = false;  // ... as cepstra with the noise taken out
   bool streamFailed_ = false;
-  long streamFed_ = 0;  // samples of it passed on
+  long streamFed_ = 0;      // samples of it passed on
   double streamCpuMs_ = 0;  // thread CPU time spent decoding it so far
   std::uint32_t hissSeed_ = 0;
   double lastSnrDb_ = 100;  // of the latest utterance: the room, for the next one

@@ -22,7 +22,6 @@ struct Reading {
 struct RivalGaps {
   std::optional<double> command;
   std::optional<double> other;
-  std::string nearestCommand;  // the rival command's spoken form, when known
 };
 
 // `readings` best first; the heard command's own score is that of its best reading (or of

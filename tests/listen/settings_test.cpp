@@ -58,7 +58,7 @@ TEST(ListenSettings, RivalOptionsParse) {
   EXPECT_DOUBLE_EQ(s.rivals.minOtherGap, 2);
   EXPECT_DOUBLE_EQ(s.rivals.destructiveCommandGap, 4);
   EXPECT_DOUBLE_EQ(s.rivals.destructiveOtherGap, 1);
-  EXPECT_DOUBLE_EQ(Settings{}.rivals.destructiveCommandGap, 3);
+  EXPECT_DOUBLE_EQ(Settings{}.rivals.destructiveCommandGap, 10);
   EXPECT_DOUBLE_EQ(Settings{}.rivals.minCommandGap, 0);
   EXPECT_EQ(s.rivalReadings, 10);
   for (const auto& bad : std::vector<std::vector<std::string>>{{"--min-rival-gap", "-1"},
