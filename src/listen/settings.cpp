@@ -93,7 +93,7 @@ std::string Usage() {
          "  --stream-after MS       decode as the audio arrives only once the speech has\n"
          "                          lasted this long; shorter utterances are decoded whole\n"
          "                          at their first pause, but for those in a noisy room\n"
-         "                          (1500)\n"
+         "                          (0: all but the first as they come)\n"
          "  --sleep                 start asleep: no command fires until the wake phrase\n"
          "  --sleep-phrase TEXT     stops commands firing (\"go to sleep\")\n"
          "  --wake-phrase TEXT      makes them fire again (\"wake up\")\n"

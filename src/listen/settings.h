@@ -64,9 +64,10 @@ struct Settings {
   bool streamDecode = true;
   // ...but only once the speech has lasted this long, or in a noisy room. A shorter
   // utterance is decoded whole, within the pause that ends it, and normalised by its own
-  // cepstral mean rather than the running one, which turns away a few more phrases that
-  // merely sound like a command.
-  int streamAfterMs = 1500;
+  // cepstral mean rather than the running one; with the neighbours in the word loop a whole
+  // decoding takes up to 300 ms of CPU, more than the pause hides, so every utterance but the
+  // first is decoded as it comes.
+  int streamAfterMs = 0;
   // Sound whose loud moments stand less than this, in dB, above the pause that ends it is a
   // steady noise the voice detector had not yet learnt (a fan coming on, a microphone unmuted
   // onto its hiss), not speech: it is not decoded, and no event is sent. 0: never.
