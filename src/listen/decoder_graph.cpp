@@ -2,6 +2,7 @@
 
 #include <sphinxbase/jsgf.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -47,7 +48,9 @@ void AddLoopExits(fsg_model_t* fsg, int commandStates, int wordLoop,
 fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
                                const std::set<std::string>& listEnds, const GarbageOptions& garbage,
                                const std::vector<std::string>& otherWords,
-                               const std::set<std::string>& nearWords, logmath_t* lmath, float lw) {
+                               const std::set<std::string>& nearWords,
+                               const std::vector<std::string>& destructiveWords, logmath_t* lmath,
+                               float lw) {
   jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
   if (parsed == nullptr) {
     return nullptr;
@@ -68,6 +71,7 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
   fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 3);
   fsg->start_state = fsg_model_start_state(commands);
   fsg->final_state = fsg_model_final_state(commands);
+  const auto dear = static_cast<std::int32_t>(logmath_log(lmath, garbage.destructiveWeight) * lw);
   for (int i = 0; i < n; ++i) {
     for (fsg_arciter_t* it = fsg_model_arcs(commands, i); it != nullptr;
          it = fsg_arciter_next(it)) {
@@ -75,8 +79,12 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
       if (fsg_link_wid(link) < 0) {
         fsg_model_null_trans_add(fsg, i, fsg_link_to_state(link), fsg_link_logs2prob(link));
       } else {
-        const int wid = fsg_model_word_add(fsg, fsg_model_word_str(commands, fsg_link_wid(link)));
-        fsg_model_trans_add(fsg, i, fsg_link_to_state(link), fsg_link_logs2prob(link), wid);
+        const char* word = fsg_model_word_str(commands, fsg_link_wid(link));
+        const int wid = fsg_model_word_add(fsg, word);
+        const bool destructive = std::find(destructiveWords.begin(), destructiveWords.end(),
+                                           word) != destructiveWords.end();
+        fsg_model_trans_add(fsg, i, fsg_link_to_state(link),
+                            fsg_link_logs2prob(link) + (destructive ? dear : 0), wid);
       }
     }
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <numeric>
 #include <sstream>
 
 #include "common/listen_protocol.h"
@@ -312,15 +313,35 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
     return g;
   }
 
+  g.rules_ = rules.str();
+  std::vector<std::size_t> all(g.commands_.size());
+  std::iota(all.begin(), all.end(), 0);
+  g.jsgf_ = g.JsgfOf(all);
+  return g;
+}
+
+std::string Grammar::JsgfOf(const std::vector<std::size_t>& commands) const {
+  if (commands.empty()) {
+    return "";
+  }
   std::ostringstream out;
   out << "#JSGF V1.0;\ngrammar varnel;\n";
   out << "public <command> = ";
-  for (std::size_t i = 0; i < commandRules.size(); ++i) {
-    out << (i ? " | " : "") << "<" << commandRules[i] << ">";
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    out << (i ? " | " : "") << "<c" << commands[i] << ">";
   }
-  out << ";\n" << rules.str();
-  g.jsgf_ = out.str();
-  return g;
+  out << ";\n" << rules_;
+  return out.str();
+}
+
+std::string Grammar::JsgfWithout(std::uint64_t owner, std::int32_t id) const {
+  std::vector<std::size_t> others;
+  for (std::size_t i = 0; i < commands_.size(); ++i) {
+    if (commands_[i].owner != owner || commands_[i].id != id) {
+      others.push_back(i);
+    }
+  }
+  return JsgfOf(others);
 }
 
 bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,

@@ -82,6 +82,10 @@ struct GarbageOptions {
   // Going on into that loop after a whole command that ends in a word of its own (not a list
   // item): "focus group" is "focus" and an everyday word rather than "Focus". 0: never.
   double suffixWeight = 3e-3;
+  // The probability of each word that makes a command destructive ("delete", "kill",
+  // "close"; see RivalRule) where the commands use it: below 1, speech that sounds like such a
+  // command goes to the loops or to a harmless command unless it fits it clearly better.
+  double destructiveWeight = 1e-6;
 };
 
 // One transition of the decoder's graph; `word` is empty for a null transition.
@@ -126,6 +130,8 @@ class Grammar {
  public:
   bool Empty() const { return commands_.empty(); }
   const std::string& Jsgf() const { return jsgf_; }
+  // The grammar of every command but `owner`'s `id`; "" when no other is left.
+  std::string JsgfWithout(std::uint64_t owner, std::int32_t id) const;
   int MaxPhones() const { return maxPhones_; }
   // The last words of the lists' items.
   const std::set<std::string>& ListEnds() const { return listEnds_; }
@@ -152,7 +158,11 @@ class Grammar {
                         const std::vector<std::string>& words, std::size_t at,
                         std::vector<std::string>& results, std::vector<bool>& failed);
 
+  // The JSGF of the given commands' rules (indices into commands_, whose rules are "c0"...).
+  std::string JsgfOf(const std::vector<std::size_t>& commands) const;
+
   std::string jsgf_;
+  std::string rules_;  // every command's and list's rule
   std::vector<Command> commands_;
   int maxPhones_ = 0;
   std::set<std::string> listEnds_;

@@ -9,6 +9,7 @@
 #include <sphinxbase/fe.h>
 #include <sphinxbase/feat.h>
 #include <sphinxbase/fsg_model.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,6 +35,9 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
 constexpr const char* kSearchName = "commands";
+// The commands alone, and all of them but the one heard, for weighing it against its rivals.
+constexpr const char* kRivalSearch = "rivals";
+constexpr const char* kOthersSearch = "others";
 constexpr const char* kPhoneSearch = "phones";  // the phone loop's searches
 constexpr const char* kForcedSearch = "forced";
 constexpr std::uint32_t kHissSeed = 2463534242U;
@@ -79,6 +83,15 @@ fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspe
   fe_s* fe = config != nullptr ? fe_init_auto_r(config) : nullptr;
   cmd_ln_free_r(config);
   return fe;
+}
+
+// CPU time of the calling thread: what a step costs, whatever else the machine runs.
+double ThreadCpuMs() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  constexpr double kMsPerSecond = 1e3;
+  constexpr double kNsPerMs = 1e6;
+  return static_cast<double>(t.tv_sec) * kMsPerSecond + static_cast<double>(t.tv_nsec) / kNsPerMs;
 }
 
 // A decoder made from command-line style arguments; its log goes away unless verbose. Null
@@ -331,21 +344,74 @@ bool Recogniser::DecodeAgain(const char* name, const std::vector<std::int16_t>& 
   return true;
 }
 
+std::vector<std::int16_t> Recogniser::DecodedAudio(const Heard& heard) const {
+  // The audio the grammar's decoding had: the utterance with its hiss (its cepstra with the
+  // noise taken out are in denoisedRows_). One decoded as it came is decoded whole again, by
+  // its own cepstral mean.
+  if (heard.decoding == Heard::Decoding::kWhole) {
+    return decoded_;
+  }
+  std::vector<std::int16_t> audio = utterance_;
+  std::uint32_t seed = kHissSeed;
+  AddHiss(audio.data(), audio.size(), seed, streamHiss_);
+  return audio;
+}
+
+bool Recogniser::DecodeAlone(const char* name, const Heard& heard,
+                             const std::vector<std::int16_t>& audio, std::optional<Match>* match,
+                             long* score) {
+  const bool cepstra = heard.decoding == Heard::Decoding::kWhole && heard.denoised;
+  bool ok = ps_set_search(ps_, name) >= 0 && ps_start_utt(ps_) >= 0;
+  if (ok) {
+    ps_get_feat(ps_)->cmn = static_cast<cmn_type_t>(wholeCmn_);
+    ok = (cepstra ? ps_process_cep(ps_, denoisedRows_.data(), denoisedFrames_, FALSE, TRUE)
+                  : ps_process_raw(ps_, audio.data(), audio.size(), FALSE, TRUE)) >= 0;
+    ps_end_utt(ps_);
+  }
+  std::int32_t best = 0;
+  const char* hyp = ok ? ps_get_hyp(ps_, &best) : nullptr;
+  *match = hyp != nullptr ? active_->Map(hyp) : std::nullopt;
+  *score = best;
+  return match->has_value();
+}
+
+CommandsAlone Recogniser::CommandRivals(const Heard& heard) {
+  // The word loop's lattice takes pocketsphinx up to seconds to build (every word of the loop
+  // linked to every word after it), and keeps only the best word into each state of the
+  // graph, so the commands that lost to the heard one are seldom in it. The commands alone,
+  // decoded twice, take a fraction of a decoding each.
+  CommandsAlone readings;
+  const std::vector<std::int16_t> audio = DecodedAudio(heard);
+  const std::string others = active_->JsgfWithout(heard.match->owner, heard.match->id);
+  if (DecodeAlone(kRivalSearch, heard, audio, &readings.best, &readings.bestScore)) {
+    readings.frames = ps_get_n_frames(ps_);
+    fsg_model_t* fsg = nullptr;
+    if (!others.empty()) {
+      GarbageOptions none;
+      none.enabled = false;
+      none.wordsEnabled = false;
+      const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {}, {},
+                              ps_get_logmath(ps_), lw);
+    }
+    if (fsg != nullptr && ps_set_fsg(ps_, kOthersSearch, fsg) >= 0) {
+      DecodeAlone(kOthersSearch, heard, audio, &readings.rival, &readings.rivalScore);
+      ps_unset_search(ps_, kOthersSearch);
+    }
+    if (fsg != nullptr) {
+      fsg_model_free(fsg);
+    }
+  }
+  ps_set_search(ps_, kSearchName);
+  return readings;
+}
+
 void Recogniser::CheckFit(Heard& heard) {
   const auto start = std::chrono::steady_clock::now();
   heard.fitChecked = true;
-  // The audio the grammar's decoding had: the utterance with its hiss, or its cepstra with
-  // the noise taken out. One decoded as it came is decoded whole here, by its own cepstral
-  // mean: the two decodings below see the same frames either way.
+  // The two decodings below see the same frames either way.
   const bool cepstra = heard.decoding == Heard::Decoding::kWhole && heard.denoised;
-  std::vector<std::int16_t> audio;
-  if (heard.decoding == Heard::Decoding::kWhole) {
-    audio = decoded_;
-  } else {
-    audio = utterance_;
-    std::uint32_t seed = kHissSeed;
-    AddHiss(audio.data(), audio.size(), seed, streamHiss_);
-  }
+  const std::vector<std::int16_t> audio = DecodedAudio(heard);
   // The command's words in a row, each with every pronunciation the lexicon has.
   std::vector<std::string> words;
   for (const auto& said : SaidWords(heard.hypothesis, false)) {
@@ -522,18 +588,28 @@ bool Recogniser::ApplyPending() {
   // and the two together would double the decoder's memory at every change of menu.
   if (hasSearch_) {
     ps_unset_search(ps_, kSearchName);
+    if (WeighsAny(settings_.rivals)) {
+      ps_unset_search(ps_, kRivalSearch);
+    }
     hasSearch_ = false;
     malloc_trim(0);
   }
   if (!active_ || active_->Empty()) {
     return false;
   }
-  if (!SetCommandSearch(kSearchName, *active_) || ps_set_search(ps_, kSearchName) < 0) {
+  const double cpuStart = ThreadCpuMs();
+  if (!SetCommandSearch(kSearchName, *active_) ||
+      (WeighsAny(settings_.rivals) && !SetRivalSearch(*active_)) ||
+      ps_set_search(ps_, kSearchName) < 0) {
     std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
     active_.reset();
     return false;
   }
   hasSearch_ = true;
+  if (settings_.verbose) {
+    std::fprintf(stderr, "varnel-listen: CPU time for the new menu's search: %.1f ms\n",
+                 ThreadCpuMs() - cpuStart);
+  }
   return true;
 }
 
@@ -583,12 +659,28 @@ bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
   const auto loop = LoopWords(grammar);
   const std::set<std::string> near(neighbours_.begin(), neighbours_.end());
-  fsg_model_t* fsg = BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage,
-                                       loop, near, ps_get_logmath(ps_), lw);
+  fsg_model_t* fsg =
+      BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage, loop, near,
+                        settings_.rivals.destructiveWords, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }
   const bool ok = ps_set_fsg(ps_, name, fsg) >= 0;
+  fsg_model_free(fsg);
+  return ok;
+}
+
+bool Recogniser::SetRivalSearch(const Grammar& grammar) {
+  GarbageOptions commandsAlone;
+  commandsAlone.enabled = false;
+  commandsAlone.wordsEnabled = false;
+  const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+  fsg_model_t* fsg = BuildDecoderGraph(kRivalSearch, grammar.Jsgf(), grammar.ListEnds(),
+                                       commandsAlone, {}, {}, {}, ps_get_logmath(ps_), lw);
+  if (fsg == nullptr) {
+    return false;
+  }
+  const bool ok = ps_set_fsg(ps_, kRivalSearch, fsg) >= 0;
   fsg_model_free(fsg);
   return ok;
 }
@@ -708,6 +800,7 @@ void Recogniser::StartStream() {
   streaming_ = true;
   streamFailed_ = false;
   streamFed_ = 0;
+  streamCpuMs_ = 0;
   hissSeed_ = kHissSeed;
   // How loud the room and the voice are: from this utterance if a second of it is in already
   // (its own lead-in silence and speech), otherwise from the one before.
@@ -729,6 +822,7 @@ void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
   if (streamFed_ >= KeptSamples()) {
     return;
   }
+  const double cpuStart = ThreadCpuMs();
   decoded_.assign(samples, samples + n);
   AddHiss(decoded_.data(), n, hissSeed_, streamHiss_);
   streamFed_ += static_cast<long>(n);
@@ -743,6 +837,7 @@ void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
     r = ps_process_raw(ps_, decoded_.data(), n, FALSE, FALSE);
   }
   streamFailed_ = r < 0;
+  streamCpuMs_ += ThreadCpuMs() - cpuStart;
 }
 
 bool Recogniser::FinishStream(bool keep, std::string* hyp, long* acoustic,
@@ -798,6 +893,8 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   long commandScore = 0;
   std::vector<WordSpan> words;
   const auto start = std::chrono::steady_clock::now();
+  const double cpuStart = ThreadCpuMs();
+  heard.streamCpuMs = streaming_ ? streamCpuMs_ : 0;
   bool decoded = false;
   if (streaming_) {
     decoded =
@@ -838,7 +935,10 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     heard.decodeMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
                                           std::chrono::steady_clock::now() - start)
                                           .count());
+    heard.frames = ps_get_n_frames(ps_);
   }
+  const double checksStart = ThreadCpuMs();
+  heard.endCpuMs = checksStart - cpuStart;
   if (heard.match) {
     // Speech much longer than the command it decoded to is a sentence that merely holds the
     // command's words ("cancel my subscription"), not the command.
@@ -864,7 +964,14 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   if (heard.match && Weighed(*heard.match, settings_.rivals)) {
     // A command that barely beat another reading of the same speech is a guess: better no
     // command than the wrong one ("History" heard as "Delete").
-    heard.rivals = NearestRivals(Readings(), *heard.match, ps_get_n_frames(ps_));
+    if (WeighedAgainstNoCommand(*heard.match, settings_.rivals)) {
+      heard.rivals = NearestRivals(Readings(), *heard.match, ps_get_n_frames(ps_));
+    }
+    const CommandsAlone alone = CommandRivals(heard);
+    heard.rivals.command = CommandGap(alone, *heard.match);
+    if (alone.rival) {
+      heard.nearestRival = alone.rival->command;
+    }
     heard.refusedFor = RefuseForRivals(heard.rivals, *heard.match, settings_.rivals);
     if (!heard.refusedFor.empty()) {
       heard.match.reset();
@@ -897,6 +1004,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     }
   }
   heard.limitMs = limit;
+  heard.checkCpuMs = ThreadCpuMs() - checksStart;
   return heard;
 }
 
@@ -940,12 +1048,21 @@ void Recogniser::Report(Heard heard) {
                  heard.tooLong ? " (too long)" : "", heard.tooFast ? " (too fast)" : "",
                  heard.match ? "" : " (not a command)");
   }
+  if (settings_.verbose && heard.decoding != Heard::Decoding::kNone) {
+    std::fprintf(stderr,
+                 "varnel-listen: CPU time for \"%s\": %.1f ms as it came, %.1f ms at its end, "
+                 "%.1f ms checking, %d frames\n",
+                 heard.hypothesis.c_str(), heard.streamCpuMs, heard.endCpuMs, heard.checkCpuMs,
+                 heard.frames);
+  }
   if (settings_.verbose && (heard.rivals.command || heard.rivals.other)) {
     const auto gap = [](const std::optional<double>& g) { return g ? *g : -1.0; };
     std::fprintf(stderr,
-                 "varnel-listen: rivals of \"%s\": another command %.1f, no command %.1f a "
+                 "varnel-listen: rivals of \"%s\": another command%s%s%s %.1f, no command %.1f a "
                  "frame below%s%s\n",
-                 heard.hypothesis.c_str(), gap(heard.rivals.command), gap(heard.rivals.other),
+                 heard.hypothesis.c_str(), heard.nearestRival.empty() ? "" : " (\"",
+                 heard.nearestRival.c_str(), heard.nearestRival.empty() ? "" : "\")",
+                 gap(heard.rivals.command), gap(heard.rivals.other),
                  heard.refusedFor.empty() ? "" : "; refused: ", heard.refusedFor.c_str());
   }
   if (settings_.verbose && heard.fitChecked) {

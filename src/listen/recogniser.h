@@ -39,9 +39,10 @@ struct Heard {
   bool tooLong = false;
   double fastestMsPerPhone = 0;  // of the command's words; 0 when none was judged
   bool tooFast = false;
-  double margin = 0;       // per-frame score of the command against the best-fitting sounds
-  RivalGaps rivals;        // how near the other readings of the lattice came to the command
-  std::string refusedFor;  // why a command the decoder heard was refused as a guess
+  double margin = 0;         // per-frame score of the command against the best-fitting sounds
+  RivalGaps rivals;          // how near the other readings of the lattice came to the command
+  std::string nearestRival;  // the command that came nearest, when known
+  std::string refusedFor;    // why a command the decoder heard was refused as a guess
   // The language model's reading of a command the grammar heard, when it was decoded again.
   bool verified = false;
   std::string lmHypothesis;
@@ -56,6 +57,12 @@ struct Heard {
   enum class Decoding { kNone, kWhole, kStreamed };
   Decoding decoding = Decoding::kNone;
   int decodeMs = 0;  // wall time of the decoding, or of its end when decoded as it came
+  // Thread CPU time, whatever the machine's load: decoding the audio while it came, decoding
+  // at its end (all of it when decoded whole), and the checks after it.
+  double streamCpuMs = 0;
+  double endCpuMs = 0;
+  double checkCpuMs = 0;
+  int frames = 0;
   std::vector<float> cepstralMean;  // the decoder's cepstral mean once it was decoded
   // The command's words against a loop of free phones over the same frames, when checked.
   bool fitChecked = false;
@@ -110,6 +117,17 @@ class Recogniser {
   int PhoneCountLocked(const std::string& word) const;
   // The lattice's best readings of the utterance just decoded, best first.
   std::vector<Reading> Readings();
+  // The commands alone, for weighing a command against its rivals.
+  bool SetRivalSearch(const Grammar& grammar);
+  // The utterance just heard decoded again by that search, and by one of every command but
+  // the heard one.
+  CommandsAlone CommandRivals(const Heard& heard);
+  // One such decoding with the search `name`: the command read and its path's score; false
+  // when it read none.
+  bool DecodeAlone(const char* name, const Heard& heard, const std::vector<std::int16_t>& audio,
+                   std::optional<Match>* match, long* score);
+  // The audio the utterance was decoded from, with its hiss.
+  std::vector<std::int16_t> DecodedAudio(const Heard& heard) const;
   // Loads the large-vocabulary decoder that checks commands.
   bool OpenLanguageModel(std::string& error);
   // Decodes the utterance under way with the language model and compares its words with the
@@ -191,7 +209,8 @@ class Recogniser {
   bool streaming_ = false;       // the decoder is taking the utterance under way
   bool streamDenoised_ = false;  // ... as cepstra with the noise taken out
   bool streamFailed_ = false;
-  long streamFed_ = 0;  // samples of it passed on
+  long streamFed_ = 0;      // samples of it passed on
+  double streamCpuMs_ = 0;  // thread CPU time spent decoding it so far
   std::uint32_t hissSeed_ = 0;
   double lastSnrDb_ = 100;  // of the latest utterance: the room, for the next one
   double lastLoudRms_ = 0;  // ... and how loud its voice was (0: none heard yet)

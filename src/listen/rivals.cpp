@@ -67,6 +67,30 @@ Needs GapsNeeded(const Match& heard, const RivalRule& rule) {
 
 }  // namespace
 
+std::optional<double> CommandGap(const CommandsAlone& readings, const Match& heard) {
+  if (!readings.best) {
+    return std::nullopt;
+  }
+  if (!SameCommand(*readings.best, heard)) {
+    return 0.0;
+  }
+  if (!readings.rival) {
+    return std::nullopt;
+  }
+  const double perFrame = std::max(readings.frames, 1);
+  return std::max(0.0, static_cast<double>(readings.bestScore - readings.rivalScore) / perFrame);
+}
+
+bool WeighedAgainstNoCommand(const Match& heard, const RivalRule& rule) {
+  return GapsNeeded(heard, rule).other > 0;
+}
+
+bool WeighsAny(const RivalRule& rule) {
+  return rule.minCommandGap > 0 || rule.minOtherGap > 0 ||
+         (!rule.destructiveWords.empty() &&
+          (rule.destructiveCommandGap > 0 || rule.destructiveOtherGap > 0));
+}
+
 bool Weighed(const Match& heard, const RivalRule& rule) {
   const Needs need = GapsNeeded(heard, rule);
   return need.command > 0 || need.other > 0;

@@ -38,8 +38,26 @@ struct RivalRule {
   double destructiveOtherGap = 0;
 };
 
+// The commands alone, without the loops, decoded once all of them and once all but the one
+// heard: how far below the heard command the best other command scored, per frame; 0 when
+// another command was the best of all, nullopt when a decoding read nothing. The heard
+// command's path is scored the same way as its rival's, whatever the first decoding's
+// cepstral mean or graph.
+struct CommandsAlone {
+  std::optional<Match> best;  // of every command
+  long bestScore = 0;
+  std::optional<Match> rival;  // of every command but the heard one
+  long rivalScore = 0;
+  int frames = 0;
+};
+std::optional<double> CommandGap(const CommandsAlone& readings, const Match& heard);
+
 bool IsDestructive(const Match& heard, const RivalRule& rule);
-// Whether the rule could refuse the command at all: the lattice is read only then.
+// Whether the rule could refuse any command: the rivals' search is built only then.
+bool WeighsAny(const RivalRule& rule);
+// Whether a reading as no command could refuse it: the decoder's lattice is read only then.
+bool WeighedAgainstNoCommand(const Match& heard, const RivalRule& rule);
+// Whether the rule could refuse the command at all.
 bool Weighed(const Match& heard, const RivalRule& rule);
 
 // Why the command is refused, or "" when it stands.

@@ -53,6 +53,9 @@ std::string Usage() {
          "  --neighbour-min-phones N  command words of fewer phones have none (4)\n"
          "  --neighbours-per-word N  most neighbours of each command word, frequent words\n"
          "                          first (20); 0 all\n"
+         "  --destructive-weight X  probability of the word that makes a command\n"
+         "                          destructive (\"delete\", \"kill\", \"close\") where a\n"
+         "                          command says it (1e-6)\n"
          "  --prefix-weight X       probability of leaving a command for that loop after\n"
          "                          one of its words (3e-4); 0 never\n"
          "  --suffix-weight X       probability of going on into that loop after a whole\n"
@@ -76,7 +79,7 @@ std::string Usage() {
          "  --min-other-gap X       ... or a reading as no command came within X (0: never)\n"
          "  --rival-readings N      readings of the lattice weighed, best first (20)\n"
          "  --destructive-rival-gap X  commands with \"delete\", \"kill\" or \"close\" need\n"
-         "                          another command's reading at least X below (3)\n"
+         "                          another command's reading at least X below (10)\n"
          "  --destructive-other-gap X  ... and a reading as no command (0)\n"
          "  --ms-per-phone N        slowest pace a command is spoken at (140)\n"
          "  --length-slack-ms N     added to that limit (200)\n"
@@ -90,7 +93,7 @@ std::string Usage() {
          "  --stream-after MS       decode as the audio arrives only once the speech has\n"
          "                          lasted this long; shorter utterances are decoded whole\n"
          "                          at their first pause, but for those in a noisy room\n"
-         "                          (1500)\n"
+         "                          (0: all but the first as they come)\n"
          "  --sleep                 start asleep: no command fires until the wake phrase\n"
          "  --sleep-phrase TEXT     stops commands firing (\"go to sleep\")\n"
          "  --wake-phrase TEXT      makes them fire again (\"wake up\")\n"
@@ -186,6 +189,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.neighbours = false;
       } else if (a == "--neighbour-weight") {
         s.garbage.neighbourWeight = number(1e-30, 1);
+      } else if (a == "--destructive-weight") {
+        s.garbage.destructiveWeight = number(1e-30, 1);
       } else if (a == "--neighbour-edits") {
         s.neighbourRule.edits = static_cast<int>(number(0, 3, true));
       } else if (a == "--neighbour-rhymes") {

@@ -57,16 +57,17 @@ struct Settings {
   // Off for most commands: on the tuning set correct commands often had a rival within a
   // frame's score (the lattice's best path is not always the decoder's). Destructive ones
   // must beat every other command by 3 a frame.
-  RivalRule rivals{0, 0, {"delete", "kill", "close"}, 3, 0};
+  RivalRule rivals{0, 0, {"delete", "kill", "close"}, 10, 0};
   int rivalReadings = 20;  // readings of the lattice looked at, best first
   // Decode as the audio arrives (after the first utterance) rather than once it has ended:
   // the answer no longer waits for a long command's decoding.
   bool streamDecode = true;
   // ...but only once the speech has lasted this long, or in a noisy room. A shorter
   // utterance is decoded whole, within the pause that ends it, and normalised by its own
-  // cepstral mean rather than the running one, which turns away a few more phrases that
-  // merely sound like a command.
-  int streamAfterMs = 1500;
+  // cepstral mean rather than the running one; with the neighbours in the word loop a whole
+  // decoding takes up to 300 ms of CPU, more than the pause hides, so every utterance but the
+  // first is decoded as it comes.
+  int streamAfterMs = 0;
   // Sound whose loud moments stand less than this, in dB, above the pause that ends it is a
   // steady noise the voice detector had not yet learnt (a fan coming on, a microphone unmuted
   // onto its hiss), not speech: it is not decoded, and no event is sent. 0: never.

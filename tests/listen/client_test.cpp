@@ -588,6 +588,38 @@ TEST_F(ListenSpokenTest, DestructiveCommandsAreLaidAgainstFreePhones) {
   }
 }
 
+// A destructive command is weighed against the other commands decoded alone, whole or as it
+// came: said plainly it fires, with the command that came nearest in the log; other commands
+// are not weighed. Every decoding logs its CPU time.
+TEST_F(ListenSpokenTest, DestructiveCommandsAreWeighedAgainstTheOthers) {
+  StartServer({"--input", "-", "--stream-after", "0"});
+  PollWatcher w;
+  Recorder r;
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  const std::vector<std::pair<const char*, int>> said = {
+      {"Delete", 6}, {"Zoom In", 26}, {"Kill Tab", 32}, {"Close It", 4}};
+  for (const auto& [text, id] : said) {
+    Say(w, r, text);
+  }
+  w.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(r.recognised.size(), said.size());
+  for (std::size_t i = 0; i < said.size(); ++i) {
+    EXPECT_EQ(r.recognised[i].id, said[i].second) << said[i].first;
+  }
+  StopServer();
+  if (const auto log = ServerLog()) {
+    for (const char* heard : {"delete", "kill tab", "close it"}) {
+      const std::string rivals = std::string("rivals of \"") + heard + "\": another command (\"";
+      EXPECT_NE(log->find(rivals), std::string::npos) << heard << "\n" << *log;
+    }
+    EXPECT_EQ(Count(*log, "rivals of"), 3) << *log;
+    EXPECT_EQ(Count(*log, "refused"), 0) << *log;
+    EXPECT_EQ(Count(*log, "decoded as it came"), 3) << *log;
+    EXPECT_EQ(Count(*log, "CPU time for \""), 4) << *log;
+  }
+}
+
 // Short utterances are decoded whole at their first pause, long ones as they come from the
 // moment they grow long, catching up on what was said before.
 TEST_F(ListenSpokenTest, OnlyLongUtterancesAreDecodedAsTheyCome) {

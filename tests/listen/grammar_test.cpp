@@ -134,6 +134,63 @@ TEST(Grammar, ListItemsShareTheirLeadingWords) {
   }
 }
 
+// The rule names the public rule offers, and the rule whose body starts with `words`.
+std::vector<std::string> Offered(const std::string& jsgf) {
+  const auto from = jsgf.find("public <command> =");
+  std::vector<std::string> names;
+  if (from == std::string::npos) {
+    return names;
+  }
+  const std::string line = jsgf.substr(from, jsgf.find(';', from) - from);
+  for (auto at = line.find('<', 1); at != std::string::npos; at = line.find('<', at + 1)) {
+    names.push_back(line.substr(at + 1, line.find('>', at) - at - 1));
+  }
+  names.erase(names.begin());  // <command> itself
+  return names;
+}
+
+std::string RuleOf(const std::string& jsgf, const std::string& words) {
+  const auto at = jsgf.find("> = " + words);
+  const auto open = jsgf.rfind('<', at);
+  return at == std::string::npos ? "" : jsgf.substr(open + 1, at - open - 1);
+}
+
+// A command's rivals are decoded with every command but that one.
+TEST(Grammar, JsgfWithoutOneCommand) {
+  MenuSpec menu;
+  menu.owner = 7;
+  menu.lists = {{"Number", {"1", "2", "3"}}};
+  menu.commands = {{16, "Tab <Number>"}, {26, "Zoom In"}, {24, "Varnel"}};
+  const Grammar g = BuildGrammar({menu}, kDict);
+  const std::vector<std::string> all = Offered(g.Jsgf());
+  ASSERT_EQ(all.size(), 3u);
+  struct Case {
+    const char* name;
+    std::uint64_t owner;
+    std::int32_t id;
+    std::string leftOut;  // the body of the rule no longer offered; "" none
+  } cases[] = {
+      {"a plain command", 7, 26, "zoom in"},
+      {"a command with a list", 7, 16, "tab <"},
+      {"another client's command of that id", 8, 26, ""},
+      {"an id no command has", 7, 99, ""},
+  };
+  for (const auto& c : cases) {
+    const std::string jsgf = g.JsgfWithout(c.owner, c.id);
+    const std::vector<std::string> offered = Offered(jsgf);
+    if (c.leftOut.empty()) {
+      EXPECT_EQ(offered, all) << c.name;
+      continue;
+    }
+    const std::string rule = RuleOf(jsgf, c.leftOut);
+    ASSERT_FALSE(rule.empty()) << c.name << "\n" << jsgf;  // the rules stay, unused
+    EXPECT_EQ(offered.size(), all.size() - 1) << c.name;
+    EXPECT_EQ(std::count(offered.begin(), offered.end(), rule), 0) << c.name;
+  }
+  // Nothing left to rival it.
+  EXPECT_EQ(BuildGrammar({MenuSpec{3, {}, {{1, "Zoom In"}}}}, kDict).JsgfWithout(3, 1), "");
+}
+
 TEST(Grammar, NewestMenuWinsAndEmptyMenusGiveNoGrammar) {
   MenuSpec a{1, {}, {{5, "Zoom In"}}};
   MenuSpec b{2, {}, {{8, "Zoom In"}}};

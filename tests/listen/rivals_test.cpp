@@ -93,9 +93,9 @@ TEST(ListenRivals, DestructiveCommandsNeedAWiderGap) {
   EXPECT_FALSE(IsDestructive(Command(23, "Snap Back"), rule));
 }
 
-// The defaults weigh only destructive commands, so the others cost no lattice search.
+// The defaults weigh only destructive commands, so the others cost no second decoding.
 TEST(ListenRivals, OnlyWhatCanBeRefusedIsWeighed) {
-  const RivalRule destructiveOnly{0, 0, {"delete", "kill", "close"}, 3, 0};
+  const RivalRule destructiveOnly{0, 0, {"delete", "kill", "close"}, 10, 0};
   struct Case {
     Match heard;
     RivalRule rule;
@@ -112,6 +112,53 @@ TEST(ListenRivals, OnlyWhatCanBeRefusedIsWeighed) {
     EXPECT_EQ(Weighed(c.heard, c.rule), c.weighed) << c.heard.command;
     EXPECT_EQ(!RefuseForRivals({1.0, 9.0}, c.heard, c.rule).empty(), c.refusedWithinOne)
         << c.heard.command;
+  }
+}
+
+// The commands alone, decoded once all of them and once all but the heard one.
+TEST(ListenRivals, CommandGapFromTheCommandsAlone) {
+  const Match del = Command(6, "Delete");
+  const Match history = Command(39, "History");
+  struct Case {
+    const char* name;
+    CommandsAlone readings;
+    std::optional<double> gap;
+  } cases[] = {
+      {"the heard command best, its rival below", {del, -1000, history, -1500, 100}, 5.0},
+      {"another command best of all", {history, -900, history, -900, 100}, 0.0},
+      {"the same command by another list item is best",
+       {Command(6, "Delete", {"x"}), -1000, history, -1200, 100},
+       2.0},
+      {"nothing read", {std::nullopt, 0, std::nullopt, 0, 100}, std::nullopt},
+      {"no other command to rival it", {del, -1000, std::nullopt, 0, 100}, std::nullopt},
+      // Pruned differently, the rival may score a little above it: no gap, not a negative one.
+      {"a rival above the best", {del, -1000, history, -990, 100}, 0.0},
+      {"no frames is one frame", {del, -10, history, -20, 0}, 10.0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(CommandGap(c.readings, del), c.gap) << c.name;
+  }
+}
+
+// The rivals' search is built, and a destructive command's reading as no command read from
+// the whole graph's lattice, only when a rule could refuse for it.
+TEST(ListenRivals, WhatTheRuleNeedsBuilt) {
+  struct Case {
+    const char* name;
+    RivalRule rule;
+    bool any;
+    bool againstNoCommand;  // for "Delete"
+  } cases[] = {
+      {"the default", {0, 0, {"delete", "kill", "close"}, 10, 0}, true, false},
+      {"off", {0, 0, {"delete", "kill", "close"}, 0, 0}, false, false},
+      {"no destructive words", {0, 0, {}, 10, 3}, false, false},
+      {"every command", {2, 0, {}, 0, 0}, true, false},
+      {"no command, every command", {0, 2, {}, 0, 0}, true, true},
+      {"no command, destructive ones", {0, 0, {"delete"}, 0, 2}, true, true},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WeighsAny(c.rule), c.any) << c.name;
+    EXPECT_EQ(WeighedAgainstNoCommand(Command(6, "Delete"), c.rule), c.againstNoCommand) << c.name;
   }
 }
 

@@ -58,9 +58,12 @@ TEST(ListenSettings, RivalOptionsParse) {
   EXPECT_DOUBLE_EQ(s.rivals.minOtherGap, 2);
   EXPECT_DOUBLE_EQ(s.rivals.destructiveCommandGap, 4);
   EXPECT_DOUBLE_EQ(s.rivals.destructiveOtherGap, 1);
-  EXPECT_DOUBLE_EQ(Settings{}.rivals.destructiveCommandGap, 3);
+  EXPECT_DOUBLE_EQ(Settings{}.rivals.destructiveCommandGap, 10);
   EXPECT_DOUBLE_EQ(Settings{}.rivals.minCommandGap, 0);
   EXPECT_EQ(s.rivalReadings, 10);
+  ASSERT_TRUE(ParseSettings({"--destructive-weight", "1"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.garbage.destructiveWeight, 1);
+  EXPECT_DOUBLE_EQ(Settings{}.garbage.destructiveWeight, 1e-6);
   for (const auto& bad : std::vector<std::vector<std::string>>{{"--min-rival-gap", "-1"},
                                                                {"--destructive-rival-gap", "-2"},
                                                                {"--rival-readings", "0"}}) {
@@ -206,6 +209,8 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--neighbour-edits", "1.5"},        // not a whole number
       {"--neighbour-min-phones", "0"},     // every word, even an empty one
       {"--neighbour-weight", "0"},         // a probability of nothing
+      {"--destructive-weight", "0"},       // destructive commands never heard
+      {"--destructive-weight", "1.5"},     // dearer loops instead, by another name
       {"--frobnicate"},                    // unknown
   };
   for (const auto& args : bad) {

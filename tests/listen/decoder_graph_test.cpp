@@ -1,0 +1,70 @@
+// The decoder's graph: the commands' words that lose work when fired by mistake cost more.
+#include "listen/decoder_graph.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace varnel::listen {
+namespace {
+
+constexpr float kLanguageWeight = 6.5F;
+const char* const kJsgf =
+    "#JSGF V1.0;\ngrammar varnel;\npublic <command> = <c0> | <c1> | <c2>;\n"
+    "<c0> = delete;\n<c1> = history;\n<c2> = close it;\n";
+
+// The log probability of each word's arc, commands alone (no loops).
+std::map<std::string, std::int32_t> WordArcs(double destructiveWeight,
+                                             const std::vector<std::string>& destructive) {
+  logmath_t* lmath = logmath_init(1.0001, 0, 0);
+  GarbageOptions alone;
+  alone.enabled = false;
+  alone.wordsEnabled = false;
+  alone.destructiveWeight = destructiveWeight;
+  fsg_model_t* fsg =
+      BuildDecoderGraph("test", kJsgf, {}, alone, {}, {}, destructive, lmath, kLanguageWeight);
+  std::map<std::string, std::int32_t> arcs;
+  for (int i = 0; fsg != nullptr && i < fsg_model_n_state(fsg); ++i) {
+    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
+      const fsg_link_t* link = fsg_arciter_get(it);
+      if (fsg_link_wid(link) >= 0) {
+        arcs.emplace(fsg_model_word_str(fsg, fsg_link_wid(link)), fsg_link_logs2prob(link));
+      }
+    }
+  }
+  fsg_model_free(fsg);
+  logmath_free(lmath);
+  return arcs;
+}
+
+TEST(ListenDecoderGraph, DestructiveWordsCostMore) {
+  const auto plain = WordArcs(1, {});
+  ASSERT_EQ(plain.size(), 4u);  // delete, history, close, it
+  logmath_t* lmath = logmath_init(1.0001, 0, 0);
+  const auto dear = static_cast<std::int32_t>(logmath_log(lmath, 1e-6) * kLanguageWeight);
+  logmath_free(lmath);
+  const std::vector<std::string> destructive = {"delete", "kill", "close"};
+  struct Case {
+    const char* name;
+    double weight;
+    std::vector<std::string> words;
+    std::map<std::string, std::int32_t> extra;  // on top of the plain graph's arcs
+  } cases[] = {
+      {"the destructive words", 1e-6, destructive, {{"delete", dear}, {"close", dear}}},
+      {"weight 1: no penalty", 1, destructive, {}},
+      {"no destructive words", 1e-6, {}, {}},
+      {"only the words named", 1e-6, {"close"}, {{"close", dear}}},
+  };
+  for (const auto& c : cases) {
+    const auto arcs = WordArcs(c.weight, c.words);
+    ASSERT_EQ(arcs.size(), plain.size()) << c.name;
+    for (const auto& [word, logProb] : plain) {
+      const auto extra = c.extra.find(word);
+      EXPECT_EQ(arcs.at(word), logProb + (extra == c.extra.end() ? 0 : extra->second))
+          << c.name << ": " << word;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace varnel::listen
