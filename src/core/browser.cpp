@@ -78,7 +78,7 @@ void Browser::LaunchBrowser() {
   }
   if (!launcher_.OpenAddress(path)) {
     // The beep is heard even when the window is parked and the message cannot show.
-    view_.Beep();
+    notices_.Beep();
     messages_.Show(kBrowserNotStarted, kInformation, "");
   }
 }
@@ -118,7 +118,7 @@ std::string Browser::GetDefaultBrowser() {
     }
   }
   if (c.empty()) {
-    view_.Beep();
+    notices_.Beep();
   }
   return c;
 }

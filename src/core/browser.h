@@ -4,8 +4,8 @@
 #include <string>
 
 #include "ports/launcher.h"
-#include "ports/search_view.h"
 #include "ports/system_paths.h"
+#include "ports/user_notices.h"
 
 namespace varnel {
 
@@ -23,9 +23,13 @@ std::string CutAtLastDot(const std::string& text);
 
 class Browser {
  public:
-  Browser(SearchView& view, Launcher& launcher, SystemPaths& paths, Messages& messages,
+  Browser(UserNotices& notices, Launcher& launcher, SystemPaths& paths, Messages& messages,
           WindowUtils& winutil)
-      : view_(view), launcher_(launcher), paths_(paths), messages_(messages), winutil_(winutil) {}
+      : notices_(notices),
+        launcher_(launcher),
+        paths_(paths),
+        messages_(messages),
+        winutil_(winutil) {}
 
   // Brings the running default browser forward, or starts it; says so when it cannot.
   void LaunchBrowser();
@@ -36,7 +40,7 @@ class Browser {
   std::string MakeTempFile(const std::string& extension, bool create);
 
  private:
-  SearchView& view_;
+  UserNotices& notices_;
   Launcher& launcher_;
   SystemPaths& paths_;
   Messages& messages_;

@@ -11,13 +11,13 @@ Program::Program(const Ports& p) : ports(p) {
   ports.loop.SetEventSink(this);
   settings.OnProblem([this] { messages.ShowSettingsProblem(); });
   voice.SetSessionMaker([this] {
-    return std::make_unique<VoiceCommandSession>(ports.loop, ports.desktop, ports.view,
-                                                 ports.speech, browser, search, settings, summoning,
-                                                 messages, tracker, voice, window, winutil);
+    return std::make_unique<VoiceCommandSession>(
+        ports.loop, ports.desktop, ports.controls, ports.notices, ports.speech, browser, search,
+        settings, summoning, messages, tracker, voice, window, winutil);
   });
   voice.SetKeySenderMaker([this] {
-    return std::make_unique<KeySender>(ports.loop, ports.layout, ports.injector, ports.view, window,
-                                       winutil);
+    return std::make_unique<KeySender>(ports.loop, ports.layout, ports.injector, ports.notices,
+                                       window, winutil);
   });
 }
 
@@ -75,7 +75,8 @@ void Program::OnDeferredCode(Code code) {
   }
 }
 
-void Program::OnWindowMessage(WindowId target, Code msg, std::uint32_t wParam, std::uint32_t lParam) {
+void Program::OnWindowMessage(WindowId target, Code msg, std::uint32_t wParam,
+                              std::uint32_t lParam) {
   // Answer at once; the window comes up after the sender's call has returned.
   if (target == window.handle && target != 0 && msg == kSummonMessage && wParam == kSummonParam &&
       lParam == kSummonParam) {

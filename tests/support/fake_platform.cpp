@@ -12,8 +12,8 @@ constexpr unsigned kModifierBits = 7;
 FakePlatform::FakePlatform(const Config& settings) : config(settings) {}
 
 Ports FakePlatform::AllPorts() {
-  return {loop,     desktop, instances, processes, hotkeys, layout,
-          injector, view,    launcher,  paths,     tray,    speech};
+  return {loop, desktop, instances, processes, hotkeys, layout, injector,
+          view, view,    view,      launcher,  paths,   tray,   speech};
 }
 
 void FakePlatform::UserKeyDown(int vkCode) {
