@@ -225,13 +225,13 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     BrowserDesk d;
     d.pf.launcher.browserUserCommand = R"("C:\B\gone.exe" "%1")";
     d.pf.launcher.launchesStart = false;
-    d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
+    d.p.window.handle = d.pf.viewWindow.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
-    d.pf.view.ShowView();
+    d.pf.viewWindow.ShowView();
     if (onScreen) {
-      d.pf.view.SetViewTop(96);
+      d.pf.viewWindow.SetViewTop(96);
     } else {
-      d.pf.view.Park();
+      d.pf.viewWindow.Park();
     }
     d.p.browser.LaunchBrowser();
     EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 1u);
@@ -245,13 +245,13 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
   for (bool onScreen : {true, false}) {
     SCOPED_TRACE(onScreen ? "none found, window on screen" : "none found, window parked");
     BrowserDesk d;
-    d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
+    d.p.window.handle = d.pf.viewWindow.CreateSearchWindow(SearchWindowDesign());
     d.p.window.loaded = true;
-    d.pf.view.ShowView();
+    d.pf.viewWindow.ShowView();
     if (onScreen) {
-      d.pf.view.SetViewTop(96);
+      d.pf.viewWindow.SetViewTop(96);
     } else {
-      d.pf.view.Park();
+      d.pf.viewWindow.Park();
     }
     d.p.browser.LaunchBrowser();
     EXPECT_EQ(d.pf.log.CountCalls("Beep"), 1u);
