@@ -145,7 +145,7 @@ Result Measure(const Scenario& s, InstructionCounter& counter) {
     const std::uint64_t c0 = Cycles();
     for (int i = 0; i < kBatch; ++i) {
       ev.time = static_cast<std::uint32_t>(i);
-      p.hook.KeyboardProc(0, varnel::kMsgKeyDown, ev);
+      p.hook.Judge(ev);
     }
     const std::uint64_t c1 = Cycles();
     const auto t1 = std::chrono::steady_clock::now();

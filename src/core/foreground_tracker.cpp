@@ -48,7 +48,7 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
   const ControlRef terms{Control::Terms, 0};
-  if (focus == controls_.ControlWindow(terms) || hook_.IsKeyDown(vk::Alt) != 0) {
+  if (focus == controls_.ControlWindow(terms) || hook_.KeyHeld(vk::Alt)) {
     return;
   }
   controls_.SetFocus(terms);
@@ -98,7 +98,7 @@ void ForegroundTracker::SnapBack() {
     return;
   }
   if (desktop_.WindowMinimised(target)) {
-    desktop_.ChangeWindowState(target, ShowCmd::Restore);
+    desktop_.ChangeWindowState(target, WindowChange::Restore);
     winutil_.WaitMs(0, true);
   }
   desktop_.Activate(target, Lift::AboveOthers);

@@ -15,6 +15,9 @@ namespace varnel {
 
 namespace {
 
+// Key codes are one byte.
+constexpr std::uint32_t kLastKeyCode = vk::Count - 1;
+
 std::uint32_t ExtendedFlag(std::uint32_t vk) {
   return IsExtendedKey(vk) ? kKeyExtended : 0;
 }
@@ -70,19 +73,18 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
   if (keys.empty()) {
     return;
   }
-  const int scan = layout_.KeyForCharacter(keys.front());
-  // 0 and -1 both mean no key on this layout produces the character; pressing the
-  // modifier bits of -1 would send Shift, Ctrl and Alt around a key that does not exist.
-  if (scan == 0 || (scan & 0xFF) == 0xFF) {
+  // No key on this layout types the character: nothing is pressed, modifiers included.
+  const std::optional<KeyPlace> key = layout_.KeyToType(keys.front());
+  if (!key || key->vk == 0 || key->vk > kLastKeyCode) {
     return;
   }
 
-  const auto vk = static_cast<std::uint8_t>(scan & 0xFF);
+  const auto vk = static_cast<std::uint8_t>(key->vk);
   const std::uint32_t extended = ExtendedFlag(vk);
-  const auto hwScan = static_cast<std::uint8_t>(layout_.TranslateKeyCode(vk, 0));
-  const bool shift = (scan & kKeyScanShift) != 0;
-  const bool ctrl = (scan & kKeyScanCtrl) != 0;
-  const bool alt = (scan & kKeyScanAlt) != 0;
+  const auto hwScan = static_cast<std::uint8_t>(layout_.ScanCodeOf(vk));
+  const bool shift = (key->mods & kMaskShift) != 0;
+  const bool ctrl = (key->mods & kMaskCtrl) != 0;
+  const bool alt = (key->mods & kMaskAlt) != 0;
 
   if (!release) {
     if (shift) {
@@ -112,12 +114,12 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
 
 void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool release,
                          bool compatible) {
-  if (virtualKey < 0 || virtualKey > 255) {
+  if (virtualKey < 0 || virtualKey > static_cast<int>(kLastKeyCode)) {
     return;
   }
   const auto vk = static_cast<std::uint8_t>(virtualKey);
   const std::uint32_t extended = compatible ? 0 : ExtendedFlag(vk);
-  const auto hwScan = static_cast<std::uint8_t>(layout_.TranslateKeyCode(vk, 0));
+  const auto hwScan = static_cast<std::uint8_t>(layout_.ScanCodeOf(vk));
   if (!release) {
     batch.Add(vk, hwScan, extended);
   }

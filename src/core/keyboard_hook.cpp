@@ -12,6 +12,8 @@ namespace varnel {
 namespace {
 
 constexpr int kHeldByChordTest = kMaskShift | kMaskCtrl | kMaskAlt;
+// The hook's key code is in the low word; the rest is not the key's.
+constexpr std::uint32_t kKeyCodeBits = 0xFFFFU;
 
 }  // namespace
 
@@ -61,33 +63,28 @@ void KeyboardHook::RefreshKeyboardHook() {
   HookKeyboard();
 }
 
-std::intptr_t KeyboardHook::KeyboardProc(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
-  if (nCode == 0) {
-    // Nothing may escape into the platform's hook chain; a failure just passes the key on.
-    try {
-      if (Decide(ev)) {
-        return 1;
-      }
-    } catch (...) {
+KeyVerdict KeyboardHook::Judge(const KeyEvent& ev) {
+  // Nothing may escape into the system's hook chain; a failure just passes the key on.
+  try {
+    if (Decide(ev)) {
+      return KeyVerdict::Swallow;
     }
+  } catch (...) {
   }
-  return hotkeys_.PassKeyOn(handle, nCode, wParam, ev);
+  return KeyVerdict::PassOn;
 }
 
 bool KeyboardHook::Decide(const KeyEvent& ev) {
-  lastEvent = ev;
-  int vk = 0;
-  int msg = 0;
-  int mask = 0;
-  DecodeKeyEvent(vk, msg, mask);
-  if (msg != kMsgKeyDown) {
+  const DecodedKey key = Decode(ev);
+  if (!key.down) {
     return false;
   }
+  const int mask = key.mask;
   if (IsSummons(ev, mask)) {
     loop_.Post(kSummonMessage);
     return false;
   }
-  switch (vk) {
+  switch (key.key) {
     case vk::Tab:
       if (desktop_.WindowInFront() == window_.handle) {
         // Tab belongs to our own focus cycle; the window's controls never see it.
@@ -128,36 +125,29 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
   if (!IsChordKey(chordKeys_, ev)) {
     return false;
   }
-  HeldModifiers held{mask, IsKeyDown(vk::RightAlt) != 0};
-  if (IsKeyDown(vk::LeftWin) != 0 || IsKeyDown(vk::RightWin) != 0) {
+  HeldModifiers held{mask, KeyHeld(vk::RightAlt)};
+  if (KeyHeld(vk::LeftWin) || KeyHeld(vk::RightWin)) {
     held.mask |= kMaskSuper;
   }
   return IsChordPress(chord_, chordKeys_, ev, held);
 }
 
-void KeyboardHook::DecodeKeyEvent(int& vk, int& msg, int& mask) {
-  vk = static_cast<int>(lastEvent.vkCode & 0xFFFFU);
-  if ((lastEvent.flags & kKeyEventUp) != 0) {
-    msg = kMsgKeyUp;
-    mask = heldModifiers;  // a key-up reports the modifiers of the last key-down
-    return;
+KeyboardHook::DecodedKey KeyboardHook::Decode(const KeyEvent& ev) {
+  DecodedKey key;
+  key.key = static_cast<int>(ev.vkCode & kKeyCodeBits);
+  key.down = (ev.flags & kKeyEventUp) == 0;
+  if (!key.down) {
+    key.mask = heldModifiers;  // a key-up reports the modifiers of the last key-down
+    return key;
   }
-  msg = kMsgKeyDown;
-  mask = 0;
-  if (IsKeyDown(vk::Shift) != 0) {
-    mask += kMaskShift;
-  }
-  if (IsKeyDown(vk::Control) != 0) {
-    mask += kMaskCtrl;
-  }
-  if (IsKeyDown(vk::Alt) != 0) {
-    mask += kMaskAlt;
-  }
-  heldModifiers = mask;
+  key.mask = (KeyHeld(vk::Shift) ? kMaskShift : 0) | (KeyHeld(vk::Control) ? kMaskCtrl : 0) |
+             (KeyHeld(vk::Alt) ? kMaskAlt : 0);
+  heldModifiers = key.mask;
+  return key;
 }
 
-std::int32_t KeyboardHook::IsKeyDown(int vk) {
-  return hotkeys_.KeyHeldNow(vk) ? -32768 : 0;
+bool KeyboardHook::KeyHeld(int vk) {
+  return hotkeys_.KeyHeldNow(vk);
 }
 
 }  // namespace varnel

@@ -17,9 +17,6 @@ namespace varnel {
 
 class SearchWindow;
 
-inline constexpr int kMsgKeyDown = 256;
-inline constexpr int kMsgKeyUp = 257;
-
 class KeyboardHook {
  public:
   KeyboardHook(EventLoop& loop, Desktop& desktop, Hotkeys& hotkeys, KeyboardLayout& layout,
@@ -32,16 +29,21 @@ class KeyboardHook {
   void HookKeyboard();
   void UnhookKeyboard();
   void RefreshKeyboardHook();
-  // Fixed work per event: no allocation, no waiting.
-  std::intptr_t KeyboardProc(int nCode, std::uint32_t wParam, const KeyEvent& ev);
-  void DecodeKeyEvent(int& vk, int& msg, int& mask);
-  // -32768 when the key is held down now, else 0.
-  std::int32_t IsKeyDown(int vk);
+  // Whether a key of the global hook reaches the application or is kept. Fixed work per
+  // event: no allocation, no waiting.
+  KeyVerdict Judge(const KeyEvent& ev);
+  struct DecodedKey {
+    int key = 0;
+    bool down = false;
+    int mask = 0;  // the modifiers held (kMaskShift, kMaskCtrl, kMaskAlt)
+  };
+  // A key-up reports the modifiers of the key-down before it.
+  DecodedKey Decode(const KeyEvent& ev);
+  bool KeyHeld(int vk);
 
   // The hook's handle, read by the hook's thread.
   std::atomic<HookHandle> handle = 0;
-  // The hook's own: the event it decodes and the modifiers held, touched by its thread alone.
-  KeyEvent lastEvent;
+  // The modifiers of the last key-down, touched by the hook's thread alone.
   int heldModifiers = 0;
 
  private:

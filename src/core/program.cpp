@@ -75,11 +75,11 @@ void Program::OnDeferredCode(Code code) {
   }
 }
 
-void Program::OnWindowMessage(WindowId target, Code msg, std::uint32_t wParam,
-                              std::uint32_t lParam) {
+void Program::OnWindowMessage(WindowId target, Code message, std::uint32_t first,
+                              std::uint32_t second) {
   // Answer at once; the window comes up after the sender's call has returned.
-  if (target == window.handle && target != 0 && msg == kSummonMessage && wParam == kSummonParam &&
-      lParam == kSummonParam) {
+  if (target == window.handle && target != 0 && message == kSummonMessage &&
+      first == kSummonParam && second == kSummonParam) {
     ports.loop.Post(kSummonMessage);
   }
 }
@@ -88,8 +88,8 @@ void Program::OnTimer() {
   tracker.FollowForeground();
 }
 
-std::intptr_t Program::OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) {
-  return hook.KeyboardProc(nCode, wParam, ev);
+KeyVerdict Program::OnGlobalKey(const KeyEvent& ev) {
+  return hook.Judge(ev);
 }
 
 void Program::OnResize() {

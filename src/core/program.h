@@ -63,11 +63,11 @@ class Program final : public PlatformEvents {
 
   // PlatformEvents
   void OnDeferredCode(Code code) override;
-  void OnWindowMessage(WindowId target, Code msg, std::uint32_t wParam,
-                       std::uint32_t lParam) override;
+  void OnWindowMessage(WindowId target, Code message, std::uint32_t first,
+                       std::uint32_t second) override;
   void OnCommandPhrase(const std::string& phrase) override;
   void OnTimer() override;
-  std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) override;
+  KeyVerdict OnGlobalKey(const KeyEvent& ev) override;
   void OnResize() override;
   void OnDeactivate() override;
   void OnUnload() override;

@@ -68,7 +68,7 @@ void SearchActions::ScopeChosen(int index) {
   // the release of an accelerator chord does not land elsewhere.
   loop_.RunPendingEvents();
   const std::uint32_t start = loop_.Milliseconds();
-  while (hook_.IsKeyDown(vk::Alt) != 0 &&
+  while (hook_.KeyHeld(vk::Alt) &&
          static_cast<std::uint32_t>(loop_.Milliseconds() - start) < kAltWaitLimitMs) {
     loop_.RunPendingEvents();
     loop_.Sleep(1);

@@ -355,7 +355,7 @@ void VoiceCommandSession::Run(const VoiceCommand& c, const Pending& what) {
       if (front != 0 && front == window_.handle) {
         winutil_.HideSearchWindow();
       } else if (front != 0) {
-        desktop_.ChangeWindowState(front, ShowCmd::Minimise);
+        desktop_.ChangeWindowState(front, WindowChange::Minimise);
       }
       break;
     }

@@ -170,7 +170,7 @@ WindowId WindowUtils::BringProgramToFront(const std::string& image) {
   });
   if (window != 0) {
     if (desktop_.WindowMinimised(window)) {
-      desktop_.ChangeWindowState(window, ShowCmd::Restore);
+      desktop_.ChangeWindowState(window, WindowChange::Restore);
     }
     desktop_.Activate(window, Lift::AboveOthers);
   }

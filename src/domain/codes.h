@@ -20,14 +20,6 @@ inline constexpr Code kCycleFocus = 32154688;
 // How long a second start waits for the running instance to take the hand-off.
 inline constexpr std::uint32_t kHandOffTimeoutMs = 5000;
 
-// Colours of the design.
-inline constexpr Colour kHeadingBlue = 0x00E67300;
-inline constexpr Colour kHoverGreen = 0x00AEFFAE;
-inline constexpr Colour kWhite = 0x00FFFFFF;
-inline constexpr Colour kBlack = 0x00000000;
-inline constexpr Colour kSysWindowBackground = 0x80000005;
-inline constexpr Colour kSysWindowText = 0x80000008;
-
 inline constexpr const char* kOptionsHint =
     "Set options by saying eHow, LifeHacker, Past Hour, etc ...";
 inline constexpr const char* kVoiceActiveText = "Extended voice commands are now active ...";

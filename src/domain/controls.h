@@ -3,10 +3,11 @@
 
 #include <cstdint>
 
+#include "domain/colour.h"
+
 namespace varnel {
 
-using Colour = std::uint32_t;  // 0x00BBGGRR
-using Twips = std::int32_t;    // 1/1440 inch, 15 to a pixel at 96 dpi
+using Twips = std::int32_t;  // 1/1440 inch, 15 to a pixel at 96 dpi
 
 // The search window's controls, by the names the logic knows them under. Arrays
 // (Scope, DateRange, DateKey, Heading, Rule, TermsFrame) are addressed by index; Window is

@@ -16,6 +16,9 @@ struct KeyEvent {
 };
 inline constexpr std::uint32_t kKeyEventUp = 0x80;
 
+// What the global hook does with a key: let it reach the program in front, or keep it.
+enum class KeyVerdict : std::uint8_t { PassOn, Swallow };
+
 // A key of the current layout that types a character: by virtual-key code, or by scan code
 // where the code says nothing (vk 0); mods (Shift 1, Ctrl 2, Alt 4) are what the layout needs
 // held to type the character on it.

@@ -222,7 +222,7 @@ constexpr std::array kBelowDates{
                   1950,
                   345,
                   {"Segoe UI Semilight", 11.25, false, 300},
-                  kSysWindowBackground,
+                  kThemeBackground,
                   kHeadingBlue,
                   22},
     ControlDesign{{Control::Microphone, 0},
@@ -258,7 +258,7 @@ constexpr std::array kBelowDates{
                   4875,
                   390,
                   {"Segoe UI Semilight", 9.75, false, 300},
-                  kSysWindowBackground,
+                  kThemeBackground,
                   kBlack,
                   25},
     ControlDesign{{Control::VoiceCommands, 0},
@@ -270,8 +270,8 @@ constexpr std::array kBelowDates{
                   1725,
                   375,
                   {"Segoe UI Semilight", 9, false, 300},
-                  kSysWindowBackground,
-                  kSysWindowText,
+                  kThemeBackground,
+                  kThemeText,
                   24},
 };
 

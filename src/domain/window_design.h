@@ -37,8 +37,8 @@ struct ControlDesign {
   const char* caption = "";  // "&" marks the accelerator
   Twips left = 0, top = 0, width = 0, height = 0;
   FontSpec font;
-  Colour back = 0x00FFFFFF;
-  Colour fore = 0x00000000;
+  Colour back = kWhite;
+  Colour fore = kBlack;
   int tabIndex = -1;
   const char* tooltip = "";
   Align align = Align::Left;
@@ -48,7 +48,7 @@ struct ControlDesign {
 struct WindowDesign {
   const char* caption = "";
   Twips clientWidth = 0, clientHeight = 0;
-  Colour back = 0x00FFFFFF;
+  Colour back = kWhite;
   FontSpec font;
   std::uint32_t timerIntervalMs = 0;
   std::span<const ControlDesign> controls;

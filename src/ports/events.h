@@ -18,16 +18,17 @@ class PlatformEvents {
   // A code posted with EventLoop::Post, after the event that posted it has finished.
   virtual void OnDeferredCode(Code code) = 0;
   // A window message sent to the search window by another instance.
-  virtual void OnWindowMessage(WindowId window, Code msg, std::uint32_t wParam, std::uint32_t lParam) = 0;
+  virtual void OnWindowMessage(WindowId window, Code message, std::uint32_t first,
+                               std::uint32_t second) = 0;
   // A phrase handed over by `varnel --command`.
   virtual void OnCommandPhrase(const std::string& phrase) = 0;
   // The search window's timer.
   virtual void OnTimer() = 0;
-  // The global keyboard hook. Returns non-zero to swallow the event; otherwise returns the
-  // result of Hotkeys::PassKeyOn. Must be quick: nothing slow, no allocation. A platform
+  // A key of the global keyboard hook, before the program in front sees it; the adapter passes
+  // it on or keeps it as answered. Must be quick: nothing slow, no allocation. A platform
   // may call it on a thread of its own, so it may only read state kept in atomics, ask
-  // WindowInFront and KeyHeldNow, call PassKeyOn, and post with Post.
-  virtual std::intptr_t OnKeyboardHook(int nCode, std::uint32_t wParam, const KeyEvent& ev) = 0;
+  // WindowInFront and KeyHeldNow, and post with Post.
+  virtual KeyVerdict OnGlobalKey(const KeyEvent& ev) = 0;
 
   // Search window events.
   virtual void OnResize() = 0;      // size or state changed (minimised included)

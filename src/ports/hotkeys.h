@@ -1,6 +1,6 @@
 // The global keyboard hook through which the summon chord and Tab reach Varnel while other
 // programs are in front. Its events may come from the hook's own thread: see
-// PlatformEvents::OnKeyboardHook.
+// PlatformEvents::OnGlobalKey.
 #pragma once
 
 #include <cstdint>
@@ -13,10 +13,8 @@ using HookHandle = std::uintptr_t;  // 0 = no hook
 class Hotkeys {
  public:
   virtual bool KeyHeldNow(int vk) = 0;      // the key is held down now
-  virtual HookHandle InstallKeyHook() = 0;  // events reach OnKeyboardHook; 0 on failure
+  virtual HookHandle InstallKeyHook() = 0;  // events reach OnGlobalKey; 0 on failure
   virtual void RemoveKeyHook(HookHandle hook) = 0;
-  virtual std::intptr_t PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
-                                  const KeyEvent& ev) = 0;
   // True when another program already holds this chord for itself (mods as KeyPlace's, and
   // 8 for the Super key).
   virtual bool ChordTakenElsewhere(const KeyPlace& /*key*/, int /*mods*/) { return false; }

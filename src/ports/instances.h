@@ -30,10 +30,11 @@ class Instances {
   virtual bool RunsWithMoreRights(ProcessId pid) = 0;
 
   // Sends a message and waits for the receiver, at most timeoutMs. False when not delivered.
-  virtual bool SendPrivateMessage(WindowId window, Code msg, std::uint32_t wParam, std::uint32_t lParam,
-                                  std::uint32_t timeoutMs) = 0;
+  virtual bool SendPrivateMessage(WindowId window, Code message, std::uint32_t first,
+                                  std::uint32_t second, std::uint32_t timeoutMs) = 0;
   // Hands a command phrase to the instance owning window. False when not delivered.
-  virtual bool SendCommandPhrase(WindowId window, const std::string& phrase, std::uint32_t timeoutMs) = 0;
+  virtual bool SendCommandPhrase(WindowId window, const std::string& phrase,
+                                 std::uint32_t timeoutMs) = 0;
 
  protected:
   ~Instances() = default;

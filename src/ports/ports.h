@@ -2,7 +2,7 @@
 // the apps wire them, and the tests give one small fake for each.
 //
 // Everything is called on the single user-interface thread, except the keyboard hook's calls
-// (PlatformEvents::OnKeyboardHook and what it uses). Text is UTF-8.
+// (PlatformEvents::OnGlobalKey and what it uses). Text is UTF-8.
 #pragma once
 
 #include "ports/desktop.h"

@@ -14,7 +14,7 @@ enum class WindowState : std::uint8_t { Normal = 0, Minimised = 1, Maximised = 2
 class ViewWindow {
  public:
   virtual WindowId CreateSearchWindow(const WindowDesign& design) = 0;  // loaded, not shown
-  virtual void ShowView() = 0;                                      // show, not modal, no owner
+  virtual void ShowView() = 0;                                          // show, not modal, no owner
   virtual void DestroySearchWindow() = 0;
   // Where the window stands, in pixels of the work area it is on (the area's top left is 0,
   // 0); a parked window tells where it was last seen.

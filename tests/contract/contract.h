@@ -59,7 +59,7 @@ class Recorder final : public PlatformEvents {
   void OnWindowMessage(WindowId, Code, std::uint32_t, std::uint32_t) override {}
   void OnCommandPhrase(const std::string&) override {}
   void OnTimer() override {}
-  std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override { return 0; }
+  KeyVerdict OnGlobalKey(const KeyEvent&) override { return KeyVerdict::PassOn; }
   void OnResize() override {}
   void OnDeactivate() override {}
   void OnUnload() override {}

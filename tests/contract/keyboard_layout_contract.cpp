@@ -10,11 +10,7 @@
 namespace varnel::contract {
 namespace {
 
-// VkKeyScan's answer: the key code in the low byte, the modifiers' masks in the high one.
-constexpr int kKeyScanModShift = 8;
 constexpr int kSlashVk = 0xBF;  // VK_OEM_2
-constexpr std::uint32_t kVkToScan = 0;
-constexpr std::uint32_t kVkToCharacter = 2;
 
 // The US layout's keys: the expected answers.
 struct UsKey {
@@ -60,10 +56,11 @@ std::string Shown(char ch) {
 void KeyForEachUsCharacter(Subject& s, Check& check) {
   KeyboardLayout& layout = s.ports.layout;
   for (const UsKey& k : UsKeys()) {
-    const int want = k.vk | (k.mods << kKeyScanModShift);
-    const int got = layout.KeyForCharacter(k.ch);
-    check.Expect(got == want,
-                 "KeyForCharacter(" + Shown(k.ch) + ") is " + Hex(want) + ", not " + Hex(got));
+    const std::optional<KeyPlace> got = layout.KeyToType(k.ch);
+    check.Expect(got && got->vk == static_cast<std::uint32_t>(k.vk) && got->mods == k.mods,
+                 "KeyToType(" + Shown(k.ch) + ") is " + Hex(k.vk) + " with mods " +
+                     std::to_string(k.mods) + ", not " + (got ? Hex(got->vk) : "none") + " with " +
+                     (got ? std::to_string(got->mods) : "none"));
   }
 }
 
@@ -74,11 +71,11 @@ void ScanCodesAndCharactersOfUsKeys(Subject& s, Check& check) {
       continue;
     }
     const auto vk = static_cast<std::uint32_t>(k.vk);
-    const std::uint32_t scan = layout.TranslateKeyCode(vk, kVkToScan);
+    const std::uint32_t scan = layout.ScanCodeOf(vk);
     check.Expect(scan == k.scan, "the key of " + Shown(k.ch) + " has scan code " + Hex(k.scan) +
                                      ", not " + Hex(scan));
-    const std::uint32_t typed = layout.TranslateKeyCode(vk, kVkToCharacter);
-    // Letters come back as capitals, as MapVirtualKey gives them.
+    const std::uint32_t typed = layout.CharacterOf(vk);
+    // Letters come back as capitals.
     const auto want =
         static_cast<std::uint32_t>(k.ch >= 'a' && k.ch <= 'z' ? k.ch - 'a' + 'A' : k.ch);
     check.Expect(typed == want,
@@ -108,7 +105,7 @@ void LocateEachUsCharacter(Subject& s, Check& check) {
 void NoKeyForWhatTheLayoutLacks(Subject& s, Check& check) {
   KeyboardLayout& layout = s.ports.layout;
   constexpr char kSection = '\xA7';  // the section sign, on no US key
-  check.Expect(layout.KeyForCharacter(kSection) == -1, "no key types the section sign");
+  check.Expect(!layout.KeyToType(kSection), "no key types the section sign");
   struct Missing {
     char32_t ch;
     const char* what;

@@ -204,6 +204,21 @@ void ParkedAndBack(Subject& s, Check& check) {
                "given a top again, it is back there");
 }
 
+// Colours read back as they were given: a theme colour stays the theme's, not the shade it
+// was drawn in, so the hover logic compares like with like.
+void TextColoursReadBackAsGiven(Subject& s, Check& check) {
+  ShownSearchWindow(s);
+  FormControls& controls = s.ports.controls;
+  const ControlRef doIt{Control::DoIt, 0};
+  for (const Colour colour : {kHoverGreen, kHeadingBlue, kThemeText, kBlack}) {
+    controls.SetTextColour(doIt, colour);
+    const Colour back = controls.TextColour(doIt);
+    check.Expect(back == colour, "a text colour reads back: " + std::to_string(back.red) + "," +
+                                     std::to_string(back.green) + "," + std::to_string(back.blue) +
+                                     " theme " + std::to_string(static_cast<int>(back.theme)));
+  }
+}
+
 }  // namespace
 
 std::vector<Case> SearchViewContract() {
@@ -215,6 +230,7 @@ std::vector<Case> SearchViewContract() {
       {"SearchView", "OnlyEnabledControlsTakeTheFocus", OnlyEnabledControlsTakeTheFocus},
       {"SearchView", "TabStopsAndPlaces", TabStopsAndPlaces},
       {"SearchView", "ParkedAndBack", ParkedAndBack},
+      {"SearchView", "TextColoursReadBackAsGiven", TextColoursReadBackAsGiven},
   };
 }
 

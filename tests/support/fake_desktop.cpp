@@ -155,15 +155,15 @@ void FakeDesktop::SetOwner(WindowId hwnd, WindowId owner) {
   }
 }
 
-void FakeDesktop::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
+void FakeDesktop::ChangeWindowState(WindowId hwnd, WindowChange cmd) {
   log_.Record("ChangeWindowState", {hwnd, static_cast<int>(cmd)});
   FakeWindow* w = Window(hwnd);
   if (w == nullptr) {
     return;
   }
-  w->minimised = cmd == ShowCmd::Minimise;
-  if (w->onShowCmd) {
-    w->onShowCmd(cmd);
+  w->minimised = cmd == WindowChange::Minimise;
+  if (w->onWindowChange) {
+    w->onWindowChange(cmd);
   }
 }
 

@@ -38,7 +38,7 @@ struct FakeWindow {
   std::function<void(const KeyEvent&)> onKey;
   // Queued when the window stops being in front (while autoDeactivate holds).
   std::function<void()> onDeactivate;
-  std::function<void(ShowCmd)> onShowCmd;
+  std::function<void(WindowChange)> onWindowChange;
   std::function<WindowId()> focusedChild;  // the focused control's window
 };
 
@@ -81,7 +81,7 @@ class FakeDesktop final : public Desktop {
   ProcessId WindowProcess(WindowId hwnd) override;
   void PlaceBelow(WindowId hwnd, WindowId above) override;
   void SetOwner(WindowId hwnd, WindowId owner) override;
-  void ChangeWindowState(WindowId hwnd, ShowCmd cmd) override;
+  void ChangeWindowState(WindowId hwnd, WindowChange cmd) override;
   void ForEachWindow(const std::function<bool(WindowId)>& visit) override;
   void DrawAsActive(WindowId hwnd) override { log_.Record("DrawAsActive", {hwnd}); }
 

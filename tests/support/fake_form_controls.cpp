@@ -156,6 +156,19 @@ bool FakeFormControls::SetTabStop(ControlRef c, bool on) {
   return true;
 }
 
+Colour FakeFormControls::TextColour(ControlRef c) {
+  FakeControl* k = ControlAt(c);
+  return k == nullptr ? kBlack : k->fore;
+}
+
+void FakeFormControls::SetTextColour(ControlRef c, Colour colour) {
+  log_.Record("SetTextColour", {static_cast<int>(c.id), c.index, colour.red, colour.green,
+                                colour.blue, static_cast<int>(colour.theme)});
+  if (FakeControl* k = ControlAt(c)) {
+    k->fore = colour;
+  }
+}
+
 int FakeFormControls::TabStopCount() const {
   return static_cast<int>(std::count_if(controls_.begin(), controls_.end(),
                                         [](const auto& kv) { return kv.second.tabStop; }));

@@ -25,7 +25,7 @@ struct FakeControl {
   int value = 0;
   bool enabled = true;
   bool visible = true;
-  Colour fore = 0;
+  Colour fore = kBlack;
   int top = 0;  // pixels
   bool tabStop = false;
   WindowId hwnd = 0;
@@ -66,10 +66,8 @@ class FakeFormControls final : public FormControls {
   void SetVisible(ControlRef c, bool visible) override {
     Put("SetVisible", c, &FakeControl::visible, visible);
   }
-  Colour TextColour(ControlRef c) override { return Field(c, &FakeControl::fore); }
-  void SetTextColour(ControlRef c, Colour colour) override {
-    Put("SetTextColour", c, &FakeControl::fore, colour);
-  }
+  Colour TextColour(ControlRef c) override;
+  void SetTextColour(ControlRef c, Colour colour) override;
   int ControlTop(ControlRef c) override { return Field(c, &FakeControl::top); }
   void SetControlTop(ControlRef c, int top) override { Put(nullptr, c, &FakeControl::top, top); }
   bool SetTabStop(ControlRef c, bool on) override;

@@ -1,12 +1,6 @@
 #include "support/fake_hotkeys.h"
 
 namespace varnel {
-namespace {
-
-constexpr std::uint32_t kWmKeyDown = 0x100;
-constexpr std::uint32_t kWmKeyUp = 0x101;
-
-}  // namespace
 
 void FakeHotkeys::SetKeyDown(int vkCode, bool down) {
   if (down) {
@@ -36,7 +30,7 @@ FakeKeyRecord FakeHotkeys::FeedKey(const KeyEvent& ev) {
   const bool up = (ev.flags & kKeyEventUp) != 0;
   if (!hooks_.empty() && loop_.Sink() != nullptr) {
     rec.hookCalled = true;
-    rec.swallowed = loop_.Sink()->OnKeyboardHook(0, up ? kWmKeyUp : kWmKeyDown, ev) != 0;
+    rec.swallowed = loop_.Sink()->OnGlobalKey(ev) == KeyVerdict::Swallow;
   }
   keyRecords_.push_back(rec);
   if (rec.swallowed) {

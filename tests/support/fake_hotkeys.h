@@ -31,14 +31,10 @@ class FakeHotkeys final : public Hotkeys {
   const std::vector<FakeKeyRecord>& KeyRecords() const { return keyRecords_; }
   std::vector<HookHandle> InstalledHooks() const { return {hooks_.begin(), hooks_.end()}; }
   bool hookInstallFails = false;
-  std::intptr_t nextHookResult = 0;  // what PassKeyOn answers
 
   bool KeyHeldNow(int vkCode) override { return keysDown_.contains(vkCode); }
   HookHandle InstallKeyHook() override;
   void RemoveKeyHook(HookHandle hook) override;
-  std::intptr_t PassKeyOn(HookHandle, int, std::uint32_t, const KeyEvent&) override {
-    return nextHookResult;
-  }
 
  private:
   static constexpr HookHandle kFirstHook = 0x500;

@@ -105,68 +105,47 @@ const KeyInfo* FindVk(std::uint32_t vkCode) {
 
 }  // namespace
 
-std::int16_t FakeKeyboardLayout::KeyForCharacter(char ch) {
-  auto it = keyScanOverride_.find(ch);
-  if (it != keyScanOverride_.end()) {
+std::optional<KeyPlace> FakeKeyboardLayout::KeyToType(char ch) {
+  if (auto it = moved_.find(ch); it != moved_.end()) {
     return it->second;
   }
   if (ch >= 'a' && ch <= 'z') {
-    return static_cast<std::int16_t>(ch - 'a' + 'A');
+    return KeyPlace{static_cast<std::uint32_t>(ch - 'a' + 'A'), 0, 0};
   }
   if (ch >= 'A' && ch <= 'Z') {
-    return static_cast<std::int16_t>(kKeyScanShift | ch);
+    return KeyPlace{static_cast<std::uint32_t>(ch), 0, kMaskShift};
   }
   if (ch == '\n') {
-    return kKeyScanCtrl | vk::Return;
+    return KeyPlace{vk::Return, 0, kMaskCtrl};
   }
   for (const auto& k : kKeys) {
-    if (k.vk >= 0x60 && k.vk <= 0x69) {
+    if (k.vk >= vk::Numpad0 && k.vk <= vk::Numpad9) {
       continue;  // the digit row comes first
     }
     if (k.plain != 0 && k.plain == ch) {
-      return k.vk;
+      return KeyPlace{k.vk, 0, 0};
     }
     if (k.shifted != 0 && k.shifted == ch) {
-      return static_cast<std::int16_t>(kKeyScanShift | k.vk);
+      return KeyPlace{k.vk, 0, kMaskShift};
     }
   }
-  return -1;
+  return std::nullopt;
 }
 
-std::uint32_t FakeKeyboardLayout::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
-  switch (mode) {
-    case 0:  // virtual key to scan code
-      if (code >= 'A' && code <= 'Z') {
-        return kLetterScan[code - 'A'];
-      }
-      if (const KeyInfo* k = FindVk(code)) {
-        return k->scan;
-      }
-      return 0;
-    case 1:  // scan code to virtual key
-    case 3:
-      for (std::uint32_t c = 'A'; c <= 'Z'; ++c) {
-        if (kLetterScan[c - 'A'] == code) {
-          return c;
-        }
-      }
-      for (const auto& k : kKeys) {
-        if (k.scan == code) {
-          return k.vk;
-        }
-      }
-      return 0;
-    case 2:  // virtual key to unshifted character
-      if (code >= 'A' && code <= 'Z') {
-        return code;
-      }
-      if (const KeyInfo* k = FindVk(code)) {
-        return static_cast<unsigned char>(k->plain);
-      }
-      return 0;
-    default:
-      return 0;
+std::uint32_t FakeKeyboardLayout::ScanCodeOf(std::uint32_t vk) {
+  if (vk >= 'A' && vk <= 'Z') {
+    return kLetterScan[vk - 'A'];
   }
+  const KeyInfo* k = FindVk(vk);
+  return k != nullptr ? k->scan : 0;
+}
+
+char32_t FakeKeyboardLayout::CharacterOf(std::uint32_t vk) {
+  if (vk >= 'A' && vk <= 'Z') {
+    return vk;
+  }
+  const KeyInfo* k = FindVk(vk);
+  return k != nullptr ? static_cast<unsigned char>(k->plain) : 0;
 }
 
 }  // namespace varnel

@@ -1,9 +1,9 @@
-// A US keyboard layout, answering as VkKeyScan and MapVirtualKey do; a test may move a
-// character to another key.
+// A US keyboard layout; a test may move a character to another key or take it away.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
 
 #include "ports/keyboard_layout.h"
 
@@ -11,13 +11,15 @@ namespace varnel {
 
 class FakeKeyboardLayout final : public KeyboardLayout {
  public:
-  void SetKeyScan(char ch, std::int16_t result) { keyScanOverride_[ch] = result; }
+  // The key that types ch from now on; none: no key types it.
+  void MoveCharacter(char ch, std::optional<KeyPlace> key) { moved_[ch] = key; }
 
-  std::int16_t KeyForCharacter(char ch) override;
-  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
+  std::optional<KeyPlace> KeyToType(char ch) override;
+  std::uint32_t ScanCodeOf(std::uint32_t vk) override;
+  char32_t CharacterOf(std::uint32_t vk) override;
 
  private:
-  std::map<char, std::int16_t> keyScanOverride_;
+  std::map<char, std::optional<KeyPlace>> moved_;
 };
 
 }  // namespace varnel

@@ -3,13 +3,6 @@
 #include "support/fake_control_name.h"
 
 namespace varnel {
-namespace {
-
-constexpr std::uint32_t kToScanCode = 0;  // MAPVK_VK_TO_VSC
-constexpr unsigned kKeyByte = 0xFF;
-constexpr unsigned kModifierBits = 7;
-
-}  // namespace
 
 FakePlatform::FakePlatform(const Config& settings) : config(settings) {}
 
@@ -21,7 +14,7 @@ Ports FakePlatform::AllPorts() {
 void FakePlatform::UserKeyDown(int vkCode) {
   KeyEvent ev;
   ev.vkCode = static_cast<std::uint32_t>(vkCode);
-  ev.scanCode = layout.TranslateKeyCode(ev.vkCode, kToScanCode);
+  ev.scanCode = layout.ScanCodeOf(ev.vkCode);
   loop.QueueEvent("KeyDown " + std::to_string(vkCode), [this, ev]() mutable {
     ev.time = loop.Milliseconds();
     hotkeys.FeedKey(ev);
@@ -31,7 +24,7 @@ void FakePlatform::UserKeyDown(int vkCode) {
 void FakePlatform::UserKeyUp(int vkCode) {
   KeyEvent ev;
   ev.vkCode = static_cast<std::uint32_t>(vkCode);
-  ev.scanCode = layout.TranslateKeyCode(ev.vkCode, kToScanCode);
+  ev.scanCode = layout.ScanCodeOf(ev.vkCode);
   ev.flags = kKeyEventUp;
   loop.QueueEvent("KeyUp " + std::to_string(vkCode), [this, ev]() mutable {
     ev.time = loop.Milliseconds();
@@ -64,12 +57,11 @@ void FakePlatform::UserChord(int vkCode, int mask) {
 
 void FakePlatform::UserType(const std::string& text) {
   for (char ch : text) {
-    const std::int16_t scan = layout.KeyForCharacter(ch);
-    if (scan == -1) {
+    const std::optional<KeyPlace> key = layout.KeyToType(ch);
+    if (!key) {
       continue;
     }
-    const auto bits = static_cast<std::uint16_t>(scan);
-    UserChord(static_cast<int>(bits & kKeyByte), static_cast<int>((bits >> 8U) & kModifierBits));
+    UserChord(static_cast<int>(key->vk), key->mods);
   }
 }
 

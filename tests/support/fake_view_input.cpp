@@ -109,7 +109,7 @@ void FakeViewInput::KeyReached(const KeyEvent& ev) {
   if ((mask & kMaskAlt) != 0 && (mask & kMaskCtrl) == 0) {
     // What the layout types on the key, as a system's Alt character message carries it.
     if (Sink() != nullptr) {
-      Sink()->OnAltCharacter(layout_.TranslateKeyCode(key, 2));
+      Sink()->OnAltCharacter(layout_.CharacterOf(key));
     }
     return;
   }
@@ -128,9 +128,10 @@ void FakeViewInput::KeyReached(const KeyEvent& ev) {
   } else {
     const bool shift = (mask & kMaskShift) != 0;
     for (int c = 1; c < 127 && ch == 0; ++c) {
-      const std::int16_t scan = layout_.KeyForCharacter(static_cast<char>(c));
-      if (scan != -1 && (scan & 0xFF) == key && ((scan & kKeyScanShift) != 0) == shift &&
-          (scan & (kKeyScanCtrl | kKeyScanAlt)) == 0) {
+      const std::optional<KeyPlace> place = layout_.KeyToType(static_cast<char>(c));
+      if (place && place->vk == static_cast<std::uint32_t>(key) &&
+          (place->mods & (kMaskCtrl | kMaskAlt)) == 0 &&
+          ((place->mods & kMaskShift) != 0) == shift) {
         ch = c;
       }
     }

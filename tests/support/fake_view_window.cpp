@@ -60,8 +60,8 @@ FakeWindow FakeViewWindow::WindowOnDesktop() {
     }
   };
   w.onDeactivate = [this] { Deactivate(); };
-  w.onShowCmd = [this](ShowCmd cmd) {
-    state_ = cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal;
+  w.onWindowChange = [this](WindowChange cmd) {
+    state_ = cmd == WindowChange::Minimise ? WindowState::Minimised : WindowState::Normal;
   };
   w.focusedChild = [this] { return focusedChild ? focusedChild() : 0; };
   return w;

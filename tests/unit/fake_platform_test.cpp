@@ -42,17 +42,24 @@ TEST(FakeKeyboardLayout, UsLayout) {
   FakeKeyboardLayout layout;
   struct Case {
     char ch;
-    std::int16_t scan;
+    std::uint32_t vk;
+    int mods;
   };
-  for (auto c : {Case{'a', 'A'}, Case{'A', 0x141}, Case{'1', '1'}, Case{'!', 0x131},
-                 Case{'/', 0xBF}, Case{'?', 0x1BF}, Case{' ', 0x20}, Case{'\r', 0x0D}}) {
-    EXPECT_EQ(layout.KeyForCharacter(c.ch), c.scan) << c.ch;
+  for (auto c :
+       {Case{'a', 'A', 0}, Case{'A', 'A', kMaskShift}, Case{'1', '1', 0},
+        Case{'!', '1', kMaskShift}, Case{'/', vk::Slash, 0}, Case{'?', vk::Slash, kMaskShift},
+        Case{' ', vk::Space, 0}, Case{'\r', vk::Return, 0}}) {
+    const std::optional<KeyPlace> key = layout.KeyToType(c.ch);
+    ASSERT_TRUE(key.has_value()) << c.ch;
+    EXPECT_EQ(key->vk, c.vk) << c.ch;
+    EXPECT_EQ(key->mods, c.mods) << c.ch;
   }
-  EXPECT_EQ(layout.TranslateKeyCode('A', 0), 0x1Eu);
-  EXPECT_EQ(layout.TranslateKeyCode('A', 2), static_cast<std::uint32_t>('A'));
-  for (std::uint32_t key : {0x25u, 0x24u, 0x22u, 0x2Eu})
-    EXPECT_EQ(layout.TranslateKeyCode(key, 2), 0u);
-  EXPECT_EQ(layout.TranslateKeyCode(0x22, 0), 0x51u);
+  EXPECT_EQ(layout.ScanCodeOf('A'), 0x1Eu);
+  EXPECT_EQ(layout.CharacterOf('A'), U'A');
+  for (std::uint32_t key : {vk::Left, vk::Home, vk::PageDown, vk::Delete}) {
+    EXPECT_EQ(layout.CharacterOf(key), 0u);
+  }
+  EXPECT_EQ(layout.ScanCodeOf(vk::PageDown), 0x51u);
 }
 
 TEST(FakePlatform, OptionGroupsAreExclusive) {
@@ -82,9 +89,9 @@ class Heard final : public PlatformEvents {
   }
   void OnCommandPhrase(const std::string& phrase) override { Add("phrase " + phrase); }
   void OnTimer() override { Add("timer"); }
-  std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override {
+  KeyVerdict OnGlobalKey(const KeyEvent&) override {
     Add("hook");
-    return 0;
+    return KeyVerdict::PassOn;
   }
   void OnResize() override {}
   void OnDeactivate() override { Add("deactivate"); }

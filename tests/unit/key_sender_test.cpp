@@ -143,24 +143,13 @@ TEST_F(VoiceTest, PauseOfTenOrMoreWaitsAfterTheChord) {
   EXPECT_NE(log.back().op, "KeybdEvent");
 }
 
-struct UnmappedCase {
-  const char* name;
-  std::int16_t scan;
-};
-
-class UnmappedLetterTest : public VoiceTest, public ::testing::WithParamInterface<UnmappedCase> {};
-
-// A letter the layout cannot type is skipped whole: no stray Shift/Ctrl/Alt from the bits of
-// -1, and the chord's own modifier comes back up.
-TEST_P(UnmappedLetterTest, SkipsTheKeyAndReleasesModifiers) {
-  fake.layout.SetKeyScan('q', GetParam().scan);
+// A letter the layout cannot type is skipped whole: no stray Shift/Ctrl/Alt, and the chord's
+// own modifier comes back up.
+TEST_F(VoiceTest, UnmappedLetterSkipsTheKeyAndReleasesModifiers) {
+  fake.layout.MoveCharacter('q', std::nullopt);
   p.voice.keySender->SendChord(false, true, false, 'Q', 0);
   EXPECT_EQ(KeyLog(), (Events{"+18", "-18"}));
 }
-
-INSTANTIATE_TEST_SUITE_P(Layouts, UnmappedLetterTest,
-                         ::testing::Values(UnmappedCase{"Zero", 0}, UnmappedCase{"MinusOne", -1}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(VoiceTest, NoKeystrokeObjectSendsNothing) {
   p.voice.keySender.reset();
@@ -173,34 +162,36 @@ struct SendKeyCase {
   const char* name;
   std::string key;
   bool hold, release;
-  std::int16_t scanOverride;  // 0: the fake's US layout
   Events expected;
+  std::optional<std::optional<KeyPlace>> moved{};  // unset: the fake's US layout
 };
 
 class SendKeyTest : public VoiceTest, public ::testing::WithParamInterface<SendKeyCase> {};
 
 TEST_P(SendKeyTest, PressesModifiersTheLayoutNeeds) {
   const SendKeyCase& c = GetParam();
-  if (c.scanOverride != 0) fake.layout.SetKeyScan(c.key.front(), c.scanOverride);
+  if (c.moved) {
+    fake.layout.MoveCharacter(c.key.front(), *c.moved);
+  }
   p.voice.keySender->SendKey(c.key, c.hold, c.release);
   EXPECT_EQ(KeyLog(), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Characters, SendKeyTest,
-    ::testing::Values(SendKeyCase{"Capital", "A", false, false, 0, {"+16", "+65", "-65", "-16"}},
-                      SendKeyCase{"OnlyFirstCharacter", "ab", false, false, 0, {"+65", "-65"}},
-                      SendKeyCase{"HoldLeavesKeyAndShiftDown", "A", true, false, 0, {"+16", "+65"}},
-                      SendKeyCase{"ReleaseOnly", "A", false, true, 0, {"-65", "-16"}},
-                      SendKeyCase{"Empty", "", false, false, 0, {}},
+    ::testing::Values(SendKeyCase{"Capital", "A", false, false, {"+16", "+65", "-65", "-16"}},
+                      SendKeyCase{"OnlyFirstCharacter", "ab", false, false, {"+65", "-65"}},
+                      SendKeyCase{"HoldLeavesKeyAndShiftDown", "A", true, false, {"+16", "+65"}},
+                      SendKeyCase{"ReleaseOnly", "A", false, true, {"-65", "-16"}},
+                      SendKeyCase{"Empty", "", false, false, {}},
                       // Modifiers come up in the order they went down, not reversed.
                       SendKeyCase{"ShiftCtrlAlt",
                                   "x",
                                   false,
                                   false,
-                                  0x0758,
-                                  {"+16", "+17", "+18", "+88", "-88", "-16", "-17", "-18"}},
-                      SendKeyCase{"NoKey", "x", false, false, -1, {}}),
+                                  {"+16", "+17", "+18", "+88", "-88", "-16", "-17", "-18"},
+                                  KeyPlace{'X', 0, kMaskShift | kMaskCtrl | kMaskAlt}},
+                      SendKeyCase{"NoKey", "x", false, false, {}, std::optional<KeyPlace>{}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct VkCase {

@@ -12,8 +12,6 @@
 namespace varnel {
 namespace {
 
-constexpr std::intptr_t kPassedOn = 4242;  // what the next hook answers
-
 struct HookDesk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
@@ -27,7 +25,6 @@ struct HookDesk {
     box = pf.viewWindow.CreateSearchWindow(SearchWindowDesign());
     p.window.handle = box;
     p.window.loaded = true;
-    pf.hotkeys.nextHookResult = kPassedOn;
     p.hook.HookKeyboard();
   }
   void Hold(int mask) {
@@ -35,11 +32,11 @@ struct HookDesk {
     pf.hotkeys.SetKeyDown(vk::Control, (mask & kMaskCtrl) != 0);
     pf.hotkeys.SetKeyDown(vk::Alt, (mask & kMaskAlt) != 0);
   }
-  std::intptr_t Key(int vkCode, bool up = false, int nCode = 0) {
+  KeyVerdict Key(int vkCode, bool up = false) {
     KeyEvent ev;
     ev.vkCode = static_cast<std::uint32_t>(vkCode);
     ev.flags = up ? kKeyEventUp : 0;
-    return p.hook.KeyboardProc(nCode, up ? kMsgKeyUp : kMsgKeyDown, ev);
+    return p.hook.Judge(ev);
   }
   std::vector<std::int64_t> Posted() const {
     std::vector<std::int64_t> out;
@@ -90,27 +87,22 @@ TEST(KeyboardHookDecision, Table) {
     HookDesk d;
     d.pf.desktop.UserActivate(r.boxInFront ? d.box : d.app);
     d.Hold(r.mask);
-    const std::intptr_t result = d.Key(r.vk);
-    EXPECT_EQ(result, r.swallowed ? 1 : kPassedOn);
+    EXPECT_EQ(d.Key(r.vk), r.swallowed ? KeyVerdict::Swallow : KeyVerdict::PassOn);
     EXPECT_EQ(d.p.window.Keyboard(), r.keyboard);
     EXPECT_EQ(d.Posted(), r.posted);
     EXPECT_EQ(d.p.hook.heldModifiers, r.mask);
   }
 }
 
-TEST(KeyboardHookDecision, KeyUpsAndOtherCodesArePassedOnUntouched) {
+TEST(KeyboardHookDecision, KeyUpsArePassedOnUntouched) {
   HookDesk d;
   d.pf.desktop.UserActivate(d.box);
   d.Hold(kMaskCtrl | kMaskAlt);
   for (int vkCode : {int{vk::Slash}, int{vk::Tab}, int{vk::Up}, int{'1'}}) {
-    EXPECT_EQ(d.Key(vkCode, /*up=*/true), kPassedOn);
+    EXPECT_EQ(d.Key(vkCode, /*up=*/true), KeyVerdict::PassOn);
   }
-  d.Hold(kMaskAlt);
-  EXPECT_EQ(d.Key(vk::Tab, false, /*nCode=*/3), kPassedOn);
-  EXPECT_EQ(d.Key(vk::Slash, false, /*nCode=*/-1), kPassedOn);
   EXPECT_TRUE(d.Posted().empty());
   EXPECT_FALSE(d.p.window.Keyboard());
-  EXPECT_EQ(d.p.hook.lastEvent.vkCode, static_cast<std::uint32_t>('1'));  // other codes not read
 }
 
 TEST(KeyboardHookDecision, AutoRepeatPostsOnEveryKeyDown) {
@@ -129,15 +121,13 @@ TEST(KeyboardHookDecision, KeyUpReportsTheMaskOfTheLastKeyDown) {
   d.Hold(kMaskCtrl | kMaskShift);
   d.Key('K');
   d.Hold(0);
-  d.p.hook.lastEvent.vkCode = 0x1004B;  // only the low 16 bits are the key
-  d.p.hook.lastEvent.flags = kKeyEventUp;
-  int vkCode = 0;
-  int msg = 0;
-  int mask = 0;
-  d.p.hook.DecodeKeyEvent(vkCode, msg, mask);
-  EXPECT_EQ(vkCode, 'K');
-  EXPECT_EQ(msg, kMsgKeyUp);
-  EXPECT_EQ(mask, kMaskCtrl | kMaskShift);
+  KeyEvent up;
+  up.vkCode = 0x1004B;  // only the low 16 bits are the key
+  up.flags = kKeyEventUp;
+  const KeyboardHook::DecodedKey key = d.p.hook.Decode(up);
+  EXPECT_EQ(key.key, 'K');
+  EXPECT_FALSE(key.down);
+  EXPECT_EQ(key.mask, kMaskCtrl | kMaskShift);
 }
 
 TEST(KeyboardHookInstall, OneHookAtATime) {

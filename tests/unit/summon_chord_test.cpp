@@ -115,9 +115,9 @@ TEST(ChordMatch, FollowsWhereTheLayoutPutsTheKey) {
 
 TEST(ChordMatch, AnAltGrCharacterIsNoPlaceForTheChord) {
   FakeKeyboardLayout layout;
-  layout.SetKeyScan('/', 0x637);  // AltGr+7, as Windows reports it: Ctrl+Alt
+  layout.MoveCharacter('/', KeyPlace{'7', 0, kMaskCtrl | kMaskAlt});  // AltGr+7
   EXPECT_EQ(LocateChordKeys(SummonChord{}, layout).count, 0u);
-  layout.SetKeyScan('/', 0x137);
+  layout.MoveCharacter('/', KeyPlace{'7', 0, kMaskShift});
   const ChordKeys de = LocateChordKeys(SummonChord{}, layout);
   ASSERT_EQ(de.count, 1u);
   EXPECT_EQ(de.places[0].vk, static_cast<std::uint32_t>('7'));
@@ -129,7 +129,7 @@ struct GermanDesk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
   GermanDesk() {
-    pf.layout.SetKeyScan('/', 0x137);  // Shift+7
+    pf.layout.MoveCharacter('/', KeyPlace{'7', 0, kMaskShift});
     p.hook.HookKeyboard();
   }
   std::size_t SummonsAfter(int vkCode, std::initializer_list<int> held) {
@@ -138,7 +138,7 @@ struct GermanDesk {
     }
     KeyEvent ev;
     ev.vkCode = static_cast<std::uint32_t>(vkCode);
-    p.hook.KeyboardProc(0, kMsgKeyDown, ev);
+    p.hook.Judge(ev);
     for (int k : held) {
       pf.hotkeys.SetKeyDown(k, false);
     }
@@ -193,10 +193,10 @@ TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {
   pf.hotkeys.SetKeyDown(vk::Alt, true);
   KeyEvent ev;
   ev.vkCode = 191;
-  p.hook.KeyboardProc(0, kMsgKeyDown, ev);
+  p.hook.Judge(ev);
   EXPECT_EQ(pf.log.CountCalls("Post"), 0u);
   ev.vkCode = 123;
-  p.hook.KeyboardProc(0, kMsgKeyDown, ev);
+  p.hook.Judge(ev);
   EXPECT_EQ(pf.log.CountCalls("Post"), 1u);
 }
 

@@ -278,7 +278,8 @@ TEST_F(VoxFormTest, HideItMinimisesAnyOtherWindow) {
   fake.loop.RunPending();
   const auto shown = fake.log.Calls("ChangeWindowState");
   ASSERT_EQ(shown.size(), 1U);
-  EXPECT_EQ(shown[0].args, (std::vector<std::int64_t>{editor, 6}));
+  EXPECT_EQ(shown[0].args,
+            (std::vector<std::int64_t>{editor, static_cast<int>(WindowChange::Minimise)}));
 }
 
 TEST_F(VoxFormTest, SnapBackOnScreenHidesTheWindow) {

@@ -47,7 +47,7 @@ struct Recorder final : PlatformEvents {
   }
   void OnCommandPhrase(const std::string& p) override { phrases.push_back(p); }
   void OnTimer() override {}
-  std::intptr_t OnKeyboardHook(int, std::uint32_t, const KeyEvent&) override { return 0; }
+  KeyVerdict OnGlobalKey(const KeyEvent&) override { return KeyVerdict::PassOn; }
   void OnResize() override {}
   void OnDeactivate() override {}
   void OnUnload() override {}

@@ -123,10 +123,15 @@ bool HasWindow(ControlKind k) {
 }  // namespace
 
 COLORREF ToColorRef(Colour c) {
-  if ((c & 0x80000000u) != 0) {
-    return GetSysColor(static_cast<int>(c & 0xFFu));
+  switch (c.theme) {
+    case ThemeColour::WindowBackground:
+      return GetSysColor(COLOR_WINDOW);
+    case ThemeColour::WindowText:
+      return GetSysColor(COLOR_WINDOWTEXT);
+    case ThemeColour::None:
+      break;
   }
-  return static_cast<COLORREF>(c & 0x00FFFFFFu);
+  return RGB(c.red, c.green, c.blue);
 }
 
 SearchForm::~SearchForm() {
@@ -1079,7 +1084,7 @@ void SearchForm::SetVisible(ControlRef c, bool visible) {
 
 Colour SearchForm::ForeColor(ControlRef c) {
   Child* x = Find(c);
-  return x == nullptr ? 0 : x->fore;
+  return x == nullptr ? kBlack : x->fore;
 }
 
 void SearchForm::SetForeColor(ControlRef c, Colour colour) {

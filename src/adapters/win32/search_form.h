@@ -79,8 +79,8 @@ class SearchForm {
     bool visible = true;
     bool enabled = true;
     bool tabStop = true;
-    Colour fore = 0;
-    Colour back = 0;
+    Colour fore = kBlack;
+    Colour back = kWhite;
     std::string text;  // picture boxes and images have none; others mirror the window text
   };
 

@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include "adapters/shared/activation.h"
+#include "adapters/shared/key_scan.h"
 #include "adapters/win32/speech_sapi.h"
 #include "adapters/win32/win_handles.h"
 #include "adapters/win32/win_text.h"
@@ -354,9 +355,9 @@ void WinPlatform::SetOwner(WindowId hwnd, WindowId owner) {
   SetWindowLongPtrW(ToHwnd(hwnd), GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(ToHwnd(owner)));
 }
 
-void WinPlatform::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
+void WinPlatform::ChangeWindowState(WindowId hwnd, WindowChange cmd) {
   if (hwnd != 0) {
-    ::ShowWindow(ToHwnd(hwnd), static_cast<int>(cmd));
+    ::ShowWindow(ToHwnd(hwnd), cmd == WindowChange::Minimise ? SW_MINIMIZE : SW_RESTORE);
   }
 }
 
@@ -374,7 +375,8 @@ bool WinPlatform::SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wPar
                                SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
-bool WinPlatform::SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
+bool WinPlatform::SendCommandPhrase(WindowId hwnd, const std::string& phrase,
+                                    std::uint32_t timeoutMs) {
   if (hwnd == 0 || phrase.size() > kMaxPhraseBytes) {
     return false;
   }
@@ -442,7 +444,7 @@ bool WinPlatform::KeyHeldNow(int vk) {
 // codes.
 LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) {
   WinPlatform* self = hookOwner;
-  if (nCode < 0 || self == nullptr || self->sink_ == nullptr || lParam == 0) {
+  if (nCode != HC_ACTION || self == nullptr || self->sink_ == nullptr || lParam == 0) {
     return CallNextHookEx(nullptr, nCode, wParam, lParam);
   }
   const auto* k = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
@@ -452,12 +454,10 @@ LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) 
   ev.flags = k->flags;
   ev.time = k->time;
   ev.extraInfo = k->dwExtraInfo;
-  const LPARAM outer = self->hookLParam_;
-  self->hookLParam_ = lParam;
-  const std::intptr_t r =
-      self->sink_->OnKeyboardHook(nCode, static_cast<std::uint32_t>(wParam), ev);
-  self->hookLParam_ = outer;
-  return r;
+  if (self->sink_->OnGlobalKey(ev) == KeyVerdict::Swallow) {
+    return 1;
+  }
+  return CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
 HookHandle WinPlatform::InstallKeyHook() {
@@ -470,23 +470,8 @@ void WinPlatform::RemoveKeyHook(HookHandle hook) {
   }
 }
 
-std::intptr_t WinPlatform::PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
-                                     const KeyEvent& ev) {
-  KBDLLHOOKSTRUCT copy{};
-  LPARAM lParam = hookLParam_;
-  if (lParam == 0) {
-    copy.vkCode = ev.vkCode;
-    copy.scanCode = ev.scanCode;
-    copy.flags = ev.flags;
-    copy.time = ev.time;
-    copy.dwExtraInfo = ev.extraInfo;
-    lParam = reinterpret_cast<LPARAM>(&copy);
-  }
-  return CallNextHookEx(reinterpret_cast<HHOOK>(hook), nCode, wParam, lParam);
-}
-
-std::int16_t WinPlatform::KeyForCharacter(char ch) {
-  return VkKeyScanA(ch);
+std::optional<KeyPlace> WinPlatform::KeyToType(char ch) {
+  return KeyPlaceFromKeyScan(VkKeyScanA(ch));
 }
 
 namespace {
@@ -504,19 +489,16 @@ std::uintptr_t WinPlatform::LayoutId() {
 
 std::size_t WinPlatform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
   constexpr char32_t kLastBmp = 0xFFFF;
-  constexpr unsigned kByte = 0xFF;
   if (places.empty() || ch > kLastBmp) {
     return 0;
   }
-  const SHORT scan = VkKeyScanExW(static_cast<WCHAR>(ch), ForegroundLayout());
-  if (scan == -1) {
+  // Ctrl+Alt among the modifiers is AltGr.
+  const std::optional<KeyPlace> key =
+      KeyPlaceFromKeyScan(VkKeyScanExW(static_cast<WCHAR>(ch), ForegroundLayout()));
+  if (!key) {
     return 0;
   }
-  const auto bits = static_cast<unsigned>(static_cast<std::uint16_t>(scan));
-  // The high byte's Shift 1, Ctrl 2 and Alt 4 are KeyPlace's bits; Ctrl+Alt is AltGr.
-  places[0] =
-      KeyPlace{bits & kByte, 0,
-               static_cast<int>((bits >> kKeyScanMaskBits) & (kMaskShift | kMaskCtrl | kMaskAlt))};
+  places[0] = *key;
   return 1;
 }
 
@@ -546,8 +528,14 @@ bool WinPlatform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   return false;
 }
 
-std::uint32_t WinPlatform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
-  return MapVirtualKeyA(code, mode);
+std::uint32_t WinPlatform::ScanCodeOf(std::uint32_t vk) {
+  return MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+}
+
+char32_t WinPlatform::CharacterOf(std::uint32_t vk) {
+  // The top bit marks a dead key; the character is below it.
+  constexpr UINT kDeadKey = 0x80000000U;
+  return MapVirtualKeyA(vk, MAPVK_VK_TO_CHAR) & ~kDeadKey;
 }
 
 InjectResult WinPlatform::InjectKeys(std::span<const KeyInput> keys) {

@@ -45,11 +45,12 @@ class WinPlatform final : public Platform {
   ProcessId WindowProcess(WindowId hwnd) override;
   void PlaceBelow(WindowId hwnd, WindowId above) override;
   void SetOwner(WindowId hwnd, WindowId owner) override;
-  void ChangeWindowState(WindowId hwnd, ShowCmd cmd) override;
+  void ChangeWindowState(WindowId hwnd, WindowChange cmd) override;
   void ForEachWindow(const std::function<bool(WindowId)>& visit) override;
   bool SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
-  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase,
+                         std::uint32_t timeoutMs) override;
   void DrawAsActive(WindowId hwnd) override;
 
   std::vector<ProcessEntry> RunningProcesses() override;
@@ -64,13 +65,12 @@ class WinPlatform final : public Platform {
   bool KeyHeldNow(int vk) override;
   HookHandle InstallKeyHook() override;
   void RemoveKeyHook(HookHandle hook) override;
-  std::intptr_t PassKeyOn(HookHandle hook, int nCode, std::uint32_t wParam,
-                          const KeyEvent& ev) override;
-  std::int16_t KeyForCharacter(char ch) override;
+  std::optional<KeyPlace> KeyToType(char ch) override;
   std::uintptr_t LayoutId() override;
   std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
   bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
-  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
+  std::uint32_t ScanCodeOf(std::uint32_t vk) override;
+  char32_t CharacterOf(std::uint32_t vk) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   WindowId CreateSearchWindow(const WindowDesign& design) override;
@@ -154,7 +154,6 @@ class WinPlatform final : public Platform {
   TrayIcon tray_{[this](TrayEntry entry) {
     if (sink_ != nullptr) sink_->OnTrayEntry(entry);
   }};
-  LPARAM hookLParam_ = 0;  // the event being handed to the logic, for CallNextHook
   const DWORD uiThread_;
   std::atomic<HWND> codeTarget_{nullptr};  // the search window, where posted codes go
   HookThread hookThread_;

@@ -51,14 +51,15 @@ QString UncaptionedName(Control id) {
 }
 
 QColor ToColor(Colour c, const QPalette& palette) {
-  if (c == kSysWindowBackground) {
-    return palette.color(QPalette::Base);
+  switch (c.theme) {
+    case ThemeColour::WindowBackground:
+      return palette.color(QPalette::Base);
+    case ThemeColour::WindowText:
+      return palette.color(QPalette::Text);
+    case ThemeColour::None:
+      break;
   }
-  if (c == kSysWindowText) {
-    return palette.color(QPalette::Text);
-  }
-  return {static_cast<int>(c & 0xff), static_cast<int>((c >> 8) & 0xff),
-          static_cast<int>((c >> 16) & 0xff)};
+  return {c.red, c.green, c.blue};
 }
 
 QPixmap RenderSvg(const QString& resource, QSize size, qreal ratio) {

@@ -73,7 +73,7 @@ class SearchForm final : public QWidget {
     ControlDesign design;
     QWidget* widget = nullptr;
     std::string caption;
-    Colour fore = 0;
+    Colour fore = kBlack;
     bool tabStop = true;
   };
 

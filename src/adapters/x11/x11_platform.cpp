@@ -2,6 +2,7 @@
 
 #include "adapters/posix/plain_files.h"
 #include "adapters/shared/activation.h"
+#include "adapters/shared/key_scan.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -405,15 +406,15 @@ void X11Platform::SetOwner(WindowId hwnd, WindowId owner) {
   X()->SetTransientFor(hwnd, owner == X()->Root() ? 0 : owner);
 }
 
-void X11Platform::ChangeWindowState(WindowId hwnd, ShowCmd cmd) {
+void X11Platform::ChangeWindowState(WindowId hwnd, WindowChange cmd) {
   if (IsPseudo(hwnd) || X() == nullptr || hwnd == 0) {
     return;
   }
   if (form_ && hwnd == FormHwnd()) {
-    SetViewState(cmd == ShowCmd::Minimise ? WindowState::Minimised : WindowState::Normal);
+    SetViewState(cmd == WindowChange::Minimise ? WindowState::Minimised : WindowState::Normal);
     return;
   }
-  if (cmd == ShowCmd::Minimise) {
+  if (cmd == WindowChange::Minimise) {
     X()->Iconify(hwnd);
   } else {
     X()->Restore(hwnd);
@@ -444,7 +445,8 @@ bool X11Platform::SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wPar
          X()->SendInstanceMessage(hwnd, msg, wParam, lParam, timeoutMs);
 }
 
-bool X11Platform::SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) {
+bool X11Platform::SendCommandPhrase(WindowId hwnd, const std::string& phrase,
+                                    std::uint32_t timeoutMs) {
   if (hwnd != 0 && hwnd == FormHwnd()) {
     if (sink_ != nullptr) {
       sink_->OnCommandPhrase(phrase);
@@ -652,7 +654,7 @@ void X11Platform::OnRecordedKey(const RecordedKey& key) {
   ev.scanCode = key.keycode >= 8 ? key.keycode - 8U : 0U;
   ev.flags = key.release ? kKeyEventUp : 0;
   ev.time = key.time;
-  sink_->OnKeyboardHook(0, key.release ? 0x101 : 0x100, ev);
+  sink_->OnGlobalKey(ev);
 }
 
 HookHandle X11Platform::InstallKeyHook() {
@@ -680,14 +682,21 @@ void X11Platform::RemoveKeyHook(HookHandle hook) {
   }
 }
 
-std::int16_t X11Platform::KeyForCharacter(char ch) {
+std::optional<KeyPlace> X11Platform::KeyToType(char ch) {
   XTestInjector* i = Injector();
-  return i != nullptr ? i->VkKeyScan(ch) : static_cast<std::int16_t>(-1);
+  return i != nullptr ? KeyPlaceFromKeyScan(i->VkKeyScan(ch)) : std::nullopt;
 }
 
-std::uint32_t X11Platform::TranslateKeyCode(std::uint32_t code, std::uint32_t mode) {
+std::uint32_t X11Platform::ScanCodeOf(std::uint32_t vk) {
+  constexpr std::uint32_t kVkToScan = 0;
   XTestInjector* i = Injector();
-  return i != nullptr ? i->MapVirtualKey(code, mode) : 0;
+  return i != nullptr ? i->MapVirtualKey(vk, kVkToScan) : 0;
+}
+
+char32_t X11Platform::CharacterOf(std::uint32_t vk) {
+  constexpr std::uint32_t kVkToCharacter = 2;
+  XTestInjector* i = Injector();
+  return i != nullptr ? i->MapVirtualKey(vk, kVkToCharacter) : 0;
 }
 
 InjectResult X11Platform::InjectKeys(std::span<const KeyInput> keys) {
@@ -911,7 +920,7 @@ void X11Platform::SetVisible(ControlRef c, bool visible) {
 }
 
 Colour X11Platform::TextColour(ControlRef c) {
-  return form_ ? form_->ForeColor(c) : 0;
+  return form_ ? form_->ForeColor(c) : kBlack;
 }
 void X11Platform::SetTextColour(ControlRef c, Colour colour) {
   if (form_) {

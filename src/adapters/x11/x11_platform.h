@@ -60,11 +60,12 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   ProcessId WindowProcess(WindowId hwnd) override;
   void PlaceBelow(WindowId hwnd, WindowId above) override;
   void SetOwner(WindowId hwnd, WindowId owner) override;
-  void ChangeWindowState(WindowId hwnd, ShowCmd cmd) override;
+  void ChangeWindowState(WindowId hwnd, WindowChange cmd) override;
   void ForEachWindow(const std::function<bool(WindowId)>& visit) override;
   bool SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
-  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase,
+                         std::uint32_t timeoutMs) override;
   void DrawAsActive(WindowId) override {}  // the window manager draws the frames
 
   std::vector<ProcessEntry> RunningProcesses() override;
@@ -82,11 +83,9 @@ class X11Platform final : public Platform, private QAbstractNativeEventFilter {
   bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
   HookHandle InstallKeyHook() override;
   void RemoveKeyHook(HookHandle hook) override;
-  std::intptr_t PassKeyOn(HookHandle, int, std::uint32_t, const KeyEvent&) override {
-    return 0;  // recorded events cannot be held back, so nothing follows
-  }
-  std::int16_t KeyForCharacter(char ch) override;
-  std::uint32_t TranslateKeyCode(std::uint32_t code, std::uint32_t mode) override;
+  std::optional<KeyPlace> KeyToType(char ch) override;
+  std::uint32_t ScanCodeOf(std::uint32_t vk) override;
+  char32_t CharacterOf(std::uint32_t vk) override;
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 
   WindowId CreateSearchWindow(const WindowDesign& design) override;
