@@ -18,21 +18,17 @@ namespace {
 // Key codes are one byte.
 constexpr std::uint32_t kLastKeyCode = vk::Count - 1;
 
-std::uint32_t ExtendedFlag(std::uint32_t vk) {
-  return IsExtendedKey(vk) ? kKeyExtended : 0;
-}
-
 // Releases what the events that went in left pressed, last pressed first.
 void ReleaseLeftDown(KeyInjector& injector, std::span<const KeyInput> went) {
   std::bitset<vk::Count> down;
   KeyBatch release;
   for (const KeyInput& k : went) {
-    down.set(k.vk, (k.flags & kKeyUp) == 0);
+    down.set(k.vk, !k.up);
   }
   for (auto it = went.rbegin(); it != went.rend(); ++it) {
     if (down.test(it->vk)) {
       down.reset(it->vk);
-      release.Add(it->vk, it->scan, (it->flags & kKeyExtended) | kKeyUp);
+      release.Up(it->vk, it->scan, it->extended);
     }
   }
   if (!release.Events().empty()) {
@@ -42,9 +38,15 @@ void ReleaseLeftDown(KeyInjector& injector, std::span<const KeyInput> went) {
 
 }  // namespace
 
-void KeyBatch::Add(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags) {
+void KeyBatch::Down(std::uint8_t vk, std::uint8_t scan, bool extended) {
   if (size_ < kCapacity) {
-    keys_[size_++] = KeyInput{vk, scan, flags};
+    keys_[size_++] = KeyInput{vk, scan, extended, false};
+  }
+}
+
+void KeyBatch::Up(std::uint8_t vk, std::uint8_t scan, bool extended) {
+  if (size_ < kCapacity) {
+    keys_[size_++] = KeyInput{vk, scan, extended, true};
   }
 }
 
@@ -80,7 +82,7 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
   }
 
   const auto vk = static_cast<std::uint8_t>(key->vk);
-  const std::uint32_t extended = ExtendedFlag(vk);
+  const bool extended = IsExtendedKey(vk);
   const auto hwScan = static_cast<std::uint8_t>(layout_.ScanCodeOf(vk));
   const bool shift = (key->mods & kMaskShift) != 0;
   const bool ctrl = (key->mods & kMaskCtrl) != 0;
@@ -88,26 +90,26 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
 
   if (!release) {
     if (shift) {
-      batch.Add(vk::Shift, 0, 0);
+      batch.Down(vk::Shift);
     }
     if (ctrl) {
-      batch.Add(vk::Control, 0, 0);
+      batch.Down(vk::Control);
     }
     if (alt) {
-      batch.Add(vk::Alt, 0, 0);
+      batch.Down(vk::Alt);
     }
-    batch.Add(vk, hwScan, extended);
+    batch.Down(vk, hwScan, extended);
   }
   if (!holdDown) {
-    batch.Add(vk, hwScan, extended | kKeyUp);
+    batch.Up(vk, hwScan, extended);
     if (shift) {
-      batch.Add(vk::Shift, 0, kKeyUp);
+      batch.Up(vk::Shift);
     }
     if (ctrl) {
-      batch.Add(vk::Control, 0, kKeyUp);
+      batch.Up(vk::Control);
     }
     if (alt) {
-      batch.Add(vk::Alt, 0, kKeyUp);
+      batch.Up(vk::Alt);
     }
   }
 }
@@ -118,13 +120,13 @@ void KeySender::AddKeyVK(KeyBatch& batch, int virtualKey, bool holdDown, bool re
     return;
   }
   const auto vk = static_cast<std::uint8_t>(virtualKey);
-  const std::uint32_t extended = compatible ? 0 : ExtendedFlag(vk);
+  const bool extended = !compatible && IsExtendedKey(vk);
   const auto hwScan = static_cast<std::uint8_t>(layout_.ScanCodeOf(vk));
   if (!release) {
-    batch.Add(vk, hwScan, extended);
+    batch.Down(vk, hwScan, extended);
   }
   if (!holdDown) {
-    batch.Add(vk, hwScan, extended | kKeyUp);
+    batch.Up(vk, hwScan, extended);
   }
 }
 

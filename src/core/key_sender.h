@@ -21,7 +21,8 @@ class WindowUtils;
 class KeyBatch {
  public:
   static constexpr std::size_t kCapacity = 16;
-  void Add(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags);
+  void Down(std::uint8_t vk, std::uint8_t scan = 0, bool extended = false);
+  void Up(std::uint8_t vk, std::uint8_t scan = 0, bool extended = false);
   std::span<const KeyInput> Events() const { return {keys_.data(), size_}; }
 
  private:

@@ -135,7 +135,7 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
 KeyboardHook::DecodedKey KeyboardHook::Decode(const KeyEvent& ev) {
   DecodedKey key;
   key.key = static_cast<int>(ev.vkCode & kKeyCodeBits);
-  key.down = (ev.flags & kKeyEventUp) == 0;
+  key.down = !ev.up;
   if (!key.down) {
     key.mask = heldModifiers;  // a key-up reports the modifiers of the last key-down
     return key;

@@ -28,19 +28,16 @@ constexpr std::int32_t kErrCantCreateObject = 429;
 
 }  // namespace
 
-std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
-                             std::int32_t& lCompare) {
-  if (lCompare < 0) {
-    lCompare = 0;
-  }
+std::int32_t CountSubstrings(std::string_view haystack, std::string_view needle,
+                             LetterCase letterCase) {
   if (needle.empty()) {
     return 0;
   }
-  const bool ignoreCase = lCompare != 0;
+  const bool ignoreCase = letterCase == LetterCase::Ignored;
   std::int32_t count = 0;
   std::size_t pos = 0;
   while (pos + needle.size() <= haystack.size() && count < kMaxCount) {
-    const std::string_view here = std::string_view(haystack).substr(pos, needle.size());
+    const std::string_view here = haystack.substr(pos, needle.size());
     if (ignoreCase ? EqualsIgnoringCase(here, needle) : here == needle) {
       ++count;
       pos += needle.size();
@@ -178,8 +175,8 @@ void VoiceCommandSession::RegisterCommands() {
       std::string spoken = text;
       if (text.find('\0') != std::string::npos) {
         text += '\0';
-        std::int32_t compare = 0;
-        const std::int32_t count = CountSubstrings(text, std::string(1, '\0'), compare);
+        const std::int32_t count =
+            CountSubstrings(text, std::string_view("\0", 1), LetterCase::Exact);
         const std::string name = text.substr(0, text.find('\0'));
         if (!step(service_->SetList(name, count, text))) {
           added = false;

@@ -5,6 +5,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "ports/desktop.h"
 #include "ports/event_loop.h"
@@ -25,8 +26,11 @@ class SearchWindow;
 class WindowUtils;
 struct VoiceCommand;
 
-std::int32_t CountSubstrings(const std::string& haystack, const std::string& needle,
-                             std::int32_t& lCompare);
+enum class LetterCase : std::uint8_t { Exact, Ignored };
+
+// Non-overlapping occurrences of needle, at most a hundred thousand; none of an empty needle.
+std::int32_t CountSubstrings(std::string_view haystack, std::string_view needle,
+                             LetterCase letterCase);
 
 // N of the repeating commands: the leading number of the list word, rounded; 0 when there
 // is none.

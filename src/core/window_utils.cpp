@@ -84,15 +84,15 @@ void WindowUtils::HideSearchWindow() {
   hook_.RefreshKeyboardHook();
 }
 
-WindowId WindowUtils::NextShownWindow(WindowId hStart) {
+WindowId WindowUtils::NextShownWindow(WindowId from) {
   const WindowId desktop = desktop_.DesktopRoot();
-  WindowId cur = hStart;
+  WindowId cur = from;
   for (int step = 0; step < kZOrderStepLimit; ++step) {
     cur = desktop_.WindowBelow(cur);
     if (cur == 0) {
       return 0;  // the end of the stacking order; every further step gives 0 too
     }
-    if (cur == hStart || cur == desktop) {
+    if (cur == from || cur == desktop) {
       continue;
     }
     if (IsShownWindow(cur)) {
@@ -122,7 +122,8 @@ void WindowUtils::SetWindowOwner(WindowId window, WindowId requestedOwner) {
   if (window == 0 || window == requestedOwner) {
     return;
   }
-  WindowId owner = desktop_.WindowExists(requestedOwner) ? requestedOwner : desktop_.WindowInFront();
+  WindowId owner =
+      desktop_.WindowExists(requestedOwner) ? requestedOwner : desktop_.WindowInFront();
   if (owner != 0 && desktop_.WindowRect(owner).bottom == 0) {
     owner = 0;
   }
@@ -179,8 +180,9 @@ WindowId WindowUtils::BringProgramToFront(const std::string& image) {
 
 WindowId WindowUtils::SiblingMainWindow() {
   const ProcessId sibling = RunningProcess(std::string(kSiblingImage));
-  return FirstWindowWhere(
-      [this, sibling](WindowId h) { return WindowProcessId(h) == sibling && IsMdiMainFormClass(h); });
+  return FirstWindowWhere([this, sibling](WindowId h) {
+    return WindowProcessId(h) == sibling && IsMdiMainFormClass(h);
+  });
 }
 
 WindowId WindowUtils::FirstWindowWhere(const std::function<bool(WindowId)>& wanted) {

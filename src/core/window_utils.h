@@ -39,7 +39,7 @@ class WindowUtils {
   std::uint64_t TickNow();
   void WaitMs(std::int32_t ms, bool yield);
   void HideSearchWindow();
-  WindowId NextShownWindow(WindowId hStart);
+  WindowId NextShownWindow(WindowId from);
   bool IsShownWindow(WindowId window);
   void PlaceBehindForeground(WindowId window);
   void SetWindowOwner(WindowId window, WindowId requestedOwner);

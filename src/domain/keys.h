@@ -10,11 +10,10 @@ namespace varnel {
 struct KeyEvent {
   std::uint32_t vkCode = 0;
   std::uint32_t scanCode = 0;
-  std::uint32_t flags = 0;  // kKeyEventUp set = key released
+  bool up = false;        // released, not pressed
+  bool injected = false;  // sent by a program, not typed
   std::uint32_t time = 0;
-  std::uintptr_t extraInfo = 0;
 };
-inline constexpr std::uint32_t kKeyEventUp = 0x80;
 
 // What the global hook does with a key: let it reach the program in front, or keep it.
 enum class KeyVerdict : std::uint8_t { PassOn, Swallow };
@@ -29,15 +28,12 @@ struct KeyPlace {
 };
 inline constexpr std::size_t kMaxKeyPlaces = 4;
 
-// Flags of a synthesised key event (the Windows KEYEVENTF_ values).
-inline constexpr std::uint32_t kKeyExtended = 1;
-inline constexpr std::uint32_t kKeyUp = 2;
-
 // One synthesised key-down or key-up.
 struct KeyInput {
   std::uint8_t vk = 0;
   std::uint8_t scan = 0;
-  std::uint32_t flags = 0;  // kKeyExtended, kKeyUp
+  bool extended = false;  // one of the keys the enhanced keyboard added (arrows, Home, ...)
+  bool up = false;
 };
 
 }  // namespace varnel

@@ -198,11 +198,10 @@ class KeysTest : public ::testing::Test {
     for (int i = 0; i < times; ++i) {
       fake.log.Clear();
       program.voice.keySender->SendChord(ctrl, alt, shift, vk, 0);
-      for (const auto& c : fake.log.Calls("KeybdEvent")) {
+      for (const auto& c : fake.log.Calls("SentKey")) {
         const auto key = static_cast<std::uint8_t>(c.args[0]);
-        injector.KeybdEvent(key, static_cast<std::uint8_t>(c.args[1]),
-                            static_cast<std::uint32_t>(c.args[2]));
-        expected.push_back(((c.args[2] & kKeyUp) != 0 ? "-" : "+") + std::to_string(key));
+        injector.SendKey(key, c.args[2] != 0);
+        expected.push_back((c.args[2] != 0 ? "-" : "+") + std::to_string(key));
       }
     }
     return expected;

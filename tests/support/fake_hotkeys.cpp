@@ -27,7 +27,7 @@ void FakeHotkeys::RemoveKeyHook(HookHandle hook) {
 FakeKeyRecord FakeHotkeys::FeedKey(const KeyEvent& ev) {
   FakeKeyRecord rec;
   rec.ev = ev;
-  const bool up = (ev.flags & kKeyEventUp) != 0;
+  const bool up = ev.up;
   if (!hooks_.empty() && loop_.Sink() != nullptr) {
     rec.hookCalled = true;
     rec.swallowed = loop_.Sink()->OnGlobalKey(ev) == KeyVerdict::Swallow;

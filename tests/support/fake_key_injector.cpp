@@ -4,26 +4,20 @@
 #include <string>
 
 namespace varnel {
-namespace {
 
-constexpr std::uint32_t kInjectedFlag = 0x10;  // LLKHF_INJECTED
-constexpr std::uint32_t kExtendedFlag = 0x01;  // LLKHF_EXTENDED
-
-}  // namespace
-
-void FakeKeyInjector::KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint32_t flags) {
-  log_.Record("KeybdEvent", {vkCode, scan, flags});
+void FakeKeyInjector::SendKey(const KeyInput& key) {
+  log_.Record("SentKey", {key.vk, key.scan, key.up ? 1 : 0, key.extended ? 1 : 0});
   if (!injectedKeysReachHook) {
-    hotkeys_.SetKeyDown(vkCode, (flags & kKeyUp) == 0);
+    hotkeys_.SetKeyDown(key.vk, !key.up);
     return;
   }
   KeyEvent ev;
-  ev.vkCode = vkCode;
-  ev.scanCode = scan;
-  ev.flags = ((flags & kKeyUp) != 0 ? kKeyEventUp : 0) |
-             ((flags & kKeyExtended) != 0 ? kExtendedFlag : 0) | kInjectedFlag;
+  ev.vkCode = key.vk;
+  ev.scanCode = key.scan;
+  ev.up = key.up;
+  ev.injected = true;
   ev.time = loop_.Milliseconds();
-  loop_.QueueEvent("InjectedKey " + std::to_string(vkCode), [this, ev] { hotkeys_.FeedKey(ev); });
+  loop_.QueueEvent("InjectedKey " + std::to_string(key.vk), [this, ev] { hotkeys_.FeedKey(ev); });
 }
 
 InjectResult FakeKeyInjector::InjectKeys(std::span<const KeyInput> keys) {
@@ -32,7 +26,7 @@ InjectResult FakeKeyInjector::InjectKeys(std::span<const KeyInput> keys) {
   log_.Record("InjectKeys",
               {static_cast<std::int64_t>(keys.size()), static_cast<std::int64_t>(taken)});
   for (const KeyInput& k : keys.first(taken)) {
-    KeybdEvent(k.vk, k.scan, k.flags);
+    SendKey(k);
   }
   return {taken, taken < keys.size() && injectElevated};
 }

@@ -22,8 +22,8 @@ class FakeKeyInjector final : public KeyInjector {
   // reported as refused by a window with higher rights when injectElevated is set.
   int injectLimit = -1;
   bool injectElevated = false;
-  // One injected event, recorded as "KeybdEvent" {vk, scan, flags}.
-  void KeybdEvent(std::uint8_t vkCode, std::uint8_t scan, std::uint32_t flags);
+  // One injected event, recorded as "SentKey" {vk, scan, up (0/1), extended (0/1)}.
+  void SendKey(const KeyInput& key);
 
   InjectResult InjectKeys(std::span<const KeyInput> keys) override;
 

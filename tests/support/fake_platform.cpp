@@ -25,7 +25,7 @@ void FakePlatform::UserKeyUp(int vkCode) {
   KeyEvent ev;
   ev.vkCode = static_cast<std::uint32_t>(vkCode);
   ev.scanCode = layout.ScanCodeOf(ev.vkCode);
-  ev.flags = kKeyEventUp;
+  ev.up = true;
   loop.QueueEvent("KeyUp " + std::to_string(vkCode), [this, ev]() mutable {
     ev.time = loop.Milliseconds();
     hotkeys.FeedKey(ev);

@@ -96,7 +96,7 @@ void FakeViewInput::MoveCaret(int key) {
 void FakeViewInput::KeyReached(const KeyEvent& ev) {
   const int key = static_cast<int>(ev.vkCode & 0xFFFF);
   const int mask = ModifierMask();
-  if ((ev.flags & kKeyEventUp) != 0) {
+  if (ev.up) {
     if (Sink() != nullptr) {
       Sink()->OnKeyUp(key, mask);
     }

@@ -125,9 +125,9 @@ TEST_F(VoiceTest, RefusedKeysReleaseTheirOwnPresses) {
 TEST_F(VoiceTest, ChordScanCodesComeFromTheLayout) {
   p.voice.keySender->SendChord(true, false, false, 'A', 0);
   std::vector<std::vector<std::int64_t>> sent;
-  for (const auto& c : fake.log.Calls("KeybdEvent")) sent.push_back(c.args);
+  for (const auto& c : fake.log.Calls("SentKey")) sent.push_back(c.args);
   const std::vector<std::vector<std::int64_t>> expected{
-      {17, 0x1D, 0}, {65, 0x1E, 0}, {65, 0x1E, 2}, {17, 0x1D, 2}};
+      {17, 0x1D, 0, 0}, {65, 0x1E, 0, 0}, {65, 0x1E, 1, 0}, {17, 0x1D, 1, 0}};
   EXPECT_EQ(sent, expected);
 }
 
@@ -140,7 +140,7 @@ TEST_F(VoiceTest, PauseOfTenOrMoreWaitsAfterTheChord) {
   // The chord went out first; only the wait (sleeps and yields) follows it.
   EXPECT_EQ(KeyLog(false), (Events{"+9", "-9"}));
   EXPECT_EQ(log[0].op, "InjectKeys");
-  EXPECT_NE(log.back().op, "KeybdEvent");
+  EXPECT_NE(log.back().op, "SentKey");
 }
 
 // A letter the layout cannot type is skipped whole: no stray Shift/Ctrl/Alt, and the chord's

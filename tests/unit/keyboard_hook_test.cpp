@@ -35,7 +35,7 @@ struct HookDesk {
   KeyVerdict Key(int vkCode, bool up = false) {
     KeyEvent ev;
     ev.vkCode = static_cast<std::uint32_t>(vkCode);
-    ev.flags = up ? kKeyEventUp : 0;
+    ev.up = up;
     return p.hook.Judge(ev);
   }
   std::vector<std::int64_t> Posted() const {
@@ -123,7 +123,7 @@ TEST(KeyboardHookDecision, KeyUpReportsTheMaskOfTheLastKeyDown) {
   d.Hold(0);
   KeyEvent up;
   up.vkCode = 0x1004B;  // only the low 16 bits are the key
-  up.flags = kKeyEventUp;
+  up.up = true;
   const KeyboardHook::DecodedKey key = d.p.hook.Decode(up);
   EXPECT_EQ(key.key, 'K');
   EXPECT_FALSE(key.down);

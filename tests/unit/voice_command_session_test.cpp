@@ -209,7 +209,7 @@ TEST_F(VoxFormTest, BrowserCommandHidesTheWindowBeforeItsKeys) {
   std::size_t parked = log.size(), firstKey = log.size();
   for (std::size_t i = 0; i < log.size(); ++i) {
     if (log[i].op == "Park" && parked == log.size()) parked = i;
-    if (log[i].op == "KeybdEvent" && firstKey == log.size()) firstKey = i;
+    if (log[i].op == "SentKey" && firstKey == log.size()) firstKey = i;
   }
   EXPECT_LT(parked, firstKey);
 }
@@ -377,26 +377,22 @@ TEST(VoxListNumber, ReadsTheLeadingNumber) {
 TEST(VoxCountSubstrings, CountsWithoutOverlap) {
   struct Case {
     std::string text, find;
-    std::int32_t compare;
+    LetterCase letterCase;
     std::int32_t count;
-    std::int32_t compareAfter;
   };
   const std::vector<Case> cases{
-      {"Find" + kNul + "Find It" + kNul, kNul, 0, 2, 0},
-      {"Find" + kNul, "", 0, 0, 0},
-      {"a,,", ",", 0, 2, 0},
-      {"aaaa", "aa", 0, 2, 0},
-      {"FIND find", "find", 0, 1, 0},
-      {"FIND find", "find", 1, 2, 1},
-      {"xyz", "x", -4, 1, 0},
-      {"", "x", 0, 0, 0},
+      {"Find" + kNul + "Find It" + kNul, kNul, LetterCase::Exact, 2},
+      {"Find" + kNul, "", LetterCase::Exact, 0},
+      {"a,,", ",", LetterCase::Exact, 2},
+      {"aaaa", "aa", LetterCase::Exact, 2},
+      {"FIND find", "find", LetterCase::Exact, 1},
+      {"FIND find", "find", LetterCase::Ignored, 2},
+      {"", "x", LetterCase::Exact, 0},
   };
-  for (auto c : cases) {
-    EXPECT_EQ(CountSubstrings(c.text, c.find, c.compare), c.count) << c.text;
-    EXPECT_EQ(c.compare, c.compareAfter);
+  for (const Case& c : cases) {
+    EXPECT_EQ(CountSubstrings(c.text, c.find, c.letterCase), c.count) << c.text;
   }
-  std::int32_t mode = 0;
-  EXPECT_EQ(CountSubstrings(std::string(300000, ','), ",", mode), 100000);
+  EXPECT_EQ(CountSubstrings(std::string(300000, ','), ",", LetterCase::Exact), 100000);
 }
 
 }  // namespace

@@ -40,9 +40,9 @@ class VoiceTest : public FakeProgramTest {
   std::vector<std::string> KeyLog(bool withYields = true) const {
     std::vector<std::string> out;
     for (const auto& c : fake.log.Entries()) {
-      if (c.op == "KeybdEvent") {
-        std::string e = ((c.args[2] & kKeyUp) != 0 ? "-" : "+") + std::to_string(c.args[0]);
-        if ((c.args[2] & kKeyExtended) != 0) e += "x";
+      if (c.op == "SentKey") {
+        std::string e = (c.args[2] != 0 ? "-" : "+") + std::to_string(c.args[0]);
+        if (c.args[3] != 0) e += "x";
         out.push_back(e);
       } else if (c.op == "RunPendingEvents" && withYields) {
         out.emplace_back("Y");
@@ -56,8 +56,8 @@ class VoiceTest : public FakeProgramTest {
     std::vector<std::string> out;
     bool ctrl = false, alt = false, shift = false;
     for (const auto& c : fake.log.Entries()) {
-      if (c.op != "KeybdEvent") continue;
-      const bool down = (c.args[2] & kKeyUp) == 0;
+      if (c.op != "SentKey") continue;
+      const bool down = c.args[2] == 0;
       switch (c.args[0]) {
         case 16:
           shift = down;
@@ -82,10 +82,10 @@ class VoiceTest : public FakeProgramTest {
   bool AllKeysUp() const {
     std::vector<int> down;
     for (const auto& c : fake.log.Entries()) {
-      if (c.op != "KeybdEvent") continue;
+      if (c.op != "SentKey") continue;
       const int vk = static_cast<int>(c.args[0]);
       std::erase(down, vk);
-      if ((c.args[2] & kKeyUp) == 0) down.push_back(vk);
+      if (c.args[2] == 0) down.push_back(vk);
     }
     return down.empty();
   }

@@ -451,9 +451,9 @@ LRESULT CALLBACK WinPlatform::HookProc(int nCode, WPARAM wParam, LPARAM lParam) 
   KeyEvent ev;
   ev.vkCode = k->vkCode;
   ev.scanCode = k->scanCode;
-  ev.flags = k->flags;
+  ev.up = (k->flags & LLKHF_UP) != 0;
+  ev.injected = (k->flags & LLKHF_INJECTED) != 0;
   ev.time = k->time;
-  ev.extraInfo = k->dwExtraInfo;
   if (self->sink_->OnGlobalKey(ev) == KeyVerdict::Swallow) {
     return 1;
   }
@@ -547,7 +547,8 @@ InjectResult WinPlatform::InjectKeys(std::span<const KeyInput> keys) {
     inputs[i].type = INPUT_KEYBOARD;
     inputs[i].ki.wVk = keys[i].vk;
     inputs[i].ki.wScan = keys[i].scan;
-    inputs[i].ki.dwFlags = keys[i].flags & (KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP);
+    inputs[i].ki.dwFlags =
+        (keys[i].extended ? KEYEVENTF_EXTENDEDKEY : 0) | (keys[i].up ? KEYEVENTF_KEYUP : 0);
     inputs[i].ki.dwExtraInfo = tag;
   }
   if (inputs.empty()) {

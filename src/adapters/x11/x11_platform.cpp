@@ -652,7 +652,7 @@ void X11Platform::OnRecordedKey(const RecordedKey& key) {
   KeyEvent ev;
   ev.vkCode = VkOfKeycode(key.keycode);
   ev.scanCode = key.keycode >= 8 ? key.keycode - 8U : 0U;
-  ev.flags = key.release ? kKeyEventUp : 0;
+  ev.up = key.release;
   ev.time = key.time;
   sink_->OnGlobalKey(ev);
 }
@@ -705,7 +705,7 @@ InjectResult X11Platform::InjectKeys(std::span<const KeyInput> keys) {
     return {};
   }
   for (const KeyInput& k : keys) {
-    i->KeybdEvent(k.vk, k.scan, k.flags);
+    i->SendKey(k.vk, k.up);
   }
   return {keys.size(), false};
 }

@@ -19,7 +19,6 @@ namespace varnel {
 
 namespace {
 
-constexpr std::uint32_t kKeyUpFlag = 2;
 constexpr int kConnectRetries = 10;
 
 // What the keys without a letter or digit type on a US layout.
@@ -267,7 +266,7 @@ std::uint32_t XTestInjector::MapVirtualKey(std::uint32_t code, std::uint32_t mod
   return 0;
 }
 
-void XTestInjector::KeybdEvent(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags) {
+void XTestInjector::SendKey(std::uint8_t vk, bool up) {
   if (!available_) {
     return;
   }
@@ -275,7 +274,7 @@ void XTestInjector::KeybdEvent(std::uint8_t vk, std::uint8_t /*scan*/, std::uint
   if (kc == 0) {
     return;
   }
-  const std::uint8_t type = (flags & kKeyUpFlag) != 0 ? XCB_KEY_RELEASE : XCB_KEY_PRESS;
+  const std::uint8_t type = up ? XCB_KEY_RELEASE : XCB_KEY_PRESS;
   xcb_test_fake_input(c_, type, kc, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
   xcb_flush(c_);
 }

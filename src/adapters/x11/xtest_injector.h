@@ -1,5 +1,5 @@
-// Key injection on X11 through the XTEST extension, with the Windows virtual-key meanings the
-// logic works with (VkKeyScanA, MapVirtualKeyA, keybd_event).
+// Key injection on X11 through the XTEST extension, for the key codes the logic works with:
+// which key types a character, a key's scan code and character, and a key sent down or up.
 #pragma once
 
 #include <xcb/xcb.h>
@@ -30,9 +30,8 @@ class XTestInjector {
   // Mode 0: the key's scan code (X keycode - 8), 0 when the map has no such key. Mode 2: the
   // character the key produces, 0 for keys that produce none. Other modes: 0.
   std::uint32_t MapVirtualKey(std::uint32_t code, std::uint32_t mode);
-  // One key-down (flags without 2) or key-up (flags with 2); keys missing from the map are
-  // skipped.
-  void KeybdEvent(std::uint8_t vk, std::uint8_t scan, std::uint32_t flags);
+  // One key-down or key-up; keys missing from the map are skipped.
+  void SendKey(std::uint8_t vk, bool up);
 
   // Takes note of MappingNotify; returns true when the event was one.
   bool HandleEvent(const xcb_generic_event_t* event);
