@@ -8,7 +8,7 @@ namespace varnel {
 void Browser::LaunchBrowser() {
   const std::string path = launcher_.DefaultBrowser();
   if (path.empty()) {
-    view_.Beep();
+    notices_.Beep();
     messages_.Show("Unable to locate default browser.", kInformation, "");
     return;
   }
@@ -17,7 +17,7 @@ void Browser::LaunchBrowser() {
   }
   if (!launcher_.OpenAddress(path)) {
     // The beep is heard even when the window is parked and the message cannot show.
-    view_.Beep();
+    notices_.Beep();
     messages_.Show(kBrowserNotStarted, kInformation, "");
   }
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ports/launcher.h"
-#include "ports/search_view.h"
+#include "ports/user_notices.h"
 
 namespace varnel {
 
@@ -16,14 +16,14 @@ inline constexpr const char* kBrowserNotStarted = "Unable to start a web browser
 
 class Browser {
  public:
-  Browser(SearchView& view, Launcher& launcher, Messages& messages, WindowUtils& winutil)
-      : view_(view), launcher_(launcher), messages_(messages), winutil_(winutil) {}
+  Browser(UserNotices& notices, Launcher& launcher, Messages& messages, WindowUtils& winutil)
+      : notices_(notices), launcher_(launcher), messages_(messages), winutil_(winutil) {}
 
   // Brings the running default browser forward, or starts it; says so when it cannot.
   void LaunchBrowser();
 
  private:
-  SearchView& view_;
+  UserNotices& notices_;
   Launcher& launcher_;
   Messages& messages_;
   WindowUtils& winutil_;

@@ -48,21 +48,21 @@ void ForegroundTracker::TrackForeground() {
     return;
   }
   const ControlRef terms{Control::Terms, 0};
-  if (focus == view_.ControlWindow(terms) || hook_.KeyHeld(vk::Alt)) {
+  if (focus == controls_.ControlWindow(terms) || hook_.KeyHeld(vk::Alt)) {
     return;
   }
-  view_.SetFocus(terms);
+  controls_.SetFocus(terms);
 }
 
 void ForegroundTracker::ShowVoiceUnlessSiblingRuns() {
   const ControlRef vox{Control::VoiceCommands, 0};
   if (winutil_.SiblingMainWindow() != 0) {
-    view_.SetVisible(vox, false);
+    controls_.SetVisible(vox, false);
     if (voice_.active) {
       voice_.SetVoiceCommands(false);
     }
   } else {
-    view_.SetVisible(vox, true);
+    controls_.SetVisible(vox, true);
   }
 }
 

@@ -2,7 +2,8 @@
 #pragma once
 
 #include "ports/desktop.h"
-#include "ports/search_view.h"
+#include "ports/form_controls.h"
+#include "ports/view_window.h"
 namespace varnel {
 
 class KeyboardHook;
@@ -12,10 +13,11 @@ class WindowUtils;
 
 class ForegroundTracker {
  public:
-  ForegroundTracker(Desktop& desktop, SearchView& view, KeyboardHook& hook, VoiceActivation& voice,
-                    SearchWindow& window, WindowUtils& winutil)
+  ForegroundTracker(Desktop& desktop, ViewWindow& view, FormControls& controls, KeyboardHook& hook,
+                    VoiceActivation& voice, SearchWindow& window, WindowUtils& winutil)
       : desktop_(desktop),
         view_(view),
+        controls_(controls),
         hook_(hook),
         voice_(voice),
         window_(window),
@@ -26,13 +28,14 @@ class ForegroundTracker {
   void ShowVoiceUnlessSiblingRuns();
   void SnapBack();
 
-  WindowId lastApp = 0;            // the application last in front, where Snap Back returns
-  WindowId previousApp = 0;        // the one before it
+  WindowId lastApp = 0;        // the application last in front, where Snap Back returns
+  WindowId previousApp = 0;    // the one before it
   bool searchInFront = false;  // the search window was in front at the last look
 
  private:
   Desktop& desktop_;
-  SearchView& view_;
+  ViewWindow& view_;
+  FormControls& controls_;
   KeyboardHook& hook_;
   VoiceActivation& voice_;
   SearchWindow& window_;

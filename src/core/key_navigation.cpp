@@ -20,15 +20,15 @@ constexpr ControlRef kDoIt{Control::DoIt, 0};
 // The window as the platform shows it.
 class KeyNavigation::ViewForm final : public FormState {
  public:
-  explicit ViewForm(SearchView& view) : pf_(view) {}
+  explicit ViewForm(FormControls& view) : pf_(view) {}
   std::optional<ControlRef> Focused() override { return pf_.FocusedControl(); }
   bool Usable(ControlRef c) override { return pf_.Enabled(c) && pf_.Visible(c); }
 
  private:
-  SearchView& pf_;
+  FormControls& pf_;
 };
 
-KeyNavigation::KeyNavigation(SearchView& view, SearchActions& search, WindowUtils& winutil,
+KeyNavigation::KeyNavigation(FormControls& view, SearchActions& search, WindowUtils& winutil,
                              PlatformEvents& events)
     : view_(view),
       search_(search),
@@ -37,7 +37,7 @@ KeyNavigation::KeyNavigation(SearchView& view, SearchActions& search, WindowUtil
       form_(SearchWindowDesign()) {}
 
 void KeyNavigation::CycleFocus() {
-  SearchView& pf = view_;
+  FormControls& pf = view_;
   const std::optional<ControlRef> active = pf.FocusedControl();
   const Control from = active ? active->id : Control::Window;
 
@@ -80,7 +80,7 @@ void KeyNavigation::CycleFocus() {
 }
 
 void KeyNavigation::SelectAllText(ControlRef control, bool focus) {
-  SearchView& pf = view_;
+  FormControls& pf = view_;
   if (pf.SelLength(control) == 0) {
     pf.SetSelection(control, 0, Utf16Length(pf.Text(control)));
   }
@@ -112,7 +112,7 @@ bool KeyNavigation::AltCharacter(char32_t ch) {
 // Returns whether the key is swallowed. The swallow is decided before anything runs: a
 // search or a dismissal may take the window away.
 bool KeyNavigation::Carry(const FormAction& action) {
-  SearchView& pf = view_;
+  FormControls& pf = view_;
   if (action.focus) {
     pf.SetFocus(*action.focus);
   }

@@ -4,7 +4,7 @@
 
 #include "core/form_keys.h"
 #include "ports/events.h"
-#include "ports/search_view.h"
+#include "ports/form_controls.h"
 
 namespace varnel {
 
@@ -14,7 +14,7 @@ class WindowUtils;
 class KeyNavigation {
  public:
   // A key that presses a button reaches the program as the button's click, through events.
-  KeyNavigation(SearchView& view, SearchActions& search, WindowUtils& winutil,
+  KeyNavigation(FormControls& view, SearchActions& search, WindowUtils& winutil,
                 PlatformEvents& events);
 
   void CycleFocus();
@@ -32,7 +32,7 @@ class KeyNavigation {
 
   bool Carry(const FormAction& action);
 
-  SearchView& view_;
+  FormControls& view_;
   SearchActions& search_;
   WindowUtils& winutil_;
   PlatformEvents& events_;

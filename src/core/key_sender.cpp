@@ -64,8 +64,8 @@ bool KeySender::SendBatch(const KeyBatch& batch) {
   // asked for from the application in front.
   if (!window_.inMessageBox) {
     window_.inMessageBox = true;
-    view_.ShowMessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText, kInformation,
-                         "Varnel");
+    notices_.ShowMessageBox(r.elevated ? kKeysRefusedElevatedText : kKeysRefusedText, kInformation,
+                            "Varnel");
     window_.inMessageBox = false;
   }
   return false;

@@ -10,7 +10,7 @@
 #include "ports/event_loop.h"
 #include "ports/key_injector.h"
 #include "ports/keyboard_layout.h"
-#include "ports/search_view.h"
+#include "ports/user_notices.h"
 
 namespace varnel {
 
@@ -32,12 +32,12 @@ class KeyBatch {
 
 class KeySender {
  public:
-  KeySender(EventLoop& loop, KeyboardLayout& layout, KeyInjector& injector, SearchView& view,
+  KeySender(EventLoop& loop, KeyboardLayout& layout, KeyInjector& injector, UserNotices& notices,
             SearchWindow& window, WindowUtils& winutil)
       : loop_(loop),
         layout_(layout),
         injector_(injector),
-        view_(view),
+        notices_(notices),
         window_(window),
         winutil_(winutil) {}
 
@@ -65,7 +65,7 @@ class KeySender {
   EventLoop& loop_;
   KeyboardLayout& layout_;
   KeyInjector& injector_;
-  SearchView& view_;
+  UserNotices& notices_;
   SearchWindow& window_;
   WindowUtils& winutil_;
 };

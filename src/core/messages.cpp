@@ -17,20 +17,20 @@ std::string Messages::LineText() {
 
 void Messages::ShowSettingsProblem() {
   // Not a message box: the user did not ask for anything, so nothing takes the focus.
-  if (window_.OnScreen() && view_.ViewVisible()) {
-    view_.SetText({Control::Message, 0}, LineText());
+  if (window_.InSight()) {
+    controls_.SetText({Control::Message, 0}, LineText());
   }
 }
 
 MessageAnswer Messages::Show(const std::string& prompt, MessageStyle style,
                              const std::string& title) {
   // Messages only appear over a window the user can see; parked, they are dropped.
-  if (!window_.OnScreen() || !view_.ViewVisible()) {
+  if (!window_.InSight()) {
     return MessageAnswer::NotShown;
   }
   window_.inMessageBox = true;
   const MessageAnswer answer =
-      view_.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
+      notices_.ShowMessageBox(prompt, style, title.empty() ? std::string("Varnel") : title);
   loop_.RunPendingEvents();
   window_.inMessageBox = false;
   return answer;

@@ -4,7 +4,8 @@
 #include <string>
 
 #include "ports/event_loop.h"
-#include "ports/search_view.h"
+#include "ports/form_controls.h"
+#include "ports/user_notices.h"
 
 namespace varnel {
 
@@ -13,8 +14,9 @@ class Settings;
 
 class Messages {
  public:
-  Messages(EventLoop& loop, SearchView& view, Settings& settings, SearchWindow& window)
-      : loop_(loop), view_(view), settings_(settings), window_(window) {}
+  Messages(EventLoop& loop, FormControls& controls, UserNotices& notices, Settings& settings,
+           SearchWindow& window)
+      : loop_(loop), controls_(controls), notices_(notices), settings_(settings), window_(window) {}
 
   // A message box over the search window; NotShown when the window is not on screen (a
   // parked window would take the box out of sight).
@@ -27,7 +29,8 @@ class Messages {
 
  private:
   EventLoop& loop_;
-  SearchView& view_;
+  FormControls& controls_;
+  UserNotices& notices_;
   Settings& settings_;
   SearchWindow& window_;
 };

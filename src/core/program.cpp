@@ -11,13 +11,13 @@ Program::Program(const Ports& p) : ports(p) {
   ports.loop.SetEventSink(this);
   settings.OnProblem([this] { messages.ShowSettingsProblem(); });
   voice.SetSessionMaker([this] {
-    return std::make_unique<VoiceCommandSession>(ports.loop, ports.desktop, ports.view,
-                                                 ports.speech, browser, search, settings, summoning,
-                                                 messages, tracker, voice, window, winutil);
+    return std::make_unique<VoiceCommandSession>(
+        ports.loop, ports.desktop, ports.controls, ports.notices, ports.speech, browser, search,
+        settings, summoning, messages, tracker, voice, window, winutil);
   });
   voice.SetKeySenderMaker([this] {
-    return std::make_unique<KeySender>(ports.loop, ports.layout, ports.injector, ports.view, window,
-                                       winutil);
+    return std::make_unique<KeySender>(ports.loop, ports.layout, ports.injector, ports.notices,
+                                       window, winutil);
   });
 }
 

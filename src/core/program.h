@@ -40,22 +40,26 @@ class Program final : public PlatformEvents {
   // The parts, each given the ports and the other parts it works with. They refer to each
   // other, so each is built before any is used: constructors only keep the references.
   Settings settings;
-  Startup startup{ports.loop, ports.desktop, ports.instances, ports.processes, ports.paths,
-                  ports.view, hook,          settings,        summoning,       voice,
+  Startup startup{ports.loop,    ports.desktop, ports.instances, ports.processes, ports.paths,
+                  ports.notices, hook,          settings,        summoning,       voice,
                   window};
-  SearchWindow window{ports.loop, ports.view, hook, tray, voice, winutil};
-  Summoning summoning{ports.loop, ports.desktop, ports.view, hook,    keys,
-                      settings,   tracker,       window,     winutil, messages};
-  Messages messages{ports.loop, ports.view, settings, window};
-  KeyNavigation keys{ports.view, search, winutil, *this};
-  SearchActions search{ports.loop, ports.view, ports.launcher, browser, hook,
-                       settings,   summoning,  messages,       window,  winutil};
-  Browser browser{ports.view, ports.launcher, messages, winutil};
-  WindowUtils winutil{ports.loop, ports.desktop, ports.processes, ports.view, hook, window};
+  SearchWindow window{ports.loop, ports.viewWindow, ports.controls, ports.notices, hook, tray,
+                      voice,      winutil};
+  Summoning summoning{ports.loop, ports.desktop, ports.viewWindow, ports.controls, hook,    keys,
+                      settings,   tracker,       window,           winutil,        messages};
+  Messages messages{ports.loop, ports.controls, ports.notices, settings, window};
+  KeyNavigation keys{ports.controls, search, winutil, *this};
+  SearchActions search{ports.loop, ports.controls, ports.launcher, browser, hook,
+                       settings,   summoning,      messages,       window,  winutil};
+  Browser browser{ports.notices, ports.launcher, messages, winutil};
+  WindowUtils winutil{ports.loop,     ports.desktop, ports.processes, ports.viewWindow,
+                      ports.controls, hook,          window};
   KeyboardHook hook{ports.loop, ports.desktop, ports.hotkeys, ports.layout, window};
-  ForegroundTracker tracker{ports.desktop, ports.view, hook, voice, window, winutil};
-  VoiceActivation voice{ports.view, ports.speech, settings, messages, window, winutil, tray};
-  TrayMenu tray{ports.loop, ports.view, ports.tray, voice, window, winutil};
+  ForegroundTracker tracker{ports.desktop, ports.viewWindow, ports.controls, hook,
+                            voice,         window,           winutil};
+  VoiceActivation voice{ports.viewWindow, ports.controls, ports.speech, settings,
+                        messages,         window,         winutil,      tray};
+  TrayMenu tray{ports.loop, ports.notices, ports.tray, voice, window, winutil};
 
   // PlatformEvents
   void OnDeferredCode(Code code) override;

@@ -19,9 +19,9 @@ namespace {
 // How long a scope click waits for Alt to be let go before taking the focus anyway.
 constexpr std::uint32_t kAltWaitLimitMs = 3000;
 
-int SelectedIndex(SearchView& view, Control group, int count) {
+int SelectedIndex(FormControls& controls, Control group, int count) {
   for (int i = 0; i < count; ++i) {
-    if (view.Value({group, i}) != 0) {
+    if (controls.Value({group, i}) != 0) {
       return i;
     }
   }
@@ -36,9 +36,9 @@ void SearchActions::SearchNow() {
   if (!window_.loaded) {
     return;
   }
-  const std::string terms = view_.Text({Control::Terms, 0});
-  const int scope = SelectedIndex(view_, Control::Scope, kScopeCount);
-  const int date = SelectedIndex(view_, Control::DateRange, kDateCount);
+  const std::string terms = controls_.Text({Control::Terms, 0});
+  const int scope = SelectedIndex(controls_, Control::Scope, kScopeCount);
+  const int date = SelectedIndex(controls_, Control::DateRange, kDateCount);
   const ComposedSearch search = ComposeSearch(terms, scope, date);
   if (!launcher_.OpenAddress(search.address)) {
     // Nothing will show the search: bring the terms back for another try and say why. The
@@ -55,10 +55,10 @@ void SearchActions::SearchNow() {
 void SearchActions::ScopeChosen(int index) {
   const bool enable = DatesApply(index);
   for (int i = 0; i < kDateCount; ++i) {
-    view_.SetEnabled({Control::DateRange, i}, enable);
+    controls_.SetEnabled({Control::DateRange, i}, enable);
   }
   if (!enable) {
-    view_.SetValue({Control::DateRange, 0}, 1);
+    controls_.SetValue({Control::DateRange, 0}, 1);
   }
 
   if (window_.Keyboard()) {
@@ -74,7 +74,7 @@ void SearchActions::ScopeChosen(int index) {
     loop_.Sleep(1);
   }
   if (window_.loaded) {
-    view_.SetFocus({Control::Terms, 0});
+    controls_.SetFocus({Control::Terms, 0});
   }
 }
 

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "ports/event_loop.h"
+#include "ports/form_controls.h"
 #include "ports/launcher.h"
-#include "ports/search_view.h"
 namespace varnel {
 
 class Browser;
@@ -16,11 +16,11 @@ class WindowUtils;
 
 class SearchActions {
  public:
-  SearchActions(EventLoop& loop, SearchView& view, Launcher& launcher, Browser& browser,
+  SearchActions(EventLoop& loop, FormControls& controls, Launcher& launcher, Browser& browser,
                 KeyboardHook& hook, Settings& settings, Summoning& summoning, Messages& messages,
                 SearchWindow& window, WindowUtils& winutil)
       : loop_(loop),
-        view_(view),
+        controls_(controls),
         launcher_(launcher),
         browser_(browser),
         hook_(hook),
@@ -36,7 +36,7 @@ class SearchActions {
 
  private:
   EventLoop& loop_;
-  SearchView& view_;
+  FormControls& controls_;
   Launcher& launcher_;
   Browser& browser_;
   KeyboardHook& hook_;

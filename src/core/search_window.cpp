@@ -34,19 +34,19 @@ void SearchWindow::EnsureLoaded() {
 }
 
 void SearchWindow::Build() {
-  view_.SetMousePointer(Pointer::Busy);
+  notices_.SetMousePointer(Pointer::Busy);
   handle = hwnd_;
   winutil_.PlaceBehindForeground(handle);
-  view_.SetText({Control::Message, 0}, kOptionsHint);
+  controls_.SetText({Control::Message, 0}, kOptionsHint);
   // The keyboard hook drives Tab; the platform's own tab order must not.
   for (const ControlDesign& c : SearchWindowDesign().controls) {
-    view_.SetTabStop(c.ref, false);
+    controls_.SetTabStop(c.ref, false);
   }
   for (int i = 0; i < kDateCount; ++i) {
-    view_.SetControlTop({Control::DateKey, i},
-                        view_.ControlTop({Control::DateRange, i}) + kDateKeyDrop);
+    controls_.SetControlTop({Control::DateKey, i},
+                            controls_.ControlTop({Control::DateRange, i}) + kDateKeyDrop);
   }
-  view_.SetMousePointer(Pointer::Normal);
+  notices_.SetMousePointer(Pointer::Normal);
 }
 
 void SearchWindow::Resized() {
@@ -83,6 +83,10 @@ bool SearchWindow::Keyboard() const {
 
 bool SearchWindow::OnScreen() {
   return loaded && !view_.Parked() && view_.ViewFrame().top > 0;
+}
+
+bool SearchWindow::InSight() {
+  return OnScreen() && view_.ViewVisible();
 }
 
 void SearchWindow::SetKeyboard(bool on) {

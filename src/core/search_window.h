@@ -4,7 +4,9 @@
 #include <atomic>
 
 #include "ports/event_loop.h"
-#include "ports/search_view.h"
+#include "ports/form_controls.h"
+#include "ports/user_notices.h"
+#include "ports/view_window.h"
 
 namespace varnel {
 
@@ -15,9 +17,16 @@ class WindowUtils;
 
 class SearchWindow {
  public:
-  SearchWindow(EventLoop& loop, SearchView& view, KeyboardHook& hook, TrayMenu& tray,
-               VoiceActivation& voice, WindowUtils& winutil)
-      : loop_(loop), view_(view), hook_(hook), tray_(tray), voice_(voice), winutil_(winutil) {}
+  SearchWindow(EventLoop& loop, ViewWindow& view, FormControls& controls, UserNotices& notices,
+               KeyboardHook& hook, TrayMenu& tray, VoiceActivation& voice, WindowUtils& winutil)
+      : loop_(loop),
+        view_(view),
+        controls_(controls),
+        notices_(notices),
+        hook_(hook),
+        tray_(tray),
+        voice_(voice),
+        winutil_(winutil) {}
 
   // Creates and loads the window on first reference; no-op afterwards.
   void EnsureLoaded();
@@ -30,6 +39,8 @@ class SearchWindow {
   void ReleaseKeySender();
   // On screen: loaded, and its top above the parked place.
   bool OnScreen();
+  // On screen and shown: a message box over it is seen.
+  bool InSight();
 
   // The window's handle, read by the keyboard hook's thread.
   std::atomic<WindowId> handle = 0;
@@ -42,7 +53,9 @@ class SearchWindow {
 
  private:
   EventLoop& loop_;
-  SearchView& view_;
+  ViewWindow& view_;
+  FormControls& controls_;
+  UserNotices& notices_;
   KeyboardHook& hook_;
   TrayMenu& tray_;
   VoiceActivation& voice_;

@@ -102,7 +102,7 @@ Startup::Result Startup::Main() {
   if (claim == InstanceClaim::Taken) {
     claim = HandOffToHolder(handedOff);
     if (!handedOff && claim == InstanceClaim::Taken) {
-      view_.SetMousePointer(Pointer::Normal);
+      notices_.SetMousePointer(Pointer::Normal);
       return Result::NoAnswer;
     }
   } else if (claim == InstanceClaim::Unavailable) {
@@ -127,7 +127,7 @@ Startup::Result Startup::Main() {
     }
   }
 
-  view_.SetMousePointer(Pointer::Normal);
+  notices_.SetMousePointer(Pointer::Normal);
   if (handedOff) {
     return Result::HandedOff;
   }

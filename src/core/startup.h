@@ -5,8 +5,8 @@
 #include "ports/event_loop.h"
 #include "ports/instances.h"
 #include "ports/processes.h"
-#include "ports/search_view.h"
 #include "ports/system_paths.h"
+#include "ports/user_notices.h"
 
 namespace varnel {
 
@@ -19,14 +19,14 @@ class SearchWindow;
 class Startup {
  public:
   Startup(EventLoop& loop, Desktop& desktop, Instances& instances, Processes& processes,
-          SystemPaths& paths, SearchView& view, KeyboardHook& hook, Settings& settings,
+          SystemPaths& paths, UserNotices& notices, KeyboardHook& hook, Settings& settings,
           Summoning& summoning, VoiceActivation& voice, SearchWindow& window)
       : loop_(loop),
         desktop_(desktop),
         instances_(instances),
         processes_(processes),
         paths_(paths),
-        view_(view),
+        notices_(notices),
         hook_(hook),
         settings_(settings),
         summoning_(summoning),
@@ -54,7 +54,7 @@ class Startup {
   Instances& instances_;
   Processes& processes_;
   SystemPaths& paths_;
-  SearchView& view_;
+  UserNotices& notices_;
   KeyboardHook& hook_;
   Settings& settings_;
   Summoning& summoning_;

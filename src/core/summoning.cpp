@@ -30,11 +30,11 @@ void Summoning::ShowSearchWindow() {
     return;
   }
   if (!history.empty() && history != settings_.lastSearch) {
-    view_.SetText(kTerms, history);
+    controls_.SetText(kTerms, history);
     settings_.lastSearch = history;
   }
   if (problemToldBefore || !settings_.problemShown) {
-    view_.SetText({Control::Message, 0}, messages_.LineText());
+    controls_.SetText({Control::Message, 0}, messages_.LineText());
   }
 
   if (window_.workingTop == 0) {

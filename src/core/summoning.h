@@ -6,7 +6,8 @@
 
 #include "ports/desktop.h"
 #include "ports/event_loop.h"
-#include "ports/search_view.h"
+#include "ports/form_controls.h"
+#include "ports/view_window.h"
 
 namespace varnel {
 
@@ -20,12 +21,13 @@ class WindowUtils;
 
 class Summoning {
  public:
-  Summoning(EventLoop& loop, Desktop& desktop, SearchView& view, KeyboardHook& hook,
-            KeyNavigation& keys, Settings& settings, ForegroundTracker& tracker,
+  Summoning(EventLoop& loop, Desktop& desktop, ViewWindow& view, FormControls& controls,
+            KeyboardHook& hook, KeyNavigation& keys, Settings& settings, ForegroundTracker& tracker,
             SearchWindow& window, WindowUtils& winutil, Messages& messages)
       : loop_(loop),
         desktop_(desktop),
         view_(view),
+        controls_(controls),
         hook_(hook),
         keys_(keys),
         settings_(settings),
@@ -40,7 +42,8 @@ class Summoning {
  private:
   EventLoop& loop_;
   Desktop& desktop_;
-  SearchView& view_;
+  ViewWindow& view_;
+  FormControls& controls_;
   KeyboardHook& hook_;
   KeyNavigation& keys_;
   Settings& settings_;

@@ -47,7 +47,7 @@ bool TrayMenu::CloseEndsProgram() {
 void TrayMenu::Tell(const std::string& text, MessageStyle style, const std::string& title) {
   // Asked for from the menu, so shown even while the window is parked.
   window_.inMessageBox = true;
-  view_.ShowMessageBox(text, style, title);
+  notices_.ShowMessageBox(text, style, title);
   loop_.RunPendingEvents();
   window_.inMessageBox = false;
 }

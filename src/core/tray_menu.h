@@ -5,8 +5,8 @@
 #include <string>
 
 #include "ports/event_loop.h"
-#include "ports/search_view.h"
 #include "ports/tray.h"
+#include "ports/user_notices.h"
 
 namespace varnel {
 
@@ -20,10 +20,10 @@ inline constexpr const char* kStartAtLoginFailed =
 
 class TrayMenu {
  public:
-  TrayMenu(EventLoop& loop, SearchView& view, Tray& trayIcon, VoiceActivation& voice,
+  TrayMenu(EventLoop& loop, UserNotices& notices, Tray& trayIcon, VoiceActivation& voice,
            SearchWindow& window, WindowUtils& winutil)
       : loop_(loop),
-        view_(view),
+        notices_(notices),
         trayIcon_(trayIcon),
         voice_(voice),
         window_(window),
@@ -46,7 +46,7 @@ class TrayMenu {
   void Tell(const std::string& text, MessageStyle style, const std::string& title);
 
   EventLoop& loop_;
-  SearchView& view_;
+  UserNotices& notices_;
   Tray& trayIcon_;
   VoiceActivation& voice_;
   SearchWindow& window_;

@@ -38,11 +38,11 @@ void VoiceActivation::SetVoiceCommands(bool on) {
   if (!window_.loaded) {
     return;
   }
-  view_.SetValue({Control::VoiceCommands}, active ? 1 : 0);
+  controls_.SetValue({Control::VoiceCommands}, active ? 1 : 0);
   if (!settings_.problemOnLine) {
-    view_.SetText({Control::Message}, active           ? kVoiceActiveText
-                                      : notice.empty() ? kOptionsHint
-                                                       : notice);
+    controls_.SetText({Control::Message}, active           ? kVoiceActiveText
+                                          : notice.empty() ? kOptionsHint
+                                                           : notice);
   }
   view_.RaiseView();
 }
@@ -58,7 +58,7 @@ std::uint32_t VoiceActivation::RecogniserRunning() {
 }
 
 void VoiceActivation::VoiceCommandsToggled() {
-  const bool ticked = view_.Value({Control::VoiceCommands}) != 0;
+  const bool ticked = controls_.Value({Control::VoiceCommands}) != 0;
   if (ticked != active) {
     SetVoiceCommands(!active);
   }

@@ -10,8 +10,9 @@
 
 #include <cstdint>
 
-#include "ports/search_view.h"
+#include "ports/form_controls.h"
 #include "ports/speech.h"
+#include "ports/view_window.h"
 
 namespace varnel {
 
@@ -23,9 +24,11 @@ class TrayMenu;
 
 class VoiceActivation {
  public:
-  VoiceActivation(SearchView& view, SpeechServices& speech, Settings& settings, Messages& messages,
-                  SearchWindow& window, WindowUtils& winutil, TrayMenu& tray)
+  VoiceActivation(ViewWindow& view, FormControls& controls, SpeechServices& speech,
+                  Settings& settings, Messages& messages, SearchWindow& window,
+                  WindowUtils& winutil, TrayMenu& tray)
       : view_(view),
+        controls_(controls),
         speech_(speech),
         settings_(settings),
         messages_(messages),
@@ -68,7 +71,8 @@ class VoiceActivation {
  private:
   std::function<std::unique_ptr<VoiceCommandSession>()> makeSession_;
   std::function<std::unique_ptr<KeySender>()> makeKeySender_;
-  SearchView& view_;
+  ViewWindow& view_;
+  FormControls& controls_;
   SpeechServices& speech_;
   Settings& settings_;
   Messages& messages_;

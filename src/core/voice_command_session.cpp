@@ -120,7 +120,7 @@ void VoiceCommandSession::RegisterCommands() {
   // The form has no window of its own here, so there is nothing to place behind the
   // foreground window.
   const auto alive = alive_;
-  view_.SetMousePointer(Pointer::Busy);
+  notices_.SetMousePointer(Pointer::Busy);
 
   std::optional<SpeechError> failure;
   // Runs one step; false once a step has failed or the form went away during a yield.
@@ -208,7 +208,7 @@ void VoiceCommandSession::RegisterCommands() {
   }
   if (ok) {
     voice_.active = true;
-    view_.SetMousePointer(Pointer::Normal);
+    notices_.SetMousePointer(Pointer::Normal);
     return;
   }
   if (!stopped) {
@@ -222,11 +222,11 @@ void VoiceCommandSession::RegisterCommands() {
     }
     loop_.Post(kStopVoiceCommands);
   }
-  view_.SetMousePointer(Pointer::Normal);
+  notices_.SetMousePointer(Pointer::Normal);
 }
 
 void VoiceCommandSession::UnregisterCommands() {
-  view_.SetMousePointer(Pointer::Busy);
+  notices_.SetMousePointer(Pointer::Busy);
   if (service_) {
     // A service that has gone away has nothing left to take down.
     if (!lost_) {
@@ -244,9 +244,9 @@ void VoiceCommandSession::UnregisterCommands() {
   }
   voice_.active = false;
   if (window_.loaded) {
-    view_.SetValue({Control::VoiceCommands}, 0);
+    controls_.SetValue({Control::VoiceCommands}, 0);
   }
-  view_.SetMousePointer(Pointer::Normal);
+  notices_.SetMousePointer(Pointer::Normal);
 }
 
 void VoiceCommandSession::OnCommandRecognize(const SpeechRecognition& r) {
@@ -288,9 +288,9 @@ void VoiceCommandSession::OnServiceLost() {
   // Quietly off: the form is unloaded later, not inside the service's own callback.
   voice_.active = false;
   if (window_.loaded) {
-    view_.SetValue({Control::VoiceCommands}, 0);
+    controls_.SetValue({Control::VoiceCommands}, 0);
     if (!settings_.problemOnLine) {
-      view_.SetText({Control::Message}, kOptionsHint);
+      controls_.SetText({Control::Message}, kOptionsHint);
     }
   }
   loop_.Post(kStopVoiceCommands);

@@ -9,8 +9,9 @@
 
 #include "ports/desktop.h"
 #include "ports/event_loop.h"
-#include "ports/search_view.h"
+#include "ports/form_controls.h"
 #include "ports/speech.h"
+#include "ports/user_notices.h"
 
 namespace varnel {
 
@@ -42,13 +43,15 @@ std::string RegistrationFailureText(const std::string& recogniserName, const Spe
 
 class VoiceCommandSession final : public SpeechEvents {
  public:
-  VoiceCommandSession(EventLoop& loop, Desktop& desktop, SearchView& view, SpeechServices& speech,
-                      Browser& browser, SearchActions& search, Settings& settings,
-                      Summoning& summoning, Messages& messages, ForegroundTracker& tracker,
-                      VoiceActivation& voice, SearchWindow& window, WindowUtils& winutil)
+  VoiceCommandSession(EventLoop& loop, Desktop& desktop, FormControls& controls,
+                      UserNotices& notices, SpeechServices& speech, Browser& browser,
+                      SearchActions& search, Settings& settings, Summoning& summoning,
+                      Messages& messages, ForegroundTracker& tracker, VoiceActivation& voice,
+                      SearchWindow& window, WindowUtils& winutil)
       : loop_(loop),
         desktop_(desktop),
-        view_(view),
+        controls_(controls),
+        notices_(notices),
         speech_(speech),
         browser_(browser),
         search_(search),
@@ -94,7 +97,8 @@ class VoiceCommandSession final : public SpeechEvents {
 
   EventLoop& loop_;
   Desktop& desktop_;
-  SearchView& view_;
+  FormControls& controls_;
+  UserNotices& notices_;
   SpeechServices& speech_;
   Browser& browser_;
   SearchActions& search_;

@@ -75,7 +75,7 @@ void WindowUtils::HideSearchWindow() {
     return;
   }
   view_.Park();
-  view_.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
+  controls_.SetTextColour(ControlRef{Control::DoIt, 0}, kHeadingBlue);
   window_.SetKeyboard(false);
   const WindowId next = NextShownWindow(window_.handle);
   if (next != 0) {

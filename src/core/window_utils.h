@@ -7,8 +7,9 @@
 
 #include "ports/desktop.h"
 #include "ports/event_loop.h"
+#include "ports/form_controls.h"
 #include "ports/processes.h"
-#include "ports/search_view.h"
+#include "ports/view_window.h"
 
 namespace varnel {
 
@@ -23,12 +24,13 @@ inline constexpr double kRaisedShare = 0.75;
 
 class WindowUtils {
  public:
-  WindowUtils(EventLoop& loop, Desktop& desktop, Processes& processes, SearchView& view,
-              KeyboardHook& hook, SearchWindow& window)
+  WindowUtils(EventLoop& loop, Desktop& desktop, Processes& processes, ViewWindow& view,
+              FormControls& controls, KeyboardHook& hook, SearchWindow& window)
       : loop_(loop),
         desktop_(desktop),
         processes_(processes),
         view_(view),
+        controls_(controls),
         hook_(hook),
         window_(window) {}
 
@@ -57,7 +59,8 @@ class WindowUtils {
   EventLoop& loop_;
   Desktop& desktop_;
   Processes& processes_;
-  SearchView& view_;
+  ViewWindow& view_;
+  FormControls& controls_;
   KeyboardHook& hook_;
   SearchWindow& window_;
 };

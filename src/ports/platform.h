@@ -4,6 +4,7 @@
 
 #include "ports/events.h"
 #include "ports/ports.h"
+#include "ports/search_view.h"
 
 namespace varnel {
 
@@ -26,7 +27,8 @@ class Platform : public EventLoop,
   virtual ~Platform() = default;
 
   Ports AllPorts() {
-    return {*this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
+    return {*this, *this, *this, *this, *this, *this, *this,
+            *this, *this, *this, *this, *this, *this, *this};
   }
 };
 

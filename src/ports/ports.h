@@ -7,16 +7,18 @@
 
 #include "ports/desktop.h"
 #include "ports/event_loop.h"
+#include "ports/form_controls.h"
 #include "ports/hotkeys.h"
 #include "ports/instances.h"
 #include "ports/key_injector.h"
 #include "ports/keyboard_layout.h"
 #include "ports/launcher.h"
 #include "ports/processes.h"
-#include "ports/search_view.h"
 #include "ports/speech.h"
 #include "ports/system_paths.h"
 #include "ports/tray.h"
+#include "ports/user_notices.h"
+#include "ports/view_window.h"
 
 namespace varnel {
 
@@ -28,7 +30,10 @@ struct Ports {
   Hotkeys& hotkeys;
   KeyboardLayout& layout;
   KeyInjector& injector;
-  SearchView& view;
+  // The search window's three faces, which one object or several may provide.
+  ViewWindow& viewWindow;
+  FormControls& controls;
+  UserNotices& notices;
   Launcher& launcher;
   SystemPaths& paths;
   Tray& tray;

@@ -16,10 +16,10 @@ void Recorder::OnDeferredCode(Code code) {
 
 WindowId ShownSearchWindow(Subject& s) {
   if (s.searchWindow == 0) {
-    s.searchWindow = s.ports.view.CreateSearchWindow(SearchWindowDesign());
-    s.ports.view.ShowView();
+    s.searchWindow = s.ports.viewWindow.CreateSearchWindow(SearchWindowDesign());
+    s.ports.viewWindow.ShowView();
     s.driver.RunUntil([&s] {
-      return s.ports.view.ViewVisible() && s.ports.desktop.WindowVisible(s.searchWindow);
+      return s.ports.viewWindow.ViewVisible() && s.ports.desktop.WindowVisible(s.searchWindow);
     });
   }
   return s.searchWindow;

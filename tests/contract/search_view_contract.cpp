@@ -18,16 +18,16 @@ const std::string kMixedText =
 constexpr int kMixedUnits = 10;
 constexpr int kEmojiAt = 6;
 
-std::string Selection(SearchView& view) {
-  return "(" + std::to_string(view.SelStart(kTerms)) + ", " +
-         std::to_string(view.SelLength(kTerms)) + ")";
+std::string Selection(FormControls& controls) {
+  return "(" + std::to_string(controls.SelStart(kTerms)) + ", " +
+         std::to_string(controls.SelLength(kTerms)) + ")";
 }
 
 void TextAndSelectionInUtf16Units(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
-  view.SetText(kTerms, kMixedText);
-  check.Expect(view.Text(kTerms) == kMixedText, "the text keeps every character");
+  FormControls& controls = s.ports.controls;
+  controls.SetText(kTerms, kMixedText);
+  check.Expect(controls.Text(kTerms) == kMixedText, "the text keeps every character");
   struct Range {
     int start, length;    // asked
     int wantStart, want;  // read back
@@ -44,47 +44,47 @@ void TextAndSelectionInUtf16Units(Subject& s, Check& check) {
       {2, kEmojiAt - 1, 2, kEmojiAt, "an end inside the emoji moves after it"},
   };
   for (const Range& r : ranges) {
-    view.SetSelection(kTerms, r.start, r.length);
-    check.Expect(view.SelStart(kTerms) == r.wantStart && view.SelLength(kTerms) == r.want,
+    controls.SetSelection(kTerms, r.start, r.length);
+    check.Expect(controls.SelStart(kTerms) == r.wantStart && controls.SelLength(kTerms) == r.want,
                  std::string(r.what) + ": (" + std::to_string(r.start) + ", " +
-                     std::to_string(r.length) + ") reads back as " + Selection(view));
+                     std::to_string(r.length) + ") reads back as " + Selection(controls));
   }
-  view.SetText(kTerms, "");
-  check.Expect(view.Text(kTerms).empty() && view.SelLength(kTerms) == 0,
+  controls.SetText(kTerms, "");
+  check.Expect(controls.Text(kTerms).empty() && controls.SelLength(kTerms) == 0,
                "an empty text has nothing selected");
 }
 
 void NewTextHasNothingSelected(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
-  view.SetText(kTerms, "old terms");
-  view.SetSelection(kTerms, 0, 3);
-  view.SetText(kTerms, kMixedText);
-  check.Expect(view.SelLength(kTerms) == 0 && view.SelStart(kTerms) == 0,
-               "new text has nothing selected, the caret at its start: " + Selection(view));
-  view.SetText(kTerms, "");
+  FormControls& controls = s.ports.controls;
+  controls.SetText(kTerms, "old terms");
+  controls.SetSelection(kTerms, 0, 3);
+  controls.SetText(kTerms, kMixedText);
+  check.Expect(controls.SelLength(kTerms) == 0 && controls.SelStart(kTerms) == 0,
+               "new text has nothing selected, the caret at its start: " + Selection(controls));
+  controls.SetText(kTerms, "");
 }
 
 void CaptionsReadBackAsDesigned(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
+  FormControls& controls = s.ports.controls;
   for (const ControlDesign& d : SearchWindowDesign().controls) {
     if (d.kind != ControlKind::OptionButton && d.kind != ControlKind::CheckBox &&
         d.kind != ControlKind::CommandButton) {
       continue;
     }
-    check.Expect(view.Text(d.ref) == d.caption, "the caption \"" + std::string(d.caption) +
-                                                    "\" reads back with its accelerator "
-                                                    "mark, not as \"" +
-                                                    view.Text(d.ref) + "\"");
+    check.Expect(controls.Text(d.ref) == d.caption, "the caption \"" + std::string(d.caption) +
+                                                        "\" reads back with its accelerator "
+                                                        "mark, not as \"" +
+                                                        controls.Text(d.ref) + "\"");
   }
 }
 
 // Which of the group's options are selected, as text.
-std::string Selected(SearchView& view, Control group, int count) {
+std::string Selected(FormControls& controls, Control group, int count) {
   std::string on;
   for (int i = 0; i < count; ++i) {
-    if (view.Value({group, i}) != 0) {
+    if (controls.Value({group, i}) != 0) {
       on += (on.empty() ? "" : " ") + std::to_string(i);
     }
   }
@@ -101,13 +101,13 @@ int GroupSize(Control group) {
 
 void OptionsAndTheirClicks(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
+  FormControls& controls = s.ports.controls;
   std::vector<ControlRef>& clicks = s.events.clicks;
   const int scopes = GroupSize(Control::Scope);
   const int dates = GroupSize(Control::DateRange);
-  view.SetValue({Control::Scope, 0}, 1);
-  view.SetValue({Control::DateRange, 0}, 1);
-  view.SetValue(kVoice, 0);
+  controls.SetValue({Control::Scope, 0}, 1);
+  controls.SetValue({Control::DateRange, 0}, 1);
+  controls.SetValue(kVoice, 0);
   clicks.clear();
 
   struct Step {
@@ -126,59 +126,60 @@ void OptionsAndTheirClicks(Subject& s, Check& check) {
   };
   for (const Step& step : steps) {
     const std::size_t before = clicks.size();
-    view.SetValue(step.control, step.value);
+    controls.SetValue(step.control, step.value);
     const bool raised = clicks.size() - before == step.clicks &&
                         (step.clicks == 0 || clicks.back() == step.control);
     check.Expect(
-        raised && view.Value(step.control) == step.value,
+        raised && controls.Value(step.control) == step.value,
         std::string(step.what) + " (" + std::to_string(clicks.size() - before) + " raised)");
   }
-  check.Expect(Selected(view, Control::Scope, scopes) == "[3]" &&
-                   Selected(view, Control::DateRange, dates) == "[2]",
+  check.Expect(Selected(controls, Control::Scope, scopes) == "[3]" &&
+                   Selected(controls, Control::DateRange, dates) == "[2]",
                "one option per group stays selected: scopes " +
-                   Selected(view, Control::Scope, scopes) + ", dates " +
-                   Selected(view, Control::DateRange, dates));
-  view.SetValue({Control::Scope, 0}, 1);
-  view.SetValue({Control::DateRange, 0}, 1);
+                   Selected(controls, Control::Scope, scopes) + ", dates " +
+                   Selected(controls, Control::DateRange, dates));
+  controls.SetValue({Control::Scope, 0}, 1);
+  controls.SetValue({Control::DateRange, 0}, 1);
   clicks.clear();
 }
 
 void OnlyEnabledControlsTakeTheFocus(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
+  FormControls& controls = s.ports.controls;
   const ControlRef date{Control::DateRange, 1};
-  view.SetEnabled(date, false);
-  check.Expect(!view.Enabled(date), "a control reads back as disabled");
-  check.Expect(!view.SetFocus(date) && view.FocusedControl() != date,
+  controls.SetEnabled(date, false);
+  check.Expect(!controls.Enabled(date), "a control reads back as disabled");
+  check.Expect(!controls.SetFocus(date) && controls.FocusedControl() != date,
                "a disabled option cannot take the focus");
-  check.Expect(!view.SetFocus({Control::Heading, 0}), "a label cannot take the focus");
-  check.Expect(view.SetFocus(kTerms) && view.FocusedControl() == kTerms,
+  check.Expect(!controls.SetFocus({Control::Heading, 0}), "a label cannot take the focus");
+  check.Expect(controls.SetFocus(kTerms) && controls.FocusedControl() == kTerms,
                "the text box takes the focus");
-  view.SetEnabled(date, true);
-  check.Expect(view.Enabled(date) && view.SetFocus(date) && view.FocusedControl() == date,
-               "enabled again, the option takes the focus");
-  view.SetFocus(kTerms);
+  controls.SetEnabled(date, true);
+  check.Expect(
+      controls.Enabled(date) && controls.SetFocus(date) && controls.FocusedControl() == date,
+      "enabled again, the option takes the focus");
+  controls.SetFocus(kTerms);
 }
 
 void TabStopsAndPlaces(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
-  check.Expect(!view.SetTabStop({Control::Heading, 0}, true), "a label has no tab stop");
-  check.Expect(view.SetTabStop(kTerms, true), "the text box has one");
+  FormControls& controls = s.ports.controls;
+  check.Expect(!controls.SetTabStop({Control::Heading, 0}, true), "a label has no tab stop");
+  check.Expect(controls.SetTabStop(kTerms, true), "the text box has one");
   const ControlRef key{Control::DateKey, 0};
-  const int top = view.ControlTop(key);
+  const int top = controls.ControlTop(key);
   constexpr int kTwoPixels = 2;
-  view.SetControlTop(key, top + kTwoPixels);
-  check.Expect(view.ControlTop(key) == top + kTwoPixels,
-               "a control's Top reads back: " + std::to_string(view.ControlTop(key)) + " after " +
-                   std::to_string(top + kTwoPixels));
-  view.SetControlTop(key, top);
+  controls.SetControlTop(key, top + kTwoPixels);
+  check.Expect(controls.ControlTop(key) == top + kTwoPixels,
+               "a control's Top reads back: " + std::to_string(controls.ControlTop(key)) +
+                   " after " + std::to_string(top + kTwoPixels));
+  controls.SetControlTop(key, top);
 }
 
 // Parked, the window is out of sight and stays so when moved; given a top, it is back there.
 void ParkedAndBack(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
+  ViewWindow& view = s.ports.viewWindow;
   constexpr int kTop = 67;
   constexpr int kLeft = 40;
   view.SetViewTop(kTop);
@@ -207,11 +208,11 @@ void ParkedAndBack(Subject& s, Check& check) {
 // was drawn in, so the hover logic compares like with like.
 void TextColoursReadBackAsGiven(Subject& s, Check& check) {
   ShownSearchWindow(s);
-  SearchView& view = s.ports.view;
+  FormControls& controls = s.ports.controls;
   const ControlRef doIt{Control::DoIt, 0};
   for (const Colour colour : {kHoverGreen, kHeadingBlue, kThemeText, kBlack}) {
-    view.SetTextColour(doIt, colour);
-    const Colour back = view.TextColour(doIt);
+    controls.SetTextColour(doIt, colour);
+    const Colour back = controls.TextColour(doIt);
     check.Expect(back == colour, "a text colour reads back: " + std::to_string(back.red) + "," +
                                      std::to_string(back.green) + "," + std::to_string(back.blue) +
                                      " theme " + std::to_string(static_cast<int>(back.theme)));

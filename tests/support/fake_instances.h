@@ -30,7 +30,8 @@ class FakeInstances final : public Instances {
   bool RunsWithMoreRights(ProcessId pid) override { return moreRightsProcesses.contains(pid); }
   bool SendPrivateMessage(WindowId hwnd, Code msg, std::uint32_t wParam, std::uint32_t lParam,
                           std::uint32_t timeoutMs) override;
-  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase, std::uint32_t timeoutMs) override;
+  bool SendCommandPhrase(WindowId hwnd, const std::string& phrase,
+                         std::uint32_t timeoutMs) override;
 
  private:
   FakeLog& log_;

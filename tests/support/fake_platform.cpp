@@ -1,12 +1,14 @@
 #include "support/fake_platform.h"
 
+#include "support/fake_control_name.h"
+
 namespace varnel {
 
 FakePlatform::FakePlatform(const Config& settings) : config(settings) {}
 
 Ports FakePlatform::AllPorts() {
-  return {loop,     desktop, instances, processes, hotkeys, layout,
-          injector, view,    launcher,  paths,     tray,    speech};
+  return {loop,       desktop,  instances, processes, hotkeys, layout, injector,
+          viewWindow, controls, notices,   launcher,  paths,   tray,   speech};
 }
 
 void FakePlatform::UserKeyDown(int vkCode) {
@@ -64,28 +66,28 @@ void FakePlatform::UserType(const std::string& text) {
 }
 
 void FakePlatform::UserClick(ControlRef c) {
-  loop.QueueEvent(std::string("Click ") + ControlName(c.id), [this, c] { view.Click(c); });
+  loop.QueueEvent(std::string("Click ") + ControlName(c.id), [this, c] { viewInput.Click(c); });
 }
 
 void FakePlatform::UserMouseMove(ControlRef over) {
   loop.QueueEvent(std::string("MouseMove ") + ControlName(over.id),
-                  [this, over] { view.MouseMove(over); });
+                  [this, over] { viewWindow.MouseMove(over); });
 }
 
 void FakePlatform::UserDblClick() {
-  loop.QueueEvent("DblClick", [this] { view.DoubleClick(); });
+  loop.QueueEvent("DblClick", [this] { viewWindow.DoubleClick(); });
 }
 
 void FakePlatform::UserMinimise() {
-  loop.QueueEvent("Minimise", [this] { view.Minimise(); });
+  loop.QueueEvent("Minimise", [this] { viewWindow.Minimise(); });
 }
 
 void FakePlatform::UserClose() {
-  loop.QueueEvent("Close", [this] { view.Close(); });
+  loop.QueueEvent("Close", [this] { viewWindow.Close(); });
 }
 
 void FakePlatform::UserDeactivate() {
-  loop.QueueEvent("OnDeactivate", [this] { view.Deactivate(); });
+  loop.QueueEvent("OnDeactivate", [this] { viewWindow.Deactivate(); });
 }
 
 }  // namespace varnel

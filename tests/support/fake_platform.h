@@ -1,5 +1,5 @@
 // Every port's fake, wired together, for behaviour tests: one log, one event loop, one
-// desktop the search view's window lives on. It hands the program its Ports and keeps what
+// desktop the search window lives on. It hands the program its Ports and keeps what
 // the user does across ports (keys through the hook to the window in front, clicks).
 #pragma once
 
@@ -10,6 +10,7 @@
 #include "ports/ports.h"
 #include "support/fake_desktop.h"
 #include "support/fake_event_loop.h"
+#include "support/fake_form_controls.h"
 #include "support/fake_hotkeys.h"
 #include "support/fake_instances.h"
 #include "support/fake_key_injector.h"
@@ -17,10 +18,12 @@
 #include "support/fake_launcher.h"
 #include "support/fake_log.h"
 #include "support/fake_processes.h"
-#include "support/fake_search_view.h"
 #include "support/fake_speech.h"
 #include "support/fake_system_paths.h"
 #include "support/fake_tray.h"
+#include "support/fake_user_notices.h"
+#include "support/fake_view_input.h"
+#include "support/fake_view_window.h"
 
 namespace varnel {
 
@@ -63,7 +66,10 @@ class FakePlatform {
   FakeHotkeys hotkeys{log, loop, desktop};
   FakeKeyboardLayout layout;
   FakeKeyInjector injector{log, loop, hotkeys};
-  FakeSearchView view{log, loop, desktop, hotkeys, layout, {config.ownPid, config.ownThread}};
+  FakeViewWindow viewWindow{log, loop, desktop, {config.ownPid, config.ownThread}};
+  FakeFormControls controls{log, loop, desktop, viewWindow};
+  FakeUserNotices notices{log};
+  FakeViewInput viewInput{loop, desktop, hotkeys, layout, viewWindow, controls};
   FakeLauncher launcher{log};
   FakeSystemPaths paths;
   FakeTray tray{log, loop};

@@ -111,10 +111,11 @@ class FakeProgram {
     fake.loop.RunPending();
   }
 
-  std::string Terms() { return fake.view.Text({Control::Terms, 0}); }
-  bool Parked() { return fake.view.FormCreated() && fake.view.Parked(); }
+  std::string Terms() { return fake.controls.Text({Control::Terms, 0}); }
+  bool Parked() { return fake.viewWindow.FormCreated() && fake.viewWindow.Parked(); }
   bool OnScreen() {
-    return fake.view.FormCreated() && !fake.view.Parked() && fake.view.ViewFrame().top > 0;
+    return fake.viewWindow.FormCreated() && !fake.viewWindow.Parked() &&
+           fake.viewWindow.ViewFrame().top > 0;
   }
   std::string CfgText() const { return ReadFile(cfgFile_); }
 

@@ -1,11 +1,8 @@
 #include "support/fake_system_paths.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
+
+#include "adapters/posix/plain_files.h"
 
 namespace varnel {
 
@@ -16,16 +13,11 @@ FakeSystemPaths::FakeSystemPaths() {
 }
 
 NewFile FakeSystemPaths::CreateNewFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY, S_IRUSR | S_IWUSR);
-  if (fd < 0) {
-    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
-  }
-  ::close(fd);
-  return NewFile::Created;
+  return posix::CreateNewFile(path);
 }
 
 void FakeSystemPaths::RemoveFile(const std::string& path) {
-  ::unlink(path.c_str());
+  posix::RemoveFile(path);
 }
 
 std::string FakeSystemPaths::EnvironmentVariable(const std::string& name) {

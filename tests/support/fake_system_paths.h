@@ -1,5 +1,6 @@
 // Folders and the environment as the test sets them; files are made on the real file
-// system, since the tests look at the files the program leaves behind.
+// system, by the POSIX adapter's own calls, since the tests look at the files the program
+// leaves behind.
 #pragma once
 
 #include <map>

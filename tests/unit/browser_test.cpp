@@ -14,6 +14,19 @@ namespace {
 struct BrowserDesk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
+
+  // The search window loaded and shown, on screen or parked.
+  void ShowWindow(bool onScreen) {
+    constexpr int kOnScreenTop = 96;
+    p.window.handle = pf.viewWindow.CreateSearchWindow(SearchWindowDesign());
+    p.window.loaded = true;
+    pf.viewWindow.ShowView();
+    if (onScreen) {
+      pf.viewWindow.SetViewTop(kOnScreenTop);
+    } else {
+      pf.viewWindow.Park();
+    }
+  }
 };
 
 TEST(BrowserLaunch, StartsFocusesOrComplains) {
@@ -42,47 +55,33 @@ TEST(BrowserLaunch, StartsFocusesOrComplains) {
     EXPECT_EQ(d.pf.desktop.WindowInFront(), browser);
     EXPECT_FALSE(d.pf.desktop.Window(browser)->minimised);
   }
-  for (bool onScreen : {true, false}) {
-    SCOPED_TRACE(onScreen ? "found but not started, window on screen"
-                          : "found but not started, window parked");
+  struct Case {
+    const char* name;
+    std::string browser;  // "": none found
+    bool onScreen;        // else the window is parked
+    std::size_t opens;    // attempts to start one
+    const char* told;     // in the box, while the window is on screen
+  };
+  const std::string gone = R"(C:\B\gone.exe)";
+  const Case cases[] = {
+      {"found but not started, window on screen", gone, true, 1, kBrowserNotStarted},
+      {"found but not started, window parked", gone, false, 1, kBrowserNotStarted},
+      {"none found, window on screen", "", true, 0, "Unable to locate default browser."},
+      {"none found, window parked", "", false, 0, "Unable to locate default browser."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     BrowserDesk d;
-    d.pf.launcher.defaultBrowser = R"(C:\B\gone.exe)";
+    d.pf.launcher.defaultBrowser = c.browser;
     d.pf.launcher.launchesStart = false;
-    d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
-    d.p.window.loaded = true;
-    d.pf.view.ShowView();
-    if (onScreen) {
-      d.pf.view.SetViewTop(96);
-    } else {
-      d.pf.view.Park();
-    }
+    d.ShowWindow(c.onScreen);
     d.p.browser.LaunchBrowser();
-    EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 1u);
+    EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), c.opens);
     EXPECT_EQ(d.pf.log.CountCalls("Beep"), 1u);  // heard even while the window is parked
     const auto boxes = d.pf.log.Calls("ShowMessageBox");
-    ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
-    if (onScreen) {
-      EXPECT_NE(boxes[0].text.find(kBrowserNotStarted), std::string::npos) << boxes[0].text;
-    }
-  }
-  for (bool onScreen : {true, false}) {
-    SCOPED_TRACE(onScreen ? "none found, window on screen" : "none found, window parked");
-    BrowserDesk d;
-    d.p.window.handle = d.pf.view.CreateSearchWindow(SearchWindowDesign());
-    d.p.window.loaded = true;
-    d.pf.view.ShowView();
-    if (onScreen) {
-      d.pf.view.SetViewTop(96);
-    } else {
-      d.pf.view.Park();
-    }
-    d.p.browser.LaunchBrowser();
-    EXPECT_EQ(d.pf.log.CountCalls("Beep"), 1u);
-    EXPECT_EQ(d.pf.log.CountCalls("OpenAddress"), 0u);
-    const auto boxes = d.pf.log.Calls("ShowMessageBox");
-    ASSERT_EQ(boxes.size(), onScreen ? 1u : 0u);
-    if (onScreen) {
-      EXPECT_NE(boxes[0].text.find("Unable to locate default browser."), std::string::npos);
+    ASSERT_EQ(boxes.size(), c.onScreen ? 1u : 0u);
+    if (c.onScreen) {
+      EXPECT_NE(boxes[0].text.find(c.told), std::string::npos) << boxes[0].text;
       EXPECT_EQ(boxes[0].args[1], static_cast<int>(MessageIcon::Information));
     }
   }

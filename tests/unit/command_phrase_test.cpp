@@ -207,7 +207,7 @@ TEST_F(PhraseTest, BehavesLikeARecognition) {
 
   fake.log.Clear();
   p.OnCommandPhrase("NEXT TAB");
-  EXPECT_TRUE(fake.view.Parked());
+  EXPECT_TRUE(fake.viewWindow.Parked());
   fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
 

@@ -64,11 +64,11 @@ TEST(FakeKeyboardLayout, UsLayout) {
 
 TEST(FakePlatform, OptionGroupsAreExclusive) {
   FakePlatform fake;
-  fake.view.CreateSearchWindow(SearchWindowDesign());
-  fake.view.SetValue({Control::DateRange, 3}, 1);
-  EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), 3);
-  EXPECT_EQ(fake.view.SelectedOption(Control::Scope), 0);
-  EXPECT_EQ(fake.view.Value({Control::DateRange, 0}), 0);
+  fake.viewWindow.CreateSearchWindow(SearchWindowDesign());
+  fake.controls.SetValue({Control::DateRange, 3}, 1);
+  EXPECT_EQ(fake.controls.SelectedOption(Control::DateRange), 3);
+  EXPECT_EQ(fake.controls.SelectedOption(Control::Scope), 0);
+  EXPECT_EQ(fake.controls.Value({Control::DateRange, 0}), 0);
 }
 
 TEST(FakeEventLoop, ClockWraps) {
@@ -142,7 +142,7 @@ TEST(FakeWiring, WhatReachesTheSearchWindowThroughTheOtherPorts) {
        [&](FakePlatform& f, WindowId, WindowId) {
          f.hotkeys.InstallKeyHook();
          f.hotkeys.FeedKey(keyA);
-         EXPECT_EQ(f.view.Text({Control::Terms}), "a");
+         EXPECT_EQ(f.controls.Text({Control::Terms}), "a");
        },
        {"hook", "down 65", "press 97"}},
       {"a key while another window is in front",
@@ -161,7 +161,7 @@ TEST(FakeWiring, WhatReachesTheSearchWindowThroughTheOtherPorts) {
       {"a code posted to the window, lost with it",
        [](FakePlatform& f, WindowId, WindowId) {
          f.loop.Post(kMessage);
-         f.view.DestroySearchWindow();
+         f.viewWindow.DestroySearchWindow();
          f.loop.RunPending();
          EXPECT_TRUE(f.loop.Unloaded());
        },
@@ -173,11 +173,11 @@ TEST(FakeWiring, WhatReachesTheSearchWindowThroughTheOtherPorts) {
     Heard heard;
     fake.loop.SetEventSink(&heard);
     const WindowId other = fake.desktop.AddWindow({});
-    const WindowId box = fake.view.CreateSearchWindow(SearchWindowDesign());
-    fake.view.ShowView();
+    const WindowId box = fake.viewWindow.CreateSearchWindow(SearchWindowDesign());
+    fake.viewWindow.ShowView();
     fake.desktop.UserActivate(box);
-    ASSERT_TRUE(fake.view.SetFocus({Control::Terms}));
-    EXPECT_EQ(fake.desktop.FocusedWindow(), fake.view.ControlWindow({Control::Terms}));
+    ASSERT_TRUE(fake.controls.SetFocus({Control::Terms}));
+    EXPECT_EQ(fake.desktop.FocusedWindow(), fake.controls.ControlWindow({Control::Terms}));
     heard.events.clear();
     c.act(fake, box, other);
     EXPECT_EQ(heard.events, c.heard);
@@ -222,40 +222,41 @@ TEST_F(FakeProgramTest, FocusOnlyGoesToControlsThatCanTakeIt) {
       {"enabled option", [] {}, {Control::DateRange, 1}, true},
       {"disabled option",
        [&] {
-         fake.view.SetEnabled({Control::DateRange, 1}, false);
+         fake.controls.SetEnabled({Control::DateRange, 1}, false);
        },
        {Control::DateRange, 1},
        false},
       {"hidden check box",
-       [&] { fake.view.SetVisible({Control::VoiceCommands}, false); },
+       [&] { fake.controls.SetVisible({Control::VoiceCommands}, false); },
        {Control::VoiceCommands},
        false},
       {"label", [] {}, {Control::DoIt}, false},
       {"option in a hidden container",
-       [&] { fake.view.SetVisible({Control::DatePanel}, false); },
+       [&] { fake.controls.SetVisible({Control::DatePanel}, false); },
        {Control::DateRange, 0},
        false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     c.setup();
-    fake.view.SetFocus({Control::Terms});
-    EXPECT_EQ(fake.view.SetFocus(c.target), c.ok);
-    EXPECT_EQ(fake.view.FocusedControl() == c.target, c.ok);
+    fake.controls.SetFocus({Control::Terms});
+    EXPECT_EQ(fake.controls.SetFocus(c.target), c.ok);
+    EXPECT_EQ(fake.controls.FocusedControl() == c.target, c.ok);
   }
 }
 
 TEST_F(FakeProgramTest, CheckBoxClicksOnlyOnChangeAndCodesDieWithTheWindow) {
   app.Start();
   fake.log.Clear();
-  fake.view.SetValue({Control::VoiceCommands}, 0);  // unchanged: no click, so no voice switching
+  fake.controls.SetValue({Control::VoiceCommands},
+                         0);  // unchanged: no click, so no voice switching
   EXPECT_EQ(fake.log.CountCalls("CreateSpeechService"), 0u);
 
   fake.UserClose();
   fake.loop.RunPending();
   fake.loop.Post(kSummonMessage);
   fake.loop.RunPending();
-  EXPECT_FALSE(fake.view.FormCreated());
+  EXPECT_FALSE(fake.viewWindow.FormCreated());
 }
 
 TEST_F(FakeProgramTest, TimerTicksCoalesceAndInjectedKeysReachTheHook) {

@@ -25,11 +25,11 @@ struct TrackDesk {
 
   TrackDesk() {
     pf.processes.SetProcesses({{10, "System"}, {pf.OwnPid(), "varnel"}});
-    box = pf.view.CreateSearchWindow(SearchWindowDesign());
+    box = pf.viewWindow.CreateSearchWindow(SearchWindowDesign());
     p.window.handle = box;
     p.window.loaded = true;
-    pf.view.ShowView();
-    pf.view.SetViewTop(96);
+    pf.viewWindow.ShowView();
+    pf.viewWindow.SetViewTop(96);
   }
   WindowId App(ThreadId thread, bool caption = true, bool visible = true) {
     FakeWindow w;
@@ -72,12 +72,12 @@ TEST(ForegroundTracking, RemembersTheLastTwoApplications) {
     SCOPED_TRACE(c.name);
     TrackDesk d;
     std::map<std::string, WindowId> w{{"A", d.App(11)},
-                                  {"Adlg", d.App(11)},
-                                  {"A2", d.App(12)},
-                                  {"B", d.App(22)},
-                                  {"C", d.App(33)},
-                                  {"box", d.box},
-                                  {"desk", d.pf.desktop.DesktopRoot()}};
+                                      {"Adlg", d.App(11)},
+                                      {"A2", d.App(12)},
+                                      {"B", d.App(22)},
+                                      {"C", d.App(33)},
+                                      {"box", d.box},
+                                      {"desk", d.pf.desktop.DesktopRoot()}};
     for (const std::string& name : c.sequence) {
       d.Front(w[name]);
     }
@@ -188,7 +188,7 @@ TEST(ForegroundTracking, SnapBackNeverPicksTheParkedSearchWindow) {
   d.pf.desktop.UserActivate(d.box);
   const WindowId a = d.App(11);
   d.Front(a);
-  d.pf.view.Park();
+  d.pf.viewWindow.Park();
   ASSERT_EQ(d.pf.desktop.WindowBelow(a), d.box);
   d.p.tracker.SnapBack();
   EXPECT_EQ(d.pf.desktop.WindowInFront(), other);
@@ -198,20 +198,20 @@ TEST(ForegroundTracking, ActivationActionsRunOncePerActivation) {
   TrackDesk d;
   const WindowId a = d.App(11);
   d.Front(a);
-  d.pf.view.SetFocus(kScope);
+  d.pf.controls.SetFocus(kScope);
   d.Front(d.box);
   EXPECT_TRUE(d.p.tracker.searchInFront);
-  EXPECT_EQ(d.pf.desktop.FocusedWindow(), d.pf.view.ControlWindow(kTerms));
+  EXPECT_EQ(d.pf.desktop.FocusedWindow(), d.pf.controls.ControlWindow(kTerms));
 
-  d.pf.view.SetFocus(kScope);
+  d.pf.controls.SetFocus(kScope);
   d.p.tracker.FollowForeground();
   EXPECT_EQ(d.pf.desktop.FocusedWindow(),
-            d.pf.view.ControlWindow(kScope));  // not pulled back a second time
+            d.pf.controls.ControlWindow(kScope));  // not pulled back a second time
 
   d.Front(a);
   EXPECT_FALSE(d.p.tracker.searchInFront);
   d.Front(d.box);
-  EXPECT_EQ(d.pf.desktop.FocusedWindow(), d.pf.view.ControlWindow(kTerms));
+  EXPECT_EQ(d.pf.desktop.FocusedWindow(), d.pf.controls.ControlWindow(kTerms));
 }
 
 TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
@@ -230,15 +230,15 @@ TEST(ForegroundTracking, FocusStaysWhileTheKeyboardIsInUse) {
     SCOPED_TRACE(c.name);
     TrackDesk d;
     d.Front(d.App(11));
-    d.pf.view.SetFocus(kScope);
+    d.pf.controls.SetFocus(kScope);
     d.p.window.keyboard = c.keyboard;
     d.pf.hotkeys.SetKeyDown(vk::Alt, c.altHeld);
     d.p.window.inMessageBox = c.msgBox;
     if (c.parked) {
-      d.pf.view.Park();
+      d.pf.viewWindow.Park();
     }
     d.Front(d.box);
-    EXPECT_EQ(d.pf.desktop.FocusedWindow() == d.pf.view.ControlWindow(kTerms), c.focusMoves);
+    EXPECT_EQ(d.pf.desktop.FocusedWindow() == d.pf.controls.ControlWindow(kTerms), c.focusMoves);
   }
 }
 
@@ -249,10 +249,10 @@ TEST(ForegroundTracking, MessageBoxStopsChecksButNotRemembering) {
   const WindowId b = d.App(22);
   d.Front(a);
   d.p.window.inMessageBox = true;
-  d.pf.view.SetVisible(kVox, true);
+  d.pf.controls.SetVisible(kVox, true);
   d.Front(b);
   d.Front(d.box);
-  EXPECT_TRUE(d.pf.view.Visible(kVox));  // no sibling check while the box is open
+  EXPECT_TRUE(d.pf.controls.Visible(kVox));  // no sibling check while the box is open
   EXPECT_FALSE(d.p.tracker.searchInFront);
   EXPECT_EQ(d.p.tracker.lastApp, b);
   EXPECT_EQ(d.p.tracker.previousApp, a);
@@ -264,18 +264,18 @@ TEST(ForegroundTracking, SiblingProductHidesTheVoiceCheckBox) {
   const WindowId pellar = d.Pellar();
   d.Front(a);
   d.Front(d.box);
-  EXPECT_FALSE(d.pf.view.Visible(kVox));
+  EXPECT_FALSE(d.pf.controls.Visible(kVox));
 
-  d.pf.view.SetVisible(kVox, true);
+  d.pf.controls.SetVisible(kVox, true);
   d.p.tracker.FollowForeground();
-  EXPECT_TRUE(d.pf.view.Visible(kVox));  // checked once per activation only
+  EXPECT_TRUE(d.pf.controls.Visible(kVox));  // checked once per activation only
 
   d.pf.desktop.CloseWindow(pellar);
   d.pf.processes.RemoveProcess(60);
-  d.pf.view.SetVisible(kVox, false);
+  d.pf.controls.SetVisible(kVox, false);
   d.Front(a);
   d.Front(d.box);
-  EXPECT_TRUE(d.pf.view.Visible(kVox));
+  EXPECT_TRUE(d.pf.controls.Visible(kVox));
 }
 
 }  // namespace

@@ -34,46 +34,47 @@ TEST_F(KeyNavigationTest, FocusCycle) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    fake.view.SetVisible({Control::VoiceCommands}, c.voxVisible);
+    fake.controls.SetVisible({Control::VoiceCommands}, c.voxVisible);
     p.window.SetKeyboard(true);  // moving through the window with the keyboard
-    fake.view.SetValue({Control::Scope, c.scope}, 1);
-    fake.view.SetFocus({Control::Terms});
+    fake.controls.SetValue({Control::Scope, c.scope}, 1);
+    fake.controls.SetFocus({Control::Terms});
     std::vector<std::string> seen;
     for (std::size_t i = 0; i < c.order.size(); ++i) {
       app.Press(vk::Tab);
-      seen.push_back(fake.view.FocusName());
+      seen.push_back(fake.controls.FocusName());
     }
     EXPECT_EQ(seen, c.order);
-    EXPECT_EQ(fake.view.SelectedOption(Control::Scope), c.scope);  // focus alone selects nothing
+    EXPECT_EQ(fake.controls.SelectedOption(Control::Scope),
+              c.scope);  // focus alone selects nothing
   }
 }
 
 TEST_F(KeyNavigationTest, TabWithModifiersAlsoMovesForward) {
   for (int mask : {kMaskShift, kMaskAlt, kMaskCtrl}) {
     SCOPED_TRACE(mask);
-    fake.view.SetFocus({Control::Terms});
+    fake.controls.SetFocus({Control::Terms});
     app.Press(vk::Tab, mask);
-    EXPECT_EQ(fake.view.FocusName(), "DateRange(0)");
-    EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
+    EXPECT_EQ(fake.controls.FocusName(), "DateRange(0)");
+    EXPECT_EQ(fake.desktop.WindowInFront(), fake.viewWindow.SearchHwnd());
   }
 }
 
 TEST_F(KeyNavigationTest, TabBackToTheTermsSelectsOnlyWhenNothingIsSelected) {
-  fake.view.SetText({Control::Terms}, "alpha beta");
+  fake.controls.SetText({Control::Terms}, "alpha beta");
   struct Case {
     int start, length;
     std::string selected;
   };
   for (const Case& c : {Case{3, 0, "alpha beta"}, Case{6, 4, "beta"}}) {
-    fake.view.SetFocus({Control::Scope, 2});
-    fake.view.SetSelection({Control::Terms}, c.start, c.length);
+    fake.controls.SetFocus({Control::Scope, 2});
+    fake.controls.SetSelection({Control::Terms}, c.start, c.length);
     p.keys.CycleFocus();
-    EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
-    EXPECT_EQ(fake.view.SelectedText({Control::Terms}), c.selected);
+    EXPECT_EQ(fake.controls.FocusName(), "Terms(0)");
+    EXPECT_EQ(fake.controls.SelectedText({Control::Terms}), c.selected);
   }
   // Leaving the terms clears their selection.
   p.keys.CycleFocus();
-  EXPECT_EQ(fake.view.SelLength({Control::Terms}), 0);
+  EXPECT_EQ(fake.controls.SelLength({Control::Terms}), 0);
 }
 
 TEST_F(KeyNavigationTest, KeyPress) {
@@ -97,7 +98,7 @@ TEST_F(KeyNavigationTest, KeyPress) {
 }
 
 TEST_F(KeyNavigationTest, EnterOnAScopeOptionSearches) {
-  fake.view.SetFocus({Control::Scope, 3});
+  fake.controls.SetFocus({Control::Scope, 3});
   app.Press(vk::Return);
   EXPECT_EQ(fake.log.CountCalls("OpenAddress"), 1u);
   EXPECT_TRUE(app.Parked());
@@ -127,19 +128,19 @@ TEST_F(KeyNavigationTest, KeysCarriedOut) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.view.SetValue({Control::VoiceCommands}, 0);
-    fake.view.SetValue({Control::DateRange, 0}, 1);
-    fake.view.SetValue({Control::Scope, c.searches != 0 ? 0 : 2}, 1);
-    fake.view.SetFocus(c.searches != 0 ? ControlRef{Control::Terms}
-                                       : ControlRef{Control::Scope, 2});
+    fake.controls.SetValue({Control::VoiceCommands}, 0);
+    fake.controls.SetValue({Control::DateRange, 0}, 1);
+    fake.controls.SetValue({Control::Scope, c.searches != 0 ? 0 : 2}, 1);
+    fake.controls.SetFocus(c.searches != 0 ? ControlRef{Control::Terms}
+                                           : ControlRef{Control::Scope, 2});
     fake.log.Clear();
     app.Press(c.key, c.mask);
     EXPECT_EQ(fake.log.CountCalls("OpenAddress"), c.searches);
     if (c.searches == 0) {
-      EXPECT_EQ(fake.view.FocusName(), c.focus);
+      EXPECT_EQ(fake.controls.FocusName(), c.focus);
     }
-    EXPECT_EQ(fake.view.SelectedOption(Control::Scope), c.scope);
-    EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), c.date);
+    EXPECT_EQ(fake.controls.SelectedOption(Control::Scope), c.scope);
+    EXPECT_EQ(fake.controls.SelectedOption(Control::DateRange), c.date);
     const std::vector<FakeCall> sets = fake.log.Calls("SetValue");
     const bool ticked = std::ranges::any_of(sets, [](const FakeCall& call) {
       return call.args == std::vector<std::int64_t>{static_cast<int>(Control::VoiceCommands), 0, 1};
@@ -149,28 +150,28 @@ TEST_F(KeyNavigationTest, KeysCarriedOut) {
 }
 
 TEST_F(KeyNavigationTest, CtrlAKeepsAPartialSelection) {
-  fake.view.SetText({Control::Terms}, "alpha beta");
-  fake.view.SetSelection({Control::Terms}, 0, 5);
-  fake.view.SetFocus({Control::DateRange, 0});
+  fake.controls.SetText({Control::Terms}, "alpha beta");
+  fake.controls.SetSelection({Control::Terms}, 0, 5);
+  fake.controls.SetFocus({Control::DateRange, 0});
   p.keys.KeyWentUp('A', kMaskCtrl);
-  EXPECT_EQ(fake.view.SelectedText({Control::Terms}), "alpha");
-  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.controls.SelectedText({Control::Terms}), "alpha");
+  EXPECT_EQ(fake.controls.FocusName(), "Terms(0)");
 }
 
 TEST_F(KeyNavigationTest, AltDigitSelectsADateEvenWhileDatesAreDisabled) {
   app.Click({Control::Scope, 5});
-  ASSERT_FALSE(fake.view.Enabled({Control::DateRange, 2}));
+  ASSERT_FALSE(fake.controls.Enabled({Control::DateRange, 2}));
   app.Press('3', kMaskAlt);
-  EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), 2);
+  EXPECT_EQ(fake.controls.SelectedOption(Control::DateRange), 2);
 }
 
 TEST_F(KeyNavigationTest, HoverColoursChangeOnlyWhenDifferent) {
   const ControlRef doit{Control::DoIt};
   fake.log.Clear();
   for (int i = 0; i < 3; ++i) p.keys.PointerOverDoIt();
-  EXPECT_EQ(fake.view.TextColour(doit), kHoverGreen);
+  EXPECT_EQ(fake.controls.TextColour(doit), kHoverGreen);
   for (int i = 0; i < 3; ++i) p.keys.PointerOverBackground();
-  EXPECT_EQ(fake.view.TextColour(doit), kHeadingBlue);
+  EXPECT_EQ(fake.controls.TextColour(doit), kHeadingBlue);
   EXPECT_EQ(fake.log.CountCalls("SetTextColour"), 2u);
 }
 

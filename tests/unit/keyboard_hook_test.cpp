@@ -22,7 +22,7 @@ struct HookDesk {
     FakeWindow w;
     w.thread = 77;
     app = pf.desktop.AddWindow(w);
-    box = pf.view.CreateSearchWindow(SearchWindowDesign());
+    box = pf.viewWindow.CreateSearchWindow(SearchWindowDesign());
     p.window.handle = box;
     p.window.loaded = true;
     p.hook.HookKeyboard();

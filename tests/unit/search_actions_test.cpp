@@ -26,11 +26,12 @@ TEST_F(SearchActionsTest, ScopeDecidesWhetherDatesApply) {
   for (int scope = 0; scope < 15; ++scope) {
     SCOPED_TRACE(scope);
     const bool dates = scope != 5 && scope != 6 && scope != 12;
-    fake.view.SetValue({Control::Scope, 0}, 1);
-    fake.view.SetValue({Control::DateRange, 3}, 1);
-    fake.view.SetValue({Control::Scope, scope}, 1);  // raises the click like the form runtime
-    for (int d = 0; d < 6; ++d) EXPECT_EQ(fake.view.Enabled({Control::DateRange, d}), dates) << d;
-    EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), dates ? 3 : 0);
+    fake.controls.SetValue({Control::Scope, 0}, 1);
+    fake.controls.SetValue({Control::DateRange, 3}, 1);
+    fake.controls.SetValue({Control::Scope, scope}, 1);  // raises the click like the form runtime
+    for (int d = 0; d < 6; ++d)
+      EXPECT_EQ(fake.controls.Enabled({Control::DateRange, d}), dates) << d;
+    EXPECT_EQ(fake.controls.SelectedOption(Control::DateRange), dates ? 3 : 0);
   }
 }
 
@@ -38,33 +39,33 @@ TEST_F(SearchActionsTest, FocusReturnsToTheTermsUnlessUsingTheKeyboard) {
   for (bool keyboard : {false, true}) {
     SCOPED_TRACE(keyboard);
     p.window.SetKeyboard(keyboard);
-    fake.view.SetFocus({Control::Scope, 0});
+    fake.controls.SetFocus({Control::Scope, 0});
     p.search.ScopeChosen(9);
-    EXPECT_EQ(fake.view.FocusName(), keyboard ? "Scope(0)" : "Terms(0)");
+    EXPECT_EQ(fake.controls.FocusName(), keyboard ? "Scope(0)" : "Terms(0)");
   }
 }
 
 TEST_F(SearchActionsTest, FocusWaitsForAltToBeReleased) {
   fake.hotkeys.SetKeyDown(vk::Alt, true);
   fake.UserKeyUp(vk::Alt);
-  fake.view.SetFocus({Control::Scope, 0});
+  fake.controls.SetFocus({Control::Scope, 0});
   p.search.ScopeChosen(2);
   EXPECT_FALSE(fake.hotkeys.KeyHeldNow(vk::Alt));
-  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.controls.FocusName(), "Terms(0)");
 }
 
 TEST_F(SearchActionsTest, StuckAltKeyDoesNotHangTheWindow) {
   fake.hotkeys.SetKeyDown(vk::Alt, true);
   const std::uint32_t before = fake.loop.Milliseconds();
   p.search.ScopeChosen(2);
-  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.controls.FocusName(), "Terms(0)");
   EXPECT_LT(fake.loop.Milliseconds() - before, 10'000u);
 }
 
 TEST_F(SearchActionsTest, SearchParksFirstThenOpensTheAddress) {
-  fake.view.SetText({Control::Terms}, "  cheap flights ");
-  fake.view.SetValue({Control::Scope, 4}, 1);
-  fake.view.SetValue({Control::DateRange, 2}, 1);
+  fake.controls.SetText({Control::Terms}, "  cheap flights ");
+  fake.controls.SetValue({Control::Scope, 4}, 1);
+  fake.controls.SetValue({Control::DateRange, 2}, 1);
   fake.log.Clear();
   p.search.SearchNow();
   ASSERT_EQ(Opened(),
@@ -92,7 +93,7 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.view.SetText({Control::Terms}, "new terms");
+    fake.controls.SetText({Control::Terms}, "new terms");
     fake.log.Clear();
     c.act();
     EXPECT_EQ(Opened().size(), 1u);
@@ -113,7 +114,7 @@ TEST_F(SearchActionsTest, NoBrowserStartedKeepsTheWindowTheTermsAndTheHistory) {
 
 TEST_F(SearchActionsTest, EmptyTermsKeepTheHistory) {
   p.settings.SaveHistory("older");
-  fake.view.SetText({Control::Terms}, "   ");
+  fake.controls.SetText({Control::Terms}, "   ");
   p.search.SearchNow();
   EXPECT_EQ(Opened(), (std::vector<std::string>{"https://www.google.com/search?q=%3F&as_qdr=all"}));
   EXPECT_EQ(p.settings.LoadHistory(), "older");
@@ -132,8 +133,8 @@ TEST_F(SearchActionsTest, EveryWayToStartASearch) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     p.summoning.ShowSearchWindow();
-    fake.view.SetText({Control::Terms}, "alpha");
-    fake.view.SetValue({Control::Scope, 0}, 1);
+    fake.controls.SetText({Control::Terms}, "alpha");
+    fake.controls.SetValue({Control::Scope, 0}, 1);
     fake.log.Clear();
     c.act();
     EXPECT_EQ(Opened(),

@@ -15,20 +15,20 @@ using SearchWindowTest = FakeProgramTest;
 TEST_F(SearchWindowTest, LoadsAsDesigned) {
   const WindowId editor = app.AddApp();
   p.window.EnsureLoaded();
-  ASSERT_TRUE(fake.view.FormCreated());
-  EXPECT_EQ(p.window.handle, fake.view.SearchHwnd());
+  ASSERT_TRUE(fake.viewWindow.FormCreated());
+  EXPECT_EQ(p.window.handle, fake.viewWindow.SearchHwnd());
   EXPECT_FALSE(p.window.Keyboard());
-  EXPECT_EQ(fake.view.Text({Control::Terms}), "");
-  EXPECT_EQ(fake.view.SelectedOption(Control::Scope), 0);
-  EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), 0);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
-  EXPECT_EQ(fake.view.TabStopCount(), 0);
+  EXPECT_EQ(fake.controls.Text({Control::Terms}), "");
+  EXPECT_EQ(fake.controls.SelectedOption(Control::Scope), 0);
+  EXPECT_EQ(fake.controls.SelectedOption(Control::DateRange), 0);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(fake.controls.TabStopCount(), 0);
   EXPECT_EQ(fake.loop.TimerInterval(), 1500u);
   // Loaded behind the application in front, not over it.
   EXPECT_EQ(fake.desktop.WindowInFront(), editor);
-  EXPECT_EQ(fake.desktop.WindowBelow(editor), fake.view.SearchHwnd());
-  EXPECT_EQ(fake.desktop.Window(fake.view.SearchHwnd())->owner, fake.desktop.DesktopRoot());
+  EXPECT_EQ(fake.desktop.WindowBelow(editor), fake.viewWindow.SearchHwnd());
+  EXPECT_EQ(fake.desktop.Window(fake.viewWindow.SearchHwnd())->owner, fake.desktop.DesktopRoot());
   // Hourglass while loading, default afterwards.
   const auto pointers = fake.log.Calls("SetMousePointer");
   ASSERT_EQ(pointers.size(), 2u);
@@ -38,7 +38,7 @@ TEST_F(SearchWindowTest, LoadsAsDesigned) {
   // One pixel below each date option.
   const int expected[] = {8, 27, 46, 65, 84, 103};
   for (int i = 0; i < 6; ++i)
-    EXPECT_EQ(fake.view.ControlTop({Control::DateKey, i}), expected[i]) << i;
+    EXPECT_EQ(fake.controls.ControlTop({Control::DateKey, i}), expected[i]) << i;
 
   // A second reference loads nothing again.
   p.window.EnsureLoaded();
@@ -51,17 +51,17 @@ TEST_F(SearchWindowTest, MinimisingParksInsteadOfStayingMinimised) {
   ASSERT_TRUE(app.OnScreen());
   fake.UserMinimise();
   fake.loop.RunPending();
-  EXPECT_EQ(fake.view.ViewState(), WindowState::Normal);
+  EXPECT_EQ(fake.viewWindow.ViewState(), WindowState::Normal);
   EXPECT_TRUE(app.Parked());
   EXPECT_EQ(fake.desktop.WindowInFront(), editor);
 }
 
 TEST_F(SearchWindowTest, OtherResizesLeaveTheWindowAlone) {
   app.Start();
-  const int top = fake.view.ViewFrame().top;
-  fake.view.SetViewState(WindowState::Maximised);
-  EXPECT_EQ(fake.view.ViewState(), WindowState::Maximised);
-  EXPECT_EQ(fake.view.ViewFrame().top, top);
+  const int top = fake.viewWindow.ViewFrame().top;
+  fake.viewWindow.SetViewState(WindowState::Maximised);
+  EXPECT_EQ(fake.viewWindow.ViewState(), WindowState::Maximised);
+  EXPECT_EQ(fake.viewWindow.ViewFrame().top, top);
 }
 
 TEST_F(SearchWindowTest, DeactivationClearsKeyboardAndRenewsTheHook) {
@@ -84,7 +84,7 @@ TEST_F(SearchWindowTest, CloseRemovesHookAndKeystrokeObjectThenTheWindow) {
   fake.UserClose();
   fake.loop.RunPending();
   EXPECT_TRUE(fake.loop.Unloaded());
-  EXPECT_FALSE(fake.view.FormCreated());
+  EXPECT_FALSE(fake.viewWindow.FormCreated());
   EXPECT_FALSE(p.window.loaded);
   EXPECT_TRUE(fake.hotkeys.InstalledHooks().empty());
   EXPECT_EQ(p.hook.handle, 0u);
@@ -118,7 +118,7 @@ TEST_F(SearchWindowTest, NothingComesBackAfterClose) {
   fake.UserClose();
   fake.loop.RunPending();
   p.summoning.ShowSearchWindow();
-  EXPECT_FALSE(fake.view.FormCreated());
+  EXPECT_FALSE(fake.viewWindow.FormCreated());
   EXPECT_EQ(fake.log.CountCalls("CreateSearchWindow"), 1u);
 }
 

@@ -88,7 +88,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
       app.AddApp();
       app.Start();
       for (int search = 0; search < 2; ++search) {
-        app.fake.view.SetText({Control::Terms}, "cheap flights");
+        app.fake.controls.SetText({Control::Terms}, "cheap flights");
         app.p().search.SearchNow();
         app.fake.loop.RunPending();
         app.p().ports.loop.Post(kSummonMessage);
@@ -98,7 +98,7 @@ TEST(SettingsProblem, TheWindowSaysItOnce) {
       ASSERT_EQ(said.size(), 1u);
       EXPECT_NE(said[0].find(problem.reason), std::string::npos) << said[0];
       // The next showing brings the usual hint back.
-      EXPECT_EQ(app.fake.view.Text({Control::Message}), kOptionsHint);
+      EXPECT_EQ(app.fake.controls.Text({Control::Message}), kOptionsHint);
       EXPECT_EQ(app.fake.log.CountCalls("ShowMessageBox"), 0u);
     }
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add);
@@ -117,20 +117,20 @@ TEST(SettingsProblem, VoiceSwitchedOnAtStartDoesNotHideIt) {
   app.fake.processes.AddProcess(7000, "natspeak.exe");
   app.AddApp();
   app.Start();
-  const std::string shown = app.fake.view.Text({Control::Message});
+  const std::string shown = app.fake.controls.Text({Control::Message});
   EXPECT_TRUE(shown.starts_with(kNotSaved)) << shown;
-  EXPECT_EQ(app.fake.view.Value({Control::VoiceCommands}), 1);
+  EXPECT_EQ(app.fake.controls.Value({Control::VoiceCommands}), 1);
   app.p().winutil.HideSearchWindow();
   app.p().ports.loop.Post(kSummonMessage);
   app.fake.loop.RunPending();
-  EXPECT_EQ(app.fake.view.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(app.fake.controls.Text({Control::Message}), kOptionsHint);
 }
 
 TEST(SettingsProblem, HealthyFileSaysNothing) {
   TempFolder tmp;
   FakeProgram app(tmp.str() + "Varnel.cfg");
   app.Start();
-  app.fake.view.SetText({Control::Terms}, "cheap flights");
+  app.fake.controls.SetText({Control::Terms}, "cheap flights");
   app.p().search.SearchNow();
   app.p().ports.loop.Post(kSummonMessage);
   app.fake.loop.RunPending();

@@ -42,15 +42,15 @@ TEST_F(StartupTest, WithoutSettingsFileBecomesTheRunningInstance) {
   app.AddApp();
   EXPECT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_EQ(p.settings.file, app.cfgFile());
-  ASSERT_TRUE(fake.view.FormCreated());
-  EXPECT_EQ(p.window.handle, fake.view.SearchHwnd());
-  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.view.SearchHwnd()));
+  ASSERT_TRUE(fake.viewWindow.FormCreated());
+  EXPECT_EQ(p.window.handle, fake.viewWindow.SearchHwnd());
+  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.viewWindow.SearchHwnd()));
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
+  EXPECT_EQ(fake.desktop.WindowInFront(), fake.viewWindow.SearchHwnd());
   EXPECT_NE(p.hook.handle, 0u);
   EXPECT_EQ(fake.hotkeys.InstalledHooks().size(), 1u);
   EXPECT_TRUE(p.voice.keySender != nullptr);
-  EXPECT_EQ(fake.view.mousePointer, Pointer::Normal);
+  EXPECT_EQ(fake.notices.mousePointer, Pointer::Normal);
   EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0u);
 }
@@ -97,9 +97,9 @@ TEST(StartupRecordedHandle, NotARunningVarnelStartsANewInstance) {
     WriteFile(fresh.cfgFile(), "[Application]\r\nAppHwnd=" + c.record(fresh.fake) + "\r\n");
     EXPECT_EQ(fresh.Start(), Startup::Result::Running);
     EXPECT_EQ(fresh.fake.log.CountCalls("SendPrivateMessage"), 0u);
-    ASSERT_TRUE(fresh.fake.view.FormCreated());
+    ASSERT_TRUE(fresh.fake.viewWindow.FormCreated());
     EXPECT_EQ(fresh.p().settings.ReadIniString("Application", "AppHwnd", "", 64),
-              std::to_string(fresh.fake.view.SearchHwnd()));
+              std::to_string(fresh.fake.viewWindow.SearchHwnd()));
   }
 }
 
@@ -134,11 +134,11 @@ TEST_F(StartupTest, LiveVarnelWindowGetsTheHandOffAndThisStartEnds) {
     const auto sends = second.fake.log.Calls("SendPrivateMessage");
     ASSERT_EQ(sends.size(), 1u);
     EXPECT_EQ(sends[0].args.back(), kHandOffTimeoutMs);
-    EXPECT_FALSE(second.fake.view.FormCreated());
+    EXPECT_FALSE(second.fake.viewWindow.FormCreated());
     EXPECT_EQ(second.fake.log.CountCalls("CreateSearchWindow"), 0u);
     EXPECT_EQ(second.fake.log.CountCalls("InstallKeyHook"), 0u);
     EXPECT_EQ(second.CfgText(), before);
-    EXPECT_EQ(second.fake.view.mousePointer, Pointer::Normal);
+    EXPECT_EQ(second.fake.notices.mousePointer, Pointer::Normal);
     EXPECT_TRUE(second.p().voice.keySender == nullptr);
   }
 }
@@ -151,8 +151,8 @@ TEST_F(StartupTest, WithoutAClaimAnUnansweredHandOffStartsANewInstance) {
   EXPECT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_EQ(fake.log.CountCalls("SendPrivateMessage"), 1u);
   EXPECT_TRUE(received.empty());
-  ASSERT_TRUE(fake.view.FormCreated());
-  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.view.SearchHwnd()));
+  ASSERT_TRUE(fake.viewWindow.FormCreated());
+  EXPECT_EQ(RecordedHwnd(), std::to_string(fake.viewWindow.SearchHwnd()));
 }
 
 // The claim of the single instance decides who is first, whatever the settings file says;
@@ -221,14 +221,14 @@ TEST(StartupClaim, TheClaimDecidesWhoRuns) {
 
     EXPECT_EQ(start.Start(), c.result);
     if (c.result == R::Running) {
-      ASSERT_TRUE(f.view.FormCreated());
-      EXPECT_EQ(f.instances.publishedWindow, f.view.SearchHwnd());
+      ASSERT_TRUE(f.viewWindow.FormCreated());
+      EXPECT_EQ(f.instances.publishedWindow, f.viewWindow.SearchHwnd());
       EXPECT_EQ(shows, 0);
       EXPECT_EQ(f.hotkeys.InstalledHooks().size(), 1u);
       continue;
     }
     // No second instance: no window, no hook, the settings file as it was.
-    EXPECT_FALSE(f.view.FormCreated());
+    EXPECT_FALSE(f.viewWindow.FormCreated());
     EXPECT_EQ(f.log.CountCalls("InstallKeyHook"), 0u);
     EXPECT_EQ(f.log.CountCalls("PublishInstanceWindow"), 0u);
     EXPECT_EQ(start.CfgText(), before);

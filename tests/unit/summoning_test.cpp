@@ -28,13 +28,13 @@ TEST_F(SummoningTest, DispatchTable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.code);
     p.winutil.HideSearchWindow();
-    fake.view.SetFocus({Control::Scope, 0});
+    fake.controls.SetFocus({Control::Scope, 0});
     fake.log.Clear();
     p.ports.loop.Post(c.code);
     EXPECT_EQ(fake.log.CountCalls("SetViewTop"), 0u);  // never inside the posting call
     fake.loop.RunPending();
     EXPECT_EQ(app.OnScreen(), c.shows);
-    EXPECT_EQ(fake.view.FocusName() == "Terms(0)" && !c.shows, c.cycles);
+    EXPECT_EQ(fake.controls.FocusName() == "Terms(0)" && !c.shows, c.cycles);
     EXPECT_FALSE(fake.loop.Unloaded());
   }
 }
@@ -47,7 +47,7 @@ TEST_F(SummoningTest, ShowMessageFromAnotherInstanceOnlyWithBothParameters) {
     std::uint32_t w, l;
     bool shows;
   };
-  const WindowId box = fake.view.SearchHwnd();
+  const WindowId box = fake.viewWindow.SearchHwnd();
   const Case cases[] = {
       {box, kSummonMessage, kSummonParam, kSummonParam, true},
       {box, kSummonMessage, kSummonParam, 0, false},
@@ -72,7 +72,7 @@ TEST_F(SummoningTest, FirstShowingCentresHigherAndAppearsOnlyThere) {
   // Screen 1920 x 1080 pixels, window 599 x 580: centred top 250, raised to 188, then three
   // quarters of that.
   EXPECT_EQ(p.window.workingTop, 141);
-  EXPECT_EQ(fake.view.ViewFrame().top, 141);
+  EXPECT_EQ(fake.viewWindow.ViewFrame().top, 141);
   // Shown while parked: the first visible position is the working one.
   const auto& log = fake.log.Entries();
   auto show = std::find_if(log.begin(), log.end(), [](auto& c) { return c.op == "ShowView"; });
@@ -94,16 +94,16 @@ TEST_F(SummoningTest, ScreenLowerThanTheWindowStillCountsAsOnScreen) {
 TEST_F(SummoningTest, ParkedWindowComesBackAtTheSameTopWithTermsSelected) {
   const WindowId editor = app.AddApp();
   app.Start();
-  const int top = fake.view.ViewFrame().top;
+  const int top = fake.viewWindow.ViewFrame().top;
   app.Type("alpha beta");
   app.Press(vk::Escape);
   ASSERT_TRUE(app.Parked());
   ASSERT_EQ(fake.desktop.WindowInFront(), editor);
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-  EXPECT_EQ(fake.view.ViewFrame().top, top);
-  EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
-  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
-  EXPECT_EQ(fake.view.SelectedText({Control::Terms}), "alpha beta");
+  EXPECT_EQ(fake.viewWindow.ViewFrame().top, top);
+  EXPECT_EQ(fake.desktop.WindowInFront(), fake.viewWindow.SearchHwnd());
+  EXPECT_EQ(fake.controls.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.controls.SelectedText({Control::Terms}), "alpha beta");
 }
 
 TEST_F(SummoningTest, HistoryRule) {
@@ -127,7 +127,7 @@ TEST_F(SummoningTest, HistoryRule) {
     a.Start();
     if (*c.stored != '\0') a.p().settings.WriteIniString("History", "SearchHistory", c.stored);
     a.p().settings.lastSearch = c.lastSearch;
-    a.fake.view.SetText({Control::Terms}, c.field);
+    a.fake.controls.SetText({Control::Terms}, c.field);
     a.p().winutil.HideSearchWindow();
     a.p().summoning.ShowSearchWindow();
     EXPECT_EQ(a.Terms(), c.expected);
@@ -137,9 +137,9 @@ TEST_F(SummoningTest, HistoryRule) {
 
 TEST_F(SummoningTest, ShowMessageOnlyWhileOnScreen) {
   app.Start();
-  fake.view.messageBoxAnswers = {MessageAnswer::Cancel};
+  fake.notices.messageBoxAnswers = {MessageAnswer::Cancel};
   bool openDuring = false;
-  fake.view.onMessageBox = [&](const std::string&) { openDuring = p.window.inMessageBox; };
+  fake.notices.onMessageBox = [&](const std::string&) { openDuring = p.window.inMessageBox; };
   EXPECT_EQ(p.messages.Show("hello", kInformationOkCancel, ""), MessageAnswer::Cancel);
   EXPECT_TRUE(openDuring);
   EXPECT_FALSE(p.window.inMessageBox);
@@ -175,7 +175,7 @@ TEST_F(SummoningTest, HistoryIsSelectedWholeWhateverItsCharacters) {
     a.Press(vk::Escape);
     a.p().settings.WriteIniString("History", "SearchHistory", c.history);
     a.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-    EXPECT_EQ(a.fake.view.SelectedText({Control::Terms}), c.history);
+    EXPECT_EQ(a.fake.controls.SelectedText({Control::Terms}), c.history);
     a.Type("x");
     EXPECT_EQ(a.Terms(), "x");
     a.Press(vk::Return);

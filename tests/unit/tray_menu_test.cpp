@@ -87,19 +87,19 @@ INSTANTIATE_TEST_SUITE_P(
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_TRUE(a.OnScreen());
                                   EXPECT_EQ(a.fake.desktop.WindowInFront(),
-                                            a.fake.view.SearchHwnd());
+                                            a.fake.viewWindow.SearchHwnd());
                                 }},
                       EntryCase{"VoiceCommandsOn", TrayEntry::VoiceCommands, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_TRUE(a.p().voice.active);
-                                  EXPECT_EQ(a.fake.view.Value({Control::VoiceCommands}),
+                                  EXPECT_EQ(a.fake.controls.Value({Control::VoiceCommands}),
                                             1);  // the window's box agrees
                                   EXPECT_TRUE(a.fake.tray.trayChecks.voiceCommands);
                                 }},
                       EntryCase{"VoiceCommandsOnThenOff", TrayEntry::VoiceCommands, 2,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.p().voice.active);
-                                  EXPECT_EQ(a.fake.view.Value({Control::VoiceCommands}), 0);
+                                  EXPECT_EQ(a.fake.controls.Value({Control::VoiceCommands}), 0);
                                   EXPECT_FALSE(a.fake.tray.trayChecks.voiceCommands);
                                 }},
                       EntryCase{"StartAtLoginOn", TrayEntry::StartAtLogin, 1,
@@ -126,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                       EntryCase{"QuitEndsTheProgram", TrayEntry::Quit, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.p().window.loaded);
-                                  EXPECT_FALSE(a.fake.view.FormCreated());
+                                  EXPECT_FALSE(a.fake.viewWindow.FormCreated());
                                   EXPECT_TRUE(a.fake.hotkeys.InstalledHooks().empty());
                                   EXPECT_FALSE(a.fake.tray.TrayShown());
                                   EXPECT_FALSE(a.p().tray.Present());

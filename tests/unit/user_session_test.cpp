@@ -13,7 +13,7 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   const WindowId editor = app.AddApp("editor.exe");
   ASSERT_EQ(app.Start(), Startup::Result::Running);
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
+  EXPECT_EQ(fake.desktop.WindowInFront(), fake.viewWindow.SearchHwnd());
 
   // Escape: out of the way, the editor in front again.
   app.Press(vk::Escape);
@@ -23,8 +23,8 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   // Ctrl+Alt+/ in the editor brings it back, ready for typing; the editor still gets the key.
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
-  EXPECT_EQ(fake.view.FocusName(), "Terms(0)");
+  EXPECT_EQ(fake.desktop.WindowInFront(), fake.viewWindow.SearchHwnd());
+  EXPECT_EQ(fake.controls.FocusName(), "Terms(0)");
   const auto slash =
       std::find_if(fake.hotkeys.KeyRecords().begin(), fake.hotkeys.KeyRecords().end(),
                    [](const FakeKeyRecord& r) { return r.ev.vkCode == 191; });
@@ -34,9 +34,9 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   app.Type("Cheap flights");
   EXPECT_EQ(app.Terms(), "Cheap flights");
   app.Press('N', kMaskAlt);  // "&News"
-  EXPECT_EQ(fake.view.SelectedOption(Control::Scope), 4);
+  EXPECT_EQ(fake.controls.SelectedOption(Control::Scope), 4);
   app.Press('3', kMaskAlt);  // "Past Day"
-  EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), 2);
+  EXPECT_EQ(fake.controls.SelectedOption(Control::DateRange), 2);
   app.Press(vk::Return);
 
   const auto opened = fake.log.Calls("OpenAddress");
@@ -50,13 +50,13 @@ TEST_F(UserSession, SearchFromAnotherApplication) {
   // Summoned again, it holds the same terms, scope and date, with the terms selected.
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
   EXPECT_EQ(app.Terms(), "Cheap flights");
-  EXPECT_EQ(fake.view.SelectedText({Control::Terms}), "Cheap flights");
-  EXPECT_EQ(fake.view.SelectedOption(Control::Scope), 4);
-  EXPECT_EQ(fake.view.SelectedOption(Control::DateRange), 2);
+  EXPECT_EQ(fake.controls.SelectedText({Control::Terms}), "Cheap flights");
+  EXPECT_EQ(fake.controls.SelectedOption(Control::Scope), 4);
+  EXPECT_EQ(fake.controls.SelectedOption(Control::DateRange), 2);
 
   // Tab walks the groups; the platform's own tab order never runs.
   app.Press(vk::Tab);
-  EXPECT_EQ(fake.view.FocusName(), "DateRange(0)");
+  EXPECT_EQ(fake.controls.FocusName(), "DateRange(0)");
   EXPECT_TRUE(p.window.Keyboard());
 
   // The timer keeps working in the background.
@@ -75,23 +75,23 @@ TEST_F(UserSession, SecondStartHandsOffToTheRunningInstance) {
   second.fake.instances.instanceClaims = {InstanceClaim::Taken};  // the first copy holds it
   second.fake.processes.AddProcess(fake.OwnPid(), "varnel");
   FakeWindow running;
-  running.hwnd = fake.view.SearchHwnd();
+  running.hwnd = fake.viewWindow.SearchHwnd();
   running.pid = fake.OwnPid();
   running.thread = fake.OwnThread();
   running.className = "Varnel";
   running.onMessage = [this](Code msg, std::uint32_t wp, std::uint32_t lp) {
-    fake.instances.SendPrivateMessage(fake.view.SearchHwnd(), msg, wp, lp, kHandOffTimeoutMs);
+    fake.instances.SendPrivateMessage(fake.viewWindow.SearchHwnd(), msg, wp, lp, kHandOffTimeoutMs);
   };
   second.fake.desktop.AddWindow(running);
   const std::string cfgBefore = app.CfgText();
 
   EXPECT_EQ(second.program->Run(), 0);
-  EXPECT_FALSE(second.fake.view.FormCreated());
+  EXPECT_FALSE(second.fake.viewWindow.FormCreated());
   EXPECT_EQ(app.CfgText(), cfgBefore);
   EXPECT_TRUE(app.Parked());  // shown only after the sender has been answered
   fake.loop.RunPending();
   EXPECT_TRUE(app.OnScreen());
-  EXPECT_EQ(fake.desktop.WindowInFront(), fake.view.SearchHwnd());
+  EXPECT_EQ(fake.desktop.WindowInFront(), fake.viewWindow.SearchHwnd());
 }
 
 TEST_F(UserSession, MinimiseAndClose) {
@@ -100,7 +100,7 @@ TEST_F(UserSession, MinimiseAndClose) {
   fake.UserMinimise();
   fake.loop.RunPending();
   EXPECT_TRUE(app.Parked());
-  EXPECT_EQ(fake.view.ViewState(), WindowState::Normal);
+  EXPECT_EQ(fake.viewWindow.ViewState(), WindowState::Normal);
   EXPECT_EQ(fake.desktop.WindowInFront(), editor);
 
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
@@ -110,7 +110,7 @@ TEST_F(UserSession, MinimiseAndClose) {
   EXPECT_TRUE(fake.hotkeys.InstalledHooks().empty());
   // With the program gone the shortcut does nothing.
   app.Press(vk::Slash, kMaskCtrl | kMaskAlt);
-  EXPECT_FALSE(fake.view.FormCreated());
+  EXPECT_FALSE(fake.viewWindow.FormCreated());
 }
 
 }  // namespace

@@ -28,9 +28,9 @@ TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
   const OnCase& c = GetParam();
   if (c.running) fake.processes.AddProcess(7000, "natspeak.exe");
   if (c.onScreen) PutOnScreen();
-  fake.view.messageBoxAnswers.push_back(c.answer);
+  fake.notices.messageBoxAnswers.push_back(c.answer);
   std::vector<std::string> shown;
-  fake.view.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+  fake.notices.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
 
   p.voice.SetVoiceCommands(true);
   fake.loop.RunPending();
@@ -44,8 +44,8 @@ TEST_P(SwitchOnTest, PromptsOnlyWhenNeeded) {
   }
   EXPECT_EQ(script->created, c.attempted ? 1 : 0);
   EXPECT_EQ(p.voice.active, c.active);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), c.active ? 1 : 0);
-  EXPECT_EQ(fake.view.Text({Control::Message}), c.active ? kVoiceActiveText : kOptionsHint);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), c.active ? 1 : 0);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), c.active ? kVoiceActiveText : kOptionsHint);
   EXPECT_EQ(p.voice.session != nullptr, c.active);
   EXPECT_GT(fake.log.CountCalls("RaiseView"), 0U);
 }
@@ -77,11 +77,11 @@ TEST_F(VoiceTest, TwoClicksSwitchOnThenOff) {
   PutOnScreen();
   app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.voice.active);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 1);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 1);
   app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), kOptionsHint);
   EXPECT_EQ(script->created, 1);
   EXPECT_EQ(script->CallsOf("Unregister").size(), 1U);
   EXPECT_EQ(p.voice.session, nullptr);
@@ -93,7 +93,7 @@ TEST_F(VoiceTest, FailedRegistrationPutsTheBoxBack) {
   PutOnScreen();
   app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 1U);
   EXPECT_EQ(p.voice.session, nullptr);
 }
@@ -109,20 +109,20 @@ TEST_F(VoiceTest, AFailureAtStartIsSaidInTheWindow) {
   fake.loop.RunPending();
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0U);
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.view.Text({Control::Message}), "Start it with: recogniser &");
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), "Start it with: recogniser &");
 
   std::vector<std::string> shown;
-  fake.view.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+  fake.notices.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
   app.Click({Control::VoiceCommands});
   fake.loop.RunPending();
   EXPECT_EQ(shown, std::vector<std::string>{"Start it with: recogniser &"});
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
 
   script->createError.reset();
   app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.voice.active);
-  EXPECT_EQ(fake.view.Text({Control::Message}), kVoiceActiveText);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), kVoiceActiveText);
 }
 
 TEST_F(VoiceTest, RecogniserFoundByItsProcessName) {

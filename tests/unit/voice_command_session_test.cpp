@@ -59,12 +59,12 @@ TEST_F(VoxFormTest, RegistersFortyCommandsAndSevenLists) {
   const auto it = std::find(calls.begin(), calls.end(), expectedLists[2]);
   ASSERT_NE(it, calls.end());
   EXPECT_EQ(*(it + 1), (SpeechCall{"AddCommand", {"10", "<Page Down>", "Varnel"}}));
-  EXPECT_EQ(fake.view.mousePointer, Pointer::Normal);
+  EXPECT_EQ(fake.notices.mousePointer, Pointer::Normal);
 }
 
 TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
   Load();
-  fake.view.ControlAt({Control::VoiceCommands})->value = 1;
+  fake.controls.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
   p.voice.StopSession();
   Strings ops;
@@ -75,7 +75,7 @@ TEST_F(VoxFormTest, UnloadTakesEverythingDownInOrder) {
   EXPECT_EQ(ops, expected);
   EXPECT_FALSE(p.voice.active);
   EXPECT_EQ(p.voice.session, nullptr);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
 }
 
 struct FailureCase {
@@ -97,11 +97,11 @@ TEST_P(RegistrationFailureTest, ReportsAndUnloads) {
   if (c.failOp[0] != '\0') script->FailOn(c.failOp, c.error, c.nth);
   PutOnScreen();
   std::vector<std::string> shown;
-  fake.view.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
+  fake.notices.onMessageBox = [&](const std::string& text) { shown.push_back(text); };
 
   p.voice.StartSession();
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.view.mousePointer, Pointer::Normal);
+  EXPECT_EQ(fake.notices.mousePointer, Pointer::Normal);
   std::string message = "Voice commands require Dragon NaturallySpeaking to be installed.";
   if (!c.detail.empty()) message += "\r\n\r\nError: " + c.detail;
   EXPECT_EQ(shown, Strings{message});
@@ -202,7 +202,7 @@ TEST_F(VoxFormTest, BrowserCommandHidesTheWindowBeforeItsKeys) {
   Load();
   PutOnScreen();
   Say(31);
-  EXPECT_TRUE(fake.view.Parked());  // hidden inside the event
+  EXPECT_TRUE(fake.viewWindow.Parked());  // hidden inside the event
   fake.loop.RunPending();
   EXPECT_EQ(Chords(), Strings{"Ctrl+9"});
   const auto& log = fake.log.Entries();
@@ -219,7 +219,7 @@ TEST_F(VoxFormTest, NonBrowserCommandLeavesTheWindowUp) {
   PutOnScreen();
   Say(10);
   fake.loop.RunPending();
-  EXPECT_EQ(fake.view.ViewFrame().top, kOnScreenTop);
+  EXPECT_EQ(fake.viewWindow.ViewFrame().top, kOnScreenTop);
   EXPECT_EQ(Chords(), Strings{"34"});
 }
 
@@ -265,7 +265,7 @@ TEST_F(VoxFormTest, DoItOnlyWhenTheFocusStayedPut) {
   PutOnScreen();
   Say(1);
   fake.desktop.UserActivate(p.window.handle);
-  ASSERT_TRUE(fake.view.SetFocus({Control::Terms}));
+  ASSERT_TRUE(fake.controls.SetFocus({Control::Terms}));
   ASSERT_NE(fake.desktop.FocusedWindow(), 0U);
   fake.loop.RunPending();
   EXPECT_TRUE(Chords().empty());
@@ -287,7 +287,7 @@ TEST_F(VoxFormTest, SnapBackOnScreenHidesTheWindow) {
   PutOnScreen();
   Say(23);
   fake.loop.RunPending();
-  EXPECT_TRUE(fake.view.Parked());
+  EXPECT_TRUE(fake.viewWindow.Parked());
 }
 
 TEST_F(VoxFormTest, FindItOffScreenDoesNothing) {
@@ -320,12 +320,12 @@ TEST_F(VoxFormTest, RecognitionsClearKeyboardUse) {
 TEST_F(VoxFormTest, LostServiceSwitchesOffQuietly) {
   PutOnScreen();
   Load();
-  fake.view.ControlAt({Control::VoiceCommands})->value = 1;
+  fake.controls.ControlAt({Control::VoiceCommands})->value = 1;
   script->calls.clear();
   script->Lose();
   EXPECT_FALSE(p.voice.active);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), kOptionsHint);
   fake.loop.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0U);
@@ -345,8 +345,8 @@ TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
   fake.loop.RunPending();
   EXPECT_EQ(p.voice.session, nullptr);
   EXPECT_EQ(fake.log.CountCalls("ShowMessageBox"), 0U);
-  EXPECT_EQ(fake.view.Value({Control::VoiceCommands}), 0);
-  EXPECT_EQ(fake.view.Text({Control::Message}), kOptionsHint);
+  EXPECT_EQ(fake.controls.Value({Control::VoiceCommands}), 0);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), kOptionsHint);
 }
 
 TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {

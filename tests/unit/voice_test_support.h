@@ -23,16 +23,16 @@ class VoiceTest : public FakeProgramTest {
     fake.speech.speechFactory = [s = script](SpeechError& e) { return s->Create(e); };
     fake.injector.injectedKeysReachHook = false;
     p.voice.keySender = p.voice.MakeKeySender();
-    p.window.handle = fake.view.CreateSearchWindow(SearchWindowDesign());
+    p.window.handle = fake.viewWindow.CreateSearchWindow(SearchWindowDesign());
     p.window.loaded = true;
     Park();
     fake.log.Clear();
   }
 
-  void Park() { fake.view.Park(); }
+  void Park() { fake.viewWindow.Park(); }
   void PutOnScreen() {
-    fake.view.ShowView();
-    fake.view.SetViewTop(kOnScreenTop);
+    fake.viewWindow.ShowView();
+    fake.viewWindow.SetViewTop(kOnScreenTop);
   }
 
   // Key events as "+vk" (down) and "-vk" (up), with "x" appended for the extended flag,

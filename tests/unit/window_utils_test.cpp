@@ -28,10 +28,10 @@ struct WinsysDesk {
   }
   // The search window, loaded and on screen.
   WindowId Box() {
-    p.window.handle = pf.view.CreateSearchWindow(SearchWindowDesign());
+    p.window.handle = pf.viewWindow.CreateSearchWindow(SearchWindowDesign());
     p.window.loaded = true;
-    pf.view.ShowView();
-    pf.view.SetViewTop(96);
+    pf.viewWindow.ShowView();
+    pf.viewWindow.SetViewTop(96);
     return p.window.handle;
   }
   std::vector<std::string> Ops(const std::set<std::string>& ops) const {
@@ -106,7 +106,7 @@ TEST(WindowUtilsHide, AlreadyParkedDoesNothingAtAll) {
   WinsysDesk d;
   d.App(11);
   d.pf.desktop.UserActivate(d.Box());
-  d.pf.view.Park();
+  d.pf.viewWindow.Park();
   d.p.window.keyboard = true;
   d.pf.log.Clear();
   d.p.winutil.HideSearchWindow();
@@ -123,13 +123,13 @@ TEST(WindowUtilsHide, ParksAndActivatesTheNextShownWindow) {
   const WindowId box = d.Box();
   d.pf.desktop.UserActivate(box);
   d.p.window.keyboard = true;
-  d.pf.view.SetTextColour({Control::DoIt, 0}, kHoverGreen);
+  d.pf.controls.SetTextColour({Control::DoIt, 0}, kHoverGreen);
   d.pf.log.Clear();
 
   d.p.winutil.HideSearchWindow();
 
-  EXPECT_TRUE(d.pf.view.Parked());
-  EXPECT_EQ(d.pf.view.TextColour({Control::DoIt, 0}), kHeadingBlue);
+  EXPECT_TRUE(d.pf.viewWindow.Parked());
+  EXPECT_EQ(d.pf.controls.TextColour({Control::DoIt, 0}), kHeadingBlue);
   EXPECT_FALSE(d.p.window.keyboard);
   EXPECT_EQ(d.pf.desktop.WindowInFront(), shown);
   EXPECT_NE(d.p.hook.handle, 0u);
@@ -142,7 +142,7 @@ TEST(WindowUtilsHide, NothingBelowStillParksAndRefreshesTheHook) {
   d.pf.desktop.UserActivate(box);
   d.pf.log.Clear();
   d.p.winutil.HideSearchWindow();
-  EXPECT_TRUE(d.pf.view.Parked());
+  EXPECT_TRUE(d.pf.viewWindow.Parked());
   EXPECT_EQ(d.pf.log.CountCalls("Activate"), 0u);
   EXPECT_EQ(d.pf.log.CountCalls("InstallKeyHook"), 1u);
   EXPECT_EQ(d.pf.desktop.WindowInFront(), box);
@@ -236,8 +236,8 @@ TEST(WindowUtilsPlace, SetWindowOwnerPicksAUsableOwner) {
     }
     ASSERT_EQ(calls.size(), 1u);
     const WindowId expected = c.expect == Expect::Given        ? owner
-                          : c.expect == Expect::Foreground ? fg
-                                                           : d.pf.desktop.DesktopRoot();
+                              : c.expect == Expect::Foreground ? fg
+                                                               : d.pf.desktop.DesktopRoot();
     EXPECT_EQ(calls[0].args[1], static_cast<std::int64_t>(expected));
   }
   WinsysDesk d;
@@ -265,12 +265,12 @@ TEST(WindowUtilsPlace, CentreFormArithmetic) {
     WinsysDesk d;
     d.Box();
     d.pf.desktop.SetScreenPixels(c.screenW, c.screenH);
-    d.pf.view.MoveView({10, 20, 10 + c.w, 20 + c.h});
+    d.pf.viewWindow.MoveView({10, 20, 10 + c.w, 20 + c.h});
     d.pf.loop.SetEventSink(nullptr);  // the window's own resize handler would undo a minimise
-    d.pf.view.SetViewState(c.state);
+    d.pf.viewWindow.SetViewState(c.state);
     d.pf.log.Clear();
     d.p.winutil.CentreWindow();
-    const Rect frame = d.pf.view.ViewFrame();
+    const Rect frame = d.pf.viewWindow.ViewFrame();
     if (!c.moves) {
       EXPECT_EQ(frame.left, 10);
       EXPECT_EQ(frame.top, 20);

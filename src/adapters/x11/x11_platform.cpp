@@ -1,9 +1,9 @@
 #include "adapters/x11/x11_platform.h"
 
+#include "adapters/posix/plain_files.h"
 #include "adapters/shared/activation.h"
 #include "adapters/shared/key_scan.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
@@ -16,7 +16,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -1107,16 +1106,11 @@ std::string X11Platform::TempFolder() {
 }
 
 NewFile X11Platform::CreateNewFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, S_IRUSR | S_IWUSR);
-  if (fd < 0) {
-    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
-  }
-  ::close(fd);
-  return NewFile::Created;
+  return posix::CreateNewFile(path);
 }
 
 void X11Platform::RemoveFile(const std::string& path) {
-  ::unlink(path.c_str());
+  posix::RemoveFile(path);
 }
 
 std::string X11Platform::UserConfigFolder() {

@@ -1,10 +1,9 @@
-#include "support/fake_search_view.h"
+#include "support/fake_view_window.h"
 
 namespace varnel {
 namespace {
 
-// Frame around the client area: 4 px borders and a 31 px caption at 15 twips per pixel.
-constexpr int kTwipsPerPixel = 15;  // the fake's screen is 96 dpi
+// Frame around the client area: 4 px borders and a 31 px caption.
 constexpr int kFrameWidth = 16;
 constexpr int kFrameHeight = 39;
 constexpr int kFirstPlace = 96;
@@ -13,16 +12,10 @@ constexpr int kParkedBottom = -2000;
 
 }  // namespace
 
-FakeSearchView::FakeSearchView(FakeLog& log, FakeEventLoop& loop, FakeDesktop& desktop,
-                               FakeHotkeys& hotkeys, FakeKeyboardLayout& layout, Owner owner)
-    : log_(log),
-      loop_(loop),
-      desktop_(desktop),
-      hotkeys_(hotkeys),
-      layout_(layout),
-      owner_(owner) {}
+FakeViewWindow::FakeViewWindow(FakeLog& log, FakeEventLoop& loop, FakeDesktop& desktop, Owner owner)
+    : log_(log), loop_(loop), desktop_(desktop), owner_(owner) {}
 
-WindowId FakeSearchView::CreateSearchWindow(const WindowDesign& design) {
+WindowId FakeViewWindow::CreateSearchWindow(const WindowDesign& design) {
   log_.Record("CreateSearchWindow");
   if (created_) {
     return hwnd_;
@@ -36,30 +29,15 @@ WindowId FakeSearchView::CreateSearchWindow(const WindowDesign& design) {
   frame_ = {kFirstPlace, kFirstPlace,
             kFirstPlace + design.clientWidth / kTwipsPerPixel + kFrameWidth,
             kFirstPlace + design.clientHeight / kTwipsPerPixel + kFrameHeight};
-  controls_.clear();
-  focus_.reset();
-  for (const auto& d : design.controls) {
-    FakeControl c;
-    c.design = &d;
-    c.text = d.kind == ControlKind::TextBox ? std::string() : std::string(d.caption);
-    c.fore = d.fore;
-    c.top = d.top / kTwipsPerPixel;
-    c.tabStop = FakeControl::Windowed(d.kind) && d.kind != ControlKind::Image;
-    if (FakeControl::Windowed(d.kind)) {
-      c.hwnd = desktop_.NewHwnd();
-      desktop_.AddChild(c.hwnd);
-    }
-    if (d.kind == ControlKind::OptionButton && d.ref.index == 0) {
-      c.value = 1;
-    }
-    controls_[{d.ref.id, d.ref.index}] = c;
+  if (onCreate) {
+    onCreate(design);
   }
   SyncWindow();
   return hwnd_;
 }
 
 // The window on the desktop passes on what reaches it to the program.
-FakeWindow FakeSearchView::WindowOnDesktop() {
+FakeWindow FakeViewWindow::WindowOnDesktop() {
   FakeWindow w;
   w.hwnd = desktop_.NewHwnd();
   w.thread = owner_.thread;
@@ -76,16 +54,20 @@ FakeWindow FakeSearchView::WindowOnDesktop() {
       Sink()->OnCommandPhrase(phrase);
     }
   };
-  w.onKey = [this](const KeyEvent& ev) { KeyReached(ev); };
+  w.onKey = [this](const KeyEvent& ev) {
+    if (onKey) {
+      onKey(ev);
+    }
+  };
   w.onDeactivate = [this] { Deactivate(); };
   w.onWindowChange = [this](WindowChange cmd) {
     state_ = cmd == WindowChange::Minimise ? WindowState::Minimised : WindowState::Normal;
   };
-  w.focusedChild = [this] { return focus_ ? ControlWindow(*focus_) : 0; };
+  w.focusedChild = [this] { return focusedChild ? focusedChild() : 0; };
   return w;
 }
 
-void FakeSearchView::SyncWindow() {
+void FakeViewWindow::SyncWindow() {
   FakeWindow* w = desktop_.Window(hwnd_);
   if (w == nullptr) {
     return;
@@ -99,7 +81,13 @@ void FakeSearchView::SyncWindow() {
   }
 }
 
-void FakeSearchView::ShowView() {
+void FakeViewWindow::Resized() {
+  if (Sink() != nullptr) {
+    Sink()->OnViewResized();
+  }
+}
+
+void FakeViewWindow::ShowView() {
   log_.Record("ShowView");
   if (!created_) {
     return;
@@ -109,28 +97,26 @@ void FakeSearchView::ShowView() {
   SyncWindow();
   desktop_.Raise(hwnd_);
   // The form runtime raises Resize when a form is first displayed.
-  if (first && Sink() != nullptr) {
-    Sink()->OnViewResized();
+  if (first) {
+    Resized();
   }
 }
 
-void FakeSearchView::DestroySearchWindow() {
+void FakeViewWindow::DestroySearchWindow() {
   log_.Record("DestroySearchWindow");
   if (!created_) {
     return;
   }
   desktop_.CloseWindow(hwnd_);
-  for (const auto& [key, c] : controls_) {
-    desktop_.RemoveChild(c.hwnd);
+  if (onDestroy) {
+    onDestroy();
   }
   loop_.SearchWindowDestroyed();
   created_ = false;
   visible_ = false;
-  controls_.clear();
-  focus_.reset();
 }
 
-void FakeSearchView::SetViewTop(int top) {
+void FakeViewWindow::SetViewTop(int top) {
   log_.Record("SetViewTop", {top});
   if (!created_) {
     return;
@@ -141,7 +127,7 @@ void FakeSearchView::SetViewTop(int top) {
   SyncWindow();
 }
 
-void FakeSearchView::Park() {
+void FakeViewWindow::Park() {
   log_.Record("Park");
   if (created_) {
     parked_ = true;
@@ -149,7 +135,7 @@ void FakeSearchView::Park() {
   }
 }
 
-void FakeSearchView::MoveView(const Rect& frame) {
+void FakeViewWindow::MoveView(const Rect& frame) {
   log_.Record("MoveView", {frame.left, frame.top, frame.right, frame.bottom});
   if (!created_) {
     return;
@@ -158,53 +144,50 @@ void FakeSearchView::MoveView(const Rect& frame) {
                        frame.bottom - frame.top != frame_.bottom - frame_.top;
   frame_ = frame;
   SyncWindow();
-  if (resized && Sink() != nullptr) {
-    Sink()->OnViewResized();
+  if (resized) {
+    Resized();
   }
 }
 
-void FakeSearchView::SetViewState(WindowState state) {
+void FakeViewWindow::SetViewState(WindowState state) {
   log_.Record("SetViewState", {static_cast<int>(state)});
   if (!created_ || state == state_) {
     return;
   }
   state_ = state;
   SyncWindow();
-  if (Sink() != nullptr) {
-    Sink()->OnViewResized();
-  }
+  Resized();
 }
 
-void FakeSearchView::RaiseView() {
+void FakeViewWindow::RaiseView() {
   log_.Record("RaiseView");
   if (created_) {
     desktop_.Raise(hwnd_);
   }
 }
-void FakeSearchView::MouseMove(ControlRef over) {
+
+void FakeViewWindow::MouseMove(ControlRef over) {
   if (Sink() != nullptr && created_) {
     Sink()->OnPointerOver(over);
   }
 }
 
-void FakeSearchView::DoubleClick() {
+void FakeViewWindow::DoubleClick() {
   if (Sink() != nullptr && created_) {
     Sink()->OnBackgroundDoubleClick();
   }
 }
 
-void FakeSearchView::Minimise() {
+void FakeViewWindow::Minimise() {
   if (!created_ || state_ == WindowState::Minimised) {
     return;
   }
   state_ = WindowState::Minimised;
   SyncWindow();
-  if (Sink() != nullptr) {
-    Sink()->OnViewResized();
-  }
+  Resized();
 }
 
-void FakeSearchView::Close() {
+void FakeViewWindow::Close() {
   if (!created_) {
     return;
   }
@@ -217,34 +200,10 @@ void FakeSearchView::Close() {
   DestroySearchWindow();
 }
 
-void FakeSearchView::Deactivate() {
+void FakeViewWindow::Deactivate() {
   if (Sink() != nullptr && created_) {
     Sink()->OnDeactivate();
   }
 }
 
-// ---------------------------------------------------------------- services
-
-MessageAnswer FakeSearchView::ShowMessageBox(const std::string& text, MessageStyle style,
-                                             const std::string& title) {
-  MessageAnswer answer = MessageAnswer::Ok;
-  if (!messageBoxAnswers.empty()) {
-    answer = messageBoxAnswers.front();
-    messageBoxAnswers.pop_front();
-  }
-  // Recorded as {buttons, icon, answer}.
-  log_.Record(
-      "ShowMessageBox",
-      {static_cast<int>(style.buttons), static_cast<int>(style.icon), static_cast<int>(answer)},
-      title + ": " + text);
-  if (onMessageBox) {
-    onMessageBox(text);
-  }
-  return answer;
-}
-
-void FakeSearchView::SetMousePointer(Pointer pointer) {
-  log_.Record("SetMousePointer", {static_cast<int>(pointer)});
-  mousePointer = pointer;
-}
 }  // namespace varnel

@@ -1,6 +1,4 @@
-// What the controls do by themselves with the keys and clicks that reach the window: typing,
-// the caret, Space. The window's own keys are only reported to the program, which decides.
-#include "support/fake_search_view.h"
+#include "support/fake_view_input.h"
 
 #include <algorithm>
 
@@ -11,22 +9,32 @@
 
 namespace varnel {
 
-int FakeSearchView::ModifierMask() {
+FakeViewInput::FakeViewInput(FakeEventLoop& loop, FakeDesktop& desktop, FakeHotkeys& hotkeys,
+                             FakeKeyboardLayout& layout, FakeViewWindow& window,
+                             FakeFormControls& controls)
+    : loop_(loop),
+      desktop_(desktop),
+      hotkeys_(hotkeys),
+      layout_(layout),
+      window_(window),
+      controls_(controls) {
+  window.onKey = [this](const KeyEvent& ev) { KeyReached(ev); };
+}
+
+int FakeViewInput::ModifierMask() {
   return (hotkeys_.KeyHeldNow(vk::Shift) ? kMaskShift : 0) |
          (hotkeys_.KeyHeldNow(vk::Control) ? kMaskCtrl : 0) |
          (hotkeys_.KeyHeldNow(vk::Alt) ? kMaskAlt : 0);
 }
 
-void FakeSearchView::DeliverChar(int ch) {
+void FakeViewInput::DeliverChar(int ch) {
   int c = ch;
   if (Sink() != nullptr) {
     Sink()->OnCharacterTyped(c);
   }
-  if (c == 0 || !created_ || !focus_) {
-    return;
-  }
-  FakeControl* k = ControlAt(*focus_);
-  if (k == nullptr) {
+  const std::optional<ControlRef> focus = controls_.FocusedControl();
+  FakeControl* k = focus ? controls_.ControlAt(*focus) : nullptr;
+  if (c == 0 || !window_.FormCreated() || k == nullptr) {
     return;
   }
   switch (k->design->kind) {
@@ -51,17 +59,17 @@ void FakeSearchView::DeliverChar(int ch) {
     }
     case ControlKind::OptionButton:
       if (c == ' ') {
-        SelectOption(*focus_, true);
+        controls_.SelectOption(*focus, true);
       }
       break;
     case ControlKind::CheckBox:
       if (c == ' ') {
-        SetValue(*focus_, k->value == 0 ? 1 : 0);
+        controls_.SetValue(*focus, k->value == 0 ? 1 : 0);
       }
       break;
     case ControlKind::CommandButton:
       if (c == ' ' && Sink() != nullptr) {
-        Sink()->OnClick(*focus_);
+        Sink()->OnClick(*focus);
       }
       break;
     default:
@@ -69,7 +77,23 @@ void FakeSearchView::DeliverChar(int ch) {
   }
 }
 
-void FakeSearchView::KeyReached(const KeyEvent& ev) {
+// Left and Right move the caret in the text box; the other arrows do nothing by themselves.
+void FakeViewInput::MoveCaret(int key) {
+  const std::optional<ControlRef> focus = controls_.FocusedControl();
+  FakeControl* k = focus ? controls_.ControlAt(*focus) : nullptr;
+  if (k == nullptr || k->design->kind != ControlKind::TextBox ||
+      (key != vk::Left && key != vk::Right)) {
+    return;
+  }
+  const std::u16string units = utf16::FromUtf8(k->text);
+  const int n = static_cast<int>(units.size());
+  const int at = std::clamp(k->selStart, 0, n);
+  k->selStart = key == vk::Left ? (at > 0 ? at - utf16::StepBack(units, at) : 0)
+                                : (at < n ? at + utf16::StepForward(units, at) : n);
+  k->selLength = 0;
+}
+
+void FakeViewInput::KeyReached(const KeyEvent& ev) {
   const int key = static_cast<int>(ev.vkCode & 0xFFFF);
   const int mask = ModifierMask();
   if (ev.up) {
@@ -82,7 +106,7 @@ void FakeSearchView::KeyReached(const KeyEvent& ev) {
     return;
   }
   const bool swallowed = Sink() != nullptr && Sink()->OnKeyDown(key, mask, false);
-  if ((mask & 4) != 0 && (mask & 2) == 0) {
+  if ((mask & kMaskAlt) != 0 && (mask & kMaskCtrl) == 0) {
     // What the layout types on the key, as a system's Alt character message carries it.
     if (Sink() != nullptr) {
       Sink()->OnAltCharacter(layout_.CharacterOf(key));
@@ -93,26 +117,11 @@ void FakeSearchView::KeyReached(const KeyEvent& ev) {
     return;
   }
   if (key >= vk::Left && key <= vk::Down) {
-    if (!focus_) {
-      return;
-    }
-    FakeControl* k = ControlAt(*focus_);
-    if (k == nullptr) {
-      return;
-    }
-    const int step = key == vk::Left || key == vk::Up ? -1 : 1;
-    if (k->design->kind == ControlKind::TextBox && (key == vk::Left || key == vk::Right)) {
-      const std::u16string units = utf16::FromUtf8(k->text);
-      const int n = static_cast<int>(units.size());
-      const int at = std::clamp(k->selStart, 0, n);
-      k->selStart = step < 0 ? (at > 0 ? at - utf16::StepBack(units, at) : 0)
-                             : (at < n ? at + utf16::StepForward(units, at) : n);
-      k->selLength = 0;
-    }
+    MoveCaret(key);
     return;
   }
   int ch = 0;
-  if ((mask & 2) != 0) {
+  if ((mask & kMaskCtrl) != 0) {
     if (key >= 'A' && key <= 'Z') {
       ch = key - 'A' + 1;
     }
@@ -132,43 +141,37 @@ void FakeSearchView::KeyReached(const KeyEvent& ev) {
   }
 }
 
-void FakeSearchView::Click(ControlRef c) {
-  if (!created_) {
+void FakeViewInput::Click(ControlRef c) {
+  if (!window_.FormCreated()) {
     return;
   }
-  if (desktop_.WindowInFront() != hwnd_) {
-    desktop_.ChangeForeground(hwnd_);
+  if (desktop_.WindowInFront() != window_.SearchHwnd()) {
+    desktop_.ChangeForeground(window_.SearchHwnd());
   }
-  if (c.id == Control::Window) {
+  FakeControl* k = c.id == Control::Window ? nullptr : controls_.ControlAt(c);
+  if (k == nullptr || !controls_.EffectiveVisible(*k)) {
     return;
   }
-  FakeControl* k = ControlAt(c);
-  if (k == nullptr || !EffectiveVisible(*k)) {
-    return;
+  const ControlKind kind = k->design->kind;
+  if (kind == ControlKind::OptionButton || kind == ControlKind::CheckBox ||
+      kind == ControlKind::CommandButton || kind == ControlKind::TextBox) {
+    controls_.TakeFocus(c);
   }
-  switch (k->design->kind) {
+  switch (kind) {
     case ControlKind::OptionButton:
-      focus_ = c;
-      SelectOption(c, true);
+      controls_.SelectOption(c, true);
       break;
     case ControlKind::CheckBox:
-      focus_ = c;
       k->value = k->value == 0 ? 1 : 0;
       if (Sink() != nullptr) {
         Sink()->OnClick(c);
       }
       break;
-    case ControlKind::CommandButton:
-      focus_ = c;
-      if (Sink() != nullptr) {
-        Sink()->OnClick(c);
-      }
-      break;
     case ControlKind::TextBox:
-      focus_ = c;
       k->selStart = Utf16Length(k->text);
       k->selLength = 0;
       break;
+    case ControlKind::CommandButton:
     case ControlKind::Label:
       if (Sink() != nullptr) {
         Sink()->OnClick(c);
@@ -178,4 +181,5 @@ void FakeSearchView::Click(ControlRef c) {
       break;
   }
 }
+
 }  // namespace varnel
