@@ -103,6 +103,17 @@ DESTRUCTIVE_NEAR_MISS = [
     "delight", "the lead", "deleted", "kill that", "cool tab", "killed him", "closet",
     "close kit", "clothes it", "closing it",
 ]
+# Tuned on as well: the kinds of near miss that fired on speech the rejection had not met,
+# in words of their own (none from the check set): words a sound or so from a command word,
+# rhymes of the program's name, number words near a list command's word, compounds holding a
+# command's sounds, commands with a word swapped, and short questions.
+SOUNDALIKE_NEAR_MISS = [
+    "Cornell", "Carnell", "journal", "Farrell", "Benny", "mean you", "regain", "the name",
+    "stretch", "etch", "victory", "this tree", "reflex", "council", "locust", "bookmaker",
+    "elite", "headlight", "tap seven", "pack of nine", "top twelve", "hometown", "backhand",
+    "bookcase", "fullback", "zoom up", "go downward", "take me there", "hide that",
+    "snap left", "what is this", "are you there", "who was that", "is it done", "where to now",
+]
 # The check set: phrases and voices no setting was ever chosen on (--check). Near misses of
 # the kinds that fired on speech the rejection had not met: rhymes of "Varnel", everyday words
 # close to a command word, number words near a list command's word, compounds holding a
@@ -148,6 +159,7 @@ OTHER_SPEECH = [
     ("fresh-dictation", FRESH_DICTATION, "held-out dictation firing  "),
     ("fresh-near", FRESH_NEAR_MISS, "held-out near-miss firing  "),
     ("destructive-near", DESTRUCTIVE_NEAR_MISS, "near-destructive firing    "),
+    ("soundalike", SOUNDALIKE_NEAR_MISS, "soundalike firing          "),
 ]
 
 

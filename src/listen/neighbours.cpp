@@ -139,7 +139,9 @@ enum class Kind { kEdit, kRhyme, kCompound };
 std::optional<Kind> Nearness(const Sound& own, const Sound& other, const NeighbourRule& rule) {
   const Phones& word = own.phones;
   const Phones& candidate = other.phones;
-  if (rule.edits > 0 && WithinEdits(word, candidate, rule.edits)) {
+  if (rule.edits > 0 &&
+      candidate.size() + static_cast<std::size_t>(std::max(rule.fewerPhones, 0)) >= word.size() &&
+      WithinEdits(word, candidate, rule.edits)) {
     return Kind::kEdit;
   }
   if (rule.rhymes && own.rhymeAt < own.phones.size() && own.Rhyme() == other.Rhyme()) {

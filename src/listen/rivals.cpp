@@ -44,7 +44,13 @@ RivalGaps NearestRivals(const std::vector<Reading>& readings, const Match& heard
 
 bool IsDestructive(const Match& heard, const RivalRule& rule) {
   const auto words = SpokenWords(heard.command);
-  return words && std::any_of(words->begin(), words->end(), [&](const std::string& w) {
+  if (!words) {
+    return false;
+  }
+  const bool guarded =
+      std::any_of(rule.guardedCommands.begin(), rule.guardedCommands.end(),
+                  [&](const std::string& command) { return SpokenWords(command) == words; });
+  return guarded || std::any_of(words->begin(), words->end(), [&](const std::string& w) {
            return std::find(rule.destructiveWords.begin(), rule.destructiveWords.end(), w) !=
                   rule.destructiveWords.end();
          });
@@ -87,7 +93,7 @@ bool WeighedAgainstNoCommand(const Match& heard, const RivalRule& rule) {
 
 bool WeighsAny(const RivalRule& rule) {
   return rule.minCommandGap > 0 || rule.minOtherGap > 0 ||
-         (!rule.destructiveWords.empty() &&
+         ((!rule.destructiveWords.empty() || !rule.guardedCommands.empty()) &&
           (rule.destructiveCommandGap > 0 || rule.destructiveOtherGap > 0));
 }
 

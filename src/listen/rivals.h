@@ -36,6 +36,9 @@ struct RivalRule {
   std::vector<std::string> destructiveWords;
   double destructiveCommandGap = 0;
   double destructiveOtherGap = 0;
+  // Whole commands weighed as destructive ones whatever their words: the phrase that puts
+  // the listener to sleep silences every command until it is woken.
+  std::vector<std::string> guardedCommands;
 };
 
 // The commands alone, without the loops, decoded once all of them and once all but the one

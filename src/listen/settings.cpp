@@ -51,6 +51,8 @@ std::string Usage() {
          "  --neighbour-compound-phones N  so are words holding a command word whole with\n"
          "                          at most N phones more (3); 0 none\n"
          "  --neighbour-min-phones N  command words of fewer phones have none (4)\n"
+         "  --neighbour-fewer-phones N  neighbours by edits have at most N phones fewer\n"
+         "                          than the command word (2)\n"
          "  --neighbours-per-word N  most neighbours of each command word, frequent words\n"
          "                          first (20); 0 all\n"
          "  --destructive-weight X  probability of the word that makes a command\n"
@@ -199,6 +201,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.neighbourRule.rhymes = false;
       } else if (a == "--neighbour-compound-phones") {
         s.neighbourRule.compoundPhones = static_cast<int>(number(0, 10, true));
+      } else if (a == "--neighbour-fewer-phones") {
+        s.neighbourRule.fewerPhones = static_cast<int>(number(0, 3, true));
       } else if (a == "--neighbour-min-phones") {
         s.neighbourRule.minPhones = static_cast<int>(number(1, 20, true));
       } else if (a == "--neighbours-per-word") {
@@ -293,6 +297,7 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
   if (s.socketPath.empty()) {
     s.socketPath = DefaultSocketPath();
   }
+  s.rivals.guardedCommands = {s.sleepPhrase};
   return true;
 }
 

@@ -57,7 +57,7 @@ struct Settings {
   // Off for most commands: on the tuning set correct commands often had a rival within a
   // frame's score (the lattice's best path is not always the decoder's). Destructive ones
   // must beat every other command by 3 a frame.
-  RivalRule rivals{0, 0, {"delete", "kill", "close"}, 10, 0};
+  RivalRule rivals{0, 0, {"delete", "kill", "close"}, 10, 0, {}};
   int rivalReadings = 20;  // readings of the lattice looked at, best first
   // Decode as the audio arrives (after the first utterance) rather than once it has ended:
   // the answer no longer waits for a long command's decoding.

@@ -67,7 +67,7 @@ TEST(ListenRivals, NearestRivalsPerFrame) {
 }
 
 TEST(ListenRivals, DestructiveCommandsNeedAWiderGap) {
-  const RivalRule rule{2, 1, {"delete", "kill", "close"}, 6, 3};
+  const RivalRule rule{2, 1, {"delete", "kill", "close"}, 6, 3, {}};
   struct Case {
     Match heard;
     RivalGaps gaps;
@@ -93,9 +93,27 @@ TEST(ListenRivals, DestructiveCommandsNeedAWiderGap) {
   EXPECT_FALSE(IsDestructive(Command(23, "Snap Back"), rule));
 }
 
+// Going to sleep by mistake silences every command, so the sleep phrase is weighed like a
+// destructive command, whatever its words; its words elsewhere are not.
+TEST(ListenRivals, TheSleepPhraseNeedsTheWiderGap) {
+  const RivalRule rule{2, 1, {"delete"}, 6, 3, {"go to sleep"}};
+  struct Case {
+    Match heard;
+    bool destructive;
+  } cases[] = {
+      {Command(0, "go to sleep"), true},       {Command(0, "Go To Sleep"), true},
+      {Command(1, "wake up"), false},          {Command(35, "Go Home"), false},
+      {Command(12, "go to sleep now"), false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(IsDestructive(c.heard, rule), c.destructive) << c.heard.command;
+    EXPECT_EQ(!RefuseForRivals({4, 9}, c.heard, rule).empty(), c.destructive) << c.heard.command;
+  }
+}
+
 // The defaults weigh only destructive commands, so the others cost no second decoding.
 TEST(ListenRivals, OnlyWhatCanBeRefusedIsWeighed) {
-  const RivalRule destructiveOnly{0, 0, {"delete", "kill", "close"}, 10, 0};
+  const RivalRule destructiveOnly{0, 0, {"delete", "kill", "close"}, 10, 0, {}};
   struct Case {
     Match heard;
     RivalRule rule;
@@ -106,7 +124,7 @@ TEST(ListenRivals, OnlyWhatCanBeRefusedIsWeighed) {
       {Command(6, "Delete"), destructiveOnly, true, true},
       {Command(32, "Kill Tab"), destructiveOnly, true, true},
       {Command(6, "Delete"), RivalRule{}, false, false},
-      {Command(39, "History"), RivalRule{0, 2, {}, 0, 0}, true, false},
+      {Command(39, "History"), RivalRule{0, 2, {}, 0, 0, {}}, true, false},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Weighed(c.heard, c.rule), c.weighed) << c.heard.command;
@@ -149,12 +167,13 @@ TEST(ListenRivals, WhatTheRuleNeedsBuilt) {
     bool any;
     bool againstNoCommand;  // for "Delete"
   } cases[] = {
-      {"the default", {0, 0, {"delete", "kill", "close"}, 10, 0}, true, false},
-      {"off", {0, 0, {"delete", "kill", "close"}, 0, 0}, false, false},
-      {"no destructive words", {0, 0, {}, 10, 3}, false, false},
-      {"every command", {2, 0, {}, 0, 0}, true, false},
-      {"no command, every command", {0, 2, {}, 0, 0}, true, true},
-      {"no command, destructive ones", {0, 0, {"delete"}, 0, 2}, true, true},
+      {"the default", {0, 0, {"delete", "kill", "close"}, 10, 0, {}}, true, false},
+      {"off", {0, 0, {"delete", "kill", "close"}, 0, 0, {}}, false, false},
+      {"no destructive words", {0, 0, {}, 10, 3, {}}, false, false},
+      {"only the sleep phrase", {0, 0, {}, 10, 0, {"go to sleep"}}, true, false},
+      {"every command", {2, 0, {}, 0, 0, {}}, true, false},
+      {"no command, every command", {0, 2, {}, 0, 0, {}}, true, true},
+      {"no command, destructive ones", {0, 0, {"delete"}, 0, 2, {}}, true, true},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(WeighsAny(c.rule), c.any) << c.name;

@@ -42,6 +42,8 @@ TEST(ListenSettings, SleepOptionsParse) {
   EXPECT_TRUE(s.startAsleep);
   EXPECT_EQ(s.sleepPhrase, "stop listening");
   EXPECT_EQ(s.wakePhrase, "start listening");
+  // The phrase chosen is the one guarded, not the default.
+  EXPECT_EQ(s.rivals.guardedCommands, std::vector<std::string>{"stop listening"});
   EXPECT_FALSE(ParseSettings({"--wake-phrase"}, s, error, help));
 }
 
