@@ -382,7 +382,7 @@ bool Grammar::MatchFrom(const std::vector<Slot>& slots, std::size_t slot,
   return false;
 }
 
-std::vector<std::string> Grammar::Words() const {
+std::vector<std::string> Grammar::Words(bool withParameters) const {
   std::vector<std::string> words;
   std::set<std::string> have;
   const auto add = [&](const std::vector<std::string>& some) {
@@ -393,10 +393,16 @@ std::vector<std::string> Grammar::Words() const {
     }
   };
   for (const auto& cmd : commands_) {
+    // A list beside words of the command's own is what the command is said about ("12" of
+    // "Tab 12"); a list alone is the command's own ways of being said ("Find It").
+    const bool parameters = std::any_of(cmd.slots.begin(), cmd.slots.end(),
+                                        [](const Slot& slot) { return slot.items.empty(); });
     for (const auto& slot : cmd.slots) {
       add(slot.words);
-      for (const auto& item : slot.items) {
-        add(item.words);
+      if (withParameters || !parameters) {
+        for (const auto& item : slot.items) {
+          add(item.words);
+        }
       }
     }
   }

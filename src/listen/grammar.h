@@ -70,7 +70,7 @@ struct GarbageOptions {
   double wordWeight = 3e-6;  // each word inside it
   // ... and each word of it that sounds like a command's word (see neighbours.h): cheaper,
   // since such a word must beat the command it sounds like on its own
-  double neighbourWeight = 3e-5;
+  double neighbourWeight = 1e-3;
   // How many of the most frequent English words join the loop: the more it holds, the more
   // ordinary phrases find their own words there ("box office") instead of a command, but
   // every word adds to the decoder's memory and work (3000 words: some 22 MB and twice the
@@ -135,8 +135,10 @@ class Grammar {
   int MaxPhones() const { return maxPhones_; }
   // The last words of the lists' items.
   const std::set<std::string>& ListEnds() const { return listEnds_; }
-  // Every word a command may be spoken with, each once, in the order of the commands.
-  std::vector<std::string> Words() const;
+  // Every word a command may be spoken with, each once, in the order of the commands; with
+  // or without the items of the lists that a command holds beside words of its own ("12"
+  // of "Tab 12").
+  std::vector<std::string> Words(bool withParameters = true) const;
   // The command a hypothesis stands for; nullopt for garbage or words of no command.
   std::optional<Match> Map(const std::string& hypothesis) const;
 

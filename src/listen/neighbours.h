@@ -28,7 +28,10 @@ struct NeighbourRule {
   // Neighbours by edits have at most this many phones fewer than the command word: a
   // shorter one, with another word of the loop beside it, covers the command's own sounds
   // ("will" within "twelve") and takes the command itself.
-  int fewerPhones = 2;
+  int fewerPhones = 0;
+  // Whether the items of a list a command holds beside words of its own ("twelve" of "Tab
+  // 12") have neighbours too.
+  bool parameters = false;
 };
 
 // The neighbours of `commandWords` in `lexicon`, each once, in the order of the command words.

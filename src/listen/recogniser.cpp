@@ -620,7 +620,7 @@ std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) {
   // Kept for words that leave the grammar: going to sleep and waking up must not scan the
   // dictionary twice, and a neighbour of a word not in use does no harm in the loop.
   auto words = neighboursOf_;
-  for (const auto& word : grammar.Words()) {
+  for (const auto& word : grammar.Words(settings_.neighbourRule.parameters)) {
     if (std::find(words.begin(), words.end(), word) == words.end()) {
       words.push_back(word);
     }

@@ -43,7 +43,7 @@ std::string Usage() {
          "                          3000, dearer in memory and time)\n"
          "  --no-neighbours         no words that sound like the commands' words in that\n"
          "                          loop (by default they join it)\n"
-         "  --neighbour-weight X    probability of each of those words in the loop (3e-5)\n"
+         "  --neighbour-weight X    probability of each of those words in the loop (1e-3)\n"
          "  --neighbour-edits N     phone edits from a command word a neighbour may be (2)\n"
          "  --neighbour-rhymes      rhymes of command words of two syllables or more are\n"
          "                          neighbours (the default)\n"
@@ -51,8 +51,11 @@ std::string Usage() {
          "  --neighbour-compound-phones N  so are words holding a command word whole with\n"
          "                          at most N phones more (3); 0 none\n"
          "  --neighbour-min-phones N  command words of fewer phones have none (4)\n"
+         "  --parameter-neighbours  so have the items of a list a command holds beside\n"
+         "                          words of its own (\"twelve\" of \"Tab 12\")\n"
+         "  --no-parameter-neighbours  ... they have none (the default)\n"
          "  --neighbour-fewer-phones N  neighbours by edits have at most N phones fewer\n"
-         "                          than the command word (2)\n"
+         "                          than the command word (0)\n"
          "  --neighbours-per-word N  most neighbours of each command word, frequent words\n"
          "                          first (20); 0 all\n"
          "  --destructive-weight X  probability of the word that makes a command\n"
@@ -201,6 +204,10 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.neighbourRule.rhymes = false;
       } else if (a == "--neighbour-compound-phones") {
         s.neighbourRule.compoundPhones = static_cast<int>(number(0, 10, true));
+      } else if (a == "--parameter-neighbours") {
+        s.neighbourRule.parameters = true;
+      } else if (a == "--no-parameter-neighbours") {
+        s.neighbourRule.parameters = false;
       } else if (a == "--neighbour-fewer-phones") {
         s.neighbourRule.fewerPhones = static_cast<int>(number(0, 3, true));
       } else if (a == "--neighbour-min-phones") {

@@ -281,6 +281,17 @@ TEST(ListenGrammar, ListEndsAreTheItemsLastWords) {
   EXPECT_EQ(g.ListEnds(), (std::set<std::string>{"two", "five", "find", "it"}));
 }
 
+// A number said after "Tab" is what the command is about; "Find It" is the command itself.
+TEST(ListenGrammar, WordsWithAndWithoutParameters) {
+  MenuSpec menu;
+  menu.lists = {{"Number", {"2", "25"}}, {"Find", {"Find", "Find It"}}};
+  menu.commands = {{16, "Tab <Number>"}, {2, "<Find>"}, {24, "Varnel"}};
+  const Grammar g = BuildGrammar({menu}, kDict);
+  EXPECT_EQ(g.Words(),
+            (std::vector<std::string>{"find", "it", "tab", "two", "twenty", "five", "varnel"}));
+  EXPECT_EQ(g.Words(false), (std::vector<std::string>{"find", "it", "tab", "varnel"}));
+}
+
 // Every word-loop entry becomes a dictionary name of its own: duplicates or characters outside
 // plain words would clash with commands' words or break the decoder's graph.
 TEST(ListenGrammar, OtherWordsAreDistinctPlainWords) {

@@ -16,6 +16,7 @@ constexpr const char* kDictionary =
     "darnell D AA R N EH L\n"  // one phone from the second "varnel"
     "highlight HH AY L AY T\n"
     "skylight S K AY L AY T\n"  // two phones away, but a rhyme
+    "light L AY T\n"            // two phones away, and two phones shorter
     "home HH OW M\n"
     "homework HH OW M W ER K\n"  // "home" and three phones more
     "homer HH OW M ER\n"         // "home" and one more: also one edit away
@@ -71,7 +72,13 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {"darnell"}},
       {"rhymes of a word of two syllables", {"highlight"}, defaults, {}, {"skylight"}},
       {"no rhymes", {"highlight"}, {1, false, 3, 3, 0}, {}, {}},
-      {"two edits", {"highlight"}, {2, false, 0, 3, 0}, {}, {"skylight"}},
+      {"two edits, as much shorter as the rule allows",
+       {"highlight"},
+       {2, false, 0, 3, 0, 2},
+       {},
+       {"light", "skylight"}},
+      {"two edits, never shorter", {"highlight"}, {2, false, 0, 3, 0, 0}, {}, {"skylight"}},
+      {"shorter by one at most", {"highlight"}, {2, false, 0, 3, 0, 1}, {}, {"skylight"}},
       {"compounds within the extra phones", {"home"}, defaults, {}, {"homer", "homework"}},
       {"compounds beyond them", {"home"}, {1, true, 2, 3, 0}, {}, {"homer"}},
       {"no edits: compounds only", {"home"}, {0, true, 3, 3, 0}, {}, {"homer", "homework"}},
