@@ -103,13 +103,16 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
     const auto wordEntry =
         static_cast<std::int32_t>(logmath_log(lmath, garbage.wordEntryWeight) * lw);
     const auto eachWord = static_cast<std::int32_t>(logmath_log(lmath, garbage.wordWeight) * lw);
-    const auto eachNear =
+    const auto firstNear =
         static_cast<std::int32_t>(logmath_log(lmath, garbage.neighbourWeight) * lw);
+    const auto laterNear =
+        static_cast<std::int32_t>(logmath_log(lmath, garbage.laterNeighbourWeight) * lw);
     for (const auto& word : otherWords) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
-      const std::int32_t each = nearWords.count(word) > 0 ? eachNear : eachWord;
-      fsg_model_trans_add(fsg, fsg->start_state, wordDone, wordEntry + each, wid);
-      fsg_model_trans_add(fsg, wordLoop, wordDone, each, wid);
+      const bool near = nearWords.count(word) > 0;
+      fsg_model_trans_add(fsg, fsg->start_state, wordDone,
+                          wordEntry + (near ? firstNear : eachWord), wid);
+      fsg_model_trans_add(fsg, wordLoop, wordDone, near ? laterNear : eachWord, wid);
     }
     fsg_model_null_trans_add(fsg, wordDone, wordLoop, 0);
     // Only after a word: a prefix exit that ended at once would make every beginning of a

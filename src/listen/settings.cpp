@@ -43,7 +43,9 @@ std::string Usage() {
          "                          3000, dearer in memory and time)\n"
          "  --no-neighbours         no words that sound like the commands' words in that\n"
          "                          loop (by default they join it)\n"
-         "  --neighbour-weight X    probability of each of those words in the loop (1e-3)\n"
+         "  --neighbour-weight X    probability of each of those words as the first word\n"
+         "                          of the loop (1e-3)\n"
+         "  --later-neighbour-weight X  ... after a word of a command or of the loop (1e-3)\n"
          "  --neighbour-edits N     phone edits from a command word a neighbour may be (2)\n"
          "  --neighbour-rhymes      rhymes of command words of two syllables or more are\n"
          "                          neighbours (the default)\n"
@@ -194,6 +196,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.neighbours = false;
       } else if (a == "--neighbour-weight") {
         s.garbage.neighbourWeight = number(1e-30, 1);
+      } else if (a == "--later-neighbour-weight") {
+        s.garbage.laterNeighbourWeight = number(1e-30, 1);
       } else if (a == "--destructive-weight") {
         s.garbage.destructiveWeight = number(1e-30, 1);
       } else if (a == "--neighbour-edits") {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 namespace varnel::listen {
 namespace {
@@ -64,6 +65,50 @@ TEST(ListenDecoderGraph, DestructiveWordsCostMore) {
           << c.name << ": " << word;
     }
   }
+}
+
+// A neighbour of a command word is cheap as the first word of the loop, where it stands for
+// the whole of what was said, and may be dearer after a command's word, where it would take
+// the place of the command's own last word.
+TEST(ListenDecoderGraph, NeighboursCostLessAsTheFirstWord) {
+  logmath_t* lmath = logmath_init(1.0001, 0, 0);
+  const auto scaled = [&](double p) {
+    return static_cast<std::int32_t>(logmath_log(lmath, p) * kLanguageWeight);
+  };
+  GarbageOptions loop;
+  loop.enabled = false;  // no phone loop: only the word loop's arcs
+  loop.prefixWeight = 0;
+  loop.suffixWeight = 0;
+  struct Case {
+    const char* name;
+    double first;
+    double later;
+  } cases[] = {{"dearer later", 1e-3, 3e-5}, {"the same", 1e-3, 1e-3}};
+  for (const auto& c : cases) {
+    loop.neighbourWeight = c.first;
+    loop.laterNeighbourWeight = c.later;
+    fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, {"parnell", "town"}, {"parnell"},
+                                         {}, lmath, kLanguageWeight);
+    ASSERT_NE(fsg, nullptr);
+    std::map<std::string, std::multiset<std::int32_t>> arcs;  // each loop word's arcs
+    for (int i = 0; i < fsg_model_n_state(fsg); ++i) {
+      for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
+        const fsg_link_t* link = fsg_arciter_get(it);
+        if (fsg_link_wid(link) >= 0) {
+          arcs[fsg_model_word_str(fsg, fsg_link_wid(link))].insert(fsg_link_logs2prob(link));
+        }
+      }
+    }
+    fsg_model_free(fsg);
+    const auto entry = scaled(loop.wordEntryWeight);
+    EXPECT_EQ(arcs["parnell"],
+              (std::multiset<std::int32_t>{entry + scaled(c.first), scaled(c.later)}))
+        << c.name;
+    EXPECT_EQ(arcs["town"], (std::multiset<std::int32_t>{entry + scaled(loop.wordWeight),
+                                                         scaled(loop.wordWeight)}))
+        << c.name;
+  }
+  logmath_free(lmath);
 }
 
 }  // namespace
