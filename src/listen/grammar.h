@@ -74,7 +74,7 @@ struct GarbageOptions {
   // ... where such a word follows a word of a command or of the loop: dearer, since there it
   // takes the place of a command's own last word ("Page" and a neighbour of "delete" for
   // "Page Down") rather than standing for the whole of what was said.
-  double laterNeighbourWeight = 1e-3;
+  double laterNeighbourWeight = 1e-4;
   // How many of the most frequent English words join the loop: the more it holds, the more
   // ordinary phrases find their own words there ("box office") instead of a command, but
   // every word adds to the decoder's memory and work (3000 words: some 22 MB and twice the

@@ -45,7 +45,7 @@ std::string Usage() {
          "                          loop (by default they join it)\n"
          "  --neighbour-weight X    probability of each of those words as the first word\n"
          "                          of the loop (1e-3)\n"
-         "  --later-neighbour-weight X  ... after a word of a command or of the loop (1e-3)\n"
+         "  --later-neighbour-weight X  ... after a word of a command or of the loop (1e-4)\n"
          "  --neighbour-edits N     phone edits from a command word a neighbour may be (2)\n"
          "  --neighbour-rhymes      rhymes of command words of two syllables or more are\n"
          "                          neighbours (the default)\n"
