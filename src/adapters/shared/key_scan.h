@@ -10,6 +10,12 @@
 
 namespace varnel {
 
+// The answer holds the key code in its low byte and the modifier masks in its high byte.
+inline constexpr int kKeyScanMaskBits = 8;
+inline constexpr int kKeyScanShift = kMaskShift << kKeyScanMaskBits;
+inline constexpr int kKeyScanCtrl = kMaskCtrl << kKeyScanMaskBits;
+inline constexpr int kKeyScanAlt = kMaskAlt << kKeyScanMaskBits;
+
 inline std::optional<KeyPlace> KeyPlaceFromKeyScan(std::int16_t answer) {
   constexpr unsigned kCodeBits = 0xFF;
   constexpr unsigned kNoKey = 0xFF;

@@ -1,5 +1,6 @@
 #include "adapters/x11/xtest_injector.h"
 
+#include "adapters/shared/key_scan.h"
 #include "adapters/x11/keysym_vk.h"
 #include "domain/key_codes.h"
 #include "domain/key_masks.h"
