@@ -121,17 +121,46 @@ std::string_view RhymeOf(const Phones& phones) {
   return std::string_view(phones).substr(static_cast<std::size_t>(first - phones.begin()));
 }
 
-// A pronunciation with its rhyme, worked out once.
+// The phones a pronunciation holds, one bit each. Codes that share a bit only make the
+// bound below weaker, never wrong.
+using PhoneSet = std::uint64_t;
+constexpr std::size_t kPhoneSetBits = 64;
+
+PhoneSet PhoneSetOf(const Phones& phones) {
+  PhoneSet set = 0;
+  for (const char phone : phones) {
+    set |= PhoneSet{1} << (static_cast<unsigned char>(phone) % kPhoneSetBits);
+  }
+  return set;
+}
+
+// A pronunciation with its rhyme and its set of phones, worked out once.
 struct Sound {
   Phones phones;
   std::size_t rhymeAt = 0;  // where its rhyme starts; the size when it has none
+  PhoneSet phoneSet = 0;
   std::string_view Rhyme() const { return std::string_view(phones).substr(rhymeAt); }
 };
 
 Sound MakeSound(const std::string& phones, std::map<std::string, char, std::less<>>& codes) {
-  Sound s{Encode(phones, codes), 0};
+  Sound s{Encode(phones, codes), 0, 0};
   s.rhymeAt = s.phones.size() - RhymeOf(s.phones).size();
+  s.phoneSet = PhoneSetOf(s.phones);
   return s;
+}
+
+// Whether `set` holds more than `most` phones; a few steps for the small bounds in use.
+bool MoreThan(PhoneSet set, int most) {
+  for (int i = 0; i < most && set != 0; ++i) {
+    set &= set - 1;  // drops one phone
+  }
+  return set != 0;
+}
+
+// Whether `a` and `b` are surely more than `most` edits apart: each phone one of them has and
+// the other lacks takes an edit of its own. Cheap enough to spare most words the edit table.
+bool SurelyBeyond(const Sound& a, const Sound& b, int most) {
+  return MoreThan(a.phoneSet & ~b.phoneSet, most) || MoreThan(b.phoneSet & ~a.phoneSet, most);
 }
 
 // How near `candidate` sounds to `own`, nearest first; nullopt when it is no neighbour.
@@ -139,7 +168,8 @@ enum class Kind { kEdit, kRhyme, kCompound };
 std::optional<Kind> Nearness(const Sound& own, const Sound& other, const NeighbourRule& rule) {
   const Phones& word = own.phones;
   const Phones& candidate = other.phones;
-  if (rule.edits > 0 && WithinEdits(word, candidate, rule.edits)) {
+  if (rule.edits > 0 && !SurelyBeyond(own, other, rule.edits) &&
+      WithinEdits(word, candidate, rule.edits)) {
     return Kind::kEdit;
   }
   if (rule.rhymes && own.rhymeAt < own.phones.size() && own.Rhyme() == other.Rhyme()) {

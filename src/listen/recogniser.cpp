@@ -250,6 +250,16 @@ bool Recogniser::Open(std::string& error) {
       }
     }
   }
+  if (settings_.garbage.wordsEnabled && settings_.neighbours) {
+    scan_ = std::make_unique<NeighbourScan>([this](const std::vector<std::string>& words) {
+      const double cpuStart = ThreadCpuMs();
+      NeighbourScan::Scanned scanned;
+      scanned.neighbours =
+          PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords());
+      scanned.cpuMs = ThreadCpuMs() - cpuStart;
+      return scanned;
+    });
+  }
   if (settings_.verifyLm && !OpenLanguageModel(error)) {
     return false;
   }
@@ -568,6 +578,9 @@ bool Recogniser::Stop() {
     std::lock_guard lock(mutex_);
     grammarSet_.notify_all();
   }
+  if (scan_) {
+    scan_->Stop();  // also ends the worker's wait for it
+  }
   // Reads return within a buffer's time except on a silent stdin.
   for (int i = 0; i < 50 && !finished_; ++i) {
     usleep(10000);
@@ -597,6 +610,9 @@ bool Recogniser::ApplyPending() {
   if (!active_ || active_->Empty()) {
     return false;
   }
+  if (scan_) {
+    scan_->Want(active_->Words());
+  }
   const double cpuStart = ThreadCpuMs();
   if (!SetCommandSearch(kSearchName, *active_) ||
       (WeighsAny(settings_.rivals) && !SetRivalSearch(*active_)) ||
@@ -613,46 +629,93 @@ bool Recogniser::ApplyPending() {
   return true;
 }
 
-std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) {
-  if (!settings_.garbage.wordsEnabled || !settings_.neighbours) {
-    return otherWords_;
-  }
-  // Kept for words that leave the grammar: going to sleep and waking up must not scan the
-  // dictionary twice, and a neighbour of a word not in use does no harm in the loop.
-  auto words = neighboursOf_;
-  for (const auto& word : grammar.Words()) {
-    if (std::find(words.begin(), words.end(), word) == words.end()) {
-      words.push_back(word);
-    }
-  }
-  if (words.size() != neighboursOf_.size()) {
-    const auto start = std::chrono::steady_clock::now();
-    neighboursOf_ = words;
-    neighbours_.clear();
-    for (const auto& word :
-         PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords())) {
-      const std::string name = OtherWord(word);
-      if (loopNames_.count(name) > 0 || AddWord(word, name, 1) > 0) {
-        loopNames_.insert(name);
-        neighbours_.push_back(name);
-      }
-    }
-    if (settings_.verbose) {
-      std::fprintf(stderr, "varnel-listen: %zu neighbours of %zu command words in %lld ms\n",
-                   neighbours_.size(), words.size(),
-                   static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                              std::chrono::steady_clock::now() - start)
-                                              .count()));
-    }
-  }
+std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) const {
   std::vector<std::string> loop = otherWords_;
   const std::set<std::string> have(loop.begin(), loop.end());
-  for (const auto& name : neighbours_) {
-    if (have.count(name) == 0) {
-      loop.push_back(name);
+  // Neighbours found for earlier menus stand in while this one's are looked for; none of them
+  // may be one of its words, or sound just like one.
+  const std::vector<std::string> words = grammar.Words();
+  const bool found = std::all_of(words.begin(), words.end(), [&](const std::string& word) {
+    return neighboursFor_.count(word) > 0;
+  });
+  std::set<std::string> sounds;
+  for (std::size_t i = 0; !found && i < words.size(); ++i) {
+    for (auto& pron : lexicon_.Pronunciations(words[i])) {
+      sounds.insert(std::move(pron));
+    }
+  }
+  const auto soundsLikeCommand = [&](const std::string& word) {
+    if (std::find(words.begin(), words.end(), word) != words.end()) {
+      return true;
+    }
+    const auto prons = lexicon_.Pronunciations(word);
+    return std::any_of(prons.begin(), prons.end(),
+                       [&](const std::string& pron) { return sounds.count(pron) > 0; });
+  };
+  for (std::size_t i = 0; i < neighbours_.size(); ++i) {
+    if (have.count(neighbours_[i]) == 0 && (found || !soundsLikeCommand(neighbourWords_[i]))) {
+      loop.push_back(neighbours_[i]);
     }
   }
   return loop;
+}
+
+void Recogniser::JoinNeighbours() {
+  if (!scan_ || inSpeech_) {
+    return;
+  }
+  auto found = scan_->Take();
+  if (!found) {
+    return;
+  }
+  const double addStart = ThreadCpuMs();
+  neighboursFor_.clear();
+  neighboursFor_.insert(found->words.begin(), found->words.end());
+  neighbourWords_.clear();
+  neighbours_.clear();
+  for (const auto& word : found->scanned.neighbours) {
+    const std::string name = OtherWord(word);
+    if (loopNames_.count(name) > 0 || AddWord(word, name, 1) > 0) {
+      loopNames_.insert(name);
+      neighbourWords_.push_back(word);
+      neighbours_.push_back(name);
+    }
+  }
+  const double searchStart = ThreadCpuMs();
+  if (hasSearch_) {
+    // As at a change of menu: the graph in use goes before the next is built.
+    ps_unset_search(ps_, kSearchName);
+    malloc_trim(0);
+    if (!SetCommandSearch(kSearchName, *active_) || ps_set_search(ps_, kSearchName) < 0) {
+      std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
+      active_.reset();
+      hasSearch_ = false;
+    }
+  }
+  if (settings_.verbose) {
+    const double end = ThreadCpuMs();
+    std::fprintf(
+        stderr,
+        "varnel-listen: %zu neighbours of %zu command words in %lld ms: found in %.1f ms "
+        "of CPU, added to the decoder in %.1f ms, the search with them built in %.1f ms\n",
+        neighbours_.size(), found->words.size(),
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(found->sinceWanted).count()),
+        found->scanned.cpuMs, searchStart - addStart, end - searchStart);
+  }
+}
+
+void Recogniser::WaitForNeighbours(std::unique_lock<std::mutex>& lock) {
+  while (scan_ && !stop_ && !inSpeech_) {
+    ApplyPending();
+    JoinNeighbours();
+    if (!scan_->Busy()) {
+      return;
+    }
+    lock.unlock();
+    scan_->Wait();
+    lock.lock();
+  }
 }
 
 bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
@@ -1253,6 +1316,7 @@ void Recogniser::Run() {
         const auto& g = hasPending_ ? pending_ : active_;
         return stop_ || (g && !g->Empty());
       });
+      WaitForNeighbours(lock);
     }
     if (stop_) {
       break;
@@ -1270,7 +1334,9 @@ void Recogniser::Run() {
     }
     reopenWaitMs_ = kFirstReopenWaitMs;
     std::lock_guard lock(mutex_);
-    if (!ApplyPending()) {
+    const bool listening = ApplyPending();
+    JoinNeighbours();
+    if (!listening || !active_) {
       // No commands to listen for: the audio is dropped.
       DropUtterance();
       streamSamples_ += n;

@@ -31,7 +31,12 @@ constexpr const char* kDictionary =
     "tap. T AE P\n"      // not a plain word
     "cab K AE B\n"       // a command word itself
     "it IH T\n"
-    "at AE T\n";  // one phone from "it", too short to count
+    "at AE T\n"  // one phone from "it", too short to count
+    "monday M AH N D EY\n"
+    "manday M AE N D EY\n"    // one phone in, one out
+    "mandoy M AE N D OY\n"    // two in, two out
+    "bandoy B AE N D OY\n"    // three in, three out
+    "dnmeyah D N M EY AH\n";  // the same phones, four edits away
 
 class NeighboursTest : public ::testing::Test {
  protected:
@@ -92,6 +97,13 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {},
        {"homer", "homework", "cab", "tag", "tan", "tap", "top", "darnell"}},
       {"a word the dictionary lacks", {"zzz"}, defaults, {}, {}},
+      {"one edit, no more", {"monday"}, {1, false, 0, 3, 0}, {}, {"manday"}},
+      {"two edits", {"monday"}, {2, false, 0, 3, 0}, {}, {"manday", "mandoy"}},
+      {"three edits: in the dictionary's order, not the edits'",
+       {"monday"},
+       {3, false, 0, 3, 0},
+       {},
+       {"bandoy", "manday", "mandoy"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PhoneticNeighbours(c.commands, lexicon_, c.rule, c.frequent), c.want) << c.what;
