@@ -1,5 +1,5 @@
-// Looks for the command words' neighbours on a thread of its own: the dictionary scan takes
-// a good part of a second, and a new menu must not wait for it. The decoder takes the result
+// Looks for the command words' neighbours on a thread of its own: the whole dictionary is
+// scanned for them, and a new menu must not wait for that. The decoder takes the result
 // between utterances.
 #pragma once
 
@@ -27,7 +27,7 @@ class NeighbourScan {
   struct Found {
     std::vector<std::string> words;  // every command word wanted so far, in the order wanted
     Scanned scanned;
-    // From the first want they answer that found nothing yet until they were found.
+    // From the earliest want still unanswered until they were found.
     std::chrono::steady_clock::duration sinceWanted{};
   };
 

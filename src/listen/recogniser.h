@@ -1,7 +1,8 @@
 // The pocketsphinx decoder behind varnel-listen. Audio is read on one worker thread; a front
 // end of its own cuts it into utterances with its voice detector, and each finished utterance
 // is decoded whole (so its cepstral mean is its own, whatever came before) and reported through
-// a callback on that thread.
+// a callback on that thread. The neighbours of a new menu's words are looked for on a thread of
+// their own, and join the word loop between utterances.
 #pragma once
 
 #include <atomic>
