@@ -272,4 +272,28 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
   return out;
 }
 
+bool AddedLeaveNeighbours(const std::vector<std::string>& added,
+                          const std::vector<std::string>& found, const Lexicon& lexicon,
+                          const NeighbourRule& rule) {
+  std::set<std::string> sounds;
+  for (const auto& word : added) {
+    for (auto& pron : lexicon.Pronunciations(word)) {
+      // Single-spaced phones: one more than the spaces.
+      const auto phones = std::count(pron.begin(), pron.end(), ' ') + 1;
+      if (phones >= rule.minPhones) {
+        return false;  // it may have neighbours of its own
+      }
+      sounds.insert(std::move(pron));
+    }
+  }
+  // Only a word that was kept can be taken away: one beyond a command word's cap is no
+  // neighbour either way, and the others keep their places.
+  return std::none_of(found.begin(), found.end(), [&](const std::string& word) {
+    const auto prons = lexicon.Pronunciations(word);
+    return std::find(added.begin(), added.end(), word) != added.end() ||
+           std::any_of(prons.begin(), prons.end(),
+                       [&](const std::string& pron) { return sounds.count(pron) > 0; });
+  });
+}
+
 }  // namespace varnel::listen

@@ -251,14 +251,23 @@ bool Recogniser::Open(std::string& error) {
     }
   }
   if (settings_.garbage.wordsEnabled && settings_.neighbours) {
-    scan_ = std::make_unique<NeighbourScan>([this](const std::vector<std::string>& words) {
-      const double cpuStart = ThreadCpuMs();
-      NeighbourScan::Scanned scanned;
-      scanned.neighbours =
-          PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords());
-      scanned.cpuMs = ThreadCpuMs() - cpuStart;
-      return scanned;
-    });
+    // The words of the scan before and what it found, on the scan's thread.
+    scan_ = std::make_unique<NeighbourScan>(
+        [this, before = std::vector<std::string>(),
+         found = std::vector<std::string>()](const std::vector<std::string>& words) mutable {
+          const double cpuStart = ThreadCpuMs();
+          // The words wanted only grow, the new ones after the others: going to sleep adds
+          // the wake phrase's, which change nothing.
+          const bool grown = !before.empty() && words.size() >= before.size() &&
+                             std::equal(before.begin(), before.end(), words.begin());
+          const std::vector<std::string> added(
+              words.begin() + static_cast<std::ptrdiff_t>(grown ? before.size() : 0), words.end());
+          if (!grown || !AddedLeaveNeighbours(added, found, lexicon_, settings_.neighbourRule)) {
+            found = PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords());
+          }
+          before = words;
+          return NeighbourScan::Scanned{found, ThreadCpuMs() - cpuStart};
+        });
   }
   if (settings_.verifyLm && !OpenLanguageModel(error)) {
     return false;
@@ -668,9 +677,18 @@ void Recogniser::JoinNeighbours() {
   if (!found) {
     return;
   }
-  const double addStart = ThreadCpuMs();
   neighboursFor_.clear();
   neighboursFor_.insert(found->words.begin(), found->words.end());
+  if (found->scanned.neighbours == neighbourWords_) {
+    // The search in use has them all.
+    if (settings_.verbose) {
+      std::fprintf(stderr,
+                   "varnel-listen: no new neighbours for %zu command words (%.1f ms of CPU)\n",
+                   found->words.size(), found->scanned.cpuMs);
+    }
+    return;
+  }
+  const double addStart = ThreadCpuMs();
   neighbourWords_.clear();
   neighbours_.clear();
   for (const auto& word : found->scanned.neighbours) {

@@ -110,5 +110,34 @@ TEST_F(NeighboursTest, FollowsTheRule) {
   }
 }
 
+// Words added to the command words that can change nothing (the wake phrase's, after the
+// commands') need no new scan; whenever that is said, a scan would find the same.
+TEST_F(NeighboursTest, KnowsWhenAddedWordsChangeNothing) {
+  const NeighbourRule rule{1, true, 3, 3, 0};
+  struct Case {
+    const char* what;
+    std::vector<std::string> before;
+    std::vector<std::string> added;
+    bool unchanged;
+  };
+  const std::vector<Case> cases = {
+      {"a word too short to have neighbours", {"varnel", "tab"}, {"it"}, true},
+      {"a word the dictionary lacks", {"varnel"}, {"zzz"}, true},
+      {"nothing added", {"varnel"}, {}, true},
+      {"a neighbour becomes a command word", {"varnel"}, {"darnell"}, false},
+      {"a word with neighbours of its own", {"varnel"}, {"home"}, false},
+      {"a word long enough for neighbours, though it has none", {"varnel"}, {"dnmeyah"}, false},
+  };
+  for (const auto& c : cases) {
+    const auto found = PhoneticNeighbours(c.before, lexicon_, rule, {});
+    EXPECT_EQ(AddedLeaveNeighbours(c.added, found, lexicon_, rule), c.unchanged) << c.what;
+    if (c.unchanged) {
+      auto all = c.before;
+      all.insert(all.end(), c.added.begin(), c.added.end());
+      EXPECT_EQ(PhoneticNeighbours(all, lexicon_, rule, {}), found) << c.what;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace varnel::listen
