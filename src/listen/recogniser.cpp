@@ -640,6 +640,9 @@ bool Recogniser::ApplyPending() {
 
 std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) const {
   std::vector<std::string> loop = otherWords_;
+  if (neighbours_.empty()) {
+    return loop;
+  }
   const std::set<std::string> have(loop.begin(), loop.end());
   // Neighbours found for earlier menus stand in while this one's are looked for; none of them
   // may be one of its words, or sound just like one.
