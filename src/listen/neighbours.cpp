@@ -121,17 +121,46 @@ std::string_view RhymeOf(const Phones& phones) {
   return std::string_view(phones).substr(static_cast<std::size_t>(first - phones.begin()));
 }
 
-// A pronunciation with its rhyme, worked out once.
+// The phones a pronunciation holds, one bit each. Codes that share a bit only make the
+// bound below weaker, never wrong.
+using PhoneSet = std::uint64_t;
+constexpr std::size_t kPhoneSetBits = 64;
+
+PhoneSet PhoneSetOf(const Phones& phones) {
+  PhoneSet set = 0;
+  for (const char phone : phones) {
+    set |= PhoneSet{1} << (static_cast<unsigned char>(phone) % kPhoneSetBits);
+  }
+  return set;
+}
+
+// A pronunciation with its rhyme and its set of phones, worked out once.
 struct Sound {
   Phones phones;
   std::size_t rhymeAt = 0;  // where its rhyme starts; the size when it has none
+  PhoneSet phoneSet = 0;
   std::string_view Rhyme() const { return std::string_view(phones).substr(rhymeAt); }
 };
 
 Sound MakeSound(const std::string& phones, std::map<std::string, char, std::less<>>& codes) {
-  Sound s{Encode(phones, codes), 0};
+  Sound s{Encode(phones, codes), 0, 0};
   s.rhymeAt = s.phones.size() - RhymeOf(s.phones).size();
+  s.phoneSet = PhoneSetOf(s.phones);
   return s;
+}
+
+// Whether `set` holds more than `most` phones; a few steps for the small bounds in use.
+bool MoreThan(PhoneSet set, int most) {
+  for (int i = 0; i < most && set != 0; ++i) {
+    set &= set - 1;  // drops one phone
+  }
+  return set != 0;
+}
+
+// Whether `a` and `b` are surely more than `most` edits apart: each phone one of them has and
+// the other lacks takes an edit of its own. Cheap enough to spare most words the edit table.
+bool SurelyBeyond(const Sound& a, const Sound& b, int most) {
+  return MoreThan(a.phoneSet & ~b.phoneSet, most) || MoreThan(b.phoneSet & ~a.phoneSet, most);
 }
 
 // How near `candidate` sounds to `own`, nearest first; nullopt when it is no neighbour.
@@ -141,7 +170,7 @@ std::optional<Kind> Nearness(const Sound& own, const Sound& other, const Neighbo
   const Phones& candidate = other.phones;
   if (rule.edits > 0 &&
       candidate.size() + static_cast<std::size_t>(std::max(rule.fewerPhones, 0)) >= word.size() &&
-      WithinEdits(word, candidate, rule.edits)) {
+      !SurelyBeyond(own, other, rule.edits) && WithinEdits(word, candidate, rule.edits)) {
     return Kind::kEdit;
   }
   if (rule.rhymes && own.rhymeAt < own.phones.size() && own.Rhyme() == other.Rhyme()) {
@@ -242,6 +271,30 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
     }
   }
   return out;
+}
+
+bool AddedLeaveNeighbours(const std::vector<std::string>& added,
+                          const std::vector<std::string>& found, const Lexicon& lexicon,
+                          const NeighbourRule& rule) {
+  std::set<std::string> sounds;
+  for (const auto& word : added) {
+    for (auto& pron : lexicon.Pronunciations(word)) {
+      // Single-spaced phones: one more than the spaces.
+      const auto phones = std::count(pron.begin(), pron.end(), ' ') + 1;
+      if (phones >= rule.minPhones) {
+        return false;  // it may have neighbours of its own
+      }
+      sounds.insert(std::move(pron));
+    }
+  }
+  // Only a word that was kept can be taken away: one beyond a command word's cap is no
+  // neighbour either way, and the others keep their places.
+  return std::none_of(found.begin(), found.end(), [&](const std::string& word) {
+    const auto prons = lexicon.Pronunciations(word);
+    return std::find(added.begin(), added.end(), word) != added.end() ||
+           std::any_of(prons.begin(), prons.end(),
+                       [&](const std::string& pron) { return sounds.count(pron) > 0; });
+  });
 }
 
 }  // namespace varnel::listen

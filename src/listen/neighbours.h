@@ -43,4 +43,12 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
                                             const Lexicon& lexicon, const NeighbourRule& rule,
                                             const std::vector<std::string>& frequent);
 
+// Whether PhoneticNeighbours of some command words and `added` after them is `found`, their
+// result without `added`, as it is: the added words are too short to have neighbours of their
+// own, and none of `found` is one of them or sounds just like one. Going to sleep adds the
+// wake phrase's words, and needs no new scan then.
+bool AddedLeaveNeighbours(const std::vector<std::string>& added,
+                          const std::vector<std::string>& found, const Lexicon& lexicon,
+                          const NeighbourRule& rule);
+
 }  // namespace varnel::listen

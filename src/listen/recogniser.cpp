@@ -250,6 +250,25 @@ bool Recogniser::Open(std::string& error) {
       }
     }
   }
+  if (settings_.garbage.wordsEnabled && settings_.neighbours) {
+    // The words of the scan before and what it found, on the scan's thread.
+    scan_ = std::make_unique<NeighbourScan>(
+        [this, before = std::vector<std::string>(),
+         found = std::vector<std::string>()](const std::vector<std::string>& words) mutable {
+          const double cpuStart = ThreadCpuMs();
+          // The words wanted only grow, the new ones after the others: going to sleep adds
+          // the wake phrase's, which change nothing.
+          const bool grown = !before.empty() && words.size() >= before.size() &&
+                             std::equal(before.begin(), before.end(), words.begin());
+          const std::vector<std::string> added(
+              words.begin() + static_cast<std::ptrdiff_t>(grown ? before.size() : 0), words.end());
+          if (!grown || !AddedLeaveNeighbours(added, found, lexicon_, settings_.neighbourRule)) {
+            found = PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords());
+          }
+          before = words;
+          return NeighbourScan::Scanned{found, ThreadCpuMs() - cpuStart};
+        });
+  }
   if (settings_.verifyLm && !OpenLanguageModel(error)) {
     return false;
   }
@@ -568,6 +587,9 @@ bool Recogniser::Stop() {
     std::lock_guard lock(mutex_);
     grammarSet_.notify_all();
   }
+  if (scan_) {
+    scan_->Stop();  // also ends the worker's wait for it
+  }
   // Reads return within a buffer's time except on a silent stdin.
   for (int i = 0; i < 50 && !finished_; ++i) {
     usleep(10000);
@@ -597,6 +619,9 @@ bool Recogniser::ApplyPending() {
   if (!active_ || active_->Empty()) {
     return false;
   }
+  if (scan_) {
+    scan_->Want(active_->Words(settings_.neighbourRule.parameters));
+  }
   const double cpuStart = ThreadCpuMs();
   if (!SetCommandSearch(kSearchName, *active_) ||
       (WeighsAny(settings_.rivals) && !SetRivalSearch(*active_)) ||
@@ -613,46 +638,103 @@ bool Recogniser::ApplyPending() {
   return true;
 }
 
-std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) {
-  if (!settings_.garbage.wordsEnabled || !settings_.neighbours) {
-    return otherWords_;
-  }
-  // Kept for words that leave the grammar: going to sleep and waking up must not scan the
-  // dictionary twice, and a neighbour of a word not in use does no harm in the loop.
-  auto words = neighboursOf_;
-  for (const auto& word : grammar.Words(settings_.neighbourRule.parameters)) {
-    if (std::find(words.begin(), words.end(), word) == words.end()) {
-      words.push_back(word);
-    }
-  }
-  if (words.size() != neighboursOf_.size()) {
-    const auto start = std::chrono::steady_clock::now();
-    neighboursOf_ = words;
-    neighbours_.clear();
-    for (const auto& word :
-         PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords())) {
-      const std::string name = OtherWord(word);
-      if (loopNames_.count(name) > 0 || AddWord(word, name, 1) > 0) {
-        loopNames_.insert(name);
-        neighbours_.push_back(name);
-      }
-    }
-    if (settings_.verbose) {
-      std::fprintf(stderr, "varnel-listen: %zu neighbours of %zu command words in %lld ms\n",
-                   neighbours_.size(), words.size(),
-                   static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                              std::chrono::steady_clock::now() - start)
-                                              .count()));
-    }
-  }
+std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) const {
   std::vector<std::string> loop = otherWords_;
+  if (neighbours_.empty()) {
+    return loop;
+  }
   const std::set<std::string> have(loop.begin(), loop.end());
-  for (const auto& name : neighbours_) {
-    if (have.count(name) == 0) {
-      loop.push_back(name);
+  // No neighbour may be one of the menu's words, or sound just like one: those found for
+  // earlier menus stand in while this one's are looked for, and the numbers said after a
+  // command's words have no neighbours of their own but are words of it all the same.
+  const std::vector<std::string> words = grammar.Words();
+  std::set<std::string> sounds;
+  for (const auto& word : words) {
+    for (auto& pron : lexicon_.Pronunciations(word)) {
+      sounds.insert(std::move(pron));
+    }
+  }
+  const auto soundsLikeCommand = [&](const std::string& word) {
+    if (std::find(words.begin(), words.end(), word) != words.end()) {
+      return true;
+    }
+    const auto prons = lexicon_.Pronunciations(word);
+    return std::any_of(prons.begin(), prons.end(),
+                       [&](const std::string& pron) { return sounds.count(pron) > 0; });
+  };
+  for (std::size_t i = 0; i < neighbours_.size(); ++i) {
+    if (have.count(neighbours_[i]) == 0 && !soundsLikeCommand(neighbourWords_[i])) {
+      loop.push_back(neighbours_[i]);
     }
   }
   return loop;
+}
+
+void Recogniser::JoinNeighbours() {
+  if (!scan_ || inSpeech_) {
+    return;
+  }
+  auto found = scan_->Take();
+  if (!found) {
+    return;
+  }
+  neighboursFor_.clear();
+  neighboursFor_.insert(found->words.begin(), found->words.end());
+  if (found->scanned.neighbours == neighbourWords_) {
+    // The search in use has them all.
+    if (settings_.verbose) {
+      std::fprintf(stderr,
+                   "varnel-listen: no new neighbours for %zu command words (%.1f ms of CPU)\n",
+                   found->words.size(), found->scanned.cpuMs);
+    }
+    return;
+  }
+  const double addStart = ThreadCpuMs();
+  neighbourWords_.clear();
+  neighbours_.clear();
+  for (const auto& word : found->scanned.neighbours) {
+    const std::string name = OtherWord(word);
+    if (loopNames_.count(name) > 0 || AddWord(word, name, 1) > 0) {
+      loopNames_.insert(name);
+      neighbourWords_.push_back(word);
+      neighbours_.push_back(name);
+    }
+  }
+  const double searchStart = ThreadCpuMs();
+  if (hasSearch_) {
+    // As at a change of menu: the graph in use goes before the next is built.
+    ps_unset_search(ps_, kSearchName);
+    malloc_trim(0);
+    if (!SetCommandSearch(kSearchName, *active_) || ps_set_search(ps_, kSearchName) < 0) {
+      std::fprintf(stderr, "varnel-listen: the decoder refused the grammar\n");
+      active_.reset();
+      hasSearch_ = false;
+    }
+  }
+  if (settings_.verbose) {
+    const double end = ThreadCpuMs();
+    std::fprintf(
+        stderr,
+        "varnel-listen: %zu neighbours of %zu command words in %lld ms: found in %.1f ms "
+        "of CPU, added to the decoder in %.1f ms, the search with them built in %.1f ms\n",
+        neighbours_.size(), found->words.size(),
+        static_cast<long long>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(found->sinceWanted).count()),
+        found->scanned.cpuMs, searchStart - addStart, end - searchStart);
+  }
+}
+
+void Recogniser::WaitForNeighbours(std::unique_lock<std::mutex>& lock) {
+  while (scan_ && !stop_ && !inSpeech_) {
+    ApplyPending();
+    JoinNeighbours();
+    if (!scan_->Busy()) {
+      return;
+    }
+    lock.unlock();
+    scan_->Wait();
+    lock.lock();
+  }
 }
 
 bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
@@ -1253,6 +1335,7 @@ void Recogniser::Run() {
         const auto& g = hasPending_ ? pending_ : active_;
         return stop_ || (g && !g->Empty());
       });
+      WaitForNeighbours(lock);
     }
     if (stop_) {
       break;
@@ -1270,7 +1353,9 @@ void Recogniser::Run() {
     }
     reopenWaitMs_ = kFirstReopenWaitMs;
     std::lock_guard lock(mutex_);
-    if (!ApplyPending()) {
+    const bool listening = ApplyPending();
+    JoinNeighbours();
+    if (!listening || !active_) {
       // No commands to listen for: the audio is dropped.
       DropUtterance();
       streamSamples_ += n;

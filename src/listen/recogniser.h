@@ -1,7 +1,8 @@
 // The pocketsphinx decoder behind varnel-listen. Audio is read on one worker thread; a front
 // end of its own cuts it into utterances with its voice detector, and each finished utterance
 // is decoded whole (so its cepstral mean is its own, whatever came before) and reported through
-// a callback on that thread.
+// a callback on that thread. The neighbours of a new menu's words are looked for on a thread of
+// their own, and join the word loop between utterances.
 #pragma once
 
 #include <atomic>
@@ -20,6 +21,7 @@
 #include "listen/audio_source.h"
 #include "listen/grammar.h"
 #include "listen/lexicon.h"
+#include "listen/neighbour_scan.h"
 #include "listen/pace.h"
 #include "listen/phone_fit.h"
 #include "listen/rivals.h"
@@ -103,9 +105,15 @@ class Recogniser {
   void DropUtterance();  // with mutex_ held
   bool ApplyPending();   // with mutex_ held
   bool SetCommandSearch(const char* name, const Grammar& grammar);
-  // The word loop's dictionary names for `grammar`: the everyday words and the neighbours of
-  // its words, these added to the decoder's dictionary when new; with mutex_ held.
-  std::vector<std::string> LoopWords(const Grammar& grammar);
+  // The word loop's dictionary names for `grammar`: the everyday words and the neighbours
+  // found so far; with mutex_ held.
+  std::vector<std::string> LoopWords(const Grammar& grammar) const;
+  // Gives the decoder the neighbours found since, and the commands' search with them in its
+  // word loop; with mutex_ held, between utterances only.
+  void JoinNeighbours();
+  // Applies the grammar and waits until the neighbours of its words have joined, so that a
+  // file is decoded the same however busy the machine is; `lock` holds mutex_.
+  void WaitForNeighbours(std::unique_lock<std::mutex>& lock);
   void PrimeDetector();
   void Detect(const std::int16_t* samples, std::size_t n);
   // Runs a detector over the samples; the number of frames it passed as speech.
@@ -221,12 +229,14 @@ class Recogniser {
   std::vector<float*> cepRows_;
   Lexicon lexicon_;
   std::vector<std::string> otherWords_;  // dictionary names of the word loop
-  // Every command word the grammars have had, and the names of their neighbours: a change of
-  // menu seldom brings new words.
-  std::vector<std::string> neighboursOf_;
+  // The neighbours of every command word the grammars have had, as words and as the names
+  // they were added under: a change of menu seldom brings new words.
+  std::vector<std::string> neighbourWords_;
   std::vector<std::string> neighbours_;
-  std::set<std::string> loopNames_;    // every name of the word loop in the decoder's dictionary
-  std::vector<std::int16_t> history_;  // the latest audio, from which an utterance starts
+  std::set<std::string> neighboursFor_;  // the command words they were found for
+  std::set<std::string> loopNames_;      // every name of the word loop in the decoder's dictionary
+  std::vector<std::int16_t> history_;    // the latest audio, from which an utterance starts
+  std::unique_ptr<NeighbourScan> scan_;  // nullptr without neighbours; reads lexicon_
 
   std::unique_ptr<AudioSource> source_;
   bool waitForGrammar_ = false;

@@ -787,6 +787,38 @@ TEST_F(ListenSpokenTest, SleepsAndWakes) {
   EXPECT_FALSE(watcher.NextEvent(200)) << "no state event without a change";
 }
 
+// A new menu is listened for at once, with the neighbours of its words joining the word loop
+// once found; sleeping and waking change nothing there.
+TEST_F(ListenSpokenTest, ANewMenuDoesNotWaitForTheNeighbours) {
+  StartServer();
+  PollWatcher w;
+  Recorder r;
+  std::unique_ptr<SpeechService> s;
+  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  Say(w, r, "Zoom In");
+  ASSERT_EQ(r.recognised.size(), 1u);
+  EXPECT_EQ(r.recognised[0].id, 26);
+  RawClient watcher(sock_);
+  ASSERT_TRUE(watcher.Connected());
+  ASSERT_EQ(watcher.Request({"register", "1"}).at(0), "ok");
+  // Asleep the grammar holds the wake phrase's words, too short to have neighbours.
+  for (const char* awake : {"0", "1", "0", "1"}) {
+    ASSERT_EQ(watcher.Request({"set-awake", awake}).at(0), "ok") << awake;
+    watcher.NextEvent(2000);
+    Say(w, r, "Zoom In");
+  }
+  EXPECT_EQ(r.recognised.size(), 3u);
+  StopServer();
+  if (const auto log = ServerLog()) {
+    const auto search = log->find("CPU time for the new menu's search");
+    const auto neighbours = log->find(" neighbours of ");
+    ASSERT_NE(search, std::string::npos) << *log;
+    ASSERT_NE(neighbours, std::string::npos) << *log;
+    EXPECT_LT(search, neighbours) << "the first menu's search waited for its neighbours\n" << *log;
+    EXPECT_EQ(Count(*log, " neighbours of "), 1) << *log;
+  }
+}
+
 TEST_F(ListenClientTest, NotRunningIsAnError) {
   PollWatcher w;
   SpeechError e;

@@ -32,7 +32,12 @@ constexpr const char* kDictionary =
     "tap. T AE P\n"      // not a plain word
     "cab K AE B\n"       // a command word itself
     "it IH T\n"
-    "at AE T\n";  // one phone from "it", too short to count
+    "at AE T\n"  // one phone from "it", too short to count
+    "monday M AH N D EY\n"
+    "manday M AE N D EY\n"    // one phone in, one out
+    "mandoy M AE N D OY\n"    // two in, two out
+    "bandoy B AE N D OY\n"    // three in, three out
+    "dnmeyah D N M EY AH\n";  // the same phones, four edits away
 
 class NeighboursTest : public ::testing::Test {
  protected:
@@ -99,9 +104,45 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {},
        {"homer", "homework", "cab", "tag", "tan", "tap", "top", "darnell"}},
       {"a word the dictionary lacks", {"zzz"}, defaults, {}, {}},
+      {"one edit, no more", {"monday"}, {1, false, 0, 3, 0}, {}, {"manday"}},
+      {"two edits", {"monday"}, {2, false, 0, 3, 0}, {}, {"manday", "mandoy"}},
+      {"three edits: in the dictionary's order, not the edits'",
+       {"monday"},
+       {3, false, 0, 3, 0},
+       {},
+       {"bandoy", "manday", "mandoy"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PhoneticNeighbours(c.commands, lexicon_, c.rule, c.frequent), c.want) << c.what;
+  }
+}
+
+// Words added to the command words that can change nothing (the wake phrase's, after the
+// commands') need no new scan; whenever that is said, a scan would find the same.
+TEST_F(NeighboursTest, KnowsWhenAddedWordsChangeNothing) {
+  const NeighbourRule rule{1, true, 3, 3, 0};
+  struct Case {
+    const char* what;
+    std::vector<std::string> before;
+    std::vector<std::string> added;
+    bool unchanged;
+  };
+  const std::vector<Case> cases = {
+      {"a word too short to have neighbours", {"varnel", "tab"}, {"it"}, true},
+      {"a word the dictionary lacks", {"varnel"}, {"zzz"}, true},
+      {"nothing added", {"varnel"}, {}, true},
+      {"a neighbour becomes a command word", {"varnel"}, {"darnell"}, false},
+      {"a word with neighbours of its own", {"varnel"}, {"home"}, false},
+      {"a word long enough for neighbours, though it has none", {"varnel"}, {"dnmeyah"}, false},
+  };
+  for (const auto& c : cases) {
+    const auto found = PhoneticNeighbours(c.before, lexicon_, rule, {});
+    EXPECT_EQ(AddedLeaveNeighbours(c.added, found, lexicon_, rule), c.unchanged) << c.what;
+    if (c.unchanged) {
+      auto all = c.before;
+      all.insert(all.end(), c.added.begin(), c.added.end());
+      EXPECT_EQ(PhoneticNeighbours(all, lexicon_, rule, {}), found) << c.what;
+    }
   }
 }
 
