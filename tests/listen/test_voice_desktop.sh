@@ -43,9 +43,22 @@ speak() {
   cat "$WORK/say.raw" >&7
 }
 
+# Lets the recorder's lines from earlier keys land first: one of them arriving after the log
+# was emptied would read as a key the command sent.
+settle_log() {
+  local before=-1 now
+  for _ in $(seq 20); do
+    now=$(stat -c %s "$LOG" 2>/dev/null || echo 0)
+    [ "$now" = "$before" ] && return 0
+    before=$now
+    sleep 0.25
+  done
+}
+
 # say TEXT EXPECTED...: the recorder gets exactly these key events.
 say() {
   local text=$1; shift
+  settle_log
   : >"$LOG"
   speak "$text"
   local want
