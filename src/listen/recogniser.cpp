@@ -678,8 +678,6 @@ void Recogniser::JoinNeighbours() {
   if (!found) {
     return;
   }
-  neighboursFor_.clear();
-  neighboursFor_.insert(found->words.begin(), found->words.end());
   if (found->scanned.neighbours == neighbourWords_) {
     // The search in use has them all.
     if (settings_.verbose) {

@@ -233,7 +233,6 @@ class Recogniser {
   // they were added under: a change of menu seldom brings new words.
   std::vector<std::string> neighbourWords_;
   std::vector<std::string> neighbours_;
-  std::set<std::string> neighboursFor_;  // the command words they were found for
   std::set<std::string> loopNames_;      // every name of the word loop in the decoder's dictionary
   std::vector<std::int16_t> history_;    // the latest audio, from which an utterance starts
   std::unique_ptr<NeighbourScan> scan_;  // nullptr without neighbours; reads lexicon_
