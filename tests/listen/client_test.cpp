@@ -216,6 +216,7 @@ class ListenClientTest : public ::testing::Test {
     setenv("VARNEL_LISTEN_SOCKET", sock_.c_str(), 1);
   }
   void TearDown() override {
+    speech_.reset();  // the client goes first, as it would at the end of a test's body
     StopServer();
     fs::remove_all(dir_);
   }
@@ -280,12 +281,15 @@ class ListenClientTest : public ::testing::Test {
     }
     return ReadFile(Log());
   }
-  // The Linux speech service, connected to the running varnel-listen with the table live.
-  void Connect(PollWatcher& w, Recorder& r, std::unique_ptr<SpeechService>& s) {
+  // Starts varnel-listen (`args` and `env` as for StartServer) and connects the Linux speech
+  // service to it with the table live: `speech_`, reporting to `heard_`, run by `loop_`.
+  void StartListening(std::vector<std::string> args = {"--input", "-"},
+                      const std::vector<std::pair<std::string, std::string>>& env = {}) {
+    ASSERT_NO_FATAL_FAILURE(StartServer(std::move(args), env));
     SpeechError err;
-    s = CreateListenSpeechService(err, w);
-    ASSERT_NE(s, nullptr) << err.text;
-    RegisterTable(*s, r);
+    speech_ = CreateListenSpeechService(err, loop_);
+    ASSERT_NE(speech_, nullptr) << err.text;
+    RegisterTable(*speech_, heard_);
   }
   void RegisterTable(SpeechService& s, Recorder& r) {
     ASSERT_FALSE(s.Register(&r));
@@ -307,11 +311,11 @@ class ListenClientTest : public ::testing::Test {
   }
   // Streams the speech and a pause after it, then waits for the event it causes. Parts are
   // spoken separately with `gapMs` of silence between them.
-  void Say(PollWatcher& w, Recorder& r, const std::string& text,
-           const std::vector<std::string>& parts = {}, int gapMs = 0) {
-    const std::size_t before = r.recognised.size() + r.others.size();
+  void Say(const std::string& text, const std::vector<std::string>& parts = {}, int gapMs = 0) {
+    const std::size_t before = heard_.recognised.size() + heard_.others.size();
     ASSERT_NO_FATAL_FAILURE(Play(text, parts, gapMs));
-    ASSERT_TRUE(w.RunUntil([&] { return r.recognised.size() + r.others.size() > before; }, 20000))
+    ASSERT_TRUE(loop_.RunUntil(
+        [&] { return heard_.recognised.size() + heard_.others.size() > before; }, 20000))
         << text;
   }
   // Streams the speech and a pause after it without waiting for an event.
@@ -367,6 +371,10 @@ class ListenClientTest : public ::testing::Test {
   int noiseAmp_ = 0;
   double speechGain_ = 1.0;  // of the spoken commands
   std::uint32_t noiseSeed_ = 2463534242U;
+  // Set by StartListening; declared so that the service goes before what it refers to.
+  PollWatcher loop_;
+  Recorder heard_;
+  std::unique_ptr<SpeechService> speech_;
 };
 
 // A bare client on the socket, for what the speech service does not pass on.
@@ -451,24 +459,20 @@ class ListenSpokenTest : public ListenClientTest {
 
 // In a noisy room the noise spectrum is taken out before decoding, and only there.
 TEST_F(ListenSpokenTest, CommandsAreHeardInANoisyRoom) {
-  StartServer();
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  ASSERT_NO_FATAL_FAILURE(StartListening());
   noiseAmp_ = 1200;  // the speech stands some 20 dB above it
   // The room is noisy before anyone speaks: the voice detector takes the noise's onset for
   // speech until it has learnt the new level, but a sound that steady is reported as nothing.
   std::string room(std::size_t{16000} * 2 * 4, '\0');
   AddNoise(room);
   ASSERT_EQ(write(audio_, room.data(), room.size()), static_cast<ssize_t>(room.size()));
-  w.RunUntil([] { return false; }, 1000);
-  EXPECT_TRUE(r.others.empty());
+  loop_.RunUntil([] { return false; }, 1000);
+  EXPECT_TRUE(heard_.others.empty());
   for (const auto& [text, id] : {std::pair{"Zoom In", 26}, {"Tab three", 16}}) {
-    Say(w, r, text);
-    ASSERT_EQ(r.recognised.size(), 1u) << text << " came back as other speech";
-    EXPECT_EQ(r.recognised[0].id, id) << text;
-    r.recognised.clear();
+    Say(text);
+    ASSERT_EQ(heard_.recognised.size(), 1u) << text << " came back as other speech";
+    EXPECT_EQ(heard_.recognised[0].id, id) << text;
+    heard_.recognised.clear();
   }
   StopServer();
   if (const auto log = ServerLog()) {
@@ -489,47 +493,39 @@ TEST_F(ListenSpokenTest, CommandsAreHeardInANoisyRoom) {
 
 // A microphone turned well down: the voice comes in 36 dB quieter, and is heard as well.
 TEST_F(ListenSpokenTest, AQuietMicrophoneIsHeard) {
-  StartServer();
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  ASSERT_NO_FATAL_FAILURE(StartListening());
   speechGain_ = 0.015;
   const std::vector<std::pair<const char*, int>> said = {
       {"Zoom In", 26}, {"Tab three", 16}, {"Page Down", 10}, {"Go Backward", 33}, {"Refresh", 8}};
   for (const auto& [text, id] : said) {
-    Say(w, r, text);
+    Say(text);
   }
-  w.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(r.recognised.size(), said.size());
+  loop_.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(heard_.recognised.size(), said.size());
   for (std::size_t i = 0; i < said.size(); ++i) {
-    EXPECT_EQ(r.recognised[i].id, said[i].second) << said[i].first;
+    EXPECT_EQ(heard_.recognised[i].id, said[i].second) << said[i].first;
   }
-  EXPECT_TRUE(r.others.empty());
+  EXPECT_TRUE(heard_.others.empty());
 }
 
 // A microphone unmuted onto its own hiss: the detector takes the hiss's onset for speech
 // until it has learnt the new level, but a sound that steady is nobody speaking.
 TEST_F(ListenSpokenTest, AHissComingOnIsNoSpeech) {
-  StartServer();
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
-  Say(w, r, "Zoom In");
+  ASSERT_NO_FATAL_FAILURE(StartListening());
+  Say("Zoom In");
   std::string muted(std::size_t{16000} * 2, '\0');
   ASSERT_EQ(write(audio_, muted.data(), muted.size()), static_cast<ssize_t>(muted.size()));
   noiseAmp_ = 30;
   std::string hiss(std::size_t{16000} * 2 * 4, '\0');
   AddNoise(hiss);
   ASSERT_EQ(write(audio_, hiss.data(), hiss.size()), static_cast<ssize_t>(hiss.size()));
-  w.RunUntil([] { return false; }, 1500);
-  Say(w, r, "Tab three");
-  w.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(r.recognised.size(), 2u);
-  EXPECT_EQ(r.recognised[0].id, 26);
-  EXPECT_EQ(r.recognised[1].id, 16);
-  EXPECT_TRUE(r.others.empty());
+  loop_.RunUntil([] { return false; }, 1500);
+  Say("Tab three");
+  loop_.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(heard_.recognised.size(), 2u);
+  EXPECT_EQ(heard_.recognised[0].id, 26);
+  EXPECT_EQ(heard_.recognised[1].id, 16);
+  EXPECT_TRUE(heard_.others.empty());
   StopServer();
   if (const auto log = ServerLog()) {
     EXPECT_EQ(Count(*log, "(steady noise)"), 1) << *log;
@@ -539,19 +535,15 @@ TEST_F(ListenSpokenTest, AHissComingOnIsNoSpeech) {
 // Decoding each utterance once it has ended, at the first pause in it: a hesitation must not
 // split a command.
 TEST_F(ListenSpokenTest, WholeUtterancesAreDecodedAtTheirEnd) {
-  StartServer({"--input", "-", "--whole-utterances"});
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
-  Say(w, r, "Zoom In");
-  Say(w, r, "Tab, three", {"Tab", "three"}, 150);
-  w.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(r.recognised.size(), 2u);
-  EXPECT_EQ(r.recognised[0].id, 26);
-  EXPECT_EQ(r.recognised[1].id, 16);
-  EXPECT_EQ(r.recognised[1].listResults, std::vector<std::string>{"3"});
-  EXPECT_TRUE(r.others.empty());
+  ASSERT_NO_FATAL_FAILURE(StartListening({"--input", "-", "--whole-utterances"}));
+  Say("Zoom In");
+  Say("Tab, three", {"Tab", "three"}, 150);
+  loop_.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(heard_.recognised.size(), 2u);
+  EXPECT_EQ(heard_.recognised[0].id, 26);
+  EXPECT_EQ(heard_.recognised[1].id, 16);
+  EXPECT_EQ(heard_.recognised[1].listResults, std::vector<std::string>{"3"});
+  EXPECT_TRUE(heard_.others.empty());
   StopServer();
   if (const auto log = ServerLog()) {
     EXPECT_EQ(Count(*log, "decoded whole"), 2) << *log;
@@ -562,20 +554,17 @@ TEST_F(ListenSpokenTest, WholeUtterancesAreDecodedAtTheirEnd) {
 // With the phone loop check, destructive commands are decoded again, whole or as they came,
 // and said plainly they still fire; other commands are not decoded again.
 TEST_F(ListenSpokenTest, DestructiveCommandsAreLaidAgainstFreePhones) {
-  StartServer({"--input", "-", "--phone-loop-check", "--stream-after", "0"});
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  ASSERT_NO_FATAL_FAILURE(
+      StartListening({"--input", "-", "--phone-loop-check", "--stream-after", "0"}));
   const std::vector<std::pair<const char*, int>> said = {
       {"Delete", 6}, {"Zoom In", 26}, {"Close It", 4}};
   for (const auto& [text, id] : said) {
-    Say(w, r, text);
+    Say(text);
   }
-  w.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(r.recognised.size(), said.size());
+  loop_.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(heard_.recognised.size(), said.size());
   for (std::size_t i = 0; i < said.size(); ++i) {
-    EXPECT_EQ(r.recognised[i].id, said[i].second) << said[i].first;
+    EXPECT_EQ(heard_.recognised[i].id, said[i].second) << said[i].first;
   }
   StopServer();
   if (const auto log = ServerLog()) {
@@ -592,20 +581,16 @@ TEST_F(ListenSpokenTest, DestructiveCommandsAreLaidAgainstFreePhones) {
 // came: said plainly it fires, with the command that came nearest in the log; other commands
 // are not weighed. Every decoding logs its CPU time.
 TEST_F(ListenSpokenTest, DestructiveCommandsAreWeighedAgainstTheOthers) {
-  StartServer({"--input", "-", "--stream-after", "0"});
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  ASSERT_NO_FATAL_FAILURE(StartListening({"--input", "-", "--stream-after", "0"}));
   const std::vector<std::pair<const char*, int>> said = {
       {"Delete", 6}, {"Zoom In", 26}, {"Kill Tab", 32}, {"Close It", 4}};
   for (const auto& [text, id] : said) {
-    Say(w, r, text);
+    Say(text);
   }
-  w.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(r.recognised.size(), said.size());
+  loop_.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(heard_.recognised.size(), said.size());
   for (std::size_t i = 0; i < said.size(); ++i) {
-    EXPECT_EQ(r.recognised[i].id, said[i].second) << said[i].first;
+    EXPECT_EQ(heard_.recognised[i].id, said[i].second) << said[i].first;
   }
   StopServer();
   if (const auto log = ServerLog()) {
@@ -623,11 +608,7 @@ TEST_F(ListenSpokenTest, DestructiveCommandsAreWeighedAgainstTheOthers) {
 // Short utterances are decoded whole at their first pause, long ones as they come from the
 // moment they grow long, catching up on what was said before.
 TEST_F(ListenSpokenTest, OnlyLongUtterancesAreDecodedAsTheyCome) {
-  StartServer({"--input", "-", "--stream-after", "1200"});
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  ASSERT_NO_FATAL_FAILURE(StartListening({"--input", "-", "--stream-after", "1200"}));
   struct Case {
     std::string text;
     int id;
@@ -641,19 +622,19 @@ TEST_F(ListenSpokenTest, OnlyLongUtterancesAreDecodedAsTheyCome) {
       {"Tab three", 16, {"3"}, "decoded whole"},
   };
   for (const auto& c : cases) {
-    Say(w, r, c.text);
-    ASSERT_EQ(r.recognised.size(), 1u) << c.text << " came back as other speech";
-    EXPECT_EQ(r.recognised[0].id, c.id) << c.text;
-    EXPECT_EQ(r.recognised[0].listResults, c.items) << c.text;
-    r.recognised.clear();
+    Say(c.text);
+    ASSERT_EQ(heard_.recognised.size(), 1u) << c.text << " came back as other speech";
+    EXPECT_EQ(heard_.recognised[0].id, c.id) << c.text;
+    EXPECT_EQ(heard_.recognised[0].listResults, c.items) << c.text;
+    heard_.recognised.clear();
   }
   // Decoded whole at the hesitation, then grown long after it: the stream takes over.
-  Say(w, r, "Back Tab, seven", {"Back Tab", "seven"}, 150);
-  w.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(r.recognised.size(), 1u) << "a paused command was split or lost";
-  EXPECT_EQ(r.recognised[0].id, 17);
-  EXPECT_EQ(r.recognised[0].listResults, std::vector<std::string>{"7"});
-  EXPECT_TRUE(r.others.empty());
+  Say("Back Tab, seven", {"Back Tab", "seven"}, 150);
+  loop_.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(heard_.recognised.size(), 1u) << "a paused command was split or lost";
+  EXPECT_EQ(heard_.recognised[0].id, 17);
+  EXPECT_EQ(heard_.recognised[0].listResults, std::vector<std::string>{"7"});
+  EXPECT_TRUE(heard_.others.empty());
   StopServer();
   if (const auto log = ServerLog()) {
     EXPECT_EQ(Count(*log, "decoded as it came"), 3) << *log;
@@ -680,41 +661,39 @@ TEST_F(ListenClientTest, HearsTheMicrophone) {
     // microphone to test.
     GTEST_SKIP() << "the private PulseAudio server did not start: " << pulse.Log();
   }
-  StartServer({}, {{"PULSE_SERVER", pulse.Address()}, {"PULSE_SOURCE", "mic.monitor"}});
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  ASSERT_NO_FATAL_FAILURE(
+      StartListening({}, {{"PULSE_SERVER", pulse.Address()}, {"PULSE_SOURCE", "mic.monitor"}}));
   const struct {
     std::string text;
     int id;
     std::vector<std::string> items;
   } cases[] = {{"Zoom In", 26, {}}, {"Tab three", 16, {"3"}}};
   for (const auto& c : cases) {
-    r.recognised.clear();
+    heard_.recognised.clear();
     ASSERT_TRUE(pulse.Say(dir_, c.text)) << pulse.Log();
-    ASSERT_TRUE(w.RunUntil([&] { return !r.recognised.empty() || !r.others.empty(); }, 10000))
+    ASSERT_TRUE(
+        loop_.RunUntil([&] { return !heard_.recognised.empty() || !heard_.others.empty(); }, 10000))
         << c.text << " was not heard";
-    ASSERT_EQ(r.recognised.size(), 1u) << c.text << " came back as other speech";
-    EXPECT_EQ(r.recognised[0].id, c.id) << c.text;
-    EXPECT_EQ(r.recognised[0].listResults, c.items) << c.text;
+    ASSERT_EQ(heard_.recognised.size(), 1u) << c.text << " came back as other speech";
+    EXPECT_EQ(heard_.recognised[0].id, c.id) << c.text;
+    EXPECT_EQ(heard_.recognised[0].listResults, c.items) << c.text;
   }
   // A sound server that restarts takes the microphone away for a moment only.
   pulse.Stop();
-  w.RunUntil([] { return false; }, 300);
+  loop_.RunUntil([] { return false; }, 300);
   ASSERT_TRUE(pulse.Start(dir_)) << pulse.Log();
-  r.recognised.clear();
+  heard_.recognised.clear();
   bool heard = false;
   // Until varnel-listen has found the new server, what is played goes unheard.
   for (int i = 0; i < 5 && !heard; ++i) {
     ASSERT_TRUE(pulse.Say(dir_, "Zoom In")) << pulse.Log();
-    heard = w.RunUntil([&] { return !r.recognised.empty(); }, 2000);
+    heard = loop_.RunUntil([&] { return !heard_.recognised.empty(); }, 2000);
   }
   EXPECT_TRUE(heard) << "nothing heard after the sound server came back";
-  EXPECT_EQ(r.lost, 0);
+  EXPECT_EQ(heard_.lost, 0);
   // Stopped while it waits for a sound server, it still ends at once (TearDown waits).
   pulse.Stop();
-  w.RunUntil([] { return false; }, 300);
+  loop_.RunUntil([] { return false; }, 300);
 }
 
 TEST_F(ListenClientTest, NoMicrophoneIsAClearError) {
@@ -736,11 +715,7 @@ TEST_F(ListenClientTest, NoMicrophoneIsAClearError) {
 // "Go to sleep" stops commands firing until "wake up"; a client can do either, and every
 // registered client hears of the change.
 TEST_F(ListenSpokenTest, SleepsAndWakes) {
-  StartServer({"--input", "-", "--sleep"});
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
+  ASSERT_NO_FATAL_FAILURE(StartListening({"--input", "-", "--sleep"}));
   RawClient watcher(sock_);
   ASSERT_TRUE(watcher.Connected());
   ASSERT_EQ(watcher.Request({"register", "1"}).at(0), "ok");
@@ -769,20 +744,20 @@ TEST_F(ListenSpokenTest, SleepsAndWakes) {
       EXPECT_EQ(watcher.NextEvent(20000), step.event) << what;
     }
     // The phrases themselves are no command and no other speech.
-    w.RunUntil([] { return false; }, 200);
-    EXPECT_TRUE(r.recognised.empty()) << what;
-    EXPECT_TRUE(r.others.empty()) << what;
-    r.others.clear();
-    Say(w, r, "Zoom In");
+    loop_.RunUntil([] { return false; }, 200);
+    EXPECT_TRUE(heard_.recognised.empty()) << what;
+    EXPECT_TRUE(heard_.others.empty()) << what;
+    heard_.others.clear();
+    Say("Zoom In");
     if (step.commandFires) {
-      ASSERT_EQ(r.recognised.size(), 1u) << "no command after " << what;
-      EXPECT_EQ(r.recognised[0].id, 26);
+      ASSERT_EQ(heard_.recognised.size(), 1u) << "no command after " << what;
+      EXPECT_EQ(heard_.recognised[0].id, 26);
     } else {
-      EXPECT_TRUE(r.recognised.empty()) << "a command fired asleep, after " << what;
-      EXPECT_EQ(r.others.size(), 1u) << "asleep, speech is other speech";
+      EXPECT_TRUE(heard_.recognised.empty()) << "a command fired asleep, after " << what;
+      EXPECT_EQ(heard_.others.size(), 1u) << "asleep, speech is other speech";
     }
-    r.recognised.clear();
-    r.others.clear();
+    heard_.recognised.clear();
+    heard_.others.clear();
   }
   EXPECT_FALSE(watcher.NextEvent(200)) << "no state event without a change";
 }
@@ -790,14 +765,10 @@ TEST_F(ListenSpokenTest, SleepsAndWakes) {
 // A new menu is listened for at once, with the neighbours of its words joining the word loop
 // once found; sleeping and waking change nothing there.
 TEST_F(ListenSpokenTest, ANewMenuDoesNotWaitForTheNeighbours) {
-  StartServer();
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
-  Say(w, r, "Zoom In");
-  ASSERT_EQ(r.recognised.size(), 1u);
-  EXPECT_EQ(r.recognised[0].id, 26);
+  ASSERT_NO_FATAL_FAILURE(StartListening());
+  Say("Zoom In");
+  ASSERT_EQ(heard_.recognised.size(), 1u);
+  EXPECT_EQ(heard_.recognised[0].id, 26);
   RawClient watcher(sock_);
   ASSERT_TRUE(watcher.Connected());
   ASSERT_EQ(watcher.Request({"register", "1"}).at(0), "ok");
@@ -805,9 +776,9 @@ TEST_F(ListenSpokenTest, ANewMenuDoesNotWaitForTheNeighbours) {
   for (const char* awake : {"0", "1", "0", "1"}) {
     ASSERT_EQ(watcher.Request({"set-awake", awake}).at(0), "ok") << awake;
     watcher.NextEvent(2000);
-    Say(w, r, "Zoom In");
+    Say("Zoom In");
   }
-  EXPECT_EQ(r.recognised.size(), 3u);
+  EXPECT_EQ(heard_.recognised.size(), 3u);
   StopServer();
   if (const auto log = ServerLog()) {
     const auto search = log->find("CPU time for the new menu's search");
@@ -829,12 +800,8 @@ TEST_F(ListenClientTest, NotRunningIsAnError) {
 
 TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
   // Every utterance decoded as it comes, however short.
-  StartServer({"--input", "-", "--stream-after", "0"});
-  PollWatcher w;
-  Recorder r;
-  std::unique_ptr<SpeechService> s;
-  ASSERT_NO_FATAL_FAILURE(Connect(w, r, s));
-  const auto unknown = s->AddCommand(40, "Frobnicate Xyzzy", "Varnel");
+  ASSERT_NO_FATAL_FAILURE(StartListening({"--input", "-", "--stream-after", "0"}));
+  const auto unknown = speech_->AddCommand(40, "Frobnicate Xyzzy", "Varnel");
   ASSERT_TRUE(unknown);
   EXPECT_NE(unknown->text.find("frobnicate"), std::string::npos);
 
@@ -861,42 +828,42 @@ TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
       {"Varnel", 24, {}},
   };
   for (const auto& c : cases) {
-    Say(w, r, c.text);
-    ASSERT_EQ(r.recognised.size(), 1u) << c.text << " came back as other speech";
-    EXPECT_EQ(r.recognised[0].id, c.id) << c.text;
-    EXPECT_EQ(r.recognised[0].listResults, c.items) << c.text;
-    EXPECT_EQ(r.recognised[0].action, "Varnel");
-    r.recognised.clear();
+    Say(c.text);
+    ASSERT_EQ(heard_.recognised.size(), 1u) << c.text << " came back as other speech";
+    EXPECT_EQ(heard_.recognised[0].id, c.id) << c.text;
+    EXPECT_EQ(heard_.recognised[0].listResults, c.items) << c.text;
+    EXPECT_EQ(heard_.recognised[0].action, "Varnel");
+    heard_.recognised.clear();
   }
   // Menu changes replace the decoder's graph; the one in use must survive them.
   for (int i = 0; i < 3; ++i) {
-    ASSERT_FALSE(s->SetActive(false));
-    ASSERT_FALSE(s->SetActive(true));
+    ASSERT_FALSE(speech_->SetActive(false));
+    ASSERT_FALSE(speech_->SetActive(true));
     const std::string pause(std::size_t{16000} * 2 / 2, '\0');
     ASSERT_EQ(write(audio_, pause.data(), pause.size()), static_cast<ssize_t>(pause.size()));
-    w.RunUntil([] { return false; }, 100);
+    loop_.RunUntil([] { return false; }, 100);
   }
-  Say(w, r, "Zoom In");
-  ASSERT_EQ(r.recognised.size(), 1u) << "lost after menu changes";
-  EXPECT_EQ(r.recognised[0].id, 26);
-  r.recognised.clear();
+  Say("Zoom In");
+  ASSERT_EQ(heard_.recognised.size(), 1u) << "lost after menu changes";
+  EXPECT_EQ(heard_.recognised[0].id, 26);
+  heard_.recognised.clear();
   // A pause shorter than the end of speech, after which decoding has already begun: the
   // words after it still belong to the same command.
-  Say(w, r, "Tab, three", {"Tab", "three"}, 150);
-  w.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(r.recognised.size(), 1u) << "a paused command was split or lost";
-  EXPECT_EQ(r.recognised[0].id, 16);
-  EXPECT_EQ(r.recognised[0].listResults, std::vector<std::string>{"3"});
-  EXPECT_TRUE(r.others.empty());
-  r.recognised.clear();
-  Say(w, r, "please send the quarterly report to the finance team before the meeting tomorrow");
-  EXPECT_TRUE(r.recognised.empty()) << "dictation fired " << r.recognised[0].command;
-  ASSERT_EQ(r.others.size(), 1u);
-  EXPECT_EQ(r.others[0], "|Varnel");
+  Say("Tab, three", {"Tab", "three"}, 150);
+  loop_.RunUntil([] { return false; }, 300);
+  ASSERT_EQ(heard_.recognised.size(), 1u) << "a paused command was split or lost";
+  EXPECT_EQ(heard_.recognised[0].id, 16);
+  EXPECT_EQ(heard_.recognised[0].listResults, std::vector<std::string>{"3"});
+  EXPECT_TRUE(heard_.others.empty());
+  heard_.recognised.clear();
+  Say("please send the quarterly report to the finance team before the meeting tomorrow");
+  EXPECT_TRUE(heard_.recognised.empty()) << "dictation fired " << heard_.recognised[0].command;
+  ASSERT_EQ(heard_.others.size(), 1u);
+  EXPECT_EQ(heard_.others[0], "|Varnel");
   // Short enough for the longest command, far too long for the one whose word it holds.
-  Say(w, r, "cancel my subscription");
-  EXPECT_TRUE(r.recognised.empty()) << "a sentence fired " << r.recognised[0].command;
-  EXPECT_EQ(r.others.size(), 2u);
+  Say("cancel my subscription");
+  EXPECT_TRUE(heard_.recognised.empty()) << "a sentence fired " << heard_.recognised[0].command;
+  EXPECT_EQ(heard_.others.size(), 2u);
 
   // The recogniser going away is reported once.
   StopServer();
@@ -908,11 +875,11 @@ TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
     EXPECT_EQ(Count(*log, "decoded whole"), 1) << *log;
     EXPECT_EQ(Count(*log, "decoded as it came"), 6) << *log;
   }
-  EXPECT_TRUE(w.RunUntil([&] { return r.lost > 0; }, 5000));
-  w.RunUntil([] { return false; }, 200);
-  EXPECT_EQ(r.lost, 1);
-  EXPECT_EQ(w.Count(), 0u);
-  EXPECT_TRUE(s->SetActive(false));
+  EXPECT_TRUE(loop_.RunUntil([&] { return heard_.lost > 0; }, 5000));
+  loop_.RunUntil([] { return false; }, 200);
+  EXPECT_EQ(heard_.lost, 1);
+  EXPECT_EQ(loop_.Count(), 0u);
+  EXPECT_TRUE(speech_->SetActive(false));
 }
 
 // Another user could serve the socket and type into the user's windows: the client talks only
