@@ -318,6 +318,29 @@ class ListenClientTest : public ::testing::Test {
         [&] { return heard_.recognised.size() + heard_.others.size() > before; }, 20000))
         << text;
   }
+  // Says each command in turn: each must come back, in that order.
+  void SayCommandsInTurn(const std::vector<std::pair<const char*, int>>& said) {
+    for (const auto& [text, id] : said) {
+      Say(text);
+    }
+    loop_.RunUntil([] { return false; }, 300);
+    ASSERT_EQ(heard_.recognised.size(), said.size());
+    for (std::size_t i = 0; i < said.size(); ++i) {
+      EXPECT_EQ(heard_.recognised[i].id, said[i].second) << said[i].first;
+    }
+  }
+  // Says `first`, hesitates for less than the end of speech, then says `second`: the whole
+  // must come back as the one command `id` with the list item `item`, and nothing else.
+  void SayAcrossAHesitation(const std::string& first, const std::string& second, int id,
+                            const std::string& item) {
+    const std::string text = first + ", " + second;
+    Say(text, {first, second}, 150);
+    loop_.RunUntil([] { return false; }, 300);
+    ASSERT_EQ(heard_.recognised.size(), 1u) << "a paused command was split or lost: " << text;
+    EXPECT_EQ(heard_.recognised[0].id, id) << text;
+    EXPECT_EQ(heard_.recognised[0].listResults, std::vector<std::string>{item}) << text;
+    EXPECT_TRUE(heard_.others.empty()) << text;
+  }
   // Streams the speech and a pause after it without waiting for an event.
   void Play(const std::string& text, const std::vector<std::string>& parts = {}, int gapMs = 0) {
     std::string pcm = std::string(16000, '\0');
@@ -495,16 +518,11 @@ TEST_F(ListenSpokenTest, CommandsAreHeardInANoisyRoom) {
 TEST_F(ListenSpokenTest, AQuietMicrophoneIsHeard) {
   ASSERT_NO_FATAL_FAILURE(StartListening());
   speechGain_ = 0.015;
-  const std::vector<std::pair<const char*, int>> said = {
-      {"Zoom In", 26}, {"Tab three", 16}, {"Page Down", 10}, {"Go Backward", 33}, {"Refresh", 8}};
-  for (const auto& [text, id] : said) {
-    Say(text);
-  }
-  loop_.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(heard_.recognised.size(), said.size());
-  for (std::size_t i = 0; i < said.size(); ++i) {
-    EXPECT_EQ(heard_.recognised[i].id, said[i].second) << said[i].first;
-  }
+  ASSERT_NO_FATAL_FAILURE(SayCommandsInTurn({{"Zoom In", 26},
+                                             {"Tab three", 16},
+                                             {"Page Down", 10},
+                                             {"Go Backward", 33},
+                                             {"Refresh", 8}}));
   EXPECT_TRUE(heard_.others.empty());
 }
 
@@ -556,16 +574,7 @@ TEST_F(ListenSpokenTest, WholeUtterancesAreDecodedAtTheirEnd) {
 TEST_F(ListenSpokenTest, DestructiveCommandsAreLaidAgainstFreePhones) {
   ASSERT_NO_FATAL_FAILURE(
       StartListening({"--input", "-", "--phone-loop-check", "--stream-after", "0"}));
-  const std::vector<std::pair<const char*, int>> said = {
-      {"Delete", 6}, {"Zoom In", 26}, {"Close It", 4}};
-  for (const auto& [text, id] : said) {
-    Say(text);
-  }
-  loop_.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(heard_.recognised.size(), said.size());
-  for (std::size_t i = 0; i < said.size(); ++i) {
-    EXPECT_EQ(heard_.recognised[i].id, said[i].second) << said[i].first;
-  }
+  ASSERT_NO_FATAL_FAILURE(SayCommandsInTurn({{"Delete", 6}, {"Zoom In", 26}, {"Close It", 4}}));
   StopServer();
   if (const auto log = ServerLog()) {
     EXPECT_EQ(Count(*log, "against free phones"), 2) << *log;
@@ -582,16 +591,8 @@ TEST_F(ListenSpokenTest, DestructiveCommandsAreLaidAgainstFreePhones) {
 // are not weighed. Every decoding logs its CPU time.
 TEST_F(ListenSpokenTest, DestructiveCommandsAreWeighedAgainstTheOthers) {
   ASSERT_NO_FATAL_FAILURE(StartListening({"--input", "-", "--stream-after", "0"}));
-  const std::vector<std::pair<const char*, int>> said = {
-      {"Delete", 6}, {"Zoom In", 26}, {"Kill Tab", 32}, {"Close It", 4}};
-  for (const auto& [text, id] : said) {
-    Say(text);
-  }
-  loop_.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(heard_.recognised.size(), said.size());
-  for (std::size_t i = 0; i < said.size(); ++i) {
-    EXPECT_EQ(heard_.recognised[i].id, said[i].second) << said[i].first;
-  }
+  ASSERT_NO_FATAL_FAILURE(
+      SayCommandsInTurn({{"Delete", 6}, {"Zoom In", 26}, {"Kill Tab", 32}, {"Close It", 4}}));
   StopServer();
   if (const auto log = ServerLog()) {
     for (const char* heard : {"delete", "kill tab", "close it"}) {
@@ -629,12 +630,7 @@ TEST_F(ListenSpokenTest, OnlyLongUtterancesAreDecodedAsTheyCome) {
     heard_.recognised.clear();
   }
   // Decoded whole at the hesitation, then grown long after it: the stream takes over.
-  Say("Back Tab, seven", {"Back Tab", "seven"}, 150);
-  loop_.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(heard_.recognised.size(), 1u) << "a paused command was split or lost";
-  EXPECT_EQ(heard_.recognised[0].id, 17);
-  EXPECT_EQ(heard_.recognised[0].listResults, std::vector<std::string>{"7"});
-  EXPECT_TRUE(heard_.others.empty());
+  ASSERT_NO_FATAL_FAILURE(SayAcrossAHesitation("Back Tab", "seven", 17, "7"));
   StopServer();
   if (const auto log = ServerLog()) {
     EXPECT_EQ(Count(*log, "decoded as it came"), 3) << *log;
@@ -849,12 +845,7 @@ TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
   heard_.recognised.clear();
   // A pause shorter than the end of speech, after which decoding has already begun: the
   // words after it still belong to the same command.
-  Say("Tab, three", {"Tab", "three"}, 150);
-  loop_.RunUntil([] { return false; }, 300);
-  ASSERT_EQ(heard_.recognised.size(), 1u) << "a paused command was split or lost";
-  EXPECT_EQ(heard_.recognised[0].id, 16);
-  EXPECT_EQ(heard_.recognised[0].listResults, std::vector<std::string>{"3"});
-  EXPECT_TRUE(heard_.others.empty());
+  ASSERT_NO_FATAL_FAILURE(SayAcrossAHesitation("Tab", "three", 16, "3"));
   heard_.recognised.clear();
   Say("please send the quarterly report to the finance team before the meeting tomorrow");
   EXPECT_TRUE(heard_.recognised.empty()) << "dictation fired " << heard_.recognised[0].command;
