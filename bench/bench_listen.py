@@ -18,11 +18,14 @@ With --flite the same utterances are spoken by flite's voices instead (a second 
 built from recordings of real speakers, on which nothing was tuned; `scripts/install-deps.sh
 bench` installs it).
 
+With --accents the tuning set's utterances are spoken in other espeak-ng accents (one of them
+in room noise), none of them the check set's: the accents are tuned on, the check set tells.
+
 With --check the utterances are the check set instead: phrases and voices (other espeak-ng
 accents, flite's voices, two of them in room noise) on which no setting was ever chosen.
 Tune on the other sets; the check set's figures are the ones that tell.
 
-usage: bench_listen.py BUILD_DIR [--quick] [--flite|--check] [--fast [--noise=DB] [--gain=DB]]
+usage: bench_listen.py BUILD_DIR [--quick] [--flite|--accents|--check] [--fast [--noise=DB] [--gain=DB]]
                        [-- varnel-listen options]
 """
 import array
@@ -151,6 +154,12 @@ CHECK_VOICES = [
     ("flite:slt", 95), ("flite:awb", 110, -28),
 ]
 CHECK_NUMBERS = [2, 9, 18]
+# Accents to tune on (--accents): other espeak-ng accents than the check set's, one in room
+# noise, speaking the tuning set's phrases.
+ACCENT_VOICES = [
+    ("en-gb-x-rp", 150), ("en-gb-x-gbclan", 140, -30), ("en-gb-x-gbcwmd", 160),
+    ("en-us+Andrea", 145),
+]
 
 # Kinds of speech that must not fire a command, with their labels.
 OTHER_SPEECH = [
@@ -273,11 +282,15 @@ class Client:
 
 def connect(sock_path):
     """Waits for varnel-listen's socket, then registers the command table on it."""
-    for _ in range(200):
-        if os.path.exists(sock_path):
+    for attempt in range(200):
+        try:
+            # The socket's file is there from its bind, a moment before it listens.
+            client = Client(sock_path)
             break
-        time.sleep(0.05)
-    client = Client(sock_path)
+        except (FileNotFoundError, ConnectionRefusedError):
+            if attempt == 199:
+                raise
+            time.sleep(0.05)
     client.register_table()
     return client
 
@@ -492,6 +505,8 @@ def main():
         if shutil.which("flite") is None:
             sys.exit("bench_listen: flite is not installed (scripts/install-deps.sh bench)")
         voices = [("flite:slt", 100), ("flite:rms", 115), ("flite:awb", 90), ("flite:kal16", 105)]
+    if "--accents" in args:
+        voices = ACCENT_VOICES
     check = "--check" in args
     if check:
         if shutil.which("flite") is None:
@@ -505,7 +520,8 @@ def main():
         gain = next((float(a.split("=", 1)[1]) for a in args if a.startswith("--gain=")), None)
         results, misses, cpu = fast(build, voices, quick, extra, folder, noise, gain, check)
         print("varnel-listen bench, fast (%d %s voices/speeds%s; log %s)" %
-              (len(voices), "check-set" if check else "flite" if "--flite" in args else "espeak-ng",
+              (len(voices), "check-set" if check else "flite" if "--flite" in args else
+               "accented espeak-ng" if "--accents" in args else "espeak-ng",
                ("" if noise is None else ", pink noise peaking at %g dBFS" % noise) +
                ("" if gain is None else ", speech %+g dB" % gain),
                os.path.join(folder, "listen.log")))
