@@ -49,6 +49,7 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
                                const std::set<std::string>& listEnds, const GarbageOptions& garbage,
                                const std::vector<std::string>& otherWords,
                                const std::set<std::string>& nearWords,
+                               const std::set<std::string>& menuWords,
                                const std::vector<std::string>& destructiveWords, logmath_t* lmath,
                                float lw) {
   jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
@@ -107,12 +108,20 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
         static_cast<std::int32_t>(logmath_log(lmath, garbage.neighbourWeight) * lw);
     const auto laterNear =
         static_cast<std::int32_t>(logmath_log(lmath, garbage.laterNeighbourWeight) * lw);
+    const auto laterMenu =
+        garbage.laterMenuWordWeight > 0
+            ? static_cast<std::int32_t>(logmath_log(lmath, garbage.laterMenuWordWeight) * lw)
+            : eachWord;
     for (const auto& word : otherWords) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
       const bool near = nearWords.count(word) > 0;
       fsg_model_trans_add(fsg, fsg->start_state, wordDone,
                           wordEntry + (near ? firstNear : eachWord), wid);
-      fsg_model_trans_add(fsg, wordLoop, wordDone, near ? laterNear : eachWord, wid);
+      fsg_model_trans_add(fsg, wordLoop, wordDone,
+                          near                        ? laterNear
+                          : menuWords.count(word) > 0 ? laterMenu
+                                                      : eachWord,
+                          wid);
     }
     fsg_model_null_trans_add(fsg, wordDone, wordLoop, 0);
     // Only after a word: a prefix exit that ended at once would make every beginning of a

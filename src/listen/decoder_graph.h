@@ -23,6 +23,7 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
                                const std::set<std::string>& listEnds, const GarbageOptions& garbage,
                                const std::vector<std::string>& otherWords,
                                const std::set<std::string>& nearWords,
+                               const std::set<std::string>& menuWords,
                                const std::vector<std::string>& destructiveWords, logmath_t* lmath,
                                float lw);
 

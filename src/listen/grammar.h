@@ -75,6 +75,10 @@ struct GarbageOptions {
   // takes the place of a command's own last word ("Page" and a neighbour of "delete" for
   // "Page Down") rather than standing for the whole of what was said.
   double laterNeighbourWeight = 1e-4;
+  // ... and each word of the menu, which the loop holds too, where it follows a word: a
+  // command with a word of its own swapped ("take me up") then has a path of the words said.
+  // 0: as any other word of the loop.
+  double laterMenuWordWeight = 1e-4;
   // How many of the most frequent English words join the loop: the more it holds, the more
   // ordinary phrases find their own words there ("box office") instead of a command, but
   // every word adds to the decoder's memory and work (3000 words: some 22 MB and twice the

@@ -410,7 +410,7 @@ CommandsAlone Recogniser::CommandRivals(const Heard& heard) {
       none.enabled = false;
       none.wordsEnabled = false;
       const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
-      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {}, {},
+      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {}, {}, {},
                               ps_get_logmath(ps_), lw);
     }
     if (fsg != nullptr && ps_set_fsg(ps_, kOthersSearch, fsg) >= 0) {
@@ -640,10 +640,18 @@ bool Recogniser::ApplyPending() {
 
 std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) const {
   std::vector<std::string> loop = otherWords_;
+  std::set<std::string> have(loop.begin(), loop.end());
+  if (settings_.garbage.laterMenuWordWeight > 0) {
+    for (const auto& word : grammar.Words()) {
+      const std::string name = OtherWord(word);
+      if (loopNames_.count(name) > 0 && have.insert(name).second) {
+        loop.push_back(name);
+      }
+    }
+  }
   if (neighbours_.empty()) {
     return loop;
   }
-  const std::set<std::string> have(loop.begin(), loop.end());
   // No neighbour may be one of the menu's words, or sound just like one: those found for
   // earlier menus stand in while this one's are looked for, and the numbers said after a
   // command's words have no neighbours of their own but are words of it all the same.
@@ -737,11 +745,23 @@ void Recogniser::WaitForNeighbours(std::unique_lock<std::mutex>& lock) {
 
 bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+  if (settings_.garbage.wordsEnabled && settings_.garbage.laterMenuWordWeight > 0) {
+    for (const auto& word : grammar.Words()) {
+      const std::string other = OtherWord(word);
+      if (loopNames_.count(other) == 0 && AddWord(word, other, 1) > 0) {
+        loopNames_.insert(other);
+      }
+    }
+  }
   const auto loop = LoopWords(grammar);
   const std::set<std::string> near(neighbours_.begin(), neighbours_.end());
+  std::set<std::string> menu;
+  for (const auto& word : grammar.Words()) {
+    menu.insert(OtherWord(word));
+  }
   fsg_model_t* fsg =
       BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage, loop, near,
-                        settings_.rivals.destructiveWords, ps_get_logmath(ps_), lw);
+                        menu, settings_.rivals.destructiveWords, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }
@@ -756,7 +776,7 @@ bool Recogniser::SetRivalSearch(const Grammar& grammar) {
   commandsAlone.wordsEnabled = false;
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
   fsg_model_t* fsg = BuildDecoderGraph(kRivalSearch, grammar.Jsgf(), grammar.ListEnds(),
-                                       commandsAlone, {}, {}, {}, ps_get_logmath(ps_), lw);
+                                       commandsAlone, {}, {}, {}, {}, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }

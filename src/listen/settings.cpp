@@ -38,6 +38,8 @@ std::string Usage() {
          "  --no-word-garbage       no such loop\n"
          "  --word-garbage-weight X probability of entering that loop (3e-2)\n"
          "  --word-weight X         probability of each word inside it (3e-6)\n"
+         "  --later-menu-word-weight X  ... of each word of the menu in it, after a word of\n"
+         "                          a command or of the loop (1e-4; 0: as the others)\n"
          "  --everyday-words N      how many of the most frequent English words join that\n"
          "                          loop, beside a few hundred picked by hand (0; up to\n"
          "                          3000, dearer in memory and time)\n"
@@ -198,6 +200,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.neighbourWeight = number(1e-30, 1);
       } else if (a == "--later-neighbour-weight") {
         s.garbage.laterNeighbourWeight = number(1e-30, 1);
+      } else if (a == "--later-menu-word-weight") {
+        s.garbage.laterMenuWordWeight = number(0, 1);
       } else if (a == "--destructive-weight") {
         s.garbage.destructiveWeight = number(1e-30, 1);
       } else if (a == "--neighbour-edits") {

@@ -23,7 +23,7 @@ std::map<std::string, std::int32_t> WordArcs(double destructiveWeight,
   alone.wordsEnabled = false;
   alone.destructiveWeight = destructiveWeight;
   fsg_model_t* fsg =
-      BuildDecoderGraph("test", kJsgf, {}, alone, {}, {}, destructive, lmath, kLanguageWeight);
+      BuildDecoderGraph("test", kJsgf, {}, alone, {}, {}, {}, destructive, lmath, kLanguageWeight);
   std::map<std::string, std::int32_t> arcs;
   for (int i = 0; fsg != nullptr && i < fsg_model_n_state(fsg); ++i) {
     for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
@@ -69,8 +69,10 @@ TEST(ListenDecoderGraph, DestructiveWordsCostMore) {
 
 // A neighbour of a command word is cheap as the first word of the loop, where it stands for
 // the whole of what was said, and may be dearer after a command's word, where it would take
-// the place of the command's own last word.
-TEST(ListenDecoderGraph, NeighboursCostLessAsTheFirstWord) {
+// the place of the command's own last word. A word of the menu costs what an everyday word
+// does as the first, and may cost less after a word, where it stands for a command's own
+// word beside one swapped ("take me up").
+TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
   logmath_t* lmath = logmath_init(1.0001, 0, 0);
   const auto scaled = [&](double p) {
     return static_cast<std::int32_t>(logmath_log(lmath, p) * kLanguageWeight);
@@ -83,12 +85,16 @@ TEST(ListenDecoderGraph, NeighboursCostLessAsTheFirstWord) {
     const char* name;
     double first;
     double later;
-  } cases[] = {{"dearer later", 1e-3, 3e-5}, {"the same", 1e-3, 1e-3}};
+    double menuLater;  // 0: as an everyday word
+  } cases[] = {{"dearer later", 1e-3, 3e-5, 0},
+               {"the same", 1e-3, 1e-3, 0},
+               {"menu words cheaper later", 1e-3, 1e-4, 1e-4}};
   for (const auto& c : cases) {
     loop.neighbourWeight = c.first;
     loop.laterNeighbourWeight = c.later;
-    fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, {"parnell", "town"}, {"parnell"},
-                                         {}, lmath, kLanguageWeight);
+    loop.laterMenuWordWeight = c.menuLater;
+    fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, {"parnell", "town", "zoom"},
+                                         {"parnell"}, {"zoom"}, {}, lmath, kLanguageWeight);
     ASSERT_NE(fsg, nullptr);
     std::map<std::string, std::multiset<std::int32_t>> arcs;  // each loop word's arcs
     for (int i = 0; i < fsg_model_n_state(fsg); ++i) {
@@ -106,6 +112,10 @@ TEST(ListenDecoderGraph, NeighboursCostLessAsTheFirstWord) {
         << c.name;
     EXPECT_EQ(arcs["town"], (std::multiset<std::int32_t>{entry + scaled(loop.wordWeight),
                                                          scaled(loop.wordWeight)}))
+        << c.name;
+    EXPECT_EQ(arcs["zoom"], (std::multiset<std::int32_t>{
+                                entry + scaled(loop.wordWeight),
+                                scaled(c.menuLater > 0 ? c.menuLater : loop.wordWeight)}))
         << c.name;
   }
   logmath_free(lmath);
