@@ -69,7 +69,10 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
   const int loop = n;
   const int wordLoop = n + 1;  // before a word of the loop
   const int wordDone = n + 2;  // after one, where the utterance may end
-  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 3);
+  // After an everyday word (no neighbour, no menu word), and before one that follows it.
+  const int everydayDone = n + 3;
+  const int afterEveryday = n + 4;
+  fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 5);
   fsg->start_state = fsg_model_start_state(commands);
   fsg->final_state = fsg_model_final_state(commands);
   const auto dear = static_cast<std::int32_t>(logmath_log(lmath, garbage.destructiveWeight) * lw);
@@ -112,18 +115,31 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
         garbage.laterMenuWordWeight > 0
             ? static_cast<std::int32_t>(logmath_log(lmath, garbage.laterMenuWordWeight) * lw)
             : eachWord;
+    const bool inARow = garbage.laterWordWeight > 0;
+    const auto laterEveryday =
+        inARow ? static_cast<std::int32_t>(logmath_log(lmath, garbage.laterWordWeight) * lw) : 0;
     for (const auto& word : otherWords) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
       const bool near = nearWords.count(word) > 0;
-      fsg_model_trans_add(fsg, fsg->start_state, wordDone,
-                          wordEntry + (near ? firstNear : eachWord), wid);
-      fsg_model_trans_add(fsg, wordLoop, wordDone,
+      const bool everyday = inARow && !near && menuWords.count(word) == 0;
+      const int done = everyday ? everydayDone : wordDone;
+      fsg_model_trans_add(fsg, fsg->start_state, done, wordEntry + (near ? firstNear : eachWord),
+                          wid);
+      fsg_model_trans_add(fsg, wordLoop, done,
                           near                        ? laterNear
                           : menuWords.count(word) > 0 ? laterMenu
                                                       : eachWord,
                           wid);
+      if (everyday) {
+        fsg_model_trans_add(fsg, afterEveryday, everydayDone, laterEveryday, wid);
+      }
     }
     fsg_model_null_trans_add(fsg, wordDone, wordLoop, 0);
+    if (inARow) {
+      fsg_model_null_trans_add(fsg, everydayDone, wordLoop, 0);
+      fsg_model_null_trans_add(fsg, everydayDone, afterEveryday, 0);
+      fsg_model_null_trans_add(fsg, everydayDone, fsg->final_state, 0);
+    }
     // Only after a word: a prefix exit that ended at once would make every beginning of a
     // command ("back" of "Back Tab") a cheap way to say nothing at all.
     fsg_model_null_trans_add(fsg, wordDone, fsg->final_state, 0);

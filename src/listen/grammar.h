@@ -79,6 +79,11 @@ struct GarbageOptions {
   // command with a word of its own swapped ("take me up") then has a path of the words said.
   // 0: as any other word of the loop.
   double laterMenuWordWeight = 1e-4;
+  // ... and each everyday word (no neighbour, no word of the menu) right after another:
+  // "how are you" is everyday words in a row, not "Tab 2". Not after a neighbour or a
+  // command's word, where a short everyday word would take a command's last word ("will" for
+  // "twelve"). 0: as the first word.
+  double laterWordWeight = 3e-4;
   // How many of the most frequent English words join the loop: the more it holds, the more
   // ordinary phrases find their own words there ("box office") instead of a command, but
   // every word adds to the decoder's memory and work (3000 words: some 22 MB and twice the

@@ -638,11 +638,11 @@ bool Recogniser::ApplyPending() {
   return true;
 }
 
-std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) const {
+std::vector<std::string> Recogniser::LoopWords(const std::vector<std::string>& words) const {
   std::vector<std::string> loop = otherWords_;
   std::set<std::string> have(loop.begin(), loop.end());
   if (settings_.garbage.laterMenuWordWeight > 0) {
-    for (const auto& word : grammar.Words()) {
+    for (const auto& word : words) {
       const std::string name = OtherWord(word);
       if (loopNames_.count(name) > 0 && have.insert(name).second) {
         loop.push_back(name);
@@ -655,7 +655,6 @@ std::vector<std::string> Recogniser::LoopWords(const Grammar& grammar) const {
   // No neighbour may be one of the menu's words, or sound just like one: those found for
   // earlier menus stand in while this one's are looked for, and the numbers said after a
   // command's words have no neighbours of their own but are words of it all the same.
-  const std::vector<std::string> words = grammar.Words();
   std::set<std::string> sounds;
   for (const auto& word : words) {
     for (auto& pron : lexicon_.Pronunciations(word)) {
@@ -745,18 +744,19 @@ void Recogniser::WaitForNeighbours(std::unique_lock<std::mutex>& lock) {
 
 bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
+  const std::vector<std::string> words = grammar.Words();
   if (settings_.garbage.wordsEnabled && settings_.garbage.laterMenuWordWeight > 0) {
-    for (const auto& word : grammar.Words()) {
+    for (const auto& word : words) {
       const std::string other = OtherWord(word);
       if (loopNames_.count(other) == 0 && AddWord(word, other, 1) > 0) {
         loopNames_.insert(other);
       }
     }
   }
-  const auto loop = LoopWords(grammar);
+  const auto loop = LoopWords(words);
   const std::set<std::string> near(neighbours_.begin(), neighbours_.end());
   std::set<std::string> menu;
-  for (const auto& word : grammar.Words()) {
+  for (const auto& word : words) {
     menu.insert(OtherWord(word));
   }
   fsg_model_t* fsg =

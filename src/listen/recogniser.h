@@ -105,9 +105,9 @@ class Recogniser {
   void DropUtterance();  // with mutex_ held
   bool ApplyPending();   // with mutex_ held
   bool SetCommandSearch(const char* name, const Grammar& grammar);
-  // The word loop's dictionary names for `grammar`: the everyday words and the neighbours
-  // found so far; with mutex_ held.
-  std::vector<std::string> LoopWords(const Grammar& grammar) const;
+  // The word loop's dictionary names for a menu of `words`: the everyday words, the menu's
+  // words and the neighbours found so far; with mutex_ held.
+  std::vector<std::string> LoopWords(const std::vector<std::string>& words) const;
   // Gives the decoder the neighbours found since, and the commands' search with them in its
   // word loop; with mutex_ held, between utterances only.
   void JoinNeighbours();

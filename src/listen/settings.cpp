@@ -40,6 +40,8 @@ std::string Usage() {
          "  --word-weight X         probability of each word inside it (3e-6)\n"
          "  --later-menu-word-weight X  ... of each word of the menu in it, after a word of\n"
          "                          a command or of the loop (1e-4; 0: as the others)\n"
+         "  --later-word-weight X   ... of each everyday word in it right after another\n"
+         "                          (3e-4; 0: as the first)\n"
          "  --everyday-words N      how many of the most frequent English words join that\n"
          "                          loop, beside a few hundred picked by hand (0; up to\n"
          "                          3000, dearer in memory and time)\n"
@@ -200,6 +202,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.neighbourWeight = number(1e-30, 1);
       } else if (a == "--later-neighbour-weight") {
         s.garbage.laterNeighbourWeight = number(1e-30, 1);
+      } else if (a == "--later-word-weight") {
+        s.garbage.laterWordWeight = number(0, 1);
       } else if (a == "--later-menu-word-weight") {
         s.garbage.laterMenuWordWeight = number(0, 1);
       } else if (a == "--destructive-weight") {

@@ -71,7 +71,8 @@ TEST(ListenDecoderGraph, DestructiveWordsCostMore) {
 // the whole of what was said, and may be dearer after a command's word, where it would take
 // the place of the command's own last word. A word of the menu costs what an everyday word
 // does as the first, and may cost less after a word, where it stands for a command's own
-// word beside one swapped ("take me up").
+// word beside one swapped ("take me up"). An everyday word may cost less again after another
+// everyday word ("how are you").
 TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
   logmath_t* lmath = logmath_init(1.0001, 0, 0);
   const auto scaled = [&](double p) {
@@ -85,14 +86,17 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
     const char* name;
     double first;
     double later;
-    double menuLater;  // 0: as an everyday word
-  } cases[] = {{"dearer later", 1e-3, 3e-5, 0},
-               {"the same", 1e-3, 1e-3, 0},
-               {"menu words cheaper later", 1e-3, 1e-4, 1e-4}};
+    double menuLater;      // 0: as an everyday word
+    double everydayLater;  // 0: no cheaper arc
+  } cases[] = {{"dearer later", 1e-3, 3e-5, 0, 0},
+               {"the same", 1e-3, 1e-3, 0, 0},
+               {"menu words cheaper later", 1e-3, 1e-4, 1e-4, 0},
+               {"everyday words cheaper in a row", 1e-3, 1e-4, 1e-4, 3e-4}};
   for (const auto& c : cases) {
     loop.neighbourWeight = c.first;
     loop.laterNeighbourWeight = c.later;
     loop.laterMenuWordWeight = c.menuLater;
+    loop.laterWordWeight = c.everydayLater;
     fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, {"parnell", "town", "zoom"},
                                          {"parnell"}, {"zoom"}, {}, lmath, kLanguageWeight);
     ASSERT_NE(fsg, nullptr);
@@ -110,15 +114,58 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
     EXPECT_EQ(arcs["parnell"],
               (std::multiset<std::int32_t>{entry + scaled(c.first), scaled(c.later)}))
         << c.name;
-    EXPECT_EQ(arcs["town"], (std::multiset<std::int32_t>{entry + scaled(loop.wordWeight),
-                                                         scaled(loop.wordWeight)}))
-        << c.name;
+    std::multiset<std::int32_t> town = {entry + scaled(loop.wordWeight), scaled(loop.wordWeight)};
+    if (c.everydayLater > 0) {
+      town.insert(scaled(c.everydayLater));
+    }
+    EXPECT_EQ(arcs["town"], town) << c.name;
     EXPECT_EQ(arcs["zoom"], (std::multiset<std::int32_t>{
                                 entry + scaled(loop.wordWeight),
                                 scaled(c.menuLater > 0 ? c.menuLater : loop.wordWeight)}))
         << c.name;
   }
   logmath_free(lmath);
+}
+
+// The cheaper arc of an everyday word after another is reached only through an everyday word:
+// after a neighbour ("tend" then "will" for "Tab twelve") or a command's own word ("Select
+// Next" then "will") it would let the loop take a command's last words.
+TEST(ListenDecoderGraph, EverydayWordsInARowFollowOnlyEverydayWords) {
+  logmath_t* lmath = logmath_init(1.0001, 0, 0);
+  GarbageOptions loop;
+  loop.enabled = false;
+  loop.laterWordWeight = 3e-4;
+  const auto cheap = static_cast<std::int32_t>(logmath_log(lmath, 3e-4) * kLanguageWeight);
+  fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, {"parnell", "town", "zoom"},
+                                       {"parnell"}, {"zoom"}, {}, lmath, kLanguageWeight);
+  ASSERT_NE(fsg, nullptr);
+  std::set<int> cheapFrom;                         // states the cheap arcs leave
+  std::map<int, std::set<std::string>> wordsInto;  // the words whose arcs end in each state
+  std::map<int, std::set<int>> nullInto;           // the states with a null arc into each state
+  for (int i = 0; i < fsg_model_n_state(fsg); ++i) {
+    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
+      const fsg_link_t* link = fsg_arciter_get(it);
+      const int to = fsg_link_to_state(link);
+      if (fsg_link_wid(link) < 0) {
+        nullInto[to].insert(i);
+        continue;
+      }
+      const std::string word = fsg_model_word_str(fsg, fsg_link_wid(link));
+      wordsInto[to].insert(word);
+      if (word == "town" && fsg_link_logs2prob(link) == cheap) {
+        cheapFrom.insert(i);
+      }
+    }
+  }
+  fsg_model_free(fsg);
+  logmath_free(lmath);
+  ASSERT_FALSE(cheapFrom.empty());
+  for (const int state : cheapFrom) {
+    EXPECT_TRUE(wordsInto[state].empty()) << "a word ends where the cheap arcs leave";
+    for (const int before : nullInto[state]) {
+      EXPECT_EQ(wordsInto[before], std::set<std::string>{"town"}) << "state " << before;
+    }
+  }
 }
 
 }  // namespace

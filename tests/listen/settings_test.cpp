@@ -155,6 +155,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.prefixWeight, 0);  // never leave a command half-way
   ASSERT_TRUE(ParseSettings({"--suffix-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
+  ASSERT_TRUE(ParseSettings({"--later-word-weight", "0"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.garbage.laterWordWeight, 0);  // everyday words in a row as the first
   ASSERT_TRUE(ParseSettings({"--later-menu-word-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.laterMenuWordWeight, 0);  // menu words as everyday ones
   ASSERT_TRUE(ParseSettings({"--everyday-words", "1000"}, s, error, help)) << error;
