@@ -62,6 +62,8 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
   if (commands == nullptr) {
     return nullptr;
   }
+  // A probability as the graph's arcs hold it: a log, scaled by the language weight.
+  const auto cost = [&](double p) { return static_cast<std::int32_t>(logmath_log(lmath, p) * lw); };
   // The commands' graph again, with a loop of single phones from the start to the end, each
   // phone paying a penalty, and a loop of everyday words. Speech that is no command leaves
   // through them; a command is heard only when its own path beats both.
@@ -75,7 +77,7 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
   fsg_model_t* fsg = fsg_model_init(name, lmath, lw, n + 5);
   fsg->start_state = fsg_model_start_state(commands);
   fsg->final_state = fsg_model_final_state(commands);
-  const auto dear = static_cast<std::int32_t>(logmath_log(lmath, garbage.destructiveWeight) * lw);
+  const auto dear = cost(garbage.destructiveWeight);
   for (int i = 0; i < n; ++i) {
     for (fsg_arciter_t* it = fsg_model_arcs(commands, i); it != nullptr;
          it = fsg_arciter_next(it)) {
@@ -93,8 +95,8 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
     }
   }
   fsg_model_free(commands);
-  const auto entry = static_cast<std::int32_t>(logmath_log(lmath, garbage.entryWeight) * lw);
-  const auto each = static_cast<std::int32_t>(logmath_log(lmath, garbage.phoneWeight) * lw);
+  const auto entry = cost(garbage.entryWeight);
+  const auto each = cost(garbage.phoneWeight);
   if (garbage.enabled) {
     for (const auto& phone : GarbagePhones()) {
       const int wid = fsg_model_word_add(fsg, GarbageWord(phone).c_str());
@@ -104,31 +106,23 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
     fsg_model_null_trans_add(fsg, loop, fsg->final_state, 0);
   }
   if (!otherWords.empty()) {
-    const auto wordEntry =
-        static_cast<std::int32_t>(logmath_log(lmath, garbage.wordEntryWeight) * lw);
-    const auto eachWord = static_cast<std::int32_t>(logmath_log(lmath, garbage.wordWeight) * lw);
-    const auto firstNear =
-        static_cast<std::int32_t>(logmath_log(lmath, garbage.neighbourWeight) * lw);
-    const auto laterNear =
-        static_cast<std::int32_t>(logmath_log(lmath, garbage.laterNeighbourWeight) * lw);
+    const auto wordEntry = cost(garbage.wordEntryWeight);
+    const auto eachWord = cost(garbage.wordWeight);
+    const auto firstNear = cost(garbage.neighbourWeight);
+    const auto laterNear = cost(garbage.laterNeighbourWeight);
     const auto laterMenu =
-        garbage.laterMenuWordWeight > 0
-            ? static_cast<std::int32_t>(logmath_log(lmath, garbage.laterMenuWordWeight) * lw)
-            : eachWord;
+        garbage.laterMenuWordWeight > 0 ? cost(garbage.laterMenuWordWeight) : eachWord;
     const bool inARow = garbage.laterWordWeight > 0;
-    const auto laterEveryday =
-        inARow ? static_cast<std::int32_t>(logmath_log(lmath, garbage.laterWordWeight) * lw) : 0;
+    const auto laterEveryday = inARow ? cost(garbage.laterWordWeight) : 0;
     for (const auto& word : otherWords) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
       const bool near = nearWords.count(word) > 0;
-      const bool everyday = inARow && !near && menuWords.count(word) == 0;
+      const bool menu = menuWords.count(word) > 0;
+      const bool everyday = inARow && !near && !menu;
       const int done = everyday ? everydayDone : wordDone;
       fsg_model_trans_add(fsg, fsg->start_state, done, wordEntry + (near ? firstNear : eachWord),
                           wid);
-      fsg_model_trans_add(fsg, wordLoop, done,
-                          near                        ? laterNear
-                          : menuWords.count(word) > 0 ? laterMenu
-                                                      : eachWord,
+      fsg_model_trans_add(fsg, wordLoop, done, near ? laterNear : (menu ? laterMenu : eachWord),
                           wid);
       if (everyday) {
         fsg_model_trans_add(fsg, afterEveryday, everydayDone, laterEveryday, wid);
@@ -147,7 +141,7 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
       if (p <= 0) {
         return std::nullopt;
       }
-      return static_cast<std::int32_t>(logmath_log(lmath, p) * lw);
+      return cost(p);
     };
     AddLoopExits(fsg, n, wordLoop, scaled(garbage.prefixWeight), scaled(garbage.suffixWeight),
                  listEnds);

@@ -14,6 +14,16 @@ const char* const kJsgf =
     "#JSGF V1.0;\ngrammar varnel;\npublic <command> = <c0> | <c1> | <c2>;\n"
     "<c0> = delete;\n<c1> = history;\n<c2> = close it;\n";
 
+// Calls `visit(from, link)` for every arc of the graph, null ones too.
+template <typename Visit>
+void ForEachArc(fsg_model_t* fsg, Visit visit) {
+  for (int i = 0; fsg != nullptr && i < fsg_model_n_state(fsg); ++i) {
+    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
+      visit(i, fsg_arciter_get(it));
+    }
+  }
+}
+
 // The log probability of each word's arc, commands alone (no loops).
 std::map<std::string, std::int32_t> WordArcs(double destructiveWeight,
                                              const std::vector<std::string>& destructive) {
@@ -25,14 +35,11 @@ std::map<std::string, std::int32_t> WordArcs(double destructiveWeight,
   fsg_model_t* fsg =
       BuildDecoderGraph("test", kJsgf, {}, alone, {}, {}, {}, destructive, lmath, kLanguageWeight);
   std::map<std::string, std::int32_t> arcs;
-  for (int i = 0; fsg != nullptr && i < fsg_model_n_state(fsg); ++i) {
-    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
-      const fsg_link_t* link = fsg_arciter_get(it);
-      if (fsg_link_wid(link) >= 0) {
-        arcs.emplace(fsg_model_word_str(fsg, fsg_link_wid(link)), fsg_link_logs2prob(link));
-      }
+  ForEachArc(fsg, [&](int, const fsg_link_t* link) {
+    if (fsg_link_wid(link) >= 0) {
+      arcs.emplace(fsg_model_word_str(fsg, fsg_link_wid(link)), fsg_link_logs2prob(link));
     }
-  }
+  });
   fsg_model_free(fsg);
   logmath_free(lmath);
   return arcs;
@@ -101,14 +108,11 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
                                          {"parnell"}, {"zoom"}, {}, lmath, kLanguageWeight);
     ASSERT_NE(fsg, nullptr);
     std::map<std::string, std::multiset<std::int32_t>> arcs;  // each loop word's arcs
-    for (int i = 0; i < fsg_model_n_state(fsg); ++i) {
-      for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
-        const fsg_link_t* link = fsg_arciter_get(it);
-        if (fsg_link_wid(link) >= 0) {
-          arcs[fsg_model_word_str(fsg, fsg_link_wid(link))].insert(fsg_link_logs2prob(link));
-        }
+    ForEachArc(fsg, [&](int, const fsg_link_t* link) {
+      if (fsg_link_wid(link) >= 0) {
+        arcs[fsg_model_word_str(fsg, fsg_link_wid(link))].insert(fsg_link_logs2prob(link));
       }
-    }
+    });
     fsg_model_free(fsg);
     const auto entry = scaled(loop.wordEntryWeight);
     EXPECT_EQ(arcs["parnell"],
@@ -142,21 +146,18 @@ TEST(ListenDecoderGraph, EverydayWordsInARowFollowOnlyEverydayWords) {
   std::set<int> cheapFrom;                         // states the cheap arcs leave
   std::map<int, std::set<std::string>> wordsInto;  // the words whose arcs end in each state
   std::map<int, std::set<int>> nullInto;           // the states with a null arc into each state
-  for (int i = 0; i < fsg_model_n_state(fsg); ++i) {
-    for (fsg_arciter_t* it = fsg_model_arcs(fsg, i); it != nullptr; it = fsg_arciter_next(it)) {
-      const fsg_link_t* link = fsg_arciter_get(it);
-      const int to = fsg_link_to_state(link);
-      if (fsg_link_wid(link) < 0) {
-        nullInto[to].insert(i);
-        continue;
-      }
-      const std::string word = fsg_model_word_str(fsg, fsg_link_wid(link));
-      wordsInto[to].insert(word);
-      if (word == "town" && fsg_link_logs2prob(link) == cheap) {
-        cheapFrom.insert(i);
-      }
+  ForEachArc(fsg, [&](int from, const fsg_link_t* link) {
+    const int to = fsg_link_to_state(link);
+    if (fsg_link_wid(link) < 0) {
+      nullInto[to].insert(from);
+      return;
     }
-  }
+    const std::string word = fsg_model_word_str(fsg, fsg_link_wid(link));
+    wordsInto[to].insert(word);
+    if (word == "town" && fsg_link_logs2prob(link) == cheap) {
+      cheapFrom.insert(from);
+    }
+  });
   fsg_model_free(fsg);
   logmath_free(lmath);
   ASSERT_FALSE(cheapFrom.empty());
