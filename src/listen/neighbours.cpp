@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <compare>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -163,24 +164,37 @@ bool SurelyBeyond(const Sound& a, const Sound& b, int most) {
   return MoreThan(a.phoneSet & ~b.phoneSet, most) || MoreThan(b.phoneSet & ~a.phoneSet, most);
 }
 
-// How near `candidate` sounds to `own`, nearest first; nullopt when it is no neighbour.
+// How near `candidate` sounds to `own`, nearest first: a word one edit away before one two
+// edits away, either before a rhyme or a compound.
 enum class Kind { kEdit, kRhyme, kCompound };
-std::optional<Kind> Nearness(const Sound& own, const Sound& other, const NeighbourRule& rule) {
+struct Nearness {
+  Kind kind = Kind::kEdit;
+  int edits = 0;  // for kEdit
+  auto operator<=>(const Nearness&) const = default;
+};
+
+// nullopt when `other` is no neighbour of `own`.
+std::optional<Nearness> NearnessOf(const Sound& own, const Sound& other,
+                                   const NeighbourRule& rule) {
   const Phones& word = own.phones;
   const Phones& candidate = other.phones;
   if (rule.edits > 0 &&
       candidate.size() + static_cast<std::size_t>(std::max(rule.fewerPhones, 0)) >= word.size() &&
       !SurelyBeyond(own, other, rule.edits) && WithinEdits(word, candidate, rule.edits)) {
-    return Kind::kEdit;
+    int edits = 1;
+    while (edits < rule.edits && !WithinEdits(word, candidate, edits)) {
+      ++edits;
+    }
+    return Nearness{Kind::kEdit, edits};
   }
   if (rule.rhymes && own.rhymeAt < own.phones.size() && own.Rhyme() == other.Rhyme()) {
-    return Kind::kRhyme;
+    return Nearness{Kind::kRhyme};
   }
   const auto extra = static_cast<std::size_t>(std::max(rule.compoundPhones, 0));
   if (candidate.size() > word.size() && candidate.size() - word.size() <= extra &&
       (candidate.compare(0, word.size(), word) == 0 ||
        candidate.compare(candidate.size() - word.size(), word.size(), word) == 0)) {
-    return Kind::kCompound;
+    return Nearness{Kind::kCompound};
   }
   return std::nullopt;
 }
@@ -212,7 +226,7 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
   }
 
   // A candidate for one command word: rank, nearness, dictionary order and the word.
-  using Candidate = std::tuple<std::size_t, Kind, std::size_t, std::string>;
+  using Candidate = std::tuple<std::size_t, Nearness, std::size_t, std::string>;
   std::vector<std::vector<Candidate>> found(words.size());
   std::string current;  // the word whose entries are being read
   std::vector<Sound> currentProns;
@@ -227,15 +241,15 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
     const std::size_t place =
         at == rank.end() ? std::numeric_limits<std::size_t>::max() : at->second;
     for (std::size_t w = 0; w < words.size(); ++w) {
-      std::optional<Kind> nearest;
+      std::optional<Nearness> nearest;
       for (const auto& own : prons[w]) {
         if (own.phones.size() < static_cast<std::size_t>(std::max(rule.minPhones, 0))) {
           continue;
         }
         for (const auto& candidate : currentProns) {
-          const auto kind = Nearness(own, candidate, rule);
-          if (kind && (!nearest || *kind < *nearest)) {
-            nearest = kind;
+          const auto near = NearnessOf(own, candidate, rule);
+          if (near && (!nearest || *near < *nearest)) {
+            nearest = near;
           }
         }
       }

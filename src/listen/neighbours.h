@@ -36,7 +36,8 @@ struct NeighbourRule {
 
 // The neighbours of `commandWords` in `lexicon`, each once, in the order of the command words.
 // A command word's neighbours are ranked by their place in `frequent` (most frequent first;
-// words not there after it, in the dictionary's order). Command words themselves, words that
+// words not there after it), then by nearness (fewer edits, then rhymes, then compounds), then
+// in the dictionary's order. Command words themselves, words that
 // sound like one of them exactly and words that are not plain lower-case words are never
 // neighbours.
 std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& commandWords,

@@ -106,11 +106,21 @@ TEST_F(NeighboursTest, FollowsTheRule) {
       {"a word the dictionary lacks", {"zzz"}, defaults, {}, {}},
       {"one edit, no more", {"monday"}, {1, false, 0, 3, 0}, {}, {"manday"}},
       {"two edits", {"monday"}, {2, false, 0, 3, 0}, {}, {"manday", "mandoy"}},
-      {"three edits: in the dictionary's order, not the edits'",
+      {"three edits: nearer words first",
        {"monday"},
        {3, false, 0, 3, 0},
        {},
-       {"bandoy", "manday", "mandoy"}},
+       {"manday", "mandoy", "bandoy"}},
+      {"the cap keeps the nearest of equally rare words",
+       {"monday"},
+       {3, false, 0, 3, 2},
+       {},
+       {"manday", "mandoy"}},
+      {"a frequent word before a nearer rare one",
+       {"monday"},
+       {3, false, 0, 3, 1},
+       {"bandoy"},
+       {"bandoy"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PhoneticNeighbours(c.commands, lexicon_, c.rule, c.frequent), c.want) << c.what;
