@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <compare>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -170,7 +169,9 @@ enum class Kind { kEdit, kRhyme, kCompound };
 struct Nearness {
   Kind kind = Kind::kEdit;
   int edits = 0;  // for kEdit
-  auto operator<=>(const Nearness&) const = default;
+  bool operator<(const Nearness& other) const {
+    return std::tie(kind, edits) < std::tie(other.kind, other.edits);
+  }
 };
 
 // nullopt when `other` is no neighbour of `own`.
