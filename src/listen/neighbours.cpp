@@ -179,6 +179,11 @@ std::optional<Nearness> NearnessOf(const Sound& own, const Sound& other,
                                    const NeighbourRule& rule) {
   const Phones& word = own.phones;
   const Phones& candidate = other.phones;
+  // The command word and one phone more ("deletes", "menus"): a breath or the room after the
+  // command supplies that phone, and the loop would take the command itself.
+  if (candidate.size() == word.size() + 1 && candidate.compare(0, word.size(), word) == 0) {
+    return std::nullopt;
+  }
   if (rule.edits > 0 &&
       candidate.size() + static_cast<std::size_t>(std::max(rule.fewerPhones, 0)) >= word.size() &&
       !SurelyBeyond(own, other, rule.edits) && WithinEdits(word, candidate, rule.edits)) {

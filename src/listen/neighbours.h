@@ -37,9 +37,9 @@ struct NeighbourRule {
 // The neighbours of `commandWords` in `lexicon`, each once, in the order of the command words.
 // A command word's neighbours are ranked by their place in `frequent` (most frequent first;
 // words not there after it), then by nearness (fewer edits, then rhymes, then compounds), then
-// in the dictionary's order. Command words themselves, words that
-// sound like one of them exactly and words that are not plain lower-case words are never
-// neighbours.
+// in the dictionary's order. Command words themselves, words that sound like one of them
+// exactly or like one of them and one phone more ("deletes"), and words that are not plain
+// lower-case words are never neighbours.
 std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& commandWords,
                                             const Lexicon& lexicon, const NeighbourRule& rule,
                                             const std::vector<std::string>& frequent);

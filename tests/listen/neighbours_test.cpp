@@ -19,7 +19,10 @@ constexpr const char* kDictionary =
     "light L AY T\n"            // two phones away, and two phones shorter
     "home HH OW M\n"
     "homework HH OW M W ER K\n"  // "home" and three phones more
-    "homer HH OW M ER\n"         // "home" and one more: also one edit away
+    "homer HH OW M ER\n"         // "home" and one more: the command with a breath after it
+    "homey HH OW M IY\n"         // ... the same, though one edit away too
+    "shome SH OW M\n"            // one edit away
+    "ahome AH HH OW M\n"         // one phone more before it: a compound
     "tab T AE B\n"
     "tab(2) T AA B\n"
     "top T AA P\n"  // one phone from the second "tab"
@@ -84,9 +87,13 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {"light", "skylight"}},
       {"two edits, never shorter", {"highlight"}, {2, false, 0, 3, 0, 0}, {}, {"skylight"}},
       {"shorter by one at most", {"highlight"}, {2, false, 0, 3, 0, 1}, {}, {"skylight"}},
-      {"compounds within the extra phones", {"home"}, defaults, {}, {"homer", "homework"}},
-      {"compounds beyond them", {"home"}, {1, true, 2, 3, 0}, {}, {"homer"}},
-      {"no edits: compounds only", {"home"}, {0, true, 3, 3, 0}, {}, {"homer", "homework"}},
+      {"the command word and one phone more is none",
+       {"home"},
+       defaults,
+       {},
+       {"ahome", "shome", "homework"}},
+      {"compounds beyond the extra phones", {"home"}, {1, true, 2, 3, 0}, {}, {"ahome", "shome"}},
+      {"no edits: compounds only", {"home"}, {0, true, 3, 3, 0}, {}, {"ahome", "homework"}},
       {"homophones, command words and odd entries left out",
        {"tab", "cab"},
        defaults,
@@ -102,7 +109,7 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {"home", "tab", "varnel"},
        defaults,
        {},
-       {"homer", "homework", "cab", "tag", "tan", "tap", "top", "darnell"}},
+       {"ahome", "shome", "homework", "cab", "tag", "tan", "tap", "top", "darnell"}},
       {"a word the dictionary lacks", {"zzz"}, defaults, {}, {}},
       {"one edit, no more", {"monday"}, {1, false, 0, 3, 0}, {}, {"manday"}},
       {"two edits", {"monday"}, {2, false, 0, 3, 0}, {}, {"manday", "mandoy"}},
