@@ -164,7 +164,7 @@ bool SurelyBeyond(const Sound& a, const Sound& b, int most) {
 }
 
 // How near `candidate` sounds to `own`, nearest first: a word one edit away before one two
-// edits away, either before a rhyme or a compound.
+// edits away, both before a rhyme, a rhyme before a compound.
 enum class Kind { kEdit, kRhyme, kCompound };
 struct Nearness {
   Kind kind = Kind::kEdit;

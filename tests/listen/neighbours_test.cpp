@@ -22,7 +22,7 @@ constexpr const char* kDictionary =
     "homer HH OW M ER\n"         // "home" and one more: the command with a breath after it
     "homey HH OW M IY\n"         // ... the same, though one edit away too
     "shome SH OW M\n"            // one edit away
-    "ahome AH HH OW M\n"         // one phone more before it: a compound
+    "ahome AH HH OW M\n"         // one phone more before it: still a neighbour
     "tab T AE B\n"
     "tab(2) T AA B\n"
     "top T AA P\n"  // one phone from the second "tab"
