@@ -205,14 +205,16 @@ struct WordTree {
   std::vector<std::pair<std::string, std::size_t>> children;  // word, node, in first-seen order
 };
 
-std::string TreeAlternatives(const std::vector<WordTree>& nodes, std::size_t at) {
+// `weight` prefixes the alternatives of this node, not those below it; "" for none.
+std::string TreeAlternatives(const std::vector<WordTree>& nodes, std::size_t at,
+                             const std::string& weight = "") {
   const WordTree& node = nodes[at];
   std::vector<std::string> alts;
   if (node.ends && !node.children.empty()) {
     alts.emplace_back("<NULL>");
   }
   for (const auto& [word, child] : node.children) {
-    std::string alt = word;
+    std::string alt = weight + word;
     if (!nodes[child].children.empty()) {
       const std::string rest = TreeAlternatives(nodes, child);
       const bool single = nodes[child].children.size() == 1 && !nodes[child].ends;
@@ -229,7 +231,8 @@ std::string TreeAlternatives(const std::vector<WordTree>& nodes, std::size_t at)
 
 }  // namespace
 
-std::string FactoredAlternatives(const std::vector<std::string>& alternatives) {
+std::string FactoredAlternatives(const std::vector<std::string>& alternatives,
+                                 double firstWordWeight) {
   std::vector<WordTree> nodes(1);
   for (const auto& alternative : alternatives) {
     std::size_t at = 0;
@@ -250,10 +253,17 @@ std::string FactoredAlternatives(const std::vector<std::string>& alternatives) {
       nodes[at].ends = true;
     }
   }
-  return TreeAlternatives(nodes, 0);
+  std::string weight;
+  if (firstWordWeight < 1) {
+    char text[32];
+    std::snprintf(text, sizeof text, "/%g/ ", firstWordWeight);
+    weight = text;
+  }
+  return TreeAlternatives(nodes, 0, weight);
 }
 
-Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup) {
+Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
+                     double parameterWeight) {
   Grammar g;
   std::ostringstream rules;
   std::vector<std::string> commandRules;
@@ -267,7 +277,11 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
       Grammar::Command cmd{menu->owner, id, spoken, {}};
       std::string body;
       int phones = 0;
-      for (const auto& part : ParseSpoken(spoken).parts) {
+      const auto parts = ParseSpoken(spoken).parts;
+      // A list beside words of the command's own is what the command is said about.
+      const bool saidAbout = std::any_of(parts.begin(), parts.end(),
+                                         [](const PatternPart& p) { return p.list.empty(); });
+      for (const auto& part : parts) {
         Grammar::Slot slot;
         if (part.list.empty()) {
           slot.words = part.words;
@@ -297,7 +311,9 @@ Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& look
             slot.items.push_back(std::move(li));
           }
           phones += longest;
-          rules << "<" << name << "> = " << FactoredAlternatives(alternatives) << ";\n";
+          rules << "<" << name
+                << "> = " << FactoredAlternatives(alternatives, saidAbout ? parameterWeight : 1)
+                << ";\n";
           body += " <" + name + ">";
         }
         cmd.slots.push_back(std::move(slot));

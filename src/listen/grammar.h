@@ -99,6 +99,12 @@ struct GarbageOptions {
   // "close"; see RivalRule) where the commands use it: below 1, speech that sounds like such a
   // command goes to the loops or to a harmless command unless it fits it clearly better.
   double destructiveWeight = 1e-6;
+  // The probability of the first word of an item of a list that a command is said about
+  // ("Tab <Number>"; not a list of a command's own wordings): a hundred items give such a
+  // command a hundred ways to fit speech, so that it took "closet", "etch" and "Cornell"
+  // ("Tab 8", "Tab 2") where nothing else fitted. 1: as a command's own words. Scaled by
+  // the language weight, as the others are.
+  double parameterWeight = 0.1;
 };
 
 // One transition of the decoder's graph; `word` is empty for a null transition.
@@ -155,7 +161,8 @@ class Grammar {
   // The command a hypothesis stands for; nullopt for garbage or words of no command.
   std::optional<Match> Map(const std::string& hypothesis) const;
 
-  friend Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup);
+  friend Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
+                              double parameterWeight);
 
  private:
   struct Slot {
@@ -185,11 +192,16 @@ class Grammar {
 
 // A list's spoken items as one grammar expression, items that share leading words sharing
 // them: "twenty ( <NULL> | one | two )". After "twenty" the decoder is in one place, where the
-// command may end, rather than in one of several copies of "twenty".
-std::string FactoredAlternatives(const std::vector<std::string>& alternatives);
+// command may end, rather than in one of several copies of "twenty". A `firstWordWeight`
+// below 1 weighs the items' first words: "/0.1/ one | /0.1/ twenty ( <NULL> | one )", a
+// probability the grammar's parser takes as it is, unscaled by the language weight.
+std::string FactoredAlternatives(const std::vector<std::string>& alternatives,
+                                 double firstWordWeight = 1);
 
 // Menus later in `menus` win when two commands sound the same. Commands that cannot be spoken
-// (unknown word, missing or empty list) are left out.
-Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup);
+// (unknown word, missing or empty list) are left out. The first words of the lists that
+// commands are said about weigh `parameterWeight`, unscaled (see FactoredAlternatives).
+Grammar BuildGrammar(const std::vector<MenuSpec>& menus, const PhoneLookup& lookup,
+                     double parameterWeight = 1);
 
 }  // namespace varnel::listen

@@ -183,6 +183,7 @@ bool Recogniser::Open(std::string& error) {
   if (ps_ == nullptr) {
     return false;
   }
+  languageWeight_ = cmd_ln_float32_r(ps_get_config(ps_), "-lw");
   // The model's own way of normalising a whole utterance (its mean, for the en-us model).
   wholeCmn_ = ps_get_feat(ps_)->cmn;
 

@@ -84,6 +84,8 @@ class Recogniser {
   bool Open(std::string& error);
   // Phones in the word's pronunciation, 0 when unknown. Any thread.
   int PhoneCount(const std::string& word);
+  // What the decoder scales the graph's log probabilities by; 1 before Open. Any thread.
+  double LanguageWeight() const { return languageWeight_; }
   // Takes effect at the next pause between utterances. Any thread.
   void SetGrammar(std::shared_ptr<const Grammar> grammar);
 
@@ -184,6 +186,7 @@ class Recogniser {
 
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
+  std::atomic<double> languageWeight_{1};
   ps_decoder_s* lm_ = nullptr;      // nullptr when commands are not checked
   ps_decoder_s* phones_ = nullptr;  // nullptr when commands are not laid against free phones
   std::set<std::string> everyday_;

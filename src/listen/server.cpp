@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -310,8 +311,9 @@ void Server::RebuildGrammar() {
   for (const auto* s : awake_ ? live : std::vector<const Session*>{}) {
     menus.push_back(s->Spec());
   }
-  auto grammar = std::make_shared<Grammar>(
-      BuildGrammar(menus, [this](const std::string& w) { return Lookup(w); }));
+  auto grammar = std::make_shared<Grammar>(BuildGrammar(
+      menus, [this](const std::string& w) { return Lookup(w); },
+      std::pow(settings_.garbage.parameterWeight, recogniser_.LanguageWeight())));
   recogniser_.SetGrammar(std::move(grammar));
 }
 

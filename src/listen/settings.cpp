@@ -67,6 +67,9 @@ std::string Usage() {
          "  --destructive-weight X  probability of the word that makes a command\n"
          "                          destructive (\"delete\", \"kill\", \"close\") where a\n"
          "                          command says it (1e-6)\n"
+         "  --parameter-weight X    probability of the first word of an item of a list a\n"
+         "                          command is said about (\"Tab <Number>\") (0.1); 1 as\n"
+         "                          the command's own words\n"
          "  --prefix-weight X       probability of leaving a command for that loop after\n"
          "                          one of its words (3e-4); 0 never\n"
          "  --suffix-weight X       probability of going on into that loop after a whole\n"
@@ -206,6 +209,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.laterWordWeight = number(0, 1);
       } else if (a == "--later-menu-word-weight") {
         s.garbage.laterMenuWordWeight = number(0, 1);
+      } else if (a == "--parameter-weight") {
+        s.garbage.parameterWeight = number(1e-6, 1);
       } else if (a == "--destructive-weight") {
         s.garbage.destructiveWeight = number(1e-30, 1);
       } else if (a == "--neighbour-edits") {

@@ -526,6 +526,22 @@ TEST_F(ListenSpokenTest, AQuietMicrophoneIsHeard) {
   EXPECT_TRUE(heard_.others.empty());
 }
 
+// A number command has a way to fit speech for every number, so that words that sound like
+// nothing in the menu came out as one ("closet" as "Tab 6"): a number costs more than a
+// command's own word, and number commands are still heard.
+TEST_F(ListenSpokenTest, NumberCommandsTakeNoStraySpeech) {
+  ASSERT_NO_FATAL_FAILURE(StartListening());
+  for (const char* phrase : {"closet", "next time", "Cornell", "who was that"}) {
+    Say(phrase);
+    EXPECT_TRUE(heard_.recognised.empty()) << phrase << " fired " << heard_.recognised[0].command;
+    heard_.recognised.clear();
+  }
+  ASSERT_NO_FATAL_FAILURE(SayCommandsInTurn({{"Tab three", 16},
+                                             {"Back Tab twelve", 17},
+                                             {"Select Next seven", 19},
+                                             {"Tab twenty five", 16}}));
+}
+
 // A microphone unmuted onto its own hiss: the detector takes the hiss's onset for speech
 // until it has learnt the new level, but a sound that steady is nobody speaking.
 TEST_F(ListenSpokenTest, AHissComingOnIsNoSpeech) {

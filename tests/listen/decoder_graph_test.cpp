@@ -169,5 +169,37 @@ TEST(ListenDecoderGraph, EverydayWordsInARowFollowOnlyEverydayWords) {
   }
 }
 
+// A list a command is said about ("Tab <Number>") gives it a way to fit speech for every
+// item: the items' first words cost the parameter weight, the command's own words and a list
+// of its own wordings ("<Find>") nothing, and the words after an item's first nothing more.
+TEST(ListenDecoderGraph, ParameterListsCostTheirWeight) {
+  logmath_t* lmath = logmath_init(1.0001, 0, 0);
+  const auto lookup = [](const std::string&) { return 3; };
+  MenuSpec menu;
+  menu.lists = {{"Number", {"1", "20", "25"}}, {"Find", {"Find", "Find It"}}};
+  menu.commands = {{16, "Tab <Number>"}, {2, "<Find>"}};
+  GarbageOptions alone;
+  alone.enabled = false;
+  alone.wordsEnabled = false;
+  for (const double weight : {1.0, 3e-7}) {
+    const Grammar grammar = BuildGrammar({menu}, lookup, weight);
+    fsg_model_t* fsg = BuildDecoderGraph("test", grammar.Jsgf(), grammar.ListEnds(), alone, {}, {},
+                                         {}, {}, lmath, kLanguageWeight);
+    ASSERT_NE(fsg, nullptr) << grammar.Jsgf();
+    std::map<std::string, std::int32_t> arcs;
+    ForEachArc(fsg, [&](int, const fsg_link_t* link) {
+      if (fsg_link_wid(link) >= 0) {
+        arcs[fsg_model_word_str(fsg, fsg_link_wid(link))] = fsg_link_logs2prob(link);
+      }
+    });
+    fsg_model_free(fsg);
+    const auto dear = logmath_log(lmath, weight);  // unscaled
+    const std::map<std::string, std::int32_t> want = {{"tab", 0},  {"one", dear}, {"twenty", dear},
+                                                      {"five", 0}, {"find", 0},   {"it", 0}};
+    EXPECT_EQ(arcs, want) << weight;
+  }
+  logmath_free(lmath);
+}
+
 }  // namespace
 }  // namespace varnel::listen

@@ -132,6 +132,10 @@ TEST(Grammar, ListItemsShareTheirLeadingWords) {
   for (const auto& c : cases) {
     EXPECT_EQ(FactoredAlternatives(c.items), c.want);
   }
+  // A weight goes on the first words only.
+  EXPECT_EQ(FactoredAlternatives({"one", "twenty", "twenty one"}, 0.1),
+            "/0.1/ one | /0.1/ twenty ( <NULL> | one )");
+  EXPECT_EQ(FactoredAlternatives({"one", "two"}, 1), "one | two");
 }
 
 // The rule names the public rule offers, and the rule whose body starts with `words`.

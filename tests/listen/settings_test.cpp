@@ -66,6 +66,9 @@ TEST(ListenSettings, RivalOptionsParse) {
   ASSERT_TRUE(ParseSettings({"--destructive-weight", "1"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.destructiveWeight, 1);
   EXPECT_DOUBLE_EQ(Settings{}.garbage.destructiveWeight, 1e-6);
+  ASSERT_TRUE(ParseSettings({"--parameter-weight", "1"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.garbage.parameterWeight, 1);
+  EXPECT_DOUBLE_EQ(Settings{}.garbage.parameterWeight, 0.1);
   for (const auto& bad : std::vector<std::vector<std::string>>{{"--min-rival-gap", "-1"},
                                                                {"--destructive-rival-gap", "-2"},
                                                                {"--rival-readings", "0"}}) {
@@ -217,6 +220,8 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--neighbour-weight", "0"},         // a probability of nothing
       {"--destructive-weight", "0"},       // destructive commands never heard
       {"--destructive-weight", "1.5"},     // dearer loops instead, by another name
+      {"--parameter-weight", "0"},         // number commands never heard
+      {"--parameter-weight", "2"},         // above one
       {"--frobnicate"},                    // unknown
   };
   for (const auto& args : bad) {
