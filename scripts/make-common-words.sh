@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Writes src/listen/common_words.cpp: the most frequent words of the en-us language model that
-# ships with pocketsphinx, for varnel-listen's loop of everyday words. Run it again only to
-# change the count or after a new model.
+# ships with pocketsphinx, for varnel-listen's loop of everyday words and for ranking the
+# commands' neighbours (so that a real word such as "venue" comes before a rare name). Run it
+# again only to change the count or after a new model.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-count=${1:-3000}
+count=${1:-10000}
 model=/usr/share/pocketsphinx/model/en-us
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

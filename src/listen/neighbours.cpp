@@ -73,6 +73,19 @@ bool WithinOneEdit(std::string_view a, std::string_view b) {
   return a.substr(at + 1) == b.substr(at + (a.size() == b.size() ? 1 : 0));
 }
 
+// Whether `a` and `b` are as long and differ in vowels alone.
+bool VowelsAloneDiffer(std::string_view a, std::string_view b) {
+  if (a.size() != b.size() || a == b) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i] && !(IsVowel(a[i]) && IsVowel(b[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // Whether `a` and `b` are at most `most` substitutions, insertions and deletions apart.
 bool WithinEdits(const Phones& a, const Phones& b, int most) {
   const auto limit = static_cast<std::size_t>(most);
@@ -174,6 +187,14 @@ struct Nearness {
   }
 };
 
+// Whether `other` is `own` with one phone dropped, and too short for its neighbour: as
+// another command word's neighbour it would still take this command ("elite", two edits from
+// "sleep", takes "delete").
+bool TakesCommandWord(const Sound& own, const Sound& other, const NeighbourRule& rule) {
+  return other.phones.size() + 1 == own.phones.size() && rule.fewerPhones < 1 &&
+         WithinOneEdit(own.phones, other.phones);
+}
+
 // nullopt when `other` is no neighbour of `own`.
 std::optional<Nearness> NearnessOf(const Sound& own, const Sound& other,
                                    const NeighbourRule& rule) {
@@ -186,7 +207,8 @@ std::optional<Nearness> NearnessOf(const Sound& own, const Sound& other,
   }
   if (rule.edits > 0 &&
       candidate.size() + static_cast<std::size_t>(std::max(rule.fewerPhones, 0)) >= word.size() &&
-      !SurelyBeyond(own, other, rule.edits) && WithinEdits(word, candidate, rule.edits)) {
+      !SurelyBeyond(own, other, rule.edits) && WithinEdits(word, candidate, rule.edits) &&
+      (rule.vowelChanges || !VowelsAloneDiffer(word, candidate))) {
     int edits = 1;
     while (edits < rule.edits && !WithinEdits(word, candidate, edits)) {
       ++edits;
@@ -242,6 +264,16 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
         std::any_of(currentProns.begin(), currentProns.end(),
                     [&](const Sound& s) { return commandSounds.count(s.phones) > 0; })) {
       return;  // a command word, or one that sounds just like one
+    }
+    // A word too near a command word to be its neighbour is no other command word's either.
+    const bool takesCommand = std::any_of(prons.begin(), prons.end(), [&](const auto& own) {
+      return std::any_of(own.begin(), own.end(), [&](const Sound& o) {
+        return std::any_of(currentProns.begin(), currentProns.end(),
+                           [&](const Sound& c) { return TakesCommandWord(o, c, rule); });
+      });
+    });
+    if (takesCommand) {
+      return;
     }
     const auto at = rank.find(current);
     const std::size_t place =

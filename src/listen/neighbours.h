@@ -32,14 +32,18 @@ struct NeighbourRule {
   // Whether the items of a list a command holds beside words of its own ("twelve" of "Tab
   // 12") have neighbours too.
   bool parameters = false;
+  // Whether a word that differs from a command word in its vowels alone may be a neighbour by
+  // edits ("console" for "cancel"); by default not, since another accent says the command so.
+  bool vowelChanges = false;
 };
 
 // The neighbours of `commandWords` in `lexicon`, each once, in the order of the command words.
 // A command word's neighbours are ranked by their place in `frequent` (most frequent first;
 // words not there after it), then by nearness (fewer edits, then rhymes, then compounds), then
 // in the dictionary's order. Command words themselves, words that sound like one of them
-// exactly or like one of them and one phone more ("deletes"), and words that are not plain
-// lower-case words are never neighbours.
+// exactly, like one of them and one phone more ("deletes") or, unless the rule allows shorter
+// neighbours, with one phone fewer ("elite"), and words that are not plain lower-case words
+// are never neighbours.
 std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& commandWords,
                                             const Lexicon& lexicon, const NeighbourRule& rule,
                                             const std::vector<std::string>& frequent);

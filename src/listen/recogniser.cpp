@@ -35,6 +35,9 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
 constexpr const char* kSearchName = "commands";
+// A word the language model reads is everyday speech when it is among this many of the most
+// frequent.
+constexpr std::size_t kEverydayWords = 3000;
 // The commands alone, and all of them but the one heard, for weighing it against its rivals.
 constexpr const char* kRivalSearch = "rivals";
 constexpr const char* kOthersSearch = "others";
@@ -298,7 +301,9 @@ bool Recogniser::OpenLanguageModel(std::string& error) {
   if (lm_ == nullptr) {
     return false;
   }
-  everyday_.insert(CommonWords().begin(), CommonWords().end());
+  const auto& common = CommonWords();
+  everyday_.insert(common.begin(), common.begin() + static_cast<std::ptrdiff_t>(
+                                                        std::min(kEverydayWords, common.size())));
   return true;
 }
 

@@ -44,7 +44,7 @@ std::string Usage() {
          "                          (3e-4; 0: as the first)\n"
          "  --everyday-words N      how many of the most frequent English words join that\n"
          "                          loop, beside a few hundred picked by hand (0; up to\n"
-         "                          3000, dearer in memory and time)\n"
+         "                          10000, dearer in memory and time)\n"
          "  --no-neighbours         no words that sound like the commands' words in that\n"
          "                          loop (by default they join it)\n"
          "  --neighbour-weight X    probability of each of those words as the first word\n"
@@ -54,6 +54,10 @@ std::string Usage() {
          "  --neighbour-rhymes      rhymes of command words of two syllables or more are\n"
          "                          neighbours (the default)\n"
          "  --no-neighbour-rhymes   ... they are not\n"
+         "  --neighbour-vowel-changes  words that differ from a command word in vowels\n"
+         "                          alone may be neighbours\n"
+         "  --no-neighbour-vowel-changes  ... they may not, since another accent says\n"
+         "                          the command so (the default)\n"
          "  --neighbour-compound-phones N  so are words holding a command word whole with\n"
          "                          at most N phones more (3); 0 none\n"
          "  --neighbour-min-phones N  command words of fewer phones have none (4)\n"
@@ -219,6 +223,10 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.neighbourRule.rhymes = true;
       } else if (a == "--no-neighbour-rhymes") {
         s.neighbourRule.rhymes = false;
+      } else if (a == "--neighbour-vowel-changes") {
+        s.neighbourRule.vowelChanges = true;
+      } else if (a == "--no-neighbour-vowel-changes") {
+        s.neighbourRule.vowelChanges = false;
       } else if (a == "--neighbour-compound-phones") {
         s.neighbourRule.compoundPhones = static_cast<int>(number(0, 10, true));
       } else if (a == "--parameter-neighbours") {

@@ -17,6 +17,8 @@ constexpr const char* kDictionary =
     "highlight HH AY L AY T\n"
     "skylight S K AY L AY T\n"  // two phones away, but a rhyme
     "light L AY T\n"            // two phones away, and two phones shorter
+    "slide S L AY D\n"
+    "eyelight AY L AY T\n"  // two edits from "slide"; "highlight" with a phone dropped
     "home HH OW M\n"
     "homework HH OW M W ER K\n"  // "home" and three phones more
     "homer HH OW M ER\n"         // "home" and one more: the command with a breath after it
@@ -37,9 +39,10 @@ constexpr const char* kDictionary =
     "it IH T\n"
     "at AE T\n"  // one phone from "it", too short to count
     "monday M AH N D EY\n"
-    "manday M AE N D EY\n"    // one phone in, one out
-    "mandoy M AE N D OY\n"    // two in, two out
-    "bandoy B AE N D OY\n"    // three in, three out
+    "monbay M AH N B EY\n"    // one phone in, one out
+    "monboy M AH N B OY\n"    // two in, two out
+    "bonboy B AH N B OY\n"    // three in, three out
+    "mondee M AA N D IY\n"    // two in, two out, vowels alone: "monday" in another accent
     "dnmeyah D N M EY AH\n";  // the same phones, four edits away
 
 class NeighboursTest : public ::testing::Test {
@@ -84,9 +87,13 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {"highlight"},
        {2, false, 0, 3, 0, 2},
        {},
-       {"light", "skylight"}},
+       {"eyelight", "light", "skylight"}},
       {"two edits, never shorter", {"highlight"}, {2, false, 0, 3, 0, 0}, {}, {"skylight"}},
-      {"shorter by one at most", {"highlight"}, {2, false, 0, 3, 0, 1}, {}, {"skylight"}},
+      {"shorter by one at most",
+       {"highlight"},
+       {2, false, 0, 3, 0, 1},
+       {},
+       {"eyelight", "skylight"}},
       {"the command word and one phone more is none",
        {"home"},
        defaults,
@@ -111,23 +118,34 @@ TEST_F(NeighboursTest, FollowsTheRule) {
        {},
        {"ahome", "shome", "homework", "cab", "tag", "tan", "tap", "top", "darnell"}},
       {"a word the dictionary lacks", {"zzz"}, defaults, {}, {}},
-      {"one edit, no more", {"monday"}, {1, false, 0, 3, 0}, {}, {"manday"}},
-      {"two edits", {"monday"}, {2, false, 0, 3, 0}, {}, {"manday", "mandoy"}},
+      {"two edits from a command word", {"slide"}, {2, false, 0, 3, 0}, {}, {"eyelight"}},
+      {"none when it would take another, longer command word",
+       {"slide", "highlight"},
+       {2, false, 0, 3, 0},
+       {},
+       {"skylight"}},
+      {"one edit, no more", {"monday"}, {1, false, 0, 3, 0}, {}, {"monbay"}},
+      {"two edits", {"monday"}, {2, false, 0, 3, 0}, {}, {"monbay", "monboy"}},
       {"three edits: nearer words first",
        {"monday"},
        {3, false, 0, 3, 0},
        {},
-       {"manday", "mandoy", "bandoy"}},
+       {"monbay", "monboy", "bonboy"}},
       {"the cap keeps the nearest of equally rare words",
        {"monday"},
        {3, false, 0, 3, 2},
        {},
-       {"manday", "mandoy"}},
+       {"monbay", "monboy"}},
+      {"vowels alone, where the rule allows",
+       {"monday"},
+       {2, false, 0, 3, 0, 0, false, true},
+       {},
+       {"monbay", "monboy", "mondee"}},
       {"a frequent word before a nearer rare one",
        {"monday"},
        {3, false, 0, 3, 1},
-       {"bandoy"},
-       {"bandoy"}},
+       {"bonboy"},
+       {"bonboy"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(PhoneticNeighbours(c.commands, lexicon_, c.rule, c.frequent), c.want) << c.what;

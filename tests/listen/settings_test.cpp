@@ -173,6 +173,9 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_FALSE(s.neighbourRule.rhymes);
   EXPECT_EQ(s.neighbourRule.compoundPhones, 0);
   EXPECT_EQ(s.neighbourRule.perWord, 0u);  // every neighbour
+  EXPECT_FALSE(s.neighbourRule.vowelChanges);
+  ASSERT_TRUE(ParseSettings({"--neighbour-vowel-changes"}, s, error, help)) << error;
+  EXPECT_TRUE(s.neighbourRule.vowelChanges);
   ASSERT_TRUE(ParseSettings({"--fastest-ms-per-phone", "0"}, s, error, help)) << error;
   EXPECT_EQ(s.fastestMsPerPhone, 0);  // the pace check off
   ASSERT_TRUE(ParseSettings({"--no-remove-noise"}, s, error, help)) << error;
