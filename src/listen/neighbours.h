@@ -24,7 +24,7 @@ struct NeighbourRule {
   // or "ten" lies half the language.
   int minPhones = 4;
   // Most neighbours kept for each command word, frequent words first; 0: all.
-  std::size_t perWord = 20;
+  std::size_t perWord = 30;
   // Neighbours by edits have at most this many phones fewer than the command word: a
   // shorter one, with another word of the loop beside it, covers the command's own sounds
   // ("will" within "twelve") and takes the command itself.

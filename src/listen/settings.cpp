@@ -67,7 +67,7 @@ std::string Usage() {
          "  --neighbour-fewer-phones N  neighbours by edits have at most N phones fewer\n"
          "                          than the command word (0)\n"
          "  --neighbours-per-word N  most neighbours of each command word, frequent words\n"
-         "                          first (20); 0 all\n"
+         "                          first (30); 0 all\n"
          "  --destructive-weight X  probability of the word that makes a command\n"
          "                          destructive (\"delete\", \"kill\", \"close\") where a\n"
          "                          command says it (1e-6)\n"
