@@ -30,12 +30,15 @@ awk '$2 ~ /^[a-z][a-z'"'"']*$/ {print $2}' "$work/ranked" |
   echo
   echo "const std::vector<std::string>& CommonWords() {"
   echo "  static const std::vector<std::string> kWords = [] {"
-  echo "    std::istringstream text("
-  tr '\n' ' ' <"$work/words" | fold -s -w 84 | sed 's/ *$//; s/.*/        "& "/'
-  echo "    );"
   echo "    std::vector<std::string> words;"
-  echo "    for (std::string word; text >> word;) {"
-  echo "      words.push_back(word);"
+  echo "    // A literal a line: one literal this long is more than compilers must take."
+  echo "    for (const char* line : {"
+  tr '\n' ' ' <"$work/words" | fold -s -w 84 | sed 's/ *$//; s/.*/        "&",/'
+  echo "         }) {"
+  echo "      std::istringstream text(line);"
+  echo "      for (std::string word; text >> word;) {"
+  echo "        words.push_back(word);"
+  echo "      }"
   echo "    }"
   echo "    return words;"
   echo "  }();"

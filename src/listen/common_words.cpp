@@ -8,973 +8,977 @@ namespace varnel::listen {
 
 const std::vector<std::string>& CommonWords() {
   static const std::vector<std::string> kWords = [] {
-    std::istringstream text(
-        "the to i and a of you that in it is for but know was have they on like be not it's "
-        "so with are one this he yeah just my we as what if do at or don't about i'm all "
-        "think there would from two me people can your get out no that's said up more when "
-        "an had right well hundred really has thousand will oh because how time them she "
-        "been by some who their his were now then go good mean than going her see could much "
-        "other you're five got three even too only want did him something very where here "
-        "way which nine lot make say first years back any new our also over into ah i've "
-        "they're year thing still four should work things those take us most didn't why "
-        "these never twenty there's need after being can't okay little down kind point "
-        "actually many day off come same six before last he's look sure eight money doing "
-        "pretty around seven always guess dollars life long yes better probably every we're "
-        "world does anything maybe school great find doesn't though made big feel through "
-        "thirty cause game old put use different stuff ten home may might used am thought "
-        "while best since man love own getting another fifty few bad give part percent live "
-        "family i'll tell ever gonna again went someone help i'd keep everything try play "
-        "hard done enough trying next end away its place far forty talk both ninety real "
-        "says country kids times least person bit such million high exactly what's isn't "
-        "told nothing friends believe let call having able show else watch ago job nice "
-        "start once whole house government problem looking change children each without days "
-        "found true saying between less week she's seen already wouldn't makes guy course "
-        "care name second came sixty pay wasn't talking until making seems eighty thanks "
-        "either idea seventy read yet definitely team working city mr wanted left remember "
-        "huh fact night business months state number against called half public understand "
-        "everyone whatever er almost run friend case took sometimes today must sorry god "
-        "important wrong started heard haven't couple minutes hi set reason question system "
-        "together car games women war hope states hey stop happened thank guys coming sort "
-        "small won't fun hear york under let's quite during agree free wow buy close past "
-        "food top anyone hours you've saw news side kinda myself cool mind thinking company "
-        "deal whether comes happen interesting looks gets later taking young parents phone "
-        "ask stay matter shit please we've united especially power health area american "
-        "rather move open usually goes line fifteen sense using men wait story couldn't "
-        "means however somebody fine leave become playing lost level water living full often "
-        "t head funny yourself instead group college zero happy president easy ones knew "
-        "others post month hit seem supposed age needs room experience v asked computer "
-        "support turn outside issue eat given movie likely hand aren't white possible face "
-        "market everybody book wants weeks gone tried certain early police rest you'll "
-        "future taken countries problems cost situation woman chance sounds information "
-        "child twelve third anyway type mother girl fuck party bring players works check "
-        "watching win worked basically black hour lives eleven middle worth hello husband "
-        "added internet security based cut law son running control married soon body along "
-        "paid season wife spend history fucking dog single learn behind example difficult "
-        "front america themselves clear huge wanna shows obama order although per played "
-        "price class death they've plan human jobs takes father local s south felt amount "
-        "answer gave within music absolutely across schools we'll longer economy kill topic "
-        "knows hold morning pick ok unless late pounds meet video office difference major "
-        "happens town word hate companies needed known moment completely low large general "
-        "mine enjoy killed national dead building involved wish totally died you'd walk air "
-        "north education issues several political study certainly according places mom "
-        "service fight community imagine hell billion crazy moved kid c heart short ready "
-        "looked figure sit space cold ways lose sound students list baby gotta changed "
-        "social drive street alone worse cannot reading light research turned perhaps "
-        "reality they'll books hot current break spent amazing words sports energy lived "
-        "simply boy process shot wonder california dad add obviously similar stand higher "
-        "feeling personal iraq questions listen doctor university seeing risk strong average "
-        "near decided relationship older die serious build daughter player online summer "
-        "expect available awesome inside military media fire test fast save sex report hands "
-        "private main oil financial n east minimum term u giving poor favorite who's "
-        "expected finally program interest choice red continue movies send industry brother "
-        "interested china common bought weird rate speak road attack itself sell door fall "
-        "lol entire shouldn't due americans ahead allowed decision opinion west brought "
-        "special anymore economic terms met nobody recently form forward de worry court "
-        "starting view nearly telling position girls store attention consider football miss "
-        "perfect site bill sent himself points waiting normal force easier trust sick damn "
-        "film tax value series result worst fair act won vote action mm smoking stupid trade "
-        "except born smoke anybody eighteen wage miles step return including changes "
-        "evidence somewhere hurt members bank extra lots beautiful field share ground "
-        "biggest moving asking picture total forget race edit safe fourteen watched plus "
-        "ball card society uh became record mostly quality truth seriously super etc comment "
-        "expensive create eyes paying simple global write d tough travel kept sign follow "
-        "minute cat thirteen blood among fan lead meant cases data europe period increase "
-        "trouble growing above sitting international calling offer putting weather british "
-        "rules drink damage message size access parts personally technology glad seemed "
-        "effect land families paper allow hospital english sixteen key quickly population "
-        "willing opportunity happening art cancer date credit gotten sad depends reasons "
-        "luck realize areas none project recent pass account beginning weight policy sleep "
-        "role further provide sir gives weren't lower board compared particular numbers feet "
-        "built focus cars piece drop round bush ended drug yep fear washington talked calls "
-        "final green center sister spending teams television eating bunch medical costs "
-        "doubt event john insurance terrible choose campaign christmas computers loved drugs "
-        "dogs clean o earlier career match park straight club character honestly rights "
-        "science subject wall original crisis student afraid source eventually clearly "
-        "ability considered towards grew it'll version grow link learned catch bed training "
-        "sold beat began gas bet otherwise london unfortunately yesterday prices fit "
-        "currently bigger feels election earth easily hair anywhere services held regular "
-        "explain actual walking correct respect lack eye box results majority england visit "
-        "driving touch pain church liked twice impact fans thousands groups stopped threat "
-        "tend language popular goal caught meeting option younger pressure hasn't voice "
-        "exercise gun helped lucky dude range teachers learning b joke decide pull teacher "
-        "events weapons chinese track cover star department reddit aware trip quick writing "
-        "surprised fighting afford literally plane wonderful plans development speed culture "
-        "la peace hopefully m stage ice charge throw tonight op following concerned l "
-        "potential title base brain ass beyond boys honest dark wrote raise income helps "
-        "natural search excuse screen winter blue positive particularly buying non tomorrow "
-        "p advice success complete finding ideas stick foreign leaving missing response "
-        "article legal reach partner fish specific september plenty seventeen teach stories "
-        "press bar raised bottom generally growth cash los league apparently degree effort "
-        "carry they'd loss nation table workers restaurant slow comments nature passed "
-        "weekend dollar budget rich created conversation politics necessarily im train ya "
-        "contact song marriage despite model san wear deep avoid crime page worried protect "
-        "century climate e rule showed thinks texas double present scene patients nineteen "
-        "gold prefer cheap extremely federal missed self army healthy member challenge "
-        "florida practice floor staff fat losing environment led ran disease fix millions "
-        "google hoping fly he'll stock possibly harder afghanistan statement keeping "
-        "necessary accept levels religion written fourth removed que island animals style "
-        "holiday speaking shut product sport picked female comedy knowing pictures baseball "
-        "argument notice radio freedom professional strange cards french ridiculous here's "
-        "performance hang dream dinner begin africa mention spot benefit standard suppose "
-        "welcome european britain basic nuclear dangerous central claim cats india station "
-        "speech handle smart brown push daily individual related alive note turns kinds "
-        "target sales male impossible likes airport physical content former received stuck "
-        "starts modern homes finish neither lines rock address indeed design immediately "
-        "rise snow agreed he'd website busy knowledge seconds lady successful violence "
-        "forced released network noticed mentioned generation somehow we'd fell decent "
-        "canada killing mark count taxes shop leaders approach drinking web selling smaller "
-        "debate machine draw king everywhere union understanding benefits join changing ride "
-        "administration upon standing significant release truly safety thread hundreds "
-        "property assume treatment previous horrible whose obvious banks advantage "
-        "appreciate suggest trial broke lie heavy quit sunday helping failed finished "
-        "doctors color quarter foot responsible broken planning overall cook coast signed "
-        "coffee sweet capital whenever image world's reported y comfortable grade cell "
-        "closer scared production people's religious interview shoot classes scary judge "
-        "prime region apart defense code blame laugh gosh david skin characters audience "
-        "powerful investment plays products below camera directly required names showing "
-        "apartment skills officials decade improve hotel debt warm sea waste girlfriend "
-        "prison minister yours official strike fairly solution mistake dot jump taste leader "
-        "ship holding mass basketball attacks cup responsibility decisions closed prove "
-        "bucks angeles awful programs dr effects affected basis ha hearing michael largest "
-        "direction dropped gay include employees runs sun forces chicago businesses scale "
-        "email becomes demand random forever resources nations winning keeps battle friday "
-        "france secret laws ms scientists balance spread considering flight tired limited "
-        "posted sub followed options faster wondering tells becoming bus remain decades "
-        "affect wind caused cities effective flying congress beach manager prevent sides "
-        "negative opened systems excited depending rates details israel hadn't wearing f "
-        "throughout slightly named george holy forgot taught believed planet exist text "
-        "fully competition customers onto conditions rent contract heat progress greater "
-        "normally mad amp illegal larger justice rid opening purpose jesus western "
-        "discussion grown clothes active boss meaning entirely mouth mess teaching parties "
-        "russia background japan murder prepared mobile eh march activities offered surprise "
-        "ain't pet window figured listening recommend bag movement treat markets troops "
-        "soldiers ourselves developed council managed theory proud hm saturday episode "
-        "highly name's designed um familiar r windows jersey appear band items mission "
-        "clinton terrorist faith upset types humor realized concern january highest shape "
-        "material opposite increased conference fault animal recession flu management "
-        "leading shown produce pulled useful besides germany it'd exact letter newspaper "
-        "users factor massive adding sale tv iran fantastic director restaurants fund monday "
-        "turning direct cross multiple walked alcohol terrorism block pop feelings evening "
-        "angry setting appears attempt seat studies remains korea accident wide pets mental "
-        "survey constantly x spring wake traffic memory careful therefore till beer dealing "
-        "rare uses activity apply suddenly brand mexico fresh lord develop sector bringing "
-        "civil map various instance software reduce cute strategy fuel tiny excellent aid "
-        "admit thoughts require regardless fifth latest boyfriend separate county "
-        "researchers officer crowd serve en sites covered values folks treated interests "
-        "jokes coach gym supply corner shopping dance sexual confidence reports whom fill "
-        "southern arms ill greatest crap ends birthday returned stayed library grand figures "
-        "square channel tour lunch perspective loves bike gain democratic rain stars bother "
-        "com wild receive shoes agency originally enjoyed glass hardly evil guns wanting "
-        "driver condition birth cheaper independent connection nor actions argue complex "
-        "shooting pool context behavior lying tree dying feed acting meat weapon republicans "
-        "limit ring adult published roll goodness hole magic patient blow cable concept "
-        "developing distance solid survive discovered bomb republican tests promise humans "
-        "brothers plant gift jack boston yea saved enemy ticket democrats parent adults "
-        "relatively staying switch strength pack kick score barely edge remove g odd joe "
-        "curious pieces german quiet one's specifically july testing videos h mrs herself "
-        "facebook perfectly famous discuss kidding camp talks june failure section matters "
-        "labour carbon houses stores fixed politicians influence location wedding shame "
-        "possibility claims pro posts profit pregnant projects philadelphia boring japanese "
-        "australia dick dating streets reaction friendly proper flat somewhat neat surgery "
-        "cent primary aside corporate citizens sucks views emergency path smell pennsylvania "
-        "chicken stress experts housing exciting shots northern hobby breaking described "
-        "arrived deserve commercial victims organization authorities species alright click "
-        "christian chances agreement river al reached arm bowl cutting device boat unique "
-        "funding included jail drunk bills dry review appropriate owner captain provided "
-        "ensure situations checked toward democracy meal standards apple vehicle disagree "
-        "spoke records neighborhood copy afternoon opposed april addition tank bear bitch "
-        "goals terrorists danger sat senior planned officers equipment tuesday buildings "
-        "individuals heads pm crash voters properly holidays net degrees guilty golf "
-        "universe farm tickets december critical professor forth intelligence traditional "
-        "falling dumb chief reasonable mix divorce eleventh assuming lately relationships "
-        "signs status firm pc calm core balls legs museum steps proof extreme estimated "
-        "funds theater november st paul creating experienced incredibly fail silly wine "
-        "manage announced suspect garden conflict village bullshit candidate un metal pair "
-        "leaves shift photo answers continued truck muslim focused understood unit abuse "
-        "allows where's songs served attitude explained skill august hide brings puts talent "
-        "conservative sudden how's cooking october nope letting dress james choices bridge "
-        "incredible split album depression slowly wars agent committed measure tons replace "
-        "saving medicine deaths tea criminal suicide recovery border el lawyer believes file "
-        "mainly joined exchange she'll math offensive leg helpful equal facts operation "
-        "carried engine emotional suggested phones bay button diet fashion era posting chose "
-        "collection master laid opportunities lights extent empty francisco mail mid "
-        "construction kitchen tom alternative vs moon would've filled appeared shitty "
-        "protection surface app respond fake thus additional em spirit spokesman hall "
-        "district sending unable sharing hero tech victim ton lotta voted usual fired ignore "
-        "gear ad owners suffering guard efforts authority coverage tip row rose wise max "
-        "bodies plants hanging giant struggle cells babies circumstances russian ban "
-        "accounts magazine picking expecting trees candidates server w consumers images "
-        "moral arrested films hire reform enter leadership owned concerns mistakes mccain "
-        "confused sources virginia favor innocent cuts hits ohio horse trained zone savings "
-        "ultimately unlikely seasons virus essentially stronger se complicated weak shall "
-        "entertainment vision cast grab muslims requires maintain digital item fox causes "
-        "launch ocean consequences carolina mike nervous capable milk pakistan african "
-        "update burn wednesday indian competitive dirty michigan produced bottle achieve "
-        "lies february vast desire residents sky experiences ending tape smile anti "
-        "percentage everyday cheese incident pushing loan variety surely estate cry "
-        "definition seattle honey banned package customer poverty marry rarely everybody's "
-        "fucked labor elected route photos partners pizza hockey smith mode escape rough "
-        "moves reply whoever relevant stands tool dear liberal plastic annoying policies "
-        "opinions fellow mountain profile suit differently communities earn secure presence "
-        "storm crew mile belief info associated governments nah false lay vacation rush "
-        "drivers soul lake sentence confident destroyed accepted foundation checking violent "
-        "connected recognize reference capacity eastern consumer models appeal buddy facing "
-        "studying personality solve invest whoa user sees fewer typical chris ex cops papers "
-        "suck linked tested tight hollywood presidential thursday hill nowhere determine "
-        "blind differences electricity confirmed fed sets task asia year's structure "
-        "continues raising illness hopes shock duty commitment determined bars purchase "
-        "emissions manhattan moments retired dunno wins victory whereas typically harm "
-        "sleeping salary artist mate via shared classic today's passing placed graduate "
-        "nowadays pushed chain ooh warming investors annual senate challenges creative pre "
-        "nose olympics schedule chat cultural aspect elsewhere revenue steam panic suffer "
-        "shirt throwing accurate hitting warning intended deliver counter voting deck stood "
-        "vehicles cents notes deals acceptable encourage struggling describe claimed "
-        "graduated scientific injured atmosphere elections injury offers she'd disappointed "
-        "idiot rising sake wave loud convinced minds mixed automatically increasing compare "
-        "matches insane previously stadium advertising noise bathroom granted spanish yup "
-        "destroy van domestic doors journey decline paris keys carrying marketing honor "
-        "locked laughing ages birds combat leads anyways driven tools cant request mortgage "
-        "attractive ordered parking identify communication bird cap yard centre gaming "
-        "unusual georgia complain knife analysis established investigation italian rape "
-        "badly cream crying dozen bro battery cares initial riot sugar retirement recall "
-        "lovely faces mystery divorced votes suggests charges load method pages sorts jewish "
-        "yo vice roughly hobbies equivalent function survivor cycle pace gender charged "
-        "seats letters bedroom committee disaster includes gap prepare pocket stone advance "
-        "sight pointed unlike k identity lock priority barack ireland defend catholic "
-        "country's paint minor prize richard lab amazon trading loans id lesson guide frame "
-        "twitter woods feature bright falls introduced regularly features chest tennis "
-        "winner auto habit unemployment silver completed refused solar constant "
-        "environmental scotland lane temperature minority someone's dreams golden promised "
-        "efficient sisters plot advanced seek upper occasionally detail sam soccer object "
-        "trick nights islam clubs sixth pure powers lifetime transfer salt atlanta monitor "
-        "steve exposed athletes breaks pleasure drove thrown quote fallen peter offering til "
-        "that'd da orange cop drama topics mood display allowing stream neighbors tries "
-        "prior pants combination uncle beauty circle desk saddam bible blah explanation "
-        "scheme units factors host perform messages providing afterwards harry teeth flow "
-        "absolute attacked hmm neck print lazy chosen pulling killer lift actor error logic "
-        "tips that'll theme ads hungry o'clock electric celebrate jones positions hilarious "
-        "arts links asian immediate wealth recording largely colleagues wood applied rely "
-        "friendship sensitive repeat youtube rooms forms wing healthcare offense thin "
-        "artists existing secretary brilliant exists length outcome q armed everyone's adds "
-        "compete physically clock represent aim engineering stations commission chair "
-        "measures tall reduced suffered risks referring roof association rural kills threw "
-        "relative knock examples tournament hated martin bonus racist replaced ought "
-        "breakfast volunteer supporting guarantee studio laptop gross charity frank amounts "
-        "pot operations hired phase taliban cigarettes impression robert ideal drawing "
-        "revolution queen oldest operating memories uncomfortable causing tony soft swear "
-        "flag steal pilot finance destruction limits participate lawyers download orders hat "
-        "ugly boom potentially ours turkey asshole sing confirm tied affects depend fingers "
-        "writer ladies scenario author rescue traveling extended cameras outdoor stable "
-        "listed tube iron machines pitch spell technically walls le launched bye invited tag "
-        "royal fought riding connect executive enemies devices relax technical comparison "
-        "husband's occurred fantasy tone recorded egg parliament client cigarette relatives "
-        "hidden commit increasingly regret bob legislation chocolate clue mayor breath ben "
-        "planes payment enjoying youth agenda application trend drawn charlie lifestyle "
-        "christ italy importance impressive upgrade stretch anger roads j injuries "
-        "submission improved severe clients tower vaccine wheel blocks eggs valuable actors "
-        "es meanwhile opposition assets governor ups bored existence nuts swimming supported "
-        "censorship monster odds colors fee hunter expert aggressive institutions finger usa "
-        "dallas license collect surprising mountains nearby collapse pattern valley headed "
-        "native factory express pretend bags yellow journal ate approved vegas microsoft "
-        "kicked statistics initially porn reminds privacy convince routine jury pound "
-        "beliefs downtown naturally rice millionaire shocked ray teenagers children's sadly "
-        "tie jim accent faced jackson burning lowest admitted dancing brooklyn communicate "
-        "daddy expectations sexy worker identified heavily heading therapy campus provides "
-        "childhood favourite versus signal lessons johnson vulnerable visited acts loose "
-        "classroom react wherever relations foods senator closely banking attached mum "
-        "intelligent port kiss handed ordinary asleep holds hurts fees bond shoulder heck "
-        "boost loving bread dig forgotten platform struck conclusion combined cousin shower "
-        "pays cake hoped drinks essential waited volume supreme reporters correctly "
-        "estimates arguments remaining intense crimes santa gordon height breast desperate "
-        "comfort survival inches sooner located fishing las scenes draft institute raw "
-        "fields gates controlled pissed urban significantly steel blog championship educated "
-        "resolution ultimate cleaning finds infrastructure nasty hiding potato relief "
-        "arizona goods settle experiment painful consistent flash presented billions equally "
-        "improvement sarah canadian closest wet arrest wash sometime passion command "
-        "complaining materials deficit permanent spoken stomach symptoms division delivered "
-        "effectively checks telephone plate novel irish awkward asks mod earned belong tears "
-        "useless squad regarding answered aspects drives ancient anxiety files bin searching "
-        "affirmative manner medium employee losses butt portion visiting ships women's "
-        "assumed reputation episodes forest stated proven fruit dragon bite mouse witness "
-        "mirror diagnosed penalty painting solo expand remote citizen seeking aged teenager "
-        "remind joy seventh deeply hook worldwide sons aircraft agencies refuse channels "
-        "habits informed dedicated soviet junior crack trials elements threatened mary patch "
-        "safer strikes welfare racing serving generations hospitals champion jumped jews "
-        "rolling screw frankly walks vietnam singing engaged practical category grandmother "
-        "homeless tradition noted mother's begins hillary pointing award eighth visitors "
-        "thomas proved stolen chemical enormous guessing iraqi attend minus mothers peak "
-        "overseas reporting newspapers feedback session root entered congratulations "
-        "somebody's spain beating networks fights shake inflation timing shipping plain bug "
-        "realistic delivery relate format shops boxes minnesota threats passengers detroit "
-        "flew grocery impressed revealed hurry increases pleased broad adopted creation "
-        "medication oregon applications frequently holes description supposedly armor "
-        "handful constitution shares panel stops studied ed dramatic merely stays navy "
-        "cheating fits nurse trash farmers wondered promote playoffs bench profits bout "
-        "smoked exception contest prince pride reward hunt happiness explains everything's "
-        "aids crucial daughters qualified internal dropping person's returning criticism "
-        "diego toilet articles targets contribute operate lee accused strongly empire hung "
-        "soldier dust inspired comic olds muscle drops stats meetings element wales "
-        "conversations continuing america's yards man's depth fancy remained juice hunting "
-        "industrial frustrating lo educational employment programme olympic republic flip "
-        "regime transport belt jay facility supplies williams legitimate adam appearance "
-        "evolution unknown heroes genetic desert races arguing protected valid sounded "
-        "terror calories retail invested garbage offended titles disgusting shadow punch "
-        "selection arrive ear con closing alert firms invite partly bell festival tracks "
-        "buried assistance reaching trigger grant receiving sword screaming naked meals "
-        "estimate philosophy motion trillion et grass else's sand could've jumping stopping "
-        "bullet succeed regard widely pokemon academy miami remembered tragedy hum scott "
-        "historical corporations bound servers mexican achieved fitness reverse gate "
-        "clothing brazil contrast deserves solutions obama's realised recover challenging "
-        "expansion raid payments sharp knee instant suggestion courses organizations "
-        "household reflect expense euros install flowers shield blown rude youngest "
-        "extraordinary elite burned engage fundamental tends difficulty hurting arab bone "
-        "rip emotions vital awareness agents occur proposed maximum swim kevin failing "
-        "garage colorado pray transition weed spin hardware abroad bothered supporters "
-        "occasion couples owe nick settings bombs joint tens father's permission dates ruin "
-        "sample spare saudi thanksgiving entry warned reserve gulf attorney coal settled "
-        "islamic humanity ears worries hardest writers heaven depressed phrase wealthy guy's "
-        "carefully defensive dressed fiction twentieth unfair unbelievable celebrity "
-        "currency mall subway discovery grateful shortly protest inner represents gorgeous "
-        "homework beijing woke economics hiring notion stimulus entitled thick elementary "
-        "founded screwed charles survived goodbye installed bits bloody forum burden scores "
-        "alex dare gained poll masters aunt independence stake discover contracts si "
-        "academic judges bang registered transportation immigrants fool documents expenses "
-        "input returns deeper bugs guitar luckily bubble jealous allergies temporary dan "
-        "legacy virtually begun attracted hooked reliable discussed readers worrying justify "
-        "pen touched korean suggesting gang define exposure butter listened horror "
-        "facilities delay houston horses elderly mini drag dealt fate script climb inch "
-        "apologize entertaining engineer explore universal pin trips argued cure disappeared "
-        "towns weekends spots generate chase anniversary forgive angle unfortunate satellite "
-        "latter proposal menu corruption label territory family's reduction passes switched "
-        "interviews scare critics blast log conservatives default behaviour mac principle "
-        "subjects attacking vegetables afghan kansas bones swing brave grace immune "
-        "breathing dies counts stability tiger protecting punishment storage neighbor delete "
-        "hearts consumption exercising infection rank introduce frozen candy tear indiana "
-        "picks pink tho ford musical courts tune managers murdered mentally brief arena "
-        "keyboard matt shelter improving grandparents purposes deny fortune weekly silence "
-        "breathe repair encouraged defeat eve ryan airline xbox drew casual laughed maps "
-        "reviews scheduled disney opponent console salaries wages genius fascinating "
-        "explaining dependent latin broadcast tier setup journalists maintenance airplane "
-        "select toys messed flights ugh quarters statements mainstream languages wire "
-        "resistance sauce polls iowa recognition gods immigration visible glasses lied "
-        "luxury couch physics shiny choosing dozens disabled israeli should've organisation "
-        "predict concert establish delicious commander ninth practically hiv henry sacrifice "
-        "gifts maryland formula tap discussing capture demands christians rocket brian "
-        "counting throat ignored karma focusing involve kit gossip barrel flair kennedy "
-        "smoker politically invasion biological judgment commercials wider freak suggestions "
-        "compromise hip stole sufficient bears methods stocks na secondary clever skip "
-        "yankees expression stem anytime voices andrew detective highway rings romantic "
-        "airlines legally pursue manufacturing objective illinois versions backed diseases "
-        "bat beaten audio formed responded tennessee jimmy producing convention earthquake "
-        "assistant discipline tackle controls string wont mom's austin properties boots "
-        "stranger retire tribute fortunate nightmare assault ethnic diabetes marks worlds "
-        "ghost frustrated cloud chairman lottery daughter's outta radical defence attempts "
-        "blew cameron primarily sits hills threatening document institution participants "
-        "funded covers offices ruined existed fortunately investments claiming orleans "
-        "friend's defined patterns knocked australian universities motivation speaker "
-        "controversial replacement toy cope dirt copies nonsense visual louis procedure "
-        "government's insisted damaged covering re technique awhile eu stepped pittsburgh "
-        "ignorant trail preparing junk city's idol kingdom recommended grey nfl register "
-        "beings grandfather refer dialogue guaranteed gee scratch talented wisconsin wings "
-        "joining nation's declared hype organized sum approximately viewers wasted disorder "
-        "overcome massachusetts caring denied perception silent unemployed adventure ease "
-        "parks landing employer oklahoma reminded mask pregnancy rounds tim marine miserable "
-        "theatre smooth bid remarkable teenage dad's enforcement guards feeding owns cruise "
-        "freaking custom giants traveled instantly wound quest alien electronic indoor "
-        "crossed monthly recognized chip keen programming tail connections precisely "
-        "overweight strip blowing ranked performed abandoned stages genuine honesty "
-        "discussions twin tastes apps predicted fence striking adjust peaceful jordan allies "
-        "developers lonely smash intention affairs travelling concrete behalf boot ministry "
-        "rage liquid complaints confusing wallet emerging racism graphics gather surrounded "
-        "android cricket grandchildren cheers performing democrat pit strangers craft jerry "
-        "slip slide swine andy conscious pacific superior creates protein roles objects "
-        "trapped interact packed roman ebay knees abilities du hence infected plug thirds "
-        "reporter torture updated virtual basement dave racial satisfied guests logical "
-        "incentive qualify twist patience requirements strict tenth surrounding volunteers "
-        "laden memorial practices pension investing attract chapter courage regional watches "
-        "unclear ratings surveys tremendous minded twins legit addiction stealing wisdom "
-        "officially airports fears detailed trains rating goddamn mature unnecessary "
-        "genuinely hates kong chaos technologies profession replied ram entering god's opens "
-        "viable jerk daniel websites reveal footage por speaks explosion recipe consensus "
-        "pills zealand employed consistently tanks sticking pic islands slight extend fame "
-        "cheat edition philly jet sheet collected borders neutral haiti convenient wilson "
-        "sue cultures convicted efficiency distribution irrelevant pump approval employers "
-        "resort sin alarm principles fort company's salad champions purchased referred "
-        "locations borrow nintendo literature guest beef criminals actively motivated "
-        "prisoners engineers poorly inevitable steak piss chips separated suspicious singer "
-        "buyers reducing je involves suits whatsoever affordable captured proportion "
-        "declined threads extension amazed breed scientist affair catching atlantic "
-        "diversity follows supports ma'am stroke destiny disappear creepy decides towers "
-        "worthy exit handled overnight wrestling consideration bizarre importantly slept "
-        "waves burst shell heal cage toxic narrow scottish encouraging initiative greek "
-        "clinic psychological negotiations tracking kelly optimistic column flavor landed "
-        "treating lasted rocks pad gentlemen idiots jacket conduct cared acknowledge solved "
-        "greenhouse signing mars dated industries surprisingly congrats danny announcement "
-        "contain hussein coat kim eric ties longest steady competing grades producers output "
-        "bottles fraud terribly deposited eaten midnight pie hop symbol alabama earning "
-        "imagination historic sticks assumption cousins grandma nursing branch balanced "
-        "corporation shy gains regulations defending hawaii beta toll documentary backwards "
-        "centers responses foster forcing regions ruled accounting reader deciding freeze "
-        "mechanics beast updates bitcoin motor skiing cooler intent makeup selfish "
-        "professionals periods resolve summit trucks prospect opponents jungle ceremony "
-        "conducted dump editor financially tongue cabinet stressed overwhelming mount "
-        "applies gossiping rejected trailer findings bands euro equity generated gathering "
-        "creatures arabia brush accidentally lions gray ski joking shorter promises opera "
-        "slower brains sells sized intend marked bull substantial farming harsh presents "
-        "selected halfway regulation absence emotionally encounter funeral uniform finishing "
-        "represented jason simon embarrassing theirs trap appointment marijuana furniture "
-        "productive del hong ownership favorites scandal resource roots economies gene "
-        "venture penis bothers soup william sustainable bonds ma flown pile wipe taylor soap "
-        "believing abortion answering contribution semester titan jeff interaction kentucky "
-        "ministers loaded dislike blade pill soil palin embarrassed roommate angel shoe bath "
-        "rolled meantime rapidly davis samples civilians genes coaches boards don "
-        "achievement rebuild unhappy clip partnership photographs sink happier scored guilt "
-        "os galaxy devil politician apparent conspiracy insight raped index missions penn "
-        "chemicals son's attempting bombing designer excitement applying tourists globe "
-        "tobacco easiest understands gallery underground viewed robot coins lists spectrum "
-        "isolated blair emerged divided colleges packs username wasting wore cleared "
-        "inspiration camps vet kicking appreciated charging hitler targeted phenomenon "
-        "russians meters stairs substance favour discount innovation expects amy pardon "
-        "fastest troll intellectual dish laying alot randomly priorities organic ratio "
-        "bitter nail civilian johnny halo puppy awards landscape tunnel chill bulk shoulders "
-        "phoenix journalist concentrate fixing addicted grounds pockets pleasant raises "
-        "centuries how'd sucked easter para complaint co principal gallon legend directed "
-        "fiscal nasa executives snake crossing lewis preference exclusive alliance miracle "
-        "chelsea firing publicly dose filling bow restore wheels scan unexpected wishes "
-        "instructions judging absurd backup howard addressed sandwich loses teens accepting "
-        "pilots spokeswoman jane pig med representative healing rational franchise rob "
-        "diamond precious gravity bust upstairs assembly communist lets psychology formal "
-        "cooked greatly meaningful darling writes unions filter shed successfully handling "
-        "harvard collapsed mentality demanding tricky di insult premium dutch bastard alpha "
-        "magazines wrap adopt wife's china's temperatures alan presidency regards brady "
-        "palestinian lifting chemistry privilege saint penny supportive yahoo safely ongoing "
-        "sought blocked duck modest palestinians reminder patriots pathetic playoff "
-        "transferred involvement database touching passenger jazz momentum assessment behave "
-        "depressing potter cleveland males bias manual aw eliminate needing tension yay "
-        "muscles manchester spiritual loop nobody's rome carter personnel shipped geez "
-        "workout brutal corn numerous liberty utah quoted cunt fails dat triple smokers "
-        "affecting issued toronto tables cow narrative strain communications grave camping "
-        "coin collecting org spreading custody grip buck fighter invented skating dishes "
-        "child's rally ruling enjoyable controller pod requirement pan wireless submit "
-        "tories iranian oxygen pour larry clinical rolls ashamed preferred exotic perjury "
-        "continent emotion murray loot berlin ignoring bachelor egypt winners generous "
-        "traded accomplish sec cooperation gathered weigh rear carries hotels serves "
-        "directions involving nineteenth guardian syria poster te hammer obsessed struggled "
-        "doubled networking roger lighting edited piano techniques chamber conventional "
-        "deserved lisa fires sweat lung ingredients strategic comparing ted nicer diverse "
-        "rugby underneath bless purely emphasis qualities controversy halloween hatred "
-        "shirts auction pentagon photograph someday raining tactics excess confusion credits "
-        "backs gen dean tale responding grid staring spam passive moderate denver abused "
-        "downvoted collective michelle fraction treasury outdoors allergic engines ai "
-        "climbing reads tourist destination pollution ignorance improvements repeatedly "
-        "contributed helicopter mild disappointing accidents trusted pope blacks yelling heh "
-        "religions subtle risky smarter contrary alaska tragic princess nerve corrupt builds "
-        "est typing blank coke possibilities whatnot pub bacon capitalism altogether pipe "
-        "mutual indicate emails exhibition inappropriate crowded accomplished jets rifle lap "
-        "par secrets beans painted purple occasions magical biased restrictions indication "
-        "dynamic acknowledged y'all aimed crashed adapt doc taxi accessible sweden dawn "
-        "quicker revenge distant dramatically origin complained controlling bonuses enable "
-        "exam sexually nurses jeans ward dressing epic shore passionate billy acres embrace "
-        "acted authors downturn dispute dealer seed brands backing shocking attempted temple "
-        "weights donate rated implications managing snap boxing reserves compensation mario "
-        "integrity relaxed strictly electrical miller newer flood rewards dominated crystal "
-        "ceiling awake removing siblings wii caffeine investigate mere journalism cancel "
-        "belongs campaigns speculation makers liking grabbed producer semi repeated knight "
-        "pole recovered dioxide scope mcdonalds potatoes insist happily implement ammo "
-        "membership movements prayer connecticut attraction hug approached incidents wrapped "
-        "tendency contains polish switching prescription priest portland veterans propaganda "
-        "eligible screening other's pointless rapid buttons homeland sidebar eager lean "
-        "reasoning lightning rail souls possession orbit obesity spends asset stack "
-        "curiosity layer mana finals deleted buff nicely president's anonymous headlines "
-        "lips darkness beats screens closet cried celebration promising castle greece "
-        "heritage recognise demonstrate publicity pressing representatives frustration grows "
-        "evolved speakers throws hint les avenue chuck chasing creature identical lakers "
-        "slot swap divide wounded cautious woman's deadly som gary upside batteries poison "
-        "basics curse bass dominant glory cruel imagined expressed curriculum sophisticated "
-        "economists zoo queens gut entrance diagnosis fathers interpretation comedian rabbit "
-        "smells workplace witnesses robin arsenal margin questioned stressful worn helmet "
-        "unacceptable multi susan monitoring loads cellphone theaters processing freezing "
-        "floating protests una powder bacteria waters wolf yoga resident usage automatic "
-        "cartoon females lacking desperately careers attended resist forecast survivors "
-        "kindergarten melee chef printed sporting lobby suburbs spaces terrified finances "
-        "coincidence celebrities beneficial beside respected similarly stewart columbia "
-        "functions hunger cab promotion treatments coalition refund measured lighter genre "
-        "animation perceived soda hp popularity digging disability reset graphic kate morgan "
-        "bare pat pupils warrior appealing beard sends cia minimal missouri gore profitable "
-        "palm something's stephen strongest intervention resolved eddie mommy medal buffalo "
-        "spray theories scam workforce assholes compatible weakness flexible fashioned "
-        "batman glorious guidelines germans praise therapist risen engagement virgin leap "
-        "radiation buses surge visits difficulties settlement lieutenant discrimination "
-        "christianity combo scream counted consent fighters lasts taxpayers ethics "
-        "responsibilities marathon barrier anxious bend grasp implemented bruce figuring "
-        "analysts bowling trace handy bleeding associate tricks fried urge directors "
-        "liverpool ho requests sunny ambulance meta negotiate experiencing romance mining "
-        "signals televised delayed grad manufacturers enron questioning terrific occasional "
-        "advocate baltimore dc cleaned retarded equality peer smiling athlete expanding "
-        "iphone searched battles donations bases sheer fisher errors indians pose burns der "
-        "skilled skinny jenny rat decrease hood ripped phil boundaries shaped challenged "
-        "cocaine contacted crush households chart bio specialist obese obligation influenced "
-        "walmart monsters intentions logo burger censor men's lasting coaching sessions "
-        "stance cd broader developer punished torn harmful bikes eats min caps circuit codes "
-        "concluded blows proposals lincoln socks enterprise hurricane preserve bud iraqis "
-        "architecture describing sept vitamin comics realizing legendary convert mississippi "
-        "bold socially apartments justified widespread jon province sections clark "
-        "outrageous spelling reflection sony external kings humid compelling bobby "
-        "devastating shelf scoring pretending suspended agriculture underlying destroying "
-        "endless awarded loyal washing recommendations stones lungs inquiry polite jan "
-        "carpet th cowboys disturbing paranoid performances resume comedians peoples nato "
-        "solely annoyed biology adorable relation sean adnan crown parents' saves metro nazi "
-        "blessed maker essence reasonably minorities ranks laughs grain allen sympathy "
-        "deposit uncertainty marines tolerance guidance fever rep planets comparable "
-        "twenties wives state's slap learnt educate bail concentration monkey interviewed "
-        "cave invisible alongside gradually interior theft aliens britain's monetary "
-        "anderson peers seal trends approaching ironic commentary expanded devoted teen dna "
-        "criteria leather autism healthier treaty grind barry den spouse decks browser "
-        "toyota elaborate mistaken chick pussy shortage curve collar mama dive resulted "
-        "loyalty sneak tissue thumb brick forums radar assigned introduction approve oscar "
-        "acid bullets medicare flies veteran pulls escaped farms appointed excessive "
-        "louisiana outstanding carrier indicated bronx grammar ne buddies frequent buyer "
-        "mindset serial pros blamed marriages karen duke adoption cookies sensible drill "
-        "acquaintances void highlight regarded attending swiss josh presumably utility "
-        "consequence incorrect detect desktop folk there'll buzz liar suspected contained "
-        "revenues forgetting seeds premier albums crop norm tent bosses amongst lame assist "
-        "rented rental clay toss nancy sniper outlook preparation whilst participating "
-        "procedures overly convenience consciousness neighborhoods hampshire baghdad vary "
-        "sheep bounce drain equipped cuba designs prevention contemporary hers lease "
-        "thankfully earnings vague trans submitted circles laundry shareholders accountable "
-        "exercises components headline sox artificial valve presentation rushed honour "
-        "quarterback priced stepping wiped projected contributions instances terrifying "
-        "powered combine trauma vegetarian stored liberals pa poland references "
-        "understandable amendment fabulous intensive mates reagan excuses editing calendar "
-        "reactions disappointment sustain fleet sizes ambitious loser dual surveillance "
-        "lover suitable seventies ca boats paperwork flesh generic wildlife slave dining "
-        "bankers obtain jake sixties inventory teaches outbreak meets instrument followers "
-        "myth irony ron poorest expertise plates elizabeth coupons chunk progressive il "
-        "indoors greed headache smiles naive ahh buys emerge thrilled pause reluctant rats "
-        "missile tougher mcdonald's suspects designers advise pirates lip pete russell lands "
-        "crowds mechanism warlock announce wears beneath electronics streaming conditioning "
-        "skins fled parade delighted dumped pressed queue utterly corners gloves sole "
-        "acquired ego assure persuade belly cheated viewing renewable matched frightening "
-        "seemingly wreck flower outfit contacts rap headquarters supermarket spectacular "
-        "eighties pee wikipedia tasks intel schooling infinite nationwide lag fossil ethical "
-        "reforms actress squeeze precise replacing translate proceed warrant quietly "
-        "seasonal shuttle accuracy celebrating liver patrick warn jennifer messing terminal "
-        "backyard barrels tommy consuming gaining bump scout wished reception spawn farther "
-        "corps embassy ross describes avoiding instruments netherlands angels matrix spy "
-        "nevertheless waking denial hassle exhausted pork scares hypothetical musicians "
-        "mandatory feb component midwest anna hispanic spells cinema inclined satisfying "
-        "slavery hostile nonetheless advantages gasoline promoting laser alternatives "
-        "comprehensive maintaining arc lesser structures mice ballot drank distinction linux "
-        "damned fitting unity blanket grief switzerland examine substitute musician freshman "
-        "establishment palace syndrome expectation poetry ideology mechanical dial slice "
-        "speeds sydney sentences casualties intensity lifted nobel deployed ally shaking "
-        "basket photography arrival skull nearest icon thoroughly avoided barbara heating "
-        "hatch mets photographer filed who've convincing shine cough mi starter fridge "
-        "translation warfare witnessed oriented hiking betting tattoo pasta observed ladder "
-        "publish profound deadline gambling roller punk taxpayer feminist restricted rick "
-        "statue incentives dragged pas caribbean premise athletic spite prone password "
-        "warmer boobs oven inform mechanic colour tokyo testimony hopeful transaction jam "
-        "transit humour conservation foul briefly tuition representing slim moscow oxford "
-        "commons cock contributing horizon cartoons dudes tab parallel wayne downstairs "
-        "humidity realm brother's bucket maintained remotely blaming unlimited breeding "
-        "qaeda resulting apology audiences tourism licence occurs occupied reflected "
-        "vancouver vacuum breakdown ow engaging gentleman knives kicks kyle signature terry "
-        "lit sheets ukraine arctic blonde conclusions cleaner churches categories heroin "
-        "produces admire acceptance reflects wonders executed casting cabin atheist "
-        "attitudes laughter popped lined linguistics badass historically passage punish "
-        "lyrics worthwhile hybrid pursuit trek persons beg damaging vanilla sober presidents "
-        "transplant monica relaxing pigs pepper sciences span runner sister's processes "
-        "steven venue determination greedy banning noble credibility offend fade pity seller "
-        "rubber satisfaction colonel partially consume significance conflicts fold mud "
-        "reaches villages ip proves urgent clarify providers distributed jr arranged "
-        "exceptions travels cheapest rival pal sentenced publishing converted anthony "
-        "strategies cheer op's chronic moms removal skeptical personalities fluid nails "
-        "puzzle rachel thankful charter maine europeans surgeon extensive poop rope feared "
-        "morality blocking exploration treasure subs tires trainer clouds domain des "
-        "foreigners lend preventing everytime whites como panels vaccines starving dec "
-        "sentiment ultra kidney roster au ambition luke nephew paintings arguably census sa "
-        "troubles anthrax giveaway newly greg ur beers walter agrees crude spotted holocaust "
-        "locally zombie rhetoric booth aims intentionally organisations conviction broadway "
-        "competitors inevitably districts donated twelfth maria dip wright graduating walker "
-        "ken scholarship assumptions petty tempted openly celebrated downvote judgement "
-        "locals sequence freely lawn prisoner bankruptcy enthusiasm fbi passport yell "
-        "packages colts dealers sore visa rangers blessing starbucks lens girl's judged "
-        "experiments classical abandon mic nexus spoiled washed laura artistic "
-        "recommendation commute teammates cape colds winds shifts tapes cargo civilization "
-        "doubts recalled demonstrated practicing commonly flags ham travelled israelis "
-        "crappy kenya cod blues declare seahawks operator justin rises slipped rub frequency "
-        "midst annually copenhagen feminism borrowing segment downside proving mo purse "
-        "bicycle bureau delivering reuters edwards commenting metropolitan highlights grants "
-        "creativity participation threaten mercy advised intimate exploring shout cancelled "
-        "leaning severely popcorn laboratory shorts magnitude necessity separation charm "
-        "sergeant shark guild tournaments charlotte shh concepts exclusively overwhelmed "
-        "what'd alternate asthma witch gamble pandemic libraries provider extremists "
-        "indicates innovative moore hardcore planted cart nut toes deer cups rivers "
-        "eliminated shadows usb z assess farmer dignity kitty flaws cherry fries pricing "
-        "renting arrow arthur doctor's missiles alike censored zombies bargain dragons "
-        "sustained biden considerable pats investigators colleague prominent instinct "
-        "girlfriends fabric thailand abusive tide eagles enforce smokes dismissed studios "
-        "execution recipes aka downloaded atm costly ordering joseph ali aiming troubled "
-        "styles nov leagues murders chess populations fatal peanut gentle dangers "
-        "confirmation das alter lawsuit niece prospects warriors rescued elevator "
-        "transmission purchases stating oops cc marvel kid's apples printing framework "
-        "subjective rockets trades financing har likelihood retain parked smallest dice "
-        "clone cracked eighteenth osama fare appreciation assured lion toast countless "
-        "filming cliff addressing distracted isis alcoholic infections heels mysterious "
-        "observation representation unprecedented linda meter consultant draws patrol cult "
-        "sunshine mines sweetheart hedge novels rotation encountered requested functioning "
-        "spider handsome upload analogy reject cooper anne graduates rumors there'd adjusted "
-        "factories tags clips deliberately shallow motorcycle professors fifteenth "
-        "diplomatic wheelchair worship luggage ranking arrangement rivals congressional "
-        "rainy observe tampa antibiotics leak jamie occupation ann insulting aging tablet "
-        "hike ridiculously flexibility crops capabilities medications mentioning distinct "
-        "vocal banana nomination posters stanley guts reid releases conscience permanently "
-        "lords worthless friendships treadmill packers pops equation headphones comeback "
-        "aftermath compassion knocking wooden hack mob releasing locker tu mega wrist "
-        "departments hay import debates promoted treats scandals evolve fifties "
-        "investigating exploit poker hating zones consumed portfolio flawed foolish deaf "
-        "owning bolt cafe misleading nazis fred permit violation chains fireworks wiki "
-        "freaked paycheck approaches versa darn downs willingness activists tolerate "
-        "addresses twisted indonesia outer refugees arriving olive tits meaningless failures "
-        "rebuilding cos doom deputy stunning praying trophy donors ping interface dakota "
-        "burnt disc illusion argentina pledge shave casino clicking fuels upgraded elephant "
-        "ph oct clearing surviving costume jumps bearing participated tire capability "
-        "simpson constitutional firmly bent calculated masses purchasing shouting stare "
-        "springs dull superman toe crushed haul spotlight developments sounding protesters "
-        "rushing nashville airplanes dammit battlefield orlando remembers anyhow aaron "
-        "simultaneously themes limitations cotton must've slaves straightforward texts "
-        "traditions boarding defender leo traditionally epidemic prevented stat cited fond "
-        "towel nickname championships complexity beds lanes carl rains alice lecture "
-        "prosperity quotes vince spike elect fucks matching routes inspire solving ruins "
-        "acquire litter clan stuffed money's frightened liquor nerves pulse quake neighbours "
-        "alzheimer's donation gibbs fry gaza countryside federer compliment cows flames "
-        "propose sigh hats flame gotcha sealed probability vitamins spinning wells who'd "
-        "filmed edinburgh graduation rebels weaker sticky economically definite pirate "
-        "lending polar regrets und featured harassment tribe nest prosecution layers "
-        "achievements pero defeated humanitarian cookie streak memphis robots integrated "
-        "messy unlock tigers chairs demo remembering confront technological gardens "
-        "warehouse grill specially unaware rewarding verify swedish fairy ditch poke "
-        "formation daycare niche portrait centres craig vessel accountability certificate "
-        "kobe rocky diving rides crunch overtime mixture twitch bounty fruits struggles opt "
-        "charities snakes sweetie dennis absorb ambassador outright considerably underwear "
-        "leverage dodge protocol beforehand implies begging transparent margaret branches "
-        "humble forbid jeez fundamentally fragile nelson labels publication attendance "
-        "succeeded goat expose rang static refers strings stanford receiver bridges crashes "
-        "replay rogue explode julie invitation analyze arkansas genocide hunters pairs batch "
-        "standpoint bronze donor relying pr quo tooth verdict kids' assignment gig mighty "
-        "dire sync misery surprises illnesses motive scenarios predictable chrome doses "
-        "gamers uncommon richer madrid shooter tops accounted enjoys respects ich autumn "
-        "moreover costing summers colored wizard grandson streams lineup immunity paradise "
-        "array rhythm parker addictive harris dubai crashing emily lethal marshall husbands "
-        "adams popping residential cambridge reviewed explosive reunion mandate transform "
-        "export cam transparency transactions transformed upcoming stakes valued bulls "
-        "impose loading productivity grandpa morals vicious surfing amateur committing "
-        "availability lemon pipeline thirties demon pursuing societies restored bury montana "
-        "alexander fi deemed singapore analyst edges functional martha consoles nap operated "
-        "clicked backgrounds distinguish replies unhealthy suspicion facial driver's "
-        "regulate ty furthermore protective harbor kissing targeting temp spirits earth's "
-        "bully where'd avatar curb prints viruses shifting traits floors neil madness su "
-        "yield storms compound hugely adequate displaced temporarily exams earliest "
-        "distraction booked ideally jose seafood blizzard sacred sequel allergy melt week's "
-        "pearl refuses blink imply obtained ian delta norway texture monopoly container labs "
-        "entity stamp isolation mill cole beep gases classified rio uncertain rack saints "
-        "hamilton rumble manufacturer sums beaches advances champ rubbish columbus telegraph "
-        "obsession fiber christopher scrap credible wounds devastated economist socialist "
-        "upstate optimism threshold varies organ fallout shoots albeit creator consulting "
-        "suited opposing shade thai heightened jackie glimpse jar gum transformation "
-        "mortgages masks premiums withdraw needle bryan hostage life's connecting mobility "
-        "bankrupt climbed placing companion quitting sued jerusalem philippines folder "
-        "sprint tomatoes privately flooding thief alleged progression reigns sheriff "
-        "influential poorer clarity dominate admission bailout axe prophet beam conclude "
-        "breasts simpler retreat arabs lining dash enhance lakes strengthen budgets blend "
-        "refusing corrected counseling madison yourselves arrangements organs outlet katie "
-        "finest frames stark pakistani cannon slam derby roy circus dorm certainty lesbian "
-        "straw taco garlic thompson fuckin northeast secondly heights alley ballet defining "
-        "arrogant empathy apologies headaches ducks mortality referendum annie blogs infant "
-        "rig anyone's copyright liability fist superbowl heated sexuality how're bees echo "
-        "gallons robbery slowing stretching multiplayer prostate penalties denying spit babe "
-        "argues flipping relieved ink merit subscribe listing shields interpret jewelry "
-        "employ timeline gesture gardening bra baked inspiring timer accommodate lightly "
-        "surf pressures charming matthew dope lucas shifted canon morally nigeria duh dug "
-        "tuned fiance og remarks murphy organize displayed sexist birmingham subscription "
-        "freedoms arabic suburb fairness tense sectors spark surplus sanctions unstable "
-        "shelves addict enabled demographic paypal recruit boil sushi outlets moron stir "
-        "unsure cooling mediocre innings ironically suburban brad hawks rebel school's "
-        "catches parenting partial wired ashes commerce vault oddly customs detected "
-        "borrowed shepherd repeating nu museums sickness clues nutrition trunk overeating "
-        "intake envy vegetable marrying predictions urged demonstration landlord groceries "
-        "implying origins sharks unrelated shotgun someplace ohh particles winters flowing "
-        "carol automated summary exceptional chickens beloved speeches steep tours murderer "
-        "cracks negotiating banner eagle suspension contents rays testament calculate "
-        "accompanied pistol communism reserved anticipated physician manning youngsters "
-        "pickup mixing broadband amd lore badge jesse tasty laptops sri whale seventy's "
-        "debts team's instructor warren amusing dessert regulatory shrink appetite coup whip "
-        "richest interactive balloon bothering kilometers aye interfere disk lucy harvest "
-        "oppose retailers ankle champagne palestine agreeing paragraph asap waist warner "
-        "characteristics edward pi spaghetti concentrated doll cans tumor dreaming runway "
-        "barriers thunder bait paste evident cattle communicating randy ac authentic cynical "
-        "inherently swept compensate token drafted patches cincinnati dancer recovering "
-        "classrooms melting inability skype noting aboard divine evaluate nicotine "
-        "accurately heavier mine's noticeable ranging bullying rewarded stamps carriers "
-        "jonathan raids placement hosting monitors repost hydrogen translated competent "
-        "roommates hosts antonio questionable debut hometown wolves dentist sweep horn chin "
-        "sided triggered altered busted jessica nevada gangs ace turtle nominated orchestra "
-        "bundle delays explicitly quantity vi dried cord investor honda paths day's tempting "
-        "tunes chooses slightest temptation tropical refreshing drum examined intact noon "
-        "belonged diesel confronted haven citizenship oprah motherfucker gifted wary sponsor "
-        "memorable fur tales ye median pencil stabbed vampire senses keith exports dungeon "
-        "subsequent bunny subsidies ranch cringe sudan che modified baby's commented capitol "
-        "outcomes perks filthy portal robbed swallow regulated ancestors pouring tactic "
-        "marketplace robust eternal envelope sponsored variation processed differ denmark "
-        "horribly cables campaigning pledged agricultural satisfy entertain charts "
-        "consistency unreasonable darker tracked individually funniest tribal diamonds "
-        "eighty's packing debris pumped rookie insists tortured han advertise catholics "
-        "polling slowed downhill ja whore constructive legends inherited allegations stan "
-        "contractor duration surrender valentine's tyler fascinated greens touches losers "
-        "ritual doug vegan breakthrough concerning snack bride outrage ruining martial "
-        "amanda perk caution baggage vibe prisons porch admits heel killers appearing "
-        "victoria revolutionary voluntary geared measuring demanded hah rod warranty monk "
-        "upgrades incomes schemes nineties handing architect perceive impress chew reckon "
-        "gauge joey kidnapped scrutiny sorted unpleasant brakes surroundings constructed "
-        "newest triumph graham leaf misses imposed hub owed sellers stereotype delaware "
-        "razor southeast documented pronounced afterward dylan suite trolling achieving "
-        "rooting criticize alt rooted uniforms exhibit dairy donna faction lawrence quinn "
-        "cheek nba proceedings electoral talents stealth zimbabwe bomber cycling fusion "
-        "gently teddy cholesterol halt unlocked squat immigrant essay requiring copper "
-        "exploded problematic poem forests repairs striker angles obscure mentions taiwan "
-        "counselor forming introducing recycling portable dilemma concerts declaration "
-        "destructive oliver pillow prayers salmon turkish posed inmates barbecue computing "
-        "disadvantage watson lawmakers appeals specs strengths collision lebanon arrange "
-        "northwest voter feminists dictionary confined cowboy whales fourteenth needless "
-        "shakespeare romney salty trivial crews diplomacy micro goldman derek indicator "
-        "kitten violate manipulate verge sadness dicks intriguing pond sars abstract "
-        "brazilian investigated stupidity guides animated slots utter colin puerto ar holder "
-        "respectful federation likewise irrational chicks silicon senators breaker sensors "
-        "sixty's hid aisle weighed generating sour float advertised bombers tub chatting "
-        "jean grim downvotes sen founding certified conversion delegates broadcasting nascar "
-        "bake seniors submitting c'est microwave stretched craig's sunlight sarcasm "
-        "seventeenth mph england's waitress spurs gem registration focuses phenomenal dime "
-        "grinding wheat hyper populated overhead python duties realistically bombed "
-        "enjoyment tibet cons kan guessed bush's cognitive bets interactions creep rode "
-        "shapes bee founder prep offs comedies luther mosque referee chancellor interrupt "
-        "limiting secular prediction grabbing shove thirteenth disorders starters swift puck "
-        "residence sponsors hormones researching pale admittedly diary thrill wishing "
-        "allegedly shanghai separately literal neighbour dev dimension costa honored bitches "
-        "literary huckabee searches extract misunderstanding duncan majors gaps adviser "
-        "logged centered boo minneapolis years' cycles dedication tomato glance excel ti "
-        "thoughtful delicate disabilities jeremy blunt forties minecraft picky declining "
-        "vagina regulators bastards lovers appearances scroll iranians additionally "
-        "accordingly designated nothing's ghosts horrific ish ronaldo punched bo "
-        "granddaughter sensitivity gamer socialism lump readily thorough comcast shook "
-        "nathan fork inspector manages sack awfully capita dreamed invaded affection "
-        "sarcastic cum impacts inspection elder globally master's qualifications stereotypes "
-        "coupon lowered resistant telescope ops katrina supervisor recruiting collections "
-        "koreans turner riders despair drought departure upvotes softball yorkers cal "
-        "variations brake illegally fines debating dresses sucking cereal stationed lacks "
-        "von pharmaceutical biking franklin ringing shining lounge sim complications "
-        "insecure urine justification booze abu heroic tonnes nets sandwiches fuss motors "
-        "arbitrary sailing rehab relies ranged doomed sixteenth arnold clearer bombings "
-        "embarrassment whichever platforms grabs ideals congo operates drastic irresponsible "
-        "welcomed incoming puppies brink staged jaw arrives petition hazard flooded nova "
-        "terrain withdrawal sang dense magnificent dismiss desired prejudice imperial clash "
-        "steroids dog's montreal cube manually unpopular austria invent hyped protesting "
-        "noticing testify taller condoms medicines emma hail obstacles cheney betty slope "
-        "taxed stab gems proposition brandon oral agreements offenders canal baker vastly "
-        "vendor dang monkeys ravens contractors provision king's detainees lynch reversed "
-        "cooperate scales fyi sharon ports traumatic faithful initiatives albert supplement "
-        "canadians wade yelled massage unreal uranium helicopters reduces aug installation "
-        "oceans robinson shady casey commodity physicians tended endangered sensation awe "
-        "skate closure lily berry mankind rift jo filing outdated vodka calculator supporter "
-        "ensuring mitchell steering pools barcelona monitored secretly breeze meth rotten "
-        "crawl experimental warnings expressing offset turmoil reveals occurring sperm "
-        "effectiveness oz invention drilling meditation harmless pornography implied "
-        "forbidden locate malaria nebraska comp jew dam maturity clown villain sensor pads "
-        "seized unpredictable ninja acre dancers ronald shrimp rumor armstrong rant kissed "
-        "kerry beatles bubbles psychologist wallace morris tweet scattered outs tick boeing "
-        "dinosaurs colony disclosed payroll buffet harper speeding manga dental nerd "
-        "tactical mon flipped hank canceled composition expectancy todd sane tan perry "
-        "downloading execute mock baking rider hotter prompted stray electorate rodgers "
-        "distress immense launching comprehend glasgow lobster precedent hugs faculty "
-        "plausible ricky glitch secured emperor linking coil stripped stern sacrifices "
-        "governance revealing oakland proceeds civic classics fog advisers dock pipes cloth "
-        "dragging sophomore flush mornings upvoted invade quests roberts blake collaboration "
-        "runners mentor playground offshore preferences defendant viewer idaho correlation "
-        "zip commissioner bishop persuaded poured props suffers kittens variable victor "
-        "factions collins aggression orientation breach skipped muhammad res surround "
-        "catastrophic carlos ira kindness pushes believer portrayed glue mounted courtroom "
-        "vintage insert backpack theoretically presenting respectively absorbed sidewalk "
-        "preferably interference dolphins bryant hamas enthusiastic nailed pastor detectives "
-        "patent distribute correction louder li vessels drastically locks preview displays "
-        "operational vertical stall sphere knowledgeable marie strokes obnoxious seriousness "
-        "cardiff khan researcher internationally nicole satan publisher twilight sights "
-        "adapted whistle sticker criticized frog publishers varied zoom admitting humorous "
-        "furious policeman amazingly flavors underwater hallway keeper dictator "
-        "clarification kent satire wander bark upsetting welsh drift atomic drone nod tee "
-        "torch privileged immature sacramento guarantees convey density attributed fixes "
-        "sunset lousy plugged bingo rounded unrealistic overlooked rhode cracking worms "
-        "dictate identifying caller tuna commitments unconscious objectives rainbow "
-        "permitted magnetic cardio refunding maxed prosecutors footprint gymnastics "
-        "craigslist knit acquisition enrolled cuban burgers slaughter stiff wires processor "
-        "bred newcastle scar tipping innocence stunned disposal tearing trails environments "
-        "adjustment kane berkeley verizon metaphor angela ot philosophical demons explicit "
-        "cheering humanities colder mas geography prey utilities wicked weaknesses "
-        "accustomed grandkids pains implementation susceptible finale hottest activate "
-        "policing southwest party's containing licensed tasted mathematics imagining layout "
-        "prescribed feeds champs pumping diana yorker toughest confess calif tory c'mon "
-        "chapters installing genetics barn metric julia entrepreneurs advocates prevalent "
-        "onion circulation duct ginger screwing surveyed blades chop clutch integration judy "
-        "indie extinction dalai confession optional misunderstood evolutionary ins childish "
-        "slash motherboard astronauts determining calculations counties arent stigma "
-        "migraine vaccinated lama bites dynamics embedded labeled cease efficiently amen "
-        "suppliers bravo continually flows encourages navigate incorporate intro sympathetic "
-        "disasters microphone pelosi splash stink rejection coma somalia handles hips claire "
-        "feasible spice bracket benefited adventures spine vendors helen hr probe spicy "
-        "butler nixon bloomberg ash sting inviting bean atheists construct commands kenny "
-        "thrive statistically wenger specifics inherent hemisphere foremost intervene hosted "
-        "receives roast soundtrack undoubtedly urgency cetera freezer comfortably trait "
-        "resign wandering balancing coworkers explosives typed virtue homicide nostalgia "
-        "respondents spoiler considers academics ditto steer ontario driveway game's "
-        "foundations desires texting structural fools noises trusting browsing endure sandy "
-        "parental mit rifles verbal photoshop legitimately remake detained spill packaging "
-        "tossed zelda sundays griffin identification lego clinics intentional mold woo "
-        "cheesy unite ellen pun hudson ouch rom emailed liberties shelters applause arise "
-        "fucker prizes volumes inexpensive mirrors portions accusations evans weighs "
-        "frontier homeowners firefighters ashley printer damages shits bleed grounded "
-        "indianapolis spoil accents associates desirable bald milan tin medals substantially "
-        "mohammed mormon ref viewpoint campbell artwork wat kindle trim singles playstation "
-        "inconvenience migraines killings sliding mister nvidia margins curry lick liz tad "
-        "screenshot sketch trolls lone imported continuous samsung altitude curtain phd "
-        "sweater wax feat travelers minimize prosecutor africans ou ferry embraced waiter "
-        "underestimate flaw mouths drums notable cluster esteem hull naval plague doubles "
-        "designing dough hulk similarities catastrophe drawings raiders extremist attach "
-        "iceland summertime dow subscribers quantum sins nadal ferguson toddler favors "
-        "compatibility anticipate bats aide observations circumstance persona descent "
-        "variables absent excluded scans advertisement hacking boils investigations mint "
-        "revelation arrests dementia germs whining trilogy weather's fulfill traders "
-        "resigned debbie rico seas finland honeymoon allowance elbow switches leveling "
-        "tornado citing precision cooks habitat operators phillies reservations businessman "
-        "nominee sonic disconnected fringe brussels venues prevents owen smashed obligations "
-        "twenty's notch rabbits overboard yah scouts chased completion incapable disable "
-        "rows oath sail evenings influences spiral nephews editors lid ni gladly broker "
-        "bells belgium stubborn soy tackling favre bam guinea spoon apollo commonwealth "
-        "obstacle performers nightmares resting riots cocktail refrigerator reconstruction "
-        "hangs fitted upgrading papa gov shutting nonprofit girlfriend's poisoning activist "
-        "warp governing joan titans marcus homer jeopardy smack francis patriotic stunt "
-        "settling volleyball tubes dungeons inspectors ta objection routinely realizes "
-        "capitalist allah disturbed symbols restart thrust messaging lan compromised eco "
-        "pedal doe simpsons exile tribes cue visitor ramp corp hughes ga harmony govern maid "
-        "confuse dots afghans traps crab ribs symbolic rankings casually ninety's initiate "
-        "lifelong astonishing mason railway vermont completing critic discovering remarkably "
-        "editorial enforced evidently portugal tehran costumes aviation satellites tattoos "
-        "rubble defenders lance minions oversight ounce examination injustice prom judicial "
-        "smiled banker india's proximity lifts pens vacations body's lois archer mainland "
-        "throne whereabouts measurements nuke poet consists pam presume verse prompt "
-        "legislature counsel japan's motives prop taped lb armour tender deployment "
-        "accountant homosexuality apologise counterparts professionally reportedly retiring "
-        "slack booking chiefs stumbled york's floods activated weddings reconciliation "
-        "daylight betrayed medieval peyton hysterical optimal detector regain spelled "
-        "administrative psychiatrist delhi sofa seated enhanced moderation unwilling bypass "
-        "darwin panicked lamp reactor behaviors confrontation safest snacks gigantic tsunami "
-        "philip barnes disclosure lamb elephants freddie asses consultation dimensions "
-        "radius mileage beautifully blockbuster dae humane undergrad replying genome "
-        "independently hmmm securities ferrari crafting intends neglected contestants logs "
-        "persistent onions tagged stove yemen mercury servants canyon roses seinfeld mansion "
-        "widow perfection freed karl gays instincts generator reminding sucker condom "
-        "offline whoo specialized conferences petrol deposits manipulation realities fined "
-        "skies filters anal stephanie hesitant broncos iconic fictional sweeping wizards "
-        "lenders assignments cancers chile sally norman offspring nanny detention reps yale "
-        "leash adamant insects encounters creek strains tighter injection bureaucracy chili "
-        "classmates predicting thieves subjected interpreted reacted bum ruby glow kisses "
-        "stuart rivalry competitions meltdown jelly pensions observer phantom stretches "
-        "hacked workshop explanations psycho subsequently occupy textbook calorie permits "
-        "mumbai relating disagreement mediterranean charitable grams instruction joel "
-        "dictatorship relates triggers lowering skirt fills applicants condo locking abusing "
-        "rebecca neighbourhood comply cardboard eyed rightly strangely whiskey duo poles "
-        "tore jackass leisure cubs butterfly rust internship massively planting villagers "
-        "unsafe staggering chambers stacks falcon helm divisions shakes yankee overhaul "
-        "steelers sausage sincerely medicaid ridge assumes holders mattered spears dominance "
-        "maggie rex prosecuted apt statistical attorneys cheque precautions lanka douglas "
-        "egyptian matchup pinch priests anchor insurgency selective sleeps wakes heartbeat "
-        "remainder bricks lou starve insulin shades arrows imaginary backlash ui sincere "
-        "solitaire fuzzy respective summon hormone asylum brass compares firearms ivy "
-        "commissioned cindy structured clearance snapped savvy wilderness yearly mafia "
-        "rogers lipstick seth piracy crises pronounce vent davies accusing plea show's marty "
-        "dame inconsistent suitcase relied accomplishment builder graves destined pollen "
-        "novelty banging distances courtesy wimbledon premises scholars uninsured yeh fetch "
-        "bangladesh entries cockpit migration impulse outskirts qui shoppers aha glove reed "
-        "strive grenade earl thou venezuela audition mercedes binding exchanges fierce "
-        "vaguely lebron tweak mil forefront fifa waving spec powell specialists spiders "
-        "renewed paced autistic needles containers messenger anybody's acute beth lads "
-        "distract spreads launcher restrict benjamin coastal naming browns inferior neglect "
-        "hamburger practiced akin consult dana haunted deliberate hears specify ideological "
-        "vista sweating bedrooms safari vulgar fearful troubling mickey pharmacy positively "
-        "fulfilling boomers cries fountain drawer mildly leaked choke sewing kabul "
-        "dimensional profiles guided lad swinging uni melissa oppression detrimental "
-        "contender hackers hindsight dinosaur venus emphasize thumbs sh evaluation shattered "
-        "splitting savage forgiveness slipping freaks stacked hut surgeons elegant exhaust "
-        "hollow chloe landmark clerk pine ranger pots sworn winston establishing picnic "
-        "crucible bidding imports viral abby merits scholarships width goofy critically "
-        "advertisers reservation militants lure inequality recruited entertained finn joked "
-        "undergraduate nationality punching wording assassin manufactured donald statistic "
-        "recalls primaries lengths rethink oval compelled coolest colombia disclose "
-        "milwaukee provinces programmed diane violated ranges insanity bi elvis merry "
-        "undermine interacting ambitions eyebrows cardinals wee rebound redskins disastrous "
-        "nationally obliged tensions aesthetic triangle there're vietnamese assisted cigar "
-        "comforting encouragement lucrative spa decreased evacuated prototype bore doctrine "
-        "entirety flick prostitution paradox battling extending behaved blackout orthodox "
-        "smoothly tina joints millennium pony arch definitive redundant steadily dank "
-        "thirtieth boy's isle canned sierra shannon shrinking patty orgasm stun swords "
-        "supplied vikings mal consecutive exaggerated magnet mushrooms danish rubbing closes "
-        "delusional harvey extinct herd cemetery upwards nate observers refugee nike noisy "
-        "evolving raymond screws homosexual arcade slippery flee magically copied machinery "
-        "janet quantities dealership guardians critique opted biting ingredient sculpture "
-        "disconnect stimulate fury cruz font revive legislative warmth feminine touchdown "
-        "announcing lauren dads notorious adjusting interviewing brooks glued programmer "
-        "shells unlucky motivate bummer vocabulary dodgers vanguard phrases nieces dolls "
-        "projections equals axis highlighted specialty tangible patient's dvd hypocrisy "
-        "chaotic troop parliamentary participant psychiatric capello volatile malcolm marker "
-        "chewing intimidating continental butts informative obligated wildly candles shovel "
-        "defenses eternity aura immoral classy accuse sovereign preserved depot seeks adrian "
-        "alternatively ethnicity scum deprived walsh genetically collector drowned bulbs "
-        "clause architects undercover temper seize gibson earthquakes hopeless volunteered "
-        "walt deploy logging blatant outfits bristol turnover archives harlem limb tease "
-        "abortions holland attribute browse hints realization flyers villa knights raging "
-        "adjustments assassination italians documentation bananas premature restoration "
-        "amsterdam wa manners hesitate honorable eli fooled rusty frost potent java bunker "
-        "partisan incompetent elevated screams psychic traced turnout beckham strap "
-        "textbooks disregard night's controllers forehead sufficiently nude cannabis nursery "
-        "reacting balances inflated pitcher inadequate stems scripts siege icons ant crosses "
-        "dale jogging detection interrupted daunting bien kits patriot schedules dell jacob "
-        "nightfall swings midlands choir defended imperative pins scent seldom framed lax "
-        "phillips shopper toilets umbrella bookstore manufacture roosevelt candle partying "
-        "silk bans derived concentrating irritating skeleton modify venice why'd reign "
-        "singers tutorial leaks scars preschool dome prick abraham integrate melted canvas "
-        "catherine aunts escort peel kindly authorized forecasts severity enters calculation "
-        "jackson's detectors administrators disciplined councils aired receipt integral "
-        "jealousy archive storyline positioning disgusted negotiation hypothesis scoop "
-        "charger attachment collateral spoilers funnier stadiums functionality fatty "
-        "peterson vain molly rotate supper aggressively proxy swat tolerant invading scanner "
-        "speculate intimacy conquer interestingly lender faded sara seals uber credentials "
-        "pitching servant oscars delight probation proposing gal predators uncles updating "
-        "accelerate beverly knicks backward heavens idle amusement bounds sloppy violations "
-        "haircut recognizing aspirations finishes firstly postal risking intrigued probable "
-        "mc opener subtitles bandwidth pricey relevance continuously devote miners "
-        "manipulated constituency alarming tasting fertility dumping bumper forge "
-        "environmentally preliminary collectively reviewing trafficking civilized sneaky "
-        "slump mat tremendously trump foam goldfish drones aluminum coconut deficits sleeve "
-        "theoretical corpse lobbying accepts dread bash infantry nods pursued turbines "
-        "platinum bloom deceased suicidal cat's freelance cottage horrendous insider possess "
-        "insults bouncing heather stinks composed tabs reflecting touring voltage bitching "
-        "explosions assembled helpless commentators hypocritical educating eliminating "
-        "balcony cosmic notified owes shootings peninsula appealed barking cyber listens "
-        "extremism hannah logan shane holly experimenting idiotic hostages windy audit "
-        "mathematical kosovo tesla foreclosure resent supernatural bind worm jamaica praised "
-        "symptom adaptation accord loudly gospel mechanisms competitor responds unified "
-        "chrysler advertisements rim chi disrespectful halls respectable automobile compact "
-        "varying ");
     std::vector<std::string> words;
-    for (std::string word; text >> word;) {
-      words.push_back(word);
+    // A literal a line: one literal this long is more than compilers must take.
+    for (const char* line : {
+             "the to i and a of you that in it is for but know was have they on like be not it's",
+             "so with are one this he yeah just my we as what if do at or don't about i'm all",
+             "think there would from two me people can your get out no that's said up more when",
+             "an had right well hundred really has thousand will oh because how time them she",
+             "been by some who their his were now then go good mean than going her see could much",
+             "other you're five got three even too only want did him something very where here",
+             "way which nine lot make say first years back any new our also over into ah i've",
+             "they're year thing still four should work things those take us most didn't why",
+             "these never twenty there's need after being can't okay little down kind point",
+             "actually many day off come same six before last he's look sure eight money doing",
+             "pretty around seven always guess dollars life long yes better probably every we're",
+             "world does anything maybe school great find doesn't though made big feel through",
+             "thirty cause game old put use different stuff ten home may might used am thought",
+             "while best since man love own getting another fifty few bad give part percent live",
+             "family i'll tell ever gonna again went someone help i'd keep everything try play",
+             "hard done enough trying next end away its place far forty talk both ninety real",
+             "says country kids times least person bit such million high exactly what's isn't",
+             "told nothing friends believe let call having able show else watch ago job nice",
+             "start once whole house government problem looking change children each without days",
+             "found true saying between less week she's seen already wouldn't makes guy course",
+             "care name second came sixty pay wasn't talking until making seems eighty thanks",
+             "either idea seventy read yet definitely team working city mr wanted left remember",
+             "huh fact night business months state number against called half public understand",
+             "everyone whatever er almost run friend case took sometimes today must sorry god",
+             "important wrong started heard haven't couple minutes hi set reason question system",
+             "together car games women war hope states hey stop happened thank guys coming sort",
+             "small won't fun hear york under let's quite during agree free wow buy close past",
+             "food top anyone hours you've saw news side kinda myself cool mind thinking company",
+             "deal whether comes happen interesting looks gets later taking young parents phone",
+             "ask stay matter shit please we've united especially power health area american",
+             "rather move open usually goes line fifteen sense using men wait story couldn't",
+             "means however somebody fine leave become playing lost level water living full often",
+             "t head funny yourself instead group college zero happy president easy ones knew",
+             "others post month hit seem supposed age needs room experience v asked computer",
+             "support turn outside issue eat given movie likely hand aren't white possible face",
+             "market everybody book wants weeks gone tried certain early police rest you'll",
+             "future taken countries problems cost situation woman chance sounds information",
+             "child twelve third anyway type mother girl fuck party bring players works check",
+             "watching win worked basically black hour lives eleven middle worth hello husband",
+             "added internet security based cut law son running control married soon body along",
+             "paid season wife spend history fucking dog single learn behind example difficult",
+             "front america themselves clear huge wanna shows obama order although per played",
+             "price class death they've plan human jobs takes father local s south felt amount",
+             "answer gave within music absolutely across schools we'll longer economy kill topic",
+             "knows hold morning pick ok unless late pounds meet video office difference major",
+             "happens town word hate companies needed known moment completely low large general",
+             "mine enjoy killed national dead building involved wish totally died you'd walk air",
+             "north education issues several political study certainly according places mom",
+             "service fight community imagine hell billion crazy moved kid c heart short ready",
+             "looked figure sit space cold ways lose sound students list baby gotta changed",
+             "social drive street alone worse cannot reading light research turned perhaps",
+             "reality they'll books hot current break spent amazing words sports energy lived",
+             "simply boy process shot wonder california dad add obviously similar stand higher",
+             "feeling personal iraq questions listen doctor university seeing risk strong average",
+             "near decided relationship older die serious build daughter player online summer",
+             "expect available awesome inside military media fire test fast save sex report hands",
+             "private main oil financial n east minimum term u giving poor favorite who's",
+             "expected finally program interest choice red continue movies send industry brother",
+             "interested china common bought weird rate speak road attack itself sell door fall",
+             "lol entire shouldn't due americans ahead allowed decision opinion west brought",
+             "special anymore economic terms met nobody recently form forward de worry court",
+             "starting view nearly telling position girls store attention consider football miss",
+             "perfect site bill sent himself points waiting normal force easier trust sick damn",
+             "film tax value series result worst fair act won vote action mm smoking stupid trade",
+             "except born smoke anybody eighteen wage miles step return including changes",
+             "evidence somewhere hurt members bank extra lots beautiful field share ground",
+             "biggest moving asking picture total forget race edit safe fourteen watched plus",
+             "ball card society uh became record mostly quality truth seriously super etc comment",
+             "expensive create eyes paying simple global write d tough travel kept sign follow",
+             "minute cat thirteen blood among fan lead meant cases data europe period increase",
+             "trouble growing above sitting international calling offer putting weather british",
+             "rules drink damage message size access parts personally technology glad seemed",
+             "effect land families paper allow hospital english sixteen key quickly population",
+             "willing opportunity happening art cancer date credit gotten sad depends reasons",
+             "luck realize areas none project recent pass account beginning weight policy sleep",
+             "role further provide sir gives weren't lower board compared particular numbers feet",
+             "built focus cars piece drop round bush ended drug yep fear washington talked calls",
+             "final green center sister spending teams television eating bunch medical costs",
+             "doubt event john insurance terrible choose campaign christmas computers loved drugs",
+             "dogs clean o earlier career match park straight club character honestly rights",
+             "science subject wall original crisis student afraid source eventually clearly",
+             "ability considered towards grew it'll version grow link learned catch bed training",
+             "sold beat began gas bet otherwise london unfortunately yesterday prices fit",
+             "currently bigger feels election earth easily hair anywhere services held regular",
+             "explain actual walking correct respect lack eye box results majority england visit",
+             "driving touch pain church liked twice impact fans thousands groups stopped threat",
+             "tend language popular goal caught meeting option younger pressure hasn't voice",
+             "exercise gun helped lucky dude range teachers learning b joke decide pull teacher",
+             "events weapons chinese track cover star department reddit aware trip quick writing",
+             "surprised fighting afford literally plane wonderful plans development speed culture",
+             "la peace hopefully m stage ice charge throw tonight op following concerned l",
+             "potential title base brain ass beyond boys honest dark wrote raise income helps",
+             "natural search excuse screen winter blue positive particularly buying non tomorrow",
+             "p advice success complete finding ideas stick foreign leaving missing response",
+             "article legal reach partner fish specific september plenty seventeen teach stories",
+             "press bar raised bottom generally growth cash los league apparently degree effort",
+             "carry they'd loss nation table workers restaurant slow comments nature passed",
+             "weekend dollar budget rich created conversation politics necessarily im train ya",
+             "contact song marriage despite model san wear deep avoid crime page worried protect",
+             "century climate e rule showed thinks texas double present scene patients nineteen",
+             "gold prefer cheap extremely federal missed self army healthy member challenge",
+             "florida practice floor staff fat losing environment led ran disease fix millions",
+             "google hoping fly he'll stock possibly harder afghanistan statement keeping",
+             "necessary accept levels religion written fourth removed que island animals style",
+             "holiday speaking shut product sport picked female comedy knowing pictures baseball",
+             "argument notice radio freedom professional strange cards french ridiculous here's",
+             "performance hang dream dinner begin africa mention spot benefit standard suppose",
+             "welcome european britain basic nuclear dangerous central claim cats india station",
+             "speech handle smart brown push daily individual related alive note turns kinds",
+             "target sales male impossible likes airport physical content former received stuck",
+             "starts modern homes finish neither lines rock address indeed design immediately",
+             "rise snow agreed he'd website busy knowledge seconds lady successful violence",
+             "forced released network noticed mentioned generation somehow we'd fell decent",
+             "canada killing mark count taxes shop leaders approach drinking web selling smaller",
+             "debate machine draw king everywhere union understanding benefits join changing ride",
+             "administration upon standing significant release truly safety thread hundreds",
+             "property assume treatment previous horrible whose obvious banks advantage",
+             "appreciate suggest trial broke lie heavy quit sunday helping failed finished",
+             "doctors color quarter foot responsible broken planning overall cook coast signed",
+             "coffee sweet capital whenever image world's reported y comfortable grade cell",
+             "closer scared production people's religious interview shoot classes scary judge",
+             "prime region apart defense code blame laugh gosh david skin characters audience",
+             "powerful investment plays products below camera directly required names showing",
+             "apartment skills officials decade improve hotel debt warm sea waste girlfriend",
+             "prison minister yours official strike fairly solution mistake dot jump taste leader",
+             "ship holding mass basketball attacks cup responsibility decisions closed prove",
+             "bucks angeles awful programs dr effects affected basis ha hearing michael largest",
+             "direction dropped gay include employees runs sun forces chicago businesses scale",
+             "email becomes demand random forever resources nations winning keeps battle friday",
+             "france secret laws ms scientists balance spread considering flight tired limited",
+             "posted sub followed options faster wondering tells becoming bus remain decades",
+             "affect wind caused cities effective flying congress beach manager prevent sides",
+             "negative opened systems excited depending rates details israel hadn't wearing f",
+             "throughout slightly named george holy forgot taught believed planet exist text",
+             "fully competition customers onto conditions rent contract heat progress greater",
+             "normally mad amp illegal larger justice rid opening purpose jesus western",
+             "discussion grown clothes active boss meaning entirely mouth mess teaching parties",
+             "russia background japan murder prepared mobile eh march activities offered surprise",
+             "ain't pet window figured listening recommend bag movement treat markets troops",
+             "soldiers ourselves developed council managed theory proud hm saturday episode",
+             "highly name's designed um familiar r windows jersey appear band items mission",
+             "clinton terrorist faith upset types humor realized concern january highest shape",
+             "material opposite increased conference fault animal recession flu management",
+             "leading shown produce pulled useful besides germany it'd exact letter newspaper",
+             "users factor massive adding sale tv iran fantastic director restaurants fund monday",
+             "turning direct cross multiple walked alcohol terrorism block pop feelings evening",
+             "angry setting appears attempt seat studies remains korea accident wide pets mental",
+             "survey constantly x spring wake traffic memory careful therefore till beer dealing",
+             "rare uses activity apply suddenly brand mexico fresh lord develop sector bringing",
+             "civil map various instance software reduce cute strategy fuel tiny excellent aid",
+             "admit thoughts require regardless fifth latest boyfriend separate county",
+             "researchers officer crowd serve en sites covered values folks treated interests",
+             "jokes coach gym supply corner shopping dance sexual confidence reports whom fill",
+             "southern arms ill greatest crap ends birthday returned stayed library grand figures",
+             "square channel tour lunch perspective loves bike gain democratic rain stars bother",
+             "com wild receive shoes agency originally enjoyed glass hardly evil guns wanting",
+             "driver condition birth cheaper independent connection nor actions argue complex",
+             "shooting pool context behavior lying tree dying feed acting meat weapon republicans",
+             "limit ring adult published roll goodness hole magic patient blow cable concept",
+             "developing distance solid survive discovered bomb republican tests promise humans",
+             "brothers plant gift jack boston yea saved enemy ticket democrats parent adults",
+             "relatively staying switch strength pack kick score barely edge remove g odd joe",
+             "curious pieces german quiet one's specifically july testing videos h mrs herself",
+             "facebook perfectly famous discuss kidding camp talks june failure section matters",
+             "labour carbon houses stores fixed politicians influence location wedding shame",
+             "possibility claims pro posts profit pregnant projects philadelphia boring japanese",
+             "australia dick dating streets reaction friendly proper flat somewhat neat surgery",
+             "cent primary aside corporate citizens sucks views emergency path smell pennsylvania",
+             "chicken stress experts housing exciting shots northern hobby breaking described",
+             "arrived deserve commercial victims organization authorities species alright click",
+             "christian chances agreement river al reached arm bowl cutting device boat unique",
+             "funding included jail drunk bills dry review appropriate owner captain provided",
+             "ensure situations checked toward democracy meal standards apple vehicle disagree",
+             "spoke records neighborhood copy afternoon opposed april addition tank bear bitch",
+             "goals terrorists danger sat senior planned officers equipment tuesday buildings",
+             "individuals heads pm crash voters properly holidays net degrees guilty golf",
+             "universe farm tickets december critical professor forth intelligence traditional",
+             "falling dumb chief reasonable mix divorce eleventh assuming lately relationships",
+             "signs status firm pc calm core balls legs museum steps proof extreme estimated",
+             "funds theater november st paul creating experienced incredibly fail silly wine",
+             "manage announced suspect garden conflict village bullshit candidate un metal pair",
+             "leaves shift photo answers continued truck muslim focused understood unit abuse",
+             "allows where's songs served attitude explained skill august hide brings puts talent",
+             "conservative sudden how's cooking october nope letting dress james choices bridge",
+             "incredible split album depression slowly wars agent committed measure tons replace",
+             "saving medicine deaths tea criminal suicide recovery border el lawyer believes file",
+             "mainly joined exchange she'll math offensive leg helpful equal facts operation",
+             "carried engine emotional suggested phones bay button diet fashion era posting chose",
+             "collection master laid opportunities lights extent empty francisco mail mid",
+             "construction kitchen tom alternative vs moon would've filled appeared shitty",
+             "protection surface app respond fake thus additional em spirit spokesman hall",
+             "district sending unable sharing hero tech victim ton lotta voted usual fired ignore",
+             "gear ad owners suffering guard efforts authority coverage tip row rose wise max",
+             "bodies plants hanging giant struggle cells babies circumstances russian ban",
+             "accounts magazine picking expecting trees candidates server w consumers images",
+             "moral arrested films hire reform enter leadership owned concerns mistakes mccain",
+             "confused sources virginia favor innocent cuts hits ohio horse trained zone savings",
+             "ultimately unlikely seasons virus essentially stronger se complicated weak shall",
+             "entertainment vision cast grab muslims requires maintain digital item fox causes",
+             "launch ocean consequences carolina mike nervous capable milk pakistan african",
+             "update burn wednesday indian competitive dirty michigan produced bottle achieve",
+             "lies february vast desire residents sky experiences ending tape smile anti",
+             "percentage everyday cheese incident pushing loan variety surely estate cry",
+             "definition seattle honey banned package customer poverty marry rarely everybody's",
+             "fucked labor elected route photos partners pizza hockey smith mode escape rough",
+             "moves reply whoever relevant stands tool dear liberal plastic annoying policies",
+             "opinions fellow mountain profile suit differently communities earn secure presence",
+             "storm crew mile belief info associated governments nah false lay vacation rush",
+             "drivers soul lake sentence confident destroyed accepted foundation checking violent",
+             "connected recognize reference capacity eastern consumer models appeal buddy facing",
+             "studying personality solve invest whoa user sees fewer typical chris ex cops papers",
+             "suck linked tested tight hollywood presidential thursday hill nowhere determine",
+             "blind differences electricity confirmed fed sets task asia year's structure",
+             "continues raising illness hopes shock duty commitment determined bars purchase",
+             "emissions manhattan moments retired dunno wins victory whereas typically harm",
+             "sleeping salary artist mate via shared classic today's passing placed graduate",
+             "nowadays pushed chain ooh warming investors annual senate challenges creative pre",
+             "nose olympics schedule chat cultural aspect elsewhere revenue steam panic suffer",
+             "shirt throwing accurate hitting warning intended deliver counter voting deck stood",
+             "vehicles cents notes deals acceptable encourage struggling describe claimed",
+             "graduated scientific injured atmosphere elections injury offers she'd disappointed",
+             "idiot rising sake wave loud convinced minds mixed automatically increasing compare",
+             "matches insane previously stadium advertising noise bathroom granted spanish yup",
+             "destroy van domestic doors journey decline paris keys carrying marketing honor",
+             "locked laughing ages birds combat leads anyways driven tools cant request mortgage",
+             "attractive ordered parking identify communication bird cap yard centre gaming",
+             "unusual georgia complain knife analysis established investigation italian rape",
+             "badly cream crying dozen bro battery cares initial riot sugar retirement recall",
+             "lovely faces mystery divorced votes suggests charges load method pages sorts jewish",
+             "yo vice roughly hobbies equivalent function survivor cycle pace gender charged",
+             "seats letters bedroom committee disaster includes gap prepare pocket stone advance",
+             "sight pointed unlike k identity lock priority barack ireland defend catholic",
+             "country's paint minor prize richard lab amazon trading loans id lesson guide frame",
+             "twitter woods feature bright falls introduced regularly features chest tennis",
+             "winner auto habit unemployment silver completed refused solar constant",
+             "environmental scotland lane temperature minority someone's dreams golden promised",
+             "efficient sisters plot advanced seek upper occasionally detail sam soccer object",
+             "trick nights islam clubs sixth pure powers lifetime transfer salt atlanta monitor",
+             "steve exposed athletes breaks pleasure drove thrown quote fallen peter offering til",
+             "that'd da orange cop drama topics mood display allowing stream neighbors tries",
+             "prior pants combination uncle beauty circle desk saddam bible blah explanation",
+             "scheme units factors host perform messages providing afterwards harry teeth flow",
+             "absolute attacked hmm neck print lazy chosen pulling killer lift actor error logic",
+             "tips that'll theme ads hungry o'clock electric celebrate jones positions hilarious",
+             "arts links asian immediate wealth recording largely colleagues wood applied rely",
+             "friendship sensitive repeat youtube rooms forms wing healthcare offense thin",
+             "artists existing secretary brilliant exists length outcome q armed everyone's adds",
+             "compete physically clock represent aim engineering stations commission chair",
+             "measures tall reduced suffered risks referring roof association rural kills threw",
+             "relative knock examples tournament hated martin bonus racist replaced ought",
+             "breakfast volunteer supporting guarantee studio laptop gross charity frank amounts",
+             "pot operations hired phase taliban cigarettes impression robert ideal drawing",
+             "revolution queen oldest operating memories uncomfortable causing tony soft swear",
+             "flag steal pilot finance destruction limits participate lawyers download orders hat",
+             "ugly boom potentially ours turkey asshole sing confirm tied affects depend fingers",
+             "writer ladies scenario author rescue traveling extended cameras outdoor stable",
+             "listed tube iron machines pitch spell technically walls le launched bye invited tag",
+             "royal fought riding connect executive enemies devices relax technical comparison",
+             "husband's occurred fantasy tone recorded egg parliament client cigarette relatives",
+             "hidden commit increasingly regret bob legislation chocolate clue mayor breath ben",
+             "planes payment enjoying youth agenda application trend drawn charlie lifestyle",
+             "christ italy importance impressive upgrade stretch anger roads j injuries",
+             "submission improved severe clients tower vaccine wheel blocks eggs valuable actors",
+             "es meanwhile opposition assets governor ups bored existence nuts swimming supported",
+             "censorship monster odds colors fee hunter expert aggressive institutions finger usa",
+             "dallas license collect surprising mountains nearby collapse pattern valley headed",
+             "native factory express pretend bags yellow journal ate approved vegas microsoft",
+             "kicked statistics initially porn reminds privacy convince routine jury pound",
+             "beliefs downtown naturally rice millionaire shocked ray teenagers children's sadly",
+             "tie jim accent faced jackson burning lowest admitted dancing brooklyn communicate",
+             "daddy expectations sexy worker identified heavily heading therapy campus provides",
+             "childhood favourite versus signal lessons johnson vulnerable visited acts loose",
+             "classroom react wherever relations foods senator closely banking attached mum",
+             "intelligent port kiss handed ordinary asleep holds hurts fees bond shoulder heck",
+             "boost loving bread dig forgotten platform struck conclusion combined cousin shower",
+             "pays cake hoped drinks essential waited volume supreme reporters correctly",
+             "estimates arguments remaining intense crimes santa gordon height breast desperate",
+             "comfort survival inches sooner located fishing las scenes draft institute raw",
+             "fields gates controlled pissed urban significantly steel blog championship educated",
+             "resolution ultimate cleaning finds infrastructure nasty hiding potato relief",
+             "arizona goods settle experiment painful consistent flash presented billions equally",
+             "improvement sarah canadian closest wet arrest wash sometime passion command",
+             "complaining materials deficit permanent spoken stomach symptoms division delivered",
+             "effectively checks telephone plate novel irish awkward asks mod earned belong tears",
+             "useless squad regarding answered aspects drives ancient anxiety files bin searching",
+             "affirmative manner medium employee losses butt portion visiting ships women's",
+             "assumed reputation episodes forest stated proven fruit dragon bite mouse witness",
+             "mirror diagnosed penalty painting solo expand remote citizen seeking aged teenager",
+             "remind joy seventh deeply hook worldwide sons aircraft agencies refuse channels",
+             "habits informed dedicated soviet junior crack trials elements threatened mary patch",
+             "safer strikes welfare racing serving generations hospitals champion jumped jews",
+             "rolling screw frankly walks vietnam singing engaged practical category grandmother",
+             "homeless tradition noted mother's begins hillary pointing award eighth visitors",
+             "thomas proved stolen chemical enormous guessing iraqi attend minus mothers peak",
+             "overseas reporting newspapers feedback session root entered congratulations",
+             "somebody's spain beating networks fights shake inflation timing shipping plain bug",
+             "realistic delivery relate format shops boxes minnesota threats passengers detroit",
+             "flew grocery impressed revealed hurry increases pleased broad adopted creation",
+             "medication oregon applications frequently holes description supposedly armor",
+             "handful constitution shares panel stops studied ed dramatic merely stays navy",
+             "cheating fits nurse trash farmers wondered promote playoffs bench profits bout",
+             "smoked exception contest prince pride reward hunt happiness explains everything's",
+             "aids crucial daughters qualified internal dropping person's returning criticism",
+             "diego toilet articles targets contribute operate lee accused strongly empire hung",
+             "soldier dust inspired comic olds muscle drops stats meetings element wales",
+             "conversations continuing america's yards man's depth fancy remained juice hunting",
+             "industrial frustrating lo educational employment programme olympic republic flip",
+             "regime transport belt jay facility supplies williams legitimate adam appearance",
+             "evolution unknown heroes genetic desert races arguing protected valid sounded",
+             "terror calories retail invested garbage offended titles disgusting shadow punch",
+             "selection arrive ear con closing alert firms invite partly bell festival tracks",
+             "buried assistance reaching trigger grant receiving sword screaming naked meals",
+             "estimate philosophy motion trillion et grass else's sand could've jumping stopping",
+             "bullet succeed regard widely pokemon academy miami remembered tragedy hum scott",
+             "historical corporations bound servers mexican achieved fitness reverse gate",
+             "clothing brazil contrast deserves solutions obama's realised recover challenging",
+             "expansion raid payments sharp knee instant suggestion courses organizations",
+             "household reflect expense euros install flowers shield blown rude youngest",
+             "extraordinary elite burned engage fundamental tends difficulty hurting arab bone",
+             "rip emotions vital awareness agents occur proposed maximum swim kevin failing",
+             "garage colorado pray transition weed spin hardware abroad bothered supporters",
+             "occasion couples owe nick settings bombs joint tens father's permission dates ruin",
+             "sample spare saudi thanksgiving entry warned reserve gulf attorney coal settled",
+             "islamic humanity ears worries hardest writers heaven depressed phrase wealthy guy's",
+             "carefully defensive dressed fiction twentieth unfair unbelievable celebrity",
+             "currency mall subway discovery grateful shortly protest inner represents gorgeous",
+             "homework beijing woke economics hiring notion stimulus entitled thick elementary",
+             "founded screwed charles survived goodbye installed bits bloody forum burden scores",
+             "alex dare gained poll masters aunt independence stake discover contracts si",
+             "academic judges bang registered transportation immigrants fool documents expenses",
+             "input returns deeper bugs guitar luckily bubble jealous allergies temporary dan",
+             "legacy virtually begun attracted hooked reliable discussed readers worrying justify",
+             "pen touched korean suggesting gang define exposure butter listened horror",
+             "facilities delay houston horses elderly mini drag dealt fate script climb inch",
+             "apologize entertaining engineer explore universal pin trips argued cure disappeared",
+             "towns weekends spots generate chase anniversary forgive angle unfortunate satellite",
+             "latter proposal menu corruption label territory family's reduction passes switched",
+             "interviews scare critics blast log conservatives default behaviour mac principle",
+             "subjects attacking vegetables afghan kansas bones swing brave grace immune",
+             "breathing dies counts stability tiger protecting punishment storage neighbor delete",
+             "hearts consumption exercising infection rank introduce frozen candy tear indiana",
+             "picks pink tho ford musical courts tune managers murdered mentally brief arena",
+             "keyboard matt shelter improving grandparents purposes deny fortune weekly silence",
+             "breathe repair encouraged defeat eve ryan airline xbox drew casual laughed maps",
+             "reviews scheduled disney opponent console salaries wages genius fascinating",
+             "explaining dependent latin broadcast tier setup journalists maintenance airplane",
+             "select toys messed flights ugh quarters statements mainstream languages wire",
+             "resistance sauce polls iowa recognition gods immigration visible glasses lied",
+             "luxury couch physics shiny choosing dozens disabled israeli should've organisation",
+             "predict concert establish delicious commander ninth practically hiv henry sacrifice",
+             "gifts maryland formula tap discussing capture demands christians rocket brian",
+             "counting throat ignored karma focusing involve kit gossip barrel flair kennedy",
+             "smoker politically invasion biological judgment commercials wider freak suggestions",
+             "compromise hip stole sufficient bears methods stocks na secondary clever skip",
+             "yankees expression stem anytime voices andrew detective highway rings romantic",
+             "airlines legally pursue manufacturing objective illinois versions backed diseases",
+             "bat beaten audio formed responded tennessee jimmy producing convention earthquake",
+             "assistant discipline tackle controls string wont mom's austin properties boots",
+             "stranger retire tribute fortunate nightmare assault ethnic diabetes marks worlds",
+             "ghost frustrated cloud chairman lottery daughter's outta radical defence attempts",
+             "blew cameron primarily sits hills threatening document institution participants",
+             "funded covers offices ruined existed fortunately investments claiming orleans",
+             "friend's defined patterns knocked australian universities motivation speaker",
+             "controversial replacement toy cope dirt copies nonsense visual louis procedure",
+             "government's insisted damaged covering re technique awhile eu stepped pittsburgh",
+             "ignorant trail preparing junk city's idol kingdom recommended grey nfl register",
+             "beings grandfather refer dialogue guaranteed gee scratch talented wisconsin wings",
+             "joining nation's declared hype organized sum approximately viewers wasted disorder",
+             "overcome massachusetts caring denied perception silent unemployed adventure ease",
+             "parks landing employer oklahoma reminded mask pregnancy rounds tim marine miserable",
+             "theatre smooth bid remarkable teenage dad's enforcement guards feeding owns cruise",
+             "freaking custom giants traveled instantly wound quest alien electronic indoor",
+             "crossed monthly recognized chip keen programming tail connections precisely",
+             "overweight strip blowing ranked performed abandoned stages genuine honesty",
+             "discussions twin tastes apps predicted fence striking adjust peaceful jordan allies",
+             "developers lonely smash intention affairs travelling concrete behalf boot ministry",
+             "rage liquid complaints confusing wallet emerging racism graphics gather surrounded",
+             "android cricket grandchildren cheers performing democrat pit strangers craft jerry",
+             "slip slide swine andy conscious pacific superior creates protein roles objects",
+             "trapped interact packed roman ebay knees abilities du hence infected plug thirds",
+             "reporter torture updated virtual basement dave racial satisfied guests logical",
+             "incentive qualify twist patience requirements strict tenth surrounding volunteers",
+             "laden memorial practices pension investing attract chapter courage regional watches",
+             "unclear ratings surveys tremendous minded twins legit addiction stealing wisdom",
+             "officially airports fears detailed trains rating goddamn mature unnecessary",
+             "genuinely hates kong chaos technologies profession replied ram entering god's opens",
+             "viable jerk daniel websites reveal footage por speaks explosion recipe consensus",
+             "pills zealand employed consistently tanks sticking pic islands slight extend fame",
+             "cheat edition philly jet sheet collected borders neutral haiti convenient wilson",
+             "sue cultures convicted efficiency distribution irrelevant pump approval employers",
+             "resort sin alarm principles fort company's salad champions purchased referred",
+             "locations borrow nintendo literature guest beef criminals actively motivated",
+             "prisoners engineers poorly inevitable steak piss chips separated suspicious singer",
+             "buyers reducing je involves suits whatsoever affordable captured proportion",
+             "declined threads extension amazed breed scientist affair catching atlantic",
+             "diversity follows supports ma'am stroke destiny disappear creepy decides towers",
+             "worthy exit handled overnight wrestling consideration bizarre importantly slept",
+             "waves burst shell heal cage toxic narrow scottish encouraging initiative greek",
+             "clinic psychological negotiations tracking kelly optimistic column flavor landed",
+             "treating lasted rocks pad gentlemen idiots jacket conduct cared acknowledge solved",
+             "greenhouse signing mars dated industries surprisingly congrats danny announcement",
+             "contain hussein coat kim eric ties longest steady competing grades producers output",
+             "bottles fraud terribly deposited eaten midnight pie hop symbol alabama earning",
+             "imagination historic sticks assumption cousins grandma nursing branch balanced",
+             "corporation shy gains regulations defending hawaii beta toll documentary backwards",
+             "centers responses foster forcing regions ruled accounting reader deciding freeze",
+             "mechanics beast updates bitcoin motor skiing cooler intent makeup selfish",
+             "professionals periods resolve summit trucks prospect opponents jungle ceremony",
+             "conducted dump editor financially tongue cabinet stressed overwhelming mount",
+             "applies gossiping rejected trailer findings bands euro equity generated gathering",
+             "creatures arabia brush accidentally lions gray ski joking shorter promises opera",
+             "slower brains sells sized intend marked bull substantial farming harsh presents",
+             "selected halfway regulation absence emotionally encounter funeral uniform finishing",
+             "represented jason simon embarrassing theirs trap appointment marijuana furniture",
+             "productive del hong ownership favorites scandal resource roots economies gene",
+             "venture penis bothers soup william sustainable bonds ma flown pile wipe taylor soap",
+             "believing abortion answering contribution semester titan jeff interaction kentucky",
+             "ministers loaded dislike blade pill soil palin embarrassed roommate angel shoe bath",
+             "rolled meantime rapidly davis samples civilians genes coaches boards don",
+             "achievement rebuild unhappy clip partnership photographs sink happier scored guilt",
+             "os galaxy devil politician apparent conspiracy insight raped index missions penn",
+             "chemicals son's attempting bombing designer excitement applying tourists globe",
+             "tobacco easiest understands gallery underground viewed robot coins lists spectrum",
+             "isolated blair emerged divided colleges packs username wasting wore cleared",
+             "inspiration camps vet kicking appreciated charging hitler targeted phenomenon",
+             "russians meters stairs substance favour discount innovation expects amy pardon",
+             "fastest troll intellectual dish laying alot randomly priorities organic ratio",
+             "bitter nail civilian johnny halo puppy awards landscape tunnel chill bulk shoulders",
+             "phoenix journalist concentrate fixing addicted grounds pockets pleasant raises",
+             "centuries how'd sucked easter para complaint co principal gallon legend directed",
+             "fiscal nasa executives snake crossing lewis preference exclusive alliance miracle",
+             "chelsea firing publicly dose filling bow restore wheels scan unexpected wishes",
+             "instructions judging absurd backup howard addressed sandwich loses teens accepting",
+             "pilots spokeswoman jane pig med representative healing rational franchise rob",
+             "diamond precious gravity bust upstairs assembly communist lets psychology formal",
+             "cooked greatly meaningful darling writes unions filter shed successfully handling",
+             "harvard collapsed mentality demanding tricky di insult premium dutch bastard alpha",
+             "magazines wrap adopt wife's china's temperatures alan presidency regards brady",
+             "palestinian lifting chemistry privilege saint penny supportive yahoo safely ongoing",
+             "sought blocked duck modest palestinians reminder patriots pathetic playoff",
+             "transferred involvement database touching passenger jazz momentum assessment behave",
+             "depressing potter cleveland males bias manual aw eliminate needing tension yay",
+             "muscles manchester spiritual loop nobody's rome carter personnel shipped geez",
+             "workout brutal corn numerous liberty utah quoted cunt fails dat triple smokers",
+             "affecting issued toronto tables cow narrative strain communications grave camping",
+             "coin collecting org spreading custody grip buck fighter invented skating dishes",
+             "child's rally ruling enjoyable controller pod requirement pan wireless submit",
+             "tories iranian oxygen pour larry clinical rolls ashamed preferred exotic perjury",
+             "continent emotion murray loot berlin ignoring bachelor egypt winners generous",
+             "traded accomplish sec cooperation gathered weigh rear carries hotels serves",
+             "directions involving nineteenth guardian syria poster te hammer obsessed struggled",
+             "doubled networking roger lighting edited piano techniques chamber conventional",
+             "deserved lisa fires sweat lung ingredients strategic comparing ted nicer diverse",
+             "rugby underneath bless purely emphasis qualities controversy halloween hatred",
+             "shirts auction pentagon photograph someday raining tactics excess confusion credits",
+             "backs gen dean tale responding grid staring spam passive moderate denver abused",
+             "downvoted collective michelle fraction treasury outdoors allergic engines ai",
+             "climbing reads tourist destination pollution ignorance improvements repeatedly",
+             "contributed helicopter mild disappointing accidents trusted pope blacks yelling heh",
+             "religions subtle risky smarter contrary alaska tragic princess nerve corrupt builds",
+             "est typing blank coke possibilities whatnot pub bacon capitalism altogether pipe",
+             "mutual indicate emails exhibition inappropriate crowded accomplished jets rifle lap",
+             "par secrets beans painted purple occasions magical biased restrictions indication",
+             "dynamic acknowledged y'all aimed crashed adapt doc taxi accessible sweden dawn",
+             "quicker revenge distant dramatically origin complained controlling bonuses enable",
+             "exam sexually nurses jeans ward dressing epic shore passionate billy acres embrace",
+             "acted authors downturn dispute dealer seed brands backing shocking attempted temple",
+             "weights donate rated implications managing snap boxing reserves compensation mario",
+             "integrity relaxed strictly electrical miller newer flood rewards dominated crystal",
+             "ceiling awake removing siblings wii caffeine investigate mere journalism cancel",
+             "belongs campaigns speculation makers liking grabbed producer semi repeated knight",
+             "pole recovered dioxide scope mcdonalds potatoes insist happily implement ammo",
+             "membership movements prayer connecticut attraction hug approached incidents wrapped",
+             "tendency contains polish switching prescription priest portland veterans propaganda",
+             "eligible screening other's pointless rapid buttons homeland sidebar eager lean",
+             "reasoning lightning rail souls possession orbit obesity spends asset stack",
+             "curiosity layer mana finals deleted buff nicely president's anonymous headlines",
+             "lips darkness beats screens closet cried celebration promising castle greece",
+             "heritage recognise demonstrate publicity pressing representatives frustration grows",
+             "evolved speakers throws hint les avenue chuck chasing creature identical lakers",
+             "slot swap divide wounded cautious woman's deadly som gary upside batteries poison",
+             "basics curse bass dominant glory cruel imagined expressed curriculum sophisticated",
+             "economists zoo queens gut entrance diagnosis fathers interpretation comedian rabbit",
+             "smells workplace witnesses robin arsenal margin questioned stressful worn helmet",
+             "unacceptable multi susan monitoring loads cellphone theaters processing freezing",
+             "floating protests una powder bacteria waters wolf yoga resident usage automatic",
+             "cartoon females lacking desperately careers attended resist forecast survivors",
+             "kindergarten melee chef printed sporting lobby suburbs spaces terrified finances",
+             "coincidence celebrities beneficial beside respected similarly stewart columbia",
+             "functions hunger cab promotion treatments coalition refund measured lighter genre",
+             "animation perceived soda hp popularity digging disability reset graphic kate morgan",
+             "bare pat pupils warrior appealing beard sends cia minimal missouri gore profitable",
+             "palm something's stephen strongest intervention resolved eddie mommy medal buffalo",
+             "spray theories scam workforce assholes compatible weakness flexible fashioned",
+             "batman glorious guidelines germans praise therapist risen engagement virgin leap",
+             "radiation buses surge visits difficulties settlement lieutenant discrimination",
+             "christianity combo scream counted consent fighters lasts taxpayers ethics",
+             "responsibilities marathon barrier anxious bend grasp implemented bruce figuring",
+             "analysts bowling trace handy bleeding associate tricks fried urge directors",
+             "liverpool ho requests sunny ambulance meta negotiate experiencing romance mining",
+             "signals televised delayed grad manufacturers enron questioning terrific occasional",
+             "advocate baltimore dc cleaned retarded equality peer smiling athlete expanding",
+             "iphone searched battles donations bases sheer fisher errors indians pose burns der",
+             "skilled skinny jenny rat decrease hood ripped phil boundaries shaped challenged",
+             "cocaine contacted crush households chart bio specialist obese obligation influenced",
+             "walmart monsters intentions logo burger censor men's lasting coaching sessions",
+             "stance cd broader developer punished torn harmful bikes eats min caps circuit codes",
+             "concluded blows proposals lincoln socks enterprise hurricane preserve bud iraqis",
+             "architecture describing sept vitamin comics realizing legendary convert mississippi",
+             "bold socially apartments justified widespread jon province sections clark",
+             "outrageous spelling reflection sony external kings humid compelling bobby",
+             "devastating shelf scoring pretending suspended agriculture underlying destroying",
+             "endless awarded loyal washing recommendations stones lungs inquiry polite jan",
+             "carpet th cowboys disturbing paranoid performances resume comedians peoples nato",
+             "solely annoyed biology adorable relation sean adnan crown parents' saves metro nazi",
+             "blessed maker essence reasonably minorities ranks laughs grain allen sympathy",
+             "deposit uncertainty marines tolerance guidance fever rep planets comparable",
+             "twenties wives state's slap learnt educate bail concentration monkey interviewed",
+             "cave invisible alongside gradually interior theft aliens britain's monetary",
+             "anderson peers seal trends approaching ironic commentary expanded devoted teen dna",
+             "criteria leather autism healthier treaty grind barry den spouse decks browser",
+             "toyota elaborate mistaken chick pussy shortage curve collar mama dive resulted",
+             "loyalty sneak tissue thumb brick forums radar assigned introduction approve oscar",
+             "acid bullets medicare flies veteran pulls escaped farms appointed excessive",
+             "louisiana outstanding carrier indicated bronx grammar ne buddies frequent buyer",
+             "mindset serial pros blamed marriages karen duke adoption cookies sensible drill",
+             "acquaintances void highlight regarded attending swiss josh presumably utility",
+             "consequence incorrect detect desktop folk there'll buzz liar suspected contained",
+             "revenues forgetting seeds premier albums crop norm tent bosses amongst lame assist",
+             "rented rental clay toss nancy sniper outlook preparation whilst participating",
+             "procedures overly convenience consciousness neighborhoods hampshire baghdad vary",
+             "sheep bounce drain equipped cuba designs prevention contemporary hers lease",
+             "thankfully earnings vague trans submitted circles laundry shareholders accountable",
+             "exercises components headline sox artificial valve presentation rushed honour",
+             "quarterback priced stepping wiped projected contributions instances terrifying",
+             "powered combine trauma vegetarian stored liberals pa poland references",
+             "understandable amendment fabulous intensive mates reagan excuses editing calendar",
+             "reactions disappointment sustain fleet sizes ambitious loser dual surveillance",
+             "lover suitable seventies ca boats paperwork flesh generic wildlife slave dining",
+             "bankers obtain jake sixties inventory teaches outbreak meets instrument followers",
+             "myth irony ron poorest expertise plates elizabeth coupons chunk progressive il",
+             "indoors greed headache smiles naive ahh buys emerge thrilled pause reluctant rats",
+             "missile tougher mcdonald's suspects designers advise pirates lip pete russell lands",
+             "crowds mechanism warlock announce wears beneath electronics streaming conditioning",
+             "skins fled parade delighted dumped pressed queue utterly corners gloves sole",
+             "acquired ego assure persuade belly cheated viewing renewable matched frightening",
+             "seemingly wreck flower outfit contacts rap headquarters supermarket spectacular",
+             "eighties pee wikipedia tasks intel schooling infinite nationwide lag fossil ethical",
+             "reforms actress squeeze precise replacing translate proceed warrant quietly",
+             "seasonal shuttle accuracy celebrating liver patrick warn jennifer messing terminal",
+             "backyard barrels tommy consuming gaining bump scout wished reception spawn farther",
+             "corps embassy ross describes avoiding instruments netherlands angels matrix spy",
+             "nevertheless waking denial hassle exhausted pork scares hypothetical musicians",
+             "mandatory feb component midwest anna hispanic spells cinema inclined satisfying",
+             "slavery hostile nonetheless advantages gasoline promoting laser alternatives",
+             "comprehensive maintaining arc lesser structures mice ballot drank distinction linux",
+             "damned fitting unity blanket grief switzerland examine substitute musician freshman",
+             "establishment palace syndrome expectation poetry ideology mechanical dial slice",
+             "speeds sydney sentences casualties intensity lifted nobel deployed ally shaking",
+             "basket photography arrival skull nearest icon thoroughly avoided barbara heating",
+             "hatch mets photographer filed who've convincing shine cough mi starter fridge",
+             "translation warfare witnessed oriented hiking betting tattoo pasta observed ladder",
+             "publish profound deadline gambling roller punk taxpayer feminist restricted rick",
+             "statue incentives dragged pas caribbean premise athletic spite prone password",
+             "warmer boobs oven inform mechanic colour tokyo testimony hopeful transaction jam",
+             "transit humour conservation foul briefly tuition representing slim moscow oxford",
+             "commons cock contributing horizon cartoons dudes tab parallel wayne downstairs",
+             "humidity realm brother's bucket maintained remotely blaming unlimited breeding",
+             "qaeda resulting apology audiences tourism licence occurs occupied reflected",
+             "vancouver vacuum breakdown ow engaging gentleman knives kicks kyle signature terry",
+             "lit sheets ukraine arctic blonde conclusions cleaner churches categories heroin",
+             "produces admire acceptance reflects wonders executed casting cabin atheist",
+             "attitudes laughter popped lined linguistics badass historically passage punish",
+             "lyrics worthwhile hybrid pursuit trek persons beg damaging vanilla sober presidents",
+             "transplant monica relaxing pigs pepper sciences span runner sister's processes",
+             "steven venue determination greedy banning noble credibility offend fade pity seller",
+             "rubber satisfaction colonel partially consume significance conflicts fold mud",
+             "reaches villages ip proves urgent clarify providers distributed jr arranged",
+             "exceptions travels cheapest rival pal sentenced publishing converted anthony",
+             "strategies cheer op's chronic moms removal skeptical personalities fluid nails",
+             "puzzle rachel thankful charter maine europeans surgeon extensive poop rope feared",
+             "morality blocking exploration treasure subs tires trainer clouds domain des",
+             "foreigners lend preventing everytime whites como panels vaccines starving dec",
+             "sentiment ultra kidney roster au ambition luke nephew paintings arguably census sa",
+             "troubles anthrax giveaway newly greg ur beers walter agrees crude spotted holocaust",
+             "locally zombie rhetoric booth aims intentionally organisations conviction broadway",
+             "competitors inevitably districts donated twelfth maria dip wright graduating walker",
+             "ken scholarship assumptions petty tempted openly celebrated downvote judgement",
+             "locals sequence freely lawn prisoner bankruptcy enthusiasm fbi passport yell",
+             "packages colts dealers sore visa rangers blessing starbucks lens girl's judged",
+             "experiments classical abandon mic nexus spoiled washed laura artistic",
+             "recommendation commute teammates cape colds winds shifts tapes cargo civilization",
+             "doubts recalled demonstrated practicing commonly flags ham travelled israelis",
+             "crappy kenya cod blues declare seahawks operator justin rises slipped rub frequency",
+             "midst annually copenhagen feminism borrowing segment downside proving mo purse",
+             "bicycle bureau delivering reuters edwards commenting metropolitan highlights grants",
+             "creativity participation threaten mercy advised intimate exploring shout cancelled",
+             "leaning severely popcorn laboratory shorts magnitude necessity separation charm",
+             "sergeant shark guild tournaments charlotte shh concepts exclusively overwhelmed",
+             "what'd alternate asthma witch gamble pandemic libraries provider extremists",
+             "indicates innovative moore hardcore planted cart nut toes deer cups rivers",
+             "eliminated shadows usb z assess farmer dignity kitty flaws cherry fries pricing",
+             "renting arrow arthur doctor's missiles alike censored zombies bargain dragons",
+             "sustained biden considerable pats investigators colleague prominent instinct",
+             "girlfriends fabric thailand abusive tide eagles enforce smokes dismissed studios",
+             "execution recipes aka downloaded atm costly ordering joseph ali aiming troubled",
+             "styles nov leagues murders chess populations fatal peanut gentle dangers",
+             "confirmation das alter lawsuit niece prospects warriors rescued elevator",
+             "transmission purchases stating oops cc marvel kid's apples printing framework",
+             "subjective rockets trades financing har likelihood retain parked smallest dice",
+             "clone cracked eighteenth osama fare appreciation assured lion toast countless",
+             "filming cliff addressing distracted isis alcoholic infections heels mysterious",
+             "observation representation unprecedented linda meter consultant draws patrol cult",
+             "sunshine mines sweetheart hedge novels rotation encountered requested functioning",
+             "spider handsome upload analogy reject cooper anne graduates rumors there'd adjusted",
+             "factories tags clips deliberately shallow motorcycle professors fifteenth",
+             "diplomatic wheelchair worship luggage ranking arrangement rivals congressional",
+             "rainy observe tampa antibiotics leak jamie occupation ann insulting aging tablet",
+             "hike ridiculously flexibility crops capabilities medications mentioning distinct",
+             "vocal banana nomination posters stanley guts reid releases conscience permanently",
+             "lords worthless friendships treadmill packers pops equation headphones comeback",
+             "aftermath compassion knocking wooden hack mob releasing locker tu mega wrist",
+             "departments hay import debates promoted treats scandals evolve fifties",
+             "investigating exploit poker hating zones consumed portfolio flawed foolish deaf",
+             "owning bolt cafe misleading nazis fred permit violation chains fireworks wiki",
+             "freaked paycheck approaches versa darn downs willingness activists tolerate",
+             "addresses twisted indonesia outer refugees arriving olive tits meaningless failures",
+             "rebuilding cos doom deputy stunning praying trophy donors ping interface dakota",
+             "burnt disc illusion argentina pledge shave casino clicking fuels upgraded elephant",
+             "ph oct clearing surviving costume jumps bearing participated tire capability",
+             "simpson constitutional firmly bent calculated masses purchasing shouting stare",
+             "springs dull superman toe crushed haul spotlight developments sounding protesters",
+             "rushing nashville airplanes dammit battlefield orlando remembers anyhow aaron",
+             "simultaneously themes limitations cotton must've slaves straightforward texts",
+             "traditions boarding defender leo traditionally epidemic prevented stat cited fond",
+             "towel nickname championships complexity beds lanes carl rains alice lecture",
+             "prosperity quotes vince spike elect fucks matching routes inspire solving ruins",
+             "acquire litter clan stuffed money's frightened liquor nerves pulse quake neighbours",
+             "alzheimer's donation gibbs fry gaza countryside federer compliment cows flames",
+             "propose sigh hats flame gotcha sealed probability vitamins spinning wells who'd",
+             "filmed edinburgh graduation rebels weaker sticky economically definite pirate",
+             "lending polar regrets und featured harassment tribe nest prosecution layers",
+             "achievements pero defeated humanitarian cookie streak memphis robots integrated",
+             "messy unlock tigers chairs demo remembering confront technological gardens",
+             "warehouse grill specially unaware rewarding verify swedish fairy ditch poke",
+             "formation daycare niche portrait centres craig vessel accountability certificate",
+             "kobe rocky diving rides crunch overtime mixture twitch bounty fruits struggles opt",
+             "charities snakes sweetie dennis absorb ambassador outright considerably underwear",
+             "leverage dodge protocol beforehand implies begging transparent margaret branches",
+             "humble forbid jeez fundamentally fragile nelson labels publication attendance",
+             "succeeded goat expose rang static refers strings stanford receiver bridges crashes",
+             "replay rogue explode julie invitation analyze arkansas genocide hunters pairs batch",
+             "standpoint bronze donor relying pr quo tooth verdict kids' assignment gig mighty",
+             "dire sync misery surprises illnesses motive scenarios predictable chrome doses",
+             "gamers uncommon richer madrid shooter tops accounted enjoys respects ich autumn",
+             "moreover costing summers colored wizard grandson streams lineup immunity paradise",
+             "array rhythm parker addictive harris dubai crashing emily lethal marshall husbands",
+             "adams popping residential cambridge reviewed explosive reunion mandate transform",
+             "export cam transparency transactions transformed upcoming stakes valued bulls",
+             "impose loading productivity grandpa morals vicious surfing amateur committing",
+             "availability lemon pipeline thirties demon pursuing societies restored bury montana",
+             "alexander fi deemed singapore analyst edges functional martha consoles nap operated",
+             "clicked backgrounds distinguish replies unhealthy suspicion facial driver's",
+             "regulate ty furthermore protective harbor kissing targeting temp spirits earth's",
+             "bully where'd avatar curb prints viruses shifting traits floors neil madness su",
+             "yield storms compound hugely adequate displaced temporarily exams earliest",
+             "distraction booked ideally jose seafood blizzard sacred sequel allergy melt week's",
+             "pearl refuses blink imply obtained ian delta norway texture monopoly container labs",
+             "entity stamp isolation mill cole beep gases classified rio uncertain rack saints",
+             "hamilton rumble manufacturer sums beaches advances champ rubbish columbus telegraph",
+             "obsession fiber christopher scrap credible wounds devastated economist socialist",
+             "upstate optimism threshold varies organ fallout shoots albeit creator consulting",
+             "suited opposing shade thai heightened jackie glimpse jar gum transformation",
+             "mortgages masks premiums withdraw needle bryan hostage life's connecting mobility",
+             "bankrupt climbed placing companion quitting sued jerusalem philippines folder",
+             "sprint tomatoes privately flooding thief alleged progression reigns sheriff",
+             "influential poorer clarity dominate admission bailout axe prophet beam conclude",
+             "breasts simpler retreat arabs lining dash enhance lakes strengthen budgets blend",
+             "refusing corrected counseling madison yourselves arrangements organs outlet katie",
+             "finest frames stark pakistani cannon slam derby roy circus dorm certainty lesbian",
+             "straw taco garlic thompson fuckin northeast secondly heights alley ballet defining",
+             "arrogant empathy apologies headaches ducks mortality referendum annie blogs infant",
+             "rig anyone's copyright liability fist superbowl heated sexuality how're bees echo",
+             "gallons robbery slowing stretching multiplayer prostate penalties denying spit babe",
+             "argues flipping relieved ink merit subscribe listing shields interpret jewelry",
+             "employ timeline gesture gardening bra baked inspiring timer accommodate lightly",
+             "surf pressures charming matthew dope lucas shifted canon morally nigeria duh dug",
+             "tuned fiance og remarks murphy organize displayed sexist birmingham subscription",
+             "freedoms arabic suburb fairness tense sectors spark surplus sanctions unstable",
+             "shelves addict enabled demographic paypal recruit boil sushi outlets moron stir",
+             "unsure cooling mediocre innings ironically suburban brad hawks rebel school's",
+             "catches parenting partial wired ashes commerce vault oddly customs detected",
+             "borrowed shepherd repeating nu museums sickness clues nutrition trunk overeating",
+             "intake envy vegetable marrying predictions urged demonstration landlord groceries",
+             "implying origins sharks unrelated shotgun someplace ohh particles winters flowing",
+             "carol automated summary exceptional chickens beloved speeches steep tours murderer",
+             "cracks negotiating banner eagle suspension contents rays testament calculate",
+             "accompanied pistol communism reserved anticipated physician manning youngsters",
+             "pickup mixing broadband amd lore badge jesse tasty laptops sri whale seventy's",
+             "debts team's instructor warren amusing dessert regulatory shrink appetite coup whip",
+             "richest interactive balloon bothering kilometers aye interfere disk lucy harvest",
+             "oppose retailers ankle champagne palestine agreeing paragraph asap waist warner",
+             "characteristics edward pi spaghetti concentrated doll cans tumor dreaming runway",
+             "barriers thunder bait paste evident cattle communicating randy ac authentic cynical",
+             "inherently swept compensate token drafted patches cincinnati dancer recovering",
+             "classrooms melting inability skype noting aboard divine evaluate nicotine",
+             "accurately heavier mine's noticeable ranging bullying rewarded stamps carriers",
+             "jonathan raids placement hosting monitors repost hydrogen translated competent",
+             "roommates hosts antonio questionable debut hometown wolves dentist sweep horn chin",
+             "sided triggered altered busted jessica nevada gangs ace turtle nominated orchestra",
+             "bundle delays explicitly quantity vi dried cord investor honda paths day's tempting",
+             "tunes chooses slightest temptation tropical refreshing drum examined intact noon",
+             "belonged diesel confronted haven citizenship oprah motherfucker gifted wary sponsor",
+             "memorable fur tales ye median pencil stabbed vampire senses keith exports dungeon",
+             "subsequent bunny subsidies ranch cringe sudan che modified baby's commented capitol",
+             "outcomes perks filthy portal robbed swallow regulated ancestors pouring tactic",
+             "marketplace robust eternal envelope sponsored variation processed differ denmark",
+             "horribly cables campaigning pledged agricultural satisfy entertain charts",
+             "consistency unreasonable darker tracked individually funniest tribal diamonds",
+             "eighty's packing debris pumped rookie insists tortured han advertise catholics",
+             "polling slowed downhill ja whore constructive legends inherited allegations stan",
+             "contractor duration surrender valentine's tyler fascinated greens touches losers",
+             "ritual doug vegan breakthrough concerning snack bride outrage ruining martial",
+             "amanda perk caution baggage vibe prisons porch admits heel killers appearing",
+             "victoria revolutionary voluntary geared measuring demanded hah rod warranty monk",
+             "upgrades incomes schemes nineties handing architect perceive impress chew reckon",
+             "gauge joey kidnapped scrutiny sorted unpleasant brakes surroundings constructed",
+             "newest triumph graham leaf misses imposed hub owed sellers stereotype delaware",
+             "razor southeast documented pronounced afterward dylan suite trolling achieving",
+             "rooting criticize alt rooted uniforms exhibit dairy donna faction lawrence quinn",
+             "cheek nba proceedings electoral talents stealth zimbabwe bomber cycling fusion",
+             "gently teddy cholesterol halt unlocked squat immigrant essay requiring copper",
+             "exploded problematic poem forests repairs striker angles obscure mentions taiwan",
+             "counselor forming introducing recycling portable dilemma concerts declaration",
+             "destructive oliver pillow prayers salmon turkish posed inmates barbecue computing",
+             "disadvantage watson lawmakers appeals specs strengths collision lebanon arrange",
+             "northwest voter feminists dictionary confined cowboy whales fourteenth needless",
+             "shakespeare romney salty trivial crews diplomacy micro goldman derek indicator",
+             "kitten violate manipulate verge sadness dicks intriguing pond sars abstract",
+             "brazilian investigated stupidity guides animated slots utter colin puerto ar holder",
+             "respectful federation likewise irrational chicks silicon senators breaker sensors",
+             "sixty's hid aisle weighed generating sour float advertised bombers tub chatting",
+             "jean grim downvotes sen founding certified conversion delegates broadcasting nascar",
+             "bake seniors submitting c'est microwave stretched craig's sunlight sarcasm",
+             "seventeenth mph england's waitress spurs gem registration focuses phenomenal dime",
+             "grinding wheat hyper populated overhead python duties realistically bombed",
+             "enjoyment tibet cons kan guessed bush's cognitive bets interactions creep rode",
+             "shapes bee founder prep offs comedies luther mosque referee chancellor interrupt",
+             "limiting secular prediction grabbing shove thirteenth disorders starters swift puck",
+             "residence sponsors hormones researching pale admittedly diary thrill wishing",
+             "allegedly shanghai separately literal neighbour dev dimension costa honored bitches",
+             "literary huckabee searches extract misunderstanding duncan majors gaps adviser",
+             "logged centered boo minneapolis years' cycles dedication tomato glance excel ti",
+             "thoughtful delicate disabilities jeremy blunt forties minecraft picky declining",
+             "vagina regulators bastards lovers appearances scroll iranians additionally",
+             "accordingly designated nothing's ghosts horrific ish ronaldo punched bo",
+             "granddaughter sensitivity gamer socialism lump readily thorough comcast shook",
+             "nathan fork inspector manages sack awfully capita dreamed invaded affection",
+             "sarcastic cum impacts inspection elder globally master's qualifications stereotypes",
+             "coupon lowered resistant telescope ops katrina supervisor recruiting collections",
+             "koreans turner riders despair drought departure upvotes softball yorkers cal",
+             "variations brake illegally fines debating dresses sucking cereal stationed lacks",
+             "von pharmaceutical biking franklin ringing shining lounge sim complications",
+             "insecure urine justification booze abu heroic tonnes nets sandwiches fuss motors",
+             "arbitrary sailing rehab relies ranged doomed sixteenth arnold clearer bombings",
+             "embarrassment whichever platforms grabs ideals congo operates drastic irresponsible",
+             "welcomed incoming puppies brink staged jaw arrives petition hazard flooded nova",
+             "terrain withdrawal sang dense magnificent dismiss desired prejudice imperial clash",
+             "steroids dog's montreal cube manually unpopular austria invent hyped protesting",
+             "noticing testify taller condoms medicines emma hail obstacles cheney betty slope",
+             "taxed stab gems proposition brandon oral agreements offenders canal baker vastly",
+             "vendor dang monkeys ravens contractors provision king's detainees lynch reversed",
+             "cooperate scales fyi sharon ports traumatic faithful initiatives albert supplement",
+             "canadians wade yelled massage unreal uranium helicopters reduces aug installation",
+             "oceans robinson shady casey commodity physicians tended endangered sensation awe",
+             "skate closure lily berry mankind rift jo filing outdated vodka calculator supporter",
+             "ensuring mitchell steering pools barcelona monitored secretly breeze meth rotten",
+             "crawl experimental warnings expressing offset turmoil reveals occurring sperm",
+             "effectiveness oz invention drilling meditation harmless pornography implied",
+             "forbidden locate malaria nebraska comp jew dam maturity clown villain sensor pads",
+             "seized unpredictable ninja acre dancers ronald shrimp rumor armstrong rant kissed",
+             "kerry beatles bubbles psychologist wallace morris tweet scattered outs tick boeing",
+             "dinosaurs colony disclosed payroll buffet harper speeding manga dental nerd",
+             "tactical mon flipped hank canceled composition expectancy todd sane tan perry",
+             "downloading execute mock baking rider hotter prompted stray electorate rodgers",
+             "distress immense launching comprehend glasgow lobster precedent hugs faculty",
+             "plausible ricky glitch secured emperor linking coil stripped stern sacrifices",
+             "governance revealing oakland proceeds civic classics fog advisers dock pipes cloth",
+             "dragging sophomore flush mornings upvoted invade quests roberts blake collaboration",
+             "runners mentor playground offshore preferences defendant viewer idaho correlation",
+             "zip commissioner bishop persuaded poured props suffers kittens variable victor",
+             "factions collins aggression orientation breach skipped muhammad res surround",
+             "catastrophic carlos ira kindness pushes believer portrayed glue mounted courtroom",
+             "vintage insert backpack theoretically presenting respectively absorbed sidewalk",
+             "preferably interference dolphins bryant hamas enthusiastic nailed pastor detectives",
+             "patent distribute correction louder li vessels drastically locks preview displays",
+             "operational vertical stall sphere knowledgeable marie strokes obnoxious seriousness",
+             "cardiff khan researcher internationally nicole satan publisher twilight sights",
+             "adapted whistle sticker criticized frog publishers varied zoom admitting humorous",
+             "furious policeman amazingly flavors underwater hallway keeper dictator",
+             "clarification kent satire wander bark upsetting welsh drift atomic drone nod tee",
+             "torch privileged immature sacramento guarantees convey density attributed fixes",
+             "sunset lousy plugged bingo rounded unrealistic overlooked rhode cracking worms",
+             "dictate identifying caller tuna commitments unconscious objectives rainbow",
+             "permitted magnetic cardio refunding maxed prosecutors footprint gymnastics",
+             "craigslist knit acquisition enrolled cuban burgers slaughter stiff wires processor",
+             "bred newcastle scar tipping innocence stunned disposal tearing trails environments",
+             "adjustment kane berkeley verizon metaphor angela ot philosophical demons explicit",
+             "cheering humanities colder mas geography prey utilities wicked weaknesses",
+             "accustomed grandkids pains implementation susceptible finale hottest activate",
+             "policing southwest party's containing licensed tasted mathematics imagining layout",
+             "prescribed feeds champs pumping diana yorker toughest confess calif tory c'mon",
+             "chapters installing genetics barn metric julia entrepreneurs advocates prevalent",
+             "onion circulation duct ginger screwing surveyed blades chop clutch integration judy",
+             "indie extinction dalai confession optional misunderstood evolutionary ins childish",
+             "slash motherboard astronauts determining calculations counties arent stigma",
+             "migraine vaccinated lama bites dynamics embedded labeled cease efficiently amen",
+             "suppliers bravo continually flows encourages navigate incorporate intro sympathetic",
+             "disasters microphone pelosi splash stink rejection coma somalia handles hips claire",
+             "feasible spice bracket benefited adventures spine vendors helen hr probe spicy",
+             "butler nixon bloomberg ash sting inviting bean atheists construct commands kenny",
+             "thrive statistically wenger specifics inherent hemisphere foremost intervene hosted",
+             "receives roast soundtrack undoubtedly urgency cetera freezer comfortably trait",
+             "resign wandering balancing coworkers explosives typed virtue homicide nostalgia",
+             "respondents spoiler considers academics ditto steer ontario driveway game's",
+             "foundations desires texting structural fools noises trusting browsing endure sandy",
+             "parental mit rifles verbal photoshop legitimately remake detained spill packaging",
+             "tossed zelda sundays griffin identification lego clinics intentional mold woo",
+             "cheesy unite ellen pun hudson ouch rom emailed liberties shelters applause arise",
+             "fucker prizes volumes inexpensive mirrors portions accusations evans weighs",
+             "frontier homeowners firefighters ashley printer damages shits bleed grounded",
+             "indianapolis spoil accents associates desirable bald milan tin medals substantially",
+             "mohammed mormon ref viewpoint campbell artwork wat kindle trim singles playstation",
+             "inconvenience migraines killings sliding mister nvidia margins curry lick liz tad",
+             "screenshot sketch trolls lone imported continuous samsung altitude curtain phd",
+             "sweater wax feat travelers minimize prosecutor africans ou ferry embraced waiter",
+             "underestimate flaw mouths drums notable cluster esteem hull naval plague doubles",
+             "designing dough hulk similarities catastrophe drawings raiders extremist attach",
+             "iceland summertime dow subscribers quantum sins nadal ferguson toddler favors",
+             "compatibility anticipate bats aide observations circumstance persona descent",
+             "variables absent excluded scans advertisement hacking boils investigations mint",
+             "revelation arrests dementia germs whining trilogy weather's fulfill traders",
+             "resigned debbie rico seas finland honeymoon allowance elbow switches leveling",
+             "tornado citing precision cooks habitat operators phillies reservations businessman",
+             "nominee sonic disconnected fringe brussels venues prevents owen smashed obligations",
+             "twenty's notch rabbits overboard yah scouts chased completion incapable disable",
+             "rows oath sail evenings influences spiral nephews editors lid ni gladly broker",
+             "bells belgium stubborn soy tackling favre bam guinea spoon apollo commonwealth",
+             "obstacle performers nightmares resting riots cocktail refrigerator reconstruction",
+             "hangs fitted upgrading papa gov shutting nonprofit girlfriend's poisoning activist",
+             "warp governing joan titans marcus homer jeopardy smack francis patriotic stunt",
+             "settling volleyball tubes dungeons inspectors ta objection routinely realizes",
+             "capitalist allah disturbed symbols restart thrust messaging lan compromised eco",
+             "pedal doe simpsons exile tribes cue visitor ramp corp hughes ga harmony govern maid",
+             "confuse dots afghans traps crab ribs symbolic rankings casually ninety's initiate",
+             "lifelong astonishing mason railway vermont completing critic discovering remarkably",
+             "editorial enforced evidently portugal tehran costumes aviation satellites tattoos",
+             "rubble defenders lance minions oversight ounce examination injustice prom judicial",
+             "smiled banker india's proximity lifts pens vacations body's lois archer mainland",
+             "throne whereabouts measurements nuke poet consists pam presume verse prompt",
+             "legislature counsel japan's motives prop taped lb armour tender deployment",
+             "accountant homosexuality apologise counterparts professionally reportedly retiring",
+             "slack booking chiefs stumbled york's floods activated weddings reconciliation",
+             "daylight betrayed medieval peyton hysterical optimal detector regain spelled",
+             "administrative psychiatrist delhi sofa seated enhanced moderation unwilling bypass",
+             "darwin panicked lamp reactor behaviors confrontation safest snacks gigantic tsunami",
+             "philip barnes disclosure lamb elephants freddie asses consultation dimensions",
+             "radius mileage beautifully blockbuster dae humane undergrad replying genome",
+             "independently hmmm securities ferrari crafting intends neglected contestants logs",
+             "persistent onions tagged stove yemen mercury servants canyon roses seinfeld mansion",
+             "widow perfection freed karl gays instincts generator reminding sucker condom",
+             "offline whoo specialized conferences petrol deposits manipulation realities fined",
+             "skies filters anal stephanie hesitant broncos iconic fictional sweeping wizards",
+             "lenders assignments cancers chile sally norman offspring nanny detention reps yale",
+             "leash adamant insects encounters creek strains tighter injection bureaucracy chili",
+             "classmates predicting thieves subjected interpreted reacted bum ruby glow kisses",
+             "stuart rivalry competitions meltdown jelly pensions observer phantom stretches",
+             "hacked workshop explanations psycho subsequently occupy textbook calorie permits",
+             "mumbai relating disagreement mediterranean charitable grams instruction joel",
+             "dictatorship relates triggers lowering skirt fills applicants condo locking abusing",
+             "rebecca neighbourhood comply cardboard eyed rightly strangely whiskey duo poles",
+             "tore jackass leisure cubs butterfly rust internship massively planting villagers",
+             "unsafe staggering chambers stacks falcon helm divisions shakes yankee overhaul",
+             "steelers sausage sincerely medicaid ridge assumes holders mattered spears dominance",
+             "maggie rex prosecuted apt statistical attorneys cheque precautions lanka douglas",
+             "egyptian matchup pinch priests anchor insurgency selective sleeps wakes heartbeat",
+             "remainder bricks lou starve insulin shades arrows imaginary backlash ui sincere",
+             "solitaire fuzzy respective summon hormone asylum brass compares firearms ivy",
+             "commissioned cindy structured clearance snapped savvy wilderness yearly mafia",
+             "rogers lipstick seth piracy crises pronounce vent davies accusing plea show's marty",
+             "dame inconsistent suitcase relied accomplishment builder graves destined pollen",
+             "novelty banging distances courtesy wimbledon premises scholars uninsured yeh fetch",
+             "bangladesh entries cockpit migration impulse outskirts qui shoppers aha glove reed",
+             "strive grenade earl thou venezuela audition mercedes binding exchanges fierce",
+             "vaguely lebron tweak mil forefront fifa waving spec powell specialists spiders",
+             "renewed paced autistic needles containers messenger anybody's acute beth lads",
+             "distract spreads launcher restrict benjamin coastal naming browns inferior neglect",
+             "hamburger practiced akin consult dana haunted deliberate hears specify ideological",
+             "vista sweating bedrooms safari vulgar fearful troubling mickey pharmacy positively",
+             "fulfilling boomers cries fountain drawer mildly leaked choke sewing kabul",
+             "dimensional profiles guided lad swinging uni melissa oppression detrimental",
+             "contender hackers hindsight dinosaur venus emphasize thumbs sh evaluation shattered",
+             "splitting savage forgiveness slipping freaks stacked hut surgeons elegant exhaust",
+             "hollow chloe landmark clerk pine ranger pots sworn winston establishing picnic",
+             "crucible bidding imports viral abby merits scholarships width goofy critically",
+             "advertisers reservation militants lure inequality recruited entertained finn joked",
+             "undergraduate nationality punching wording assassin manufactured donald statistic",
+             "recalls primaries lengths rethink oval compelled coolest colombia disclose",
+             "milwaukee provinces programmed diane violated ranges insanity bi elvis merry",
+             "undermine interacting ambitions eyebrows cardinals wee rebound redskins disastrous",
+             "nationally obliged tensions aesthetic triangle there're vietnamese assisted cigar",
+             "comforting encouragement lucrative spa decreased evacuated prototype bore doctrine",
+             "entirety flick prostitution paradox battling extending behaved blackout orthodox",
+             "smoothly tina joints millennium pony arch definitive redundant steadily dank",
+             "thirtieth boy's isle canned sierra shannon shrinking patty orgasm stun swords",
+             "supplied vikings mal consecutive exaggerated magnet mushrooms danish rubbing closes",
+             "delusional harvey extinct herd cemetery upwards nate observers refugee nike noisy",
+             "evolving raymond screws homosexual arcade slippery flee magically copied machinery",
+             "janet quantities dealership guardians critique opted biting ingredient sculpture",
+             "disconnect stimulate fury cruz font revive legislative warmth feminine touchdown",
+             "announcing lauren dads notorious adjusting interviewing brooks glued programmer",
+             "shells unlucky motivate bummer vocabulary dodgers vanguard phrases nieces dolls",
+             "projections equals axis highlighted specialty tangible patient's dvd hypocrisy",
+             "chaotic troop parliamentary participant psychiatric capello volatile malcolm marker",
+             "chewing intimidating continental butts informative obligated wildly candles shovel",
+             "defenses eternity aura immoral classy accuse sovereign preserved depot seeks adrian",
+             "alternatively ethnicity scum deprived walsh genetically collector drowned bulbs",
+             "clause architects undercover temper seize gibson earthquakes hopeless volunteered",
+             "walt deploy logging blatant outfits bristol turnover archives harlem limb tease",
+             "abortions holland attribute browse hints realization flyers villa knights raging",
+             "adjustments assassination italians documentation bananas premature restoration",
+             "amsterdam wa manners hesitate honorable eli fooled rusty frost potent java bunker",
+             "partisan incompetent elevated screams psychic traced turnout beckham strap",
+             "textbooks disregard night's controllers forehead sufficiently nude cannabis nursery",
+             "reacting balances inflated pitcher inadequate stems scripts siege icons ant crosses",
+             "dale jogging detection interrupted daunting bien kits patriot schedules dell jacob",
+             "nightfall swings midlands choir defended imperative pins scent seldom framed lax",
+             "phillips shopper toilets umbrella bookstore manufacture roosevelt candle partying",
+             "silk bans derived concentrating irritating skeleton modify venice why'd reign",
+             "singers tutorial leaks scars preschool dome prick abraham integrate melted canvas",
+             "catherine aunts escort peel kindly authorized forecasts severity enters calculation",
+             "jackson's detectors administrators disciplined councils aired receipt integral",
+             "jealousy archive storyline positioning disgusted negotiation hypothesis scoop",
+             "charger attachment collateral spoilers funnier stadiums functionality fatty",
+             "peterson vain molly rotate supper aggressively proxy swat tolerant invading scanner",
+             "speculate intimacy conquer interestingly lender faded sara seals uber credentials",
+             "pitching servant oscars delight probation proposing gal predators uncles updating",
+             "accelerate beverly knicks backward heavens idle amusement bounds sloppy violations",
+             "haircut recognizing aspirations finishes firstly postal risking intrigued probable",
+             "mc opener subtitles bandwidth pricey relevance continuously devote miners",
+             "manipulated constituency alarming tasting fertility dumping bumper forge",
+             "environmentally preliminary collectively reviewing trafficking civilized sneaky",
+             "slump mat tremendously trump foam goldfish drones aluminum coconut deficits sleeve",
+             "theoretical corpse lobbying accepts dread bash infantry nods pursued turbines",
+             "platinum bloom deceased suicidal cat's freelance cottage horrendous insider possess",
+             "insults bouncing heather stinks composed tabs reflecting touring voltage bitching",
+             "explosions assembled helpless commentators hypocritical educating eliminating",
+             "balcony cosmic notified owes shootings peninsula appealed barking cyber listens",
+             "extremism hannah logan shane holly experimenting idiotic hostages windy audit",
+             "mathematical kosovo tesla foreclosure resent supernatural bind worm jamaica praised",
+             "symptom adaptation accord loudly gospel mechanisms competitor responds unified",
+             "chrysler advertisements rim chi disrespectful halls respectable automobile compact",
+             "varying",
+         }) {
+      std::istringstream text(line);
+      for (std::string word; text >> word;) {
+        words.push_back(word);
+      }
     }
     return words;
   }();
