@@ -259,40 +259,35 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
   std::string current;  // the word whose entries are being read
   std::vector<Sound> currentProns;
   std::size_t order = 0;
+  std::vector<std::optional<Nearness>> nearest(words.size());  // the word being weighed's
   const auto weigh = [&] {
     if (current.empty() || isCommand.count(current) > 0 ||
         std::any_of(currentProns.begin(), currentProns.end(),
                     [&](const Sound& s) { return commandSounds.count(s.phones) > 0; })) {
       return;  // a command word, or one that sounds just like one
     }
-    // A word too near a command word to be its neighbour is no other command word's either.
-    const bool takesCommand = std::any_of(prons.begin(), prons.end(), [&](const auto& own) {
-      return std::any_of(own.begin(), own.end(), [&](const Sound& o) {
-        return std::any_of(currentProns.begin(), currentProns.end(),
-                           [&](const Sound& c) { return TakesCommandWord(o, c, rule); });
-      });
-    });
-    if (takesCommand) {
-      return;
+    std::fill(nearest.begin(), nearest.end(), std::nullopt);
+    for (std::size_t w = 0; w < words.size(); ++w) {
+      for (const auto& own : prons[w]) {
+        const bool mayHaveNeighbours =
+            own.phones.size() >= static_cast<std::size_t>(std::max(rule.minPhones, 0));
+        for (const auto& candidate : currentProns) {
+          if (TakesCommandWord(own, candidate, rule)) {
+            return;  // too near this command word for its neighbour, so no other's either
+          }
+          const auto near = mayHaveNeighbours ? NearnessOf(own, candidate, rule) : std::nullopt;
+          if (near && (!nearest[w] || *near < *nearest[w])) {
+            nearest[w] = near;
+          }
+        }
+      }
     }
     const auto at = rank.find(current);
     const std::size_t place =
         at == rank.end() ? std::numeric_limits<std::size_t>::max() : at->second;
     for (std::size_t w = 0; w < words.size(); ++w) {
-      std::optional<Nearness> nearest;
-      for (const auto& own : prons[w]) {
-        if (own.phones.size() < static_cast<std::size_t>(std::max(rule.minPhones, 0))) {
-          continue;
-        }
-        for (const auto& candidate : currentProns) {
-          const auto near = NearnessOf(own, candidate, rule);
-          if (near && (!nearest || *near < *nearest)) {
-            nearest = near;
-          }
-        }
-      }
-      if (nearest) {
-        found[w].emplace_back(place, *nearest, order, current);
+      if (nearest[w]) {
+        found[w].emplace_back(place, *nearest[w], order, current);
       }
     }
   };
