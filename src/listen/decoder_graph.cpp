@@ -47,9 +47,7 @@ void AddLoopExits(fsg_model_t* fsg, int commandStates, int wordLoop,
 
 fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
                                const std::set<std::string>& listEnds, const GarbageOptions& garbage,
-                               const std::vector<std::string>& otherWords,
-                               const std::set<std::string>& nearWords,
-                               const std::set<std::string>& menuWords,
+                               const LoopWords& loopWords,
                                const std::vector<std::string>& destructiveWords, logmath_t* lmath,
                                float lw) {
   jsgf_t* parsed = jsgf_parse_string(jsgf.c_str(), nullptr);
@@ -105,23 +103,25 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
     }
     fsg_model_null_trans_add(fsg, loop, fsg->final_state, 0);
   }
-  if (!otherWords.empty()) {
+  if (!loopWords.words.empty()) {
     const auto wordEntry = cost(garbage.wordEntryWeight);
     const auto eachWord = cost(garbage.wordWeight);
     const auto firstNear = cost(garbage.neighbourWeight);
+    const auto firstClosest = cost(garbage.closestNeighbourWeight);
     const auto laterNear = cost(garbage.laterNeighbourWeight);
     const auto laterMenu =
         garbage.laterMenuWordWeight > 0 ? cost(garbage.laterMenuWordWeight) : eachWord;
     const bool inARow = garbage.laterWordWeight > 0;
     const auto laterEveryday = inARow ? cost(garbage.laterWordWeight) : 0;
-    for (const auto& word : otherWords) {
+    for (const auto& word : loopWords.words) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
-      const bool near = nearWords.count(word) > 0;
-      const bool menu = menuWords.count(word) > 0;
+      const bool near = loopWords.neighbours.count(word) > 0;
+      const bool closest = near && loopWords.closest.count(word) > 0;
+      const bool menu = loopWords.menu.count(word) > 0;
       const bool everyday = inARow && !near && !menu;
       const int done = everyday ? everydayDone : wordDone;
-      fsg_model_trans_add(fsg, fsg->start_state, done, wordEntry + (near ? firstNear : eachWord),
-                          wid);
+      const auto first = closest ? firstClosest : (near ? firstNear : eachWord);
+      fsg_model_trans_add(fsg, fsg->start_state, done, wordEntry + first, wid);
       fsg_model_trans_add(fsg, wordLoop, done, near ? laterNear : (menu ? laterMenu : eachWord),
                           wid);
       if (everyday) {

@@ -13,17 +13,22 @@
 
 namespace varnel::listen {
 
-// The commands of `jsgf`, a loop of single phones from the start to the end and, when
-// `otherWords` (dictionary names) is not empty, a loop of those words, entered from the start,
-// part-way through a command and after a whole one. Weights from `garbage`, scaled by the
-// language weight `lw`; the commands' words in `destructiveWords` weigh
-// `garbage.destructiveWeight` more. The caller frees the graph; nullptr when the grammar does
-// not parse.
+// The words of the loop beside the commands, by the decoder's names, and what each is.
+struct LoopWords {
+  std::vector<std::string> words;
+  std::set<std::string> neighbours;  // sound like a command's word
+  std::set<std::string> closest;     // ... and are one phone from it (of `neighbours`)
+  std::set<std::string> menu;        // the menu's own words
+};
+
+// The commands of `jsgf`, a loop of single phones from the start to the end and, when `loop`
+// has words, a loop of those words, entered from the start, part-way through a command and
+// after a whole one. Weights from `garbage`, scaled by the language weight `lw`; the
+// commands' words in `destructiveWords` weigh `garbage.destructiveWeight` more. The caller
+// frees the graph; nullptr when the grammar does not parse.
 fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
                                const std::set<std::string>& listEnds, const GarbageOptions& garbage,
-                               const std::vector<std::string>& otherWords,
-                               const std::set<std::string>& nearWords,
-                               const std::set<std::string>& menuWords,
+                               const LoopWords& loop,
                                const std::vector<std::string>& destructiveWords, logmath_t* lmath,
                                float lw);
 

@@ -71,6 +71,10 @@ struct GarbageOptions {
   // ... and each word of it that sounds like a command's word (see neighbours.h): cheaper,
   // since such a word must beat the command it sounds like on its own
   double neighbourWeight = 1e-3;
+  // ... and as the first word, each neighbour one phone from a command word ("parnell" for
+  // "varnel"): cheaper still, since that one phone is all that tells it from the command,
+  // and accents change a command's vowels, which no such neighbour differs in alone.
+  double closestNeighbourWeight = 1e-2;
   // ... where such a word follows a word of a command or of the loop: dearer, since there it
   // takes the place of a command's own last word ("Page" and a neighbour of "delete" for
   // "Page Down") rather than standing for the whole of what was said.

@@ -20,6 +20,7 @@ class NeighbourScan {
   // What one scan found, and the CPU time it took its thread.
   struct Scanned {
     std::vector<std::string> neighbours;
+    std::vector<std::string> closest;  // those one phone edit from a command word
     double cpuMs = 0;
   };
   // The neighbours of `words`; runs on the scan's thread.

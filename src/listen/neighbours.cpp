@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <optional>
@@ -231,7 +232,8 @@ std::optional<Nearness> NearnessOf(const Sound& own, const Sound& other,
 
 std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& commandWords,
                                             const Lexicon& lexicon, const NeighbourRule& rule,
-                                            const std::vector<std::string>& frequent) {
+                                            const std::vector<std::string>& frequent,
+                                            std::vector<std::string>* closest) {
   std::map<std::string, char, std::less<>> codes;
   std::vector<std::string> words;  // each command word once
   std::vector<std::vector<Sound>> prons;
@@ -306,16 +308,26 @@ std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& comm
 
   std::vector<std::string> out;
   std::set<std::string> have;
+  std::set<std::string> oneEdit;
   for (auto& candidates : found) {
     std::sort(candidates.begin(), candidates.end());
     if (rule.perWord > 0 && candidates.size() > rule.perWord) {
       candidates.resize(rule.perWord);
     }
     for (auto& candidate : candidates) {
+      const Nearness& near = std::get<1>(candidate);
+      if (near.kind == Kind::kEdit && near.edits == 1) {
+        oneEdit.insert(std::get<3>(candidate));
+      }
       if (have.insert(std::get<3>(candidate)).second) {
         out.push_back(std::move(std::get<3>(candidate)));
       }
     }
+  }
+  if (closest != nullptr) {
+    closest->clear();
+    std::copy_if(out.begin(), out.end(), std::back_inserter(*closest),
+                 [&](const std::string& word) { return oneEdit.count(word) > 0; });
   }
   return out;
 }

@@ -43,10 +43,13 @@ struct NeighbourRule {
 // in the dictionary's order. Command words themselves, words that sound like one of them
 // exactly, like one of them and one phone more ("deletes") or, unless the rule allows shorter
 // neighbours, with one phone fewer ("elite"), and words that are not plain lower-case words
-// are never neighbours.
+// are never neighbours. `closest`, when given, receives those of them kept as a neighbour one
+// phone edit from a command word ("parnell" for "varnel"), in the same order: only that phone
+// tells such a word from the command, so it needs less of a handicap in the loop.
 std::vector<std::string> PhoneticNeighbours(const std::vector<std::string>& commandWords,
                                             const Lexicon& lexicon, const NeighbourRule& rule,
-                                            const std::vector<std::string>& frequent);
+                                            const std::vector<std::string>& frequent,
+                                            std::vector<std::string>* closest = nullptr);
 
 // Whether PhoneticNeighbours of some command words and `added` after them is `found`, their
 // result without `added`, as it is: the added words are too short to have neighbours of their

@@ -257,8 +257,8 @@ bool Recogniser::Open(std::string& error) {
   if (settings_.garbage.wordsEnabled && settings_.neighbours) {
     // The words of the scan before and what it found, on the scan's thread.
     scan_ = std::make_unique<NeighbourScan>(
-        [this, before = std::vector<std::string>(),
-         found = std::vector<std::string>()](const std::vector<std::string>& words) mutable {
+        [this, before = std::vector<std::string>(), found = std::vector<std::string>(),
+         closest = std::vector<std::string>()](const std::vector<std::string>& words) mutable {
           const double cpuStart = ThreadCpuMs();
           // The words wanted only grow, the new ones after the others: going to sleep adds
           // the wake phrase's, which change nothing.
@@ -267,10 +267,11 @@ bool Recogniser::Open(std::string& error) {
           const std::vector<std::string> added(
               words.begin() + static_cast<std::ptrdiff_t>(grown ? before.size() : 0), words.end());
           if (!grown || !AddedLeaveNeighbours(added, found, lexicon_, settings_.neighbourRule)) {
-            found = PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords());
+            found = PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords(),
+                                       &closest);
           }
           before = words;
-          return NeighbourScan::Scanned{found, ThreadCpuMs() - cpuStart};
+          return NeighbourScan::Scanned{found, closest, ThreadCpuMs() - cpuStart};
         });
   }
   if (settings_.verifyLm && !OpenLanguageModel(error)) {
@@ -416,7 +417,7 @@ CommandsAlone Recogniser::CommandRivals(const Heard& heard) {
       none.enabled = false;
       none.wordsEnabled = false;
       const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
-      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {}, {}, {},
+      fsg = BuildDecoderGraph(kOthersSearch, others, active_->ListEnds(), none, {}, {},
                               ps_get_logmath(ps_), lw);
     }
     if (fsg != nullptr && ps_set_fsg(ps_, kOthersSearch, fsg) >= 0) {
@@ -644,7 +645,7 @@ bool Recogniser::ApplyPending() {
   return true;
 }
 
-std::vector<std::string> Recogniser::LoopWords(const std::vector<std::string>& words) const {
+std::vector<std::string> Recogniser::LoopWordsFor(const std::vector<std::string>& words) const {
   std::vector<std::string> loop = otherWords_;
   std::set<std::string> have(loop.begin(), loop.end());
   if (settings_.garbage.laterMenuWordWeight > 0) {
@@ -691,7 +692,7 @@ void Recogniser::JoinNeighbours() {
   if (!found) {
     return;
   }
-  if (found->scanned.neighbours == neighbourWords_) {
+  if (found->scanned.neighbours == neighbourWords_ && found->scanned.closest == closestWords_) {
     // The search in use has them all.
     if (settings_.verbose) {
       std::fprintf(stderr,
@@ -710,6 +711,11 @@ void Recogniser::JoinNeighbours() {
       neighbourWords_.push_back(word);
       neighbours_.push_back(name);
     }
+  }
+  closestWords_ = found->scanned.closest;
+  closest_.clear();
+  for (const auto& word : closestWords_) {
+    closest_.insert(OtherWord(word));
   }
   const double searchStart = ThreadCpuMs();
   if (hasSearch_) {
@@ -759,15 +765,16 @@ bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
       }
     }
   }
-  const auto loop = LoopWords(words);
-  const std::set<std::string> near(neighbours_.begin(), neighbours_.end());
-  std::set<std::string> menu;
+  LoopWords loop;
+  loop.words = LoopWordsFor(words);
+  loop.neighbours.insert(neighbours_.begin(), neighbours_.end());
+  loop.closest = closest_;
   for (const auto& word : words) {
-    menu.insert(OtherWord(word));
+    loop.menu.insert(OtherWord(word));
   }
   fsg_model_t* fsg =
-      BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage, loop, near,
-                        menu, settings_.rivals.destructiveWords, ps_get_logmath(ps_), lw);
+      BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage, loop,
+                        settings_.rivals.destructiveWords, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }
@@ -782,7 +789,7 @@ bool Recogniser::SetRivalSearch(const Grammar& grammar) {
   commandsAlone.wordsEnabled = false;
   const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(ps_), "-lw"));
   fsg_model_t* fsg = BuildDecoderGraph(kRivalSearch, grammar.Jsgf(), grammar.ListEnds(),
-                                       commandsAlone, {}, {}, {}, {}, ps_get_logmath(ps_), lw);
+                                       commandsAlone, {}, {}, ps_get_logmath(ps_), lw);
   if (fsg == nullptr) {
     return false;
   }

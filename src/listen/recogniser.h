@@ -109,7 +109,7 @@ class Recogniser {
   bool SetCommandSearch(const char* name, const Grammar& grammar);
   // The word loop's dictionary names for a menu of `words`: the everyday words, the menu's
   // words and the neighbours found so far; with mutex_ held.
-  std::vector<std::string> LoopWords(const std::vector<std::string>& words) const;
+  std::vector<std::string> LoopWordsFor(const std::vector<std::string>& words) const;
   // Gives the decoder the neighbours found since, and the commands' search with them in its
   // word loop; with mutex_ held, between utterances only.
   void JoinNeighbours();
@@ -236,6 +236,9 @@ class Recogniser {
   // they were added under: a change of menu seldom brings new words.
   std::vector<std::string> neighbourWords_;
   std::vector<std::string> neighbours_;
+  // Those of them one phone edit from a command word, as words and as names.
+  std::vector<std::string> closestWords_;
+  std::set<std::string> closest_;
   std::set<std::string> loopNames_;      // every name of the word loop in the decoder's dictionary
   std::vector<std::int16_t> history_;    // the latest audio, from which an utterance starts
   std::unique_ptr<NeighbourScan> scan_;  // nullptr without neighbours; reads lexicon_

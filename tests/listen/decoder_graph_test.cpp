@@ -33,7 +33,7 @@ std::map<std::string, std::int32_t> WordArcs(double destructiveWeight,
   alone.wordsEnabled = false;
   alone.destructiveWeight = destructiveWeight;
   fsg_model_t* fsg =
-      BuildDecoderGraph("test", kJsgf, {}, alone, {}, {}, {}, destructive, lmath, kLanguageWeight);
+      BuildDecoderGraph("test", kJsgf, {}, alone, {}, destructive, lmath, kLanguageWeight);
   std::map<std::string, std::int32_t> arcs;
   ForEachArc(fsg, [&](int, const fsg_link_t* link) {
     if (fsg_link_wid(link) >= 0) {
@@ -75,11 +75,11 @@ TEST(ListenDecoderGraph, DestructiveWordsCostMore) {
 }
 
 // A neighbour of a command word is cheap as the first word of the loop, where it stands for
-// the whole of what was said, and may be dearer after a command's word, where it would take
-// the place of the command's own last word. A word of the menu costs what an everyday word
-// does as the first, and may cost less after a word, where it stands for a command's own
-// word beside one swapped ("take me up"). An everyday word may cost less again after another
-// everyday word ("how are you").
+// the whole of what was said (one a phone from a command word cheaper still), and may be dearer
+// after a command's word, where it would take the place of the command's own last word. A word of
+// the menu costs what an everyday word does as the first, and may cost less after a word, where it
+// stands for a command's own word beside one swapped ("take me up"). An everyday word may cost less
+// again after another everyday word ("how are you").
 TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
   logmath_t* lmath = logmath_init(1.0001, 0, 0);
   const auto scaled = [&](double p) {
@@ -92,20 +92,24 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
   struct Case {
     const char* name;
     double first;
+    double closest;  // first, one phone from a command word
     double later;
     double menuLater;      // 0: as an everyday word
     double everydayLater;  // 0: no cheaper arc
-  } cases[] = {{"dearer later", 1e-3, 3e-5, 0, 0},
-               {"the same", 1e-3, 1e-3, 0, 0},
-               {"menu words cheaper later", 1e-3, 1e-4, 1e-4, 0},
-               {"everyday words cheaper in a row", 1e-3, 1e-4, 1e-4, 3e-4}};
+  } cases[] = {{"dearer later", 1e-3, 1e-2, 3e-5, 0, 0},
+               {"the same", 1e-3, 1e-3, 1e-3, 0, 0},
+               {"menu words cheaper later", 1e-3, 1e-2, 1e-4, 1e-4, 0},
+               {"everyday words cheaper in a row", 1e-3, 3e-2, 1e-4, 1e-4, 3e-4}};
+  const LoopWords words{
+      {"parnell", "darnell", "town", "zoom"}, {"parnell", "darnell"}, {"parnell"}, {"zoom"}};
   for (const auto& c : cases) {
     loop.neighbourWeight = c.first;
+    loop.closestNeighbourWeight = c.closest;
     loop.laterNeighbourWeight = c.later;
     loop.laterMenuWordWeight = c.menuLater;
     loop.laterWordWeight = c.everydayLater;
-    fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, {"parnell", "town", "zoom"},
-                                         {"parnell"}, {"zoom"}, {}, lmath, kLanguageWeight);
+    fsg_model_t* fsg =
+        BuildDecoderGraph("test", kJsgf, {}, loop, words, {}, lmath, kLanguageWeight);
     ASSERT_NE(fsg, nullptr);
     std::map<std::string, std::multiset<std::int32_t>> arcs;  // each loop word's arcs
     ForEachArc(fsg, [&](int, const fsg_link_t* link) {
@@ -116,6 +120,9 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
     fsg_model_free(fsg);
     const auto entry = scaled(loop.wordEntryWeight);
     EXPECT_EQ(arcs["parnell"],
+              (std::multiset<std::int32_t>{entry + scaled(c.closest), scaled(c.later)}))
+        << c.name;
+    EXPECT_EQ(arcs["darnell"],
               (std::multiset<std::int32_t>{entry + scaled(c.first), scaled(c.later)}))
         << c.name;
     std::multiset<std::int32_t> town = {entry + scaled(loop.wordWeight), scaled(loop.wordWeight)};
@@ -140,8 +147,8 @@ TEST(ListenDecoderGraph, EverydayWordsInARowFollowOnlyEverydayWords) {
   loop.enabled = false;
   loop.laterWordWeight = 3e-4;
   const auto cheap = static_cast<std::int32_t>(logmath_log(lmath, 3e-4) * kLanguageWeight);
-  fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, {"parnell", "town", "zoom"},
-                                       {"parnell"}, {"zoom"}, {}, lmath, kLanguageWeight);
+  const LoopWords words{{"parnell", "town", "zoom"}, {"parnell"}, {}, {"zoom"}};
+  fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, words, {}, lmath, kLanguageWeight);
   ASSERT_NE(fsg, nullptr);
   std::set<int> cheapFrom;                         // states the cheap arcs leave
   std::map<int, std::set<std::string>> wordsInto;  // the words whose arcs end in each state
@@ -184,7 +191,7 @@ TEST(ListenDecoderGraph, ParameterListsCostTheirWeight) {
   for (const double weight : {1.0, 3e-7}) {
     const Grammar grammar = BuildGrammar({menu}, lookup, weight);
     fsg_model_t* fsg = BuildDecoderGraph("test", grammar.Jsgf(), grammar.ListEnds(), alone, {}, {},
-                                         {}, {}, lmath, kLanguageWeight);
+                                         lmath, kLanguageWeight);
     ASSERT_NE(fsg, nullptr) << grammar.Jsgf();
     std::map<std::string, std::int32_t> arcs;
     ForEachArc(fsg, [&](int, const fsg_link_t* link) {

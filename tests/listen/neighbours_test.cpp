@@ -152,6 +152,32 @@ TEST_F(NeighboursTest, FollowsTheRule) {
   }
 }
 
+// Those one phone from a command word are marked, whatever else made others neighbours.
+TEST_F(NeighboursTest, MarksThoseOnePhoneFromACommandWord) {
+  struct Case {
+    const char* what;
+    std::vector<std::string> commands;
+    NeighbourRule rule;
+    std::vector<std::string> want;
+  };
+  const std::vector<Case> cases = {
+      {"nearer by edits", {"monday"}, {3, false, 0, 3, 0}, {"monbay"}},
+      {"rhymes and compounds are not",
+       {"highlight", "home"},
+       {1, true, 3, 3, 0},
+       {"ahome", "shome"}},
+      {"against any pronunciation, in the neighbours' order",
+       {"home", "tab", "varnel"},
+       {1, true, 3, 3, 0},
+       {"ahome", "shome", "cab", "tag", "tan", "tap", "top", "darnell"}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> closest = {"left over"};
+    PhoneticNeighbours(c.commands, lexicon_, c.rule, {}, &closest);
+    EXPECT_EQ(closest, c.want) << c.what;
+  }
+}
+
 // Words added to the command words that can change nothing (the wake phrase's, after the
 // commands') need no new scan; whenever that is said, a scan would find the same.
 TEST_F(NeighboursTest, KnowsWhenAddedWordsChangeNothing) {

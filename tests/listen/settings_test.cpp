@@ -176,6 +176,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_FALSE(s.neighbourRule.vowelChanges);
   ASSERT_TRUE(ParseSettings({"--neighbour-vowel-changes"}, s, error, help)) << error;
   EXPECT_TRUE(s.neighbourRule.vowelChanges);
+  ASSERT_TRUE(ParseSettings({"--closest-neighbour-weight", "1e-3"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.garbage.closestNeighbourWeight, 1e-3);  // as the other neighbours
   ASSERT_TRUE(ParseSettings({"--fastest-ms-per-phone", "0"}, s, error, help)) << error;
   EXPECT_EQ(s.fastestMsPerPhone, 0);  // the pace check off
   ASSERT_TRUE(ParseSettings({"--no-remove-noise"}, s, error, help)) << error;
@@ -197,35 +199,36 @@ TEST(ListenSettings, RejectionOptionsParse) {
 
 TEST(ListenSettings, BadValuesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
-      {"--vad-postspeech"},                // no value
-      {"--vad-postspeech", "0"},           // below the range
-      {"--vad-postspeech", "12x"},         // trailing junk
-      {"--garbage-weight", "2"},           // a probability above 1
-      {"--phone-weight", "0"},             // a probability of nothing
-      {"--word-weight", "1.5"},            // a probability above 1
-      {"--word-garbage-weight"},           // no value
-      {"--beam", "0"},                     // a beam that keeps nothing
-      {"--word-beam", "wide"},             // not a number
-      {"--min-margin", "-5000"},           // beyond any score
-      {"--top-n", "0"},                    // no Gaussian at all
-      {"--beam", "nan"},                   // compares false with every bound
-      {"--prefix-weight", "-1"},           // a negative probability
-      {"--suffix-weight", "2"},            // above one
-      {"--top-n", "4.5"},                  // not a whole number
-      {"--everyday-words", "-3"},          // a negative count
-      {"--noise-floor", "-1"},             // negative
-      {"--fastest-ms-per-phone", "2000"},  // slower than any speech
-      {"--remove-noise-below", "-3"},      // speech below the noise is no threshold
-      {"--stream-after", "-10"},           // a negative length
-      {"--min-speech-rise", "-1"},         // speech below its own pause
-      {"--neighbour-edits", "1.5"},        // not a whole number
-      {"--neighbour-min-phones", "0"},     // every word, even an empty one
-      {"--neighbour-weight", "0"},         // a probability of nothing
-      {"--destructive-weight", "0"},       // destructive commands never heard
-      {"--destructive-weight", "1.5"},     // dearer loops instead, by another name
-      {"--parameter-weight", "0"},         // number commands never heard
-      {"--parameter-weight", "2"},         // above one
-      {"--frobnicate"},                    // unknown
+      {"--vad-postspeech"},                 // no value
+      {"--vad-postspeech", "0"},            // below the range
+      {"--vad-postspeech", "12x"},          // trailing junk
+      {"--garbage-weight", "2"},            // a probability above 1
+      {"--phone-weight", "0"},              // a probability of nothing
+      {"--word-weight", "1.5"},             // a probability above 1
+      {"--word-garbage-weight"},            // no value
+      {"--beam", "0"},                      // a beam that keeps nothing
+      {"--word-beam", "wide"},              // not a number
+      {"--min-margin", "-5000"},            // beyond any score
+      {"--top-n", "0"},                     // no Gaussian at all
+      {"--beam", "nan"},                    // compares false with every bound
+      {"--prefix-weight", "-1"},            // a negative probability
+      {"--suffix-weight", "2"},             // above one
+      {"--top-n", "4.5"},                   // not a whole number
+      {"--everyday-words", "-3"},           // a negative count
+      {"--noise-floor", "-1"},              // negative
+      {"--fastest-ms-per-phone", "2000"},   // slower than any speech
+      {"--remove-noise-below", "-3"},       // speech below the noise is no threshold
+      {"--stream-after", "-10"},            // a negative length
+      {"--min-speech-rise", "-1"},          // speech below its own pause
+      {"--neighbour-edits", "1.5"},         // not a whole number
+      {"--neighbour-min-phones", "0"},      // every word, even an empty one
+      {"--neighbour-weight", "0"},          // a probability of nothing
+      {"--closest-neighbour-weight", "2"},  // above one
+      {"--destructive-weight", "0"},        // destructive commands never heard
+      {"--destructive-weight", "1.5"},      // dearer loops instead, by another name
+      {"--parameter-weight", "0"},          // number commands never heard
+      {"--parameter-weight", "2"},          // above one
+      {"--frobnicate"},                     // unknown
   };
   for (const auto& args : bad) {
     Settings s;
