@@ -109,6 +109,7 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
     const auto firstNear = cost(garbage.neighbourWeight);
     const auto firstClosest = cost(garbage.closestNeighbourWeight);
     const auto laterNear = cost(garbage.laterNeighbourWeight);
+    const auto laterClosest = cost(garbage.laterClosestNeighbourWeight);
     const auto laterMenu =
         garbage.laterMenuWordWeight > 0 ? cost(garbage.laterMenuWordWeight) : eachWord;
     const bool inARow = garbage.laterWordWeight > 0;
@@ -122,8 +123,9 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
       const int done = everyday ? everydayDone : wordDone;
       const auto first = closest ? firstClosest : (near ? firstNear : eachWord);
       fsg_model_trans_add(fsg, fsg->start_state, done, wordEntry + first, wid);
-      fsg_model_trans_add(fsg, wordLoop, done, near ? laterNear : (menu ? laterMenu : eachWord),
-                          wid);
+      const auto later =
+          closest ? laterClosest : (near ? laterNear : (menu ? laterMenu : eachWord));
+      fsg_model_trans_add(fsg, wordLoop, done, later, wid);
       if (everyday) {
         fsg_model_trans_add(fsg, afterEveryday, everydayDone, laterEveryday, wid);
       }

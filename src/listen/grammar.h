@@ -79,6 +79,10 @@ struct GarbageOptions {
   // takes the place of a command's own last word ("Page" and a neighbour of "delete" for
   // "Page Down") rather than standing for the whole of what was said.
   double laterNeighbourWeight = 1e-4;
+  // ... and there each one phone from a command word: cheaper, as at the first word, though
+  // not as cheap: ten times the others' took a command's own words ("Hide It" as "hobby" and
+  // "creaked").
+  double laterClosestNeighbourWeight = 3e-4;
   // ... and each word of the menu, which the loop holds too, where it follows a word: a
   // command with a word of its own swapped ("take me up") then has a path of the words said.
   // 0: as any other word of the loop.

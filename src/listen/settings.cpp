@@ -52,6 +52,8 @@ std::string Usage() {
          "  --closest-neighbour-weight X  ... as the first word, of each one phone edit\n"
          "                          from a command word (1e-2)\n"
          "  --later-neighbour-weight X  ... after a word of a command or of the loop (1e-4)\n"
+         "  --later-closest-neighbour-weight X  ... there, of each one phone edit from a\n"
+         "                          command word (3e-4)\n"
          "  --neighbour-edits N     phone edits from a command word a neighbour may be (2)\n"
          "  --neighbour-rhymes      rhymes of command words of two syllables or more are\n"
          "                          neighbours (the default)\n"
@@ -211,6 +213,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.neighbourWeight = number(1e-30, 1);
       } else if (a == "--closest-neighbour-weight") {
         s.garbage.closestNeighbourWeight = number(1e-30, 1);
+      } else if (a == "--later-closest-neighbour-weight") {
+        s.garbage.laterClosestNeighbourWeight = number(1e-30, 1);
       } else if (a == "--later-neighbour-weight") {
         s.garbage.laterNeighbourWeight = number(1e-30, 1);
       } else if (a == "--later-word-weight") {

@@ -94,18 +94,20 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
     double first;
     double closest;  // first, one phone from a command word
     double later;
+    double closestLater;
     double menuLater;      // 0: as an everyday word
     double everydayLater;  // 0: no cheaper arc
-  } cases[] = {{"dearer later", 1e-3, 1e-2, 3e-5, 0, 0},
-               {"the same", 1e-3, 1e-3, 1e-3, 0, 0},
-               {"menu words cheaper later", 1e-3, 1e-2, 1e-4, 1e-4, 0},
-               {"everyday words cheaper in a row", 1e-3, 3e-2, 1e-4, 1e-4, 3e-4}};
+  } cases[] = {{"dearer later", 1e-3, 1e-2, 3e-5, 3e-4, 0, 0},
+               {"the same", 1e-3, 1e-3, 1e-3, 1e-3, 0, 0},
+               {"menu words cheaper later", 1e-3, 1e-2, 1e-4, 3e-4, 1e-4, 0},
+               {"everyday words cheaper in a row", 1e-3, 3e-2, 1e-4, 1e-3, 1e-4, 3e-4}};
   const LoopWords words{
       {"parnell", "darnell", "town", "zoom"}, {"parnell", "darnell"}, {"parnell"}, {"zoom"}};
   for (const auto& c : cases) {
     loop.neighbourWeight = c.first;
     loop.closestNeighbourWeight = c.closest;
     loop.laterNeighbourWeight = c.later;
+    loop.laterClosestNeighbourWeight = c.closestLater;
     loop.laterMenuWordWeight = c.menuLater;
     loop.laterWordWeight = c.everydayLater;
     fsg_model_t* fsg =
@@ -120,7 +122,7 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
     fsg_model_free(fsg);
     const auto entry = scaled(loop.wordEntryWeight);
     EXPECT_EQ(arcs["parnell"],
-              (std::multiset<std::int32_t>{entry + scaled(c.closest), scaled(c.later)}))
+              (std::multiset<std::int32_t>{entry + scaled(c.closest), scaled(c.closestLater)}))
         << c.name;
     EXPECT_EQ(arcs["darnell"],
               (std::multiset<std::int32_t>{entry + scaled(c.first), scaled(c.later)}))

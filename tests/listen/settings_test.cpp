@@ -178,6 +178,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_TRUE(s.neighbourRule.vowelChanges);
   ASSERT_TRUE(ParseSettings({"--closest-neighbour-weight", "1e-3"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.closestNeighbourWeight, 1e-3);  // as the other neighbours
+  ASSERT_TRUE(ParseSettings({"--later-closest-neighbour-weight", "1e-4"}, s, error, help)) << error;
+  EXPECT_DOUBLE_EQ(s.garbage.laterClosestNeighbourWeight, 1e-4);
   ASSERT_TRUE(ParseSettings({"--fastest-ms-per-phone", "0"}, s, error, help)) << error;
   EXPECT_EQ(s.fastestMsPerPhone, 0);  // the pace check off
   ASSERT_TRUE(ParseSettings({"--no-remove-noise"}, s, error, help)) << error;
