@@ -692,7 +692,11 @@ void Recogniser::JoinNeighbours() {
   if (!found) {
     return;
   }
-  if (found->scanned.neighbours == neighbourWords_ && found->scanned.closest == closestWords_) {
+  std::set<std::string> closest;
+  for (const auto& word : found->scanned.closest) {
+    closest.insert(OtherWord(word));
+  }
+  if (found->scanned.neighbours == neighbourWords_ && closest == closest_) {
     // The search in use has them all.
     if (settings_.verbose) {
       std::fprintf(stderr,
@@ -712,11 +716,7 @@ void Recogniser::JoinNeighbours() {
       neighbours_.push_back(name);
     }
   }
-  closestWords_ = found->scanned.closest;
-  closest_.clear();
-  for (const auto& word : closestWords_) {
-    closest_.insert(OtherWord(word));
-  }
+  closest_ = std::move(closest);
   const double searchStart = ThreadCpuMs();
   if (hasSearch_) {
     // As at a change of menu: the graph in use goes before the next is built.

@@ -236,9 +236,7 @@ class Recogniser {
   // they were added under: a change of menu seldom brings new words.
   std::vector<std::string> neighbourWords_;
   std::vector<std::string> neighbours_;
-  // Those of them one phone edit from a command word, as words and as names.
-  std::vector<std::string> closestWords_;
-  std::set<std::string> closest_;
+  std::set<std::string> closest_;        // names of those one phone edit from a command word
   std::set<std::string> loopNames_;      // every name of the word loop in the decoder's dictionary
   std::vector<std::int16_t> history_;    // the latest audio, from which an utterance starts
   std::unique_ptr<NeighbourScan> scan_;  // nullptr without neighbours; reads lexicon_
