@@ -146,4 +146,37 @@ std::vector<std::string> Lexicon::Pronunciations(std::string_view word) const {
   return prons;
 }
 
+int CountPhones(std::string_view phones) {
+  int n = 0;
+  bool inPhone = false;
+  for (const char c : phones) {
+    const bool blank = IsBlank(c);
+    n += static_cast<int>(!blank && !inPhone);
+    inPhone = !blank;
+  }
+  return n;
+}
+
+std::vector<std::string> HypothesisWords(std::string_view hypothesis) {
+  std::vector<std::string> words;
+  std::size_t i = 0;
+  while (i < hypothesis.size()) {
+    while (i < hypothesis.size() && IsBlank(hypothesis[i])) {
+      ++i;
+    }
+    const std::size_t start = i;
+    while (i < hypothesis.size() && !IsBlank(hypothesis[i])) {
+      ++i;
+    }
+    std::string_view word = hypothesis.substr(start, i - start);
+    if (const auto paren = word.find('('); paren != std::string_view::npos && paren > 0) {
+      word = word.substr(0, paren);
+    }
+    if (!word.empty() && word[0] != '<' && word[0] != '[' && word[0] != '+') {
+      words.emplace_back(word);
+    }
+  }
+  return words;
+}
+
 }  // namespace varnel::listen

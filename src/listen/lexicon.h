@@ -32,4 +32,11 @@ class Lexicon {
   std::vector<std::uint32_t> entries_;  // line starts, sorted by word, stable within a word
 };
 
+// Phones of a pronunciation: "T AE B" has three.
+int CountPhones(std::string_view phones);
+
+// The words of a decoder's hypothesis as they were said: alternates ("tab(2)") as the word,
+// fillers ("<sil>", "[NOISE]", "++UH++") left out.
+std::vector<std::string> HypothesisWords(std::string_view hypothesis);
+
 }  // namespace varnel::listen

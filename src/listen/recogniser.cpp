@@ -1,6 +1,9 @@
 #include "listen/recogniser.h"
 
 #include "listen/decoder_graph.h"
+#include "listen/decoder_setup.h"
+#include "listen/heard_log.h"
+#include "listen/hiss.h"
 #include "listen/neighbours.h"
 
 #include <malloc.h>
@@ -35,90 +38,9 @@ constexpr long kLead = 256 + kSampleRate / 10;   // window overhang, and a margi
 // the end of speech then hides the decoding time.
 constexpr int kEarlyFrames = 8;
 constexpr const char* kSearchName = "commands";
-// A word the language model reads is everyday speech when it is among this many of the most
-// frequent.
-constexpr std::size_t kEverydayWords = 3000;
 // The commands alone, and all of them but the one heard, for weighing it against its rivals.
 constexpr const char* kRivalSearch = "rivals";
 constexpr const char* kOthersSearch = "others";
-constexpr const char* kPhoneSearch = "phones";  // the phone loop's searches
-constexpr const char* kForcedSearch = "forced";
-constexpr std::uint32_t kHissSeed = 2463534242U;
-// The RMS of a voice's loud frames at a usual microphone level (-14 dBFS).
-constexpr double kUsualVoiceRms = 6600;
-
-// Phones of a pronunciation: "T AE B" has three.
-int CountPhones(std::string_view pron) {
-  int n = 0;
-  bool inPhone = false;
-  for (const char c : pron) {
-    const bool blank = c == ' ' || c == '\t';
-    n += static_cast<int>(!blank && !inPhone);
-    inPhone = !blank;
-  }
-  return n;
-}
-
-fe_s* MakeDetector(double threshold, int prespeech, int postspeech, int startspeech) {
-  const std::string t = std::to_string(threshold);
-  const std::string pre = std::to_string(prespeech);
-  const std::string post = std::to_string(postspeech);
-  const std::string start = std::to_string(startspeech);
-  const std::vector<const char*> argv = {"varnel-listen",
-                                         "-samprate",
-                                         "16000",
-                                         "-remove_silence",
-                                         "yes",
-                                         "-dither",
-                                         "yes",
-                                         "-seed",
-                                         "1",
-                                         "-vad_threshold",
-                                         t.c_str(),
-                                         "-vad_prespeech",
-                                         pre.c_str(),
-                                         "-vad_postspeech",
-                                         post.c_str(),
-                                         "-vad_startspeech",
-                                         start.c_str()};
-  cmd_ln_t* config = cmd_ln_parse_r(nullptr, fe_get_args(), static_cast<int32>(argv.size()),
-                                    const_cast<char**>(argv.data()), FALSE);
-  fe_s* fe = config != nullptr ? fe_init_auto_r(config) : nullptr;
-  cmd_ln_free_r(config);
-  return fe;
-}
-
-// CPU time of the calling thread: what a step costs, whatever else the machine runs.
-double ThreadCpuMs() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  constexpr double kMsPerSecond = 1e3;
-  constexpr double kNsPerMs = 1e6;
-  return static_cast<double>(t.tv_sec) * kMsPerSecond + static_cast<double>(t.tv_nsec) / kNsPerMs;
-}
-
-// A decoder made from command-line style arguments; its log goes away unless verbose. Null
-// with `error` set when the arguments or the model cannot be used.
-ps_decoder_t* MakeDecoder(std::vector<const char*> argv, bool verbose, const std::string& model,
-                          std::string& error) {
-  if (!verbose) {
-    argv.push_back("-logfn");
-    argv.push_back("/dev/null");
-  }
-  // The parser skips argv[0] like a program's own arguments.
-  cmd_ln_t* config = cmd_ln_parse_r(nullptr, ps_args(), static_cast<int32>(argv.size()),
-                                    const_cast<char**>(argv.data()), TRUE);
-  if (config == nullptr) {
-    error = "bad decoder configuration for " + model;
-    return nullptr;
-  }
-  ps_decoder_t* decoder = ps_init(config);
-  cmd_ln_free_r(config);
-  if (decoder == nullptr) {
-    error = "cannot load the speech model from " + model;
-  }
-  return decoder;
-}
 
 }  // namespace
 
@@ -145,25 +67,21 @@ Recogniser::~Recogniser() {
   if (worker_.joinable()) {
     worker_.detach();  // blocked on a read that never ends
   }
-  if (finished_) {
-    if (ps_ != nullptr) {
-      ps_free(ps_);
-    }
-    if (lm_ != nullptr) {
-      ps_free(lm_);
-    }
-    if (phones_ != nullptr) {
-      ps_free(phones_);
-    }
-    if (vad_ != nullptr) {
-      fe_free(vad_);
-    }
-    if (trigger_ != nullptr) {
-      fe_free(trigger_);
-    }
-    if (denoiser_ != nullptr) {
-      fe_free(denoiser_);
-    }
+  if (!finished_) {
+    // The worker may still wake and use them.
+    static_cast<void>(denoiser_.release());
+    static_cast<void>(lmCheck_.release());
+    static_cast<void>(fitCheck_.release());
+    return;
+  }
+  if (ps_ != nullptr) {
+    ps_free(ps_);
+  }
+  if (vad_ != nullptr) {
+    fe_free(vad_);
+  }
+  if (trigger_ != nullptr) {
+    fe_free(trigger_);
   }
 }
 
@@ -191,13 +109,8 @@ bool Recogniser::Open(std::string& error) {
   wholeCmn_ = ps_get_feat(ps_)->cmn;
 
   if (settings_.removeNoise != Settings::NoiseRemoval::kNever) {
-    // The decoder's own front end again, with spectral subtraction: its cepstra go to the
-    // decoder instead of the plain ones when an utterance needs it.
-    cmd_ln_t* decoderConfig = ps_get_config(ps_);
-    cmd_ln_set_boolean_r(decoderConfig, "-remove_noise", TRUE);
-    denoiser_ = fe_init_auto_r(decoderConfig);
-    cmd_ln_set_boolean_r(decoderConfig, "-remove_noise", FALSE);
-    if (denoiser_ == nullptr) {
+    denoiser_ = std::make_unique<NoiseRemover>();
+    if (!denoiser_->Open(ps_get_config(ps_))) {
       error = "cannot set up the noise removal";
       return false;
     }
@@ -274,105 +187,25 @@ bool Recogniser::Open(std::string& error) {
           return NeighbourScan::Scanned{found, closest, ThreadCpuMs() - cpuStart};
         });
   }
-  if (settings_.verifyLm && !OpenLanguageModel(error)) {
-    return false;
+  if (settings_.verifyLm) {
+    lmCheck_ = std::make_unique<LanguageModelCheck>(settings_);
+    if (!lmCheck_->Open(error)) {
+      return false;
+    }
   }
-  if (settings_.phoneLoopCheck && !OpenPhoneLoop(error)) {
-    return false;
+  if (settings_.phoneLoopCheck) {
+    fitCheck_ = std::make_unique<PhoneLoopCheck>(settings_);
+    if (!fitCheck_->Open(error)) {
+      return false;
+    }
   }
   finished_ = true;  // nothing running yet
   return true;
 }
 
-bool Recogniser::OpenLanguageModel(std::string& error) {
-  std::vector<const char*> argv = {"varnel-listen",
-                                   "-hmm",
-                                   settings_.model.c_str(),
-                                   "-lm",
-                                   settings_.languageModel.c_str(),
-                                   "-dict",
-                                   settings_.dict.c_str(),
-                                   "-remove_silence",
-                                   "no",
-                                   "-remove_noise",
-                                   "no",
-                                   "-dither",
-                                   "no"};
-  lm_ = MakeDecoder(std::move(argv), settings_.verbose, settings_.languageModel, error);
-  if (lm_ == nullptr) {
-    return false;
-  }
-  const auto& common = CommonWords();
-  everyday_.insert(common.begin(), common.begin() + static_cast<std::ptrdiff_t>(
-                                                        std::min(kEverydayWords, common.size())));
-  return true;
-}
-
-bool Recogniser::OpenPhoneLoop(std::string& error) {
-  char beam[32];
-  std::snprintf(beam, sizeof beam, "%g", settings_.beam);
-  const std::string topN = std::to_string(settings_.topN);
-  // Every senone scored: each frame's scores are then relative to the model's best sound in
-  // both decodings alike, so a word's score and the phones' compare. Context-independent
-  // phones: the loop of every triphone takes some 60 MB and seconds an utterance.
-  std::vector<const char*> argv = {"varnel-listen",
-                                   "-hmm",
-                                   settings_.model.c_str(),
-                                   "-dict",
-                                   "/dev/null",
-                                   "-remove_silence",
-                                   "no",
-                                   "-remove_noise",
-                                   "no",
-                                   "-dither",
-                                   "no",
-                                   "-beam",
-                                   beam,
-                                   "-pbeam",
-                                   beam,
-                                   "-topn",
-                                   topN.c_str(),
-                                   "-compallsen",
-                                   "yes",
-                                   "-allphone_ci",
-                                   "yes"};
-  phones_ = MakeDecoder(std::move(argv), settings_.verbose, settings_.model, error);
-  if (phones_ == nullptr) {
-    return false;
-  }
-  if (ps_set_allphone(phones_, kPhoneSearch, nullptr) < 0) {
-    error = "cannot set up the phone loop";
-    return false;
-  }
-  return true;
-}
-
-bool Recogniser::DecodeAgain(const char* name, const std::vector<std::int16_t>& audio, bool cepstra,
-                             std::vector<Span>& spans) {
-  if (ps_set_search(phones_, name) < 0 || ps_start_utt(phones_) < 0) {
-    return false;
-  }
-  const int r = cepstra
-                    ? ps_process_cep(phones_, denoisedRows_.data(), denoisedFrames_, FALSE, TRUE)
-                    : ps_process_raw(phones_, audio.data(), audio.size(), FALSE, TRUE);
-  ps_end_utt(phones_);
-  if (r < 0) {
-    return false;
-  }
-  spans.clear();
-  for (ps_seg_t* seg = ps_seg_iter(phones_); seg != nullptr; seg = ps_seg_next(seg)) {
-    std::int32_t ascr = 0, lscr = 0, lback = 0;
-    ps_seg_prob(seg, &ascr, &lscr, &lback);
-    int first = 0, last = 0;
-    ps_seg_frames(seg, &first, &last);
-    spans.push_back({ps_seg_word(seg), first, last, ascr});
-  }
-  return true;
-}
-
 std::vector<std::int16_t> Recogniser::DecodedAudio(const Heard& heard) const {
   // The audio the grammar's decoding had: the utterance with its hiss (its cepstra with the
-  // noise taken out are in denoisedRows_). One decoded as it came is decoded whole again, by
+  // noise taken out are in the noise remover). One decoded as it came is decoded whole again, by
   // its own cepstral mean.
   if (heard.decoding == Heard::Decoding::kWhole) {
     return decoded_;
@@ -390,7 +223,7 @@ bool Recogniser::DecodeAlone(const char* name, const Heard& heard,
   bool ok = ps_set_search(ps_, name) >= 0 && ps_start_utt(ps_) >= 0;
   if (ok) {
     ps_get_feat(ps_)->cmn = static_cast<cmn_type_t>(wholeCmn_);
-    ok = (cepstra ? ps_process_cep(ps_, denoisedRows_.data(), denoisedFrames_, FALSE, TRUE)
+    ok = (cepstra ? ps_process_cep(ps_, denoiser_->Rows(), denoiser_->WholeFrames(), FALSE, TRUE)
                   : ps_process_raw(ps_, audio.data(), audio.size(), FALSE, TRUE)) >= 0;
     ps_end_utt(ps_);
   }
@@ -430,107 +263,6 @@ CommandsAlone Recogniser::CommandRivals(const Heard& heard) {
   }
   ps_set_search(ps_, kSearchName);
   return readings;
-}
-
-void Recogniser::CheckFit(Heard& heard) {
-  const auto start = std::chrono::steady_clock::now();
-  heard.fitChecked = true;
-  // The two decodings below see the same frames either way.
-  const bool cepstra = heard.decoding == Heard::Decoding::kWhole && heard.denoised;
-  const std::vector<std::int16_t> audio = DecodedAudio(heard);
-  // The command's words in a row, each with every pronunciation the lexicon has.
-  std::vector<std::string> words;
-  for (const auto& said : SaidWords(heard.hypothesis, false)) {
-    char* known = ps_lookup_word(phones_, said.word.c_str());
-    const bool have = known != nullptr;
-    std::free(known);
-    const auto prons = lexicon_.Pronunciations(said.word);
-    for (std::size_t i = 0; !have && i < prons.size(); ++i) {
-      const std::string name = i == 0 ? said.word : said.word + "(" + std::to_string(i + 1) + ")";
-      ps_add_word(phones_, name.c_str(), prons[i].c_str(), FALSE);
-    }
-    words.push_back(said.word);
-  }
-  std::vector<Span> phoneSpans, wordSpans;
-  bool ok = !words.empty() && DecodeAgain(kPhoneSearch, audio, cepstra, phoneSpans);
-  if (ok) {
-    const auto lw = static_cast<float>(cmd_ln_float32_r(ps_get_config(phones_), "-lw"));
-    fsg_model_t* fsg = fsg_model_init(kForcedSearch, ps_get_logmath(phones_), lw,
-                                      static_cast<std::int32_t>(words.size() + 1));
-    fsg->start_state = 0;
-    fsg->final_state = static_cast<std::int32_t>(words.size());
-    for (std::size_t i = 0; i < words.size(); ++i) {
-      const int wid = fsg_model_word_add(fsg, words[i].c_str());
-      fsg_model_trans_add(fsg, static_cast<std::int32_t>(i), static_cast<std::int32_t>(i + 1), 0,
-                          wid);
-    }
-    ok = ps_set_fsg(phones_, kForcedSearch, fsg) >= 0;
-    fsg_model_free(fsg);
-    ok = ok && DecodeAgain(kForcedSearch, audio, cepstra, wordSpans);
-  }
-  if (!ok) {
-    heard.misfit = "the phone loop failed to decode it";
-  } else {
-    heard.fits = FitWords(wordSpans, phoneSpans);
-    if (heard.fits.size() != words.size()) {
-      // The forced decoding ran out of speech before the command's last word: the best
-      // partial path holds only some of them.
-      heard.fits.clear();
-    }
-    heard.misfit =
-        RefuseForFit(heard.fits, IsDestructive(*heard.match, settings_.rivals), settings_.phoneFit);
-  }
-  heard.fitMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                     std::chrono::steady_clock::now() - start)
-                                     .count());
-}
-
-std::vector<SaidWord> Recogniser::SaidWords(const std::string& hypothesis,
-                                            bool commandWords) const {
-  std::vector<SaidWord> words;
-  std::istringstream in(hypothesis);
-  std::string word;
-  while (in >> word) {
-    // Alternates come back as "word(2)"; fillers as "<sil>", "[NOISE]", "++UH++".
-    if (const auto paren = word.find('('); paren != std::string::npos && paren > 0) {
-      word.resize(paren);
-    }
-    if (word.empty() || word[0] == '<' || word[0] == '[' || word[0] == '+') {
-      continue;
-    }
-    const auto prons = lexicon_.Pronunciations(word);
-    SaidWord said{word, prons.empty() ? "" : prons.front(), true};
-    if (commandWords) {
-      char* known = ps_lookup_word(lm_, word.c_str());
-      said.inVocabulary = known != nullptr;
-      std::free(known);
-    }
-    words.push_back(std::move(said));
-  }
-  return words;
-}
-
-void Recogniser::Verify(Heard& heard) {
-  const auto start = std::chrono::steady_clock::now();
-  std::vector<std::int16_t> audio = utterance_;
-  std::uint32_t seed = kHissSeed;
-  AddHiss(audio.data(), audio.size(), seed, HissFor(LoudRms(utterance_.data(), utterance_.size())));
-  heard.verified = true;
-  if (ps_start_utt(lm_) < 0 || ps_process_raw(lm_, audio.data(), audio.size(), FALSE, TRUE) < 0 ||
-      ps_end_utt(lm_) < 0) {
-    heard.disagreement = "the language model failed to decode it";
-  } else {
-    const char* h = ps_get_hyp(lm_, nullptr);
-    heard.lmHypothesis = h != nullptr ? h : "";
-    const Agreement agreement =
-        Agree(SaidWords(heard.hypothesis, true), SaidWords(heard.lmHypothesis, false),
-              settings_.verifyMaxDistance,
-              [this](const std::string& w) { return everyday_.count(w) > 0; });
-    heard.disagreement = agreement.why;
-  }
-  heard.verifyMs = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                        std::chrono::steady_clock::now() - start)
-                                        .count());
 }
 
 int Recogniser::PhoneCount(const std::string& word) {
@@ -799,53 +531,13 @@ bool Recogniser::SetRivalSearch(const Grammar& grammar) {
 }
 
 int Recogniser::HissFor(double loudRms) const {
-  if (settings_.fixedNoiseFloor || loudRms <= 0) {
-    return settings_.noiseFloor;
-  }
-  // The same distance below the voice whatever its level, within bounds: a hiss of one or
-  // two units is barely one, and a very loud voice needs no louder hiss than eight times it.
-  const double amp = settings_.noiseFloor * loudRms / kUsualVoiceRms;
-  return static_cast<int>(std::lround(
-      std::clamp(amp, std::min(2.0, 1.0 * settings_.noiseFloor), 8.0 * settings_.noiseFloor)));
-}
-
-void Recogniser::AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed, int amp) const {
-  // Digital silence (exact zeros, as files and muted inputs have) is nothing the model has
-  // heard: the silence around a command then fits no path. A faint hiss, as every microphone
-  // has, makes it ordinary silence again. Its own generator: what is decoded depends on the
-  // audio alone.
-  for (std::size_t i = 0; i < n; ++i) {
-    seed ^= seed << 13;
-    seed ^= seed >> 17;
-    seed ^= seed << 5;
-    const int v =
-        samples[i] + static_cast<int>(seed % static_cast<std::uint32_t>(2 * amp + 1)) - amp;
-    samples[i] = static_cast<std::int16_t>(std::clamp(v, -32768, 32767));
-  }
+  return HissAmplitude(loudRms, settings_.noiseFloor, settings_.fixedNoiseFloor);
 }
 
 bool Recogniser::WantsDenoising(double snrDb) const {
   return settings_.removeNoise == Settings::NoiseRemoval::kAlways ||
          (settings_.removeNoise == Settings::NoiseRemoval::kAuto &&
           snrDb < settings_.removeNoiseBelowSnrDb);
-}
-
-int Recogniser::DenoiseChunk(const std::int16_t* samples, std::size_t n) {
-  const auto width = static_cast<std::size_t>(fe_get_output_size(denoiser_));
-  // Room for the samples held over from the chunk before, too.
-  const std::size_t rows = n / kFrameShift + 4;
-  if (denoisedRows_.size() < rows) {
-    denoisedCep_.resize(rows * width);
-    denoisedRows_.resize(rows);
-  }
-  for (std::size_t i = 0; i < rows; ++i) {
-    denoisedRows_[i] = denoisedCep_.data() + i * width;
-  }
-  auto frames = static_cast<std::int32_t>(rows - 1);
-  if (fe_process_frames(denoiser_, &samples, &n, denoisedRows_.data(), &frames, nullptr) < 0) {
-    return -1;
-  }
-  return frames;
 }
 
 void Recogniser::ReadResult(std::string* hyp, long* acoustic, std::vector<WordSpan>* words) {
@@ -868,18 +560,8 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
                         std::vector<WordSpan>* words, bool* denoisedUsed) {
   // Every utterance goes through the noise remover, used or not, so that its noise estimate
   // follows the room.
-  int denoised = -1;
-  if (denoiser_ != nullptr) {
-    fe_start_utt(denoiser_);
-    denoised = DenoiseChunk(decoded_.data(), decoded_.size());
-    std::int32_t tail = 0;
-    if (denoised >= 0) {
-      fe_end_utt(denoiser_, denoisedRows_[static_cast<std::size_t>(denoised)], &tail);
-      denoised += tail;
-    }
-  }
+  const int denoised = denoiser_ ? denoiser_->Whole(decoded_.data(), decoded_.size()) : -1;
   *denoisedUsed = denoise && denoised > 0;
-  denoisedFrames_ = std::max(denoised, 0);
   if (ps_set_search(ps_, kSearchName) < 0 || ps_start_utt(ps_) < 0) {
     return false;
   }
@@ -887,7 +569,7 @@ bool Recogniser::Decode(bool denoise, std::string* hyp, long* acoustic,
   ps_get_feat(ps_)->cmn = static_cast<cmn_type_t>(wholeCmn_);
   // Whole, so the cepstral mean is this utterance's own: the first one after start needs no
   // history.
-  const int r = *denoisedUsed ? ps_process_cep(ps_, denoisedRows_.data(), denoised, FALSE, TRUE)
+  const int r = *denoisedUsed ? ps_process_cep(ps_, denoiser_->Rows(), denoised, FALSE, TRUE)
                               : ps_process_raw(ps_, decoded_.data(), decoded_.size(), FALSE, TRUE);
   ps_end_utt(ps_);
   if (r < 0) {
@@ -920,9 +602,9 @@ void Recogniser::StartStream() {
   const bool own = utterance_.size() >= static_cast<std::size_t>(kSampleRate);
   const double snrDb = own ? EstimateSnrDb(utterance_.data(), utterance_.size()) : lastSnrDb_;
   streamHiss_ = HissFor(own ? LoudRms(utterance_.data(), utterance_.size()) : lastLoudRms_);
-  streamDenoised_ = denoiser_ != nullptr && WantsDenoising(snrDb);
-  if (denoiser_ != nullptr) {
-    fe_start_utt(denoiser_);
+  streamDenoised_ = denoiser_ && WantsDenoising(snrDb);
+  if (denoiser_) {
+    denoiser_->Start();
   }
   StreamFeed(utterance_.data(), utterance_.size());
 }
@@ -940,10 +622,10 @@ void Recogniser::StreamFeed(const std::int16_t* samples, std::size_t n) {
   AddHiss(decoded_.data(), n, hissSeed_, streamHiss_);
   streamFed_ += static_cast<long>(n);
   int r = 0;
-  if (denoiser_ != nullptr) {
-    const int frames = DenoiseChunk(decoded_.data(), n);
+  if (denoiser_) {
+    const int frames = denoiser_->Chunk(decoded_.data(), n);
     if (streamDenoised_) {
-      r = frames < 0 ? -1 : ps_process_cep(ps_, denoisedRows_.data(), frames, FALSE, FALSE);
+      r = frames < 0 ? -1 : ps_process_cep(ps_, denoiser_->Rows(), frames, FALSE, FALSE);
     }
   }
   if (!streamDenoised_) {
@@ -959,11 +641,10 @@ bool Recogniser::FinishStream(bool keep, std::string* hyp, long* acoustic,
     return false;
   }
   streaming_ = false;
-  if (denoiser_ != nullptr) {
-    std::int32_t tail = 0;
-    std::vector<float> last(static_cast<std::size_t>(fe_get_output_size(denoiser_)));
+  if (denoiser_) {
+    std::vector<float> last;
+    const int tail = denoiser_->Finish(last);
     float* row = last.data();
-    fe_end_utt(denoiser_, row, &tail);
     if (streamDenoised_ && tail > 0 && !streamFailed_) {
       streamFailed_ = ps_process_cep(ps_, &row, tail, FALSE, FALSE) < 0;
     }
@@ -1090,11 +771,12 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
-  if (heard.match && phones_ != nullptr &&
+  if (heard.match && fitCheck_ &&
       FitJudged(IsDestructive(*heard.match, settings_.rivals), settings_.phoneFit)) {
-    // Speech that only sounds like a command fits a loop of free phones clearly better than
-    // the command's words forced onto it; a command said fits about as well.
-    CheckFit(heard);
+    // The two decodings see the frames the grammar's decoding had.
+    const bool cepstra = heard.decoding == Heard::Decoding::kWhole && heard.denoised;
+    fitCheck_->Check(heard, DecodedAudio(heard), cepstra ? denoiser_->Rows() : nullptr,
+                     cepstra ? denoiser_->WholeFrames() : 0, lexicon_);
     if (!heard.misfit.empty()) {
       heard.match.reset();
     }
@@ -1109,9 +791,12 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
-  if (heard.match && lm_ != nullptr) {
-    // What only sounds like a command is read by the language model as the words it holds.
-    Verify(heard);
+  if (heard.match && lmCheck_) {
+    std::vector<std::int16_t> audio = utterance_;
+    std::uint32_t seed = kHissSeed;
+    AddHiss(audio.data(), audio.size(), seed,
+            HissFor(LoudRms(utterance_.data(), utterance_.size())));
+    lmCheck_->Check(heard, audio, lexicon_);
     if (!heard.disagreement.empty()) {
       heard.match.reset();
     }
@@ -1147,54 +832,9 @@ void Recogniser::Report(Heard heard) {
   }
   heard.endMs = streamSamples_ * 1000 / kSampleRate;
   if (settings_.verbose) {
-    const std::string ms = std::to_string(heard.decodeMs) + " ms";
-    const std::string how = heard.decoding == Heard::Decoding::kWhole ? "decoded whole in " + ms
-                            : heard.decoding == Heard::Decoding::kStreamed
-                                ? "decoded as it came, finished in " + ms
-                                : "not decoded";
-    std::fprintf(stderr,
-                 "varnel-listen: heard \"%s\" at %ld ms, %d ms (limit %d), fastest word %.0f ms "
-                 "a phone, margin %.1f, SNR %.0f dB, rise %.0f dB, %s%s%s%s%s%s\n",
-                 heard.hypothesis.c_str(), heard.endMs, heard.speechMs, heard.limitMs,
-                 heard.fastestMsPerPhone, heard.margin, heard.snrDb, heard.riseDb, how.c_str(),
-                 heard.denoised ? " (noise removed)" : "", heard.steady ? " (steady noise)" : "",
-                 heard.tooLong ? " (too long)" : "", heard.tooFast ? " (too fast)" : "",
-                 heard.match ? "" : " (not a command)");
-  }
-  if (settings_.verbose && heard.decoding != Heard::Decoding::kNone) {
-    std::fprintf(stderr,
-                 "varnel-listen: CPU time for \"%s\": %.1f ms as it came, %.1f ms at its end, "
-                 "%.1f ms checking, %d frames\n",
-                 heard.hypothesis.c_str(), heard.streamCpuMs, heard.endCpuMs, heard.checkCpuMs,
-                 heard.frames);
-  }
-  if (settings_.verbose && (heard.rivals.command || heard.rivals.other)) {
-    const auto gap = [](const std::optional<double>& g) { return g ? *g : -1.0; };
-    std::fprintf(stderr,
-                 "varnel-listen: rivals of \"%s\": another command%s%s%s %.1f, no command %.1f a "
-                 "frame below%s%s\n",
-                 heard.hypothesis.c_str(), heard.nearestRival.empty() ? "" : " (\"",
-                 heard.nearestRival.c_str(), heard.nearestRival.empty() ? "" : "\")",
-                 gap(heard.rivals.command), gap(heard.rivals.other),
-                 heard.refusedFor.empty() ? "" : "; refused: ", heard.refusedFor.c_str());
-  }
-  if (settings_.verbose && heard.fitChecked) {
-    std::string fits;
-    for (const auto& f : heard.fits) {
-      char one[96];
-      std::snprintf(one, sizeof one, "%s\"%s\" %.1f", fits.empty() ? "" : ", ", f.word.c_str(),
-                    f.perFrame);
-      fits += one;
+    for (const auto& line : VerboseLines(heard)) {
+      std::fprintf(stderr, "%s\n", line.c_str());
     }
-    fits = fits.empty() ? "no word laid on the speech" : fits + " a frame";
-    std::fprintf(stderr, "varnel-listen: against free phones, \"%s\": %s, in %d ms%s%s\n",
-                 heard.hypothesis.c_str(), fits.c_str(), heard.fitMs,
-                 heard.misfit.empty() ? "" : "; refused: ", heard.misfit.c_str());
-  }
-  if (settings_.verbose && heard.verified) {
-    std::fprintf(stderr, "varnel-listen: the language model heard \"%s\" for \"%s\" in %d ms%s%s\n",
-                 heard.lmHypothesis.c_str(), heard.hypothesis.c_str(), heard.verifyMs,
-                 heard.disagreement.empty() ? "" : "; refused: ", heard.disagreement.c_str());
   }
   onHeard_(std::move(heard));
 }

@@ -17,13 +17,15 @@
 #include <thread>
 #include <vector>
 
-#include "listen/agreement.h"
 #include "listen/audio_source.h"
 #include "listen/grammar.h"
+#include "listen/heard.h"
+#include "listen/language_model_check.h"
 #include "listen/lexicon.h"
 #include "listen/neighbour_scan.h"
+#include "listen/noise_remover.h"
 #include "listen/pace.h"
-#include "listen/phone_fit.h"
+#include "listen/phone_loop_check.h"
 #include "listen/rivals.h"
 #include "listen/settings.h"
 #include "listen/snr.h"
@@ -32,46 +34,6 @@ struct ps_decoder_s;
 struct fe_s;
 
 namespace varnel::listen {
-
-struct Heard {
-  std::string hypothesis;
-  std::optional<Match> match;  // nullopt: not a command
-  int speechMs = 0;
-  int limitMs = 0;  // the longest speech the result may take
-  bool tooLong = false;
-  double fastestMsPerPhone = 0;  // of the command's words; 0 when none was judged
-  bool tooFast = false;
-  double margin = 0;         // per-frame score of the command against the best-fitting sounds
-  RivalGaps rivals;          // how near the other readings of the lattice came to the command
-  std::string nearestRival;  // the command that came nearest, when known
-  std::string refusedFor;    // why a command the decoder heard was refused as a guess
-  // The language model's reading of a command the grammar heard, when it was decoded again.
-  bool verified = false;
-  std::string lmHypothesis;
-  int verifyMs = 0;
-  std::string disagreement;  // why the two readings do not agree; "" when they do
-  double snrDb = 0;          // how far the speech stood above the room's noise
-  double riseDb = 0;         // how far its loudest moments stood above the pause after it
-  bool steady = false;       // too even for speech: a steady noise, not decoded
-  bool denoised = false;     // decoded, with the noise spectrum subtracted
-  long endMs = 0;            // end of the utterance in the input stream
-  // Not decoded (too long, or the decoder failed), decoded once it had ended, or as it came.
-  enum class Decoding { kNone, kWhole, kStreamed };
-  Decoding decoding = Decoding::kNone;
-  int decodeMs = 0;  // wall time of the decoding, or of its end when decoded as it came
-  // Thread CPU time, whatever the machine's load: decoding the audio while it came, decoding
-  // at its end (all of it when decoded whole), and the checks after it.
-  double streamCpuMs = 0;
-  double endCpuMs = 0;
-  double checkCpuMs = 0;
-  int frames = 0;
-  std::vector<float> cepstralMean;  // the decoder's cepstral mean once it was decoded
-  // The command's words against a loop of free phones over the same frames, when checked.
-  bool fitChecked = false;
-  std::vector<WordFit> fits;
-  std::string misfit;  // why the command was refused for it; "" when it fits
-  int fitMs = 0;
-};
 
 class Recogniser {
  public:
@@ -138,21 +100,6 @@ class Recogniser {
                    std::optional<Match>* match, long* score);
   // The audio the utterance was decoded from, with its hiss.
   std::vector<std::int16_t> DecodedAudio(const Heard& heard) const;
-  // Loads the large-vocabulary decoder that checks commands.
-  bool OpenLanguageModel(std::string& error);
-  // Decodes the utterance under way with the language model and compares its words with the
-  // command's; fills `heard`'s verification fields.
-  void Verify(Heard& heard);
-  // Loads the decoder that lays commands and free phones on an utterance.
-  bool OpenPhoneLoop(std::string& error);
-  // Decodes the utterance just heard again, forced onto the command's words and as free
-  // phones, and judges each word's fit; fills `heard`'s fit fields.
-  void CheckFit(Heard& heard);
-  // One decoding of the utterance just heard by that decoder, with the search `name`: its
-  // words or phones; false when it failed.
-  bool DecodeAgain(const char* name, const std::vector<std::int16_t>& audio, bool cepstra,
-                   std::vector<Span>& spans);
-  std::vector<SaidWord> SaidWords(const std::string& hypothesis, bool commandWords) const;
   // Gives the decoder the word's pronunciations from the lexicon under `name`, `name(2)`...,
   // at most `most` of them; the phones of the first, or 0 when it has none.
   int AddWord(const std::string& word, const std::string& name,
@@ -161,8 +108,6 @@ class Recogniser {
   int LengthLimitMs(int phones) const;
   // Samples of an utterance worth keeping: a second past the longest command's limit.
   long KeptSamples() const;
-  // Adds the faint hiss to `n` samples, going on from `seed`.
-  void AddHiss(std::int16_t* samples, std::size_t n, std::uint32_t& seed, int amp) const;
   // The hiss's peak for speech whose loud frames have this RMS.
   int HissFor(double loudRms) const;
   // Whether speech standing `snrDb` above the room is decoded with the noise taken out.
@@ -174,9 +119,6 @@ class Recogniser {
   // The decoder's result for the utterance just ended: its words and the acoustic score of
   // the best path.
   void ReadResult(std::string* hyp, long* acoustic, std::vector<WordSpan>* words);
-  // Cepstra of the samples with the noise spectrum subtracted, going on from the ones before
-  // in the utterance, in denoisedRows_; the number of frames, or -1 on failure.
-  int DenoiseChunk(const std::int16_t* samples, std::size_t n);
   // Decoding as the audio arrives, so that little is left to do when the speech ends.
   // StartStream begins it with the utterance so far where it can; StreamFeed passes on
   // audio; FinishStream ends the decoder's utterance (`keep`: read its result).
@@ -187,9 +129,8 @@ class Recogniser {
   const Settings& settings_;
   ps_decoder_s* ps_ = nullptr;
   std::atomic<double> languageWeight_{1};
-  ps_decoder_s* lm_ = nullptr;      // nullptr when commands are not checked
-  ps_decoder_s* phones_ = nullptr;  // nullptr when commands are not laid against free phones
-  std::set<std::string> everyday_;
+  std::unique_ptr<LanguageModelCheck> lmCheck_;  // nullptr when commands are not checked
+  std::unique_ptr<PhoneLoopCheck> fitCheck_;     // ... not laid against free phones
   fe_s* vad_ = nullptr;
   std::mutex mutex_;  // guards the decoder and the grammar fields
   std::condition_variable grammarSet_;
@@ -201,10 +142,7 @@ class Recogniser {
   // A second detector, quick to call a pause, starts decoding while the first one waits to
   // see whether the pause ends the utterance.
   fe_s* trigger_ = nullptr;
-  fe_s* denoiser_ = nullptr;  // nullptr when noise is never removed
-  std::vector<float> denoisedCep_;
-  std::vector<float*> denoisedRows_;
-  int denoisedFrames_ = 0;  // of the utterance last decoded whole
+  std::unique_ptr<NoiseRemover> denoiser_;  // nullptr when noise is never removed
   bool wasVoiced_ = false;
   std::optional<Heard> early_;  // the utterance decoded at the pause under way
   long pauseStart_ = -1;        // where that pause was noticed, or -1

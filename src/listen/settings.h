@@ -73,7 +73,7 @@ struct Settings {
   // onto its hiss), not speech: it is not decoded, and no event is sent. 0: never.
   double minSpeechRiseDb = 3;
   // Peak of the hiss added before decoding, in sample units, under a voice whose loud frames
-  // come in at kUsualVoiceRms; it follows the voice's level, so that a microphone turned
+  // come in at a usual microphone level (-14 dBFS); it follows the voice's level, so that a microphone turned
   // down decodes as one at the usual level, unless `fixedNoiseFloor`.
   int noiseFloor = 64;
   bool fixedNoiseFloor = false;

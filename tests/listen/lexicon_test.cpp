@@ -83,5 +83,28 @@ TEST_F(LexiconTest, RefusesWhatItCannotUse) {
   EXPECT_FALSE(lex.Load(Write("bad2.dict", "zoom # Z UW M\n"), error));
 }
 
+TEST(ListenHypothesis, ReadsTheWordsSaid) {
+  const struct {
+    std::string hypothesis;
+    std::vector<std::string> words;
+  } cases[] = {
+      {"tab three", {"tab", "three"}},
+      {"<s> tab(2)  three </s>", {"tab", "three"}},  // an alternate is the word itself
+      {"<sil> [NOISE] ++UH++ menu", {"menu"}},       // fillers are no words
+      {"", {}},
+      {"(2) tab's", {"(2)", "tab's"}},  // a mark alone is no alternate
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(HypothesisWords(c.hypothesis), c.words) << c.hypothesis;
+  }
+  const struct {
+    std::string phones;
+    int count;
+  } prons[] = {{"T AE B", 3}, {" T  AE\tB ", 3}, {"", 0}, {"AA", 1}};
+  for (const auto& p : prons) {
+    EXPECT_EQ(CountPhones(p.phones), p.count) << p.phones;
+  }
+}
+
 }  // namespace
 }  // namespace varnel::listen
