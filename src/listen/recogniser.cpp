@@ -4,6 +4,7 @@
 #include "listen/decoder_setup.h"
 #include "listen/heard_log.h"
 #include "listen/hiss.h"
+#include "listen/loop_names.h"
 #include "listen/neighbours.h"
 
 #include <malloc.h>
@@ -378,42 +379,9 @@ bool Recogniser::ApplyPending() {
 }
 
 std::vector<std::string> Recogniser::LoopWordsFor(const std::vector<std::string>& words) const {
-  std::vector<std::string> loop = otherWords_;
-  std::set<std::string> have(loop.begin(), loop.end());
-  if (settings_.garbage.laterMenuWordWeight > 0) {
-    for (const auto& word : words) {
-      const std::string name = OtherWord(word);
-      if (loopNames_.count(name) > 0 && have.insert(name).second) {
-        loop.push_back(name);
-      }
-    }
-  }
-  if (neighbours_.empty()) {
-    return loop;
-  }
-  // No neighbour may be one of the menu's words, or sound just like one: those found for
-  // earlier menus stand in while this one's are looked for, and the numbers said after a
-  // command's words have no neighbours of their own but are words of it all the same.
-  std::set<std::string> sounds;
-  for (const auto& word : words) {
-    for (auto& pron : lexicon_.Pronunciations(word)) {
-      sounds.insert(std::move(pron));
-    }
-  }
-  const auto soundsLikeCommand = [&](const std::string& word) {
-    if (std::find(words.begin(), words.end(), word) != words.end()) {
-      return true;
-    }
-    const auto prons = lexicon_.Pronunciations(word);
-    return std::any_of(prons.begin(), prons.end(),
-                       [&](const std::string& pron) { return sounds.count(pron) > 0; });
-  };
-  for (std::size_t i = 0; i < neighbours_.size(); ++i) {
-    if (have.count(neighbours_[i]) == 0 && !soundsLikeCommand(neighbourWords_[i])) {
-      loop.push_back(neighbours_[i]);
-    }
-  }
-  return loop;
+  const LoopCandidates candidates{otherWords_, settings_.garbage.laterMenuWordWeight > 0,
+                                  loopNames_, neighbourWords_};
+  return LoopNames(words, candidates, lexicon_);
 }
 
 void Recogniser::JoinNeighbours() {

@@ -69,38 +69,47 @@ TEST(ListenHeardLog, SaysWhatWasHeardAndWhy) {
   const Case cases[] = {
       {"a command decoded as it came",
        Streamed("tab three"),
-       {"varnel-listen: heard \"tab three\" at 5120 ms, 900 ms (limit 1880), fastest word 82 ms "
-        "a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms",
+       {std::string(
+            "varnel-listen: heard \"tab three\" at 5120 ms, 900 ms (limit 1880), fastest word 82 "
+            "ms "
+            "a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms"),
         withCpu("tab three")}},
       {"other words, decoded whole with the noise taken out",
        whole,
-       {"varnel-listen: heard \"ow_clear ow_receipt\" at 5120 ms, 900 ms (limit 1880), fastest "
-        "word 82 ms a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded whole in 3 ms (noise "
-        "removed) (not a command)",
+       {std::string(
+            "varnel-listen: heard \"ow_clear ow_receipt\" at 5120 ms, 900 ms (limit 1880), fastest "
+            "word 82 ms a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded whole in 3 ms (noise "
+            "removed) (not a command)"),
         withCpu("ow_clear ow_receipt")}},
       {"a steady noise, not decoded",
        steady,
-       {"varnel-listen: heard \"\" at 5120 ms, 900 ms (limit 1880), fastest word 82 ms a phone, "
-        "margin 0.0, SNR 40 dB, rise 41 dB, not decoded (steady noise) (too long) (not a "
-        "command)"}},
+       {std::string(
+           "varnel-listen: heard \"\" at 5120 ms, 900 ms (limit 1880), fastest word 82 ms a phone, "
+           "margin 0.0, SNR 40 dB, rise 41 dB, not decoded (steady noise) (too long) (not a "
+           "command)")}},
       {"refused for a rival, a misfit and the language model",
        checked,
-       {"varnel-listen: heard \"delete\" at 5120 ms, 900 ms (limit 1880), fastest word 82 ms a "
-        "phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms (not a "
-        "command)",
+       {std::string(
+            "varnel-listen: heard \"delete\" at 5120 ms, 900 ms (limit 1880), fastest word 82 ms a "
+            "phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms (not a "
+            "command)"),
         withCpu("delete"),
-        "varnel-listen: rivals of \"delete\": another command (\"history\") 4.2, no command "
-        "-1.0 a frame below; refused: another command came within 10 a frame",
+        std::string(
+            "varnel-listen: rivals of \"delete\": another command (\"history\") 4.2, no command "
+            "-1.0 a frame below; refused: another command came within 10 a frame"),
         "varnel-listen: against free phones, \"delete\": no word laid on the speech, in 12 ms",
-        "varnel-listen: the language model heard \"the lead\" for \"delete\" in 300 ms; "
-        "refused: \"lead\" is not \"delete\""}},
+        std::string(
+            "varnel-listen: the language model heard \"the lead\" for \"delete\" in 300 ms; "
+            "refused: \"lead\" is not \"delete\"")}},
       {"each word's fit",
        fits,
-       {"varnel-listen: heard \"kill tab\" at 5120 ms, 900 ms (limit 1880), fastest word 82 ms "
-        "a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms",
+       {std::string(
+            "varnel-listen: heard \"kill tab\" at 5120 ms, 900 ms (limit 1880), fastest word 82 ms "
+            "a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms"),
         withCpu("kill tab"),
-        "varnel-listen: against free phones, \"kill tab\": \"kill\" -3.2, \"tab\" 1.5 a frame, "
-        "in 0 ms"}},
+        std::string(
+            "varnel-listen: against free phones, \"kill tab\": \"kill\" -3.2, \"tab\" 1.5 a frame, "
+            "in 0 ms")}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VerboseLines(c.heard), c.lines) << c.name;
