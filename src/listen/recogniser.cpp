@@ -637,7 +637,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   Heard heard;
   heard.speechMs =
       static_cast<int>((speechFrames_ - pauseFrames) * 10 - pausedSamples_ * 1000 / kSampleRate);
-  int limit = LengthLimitMs(active_->MaxPhones());
+  const int limit = LengthLimitMs(active_->MaxPhones());
   heard.snrDb = EstimateSnrDb(utterance_.data(), utterance_.size());
   // Judged only on the whole of it: past the length limit its end is no longer kept.
   if (static_cast<long>(utterance_.size()) < KeptSamples()) {
@@ -652,15 +652,25 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     lastSnrDb_ = heard.snrDb;
     lastLoudRms_ = LoudRms(utterance_.data(), utterance_.size());
   }
+  heard.limitMs = limit;
   long commandScore = 0;
   std::vector<WordSpan> words;
-  const auto start = std::chrono::steady_clock::now();
   const double cpuStart = ThreadCpuMs();
   heard.streamCpuMs = streaming_ ? streamCpuMs_ : 0;
+  DecodeUtterance(heard, pauseFrames, &commandScore, &words);
+  const double checksStart = ThreadCpuMs();
+  heard.endCpuMs = checksStart - cpuStart;
+  JudgeCommand(heard, words, commandScore);
+  heard.checkCpuMs = ThreadCpuMs() - checksStart;
+  return heard;
+}
+
+void Recogniser::DecodeUtterance(Heard& heard, int pauseFrames, long* commandScore,
+                                 std::vector<WordSpan>* words) {
+  const auto start = std::chrono::steady_clock::now();
   bool decoded = false;
   if (streaming_) {
-    decoded =
-        FinishStream(!heard.tooLong && !heard.steady, &heard.hypothesis, &commandScore, &words);
+    decoded = FinishStream(!heard.tooLong && !heard.steady, &heard.hypothesis, commandScore, words);
     heard.denoised = decoded && streamDenoised_;
     heard.decoding = decoded ? Heard::Decoding::kStreamed : Heard::Decoding::kNone;
   }
@@ -681,7 +691,7 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     std::uint32_t seed = kHissSeed;
     AddHiss(decoded_.data(), decoded_.size(), seed,
             HissFor(LoudRms(utterance_.data(), utterance_.size())));
-    decoded = Decode(WantsDenoising(heard.snrDb), &heard.hypothesis, &commandScore, &words,
+    decoded = Decode(WantsDenoising(heard.snrDb), &heard.hypothesis, commandScore, words,
                      &heard.denoised);
     heard.decoding = decoded ? Heard::Decoding::kWhole : Heard::Decoding::kNone;
   }
@@ -699,8 +709,9 @@ Heard Recogniser::Evaluate(int pauseFrames) {
                                           .count());
     heard.frames = ps_get_n_frames(ps_);
   }
-  const double checksStart = ThreadCpuMs();
-  heard.endCpuMs = checksStart - cpuStart;
+}
+
+void Recogniser::JudgeCommand(Heard& heard, const std::vector<WordSpan>& words, long commandScore) {
   if (heard.match) {
     // Speech much longer than the command it decoded to is a sentence that merely holds the
     // command's words ("cancel my subscription"), not the command.
@@ -710,8 +721,8 @@ Heard Recogniser::Evaluate(int pauseFrames) {
     while (words >> word) {
       phones += PhoneCountLocked(word);
     }
-    limit = LengthLimitMs(phones);
-    if (heard.speechMs > limit) {
+    heard.limitMs = LengthLimitMs(phones);
+    if (heard.speechMs > heard.limitMs) {
       heard.tooLong = true;
       heard.match.reset();
     }
@@ -769,9 +780,6 @@ Heard Recogniser::Evaluate(int pauseFrames) {
       heard.match.reset();
     }
   }
-  heard.limitMs = limit;
-  heard.checkCpuMs = ThreadCpuMs() - checksStart;
-  return heard;
 }
 
 std::vector<Reading> Recogniser::Readings() {

@@ -85,6 +85,13 @@ class Recogniser {
   // Decodes the utterance and checks the result; with mutex_ held.
   // `pauseFrames` of silence end the audio.
   Heard Evaluate(int pauseFrames);
+  // Decodes it as it came or whole, unless `heard` says it is too long or a steady noise;
+  // fills the hypothesis, the command it maps to, and how it was decoded.
+  void DecodeUtterance(Heard& heard, int pauseFrames, long* commandScore,
+                       std::vector<WordSpan>* words);
+  // Keeps the command only if it passes every check: its length and pace, its rivals, and
+  // the second readings that are on.
+  void JudgeCommand(Heard& heard, const std::vector<WordSpan>& words, long commandScore);
   void Report(Heard heard);  // with mutex_ held
   int PhoneCountLocked(const std::string& word) const;
   // The lattice's best readings of the utterance just decoded, best first.
