@@ -87,6 +87,28 @@ Recogniser::~Recogniser() {
 }
 
 bool Recogniser::Open(std::string& error) {
+  if (!OpenDecoder(error) || !OpenDetectors(error) || !LoadWords(error)) {
+    return false;
+  }
+  if (settings_.garbage.wordsEnabled && settings_.neighbours) {
+    StartNeighbourScan();
+  }
+  if (settings_.verifyLm) {
+    lmCheck_ = std::make_unique<LanguageModelCheck>(settings_);
+    if (!lmCheck_->Open(error)) {
+      return false;
+    }
+  }
+  if (settings_.phoneLoopCheck) {
+    fitCheck_ = std::make_unique<PhoneLoopCheck>(settings_);
+    if (!fitCheck_->Open(error)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool Recogniser::OpenDecoder(std::string& error) {
   char wip[32], beam[32], wordBeam[32];
   std::snprintf(wip, sizeof wip, "%g", settings_.wordPenalty);
   std::snprintf(beam, sizeof beam, "%g", settings_.beam);
@@ -116,7 +138,10 @@ bool Recogniser::Open(std::string& error) {
       return false;
     }
   }
+  return true;
+}
 
+bool Recogniser::OpenDetectors(std::string& error) {
   earlyFrames_ = std::min(kEarlyFrames, settings_.vadPostspeech);
   vad_ = MakeDetector(settings_.vadThreshold, settings_.vadPrespeech, settings_.vadPostspeech,
                       settings_.vadStartspeech);
@@ -133,7 +158,10 @@ bool Recogniser::Open(std::string& error) {
   for (std::size_t i = 0; i < kRows; ++i) {
     cepRows_.push_back(cep_.data() + i * width);
   }
+  return true;
+}
 
+bool Recogniser::LoadWords(std::string& error) {
   const std::string extra =
       settings_.extraDict.empty() ? FindExtraDictionary() : settings_.extraDict;
   if (extra.empty()) {
@@ -168,40 +196,28 @@ bool Recogniser::Open(std::string& error) {
       }
     }
   }
-  if (settings_.garbage.wordsEnabled && settings_.neighbours) {
-    // The words of the scan before and what it found, on the scan's thread.
-    scan_ = std::make_unique<NeighbourScan>(
-        [this, before = std::vector<std::string>(), found = std::vector<std::string>(),
-         closest = std::vector<std::string>()](const std::vector<std::string>& words) mutable {
-          const double cpuStart = ThreadCpuMs();
-          // The words wanted only grow, the new ones after the others: going to sleep adds
-          // the wake phrase's, which change nothing.
-          const bool grown = !before.empty() && words.size() >= before.size() &&
-                             std::equal(before.begin(), before.end(), words.begin());
-          const std::vector<std::string> added(
-              words.begin() + static_cast<std::ptrdiff_t>(grown ? before.size() : 0), words.end());
-          if (!grown || !AddedLeaveNeighbours(added, found, lexicon_, settings_.neighbourRule)) {
-            found = PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords(),
-                                       &closest);
-          }
-          before = words;
-          return NeighbourScan::Scanned{found, closest, ThreadCpuMs() - cpuStart};
-        });
-  }
-  if (settings_.verifyLm) {
-    lmCheck_ = std::make_unique<LanguageModelCheck>(settings_);
-    if (!lmCheck_->Open(error)) {
-      return false;
-    }
-  }
-  if (settings_.phoneLoopCheck) {
-    fitCheck_ = std::make_unique<PhoneLoopCheck>(settings_);
-    if (!fitCheck_->Open(error)) {
-      return false;
-    }
-  }
-  finished_ = true;  // nothing running yet
   return true;
+}
+
+void Recogniser::StartNeighbourScan() {
+  // The words of the scan before and what it found, on the scan's thread.
+  scan_ = std::make_unique<NeighbourScan>(
+      [this, before = std::vector<std::string>(), found = std::vector<std::string>(),
+       closest = std::vector<std::string>()](const std::vector<std::string>& words) mutable {
+        const double cpuStart = ThreadCpuMs();
+        // The words wanted only grow, the new ones after the others: going to sleep adds
+        // the wake phrase's, which change nothing.
+        const bool grown = !before.empty() && words.size() >= before.size() &&
+                           std::equal(before.begin(), before.end(), words.begin());
+        const std::vector<std::string> added(
+            words.begin() + static_cast<std::ptrdiff_t>(grown ? before.size() : 0), words.end());
+        if (!grown || !AddedLeaveNeighbours(added, found, lexicon_, settings_.neighbourRule)) {
+          found =
+              PhoneticNeighbours(words, lexicon_, settings_.neighbourRule, CommonWords(), &closest);
+        }
+        before = words;
+        return NeighbourScan::Scanned{found, closest, ThreadCpuMs() - cpuStart};
+      });
 }
 
 std::vector<std::int16_t> Recogniser::DecodedAudio(const Heard& heard) const {

@@ -1,8 +1,9 @@
 // The pocketsphinx decoder behind varnel-listen. Audio is read on one worker thread; a front
-// end of its own cuts it into utterances with its voice detector, and each finished utterance
-// is decoded whole (so its cepstral mean is its own, whatever came before) and reported through
-// a callback on that thread. The neighbours of a new menu's words are looked for on a thread of
-// their own, and join the word loop between utterances.
+// end of its own cuts it into utterances with its voice detector. The first utterance is
+// decoded whole once it ends (its cepstral mean its own); later ones as they come, by a
+// running mean that starts from the one before, so that little is left to do at the pause.
+// Each is judged and reported through a callback on that thread. The neighbours of a new menu's
+// words are looked for on a thread of their own, and join the word loop between utterances.
 #pragma once
 
 #include <atomic>
@@ -62,6 +63,13 @@ class Recogniser {
   bool Stop();
 
  private:
+  // The parts of Open: the decoder (and the noise remover beside it), the voice detectors,
+  // the dictionaries with the words the decoder always has, and the thread that looks for
+  // the neighbours of each new menu's words.
+  bool OpenDecoder(std::string& error);
+  bool OpenDetectors(std::string& error);
+  bool LoadWords(std::string& error);
+  void StartNeighbourScan();
   void Run();
   // Drops the utterance under way and opens the source again, trying until it opens or the
   // worker is stopped; false when stopped.
@@ -195,7 +203,7 @@ class Recogniser {
   static constexpr int kLongestReopenWaitMs = 2000;
   int reopenWaitMs_ = kFirstReopenWaitMs;  // before the next try to open the source again
   std::atomic<bool> stop_{false};
-  std::atomic<bool> finished_{false};
+  std::atomic<bool> finished_{true};  // no worker running
   std::thread worker_;
 };
 
