@@ -137,12 +137,23 @@ int InConsole(const wchar_t* commandLine) {
   // The answer goes to the probe's caller, not to the console it makes (which takes over
   // the standard handles).
   const HANDLE caller = GetStdHandle(STD_OUTPUT_HANDLE);
+  const auto answer = [caller](const std::string& utf8) {
+    DWORD written = 0;
+    WriteFile(caller, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  };
+  // A step that fails says so, so that the caller can tell a console that never came up
+  // from a program that wrote nothing.
+  const auto failed = [&answer](const char* step) {
+    answer(std::string("setup-failed=") + step + " error=" + std::to_string(GetLastError()) + "\n");
+    return 1;
+  };
   FreeConsole();
-  if (AllocConsole() == 0) return 1;
+  if (AllocConsole() == 0) return failed("AllocConsole");
   HANDLE out = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return failed("CONOUT$");
   CONSOLE_SCREEN_BUFFER_INFO info{};
-  GetConsoleScreenBufferInfo(out, &info);
+  if (GetConsoleScreenBufferInfo(out, &info) == 0) return failed("GetConsoleScreenBufferInfo");
   const COORD start = info.dwCursorPosition;
   STARTUPINFOW si{};
   si.cb = sizeof(si);
@@ -150,7 +161,7 @@ int InConsole(const wchar_t* commandLine) {
   std::wstring line = commandLine;
   if (CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                      &pi) == 0)
-    return 1;
+    return failed("CreateProcess");
   WaitForSingleObject(pi.hProcess, 30000);
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
@@ -165,9 +176,7 @@ int InConsole(const wchar_t* commandLine) {
     while (!row.empty() && row.back() == L' ') row.pop_back();
     if (!row.empty()) text += row + L"\n";
   }
-  const std::string utf8 = Narrow(text) + "exit=" + std::to_string(code) + "\n";
-  DWORD written = 0;
-  WriteFile(caller, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+  answer(Narrow(text) + "exit=" + std::to_string(code) + "\n");
   return 0;
 }
 
