@@ -1,5 +1,6 @@
-# Shared by the desktop tests: a private X display with openbox, test windows, the program
-# under test, waits, and cleanup of every process started here (also on failure).
+# Shared by the desktop tests: a private X display with a window manager (openbox unless
+# VARNEL_TEST_WM says otherwise), test windows, the program under test, waits, and cleanup of
+# every process started here (also on failure).
 set -uo pipefail
 
 : "${VARNEL_BIN:?VARNEL_BIN must name the varnel executable}"
@@ -54,18 +55,37 @@ start_desktop() {
   PIDS+=($!)
   wait_for 15 grep -qx '[0-9][0-9]*' "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
   export DISPLAY=:$(head -n 1 "$WORK/display")
-  # Defaults plus Alt+F4; an unreadable configuration would put up an error window that
-  # takes the focus.
-  cat >"$WORK/rc.xml" <<'XML'
+  start_window_manager
+}
+
+# VARNEL_TEST_WM picks the window manager: openbox (the default), icewm or fluxbox.
+start_window_manager() {
+  local wm=${VARNEL_TEST_WM:-openbox}
+  case $wm in
+  openbox)
+    # Defaults plus Alt+F4; an unreadable configuration would put up an error window that
+    # takes the focus.
+    cat >"$WORK/rc.xml" <<'XML'
 <?xml version="1.0"?>
 <openbox_config xmlns="http://openbox.org/3.4/rc">
   <keyboard><keybind key="A-F4"><action name="Close"/></keybind></keyboard>
 </openbox_config>
 XML
-  openbox --config-file "$WORK/rc.xml" >"$WORK/openbox.log" 2>&1 &
+    openbox --config-file "$WORK/rc.xml" >"$WORK/wm.log" 2>&1 &
+    ;;
+  icewm) HOME=$WORK icewm >"$WORK/wm.log" 2>&1 & ;;
+  fluxbox)
+    # No background setter: it puts up a message window when it finds no image tool.
+    mkdir -p "$WORK/.fluxbox"
+    echo 'background: none' >"$WORK/.fluxbox/overlay"
+    echo "session.styleOverlay: $WORK/.fluxbox/overlay" >"$WORK/.fluxbox/init"
+    HOME=$WORK fluxbox >"$WORK/wm.log" 2>&1 &
+    ;;
+  *) fail "unknown window manager $wm" ;;
+  esac
   PIDS+=($!)
   wait_for 15 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' \
-    || fail "openbox did not start: $(cat "$WORK/openbox.log")"
+    || fail "$wm did not start: $(cat "$WORK/wm.log")"
 }
 
 # start_app NAME X: a small titled test window; sets APP_WIN.

@@ -13,9 +13,10 @@ alive_count() {
   echo "$n"
 }
 at_most_one_alive() { [ "$(alive_count)" -le 1 ]; }
+# Search windows only: where the window manager has a tray, the icon's window shares the class.
 varnel_window_count() {
   local n=0 w
-  for w in $(xdotool search --class '^Varnel$' 2>/dev/null); do
+  for w in $(xdotool search --name '^ Varnel$' 2>/dev/null); do
     xprop -id "$w" WM_CLASS 2>/dev/null | grep -q '"Varnel"' && is_viewable "$w" && n=$((n + 1))
   done
   echo "$n"

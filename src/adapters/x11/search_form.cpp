@@ -25,6 +25,8 @@ namespace varnel {
 namespace {
 
 constexpr int kTwipsPerPixel = 15;  // device-independent pixels; Qt scales on high-dpi screens
+// Room for a frame the window manager has not told yet: a generous title bar and borders.
+constexpr QMargins kUntoldFrame(4, 32, 4, 4);
 
 int Px(Twips t) {
   return static_cast<int>(std::lround(t / static_cast<double>(kTwipsPerPixel)));
@@ -306,6 +308,7 @@ void SearchForm::Park() {
 void SearchForm::SetTop(int top) {
   parked_ = false;
   topPx_ = top;
+  placedAt_ = QPoint(leftPx_, topPx_);
   if (!placed_ && shown_) {
     // Before the first mapping the toolkit places the inside of the window where the frame
     // should go; the frame would then sit above and left of the program's place.
@@ -320,17 +323,21 @@ void SearchForm::SetTop(int top) {
 }
 
 void SearchForm::FitInto(QRect area) {
-  const QSize outer = size().grownBy(frame_);
+  // A window manager that has not told its frame yet may still draw one; a window too big
+  // for the area with it would be moved by the manager, title bar off the screen.
+  const QMargins frame = frameKnown_ ? frame_ : kUntoldFrame;
+  const QSize outer = size().grownBy(frame);
   // The program puts the window a little above the middle, not at the top: a frame's height
   // more in hand keeps its bottom edge in the area too.
-  const QSize room = area.size().shrunkBy(QMargins(0, frame_.top(), 0, frame_.bottom()));
+  const QSize room = area.size().shrunkBy(QMargins(0, frame.top(), 0, frame.bottom()));
   const double scale = std::min({1.0, room.width() / static_cast<double>(outer.width()),
                                  room.height() / static_cast<double>(outer.height())});
   if (scale >= 1.0) {
     return;
   }
-  auto scaled = [scale](Twips t) {
-    return static_cast<int>(std::lround(t * scale / kTwipsPerPixel));
+  scale_ *= scale;
+  auto scaled = [this](Twips t) {
+    return static_cast<int>(std::lround(t * scale_ / kTwipsPerPixel));
   };
   auto scaleFont = [scale](QWidget* w) {
     QFont f = w->font();
@@ -338,8 +345,8 @@ void SearchForm::FitInto(QRect area) {
     w->setFont(f);
   };
   // The outer size must fit: round the inside down.
-  setFixedSize(static_cast<int>((outer.width() * scale)) - frame_.left() - frame_.right(),
-               static_cast<int>((outer.height() * scale)) - frame_.top() - frame_.bottom());
+  setFixedSize(static_cast<int>((outer.width() * scale)) - frame.left() - frame.right(),
+               static_cast<int>((outer.height() * scale)) - frame.top() - frame.bottom());
   scaleFont(this);
   for (Item& i : items_) {
     const ControlDesign& d = i.design;
@@ -351,6 +358,24 @@ void SearchForm::FitInto(QRect area) {
         image != nullptr && d.kind == ControlKind::Image) {
       image->setPixmap(RenderSvg(":/varnel/mic.svg", image->size(), devicePixelRatioF()));
     }
+  }
+}
+
+void SearchForm::LearnFrame(QMargins frame, QRect area) {
+  if (frameKnown_ && frame == frame_) {
+    return;
+  }
+  if (!frameKnown_) {
+    // Moves before the frame was told were the manager's, not the user's.
+    leftPx_ = placedAt_.x();
+    topPx_ = placedAt_.y();
+  }
+  frame_ = frame;
+  frameKnown_ = true;
+  FitInto(area);
+  if (placed_ && isVisible() && !parked_) {
+    // The inside, not the frame: the toolkit may not know the new frame yet.
+    setGeometry(QRect(QPoint(leftPx_ + frame_.left(), topPx_ + frame_.top()), size()));
   }
 }
 

@@ -36,10 +36,17 @@ class SearchForm final : public QWidget {
   void MoveTo(const QRect& frame);
   // The window manager's frame, known before the window is first mapped, so that the first
   // showing lands where the program puts it.
-  void SetFrameExtents(QMargins frame) { frame_ = frame; }
+  void SetFrameExtents(QMargins frame) {
+    frame_ = frame;
+    frameKnown_ = true;
+  }
   // Scales the whole design down (controls, fonts and picture together) when the window and
   // its frame do not fit into `area`.
   void FitInto(QRect area);
+  // The frame as the window manager put it, for managers that tell it only once the window
+  // is mapped: the window shrinks to fit `area` with it, and the frame goes to the program's
+  // place.
+  void LearnFrame(QMargins frame, QRect area);
 
   // ---- controls
   QWidget* Widget(ControlRef c) const;
@@ -96,7 +103,10 @@ class SearchForm final : public QWidget {
   bool closing_ = false;
   int leftPx_ = 0, topPx_ = 0;
   QMargins frame_;
-  bool placed_ = false;  // mapped at least once: the toolkit knows the frame from then on
+  bool frameKnown_ = false;  // told by the window manager, before or after the mapping
+  QPoint placedAt_;          // where the program last put the frame
+  double scale_ = 1.0;       // of the design, after FitInto
+  bool placed_ = false;      // mapped at least once: the toolkit knows the frame from then on
   bool doitPressed_ = false;
   bool painted_ = false;
 };

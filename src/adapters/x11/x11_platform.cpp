@@ -467,6 +467,16 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
     }
     return false;
   }
+  if ((ev->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+    const auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
+    if (pn->window == FormHwnd() && pn->atom == X()->FrameExtentsAtom()) {
+      // Some window managers (fluxbox) tell the frame only once the window is mapped.
+      // After this event, once the toolkit has seen it too.
+      QMetaObject::invokeMethod(
+          &App(), [this] { OnFormFrameChanged(); }, Qt::QueuedConnection);
+    }
+    return false;
+  }
   if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
     return false;
   }
@@ -730,17 +740,31 @@ WindowId X11Platform::CreateSearchWindow(const WindowDesign& design) {
   if (X() != nullptr) {
     X()->MarkInstanceWindow(h);
     if (const auto frame = X()->FrameExtents(h, kFrameExtentsWaitMs)) {
-      // The window manager counts device pixels, the form logical ones.
-      const qreal ratio = form_->devicePixelRatioF();
-      auto logical = [ratio](std::uint32_t px) { return static_cast<int>(std::ceil(px / ratio)); };
-      form_->SetFrameExtents(QMargins(logical((*frame)[0]), logical((*frame)[2]),
-                                      logical((*frame)[1]), logical((*frame)[3])));
+      form_->SetFrameExtents(FormMargins(*frame));
     }
   }
   if (QScreen* s = App().primaryScreen()) {
     form_->FitInto(s->availableGeometry());
   }
   return h;
+}
+
+QMargins X11Platform::FormMargins(const std::array<std::uint32_t, 4>& extents) const {
+  // The window manager counts device pixels, the form logical ones.
+  const qreal ratio = form_->devicePixelRatioF();
+  auto logical = [ratio](std::uint32_t px) { return static_cast<int>(std::ceil(px / ratio)); };
+  return {logical(extents[0]), logical(extents[2]), logical(extents[1]), logical(extents[3])};
+}
+
+void X11Platform::OnFormFrameChanged() {
+  if (!form_ || X() == nullptr) {
+    return;
+  }
+  const auto frame = X()->CurrentFrameExtents(FormHwnd());
+  QScreen* screen = App().primaryScreen();
+  if (frame && screen != nullptr) {
+    form_->LearnFrame(FormMargins(*frame), screen->availableGeometry());
+  }
 }
 
 void X11Platform::ShowView() {

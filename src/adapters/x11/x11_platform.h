@@ -3,8 +3,10 @@
 #pragma once
 
 #include <QAbstractNativeEventFilter>
+#include <QMargins>
 
 #include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -161,6 +163,8 @@ class X11Platform final : public Platform,
   class Watcher;
 
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
+  QMargins FormMargins(const std::array<std::uint32_t, 4>& extents) const;
+  void OnFormFrameChanged();
   QApplication& App();
   XDisplay* X();
   XTestInjector* Injector();

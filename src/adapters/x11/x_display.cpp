@@ -294,14 +294,24 @@ std::optional<std::array<std::uint32_t, 4>> XDisplay::FrameExtents(xcb_window_t 
   constexpr auto kPoll = std::chrono::milliseconds(2);
   const std::uint64_t start = NowMs();
   do {
-    xcb_ewmh_get_extents_reply_t e{};
-    if (xcb_ewmh_get_frame_extents_reply(&ewmh_, xcb_ewmh_get_frame_extents(&ewmh_, w), &e,
-                                         nullptr) != 0) {
-      return std::array<std::uint32_t, 4>{e.left, e.right, e.top, e.bottom};
+    if (auto extents = CurrentFrameExtents(w)) {
+      return extents;
     }
     std::this_thread::sleep_for(kPoll);
   } while (NowMs() - start < waitMs);
   return std::nullopt;
+}
+
+std::optional<std::array<std::uint32_t, 4>> XDisplay::CurrentFrameExtents(xcb_window_t w) {
+  if (!ewmhReady_) {
+    return std::nullopt;
+  }
+  xcb_ewmh_get_extents_reply_t e{};
+  if (xcb_ewmh_get_frame_extents_reply(&ewmh_, xcb_ewmh_get_frame_extents(&ewmh_, w), &e,
+                                       nullptr) == 0) {
+    return std::nullopt;
+  }
+  return std::array<std::uint32_t, 4>{e.left, e.right, e.top, e.bottom};
 }
 
 std::string XDisplay::ClassName(xcb_window_t w) {

@@ -53,6 +53,10 @@ class XDisplay {
   // The window manager's frame around w (left, right, top, bottom), asked for before w is
   // mapped and awaited up to waitMs; nullopt when the window manager does not say.
   std::optional<std::array<std::uint32_t, 4>> FrameExtents(xcb_window_t w, std::uint32_t waitMs);
+  // The frame the window manager has put around w, as it says now; nullopt before it says.
+  std::optional<std::array<std::uint32_t, 4>> CurrentFrameExtents(xcb_window_t w);
+  // The property that announces CurrentFrameExtents' changes.
+  xcb_atom_t FrameExtentsAtom() const { return ewmh_._NET_FRAME_EXTENTS; }
 
   // ---- requests to the window manager
   // Asks for the activation and waits up to waitMs for it; true when it happened.
