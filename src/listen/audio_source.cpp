@@ -3,8 +3,13 @@
 #include <pulse/error.h>
 #include <pulse/simple.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
+#include <span>
+
+#include "listen/wav_format.h"
 
 namespace varnel::listen {
 namespace {
@@ -78,9 +83,6 @@ class FileSource final : public AudioSource {
 std::uint32_t Le32(const unsigned char* p) {
   return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::uint16_t Le16(const unsigned char* p) {
-  return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
 
 // Walks the RIFF chunks up to "data", checking the format on the way.
 bool ReadWavHeader(std::FILE* f, FileSource& src, std::string& error) {
@@ -89,17 +91,21 @@ bool ReadWavHeader(std::FILE* f, FileSource& src, std::string& error) {
   while (std::fread(chunk, 1, 8, f) == 8) {
     const std::uint32_t size = Le32(chunk + 4);
     if (std::memcmp(chunk, "fmt ", 4) == 0) {
-      unsigned char fmt[16];
-      if (size < 16 || std::fread(fmt, 1, 16, f) != 16) {
+      std::array<unsigned char, kWavFormatMaxBytes> fmt{};
+      const std::size_t want = std::min<std::size_t>(size, fmt.size());
+      if (std::fread(fmt.data(), 1, want, f) != want) {
         break;
       }
-      if (Le16(fmt) != 1 || Le16(fmt + 2) != 1 || Le32(fmt + 4) != kSampleRate ||
-          Le16(fmt + 14) != 16) {
+      const WavFormat format = JudgeWavFormat(std::span(fmt.data(), want), size);
+      if (format == WavFormat::kMalformed) {
+        break;
+      }
+      if (format == WavFormat::kUnsupported) {
         error = "WAV input must be 16 kHz mono 16-bit PCM";
         return false;
       }
       haveFormat = true;
-      if (std::fseek(f, static_cast<long>(size) - 16 + static_cast<long>(size & 1), SEEK_CUR) !=
+      if (std::fseek(f, static_cast<long>(size - want) + static_cast<long>(size & 1), SEEK_CUR) !=
           0) {
         break;
       }
