@@ -58,7 +58,7 @@ start_desktop() {
   start_window_manager
 }
 
-# VARNEL_TEST_WM picks the window manager: openbox (the default), icewm or fluxbox.
+# VARNEL_TEST_WM picks the window manager: openbox (the default), icewm, fluxbox or xfwm4.
 start_window_manager() {
   local wm=${VARNEL_TEST_WM:-openbox}
   case $wm in
@@ -81,6 +81,9 @@ XML
     echo "session.styleOverlay: $WORK/.fluxbox/overlay" >"$WORK/.fluxbox/init"
     HOME=$WORK fluxbox >"$WORK/wm.log" 2>&1 &
     ;;
+  # Without its own accessibility bus, which the program would find and use instead of the
+  # test's.
+  xfwm4) HOME=$WORK NO_AT_BRIDGE=1 xfwm4 --compositor=off >"$WORK/wm.log" 2>&1 & ;;
   *) fail "unknown window manager $wm" ;;
   esac
   PIDS+=($!)
