@@ -48,10 +48,11 @@ wait_for() {
 # A display of its own: the server picks a free number and writes it once it accepts
 # clients, so a test never meets another's server or a lock file left behind. -noreset keeps
 # the server from resetting (and refusing connections) each time its last client leaves.
-# SCREEN_SIZE (WIDTHxHEIGHT) gives a screen other than 1280x1024.
+# SCREEN_SIZE (WIDTHxHEIGHT) gives a screen other than 1280x1024; XVFB_OPTIONS adds options.
 start_desktop() {
+  # shellcheck disable=SC2086 # several options in one variable
   Xvfb -displayfd 3 -screen 0 "${SCREEN_SIZE:-1280x1024}x24" -nolisten tcp -noreset \
-    3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
+    ${XVFB_OPTIONS:-} 3>"$WORK/display" >"$WORK/xvfb.log" 2>&1 &
   PIDS+=($!)
   wait_for 15 grep -qx '[0-9][0-9]*' "$WORK/display" || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
   export DISPLAY=:$(head -n 1 "$WORK/display")

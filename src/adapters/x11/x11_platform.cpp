@@ -106,6 +106,13 @@ constexpr const char* kWaylandAdvice =
     "On Wayland, Ctrl+Alt+/ reaches Varnel only from X applications. Bind the command varnel "
     "to a keyboard shortcut of the desktop: a second start brings the running one forward.";
 
+// The same, once, where the X server cannot report other programs' keys.
+constexpr const char* kKeysUnheardNotice = "No X RECORD: Ctrl+Alt+/ unheard; bind varnel to a key";
+constexpr const char* kKeysUnheardAdvice =
+    "This X server lacks the RECORD extension, so Varnel cannot hear its summon chord. Bind the "
+    "command varnel to a keyboard shortcut of the desktop: a second start brings the running "
+    "one forward.";
+
 bool WaylandSession() {
   const char* wayland = std::getenv("WAYLAND_DISPLAY");
   const char* session = std::getenv("XDG_SESSION_TYPE");
@@ -679,6 +686,13 @@ HookHandle X11Platform::InstallKeyHook() {
     });
   }
   if (!record_->Start()) {
+    if (!keysUnheard_) {
+      keysUnheard_ = true;
+      std::fprintf(stderr, "varnel: %s\n", kKeysUnheardAdvice);
+      if (form_ && form_->Shown()) {  // else at the first showing
+        ShowKeysNotice(kKeysUnheardNotice, kKeysUnheardAdvice);
+      }
+    }
     return 0;
   }
   TraceStartup("key recording");
@@ -775,13 +789,19 @@ void X11Platform::ShowView() {
   // The key hook hears only X applications there: say so once, in place of the options
   // hint, which the next summons puts back.
   if (!form_->Shown() && WaylandSession()) {
-    form_->SetText({Control::Message, 0}, kWaylandNotice);
-    if (QWidget* line = form_->Widget({Control::Message, 0})) {
-      line->setToolTip(QString::fromUtf8(kWaylandAdvice));
-    }
+    ShowKeysNotice(kWaylandNotice, kWaylandAdvice);
     std::fprintf(stderr, "varnel: %s\n", kWaylandAdvice);
+  } else if (!form_->Shown() && keysUnheard_) {
+    ShowKeysNotice(kKeysUnheardNotice, kKeysUnheardAdvice);
   }
   form_->ShowForm();
+}
+
+void X11Platform::ShowKeysNotice(const char* notice, const char* advice) {
+  form_->SetText({Control::Message, 0}, notice);
+  if (QWidget* line = form_->Widget({Control::Message, 0})) {
+    line->setToolTip(QString::fromUtf8(advice));
+  }
 }
 
 void X11Platform::DestroySearchWindow() {

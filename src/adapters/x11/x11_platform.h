@@ -165,6 +165,8 @@ class X11Platform final : public Platform,
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
   QMargins FormMargins(const std::array<std::uint32_t, 4>& extents) const;
   void OnFormFrameChanged();
+  // In place of the options hint until the next summons, the whole advice in its tooltip.
+  void ShowKeysNotice(const char* notice, const char* advice);
   QApplication& App();
   XDisplay* X();
   XTestInjector* Injector();
@@ -195,6 +197,7 @@ class X11Platform final : public Platform,
   std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
   std::uint32_t vkCacheGeneration_ = 0;        // the keyboard map vkCache_ was read from
   HookHandle installedHook_ = 0;
+  bool keysUnheard_ = false;  // the server offers no way to hear other programs' keys
   HookHandle nextHook_ = 0;
   bool waitCursor_ = false;
   bool loopRunning_ = false;
