@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks of varnel.exe under Wine for what the window and the executable show the system:
 the focus after activation, text with characters outside the BMP, the window's keys, the
-console companion varnel.com, where the parked window lies, and the version resource,
-manifest and icon.
+console companion varnel.com, where the parked window lies, the window at a scale too large
+for the screen, and the version resource, manifest and icon.
 
 Usage: wine_winui.py <build-dir>   ($VARNEL_VERSION: the project version to expect)
 """
@@ -239,6 +239,31 @@ def form_keys(s, d):
             "finance.yahoo.com" in url and "+kappa&" in url, url)
 
 
+def large_scale(s):
+    """200 % on a 1280x1024 screen: the design at that scale is taller than the screen."""
+    fonts = r"HKEY_CURRENT_CONFIG\Software\Fonts"
+
+    def scale(dpi):
+        # Every program reads the scale when it starts: none may outlive the change.
+        s.run(["wineserver", "-k"], check=False, timeout=60)
+        s.run(["wine", "reg", "add", fonts, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"])
+
+    scale(192)
+    try:
+        app = app_folder(s, "scaled")
+        s.spawn(["wine", os.path.join(app, "varnel.exe")], cwd=app)
+        shown = wait_for(lambda: s.xdo("search", "--onlyvisible", "--name", f"^ ?{CAPTION}$") != "", 40)
+        s.check("starts at 200 %", shown)
+        _, screen = probe(s, "screen")
+        _, win = probe(s, "rect", CLASS)
+        left, top, right, bottom = numbers(win.get("rect")) or [0, 0, 0, 0]
+        work = numbers(screen.get("work"))
+        inside = bool(work) and left >= work[0] and right <= work[2] and top >= work[1] and bottom <= work[3]
+        s.check("the window is made to fit the work area", inside, f"{win} in {screen}")
+    finally:
+        scale(96)
+
+
 def main():
     desktop = {}
 
@@ -252,7 +277,7 @@ def main():
 
     cases = [("executable", executable), ("console", console), ("parked", on_desktop(parked)),
              ("emoji", on_desktop(emoji)), ("activation", on_desktop(activation)),
-             ("form keys", on_desktop(form_keys))]
+             ("form keys", on_desktop(form_keys)), ("large scale", large_scale)]
     return wine_desktop.run_cases(sys.argv[1], cases, 200)
 
 

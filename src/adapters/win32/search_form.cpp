@@ -19,6 +19,10 @@ constexpr int kFirstControlId = 100;
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED
 constexpr int kParkGap = 100;         // pixels between the parked window and the screen
 constexpr double kPointsPerInch = 72.0;
+constexpr DWORD kWindowStyle =
+    WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+// However small the screen, the design is not laid out smaller than at half the usual DPI.
+constexpr UINT kLeastLayoutDpi = 48;
 
 UINT MonitorDpi(HMONITOR m, UINT fallback) {
   using Fn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
@@ -52,6 +56,17 @@ UINT WindowDpi(HWND h) {
   const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
   ReleaseDC(nullptr, dc);
   return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+// The side of a check box's or option button's box as the system draws it at `dpi`.
+int CheckBoxSide(UINT dpi) {
+  using Fn = int(WINAPI*)(int, UINT);
+  static const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  if (fn != nullptr) {
+    return fn(SM_CXMENUCHECK, dpi);
+  }
+  return MulDiv(GetSystemMetrics(SM_CXMENUCHECK), static_cast<int>(dpi), USER_DEFAULT_SCREEN_DPI);
 }
 
 void AdjustForDpi(RECT& r, DWORD style, DWORD exStyle, UINT dpi) {
@@ -168,18 +183,16 @@ bool SearchForm::Create(const WindowDesign& design) {
   wc.lpszClassName = kClassName;
   RegisterClassExW(&wc);  // fails harmlessly when already registered
 
-  constexpr DWORD style =
-      WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
-  hwnd_ = CreateWindowExW(0, kClassName, Widen(design.caption).c_str(), style, CW_USEDEFAULT,
+  hwnd_ = CreateWindowExW(0, kClassName, Widen(design.caption).c_str(), kWindowStyle, CW_USEDEFAULT,
                           CW_USEDEFAULT, 400, 400, nullptr, nullptr, inst, this);
   if (hwnd_ == nullptr) {
     return false;
   }
   dpi_ = WindowDpi(hwnd_);
-
-  RECT r{0, 0, ToPx(design.clientWidth), ToPx(design.clientHeight)};
-  AdjustForDpi(r, style, 0, dpi_);
-  SetWindowPos(hwnd_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+  layoutDpi_ =
+      FittingDpi(dpi_, MonitorInfo(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY)).work);
+  const SIZE outer = OuterSize();
+  SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
   controls_.clear();
@@ -213,6 +226,11 @@ bool SearchForm::Create(const WindowDesign& design) {
     switch (d.kind) {
       case ControlKind::Label:
         s |= d.align == Align::Centre ? SS_CENTER : SS_LEFT;
+        if (d.ref.id == Control::Message) {
+          // One line: where a scale's fonts run a little wider, an ellipsis ends it rather
+          // than a second line below the control's edge.
+          s = (s & ~SS_TYPEMASK) | SS_LEFTNOWORDWRAP | SS_ENDELLIPSIS;
+        }
         if (d.ref.id == Control::DoIt) {
           s |= SS_NOTIFY;
         }
@@ -343,7 +361,19 @@ RECT SearchForm::PixelRect(const Child& c) const {
     top += parent->top;
     container = parent->design.container;
   }
-  return RECT{ToPx(left), ToPx(top), ToPx(left + c.design.width), ToPx(top + c.design.height)};
+  RECT r{ToPx(left), ToPx(top), ToPx(left + c.design.width), ToPx(top + c.design.height)};
+  if (c.design.kind == ControlKind::OptionButton || c.design.kind == ControlKind::CheckBox) {
+    // The system draws the box at the monitor's DPI: laid out smaller, its caption keeps
+    // the room the box takes beyond the design's.
+    r.right += CheckBoxSide(dpi_) - CheckBoxSide(layoutDpi_);
+    // At the window's edge it grows to the left instead.
+    const long beyond = r.right - ToPx(design_->clientWidth);
+    if (c.design.container.id == Control::Window && beyond > 0) {
+      r.left -= beyond;
+      r.right -= beyond;
+    }
+  }
+  return r;
 }
 
 bool SearchForm::EffectivelyVisible(const Child& c) {
@@ -372,6 +402,31 @@ void SearchForm::ApplyVisibility() {
   }
 }
 
+UINT SearchForm::FittingDpi(UINT dpi, const RECT& work) const {
+  RECT frame{0, 0, 0, 0};
+  AdjustForDpi(frame, kWindowStyle, 0, dpi);
+  // The program puts the window a little above the middle, not at the top: a frame's height
+  // more in hand keeps its bottom edge in the area too.
+  const long roomWidth = (work.right - work.left) - (frame.right - frame.left);
+  const long roomHeight = (work.bottom - work.top) - 2 * (frame.bottom - frame.top);
+  if (roomWidth <= 0 || roomHeight <= 0 || design_->clientWidth <= 0 ||
+      design_->clientHeight <= 0) {
+    return dpi;
+  }
+  const auto fitting = [](long room, Twips size) {
+    return static_cast<UINT>(room * kTwipsPerInch / size);
+  };
+  const UINT fits = std::min(fitting(roomWidth, design_->clientWidth),
+                             fitting(roomHeight, design_->clientHeight));
+  return std::min(dpi, std::max(fits, kLeastLayoutDpi));
+}
+
+SIZE SearchForm::OuterSize() const {
+  RECT r{0, 0, ToPx(design_->clientWidth), ToPx(design_->clientHeight)};
+  AdjustForDpi(r, kWindowStyle, 0, dpi_);
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
 void SearchForm::Layout() {
   for (auto& c : controls_) {
     if (c.hwnd == nullptr) {
@@ -390,7 +445,9 @@ HFONT SearchForm::FontFor(const FontSpec& spec) {
   const FontSpec& f = spec.family != nullptr ? spec : design_->font;
   const std::wstring family = ChooseFamily(Widen(f.family != nullptr ? f.family : "Tahoma"));
   const int weight = f.bold ? FW_BOLD : f.weight;
-  const int height = -static_cast<int>(std::lround(f.points * dpi_ / kPointsPerInch));
+  // Laid out smaller to fit, a font rounds down, so that no caption outgrows its control.
+  const double pixels = f.points * layoutDpi_ / kPointsPerInch;
+  const int height = -static_cast<int>(layoutDpi_ < dpi_ ? std::floor(pixels) : std::round(pixels));
   const std::wstring key = family + L"|" + std::to_wstring(height) + L"|" + std::to_wstring(weight);
   if (auto it = fonts_.find(key); it != fonts_.end()) {
     return it->second;
@@ -645,12 +702,15 @@ LRESULT SearchForm::Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case kDpiChanged: {
+      const auto* r = reinterpret_cast<const RECT*>(lParam);
       dpi_ = HIWORD(wParam);
+      layoutDpi_ = FittingDpi(dpi_, MonitorInfo(MonitorFromRect(r, MONITOR_DEFAULTTONEAREST)).work);
       RebuildFonts();
       Layout();
-      const auto* r = reinterpret_cast<const RECT*>(lParam);
+      // The suggested size scales the old one; the design may fit this monitor only smaller.
+      const SIZE outer = OuterSize();
       // Parked, only the size follows: the suggested place would be on a monitor.
-      SetWindowPos(h, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+      SetWindowPos(h, nullptr, r->left, r->top, outer.cx, outer.cy,
                    SWP_NOZORDER | SWP_NOACTIVATE | (parked_ ? SWP_NOMOVE : 0));
       if (parked_) {
         Park();

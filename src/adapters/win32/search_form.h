@@ -92,8 +92,13 @@ class SearchForm {
   Child* Find(ControlRef c);
   Child* FindByWindow(HWND h);
   RECT PixelRect(const Child& c) const;  // in the form's client area
-  int ToPx(Twips t) const { return MulDiv(t, static_cast<int>(dpi_), 1440); }
-  Twips ToTw(int px) const { return MulDiv(px, 1440, static_cast<int>(dpi_)); }
+  // The design's twips in the window's pixels, at the DPI it is laid out at.
+  int ToPx(Twips t) const { return MulDiv(t, static_cast<int>(layoutDpi_), kTwipsPerInch); }
+  Twips ToTw(int px) const { return MulDiv(px, kTwipsPerInch, static_cast<int>(layoutDpi_)); }
+  // `dpi`, or less where the design and the frame would not fit into `work` at `dpi`.
+  UINT FittingDpi(UINT dpi, const RECT& work) const;
+  // The window's outer size for the design at layoutDpi_ inside a frame at dpi_.
+  SIZE OuterSize() const;
   bool EffectivelyVisible(const Child& c);
   void ApplyVisibility();
   void Layout();
@@ -121,7 +126,9 @@ class SearchForm {
   const WindowDesign* design_ = nullptr;
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
-  UINT dpi_ = 96;
+  static constexpr int kTwipsPerInch = 1440;
+  UINT dpi_ = 96;        // the monitor's, for the frame
+  UINT layoutDpi_ = 96;  // for the design: dpi_, unless that would not fit the screen
   Pointer pointer_ = Pointer::Normal;
   std::vector<Child> controls_;
   std::map<std::wstring, HFONT> fonts_;
