@@ -43,6 +43,7 @@ bool RecordHook::Start() {
   }
   const xcb_query_extension_reply_t* ext = xcb_get_extension_data(c->control, &xcb_record_id);
   if (ext == nullptr || ext->present == 0) {
+    extensionMissing_ = true;
     return fail();
   }
 

@@ -23,9 +23,11 @@ class RecordHook {
   RecordHook(const RecordHook&) = delete;
   RecordHook& operator=(const RecordHook&) = delete;
 
-  // Starts recording; false when the server has no RECORD extension.
+  // Starts recording; false when it cannot, for good where the server has no RECORD
+  // extension.
   bool Start();
   bool Running() const { return running_; }
+  bool ExtensionMissing() const { return extensionMissing_; }
   void Stop();
 
  private:
@@ -36,6 +38,7 @@ class RecordHook {
   Connections* c_ = nullptr;
   std::thread reader_;
   std::atomic<bool> running_{false};
+  bool extensionMissing_ = false;
 };
 
 }  // namespace varnel

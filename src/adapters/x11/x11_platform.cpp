@@ -685,8 +685,9 @@ HookHandle X11Platform::InstallKeyHook() {
           app_.get(), [this, k] { OnRecordedKey(k); }, Qt::QueuedConnection);
     });
   }
-  if (!record_->Start()) {
-    if (!keysUnheard_) {
+  // A server without the extension never gains it: no new connections every refresh.
+  if (record_->ExtensionMissing() || !record_->Start()) {
+    if (record_->ExtensionMissing() && !keysUnheard_) {
       keysUnheard_ = true;
       std::fprintf(stderr, "varnel: %s\n", kKeysUnheardAdvice);
       if (form_ && form_->Shown()) {  // else at the first showing
