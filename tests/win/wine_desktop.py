@@ -90,6 +90,9 @@ class Session:
         # takes the foreground, as Windows does; a window manager would refuse that as focus
         # stealing.
         self.run(["wine", "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v", "Managed", "/d", "N", "/f"])
+        # The usual scale, whatever a run stopped halfway through a scale check left behind.
+        self.run(["wine", "reg", "add", r"HKEY_CURRENT_CONFIG\Software\Fonts", "/v", "LogPixels", "/t",
+                  "REG_DWORD", "/d", "96", "/f"])
 
     def stop(self):
         try:
