@@ -53,7 +53,9 @@ namespace varnel {
 namespace {
 
 constexpr std::uint32_t kActivationWaitMs = 200;
-constexpr std::uint32_t kFrameExtentsWaitMs = 200;
+// Managers that answer do so within a few milliseconds; a late answer, or one that only
+// comes with the mapping (fluxbox), still places the window once it arrives.
+constexpr std::uint32_t kFrameExtentsWaitMs = 50;
 
 bool IsExecutable(const std::string& path) {
   struct stat st {};
