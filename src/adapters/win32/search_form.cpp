@@ -23,6 +23,8 @@ constexpr DWORD kWindowStyle =
     WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 // However small the screen, the design is not laid out smaller than at half the usual DPI.
 constexpr UINT kLeastLayoutDpi = 48;
+// How far the window's place may round off, as the program works it out in twips.
+constexpr long kPlaceRoundingPx = 2;
 
 UINT MonitorDpi(HMONITOR m, UINT fallback) {
   using Fn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
@@ -405,10 +407,10 @@ void SearchForm::ApplyVisibility() {
 UINT SearchForm::FittingDpi(UINT dpi, const RECT& work) const {
   RECT frame{0, 0, 0, 0};
   AdjustForDpi(frame, kWindowStyle, 0, dpi);
-  // The program puts the window a little above the middle, not at the top: a frame's height
-  // more in hand keeps its bottom edge in the area too.
-  const long roomWidth = (work.right - work.left) - (frame.right - frame.left);
-  const long roomHeight = (work.bottom - work.top) - 2 * (frame.bottom - frame.top);
+  // The program centres the whole window, frame and all, in the work area (a little above
+  // the middle): it fits wherever its outer size does, but for the place's rounding.
+  const long roomWidth = (work.right - work.left) - (frame.right - frame.left) - kPlaceRoundingPx;
+  const long roomHeight = (work.bottom - work.top) - (frame.bottom - frame.top) - kPlaceRoundingPx;
   if (roomWidth <= 0 || roomHeight <= 0 || design_->clientWidth <= 0 ||
       design_->clientHeight <= 0) {
     return dpi;
