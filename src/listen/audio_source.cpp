@@ -80,17 +80,13 @@ class FileSource final : public AudioSource {
   std::size_t remaining_ = SIZE_MAX;
 };
 
-std::uint32_t Le32(const unsigned char* p) {
-  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-
 // Walks the RIFF chunks up to "data", checking the format on the way.
 bool ReadWavHeader(std::FILE* f, FileSource& src, std::string& error) {
-  unsigned char chunk[8];
+  std::array<unsigned char, 8> chunk{};
   bool haveFormat = false;
-  while (std::fread(chunk, 1, 8, f) == 8) {
-    const std::uint32_t size = Le32(chunk + 4);
-    if (std::memcmp(chunk, "fmt ", 4) == 0) {
+  while (std::fread(chunk.data(), 1, chunk.size(), f) == chunk.size()) {
+    const std::uint32_t size = LittleEndian32(chunk, 4);
+    if (std::memcmp(chunk.data(), "fmt ", 4) == 0) {
       std::array<unsigned char, kWavFormatMaxBytes> fmt{};
       const std::size_t want = std::min<std::size_t>(size, fmt.size());
       if (std::fread(fmt.data(), 1, want, f) != want) {
@@ -109,7 +105,7 @@ bool ReadWavHeader(std::FILE* f, FileSource& src, std::string& error) {
           0) {
         break;
       }
-    } else if (std::memcmp(chunk, "data", 4) == 0) {
+    } else if (std::memcmp(chunk.data(), "data", 4) == 0) {
       if (!haveFormat) {
         break;
       }

@@ -4,12 +4,13 @@
 #include <array>
 #include <cstdint>
 
+#include "listen/audio_source.h"
+
 namespace varnel::listen {
 namespace {
 
 constexpr std::uint16_t kPcmTag = 1;
 constexpr std::uint16_t kExtensibleTag = 0xFFFE;
-constexpr std::uint32_t kRate = 16000;
 constexpr std::uint16_t kBits = 16;
 constexpr std::size_t kPlainSize = 16;
 constexpr std::size_t kExtensibleSize = 40;
@@ -28,11 +29,12 @@ constexpr std::array<unsigned char, 14> kPcmGuidTail = {0x00, 0x00, 0x00, 0x00, 
 std::uint16_t Le16(std::span<const unsigned char> b, std::size_t at) {
   return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
 }
-std::uint32_t Le32(std::span<const unsigned char> b, std::size_t at) {
-  return Le16(b, at) | (static_cast<std::uint32_t>(Le16(b, at + 2)) << 16);
-}
 
 }  // namespace
+
+std::uint32_t LittleEndian32(std::span<const unsigned char> bytes, std::size_t at) {
+  return Le16(bytes, at) | (static_cast<std::uint32_t>(Le16(bytes, at + 2)) << 16);
+}
 
 WavFormat JudgeWavFormat(std::span<const unsigned char> chunk, std::size_t declared) {
   if (declared < kPlainSize || chunk.size() < kPlainSize) {
@@ -55,7 +57,8 @@ WavFormat JudgeWavFormat(std::span<const unsigned char> chunk, std::size_t decla
     tag = Le16(chunk, kSubFormatAt);
   }
   const bool usable = tag == kPcmTag && Le16(chunk, kChannelsAt) == 1 &&
-                      Le32(chunk, kRateAt) == kRate && Le16(chunk, kBitsAt) == kBits;
+                      LittleEndian32(chunk, kRateAt) == static_cast<std::uint32_t>(kSampleRate) &&
+                      Le16(chunk, kBitsAt) == kBits;
   return usable ? WavFormat::kUsable : WavFormat::kUnsupported;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 namespace varnel::listen {
@@ -12,6 +13,9 @@ namespace varnel::listen {
 inline constexpr std::size_t kWavFormatMaxBytes = 40;
 
 enum class WavFormat { kUsable, kUnsupported, kMalformed };
+
+// The little-endian number at `at` in `bytes`, as RIFF stores them.
+std::uint32_t LittleEndian32(std::span<const unsigned char> bytes, std::size_t at);
 
 // `chunk` is the start of the chunk's body, up to kWavFormatMaxBytes; `declared` is the
 // body's size as its header says.

@@ -26,6 +26,13 @@ constexpr UINT kLeastLayoutDpi = 48;
 // How far the window's place may round off, as the program works it out in twips.
 constexpr long kPlaceRoundingPx = 2;
 
+// A user32 function of newer Windows versions than the oldest this runs on; null there.
+template <typename Fn>
+Fn NewerUser32(const char* name) {
+  return reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), name)));
+}
+
 UINT MonitorDpi(HMONITOR m, UINT fallback) {
   using Fn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
   static const auto fn = [] {
@@ -46,8 +53,7 @@ constexpr WPARAM kSysCommandMask = 0xFFF0;
 
 UINT WindowDpi(HWND h) {
   using Fn = UINT(WINAPI*)(HWND);
-  static const auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  static const auto fn = NewerUser32<Fn>("GetDpiForWindow");
   if (fn != nullptr && h != nullptr) {
     const UINT dpi = fn(h);
     if (dpi != 0) {
@@ -63,8 +69,7 @@ UINT WindowDpi(HWND h) {
 // The side of a check box's or option button's box as the system draws it at `dpi`.
 int CheckBoxSide(UINT dpi) {
   using Fn = int(WINAPI*)(int, UINT);
-  static const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetSystemMetricsForDpi")));
+  static const auto fn = NewerUser32<Fn>("GetSystemMetricsForDpi");
   if (fn != nullptr) {
     return fn(SM_CXMENUCHECK, dpi);
   }
@@ -73,8 +78,7 @@ int CheckBoxSide(UINT dpi) {
 
 void AdjustForDpi(RECT& r, DWORD style, DWORD exStyle, UINT dpi) {
   using Fn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-  static const auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleW(L"user32.dll"), "AdjustWindowRectExForDpi")));
+  static const auto fn = NewerUser32<Fn>("AdjustWindowRectExForDpi");
   if (fn != nullptr && fn(&r, style, FALSE, exStyle, dpi) != 0) {
     return;
   }

@@ -470,13 +470,14 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
     return false;
   }
   auto* ev = static_cast<xcb_generic_event_t*>(message);
-  if ((ev->response_type & 0x7f) == XCB_DESTROY_NOTIFY) {
+  const std::uint8_t type = ev->response_type & 0x7f;  // without the sent-by-a-client bit
+  if (type == XCB_DESTROY_NOTIFY) {
     if (reinterpret_cast<xcb_destroy_notify_event_t*>(ev)->window == FormHwnd()) {
       OnFormDestroyed();
     }
     return false;
   }
-  if ((ev->response_type & 0x7f) == XCB_PROPERTY_NOTIFY) {
+  if (type == XCB_PROPERTY_NOTIFY) {
     const auto* pn = reinterpret_cast<xcb_property_notify_event_t*>(ev);
     if (pn->window == FormHwnd() && pn->atom == X()->FrameExtentsAtom()) {
       // Some window managers (fluxbox) tell the frame only once the window is mapped.
@@ -486,7 +487,7 @@ bool X11Platform::nativeEventFilter(const QByteArray& eventType, void* message, 
     }
     return false;
   }
-  if ((ev->response_type & 0x7f) != XCB_CLIENT_MESSAGE) {
+  if (type != XCB_CLIENT_MESSAGE) {
     return false;
   }
   auto* cm = reinterpret_cast<xcb_client_message_event_t*>(ev);
@@ -688,9 +689,11 @@ HookHandle X11Platform::InstallKeyHook() {
     });
   }
   // A server without the extension never gains it: no new connections every refresh.
-  if (record_->ExtensionMissing() || !record_->Start()) {
-    if (record_->ExtensionMissing() && !keysUnheard_) {
-      keysUnheard_ = true;
+  if (record_->ExtensionMissing()) {
+    return 0;
+  }
+  if (!record_->Start()) {
+    if (record_->ExtensionMissing()) {  // found out now: said once
       std::fprintf(stderr, "varnel: %s\n", kKeysUnheardAdvice);
       if (form_ && form_->Shown()) {  // else at the first showing
         ShowKeysNotice(kKeysUnheardNotice, kKeysUnheardAdvice);
@@ -794,7 +797,7 @@ void X11Platform::ShowView() {
   if (!form_->Shown() && WaylandSession()) {
     ShowKeysNotice(kWaylandNotice, kWaylandAdvice);
     std::fprintf(stderr, "varnel: %s\n", kWaylandAdvice);
-  } else if (!form_->Shown() && keysUnheard_) {
+  } else if (!form_->Shown() && record_ && record_->ExtensionMissing()) {
     ShowKeysNotice(kKeysUnheardNotice, kKeysUnheardAdvice);
   }
   form_->ShowForm();

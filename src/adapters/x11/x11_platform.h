@@ -197,7 +197,6 @@ class X11Platform final : public Platform,
   std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
   std::uint32_t vkCacheGeneration_ = 0;        // the keyboard map vkCache_ was read from
   HookHandle installedHook_ = 0;
-  bool keysUnheard_ = false;  // the server offers no way to hear other programs' keys
   HookHandle nextHook_ = 0;
   bool waitCursor_ = false;
   bool loopRunning_ = false;
