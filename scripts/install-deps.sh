@@ -21,7 +21,8 @@ headless=(xvfb openbox xdotool x11-utils x11-apps imagemagick)
 desktop=("${headless[@]}" python3-pyatspi at-spi2-core dbus-x11 python3 desktop-file-utils
          sway xwayland qt6-wayland trayer fluxbox)
 # The recogniser's build and run needs; the spoken tests need a voice and a sound server.
-voice_run=(libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us libpulse-dev)
+voice_run=(libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us libpulse-dev libsndfile1-dev
+           libsamplerate0-dev)
 voice=("${voice_run[@]}" espeak-ng sox pulseaudio-utils)
 # A private sound server stands in for a microphone in the tests. Where PipeWire already
 # serves PulseAudio clients, installing it would replace that, so the test skips there.

@@ -1,5 +1,5 @@
-// Where varnel-listen's audio comes from: the microphone, a file or stdin. Always 16 kHz mono
-// signed 16-bit samples.
+// Where varnel-listen's audio comes from: the microphone here, a file or stdin in
+// audio_file.h. Always 16 kHz mono signed 16-bit samples.
 #pragma once
 
 #include <cstddef>
@@ -20,9 +20,5 @@ class AudioSource {
 
 // The default PulseAudio source through the simple API, reading `bufferMs` at a time.
 std::unique_ptr<AudioSource> OpenMicrophone(int bufferMs, std::string& error);
-
-// "-" reads raw samples from stdin; otherwise a RIFF WAV file (16 kHz, mono, 16-bit PCM) or,
-// without a RIFF header, raw samples.
-std::unique_ptr<AudioSource> OpenAudioFile(const std::string& path, std::string& error);
 
 }  // namespace varnel::listen

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "listen/audio_file.h"
 #include "listen/audio_source.h"
 #include "listen/recogniser.h"
 #include "listen/server.h"

@@ -20,7 +20,8 @@ std::string DefaultSocketPath() {
 
 std::string Usage() {
   return "usage: varnel-listen [options]\n"
-         "  --input FILE|-          read 16 kHz mono 16-bit audio (WAV or raw) instead of the\n"
+         "  --input FILE|-          read a sound file (WAV, FLAC, Ogg..., any rate: resampled)\n"
+         "                          or raw 16 kHz mono 16-bit audio instead of the\n"
          "                          microphone; - is raw audio on stdin\n"
          "  --socket PATH           socket path (default $XDG_RUNTIME_DIR/varnel-listen.sock)\n"
          "  --model DIR             acoustic model folder\n"

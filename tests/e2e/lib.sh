@@ -59,7 +59,8 @@ start_desktop() {
   start_window_manager
 }
 
-# VARNEL_TEST_WM picks the window manager: openbox (the default), icewm, fluxbox or xfwm4.
+# VARNEL_TEST_WM picks the window manager: openbox (the default), icewm, fluxbox, xfwm4,
+# metacity, i3 or jwm.
 start_window_manager() {
   local wm=${VARNEL_TEST_WM:-openbox}
   case $wm in
@@ -85,6 +86,13 @@ XML
   # Without its own accessibility bus, which the program would find and use instead of the
   # test's.
   xfwm4) HOME=$WORK NO_AT_BRIDGE=1 xfwm4 --compositor=off >"$WORK/wm.log" 2>&1 & ;;
+  metacity) HOME=$WORK NO_AT_BRIDGE=1 metacity --replace >"$WORK/wm.log" 2>&1 & ;;
+  i3)
+    # No bar, no start-up wizard: a window of its own would take the focus.
+    printf 'font pango:monospace 8\n' >"$WORK/i3.conf"
+    HOME=$WORK i3 -c "$WORK/i3.conf" >"$WORK/wm.log" 2>&1 &
+    ;;
+  jwm) HOME=$WORK jwm >"$WORK/wm.log" 2>&1 & ;;
   *) fail "unknown window manager $wm" ;;
   esac
   PIDS+=($!)
