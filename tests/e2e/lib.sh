@@ -60,10 +60,23 @@ start_desktop() {
 }
 
 # VARNEL_TEST_WM picks the window manager: openbox (the default), icewm, fluxbox, xfwm4,
-# metacity, i3 or jwm.
+# metacity, i3 or jwm; twm, which knows nothing of EWMH, or none at all.
+EWMH_WM=1
 start_window_manager() {
   local wm=${VARNEL_TEST_WM:-openbox}
   case $wm in
+  none)
+    EWMH_WM=0
+    return 0
+    ;;
+  twm)
+    EWMH_WM=0
+    HOME=$WORK twm >"$WORK/wm.log" 2>&1 &
+    PIDS+=($!)
+    wait_for 15 sh -c 'xwininfo -root -children | grep -q "[1-9][0-9]* child"' \
+      || fail "twm did not start: $(cat "$WORK/wm.log")"
+    return 0
+    ;;
   openbox)
     # Defaults plus Alt+F4; an unreadable configuration would put up an error window that
     # takes the focus.
@@ -109,11 +122,22 @@ start_app() {
 }
 
 activate() {
-  xdotool windowactivate --sync "$1" >/dev/null 2>&1
+  if [ "$EWMH_WM" = 1 ]; then
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1
+  else
+    xdotool windowraise "$1" windowfocus --sync "$1" >/dev/null 2>&1
+  fi
   wait_for 5 is_active "$1"
 }
 
-active_window() { xdotool getactivewindow 2>/dev/null; }
+# Without EWMH, the top-level window that holds the keyboard focus.
+active_window() {
+  if [ "$EWMH_WM" = 1 ]; then
+    xdotool getactivewindow 2>/dev/null
+  else
+    xdotool getwindowfocus -f 2>/dev/null
+  fi
+}
 is_active() { [ "$(active_window)" = "$1" ]; }
 is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 not_viewable() { ! is_viewable "$1"; }
@@ -141,7 +165,7 @@ varnel_window() {
 dismiss_boxes() {
   local w
   for w in $(xdotool search --name '^Varnel$' 2>/dev/null); do
-    is_viewable "$w" && xdotool windowactivate --sync "$w" key --clearmodifiers Return
+    is_viewable "$w" && activate "$w" && xdotool key --clearmodifiers Return
   done
   return 0
 }

@@ -22,6 +22,11 @@ using Reply = std::unique_ptr<T, FreeDeleter<T>>;
 
 constexpr std::uint32_t kSourcePager = 2;  // window managers honour a pager's requests
 constexpr std::size_t kMaxPhraseBytes = std::size_t{64} * 1024;
+// How deep a window manager's frame may hold its client: twm's holds it directly, some
+// nest it one window further.
+constexpr int kFrameDepth = 2;
+// A bound on walks up the window tree, which a window destroyed meanwhile cannot stretch.
+constexpr int kMaxTreeDepth = 64;
 
 std::uint64_t NowMs() {
   using namespace std::chrono;
@@ -144,14 +149,90 @@ xcb_window_t XDisplay::ActiveWindow() {
     activeKnown_ = true;  // a change made meanwhile is queued as an event and undoes this
     return w;
   }
-  // Without a window manager: the top-level window holding the input focus.
+  // Without an EWMH window manager: the client holding the input focus, the one a window
+  // manager marks with WM_STATE inside its frame, or with none running the top-level window.
   Reply<xcb_get_input_focus_reply_t> f(
       xcb_get_input_focus_reply(conn_, xcb_get_input_focus(conn_), nullptr));
   if (!f || f->focus == XCB_NONE || f->focus == root_ || f->focus == XCB_INPUT_FOCUS_POINTER_ROOT) {
     return 0;
   }
   xcb_window_t cur = f->focus;
-  for (int i = 0; i < 64; ++i) {
+  for (int i = 0; i < kMaxTreeDepth; ++i) {
+    if (HasWmState(cur)) {
+      return cur;
+    }
+    Reply<xcb_query_tree_reply_t> t(
+        xcb_query_tree_reply(conn_, xcb_query_tree(conn_, cur), nullptr));
+    if (!t || t->parent == root_ || t->parent == XCB_NONE) {
+      return cur;
+    }
+    cur = t->parent;
+  }
+  return cur;
+}
+
+bool XDisplay::HasWmState(xcb_window_t w) {
+  Reply<xcb_get_property_reply_t> p(xcb_get_property_reply(
+      conn_, xcb_get_property(conn_, 0, w, atomWmState_, atomWmState_, 0, 0), nullptr));
+  return p && p->type == atomWmState_;
+}
+
+xcb_window_t XDisplay::ClientWithin(xcb_window_t w, int depth) {
+  if (HasWmState(w)) {
+    return w;
+  }
+  if (depth == 0) {
+    return 0;
+  }
+  Reply<xcb_query_tree_reply_t> t(xcb_query_tree_reply(conn_, xcb_query_tree(conn_, w), nullptr));
+  if (!t) {
+    return 0;
+  }
+  const xcb_window_t* children = xcb_query_tree_children(t.get());
+  for (int i = xcb_query_tree_children_length(t.get()) - 1; i >= 0; --i) {
+    if (const xcb_window_t client = ClientWithin(children[i], depth - 1)) {
+      return client;
+    }
+  }
+  return 0;
+}
+
+std::vector<xcb_window_t> XDisplay::ClientsInServerOrder() {
+  Reply<xcb_query_tree_reply_t> tree(
+      xcb_query_tree_reply(conn_, xcb_query_tree(conn_, root_), nullptr));
+  if (!tree) {
+    return {};
+  }
+  // The root's children come bottom to top; their attributes are asked for all at once.
+  const xcb_window_t* children = xcb_query_tree_children(tree.get());
+  const int count = xcb_query_tree_children_length(tree.get());
+  std::vector<xcb_get_window_attributes_cookie_t> asked;
+  asked.reserve(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    asked.push_back(xcb_get_window_attributes(conn_, children[i]));
+  }
+  std::vector<xcb_window_t> shown;
+  for (int i = 0; i < count; ++i) {
+    Reply<xcb_get_window_attributes_reply_t> a(
+        xcb_get_window_attributes_reply(conn_, asked[static_cast<std::size_t>(i)], nullptr));
+    if (a && a->map_state == XCB_MAP_STATE_VIEWABLE && a->override_redirect == 0 &&
+        a->_class == XCB_WINDOW_CLASS_INPUT_OUTPUT) {
+      shown.push_back(children[i]);
+    }
+  }
+  // A window manager marks every client; its own windows and frames it leaves unmarked.
+  std::vector<xcb_window_t> marked;
+  for (const xcb_window_t w : shown) {
+    if (const xcb_window_t client = ClientWithin(w, kFrameDepth)) {
+      marked.push_back(client);
+    }
+  }
+  return marked.empty() ? shown : marked;
+}
+
+xcb_window_t XDisplay::TopLevelOf(xcb_window_t w) {
+  xcb_window_t cur = w;
+  for (int i = 0; i < kMaxTreeDepth; ++i) {
     Reply<xcb_query_tree_reply_t> t(
         xcb_query_tree_reply(conn_, xcb_query_tree(conn_, cur), nullptr));
     if (!t || t->parent == root_ || t->parent == XCB_NONE) {
@@ -170,8 +251,9 @@ std::vector<xcb_window_t> XDisplay::StackingBottomToTop() {
           &ewmh_, xcb_ewmh_get_client_list_stacking(&ewmh_, screenNumber_), &list, nullptr) != 0) {
     out.assign(list.windows, list.windows + list.windows_len);
     xcb_ewmh_get_windows_reply_wipe(&list);
+    return out;
   }
-  return out;
+  return ClientsInServerOrder();
 }
 
 bool XDisplay::Exists(xcb_window_t w) {
@@ -220,13 +302,15 @@ bool XDisplay::Iconic(xcb_window_t w) {
 }
 
 bool XDisplay::Managed(xcb_window_t w) {
-  if (w == 0 || !ewmhReady_) {
+  if (w == 0) {
     return false;
   }
   xcb_ewmh_get_windows_reply_t list;
-  if (xcb_ewmh_get_client_list_reply(&ewmh_, xcb_ewmh_get_client_list(&ewmh_, screenNumber_), &list,
+  if (!ewmhReady_ ||
+      xcb_ewmh_get_client_list_reply(&ewmh_, xcb_ewmh_get_client_list(&ewmh_, screenNumber_), &list,
                                      nullptr) == 0) {
-    return false;
+    const std::vector<xcb_window_t> clients = ClientsInServerOrder();
+    return std::find(clients.begin(), clients.end(), w) != clients.end();
   }
   const bool found = std::find(list.windows, list.windows + list.windows_len, w) !=
                      list.windows + list.windows_len;
@@ -412,8 +496,9 @@ bool XDisplay::Activate(xcb_window_t w, std::uint32_t waitMs) {
                                           static_cast<xcb_ewmh_client_source_type_t>(kSourcePager),
                                           ServerTime(), ActiveWindow());
   } else {
+    // A client in a frame goes up with its frame.
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(conn_, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_configure_window(conn_, TopLevelOf(w), XCB_CONFIG_WINDOW_STACK_MODE, &above);
     xcb_set_input_focus(conn_, XCB_INPUT_FOCUS_POINTER_ROOT, w, XCB_CURRENT_TIME);
   }
   xcb_flush(conn_);
@@ -434,7 +519,7 @@ void XDisplay::Raise(xcb_window_t w) {
     xcb_ewmh_request_restack_window(&ewmh_, screenNumber_, w, XCB_NONE, XCB_STACK_MODE_ABOVE);
   } else {
     const std::uint32_t above = XCB_STACK_MODE_ABOVE;
-    xcb_configure_window(conn_, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    xcb_configure_window(conn_, TopLevelOf(w), XCB_CONFIG_WINDOW_STACK_MODE, &above);
   }
   xcb_flush(conn_);
 }

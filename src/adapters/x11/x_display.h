@@ -107,6 +107,11 @@ class XDisplay {
   void DrainEvents();
   void NoteEvent(const xcb_generic_event_t* ev);
   void SendToRoot(xcb_window_t about, xcb_atom_t type, std::uint32_t data0);
+  // Without a window manager's EWMH lists: what the server itself knows.
+  std::vector<xcb_window_t> ClientsInServerOrder();
+  xcb_window_t ClientWithin(xcb_window_t w, int depth);
+  xcb_window_t TopLevelOf(xcb_window_t w);
+  bool HasWmState(xcb_window_t w);
 
   xcb_connection_t* conn_ = nullptr;
   xcb_ewmh_connection_t ewmh_{};
