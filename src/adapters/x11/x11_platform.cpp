@@ -1073,6 +1073,12 @@ MessageAnswer X11Platform::ShowMessageBox(const std::string& text, MessageStyle 
   box.setStandardButtons(withCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok);
   box.setDefaultButton(QMessageBox::Ok);
   box.exec();
+  // Window managers give the focus back to the window under a closed box; with none, or
+  // with one that leaves the focus to the pointer, the keyboard would be left to nobody.
+  if (parent != nullptr && form_->isVisible() && X() != nullptr &&
+      X()->ActiveWindow() != FormHwnd()) {
+    X()->Activate(FormHwnd(), 0);
+  }
   // Closed by its frame: Cancel where there is one, else the only button.
   if (box.standardButton(box.clickedButton()) == QMessageBox::Ok) {
     return MessageAnswer::Ok;
