@@ -156,19 +156,7 @@ xcb_window_t XDisplay::ActiveWindow() {
   if (!f || f->focus == XCB_NONE || f->focus == root_ || f->focus == XCB_INPUT_FOCUS_POINTER_ROOT) {
     return 0;
   }
-  xcb_window_t cur = f->focus;
-  for (int i = 0; i < kMaxTreeDepth; ++i) {
-    if (HasWmState(cur)) {
-      return cur;
-    }
-    Reply<xcb_query_tree_reply_t> t(
-        xcb_query_tree_reply(conn_, xcb_query_tree(conn_, cur), nullptr));
-    if (!t || t->parent == root_ || t->parent == XCB_NONE) {
-      return cur;
-    }
-    cur = t->parent;
-  }
-  return cur;
+  return TopLevelOf(f->focus, Climb::ToClient);
 }
 
 bool XDisplay::HasWmState(xcb_window_t w) {
@@ -230,9 +218,12 @@ std::vector<xcb_window_t> XDisplay::ClientsInServerOrder() {
   return marked.empty() ? shown : marked;
 }
 
-xcb_window_t XDisplay::TopLevelOf(xcb_window_t w) {
+xcb_window_t XDisplay::TopLevelOf(xcb_window_t w, Climb climb) {
   xcb_window_t cur = w;
   for (int i = 0; i < kMaxTreeDepth; ++i) {
+    if (climb == Climb::ToClient && HasWmState(cur)) {
+      return cur;
+    }
     Reply<xcb_query_tree_reply_t> t(
         xcb_query_tree_reply(conn_, xcb_query_tree(conn_, cur), nullptr));
     if (!t || t->parent == root_ || t->parent == XCB_NONE) {

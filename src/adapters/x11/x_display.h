@@ -110,7 +110,10 @@ class XDisplay {
   // Without a window manager's EWMH lists: what the server itself knows.
   std::vector<xcb_window_t> ClientsInServerOrder();
   xcb_window_t ClientWithin(xcb_window_t w, int depth);
-  xcb_window_t TopLevelOf(xcb_window_t w);
+  // The root's child that holds w, or with ToClient the first window on the way there that
+  // a window manager marked as its client.
+  enum class Climb { ToTopLevel, ToClient };
+  xcb_window_t TopLevelOf(xcb_window_t w, Climb climb = Climb::ToTopLevel);
   bool HasWmState(xcb_window_t w);
 
   xcb_connection_t* conn_ = nullptr;
