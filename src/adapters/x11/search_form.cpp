@@ -97,6 +97,12 @@ SearchForm::SearchForm(const WindowDesign& design, PlatformEvents* const& sink,
 
 SearchForm::~SearchForm() {
   qApp->removeEventFilter(this);
+  // The widgets outlive the members; back to the application's style before this one goes.
+  for (Item& i : items_) {
+    if (i.widget->style() == &indicatorStyle_) {
+      i.widget->setStyle(nullptr);
+    }
+  }
 }
 
 void SearchForm::Build(const WindowDesign& design) {
@@ -184,6 +190,7 @@ QWidget* SearchForm::Make(const ControlDesign& d, QWidget* parent) {
     }
     case ControlKind::OptionButton: {
       auto* r = new QRadioButton(caption, parent);
+      r->setStyle(&indicatorStyle_);
       r->setShortcut(QKeySequence());  // accelerators are the program's (OnAltCharacter)
       r->setFocusPolicy(Qt::ClickFocus);
       r->setAutoFillBackground(true);
@@ -202,6 +209,7 @@ QWidget* SearchForm::Make(const ControlDesign& d, QWidget* parent) {
     }
     case ControlKind::CheckBox: {
       auto* c = new QCheckBox(caption, parent);
+      c->setStyle(&indicatorStyle_);
       c->setShortcut(QKeySequence());
       c->setFocusPolicy(Qt::ClickFocus);
       c->setAutoFillBackground(true);
@@ -336,6 +344,7 @@ void SearchForm::FitInto(QRect area) {
     return;
   }
   scale_ *= scale;
+  indicatorStyle_.SetScale(scale_);
   auto scaled = [this](Twips t) {
     return static_cast<int>(std::lround(t * scale_ / kTwipsPerPixel));
   };

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "adapters/x11/fitted_indicator_style.h"
 #include "domain/window_design.h"
 #include "ports/platform.h"
 
@@ -97,6 +98,8 @@ class SearchForm final : public QWidget {
   std::function<std::uint32_t(std::uint32_t)> vkOfKeycode_;
   std::vector<Item> items_;
   std::vector<QButtonGroup*> groups_;
+  // Set on the option buttons and check boxes; they let go of it before it goes.
+  FittedIndicatorStyle indicatorStyle_;
   QString fontReport_;
   bool shown_ = false;
   bool parked_ = false;
