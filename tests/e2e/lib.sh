@@ -60,7 +60,7 @@ start_desktop() {
 }
 
 # VARNEL_TEST_WM picks the window manager: openbox (the default), icewm, fluxbox, xfwm4,
-# metacity, i3 or jwm; twm, which knows nothing of EWMH, or none at all.
+# metacity, mutter, i3 or jwm; twm, which knows nothing of EWMH, or none at all.
 EWMH_WM=1
 start_window_manager() {
   local wm=${VARNEL_TEST_WM:-openbox}
@@ -100,6 +100,10 @@ XML
   # test's.
   xfwm4) HOME=$WORK NO_AT_BRIDGE=1 xfwm4 --compositor=off >"$WORK/wm.log" 2>&1 & ;;
   metacity) HOME=$WORK NO_AT_BRIDGE=1 metacity --replace >"$WORK/wm.log" 2>&1 & ;;
+  mutter)
+    HOME=$WORK NO_AT_BRIDGE=1 dbus-run-session -- mutter --x11 --replace --sm-disable \
+      >"$WORK/wm.log" 2>&1 &
+    ;;
   i3)
     # No bar, no start-up wizard: a window of its own would take the focus.
     printf 'font pango:monospace 8\n' >"$WORK/i3.conf"
