@@ -60,7 +60,7 @@ start_desktop() {
 }
 
 # VARNEL_TEST_WM picks the window manager: openbox (the default), icewm, fluxbox, xfwm4,
-# metacity, mutter, i3 or jwm; twm, which knows nothing of EWMH, or none at all.
+# metacity, mutter, kwin, i3 or jwm; twm, which knows nothing of EWMH, or none at all.
 EWMH_WM=1
 start_window_manager() {
   local wm=${VARNEL_TEST_WM:-openbox}
@@ -102,6 +102,11 @@ XML
   metacity) HOME=$WORK NO_AT_BRIDGE=1 metacity --replace >"$WORK/wm.log" 2>&1 & ;;
   mutter)
     HOME=$WORK NO_AT_BRIDGE=1 dbus-run-session -- mutter --x11 --replace --sm-disable \
+      >"$WORK/wm.log" 2>&1 &
+    ;;
+  kwin)
+    # No compositing: Xvfb has no GL.
+    HOME=$WORK KWIN_COMPOSE=N NO_AT_BRIDGE=1 dbus-run-session -- kwin_x11 --replace \
       >"$WORK/wm.log" 2>&1 &
     ;;
   i3)
