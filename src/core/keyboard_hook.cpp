@@ -125,7 +125,7 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
   if (!IsChordKey(chordKeys_, ev)) {
     return false;
   }
-  HeldModifiers held{mask, KeyHeld(vk::RightAlt)};
+  HeldModifiers held{mask, hotkeys_.AltGrHeldNow()};
   if (KeyHeld(vk::LeftWin) || KeyHeld(vk::RightWin)) {
     held.mask |= kMaskSuper;
   }

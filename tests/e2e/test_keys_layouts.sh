@@ -53,3 +53,18 @@ pass "Ctrl+A selects the terms with Ctrl let go first"
 setxkbmap de || fail "setxkbmap de"
 summons_with ctrl+alt+shift+7 || fail "Ctrl+Alt+Shift+7 did not summon after switching us to de"
 pass "switched from us to German while running: the German chord summons"
+
+# The right Alt is AltGr on a German layout: Ctrl+AltGr+Shift+7 types a character and never
+# summons. On a US one it is a plain Alt, so the right hand alone can make the chord.
+keys Escape
+wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park the window"
+activate "$APP_WIN" || fail "the test window did not come to the front"
+xdotool key --delay 30 Control_R+ISO_Level3_Shift+shift+7
+sleep 1
+is_active "$APP_WIN" || fail "Ctrl+AltGr+Shift+7 summoned on a German layout"
+pass "German layout: Ctrl+AltGr+Shift+7 does not summon"
+
+setxkbmap us || fail "setxkbmap us"
+summons_with Control_R+Alt_R+slash || fail "right Ctrl+right Alt+/ did not summon on us"
+summons_with Control_L+Alt_R+slash || fail "Ctrl+right Alt+/ did not summon on us"
+pass "US layout: the right Alt makes the chord"

@@ -31,8 +31,11 @@ class FakeHotkeys final : public Hotkeys {
   const std::vector<FakeKeyRecord>& KeyRecords() const { return keyRecords_; }
   std::vector<HookHandle> InstalledHooks() const { return {hooks_.begin(), hooks_.end()}; }
   bool hookInstallFails = false;
+  // A layout whose right Alt is a plain Alt (US) rather than AltGr (German).
+  bool rightAltIsPlainAlt = false;
 
   bool KeyHeldNow(int vkCode) override { return keysDown_.contains(vkCode); }
+  bool AltGrHeldNow() override { return !rightAltIsPlainAlt && KeyHeldNow(vk::RightAlt); }
   HookHandle InstallKeyHook() override;
   void RemoveKeyHook(HookHandle hook) override;
 

@@ -124,12 +124,14 @@ TEST(ChordMatch, AnAltGrCharacterIsNoPlaceForTheChord) {
   EXPECT_EQ(de.places[0].mods, kMaskShift);
 }
 
-// The whole hook on the in-memory platform, with a German layout.
-struct GermanDesk {
+// The whole hook on the in-memory platform, with a US layout or a German one.
+struct Desk {
   FakePlatform pf;
   Program p{pf.AllPorts()};
-  GermanDesk() {
-    pf.layout.MoveCharacter('/', KeyPlace{'7', 0, kMaskShift});
+  explicit Desk(bool german) {
+    if (german) {
+      pf.layout.MoveCharacter('/', KeyPlace{'7', 0, kMaskShift});
+    }
     p.hook.HookKeyboard();
   }
   std::size_t SummonsAfter(int vkCode, std::initializer_list<int> held) {
@@ -153,13 +155,33 @@ struct GermanDesk {
 TEST(ChordHook, GermanLayoutSummonsOnShift7AndNeverOnAltGr) {
   constexpr int kRightAlt = 165;
   constexpr int kLeftAlt = 164;
-  GermanDesk d;
+  Desk d(true);
   EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kLeftAlt, vk::Shift}), 1u);
   EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kLeftAlt}), 1u);  // "7": nothing new
   // AltGr+7 types "{": Windows holds Ctrl (injected), Alt and the right Alt.
   EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kRightAlt}), 1u);
   EXPECT_EQ(d.SummonsAfter('7', {vk::Control, vk::Alt, kRightAlt, vk::Shift}), 1u);
   EXPECT_EQ(d.SummonsAfter(191, {vk::Control, vk::Alt}), 1u);
+}
+
+// Ctrl with the right Alt, as a right hand alone presses the chord: an Alt where the layout
+// has no AltGr, AltGr (never the chord) where it has.
+TEST(ChordHook, TheRightAltMakesTheChordWhereItIsNoAltGr) {
+  constexpr int kRightAlt = 165;
+  constexpr int kRightControl = 163;
+  constexpr int kSlash = 191;
+  struct Row {
+    const char* layout;
+    bool rightAltIsPlainAlt;
+    std::size_t summons;
+  };
+  const Row rows[] = {{"US: the right Alt is an Alt", true, 1}, {"AltGr layout", false, 0}};
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.layout);
+    Desk d(false);
+    d.pf.hotkeys.rightAltIsPlainAlt = r.rightAltIsPlainAlt;
+    EXPECT_EQ(d.SummonsAfter(kSlash, {vk::Control, kRightControl, vk::Alt, kRightAlt}), r.summons);
+  }
 }
 
 TEST(ChordHook, AChordFromTheSettingsFileReplacesTheDefault) {

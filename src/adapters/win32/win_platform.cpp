@@ -4,6 +4,8 @@
 #include <shlobj.h>
 #include <tlhelp32.h>
 
+#include <array>
+
 #include "adapters/shared/activation.h"
 #include "adapters/shared/key_scan.h"
 #include "adapters/win32/speech_sapi.h"
@@ -11,6 +13,7 @@
 #include "adapters/win32/win_text.h"
 #include "domain/codes.h"
 #include "domain/key_masks.h"
+#include "domain/summon_chord.h"
 
 namespace varnel::win {
 namespace {
@@ -481,7 +484,32 @@ HKL ForegroundLayout() {
   return GetKeyboardLayout(GetWindowThreadProcessId(GetForegroundWindow(), nullptr));
 }
 
+// Whether the layout has an AltGr: the right Alt is one where some character is typed with
+// Ctrl+Alt, as Windows reports AltGr ("@" and "{" on a German keyboard, the euro sign on a
+// British one). Elsewhere, as on a US keyboard, the right Alt is a plain Alt.
+bool LayoutHasAltGr(HKL layout) {
+  struct Range {
+    wchar_t first, last;
+  };
+  static constexpr std::array<Range, 3> kTypedWithAltGr = {
+      {{L'!', L'~'}, {L'\u00A1', L'\u00FF'}, {L'\u20AC', L'\u20AC'}}};
+  for (const Range& r : kTypedWithAltGr) {
+    for (wchar_t ch = r.first; ch <= r.last; ++ch) {
+      const std::optional<KeyPlace> key = KeyPlaceFromKeyScan(VkKeyScanExW(ch, layout));
+      if (key && (key->mods & kLayoutCharMods) == kLayoutCharMods) {
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace
+
+bool WinPlatform::AltGrHeldNow() {
+  // Read on the hook's thread only when the right Alt is down with the chord's key.
+  return KeyHeldNow(vk::RightAlt) && LayoutHasAltGr(ForegroundLayout());
+}
 
 std::uintptr_t WinPlatform::LayoutId() {
   return reinterpret_cast<std::uintptr_t>(ForegroundLayout());

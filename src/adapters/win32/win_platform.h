@@ -64,6 +64,7 @@ class WinPlatform final : public Platform, public BrowserSources {
   bool RunsWithMoreRights(ProcessId pid) override;
 
   bool KeyHeldNow(int vk) override;
+  bool AltGrHeldNow() override;
   HookHandle InstallKeyHook() override;
   void RemoveKeyHook(HookHandle hook) override;
   std::optional<KeyPlace> KeyToType(char ch) override;

@@ -15,45 +15,45 @@ struct Pair {
 // Keys whose code is not a plain letter, digit or function key. The first pair of a vk is
 // the one injection uses.
 constexpr std::array kPairs{
-    Pair{0xff08, 8},        // BackSpace
-    Pair{0xff09, 9},        // Tab
-    Pair{0xfe20, 9},        // ISO_Left_Tab (Shift+Tab on some maps)
-    Pair{0xff0d, 13},       // Return
-    Pair{0xff8d, 13},       // KP_Enter
-    Pair{0xff13, 19},       // Pause
-    Pair{0xffe5, 20},       // Caps_Lock
-    Pair{0xff1b, 27},       // Escape
-    Pair{0x0020, 32},       // space
-    Pair{0xff55, 33},       // Prior
-    Pair{0xff56, 34},       // Next
-    Pair{0xff57, 35},       // End
-    Pair{0xff50, 36},       // Home
-    Pair{0xff51, 37},       // Left
-    Pair{0xff52, 38},       // Up
-    Pair{0xff53, 39},       // Right
-    Pair{0xff54, 40},       // Down
-    Pair{0xff61, 44},       // Print
-    Pair{0xff63, 45},       // Insert
-    Pair{0xffff, 46},       // Delete
-    Pair{0xffeb, 91},       // Super_L
-    Pair{0xffec, 92},       // Super_R
-    Pair{0xff67, 93},       // Menu
-    Pair{0xffaa, 106},      // KP_Multiply
-    Pair{0xffab, 107},      // KP_Add
-    Pair{0xffad, 109},      // KP_Subtract
-    Pair{0xffae, 110},      // KP_Decimal
-    Pair{0xffaf, 111},      // KP_Divide
-    Pair{0xff7f, 144},      // Num_Lock
-    Pair{0xff14, 145},      // Scroll_Lock
-    Pair{0xffe1, 160},      // Shift_L
-    Pair{0xffe2, 161},      // Shift_R
-    Pair{0xffe3, 162},      // Control_L
-    Pair{0xffe4, 163},      // Control_R
-    Pair{0xffe9, 164},      // Alt_L
-    Pair{0xffea, 165},      // Alt_R
-    Pair{0xffe7, 164},      // Meta_L
-    Pair{0xffe8, 165},      // Meta_R
-    Pair{0xfe03, 165},      // ISO_Level3_Shift (AltGr)
+    Pair{0xff08, 8},    // BackSpace
+    Pair{0xff09, 9},    // Tab
+    Pair{0xfe20, 9},    // ISO_Left_Tab (Shift+Tab on some maps)
+    Pair{0xff0d, 13},   // Return
+    Pair{0xff8d, 13},   // KP_Enter
+    Pair{0xff13, 19},   // Pause
+    Pair{0xffe5, 20},   // Caps_Lock
+    Pair{0xff1b, 27},   // Escape
+    Pair{0x0020, 32},   // space
+    Pair{0xff55, 33},   // Prior
+    Pair{0xff56, 34},   // Next
+    Pair{0xff57, 35},   // End
+    Pair{0xff50, 36},   // Home
+    Pair{0xff51, 37},   // Left
+    Pair{0xff52, 38},   // Up
+    Pair{0xff53, 39},   // Right
+    Pair{0xff54, 40},   // Down
+    Pair{0xff61, 44},   // Print
+    Pair{0xff63, 45},   // Insert
+    Pair{0xffff, 46},   // Delete
+    Pair{0xffeb, 91},   // Super_L
+    Pair{0xffec, 92},   // Super_R
+    Pair{0xff67, 93},   // Menu
+    Pair{0xffaa, 106},  // KP_Multiply
+    Pair{0xffab, 107},  // KP_Add
+    Pair{0xffad, 109},  // KP_Subtract
+    Pair{0xffae, 110},  // KP_Decimal
+    Pair{0xffaf, 111},  // KP_Divide
+    Pair{0xff7f, 144},  // Num_Lock
+    Pair{0xff14, 145},  // Scroll_Lock
+    Pair{0xffe1, 160},  // Shift_L
+    Pair{0xffe2, 161},  // Shift_R
+    Pair{0xffe3, 162},  // Control_L
+    Pair{0xffe4, 163},  // Control_R
+    Pair{0xffe9, 164},  // Alt_L
+    Pair{0xffea, 165},  // Alt_R
+    Pair{0xffe7, 164},  // Meta_L
+    Pair{0xffe8, 165},  // Meta_R
+    Pair{kLevel3ShiftKeysym, 165},
     Pair{0x1008ff26, 166},  // XF86Back
     Pair{0x1008ff27, 167},  // XF86Forward
     Pair{0x1008ff73, 168},  // XF86Reload

@@ -5,6 +5,10 @@
 
 namespace varnel {
 
+// The keysyms of a layout's AltGr key: the right Alt on most European layouts.
+inline constexpr std::uint32_t kLevel3ShiftKeysym = 0xfe03;
+inline constexpr std::uint32_t kModeSwitchKeysym = 0xff7e;
+
 // The virtual-key code of an unshifted keysym (column 0 of the keyboard map); 0 when the
 // key has no Windows counterpart.
 std::uint32_t VkFromKeysym(std::uint32_t keysym);

@@ -641,23 +641,47 @@ bool X11Platform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   return X()->KeyGrabbedElsewhere(code, x);
 }
 
-bool X11Platform::KeyHeldNow(int vk) {
-  if (X() == nullptr) {
-    return false;
-  }
+std::array<bool, 256> X11Platform::KeysDownNow() {
+  // The key feed keeps them; without it, the server is asked.
   std::array<bool, 256> down = keyDown_;
   if (!record_ || !record_->Running()) {
     std::array<std::uint8_t, 32> keys{};
     if (!X()->Keymap(keys)) {
-      return false;
+      return {};
     }
     for (std::size_t kc = 0; kc < 256; ++kc) {
       down[kc] = (keys[kc / 8] & (1U << (kc % 8))) != 0;
     }
   }
+  return down;
+}
+
+bool X11Platform::KeyHeldNow(int vk) {
+  if (X() == nullptr) {
+    return false;
+  }
+  const std::array<bool, 256> down = KeysDownNow();
   for (std::size_t kc = 8; kc < 256; ++kc) {
     if (down[kc] && VkMatches(VkOfKeycode(static_cast<std::uint32_t>(kc)), vk)) {
       return true;
+    }
+  }
+  return false;
+}
+
+bool X11Platform::AltGrHeldNow() {
+  // The layout says which key is AltGr: ISO_Level3_Shift or Mode_switch. A right Alt that
+  // gives Alt_R, as on a US keyboard, is a plain Alt.
+  if (X() == nullptr) {
+    return false;
+  }
+  const std::array<bool, 256> down = KeysDownNow();
+  for (std::size_t kc = 8; kc < 256; ++kc) {
+    if (down[kc]) {
+      const xcb_keysym_t sym = X()->KeysymOf(static_cast<xcb_keycode_t>(kc));
+      if (sym == kLevel3ShiftKeysym || sym == kModeSwitchKeysym) {
+        return true;
+      }
     }
   }
   return false;

@@ -83,6 +83,7 @@ class X11Platform final : public Platform,
   bool RunsWithMoreRights(ProcessId) override { return false; }  // any client may send to any
 
   bool KeyHeldNow(int vk) override;
+  bool AltGrHeldNow() override;
   std::uintptr_t LayoutId() override;
   std::size_t LocateCharacter(char32_t ch, std::span<KeyPlace> places) override;
   bool ChordTakenElsewhere(const KeyPlace& key, int mods) override;
@@ -193,9 +194,10 @@ class X11Platform final : public Platform,
   bool formDestroyed_ = false;
   std::unique_ptr<TrayIcon> tray_;
   std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
-  std::array<bool, 256> keyDown_{};            // by X keycode, from the recorded events
-  std::array<std::uint16_t, 256> vkCache_{};   // X keycode -> vk + 1, 0 = not looked up
-  std::uint32_t vkCacheGeneration_ = 0;        // the keyboard map vkCache_ was read from
+  std::array<bool, 256> KeysDownNow();
+  std::array<bool, 256> keyDown_{};           // by X keycode, from the recorded events
+  std::array<std::uint16_t, 256> vkCache_{};  // X keycode -> vk + 1, 0 = not looked up
+  std::uint32_t vkCacheGeneration_ = 0;       // the keyboard map vkCache_ was read from
   HookHandle installedHook_ = 0;
   HookHandle nextHook_ = 0;
   bool waitCursor_ = false;
