@@ -3,15 +3,14 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <string>
 #include <vector>
+
+#include "unit/temp_folder.h"
 
 namespace varnel::listen {
 namespace {
@@ -23,14 +22,7 @@ constexpr double kFullScale = 32768.0;
 
 class AudioFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = ::testing::TempDir() + "audio-file-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
-  std::string PathOf(const std::string& name) const { return (dir_ / name).string(); }
+  std::string PathOf(const std::string& name) const { return dir_.File(name); }
 
   // A tone in every channel, written by libsndfile in `format`.
   std::string WriteTone(const std::string& name, int format, int rate, int channels) const {
@@ -58,7 +50,7 @@ class AudioFileTest : public ::testing::Test {
   }
 
   void WriteBytes(const std::string& name, const std::string& bytes) const {
-    std::ofstream(PathOf(name), std::ios::binary) << bytes;
+    test::WriteBytes(PathOf(name), bytes);
   }
 
   static std::vector<std::int16_t> ReadAll(AudioSource& source) {
@@ -70,7 +62,7 @@ class AudioFileTest : public ::testing::Test {
     return all;
   }
 
-  std::filesystem::path dir_;
+  test::TempFolder dir_;
 };
 
 struct ToneCase {
