@@ -87,6 +87,8 @@ TEST_F(AudioFileTest, ReadsTheFormatsRecordersWriteAsSixteenKilohertzMono) {
       {"voice.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 16000, 1},
       {"voice.ogg", SF_FORMAT_OGG | SF_FORMAT_VORBIS, 48000, 2},
       {"voice.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 32000, 1},
+      {"memo.opus", SF_FORMAT_OGG | SF_FORMAT_OPUS, 48000, 1},
+      {"podcast.mp3", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, 44100, 2},
   };
   for (const ToneCase& c : cases) {
     SCOPED_TRACE(c.name);
