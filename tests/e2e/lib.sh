@@ -61,7 +61,8 @@ start_desktop() {
 
 # VARNEL_TEST_WM picks the window manager: openbox (the default), icewm, fluxbox, xfwm4,
 # metacity, mutter, kwin, i3 or jwm; twm, which knows nothing of EWMH, or none at all.
-EWMH_WM=1
+# Scripts that run themselves again on the same desktop inherit it.
+export EWMH_WM=${EWMH_WM:-1}
 start_window_manager() {
   local wm=${VARNEL_TEST_WM:-openbox}
   case $wm in

@@ -96,7 +96,8 @@ while True:
   colours=$(convert "$results/message-box.png" -format '%k' info:)
   [ "$colours" -gt 20 ] || fail "the message box is not drawn ($colours colours)"
   pass "a message box shown later is drawn ($colours colours)"
-  xdotool windowactivate --sync "$box" key --clearmodifiers Return
+  activate "$box"
+  xdotool key --clearmodifiers Return
   wait_for 5 sh -c "! xdotool search --onlyvisible --name '^Varnel\$'" || fail "the message box did not close"
 }
 
