@@ -507,8 +507,19 @@ bool LayoutHasAltGr(HKL layout) {
 }  // namespace
 
 bool WinPlatform::AltGrHeldNow() {
-  // Read on the hook's thread only when the right Alt is down with the chord's key.
-  return KeyHeldNow(vk::RightAlt) && LayoutHasAltGr(ForegroundLayout());
+  // Read on the hook's thread only, when the right Alt is down with the chord's key. The
+  // layout's answer is kept until the layout changes, so the hook scans each layout once.
+  if (!KeyHeldNow(vk::RightAlt)) {
+    return false;
+  }
+  thread_local HKL scanned = nullptr;
+  thread_local bool hasAltGr = false;
+  const HKL layout = ForegroundLayout();
+  if (layout != scanned) {
+    hasAltGr = LayoutHasAltGr(layout);
+    scanned = layout;
+  }
+  return hasAltGr;
 }
 
 std::uintptr_t WinPlatform::LayoutId() {
