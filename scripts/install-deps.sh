@@ -18,9 +18,11 @@ headless=(xvfb openbox xdotool x11-utils x11-apps imagemagick)
 # The desktop tests; sway with XWayland and Qt's Wayland plugin for the Wayland session test;
 # trayer, an XEmbed tray host that runs under Xvfb, for the tray icon test; other window
 # managers for some desktop tests: fluxbox tells a window's frame only once it is mapped,
-# metacity guards against focus stealing, twm knows nothing of EWMH.
+# metacity guards against focus stealing, twm knows nothing of EWMH. The X server with its
+# dummy driver gives the monitors test monitors to plug in and out, which Xvfb cannot.
 desktop=("${headless[@]}" python3-pyatspi at-spi2-core dbus-x11 python3 desktop-file-utils
-         sway xwayland qt6-wayland trayer fluxbox metacity twm)
+         sway xwayland qt6-wayland trayer fluxbox metacity twm xserver-xorg-core
+         xserver-xorg-video-dummy)
 # The recogniser's build and run needs; the spoken tests need a voice and a sound server.
 voice_run=(libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us libpulse-dev libsndfile1-dev
            libsamplerate0-dev)

@@ -330,6 +330,11 @@ void SearchForm::SetTop(int top) {
   }
 }
 
+void SearchForm::SetPlace(QPoint frameTopLeft) {
+  leftPx_ = frameTopLeft.x();
+  SetTop(frameTopLeft.y());
+}
+
 void SearchForm::FitInto(QRect area) {
   // A window manager that has not told its frame yet may still draw one; a window too big
   // for the area with it would be moved by the manager, title bar off the screen.

@@ -33,7 +33,8 @@ class SearchForm final : public QWidget {
   bool Parked() const { return parked_; }
   QRect Frame() const;  // the outer frame; parked, where it was last seen
   void Park();
-  void SetTop(int top);  // and shows a parked window again
+  void SetTop(int top);                // and shows a parked window again
+  void SetPlace(QPoint frameTopLeft);  // the same with a new left
   void MoveTo(const QRect& frame);
   // The window manager's frame, known before the window is first mapped, so that the first
   // showing lands where the program puts it.

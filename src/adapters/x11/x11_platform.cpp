@@ -3,12 +3,14 @@
 #include "adapters/posix/plain_files.h"
 #include "adapters/shared/activation.h"
 #include "adapters/shared/key_scan.h"
+#include "adapters/shared/monitor_places.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <QApplication>
+#include <QCursor>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -787,7 +789,7 @@ WindowId X11Platform::CreateSearchWindow(const WindowDesign& design) {
       form_->SetFrameExtents(FormMargins(*frame));
     }
   }
-  if (QScreen* s = App().primaryScreen()) {
+  if (QScreen* s = ScreenInFront()) {
     form_->FitInto(s->availableGeometry());
   }
   return h;
@@ -805,7 +807,7 @@ void X11Platform::OnFormFrameChanged() {
     return;
   }
   const auto frame = X()->CurrentFrameExtents(FormHwnd());
-  QScreen* screen = App().primaryScreen();
+  QScreen* screen = MeasuredOn();
   if (frame && screen != nullptr) {
     form_->LearnFrame(FormMargins(*frame), screen->availableGeometry());
   }
@@ -850,24 +852,115 @@ void X11Platform::DestroySearchWindow() {
   }
 }
 
+namespace {
+
+Rect ToRect(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// A monitor in the X server's pixels: the toolkit keeps a monitor's corner where the server
+// has it and scales only its size.
+Rect NativeArea(const QScreen* s) {
+  const QRect g = s->geometry();
+  return ToRect({g.topLeft(), (QSizeF(g.size()) * s->devicePixelRatio()).toSize()});
+}
+
+std::string MonitorName(const QScreen* s) {
+  return s->name().toStdString();
+}
+
+}  // namespace
+
+QScreen* X11Platform::ScreenInFront() {
+  const QList<QScreen*> screens = App().screens();
+  const WindowId front = X() != nullptr ? X()->ActiveWindow() : 0;
+  if (front != 0 && front != FormHwnd() && front != X()->Root()) {
+    std::vector<Rect> monitors;
+    for (const QScreen* s : screens) {
+      monitors.push_back(NativeArea(s));
+    }
+    const int i = MostOverlapped(monitors, X()->RootRect(static_cast<xcb_window_t>(front)));
+    if (i >= 0) {
+      return screens[i];
+    }
+  }
+  if (form_ && form_->isVisible() && !form_->Parked()) {
+    return MeasuredOn();
+  }
+  if (screen_) {
+    return screen_;
+  }
+  if (QScreen* s = App().screenAt(QCursor::pos())) {
+    return s;
+  }
+  return App().primaryScreen();
+}
+
+QScreen* X11Platform::MeasuredOn() {
+  if (form_ && form_->isVisible() && !form_->Parked()) {
+    // A window the user has dragged to another monitor is measured from that one.
+    const QList<QScreen*> screens = App().screens();
+    std::vector<Rect> monitors;
+    for (const QScreen* s : screens) {
+      monitors.push_back(ToRect(s->geometry()));
+    }
+    if (const int i = MostOverlapped(monitors, ToRect(form_->Frame())); i >= 0) {
+      screen_ = screens[i];
+    }
+  }
+  return screen_ ? screen_.data() : App().primaryScreen();
+}
+
 Rect X11Platform::ViewFrame() {
   if (!form_) {
     return {};
   }
   const QRect f = form_->Frame();
-  return {f.left(), f.top(), f.left() + f.width(), f.top() + f.height()};
+  const QScreen* s = MeasuredOn();
+  const QPoint origin = s != nullptr ? s->geometry().topLeft() : QPoint();
+  return ToRect(f.translated(-origin));
 }
 
 void X11Platform::MoveView(const Rect& frame) {
-  if (form_) {
-    form_->MoveTo(QRect(frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top));
+  if (!form_) {
+    return;
+  }
+  const QScreen* s = MeasuredOn();
+  const QPoint origin = s != nullptr ? s->geometry().topLeft() : QPoint();
+  form_->MoveTo(QRect(frame.left + origin.x(), frame.top + origin.y(), frame.right - frame.left,
+                      frame.bottom - frame.top));
+  if (s != nullptr) {
+    places_.Remember(MonitorName(s), ToRect(s->geometry()), frame.left + origin.x());
+  }
+}
+
+void X11Platform::RememberPlace() {
+  if (form_ && form_->isVisible() && !form_->Parked()) {
+    if (const QScreen* s = MeasuredOn()) {
+      places_.Remember(MonitorName(s), ToRect(s->geometry()), form_->Frame().left());
+    }
   }
 }
 
 void X11Platform::SetViewTop(int top) {
-  if (form_) {
-    form_->SetTop(top);
+  if (!form_) {
+    return;
   }
+  RememberPlace();
+  // Back from the parked place onto the monitor of the application in front.
+  QScreen* target = form_->Parked() ? ScreenInFront() : MeasuredOn();
+  if (target == nullptr) {
+    form_->SetTop(top);
+    return;
+  }
+  if (target != screen_) {
+    form_->FitInto(target->availableGeometry());
+  }
+  const QSize size = form_->Frame().size();
+  const Rect at = places_.ComeBack(MonitorName(target), ToRect(target->geometry()), top,
+                                   size.width(), size.height());
+  screen_ = target;
+  form_->SetPlace({at.left, at.top});
 }
 
 void X11Platform::Park() {
@@ -879,6 +972,7 @@ void X11Platform::Park() {
     const std::vector<xcb_window_t> order = X()->StackingBottomToTop();
     parkedStacking_.assign(order.begin(), order.end());
   }
+  RememberPlace();
   form_->Park();
 }
 
@@ -931,8 +1025,9 @@ void X11Platform::RaiseView() {
 }
 
 Rect X11Platform::WorkArea() {
-  QScreen* s = App().primaryScreen();
-  return s != nullptr ? Rect{0, 0, s->geometry().width(), s->geometry().height()} : Rect{};
+  // The window is centred on the monitor the user works on, and measured from it.
+  screen_ = ScreenInFront();
+  return screen_ ? Rect{0, 0, screen_->geometry().width(), screen_->geometry().height()} : Rect{};
 }
 
 // ---- the controls

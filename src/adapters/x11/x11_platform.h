@@ -4,6 +4,7 @@
 
 #include <QAbstractNativeEventFilter>
 #include <QMargins>
+#include <QPointer>
 
 #include <array>
 #include <cstdint>
@@ -12,9 +13,11 @@
 #include <vector>
 
 #include "adapters/shared/browser_lookup.h"
+#include "adapters/shared/monitor_places.h"
 #include "ports/platform.h"
 
 class QApplication;
+class QScreen;
 class QTimer;
 
 namespace varnel {
@@ -166,6 +169,12 @@ class X11Platform final : public Platform,
   bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
   QMargins FormMargins(const std::array<std::uint32_t, 4>& extents) const;
   void OnFormFrameChanged();
+  // The monitor of the application in front; without one, the window's own when shown, the
+  // one it was last shown on, the pointer's, the primary one.
+  QScreen* ScreenInFront();
+  // The monitor the window's place is measured from: the one it is shown on, once shown.
+  QScreen* MeasuredOn();
+  void RememberPlace();  // where the window is shown, or dragged, on its monitor
   // In place of the options hint until the next summons, the whole advice in its tooltip.
   void ShowKeysNotice(const char* notice, const char* advice);
   QApplication& App();
@@ -194,6 +203,8 @@ class X11Platform final : public Platform,
   bool formDestroyed_ = false;
   std::unique_ptr<TrayIcon> tray_;
   std::vector<unsigned long> parkedStacking_;  // the order when the window was last parked
+  QPointer<QScreen> screen_;                   // the window's place is measured from it
+  MonitorPlaces places_;
   std::array<bool, 256> KeysDownNow();
   std::array<bool, 256> keyDown_{};           // by X keycode, from the recorded events
   std::array<std::uint16_t, 256> vkCache_{};  // X keycode -> vk + 1, 0 = not looked up
