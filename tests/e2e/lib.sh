@@ -61,37 +61,11 @@ start_desktop() {
 
 # start_monitors_desktop: a display with monitors of its own, which Xvfb cannot give: the X
 # server with its dummy driver, whose outputs xrandr switches on and off as a user plugs
-# monitors in and out. Only the first output is on at first. No input devices: the tests
-# type through XTEST.
+# monitors in and out. Only the first output is on at first.
 start_monitors_desktop() {
-  cat >"$WORK/xorg.conf" <<'CONF'
-Section "ServerFlags"
-  Option "AutoAddDevices" "false"
-  Option "AutoEnableDevices" "false"
-  Option "DontVTSwitch" "true"
-EndSection
-Section "Device"
-  Identifier "card"
-  Driver "dummy"
-  VideoRam 192000
-EndSection
-Section "Monitor"
-  Identifier "monitor"
-  HorizSync 5.0-1000.0
-  VertRefresh 5.0-200.0
-EndSection
-Section "Screen"
-  Identifier "screen"
-  Device "card"
-  Monitor "monitor"
-  DefaultDepth 24
-  SubSection "Display"
-    Depth 24
-    Virtual 4096 2048
-  EndSubSection
-EndSection
-CONF
-  Xorg -displayfd 3 -config "$WORK/xorg.conf" -noreset -nolisten tcp \
+  local conf
+  conf="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/xorg_monitors.conf"
+  Xorg -displayfd 3 -config "$conf" -noreset -nolisten tcp \
     -logfile "$WORK/xorg.log" 3>"$WORK/display" >"$WORK/xorg.out" 2>&1 &
   PIDS+=($!)
   if ! wait_for 20 grep -qx '[0-9][0-9]*' "$WORK/display"; then

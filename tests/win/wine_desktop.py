@@ -53,17 +53,24 @@ class Session:
             raise Failure(f"{' '.join(args)} failed: {r.stderr.strip()[:200]}")
         return r
 
-    def start(self):
-        # Xvfb picks a free display and writes its number: no run can take another's.
+    def start_display(self, command, name):
+        """Starts an X server that picks a free display and writes its number to the file
+        descriptor that `command` takes in place of "{fd}": no run can take another's."""
         read_end, write_end = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                    "-nolisten", "tcp"], pass_fds=(write_end,))
+        self.spawn([str(write_end) if a == "{fd}" else a for a in command], pass_fds=(write_end,))
         os.close(write_end)
         with os.fdopen(read_end) as numbers:
             number = numbers.readline().strip()
         if not number.isdigit():
-            raise Failure("Xvfb did not start")
+            raise Failure(f"{name} did not start")
         self.env["DISPLAY"] = f":{number}"
+
+    def start_server(self):
+        self.start_display(["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1280x1024x24",
+                            "-nolisten", "tcp"], "Xvfb")
+
+    def start(self):
+        self.start_server()
         # Wine's windows run unmanaged (below), so no window manager is needed; one that runs
         # anyway takes the focus back to itself at times, so it is only started on request.
         if os.environ.get("VARNEL_WINE_WM"):
@@ -561,14 +568,14 @@ def stop_on_signal(signum, _frame):
     raise Stopped(f"stopped by signal {signum}")
 
 
-def run_cases(build, cases, default_deadline):
+def run_cases(build, cases, default_deadline, session=None):
     """Runs (name, case) pairs in one session; the exit status for the whole run."""
     # A run that hangs ends here, with its processes stopped, before ctest's own timeout
     # would kill this script and leave Wine and Xvfb behind.
     for sig in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP, signal.SIGALRM):
         signal.signal(sig, stop_on_signal)
     signal.alarm(int(os.environ.get("VARNEL_WINE_DEADLINE", str(default_deadline))))
-    s = Session(build)
+    s = (session or Session)(build)
     try:
         s.start()
         for name, case in cases:

@@ -871,18 +871,19 @@ RECT SearchForm::WindowPx() {
 }
 
 SearchForm::Monitor SearchForm::MonitorInfo(HMONITOR m) {
-  if (m == nullptr) {
-    m = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
-  }
-  MONITORINFO mi{};
+  MONITORINFOEXW mi{};
   mi.cbSize = sizeof(mi);
+  // A monitor unplugged since leaves a handle that answers nothing: the primary one stands in.
+  if (m == nullptr || GetMonitorInfoW(m, &mi) == 0) {
+    m = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    if (GetMonitorInfoW(m, &mi) == 0) {
+      mi.rcWork = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    }
+  }
   Monitor out;
   out.handle = m;
-  if (GetMonitorInfoW(m, &mi) != 0) {
-    out.work = mi.rcWork;
-  } else {
-    out.work = RECT{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  }
+  out.name = Narrow(mi.szDevice);
+  out.work = mi.rcWork;
   out.dpi = MonitorDpi(m, dpi_);
   return out;
 }
@@ -911,10 +912,17 @@ void SearchForm::Park() {
     return;
   }
   const RECT r = WindowPx();
+  if (!parked_) {
+    RememberPlace(ShownOn(), r.left);
+  }
   // Above the top of the virtual screen no monitor can be, whatever their arrangement.
   const int y = GetSystemMetrics(SM_YVIRTUALSCREEN) - (r.bottom - r.top) - kParkGap;
   parked_ = true;
   SetWindowPos(hwnd_, nullptr, r.left, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void SearchForm::RememberPlace(const Monitor& m, int frameLeft) {
+  places_.Remember(m.name, {m.work.left, m.work.top, m.work.right, m.work.bottom}, frameLeft);
 }
 
 // Measured from the work area of the monitor the window is shown on, so a window on a
@@ -929,24 +937,23 @@ void SearchForm::SetTop(int top) {
   if (hwnd_ == nullptr) {
     return;
   }
-  RECT r = WindowPx();
+  const RECT r = WindowPx();
   if (!parked_) {
-    ShownOn();
+    const Monitor m = ShownOn();
+    RememberPlace(m, r.left);
+    SetWindowPos(hwnd_, nullptr, r.left, m.work.top + top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
   }
-  if (parked_) {
-    // Back from the parked place onto the monitor of the window in front, centred across
-    // it when that is another monitor than the one it was last shown on.
-    const Monitor target = ForegroundMonitor();
-    if (target.handle != monitor_) {
-      const int width = r.right - r.left;
-      r.left = target.work.left + (target.work.right - target.work.left - width) / 2;
-      monitor_ = target.handle;
-    }
-    parked_ = false;
-  }
-  const Monitor m = MonitorInfo(monitor_);
-  SetWindowPos(hwnd_, nullptr, r.left, m.work.top + top, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // Back from the parked place onto the monitor of the window in front, at the place it had
+  // there, or centred across it.
+  const Monitor target = ForegroundMonitor();
+  const Rect at = places_.ComeBack(
+      target.name, {target.work.left, target.work.top, target.work.right, target.work.bottom}, top,
+      r.right - r.left, r.bottom - r.top);
+  monitor_ = target.handle;
+  parked_ = false;
+  SetWindowPos(hwnd_, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void SearchForm::Move(const Rect& frame) {
@@ -958,6 +965,7 @@ void SearchForm::Move(const Rect& frame) {
   SetWindowPos(hwnd_, nullptr, m.work.left + frame.left, m.work.top + frame.top,
                frame.right - frame.left, frame.bottom - frame.top,
                SWP_NOZORDER | SWP_NOACTIVATE | (parked_ ? SWP_NOMOVE : 0));
+  RememberPlace(m, m.work.left + frame.left);
 }
 
 WindowState SearchForm::State() {

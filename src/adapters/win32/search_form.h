@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "adapters/shared/monitor_places.h"
 #include "domain/window_design.h"
 #include "ports/platform.h"
 
@@ -115,12 +116,14 @@ class SearchForm {
   // The work area and DPI of the monitor the window's coordinates are measured on.
   struct Monitor {
     HMONITOR handle = nullptr;
+    std::string name;  // the display device's, which outlives the handle across replugging
     RECT work{};
     UINT dpi = 96;
   };
   Monitor MonitorInfo(HMONITOR m);
   Monitor ForegroundMonitor();  // the monitor of the window in front
   Monitor ShownOn();            // the monitor the window is measured on
+  void RememberPlace(const Monitor& m, int frameLeft);
 
   PlatformEvents*& sink_;
   const WindowDesign* design_ = nullptr;
@@ -139,6 +142,7 @@ class SearchForm {
   HWND lastFocus_ = nullptr;  // the control with the focus when the window was last deactivated
   bool parked_ = false;
   HMONITOR monitor_ = nullptr;  // where the frame is measured, from its work area
+  MonitorPlaces places_;        // the window's place on each monitor it has been on
 };
 
 // The colour of a design value: system colours (high bit set) are looked up.
