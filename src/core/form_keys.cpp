@@ -1,11 +1,11 @@
 #include "core/form_keys.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 #include "domain/key_codes.h"
 #include "domain/key_masks.h"
+#include "domain/text_compare.h"
 
 namespace varnel {
 
@@ -121,8 +121,8 @@ FormAction FormKeys::Accelerator(char32_t ch, FormState& form) const {
   if (ch == 0 || ch > kLastAscii) {
     return action;
   }
-  // Captions' accelerators are lower-cased ASCII letters.
-  const auto letter = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  // Captions' accelerators are lower-cased ASCII letters, whatever the user's locale.
+  const char letter = AsciiLower(static_cast<char>(ch));
   std::vector<const ControlDesign*> hits;
   for (const ControlDesign& d : design_.controls) {
     if (AnswersAccelerator(d.kind) && CaptionAccelerator(d.caption) == letter &&
