@@ -25,10 +25,11 @@ inside() {
     && [ $(($6 + $8)) -le $(($2 + $4)) ]
 }
 # centred_across X W FX FW: the frame is centred across that monitor, give or take the frame's
-# border (the first showing centres the window before it has a frame).
+# borders (the first showing centres the window before it has a frame).
 centred_across() {
-  local want=$(($1 + ($2 - $4) / 2))
-  [ $(($3 - want)) -ge -3 ] && [ $(($3 - want)) -le 3 ]
+  local want=$(($1 + ($2 - $4) / 2)) slack
+  slack=$(($4 - $(xwininfo -id "$VARNEL_WIN" | awk '/Width:/ {print $NF}') + 1))
+  [ $(($3 - want)) -ge -$slack ] && [ $(($3 - want)) -le $slack ]
 }
 summon_from() {
   keys Escape
