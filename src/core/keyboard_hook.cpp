@@ -126,7 +126,7 @@ bool KeyboardHook::IsSummons(const KeyEvent& ev, int mask) {
     return false;
   }
   HeldModifiers held{mask, hotkeys_.AltGrHeldNow()};
-  if (KeyHeld(vk::LeftWin) || KeyHeld(vk::RightWin)) {
+  if (KeyHeld(vk::LeftWin) || KeyHeld(vk::RightWin) || (ev.latchedMask & kMaskSuper) != 0) {
     held.mask |= kMaskSuper;
   }
   return IsChordPress(chord_, chordKeys_, ev, held);
@@ -141,7 +141,8 @@ KeyboardHook::DecodedKey KeyboardHook::Decode(const KeyEvent& ev) {
     return key;
   }
   key.mask = (KeyHeld(vk::Shift) ? kMaskShift : 0) | (KeyHeld(vk::Control) ? kMaskCtrl : 0) |
-             (KeyHeld(vk::Alt) ? kMaskAlt : 0);
+             (KeyHeld(vk::Alt) ? kMaskAlt : 0) |
+             (ev.latchedMask & (kMaskShift | kMaskCtrl | kMaskAlt));
   heldModifiers = key.mask;
   return key;
 }

@@ -13,6 +13,9 @@ struct KeyEvent {
   bool up = false;        // released, not pressed
   bool injected = false;  // sent by a program, not typed
   std::uint32_t time = 0;
+  // Modifiers (key_masks.h) the system holds for this key though their keys are up: latched
+  // or locked by sticky keys, which users who cannot hold two keys at once rely on.
+  int latchedMask = 0;
 };
 
 // What the global hook does with a key: let it reach the program in front, or keep it.

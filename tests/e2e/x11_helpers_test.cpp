@@ -11,6 +11,7 @@
 #include "adapters/x11/keysym_vk.h"
 #include "adapters/x11/open_address.h"
 #include "adapters/x11/proc_list.h"
+#include "domain/key_masks.h"
 
 namespace varnel {
 namespace {
@@ -26,6 +27,29 @@ TEST(KeysymVk, MapsTheKeysTheLogicLooksAt) {
   };
   for (const Case& c : cases) {
     EXPECT_EQ(VkFromKeysym(c.keysym), c.vk) << std::hex << c.keysym;
+  }
+}
+
+TEST(KeysymVk, ModifierStateBitsAndTheProgramsMasks) {
+  struct Case {
+    std::uint16_t state;
+    int masks;
+  } cases[] = {
+      {0x01, kMaskShift},
+      {0x04, kMaskCtrl},
+      {0x08, kMaskAlt},
+      {0x40, kMaskSuper},
+      {0x0c, kMaskCtrl | kMaskAlt},
+      {0x02, 0},          // Caps Lock is no Shift
+      {0x10, 0},          // nor Num Lock (Mod2)
+      {0x80, 0},          // nor AltGr (Mod5)
+      {0x14, kMaskCtrl},  // Ctrl with Num Lock on
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(MasksOfModifierBits(c.state), c.masks) << std::hex << c.state;
+  }
+  for (int masks = 0; masks <= (kMaskShift | kMaskCtrl | kMaskAlt | kMaskSuper); ++masks) {
+    EXPECT_EQ(MasksOfModifierBits(ModifierBitsOf(masks)), masks) << masks;
   }
 }
 

@@ -32,10 +32,11 @@ struct HookDesk {
     pf.hotkeys.SetKeyDown(vk::Control, (mask & kMaskCtrl) != 0);
     pf.hotkeys.SetKeyDown(vk::Alt, (mask & kMaskAlt) != 0);
   }
-  KeyVerdict Key(int vkCode, bool up = false) {
+  KeyVerdict Key(int vkCode, bool up = false, int latched = 0) {
     KeyEvent ev;
     ev.vkCode = static_cast<std::uint32_t>(vkCode);
     ev.up = up;
+    ev.latchedMask = latched;
     return p.hook.Judge(ev);
   }
   std::vector<std::int64_t> Posted() const {
@@ -114,6 +115,35 @@ TEST(KeyboardHookDecision, AutoRepeatPostsOnEveryKeyDown) {
   }
   d.Key(vk::Slash, true);
   EXPECT_EQ(d.Posted().size(), 3u);
+}
+
+// Sticky keys: a modifier pressed and let go, or pressed twice, stays in force for the next
+// key though no key is held.
+TEST(KeyboardHookDecision, ModifiersLatchedBySystemCountAsHeld) {
+  struct Row {
+    const char* name;
+    int held, latched;
+    int vk;
+    bool boxInFront;
+    bool summons, swallowed;
+    int mask;
+  } rows[] = {
+      {"Ctrl and Alt latched, then /", 0, kMaskCtrl | kMaskAlt, vk::Slash, false, true, false, 6},
+      {"Ctrl held, Alt latched", kMaskCtrl, kMaskAlt, vk::Slash, false, true, false, 6},
+      {"only Ctrl latched", 0, kMaskCtrl, vk::Slash, false, false, false, 2},
+      {"Shift latched as well: another chord", 0, 7, vk::Slash, false, false, false, 7},
+      {"Shift latched, then Tab in front", 0, kMaskShift, vk::Tab, true, false, true, 1},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.name);
+    HookDesk d;
+    d.pf.desktop.UserActivate(r.boxInFront ? d.box : d.app);
+    d.Hold(r.held);
+    EXPECT_EQ(d.Key(r.vk, false, r.latched),
+              r.swallowed ? KeyVerdict::Swallow : KeyVerdict::PassOn);
+    EXPECT_EQ(d.Posted().size() == 1 && d.Posted()[0] == kSummonMessage, r.summons);
+    EXPECT_EQ(d.p.hook.heldModifiers, r.mask);
+  }
 }
 
 TEST(KeyboardHookDecision, KeyUpReportsTheMaskOfTheLastKeyDown) {

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "domain/key_codes.h"
+#include "domain/key_masks.h"
 
 namespace varnel {
 namespace {
@@ -77,6 +78,18 @@ constexpr std::array kPairs{
 constexpr std::uint32_t kF1 = 0xffbe;
 constexpr std::uint32_t kKp0 = 0xffb0;
 
+struct ModifierBit {
+  int mask;
+  std::uint16_t bit;
+};
+
+constexpr std::array kModifierBits{
+    ModifierBit{kMaskShift, 1U << 0},  // Shift
+    ModifierBit{kMaskCtrl, 1U << 2},   // Control
+    ModifierBit{kMaskAlt, 1U << 3},    // Mod1
+    ModifierBit{kMaskSuper, 1U << 6},  // Mod4
+};
+
 }  // namespace
 
 std::uint32_t VkFromKeysym(std::uint32_t keysym) {
@@ -148,6 +161,22 @@ bool VkMatches(std::uint32_t keyVk, int askedVk) {
     default:
       return false;
   }
+}
+
+std::uint16_t ModifierBitsOf(int masks) {
+  std::uint16_t bits = 0;
+  for (const ModifierBit& m : kModifierBits) {
+    bits |= (masks & m.mask) != 0 ? m.bit : 0;
+  }
+  return bits;
+}
+
+int MasksOfModifierBits(std::uint16_t state) {
+  int masks = 0;
+  for (const ModifierBit& m : kModifierBits) {
+    masks |= (state & m.bit) != 0 ? m.mask : 0;
+  }
+  return masks;
 }
 
 }  // namespace varnel

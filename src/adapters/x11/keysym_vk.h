@@ -19,4 +19,10 @@ std::uint32_t KeysymFromVk(std::uint32_t vk);
 // Shift, Ctrl and Alt in either hand report their generic codes 16, 17 and 18 as well.
 bool VkMatches(std::uint32_t keyVk, int askedVk);
 
+// The core protocol's modifier bits for the program's modifier masks (key_masks.h) and back:
+// Alt is Mod1 and the Super key Mod4, as every layout of the X keyboard configuration has
+// them; Caps Lock, Num Lock and AltGr have no mask.
+std::uint16_t ModifierBitsOf(int masks);
+int MasksOfModifierBits(std::uint16_t state);
+
 }  // namespace varnel

@@ -3,10 +3,21 @@
 #include <xcb/record.h>
 #include <xcb/xcb.h>
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
 namespace varnel {
+namespace {
+
+// Recorded events come as the core protocol's wire events, 32 bytes each (xcb's event structs
+// add a field of their own after that).
+constexpr int kWireEventSize = 32;
+constexpr std::size_t kKeycodeOffset = offsetof(xcb_key_press_event_t, detail);
+constexpr std::size_t kTimeOffset = offsetof(xcb_key_press_event_t, time);
+constexpr std::size_t kStateOffset = offsetof(xcb_key_press_event_t, state);
+
+}  // namespace
 
 struct RecordHook::Connections {
   xcb_connection_t* control = nullptr;  // creates and ends the context
@@ -77,15 +88,16 @@ void RecordHook::Read() {
     if (r->category == 0) {             // XRecordFromServer: raw wire events
       const std::uint8_t* data = xcb_record_enable_context_data(r);
       const int len = xcb_record_enable_context_data_length(r);
-      for (int off = 0; off + 32 <= len; off += 32) {
+      for (int off = 0; off + kWireEventSize <= len; off += kWireEventSize) {
         const std::uint8_t type = data[off] & 0x7f;
         if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE) {
           continue;
         }
         RecordedKey k;
-        k.keycode = data[off + 1];
+        k.keycode = data[off + kKeycodeOffset];
         k.release = type == XCB_KEY_RELEASE;
-        std::memcpy(&k.time, data + off + 4, 4);
+        std::memcpy(&k.time, data + off + kTimeOffset, sizeof k.time);
+        std::memcpy(&k.modifiers, data + off + kStateOffset, sizeof k.modifiers);
         deliver_(k);
       }
     }

@@ -13,6 +13,7 @@ struct RecordedKey {
   std::uint8_t keycode = 0;
   bool release = false;
   std::uint32_t time = 0;
+  std::uint16_t modifiers = 0;  // the core modifier state the key came with
 };
 
 class RecordHook {

@@ -635,12 +635,7 @@ bool X11Platform::ChordTakenElsewhere(const KeyPlace& key, int mods) {
   if (code == 0) {
     return false;
   }
-  std::uint16_t x = 0;
-  x |= (mods & kMaskShift) != 0 ? XCB_MOD_MASK_SHIFT : 0;
-  x |= (mods & kMaskCtrl) != 0 ? XCB_MOD_MASK_CONTROL : 0;
-  x |= (mods & kMaskAlt) != 0 ? XCB_MOD_MASK_1 : 0;
-  x |= (mods & kMaskSuper) != 0 ? XCB_MOD_MASK_4 : 0;
-  return X()->KeyGrabbedElsewhere(code, x);
+  return X()->KeyGrabbedElsewhere(code, ModifierBitsOf(mods));
 }
 
 std::array<bool, 256> X11Platform::KeysDownNow() {
@@ -700,6 +695,8 @@ void X11Platform::OnRecordedKey(const RecordedKey& key) {
   ev.scanCode = key.keycode >= 8 ? key.keycode - 8U : 0U;
   ev.up = key.release;
   ev.time = key.time;
+  // The server's modifier state at the key holds what sticky keys latched or locked.
+  ev.latchedMask = MasksOfModifierBits(key.modifiers);
   sink_->OnGlobalKey(ev);
 }
 
