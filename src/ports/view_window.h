@@ -28,7 +28,9 @@ class ViewWindow {
   virtual void SetViewState(WindowState state) = 0;
   virtual bool ViewVisible() = 0;
   virtual void RaiseView() = 0;  // top of the z-order
-  virtual Rect WorkArea() = 0;   // the screen the window is on, without panels; left, top 0
+  // The monitor of the application in front, where the window is centred and from then on
+  // measured; left, top 0.
+  virtual Rect WorkArea() = 0;
 
  protected:
   ~ViewWindow() = default;

@@ -202,6 +202,8 @@ void ParkedAndBack(Subject& s, Check& check) {
   view.SetViewTop(kTop);
   check.Expect(!view.Parked() && view.ViewFrame().top == kTop,
                "given a top again, it is back there");
+  check.Expect(view.ViewFrame().left == kLeft, "at the left it was moved to while parked: " +
+                                                   std::to_string(view.ViewFrame().left));
 }
 
 // Colours read back as they were given: a theme colour stays the theme's, not the shade it
