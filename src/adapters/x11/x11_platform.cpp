@@ -792,6 +792,25 @@ WindowId X11Platform::CreateSearchWindow(const WindowDesign& design) {
   return h;
 }
 
+namespace {
+
+Rect ToRect(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+// A monitor in the X server's pixels: the toolkit keeps a monitor's corner where the server
+// has it and scales only its size.
+Rect NativeArea(const QScreen* s) {
+  const QRect g = s->geometry();
+  return ToRect({g.topLeft(), (QSizeF(g.size()) * s->devicePixelRatio()).toSize()});
+}
+
+std::string MonitorName(const QScreen* s) {
+  return s->name().toStdString();
+}
+
+}  // namespace
+
 QMargins X11Platform::FormMargins(const std::array<std::uint32_t, 4>& extents) const {
   // The window manager counts device pixels, the form logical ones.
   const qreal ratio = form_->devicePixelRatioF();
@@ -807,6 +826,8 @@ void X11Platform::OnFormFrameChanged() {
   QScreen* screen = MeasuredOn();
   if (frame && screen != nullptr) {
     form_->LearnFrame(FormMargins(*frame), screen->availableGeometry());
+    // A frame told late corrects the place the window was seen at, parked or not.
+    places_.Remember(MonitorName(screen), ToRect(screen->geometry()), form_->Frame().left());
   }
 }
 
@@ -848,25 +869,6 @@ void X11Platform::DestroySearchWindow() {
     app_->quit();
   }
 }
-
-namespace {
-
-Rect ToRect(const QRect& r) {
-  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
-}
-
-// A monitor in the X server's pixels: the toolkit keeps a monitor's corner where the server
-// has it and scales only its size.
-Rect NativeArea(const QScreen* s) {
-  const QRect g = s->geometry();
-  return ToRect({g.topLeft(), (QSizeF(g.size()) * s->devicePixelRatio()).toSize()});
-}
-
-std::string MonitorName(const QScreen* s) {
-  return s->name().toStdString();
-}
-
-}  // namespace
 
 QScreen* X11Platform::ScreenInFront() {
   const QList<QScreen*> screens = App().screens();
