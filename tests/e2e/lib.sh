@@ -180,6 +180,15 @@ frame_geometry() {
     END { split(ext, e, ","); print x - e[1], y - e[3], w + e[1] + e[2], h + e[3] + e[4] }' <<<"$info"
 }
 
+# drag_title_bar X Y DX DY: drags a frame whose top left is at X,Y by its title bar, DX
+# across and DY down, in steps as a hand does.
+drag_title_bar() {
+  xdotool mousemove $(($1 + 60)) $(($2 + 8)) mousedown 1 sleep 0.2 \
+    mousemove $(($1 + 60 + $3 / 2)) $(($2 + 8 + $4 / 2)) sleep 0.2 \
+    mousemove $(($1 + 60 + $3)) $(($2 + 8 + $4)) sleep 0.2 mouseup 1
+  sleep 0.5
+}
+
 # The search window of the running instance (class Varnel, title " Varnel").
 varnel_window() {
   local w

@@ -60,10 +60,7 @@ pass "each monitor keeps the window's place on it"
 
 # Dragged on the right monitor, it comes back there at the dragged left.
 summon_from "$RIGHT_APP" "the right monitor before the drag"
-xdotool mousemove $((fx + 60)) $((fy + 8)) mousedown 1 sleep 0.2 \
-  mousemove $((fx + 10)) $((fy + 48)) sleep 0.2 mousemove $((fx - 40)) $((fy + 88)) \
-  sleep 0.2 mouseup 1
-sleep 0.5
+drag_title_bar "$fx" "$fy" -100 80
 read -r dx _ _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
 [ "$dx" -ne "$fx" ] || fail "the drag did not move the window"
 summon_from "$LEFT_APP" "the left monitor after the drag"

@@ -34,10 +34,7 @@ done
 pass "four summons: the frame stays at $fx,$fy"
 
 # A drag by the title bar: the new Left stays, the Top goes back to the working Top.
-xdotool mousemove $((fx + 60)) $((fy + 8)) mousedown 1 sleep 0.2 \
-  mousemove $((fx + 160)) $((fy + 48)) sleep 0.2 mousemove $((fx + 260)) $((fy + 88)) \
-  sleep 0.2 mouseup 1
-sleep 0.5
+drag_title_bar "$fx" "$fy" 200 80
 read -r dx dy _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
 [ "$dx" -ne "$fx" ] || fail "the drag did not move the window (frame at $dx,$dy)"
 for i in 1 2; do
