@@ -1,5 +1,5 @@
 // What the Wine tests ask of the system: an executable's version resource, manifest and icon
-// sizes, window positions and the screen, and activation from another process. One question
+// sizes, window positions, sizes and the screen, and activation from another process. One question
 // per run; answers as "key=value" lines on stdout.
 #include <windows.h>
 
@@ -124,6 +124,11 @@ int Move(const wchar_t* cls, int x, int y) {
                                                                                               : 1;
 }
 
+int Place(const wchar_t* cls, int x, int y, int w, int h) {
+  HWND h2 = Window(cls);
+  return h2 != nullptr && SetWindowPos(h2, nullptr, x, y, w, h, SWP_NOZORDER) != 0 ? 0 : 1;
+}
+
 int Activate(const wchar_t* cls) {
   HWND h = Window(cls);
   if (h == nullptr) return 1;
@@ -191,6 +196,8 @@ int wmain(int argc, wchar_t** argv) {
   if (what == L"screen") return Screen();
   if (what == L"rect" && argc == 3) return Rect(argv[2]);
   if (what == L"move" && argc == 5) return Move(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+  if (what == L"place" && argc == 7)
+    return Place(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]));
   if (what == L"activate" && argc == 3) return Activate(argv[2]);
   if (what == L"console" && argc == 3) return InConsole(argv[2]);
   return 2;

@@ -18,6 +18,7 @@ from wine_winui import CLASS, Desktop, numbers, probe  # noqa: E402
 CONF = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e", "xorg_monitors.conf")
 LEFT = (1280, 1024)
 RIGHT = (1024, 768)
+NOTEPAD_SIZE = ("400", "300")
 
 
 class MonitorsSession(wine_desktop.Session):
@@ -62,33 +63,35 @@ def monitors_case(s):
     if not wait_for(lambda: len(s.monitors()) == 2, 20):
         raise Failure(f"Wine sees {len(s.monitors())} monitors, not 2")
     left_work, right_work = sorted(s.monitors())
-    d = Desktop(s)  # notepad low on the left monitor
+    d = Desktop(s)
 
     def summon_from(x, y):
         s.key("Escape")
         wait_for(lambda: not d.front(), 10)
-        probe(s, "move", "Notepad", str(x), str(y))
-        d.to_notepad()
+        # Small enough to lie wholly on either monitor, as a window someone works in does.
+        probe(s, "place", "Notepad", str(x), str(y), *NOTEPAD_SIZE)
+        if not d.to_notepad():
+            raise Failure(f"notepad at {x},{y} did not come to the front: {s.active_name()!r}")
         if not d.summon():
             raise Failure(f"no summons from notepad at {x},{y}: {s.active_name()!r} in front")
         return window(s)
 
-    first = summon_from(0, 900)
+    first = summon_from(40, 600)
     s.check("summoned from the left monitor, the window lies on it, centred",
             inside(first, left_work) and centred(first, left_work), f"{first} in {left_work}")
-    right = summon_from(right_work[0] + 100, 500)
+    right = summon_from(right_work[0] + 100, 400)
     s.check("summoned from the right monitor, the window comes up there, centred",
             inside(right, right_work) and centred(right, right_work), f"{right} in {right_work}")
-    back = summon_from(0, 900)
+    back = summon_from(40, 600)
     s.check("back on the left monitor at the place it had there", back == first, f"{back}, first {first}")
 
-    summon_from(right_work[0] + 100, 500)
+    summon_from(right_work[0] + 100, 400)
     s.key("Escape")
     wait_for(lambda: not d.front(), 10)
     s.xrandr("--output", "DUMMY1", "--off")
     if not wait_for(lambda: len(s.monitors()) == 1, 20):
         raise Failure("the right monitor stayed")
-    after = summon_from(0, 900)
+    after = summon_from(40, 600)
     s.check("a monitor unplugged: the window comes back at its place on the one left",
             after == first, f"{after}, first {first}")
 
