@@ -11,7 +11,7 @@ base=(cmake make g++ pkg-config)
 devtools=(clang libclang-rt-14-dev clang-format clang-tidy libgtest-dev libgmock-dev valgrind)
 linux=(qt6-base-dev qt6-svg-dev libqt6svg6 qt6-base-private-dev
        libxcb1-dev libxcb-record0-dev libxcb-xtest0-dev libxcb-ewmh-dev libxcb-icccm4-dev
-       libxcb-keysyms1-dev libxcb-util-dev libglib2.0-dev x11proto-dev
+       libxcb-keysyms1-dev libxcb-xkb-dev libxcb-util-dev libglib2.0-dev x11proto-dev
        fonts-noto-core fonts-dejavu-core xdg-utils)
 # A private display for `make run` where there is none.
 headless=(xvfb openbox xdotool x11-utils x11-apps imagemagick)

@@ -5,7 +5,7 @@ if(NOT WIN32 AND NOT VARNEL_CORE_ONLY AND TARGET varnel_fake)
   find_program(VARNEL_XVFB Xvfb)
   find_program(VARNEL_OPENBOX openbox)
   if(PKG_CONFIG_FOUND)
-    pkg_check_modules(VARNEL_KEYS_XCB IMPORTED_TARGET xcb xcb-xtest xcb-keysyms)
+    pkg_check_modules(VARNEL_KEYS_XCB IMPORTED_TARGET xcb xcb-xtest xcb-keysyms xcb-xkb)
   endif()
   if(VARNEL_KEYS_XCB_FOUND AND VARNEL_XVFB AND VARNEL_OPENBOX)
     add_executable(varnel_keys_e2e

@@ -1,5 +1,6 @@
 // A titled test window that writes every key it receives to a file, one per line: "+vk" for
-// a press and "-vk" for a release (Shift, Ctrl and Alt as 16, 17, 18), and "down N" with the
+// a press and "-vk" for a release (Shift, Ctrl and Alt as 16, 17, 18; a key's vk as the
+// layout group in force names it), and "down N" with the
 // number of keys the server still holds down once the keys have been quiet for a moment.
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -13,6 +14,7 @@
 #include <memory>
 
 #include "adapters/x11/keysym_vk.h"
+#include "adapters/x11/xcb_xkb.h"
 
 namespace {
 
@@ -53,6 +55,9 @@ int main(int argc, char** argv) {
   if (xcb_connection_has_error(c) != 0) {
     return 1;
   }
+  // As an XKB client, as applications are, its key events carry the layout group in force.
+  std::free(xcb_xkb_use_extension_reply(
+      c, xcb_xkb_use_extension(c, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION), nullptr));
   // Appending: the test empties the file between phrases.
   FILE* log = std::fopen(argv[2], "a");
   if (log == nullptr) {
@@ -89,8 +94,8 @@ int main(int argc, char** argv) {
     const std::uint8_t type = ev->response_type & 0x7F;
     if (type == XCB_KEY_PRESS || type == XCB_KEY_RELEASE) {
       auto* k = reinterpret_cast<xcb_key_press_event_t*>(ev);
-      const unsigned vk =
-          Generic(varnel::VkFromKeysym(xcb_key_symbols_get_keysym(syms, k->detail, 0)));
+      const unsigned vk = Generic(varnel::VkFromKeysym(xcb_key_symbols_get_keysym(
+          syms, k->detail, varnel::CoreMapColumn(varnel::GroupOfModifierBits(k->state), 0))));
       std::fprintf(log, "%c%u\n", type == XCB_KEY_PRESS ? '+' : '-', vk);
       std::fflush(log);
       pending = true;

@@ -219,6 +219,18 @@ start_varnel() {
   wait_for 5 is_active "$VARNEL_WIN" || fail "the search window is not in front after start"
 }
 
+# summons_with KEYS...: from the test window, the keys bring the search window to the front.
+summons_with() {
+  # A search parks the window and hands the foreground back by itself.
+  if ! wait_for 2 not_viewable "$VARNEL_WIN"; then
+    keys Escape
+    wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park the window"
+  fi
+  wait_for 5 is_active "$APP_WIN" || activate "$APP_WIN" || fail "the test window did not come to the front"
+  xdotool key --delay 30 "$@"
+  wait_for 5 is_active "$VARNEL_WIN"
+}
+
 # Presses keys in whatever window is in front, as a user would.
 keys() { xdotool key --delay 30 "$@"; }
 # Alt held around a key, released after it as a person does (xdotool's chords let go of Alt

@@ -7,18 +7,6 @@ setxkbmap de || fail "setxkbmap de"
 start_app AppA 40
 start_varnel
 
-# summons_with KEYS...: from the test window, the keys bring the search window to the front.
-summons_with() {
-  # A search parks the window and hands the foreground back by itself.
-  if ! wait_for 2 not_viewable "$VARNEL_WIN"; then
-    keys Escape
-    wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park the window"
-  fi
-  wait_for 5 is_active "$APP_WIN" || activate "$APP_WIN" || fail "the test window did not come to the front"
-  xdotool key --delay 30 "$@"
-  wait_for 5 is_active "$VARNEL_WIN"
-}
-
 summons_with ctrl+alt+shift+7 || fail "Ctrl+Alt+Shift+7 (\"/\") did not summon on a German layout"
 pass "German layout: Ctrl+Alt+Shift+7 summons"
 

@@ -8,18 +8,7 @@ start_varnel
 
 # The X server latches or locks modifiers as its sticky keys do (XTEST's keys bypass the
 # feature itself); the key that follows carries them in its state.
-modifiers() {  # modifiers latch|lock MASK (Control 4, Mod1 8)
-  python3 - "$1" "$2" <<'PY'
-import ctypes, sys
-x = ctypes.CDLL("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-d = x.XOpenDisplay(None)
-use_core_kbd = 0x100
-call = x.XkbLatchModifiers if sys.argv[1] == "latch" else x.XkbLockModifiers
-call(ctypes.c_void_p(d), use_core_kbd, 0xFF, int(sys.argv[2]))
-x.XSync(ctypes.c_void_p(d), 0)
-PY
-}
+modifiers() { python3 "$(dirname "$0")/xkb_state.py" "$@" || fail "xkb_state.py $*"; }
 CTRL=4 ALT=8
 
 back_to_app() {

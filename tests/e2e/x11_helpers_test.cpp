@@ -53,6 +53,23 @@ TEST(KeysymVk, ModifierStateBitsAndTheProgramsMasks) {
   }
 }
 
+TEST(KeysymVk, TheLayoutGroupInAStateAndItsColumnsInTheCoreMap) {
+  struct Case {
+    std::uint16_t state;
+    int group, plainColumn, shiftColumn;
+  } cases[] = {
+      {0x0000, 0, 0, 1}, {0x2000, 1, 2, 3}, {0x2005, 1, 2, 3},  // Shift and Ctrl beside it
+      {0x4000, 2, 0, 1},  // the third and fourth groups are not in the core map
+      {0x6000, 3, 0, 1},
+  };
+  for (const Case& c : cases) {
+    const int group = GroupOfModifierBits(c.state);
+    EXPECT_EQ(group, c.group) << std::hex << c.state;
+    EXPECT_EQ(CoreMapColumn(group, 0), c.plainColumn) << std::hex << c.state;
+    EXPECT_EQ(CoreMapColumn(group, 1), c.shiftColumn) << std::hex << c.state;
+  }
+}
+
 TEST(KeysymVk, InjectionRoundTripsAndGenericModifiersMatchEitherHand) {
   for (std::uint32_t vk : {9U, 13U, 27U, 37U, 40U, 65U, 90U, 48U, 57U, 112U, 191U, 186U}) {
     EXPECT_EQ(VkFromKeysym(KeysymFromVk(vk)), vk) << vk;

@@ -179,4 +179,16 @@ int MasksOfModifierBits(std::uint16_t state) {
   return masks;
 }
 
+int GroupOfModifierBits(std::uint16_t state) {
+  constexpr int kGroupShift = 13;
+  constexpr int kGroupMask = 3;
+  return (state >> kGroupShift) & kGroupMask;
+}
+
+int CoreMapColumn(int group, int level) {
+  constexpr int kCoreGroups = 2;
+  constexpr int kLevelsPerGroup = 2;
+  return (group >= 0 && group < kCoreGroups ? group * kLevelsPerGroup : 0) + level;
+}
+
 }  // namespace varnel

@@ -24,5 +24,11 @@ bool VkMatches(std::uint32_t keyVk, int askedVk);
 // them; Caps Lock, Num Lock and AltGr have no mask.
 std::uint16_t ModifierBitsOf(int masks);
 int MasksOfModifierBits(std::uint16_t state);
+// The keyboard map's group (0 to 3) XKB puts in a core event's state.
+int GroupOfModifierBits(std::uint16_t state);
+// The column of the core keyboard map that holds a group's level (0 plain, 1 with Shift). The
+// core map lists the first two groups' two levels side by side; further groups are not in
+// it, and their keys are looked up in the first.
+int CoreMapColumn(int group, int level);
 
 }  // namespace varnel

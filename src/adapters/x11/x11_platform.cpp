@@ -187,6 +187,9 @@ XTestInjector* X11Platform::Injector() {
   if (!injector_ && X() != nullptr) {
     injector_ = std::make_unique<XTestInjector>(xcb_connect(nullptr, nullptr), true);
   }
+  if (injector_) {
+    injector_->SetGroup(keyGroup_.value_or(X()->KeyboardGroup()));
+  }
   return injector_.get();
 }
 
@@ -583,9 +586,10 @@ std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
     const auto code = static_cast<xcb_keycode_t>(keycode);
     // The digit row is VK_0..VK_9 whatever it types unshifted, as on Windows: AZERTY puts
     // "&", "é", ... there and the digits on Shift.
-    const xcb_keysym_t shifted = X()->KeysymOf(code, 1);
-    const std::uint32_t vk =
-        (shifted >= '0' && shifted <= '9') ? shifted : VkFromKeysym(X()->KeysymOf(code));
+    const xcb_keysym_t shifted = X()->KeysymOf(code, GroupColumn(kShiftLevel));
+    const std::uint32_t vk = (shifted >= '0' && shifted <= '9')
+                                 ? shifted
+                                 : VkFromKeysym(X()->KeysymOf(code, GroupColumn(kBaseLevel)));
     vkCache_[keycode] = static_cast<std::uint16_t>(vk + 1);
   }
   return vkCache_[keycode] - 1U;
@@ -595,28 +599,36 @@ std::uintptr_t X11Platform::LayoutId() {
   if (X() == nullptr) {
     return 0;
   }
+  // A new map, or another of its groups, puts the characters on other keys. While a key is
+  // handled its own group counts: a tool that types may switch the group for one key only.
   const std::uint32_t generation = X()->KeyboardMapGeneration();
-  if (generation != vkCacheGeneration_) {
+  const int group = keyGroup_.value_or(X()->KeyboardGroup());
+  if (generation != vkCacheGeneration_ || group != group_) {
     vkCache_.fill(0);
     vkCacheGeneration_ = generation;
+    group_ = group;
   }
-  return generation;
+  return (static_cast<std::uintptr_t>(generation) << kGroupBits) | static_cast<unsigned>(group);
+}
+
+int X11Platform::GroupColumn(int level) const {
+  return CoreMapColumn(group_, level);
 }
 
 std::size_t X11Platform::LocateCharacter(char32_t ch, std::span<KeyPlace> places) {
   constexpr char32_t kLastLatin1 = 0xFF;
   constexpr xcb_keysym_t kUnicodeKeysym = 0x01000000;
   constexpr std::uint32_t kFirstScanKeycode = 8;  // X keycode = scan code + 8
-  constexpr int kShiftColumn = 1;
   if (X() == nullptr) {
     return 0;
   }
   const xcb_keysym_t sym = ch <= kLastLatin1 ? ch : (kUnicodeKeysym | ch);
+  LayoutId();  // the group in force
   std::size_t n = 0;
   for (std::uint32_t kc = X()->MinKeycode(); kc <= X()->MaxKeycode() && n < places.size(); ++kc) {
-    for (int column = 0; column <= kShiftColumn; ++column) {
-      if (X()->KeysymOf(static_cast<xcb_keycode_t>(kc), column) == sym) {
-        places[n++] = KeyPlace{0, kc - kFirstScanKeycode, column == kShiftColumn ? kMaskShift : 0};
+    for (int level = kBaseLevel; level <= kShiftLevel; ++level) {
+      if (X()->KeysymOf(static_cast<xcb_keycode_t>(kc), GroupColumn(level)) == sym) {
+        places[n++] = KeyPlace{0, kc - kFirstScanKeycode, level == kShiftLevel ? kMaskShift : 0};
         break;
       }
     }
@@ -686,8 +698,11 @@ bool X11Platform::AltGrHeldNow() {
 
 void X11Platform::OnRecordedKey(const RecordedKey& key) {
   keyDown_[key.keycode] = !key.release;
+  // The keyboard map's group the key was pressed in, from the state the server gave it.
+  keyGroup_ = GroupOfModifierBits(key.modifiers);
   LayoutId();  // a layout switched meanwhile gives the keys new codes
   if (installedHook_ == 0 || sink_ == nullptr) {
+    keyGroup_.reset();
     return;
   }
   KeyEvent ev;
@@ -698,6 +713,7 @@ void X11Platform::OnRecordedKey(const RecordedKey& key) {
   // The server's modifier state at the key holds what sticky keys latched or locked.
   ev.latchedMask = MasksOfModifierBits(key.modifiers);
   sink_->OnGlobalKey(ev);
+  keyGroup_.reset();
 }
 
 HookHandle X11Platform::InstallKeyHook() {

@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -209,6 +210,12 @@ class X11Platform final : public Platform,
   std::array<bool, 256> keyDown_{};           // by X keycode, from the recorded events
   std::array<std::uint16_t, 256> vkCache_{};  // X keycode -> vk + 1, 0 = not looked up
   std::uint32_t vkCacheGeneration_ = 0;       // the keyboard map vkCache_ was read from
+  int group_ = 0;                             // ... and the group in force then
+  std::optional<int> keyGroup_;               // the group of the key being handled
+  static constexpr int kBaseLevel = 0;        // a key's levels: plain and with Shift
+  static constexpr int kShiftLevel = 1;
+  static constexpr int kGroupBits = 2;  // XKB has four groups
+  int GroupColumn(int level) const;     // a level's column in the core map
   HookHandle installedHook_ = 0;
   HookHandle nextHook_ = 0;
   bool waitCursor_ = false;

@@ -10,6 +10,8 @@
 #include <cstring>
 #include <thread>
 
+#include "adapters/x11/xcb_xkb.h"
+
 namespace varnel {
 namespace {
 
@@ -74,6 +76,9 @@ std::unique_ptr<XDisplay> XDisplay::Connect() {
 }
 
 XDisplay::~XDisplay() {
+  if (xkbConn_ != nullptr) {
+    xcb_disconnect(xkbConn_);
+  }
   if (keysyms_ != nullptr) {
     xcb_key_symbols_free(keysyms_);
   }
@@ -106,6 +111,33 @@ bool XDisplay::WmSupports(xcb_atom_t atom) {
       std::find(atoms.atoms, atoms.atoms + atoms.atoms_len, atom) != atoms.atoms + atoms.atoms_len;
   xcb_ewmh_get_atoms_reply_wipe(&atoms);
   return found;
+}
+
+int XDisplay::KeyboardGroup() {
+  // Desktops switch between the layouts of one keyboard map by its group, which the core
+  // protocol never tells. XKB is asked on a connection of its own: a client that speaks XKB
+  // no longer gets the core protocol's notice of a new keyboard map.
+  if (!xkbTried_) {
+    xkbTried_ = true;
+    xcb_connection_t* c = xcb_connect(nullptr, nullptr);
+    Reply<xcb_xkb_use_extension_reply_t> use(
+        xcb_connection_has_error(c) != 0
+            ? nullptr
+            : xcb_xkb_use_extension_reply(
+                  c, xcb_xkb_use_extension(c, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION),
+                  nullptr));
+    if (use && use->supported != 0) {
+      xkbConn_ = c;
+    } else {
+      xcb_disconnect(c);
+    }
+  }
+  if (xkbConn_ == nullptr) {
+    return 0;
+  }
+  Reply<xcb_xkb_get_state_reply_t> state(xcb_xkb_get_state_reply(
+      xkbConn_, xcb_xkb_get_state(xkbConn_, XCB_XKB_ID_USE_CORE_KBD), nullptr));
+  return state ? state->group : 0;
 }
 
 void XDisplay::NoteEvent(const xcb_generic_event_t* ev) {

@@ -74,6 +74,9 @@ class XDisplay {
   // Counts the keyboard-map changes seen (a layout switch with setxkbmap is one); reads the
   // events that have arrived first.
   std::uint32_t KeyboardMapGeneration();
+  // The keyboard map's group in force (0 for the first layout of "us,de", 1 for the second),
+  // asked of the server; 0 where it has no XKB.
+  int KeyboardGroup();
   // The key codes the server knows.
   xcb_keycode_t MinKeycode() const { return minKeycode_; }
   xcb_keycode_t MaxKeycode() const { return maxKeycode_; }
@@ -125,6 +128,8 @@ class XDisplay {
   xcb_window_t helper_ = 0;
   xcb_key_symbols_t* keysyms_ = nullptr;
   std::uint32_t keyboardMapGeneration_ = 0;
+  bool xkbTried_ = false;
+  xcb_connection_t* xkbConn_ = nullptr;  // speaks XKB, for the group alone
   xcb_keycode_t minKeycode_ = 8;
   xcb_keycode_t maxKeycode_ = 255;
   std::uint32_t nextToken_ = 1;

@@ -170,12 +170,12 @@ xcb_keycode_t XTestInjector::KeycodeForKeysym(xcb_keysym_t sym, int* column) {
   if (syms_ == nullptr || sym == 0) {
     return 0;
   }
-  // The first group's two levels only: other levels need modifiers we cannot express.
-  for (int col = 0; col < 2; ++col) {
+  // The group's two levels only: other levels need modifiers we cannot express.
+  for (int level = 0; level < 2; ++level) {
     for (int kc = minKeycode_; kc <= maxKeycode_; ++kc) {
-      if (xcb_key_symbols_get_keysym(syms_, static_cast<xcb_keycode_t>(kc), col) == sym) {
+      if (xcb_key_symbols_get_keysym(syms_, static_cast<xcb_keycode_t>(kc), Column(level)) == sym) {
         if (column != nullptr) {
-          *column = col;
+          *column = level;
         }
         return static_cast<xcb_keycode_t>(kc);
       }
@@ -245,7 +245,7 @@ std::int16_t XTestInjector::VkKeyScan(char ch) {
     return -1;
   }
   // The key's virtual code is named after what it types without Shift.
-  const std::uint32_t vk = VkFromKeysym(xcb_key_symbols_get_keysym(syms_, kc, 0));
+  const std::uint32_t vk = VkFromKeysym(xcb_key_symbols_get_keysym(syms_, kc, Column(0)));
   if (vk == 0 || vk > 255 || KeycodeOf(static_cast<std::uint8_t>(vk)) != kc) {
     return -1;
   }
@@ -265,6 +265,17 @@ std::uint32_t XTestInjector::MapVirtualKey(std::uint32_t code, std::uint32_t mod
     return KeycodeOf(vk) != 0 ? CharForVk(vk) : 0;
   }
   return 0;
+}
+
+void XTestInjector::SetGroup(int group) {
+  if (group != group_) {
+    group_ = group;
+    cached_.fill(false);
+  }
+}
+
+int XTestInjector::Column(int level) const {
+  return CoreMapColumn(group_, level);
 }
 
 void XTestInjector::SendKey(std::uint8_t vk, bool up) {

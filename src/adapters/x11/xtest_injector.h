@@ -41,6 +41,10 @@ class XTestInjector {
   // The X keycode a virtual key is sent as, 0 when none.
   xcb_keycode_t KeycodeOf(std::uint8_t vk);
 
+  // The keyboard map's group in force (the layout a desktop switched to among those of one
+  // map): characters and keys are looked up in it.
+  void SetGroup(int group);
+
  private:
   void DrainOwnEvents();
   void LoadModifiers();
@@ -58,6 +62,8 @@ class XTestInjector {
   xcb_keycode_t altKey_ = 0;
   std::array<xcb_keycode_t, 256> cache_{};  // vk -> keycode, 0 = not looked up or none
   std::array<bool, 256> cached_{};
+  int group_ = 0;
+  int Column(int level) const;  // a level's column of the group in the core map
 };
 
 // The character a virtual key produces on a US layout (MapVirtualKey mode 2), 0 when none.
