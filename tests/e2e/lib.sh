@@ -180,6 +180,17 @@ frame_geometry() {
     END { split(ext, e, ","); print x - e[1], y - e[3], w + e[1] + e[2], h + e[3] + e[4] }' <<<"$info"
 }
 
+# summon_again APP: parks the window with Escape, brings APP to the front and summons the
+# window from there; sets fx fy fw fh to its frame.
+summon_again() {
+  keys Escape
+  wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park"
+  activate "$1"
+  summon || fail "summons from $1 did not bring the window"
+  sleep 0.3
+  read -r fx fy fw fh <<<"$(frame_geometry "$VARNEL_WIN")"
+}
+
 # drag_title_bar X Y DX DY: drags a frame whose top left is at X,Y by its title bar, DX
 # across and DY down, in steps as a hand does.
 drag_title_bar() {

@@ -31,13 +31,10 @@ centred_across() {
   slack=$(($4 - $(xwininfo -id "$VARNEL_WIN" | awk '/Width:/ {print $NF}') + 1))
   [ $(($3 - want)) -ge -$slack ] && [ $(($3 - want)) -le $slack ]
 }
-summon_from() {
-  keys Escape
-  wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park"
-  activate "$1"
-  summon || fail "summons from $2 did not bring the window"
-  sleep 0.3
-  read -r fx fy fw fh <<<"$(frame_geometry "$VARNEL_WIN")"
+# back_at APP X Y WHAT: summoned from APP, the window's frame is at X,Y.
+back_at() {
+  summon_again "$1"
+  [ "$fx,$fy" = "$2,$3" ] || fail "$4: frame at $fx,$fy, expected $2,$3"
 }
 
 read -r x0 y0 w0 h0 <<<"$(frame_geometry "$VARNEL_WIN")"
@@ -45,32 +42,28 @@ inside 0 0 $LEFT_W $LEFT_H "$x0" "$y0" "$w0" "$h0" && centred_across 0 $LEFT_W "
   || fail "first showing from the left monitor's application: frame at $x0,$y0 ${w0}x$h0"
 pass "first showing centred across the monitor in front ($x0,$y0)"
 
-summon_from "$RIGHT_APP" "the right monitor"
+summon_again "$RIGHT_APP"
 inside $LEFT_W 0 $RIGHT_W $RIGHT_H "$fx" "$fy" "$fw" "$fh" \
   && centred_across $LEFT_W $RIGHT_W "$fx" "$fw" && [ "$fy" = "$y0" ] \
   || fail "summoned from the right monitor: frame at $fx,$fy, not centred across it at top $y0"
 pass "summoned from the right monitor, the window comes up there ($fx,$fy)"
 right_x=$fx
 
-summon_from "$RIGHT_APP" "the right monitor again"
-[ "$fx,$fy" = "$right_x,$y0" ] || fail "again from the right monitor: frame at $fx,$fy"
-summon_from "$LEFT_APP" "the left monitor"
-[ "$fx,$fy" = "$x0,$y0" ] || fail "back from the left monitor: frame at $fx,$fy, first at $x0,$y0"
+back_at "$RIGHT_APP" "$right_x" "$y0" "again from the right monitor"
+back_at "$LEFT_APP" "$x0" "$y0" "back from the left monitor"
 pass "each monitor keeps the window's place on it"
 
 # Dragged on the right monitor, it comes back there at the dragged left.
-summon_from "$RIGHT_APP" "the right monitor before the drag"
+summon_again "$RIGHT_APP"
 drag_title_bar "$fx" "$fy" -100 80
 read -r dx _ _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
 [ "$dx" -ne "$fx" ] || fail "the drag did not move the window"
-summon_from "$LEFT_APP" "the left monitor after the drag"
-[ "$fx,$fy" = "$x0,$y0" ] || fail "on the left monitor after a drag on the right: frame at $fx,$fy"
-summon_from "$RIGHT_APP" "the right monitor after the drag"
-[ "$fx,$fy" = "$dx,$y0" ] || fail "back on the right monitor: frame at $fx,$fy, dragged to $dx"
+back_at "$LEFT_APP" "$x0" "$y0" "on the left monitor after a drag on the right"
+back_at "$RIGHT_APP" "$dx" "$y0" "back on the right monitor after a drag there"
 pass "a drag on one monitor is kept for that monitor ($dx)"
 
 # Unplugged while the window is parked there: it comes back on a monitor that is.
-summon_from "$RIGHT_APP" "the right monitor before the unplugging"
+summon_again "$RIGHT_APP"
 keys Escape
 wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park"
 xrandr --output DUMMY1 --off
@@ -88,7 +81,7 @@ pass "a monitor unplugged: the window comes back at its place on the one left ($
 xrandr --output DUMMY1 --mode ${RIGHT_W}x$RIGHT_H --left-of DUMMY0
 wait_for 5 sh -c 'xrandr --listmonitors | grep -q "^Monitors: 2"' || fail "no second monitor"
 xdotool windowmove "$LEFT_APP" $((RIGHT_W + 40)) 60
-summon_from "$LEFT_APP" "the primary monitor, now on the right"
+summon_again "$LEFT_APP"
 [ "$fx,$fy" = "$((RIGHT_W + x0)),$y0" ] \
   || fail "from the primary monitor moved to x $RIGHT_W: frame at $fx,$fy, not at its place on it"
 pass "the primary monitor moved right of the other: the window keeps its place on it ($fx,$fy)"

@@ -21,15 +21,11 @@ near "$fx" "$want_x" && near "$fy" "$want_y" \
   || fail "first showing: frame at $fx,$fy, the program's place is $want_x,$want_y"
 pass "first showing at the program's place ($fx,$fy, frame ${fw}x$fh)"
 
+first_x=$fx first_y=$fy
 for i in 1 2 3 4; do
-  keys Escape
-  wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park"
-  activate "$APP_WIN"
-  summon || fail "summons $i did not bring the window"
-  wait_for 5 is_viewable "$VARNEL_WIN"
-  sleep 0.3
-  read -r x y _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
-  [ "$x,$y" = "$fx,$fy" ] || fail "summons $i: frame at $x,$y, first shown at $fx,$fy"
+  summon_again "$APP_WIN"
+  [ "$fx,$fy" = "$first_x,$first_y" ] \
+    || fail "summons $i: frame at $fx,$fy, first shown at $first_x,$first_y"
 done
 pass "four summons: the frame stays at $fx,$fy"
 
@@ -38,12 +34,8 @@ drag_title_bar "$fx" "$fy" 200 80
 read -r dx dy _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
 [ "$dx" -ne "$fx" ] || fail "the drag did not move the window (frame at $dx,$dy)"
 for i in 1 2; do
-  keys Escape
-  wait_for 5 not_viewable "$VARNEL_WIN" || fail "Escape did not park"
-  activate "$APP_WIN"
-  summon || fail "summons $i after the drag did not bring the window"
-  sleep 0.3
-  read -r x y _ _ <<<"$(frame_geometry "$VARNEL_WIN")"
-  [ "$x,$y" = "$dx,$fy" ] || fail "summons $i after a drag to $dx,$dy: frame at $x,$y, expected $dx,$fy"
+  summon_again "$APP_WIN"
+  [ "$fx,$fy" = "$dx,$first_y" ] \
+    || fail "summons $i after a drag to $dx,$dy: frame at $fx,$fy, expected $dx,$first_y"
 done
 pass "a dragged window keeps its Left ($dx) and comes back at the working Top ($fy)"
