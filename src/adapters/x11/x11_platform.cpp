@@ -825,6 +825,20 @@ std::string MonitorName(const QScreen* s) {
   return s->name().toStdString();
 }
 
+// The screens' areas in the order of `screens`, each as `area` gives it.
+std::vector<Rect> Areas(const QList<QScreen*>& screens, Rect (*area)(const QScreen*)) {
+  std::vector<Rect> out;
+  out.reserve(static_cast<std::size_t>(screens.size()));
+  for (const QScreen* s : screens) {
+    out.push_back(area(s));
+  }
+  return out;
+}
+
+Rect LogicalArea(const QScreen* s) {
+  return ToRect(s->geometry());
+}
+
 }  // namespace
 
 QMargins X11Platform::FormMargins(const std::array<std::uint32_t, 4>& extents) const {
@@ -843,7 +857,7 @@ void X11Platform::OnFormFrameChanged() {
   if (frame && screen != nullptr) {
     form_->LearnFrame(FormMargins(*frame), screen->availableGeometry());
     // A frame told late corrects the place the window was seen at, parked or not.
-    places_.Remember(MonitorName(screen), ToRect(screen->geometry()), form_->Frame().left());
+    places_.Remember(MonitorName(screen), LogicalArea(screen), form_->Frame().left());
   }
 }
 
@@ -890,11 +904,8 @@ QScreen* X11Platform::ScreenInFront() {
   const QList<QScreen*> screens = App().screens();
   const WindowId front = X() != nullptr ? X()->ActiveWindow() : 0;
   if (front != 0 && front != FormHwnd() && front != X()->Root()) {
-    std::vector<Rect> monitors;
-    for (const QScreen* s : screens) {
-      monitors.push_back(NativeArea(s));
-    }
-    const int i = MostOverlapped(monitors, X()->RootRect(static_cast<xcb_window_t>(front)));
+    const int i =
+        MostOverlapped(Areas(screens, NativeArea), X()->RootRect(static_cast<xcb_window_t>(front)));
     if (i >= 0) {
       return screens[i];
     }
@@ -915,11 +926,7 @@ QScreen* X11Platform::MeasuredOn() {
   if (form_ && form_->isVisible() && !form_->Parked()) {
     // A window the user has dragged to another monitor is measured from that one.
     const QList<QScreen*> screens = App().screens();
-    std::vector<Rect> monitors;
-    for (const QScreen* s : screens) {
-      monitors.push_back(ToRect(s->geometry()));
-    }
-    if (const int i = MostOverlapped(monitors, ToRect(form_->Frame())); i >= 0) {
+    if (const int i = MostOverlapped(Areas(screens, LogicalArea), ToRect(form_->Frame())); i >= 0) {
       screen_ = screens[i];
     }
   }
@@ -945,14 +952,14 @@ void X11Platform::MoveView(const Rect& frame) {
   form_->MoveTo(QRect(frame.left + origin.x(), frame.top + origin.y(), frame.right - frame.left,
                       frame.bottom - frame.top));
   if (s != nullptr) {
-    places_.Remember(MonitorName(s), ToRect(s->geometry()), frame.left + origin.x());
+    places_.Remember(MonitorName(s), LogicalArea(s), frame.left + origin.x());
   }
 }
 
 void X11Platform::RememberPlace() {
   if (form_ && form_->isVisible() && !form_->Parked()) {
     if (const QScreen* s = MeasuredOn()) {
-      places_.Remember(MonitorName(s), ToRect(s->geometry()), form_->Frame().left());
+      places_.Remember(MonitorName(s), LogicalArea(s), form_->Frame().left());
     }
   }
 }
@@ -972,8 +979,8 @@ void X11Platform::SetViewTop(int top) {
     form_->FitInto(target->availableGeometry());
   }
   const QSize size = form_->Frame().size();
-  const Rect at = places_.ComeBack(MonitorName(target), ToRect(target->geometry()), top,
-                                   size.width(), size.height());
+  const Rect at =
+      places_.ComeBack(MonitorName(target), LogicalArea(target), top, size.width(), size.height());
   screen_ = target;
   form_->SetPlace({at.left, at.top});
 }
