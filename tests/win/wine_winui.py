@@ -71,7 +71,14 @@ def console(s):
         f.write(b"[History]\r\nSearchHistory=caf\xc3\xa9 \xf0\x9f\x8d\x95\r\n")
 
     def cmd(line):
-        return s.run(["wine", "cmd", "/c", line], cwd=app, check=False, timeout=60)
+        r = s.run(["wine", "cmd", "/c", line], cwd=app, check=False, timeout=60)
+        # On a loaded machine Wine now and then fails to map a program cmd starts and hands
+        # it to its own start.exe, which gives up too: the program never ran, so it is run
+        # once more.
+        if "ShellExecuteEx failed" in r.stdout + r.stderr:
+            print(f"  note cmd tried '{line}' again after Wine could not start it", flush=True)
+            r = s.run(["wine", "cmd", "/c", line], cwd=app, check=False, timeout=60)
+        return r
 
     r = cmd("varnel --scope nowhere terms & echo rc=%ERRORLEVEL%")
     s.check("cmd sees exit code 2 for a bad option", "rc=2" in r.stdout, repr(r.stdout + r.stderr))
