@@ -22,7 +22,7 @@ headless=(xvfb openbox xdotool x11-utils x11-apps imagemagick)
 # dummy driver gives the monitors test monitors to plug in and out, which Xvfb cannot.
 desktop=("${headless[@]}" python3-pyatspi at-spi2-core dbus-x11 python3 desktop-file-utils
          sway xwayland qt6-wayland trayer fluxbox metacity twm xserver-xorg-core
-         xserver-xorg-video-dummy)
+         xserver-xorg-video-dummy x11-xserver-utils)
 # The recogniser's build and run needs; the spoken tests need a voice and a sound server.
 voice_run=(libpocketsphinx-dev libsphinxbase-dev pocketsphinx-en-us libpulse-dev libsndfile1-dev
            libsamplerate0-dev)

@@ -85,3 +85,21 @@ summon_again "$LEFT_APP"
 [ "$fx,$fy" = "$((RIGHT_W + x0)),$y0" ] \
   || fail "from the primary monitor moved to x $RIGHT_W: frame at $fx,$fy, not at its place on it"
 pass "the primary monitor moved right of the other: the window keeps its place on it ($fx,$fy)"
+
+# A monitor too small for the window: it is scaled down to fit there, and is its own size
+# again on the bigger monitor.
+SMALL_W=640 SMALL_H=480
+xrandr --addmode DUMMY1 ${SMALL_W}x$SMALL_H
+xrandr --output DUMMY1 --mode ${SMALL_W}x$SMALL_H --left-of DUMMY0
+wait_for 5 sh -c "xrandr --listmonitors | grep -q ' ${SMALL_W}/[0-9]*x${SMALL_H}/'" \
+  || fail "the small monitor did not come"
+xdotool windowmove "$RIGHT_APP" 40 60
+xdotool windowmove "$LEFT_APP" $((SMALL_W + 40)) 60
+summon_again "$RIGHT_APP"
+inside 0 0 $SMALL_W $SMALL_H "$fx" "$fy" "$fw" "$fh" \
+  || fail "on the small monitor: frame at $fx,$fy ${fw}x$fh, not within ${SMALL_W}x$SMALL_H"
+pass "scaled down to fit the small monitor (${fw}x$fh)"
+summon_again "$LEFT_APP"
+[ "${fw}x$fh" = "${w0}x$h0" ] \
+  || fail "back on the big monitor the frame is ${fw}x$fh, not its own ${w0}x$h0"
+pass "back on the big monitor, the window is its own size again"

@@ -8,6 +8,7 @@
 #include <QStyleOptionButton>
 
 #include <algorithm>
+#include <vector>
 
 #include "adapters/x11/search_form.h"
 #include "domain/window_design.h"
@@ -24,6 +25,7 @@ namespace {
 // to two thirds; the boxes and circles the style draws must shrink with the rest.
 constexpr const char* kDesktopScale = "2";
 constexpr QRect kSmallScreen(0, 0, 683, 384);  // logical pixels at that scale
+constexpr QRect kBigScreen(0, 0, 1920, 1080);
 constexpr int kRoundingPx = 2;
 
 QApplication& OffscreenApp() {
@@ -58,6 +60,14 @@ int WorstShortfall(const SearchForm& form) {
   return worst;
 }
 
+std::vector<QRect> ChildPlaces(const SearchForm& form) {
+  std::vector<QRect> places;
+  for (const auto* w : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    places.push_back(w->geometry());
+  }
+  return places;
+}
+
 TEST(SearchFormFit, ScaledDownOptionsKeepTheirWholeLabels) {
   OffscreenApp();
   PlatformEvents* none = nullptr;
@@ -68,6 +78,28 @@ TEST(SearchFormFit, ScaledDownOptionsKeepTheirWholeLabels) {
   // Text rounds to whole pixels at the smaller size, which may cost a label a pixel or two;
   // circles kept at their own size cost labels their last letters.
   EXPECT_LE(WorstShortfall(form), std::max(designed, 0) + kRoundingPx);
+}
+
+// Moved from a small monitor to a big one, the window is the designed size again; fitted
+// twice to one monitor, it is the same size both times.
+TEST(SearchFormFit, GrowsBackOnARoomierMonitor) {
+  OffscreenApp();
+  PlatformEvents* none = nullptr;
+  SearchForm form(SearchWindowDesign(), none, [](std::uint32_t) { return 0U; });
+  const QSize designed = form.size();
+  const qreal designedPoints = form.font().pointSizeF();
+  const std::vector<QRect> designedPlaces = ChildPlaces(form);
+  form.FitInto(kSmallScreen);
+  const QSize small = form.size();
+  ASSERT_LT(small.height(), designed.height());
+  form.FitInto(kSmallScreen);
+  EXPECT_EQ(form.size(), small);
+  form.FitInto(kBigScreen);
+  EXPECT_EQ(form.size(), designed);
+  EXPECT_DOUBLE_EQ(form.font().pointSizeF(), designedPoints);
+  EXPECT_EQ(ChildPlaces(form), designedPlaces);
+  form.FitInto(kSmallScreen);
+  EXPECT_EQ(form.size(), small);
 }
 
 }  // namespace

@@ -27,19 +27,25 @@ int MostOverlapped(const std::vector<Rect>& monitors, const Rect& r) {
 }
 
 void MonitorPlaces::Remember(const std::string& monitor, const Rect& area, int frameLeft) {
-  leftFromEdge_[monitor] = frameLeft - area.left;
+  places_[monitor] = {frameLeft - area.left, area.right - area.left};
 }
 
 Rect MonitorPlaces::ComeBack(const std::string& monitor, const Rect& area, int top, int width,
                              int height) {
-  const auto kept = leftFromEdge_.find(monitor);
-  const int keptLeft = kept != leftFromEdge_.end() ? area.left + kept->second : 0;
+  const auto kept = places_.find(monitor);
+  const int keptLeft = kept != places_.end() ? area.left + kept->second.leftFromEdge : 0;
   const int middle = keptLeft + width / 2;
-  const bool keep = kept != leftFromEdge_.end() && middle >= area.left && middle < area.right;
+  const bool keep = kept != places_.end() && middle >= area.left && middle < area.right;
+  const bool narrowed = keep && area.right - area.left < kept->second.monitorWidth;
   // Where the user dragged it, partly off or not; centred, a window wider than the monitor
   // keeps its title bar's left end in sight.
-  const int left =
-      keep ? keptLeft : std::max(area.left + (area.right - area.left - width) / 2, area.left);
+  int left = keep ? keptLeft : area.left + (area.right - area.left - width) / 2;
+  if (narrowed) {
+    left = std::min(left, area.right - width);
+  }
+  if (!keep || narrowed) {
+    left = std::max(left, area.left);
+  }
   const int y = std::max(std::min(area.top + top, area.bottom - height), area.top);
   Remember(monitor, area, left);
   return {left, y, left + width, y + height};

@@ -22,12 +22,19 @@ class MonitorPlaces {
   void Remember(const std::string& monitor, const Rect& area, int frameLeft);
   // The frame, `width` by `height`, coming back onto that monitor `top` down from its top: at
   // its remembered left while its middle is still on the monitor, else (never there, or the
-  // monitor has shrunk since) centred across. Moved up until its bottom is on the monitor as
-  // far as it fits, its top and left never off the monitor's top and left when centred.
+  // monitor has shrunk since) centred across. A monitor narrower than when the place was
+  // taken moves it in until its right edge is on the monitor as far as it fits; one the same
+  // width keeps a place the user dragged partly off. Moved up until its bottom is on the
+  // monitor as far as it fits, its top and left never off the monitor's top and left when
+  // centred.
   Rect ComeBack(const std::string& monitor, const Rect& area, int top, int width, int height);
 
  private:
-  std::map<std::string, int> leftFromEdge_;
+  struct Place {
+    int leftFromEdge;
+    int monitorWidth;  // when the place was taken
+  };
+  std::map<std::string, Place> places_;
 };
 
 }  // namespace varnel

@@ -26,6 +26,10 @@ constexpr UINT kLeastLayoutDpi = 48;
 // How far the window's place may round off, as the program works it out in twips.
 constexpr long kPlaceRoundingPx = 2;
 
+Rect ToRect(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
+
 // A user32 function of newer Windows versions than the oldest this runs on; null there.
 template <typename Fn>
 Fn NewerUser32(const char* name) {
@@ -922,7 +926,7 @@ void SearchForm::Park() {
 }
 
 void SearchForm::RememberPlace(const Monitor& m, int frameLeft) {
-  places_.Remember(m.name, {m.work.left, m.work.top, m.work.right, m.work.bottom}, frameLeft);
+  places_.Remember(m.name, ToRect(m.work), frameLeft);
 }
 
 // Measured from the work area of the monitor the window is shown on, so a window on a
@@ -937,7 +941,7 @@ void SearchForm::SetTop(int top) {
   if (hwnd_ == nullptr) {
     return;
   }
-  const RECT r = WindowPx();
+  RECT r = WindowPx();
   if (!parked_) {
     const Monitor m = ShownOn();
     RememberPlace(m, r.left);
@@ -946,11 +950,19 @@ void SearchForm::SetTop(int top) {
     return;
   }
   // Back from the parked place onto the monitor of the window in front, at the place it had
-  // there, or centred across it.
+  // there, or centred across it; laid out anew when that monitor has less room or more.
   const Monitor target = ForegroundMonitor();
-  const Rect at = places_.ComeBack(
-      target.name, {target.work.left, target.work.top, target.work.right, target.work.bottom}, top,
-      r.right - r.left, r.bottom - r.top);
+  if (const UINT fitting = FittingDpi(dpi_, target.work); fitting != layoutDpi_) {
+    layoutDpi_ = fitting;
+    RebuildFonts();
+    Layout();
+    const SIZE outer = OuterSize();
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    r = WindowPx();
+  }
+  const Rect at =
+      places_.ComeBack(target.name, ToRect(target.work), top, r.right - r.left, r.bottom - r.top);
   monitor_ = target.handle;
   parked_ = false;
   SetWindowPos(hwnd_, nullptr, at.left, at.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);

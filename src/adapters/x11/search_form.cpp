@@ -113,7 +113,8 @@ void SearchForm::Build(const WindowDesign& design) {
     icon.addPixmap(RenderSvg(":/varnel/icon.svg", {size, size}, 1));
   }
   setWindowIcon(icon);
-  setFixedSize(Px(design.clientWidth), Px(design.clientHeight));
+  designedSize_ = QSize(Px(design.clientWidth), Px(design.clientHeight));
+  setFixedSize(designedSize_);
   setMouseTracking(true);
 
   TraceStartup("icon");
@@ -335,32 +336,38 @@ void SearchForm::SetPlace(QPoint frameTopLeft) {
   SetTop(frameTopLeft.y());
 }
 
-void SearchForm::FitInto(QRect area) {
+void SearchForm::FitInto(QRect area, Fit how) {
   // A window manager that has not told its frame yet may still draw one; a window too big
   // for the area with it would be moved by the manager, title bar off the screen.
   const QMargins frame = frameKnown_ ? frame_ : kUntoldFrame;
-  const QSize outer = size().grownBy(frame);
+  // Measured from the designed size, so a window shrunk for a small monitor grows back on a
+  // bigger one and fitting twice to one area changes nothing.
+  const QSize outer = designedSize_.grownBy(frame);
   // The program puts the window a little above the middle, not at the top: a frame's height
   // more in hand keeps its bottom edge in the area too.
   const QSize room = area.size().shrunkBy(QMargins(0, frame.top(), 0, frame.bottom()));
   const double scale = std::min({1.0, room.width() / static_cast<double>(outer.width()),
                                  room.height() / static_cast<double>(outer.height())});
-  if (scale >= 1.0) {
+  const QSize inner(static_cast<int>(outer.width() * scale) - frame.left() - frame.right(),
+                    static_cast<int>(outer.height() * scale) - frame.top() - frame.bottom());
+  // Never shrunk and room enough: the size stays whatever the program last gave it.
+  if ((scale_ >= 1.0 && scale >= 1.0) || (scale == scale_ && inner == size()) ||
+      (how == Fit::ShrinkOnly && scale >= scale_)) {
     return;
   }
-  scale_ *= scale;
+  const double change = scale / scale_;
+  scale_ = scale;
   indicatorStyle_.SetScale(scale_);
   auto scaled = [this](Twips t) {
     return static_cast<int>(std::lround(t * scale_ / kTwipsPerPixel));
   };
-  auto scaleFont = [scale](QWidget* w) {
+  auto scaleFont = [change](QWidget* w) {
     QFont f = w->font();
-    f.setPointSizeF(f.pointSizeF() * scale);
+    f.setPointSizeF(f.pointSizeF() * change);
     w->setFont(f);
   };
-  // The outer size must fit: round the inside down.
-  setFixedSize(static_cast<int>((outer.width() * scale)) - frame.left() - frame.right(),
-               static_cast<int>((outer.height() * scale)) - frame.top() - frame.bottom());
+  // The outer size must fit: the inside rounded down.
+  setFixedSize(scale >= 1.0 ? designedSize_ : inner);
   scaleFont(this);
   for (Item& i : items_) {
     const ControlDesign& d = i.design;
@@ -386,7 +393,9 @@ void SearchForm::LearnFrame(QMargins frame, QRect area) {
   }
   frame_ = frame;
   frameKnown_ = true;
-  FitInto(area);
+  // The place was chosen for the size the window has: a frame thinner than feared must not
+  // push its bottom out of the area.
+  FitInto(area, Fit::ShrinkOnly);
   if (placed_ && isVisible() && !parked_) {
     // The inside, not the frame: the toolkit may not know the new frame yet.
     setGeometry(QRect(QPoint(leftPx_ + frame_.left(), topPx_ + frame_.top()), size()));

@@ -43,8 +43,10 @@ class SearchForm final : public QWidget {
     frameKnown_ = true;
   }
   // Scales the whole design down (controls, fonts and picture together) when the window and
-  // its frame do not fit into `area`.
-  void FitInto(QRect area);
+  // its frame do not fit into `area`; with Fit::Grow also back up, as far as the design's
+  // own size, when the area has more room than the window was fitted to.
+  enum class Fit { ShrinkOnly, Grow };
+  void FitInto(QRect area, Fit how = Fit::Grow);
   // The frame as the window manager put it, for managers that tell it only once the window
   // is mapped: the window shrinks to fit `area` with it, and the frame goes to the program's
   // place.
@@ -109,6 +111,7 @@ class SearchForm final : public QWidget {
   QMargins frame_;
   bool frameKnown_ = false;  // told by the window manager, before or after the mapping
   QPoint placedAt_;          // where the program last put the frame
+  QSize designedSize_;       // inside, before any fitting
   double scale_ = 1.0;       // of the design, after FitInto
   bool placed_ = false;      // mapped at least once: the toolkit knows the frame from then on
   bool doitPressed_ = false;

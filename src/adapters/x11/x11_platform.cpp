@@ -188,7 +188,7 @@ XTestInjector* X11Platform::Injector() {
     injector_ = std::make_unique<XTestInjector>(xcb_connect(nullptr, nullptr), true);
   }
   if (injector_) {
-    injector_->SetGroup(keyGroup_.value_or(X()->KeyboardGroup()));
+    injector_->SetGroup(GroupInForce());
   }
   return injector_.get();
 }
@@ -595,6 +595,12 @@ std::uint32_t X11Platform::VkOfKeycode(std::uint32_t keycode) {
   return vkCache_[keycode] - 1U;
 }
 
+int X11Platform::GroupInForce() {
+  // Asked of the server only between keys: a recorded key carries its own, and a round trip
+  // for every key would slow the hook.
+  return keyGroup_ ? *keyGroup_ : X()->KeyboardGroup();
+}
+
 std::uintptr_t X11Platform::LayoutId() {
   if (X() == nullptr) {
     return 0;
@@ -602,7 +608,7 @@ std::uintptr_t X11Platform::LayoutId() {
   // A new map, or another of its groups, puts the characters on other keys. While a key is
   // handled its own group counts: a tool that types may switch the group for one key only.
   const std::uint32_t generation = X()->KeyboardMapGeneration();
-  const int group = keyGroup_.value_or(X()->KeyboardGroup());
+  const int group = GroupInForce();
   if (generation != vkCacheGeneration_ || group != group_) {
     vkCache_.fill(0);
     vkCacheGeneration_ = generation;
@@ -853,6 +859,12 @@ void X11Platform::OnFormFrameChanged() {
     return;
   }
   const auto frame = X()->CurrentFrameExtents(FormHwnd());
+  // Managers such as openbox clear the frame of a window they no longer show; it comes back
+  // with the window, and fitting the parked window meanwhile would count no title bar.
+  const bool cleared = frame && *frame == std::array<std::uint32_t, 4>{};
+  if (cleared && form_->Parked()) {
+    return;
+  }
   QScreen* screen = MeasuredOn();
   if (frame && screen != nullptr) {
     form_->LearnFrame(FormMargins(*frame), screen->availableGeometry());

@@ -181,6 +181,7 @@ class X11Platform final : public Platform,
   QApplication& App();
   XDisplay* X();
   XTestInjector* Injector();
+  int GroupInForce();  // the keyboard map's group keys are read and typed in
   WindowId FormHwnd() const;
   bool IsPseudo(WindowId h) const { return (h & 0x80000000U) != 0; }
   std::uint32_t VkOfKeycode(std::uint32_t keycode);
