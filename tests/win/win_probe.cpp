@@ -129,6 +129,14 @@ int Place(const wchar_t* cls, int x, int y, int w, int h) {
   return h2 != nullptr && SetWindowPos(h2, nullptr, x, y, w, h, SWP_NOZORDER) != 0 ? 0 : 1;
 }
 
+// The foreground window as Windows counts it, whatever X's focus says under Wine.
+int Foreground() {
+  wchar_t title[256] = L"";
+  GetWindowTextW(GetForegroundWindow(), title, 256);
+  std::printf("title=%ls\n", title);
+  return 0;
+}
+
 int Activate(const wchar_t* cls) {
   HWND h = Window(cls);
   if (h == nullptr) return 1;
@@ -199,6 +207,7 @@ int wmain(int argc, wchar_t** argv) {
   if (what == L"place" && argc == 7)
     return Place(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]), _wtoi(argv[6]));
   if (what == L"activate" && argc == 3) return Activate(argv[2]);
+  if (what == L"foreground") return Foreground();
   if (what == L"console" && argc == 3) return InConsole(argv[2]);
   return 2;
 }

@@ -126,6 +126,21 @@ class Session:
         w = self.focused()
         return self.xdo("getwindowname", w) if w else ""
 
+    def came_back_to(self, name, timeout=5):
+        """Whether the window titled `name` is in front again. Windows' own word counts: Wine
+        at times leaves X's focus on the root window when the window that had it leaves the
+        screen (a parked window), and then puts it nowhere, so the tests' keys would go
+        nowhere; it is put back on that window, as a window manager would."""
+        if wait_for(lambda: name in self.active_name(), timeout):
+            return True
+        probe = os.path.join(self.build, "tests", "win", "win_probe.exe")
+        front = self.run(["wine", probe, "foreground"], check=False, timeout=60).stdout
+        if name not in front.partition("title=")[2]:
+            return False
+        print(f"  note X's focus put back on {name!r}, Windows' foreground window", flush=True)
+        self.xdo("search", "--name", name, "windowfocus")
+        return wait_for(lambda: name in self.active_name(), 5)
+
     def key(self, *keys):
         self.xdo("key", "--delay", "60", *keys)
 
@@ -201,7 +216,6 @@ def desktop(s):
 
     s.spawn(["wine", "notepad"], cwd=s.tmp)
     s.check("notepad comes up", wait_for(lambda: "Notepad" in s.active_name(), 30), s.active_name())
-    notepad = s.focused()
 
     s.key("ctrl+alt+slash")
     s.check("Ctrl+Alt+/ summons the window from notepad", wait_for(lambda: s.active_name() == CAPTION, 10),
@@ -217,16 +231,16 @@ def desktop(s):
     s.check("Enter hands an address to the shell", got)
     s.check("the address carries terms, scope and date",
             ("q=wine+test" in url or "q=wine%20test" in url) and "tbm=nws" in url and "qdr:w" in url, url)
-    s.check("the search hands the foreground back to notepad",
-            wait_for(lambda: s.focused() == notepad, 10), s.active_name())
+    s.check("the search hands the foreground back to notepad", s.came_back_to("Notepad"),
+            s.active_name())
     s.check("the terms are kept as history", wait_for(lambda: "SearchHistory=wine test" in read_cfg(cfg), 5),
             read_cfg(cfg))
 
     s.key("ctrl+alt+slash")
     s.check("summoned again", wait_for(lambda: s.active_name() == CAPTION, 10), s.active_name())
     s.key("Escape")
-    s.check("Escape hands the foreground back to notepad",
-            wait_for(lambda: s.focused() == notepad, 10), s.active_name())
+    s.check("Escape hands the foreground back to notepad", s.came_back_to("Notepad"),
+            s.active_name())
 
     # On a US layout the right Alt is a plain Alt (AltGr elsewhere): a right hand alone may
     # press the chord.
@@ -234,12 +248,12 @@ def desktop(s):
     s.check("Ctrl+right Alt+/ summons on a US layout", wait_for(lambda: s.active_name() == CAPTION, 10),
             s.active_name())
     s.key("Escape")
-    wait_for(lambda: s.focused() == notepad, 10)
+    s.came_back_to("Notepad")
     s.key("ctrl+Alt_L+slash")
     s.check("left Ctrl+Alt+/ still summons", wait_for(lambda: s.active_name() == CAPTION, 10),
             s.active_name())
     s.key("Escape")
-    wait_for(lambda: s.focused() == notepad, 10)
+    s.came_back_to("Notepad")
 
     second = s.run(["wine", exe], cwd=app, check=False, timeout=60)
     s.check("a second start hands off and ends", second.returncode == 0, f"rc {second.returncode}")
@@ -269,15 +283,15 @@ def desktop(s):
     own = s.run(["wine", tool, "read", wincfg, "History", "SearchHistory"], check=False, timeout=60)
     s.check("the program reads the accented history back", own.stdout.strip() == "caf\u00e9",
             repr(own.stdout))
-    s.check("the search hands the foreground back to notepad again",
-            wait_for(lambda: s.focused() == notepad, 10), s.active_name())
+    s.check("the search hands the foreground back to notepad again", s.came_back_to("Notepad"),
+            s.active_name())
 
     s.key("ctrl+alt+slash")
     wait_for(lambda: s.active_name() == CAPTION, 10)
     s.chord("alt", "F4")
     # The notification icon is there: closing only dismisses the window.
     s.check("closing the window with the tray icon hands the foreground back",
-            wait_for(lambda: s.focused() == notepad, 10), s.active_name())
+            s.came_back_to("Notepad"), s.active_name())
     s.check("and the program stays", first.poll() is None)
     # A close from another program (as the installer sends) still ends it.
     s.run(["wine", "taskkill", "/im", "varnel.exe"], check=False, timeout=60)
@@ -408,8 +422,7 @@ def keys(s):
             s.active_name())
 
     s.key("Escape")
-    s.check("Escape hands the foreground back", wait_for(lambda: s.active_name() == "KeyLog", 10),
-            s.active_name())
+    s.check("Escape hands the foreground back", s.came_back_to("KeyLog"), s.active_name())
     open(log, "w").close()
     s.key("Tab")
     s.check("Tab elsewhere passes on",

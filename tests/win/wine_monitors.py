@@ -72,13 +72,6 @@ def monitors_case(s):
         # Small enough to lie wholly on either monitor, as a window someone works in does.
         probe(s, "place", "Notepad", str(x), str(y), *NOTEPAD_SIZE)
         if not d.to_notepad():
-            # Moved to another monitor while it had the focus, notepad at times loses the X
-            # focus to the root window under Wine, which still counts it as the foreground
-            # window and so does nothing when it is activated again. The X focus is put
-            # back on it directly, as a window manager would.
-            print("  note notepad's X focus put back after the move", flush=True)
-            s.xdo("search", "--name", "Notepad", "windowfocus")
-        if not wait_for(lambda: "Notepad" in s.active_name(), 5):
             raise Failure(f"notepad at {x},{y} did not come to the front: {s.active_name()!r}")
         if not d.summon():
             raise Failure(f"no summons from notepad at {x},{y}: {s.active_name()!r} in front")

@@ -162,7 +162,7 @@ class Desktop:
 
     def to_notepad(self):
         probe(self.s, "activate", "Notepad")
-        return wait_for(lambda: "Notepad" in self.s.active_name(), 10)
+        return self.s.came_back_to("Notepad")
 
 
 def parked(s, d):
