@@ -350,7 +350,9 @@ void SearchForm::FitInto(QRect area, Fit how) {
                                  room.height() / static_cast<double>(outer.height())});
   const QSize inner(static_cast<int>(outer.width() * scale) - frame.left() - frame.right(),
                     static_cast<int>(outer.height() * scale) - frame.top() - frame.bottom());
-  // Never shrunk and room enough: the size stays whatever the program last gave it.
+  // Nothing to do when the design fits and was never shrunk (the size then stays whatever
+  // the program last gave it), when it is fitted to this area already, or when only a
+  // shrink is asked for and this would grow it.
   if ((scale_ >= 1.0 && scale >= 1.0) || (scale == scale_ && inner == size()) ||
       (how == Fit::ShrinkOnly && scale >= scale_)) {
     return;
@@ -367,7 +369,7 @@ void SearchForm::FitInto(QRect area, Fit how) {
     w->setFont(f);
   };
   // The outer size must fit: the inside rounded down.
-  setFixedSize(scale >= 1.0 ? designedSize_ : inner);
+  setFixedSize(inner);
   scaleFont(this);
   for (Item& i : items_) {
     const ControlDesign& d = i.design;
