@@ -1,9 +1,10 @@
 // What the Wine tests ask of the system: an executable's version resource, manifest and icon
-// sizes, window positions, sizes and the screen, and activation from another process. One question
-// per run; answers as "key=value" lines on stdout.
+// sizes, window places and sizes, the screen, the foreground window, and activation from
+// another process. One question per run; answers as "key=value" lines on stdout.
 #include <windows.h>
 
 #include <cstdio>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -124,15 +125,15 @@ int Move(const wchar_t* cls, int x, int y) {
                                                                                               : 1;
 }
 
-int Place(const wchar_t* cls, int x, int y, int w, int h) {
-  HWND h2 = Window(cls);
-  return h2 != nullptr && SetWindowPos(h2, nullptr, x, y, w, h, SWP_NOZORDER) != 0 ? 0 : 1;
+int Place(const wchar_t* cls, int x, int y, int width, int height) {
+  HWND h = Window(cls);
+  return h != nullptr && SetWindowPos(h, nullptr, x, y, width, height, SWP_NOZORDER) != 0 ? 0 : 1;
 }
 
 // The foreground window as Windows counts it, whatever X's focus says under Wine.
 int Foreground() {
   wchar_t title[256] = L"";
-  GetWindowTextW(GetForegroundWindow(), title, 256);
+  GetWindowTextW(GetForegroundWindow(), title, static_cast<int>(std::size(title)));
   std::printf("title=%ls\n", title);
   return 0;
 }

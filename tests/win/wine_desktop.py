@@ -126,6 +126,10 @@ class Session:
         w = self.focused()
         return self.xdo("getwindowname", w) if w else ""
 
+    def probe_tool(self):
+        """The test build's win_probe.exe, which asks Windows what the X server cannot say."""
+        return os.path.join(self.build, "tests", "win", "win_probe.exe")
+
     def came_back_to(self, name, timeout=5):
         """Whether the window titled `name` is in front again. Windows' own word counts: Wine
         at times leaves X's focus on the root window when the window that had it leaves the
@@ -133,8 +137,7 @@ class Session:
         nowhere; it is put back on that window, as a window manager would."""
         if wait_for(lambda: name in self.active_name(), timeout):
             return True
-        probe = os.path.join(self.build, "tests", "win", "win_probe.exe")
-        front = self.run(["wine", probe, "foreground"], check=False, timeout=60).stdout
+        front = self.run(["wine", self.probe_tool(), "foreground"], check=False, timeout=60).stdout
         if name not in front.partition("title=")[2]:
             return False
         print(f"  note X's focus put back on {name!r}, Windows' foreground window", flush=True)

@@ -41,7 +41,7 @@ class MonitorsSession(wine_desktop.Session):
         self.xrandr("--output", "DUMMY1", "--mode", "%dx%d" % RIGHT, where, "DUMMY0")
 
     def monitors(self):
-        r = self.run(["wine", os.path.join(self.build, "tests", "win", "win_probe.exe"), "screen"],
+        r = self.run(["wine", self.probe_tool(), "screen"],
                      check=False, timeout=60)
         return [numbers(line.split()[1].split("=", 1)[1]) for line in r.stdout.splitlines()
                 if line.startswith("monitor=")]

@@ -19,7 +19,7 @@ PIZZA = "pizza \U0001F355"
 
 
 def probe(s, *args):
-    tool = os.path.join(s.build, "tests", "win", "win_probe.exe")
+    tool = s.probe_tool()
     r = s.run(["wine", tool, *args], check=False, timeout=60)
     values = {}
     for line in r.stdout.splitlines():
@@ -92,7 +92,7 @@ def console(s):
     s.check("history redirected to a file keeps every character",
             out.strip() == "caf\u00e9 \U0001F355".encode(), repr(out))
     # A console shows what was written to it as characters, whatever its code page.
-    tool = os.path.join(s.build, "tests", "win", "win_probe.exe")
+    tool = s.probe_tool()
     wapp = s.run(["winepath", "-w", app]).stdout.strip()
 
     def in_console(line):
