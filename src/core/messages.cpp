@@ -9,10 +9,21 @@ namespace varnel {
 std::string Messages::LineText() {
   settings_.problemOnLine = settings_.problem != FileProblem::None && !settings_.problemShown;
   if (!settings_.problemOnLine) {
-    return kOptionsHint;
+    return voiceAsleep_ ? kVoiceAsleepText : kOptionsHint;
   }
   settings_.problemShown = true;
   return SettingsProblemMessage(settings_.problem, settings_.file);
+}
+
+void Messages::SetVoiceAsleep(bool asleep) {
+  if (asleep == voiceAsleep_) {
+    return;
+  }
+  voiceAsleep_ = asleep;
+  // A settings problem not yet read stays on the line.
+  if (window_.loaded && !settings_.problemOnLine) {
+    controls_.SetText({Control::Message, 0}, VoiceActiveText());
+  }
 }
 
 void Messages::ShowSettingsProblem() {

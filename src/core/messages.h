@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "domain/codes.h"
 #include "ports/event_loop.h"
 #include "ports/form_controls.h"
 #include "ports/user_notices.h"
@@ -24,8 +25,18 @@ class Messages {
   // Puts why the history is not saved into the message line now when the window is on
   // screen; otherwise the next showing does. Once a run.
   void ShowSettingsProblem();
-  // The message line's text for a showing: the settings problem not yet told, else the hint.
+  // The message line's text for a showing: the settings problem not yet told, else that the
+  // voice commands sleep, else the hint.
   std::string LineText();
+  // Says in the message line, while it lasts, that the recogniser fires no command until it
+  // is woken; waking says the commands are active again.
+  void SetVoiceAsleep(bool asleep);
+  // The voice commands stopped: the recogniser's state no longer counts. The caller puts
+  // what follows on the line.
+  void VoiceStopped() { voiceAsleep_ = false; }
+  // What the line says once the voice commands are switched on: that they sleep, when the
+  // recogniser said so while they were being registered.
+  const char* VoiceActiveText() const { return voiceAsleep_ ? kVoiceAsleepText : kVoiceActiveText; }
 
  private:
   EventLoop& loop_;
@@ -33,6 +44,7 @@ class Messages {
   UserNotices& notices_;
   Settings& settings_;
   SearchWindow& window_;
+  bool voiceAsleep_ = false;
 };
 
 }  // namespace varnel

@@ -40,7 +40,7 @@ void VoiceActivation::SetVoiceCommands(bool on) {
   }
   controls_.SetValue({Control::VoiceCommands}, active ? 1 : 0);
   if (!settings_.problemOnLine) {
-    controls_.SetText({Control::Message}, active           ? kVoiceActiveText
+    controls_.SetText({Control::Message}, active           ? messages_.VoiceActiveText()
                                           : notice.empty() ? kOptionsHint
                                                            : notice);
   }

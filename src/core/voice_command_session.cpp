@@ -114,6 +114,7 @@ void VoiceCommandSession::Start() {
 void VoiceCommandSession::Stop() {
   UnregisterCommands();
   loaded_ = false;
+  messages_.VoiceStopped();
 }
 
 void VoiceCommandSession::RegisterCommands() {
@@ -287,6 +288,7 @@ void VoiceCommandSession::OnServiceLost() {
   lost_ = true;
   // Quietly off: the form is unloaded later, not inside the service's own callback.
   voice_.active = false;
+  messages_.VoiceStopped();
   if (window_.loaded) {
     controls_.SetValue({Control::VoiceCommands}, 0);
     if (!settings_.problemOnLine) {
@@ -294,6 +296,12 @@ void VoiceCommandSession::OnServiceLost() {
     }
   }
   loop_.Post(kStopVoiceCommands);
+}
+
+void VoiceCommandSession::OnSleepChanged(bool asleep) {
+  if (!lost_ && service_) {
+    messages_.SetVoiceAsleep(asleep);
+  }
 }
 
 bool VoiceCommandSession::SendChord(VoiceActivation& voice, bool ctrl, bool alt, bool shift, int vk,

@@ -76,6 +76,7 @@ class VoiceCommandSession final : public SpeechEvents {
   void OnCommandOther(const std::string& command, const std::string& app,
                       const std::string& state) override;
   void OnServiceLost() override;
+  void OnSleepChanged(bool asleep) override;
   // Carries out the oldest recognised command that has not run yet.
   void RunNextCommand();
 

@@ -23,5 +23,7 @@ inline constexpr std::uint32_t kHandOffTimeoutMs = 5000;
 inline constexpr const char* kOptionsHint =
     "Set options by saying eHow, LifeHacker, Past Hour, etc ...";
 inline constexpr const char* kVoiceActiveText = "Extended voice commands are now active ...";
+inline constexpr const char* kVoiceAsleepText =
+    "Voice commands are asleep: say \"Wake up\" to wake them ...";
 
 }  // namespace varnel

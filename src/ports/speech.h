@@ -32,6 +32,9 @@ class SpeechEvents {
                               const std::string& state) = 0;
   // The service went away (its process ended) while commands were registered.
   virtual void OnServiceLost() = 0;
+  // The recogniser stopped firing commands until it hears its wake phrase (asleep), or
+  // fires them again. A service without such a state never calls it.
+  virtual void OnSleepChanged(bool asleep) = 0;
 
  protected:
   ~SpeechEvents() = default;

@@ -74,7 +74,9 @@ struct Recorder final : SpeechEvents {
     others.push_back(c + "|" + app);
   }
   void OnServiceLost() override { ++lost; }
+  void OnSleepChanged(bool asleep) override { sleeps.push_back(asleep); }
   std::vector<SpeechRecognition> recognised;
+  std::vector<bool> sleeps;  // each change of state told, true for asleep
   std::vector<std::string> others;
   int lost = 0;
 };
@@ -733,6 +735,8 @@ TEST_F(ListenSpokenTest, SleepsAndWakes) {
   ASSERT_EQ(watcher.Request({"register", "1"}).at(0), "ok");
   const listen::Fields asleep = {"awake", "0"}, awake = {"awake", "1"};
   EXPECT_EQ(watcher.NextEvent(2000), asleep) << "a client registering is told it sleeps";
+  loop_.RunUntil([&] { return !heard_.sleeps.empty(); }, 2000);
+  EXPECT_EQ(heard_.sleeps, std::vector<bool>{true}) << "the program is told it sleeps";
 
   struct Step {
     std::string say;                      // spoken, or "" for the request below
@@ -759,6 +763,10 @@ TEST_F(ListenSpokenTest, SleepsAndWakes) {
     loop_.RunUntil([] { return false; }, 200);
     EXPECT_TRUE(heard_.recognised.empty()) << what;
     EXPECT_TRUE(heard_.others.empty()) << what;
+    if (step.event) {
+      ASSERT_FALSE(heard_.sleeps.empty()) << what;
+      EXPECT_EQ(heard_.sleeps.back(), *step.event == asleep) << what;
+    }
     heard_.others.clear();
     Say("Zoom In");
     if (step.commandFires) {
@@ -772,6 +780,7 @@ TEST_F(ListenSpokenTest, SleepsAndWakes) {
     heard_.others.clear();
   }
   EXPECT_FALSE(watcher.NextEvent(200)) << "no state event without a change";
+  EXPECT_EQ(heard_.sleeps, (std::vector<bool>{true, false, true, false, true}));
 }
 
 // A new menu is listened for at once, with the neighbours of its words joining the word loop

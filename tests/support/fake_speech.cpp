@@ -36,6 +36,12 @@ void SpeechScript::Other(const std::string& command) {
   }
 }
 
+void SpeechScript::Sleep(bool asleep) {
+  if (events != nullptr) {
+    events->OnSleepChanged(asleep);
+  }
+}
+
 void SpeechScript::Lose() {
   SpeechEvents* gone = events;
   events = nullptr;

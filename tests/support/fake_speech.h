@@ -40,6 +40,7 @@ class SpeechScript : public std::enable_shared_from_this<SpeechScript> {
                  std::vector<std::string> listResults = {});
   void Other(const std::string& command);
   void Lose();
+  void Sleep(bool asleep);
 
   std::vector<SpeechCall> CallsOf(const std::string& op) const;
 

@@ -349,6 +349,69 @@ TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
   EXPECT_EQ(fake.controls.Text({Control::Message}), kOptionsHint);
 }
 
+// The message line says while the recogniser sleeps, and a showing of the window says it
+// again; once the commands stop, by the user or by a lost service, the sleep is forgotten.
+TEST_F(VoxFormTest, TheMessageLineSaysWhileTheCommandsSleep) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> steps;  // sleep, wake, lose, stop
+    std::string line;                // the message line after the steps
+    std::string nextShowing;         // what the next showing puts there
+  } cases[] = {
+      {"asleep", {"sleep"}, kVoiceAsleepText, kVoiceAsleepText},
+      {"woken", {"sleep", "wake"}, kVoiceActiveText, kOptionsHint},
+      {"told twice", {"sleep", "sleep"}, kVoiceAsleepText, kVoiceAsleepText},
+      {"lost asleep", {"sleep", "lose"}, kOptionsHint, kOptionsHint},
+      {"switched off asleep", {"sleep", "stop"}, kOptionsHint, kOptionsHint},
+  };
+  fake.processes.AddProcess(7000, "natspeak.exe");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    PutOnScreen();
+    p.voice.SetVoiceCommands(true);
+    fake.loop.RunPending();
+    ASSERT_TRUE(p.voice.active);
+    for (const auto& step : c.steps) {
+      if (step == "sleep" || step == "wake") {
+        script->Sleep(step == "sleep");
+      } else if (step == "lose") {
+        script->Lose();
+      } else {
+        p.voice.SetVoiceCommands(false);
+      }
+      fake.loop.RunPending();
+    }
+    EXPECT_EQ(fake.controls.Text({Control::Message}), c.line);
+    EXPECT_EQ(p.messages.LineText(), c.nextShowing);
+    p.voice.SetVoiceCommands(false);
+    fake.loop.RunPending();
+  }
+}
+
+TEST_F(VoxFormTest, ASleepToldWhileRegisteringStaysOnTheLine) {
+  PutOnScreen();
+  fake.processes.AddProcess(7000, "natspeak.exe");
+  // The first yield comes before Register; the state arrives at the second.
+  fake.loop.QueueEvent("first yield",
+                       [this] { fake.loop.QueueEvent("asleep", [this] { script->Sleep(true); }); });
+  p.voice.SetVoiceCommands(true);
+  ASSERT_TRUE(p.voice.active);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), kVoiceAsleepText);
+}
+
+TEST_F(VoxFormTest, ASettingsProblemNotYetReadStaysOverTheSleep) {
+  PutOnScreen();
+  Load();
+  p.settings.problem = FileProblem::Unreadable;
+  p.messages.ShowSettingsProblem();
+  const std::string problem = fake.controls.Text({Control::Message});
+  ASSERT_NE(problem, kOptionsHint);
+  script->Sleep(true);
+  EXPECT_EQ(fake.controls.Text({Control::Message}), problem);
+  // Once read, the next showing says the commands sleep.
+  EXPECT_EQ(p.messages.LineText(), kVoiceAsleepText);
+}
+
 TEST_F(VoxFormTest, UnloadDuringARepeatingCommandIsSafe) {
   Load();
   Say(16, {"4"});

@@ -275,6 +275,8 @@ class ListenClient final : public SpeechService {
         events_->OnCommandRecognize(r);
       } else if (f[0] == "other" && f.size() >= 4) {
         events_->OnCommandOther(f[1], f[2], f[3]);
+      } else if (f[0] == listen::kAwakeEvent && f.size() >= 2) {
+        events_->OnSleepChanged(f[1] == "0");
       }
       // Anything else (a reply that came after its request gave up) is dropped.
     }
