@@ -34,6 +34,7 @@ class Messages {
   // The voice commands stopped: the recogniser's state no longer counts. The caller puts
   // what follows on the line.
   void VoiceStopped() { voiceAsleep_ = false; }
+  bool VoiceAsleep() const { return voiceAsleep_; }
   // What the line says once the voice commands are switched on: that they sleep, when the
   // recogniser said so while they were being registered.
   const char* VoiceActiveText() const { return voiceAsleep_ ? kVoiceAsleepText : kVoiceActiveText; }

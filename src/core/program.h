@@ -59,7 +59,7 @@ class Program final : public PlatformEvents {
                             voice,         window,           winutil};
   VoiceActivation voice{ports.viewWindow, ports.controls, ports.speech, settings,
                         messages,         window,         winutil,      tray};
-  TrayMenu tray{ports.loop, ports.notices, ports.tray, voice, window, winutil};
+  TrayMenu tray{ports.loop, ports.notices, ports.tray, voice, window, winutil, messages};
 
   // PlatformEvents
   void OnDeferredCode(Code code) override;

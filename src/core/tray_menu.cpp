@@ -1,5 +1,6 @@
 #include "core/tray_menu.h"
 
+#include "core/messages.h"
 #include "core/search_window.h"
 #include "core/voice_activation.h"
 #include "core/window_utils.h"
@@ -15,7 +16,7 @@ void TrayMenu::Show() {
   if (present_) {
     return;
   }
-  present_ = trayIcon_.ShowTrayIcon(Checks());
+  present_ = trayIcon_.ShowTrayIcon(State());
 }
 
 void TrayMenu::Remove() {
@@ -26,13 +27,15 @@ void TrayMenu::Remove() {
   trayIcon_.RemoveTrayIcon();
 }
 
-TrayChecks TrayMenu::Checks() {
-  return TrayChecks{.voiceCommands = voice_.active, .startAtLogin = trayIcon_.StartAtLogin()};
+TrayState TrayMenu::State() {
+  return TrayState{.voiceCommands = voice_.active,
+                   .voiceAsleep = voice_.active && messages_.VoiceAsleep(),
+                   .startAtLogin = trayIcon_.StartAtLogin()};
 }
 
 void TrayMenu::Sync() {
   if (present_) {
-    trayIcon_.SetTrayChecks(Checks());
+    trayIcon_.SetTrayState(State());
   }
 }
 

@@ -13,6 +13,7 @@ namespace varnel {
 class VoiceActivation;
 class SearchWindow;
 class WindowUtils;
+class Messages;
 
 inline constexpr const char* kAboutTitle = "About Varnel";
 inline constexpr const char* kStartAtLoginFailed =
@@ -21,13 +22,14 @@ inline constexpr const char* kStartAtLoginFailed =
 class TrayMenu {
  public:
   TrayMenu(EventLoop& loop, UserNotices& notices, Tray& trayIcon, VoiceActivation& voice,
-           SearchWindow& window, WindowUtils& winutil)
+           SearchWindow& window, WindowUtils& winutil, Messages& messages)
       : loop_(loop),
         notices_(notices),
         trayIcon_(trayIcon),
         voice_(voice),
         window_(window),
-        winutil_(winutil) {}
+        winutil_(winutil),
+        messages_(messages) {}
 
   // Puts the icon up; without a tray host the program goes on without one.
   void Show();
@@ -38,11 +40,11 @@ class TrayMenu {
   void Choose(TrayEntry entry);
   // True when a close of the search window ends the program; otherwise it hides the window.
   bool CloseEndsProgram();
-  // Brings the menu's check marks in line with the voice commands and start at login.
+  // Brings the tray in line with the voice commands (on, asleep) and start at login.
   void Sync();
 
  private:
-  TrayChecks Checks();
+  TrayState State();
   void Tell(const std::string& text, MessageStyle style, const std::string& title);
 
   EventLoop& loop_;
@@ -51,6 +53,7 @@ class TrayMenu {
   VoiceActivation& voice_;
   SearchWindow& window_;
   WindowUtils& winutil_;
+  Messages& messages_;
   bool present_ = false;
 };
 

@@ -64,6 +64,11 @@ void VoiceActivation::VoiceCommandsToggled() {
   }
 }
 
+void VoiceActivation::RecogniserSleepChanged(bool asleep) {
+  messages_.SetVoiceAsleep(asleep);
+  tray_.Sync();
+}
+
 void VoiceActivation::StartSession() {
   if (session && session->Loaded()) {
     return;

@@ -42,6 +42,9 @@ class VoiceActivation {
   void SwitchOnAtStart();
   std::uint32_t RecogniserRunning();
   void VoiceCommandsToggled();
+  // The recogniser went to sleep (it fires no command until woken) or woke: the message line
+  // and the tray say so.
+  void RecogniserSleepChanged(bool asleep);
 
   // Starts the voice command session (it registers the commands) unless it runs already.
   void StartSession();

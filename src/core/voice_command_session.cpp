@@ -300,7 +300,7 @@ void VoiceCommandSession::OnServiceLost() {
 
 void VoiceCommandSession::OnSleepChanged(bool asleep) {
   if (!lost_ && service_) {
-    messages_.SetVoiceAsleep(asleep);
+    voice_.RecogniserSleepChanged(asleep);
   }
 }
 

@@ -23,6 +23,11 @@ inline constexpr std::uint32_t kHandOffTimeoutMs = 5000;
 inline constexpr const char* kOptionsHint =
     "Set options by saying eHow, LifeHacker, Past Hour, etc ...";
 inline constexpr const char* kVoiceActiveText = "Extended voice commands are now active ...";
+inline constexpr const char* kTrayToolTip = "Varnel: Ctrl+Alt+/ to search";
+inline constexpr const char* kTrayToolTipAsleep =
+    "Varnel: Ctrl+Alt+/ to search; voice commands asleep";
+// Follows the tray menu's voice commands entry while the recogniser sleeps.
+inline constexpr const char* kTrayAsleepNote = " (asleep)";
 inline constexpr const char* kVoiceAsleepText =
     "Voice commands are asleep: say \"Wake up\" to wake them ...";
 

@@ -10,10 +10,10 @@ void FakeTray::UserChoose(TrayEntry entry) {
   });
 }
 
-bool FakeTray::ShowTrayIcon(const TrayChecks& checks) {
-  log_.Record("ShowTrayIcon", {checks.voiceCommands, checks.startAtLogin});
+bool FakeTray::ShowTrayIcon(const TrayState& state) {
+  log_.Record("ShowTrayIcon", {state.voiceCommands, state.startAtLogin});
   shown_ = trayHost;
-  trayChecks = checks;
+  trayState = state;
   return shown_;
 }
 
@@ -22,9 +22,9 @@ void FakeTray::RemoveTrayIcon() {
   shown_ = false;
 }
 
-void FakeTray::SetTrayChecks(const TrayChecks& checks) {
-  log_.Record("SetTrayChecks", {checks.voiceCommands, checks.startAtLogin});
-  trayChecks = checks;
+void FakeTray::SetTrayState(const TrayState& state) {
+  log_.Record("SetTrayState", {state.voiceCommands, state.startAtLogin});
+  trayState = state;
 }
 
 bool FakeTray::SetStartAtLogin(bool on) {

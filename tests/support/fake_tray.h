@@ -13,15 +13,15 @@ class FakeTray final : public Tray {
 
   bool trayHost = false;  // a tray host is there to show the icon
   bool TrayShown() const { return shown_; }
-  TrayChecks trayChecks;  // the menu's check marks as last shown
+  TrayState trayState;  // as last shown
   bool startAtLogin = false;
   bool startAtLoginFails = false;  // SetStartAtLogin fails and changes nothing
   // The user picks an entry of the icon's menu (queued; nothing happens without an icon).
   void UserChoose(TrayEntry entry);
 
-  bool ShowTrayIcon(const TrayChecks& checks) override;
+  bool ShowTrayIcon(const TrayState& state) override;
   void RemoveTrayIcon() override;
-  void SetTrayChecks(const TrayChecks& checks) override;
+  void SetTrayState(const TrayState& state) override;
   bool StartAtLogin() override { return startAtLogin; }
   bool SetStartAtLogin(bool on) override;
 

@@ -52,7 +52,7 @@ TEST_F(TrayTest, IconShownWithTheCurrentChecksOnlyWhereATrayHostIs) {
   Start(true);
   EXPECT_TRUE(p.tray.Present());
   EXPECT_TRUE(fake.tray.TrayShown());
-  EXPECT_EQ(fake.tray.trayChecks, (TrayChecks{.voiceCommands = false, .startAtLogin = true}));
+  EXPECT_EQ(fake.tray.trayState, (TrayState{.voiceCommands = false, .startAtLogin = true}));
 }
 
 TEST_F(TrayTest, NoTrayHostNoIcon) {
@@ -61,7 +61,7 @@ TEST_F(TrayTest, NoTrayHostNoIcon) {
   EXPECT_FALSE(fake.tray.TrayShown());
   // Choices cannot arrive, and the checks are never pushed to a missing icon.
   p.voice.SetVoiceCommands(true);
-  EXPECT_EQ(fake.log.CountCalls("SetTrayChecks"), 0u);
+  EXPECT_EQ(fake.log.CountCalls("SetTrayState"), 0u);
 }
 
 struct EntryCase {
@@ -94,23 +94,23 @@ INSTANTIATE_TEST_SUITE_P(
                                   EXPECT_TRUE(a.p().voice.active);
                                   EXPECT_EQ(a.fake.controls.Value({Control::VoiceCommands}),
                                             1);  // the window's box agrees
-                                  EXPECT_TRUE(a.fake.tray.trayChecks.voiceCommands);
+                                  EXPECT_TRUE(a.fake.tray.trayState.voiceCommands);
                                 }},
                       EntryCase{"VoiceCommandsOnThenOff", TrayEntry::VoiceCommands, 2,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.p().voice.active);
                                   EXPECT_EQ(a.fake.controls.Value({Control::VoiceCommands}), 0);
-                                  EXPECT_FALSE(a.fake.tray.trayChecks.voiceCommands);
+                                  EXPECT_FALSE(a.fake.tray.trayState.voiceCommands);
                                 }},
                       EntryCase{"StartAtLoginOn", TrayEntry::StartAtLogin, 1,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_TRUE(a.fake.tray.startAtLogin);
-                                  EXPECT_TRUE(a.fake.tray.trayChecks.startAtLogin);
+                                  EXPECT_TRUE(a.fake.tray.trayState.startAtLogin);
                                 }},
                       EntryCase{"StartAtLoginOnThenOff", TrayEntry::StartAtLogin, 2,
                                 [](TrayTest&, FakeProgram& a) {
                                   EXPECT_FALSE(a.fake.tray.startAtLogin);
-                                  EXPECT_FALSE(a.fake.tray.trayChecks.startAtLogin);
+                                  EXPECT_FALSE(a.fake.tray.trayState.startAtLogin);
                                   EXPECT_EQ(a.fake.log.CountCalls("ShowMessageBox"), 0u);
                                 }},
                       EntryCase{"AboutTellsTheVersionEvenWhileParked", TrayEntry::About, 1,
@@ -149,10 +149,10 @@ TEST_F(TrayTest, WindowCheckBoxUpdatesTheMenu) {
   ASSERT_TRUE(app.OnScreen());
   app.Click({Control::VoiceCommands});
   EXPECT_TRUE(p.voice.active);
-  EXPECT_TRUE(fake.tray.trayChecks.voiceCommands);
+  EXPECT_TRUE(fake.tray.trayState.voiceCommands);
   app.Click({Control::VoiceCommands});
   EXPECT_FALSE(p.voice.active);
-  EXPECT_FALSE(fake.tray.trayChecks.voiceCommands);
+  EXPECT_FALSE(fake.tray.trayState.voiceCommands);
 }
 
 struct CloseCase {
@@ -195,7 +195,7 @@ TEST_F(TrayTest, StartAtLoginFailureIsToldAndChangesNothing) {
   fake.tray.startAtLoginFails = true;
   Choose(TrayEntry::StartAtLogin);
   EXPECT_FALSE(fake.tray.startAtLogin);
-  EXPECT_FALSE(fake.tray.trayChecks.startAtLogin);
+  EXPECT_FALSE(fake.tray.trayState.startAtLogin);
   const auto boxes = fake.log.Calls("ShowMessageBox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_NE(boxes[0].text.find(kStartAtLoginFailed), std::string::npos);

@@ -349,22 +349,26 @@ TEST_F(VoxFormTest, ServiceLostWhileRegisteringEndsQuietly) {
   EXPECT_EQ(fake.controls.Text({Control::Message}), kOptionsHint);
 }
 
-// The message line says while the recogniser sleeps, and a showing of the window says it
-// again; once the commands stop, by the user or by a lost service, the sleep is forgotten.
+// The message line and the tray say while the recogniser sleeps, and a showing of the window
+// says it again; once the commands stop, by the user or by a lost service, the sleep is
+// forgotten.
 TEST_F(VoxFormTest, TheMessageLineSaysWhileTheCommandsSleep) {
   struct Case {
     const char* name;
     std::vector<std::string> steps;  // sleep, wake, lose, stop
     std::string line;                // the message line after the steps
     std::string nextShowing;         // what the next showing puts there
+    bool trayAsleep;                 // what the tray shows
   } cases[] = {
-      {"asleep", {"sleep"}, kVoiceAsleepText, kVoiceAsleepText},
-      {"woken", {"sleep", "wake"}, kVoiceActiveText, kOptionsHint},
-      {"told twice", {"sleep", "sleep"}, kVoiceAsleepText, kVoiceAsleepText},
-      {"lost asleep", {"sleep", "lose"}, kOptionsHint, kOptionsHint},
-      {"switched off asleep", {"sleep", "stop"}, kOptionsHint, kOptionsHint},
+      {"asleep", {"sleep"}, kVoiceAsleepText, kVoiceAsleepText, true},
+      {"woken", {"sleep", "wake"}, kVoiceActiveText, kOptionsHint, false},
+      {"told twice", {"sleep", "sleep"}, kVoiceAsleepText, kVoiceAsleepText, true},
+      {"lost asleep", {"sleep", "lose"}, kOptionsHint, kOptionsHint, false},
+      {"switched off asleep", {"sleep", "stop"}, kOptionsHint, kOptionsHint, false},
   };
   fake.processes.AddProcess(7000, "natspeak.exe");
+  fake.tray.trayHost = true;
+  p.tray.Show();
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     PutOnScreen();
@@ -383,6 +387,7 @@ TEST_F(VoxFormTest, TheMessageLineSaysWhileTheCommandsSleep) {
     }
     EXPECT_EQ(fake.controls.Text({Control::Message}), c.line);
     EXPECT_EQ(p.messages.LineText(), c.nextShowing);
+    EXPECT_EQ(fake.tray.trayState.voiceAsleep, c.trayAsleep);
     p.voice.SetVoiceCommands(false);
     fake.loop.RunPending();
   }

@@ -471,7 +471,7 @@ void CheckTray(win::WinPlatform& p, Recorder& r) {
   std::vector<TrayEntry> chosen;
   {
     win::TrayIcon icon([&chosen](TrayEntry e) { chosen.push_back(e); });
-    Expect(icon.Show(TrayChecks{}), "Shell_NotifyIconW NIM_ADD takes the icon");
+    Expect(icon.Show(TrayState{}), "Shell_NotifyIconW NIM_ADD takes the icon");
     const HWND w = icon.Window();
     Expect(w != nullptr, "the icon has its own window");
     // A click on the icon (NOTIFYICON_VERSION_4: the event in the low word of lParam).
@@ -483,7 +483,7 @@ void CheckTray(win::WinPlatform& p, Recorder& r) {
     Expect(icon.Remove(), "Shell_NotifyIconW NIM_DELETE takes it away");
     Expect(icon.Window() == nullptr && IsWindow(w) == FALSE, "its window is gone");
   }
-  Expect(p.ShowTrayIcon(TrayChecks{}) && p.TrayWindow() != nullptr, "the platform shows it");
+  Expect(p.ShowTrayIcon(TrayState{}) && p.TrayWindow() != nullptr, "the platform shows it");
   SendMessageW(p.TrayWindow(), WM_APP + 1, 0, MAKELPARAM(NIN_SELECT, 1));
   Expect(r.trayEntries.size() == 1 && r.trayEntries[0] == TrayEntry::Search,
          "the platform reports the choice");

@@ -5,6 +5,10 @@
 
 #include <array>
 #include <cwchar>
+#include <string>
+
+#include "adapters/win32/win_text.h"
+#include "domain/codes.h"
 
 namespace varnel::win {
 namespace {
@@ -13,7 +17,6 @@ constexpr wchar_t kWindowClass[] = L"VarnelTray";
 constexpr UINT kIconId = 1;
 constexpr UINT kCallbackMessage = WM_APP + 1;
 constexpr WORD kAppIconResource = 1;  // varnel.rc
-constexpr wchar_t kTip[] = L"Varnel: Ctrl+Alt+/ to search";
 
 struct MenuItem {
   TrayEntry entry;
@@ -44,8 +47,8 @@ void RegisterClassOnce(HINSTANCE instance, WNDPROC proc) {
 
 }  // namespace
 
-bool TrayIcon::Show(const TrayChecks& checks) {
-  checks_ = checks;
+bool TrayIcon::Show(const TrayState& state) {
+  state_ = state;
   if (hwnd_ != nullptr) {
     return true;
   }
@@ -79,13 +82,32 @@ bool TrayIcon::AddIcon() {
   data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_SHOWTIP;
   data.uCallbackMessage = kCallbackMessage;
   data.hIcon = icon_ != nullptr ? icon_ : LoadIconW(nullptr, IDI_APPLICATION);
-  wcsncpy_s(data.szTip, kTip, _TRUNCATE);
+  wcsncpy_s(data.szTip, ToolTip().c_str(), _TRUNCATE);
   if (Shell_NotifyIconW(NIM_ADD, &data) == FALSE) {
     return false;
   }
   data.uVersion = NOTIFYICON_VERSION_4;
   Shell_NotifyIconW(NIM_SETVERSION, &data);
   return true;
+}
+
+std::wstring TrayIcon::ToolTip() const {
+  return Widen(state_.voiceAsleep ? kTrayToolTipAsleep : kTrayToolTip);
+}
+
+void TrayIcon::SetState(const TrayState& state) {
+  const bool tipChanged = state.voiceAsleep != state_.voiceAsleep;
+  state_ = state;
+  if (hwnd_ == nullptr || !tipChanged) {
+    return;
+  }
+  NOTIFYICONDATAW data{};
+  data.cbSize = sizeof data;
+  data.hWnd = hwnd_;
+  data.uID = kIconId;
+  data.uFlags = NIF_TIP | NIF_SHOWTIP;
+  wcsncpy_s(data.szTip, ToolTip().c_str(), _TRUNCATE);
+  Shell_NotifyIconW(NIM_MODIFY, &data);
 }
 
 bool TrayIcon::Remove() {
@@ -157,11 +179,15 @@ void TrayIcon::ShowMenu(POINT at) {
       AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
     }
     UINT flags = MF_STRING;
-    if ((item.entry == TrayEntry::VoiceCommands && checks_.voiceCommands) ||
-        (item.entry == TrayEntry::StartAtLogin && checks_.startAtLogin)) {
+    if ((item.entry == TrayEntry::VoiceCommands && state_.voiceCommands) ||
+        (item.entry == TrayEntry::StartAtLogin && state_.startAtLogin)) {
       flags |= MF_CHECKED;
     }
-    AppendMenuW(menu, flags, CommandId(item.entry), item.text);
+    std::wstring text = item.text;
+    if (item.entry == TrayEntry::VoiceCommands && state_.voiceAsleep) {
+      text += Widen(kTrayAsleepNote);
+    }
+    AppendMenuW(menu, flags, CommandId(item.entry), text.c_str());
   }
   SetMenuDefaultItem(menu, CommandId(TrayEntry::Search), FALSE);
   // As documented for notification-icon menus: without the foreground the menu would not

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
 
 #include "ports/platform.h"
 
@@ -17,10 +18,11 @@ class TrayIcon {
   TrayIcon& operator=(const TrayIcon&) = delete;
 
   // False when the shell has no notification area to take the icon.
-  bool Show(const TrayChecks& checks);
+  bool Show(const TrayState& state);
   // False when the shell did not take the icon back.
   bool Remove();
-  void SetChecks(const TrayChecks& checks) { checks_ = checks; }
+  // A shown icon's tip follows the state at once; the menu at its next showing.
+  void SetState(const TrayState& state);
   // The icon's own window (for the checks under Wine); nullptr when not shown.
   HWND Window() const { return hwnd_; }
 
@@ -28,10 +30,11 @@ class TrayIcon {
   static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
   LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam);
   bool AddIcon();
+  std::wstring ToolTip() const;
   void ShowMenu(POINT at);
 
   std::function<void(TrayEntry)> chosen_;
-  TrayChecks checks_;
+  TrayState state_;
   HWND hwnd_ = nullptr;
   HICON icon_ = nullptr;
   UINT taskbarCreated_ = 0;

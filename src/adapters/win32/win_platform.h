@@ -133,9 +133,9 @@ class WinPlatform final : public Platform, public BrowserSources {
   std::string UserConfigFolder() override;
   std::string EnvironmentVariable(const std::string& name) override;
 
-  bool ShowTrayIcon(const TrayChecks& checks) override { return tray_.Show(checks); }
+  bool ShowTrayIcon(const TrayState& state) override { return tray_.Show(state); }
   void RemoveTrayIcon() override { tray_.Remove(); }
-  void SetTrayChecks(const TrayChecks& checks) override { tray_.SetChecks(checks); }
+  void SetTrayState(const TrayState& state) override { tray_.SetState(state); }
   bool StartAtLogin() override;
   bool SetStartAtLogin(bool on) override;
   // The tray icon's window, for the checks under Wine.

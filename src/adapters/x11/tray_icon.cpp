@@ -5,21 +5,26 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include "domain/codes.h"
+
 namespace varnel {
+namespace {
+constexpr const char* kVoiceEntry = "&Voice commands";
+}  // namespace
 
 TrayIcon::TrayIcon(std::function<void(TrayEntry)> chosen)
     : chosen_(std::move(chosen)), menu_(std::make_unique<QMenu>()) {
   menu_->setAccessibleName(QStringLiteral("Varnel"));
   // Screen readers name each entry by its text, without the mnemonic's ampersand.
   Add(TrayEntry::Search, "&Search", false);
-  voice_ = Add(TrayEntry::VoiceCommands, "&Voice commands", true);
+  voice_ = Add(TrayEntry::VoiceCommands, kVoiceEntry, true);
   login_ = Add(TrayEntry::StartAtLogin, "Start at &login", true);
   menu_->addSeparator();
   Add(TrayEntry::About, "&About Varnel", false);
   Add(TrayEntry::Quit, "&Quit", false);
 
   icon_ = new QSystemTrayIcon(QIcon(QStringLiteral(":/varnel/icon.svg")));
-  icon_->setToolTip(QStringLiteral("Varnel: Ctrl+Alt+/ to search"));
+  icon_->setToolTip(QString::fromUtf8(kTrayToolTip));
   icon_->setContextMenu(menu_.get());
   // A plain click summons the window, as the menu's first entry does.
   QObject::connect(
@@ -55,9 +60,12 @@ QAction* TrayIcon::Add(TrayEntry entry, const char* text, bool checkable) {
   return a;
 }
 
-void TrayIcon::SetChecks(const TrayChecks& checks) {
-  voice_->setChecked(checks.voiceCommands);
-  login_->setChecked(checks.startAtLogin);
+void TrayIcon::SetState(const TrayState& state) {
+  voice_->setChecked(state.voiceCommands);
+  voice_->setText(QString::fromUtf8(kVoiceEntry) +
+                  QString::fromUtf8(state.voiceAsleep ? kTrayAsleepNote : ""));
+  login_->setChecked(state.startAtLogin);
+  icon_->setToolTip(QString::fromUtf8(state.voiceAsleep ? kTrayToolTipAsleep : kTrayToolTip));
 }
 
 }  // namespace varnel

@@ -22,7 +22,7 @@ class TrayIcon {
 
   // False when no tray host is there to show it.
   static bool HostAvailable();
-  void SetChecks(const TrayChecks& checks);
+  void SetState(const TrayState& state);
 
  private:
   QAction* Add(TrayEntry entry, const char* text, bool checkable);

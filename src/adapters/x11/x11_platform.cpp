@@ -1168,7 +1168,7 @@ WindowId X11Platform::ControlWindow(ControlRef c) {
 
 // ---- tray icon and start at login
 
-bool X11Platform::ShowTrayIcon(const TrayChecks& checks) {
+bool X11Platform::ShowTrayIcon(const TrayState& state) {
   App();
   if (!TrayIcon::HostAvailable()) {
     return false;
@@ -1180,7 +1180,7 @@ bool X11Platform::ShowTrayIcon(const TrayChecks& checks) {
       }
     });
   }
-  tray_->SetChecks(checks);
+  tray_->SetState(state);
   return true;
 }
 
@@ -1188,9 +1188,9 @@ void X11Platform::RemoveTrayIcon() {
   tray_.reset();
 }
 
-void X11Platform::SetTrayChecks(const TrayChecks& checks) {
+void X11Platform::SetTrayState(const TrayState& state) {
   if (tray_) {
-    tray_->SetChecks(checks);
+    tray_->SetState(state);
   }
 }
 

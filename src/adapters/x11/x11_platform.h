@@ -154,9 +154,9 @@ class X11Platform final : public Platform,
   std::string UserConfigFolder() override;
   std::string EnvironmentVariable(const std::string& name) override;
 
-  bool ShowTrayIcon(const TrayChecks& checks) override;
+  bool ShowTrayIcon(const TrayState& state) override;
   void RemoveTrayIcon() override;
-  void SetTrayChecks(const TrayChecks& checks) override;
+  void SetTrayState(const TrayState& state) override;
   bool StartAtLogin() override;
   bool SetStartAtLogin(bool on) override;
 
