@@ -26,6 +26,11 @@ void VoiceActivation::SetVoiceCommands(bool on) {
     }
     if (answer != MessageAnswer::Cancel) {
       StartSession();
+      // Switched on by the user, the commands are wanted now, even if the recogniser was
+      // put to sleep (perhaps by a misheard phrase). At start-up its sleep is left alone.
+      if (!failureQuiet && active && session) {
+        session->WakeRecogniser();
+      }
     }
   } else {
     if (!active) {

@@ -304,6 +304,13 @@ void VoiceCommandSession::OnSleepChanged(bool asleep) {
   }
 }
 
+void VoiceCommandSession::WakeRecogniser() {
+  // A recogniser that cannot be woken stays asleep, and the message line says so.
+  if (!lost_ && service_) {
+    service_->Wake();
+  }
+}
+
 bool VoiceCommandSession::SendChord(VoiceActivation& voice, bool ctrl, bool alt, bool shift, int vk,
                                     std::int32_t pauseMs) {
   return !voice.keySender || voice.keySender->SendChord(ctrl, alt, shift, vk, pauseMs);

@@ -77,6 +77,8 @@ class VoiceCommandSession final : public SpeechEvents {
                       const std::string& state) override;
   void OnServiceLost() override;
   void OnSleepChanged(bool asleep) override;
+  // Asks the recogniser to fire commands again if it sleeps.
+  void WakeRecogniser();
   // Carries out the oldest recognised command that has not run yet.
   void RunNextCommand();
 

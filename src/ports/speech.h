@@ -57,6 +57,8 @@ class SpeechService {
   virtual std::optional<SpeechError> RemoveCommand(std::int32_t id) = 0;
   virtual std::optional<SpeechError> ReleaseMenu() = 0;
   virtual std::optional<SpeechError> Unregister() = 0;
+  // Has a recogniser that sleeps fire commands again; nothing for one that never sleeps.
+  virtual std::optional<SpeechError> Wake() = 0;
 };
 
 // Makes the speech-command service and names the recogniser behind it.

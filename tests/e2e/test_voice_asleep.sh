@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The search window's message line follows varnel-listen's sleep: a recogniser started asleep
 # is said at start, waking says the commands are active, and a showing of the window while
-# asleep says it again. varnel-listen runs for real, reading its audio from a pipe that
+# asleep says it again; the user switching the commands off and on wakes it. varnel-listen runs for real, reading its audio from a pipe that
 # stays silent, and a second client puts it to sleep and wakes it over the socket.
 #
 # The outer run starts the desktop; the case runs this script again (`inner`) under its own
@@ -97,6 +97,17 @@ inner() {
   summon || fail "the window did not come back"
   tree_with "$ASLEEP" || fail "summoned while asleep, the message line does not say so:$(echo; cat "$WORK/tree.txt")"
   pass "asleep again and summoned, the message line says so"
+
+  # Switched off and on again by the user, the commands are wanted: the recogniser wakes.
+  # The box's place in the design (6810, 7485 twips), a few pixels in.
+  xdotool mousemove --window "$VARNEL_WIN" 461 508 click 1
+  tree_with "Set options by saying" || fail "switched off, the message line did not change:$(echo; cat "$WORK/tree.txt")"
+  xdotool mousemove --window "$VARNEL_WIN" 461 508 click 1
+  tree_with "$ACTIVE" || fail "switched on again, the line does not say active:$(echo; grep -v "^filler\|^radio\|^label\	[0-9]" "$WORK/tree.txt"; cat "$WORK/listen.log")"
+  # Registering while it sleeps is answered with its sleep, a moment after the line was set.
+  sleep 1
+  tree_with "$ACTIVE" || fail "switched on again, the recogniser was not woken:$(echo; cat "$WORK/tree.txt")"
+  pass "switched off and on by the user, the recogniser is woken"
 }
 
 if [ "${1:-}" = inner ]; then

@@ -898,6 +898,52 @@ TEST_F(ListenSpokenTest, CommandsComeBackAndOtherSpeechDoesNot) {
   EXPECT_TRUE(speech_->SetActive(false));
 }
 
+// A server may send an event right behind a reply, so that one read brings both: the event
+// must still reach the program then, not wait in the client until more comes.
+TEST(ListenClientEvents, AnEventThatCameWithAReplyIsHandedOut) {
+  char tmpl[] = "/tmp/varnel-events-test-XXXXXX";
+  const fs::path dir = mkdtemp(tmpl);
+  const fs::path sock = dir / "listen.sock";
+  const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strncpy(addr.sun_path, sock.c_str(), sizeof addr.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(listener, 1), 0);
+  std::thread server([listener] {
+    const int client = accept(listener, nullptr, nullptr);
+    listen::FrameReader reader;
+    char buf[4096];
+    ssize_t n = 0;
+    while (client >= 0 && (n = read(client, buf, sizeof buf)) > 0) {
+      reader.Append(buf, static_cast<std::size_t>(n));
+      while (auto request = reader.Next()) {
+        // The reply and an event in one write.
+        const std::string both = *listen::EncodeFrame({"ok", request->at(1)}) +
+                                 *listen::EncodeFrame({listen::kAwakeEvent, "0"});
+        [[maybe_unused]] const auto w = write(client, both.data(), both.size());
+      }
+    }
+    if (client >= 0) {
+      close(client);
+    }
+  });
+  setenv("VARNEL_LISTEN_SOCKET", sock.c_str(), 1);
+  PollWatcher watcher;
+  SpeechError err;
+  auto service = CreateListenSpeechService(err, watcher);
+  ASSERT_NE(service, nullptr) << err.text;
+  Recorder heard;
+  EXPECT_FALSE(service->Register(&heard));
+  watcher.RunUntil([&] { return !heard.sleeps.empty(); }, 1000);
+  EXPECT_EQ(heard.sleeps, std::vector<bool>{true});
+  service.reset();  // says goodbye and closes: the server's thread ends
+  server.join();
+  close(listener);
+  unsetenv("VARNEL_LISTEN_SOCKET");
+  fs::remove_all(dir);
+}
+
 // Another user could serve the socket and type into the user's windows: the client talks only
 // to a socket of the user's, in a folder only the user can change, served by the user's own
 // process. Needs root to play the other user (nobody).

@@ -112,6 +112,10 @@ std::optional<SpeechError> FakeSpeechService::ReleaseMenu() {
   return script_->Record({"ReleaseMenu", {}});
 }
 
+std::optional<SpeechError> FakeSpeechService::Wake() {
+  return script_->Record({"Wake", {}});
+}
+
 std::optional<SpeechError> FakeSpeechService::Unregister() {
   auto failed = script_->Record({"Unregister", {}});
   if (script_->events == events_) {

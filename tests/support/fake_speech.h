@@ -17,7 +17,7 @@ namespace varnel {
 
 struct SpeechCall {
   std::string op;  // Register, CreateMenu, SetList, AddCommand, SetActive, RemoveCommand,
-                   // ReleaseMenu, Unregister, Destroyed
+                   // ReleaseMenu, Unregister, Wake, Destroyed
   std::vector<std::string> args;
   friend bool operator==(const SpeechCall&, const SpeechCall&) = default;
 };
@@ -76,6 +76,7 @@ class FakeSpeechService final : public SpeechService {
   std::optional<SpeechError> RemoveCommand(std::int32_t id) override;
   std::optional<SpeechError> ReleaseMenu() override;
   std::optional<SpeechError> Unregister() override;
+  std::optional<SpeechError> Wake() override;
 
  private:
   std::shared_ptr<SpeechScript> script_;

@@ -393,6 +393,45 @@ TEST_F(VoxFormTest, TheMessageLineSaysWhileTheCommandsSleep) {
   }
 }
 
+// Switched on by the user, the commands are wanted now: a recogniser put to sleep is woken.
+// At start-up, and when the registration failed, its sleep is left alone.
+TEST_F(VoxFormTest, SwitchedOnByTheUserTheRecogniserIsWoken) {
+  struct Case {
+    const char* name;
+    bool atStart;
+    bool registrationFails;
+    bool woken;
+  } cases[] = {
+      {"by the user", false, false, true},
+      {"at start-up", true, false, false},
+      {"registration failed", false, true, false},
+  };
+  PutOnScreen();
+  fake.processes.AddProcess(7000, "natspeak.exe");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    script->calls.clear();
+    if (c.registrationFails) {
+      script->FailOn("Register", SpeechError{.number = 1, .text = "no"});
+    }
+    if (c.atStart) {
+      p.voice.SwitchOnAtStart();
+    } else {
+      p.voice.SetVoiceCommands(true);
+    }
+    fake.loop.RunPending();
+    const auto wakes = script->CallsOf("Wake");
+    EXPECT_EQ(wakes.size(), c.woken ? 1U : 0U);
+    if (c.woken) {
+      // After the commands are live, so that they fire once it wakes.
+      ASSERT_FALSE(script->CallsOf("SetActive").empty());
+      EXPECT_EQ(script->calls.back().op, "Wake");
+    }
+    p.voice.SetVoiceCommands(false);
+    fake.loop.RunPending();
+  }
+}
+
 TEST_F(VoxFormTest, ASleepToldWhileRegisteringStaysOnTheLine) {
   PutOnScreen();
   fake.processes.AddProcess(7000, "natspeak.exe");

@@ -286,6 +286,9 @@ class SapiSpeechService final : public SpeechService {
     return std::nullopt;
   }
 
+  // SAPI has no sleep of its own.
+  std::optional<SpeechError> Wake() override { return std::nullopt; }
+
   std::optional<SpeechError> Unregister() override {
     events_ = nullptr;
     // The grammar goes with the context: keep no handles into it.

@@ -138,6 +138,7 @@ class ListenClient final : public SpeechService {
     return Request({listen::op::kRemoveCommand, std::to_string(id)});
   }
   std::optional<SpeechError> ReleaseMenu() override { return Request({listen::op::kReleaseMenu}); }
+  std::optional<SpeechError> Wake() override { return Request({listen::op::kSetAwake, "1"}); }
   std::optional<SpeechError> Unregister() override {
     auto e = Request({listen::op::kUnregister});
     registered_ = false;
@@ -171,17 +172,17 @@ class ListenClient final : public SpeechService {
           if ((*f)[1] != seq) {
             continue;  // a late reply to an earlier request
           }
+          // What came behind the reply in the same read waits for no more data to arrive.
+          while (auto later = reader_.Next()) {
+            Queue(std::move(*later));
+          }
           if ((*f)[0] == "ok") {
             return std::nullopt;
           }
           const std::int32_t number = f->size() > 2 ? std::atoi((*f)[2].c_str()) : 0;
           return Err(number, f->size() > 3 ? (*f)[3] : "varnel-listen refused the request");
         }
-        queued_.push_back(std::move(*f));
-        if (wake_ >= 0) {
-          const std::uint64_t one = 1;
-          [[maybe_unused]] const auto r = write(wake_, &one, sizeof one);
-        }
+        Queue(std::move(*f));
       }
       if (reader_.Failed()) {
         Lost();
@@ -238,6 +239,15 @@ class ListenClient final : public SpeechService {
         return true;
       }
       return false;
+    }
+  }
+
+  // An event read while waiting for a reply, handed out from the event loop.
+  void Queue(Fields event) {
+    queued_.push_back(std::move(event));
+    if (wake_ >= 0) {
+      const std::uint64_t one = 1;
+      [[maybe_unused]] const auto r = write(wake_, &one, sizeof one);
     }
   }
 
