@@ -100,6 +100,33 @@ FRESH_NEAR_MISS = [
     "fetch the ball", "history teacher", "tab key", "select wisely", "varnish", "launch party",
     "copy editor", "search party",
 ]
+# Dictation with the pauses of real speech, at commas and between sentences: a pause splits it
+# into utterances, and a short one after another must not fire a command on its own.
+PAUSED_DICTATION = [
+    "well, I suppose so, but only if the weather holds",
+    "first, open the report. then, check the numbers twice",
+    "on friday, after lunch, we could go for a walk",
+    "yes, that works for me. see you at ten",
+    "okay, thanks. I will call you back later",
+    "the results, as far as I can tell, look fine",
+    "if you want, we can take the bus. or walk",
+    "sorry, I missed that. could you say it again",
+    "to be fair, the second draft is much better",
+    "no, not that one. the blue one, on the left",
+]
+# Held out, as the sentences above.
+FRESH_PAUSED_DICTATION = [
+    "anyway, the point is, we need more time",
+    "right, let me think. maybe next week",
+    "my sister, who lives in leeds, is visiting soon",
+    "thanks again, that was really helpful",
+    "in the end, we stayed at home and watched a film",
+    "hmm, I am not sure. ask me tomorrow",
+    "look, it is getting late. shall we go",
+    "by the way, the meeting moved. it is at four now",
+    "after all that, the shop was closed",
+    "of course, you can borrow it. just bring it back",
+]
 # Near misses of the commands that lose work ("Delete", "Kill Tab", "Close It"), on which the
 # rules for those commands are tuned.
 DESTRUCTIVE_NEAR_MISS = [
@@ -147,6 +174,14 @@ CHECK_NEAR_MISS = [
     "what time is it", "how are you", "where is it", "is it ten", "who is it", "what was that",
     "can I help",
 ]
+CHECK_PAUSED_DICTATION = [
+    "so, what do you think of it",
+    "the car, which was new, broke down. again",
+    "listen, I have an idea. call me",
+    "thank you, that is very kind of you",
+    "well, maybe. we will see on monday",
+    "oh, and one more thing, bring a coat",
+]
 # Voices and speeds nothing was tuned on: other espeak-ng accents and flite's voices; the
 # third field, when there, is room noise (pink, peaking at that many dBFS) under that voice.
 CHECK_VOICES = [
@@ -169,12 +204,15 @@ OTHER_SPEECH = [
     ("fresh-near", FRESH_NEAR_MISS, "held-out near-miss firing  "),
     ("destructive-near", DESTRUCTIVE_NEAR_MISS, "near-destructive firing    "),
     ("soundalike", SOUNDALIKE_NEAR_MISS, "soundalike firing          "),
+    ("paused", PAUSED_DICTATION, "paused dictation firing    "),
+    ("fresh-paused", FRESH_PAUSED_DICTATION, "held-out paused dictation  "),
 ]
 
 
 CHECK_SPEECH = [
     ("check-dictation", CHECK_DICTATION, "check dictation firing    "),
     ("check-near", CHECK_NEAR_MISS, "check near-miss firing    "),
+    ("check-paused", CHECK_PAUSED_DICTATION, "check paused dictation    "),
 ]
 # Commands that lose work when they fire by mistake.
 DESTRUCTIVE = {4, 6, 32}

@@ -24,6 +24,10 @@ struct Heard {
   RivalGaps rivals;          // how near the other readings of the lattice came to the command
   std::string nearestRival;  // the command that came nearest, when known
   std::string refusedFor;    // why a command the decoder heard was refused as a guess
+  // The quiet between other speech and this utterance, when it followed some, and whether a
+  // command heard in it was taken as more of that speech for it.
+  std::optional<int> quietAfterSpeechMs;
+  bool runsOn = false;
   // The language model's reading of a command the grammar heard, when it was decoded again.
   bool verified = false;
   std::string lmHypothesis;

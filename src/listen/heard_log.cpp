@@ -62,6 +62,11 @@ std::vector<std::string> VerboseLines(const Heard& heard) {
         heard.hypothesis.c_str(), heard.streamCpuMs, heard.endCpuMs, heard.checkCpuMs,
         heard.frames));
   }
+  if (heard.quietAfterSpeechMs) {
+    lines.push_back(Formatted("varnel-listen: \"%s\" came %d ms after other speech%s",
+                              heard.hypothesis.c_str(), *heard.quietAfterSpeechMs,
+                              heard.runsOn ? "; refused: more of that speech" : ""));
+  }
   if (heard.rivals.command || heard.rivals.other) {
     const auto gap = [](const std::optional<double>& g) { return g ? *g : -1.0; };
     const bool named = !heard.nearestRival.empty();

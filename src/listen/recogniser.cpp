@@ -728,6 +728,12 @@ void Recogniser::DecodeUtterance(Heard& heard, int pauseFrames, long* commandSco
 }
 
 void Recogniser::JudgeCommand(Heard& heard, const std::vector<WordSpan>& words, long commandScore) {
+  heard.quietAfterSpeechMs = quietAfterSpeechMs_;
+  if (heard.match && RunsOn(heard.quietAfterSpeechMs, settings_.minPauseAfterSpeechMs)) {
+    // Part of a sentence split at a pause, however much it sounds like a command.
+    heard.runsOn = true;
+    heard.match.reset();
+  }
   if (heard.match) {
     // Speech much longer than the command it decoded to is a sentence that merely holds the
     // command's words ("cancel my subscription"), not the command.
@@ -819,6 +825,8 @@ std::vector<Reading> Recogniser::Readings() {
 
 void Recogniser::Report(Heard heard) {
   utterance_.clear();
+  lastEnd_ = UtteranceEnd{streamSamples_ - static_cast<long>(settings_.vadPostspeech) * kFrameShift,
+                          !heard.match && !heard.steady};
   if (!heard.cepstralMean.empty()) {
     runningMean_ = heard.cepstralMean;
   }
@@ -869,6 +877,10 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     const long from =
         std::clamp(streamSamples_ - frames * kFrameShift - kLead, historyStart, streamSamples_);
     utterance_.assign(history_.begin() + (from - historyStart), history_.end());
+    // The detector hands over the frames it kept before the voice with the first ones.
+    const long voiceStart =
+        std::min(streamSamples_ - (frames - settings_.vadPrespeech) * kFrameShift, streamSamples_);
+    quietAfterSpeechMs_ = QuietAfterSpeechMs(lastEnd_, voiceStart, kSampleRate);
     inSpeech_ = true;
     speechFrames_ = 0;
     pausedSamples_ = 0;

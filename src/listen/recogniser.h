@@ -28,6 +28,7 @@
 #include "listen/pace.h"
 #include "listen/phone_loop_check.h"
 #include "listen/rivals.h"
+#include "listen/run_on.h"
 #include "listen/settings.h"
 #include "listen/snr.h"
 
@@ -180,6 +181,10 @@ class Recogniser {
   double lastLoudRms_ = 0;  // ... and how loud its voice was (0: none heard yet)
   int streamHiss_ = 0;      // peak of the hiss under the utterance decoded as it comes
   long speechFrames_ = 0;
+  // How the last utterance ended, and the quiet between it and the one under way when that
+  // was other speech.
+  std::optional<UtteranceEnd> lastEnd_;
+  std::optional<int> quietAfterSpeechMs_;
   long streamSamples_ = 0;
   std::vector<float> cep_;  // the detector's cepstra, unused
   std::vector<float*> cepRows_;

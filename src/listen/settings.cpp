@@ -108,6 +108,8 @@ std::string Usage() {
          "  --length-slack-ms N     added to that limit (200)\n"
          "  --fastest-ms-per-phone N  fastest pace a word of three phones or more may be\n"
          "                          spoken at, in ms a phone (45); 0 never refuses\n"
+         "  --min-pause-after-speech MS  quiet a command needs after other speech, or it\n"
+         "                          is taken as more of that speech (500; 0: never)\n"
          "  --noise-floor N         peak of the hiss added before decoding under a voice at\n"
          "                          the usual level (64); it follows the voice's level\n"
          "  --fixed-noise-floor     the same hiss whatever the voice's level\n"
@@ -286,6 +288,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.rivals.destructiveOtherGap = number(0, 1000);
       } else if (a == "--ms-per-phone") {
         s.msPerPhone = static_cast<int>(number(10, 1000, true));
+      } else if (a == "--min-pause-after-speech") {
+        s.minPauseAfterSpeechMs = static_cast<int>(number(0, 10000, true));
       } else if (a == "--fastest-ms-per-phone") {
         s.fastestMsPerPhone = static_cast<int>(number(0, 1000, true));
       } else if (a == "--length-slack-ms") {

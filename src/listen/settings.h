@@ -47,6 +47,11 @@ struct Settings {
   // is refused: the decoder squeezed a word of its own into speech that held another ("let"
   // of "tablet" taken as "eleven"). The model's shortest phone is 30 ms. 0: never.
   int fastestMsPerPhone = 45;
+  // A command that follows other speech (no command, no steady noise) after less quiet than
+  // this, in ms, is refused as part of that speech: the pauses at commas and between
+  // sentences split dictation into utterances, and one part may sound like a command. Above
+  // the longest such pause of the tuning voices (410 ms). 0: never.
+  int minPauseAfterSpeechMs = 500;
   // A command whose per-frame score falls this far below the best-fitting sounds of the
   // model is refused. Off by default: it needs every senone scored, which makes decoding
   // slower.
@@ -73,8 +78,8 @@ struct Settings {
   // onto its hiss), not speech: it is not decoded, and no event is sent. 0: never.
   double minSpeechRiseDb = 3;
   // Peak of the hiss added before decoding, in sample units, under a voice whose loud frames
-  // come in at a usual microphone level (-14 dBFS); it follows the voice's level, so that a microphone turned
-  // down decodes as one at the usual level, unless `fixedNoiseFloor`.
+  // come in at a usual microphone level (-14 dBFS); it follows the voice's level, so that a
+  // microphone turned down decodes as one at the usual level, unless `fixedNoiseFloor`.
   int noiseFloor = 64;
   bool fixedNoiseFloor = false;
   // varnel-listen's own phrases, beside the clients' commands: the first stops it firing

@@ -544,6 +544,36 @@ TEST_F(ListenSpokenTest, NumberCommandsTakeNoStraySpeech) {
                                              {"Tab twenty five", 16}}));
 }
 
+// A pause splits a sentence into utterances, and a part of it said right after the rest is
+// more of it, whatever it sounds like. After a command, or after a pause of its own, a command
+// fires.
+TEST_F(ListenSpokenTest, ACommandRightAfterOtherSpeechIsMoreOfIt) {
+  ASSERT_NO_FATAL_FAILURE(StartListening());
+  const struct {
+    std::vector<std::string> parts;
+    int gapMs;
+    std::vector<int> fired;
+  } cases[] = {
+      {{"I was thinking about it", "Zoom In"}, 300, {}},
+      {{"I was thinking about it", "Zoom In"}, 900, {26}},
+      {{"Zoom Out", "Zoom In"}, 300, {27, 26}},
+  };
+  for (const auto& c : cases) {
+    const std::string what = c.parts[0] + " / " + c.parts[1] + " " + std::to_string(c.gapMs);
+    heard_.recognised.clear();
+    heard_.others.clear();
+    ASSERT_NO_FATAL_FAILURE(Play(what, c.parts, c.gapMs));
+    ASSERT_TRUE(
+        loop_.RunUntil([&] { return heard_.recognised.size() + heard_.others.size() >= 2; }, 20000))
+        << what << ": the pause did not split the speech";
+    std::vector<int> fired;
+    for (const auto& r : heard_.recognised) {
+      fired.push_back(r.id);
+    }
+    EXPECT_EQ(fired, c.fired) << what;
+  }
+}
+
 // A microphone unmuted onto its own hiss: the detector takes the hiss's onset for speech
 // until it has learnt the new level, but a sound that steady is nobody speaking.
 TEST_F(ListenSpokenTest, AHissComingOnIsNoSpeech) {

@@ -58,6 +58,12 @@ TEST(ListenHeardLog, SaysWhatWasHeardAndWhy) {
   Heard fits = Streamed("kill tab");
   fits.fitChecked = true;
   fits.fits = {{"kill", 30, -3.25}, {"tab", 25, 1.5}};
+  Heard runOn = Streamed("find next");
+  runOn.match.reset();
+  runOn.quietAfterSpeechMs = 290;
+  runOn.runsOn = true;
+  Heard afterPause = Streamed("zoom in");
+  afterPause.quietAfterSpeechMs = 1240;
   const std::string cpu =
       "CPU time for \"%s\": 120.2 ms as it came, 4.0 ms at its end, 0.5 ms checking, 90 frames";
   const auto withCpu = [&](const std::string& hyp) {
@@ -110,6 +116,21 @@ TEST(ListenHeardLog, SaysWhatWasHeardAndWhy) {
         std::string(
             "varnel-listen: against free phones, \"kill tab\": \"kill\" -3.2, \"tab\" 1.5 a frame, "
             "in 0 ms")}},
+      {"more of the speech before it",
+       runOn,
+       {std::string(
+            "varnel-listen: heard \"find next\" at 5120 ms, 900 ms (limit 1880), fastest word 82 "
+            "ms a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms "
+            "(not a command)"),
+        withCpu("find next"),
+        "varnel-listen: \"find next\" came 290 ms after other speech; refused: more of that "
+        "speech"}},
+      {"after a pause of its own",
+       afterPause,
+       {std::string(
+            "varnel-listen: heard \"zoom in\" at 5120 ms, 900 ms (limit 1880), fastest word 82 "
+            "ms a phone, margin 0.0, SNR 40 dB, rise 41 dB, decoded as it came, finished in 3 ms"),
+        withCpu("zoom in"), "varnel-listen: \"zoom in\" came 1240 ms after other speech"}},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(VerboseLines(c.heard), c.lines) << c.name;

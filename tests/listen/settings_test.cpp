@@ -182,6 +182,8 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.laterClosestNeighbourWeight, 1e-4);
   ASSERT_TRUE(ParseSettings({"--fastest-ms-per-phone", "0"}, s, error, help)) << error;
   EXPECT_EQ(s.fastestMsPerPhone, 0);  // the pace check off
+  ASSERT_TRUE(ParseSettings({"--min-pause-after-speech", "0"}, s, error, help)) << error;
+  EXPECT_EQ(s.minPauseAfterSpeechMs, 0);  // a command may follow other speech at once
   ASSERT_TRUE(ParseSettings({"--no-remove-noise"}, s, error, help)) << error;
   EXPECT_EQ(s.removeNoise, Settings::NoiseRemoval::kNever);
   ASSERT_TRUE(ParseSettings({"--remove-noise-below", "12.5"}, s, error, help)) << error;
@@ -220,6 +222,7 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--noise-floor", "-1"},              // negative
       {"--fastest-ms-per-phone", "2000"},   // slower than any speech
       {"--remove-noise-below", "-3"},       // speech below the noise is no threshold
+      {"--min-pause-after-speech", "-5"},   // a negative pause
       {"--stream-after", "-10"},            // a negative length
       {"--min-speech-rise", "-1"},          // speech below its own pause
       {"--neighbour-edits", "1.5"},         // not a whole number
