@@ -127,6 +127,10 @@ FRESH_PAUSED_DICTATION = [
     "after all that, the shop was closed",
     "of course, you can borrow it. just bring it back",
 ]
+# Words said on their own, as people begin a sentence or answer someone in the room.
+SHORT_WORDS = ["hmm", "okay", "um", "well", "so", "right", "yeah", "oh", "alright", "uh huh"]
+FRESH_SHORT_WORDS = ["yes", "no", "sure", "thanks", "wait", "hello", "anyway", "actually",
+                     "maybe", "fine"]
 # Near misses of the commands that lose work ("Delete", "Kill Tab", "Close It"), on which the
 # rules for those commands are tuned.
 DESTRUCTIVE_NEAR_MISS = [
@@ -174,6 +178,7 @@ CHECK_NEAR_MISS = [
     "what time is it", "how are you", "where is it", "is it ten", "who is it", "what was that",
     "can I help",
 ]
+CHECK_SHORT_WORDS = ["er", "okay then", "hi there", "great", "sorry", "oops"]
 CHECK_PAUSED_DICTATION = [
     "so, what do you think of it",
     "the car, which was new, broke down. again",
@@ -206,6 +211,8 @@ OTHER_SPEECH = [
     ("soundalike", SOUNDALIKE_NEAR_MISS, "soundalike firing          "),
     ("paused", PAUSED_DICTATION, "paused dictation firing    "),
     ("fresh-paused", FRESH_PAUSED_DICTATION, "held-out paused dictation  "),
+    ("short", SHORT_WORDS, "short words firing         "),
+    ("fresh-short", FRESH_SHORT_WORDS, "held-out short words       "),
 ]
 
 
@@ -213,6 +220,7 @@ CHECK_SPEECH = [
     ("check-dictation", CHECK_DICTATION, "check dictation firing    "),
     ("check-near", CHECK_NEAR_MISS, "check near-miss firing    "),
     ("check-paused", CHECK_PAUSED_DICTATION, "check paused dictation    "),
+    ("check-short", CHECK_SHORT_WORDS, "check short words         "),
 ]
 # Commands that lose work when they fire by mistake.
 DESTRUCTIVE = {4, 6, 32}

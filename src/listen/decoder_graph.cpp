@@ -114,6 +114,8 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
         garbage.laterMenuWordWeight > 0 ? cost(garbage.laterMenuWordWeight) : eachWord;
     const bool inARow = garbage.laterWordWeight > 0;
     const auto laterEveryday = inARow ? cost(garbage.laterWordWeight) : 0;
+    const auto firstStandalone =
+        garbage.standaloneWeight > 0 ? cost(garbage.standaloneWeight) : eachWord;
     for (const auto& word : loopWords.words) {
       const int wid = fsg_model_word_add(fsg, word.c_str());
       const bool near = loopWords.neighbours.count(word) > 0;
@@ -121,7 +123,9 @@ fsg_model_t* BuildDecoderGraph(const char* name, const std::string& jsgf,
       const bool menu = loopWords.menu.count(word) > 0;
       const bool everyday = inARow && !near && !menu;
       const int done = everyday ? everydayDone : wordDone;
-      const auto first = closest ? firstClosest : (near ? firstNear : eachWord);
+      const bool standalone = !near && !menu && loopWords.standalone.count(word) > 0;
+      const auto first =
+          closest ? firstClosest : (near ? firstNear : (standalone ? firstStandalone : eachWord));
       fsg_model_trans_add(fsg, fsg->start_state, done, wordEntry + first, wid);
       const auto later =
           closest ? laterClosest : (near ? laterNear : (menu ? laterMenu : eachWord));

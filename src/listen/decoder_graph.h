@@ -19,6 +19,7 @@ struct LoopWords {
   std::set<std::string> neighbours;  // sound like a command's word
   std::set<std::string> closest;     // ... and are one phone from it (of `neighbours`)
   std::set<std::string> menu;        // the menu's own words
+  std::set<std::string> standalone;  // said on their own
 };
 
 // The commands of `jsgf`, a loop of single phones from the start to the end and, when `loop`

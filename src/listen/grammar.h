@@ -92,6 +92,10 @@ struct GarbageOptions {
   // command's word, where a short everyday word would take a command's last word ("will" for
   // "twelve"). 0: as the first word.
   double laterWordWeight = 3e-4;
+  // ... and, as the first word, each word said on its own (see StandaloneWords()) that is no
+  // neighbour and no word of the menu: "no" or "thanks" alone is that word, not "Menu" or
+  // "Find Next". 0: as any other word of the loop.
+  double standaloneWeight = 1e-2;
   // How many of the most frequent English words join the loop: the more it holds, the more
   // ordinary phrases find their own words there ("box office") instead of a command, but
   // every word adds to the decoder's memory and work (3000 words: some 22 MB and twice the
@@ -143,6 +147,9 @@ std::string GarbageWord(const std::string& phone);  // "AA" -> "ph_aa"
 // sound like parts of commands) and the `common` most frequent words of CommonWords(); and
 // the dictionary names they are added under.
 std::vector<std::string> OtherWords(std::size_t common);
+// Those of them people say on their own ("okay", "thanks", "hmm"), which an utterance of a
+// single word is as likely to be as a command.
+const std::vector<std::string>& StandaloneWords();
 const std::vector<std::string>& CommonWords();   // most frequent first
 std::string OtherWord(const std::string& word);  // "the" -> "ow_the"
 

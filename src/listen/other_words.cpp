@@ -96,9 +96,27 @@ const std::vector<std::string>& HandPickedWords() {
 
 }  // namespace
 
+const std::vector<std::string>& StandaloneWords() {
+  // Interjections and replies, of two phones or more: a single vowel ("oh", "uh") would make
+  // the start of any command a cheap way out of it.
+  static const std::vector<std::string> kWords = {
+      "yes",    "yeah",   "yep",     "no",    "nope", "okay",       "alright", "right",
+      "sure",   "thanks", "thank",   "hello", "hi",   "hey",        "bye",     "goodbye",
+      "well",   "so",     "hmm",     "um",    "huh",  "wow",        "oops",    "sorry",
+      "please", "fine",   "great",   "cool",  "wait", "maybe",      "anyway",  "actually",
+      "really", "indeed", "exactly", "good",  "nice", "absolutely",
+  };
+  return kWords;
+}
+
 std::vector<std::string> OtherWords(std::size_t common) {
   std::vector<std::string> words = HandPickedWords();
   std::set<std::string> have(words.begin(), words.end());
+  for (const auto& word : StandaloneWords()) {
+    if (have.insert(word).second) {
+      words.push_back(word);
+    }
+  }
   const auto& ranked = CommonWords();
   for (std::size_t i = 0; i < ranked.size() && i < common; ++i) {
     if (have.insert(ranked[i]).second) {

@@ -488,6 +488,9 @@ bool Recogniser::SetCommandSearch(const char* name, const Grammar& grammar) {
   for (const auto& word : words) {
     loop.menu.insert(OtherWord(word));
   }
+  for (const auto& word : StandaloneWords()) {
+    loop.standalone.insert(OtherWord(word));
+  }
   fsg_model_t* fsg =
       BuildDecoderGraph(name, grammar.Jsgf(), grammar.ListEnds(), settings_.garbage, loop,
                         settings_.rivals.destructiveWords, ps_get_logmath(ps_), lw);

@@ -43,6 +43,8 @@ std::string Usage() {
          "                          a command or of the loop (1e-4; 0: as the others)\n"
          "  --later-word-weight X   ... of each everyday word in it right after another\n"
          "                          (3e-4; 0: as the first)\n"
+         "  --standalone-word-weight X  ... of each word people say on their own (\"okay\",\n"
+         "                          \"thanks\") as the first word (1e-2; 0: as the others)\n"
          "  --everyday-words N      how many of the most frequent English words join that\n"
          "                          loop, beside a few hundred picked by hand (0; up to\n"
          "                          10000, dearer in memory and time)\n"
@@ -220,6 +222,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.laterClosestNeighbourWeight = number(1e-30, 1);
       } else if (a == "--later-neighbour-weight") {
         s.garbage.laterNeighbourWeight = number(1e-30, 1);
+      } else if (a == "--standalone-word-weight") {
+        s.garbage.standaloneWeight = number(0, 1);
       } else if (a == "--later-word-weight") {
         s.garbage.laterWordWeight = number(0, 1);
       } else if (a == "--later-menu-word-weight") {

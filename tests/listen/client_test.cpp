@@ -544,6 +544,18 @@ TEST_F(ListenSpokenTest, NumberCommandsTakeNoStraySpeech) {
                                              {"Tab twenty five", 16}}));
 }
 
+// Words people say on their own, to someone in the room or as they begin a sentence, come
+// back as other speech, not as the command nearest their sounds.
+TEST_F(ListenSpokenTest, WordsSaidOnTheirOwnAreNoCommand) {
+  ASSERT_NO_FATAL_FAILURE(StartListening());
+  for (const char* word : {"no", "okay", "sure", "hello", "thanks", "yes", "right", "well"}) {
+    Say(word);
+    EXPECT_TRUE(heard_.recognised.empty()) << word << " fired " << heard_.recognised[0].command;
+    heard_.recognised.clear();
+  }
+  ASSERT_NO_FATAL_FAILURE(SayCommandsInTurn({{"Menu", 0}, {"Go Home", 35}, {"Find Next", 14}}));
+}
+
 // A pause splits a sentence into utterances, and a part of it said right after the rest is
 // more of it, whatever it sounds like. After a command, or after a pause of its own, a command
 // fires.

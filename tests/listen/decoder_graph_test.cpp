@@ -102,7 +102,7 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
                {"menu words cheaper later", 1e-3, 1e-2, 1e-4, 3e-4, 1e-4, 0},
                {"everyday words cheaper in a row", 1e-3, 3e-2, 1e-4, 1e-3, 1e-4, 3e-4}};
   const LoopWords words{
-      {"parnell", "darnell", "town", "zoom"}, {"parnell", "darnell"}, {"parnell"}, {"zoom"}};
+      {"parnell", "darnell", "town", "zoom"}, {"parnell", "darnell"}, {"parnell"}, {"zoom"}, {}};
   for (const auto& c : cases) {
     loop.neighbourWeight = c.first;
     loop.closestNeighbourWeight = c.closest;
@@ -140,6 +140,63 @@ TEST(ListenDecoderGraph, LoopWordsCostByKindAndPlace) {
   logmath_free(lmath);
 }
 
+// A word people say on their own costs less as the first word of the loop, where it stands
+// for the whole utterance ("thanks" rather than "Find Next"), and as much as any everyday word
+// after another; a word of the menu or a neighbour keeps its own price, so that the command
+// it belongs to or sounds like is not given away.
+TEST(ListenDecoderGraph, WordsSaidOnTheirOwnCostLessFirst) {
+  logmath_t* lmath = logmath_init(1.0001, 0, 0);
+  const auto scaled = [&](double p) {
+    return static_cast<std::int32_t>(logmath_log(lmath, p) * kLanguageWeight);
+  };
+  GarbageOptions loop;
+  loop.enabled = false;
+  loop.prefixWeight = 0;
+  loop.suffixWeight = 0;
+  loop.laterWordWeight = 0;
+  LoopWords words;
+  words.words = {"thanks", "town", "zoom", "parnell"};
+  words.neighbours = {"parnell"};
+  words.menu = {"zoom"};
+  words.standalone = {"thanks", "zoom", "parnell"};
+  const auto entry = scaled(loop.wordEntryWeight);
+  const auto every = scaled(loop.wordWeight);
+  const auto menuLater = scaled(loop.laterMenuWordWeight);
+  const auto near = scaled(loop.neighbourWeight);
+  const auto nearLater = scaled(loop.laterNeighbourWeight);
+  const struct {
+    double weight;
+    std::map<std::string, std::multiset<std::int32_t>> arcs;
+  } cases[] = {
+      {1e-2,
+       {{"thanks", {entry + scaled(1e-2), every}},
+        {"town", {entry + every, every}},
+        {"zoom", {entry + every, menuLater}},
+        {"parnell", {entry + near, nearLater}}}},
+      {0,  // as any everyday word
+       {{"thanks", {entry + every, every}},
+        {"town", {entry + every, every}},
+        {"zoom", {entry + every, menuLater}},
+        {"parnell", {entry + near, nearLater}}}},
+  };
+  for (const auto& c : cases) {
+    loop.standaloneWeight = c.weight;
+    fsg_model_t* fsg =
+        BuildDecoderGraph("test", kJsgf, {}, loop, words, {}, lmath, kLanguageWeight);
+    ASSERT_NE(fsg, nullptr);
+    std::map<std::string, std::multiset<std::int32_t>> arcs;
+    ForEachArc(fsg, [&](int, const fsg_link_t* link) {
+      const int wid = fsg_link_wid(link);
+      if (wid >= 0 && c.arcs.count(fsg_model_word_str(fsg, wid)) > 0) {
+        arcs[fsg_model_word_str(fsg, wid)].insert(fsg_link_logs2prob(link));
+      }
+    });
+    fsg_model_free(fsg);
+    EXPECT_EQ(arcs, c.arcs) << c.weight;
+  }
+  logmath_free(lmath);
+}
+
 // The cheaper arc of an everyday word after another is reached only through an everyday word:
 // after a neighbour ("tend" then "will" for "Tab twelve") or a command's own word ("Select
 // Next" then "will") it would let the loop take a command's last words.
@@ -149,7 +206,7 @@ TEST(ListenDecoderGraph, EverydayWordsInARowFollowOnlyEverydayWords) {
   loop.enabled = false;
   loop.laterWordWeight = 3e-4;
   const auto cheap = static_cast<std::int32_t>(logmath_log(lmath, 3e-4) * kLanguageWeight);
-  const LoopWords words{{"parnell", "town", "zoom"}, {"parnell"}, {}, {"zoom"}};
+  const LoopWords words{{"parnell", "town", "zoom"}, {"parnell"}, {}, {"zoom"}, {}};
   fsg_model_t* fsg = BuildDecoderGraph("test", kJsgf, {}, loop, words, {}, lmath, kLanguageWeight);
   ASSERT_NE(fsg, nullptr);
   std::set<int> cheapFrom;                         // states the cheap arcs leave
