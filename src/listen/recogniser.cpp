@@ -826,10 +826,14 @@ std::vector<Reading> Recogniser::Readings() {
   return readings;
 }
 
+long Recogniser::VoiceEnd() const {
+  // The detector ends speech once it has heard this many frames of silence after it.
+  return streamSamples_ - static_cast<long>(settings_.vadPostspeech) * kFrameShift;
+}
+
 void Recogniser::Report(Heard heard) {
   utterance_.clear();
-  lastEnd_ = UtteranceEnd{streamSamples_ - static_cast<long>(settings_.vadPostspeech) * kFrameShift,
-                          !heard.match && !heard.steady};
+  lastEnd_ = UtteranceEnd{VoiceEnd(), !heard.match && !heard.steady};
   if (!heard.cepstralMean.empty()) {
     runningMean_ = heard.cepstralMean;
   }
@@ -923,8 +927,7 @@ void Recogniser::Detect(const std::int16_t* samples, std::size_t n) {
     inSpeech_ = false;
     // The early result holds unless speech came back after it was decoded: the voice ended
     // where it ended then, to within the reads that told the two detectors.
-    const long lastVoice =
-        streamSamples_ - static_cast<long>(settings_.vadPostspeech) * kFrameShift;
+    const long lastVoice = VoiceEnd();
     const long earlyVoice = pauseStart_ - static_cast<long>(earlyFrames_) * kFrameShift;
     const long tolerance = 2 * static_cast<long>(streamSamples_ - chunkStart) + kFrameShift;
     if (early_ && lastVoice - earlyVoice <= tolerance) {

@@ -102,6 +102,8 @@ class Recogniser {
   // the second readings that are on.
   void JudgeCommand(Heard& heard, const std::vector<WordSpan>& words, long commandScore);
   void Report(Heard heard);  // with mutex_ held
+  // The sample where the voice ended, once the detector has ended speech.
+  long VoiceEnd() const;
   int PhoneCountLocked(const std::string& word) const;
   // The lattice's best readings of the utterance just decoded, best first.
   std::vector<Reading> Readings();
