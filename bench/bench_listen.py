@@ -228,7 +228,7 @@ DESTRUCTIVE = {4, 6, 32}
 
 def empty_results(other=None):
     """Hits and totals for the commands and for each kind of other speech."""
-    return {kind: [0, 0] for kind in ["command", "destructive"] +
+    return {kind: [0, 0] for kind in ["command", "wrong-command", "destructive"] +
             [k for k, _, _ in (other or OTHER_SPEECH)]}
 
 
@@ -509,6 +509,9 @@ def fast(build, voices, quick, extra, folder, noise=None, gain=None, check=False
             ok = len(evs) == 1 and evs[0][0][0] == "recognize" and evs[0][0][2] == str(cid) \
                 and evs[0][0][4:] == words
             results[kind][0] += ok
+            # Another command fired for it: worse than none, which the user just says again.
+            results["wrong-command"][1] += 1
+            results["wrong-command"][0] += not ok and any(e[0][0] == "recognize" for e in evs)
             if not ok:
                 misses.append("%s [%s %d] -> %s" % (text, voice, speed, [e[1] for e in evs]))
         else:
@@ -571,7 +574,8 @@ def main():
                ("" if noise is None else ", pink noise peaking at %g dBFS" % noise) +
                ("" if gain is None else ", speech %+g dB" % gain),
                os.path.join(folder, "listen.log")))
-        for k, label in [("command", "commands recognised exactly")] + \
+        for k, label in [("command", "commands recognised exactly"),
+                         ("wrong-command", "commands heard as another  ")] + \
                 [(k, label) for k, _, label in (CHECK_SPEECH if check else OTHER_SPEECH)] + \
                 [("destructive", "destructive fired wrongly   ")]:
             hit, total = results[k]
@@ -628,6 +632,9 @@ def main():
             results["command"][1] += 1
             ok = fields is not None and fields[0] == "recognize" and fields[2] == str(cid) \
                 and fields[4:] == words
+            results["wrong-command"][1] += 1
+            results["wrong-command"][0] += not ok and fields is not None and \
+                fields[0] == "recognize"
             if ok:
                 results["command"][0] += 1
                 latencies.append(latency)
@@ -676,6 +683,7 @@ def main():
           (len(voices), "flite" if "--flite" in args else "espeak-ng",
            os.path.join(folder, "listen.log")))
     print("  commands recognised exactly : %5.1f %%  (%d/%d)" % share("command"))
+    print("  commands heard as another   : %5.1f %%  (%d/%d)" % share("wrong-command"))
     for kind, _, label in (CHECK_SPEECH if check else OTHER_SPEECH):
         print("  %s : %5.1f %%  (%d/%d)" % ((label,) + share(kind)))
     if latencies:
