@@ -511,7 +511,8 @@ def fast(build, voices, quick, extra, folder, noise=None, gain=None, check=False
             results[kind][0] += ok
             # Another command fired for it: worse than none, which the user just says again.
             results["wrong-command"][1] += 1
-            results["wrong-command"][0] += not ok and any(e[0][0] == "recognize" for e in evs)
+            results["wrong-command"][0] += any(
+                e[0][0] == "recognize" and (e[0][2] != str(cid) or e[0][4:] != words) for e in evs)
             if not ok:
                 misses.append("%s [%s %d] -> %s" % (text, voice, speed, [e[1] for e in evs]))
         else:
