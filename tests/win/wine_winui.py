@@ -208,8 +208,10 @@ def activation(s, d):
     s.check("summoned for the activation checks", d.summon("old terms"), s.active_name())
     s.check("notepad in front", d.to_notepad(), s.active_name())
     probe(s, "activate", CLASS)
-    s.xdo("type", "--delay", "30", "abc")
+    # Wine hands X the focus a moment after SetForegroundWindow returns; keys sent before
+    # that go to Notepad. Type as soon as X agrees, well before the 1.5 s timer.
     s.check("another process brings the window forward", wait_for(d.front, 5), s.active_name())
+    s.xdo("type", "--delay", "30", "abc")
     url = d.search()
     s.check("keys typed after SetForegroundWindow land in the terms", "q=abc&" in url, url)
 
