@@ -363,8 +363,10 @@ def speak(text, voice, speed, folder, index, noise=None):
             subprocess.run(["sox", "-R", "-n"] + fmt + [hiss, "synth", "%.3f" % (len(clean) / 2 / RATE),
                                                       "pinknoise", "gain", "-n", str(noise)],
                            check=True)
+            mixed = "%s.%d.part" % (cached, os.getpid())
             subprocess.run(["sox", "-R", "-m"] + fmt + ["-v", "1", quiet] + fmt +
-                           ["-v", "1", hiss] + fmt + [cached], check=True)
+                           ["-v", "1", hiss] + fmt + [mixed], check=True)
+            os.replace(mixed, cached)
         with open(cached, "rb") as f:
             return f.read()
     # "nd": converted without dither, so that every run decodes the same samples.
@@ -374,7 +376,8 @@ def speak(text, voice, speed, folder, index, noise=None):
         with open(cached, "rb") as f:
             return f.read()
     wav = os.path.join(folder, "u%d.wav" % index)
-    raw = cached
+    # Written aside and moved in whole: another bench run may be reading the cache.
+    raw = "%s.%d.part" % (cached, os.getpid())
     if voice.startswith("flite:"):
         # A second synthesiser, built from recordings of real speakers; its speed is the
         # length of the speech in per cent of the voice's own.
@@ -386,7 +389,8 @@ def speak(text, voice, speed, folder, index, noise=None):
     subprocess.run(["sox", "-D", wav, "-r", "16000", "-c", "1", "-b", "16", "-e", "signed-integer",
                     "-t", "raw", raw, "silence", "1", "0.02", "0.5%", "reverse", "silence",
                     "1", "0.02", "0.5%", "reverse"], check=True)
-    with open(raw, "rb") as f:
+    os.replace(raw, cached)
+    with open(cached, "rb") as f:
         return f.read()
 
 
