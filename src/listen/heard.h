@@ -48,7 +48,8 @@ struct Heard {
   double endCpuMs = 0;
   double checkCpuMs = 0;
   int frames = 0;
-  std::vector<float> cepstralMean;  // the decoder's cepstral mean once it was decoded
+  std::vector<std::string> decodedWords;  // as the decoder named them, "select(2)", "<sil>"
+  std::vector<float> cepstralMean;        // the decoder's cepstral mean once it was decoded
   // The command's words against a loop of free phones over the same frames, when checked.
   bool fitChecked = false;
   std::vector<WordFit> fits;

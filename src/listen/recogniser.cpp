@@ -105,6 +105,16 @@ bool Recogniser::Open(std::string& error) {
       return false;
     }
   }
+  if (settings_.adapt) {
+    voiceFit_ = std::make_unique<VoiceFit>(ps_, settings_.adaptPriorFrames,
+                                           settings_.adaptAfterFrames, settings_.verbose);
+    std::string why;
+    if (!voiceFit_->Open(settings_.model, why)) {
+      // Commands are still heard, only not with the model fitted to the voice.
+      std::fprintf(stderr, "varnel-listen: not fitting the model to the voice: %s\n", why.c_str());
+      voiceFit_.reset();
+    }
+  }
   return true;
 }
 
@@ -680,6 +690,9 @@ Heard Recogniser::Evaluate(int pauseFrames) {
   const double checksStart = ThreadCpuMs();
   heard.endCpuMs = checksStart - cpuStart;
   JudgeCommand(heard, words, commandScore);
+  for (const auto& w : words) {
+    heard.decodedWords.push_back(w.word);
+  }
   heard.checkCpuMs = ThreadCpuMs() - checksStart;
   return heard;
 }
@@ -832,6 +845,14 @@ long Recogniser::VoiceEnd() const {
 }
 
 void Recogniser::Report(Heard heard) {
+  // A command teaches the fit to the voice once it has been told: learning takes a few tens of
+  // milliseconds that the answer need not wait for.
+  std::vector<std::int16_t> learnFrom;
+  std::vector<std::string> words;
+  if (voiceFit_ && heard.match && heard.decoding != Heard::Decoding::kNone) {
+    learnFrom = DecodedAudio(heard);
+    words = heard.decodedWords;
+  }
   utterance_.clear();
   lastEnd_ = UtteranceEnd{VoiceEnd(), !heard.match && !heard.steady};
   if (!heard.cepstralMean.empty()) {
@@ -844,6 +865,9 @@ void Recogniser::Report(Heard heard) {
     }
   }
   onHeard_(std::move(heard));
+  if (!learnFrom.empty()) {
+    voiceFit_->Learn(learnFrom, words);
+  }
 }
 
 long Recogniser::Feed(fe_s* fe, const std::int16_t* samples, std::size_t n) {

@@ -31,6 +31,7 @@
 #include "listen/run_on.h"
 #include "listen/settings.h"
 #include "listen/snr.h"
+#include "listen/voice_fit.h"
 
 struct ps_decoder_s;
 struct fe_s;
@@ -149,6 +150,7 @@ class Recogniser {
   std::atomic<double> languageWeight_{1};
   std::unique_ptr<LanguageModelCheck> lmCheck_;  // nullptr when commands are not checked
   std::unique_ptr<PhoneLoopCheck> fitCheck_;     // ... not laid against free phones
+  std::unique_ptr<VoiceFit> voiceFit_;           // ... the model not fitted to the voice
   fe_s* vad_ = nullptr;
   std::mutex mutex_;  // guards the decoder and the grammar fields
   std::condition_variable grammarSet_;

@@ -88,6 +88,12 @@ std::string Usage() {
          "  --beam X                decoder state and phone beam (1e-60)\n"
          "  --word-beam X           decoder word-exit beam (1e-48)\n"
          "  --top-n N               Gaussians scored per frame (8)\n"
+         "  --adapt                 fit the acoustic model to the voice, learning from\n"
+         "                          every command heard (the default)\n"
+         "  --no-adapt              ... never\n"
+         "  --adapt-after-frames N  first fit after N 10 ms frames of commands (300)\n"
+         "  --adapt-prior-frames N  each fit held near the model as if N frames more had\n"
+         "                          fitted it unchanged (300)\n"
          "  --remove-noise          always subtract the room's noise spectrum before\n"
          "                          decoding; by default only when the speech stands less\n"
          "                          than --remove-noise-below dB above the noise\n"
@@ -212,6 +218,14 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.garbage.wordsEnabled = true;
       } else if (a == "--neighbours") {
         s.neighbours = true;
+      } else if (a == "--adapt") {
+        s.adapt = true;
+      } else if (a == "--no-adapt") {
+        s.adapt = false;
+      } else if (a == "--adapt-after-frames") {
+        s.adaptAfterFrames = static_cast<long>(number(0, 1e9, true));
+      } else if (a == "--adapt-prior-frames") {
+        s.adaptPriorFrames = number(0, 1e9);
       } else if (a == "--no-neighbours") {
         s.neighbours = false;
       } else if (a == "--neighbour-weight") {

@@ -33,6 +33,12 @@ struct Settings {
   double beam = 1e-60;      // decoder state and phone beams
   double wordBeam = 1e-48;  // decoder word-exit beam
   int topN = 8;
+  // The model is fitted to the voice it hears: every command heard teaches it, and after
+  // `adaptAfterFrames` 10 ms frames of commands each new fit replaces the last, held near the
+  // model as it was by `adaptPriorFrames` frames that fit it unchanged.
+  bool adapt = true;
+  long adaptAfterFrames = 300;
+  double adaptPriorFrames = 300;
   // Spectral subtraction smears clean close-talk speech but recovers commands in a noisy
   // room, so by default it is used for an utterance only when its speech stands less than
   // `removeNoiseBelowSnrDb` above the room's noise.

@@ -666,6 +666,33 @@ TEST_F(ListenSpokenTest, DestructiveCommandsAreWeighedAgainstTheOthers) {
   }
 }
 
+// Every command heard fits the model to the voice a little more, and the fitted model still
+// hears the commands; with --no-adapt the model stays as it was.
+class ListenVoiceFitTest : public ListenSpokenTest {
+ protected:
+  void SayCommandsAndCountFits(const std::vector<std::string>& options, int fits) {
+    ASSERT_NO_FATAL_FAILURE(StartListening(options));
+    ASSERT_NO_FATAL_FAILURE(SayCommandsInTurn({{"Zoom In", 26},
+                                               {"Launch Browser", 22},
+                                               {"Go Home", 35},
+                                               {"Full Screen", 28},
+                                               {"Zoom In", 26}}));
+    StopServer();
+    if (const auto log = ServerLog()) {
+      EXPECT_EQ(Count(*log, "fitted the model to the voice ("), fits) << *log;
+      EXPECT_EQ(Count(*log, "not fitting"), 0) << *log;
+    }
+  }
+};
+
+TEST_F(ListenVoiceFitTest, EveryCommandFitsTheModel) {
+  SayCommandsAndCountFits({"--input", "-", "--adapt-after-frames", "0"}, 5);
+}
+
+TEST_F(ListenVoiceFitTest, NoFitWhenAskedNotTo) {
+  SayCommandsAndCountFits({"--input", "-", "--no-adapt"}, 0);
+}
+
 // Short utterances are decoded whole at their first pause, long ones as they come from the
 // moment they grow long, catching up on what was said before.
 TEST_F(ListenSpokenTest, OnlyLongUtterancesAreDecodedAsTheyCome) {
