@@ -35,10 +35,11 @@ struct Settings {
   int topN = 8;
   // The model is fitted to the voice it hears: every command heard teaches it, and after
   // `adaptAfterFrames` 10 ms frames of commands each new fit replaces the last, held near the
-  // model as it was by `adaptPriorFrames` frames that fit it unchanged.
+  // model as it was by `adaptPriorFrames` frames that fit it unchanged (a second of speech:
+  // the first command moves it a third of the way).
   bool adapt = true;
-  long adaptAfterFrames = 300;
-  double adaptPriorFrames = 300;
+  long adaptAfterFrames = 0;
+  double adaptPriorFrames = 100;
   // Spectral subtraction smears clean close-talk speech but recovers commands in a noisy
   // room, so by default it is used for an utterance only when its speech stands less than
   // `removeNoiseBelowSnrDb` above the room's noise.
