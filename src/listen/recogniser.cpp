@@ -73,8 +73,10 @@ Recogniser::~Recogniser() {
     static_cast<void>(denoiser_.release());
     static_cast<void>(lmCheck_.release());
     static_cast<void>(fitCheck_.release());
+    static_cast<void>(voiceFit_.release());
     return;
   }
+  voiceFit_.reset();  // keeps what it learned, and uses the decoder's configuration
   if (ps_ != nullptr) {
     ps_free(ps_);
   }
@@ -106,8 +108,9 @@ bool Recogniser::Open(std::string& error) {
     }
   }
   if (settings_.adapt) {
-    voiceFit_ = std::make_unique<VoiceFit>(ps_, settings_.adaptPriorFrames,
-                                           settings_.adaptAfterFrames, settings_.verbose);
+    voiceFit_ =
+        std::make_unique<VoiceFit>(ps_, settings_.adaptPriorFrames, settings_.adaptAfterFrames,
+                                   settings_.voiceFitFile, settings_.verbose);
     std::string why;
     if (!voiceFit_->Open(settings_.model, why)) {
       // Commands are still heard, only not with the model fitted to the voice.

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace varnel::listen {
 namespace {
 
@@ -158,6 +160,31 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_DOUBLE_EQ(s.garbage.prefixWeight, 0);  // never leave a command half-way
   ASSERT_TRUE(ParseSettings({"--suffix-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
+  EXPECT_TRUE(s.adapt);
+  ASSERT_TRUE(ParseSettings(
+      {"--no-adapt", "--adapt-after-frames", "500", "--adapt-prior-frames", "0"}, s, error, help))
+      << error;
+  EXPECT_FALSE(s.adapt);
+  EXPECT_EQ(s.adaptAfterFrames, 500);
+  EXPECT_DOUBLE_EQ(s.adaptPriorFrames, 0);
+  // What was learned of the voice is kept for the microphone's, not for a file's.
+  struct FitFile {
+    std::vector<std::string> args;
+    std::string want;
+  };
+  setenv("XDG_STATE_HOME", "/state", 1);
+  const std::vector<FitFile> fitFiles = {
+      {{}, "/state/varnel/voice-fit"},
+      {{"--input", "a.wav"}, ""},
+      {{"--input", "a.wav", "--voice-fit-file", "/f"}, "/f"},
+      {{"--no-voice-fit-file"}, ""},
+  };
+  for (const auto& f : fitFiles) {
+    Settings fresh;
+    ASSERT_TRUE(ParseSettings(f.args, fresh, error, help)) << error;
+    EXPECT_EQ(fresh.voiceFitFile, f.want) << (f.args.empty() ? "" : f.args.back());
+  }
+  unsetenv("XDG_STATE_HOME");
   ASSERT_TRUE(ParseSettings({"--later-word-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.laterWordWeight, 0);  // everyday words in a row as the first
   ASSERT_TRUE(ParseSettings({"--later-menu-word-weight", "0"}, s, error, help)) << error;
@@ -203,6 +230,10 @@ TEST(ListenSettings, RejectionOptionsParse) {
 
 TEST(ListenSettings, BadValuesAreRefused) {
   const std::vector<std::vector<std::string>> bad = {
+      {"--adapt-after-frames", "-1"},       // a negative count
+      {"--adapt-after-frames", "2.5"},      // not a whole number of frames
+      {"--adapt-prior-frames", "-100"},     // a prior pushing away from the model
+      {"--voice-fit-file", ""},             // no path
       {"--vad-postspeech"},                 // no value
       {"--vad-postspeech", "0"},            // below the range
       {"--vad-postspeech", "12x"},          // trailing junk
