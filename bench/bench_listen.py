@@ -27,11 +27,7 @@ With --check the utterances are the check set instead: phrases and voices (other
 accents, flite's voices, two of them in room noise) on which no setting was ever chosen.
 Tune on the other sets; the check set's figures are the ones that tell.
 
-With --fast --keep-fit=DIR each voice's varnel-listen keeps what it learned of the voice in
-DIR and starts from it at the next such run: a user's second day.
-
-usage: bench_listen.py BUILD_DIR [--quick] [--flite|--accents|--check]
-                       [--fast [--noise=DB] [--gain=DB] [--keep-fit=DIR]]
+usage: bench_listen.py BUILD_DIR [--quick] [--flite|--accents|--check] [--fast [--noise=DB] [--gain=DB]]
                        [-- varnel-listen options]
 """
 import array
@@ -432,9 +428,8 @@ def fast(build, voices, quick, extra, folder, noise=None, gain=None, check=False
         folders.append(os.path.join(folder, "voice%d" % n))
         os.makedirs(folders[-1])
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
-        runs = list(pool.map(lambda vf: fast_voice(build, [vf[0]], quick,
-                                                   extra + kept_fit(vf[0]), vf[1], noise, gain,
-                                                   check), zip(voices, folders)))
+        runs = list(pool.map(lambda vf: fast_voice(build, [vf[0]], quick, extra, vf[1], noise,
+                                                   gain, check), zip(voices, folders)))
     results = empty_results(CHECK_SPEECH if check else OTHER_SPEECH)
     misses, end_cpu = [], []
     for run_results, run_misses, run_cpu in runs:
@@ -450,17 +445,6 @@ def fast(build, voices, quick, extra, folder, noise=None, gain=None, check=False
             statistics.median(end_cpu), end_cpu[min(len(end_cpu) - 1, int(0.95 * len(end_cpu)))],
             end_cpu[-1])
     return results, misses, cpu
-
-
-def kept_fit(voice):
-    """With --keep-fit=DIR each voice's varnel-listen keeps what it learned of the voice in DIR
-    and starts from it at the next run, as it would at a user's next login."""
-    folder = next((a.split("=", 1)[1] for a in sys.argv if a.startswith("--keep-fit=")), None)
-    if folder is None:
-        return []
-    os.makedirs(folder, exist_ok=True)
-    name = "".join(c if c.isalnum() else "_" for c in voice[0])  # a voice at any pace
-    return ["--voice-fit-file", os.path.join(os.path.abspath(folder), name)]
 
 
 def fast_voice(build, voices, quick, extra, folder, noise=None, gain=None, check=False):

@@ -76,7 +76,7 @@ Recogniser::~Recogniser() {
     static_cast<void>(voiceFit_.release());
     return;
   }
-  voiceFit_.reset();  // keeps what it learned, and uses the decoder's configuration
+  voiceFit_.reset();  // before the decoder whose configuration its front end holds
   if (ps_ != nullptr) {
     ps_free(ps_);
   }
@@ -108,9 +108,8 @@ bool Recogniser::Open(std::string& error) {
     }
   }
   if (settings_.adapt) {
-    voiceFit_ =
-        std::make_unique<VoiceFit>(ps_, settings_.adaptPriorFrames, settings_.adaptAfterFrames,
-                                   settings_.voiceFitFile, settings_.verbose);
+    voiceFit_ = std::make_unique<VoiceFit>(ps_, settings_.adaptPriorFrames,
+                                           settings_.adaptAfterFrames, settings_.verbose);
     std::string why;
     if (!voiceFit_->Open(settings_.model, why)) {
       // Commands are still heard, only not with the model fitted to the voice.

@@ -18,18 +18,6 @@ std::string DefaultSocketPath() {
   return "/tmp/varnel-" + std::to_string(getuid()) + "/" + kSocketName;
 }
 
-std::string DefaultVoiceFitFile() {
-  const char* state = std::getenv("XDG_STATE_HOME");
-  if (state != nullptr && state[0] == '/') {
-    return std::string(state) + "/varnel/voice-fit";
-  }
-  const char* home = std::getenv("HOME");
-  if (home != nullptr && home[0] == '/') {
-    return std::string(home) + "/.local/state/varnel/voice-fit";
-  }
-  return "";
-}
-
 std::string Usage() {
   return "usage: varnel-listen [options]\n"
          "  --input FILE|-          read a sound file (WAV, FLAC, Ogg..., any rate: resampled)\n"
@@ -106,10 +94,6 @@ std::string Usage() {
          "  --adapt-after-frames N  first fit after N 10 ms frames of commands (0)\n"
          "  --adapt-prior-frames N  each fit held near the model as if N frames more had\n"
          "                          fitted it unchanged (100)\n"
-         "  --voice-fit-file PATH   keep what was learned of the voice there between starts\n"
-         "                          (default $XDG_STATE_HOME/varnel/voice-fit when\n"
-         "                          listening to the microphone; none with --input)\n"
-         "  --no-voice-fit-file     keep it nowhere\n"
          "  --remove-noise          always subtract the room's noise spectrum before\n"
          "                          decoding; by default only when the speech stands less\n"
          "                          than --remove-noise-below dB above the noise\n"
@@ -242,15 +226,6 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.adaptAfterFrames = static_cast<long>(number(0, 1e9, true));
       } else if (a == "--adapt-prior-frames") {
         s.adaptPriorFrames = number(0, 1e9);
-      } else if (a == "--voice-fit-file") {
-        s.voiceFitFile = value();
-        s.voiceFitFileGiven = true;
-        if (s.voiceFitFile.empty()) {
-          throw std::invalid_argument(a + " needs a path");
-        }
-      } else if (a == "--no-voice-fit-file") {
-        s.voiceFitFile.clear();
-        s.voiceFitFileGiven = true;
       } else if (a == "--no-neighbours") {
         s.neighbours = false;
       } else if (a == "--neighbour-weight") {
@@ -384,9 +359,6 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
   }
   if (s.socketPath.empty()) {
     s.socketPath = DefaultSocketPath();
-  }
-  if (!s.voiceFitFileGiven && s.input.empty()) {
-    s.voiceFitFile = DefaultVoiceFitFile();
   }
   s.rivals.guardedCommands = {s.sleepPhrase};
   return true;

@@ -40,11 +40,6 @@ struct Settings {
   bool adapt = true;
   long adaptAfterFrames = 0;
   double adaptPriorFrames = 100;
-  // Where what was learned of the voice is kept between starts; "" nowhere. By default the
-  // user's state folder when listening to the microphone, nowhere for --input: a file's
-  // voice is not the user's.
-  std::string voiceFitFile;
-  bool voiceFitFileGiven = false;
   // Spectral subtraction smears clean close-talk speech but recovers commands in a noisy
   // room, so by default it is used for an utterance only when its speech stands less than
   // `removeNoiseBelowSnrDb` above the room's noise.
@@ -129,7 +124,5 @@ std::string Usage();
 
 // $XDG_RUNTIME_DIR/varnel-listen.sock, or /tmp/varnel-$UID/varnel-listen.sock without it.
 std::string DefaultSocketPath();
-// $XDG_STATE_HOME/varnel/voice-fit, or ~/.local/state/varnel/voice-fit; "" without a home.
-std::string DefaultVoiceFitFile();
 
 }  // namespace varnel::listen

@@ -3,11 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
-#include <cstdint>
 #include <limits>
 #include <numbers>
-#include <sstream>
-#include <string>
 
 namespace varnel::listen {
 namespace {
@@ -17,30 +14,6 @@ constexpr double kVarianceFloor = 1e-4;
 // A pivot this small leaves the row as it was: the frames do not determine it.
 constexpr double kSingular = 1e-12;
 constexpr double kImpossible = -std::numeric_limits<double>::infinity();
-constexpr const char* kSavedHeader = "varnel-listen voice fit 1";
-constexpr std::uint32_t kByteOrderMark = 0x11223344;
-
-// The model's shape, as the saved statistics must match it.
-std::string ShapeOf(const GaussianModel& m) {
-  std::string shape = std::to_string(m.codebooks) + " " + std::to_string(m.densities) + " " +
-                      std::to_string(m.streamLengths.size());
-  for (const int length : m.streamLengths) {
-    shape += " " + std::to_string(length);
-  }
-  return shape;
-}
-
-void WriteValues(std::ostream& out, const std::vector<double>& values) {
-  out.write(reinterpret_cast<const char*>(values.data()),
-            static_cast<std::streamsize>(values.size() * sizeof(double)));
-}
-
-bool ReadValues(std::istream& in, std::vector<double>& values) {
-  in.read(reinterpret_cast<char*>(values.data()),
-          static_cast<std::streamsize>(values.size() * sizeof(double)));
-  return in.gcount() == static_cast<std::streamsize>(values.size() * sizeof(double)) &&
-         std::all_of(values.begin(), values.end(), [](double v) { return std::isfinite(v); });
-}
 
 std::size_t Index(int codebook, int stream, int density, const GaussianModel& m) {
   return ((static_cast<std::size_t>(codebook) * m.streamLengths.size()) +
@@ -296,49 +269,6 @@ MeanTransform VoiceAdaptation::Estimate(double priorFrames) const {
     }
   }
   return t;
-}
-
-void VoiceAdaptation::Save(std::ostream& out) const {
-  out << kSavedHeader << "\n" << ShapeOf(model_) << "\n" << frames_ << "\n";
-  out.write(reinterpret_cast<const char*>(&kByteOrderMark), sizeof kByteOrderMark);
-  WriteValues(out, occupancy_);
-  WriteValues(out, sums_);
-}
-
-bool VoiceAdaptation::Load(std::istream& in, long mostFrames) {
-  std::string header;
-  std::string shape;
-  std::string framesLine;
-  if (!std::getline(in, header) || header != kSavedHeader || !std::getline(in, shape) ||
-      shape != ShapeOf(model_) || !std::getline(in, framesLine)) {
-    return false;
-  }
-  long frames = 0;
-  std::istringstream number(framesLine);
-  std::uint32_t mark = 0;
-  if (!(number >> frames) || frames <= 0 || !in.read(reinterpret_cast<char*>(&mark), sizeof mark) ||
-      mark != kByteOrderMark) {
-    return false;
-  }
-  std::vector<double> occupancy(occupancy_.size());
-  std::vector<double> sums(sums_.size());
-  if (!ReadValues(in, occupancy) || !ReadValues(in, sums) || in.peek() != EOF ||
-      std::any_of(occupancy.begin(), occupancy.end(), [](double o) { return o < 0; })) {
-    return false;
-  }
-  // Scaled as a whole, the statistics fit the same transform but weigh less against new ones.
-  const double scale =
-      frames > mostFrames && mostFrames > 0 ? static_cast<double>(mostFrames) / frames : 1.0;
-  for (double& o : occupancy) {
-    o *= scale;
-  }
-  for (double& v : sums) {
-    v *= scale;
-  }
-  occupancy_ = std::move(occupancy);
-  sums_ = std::move(sums);
-  frames_ = std::lround(static_cast<double>(frames) * scale);
-  return true;
 }
 
 void WriteTransform(const MeanTransform& transform, std::ostream& out) {

@@ -5,7 +5,6 @@
 // sounds the same way, so a few dozen commands are enough for it.
 #pragma once
 
-#include <istream>
 #include <ostream>
 #include <vector>
 
@@ -38,11 +37,6 @@ class VoiceAdaptation {
   // The transform that best fits what was learned, as if `priorFrames` frames more had fitted
   // the model unchanged: the fewer frames learned, the nearer it stays to changing nothing.
   MeanTransform Estimate(double priorFrames) const;
-  // What was learned, for the next start. Load takes it back into an adaptation of the same
-  // model that has learned nothing yet, scaled down to at most `mostFrames` frames so that new
-  // speech still moves the fit; false, changing nothing, when it is not this model's.
-  void Save(std::ostream& out) const;
-  bool Load(std::istream& in, long mostFrames);
 
  private:
   // Log likelihood of one stream of a frame under each of a codebook's Gaussians, all

@@ -12,18 +12,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <system_error>
-#include <utility>
 
 namespace varnel::listen {
 namespace {
 
 constexpr const char* kSilencePhone = "SIL";
-// Written at most this often while listening, and when varnel-listen stops.
-constexpr auto kStoreInterval = std::chrono::minutes(1);
-// What earlier runs learned counts as at most this much speech (ten minutes of commands), so
-// that a voice that changed, or another microphone, is learned again within a few minutes.
-constexpr long kMostStoredFrames = 60000;
 
 // Whether the decoder's name is a silence or a filler ("<sil>", "[NOISE]", "+breath+").
 bool IsFiller(const std::string& name) {
@@ -47,18 +40,10 @@ std::string StreamSpec(const std::vector<int>& lengths) {
 
 }  // namespace
 
-VoiceFit::VoiceFit(ps_decoder_s* decoder, double priorFrames, long minFrames, std::string store,
-                   bool verbose)
-    : decoder_(decoder),
-      priorFrames_(priorFrames),
-      minFrames_(minFrames),
-      store_(std::move(store)),
-      verbose_(verbose) {}
+VoiceFit::VoiceFit(ps_decoder_s* decoder, double priorFrames, long minFrames, bool verbose)
+    : decoder_(decoder), priorFrames_(priorFrames), minFrames_(minFrames), verbose_(verbose) {}
 
 VoiceFit::~VoiceFit() {
-  if (adaptation_ && adaptation_->Frames() != savedFrames_) {
-    WriteStore();
-  }
   if (features_ != nullptr) {
     feat_free(features_);
   }
@@ -91,69 +76,7 @@ bool VoiceFit::Open(const std::string& modelFolder, std::string& error) {
     return false;
   }
   adaptation_ = std::make_unique<VoiceAdaptation>(model_);
-  ReadStore();
   return true;
-}
-
-void VoiceFit::ReadStore() {
-  if (store_.empty()) {
-    return;
-  }
-  std::ifstream in(store_, std::ios::binary);
-  if (!in) {
-    return;  // nothing learned yet
-  }
-  if (!adaptation_->Load(in, kMostStoredFrames)) {
-    // Another model's, or damaged: learned afresh, and replaced at the next write.
-    std::fprintf(stderr, "varnel-listen: %s does not fit this model; the voice is learned anew\n",
-                 store_.c_str());
-    adaptation_ = std::make_unique<VoiceAdaptation>(model_);
-    return;
-  }
-  savedFrames_ = adaptation_->Frames();
-  if (adaptation_->Frames() >= minFrames_ && Apply(adaptation_->Estimate(priorFrames_)) &&
-      verbose_) {
-    std::fprintf(stderr,
-                 "varnel-listen: fitted the model to the voice learned before (%ld frames)\n",
-                 adaptation_->Frames());
-  }
-}
-
-void VoiceFit::WriteStore() {
-  savedAt_ = std::chrono::steady_clock::now();
-  if (store_.empty()) {
-    return;
-  }
-  std::error_code ec;
-  const std::filesystem::path path(store_);
-  if (path.has_parent_path()) {
-    std::filesystem::create_directories(path.parent_path(), ec);
-  }
-  // Written aside and renamed: a stop half-way leaves the last whole file.
-  std::string aside = store_ + ".XXXXXX";
-  const int fd = mkstemp(aside.data());
-  if (fd < 0) {
-    return;
-  }
-  close(fd);
-  bool ok = false;
-  {
-    std::ofstream out(aside, std::ios::binary | std::ios::trunc);
-    adaptation_->Save(out);
-    out.flush();
-    ok = static_cast<bool>(out);
-  }
-  if (ok) {
-    std::filesystem::rename(aside, path, ec);
-    ok = !ec;
-  }
-  if (!ok) {
-    std::filesystem::remove(aside, ec);
-    std::fprintf(stderr, "varnel-listen: cannot keep what was learned of the voice in %s\n",
-                 store_.c_str());
-    return;
-  }
-  savedFrames_ = adaptation_->Frames();
 }
 
 std::vector<float> VoiceFit::Features(const std::vector<std::int16_t>& audio) {
@@ -205,13 +128,7 @@ void VoiceFit::Learn(const std::vector<std::int16_t>& audio,
   }
   const double start = ThreadCpuMs();
   const long learned = adaptation_->Learn(Features(audio), sequence, silence_);
-  if (learned == 0) {
-    return;
-  }
-  if (std::chrono::steady_clock::now() - savedAt_ >= kStoreInterval) {
-    WriteStore();
-  }
-  if (adaptation_->Frames() < minFrames_) {
+  if (learned == 0 || adaptation_->Frames() < minFrames_) {
     return;
   }
   if (Apply(adaptation_->Estimate(priorFrames_)) && verbose_) {

@@ -1,10 +1,8 @@
 // Keeps the decoder's acoustic model fitted to the user's voice: every command heard teaches the
 // adaptation, and once enough speech has been learned each new estimate replaces the model's
-// transform. Runs on the recogniser's worker, after the command has been reported. What was
-// learned is kept in a file of its own between starts, when one is given.
+// transform. Runs on the recogniser's worker, after the command has been reported.
 #pragma once
 
-#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,16 +18,13 @@ namespace varnel::listen {
 
 class VoiceFit {
  public:
-  // `store`: the file what was learned is read from at Open and kept in; "" none.
-  VoiceFit(ps_decoder_s* decoder, double priorFrames, long minFrames, std::string store,
-           bool verbose);
+  VoiceFit(ps_decoder_s* decoder, double priorFrames, long minFrames, bool verbose);
   ~VoiceFit();
   VoiceFit(const VoiceFit&) = delete;
   VoiceFit& operator=(const VoiceFit&) = delete;
 
-  // Loads the model's Gaussians and a front end like the decoder's, and what an earlier run
-  // learned of the voice; false, with `error`, for a model it cannot fit (one that is not
-  // phonetically tied).
+  // Loads the model's Gaussians and a front end like the decoder's; false, with `error`, for
+  // a model it cannot fit (one that is not phonetically tied).
   bool Open(const std::string& modelFolder, std::string& error);
   // Learns from a command heard in `audio` as the decoder's words `names` (alternates marked
   // "(2)", silences and fillers among them), and refits the model when it is time. Between
@@ -40,16 +35,11 @@ class VoiceFit {
  private:
   std::vector<float> Features(const std::vector<std::int16_t>& audio);
   bool Apply(const MeanTransform& transform);
-  void ReadStore();
-  void WriteStore();
 
   ps_decoder_s* decoder_;
   double priorFrames_;
   long minFrames_;
-  std::string store_;
   bool verbose_;
-  long savedFrames_ = 0;  // learned when the store was last written
-  std::chrono::steady_clock::time_point savedAt_ = std::chrono::steady_clock::now();
   GaussianModel model_;
   std::unique_ptr<VoiceAdaptation> adaptation_;
   fe_s* frontEnd_ = nullptr;

@@ -240,8 +240,6 @@ class ListenClientTest : public ::testing::Test {
     }
     argv.push_back(nullptr);
     const std::string logPath = Log().string();
-    // What a microphone's voice taught it is kept in the test's folder, not the user's.
-    const std::string state = (dir_ / "state").string();
     pid_ = fork();
     if (pid_ == 0) {
       dup2(in[0], 0);
@@ -250,7 +248,6 @@ class ListenClientTest : public ::testing::Test {
         const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(log, 2);
       }
-      setenv("XDG_STATE_HOME", state.c_str(), 1);
       for (const auto& [name, value] : env) {
         setenv(name.c_str(), value.c_str(), 1);
       }
@@ -280,7 +277,6 @@ class ListenClientTest : public ::testing::Test {
   // Where varnel-listen's stderr (its --verbose lines) goes, unless VARNEL_LISTEN_VERBOSE
   // shows it on the terminal.
   fs::path Log() const { return dir_ / "listen.log"; }
-  fs::path Dir() const { return dir_; }
   std::optional<std::string> ServerLog() const {
     if (std::getenv("VARNEL_LISTEN_VERBOSE") != nullptr) {
       return std::nullopt;
@@ -691,20 +687,6 @@ class ListenVoiceFitTest : public ListenSpokenTest {
 
 TEST_F(ListenVoiceFitTest, EveryCommandFitsTheModel) {
   SayCommandsAndCountFits({"--input", "-"}, 5);
-}
-
-// What one run learned of the voice is read by the next, which starts fitted.
-TEST_F(ListenVoiceFitTest, WhatWasLearnedIsKeptForTheNextStart) {
-  const fs::path kept = Dir() / "state" / "voice-fit";
-  SayCommandsAndCountFits({"--input", "-", "--voice-fit-file", kept.string()}, 5);
-  ASSERT_TRUE(fs::exists(kept));
-  EXPECT_EQ(fs::status(kept).permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write);
-  ASSERT_NO_FATAL_FAILURE(StartServer({"--input", "-", "--voice-fit-file", kept.string()}));
-  StopServer();
-  if (const auto log = ServerLog()) {
-    EXPECT_EQ(Count(*log, "fitted the model to the voice learned before ("), 1) << *log;
-  }
 }
 
 TEST_F(ListenVoiceFitTest, NoFitWhenAskedNotTo) {

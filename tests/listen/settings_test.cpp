@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 namespace varnel::listen {
 namespace {
 
@@ -167,24 +165,6 @@ TEST(ListenSettings, RejectionOptionsParse) {
   EXPECT_FALSE(s.adapt);
   EXPECT_EQ(s.adaptAfterFrames, 500);
   EXPECT_DOUBLE_EQ(s.adaptPriorFrames, 0);
-  // What was learned of the voice is kept for the microphone's, not for a file's.
-  struct FitFile {
-    std::vector<std::string> args;
-    std::string want;
-  };
-  setenv("XDG_STATE_HOME", "/state", 1);
-  const std::vector<FitFile> fitFiles = {
-      {{}, "/state/varnel/voice-fit"},
-      {{"--input", "a.wav"}, ""},
-      {{"--input", "a.wav", "--voice-fit-file", "/f"}, "/f"},
-      {{"--no-voice-fit-file"}, ""},
-  };
-  for (const auto& f : fitFiles) {
-    Settings fresh;
-    ASSERT_TRUE(ParseSettings(f.args, fresh, error, help)) << error;
-    EXPECT_EQ(fresh.voiceFitFile, f.want) << (f.args.empty() ? "" : f.args.back());
-  }
-  unsetenv("XDG_STATE_HOME");
   ASSERT_TRUE(ParseSettings({"--later-word-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.laterWordWeight, 0);  // everyday words in a row as the first
   ASSERT_TRUE(ParseSettings({"--later-menu-word-weight", "0"}, s, error, help)) << error;
@@ -233,7 +213,6 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--adapt-after-frames", "-1"},       // a negative count
       {"--adapt-after-frames", "2.5"},      // not a whole number of frames
       {"--adapt-prior-frames", "-100"},     // a prior pushing away from the model
-      {"--voice-fit-file", ""},             // no path
       {"--vad-postspeech"},                 // no value
       {"--vad-postspeech", "0"},            // below the range
       {"--vad-postspeech", "12x"},          // trailing junk

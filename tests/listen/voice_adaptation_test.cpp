@@ -175,52 +175,6 @@ TEST(ListenVoiceAdaptation, AlignsFramesToThePhonesSpoken) {
   }
 }
 
-// What one run learned, kept and read back by the next: the same fit, scaled down when there
-// is much of it so that new speech still counts, and refused when it is another model's.
-TEST(ListenVoiceAdaptation, KeepsWhatWasLearnedBetweenStarts) {
-  const GaussianModel model = SmallModel();
-  VoiceAdaptation learned(model);
-  std::mt19937 random(5);
-  const Voice voice{Moved(model, 1.05, 0.3, 0.02), 0.1};
-  for (int u = 0; u < 10; ++u) {
-    learned.Learn(Speak(model, voice, {kA, kB}, {9, 9}, random), {kA, kB}, kSilence);
-  }
-  std::ostringstream saved;
-  learned.Save(saved);
-  const std::string data = saved.str();
-
-  GaussianModel other = SmallModel();
-  other.streamLengths = {3, 2};
-  struct Case {
-    const char* name;
-    const GaussianModel& model;
-    std::string data;
-    long mostFrames;
-    long wantFrames;  // 0: refused
-  };
-  const std::vector<Case> cases = {
-      {"read back whole", model, data, 1000000, 180},
-      {"scaled down to the most kept", model, data, 90, 90},
-      {"another model's", other, data, 1000000, 0},
-      {"cut short", model, data.substr(0, data.size() - 8), 1000000, 0},
-      {"something more after it", model, data + "x", 1000000, 0},
-      {"another file", model, "hello\n", 1000000, 0},
-  };
-  for (const auto& c : cases) {
-    VoiceAdaptation restored(c.model);
-    std::istringstream in(c.data);
-    const bool ok = restored.Load(in, c.mostFrames);
-    EXPECT_EQ(ok, c.wantFrames != 0) << c.name;
-    EXPECT_EQ(restored.Frames(), c.wantFrames) << c.name;
-    if (ok) {
-      // Scaling every statistic alike leaves the best fit where it was.
-      EXPECT_LT(LargestDifference(restored.Estimate(0), learned.Estimate(0)), 1e-9) << c.name;
-    } else {
-      EXPECT_EQ(LargestDifference(restored.Estimate(0), IdentityTransform(c.model)), 0) << c.name;
-    }
-  }
-}
-
 TEST(ListenVoiceAdaptation, WritesTheDecodersTransformForm) {
   GaussianModel model = SmallModel();
   const MeanTransform t = Moved(model, 1.5, 0.25, -0.125);
