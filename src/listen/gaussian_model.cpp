@@ -167,6 +167,26 @@ bool ReadGaussianFile(const std::string& path, int* codebooks, int* densities,
   return true;
 }
 
+std::string GaussianFileBytes(int codebooks, int densities, const std::vector<int>& streamLengths,
+                              const std::vector<float>& values) {
+  std::string bytes = "s3\nversion 1.0\n";
+  bytes += kHeaderEnd;
+  const auto word = [&bytes](std::uint32_t v) {
+    bytes.append(reinterpret_cast<const char*>(&v), sizeof v);
+  };
+  const auto count = [&word](std::int64_t v) { word(static_cast<std::uint32_t>(v)); };
+  word(kByteOrderMark);
+  count(codebooks);
+  count(static_cast<std::int64_t>(streamLengths.size()));
+  count(densities);
+  for (const int length : streamLengths) {
+    count(length);
+  }
+  count(static_cast<std::int64_t>(values.size()));
+  bytes.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(float));
+  return bytes;
+}
+
 bool ReadBasePhones(const std::string& path, std::vector<std::string>* phones, std::string& error) {
   std::string data;
   if (!ReadAll(path, &data)) {

@@ -29,6 +29,10 @@ bool ReadGaussianFile(const std::string& path, int* codebooks, int* densities,
                       std::vector<int>* streamLengths, std::vector<float>* values,
                       std::string& error);
 
+// `values` as such a parameter file, in this machine's byte order.
+std::string GaussianFileBytes(int codebooks, int densities, const std::vector<int>& streamLengths,
+                              const std::vector<float>& values);
+
 // The base phones named in the model definition ("mdef"), binary or text, in the order of
 // their codebooks in a phonetically tied model.
 bool ReadBasePhones(const std::string& path, std::vector<std::string>* phones, std::string& error);

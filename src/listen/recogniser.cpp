@@ -108,8 +108,9 @@ bool Recogniser::Open(std::string& error) {
     }
   }
   if (settings_.adapt) {
-    voiceFit_ = std::make_unique<VoiceFit>(ps_, settings_.adaptPriorFrames,
-                                           settings_.adaptAfterFrames, settings_.verbose);
+    voiceFit_ =
+        std::make_unique<VoiceFit>(ps_, settings_.adaptPriorFrames, settings_.adaptMeanPriorFrames,
+                                   settings_.adaptAfterFrames, settings_.verbose);
     std::string why;
     if (!voiceFit_->Open(settings_.model, why)) {
       // Commands are still heard, only not with the model fitted to the voice.

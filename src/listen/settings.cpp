@@ -94,6 +94,9 @@ std::string Usage() {
          "  --adapt-after-frames N  first fit after N 10 ms frames of commands (0)\n"
          "  --adapt-prior-frames N  each fit held near the model as if N frames more had\n"
          "                          fitted it unchanged (100)\n"
+         "  --adapt-mean-prior-frames N\n"
+         "                          then move each Gaussian's mean toward what it heard,\n"
+         "                          as if N frames had fitted it unchanged; 0 never (0)\n"
          "  --remove-noise          always subtract the room's noise spectrum before\n"
          "                          decoding; by default only when the speech stands less\n"
          "                          than --remove-noise-below dB above the noise\n"
@@ -226,6 +229,8 @@ bool ParseSettings(const std::vector<std::string>& args, Settings& s, std::strin
         s.adaptAfterFrames = static_cast<long>(number(0, 1e9, true));
       } else if (a == "--adapt-prior-frames") {
         s.adaptPriorFrames = number(0, 1e9);
+      } else if (a == "--adapt-mean-prior-frames") {
+        s.adaptMeanPriorFrames = number(0, 1e9);
       } else if (a == "--no-neighbours") {
         s.neighbours = false;
       } else if (a == "--neighbour-weight") {

@@ -271,6 +271,30 @@ MeanTransform VoiceAdaptation::Estimate(double priorFrames) const {
   return t;
 }
 
+std::vector<float> VoiceAdaptation::AdaptedMeans(const MeanTransform& transform,
+                                                 double priorFrames) const {
+  std::vector<float> means(model_.means.size());
+  for (int c = 0; c < model_.codebooks; ++c) {
+    for (int s = 0; s < static_cast<int>(model_.streamLengths.size()); ++s) {
+      const auto n = static_cast<std::size_t>(model_.streamLengths[s]);
+      for (int d = 0; d < model_.densities; ++d) {
+        const std::size_t at = model_.Offset(c, s, d);
+        const double o = occupancy_[Index(c, s, d, model_)];
+        for (std::size_t row = 0; row < n; ++row) {
+          double moved = transform.b[s][row];
+          for (std::size_t i = 0; i < n; ++i) {
+            moved += transform.a[s][(row * n) + i] * model_.means[at + i];
+          }
+          const double heard =
+              o > 0 ? ((priorFrames * moved) + sums_[at + row]) / (priorFrames + o) : moved;
+          means[at + row] = static_cast<float>(heard);
+        }
+      }
+    }
+  }
+  return means;
+}
+
 void WriteTransform(const MeanTransform& transform, std::ostream& out) {
   out.precision(std::numeric_limits<float>::max_digits10);
   out << "1\n" << transform.a.size() << "\n";

@@ -37,6 +37,11 @@ class VoiceAdaptation {
   // The transform that best fits what was learned, as if `priorFrames` frames more had fitted
   // the model unchanged: the fewer frames learned, the nearer it stays to changing nothing.
   MeanTransform Estimate(double priorFrames) const;
+  // Every mean moved by `transform`, then each toward the frames its own Gaussian learned
+  // from, as if `priorFrames` frames had fitted the moved mean: a Gaussian heard often comes
+  // to the voice's own sound, which one transform of all of them cannot reach (an accent's
+  // vowel said as another). Laid out as the model's means.
+  std::vector<float> AdaptedMeans(const MeanTransform& transform, double priorFrames) const;
 
  private:
   // Log likelihood of one stream of a frame under each of a codebook's Gaussians, all

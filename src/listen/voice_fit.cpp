@@ -5,6 +5,7 @@
 #include <pocketsphinx.h>
 #include <sphinxbase/fe.h>
 #include <sphinxbase/feat.h>
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -17,6 +18,8 @@ namespace varnel::listen {
 namespace {
 
 constexpr const char* kSilencePhone = "SIL";
+// Where the decoder keeps the means file it found in the model folder, and reloads it from.
+constexpr const char* kMeansKey = "_mean";
 
 // Whether the decoder's name is a silence or a filler ("<sil>", "[NOISE]", "+breath+").
 bool IsFiller(const std::string& name) {
@@ -40,10 +43,18 @@ std::string StreamSpec(const std::vector<int>& lengths) {
 
 }  // namespace
 
-VoiceFit::VoiceFit(ps_decoder_s* decoder, double priorFrames, long minFrames, bool verbose)
-    : decoder_(decoder), priorFrames_(priorFrames), minFrames_(minFrames), verbose_(verbose) {}
+VoiceFit::VoiceFit(ps_decoder_s* decoder, double priorFrames, double meanPriorFrames,
+                   long minFrames, bool verbose)
+    : decoder_(decoder),
+      priorFrames_(priorFrames),
+      meanPriorFrames_(meanPriorFrames),
+      minFrames_(minFrames),
+      verbose_(verbose) {}
 
 VoiceFit::~VoiceFit() {
+  if (meansFile_ >= 0) {
+    close(meansFile_);
+  }
   if (features_ != nullptr) {
     feat_free(features_);
   }
@@ -74,6 +85,15 @@ bool VoiceFit::Open(const std::string& modelFolder, std::string& error) {
       silence_ < 0) {
     error = "the model's features cannot be made for fitting it";
     return false;
+  }
+  if (meanPriorFrames_ > 0) {
+    const char* means = cmd_ln_str_r(config, kMeansKey);
+    modelMeans_ = means != nullptr ? means : "";
+    meansFile_ = memfd_create("varnel-listen-means", MFD_CLOEXEC);
+    if (meansFile_ < 0 || modelMeans_.empty()) {
+      error = "no room for the fitted means";
+      return false;
+    }
   }
   adaptation_ = std::make_unique<VoiceAdaptation>(model_);
   return true;
@@ -131,7 +151,11 @@ void VoiceFit::Learn(const std::vector<std::int16_t>& audio,
   if (learned == 0 || adaptation_->Frames() < minFrames_) {
     return;
   }
-  if (Apply(adaptation_->Estimate(priorFrames_)) && verbose_) {
+  const MeanTransform transform = adaptation_->Estimate(priorFrames_);
+  const bool fitted = meansFile_ >= 0
+                          ? ApplyMeans(adaptation_->AdaptedMeans(transform, meanPriorFrames_))
+                          : Apply(transform);
+  if (fitted && verbose_) {
     std::fprintf(stderr,
                  "varnel-listen: fitted the model to the voice (%ld frames learned, %.0f ms)\n",
                  adaptation_->Frames(), ThreadCpuMs() - start);
@@ -153,6 +177,22 @@ bool VoiceFit::Apply(const MeanTransform& transform) {
   ps_mllr_t* mllr = ps_mllr_read(path.c_str());
   std::filesystem::remove(path);
   return mllr != nullptr && ps_update_mllr(decoder_, mllr) != nullptr;
+}
+
+bool VoiceFit::ApplyMeans(const std::vector<float>& means) {
+  const std::string bytes =
+      GaussianFileBytes(model_.codebooks, model_.densities, model_.streamLengths, means);
+  cmd_ln_t* config = ps_get_config(decoder_);
+  if (ftruncate(meansFile_, 0) != 0 ||
+      pwrite(meansFile_, bytes.data(), bytes.size(), 0) != static_cast<ssize_t>(bytes.size())) {
+    // The decoder stops the program on means it cannot read: it keeps the ones it has, and
+    // the model's own are named for any reload until a fit is written whole.
+    cmd_ln_set_str_r(config, kMeansKey, modelMeans_.c_str());
+    return false;
+  }
+  const std::string path = "/proc/self/fd/" + std::to_string(meansFile_);
+  cmd_ln_set_str_r(config, kMeansKey, path.c_str());
+  return Apply(IdentityTransform(model_));
 }
 
 }  // namespace varnel::listen

@@ -18,7 +18,10 @@ namespace varnel::listen {
 
 class VoiceFit {
  public:
-  VoiceFit(ps_decoder_s* decoder, double priorFrames, long minFrames, bool verbose);
+  // `meanPriorFrames` above 0 also moves each Gaussian's mean on its own (see
+  // VoiceAdaptation::AdaptedMeans); 0 fits the one transform only.
+  VoiceFit(ps_decoder_s* decoder, double priorFrames, double meanPriorFrames, long minFrames,
+           bool verbose);
   ~VoiceFit();
   VoiceFit(const VoiceFit&) = delete;
   VoiceFit& operator=(const VoiceFit&) = delete;
@@ -35,9 +38,11 @@ class VoiceFit {
  private:
   std::vector<float> Features(const std::vector<std::int16_t>& audio);
   bool Apply(const MeanTransform& transform);
+  bool ApplyMeans(const std::vector<float>& means);
 
   ps_decoder_s* decoder_;
   double priorFrames_;
+  double meanPriorFrames_;
   long minFrames_;
   bool verbose_;
   GaussianModel model_;
@@ -45,6 +50,10 @@ class VoiceFit {
   fe_s* frontEnd_ = nullptr;
   feat_s* features_ = nullptr;
   int silence_ = -1;
+  // The adapted means, in memory: the decoder reloads its means from a file named in its
+  // configuration whenever it is given a transform.
+  int meansFile_ = -1;
+  std::string modelMeans_;  // the model's own, named again should the file fail
 };
 
 }  // namespace varnel::listen

@@ -693,6 +693,12 @@ TEST_F(ListenVoiceFitTest, NoFitWhenAskedNotTo) {
   SayCommandsAndCountFits({"--input", "-", "--no-adapt"}, 0);
 }
 
+// Each mean moved on its own reaches the decoder through a means file it reloads: every
+// command after a fit is still heard.
+TEST_F(ListenVoiceFitTest, EachMeanFitsWhenAsked) {
+  SayCommandsAndCountFits({"--input", "-", "--adapt-mean-prior-frames", "20"}, 5);
+}
+
 TEST_F(ListenVoiceFitTest, NoFitBeforeEnoughSpeech) {
   SayCommandsAndCountFits({"--input", "-", "--adapt-after-frames", "100000"}, 0);
 }

@@ -61,6 +61,14 @@ std::string GaussianFile(bool swapped, int total, int values, std::uint32_t mark
   return b.data;
 }
 
+std::vector<float> Counting(int count) {
+  std::vector<float> values;
+  for (int i = 0; i < count; ++i) {
+    values.push_back(static_cast<float>(i) + 0.5f);
+  }
+  return values;
+}
+
 TEST(ListenGaussianModel, ReadsParameterFiles) {
   struct Case {
     const char* name;
@@ -75,6 +83,7 @@ TEST(ListenGaussianModel, ReadsParameterFiles) {
       {"no byte-order mark", GaussianFile(false, 12, 12, 0x12345678), false},
       {"a count beyond any model", GaussianFile(false, 0x7fffffff, 0), false},
       {"no header", "junk", false},
+      {"as written for the decoder", GaussianFileBytes(2, 2, {2, 1}, Counting(12)), true},
   };
   for (const auto& c : cases) {
     const std::string path = WriteTemp("means", c.data);

@@ -159,12 +159,14 @@ TEST(ListenSettings, RejectionOptionsParse) {
   ASSERT_TRUE(ParseSettings({"--suffix-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.suffixWeight, 0);
   EXPECT_TRUE(s.adapt);
-  ASSERT_TRUE(ParseSettings(
-      {"--no-adapt", "--adapt-after-frames", "500", "--adapt-prior-frames", "0"}, s, error, help))
+  ASSERT_TRUE(ParseSettings({"--no-adapt", "--adapt-after-frames", "500", "--adapt-prior-frames",
+                             "0", "--adapt-mean-prior-frames", "20"},
+                            s, error, help))
       << error;
   EXPECT_FALSE(s.adapt);
   EXPECT_EQ(s.adaptAfterFrames, 500);
   EXPECT_DOUBLE_EQ(s.adaptPriorFrames, 0);
+  EXPECT_DOUBLE_EQ(s.adaptMeanPriorFrames, 20);
   ASSERT_TRUE(ParseSettings({"--later-word-weight", "0"}, s, error, help)) << error;
   EXPECT_DOUBLE_EQ(s.garbage.laterWordWeight, 0);  // everyday words in a row as the first
   ASSERT_TRUE(ParseSettings({"--later-menu-word-weight", "0"}, s, error, help)) << error;
@@ -213,6 +215,7 @@ TEST(ListenSettings, BadValuesAreRefused) {
       {"--adapt-after-frames", "-1"},       // a negative count
       {"--adapt-after-frames", "2.5"},      // not a whole number of frames
       {"--adapt-prior-frames", "-100"},     // a prior pushing away from the model
+      {"--adapt-mean-prior-frames", "-1"},  // ... and for each mean
       {"--vad-postspeech"},                 // no value
       {"--vad-postspeech", "0"},            // below the range
       {"--vad-postspeech", "12x"},          // trailing junk

@@ -175,6 +175,61 @@ TEST(ListenVoiceAdaptation, AlignsFramesToThePhonesSpoken) {
   }
 }
 
+// The largest distance between a Gaussian's mean in `means` and where `voice` puts it, over
+// `codebook`'s Gaussians.
+double FarthestMean(const GaussianModel& m, const std::vector<float>& means, int codebook,
+                    const MeanTransform& voice) {
+  double most = 0;
+  for (std::size_t s = 0; s < m.streamLengths.size(); ++s) {
+    const auto n = static_cast<std::size_t>(m.streamLengths[s]);
+    for (int d = 0; d < m.densities; ++d) {
+      const std::size_t at = m.Offset(codebook, static_cast<int>(s), d);
+      for (std::size_t r = 0; r < n; ++r) {
+        double want = voice.b[s][r];
+        for (std::size_t c = 0; c < n; ++c) {
+          want += voice.a[s][(r * n) + c] * m.means[at + c];
+        }
+        most = std::max(most, std::fabs(means[at + r] - want));
+      }
+    }
+  }
+  return most;
+}
+
+TEST(ListenVoiceAdaptation, MovesEachHeardMeanToTheVoicesOwnSound) {
+  const GaussianModel model = SmallModel();
+  // An accent that says one phone higher and the other lower: no one transform fits both.
+  const Voice higher{Moved(model, 1.0, 0.5, 0.0), 0.1};
+  const Voice lower{Moved(model, 1.0, -0.5, 0.0), 0.1};
+  VoiceAdaptation adaptation(model);
+  std::mt19937 random(5);
+  for (int u = 0; u < 40; ++u) {
+    std::vector<float> frames = Speak(model, higher, {kA}, {9}, random);
+    const std::vector<float> second = Speak(model, lower, {kB}, {9}, random);
+    frames.insert(frames.end(), second.begin(), second.end());
+    adaptation.Learn(frames, {kA, kB}, kSilence);
+  }
+  const MeanTransform transform = adaptation.Estimate(0);
+  struct Case {
+    double priorFrames;
+    double mostFromVoice;  // for the phones heard
+  };
+  const std::vector<Case> cases = {
+      {1, 0.06},   // each mean where the voice said it
+      {10, 0.15},  // most of the way
+  };
+  for (const auto& c : cases) {
+    const std::vector<float> means = adaptation.AdaptedMeans(transform, c.priorFrames);
+    EXPECT_LT(FarthestMean(model, means, kA, higher.moved), c.mostFromVoice) << c.priorFrames;
+    EXPECT_LT(FarthestMean(model, means, kB, lower.moved), c.mostFromVoice) << c.priorFrames;
+    EXPECT_LT(FarthestMean(model, means, kSilence, transform), 1e-4)
+        << "a phone not heard takes the transform alone";
+  }
+  const std::vector<float> held = adaptation.AdaptedMeans(transform, 1e9);
+  EXPECT_LT(FarthestMean(model, held, kA, transform), 1e-4) << "a strong prior keeps the transform";
+  EXPECT_GT(FarthestMean(model, held, kA, higher.moved), 0.3) << "which cannot reach this voice";
+}
+
 TEST(ListenVoiceAdaptation, WritesTheDecodersTransformForm) {
   GaussianModel model = SmallModel();
   const MeanTransform t = Moved(model, 1.5, 0.25, -0.125);
