@@ -96,7 +96,7 @@ std::string Usage() {
          "                          fitted it unchanged (100)\n"
          "  --adapt-mean-prior-frames N\n"
          "                          then move each Gaussian's mean toward what it heard,\n"
-         "                          as if N frames had fitted it unchanged; 0 never (0)\n"
+         "                          as if N frames had fitted it unchanged; 0 never (10)\n"
          "  --remove-noise          always subtract the room's noise spectrum before\n"
          "                          decoding; by default only when the speech stands less\n"
          "                          than --remove-noise-below dB above the noise\n"

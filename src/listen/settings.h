@@ -42,7 +42,7 @@ struct Settings {
   double adaptPriorFrames = 100;
   // Each Gaussian's mean then moves toward what it heard, held by this many frames that fit
   // the transformed mean; 0 keeps the one transform.
-  double adaptMeanPriorFrames = 0;
+  double adaptMeanPriorFrames = 10;
   // Spectral subtraction smears clean close-talk speech but recovers commands in a noisy
   // room, so by default it is used for an utterance only when its speech stands less than
   // `removeNoiseBelowSnrDb` above the room's noise.
