@@ -62,9 +62,9 @@ std::string GaussianFile(bool swapped, int total, int values, std::uint32_t mark
 }
 
 std::vector<float> Counting(int count) {
-  std::vector<float> values;
-  for (int i = 0; i < count; ++i) {
-    values.push_back(static_cast<float>(i) + 0.5f);
+  std::vector<float> values(static_cast<std::size_t>(count));
+  for (std::size_t i = 0; i < values.size(); ++i) {
+    values[i] = static_cast<float>(i) + 0.5f;
   }
   return values;
 }

@@ -27,7 +27,7 @@ GaussianModel SmallModel() {
   m.phones = {"A", "B", "SIL"};
   std::mt19937 random(7);
   std::uniform_real_distribution<float> spread(-6, 6);
-  const std::size_t size = 3 * 4 * 5;
+  const std::size_t size = std::size_t{3} * 4 * 5;
   for (std::size_t i = 0; i < size; ++i) {
     m.means.push_back(spread(random));
     m.variances.push_back(0.05f);
