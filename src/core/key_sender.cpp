@@ -115,7 +115,7 @@ void KeySender::AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, 
 }
 
 void KeySender::AddKeyCode(KeyBatch& batch, int virtualKey, bool holdDown, bool release,
-                         bool compatible) {
+                           bool compatible) {
   if (virtualKey < 0 || virtualKey > static_cast<int>(kLastKeyCode)) {
     return;
   }

@@ -45,7 +45,7 @@ class KeySender {
   void SendKey(const std::string& keys, bool holdDown, bool release);
   // Presses and/or releases one virtual key (0..255), no modifiers.
   void PressKeyCode(int virtualKey, bool holdDown = false, bool release = false,
-                  bool compatible = false);
+                    bool compatible = false);
 
   // The same two, adding their events to a batch instead of sending them.
   void AddKey(KeyBatch& batch, const std::string& keys, bool holdDown, bool release);

@@ -127,7 +127,7 @@ std::string Settings::ReadIniString(const std::string& section, const std::strin
 }
 
 std::int32_t Settings::ReadIniNumber(const std::string& section, const std::string& key,
-                                   std::int32_t defaultValue) {
+                                     std::int32_t defaultValue) {
   FileProblem problem = FileProblem::None;
   const std::optional<std::string> v =
       ReadProfileString(file, MapName(section), MapName(key), &problem);

@@ -29,7 +29,7 @@ class Settings {
   std::string ReadIniString(const std::string& section, const std::string& key,
                             const std::string& defaultValue, int maxLen);
   std::int32_t ReadIniNumber(const std::string& section, const std::string& key,
-                           std::int32_t defaultValue);
+                             std::int32_t defaultValue);
   std::string LoadHistory();
   void SaveHistory(const std::string& text);
 

@@ -33,8 +33,8 @@ class PhoneLoopCheck {
 
  private:
   // One decoding with the search `name`: its words or phones; false when it failed.
-  bool Decode(const char* name, const std::vector<std::int16_t>& audio, float** cepstra,
-              int frames, std::vector<Span>& spans);
+  bool Decode(const char* name, const std::vector<std::int16_t>& audio, float** cepstra, int frames,
+              std::vector<Span>& spans);
 
   const Settings& settings_;
   ps_decoder_s* decoder_ = nullptr;

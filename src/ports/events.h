@@ -31,24 +31,25 @@ class PlatformEvents {
   virtual KeyVerdict OnGlobalKey(const KeyEvent& ev) = 0;
 
   // Search window events.
-  virtual void OnViewResized() = 0;      // size or state changed (minimised included)
-  virtual void OnDeactivate() = 0;  // the window lost the activation
-  virtual void OnViewClosed() = 0;      // the user closed the window; the program ends after it
+  virtual void OnViewResized() = 0;  // size or state changed (minimised included)
+  virtual void OnDeactivate() = 0;   // the window lost the activation
+  virtual void OnViewClosed() = 0;   // the user closed the window; the program ends after it
   // The user asks to close the window (close box, Alt+F4). True lets the close go on
   // (OnViewClosed follows); false keeps the window loaded.
   virtual bool OnCloseRequest() = 0;
   // An entry of the tray icon's menu was chosen.
   virtual void OnTrayEntry(TrayEntry entry) = 0;
-  virtual void OnCharacterTyped(int& ch) = 0;  // typed character, before the focused control; 0 drops it
+  virtual void OnCharacterTyped(
+      int& ch) = 0;  // typed character, before the focused control; 0 drops it
   // Key pressed, before the focused control; mask as for OnKeyUp; repeat for the auto-repeats
   // of a held key. True: the focused control must not see the key.
   virtual bool OnKeyDown(int /*key*/, int /*mask*/, bool /*repeat*/) { return false; }
   // A character typed with Alt held and Ctrl not, as the layout types it (0 for a key that
   // types none): the captions' accelerators. True: the window took it, nothing is typed.
   virtual bool OnAltCharacter(char32_t /*ch*/) { return false; }
-  virtual void OnKeyUp(int key, int mask) = 0;    // key released; mask Shift 1, Ctrl 2, Alt 4
+  virtual void OnKeyUp(int key, int mask) = 0;      // key released; mask Shift 1, Ctrl 2, Alt 4
   virtual void OnPointerOver(ControlRef over) = 0;  // over the form's background or DoIt
-  virtual void OnBackgroundDoubleClick() = 0;                  // double click on the form's background
+  virtual void OnBackgroundDoubleClick() = 0;       // double click on the form's background
   // FindButton and DoIt clicks; Scope(i) whenever it becomes selected (also when code
   // sets its value); VoiceCommands whenever its value changes (also when code sets it).
   virtual void OnClick(ControlRef control) = 0;
