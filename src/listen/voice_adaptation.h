@@ -2,7 +2,8 @@
 // phones of what was heard, and the frames gather, Gaussian by Gaussian, how far the voice lies
 // from the model's means; one linear transform of all the means (one for each part of the
 // feature vector) is then the best fit to everything gathered so far. An accent moves most
-// sounds the same way, so a few dozen commands are enough for it.
+// sounds the same way, so a few dozen commands are enough for it; the sounds it says as others
+// are then moved one by one, each by what its own Gaussians heard.
 #pragma once
 
 #include <ostream>

@@ -90,9 +90,15 @@ bool VoiceFit::Open(const std::string& modelFolder, std::string& error) {
     const char* means = cmd_ln_str_r(config, kMeansKey);
     modelMeans_ = means != nullptr ? means : "";
     meansFile_ = memfd_create("varnel-listen-means", MFD_CLOEXEC);
-    if (meansFile_ < 0 || modelMeans_.empty()) {
-      error = "no room for the fitted means";
-      return false;
+    // The decoder opens the file by name and stops the program when it cannot.
+    if (meansFile_ >= 0 && (modelMeans_.empty() || !std::ifstream(MeansPath()))) {
+      close(meansFile_);
+      meansFile_ = -1;
+    }
+    if (meansFile_ < 0) {
+      std::fprintf(stderr,
+                   "varnel-listen: fitting the model to the voice as a whole only: no "
+                   "file in memory for each sound's fit\n");
     }
   }
   adaptation_ = std::make_unique<VoiceAdaptation>(model_);
@@ -179,6 +185,10 @@ bool VoiceFit::Apply(const MeanTransform& transform) {
   return mllr != nullptr && ps_update_mllr(decoder_, mllr) != nullptr;
 }
 
+std::string VoiceFit::MeansPath() const {
+  return "/proc/self/fd/" + std::to_string(meansFile_);
+}
+
 bool VoiceFit::ApplyMeans(const std::vector<float>& means) {
   const std::string bytes =
       GaussianFileBytes(model_.codebooks, model_.densities, model_.streamLengths, means);
@@ -190,8 +200,7 @@ bool VoiceFit::ApplyMeans(const std::vector<float>& means) {
     cmd_ln_set_str_r(config, kMeansKey, modelMeans_.c_str());
     return false;
   }
-  const std::string path = "/proc/self/fd/" + std::to_string(meansFile_);
-  cmd_ln_set_str_r(config, kMeansKey, path.c_str());
+  cmd_ln_set_str_r(config, kMeansKey, MeansPath().c_str());
   return Apply(IdentityTransform(model_));
 }
 

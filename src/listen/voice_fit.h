@@ -39,6 +39,7 @@ class VoiceFit {
   std::vector<float> Features(const std::vector<std::int16_t>& audio);
   bool Apply(const MeanTransform& transform);
   bool ApplyMeans(const std::vector<float>& means);
+  std::string MeansPath() const;  // the file in memory, by a name the decoder can open
 
   ps_decoder_s* decoder_;
   double priorFrames_;
