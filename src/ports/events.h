@@ -39,8 +39,8 @@ class PlatformEvents {
   virtual bool OnCloseRequest() = 0;
   // An entry of the tray icon's menu was chosen.
   virtual void OnTrayEntry(TrayEntry entry) = 0;
-  virtual void OnCharacterTyped(
-      int& ch) = 0;  // typed character, before the focused control; 0 drops it
+  // A typed character, before the focused control; setting it to 0 drops it.
+  virtual void OnCharacterTyped(int& ch) = 0;
   // Key pressed, before the focused control; mask as for OnKeyUp; repeat for the auto-repeats
   // of a held key. True: the focused control must not see the key.
   virtual bool OnKeyDown(int /*key*/, int /*mask*/, bool /*repeat*/) { return false; }
